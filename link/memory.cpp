@@ -1,0 +1,108 @@
+#include "link/memory.h"
+
+#include <cmath>
+#include <limits>
+
+#include "link/codecs.h"
+#include "link/transact.h"
+
+namespace rm27 {
+
+namespace {
+
+constexpr int kReadAnswerLength = 2 * kBlockSize + 1; // hex pairs and CR
+constexpr std::int32_t kReadPolls = 100;
+constexpr std::int32_t kWritePolls = 20;
+constexpr int kWriteSends = 3;
+
+// A double beyond the range of a single becomes an infinity of its sign, as
+// the hardware conversion would; the language leaves that cast undefined.
+float ToSingle(double value) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (std::isfinite(value) && std::fabs(value) > kMax) {
+        return value > 0 ? std::numeric_limits<float>::infinity()
+                         : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
+
+} // namespace
+
+double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
+                    std::int32_t timeoutMs) {
+    std::string text;
+    for (std::int32_t k = 0; k < 4; ++k) {
+        // -1 (no answer) prints as FF
+        text += LongToHex(DevTransact(port, address, location + k, timeoutMs, "ER"), 2);
+    }
+    return static_cast<double>(HexToSingle(text, false));
+}
+
+double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, double value,
+                     std::int32_t timeoutMs) {
+    const std::string text = SingleToHex(ToSingle(value));
+    int confirmed = 0;
+    for (std::int32_t k = 0; k < 4; ++k) {
+        const std::int32_t byte = HexToLong(text.substr(static_cast<std::size_t>(2 * k), 2));
+        if (DevTransactWrite(port, address, location + k, byte, timeoutMs, "EW") >= 0) {
+            ++confirmed;
+        }
+    }
+    return confirmed == 4 ? 1.0 : 0.0;
+}
+
+std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
+                       std::int32_t page) {
+    if (!port.line.isOpen()) return kBlockReadPortClosed;
+    port.line.input();
+    port.line.output(BuildFrame(address, "KB", BlockNumber(input, page)));
+
+    std::int32_t k = 0;
+    do {
+        DelayMs(port.pump, 10);
+        ++k;
+    } while (port.line.inBufferCount() != kReadAnswerLength && k <= kReadPolls);
+    if (k > kReadPolls) return kBlockReadNoAnswer;
+
+    const std::string answer = port.line.input();
+    std::string bytes(kBlockSize, '\0');
+    for (std::size_t j = 0; j < bytes.size(); ++j) {
+        const std::size_t at = 2 * j;
+        const std::string pair = at < answer.size() ? answer.substr(at, 2) : std::string();
+        bytes[j] = static_cast<char>(HexToLong(pair) & 0xFF);
+    }
+    block = std::move(bytes);
+    return 1;
+}
+
+std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
+                        std::int32_t input, std::int32_t page) {
+    if (!port.line.isOpen()) return kBlockPortClosed;
+    if (block.size() > static_cast<std::size_t>(kBlockSize)) return kBlockTooLong;
+    DelayMs(port.pump, 200);
+
+    const std::int32_t blockNumber = BlockNumber(input, page);
+    const auto n = static_cast<std::int32_t>(block.size());
+    for (std::int32_t i = 1; i <= n; ++i) {
+        const std::int32_t byte = static_cast<unsigned char>(block[static_cast<std::size_t>(i - 1)]);
+        const std::string frame =
+            "$" + LongToHex(address, 2) + "KW" + LongToHex(blockNumber, 2) + LongToHex(i - 1, 2) +
+            LongToHex(byte, 2) + "\r";
+        bool answered = false;
+        for (int sends = 0; sends < kWriteSends && !answered; ++sends) {
+            port.line.input();
+            port.line.output(frame);
+            std::int32_t k = 0;
+            do {
+                DelayMs(port.pump, 10);
+                ++k;
+                answered = port.line.inBufferCount() == 3;
+            } while (!answered && k <= kWritePolls);
+        }
+        if (!answered) return -i;
+        if (HexToLong(port.line.input().substr(0, 2)) != byte) return -(10000 + i);
+    }
+    return 0;
+}
+
+} // namespace rm27

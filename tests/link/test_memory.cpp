@@ -1,0 +1,149 @@
+// Memory floats and 256-byte blocks on virtual time: codes, frames, and what
+// the converter holds afterwards.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "link/transact.h"
+#include "sim_fixture.h"
+
+namespace rm27 {
+namespace {
+
+using sim::Fault;
+using sim::RequestMatch;
+using test::SimFixture;
+
+std::string PatternBlock(std::size_t size, int salt = 0) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(salt)) & 0xFF);
+    return s;
+}
+
+class Memory : public SimFixture {};
+
+TEST_F(Memory, WriteFloatPutsTheSingleLeastSignificantByteFirst) {
+    EXPECT_EQ(MemWriteFloat(port, 1, 144, 1.0, 1200), 1.0);
+    EXPECT_EQ(conv().memory(144), 0x00);
+    EXPECT_EQ(conv().memory(145), 0x00);
+    EXPECT_EQ(conv().memory(146), 0x80);
+    EXPECT_EQ(conv().memory(147), 0x3F);
+    const auto frames = framesStartingWith("$01EW");
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0], "$01EW9000\r");
+    EXPECT_EQ(frames[2], "$01EW9280\r");
+    EXPECT_EQ(frames[3], "$01EW933F\r");
+}
+
+TEST_F(Memory, WriteFloatTriesEveryByteAndReportsAFailure) {
+    bus.faults().next(RequestMatch("EW", 0, 0x91), Fault::noAnswer());
+    EXPECT_EQ(MemWriteFloat(port, 1, 144, -2.0, 1200), 0.0);
+    EXPECT_EQ(framesStartingWith("$01EW").size(), 4u);
+    EXPECT_EQ(conv().memoryFloat(144), -2.0f); // the converter still took it
+}
+
+TEST_F(Memory, ReadFloatRoundTripsAndSilenceReadsAsNaN) {
+    conv().setMemoryFloat(148, 5.0e-7f);
+    EXPECT_FLOAT_EQ(static_cast<float>(MemReadFloat(port, 1, 148, 1200)), 5.0e-7f);
+    EXPECT_EQ(framesStartingWith("$01ER").size(), 4u);
+
+    const auto before = line.sent().size();
+    EXPECT_TRUE(std::isnan(MemReadFloat(port, 9, 148, 1200))); // nobody at 9: FFFFFFFF
+    EXPECT_EQ(line.sent().size() - before, 16u);
+}
+
+TEST_F(Memory, BlockReadFetchesTheEKeyOfAnInput) {
+    const std::string image = PatternBlock(256, 3);
+    conv().setBlock(32, image);
+    std::string block;
+    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), 1);
+    EXPECT_EQ(block, image);
+    ASSERT_EQ(line.sent().size(), 1u);
+    EXPECT_EQ(line.sent()[0].text, "$01KB20\r");
+    // the internal copy of input 2 is input 4, page 2
+    EXPECT_EQ(BlockRead(port, block, 1, 4, 2), 1);
+    EXPECT_EQ(block, conv().block(130));
+}
+
+TEST_F(Memory, BlockReadFailures) {
+    std::string block = "untouched";
+    // 512 hex digits without the CR: the full second, then -1
+    bus.faults().next("KB", Fault::truncate(-1));
+    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), -1);
+    EXPECT_EQ(line.nowMs(), 1010);
+    EXPECT_EQ(block, "untouched");
+    EXPECT_EQ(line.sent().size(), 1u); // no retry
+
+    conv().setPlugged(3, false); // an unplugged eKey stays silent
+    EXPECT_EQ(BlockRead(port, block, 1, 3, 0), -1);
+
+    line.setOpen(false);
+    const auto sent = line.sent().size();
+    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), -2);
+    EXPECT_EQ(line.sent().size(), sent);
+}
+
+TEST_F(Memory, BlockWriteWritesEveryByteWithItsIndex) {
+    const std::string image = PatternBlock(256, 11);
+    EXPECT_EQ(BlockWrite(port, image, 1, 4, 1), 0);
+    EXPECT_EQ(conv().block(129), image);
+    const auto frames = framesStartingWith("$01KW");
+    ASSERT_EQ(frames.size(), 256u);
+    EXPECT_EQ(frames[0], "$01KW8100" + LongToHex(static_cast<unsigned char>(image[0]), 2) + "\r");
+    EXPECT_EQ(frames[255], "$01KW81FF" + LongToHex(static_cast<unsigned char>(image[255]), 2) + "\r");
+}
+
+TEST_F(Memory, BlockWriteEdgeCodes) {
+    EXPECT_EQ(BlockWrite(port, "", 1, 0, 0), 0);
+    EXPECT_EQ(line.nowMs(), 200);
+    EXPECT_TRUE(line.sent().empty());
+
+    EXPECT_EQ(BlockWrite(port, PatternBlock(257), 1, 0, 0), kBlockTooLong);
+    EXPECT_TRUE(line.sent().empty());
+
+    line.setOpen(false);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(256), 1, 0, 0), kBlockPortClosed);
+    EXPECT_TRUE(line.sent().empty());
+}
+
+TEST_F(Memory, BlockWriteStopsAtAWrongEcho) {
+    const std::string before = conv().block(0);
+    const std::string image = PatternBlock(256, 1);
+    bus.faults().next(RequestMatch::kwIndex(4), Fault::wrongEcho());
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), -10005);
+    EXPECT_EQ(conv().block(0).substr(0, 4), image.substr(0, 4));
+    EXPECT_EQ(conv().block(0).substr(5), before.substr(5));
+    EXPECT_EQ(framesStartingWith("$01KW").size(), 5u);
+}
+
+TEST_F(Memory, BlockWriteSendsEachByteAtMostThreeTimes) {
+    const std::string image = PatternBlock(16);
+    bus.faults().next(RequestMatch::kwIndex(2), Fault::noAnswer(), 3);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), -3);
+    EXPECT_EQ(framesStartingWith("$01KW0002").size(), 3u);
+    EXPECT_TRUE(framesStartingWith("$01KW0003").empty());
+}
+
+TEST_F(Memory, BlockWriteCountsAnAnswerToTheThirdSend) {
+    const std::string image = PatternBlock(16);
+    bus.faults().next(RequestMatch::kwIndex(2), Fault::noAnswer(), 2);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(framesStartingWith("$01KW0002").size(), 3u);
+    EXPECT_EQ(conv().block(0).substr(0, 16), image);
+}
+
+TEST_F(Memory, BlockWriteNeverTakesTwoEchoesForOne) {
+    // The first answer of byte 1 is so late that it lands together with the
+    // answer to the second send: six characters are no answer, so the byte
+    // goes out a third time, and that echo counts.
+    const std::string image = PatternBlock(4);
+    bus.faults().next(RequestMatch::kwIndex(0), Fault::late(215));
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(framesStartingWith("$01KW0000").size(), 3u);
+    EXPECT_EQ(conv().block(0).substr(0, 4), image);
+}
+
+} // namespace
+} // namespace rm27
