@@ -1,0 +1,216 @@
+#include "link/ekey.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <tuple>
+
+using namespace std::string_literals;
+
+namespace rm27 {
+namespace {
+
+const CivilDateTime kDay{2026, 12, 4, 0, 0, 19};
+
+// A record as decoding leaves it, so that build then decode must give it back
+// unchanged; the values fit even the 3-byte device float exactly.
+SensorRecord CurveRecord(int count, std::uint8_t flags) {
+    SensorRecord r;
+    r.restart = true;
+    r.factor = 1;
+    r.maximum = -1000000;
+    r.minimum = 1000000;
+    r.gainCode = 5;
+    r.description = FixedText("Load cell 3 t", 32);
+    r.numberFormat = "###0.00 ";
+    r.unit = "kN    ";
+    r.fastSlidingLength = 7;
+    r.slidingLength = 12;
+    r.dateOfSave = "261204";
+    r.validity = "271204";
+    r.sensorId = "AC04BBAA";
+    r.limit = 1.0f;
+    r.zeroOffset = 1.0f;
+    r.auxSingle = -2.75f;
+    r.curveFlags = flags;
+    r.pointCount = count;
+    r.adr = 4;
+    r.subAdr = 2;
+    for (int k = 0; k < count; ++k) {
+        r.signals[k] = -1.0f + 0.25f * static_cast<float>(k);
+        r.userValues[k] = 0.5f + 1.5f * static_cast<float>(k);
+    }
+    PrepareSlopes(r, 5000);
+    return r;
+}
+
+std::string Block(const SensorRecord& rec, std::size_t size = 256) {
+    SensorRecord copy = rec;
+    std::string image;
+    EXPECT_GT(BuildEKeyImage(image, copy, 1, kDay), 0);
+    image.resize(size, '\0');
+    return image;
+}
+
+TEST(EKeyBuild, WritesTheFixedLayout) {
+    SensorRecord r = CurveRecord(2, 0xB0); // bit 5 set: the builder clears it
+    r.description = "  Load cell 3 t";
+    r.unit = " kN";
+    std::string image;
+    ASSERT_EQ(BuildEKeyImage(image, r, 1, kDay), 72 + 2 * 6);
+    const std::string expected = "FSN\x01\x05\0\0\0"s + FixedText("Load cell 3 t", 32) +
+                                 "\x02kN    \x07\x0C"
+                                 "261204271204AC04BBAA"
+                                 "\x91\xC3\x4F\x80\x81\0\0\0\x81"
+                                 "\0\0\x80\x3F"
+                                 "\0\0\x30\xC0"s +
+                                 std::string(10, '\0') +
+                                 "KRI\x90\x02\0\0\0" // points -1, 0.5, -0.75, 2
+                                 "\x81\x80\0\x80\0\0\x80\xC0\0\x82\0\0"s;
+    EXPECT_EQ(image, expected);
+    EXPECT_TRUE(r == CurveRecord(2, 0x90)); // description and unit trimmed, flag cleared
+}
+
+TEST(EKeyBuild, RefusesWhatCannotBeReadBack) {
+    const std::tuple<int, std::uint8_t, std::int32_t> cases[] = {
+        {0, 0x80, kBuildTooFewPoints},   {1, 0xC0, kBuildTooFewPoints},
+        {26, 0x80, kBuildTooManyPoints}, {20, 0xC0, kBuildTooManyPoints},
+        {41, 0x80, kBuildTooManyPoints}, {5, 0x50, kBuildNoCurveFlag}};
+    for (const auto& [count, flags, code] : cases) {
+        SensorRecord r = CurveRecord(count, flags);
+        std::string image = "untouched";
+        EXPECT_EQ(BuildEKeyImage(image, r, 1, kDay), code) << count;
+        EXPECT_EQ(image, "untouched");
+        EXPECT_TRUE(r == CurveRecord(count, flags));
+    }
+}
+
+TEST(EKeyRoundTrip, AllCountsAndBothPointWidths) {
+    for (const std::uint8_t flags : {std::uint8_t{0x90}, std::uint8_t{0xC3}}) {
+        const int maxCount = (flags & kCurveWidePoints) ? 19 : 25;
+        for (int count = 2; count <= maxCount; ++count) {
+            SensorRecord in = CurveRecord(count, flags);
+            in.limit = (flags & kCurveWidePoints) ? 1234.567f : -0.75f;
+            SensorRecord out; // left over from another sensor: decoding must clear it
+            out.serialNumber = out.sheetText = out.sheetNumber = "old";
+            out.uncertainty = out.trendN = out.windowSum = 3.0f;
+            out.auxValue = out.windowPos = 3;
+            out.window.clear();
+            ASSERT_EQ(DecodeEKeyImage(Block(in), out, 4, 2, 5000), kDecodeOk) << count;
+            EXPECT_TRUE(out == in) << int{flags} << " " << count;
+        }
+    }
+}
+
+TEST(EKeyDecode, FailureCodes) {
+    const std::tuple<const char*, std::size_t, std::string, std::size_t, int, std::uint8_t,
+                     std::int32_t>
+        cases[] = {
+            {"254 chars", 0, "", 254, 2, 0x80, kDecodeShort},
+            {"no FSN", 0, "FSX", 256, 2, 0x80, kDecodeNoFSN},
+            {"KRI shifted", 96, " KR", 256, 2, 0x80, kDecodeNoKRI},
+            {"KRI cut", 96, "KR ", 256, 2, 0x80, kDecodeNoKRI},
+            {"no bit 7", 99, "\x40", 256, 2, 0x80, kDecodeNoCurve},
+            {"count 1", 100, "\x01", 256, 2, 0x80, kDecodeBadCount},
+            {"count 0", 100, std::string(1, '\0'), 256, 2, 0x80, kDecodeBadCount},
+            {"count 41", 100, "\x29", 256, 2, 0x80, kDecodeBadCount},
+            {"26 x 3 bytes", 100, "\x1A", 256, 25, 0x80, kDecodeBadCount},
+            {"20 x 4 bytes", 100, "\x14", 256, 19, 0xC0, kDecodeBadCount},
+            {"17 x 3 values", 99, "\xA0\x11", 256, 2, 0x80, kDecodeBadCount},
+            {"19 x 4 bytes in 255 chars", 0, "", 255, 19, 0xC0, kDecodeBadCount},
+            {"25 x 3 bytes in 255 chars", 0, "", 255, 25, 0x80, kDecodeOk},
+            {"16 x 3 values", 99, "\xA0\x10", 256, 2, 0x80, kDecodeOk},
+        };
+    for (const auto& [what, offset, bytes, size, count, flags, code] : cases) {
+        std::string image = Block(CurveRecord(count, flags), size);
+        image.replace(offset, bytes.size(), bytes);
+        SensorRecord r;
+        r.description = "old";
+        EXPECT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), code) << what;
+        // Nothing is read from a short image; the text fields precede "KRI".
+        EXPECT_EQ(r.description == "old", code == kDecodeShort || code == kDecodeNoFSN) << what;
+        EXPECT_EQ(r.restart, code != kDecodeShort) << what;
+    }
+}
+
+TEST(EKeyDecode, ThirdValuePerPointIsSkipped) {
+    std::string image = Block(CurveRecord(2, 0x80)).substr(0, 104);
+    image[99] = static_cast<char>(0xA0);
+    image += std::string("\x81\x00\x00\x82\x00\x00\x7F\x7F\x7F\x83\x00\x00\x84\x00\x00", 15);
+    image.resize(256, '\0');
+    SensorRecord r;
+    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+    EXPECT_EQ((std::array{r.signals[0], r.userValues[0], r.signals[1], r.userValues[1]}),
+              (std::array{1.0f, 2.0f, 4.0f, 8.0f}));
+}
+
+TEST(EKeyDecode, DefaultsForUnsetBytes) {
+    const std::pair<int, const char*> formats[] = {{0, "######0"}, {1, "####0.0"},  {2, "###0.00"},
+                                                   {3, "##0.000"}, {4, "#0.0000"},  {5, "0.00000"},
+                                                   {6, "######0"}, {255, "######0"}};
+    for (const auto& [decimals, format] : formats) {
+        std::string image = Block(CurveRecord(3, 0x80));
+        image[40] = static_cast<char>(decimals);
+        image[4] = static_cast<char>(0xFD); // only the low 3 bits are the gain code
+        image[47] = image[48] = '\0';
+        image.replace(73, 4, std::string(4, '\0')); // limit 0: the last point's value
+        SensorRecord r;
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        EXPECT_EQ(r.numberFormat, FixedText(format, 8)) << decimals;
+        EXPECT_EQ(r.slidingLength + r.fastSlidingLength, 20);
+        EXPECT_EQ(r.limit, 3.5f);
+        EXPECT_EQ(r.gainCode, 5);
+    }
+}
+
+TEST(EKeyRecord, DefaultRecordIsAStraightLine) {
+    SensorRecord r;
+    r.window.clear();
+    InitSensorRecord(r, "ERR:-33", 0, 0, 2.0f, 1.5f, 10, "######0", "div", 10, true, 4, 2, 208,
+                     kDay, 777);
+    EXPECT_EQ(r.description + r.numberFormat + r.unit, FixedText("ERR:-33", 32) + "######0 div   ");
+    EXPECT_EQ(r.limit, 1.5f);
+    EXPECT_EQ(r.auxValue, std::bit_cast<std::int32_t>(1.5f));
+    EXPECT_EQ(r.dateOfSave + r.validity, "261204261204");
+    EXPECT_EQ(r.pointCount, 2);
+    EXPECT_EQ((std::array{r.slopes[0], r.slopes[1], r.overallSlope}),
+              (std::array{.75f, .75f, .75f}));
+    EXPECT_EQ(r.preparationTime, 777.0);
+    EXPECT_EQ(r.window.size(), 21u);
+    EXPECT_TRUE(r.restart && r.noEKey);
+    EXPECT_EQ((std::array{int{r.factor}, int{r.curveFlags}, r.adr, r.subAdr}),
+              (std::array{1, 208, 4, 2}));
+
+    r.pointCount = 3; // a vertical segment keeps its slope instead of dividing by zero
+    r.signals = {0, 1, 1};
+    r.userValues = {0, 2, 6};
+    r.slopes = {9, 9, 9};
+    PrepareSlopes(r, 1000);
+    EXPECT_EQ((std::array{r.slopes[0], r.slopes[1], r.slopes[2], r.overallSlope}),
+              (std::array{2.0f, 9.0f, 9.0f, 6.0f}));
+}
+
+TEST(EKeyId, MakeAndCheck) {
+    EXPECT_EQ(MakeEKeyId(kDay, "", 9), "AC04BBAA");
+    // 10:30:45 -> t = (36000 + 10 + 8100) \ 150 = 294 = 12 * 24 + 6 -> "MG".
+    const CivilDateTime morning{2025, 1, 31, 10, 30, 45};
+    const auto fixed = [](double r) { return std::function<double()>([r] { return r; }); };
+    EXPECT_EQ(MakeEKeyId(morning, "Qx", 13, fixed(0.5)), "9131MGQ3");
+    EXPECT_EQ(MakeEKeyId(morning, "", 0, fixed(0.5)), "9131MGMM");
+    EXPECT_EQ(MakeEKeyId(morning, "", 4, fixed(0.99)), "9131MGY4");
+    EXPECT_EQ(MakeEKeyId(morning, "", 4, fixed(0.0)), "9131MGA4");
+
+    std::string id = "AC04BBAA";
+    EXPECT_EQ(CheckEKeyId(id, morning, fixed(0.5)), "AC04BBAA");
+    for (const char* bad : {"ac04bbaa", "AC04BBA[", "AC04BBA/", "AC04BBA", "AC04BBAA0", ""}) {
+        id = bad;
+        EXPECT_EQ(CheckEKeyId(id, morning, fixed(0.5)), "9131MGM7") << bad;
+        EXPECT_EQ(id, "9131MGM7");
+    }
+    id = "0Z:;<=>@"; // the signs between '9' and 'A' count as valid
+    EXPECT_EQ(CheckEKeyId(id, morning), "0Z:;<=>@");
+}
+
+} // namespace
+} // namespace rm27

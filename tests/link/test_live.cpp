@@ -1,0 +1,150 @@
+#include "link/live.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace rm27 {
+namespace {
+
+// Straight line through (0, 0) and (1, slope), divisions as its signal.
+SensorRecord Line(float slope, int sliding, int fast) {
+    SensorRecord r;
+    InitSensorRecord(r, "line", 0, 0, 1.0f, slope, sliding, "##0.000", "kg", fast, false, 0, 0,
+                     0x80, CivilDateTime{}, 0);
+    return r;
+}
+
+void Feed(SensorRecord& r, float div, std::int64_t nowMs = 0) {
+    r.liveDiv = div;
+    UpdateSensorRecord(r, 1, nowMs);
+}
+
+TEST(LiveUpdate, SlidingLengthOneFollowsTheLatestReading) {
+    SensorRecord r = Line(1.0f, 1, 1);
+    for (const float v : {3.0f, -7.5f, 12.25f}) {
+        Feed(r, v);
+        EXPECT_EQ(r.averagedValue, v);
+        EXPECT_EQ(r.userValue, v);
+        EXPECT_TRUE(r.newSample);
+    }
+    EXPECT_FALSE(r.restart);
+    EXPECT_EQ(r.window.size(), 2u);
+}
+
+TEST(LiveUpdate, AverageCarriesOverALengthChange) {
+    SensorRecord r = Line(1.0f, 1, 1);
+    Feed(r, 2.0f);
+    SetAveragingLength(r, 4, 0);
+    EXPECT_EQ(r.window, std::vector<float>(5, 2.0f));
+    Feed(r, 2.0f);
+    EXPECT_EQ(r.averagedValue, 2.0f);
+    Feed(r, 10.0f); // (2 + 2 + 2 + 10) / 4
+    EXPECT_EQ(r.averagedValue, 4.0f);
+    for (int k = 0; k < 4; ++k) {
+        Feed(r, 6.0f);
+    }
+    EXPECT_EQ(r.averagedValue, 6.0f);
+
+    r.slidingLength = 0; // no length: nothing to restart from
+    SetAveragingLength(r, 8, 0);
+    EXPECT_EQ(r.slidingLength, 0);
+    Feed(r, 6.0f);
+    EXPECT_EQ(r.averagedValue, 0.0f);
+}
+
+TEST(LiveUpdate, CurveSegmentsAndExtensions) {
+    SensorRecord r = Line(1.0f, 1, 1);
+    r.pointCount = 3;
+    r.signals = {0, 10, 20};
+    r.userValues = {0, 100, 300};
+    PrepareSlopes(r, 0);
+    const std::pair<float, float> cases[] = {{-5, -50}, {5, 50},   {10, 100},
+                                             {15, 200}, {20, 300}, {25, 400}};
+    for (const auto& [signal, user] : cases) {
+        Feed(r, signal);
+        EXPECT_FLOAT_EQ(r.userValue, user) << signal;
+    }
+
+    // Equal first signals: the slopes stay as they were and are used so.
+    r.signals = {5, 5, 10};
+    r.slopes = {7, 3, 3};
+    PrepareSlopes(r, 0);
+    Feed(r, 2.0f);
+    EXPECT_FLOAT_EQ(r.userValue, (2.0f - 5.0f) * 7.0f);
+    Feed(r, 5.0f); // a signal equal to a point starts the next segment
+    EXPECT_FLOAT_EQ(r.userValue, 100.0f);
+
+    r.pointCount = 0; // no curve: the user value is left alone
+    Feed(r, 1.0f);
+    EXPECT_FLOAT_EQ(r.userValue, 100.0f);
+}
+
+TEST(LiveUpdate, TrendOnlyWithAFastLengthAboveOne) {
+    for (const int fast : {0, 1}) {
+        SensorRecord r = Line(2.0f, 1, fast);
+        r.trend = 123.0f;
+        for (int k = 0; k < 12; ++k) {
+            Feed(r, static_cast<float>(k), k * 1000);
+        }
+        EXPECT_EQ(r.trend, 123.0f);
+        EXPECT_FALSE(r.trendReady);
+    }
+}
+
+TEST(LiveUpdate, TrendIsTheLeastSquaresSlopeTimesTheOverallSlope) {
+    SensorRecord r = Line(2.0f, 1, 5);
+    for (int k = 0; k < 5; ++k) { // the first window starts with the restart
+        Feed(r, static_cast<float>(k + 5), k * 1000);
+    }
+    EXPECT_TRUE(r.trendReady);
+    EXPECT_EQ(r.trendN, 0.0f);
+    for (int k = 5; k < 10; ++k) { // value rising 1 per second
+        Feed(r, static_cast<float>(k + 5), k * 1000);
+    }
+    EXPECT_FLOAT_EQ(r.trend, 2.0f);
+
+    for (int k = 0; k < 5; ++k) { // no time passes: the line is undefined
+        Feed(r, 1.0f, 9000);
+    }
+    EXPECT_EQ(r.trend, 999999.0f);
+}
+
+TEST(LiveUpdate, NetValueAndItsExtremes) {
+    SensorRecord r = Line(1.0f, 1, 1);
+    r.zeroOffset = 1.0f;
+    r.factor = 2;
+    r.maximum = -1000000;
+    r.minimum = 1000000;
+    Feed(r, 3.0f); // the first reading sets both extremes
+    EXPECT_EQ((std::array{r.netValue, r.maximum, r.minimum}), (std::array{4.0f, 4.0f, 4.0f}));
+    Feed(r, 7.0f);
+    Feed(r, -2.0f);
+    EXPECT_EQ((std::array{r.netValue, r.maximum, r.minimum}), (std::array{-6.0f, 12.0f, -6.0f}));
+}
+
+TEST(LiveUpdate, GainTableAndSignalSelection) {
+    SensorRecord r = Line(1.0f, 1, 1);
+    r.gainCode = 2;
+    r.gainTable[2] = GainEntry{0.5f, 100.0f};
+    r.liveDiv = 300.0f;
+    UpdateSensorRecord(r, 0, 0);
+    EXPECT_EQ(r.liveMvV, 100.0f);
+    EXPECT_EQ(r.liveSelected, 300.0f); // curve in divisions
+
+    r.curveFlags |= kCurveSignalMvV;
+    UpdateSensorRecord(r, 0, 0);
+    EXPECT_EQ(r.liveSelected, 100.0f);
+    EXPECT_EQ(r.userValue, 100.0f);
+
+    r.liveMvV = 7.0f; // any other mode: the caller delivered mV/V
+    UpdateSensorRecord(r, 1, 0);
+    EXPECT_EQ(r.liveSelected, 7.0f);
+
+    r.gainCode = 9; // no such gain: mV/V is left as it was
+    UpdateSensorRecord(r, 0, 0);
+    EXPECT_EQ(r.liveMvV, 7.0f);
+}
+
+} // namespace
+} // namespace rm27
