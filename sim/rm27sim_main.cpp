@@ -1,0 +1,213 @@
+// rm27sim: simulated RM-27 / RMU converters on a pseudo-terminal, for
+// running the program or any serial tool without hardware.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/pty_server.h"
+
+#ifndef RM27_VERSION
+#define RM27_VERSION "0.0.0"
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "Usage: rm27sim [options]\n"
+    "Serves simulated RM-27/RMU converters on a pseudo-terminal at 9600 baud.\n"
+    "The first line printed is the terminal to open; runs until SIGINT or SIGTERM.\n"
+    "\n"
+    "Options:\n"
+    "  --address N        add a converter at address N (1..159); repeat for several\n"
+    "                     converters on one line (default: one converter at 1)\n"
+    "  --variant V        rm27 or rmu (default rm27)\n"
+    "  --ekeys MASK       eKeys plugged in, bit i for input i, e.g. 0x05 (default 0x03)\n"
+    "  --signal I=MVV     signal applied to input I (0..3) in mV/V, e.g. --signal 2=1.25\n"
+    "  --fault-rate R     fraction of requests (0..1) that get a random fault (default 0)\n"
+    "  --fault-seed S     seed of the random faults (default 1)\n"
+    "  --turnaround MS    pause before each answer in ms (default 2)\n"
+    "  --boot MS          time a restarted converter stays deaf in ms (default 300)\n"
+    "  --link PATH        also make PATH a symbolic link to the terminal\n"
+    "  --verbose          log every request and answer to stderr\n"
+    "  --help             show this text and exit\n"
+    "  --version          show the version and exit\n";
+
+struct Options {
+    std::vector<int> addresses;
+    rm27::sim::Variant variant = rm27::sim::Variant::RM27;
+    unsigned ekeys = 0x03;
+    std::vector<std::pair<int, double>> signals;
+    double faultRate = 0.0;
+    unsigned long long faultSeed = 1;
+    double turnaroundMs = 2.0;
+    double bootMs = 300.0;
+    std::string link;
+    bool verbose = false;
+};
+
+bool ParseNumber(const std::string& text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool ParseInteger(const std::string& text, long long& out) {
+    char* end = nullptr;
+    out = std::strtoll(text.c_str(), &end, 0);
+    return !text.empty() && end && *end == '\0';
+}
+
+// 0: run, 1: exit 0 (help, version), 2: usage error.
+int ParseArgs(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasValue = false;
+        const auto eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        auto need = [&]() {
+            if (hasValue) {
+                return true;
+            }
+            if (i + 1 >= argc) {
+                std::cerr << "rm27sim: " << arg << " needs a value\n";
+                return false;
+            }
+            value = argv[++i];
+            return true;
+        };
+        auto bad = [&]() {
+            std::cerr << "rm27sim: bad value for " << arg << ": " << value << "\n";
+            return 2;
+        };
+        long long n = 0;
+        double d = 0.0;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 1;
+        } else if (arg == "--version") {
+            std::cout << "rm27sim " << RM27_VERSION << "\n";
+            return 1;
+        } else if (arg == "--verbose") {
+            o.verbose = true;
+        } else if (arg == "--address") {
+            if (!need()) return 2;
+            if (!ParseInteger(value, n) || n < 1 || n > 159) return bad();
+            o.addresses.push_back(static_cast<int>(n));
+        } else if (arg == "--variant") {
+            if (!need()) return 2;
+            if (value == "rm27") {
+                o.variant = rm27::sim::Variant::RM27;
+            } else if (value == "rmu") {
+                o.variant = rm27::sim::Variant::RMU;
+            } else {
+                return bad();
+            }
+        } else if (arg == "--ekeys") {
+            if (!need()) return 2;
+            if (!ParseInteger(value, n) || n < 0 || n > 15) return bad();
+            o.ekeys = static_cast<unsigned>(n);
+        } else if (arg == "--signal") {
+            if (!need()) return 2;
+            const auto sep = value.find('=');
+            if (sep == std::string::npos || !ParseInteger(value.substr(0, sep), n) || n < 0 ||
+                n > 3 || !ParseNumber(value.substr(sep + 1), d)) {
+                return bad();
+            }
+            o.signals.emplace_back(static_cast<int>(n), d);
+        } else if (arg == "--fault-rate") {
+            if (!need()) return 2;
+            if (!ParseNumber(value, d) || d < 0.0 || d > 1.0) return bad();
+            o.faultRate = d;
+        } else if (arg == "--fault-seed") {
+            if (!need()) return 2;
+            if (!ParseInteger(value, n)) return bad();
+            o.faultSeed = static_cast<unsigned long long>(n);
+        } else if (arg == "--turnaround") {
+            if (!need()) return 2;
+            if (!ParseNumber(value, d) || d < 0.0) return bad();
+            o.turnaroundMs = d;
+        } else if (arg == "--boot") {
+            if (!need()) return 2;
+            if (!ParseNumber(value, d) || d < 0.0) return bad();
+            o.bootMs = d;
+        } else if (arg == "--link") {
+            if (!need()) return 2;
+            o.link = value;
+        } else {
+            std::cerr << "rm27sim: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        }
+    }
+    if (o.addresses.empty()) {
+        o.addresses.push_back(1);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const int parsed = ParseArgs(argc, argv, o);
+    if (parsed != 0) {
+        return parsed == 1 ? 0 : 2;
+    }
+
+    rm27::sim::PtyServer server;
+    rm27::sim::Bus& bus = server.bus();
+    bus.setTurnaroundMs(o.turnaroundMs);
+    for (std::size_t k = 0; k < o.addresses.size(); ++k) {
+        rm27::sim::ConverterSpec spec;
+        spec.address = o.addresses[k];
+        spec.variant = o.variant;
+        spec.serial = 123 + 111 * static_cast<int>(k);
+        spec.firmware = o.variant == rm27::sim::Variant::RMU ? "10" : "12";
+        spec.bootMs = o.bootMs;
+        spec.noiseSeed = 1 + k;
+        for (int i = 0; i < rm27::sim::kInputs; ++i) {
+            spec.plugged[i] = (o.ekeys >> i) & 1u;
+        }
+        for (const auto& [input, mVV] : o.signals) {
+            spec.signalMvV[input] = mVV;
+        }
+        bus.add(spec);
+    }
+    if (o.faultRate > 0.0) {
+        bus.faults().random(o.faultSeed, o.faultRate);
+    }
+    if (o.verbose) {
+        server.log = [](const std::string& line) { std::cerr << line << std::endl; };
+    }
+
+    std::string error;
+    if (!server.open(&error)) {
+        std::cerr << "rm27sim: " << error << "\n";
+        return 1;
+    }
+    if (!o.link.empty() && !server.createLink(o.link, &error)) {
+        std::cerr << "rm27sim: cannot create link " << error << "\n";
+        return 1;
+    }
+    std::cout << server.slavePath() << std::endl;
+
+    // The server thread inherits the mask, so the signals reach sigwait here.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    server.start();
+    int received = 0;
+    sigwait(&signals, &received);
+    server.close();
+    return 0;
+}

@@ -1,0 +1,151 @@
+// The simulator on a real pseudo-terminal: the rm27sim program and the
+// embeddable server. Deadlines here are safety bounds, never measurements.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "sim/pty_server.h"
+
+extern char** environ;
+
+namespace rm27::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reads from fd until `want` characters (or a newline when want is 0) or
+// the deadline.
+std::string ReadFor(int fd, std::size_t want,
+                    std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = Clock::now() + limit;
+    std::string got;
+    while (Clock::now() < deadline) {
+        if ((want > 0 && got.size() >= want) ||
+            (want == 0 && got.find('\n') != std::string::npos)) {
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (::poll(&p, 1, static_cast<int>(std::max<long long>(1, left.count()))) <= 0) {
+            continue;
+        }
+        char buf[256];
+        const ssize_t n = ::read(fd, buf, want > 0 ? std::min(sizeof buf, want - got.size()) : 1);
+        if (n <= 0) {
+            break;
+        }
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    return got;
+}
+
+int OpenRaw(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) {
+        termios tio{};
+        tcgetattr(fd, &tio);
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+    return fd;
+}
+
+bool Send(int fd, const std::string& text) {
+    return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("rm27sim-test-" + std::to_string(::getpid()));
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::string exe = RM27SIM_PATH, a1 = "--address", a2 = "3", a3 = "--link", a4 = link.string();
+    char* argv[] = {exe.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    std::string path = ReadFor(out[0], 0);
+    ASSERT_FALSE(path.empty());
+    path.erase(path.find('\n'));
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), path);
+
+    const int fd = OpenRaw(link.string());
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_TRUE(Send(fd, "$00@\r"));
+    const std::string id = ReadFor(fd, 11);
+    ASSERT_EQ(id.size(), 11u) << id;
+    EXPECT_EQ(id.substr(4, 2), "RM");
+    EXPECT_EQ(id.back(), '\r');
+    ASSERT_TRUE(Send(fd, "$03ER00\r"));
+    EXPECT_EQ(ReadFor(fd, 3), "03\r");
+    ::close(fd);
+
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    ::close(out[0]);
+}
+
+TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {
+    FILE* help = ::popen((std::string(RM27SIM_PATH) + " --help").c_str(), "r");
+    ASSERT_NE(help, nullptr);
+    std::string text;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, help)) {
+        text += buf;
+    }
+    EXPECT_EQ(::pclose(help), 0);
+    EXPECT_NE(text.find("Usage: rm27sim"), std::string::npos);
+    for (const char* option : {"--address", "--variant", "--ekeys", "--signal", "--fault-rate",
+                               "--fault-seed", "--turnaround", "--link", "--version"}) {
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    }
+    const int bad = std::system((std::string(RM27SIM_PATH) + " --address 999 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(bad) && WEXITSTATUS(bad) == 2) << bad;
+}
+
+TEST(SimPty, EmbeddedServerRunsOnItsThread) {
+    PtyServer server;
+    server.bus().add({.address = 9, .variant = Variant::RMU});
+    std::string error;
+    ASSERT_TRUE(server.open(&error)) << error;
+    server.start();
+    const int fd = OpenRaw(server.slavePath());
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(Send(fd, "$09@\r$09ER05\r"));
+    EXPECT_EQ(ReadFor(fd, 14), "0123RMU 12\r0A\r");
+    ::close(fd);
+    // A client gone and back: the server keeps serving.
+    const int again = OpenRaw(server.slavePath());
+    ASSERT_GE(again, 0);
+    ASSERT_TRUE(Send(again, "$09KQ\r"));
+    EXPECT_EQ(ReadFor(again, 3), "03\r");
+    ::close(again);
+    server.stop();
+    EXPECT_FALSE(server.running());
+    EXPECT_EQ(server.withBus([](Bus& bus) { return bus.requests().size(); }), 3u);
+}
+
+} // namespace
+} // namespace rm27::sim
