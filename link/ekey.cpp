@@ -239,7 +239,7 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
     AppendByte(out, count);
     out.append(3, '\0');
     for (int k = 0; k < count; ++k) {
-        AppendHexBytes(out, FloatToDevHex(rec.signals[k], w), w);
+        AppendHexBytes(out, FloatToDevHex(rec.pointSignals[k], w), w);
         AppendHexBytes(out, FloatToDevHex(rec.userValues[k], w), w);
     }
 
@@ -303,7 +303,7 @@ std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int ad
     }
     std::size_t offset = kOffPoints;
     for (int k = 0; k < count; ++k) {
-        rec.signals[k] = ToSingle(DevHexToFloat(HexOfBytes(image, offset, w)));
+        rec.pointSignals[k] = ToSingle(DevHexToFloat(HexOfBytes(image, offset, w)));
         rec.userValues[k] = ToSingle(DevHexToFloat(HexOfBytes(image, offset + w, w)));
         offset += static_cast<std::size_t>(perPoint);
     }
@@ -353,29 +353,29 @@ void InitSensorRecord(SensorRecord& rec, const std::string& description, float s
     rec.auxValue = std::bit_cast<std::int32_t>(value1);
     rec.dateOfSave = DateYYMMDD(today);
     rec.validity = DateYYMMDD(today);
-    rec.signals[0] = signal0;
+    rec.pointSignals[0] = signal0;
     rec.userValues[0] = value0;
-    rec.signals[1] = signal1;
+    rec.pointSignals[1] = signal1;
     rec.userValues[1] = value1;
     rec.pointCount = 2;
     PrepareSlopes(rec, nowMs); // does nothing for equal signals
 }
 
 void PrepareSlopes(SensorRecord& rec, std::int64_t nowMs) {
-    if (rec.signals[0] == rec.signals[1] || rec.pointCount < 2) {
+    if (rec.pointSignals[0] == rec.pointSignals[1] || rec.pointCount < 2) {
         return;
     }
     const int count =
         std::min<std::int32_t>(rec.pointCount, static_cast<std::int32_t>(kCurveSlots));
     for (int k = 0; k + 1 < count; ++k) {
-        const float ds = rec.signals[k + 1] - rec.signals[k];
+        const float ds = rec.pointSignals[k + 1] - rec.pointSignals[k];
         if (ds != 0) {
             rec.slopes[k] = (rec.userValues[k + 1] - rec.userValues[k]) / ds;
         }
     }
     // Above the last point the last segment goes on.
     rec.slopes[count - 1] = rec.slopes[count - 2];
-    const float span = rec.signals[count - 1] - rec.signals[0];
+    const float span = rec.pointSignals[count - 1] - rec.pointSignals[0];
     if (span != 0) {
         rec.overallSlope = (rec.userValues[count - 1] - rec.userValues[0]) / span;
     }

@@ -83,7 +83,7 @@ struct SensorRecord {
     float minimum = 0;
     float trend = 0; // user units per second; 999999 when undefined
     std::array<GainEntry, 8> gainTable{};
-    std::array<float, kCurveSlots> signals{};
+    std::array<float, kCurveSlots> pointSignals{};
     std::array<float, kCurveSlots> userValues{};
     std::array<float, kCurveSlots> slopes{}; // slope of the segment starting at each point
     std::int32_t pointCount = 0;

@@ -66,7 +66,7 @@ void UpdateUserValue(SensorRecord& rec) {
     const std::int64_t searchable = std::min<std::int64_t>(count, kCurveSlots);
     std::int64_t segment = count - 1;
     for (std::int64_t i = 0; i + 1 < searchable; ++i) {
-        if (rec.averagedValue < rec.signals[static_cast<std::size_t>(i + 1)]) {
+        if (rec.averagedValue < rec.pointSignals[static_cast<std::size_t>(i + 1)]) {
             segment = i;
             break;
         }
@@ -75,7 +75,7 @@ void UpdateUserValue(SensorRecord& rec) {
         return;
     }
     const auto k = static_cast<std::size_t>(segment);
-    rec.userValue = (rec.averagedValue - rec.signals[k]) * rec.slopes[k] + rec.userValues[k];
+    rec.userValue = (rec.averagedValue - rec.pointSignals[k]) * rec.slopes[k] + rec.userValues[k];
 }
 
 } // namespace

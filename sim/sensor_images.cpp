@@ -46,7 +46,7 @@ std::string BuildDefault(int input, int adr, int subAdr) {
     InitSensorRecord(rec, s.description, s.signals[0], s.values[0], s.signals[2], s.values[2], 10,
                      s.format, s.unit, 10, false, adr, subAdr, flags, kBuilt, 0);
     for (std::size_t k = 0; k < 3; ++k) {
-        rec.signals[k] = s.signals[k];
+        rec.pointSignals[k] = s.signals[k];
         rec.userValues[k] = s.values[k];
     }
     rec.pointCount = 3;
@@ -80,7 +80,7 @@ std::optional<SensorCurve> DecodeSensorCurve(const std::string& image, int adr, 
     SensorCurve curve;
     const auto n = static_cast<std::size_t>(rec.pointCount);
     for (std::size_t k = 0; k < n && k < kCurveSlots; ++k) {
-        curve.signals.push_back(rec.signals[k]);
+        curve.signals.push_back(rec.pointSignals[k]);
         curve.values.push_back(rec.userValues[k]);
     }
     curve.signalInMvV = (rec.curveFlags & kCurveSignalMvV) != 0;

@@ -38,7 +38,7 @@ SensorRecord CurveRecord(int count, std::uint8_t flags) {
     r.adr = 4;
     r.subAdr = 2;
     for (int k = 0; k < count; ++k) {
-        r.signals[k] = -1.0f + 0.25f * static_cast<float>(k);
+        r.pointSignals[k] = -1.0f + 0.25f * static_cast<float>(k);
         r.userValues[k] = 0.5f + 1.5f * static_cast<float>(k);
     }
     PrepareSlopes(r, 5000);
@@ -141,7 +141,7 @@ TEST(EKeyDecode, ThirdValuePerPointIsSkipped) {
     image.resize(256, '\0');
     SensorRecord r;
     ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
-    EXPECT_EQ((std::array{r.signals[0], r.userValues[0], r.signals[1], r.userValues[1]}),
+    EXPECT_EQ((std::array{r.pointSignals[0], r.userValues[0], r.pointSignals[1], r.userValues[1]}),
               (std::array{1.0f, 2.0f, 4.0f, 8.0f}));
 }
 
@@ -183,7 +183,7 @@ TEST(EKeyRecord, DefaultRecordIsAStraightLine) {
               (std::array{1, 208, 4, 2}));
 
     r.pointCount = 3; // a vertical segment keeps its slope instead of dividing by zero
-    r.signals = {0, 1, 1};
+    r.pointSignals = {0, 1, 1};
     r.userValues = {0, 2, 6};
     r.slopes = {9, 9, 9};
     PrepareSlopes(r, 1000);

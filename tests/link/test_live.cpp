@@ -56,7 +56,7 @@ TEST(LiveUpdate, AverageCarriesOverALengthChange) {
 TEST(LiveUpdate, CurveSegmentsAndExtensions) {
     SensorRecord r = Line(1.0f, 1, 1);
     r.pointCount = 3;
-    r.signals = {0, 10, 20};
+    r.pointSignals = {0, 10, 20};
     r.userValues = {0, 100, 300};
     PrepareSlopes(r, 0);
     const std::pair<float, float> cases[] = {{-5, -50}, {5, 50},   {10, 100},
@@ -67,7 +67,7 @@ TEST(LiveUpdate, CurveSegmentsAndExtensions) {
     }
 
     // Equal first signals: the slopes stay as they were and are used so.
-    r.signals = {5, 5, 10};
+    r.pointSignals = {5, 5, 10};
     r.slopes = {7, 3, 3};
     PrepareSlopes(r, 0);
     Feed(r, 2.0f);
