@@ -1,0 +1,152 @@
+// The Qt adapters that need no window: line settings, port numbering, the
+// settings store, the file dialog wrapper, the about box's texts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "ui/app_settings.h"
+#include "ui/build_info.h"
+#include "ui/common_dialog.h"
+#include "ui/frm_about.h"
+#include "ui/port_map.h"
+#include "ui/qt_serial_line.h"
+
+namespace rm27 {
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "test_ui";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+        dir_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_->path());
+    }
+    void TearDown() override {
+        dir_.reset();
+        app_.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+TEST(LineSettings, ParsesTheSettingsText) {
+    const struct {
+        const char* text;
+        qint32 baud;
+        QSerialPort::Parity parity;
+        QSerialPort::DataBits bits;
+        QSerialPort::StopBits stop;
+    } valid[] = {
+        {"9600,n,8,1", 9600, QSerialPort::NoParity, QSerialPort::Data8, QSerialPort::OneStop},
+        {"19200,E,7,2", 19200, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::TwoStop},
+        {"1200,o,5,1.5", 1200, QSerialPort::OddParity, QSerialPort::Data5,
+         QSerialPort::OneAndHalfStop},
+        {" 4800 , m , 6 , 1 ", 4800, QSerialPort::MarkParity, QSerialPort::Data6,
+         QSerialPort::OneStop},
+    };
+    for (const auto& c : valid) {
+        SCOPED_TRACE(c.text);
+        LineSettings s;
+        ASSERT_TRUE(ParseLineSettings(QString::fromLatin1(c.text), s));
+        EXPECT_EQ(s.baud, c.baud);
+        EXPECT_EQ(s.parity, c.parity);
+        EXPECT_EQ(s.dataBits, c.bits);
+        EXPECT_EQ(s.stopBits, c.stop);
+    }
+    for (const char* text : {"9600,x,8,1", "9600,n,9,1", "9600,n,4,1", "9600,n,8,3", "9600,n,8",
+                             "abc,n,8,1", "0,n,8,1", ""}) {
+        LineSettings s;
+        s.baud = 1;
+        EXPECT_FALSE(ParseLineSettings(QString::fromLatin1(text), s)) << text;
+        EXPECT_EQ(s.baud, 1) << text; // left alone
+    }
+}
+
+TEST(PortMapOrder, AdaptersFirstThenByStemAndNumber) {
+    EXPECT_EQ(PortMap::orderDevices(
+                  {"ttyS10", "ttyS2", "ttyUSB1", "rfcomm0", "ttyACM0", "ttyUSB0", "ttyS"}),
+              (QStringList{"ttyACM0", "ttyUSB0", "ttyUSB1", "rfcomm0", "ttyS", "ttyS2", "ttyS10"}));
+}
+
+TEST(PortMapOrder, FixedDeviceWinsAndNamesTheEntry) {
+    PortMap map;
+    map.setFixed(3, PortDevice{QStringLiteral("/dev/pts/7"), QStringLiteral("simulator")});
+    EXPECT_EQ(map.entryText(3), QStringLiteral("COM3: simulator"));
+    EXPECT_EQ(map.device(3).path, QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(map.entryText(15), QStringLiteral("COM15:")); // nothing mapped this far up
+}
+
+TEST(Settings, NumberLiteralsAndRoundTrip) {
+    const std::pair<const char*, int> cases[] = {
+        {"14", 14},  {" 7", 7},  {"12:", 12},
+        {"3abc", 3}, {"abc", 0}, {"", 0},
+        {"-2", -2},  {"+5", 5},  {"99999999999", 2147483647}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ReadNumberLiteral(QString::fromLatin1(text)), value) << text;
+
+    AppSettings store(QStringLiteral("rm27 settings test"));
+    store.store().clear();
+    EXPECT_EQ(store.GetSetting("MRU", "COMPortIndex", "0"), QStringLiteral("0"));
+    store.SaveSetting("MRU", "COMPortIndex", "4");
+    AppSettings again(QStringLiteral("rm27 settings test"));
+    EXPECT_EQ(again.GetSetting("MRU", "COMPortIndex", "0"), QStringLiteral("4"));
+}
+
+TEST(CommonDialogTest, FilterTextBecomesQtNameFilters) {
+    EXPECT_EQ(CommonDialog::NameFilters(QStringLiteral("Soubory  (*.eep)|*.eep|Všechny |*.*")),
+              (QStringList{QStringLiteral("Soubory  (*.eep)"), QStringLiteral("Všechny (*)")}));
+    EXPECT_EQ(CommonDialog::NameFilters(QStringLiteral("Kalibrace|*.clb;*.CLB|odd")),
+              (QStringList{QStringLiteral("Kalibrace (*.clb *.CLB)")}));
+}
+
+TEST(CommonDialogTest, SaveAddsTheDefaultExtensionAndKeepsTheChosenFilter) {
+    CommonDialog d;
+    d.DialogTitle = QStringLiteral("Uložit");
+    d.Filter = QStringLiteral("Soubory  (*.eep)|*.eep|Všechny |*.*");
+    d.FilterIndex = 2;
+    d.DefaultExt = QStringLiteral(".eep");
+    d.InitDir = QStringLiteral("/data");
+    d.FileName = QStringLiteral("image");
+    FileDialogRequest seen;
+    d.runner = [&](const FileDialogRequest& r) {
+        seen = r;
+        return FileDialogAnswer{true, QStringLiteral("/data/out"), 0};
+    };
+    ASSERT_TRUE(d.ShowSave());
+    EXPECT_TRUE(seen.save);
+    EXPECT_EQ(seen.title, QStringLiteral("Uložit"));
+    EXPECT_EQ(seen.directory, QStringLiteral("/data/image"));
+    EXPECT_EQ(seen.selectedFilter, 1);
+    EXPECT_EQ(d.FileName, QStringLiteral("/data/out.eep"));
+    EXPECT_EQ(d.FilterIndex, 1);
+
+    d.runner = [](const FileDialogRequest&) { return FileDialogAnswer{}; };
+    EXPECT_FALSE(d.ShowOpen());
+    EXPECT_EQ(d.FileName, QStringLiteral("/data/out.eep"));
+}
+
+TEST(About, ShowsTitleVersionAndSystem) {
+    FrmAbout about;
+    EXPECT_TRUE(about.isModal());
+    const QString version = QString::fromLatin1(build::kVersionText);
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
+              QStringLiteral("RM-27/RMU Manager"));
+    EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text().contains(version));
+    const QString info = FrmAbout::SystemInfoText();
+    EXPECT_TRUE(info.contains(QString::fromLatin1(qVersion())));
+    EXPECT_TRUE(info.contains(QSysInfo::kernelType()));
+}
+
+} // namespace
+} // namespace rm27

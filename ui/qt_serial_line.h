@@ -1,0 +1,74 @@
+// comSerial: the serial port of the main window, with the small surface the
+// device operations rely on (port number, "Settings" text, open/close,
+// write, count waiting, take waiting) on top of QSerialPort.
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include "link/line.h"
+
+namespace rm27 {
+
+class PortMap;
+
+struct LineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// "9600,n,8,1" -> baud, parity letter (n, e, o, m, s), data bits 5..8, stop
+// bits 1, 1.5 or 2. Returns false and leaves `out` alone on any other text.
+bool ParseLineSettings(const QString& text, LineSettings& out);
+
+class QtSerialLine final : public QObject, public SerialLine {
+    Q_OBJECT
+public:
+    explicit QtSerialLine(const PortMap& ports, QObject* parent = nullptr);
+    ~QtSerialLine() override;
+
+    void setCommPort(int n) { commPort_ = n; }
+    int commPort() const { return commPort_; }
+    bool setSettings(const QString& text);
+    QString settings() const { return settingsText_; }
+
+    // Opening maps commPort() to its device and applies the settings; on
+    // failure the port stays closed and lastError() says why.
+    bool setPortOpen(bool open);
+    bool portOpen() const { return port_.isOpen(); }
+    QString lastError() const { return lastError_; }
+    void clearError() { lastError_.clear(); }
+    // The device actually opened (or last tried).
+    QString devicePath() const { return port_.portName(); }
+
+    bool isOpen() const override { return port_.isOpen(); }
+    void output(const std::string& text) override;
+    int inBufferCount() override;
+    std::string input() override;
+
+signals:
+    // The device failed while open (pulled adapter, simulator gone). The
+    // port is already closed when this is emitted, and it is emitted once.
+    void lineLost(const QString& reason);
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    void pull();
+
+    const PortMap& ports_;
+    QSerialPort port_;
+    int commPort_ = 1;
+    QString settingsText_ = QStringLiteral("9600,n,8,1");
+    LineSettings settings_;
+    QString lastError_;
+    QByteArray buffer_;
+    bool opening_ = false;
+    QElapsedTimer logClock_;
+};
+
+} // namespace rm27
