@@ -1,0 +1,647 @@
+#include "mainwindow/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "link/codecs.h"
+#include "link/transact.h"
+#include "mainwindow/message_box_prompter.h"
+#include "reading/measurement.h"
+#include "ui/app_settings.h"
+#include "ui/build_info.h"
+#include "ui/frm_about.h"
+#include "ui/port_map.h"
+#include "ui/qt_event_pump.h"
+#include "ui/qt_serial_line.h"
+#include "ui/window_placement.h"
+
+namespace rm27 {
+
+namespace {
+
+const QString kSection = QStringLiteral("MRU");
+const QString kPortKey = QStringLiteral("COMPortIndex");
+const QString kAddressKey = QStringLiteral("AddressIndex");
+const QString kLineSettings = QStringLiteral("9600,n,8,1");
+
+QColor FromRgb(std::uint32_t rgb) {
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
+
+void SetBackground(QWidget* w, const QColor& color) {
+    QPalette p = w->palette();
+    p.setColor(qobject_cast<QPushButton*>(w) != nullptr ? QPalette::Button : QPalette::Window,
+               color);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- creation
+
+FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
+    : QMainWindow(parent), commandLine_(setup.commandLine) {
+    setObjectName(QStringLiteral("frmMain"));
+    const QString title = QString::fromUtf8(build::kProgramTitle);
+
+    if (setup.ports == nullptr) ownPorts_ = std::make_unique<PortMap>();
+    if (setup.settings == nullptr) ownSettings_ = std::make_unique<AppSettings>(title);
+    if (setup.prompter == nullptr) ownPrompter_ = std::make_unique<MessageBoxPrompter>(this, title);
+    if (setup.pump == nullptr) ownPump_ = std::make_unique<QtEventPump>();
+    ports_ = setup.ports != nullptr ? setup.ports : ownPorts_.get();
+    settings_ = setup.settings != nullptr ? setup.settings : ownSettings_.get();
+    prompter_ = setup.prompter != nullptr ? setup.prompter : ownPrompter_.get();
+    pump_ = setup.pump != nullptr ? setup.pump : ownPump_.get();
+
+    comSerial = new QtSerialLine(*ports_, this);
+    comSerial->setObjectName(QStringLiteral("comSerial"));
+    comSerial->setSettings(kLineSettings);
+    port_ = std::make_unique<Port>(Port{*comSerial, *pump_});
+    // Queued: the line reports its loss from inside QSerialPort's own error
+    // handling, which must finish before a message box spins the loop.
+    connect(comSerial, &QtSerialLine::lineLost, this, &FrmMain::onLineLost, Qt::QueuedConnection);
+
+    BuildWindow();
+
+    // The state of a window just created: nothing to read before a port
+    // is open, and the device commands only after a reading.
+    connect(cmbSelectPort, &QComboBox::currentTextChanged, this, &FrmMain::cmbSelectPort_Click);
+    connect(cmbSelectAdr, &QComboBox::currentIndexChanged, this, &FrmMain::cmbSelectAdr_Click);
+    connect(cmdConnect, &QPushButton::clicked, this, &FrmMain::cmdConnect_Click);
+    connect(cmdFindPorts, &QPushButton::clicked, this, &FrmMain::cmdFindPorts_Click);
+    connect(cmdDevRead, &QPushButton::clicked, this, &FrmMain::cmdDevRead_Click);
+    connect(cmdFindAdr, &QPushButton::clicked, this, &FrmMain::cmdFindAdr_Click);
+    connect(cmdAdresa, &QPushButton::clicked, this, &FrmMain::cmdAdresa_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &FrmMain::cmdReset_Click);
+    SetBackground(cmdConnect, Qt::white);
+    SetEnabledOf(cmdDevRead, false);
+    SetEnabledOf(cmdReset, false);
+    SetEnabledOf(cmdAdresa, false);
+    SetEnabledOf(cmbSelectAdr, false);
+    cmdAdresa->setVisible(false);
+    tmrCasovac->stop();
+}
+
+FrmMain::~FrmMain() {
+    // Widgets die with the QObject tree after this body; nothing of theirs
+    // may call back into a half-destroyed window.
+    tmrCasovac->stop();
+    disconnect(comSerial, nullptr, this, nullptr);
+    if (comSerial->portOpen()) comSerial->setPortOpen(false);
+}
+
+// ------------------------------------------------------ start-up and close
+
+void FrmMain::Form_Load() {
+    // 1. The window starts idle: the measurement stop of a closed port.
+    for (int i = 0; i < 4; ++i)
+        lblHodnota[i]->clear();
+    tmrCasovac->stop();
+    startupPausePending_ = true;
+    if (isVisible()) RunStartupPause();
+
+    // 2.
+    firstActivation_ = true;
+    // 3. Formed for compatibility only: nothing reads or writes the file.
+    configFilePath_ = QCoreApplication::applicationDirPath() + QDir::separator() +
+                      QStringLiteral("r27manager.cfg");
+    // 4.
+    setWindowTitle(QStringLiteral("%1 v%2.%3.%4")
+                       .arg(QString::fromUtf8(build::kProgramTitle))
+                       .arg(build::kVersionMajor)
+                       .arg(build::kVersionMinor)
+                       .arg(build::kVersionPatch));
+
+    // 5., 6.
+    ports_->refresh(&settings_->store());
+    cmbSelectPort->clear();
+    for (int n = 1; n <= kPortCount; ++n)
+        cmbSelectPort->addItem(ports_->entryText(n));
+    int portIndex =
+        ReadNumberLiteral(settings_->GetSetting(kSection, kPortKey, QStringLiteral("0")));
+    if (portIndex > cmbSelectPort->count() - 1 || portIndex < 0) portIndex = 0;
+    cmbSelectPort->setCurrentIndex(portIndex);
+    cmbSelectPort_Click();
+
+    // 7., 8. The position in the list is the address.
+    {
+        const QSignalBlocker quiet(cmbSelectAdr);
+        cmbSelectAdr->clear();
+        cmbSelectAdr->addItem(QStringLiteral("0-Default"));
+        for (int n = 1; n <= 255; ++n) {
+            cmbSelectAdr->addItem(
+                QString::fromStdString(FormatFixed(n, "000") + " [0x" + LongToHex(n, 2) + "] "));
+        }
+        int addressIndex =
+            ReadNumberLiteral(settings_->GetSetting(kSection, kAddressKey, QStringLiteral("0")));
+        if (addressIndex > cmbSelectAdr->count() - 1 || addressIndex < 0) addressIndex = 0;
+        cmbSelectAdr->setCurrentIndex(addressIndex);
+    }
+
+    // 10. The EEPROM image files.
+    eepromDialog_.DialogTitle = QStringLiteral("Výběr souboru s obsahem pro eeprom");
+    eepromDialog_.Filter = QStringLiteral("Soubory  (*.eep)|*.eep|Všechny |*.*");
+    eepromDialog_.DefaultExt = QStringLiteral(".eep");
+    eepromDialog_.InitDir = QDir::currentPath();
+    eepromDialog_.hOwner = this;
+
+    // 11.
+    ClearInputRows();
+
+    // 12., 13. The mode is read once and holds for the whole run.
+    state_.ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
+    if (state_.ExtendedMode) {
+        mDevice->menuAction()->setVisible(true);
+        mRMUmain->menuAction()->setVisible(true);
+        cmdAdresa->setVisible(true);
+        calibrationStrip_->setVisible(true);
+    } else {
+        mRMUmain->menuAction()->setVisible(false);
+        SetEnabledOf(cmdAdresa, false);
+        mDevice->menuAction()->setVisible(false);
+        calibrationStrip_->setVisible(false);
+    }
+    centralWidget()->adjustSize();
+    adjustSize();
+    // 9. Centred once the mode has given the window its height.
+    CenterForm(this);
+}
+
+void FrmMain::RunStartupPause() {
+    if (!startupPausePending_) return;
+    startupPausePending_ = false;
+    DelayMs(*pump_, kMeasurementIntervalMs);
+}
+
+void FrmMain::Form_Activate() {
+    if (!firstActivation_) return;
+    firstActivation_ = false;
+    for (int row = 0; row < 4; ++row)
+        SetInputRowColor(row, kRgbWhite);
+}
+
+bool FrmMain::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    return QMainWindow::event(e);
+}
+
+void FrmMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (startupPausePending_) QTimer::singleShot(0, this, &FrmMain::RunStartupPause);
+    QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
+}
+
+void FrmMain::closeEvent(QCloseEvent* e) {
+    if (busy()) {
+        // A sequence is half-way through an exchange: let it finish, then go.
+        closePending_ = true;
+        e->ignore();
+        return;
+    }
+    if (comSerial->portOpen()) comSerial->setPortOpen(false);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible()) w->close();
+    }
+    e->accept();
+}
+
+void FrmMain::mExit_Click() {
+    // At once, without the closing steps: even a running measurement or a
+    // sequence in a wait does not hold the program.
+    QCoreApplication::exit(0);
+}
+
+void FrmMain::mAbout_Click() {
+    if (frmAbout_ == nullptr) frmAbout_ = new FrmAbout(this);
+    frmAbout_->exec();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
+    const QVariant index = watched->property("rm27Index");
+    if (index.isValid()) {
+        const int i = index.toInt();
+        const bool slide = watched == lblR27Slide[static_cast<std::size_t>(i)];
+        if (e->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(e);
+            if (slide)
+                lblR27Slide_MouseDown(i, me->button(), me->globalPosition().toPoint());
+            else
+                lblR27Val_MouseDown(i, me->button());
+        } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
+            lblR27Val_DblClick(i);
+        }
+    } else if ((watched == Picture1_0 || watched == fraMereni) &&
+               (e->type() == QEvent::Move || e->type() == QEvent::Resize)) {
+        AlignLowerColumns();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ------------------------------------------------------------- the inputs
+
+void FrmMain::SetInputRowColor(int row, std::uint32_t rgb) {
+    if (row < 0 || row > 3) return;
+    const auto r = static_cast<std::size_t>(row);
+    const QColor color = FromRgb(rgb);
+    for (QLabel* l : {lblHodnota[r], lblR27ID[r], lblR27mVV[r], lblR27Popis[r], lblR27Slide[r],
+                      lblR27Unit[r], lblR27Val[r]}) {
+        SetBackground(l, color);
+    }
+}
+
+void FrmMain::ClearInputRows() {
+    for (std::size_t i = 0; i < 4; ++i) {
+        for (QLabel* l : {lblR27ID[i], lblR27Val[i], lblR27Popis[i], lblR27Unit[i], lblR27Slide[i],
+                          lblR27mVV[i]}) {
+            l->clear();
+        }
+    }
+}
+
+void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
+    if (index < 0 || index > 3 || button != Qt::RightButton) return;
+    MEKEY->popup(globalPos);
+}
+
+void FrmMain::lblR27Val_DblClick(int index) {
+    if (index < 0 || index > 3) return;
+    const auto i = static_cast<std::size_t>(index);
+    state_.tare[i] = state_.value[i];
+}
+
+// ------------------------------------------------------------- connection
+
+void FrmMain::cmbSelectPort_Click() {
+    // "COM12: ttyUSB0": the number from the 4th character on.
+    const int n = ReadNumberLiteral(cmbSelectPort->currentText().mid(3));
+    if (n >= 1 && n <= kPortCount) state_.PortNumber = n;
+}
+
+void FrmMain::SetClosedState() {
+    SetBackground(cmdConnect, Qt::white);
+    SetEnabledOf(cmbSelectPort, true);
+    SetEnabledOf(cmdFindPorts, true);
+    SetEnabledOf(cmdDevRead, false);
+    SetEnabledOf(cmbSelectAdr, false);
+    SetEnabledOf(cmdReset, false);
+    SetEnabledOf(cmdAdresa, false);
+    cmdConnect->setText(QStringLiteral("Připojit"));
+    setStatus("Komunikační port uzavřen.");
+    if (state_.IsRMU) mRMUmain->menuAction()->setVisible(false);
+}
+
+void FrmMain::SetOpenState() {
+    SetBackground(cmdConnect, FromRgb(kRgbGreen));
+    SetEnabledOf(cmbSelectPort, false);
+    // A search would close the port under the user's feet.
+    SetEnabledOf(cmdFindPorts, false);
+    SetEnabledOf(cmbSelectAdr, true);
+    SetEnabledOf(cmdDevRead, true);
+    cmdConnect->setText(QStringLiteral("Spojeno"));
+    setStatus("Komunikační port otevřen");
+}
+
+void FrmMain::cmdConnect_Click() {
+    // Not an exchange itself, but closing the line under a running
+    // sequence would cut its exchange in half.
+    if (busy()) return;
+    comSerial->clearError();
+    if (comSerial->portOpen()) {
+        comSerial->setPortOpen(false);
+        SetClosedState();
+        return;
+    }
+    comSerial->setCommPort(state_.PortNumber);
+    if (!comSerial->setPortOpen(true)) {
+        critical("Nelze otevřít komunikační port");
+        return;
+    }
+    SetOpenState();
+    settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
+}
+
+void FrmMain::onLineLost(const QString& reason) {
+    SetClosedState();
+    critical("Komunikační port byl uzavřen: " + reason.toStdString());
+}
+
+void FrmMain::cmdFindPorts_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+    ListSerialPorts();
+}
+
+void FrmMain::ListSerialPorts() {
+    if (comSerial->portOpen()) {
+        comSerial->setPortOpen(false);
+        SetClosedState();
+    }
+    ports_->refresh(&settings_->store());
+    cmbSelectPort->clear();
+    for (int n = 1; n <= kPortCount; ++n) {
+        comSerial->clearError();
+        comSerial->setCommPort(n);
+        comSerial->setSettings(kLineSettings);
+        if (comSerial->setPortOpen(true)) cmbSelectPort->addItem(ports_->entryText(n));
+        comSerial->setPortOpen(false);
+    }
+    if (cmbSelectPort->count() > 0) {
+        cmbSelectPort->setCurrentIndex(0);
+        cmbSelectPort_Click();
+    }
+}
+
+// ------------------------------------------------------------ measurement
+
+void FrmMain::StartMeasurement() {
+    rm27::StartMeasurement(*port_, *this);
+}
+
+void FrmMain::StopMeasurement() {
+    rm27::StopMeasurement(*port_, *this);
+}
+
+void FrmMain::tmrCasovac_Timer() {
+    if (busy()) return;
+    RunMeasurementTick();
+}
+
+void FrmMain::RunMeasurementTick() {
+    // The live measurement tick comes with the reading of the converter.
+}
+
+void FrmMain::cmdDevRead_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+    if (!comSerial->portOpen()) return;
+    if (state_.IsRMU) mRMUmain->menuAction()->setVisible(false);
+    setStatus("Ukončuji měření  ...");
+    StopMeasurement();
+    for (int i = 0; i < 4; ++i)
+        lblHodnota[i]->setText(QStringLiteral("?????"));
+    ClearInputRows();
+    setStatus("Načítání ...");
+    // Remembered here rather than at connect: the address that was last
+    // read is the one worth offering next time.
+    settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
+    state_.DeviceAddress = cmbSelectAdr->currentIndex();
+    bool ok = false;
+    ReadRM27(state_.DeviceAddress, ok);
+    if (ok) {
+        setStatus("Spouštím živé měření ...");
+        StartMeasurement();
+        setStatus("OK, měření spuštěno ...");
+        SetEnabledOf(cmdReset, true);
+        if (state_.ExtendedMode) SetEnabledOf(cmdAdresa, true);
+        if (state_.IsRMU) mRMUmain->menuAction()->setVisible(true);
+    } else {
+        setStatus("Jednotka nenalezena!");
+        StopMeasurement();
+    }
+}
+
+void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
+    // The identification and reading of the converter are not built yet:
+    // nothing is sent and the reading reports failure.
+    (void)address;
+    ok = false;
+}
+
+// Commands whose exchanges are not built yet. Each already takes the
+// sequence guard, so none can start inside another's wait.
+void FrmMain::cmdFindAdr_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdAdresa_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdReset_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdSetmVVKQ_Click(int) {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdGain_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdChange_Click(int) {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::cmdCopyEKEY_Ext2Int_Click(int) {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::mCopy14_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::mIniteKey_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::mIniteKeyDavro_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::mLoadEE_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+void FrmMain::mRMUset_Click() {
+    auto seq = TryBeginSequence();
+    if (!seq) return;
+}
+
+// --------------------------------------------------------- sequence guard
+
+FrmMain::SequenceGuard::SequenceGuard(FrmMain& window) : window_(&window) {
+    window.enterSequence();
+}
+
+FrmMain::SequenceGuard::SequenceGuard(SequenceGuard&& other) noexcept : window_(other.window_) {
+    other.window_ = nullptr;
+}
+
+FrmMain::SequenceGuard::~SequenceGuard() {
+    if (window_ != nullptr) window_->leaveSequence();
+}
+
+std::optional<FrmMain::SequenceGuard> FrmMain::TryBeginSequence() {
+    if (busy()) return std::nullopt;
+    return std::optional<SequenceGuard>(std::in_place, *this);
+}
+
+void FrmMain::enterSequence() {
+    if (busyDepth_++ > 0) return;
+    for (QObject* o : std::as_const(guarded_))
+        ApplyEnabled(o);
+    Q_EMIT busyChanged(true);
+}
+
+void FrmMain::leaveSequence() {
+    if (--busyDepth_ > 0) return;
+    for (QObject* o : std::as_const(guarded_))
+        ApplyEnabled(o);
+    Q_EMIT busyChanged(false);
+    if (closePending_) {
+        closePending_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void FrmMain::SetEnabledOf(QObject* control, bool enabled) {
+    if (control == nullptr) return;
+    enabled_.insert(control, enabled);
+    ApplyEnabled(control);
+}
+
+void FrmMain::ApplyEnabled(QObject* control) {
+    const bool on = enabled_.value(control, true) && !(busy() && guarded_.contains(control));
+    if (auto* w = qobject_cast<QWidget*>(control)) {
+        if (auto* menu = qobject_cast<QMenu*>(w))
+            menu->menuAction()->setEnabled(on);
+        else
+            w->setEnabled(on);
+    } else if (auto* a = qobject_cast<QAction*>(control)) {
+        a->setEnabled(on);
+    }
+}
+
+// ---------------------------------------------------------------- MainView
+
+QObject* FrmMain::Control(const std::string& name) const {
+    return controls_.value(QString::fromStdString(name), nullptr);
+}
+
+void FrmMain::setStatus(const std::string& text) {
+    lblStatus->setText(QString::fromStdString(text));
+    lblStatus->repaint();
+}
+
+void FrmMain::setCaption(const std::string& control, const std::string& text) {
+    QObject* o = Control(control);
+    const QString t = QString::fromStdString(text);
+    if (auto* l = qobject_cast<QLabel*>(o)) {
+        l->setText(t);
+        l->repaint();
+    } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
+        b->setText(t);
+        b->repaint();
+    } else if (auto* g = qobject_cast<QGroupBox*>(o)) {
+        g->setTitle(t);
+    } else if (auto* m = qobject_cast<QMenu*>(o)) {
+        m->setTitle(t);
+    } else if (auto* a = qobject_cast<QAction*>(o)) {
+        a->setText(t);
+    }
+}
+
+void FrmMain::setControlEnabled(const std::string& control, bool enabled) {
+    SetEnabledOf(Control(control), enabled);
+}
+
+void FrmMain::setControlVisible(const std::string& control, bool visible) {
+    QObject* o = Control(control);
+    if (auto* m = qobject_cast<QMenu*>(o))
+        m->menuAction()->setVisible(visible);
+    else if (auto* w = qobject_cast<QWidget*>(o))
+        w->setVisible(visible);
+    else if (auto* a = qobject_cast<QAction*>(o))
+        a->setVisible(visible);
+}
+
+void FrmMain::setControlColor(const std::string& control, std::uint32_t rgb) {
+    if (auto* w = qobject_cast<QWidget*>(Control(control))) {
+        SetBackground(w, FromRgb(rgb));
+        w->repaint();
+    }
+}
+
+void FrmMain::setComboRows(const std::string& control, const std::vector<std::string>& rows,
+                           int selected) {
+    auto* combo = qobject_cast<QComboBox*>(Control(control));
+    if (combo == nullptr) return;
+    combo->clear();
+    for (const std::string& row : rows)
+        combo->addItem(QString::fromStdString(row));
+    combo->setCurrentIndex(selected >= 0 && selected < combo->count() ? selected : -1);
+}
+
+void FrmMain::clearList(const std::string& control) {
+    if (auto* list = qobject_cast<QListWidget*>(Control(control))) list->clear();
+}
+
+void FrmMain::addListItem(const std::string& control, const std::string& text) {
+    if (auto* list = qobject_cast<QListWidget*>(Control(control))) {
+        list->addItem(QString::fromStdString(text));
+        list->repaint();
+    }
+}
+
+void FrmMain::setMeasurementTimer(bool enabled) {
+    if (enabled)
+        tmrCasovac->start();
+    else
+        tmrCasovac->stop();
+}
+
+bool FrmMain::measurementTimerEnabled() const {
+    return tmrCasovac->isActive();
+}
+
+// ---------------------------------------------------------------- Prompter
+// A box open inside a sequence keeps the sequence's guard; a box open
+// outside one still spins an event loop, so it holds a guard of its own.
+
+void FrmMain::critical(const std::string& text) {
+    SequenceGuard hold(*this);
+    prompter_->critical(text);
+}
+
+void FrmMain::information(const std::string& text) {
+    SequenceGuard hold(*this);
+    prompter_->information(text);
+}
+
+bool FrmMain::question(const std::string& text) {
+    SequenceGuard hold(*this);
+    return prompter_->question(text);
+}
+
+std::string FrmMain::inputBox(const std::string& prompt, const std::string& title,
+                              const std::string& defaultText) {
+    SequenceGuard hold(*this);
+    return prompter_->inputBox(prompt, title, defaultText);
+}
+
+} // namespace rm27

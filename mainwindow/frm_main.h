@@ -1,0 +1,291 @@
+// frmMain: the program's only top-level window. It owns the serial port
+// (comSerial), the measurement timer (tmrCasovac) and the program-wide
+// device state, shows the converter's four inputs, and is the view and the
+// message-box host of every operation on the converter.
+//
+// One exchange at a time. The converter's answers carry no framing but
+// their length, so two command sequences interleaved on the line corrupt
+// each other. Waits for the converter keep the window's events running, so
+// a click or a timer tick can arrive in the middle of a sequence: every
+// handler that starts an exchange takes the sequence guard first and
+// refuses when a sequence already runs, and the controls that start
+// exchanges are disabled for as long as one does (message boxes count).
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPoint>
+#include <QSet>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/line.h"
+#include "reading/device_state.h"
+#include "reading/main_view.h"
+#include "ui/common_dialog.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QVBoxLayout;
+
+namespace rm27 {
+
+class AppSettings;
+class FrmAbout;
+class PortMap;
+class QtSerialLine;
+
+// What the window plugs into its seams. Anything left null is created by
+// the window itself: the real settings store, port map, message boxes and
+// Qt event loop.
+struct FrmMainSetup {
+    // The program's arguments after its name, joined by blanks: the
+    // extended mode is read from it.
+    QString commandLine;
+    PortMap* ports = nullptr;
+    AppSettings* settings = nullptr;
+    Prompter* prompter = nullptr;
+    EventPump* pump = nullptr;
+};
+
+class FrmMain : public QMainWindow, public MainView, public Prompter {
+    Q_OBJECT
+public:
+    explicit FrmMain(const FrmMainSetup& setup = {}, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // ---- program-wide state and the seams
+    DeviceState& state() { return state_; }
+    QtSerialLine& serialLine() { return *comSerial; }
+    Port& port() { return *port_; }
+    EventPump& pump() { return *pump_; }
+    PortMap& portMap() { return *ports_; }
+    AppSettings& settings() { return *settings_; }
+    // Message boxes for operations: the window's own, so that a box counts
+    // as part of the sequence that opened it.
+    Prompter& prompter() { return *this; }
+    // The file dialog of the EEPROM image files, preset at start-up.
+    CommonDialog& eepromDialog() { return eepromDialog_; }
+    // Folder of the program + "r27manager.cfg"; formed at start-up, unused.
+    const QString& ConfigFilePath() const { return configFilePath_; }
+
+    // ---- start-up, activation
+    // Window load: captions, lists, remembered choices, mode. The 500 ms
+    // measurement stop of the start-up runs once the window is on screen,
+    // so that the window itself shows at once.
+    void Form_Load();
+    // First activation paints the input rows white; later ones do nothing.
+    void Form_Activate();
+
+    // ---- operations other windows and the operations call
+    void StartMeasurement();
+    void StopMeasurement();
+    void SetInputRowColor(int row, std::uint32_t rgb);
+    // Empties ID, value, description, unit, information and mV/V of rows 0..3.
+    void ClearInputRows();
+    // Lists the ports COM1..COM15 that open with "9600,n,8,1".
+    void ListSerialPorts();
+    // Identifies and reads the converter at `address` (updated to the
+    // converter's own address); ok only when all four inputs were read.
+    virtual void ReadRM27(std::int32_t& address, bool& ok);
+
+    // ---- the sequence guard
+    class SequenceGuard {
+    public:
+        explicit SequenceGuard(FrmMain& window);
+        SequenceGuard(SequenceGuard&& other) noexcept;
+        SequenceGuard(const SequenceGuard&) = delete;
+        SequenceGuard& operator=(const SequenceGuard&) = delete;
+        SequenceGuard& operator=(SequenceGuard&&) = delete;
+        ~SequenceGuard();
+
+    private:
+        FrmMain* window_;
+    };
+    // A guard for a new command sequence, or nothing when one already runs
+    // (the caller then returns without touching the line).
+    std::optional<SequenceGuard> TryBeginSequence();
+    bool busy() const { return busyDepth_ > 0; }
+
+    // ---- MainView
+    void setStatus(const std::string& text) override;
+    void setCaption(const std::string& control, const std::string& text) override;
+    void setControlEnabled(const std::string& control, bool enabled) override;
+    void setControlVisible(const std::string& control, bool visible) override;
+    void setInputRowColor(int row, std::uint32_t rgb) override { SetInputRowColor(row, rgb); }
+    void setControlColor(const std::string& control, std::uint32_t rgb) override;
+    void setComboRows(const std::string& control, const std::vector<std::string>& rows,
+                      int selected) override;
+    void clearList(const std::string& control) override;
+    void addListItem(const std::string& control, const std::string& text) override;
+    void setMeasurementTimer(bool enabled) override;
+    bool measurementTimerEnabled() const override;
+
+    // ---- Prompter
+    void critical(const std::string& text) override;
+    void information(const std::string& text) override;
+    bool question(const std::string& text) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+
+Q_SIGNALS:
+    // A command sequence started (true) or the last one ended (false).
+    void busyChanged(bool busy);
+
+public Q_SLOTS:
+    void cmdConnect_Click();
+    void cmdFindPorts_Click();
+    void cmbSelectPort_Click();
+    void cmbSelectAdr_Click() {}
+    void cmbSelectAdr_Change() {}
+    void cmdDevRead_Click();
+    void tmrCasovac_Timer();
+    void cmdFindAdr_Click();
+    void cmdAdresa_Click();
+    void cmdReset_Click();
+    void cmdSetmVVKQ_Click(int index);
+    void cmdGain_Click();
+    void cmdChange_Click(int index);
+    void cmdCopyEKEY_Ext2Int_Click(int index);
+    void mCopy14_Click();
+    void mIniteKey_Click();
+    void mIniteKeyDavro_Click();
+    void mLoadEE_Click();
+    void mRMUset_Click();
+    void mAbout_Click();
+    void mExit_Click();
+    void mppmSave_Click() {}
+    void lstCurves_Click() {}
+    // Right button: the popup MEKEY at the mouse; other buttons nothing.
+    void lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos);
+    void lblR27Val_MouseDown(int, Qt::MouseButton) {}
+    // Tare: from the next measurement on, the input shows value - this value.
+    void lblR27Val_DblClick(int index);
+
+protected:
+    // One measurement tick, run by tmrCasovac_Timer outside any sequence.
+    virtual void RunMeasurementTick();
+
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // ---- controls (object names as in the comments of BuildWindow)
+    QGroupBox* fraSelectPortDevice = nullptr;
+    QComboBox* cmbSelectPort = nullptr;
+    QPushButton* cmdConnect = nullptr;
+    QComboBox* cmbSelectAdr = nullptr;
+    QPushButton* cmdDevRead = nullptr;
+    QLabel* lblID = nullptr;
+    QLabel* lblAdresa = nullptr;
+    QPushButton* cmdReset = nullptr;
+    QPushButton* cmdAdresa = nullptr;
+    QPushButton* cmdFindPorts = nullptr;
+    QPushButton* cmdFindAdr = nullptr;
+    QListWidget* lstCurves = nullptr;
+
+    QGroupBox* fraMereni = nullptr;
+    QFrame* Picture1_0 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lblStatus = nullptr;
+    std::array<QLabel*, 4> lblR27ID{};
+    std::array<QLabel*, 4> lblR27Popis{};
+    std::array<QLabel*, 4> lblR27mVV{};
+    std::array<QLabel*, 4> lblR27Val{};
+    std::array<QLabel*, 4> lblR27Unit{};
+    std::array<QLabel*, 4> lblR27Slide{};
+    std::array<QPushButton*, 4> cmdChange{};
+
+    std::array<QLabel*, 8> lblHodnota{};
+    std::array<QPushButton*, 4> cmdCopyEKEY_Ext2Int{};
+    std::array<QLabel*, 4> lblR38mVVK{};
+    std::array<QLabel*, 4> lblR38mVVQ{};
+    std::array<QPushButton*, 12> cmdSetmVVKQ{};
+    QComboBox* cmbFreq = nullptr;
+    QPushButton* cmdGain = nullptr;
+
+    QMenu* mApp = nullptr;
+    QAction* mAbout = nullptr;
+    QAction* mExit = nullptr;
+    QMenu* mDevice = nullptr;
+    QAction* mSaveEE = nullptr;
+    QAction* mLoadEE = nullptr;
+    QAction* mIniteKey = nullptr;
+    QAction* mIniteKeyDavro = nullptr;
+    QAction* mCopy14 = nullptr;
+    QMenu* MEKEY = nullptr;
+    QAction* mppmSave = nullptr;
+    QMenu* mRMUmain = nullptr;
+    QAction* mRMUset = nullptr;
+
+    QTimer* tmrCasovac = nullptr;
+    QtSerialLine* comSerial = nullptr;
+
+private:
+    void BuildWindow();
+    QWidget* BuildConnectionFrame();
+    QWidget* BuildMeasurementFrame();
+    QWidget* BuildLowerPanel();
+    void BuildMenus();
+    void RegisterControls();
+    void AlignLowerColumns();
+
+    void SetClosedState();
+    void SetOpenState();
+    void onLineLost(const QString& reason);
+    void RunStartupPause();
+
+    void enterSequence();
+    void leaveSequence();
+    // Enabled state as the program sets it; while a sequence runs the
+    // guarded controls show disabled whatever their own state is.
+    void SetEnabledOf(QObject* control, bool enabled);
+    void ApplyEnabled(QObject* control);
+    QObject* Control(const std::string& name) const;
+
+    DeviceState state_;
+    std::unique_ptr<PortMap> ownPorts_;
+    std::unique_ptr<AppSettings> ownSettings_;
+    std::unique_ptr<Prompter> ownPrompter_;
+    std::unique_ptr<EventPump> ownPump_;
+    PortMap* ports_ = nullptr;
+    AppSettings* settings_ = nullptr;
+    Prompter* prompter_ = nullptr;
+    EventPump* pump_ = nullptr;
+    std::unique_ptr<Port> port_;
+
+    QString commandLine_;
+    QString configFilePath_;
+    CommonDialog eepromDialog_;
+    FrmAbout* frmAbout_ = nullptr;
+
+    bool firstActivation_ = false;
+    bool startupPausePending_ = false;
+    bool closePending_ = false;
+    int busyDepth_ = 0;
+
+    QHash<QString, QObject*> controls_;
+    QHash<QObject*, bool> enabled_;
+    QSet<QObject*> guarded_;
+    QGridLayout* tableGrid_ = nullptr;
+    QWidget* lowerPanel_ = nullptr;
+    QWidget* calibrationStrip_ = nullptr;
+    QVBoxLayout* lowerLayout_ = nullptr;
+};
+
+} // namespace rm27

@@ -1,0 +1,468 @@
+// The widgets of frmMain: from top to bottom the connection frame, the
+// table of the four inputs with the status line, the raw readings, and the
+// calibration strip that only the extended mode shows. Sizes come from the
+// fonts, never from pixels, so the window scales with the user's font and
+// screen density.
+#include "mainwindow/frm_main.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace rm27 {
+
+namespace {
+
+// The column numbers over the input table are one caption spaced with
+// blanks: the numbers stand 23 characters apart, so each input column is
+// 23 characters of that caption's font wide.
+constexpr int kColumnChars = 23;
+
+const QString kColumnNumbers =
+    QStringLiteral("   1                      2                      3                      4");
+
+QString Indexed(const char* name, int index) {
+    return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QFont FixedFont(double scale = 1.0, bool bold = false) {
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (scale != 1.0 && f.pointSizeF() > 0) f.setPointSizeF(f.pointSizeF() * scale);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* Heading(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+// A read-only display field: sunken, filled, text kept inside its column.
+QLabel* Field(const QString& name, QWidget* parent, const QFont& font,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFont(font);
+    l->setFrameShape(QFrame::StyledPanel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAutoFillBackground(true);
+    l->setAlignment(align);
+    l->setMargin(2);
+    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(p);
+    return l;
+}
+
+// A field `lines` text lines high in its own font.
+void FitLines(QLabel* label, int lines) {
+    const QFontMetrics fm(label->font());
+    label->setFixedHeight(fm.lineSpacing() * lines + 2 * label->margin() + 2 * label->frameWidth());
+}
+
+// At least `chars` characters of its own font wide.
+void FitChars(QLabel* label, int chars) {
+    const QFontMetrics fm(label->font());
+    label->setMinimumWidth(fm.horizontalAdvance(QString(chars, QLatin1Char('0'))) +
+                           2 * label->margin() + 2 * label->frameWidth() + fm.averageCharWidth());
+}
+
+QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+void FrmMain::BuildWindow() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("frmMainClient"));
+    setCentralWidget(central);
+    auto* root = new QVBoxLayout(central);
+    root->addWidget(BuildConnectionFrame());
+    root->addWidget(BuildMeasurementFrame());
+    root->addWidget(BuildLowerPanel());
+    root->addStretch(1);
+
+    BuildMenus();
+
+    tmrCasovac = new QTimer(this);
+    tmrCasovac->setObjectName(QStringLiteral("tmrCasovac"));
+    tmrCasovac->setInterval(500);
+    connect(tmrCasovac, &QTimer::timeout, this, &FrmMain::tmrCasovac_Timer);
+
+    RegisterControls();
+}
+
+QWidget* FrmMain::BuildConnectionFrame() {
+    fraSelectPortDevice = new QGroupBox(QStringLiteral("Spojení / Informace o jednotce"));
+    fraSelectPortDevice->setObjectName(QStringLiteral("fraSelectPortDevice"));
+    QWidget* f = fraSelectPortDevice;
+
+    cmbSelectPort = new QComboBox(f);
+    cmbSelectPort->setObjectName(QStringLiteral("cmbSelectPort"));
+    cmbSelectPort->setMinimumContentsLength(14);
+    cmbSelectPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmdConnect = Button(QStringLiteral("cmdConnect"), QStringLiteral("Spojit"), f);
+    cmdConnect->setAutoFillBackground(true);
+    cmdFindPorts = Button(QStringLiteral("cmdFindPorts"), QStringLiteral("Hledat"), f);
+    cmdFindPorts->setToolTip(QStringLiteral("Vyhledat sériové porty, které lze otevřít"));
+
+    cmbSelectAdr = new QComboBox(f);
+    cmbSelectAdr->setObjectName(QStringLiteral("cmbSelectAdr"));
+    cmbSelectAdr->setFont(FixedFont());
+    cmbSelectAdr->setMinimumContentsLength(12);
+    cmbSelectAdr->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbSelectAdr->setMaxVisibleItems(20);
+    cmdDevRead = Button(QStringLiteral("cmdDevRead"), QStringLiteral("Načíst"), f);
+    cmdFindAdr = Button(QStringLiteral("cmdFindAdr"), QStringLiteral("Hledat"), f);
+    cmdFindAdr->setToolTip(QStringLiteral("Vyhledat jednotky na všech adresách"));
+
+    lblID = Field(QStringLiteral("lblID"), f, FixedFont(1.15, true));
+    FitChars(lblID, 11);
+    auto* at = Heading(QStringLiteral("Label5_0"), QStringLiteral("@"), f);
+    at->setAlignment(Qt::AlignCenter);
+    lblAdresa = Field(QStringLiteral("lblAdresa"), f, FixedFont(1.15, true));
+    FitChars(lblAdresa, 12);
+    lblID->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    lblAdresa->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    cmdReset = Button(QStringLiteral("cmdReset"), QStringLiteral("Reset"), f);
+    cmdReset->setToolTip(QStringLiteral("Restart převodníku (s novým obsahem Eeprom)"));
+    cmdAdresa = Button(QStringLiteral("cmdAdresa"), QStringLiteral("Adr. change"), f);
+
+    lstCurves = new QListWidget(f);
+    lstCurves->setObjectName(QStringLiteral("lstCurves"));
+    lstCurves->setFont(FixedFont());
+    {
+        const QFontMetrics fm(lstCurves->font());
+        lstCurves->setFixedHeight(fm.lineSpacing() * 3 + 2 * lstCurves->frameWidth() + 4);
+        lstCurves->setMinimumWidth(fm.horizontalAdvance(QString(24, QLatin1Char('0'))));
+    }
+    connect(lstCurves, &QListWidget::itemClicked, this, &FrmMain::lstCurves_Click);
+
+    auto* g = new QGridLayout(f);
+    g->addWidget(Heading(QStringLiteral("Label1_5"), QStringLiteral("Sériový port"), f), 0, 0, 1,
+                 2);
+    g->addWidget(cmbSelectPort, 1, 0);
+    g->addWidget(cmdConnect, 1, 1);
+    g->addWidget(cmdFindPorts, 2, 1);
+    g->setColumnMinimumWidth(2, fontMetrics().averageCharWidth() * 2);
+
+    g->addWidget(
+        Heading(QStringLiteral("Label1_4"), QStringLiteral("Adresa jednotky (0=univerzální)"), f),
+        0, 3, 1, 2);
+    g->addWidget(cmbSelectAdr, 1, 3);
+    g->addWidget(cmdDevRead, 1, 4);
+    g->addWidget(cmdFindAdr, 2, 4);
+    g->setColumnMinimumWidth(5, fontMetrics().averageCharWidth() * 2);
+
+    g->addWidget(
+        Heading(QStringLiteral("Label1_6"), QStringLiteral("Identifikace připojené jednotky"), f),
+        0, 6);
+    auto* id = new QHBoxLayout;
+    id->setSpacing(fontMetrics().averageCharWidth() / 2);
+    id->addWidget(lblID, 3);
+    id->addWidget(at);
+    id->addWidget(lblAdresa, 2);
+    g->addLayout(id, 1, 6);
+    auto* maintenance = new QHBoxLayout;
+    maintenance->addWidget(cmdReset);
+    maintenance->addWidget(cmdAdresa);
+    maintenance->addStretch(1);
+    g->addLayout(maintenance, 2, 6);
+    g->setColumnStretch(6, 1);
+    g->setColumnMinimumWidth(7, fontMetrics().averageCharWidth() * 2);
+
+    g->addWidget(Heading(QStringLiteral("Label1_3"), QStringLiteral("Curves"), f), 0, 8);
+    g->addWidget(lstCurves, 1, 8, 2, 1, Qt::AlignTop);
+    return f;
+}
+
+QWidget* FrmMain::BuildMeasurementFrame() {
+    fraMereni = new QGroupBox(QStringLiteral("Hodnoty vstupů jednotky"));
+    fraMereni->setObjectName(QStringLiteral("fraMereni"));
+    Picture1_0 = new QFrame(fraMereni);
+    Picture1_0->setObjectName(QStringLiteral("Picture1_0"));
+    QWidget* p = Picture1_0;
+
+    const QFont fixed = FixedFont();
+    const QFont big = FixedFont(1.35, true);
+    const QFont sans = font();
+
+    Label4 = Heading(QStringLiteral("Label4"), kColumnNumbers, p);
+    Label4->setFont(fixed);
+    Label4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    tableGrid_ = new QGridLayout(p);
+    tableGrid_->setContentsMargins(0, 0, 0, 0);
+    const char* headings[] = {"ID", "Popis", "Vstup [mV/V]", "Veličina", "Jednotka", "Info"};
+    for (int r = 0; r < 6; ++r) {
+        auto* h = Heading(Indexed("Label3", r + 1), QString::fromUtf8(headings[r]), p);
+        tableGrid_->addWidget(h, r + 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    tableGrid_->addWidget(Label4, 0, 1, 1, 4);
+    for (int i = 0; i < 4; ++i) {
+        lblR27ID[i] = Field(Indexed("lblR27ID", i), p, sans);
+        lblR27Popis[i] = Field(Indexed("lblR27Popis", i), p, sans);
+        lblR27mVV[i] = Field(Indexed("lblR27mVV", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
+        lblR27Val[i] = Field(Indexed("lblR27Val", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
+        lblR27Val[i]->setToolTip(QStringLiteral("Údaj převodníku (v dílcích)"));
+        lblR27Unit[i] = Field(Indexed("lblR27Unit", i), p, sans, Qt::AlignCenter);
+        lblR27Slide[i] = Field(Indexed("lblR27Slide", i), p, sans, Qt::AlignLeft | Qt::AlignTop);
+        lblR27Popis[i]->setWordWrap(false);
+        FitLines(lblR27ID[i], 1);
+        FitLines(lblR27Popis[i], 1);
+        FitLines(lblR27mVV[i], 1);
+        FitLines(lblR27Val[i], 1);
+        FitLines(lblR27Unit[i], 1);
+        FitLines(lblR27Slide[i], 3);
+        cmdChange[i] = Button(Indexed("cmdChange", i), QStringLiteral("Změnit"), p);
+        cmdChange[i]->setVisible(false);
+        connect(cmdChange[i], &QPushButton::clicked, this, [this, i] { cmdChange_Click(i); });
+
+        const int c = i + 1;
+        tableGrid_->addWidget(lblR27ID[i], 1, c);
+        tableGrid_->addWidget(lblR27Popis[i], 2, c);
+        tableGrid_->addWidget(lblR27mVV[i], 3, c);
+        tableGrid_->addWidget(lblR27Val[i], 4, c);
+        tableGrid_->addWidget(lblR27Unit[i], 5, c);
+        tableGrid_->addWidget(lblR27Slide[i], 6, c);
+        tableGrid_->addWidget(cmdChange[i], 7, c, Qt::AlignHCenter);
+        for (QLabel* l : {lblR27Slide[i], lblR27Val[i]}) {
+            l->setProperty("rm27Index", i);
+            l->installEventFilter(this);
+        }
+    }
+    // Reserve the button row even while the buttons are hidden, so that the
+    // table does not jump when the first reading shows them.
+    tableGrid_->setRowMinimumHeight(7, cmdChange[0]->sizeHint().height());
+
+    const QFontMetrics fm(fixed);
+    const int spacing = tableGrid_->horizontalSpacing() > 0 ? tableGrid_->horizontalSpacing() : 6;
+    tableGrid_->setHorizontalSpacing(spacing);
+    const int pitch = fm.horizontalAdvance(QLatin1Char(' ')) * kColumnChars;
+    for (int c = 1; c <= 4; ++c) {
+        tableGrid_->setColumnMinimumWidth(c, pitch - spacing);
+        tableGrid_->setColumnStretch(c, 1);
+    }
+
+    lblStatus = Field(QStringLiteral("lblStatus"), fraMereni, sans);
+    lblStatus->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    FitLines(lblStatus, 1);
+    lblStatus->setMinimumHeight(lblStatus->height() + 4);
+
+    auto* v = new QVBoxLayout(fraMereni);
+    v->addWidget(Picture1_0);
+    v->addWidget(lblStatus);
+    Picture1_0->installEventFilter(this);
+    fraMereni->installEventFilter(this);
+    return fraMereni;
+}
+
+QWidget* FrmMain::BuildLowerPanel() {
+    lowerPanel_ = new QWidget;
+    lowerPanel_->setObjectName(QStringLiteral("frmMainLower"));
+    lowerLayout_ = new QVBoxLayout(lowerPanel_);
+    lowerLayout_->setContentsMargins(0, 0, 0, 0);
+
+    const QFont fixed = FixedFont();
+    const int spacing = tableGrid_->horizontalSpacing();
+    const int column = tableGrid_->columnMinimumWidth(1);
+    auto makeGrid = [&](QWidget* parent) {
+        auto* g = new QGridLayout(parent);
+        g->setContentsMargins(0, 0, 0, 0);
+        g->setHorizontalSpacing(spacing);
+        for (int c = 1; c <= 4; ++c) {
+            g->setColumnMinimumWidth(c, column);
+            g->setColumnStretch(c, 1);
+        }
+        return g;
+    };
+
+    auto* raw = new QWidget(lowerPanel_);
+    raw->setObjectName(QStringLiteral("frmMainRawReadings"));
+    auto* rg = makeGrid(raw);
+    rg->addWidget(Heading(QStringLiteral("Label3_0"), QStringLiteral("DIV"), raw), 0, 0);
+    rg->addWidget(Heading(QStringLiteral("Label3_8"), QStringLiteral("DIV"), raw), 1, 0);
+    for (int i = 0; i < 8; ++i) {
+        lblHodnota[i] =
+            Field(Indexed("lblHodnota", i), raw, fixed, Qt::AlignRight | Qt::AlignVCenter);
+        FitLines(lblHodnota[i], 1);
+        rg->addWidget(lblHodnota[i], i / 4, i % 4 + 1);
+    }
+
+    calibrationStrip_ = new QWidget(lowerPanel_);
+    calibrationStrip_->setObjectName(QStringLiteral("frmMainCalibration"));
+    QWidget* s = calibrationStrip_;
+    auto* cg = makeGrid(s);
+    cg->addWidget(Heading(QStringLiteral("Label3_9"), QStringLiteral("mVV_K"), s), 1, 0);
+    cg->addWidget(Heading(QStringLiteral("Label3_10"), QStringLiteral("mVV_Q"), s), 2, 0);
+    cg->addWidget(Heading(QStringLiteral("Label3_7"), QStringLiteral("Freq"), s), 4, 0);
+    const char* kqCaptions[] = {"0", "2", "x"};
+    for (int i = 0; i < 4; ++i) {
+        cmdCopyEKEY_Ext2Int[i] =
+            Button(Indexed("cmdCopyEKEY_Ext2Int", i), QStringLiteral("COPY Ext->Int"), s);
+        connect(cmdCopyEKEY_Ext2Int[i], &QPushButton::clicked, this,
+                [this, i] { cmdCopyEKEY_Ext2Int_Click(i); });
+        cg->addWidget(cmdCopyEKEY_Ext2Int[i], 0, i + 1, Qt::AlignHCenter);
+
+        lblR38mVVK[i] =
+            Field(Indexed("lblR38mVVK", i), s, fixed, Qt::AlignRight | Qt::AlignVCenter);
+        lblR38mVVQ[i] =
+            Field(Indexed("lblR38mVVQ", i), s, fixed, Qt::AlignRight | Qt::AlignVCenter);
+        FitLines(lblR38mVVK[i], 1);
+        FitLines(lblR38mVVQ[i], 1);
+        cg->addWidget(lblR38mVVK[i], 1, i + 1);
+        cg->addWidget(lblR38mVVQ[i], 2, i + 1);
+
+        // Zero, slope and manual entry of input i stand side by side; the
+        // array keeps the old numbering: i, i + 4, i + 8.
+        auto* trio = new QHBoxLayout;
+        trio->setSpacing(spacing / 2);
+        for (int k = 0; k < 3; ++k) {
+            const int index = i + 4 * k;
+            cmdSetmVVKQ[index] =
+                Button(Indexed("cmdSetmVVKQ", index), QString::fromLatin1(kqCaptions[k]), s);
+            cmdSetmVVKQ[index]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+            connect(cmdSetmVVKQ[index], &QPushButton::clicked, this,
+                    [this, index] { cmdSetmVVKQ_Click(index); });
+            trio->addWidget(cmdSetmVVKQ[index]);
+        }
+        cg->addLayout(trio, 3, i + 1);
+    }
+    cmbFreq = new QComboBox(s);
+    cmbFreq->setObjectName(QStringLiteral("cmbFreq"));
+    cmbFreq->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    cg->addWidget(cmbFreq, 4, 1, 1, 2);
+    cmdGain = Button(QStringLiteral("cmdGain"), QStringLiteral("Zápis"), s);
+    connect(cmdGain, &QPushButton::clicked, this, &FrmMain::cmdGain_Click);
+    cg->addWidget(cmdGain, 4, 3, Qt::AlignLeft);
+    cg->setRowMinimumHeight(0, 0);
+
+    lowerLayout_->addWidget(raw);
+    lowerLayout_->addSpacing(fontMetrics().height() / 2);
+    lowerLayout_->addWidget(calibrationStrip_);
+    return lowerPanel_;
+}
+
+void FrmMain::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    auto action = [this](QMenu* menu, const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+
+    mApp = bar->addMenu(QStringLiteral("Aplikace"));
+    mApp->setObjectName(QStringLiteral("mApp"));
+    mAbout = action(mApp, "mAbout", QStringLiteral("O aplikaci ..."));
+    mApp->addSeparator();
+    mExit = action(mApp, "mExit", QStringLiteral("Ukončit / Zavřít"));
+
+    mDevice = bar->addMenu(QStringLiteral("RM-27"));
+    mDevice->setObjectName(QStringLiteral("mDevice"));
+    mSaveEE = action(mDevice, "mSaveEE", QStringLiteral("Uložit obsah EEPROM do souboru ..."));
+    mSaveEE->setVisible(false);
+    mLoadEE = action(mDevice, "mLoadEE", QStringLiteral("Zapsat EEPROM ze souboru ..."));
+    mDevice->addSeparator();
+    mIniteKey = action(mDevice, "mIniteKey", QStringLiteral("Inicializovat eKey pro R-27"));
+    mIniteKeyDavro =
+        action(mDevice, "mIniteKeyDavro", QStringLiteral("Inicializovat eKey pro DAVRO"));
+    mDevice->addSeparator();
+    mCopy14 = action(mDevice, "mCopy14", QStringLiteral("Copy ekey Vstup1 - > Vstup 4"));
+    mDevice->menuAction()->setVisible(false);
+
+    // Only ever opened as a popup over an input's information text.
+    MEKEY = new QMenu(QStringLiteral("ppmenu"), this);
+    MEKEY->setObjectName(QStringLiteral("MEKEY"));
+    mppmSave = action(MEKEY, "mppmSave", QStringLiteral("Uložit kalibraci do souboru BIN"));
+
+    mRMUmain = bar->addMenu(QStringLiteral("RMU"));
+    mRMUmain->setObjectName(QStringLiteral("mRMUmain"));
+    mRMUset = action(mRMUmain, "mRMUset", QStringLiteral("Uživatelská nastavení"));
+    mRMUmain->menuAction()->setVisible(false);
+
+    connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
+    connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
+    connect(mLoadEE, &QAction::triggered, this, &FrmMain::mLoadEE_Click);
+    connect(mIniteKey, &QAction::triggered, this, &FrmMain::mIniteKey_Click);
+    connect(mIniteKeyDavro, &QAction::triggered, this, &FrmMain::mIniteKeyDavro_Click);
+    connect(mCopy14, &QAction::triggered, this, &FrmMain::mCopy14_Click);
+    connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
+    connect(mRMUset, &QAction::triggered, this, &FrmMain::mRMUset_Click);
+}
+
+void FrmMain::RegisterControls() {
+    for (QObject* o : findChildren<QObject*>()) {
+        if (!o->objectName().isEmpty()) controls_.insert(o->objectName(), o);
+    }
+    // Everything that starts an exchange with the converter, or changes
+    // the line under one.
+    QList<QObject*> guarded = {cmdConnect, cmdFindPorts,   cmdDevRead, cmdFindAdr,
+                               cmdReset,   cmdAdresa,      cmdGain,    mLoadEE,
+                               mIniteKey,  mIniteKeyDavro, mCopy14,    mRMUset};
+    for (int i = 0; i < 4; ++i)
+        guarded << cmdChange[i] << cmdCopyEKEY_Ext2Int[i];
+    for (QPushButton* b : cmdSetmVVKQ)
+        guarded << b;
+    for (QObject* o : guarded) {
+        guarded_.insert(o);
+        enabled_.insert(o, true);
+    }
+}
+
+void FrmMain::AlignLowerColumns() {
+    QWidget* central = centralWidget();
+    if (central == nullptr || tableGrid_ == nullptr) return;
+    // The raw readings and the calibration strip stand outside the input
+    // frame but under its columns: inset them by the frame's border on
+    // both sides, and give their heading column the table's width.
+    const QRect table = tableGrid_->contentsRect();
+    const int left = Picture1_0->mapTo(central, table.topLeft()).x();
+    const int right = Picture1_0->mapTo(central, table.topRight()).x();
+    const int origin = lowerPanel_->mapTo(central, QPoint(0, 0)).x();
+    const QMargins m = lowerLayout_->contentsMargins();
+    const QMargins wanted(std::max(0, left - origin), m.top(),
+                          std::max(0, origin + lowerPanel_->width() - 1 - right), m.bottom());
+    if (m != wanted) lowerLayout_->setContentsMargins(wanted);
+    const int heading = tableGrid_->cellRect(1, 0).width();
+    if (heading > 0) {
+        for (QGridLayout* g : lowerPanel_->findChildren<QGridLayout*>()) {
+            if (g->columnMinimumWidth(0) != heading) g->setColumnMinimumWidth(0, heading);
+        }
+    }
+
+    // Spread the column-number caption so that its numbers, kColumnChars
+    // characters apart, stand over the middle of the columns however wide
+    // the window has made them.
+    const QRect first = tableGrid_->cellRect(1, 1);
+    const QRect second = tableGrid_->cellRect(1, 2);
+    if (!first.isValid() || !second.isValid()) return;
+    QFont f = FixedFont();
+    const QFontMetricsF fm(f);
+    const qreal pitch = static_cast<qreal>(second.left() - first.left()) / kColumnChars;
+    f.setLetterSpacing(QFont::AbsoluteSpacing,
+                       std::max<qreal>(0.0, pitch - fm.horizontalAdvance(QLatin1Char(' '))));
+    if (Label4->font() != f) Label4->setFont(f);
+    const int indent = static_cast<int>(first.width() / 2.0 - 3.5 * pitch);
+    if (Label4->indent() != std::max(0, indent)) Label4->setIndent(std::max(0, indent));
+}
+
+} // namespace rm27

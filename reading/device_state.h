@@ -1,0 +1,56 @@
+// What the program knows about the serial port and the converter it talks
+// to: one plain record that the main window owns and every operation on the
+// converter reads and fills. No widgets, no Qt.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "link/ekey.h"
+
+namespace rm27 {
+
+inline constexpr int kInputCount = 4;
+
+struct DeviceState {
+    // Connection. PortNumber is COMn, 1..15; DeviceAddress goes into every
+    // request frame, 0 being the universal address any converter answers.
+    std::int32_t PortNumber = 0;
+    std::int32_t DeviceAddress = 0;
+    // Fixed for the whole run by the command line.
+    bool ExtendedMode = false;
+
+    // Identification: the converter's 10-character answer to "@" ("" until a
+    // converter of the RM family answered) and whether it is the RMU variant.
+    std::string DeviceId;
+    bool IsRMU = false;
+
+    // Configuration read from the converter's memory.
+    std::int32_t FilterCode = 0;                             // byte 0x05; low 4 bits = filter row
+    std::array<std::int32_t, kInputCount> definitionBytes{}; // "DEF" answer, 255 when unusable
+    std::array<std::int32_t, 3> configBytes{};               // bytes 0x28, 0x29, 0x2A
+    // Zero (divisions) and slope (mV/V per division) per input.
+    std::array<double, kInputCount> K{};
+    std::array<double, kInputCount> Q{};
+    // Bit i set: an external eKey is plugged into input i.
+    std::uint8_t EKeyMask = 0;
+    bool EKeyMaskValid = false;
+
+    // Sensor records, one per input, decoded from the eKeys or the internal
+    // copies, and the 256-byte image the block reads fill (one character
+    // per byte).
+    std::array<SensorRecord, kInputCount> records{};
+    std::string imageBuffer;
+
+    // Live values of the last measurement answer, single precision as the
+    // converter sends them. tare[i] is subtracted from value[i] for display
+    // and survives everything but another tare of the same input.
+    std::array<float, kInputCount> raw{};
+    std::array<float, kInputCount> signal{};
+    std::array<float, kInputCount> thirdValue{};
+    std::array<float, kInputCount> value{};
+    std::array<float, kInputCount> tare{};
+};
+
+} // namespace rm27

@@ -1,0 +1,60 @@
+// What the operations on the converter may do to the main window, and
+// nothing more: the "humble view". The window implements it with widgets,
+// the command-line tool with the terminal, the tests with a recorder.
+//
+// Controls are named by their object names: "lblStatus", "cmdReset",
+// "mRMUmain"; a member of a control array carries its index after an
+// underscore ("lblHodnota_5", "cmdChange_2").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rm27 {
+
+inline constexpr std::uint32_t kRgbWhite = 0xFFFFFF;
+inline constexpr std::uint32_t kRgbGreen = 0x00FF00;
+inline constexpr std::uint32_t kRgbRed = 0xFF0000;
+
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    // The status line, repainted at once: long sequences report progress
+    // through it while they wait for the converter.
+    virtual void setStatus(const std::string& text) = 0;
+    // Caption of a label, button, menu or menu item, repainted at once.
+    virtual void setCaption(const std::string& control, const std::string& text) = 0;
+    virtual void setControlEnabled(const std::string& control, bool enabled) = 0;
+    virtual void setControlVisible(const std::string& control, bool visible) = 0;
+    // Background of the seven labels of one input row (row 0..3), rgb as
+    // 0xRRGGBB; the raw reading / 256 label of the row keeps its colour.
+    virtual void setInputRowColor(int row, std::uint32_t rgb) = 0;
+    // Background of a single control (a button while its command runs).
+    virtual void setControlColor(const std::string& control, std::uint32_t rgb) = 0;
+    // Replace the rows of a combo box and select one (-1: none).
+    virtual void setComboRows(const std::string& control, const std::vector<std::string>& rows,
+                              int selected) = 0;
+    // Rows of a list box.
+    virtual void clearList(const std::string& control) = 0;
+    virtual void addListItem(const std::string& control, const std::string& text) = 0;
+    // The measurement timer (500 ms).
+    virtual void setMeasurementTimer(bool enabled) = 0;
+    virtual bool measurementTimerEnabled() const = 0;
+};
+
+// Message boxes and the text-input box. Every box carries the program's
+// title; the answer of a question is Yes (true) or No (false).
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual void critical(const std::string& text) = 0;
+    virtual void information(const std::string& text) = 0;
+    virtual bool question(const std::string& text) = 0;
+    // The text the user typed, or "" when the box was cancelled.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+};
+
+} // namespace rm27

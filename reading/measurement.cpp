@@ -1,0 +1,34 @@
+#include "reading/measurement.h"
+
+#include <string>
+
+#include "link/transact.h"
+
+namespace rm27 {
+
+namespace {
+
+void ClearRawReadings(MainView& view) {
+    for (int i = 0; i < 4; ++i)
+        view.setCaption("lblHodnota_" + std::to_string(i), "");
+}
+
+} // namespace
+
+void StartMeasurement(Port& port, MainView& view) {
+    ClearRawReadings(view);
+    if (!port.line.isOpen()) return;
+    (void)port.line.input();
+    view.setMeasurementTimer(true);
+}
+
+void StopMeasurement(Port& port, MainView& view) {
+    ClearRawReadings(view);
+    view.setMeasurementTimer(false);
+    // The last tick's request may still be on its way back; its 123
+    // characters take about 130 ms at 9600 baud, well inside one interval.
+    DelayMs(port.pump, kMeasurementIntervalMs);
+    if (port.line.isOpen()) (void)port.line.input();
+}
+
+} // namespace rm27

@@ -1,0 +1,142 @@
+// Measurement start and stop, and the rule of one exchange at a time: no
+// click, tick or message box may start a second exchange inside a wait.
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/qt_serial_line.h"
+#include "window_test_support.h"
+
+namespace rm27::test {
+namespace {
+
+class MeasurementTest : public WindowTest {
+protected:
+    void SetRaw(TestWindow& w, const QString& text) {
+        for (int i = 0; i < 4; ++i)
+            w.setCaption("lblHodnota_" + std::to_string(i), text.toStdString());
+    }
+    void ExpectRawEmpty(TestWindow& w) {
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(
+                Child<QLabel>(w, ("lblHodnota_" + std::to_string(i)).c_str())->text().isEmpty());
+    }
+    QTimer* Timer(TestWindow& w) { return Child<QTimer>(w, "tmrCasovac"); }
+};
+
+TEST_F(MeasurementTest, StopDrainsALateAnswer) {
+    Pty pty;
+    auto w = MakeWindow({}, true);
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    w->StartMeasurement();
+    ASSERT_TRUE(Timer(*w)->isActive());
+    SetRaw(*w, QStringLiteral("123"));
+    // The answer to the last tick's "MK" comes in the middle of the wait.
+    QTimer::singleShot(0, [&] { pty.write(std::string(123, '0') + "\r"); });
+    w->StopMeasurement();
+    EXPECT_FALSE(Timer(*w)->isActive());
+    EXPECT_EQ(w->serialLine().inBufferCount(), 0);
+    ExpectRawEmpty(*w);
+}
+
+TEST_F(MeasurementTest, StartWithThePortClosedLeavesTheTimerOff) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    SetRaw(*w, QStringLiteral("123"));
+    w->StartMeasurement();
+    EXPECT_FALSE(Timer(*w)->isActive());
+    ExpectRawEmpty(*w);
+}
+
+TEST_F(MeasurementTest, StartDropsWhatWaitsAndRunsTheTimer) {
+    Pty pty;
+    auto w = MakeWindow({}, true);
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    pty.write("stale");
+    for (int i = 0; i < 200 && w->serialLine().inBufferCount() < 5; ++i)
+        RunFor(10);
+    ASSERT_EQ(w->serialLine().inBufferCount(), 5);
+    w->StartMeasurement();
+    EXPECT_EQ(w->serialLine().inBufferCount(), 0);
+    EXPECT_TRUE(Timer(*w)->isActive());
+    EXPECT_EQ(Timer(*w)->interval(), 500);
+}
+
+TEST_F(MeasurementTest, ReadSavesTheAddressAndBracketsTheExchange) {
+    Pty pty;
+    auto w = MakeWindow();
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    Child<QComboBox>(*w, "cmbSelectAdr")->setCurrentIndex(7);
+    Child<QComboBox>(*w, "cmbSelectAdr")->setCurrentIndex(3);
+    EXPECT_TRUE(pty.readAll().empty()); // choosing an address sends nothing
+    bool timerOffDuringRead = false;
+    w->duringRead = [&] { timerOffDuringRead = !Timer(*w)->isActive(); };
+    w->cmdDevRead_Click();
+    EXPECT_EQ(w->reads, 1);
+    EXPECT_TRUE(timerOffDuringRead);
+    EXPECT_EQ(pty.read(5), "$03@\r");
+    EXPECT_EQ(settings->GetSetting("MRU", "AddressIndex"), QStringLiteral("3"));
+    EXPECT_TRUE(Timer(*w)->isActive());
+    EXPECT_TRUE(Child<QPushButton>(*w, "cmdReset")->isEnabled());
+    EXPECT_EQ(Child<QLabel>(*w, "lblStatus")->text(), QStringLiteral("OK, měření spuštěno ..."));
+
+    w->readOk = false;
+    w->cmdDevRead_Click();
+    EXPECT_FALSE(Timer(*w)->isActive());
+    EXPECT_EQ(Child<QLabel>(*w, "lblStatus")->text(), QStringLiteral("Jednotka nenalezena!"));
+}
+
+TEST_F(MeasurementTest, ClicksAndTicksInsideAWaitStartNothing) {
+    Pty pty;
+    auto w = MakeWindow({}, true);
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    auto* read = Child<QPushButton>(*w, "cmdDevRead");
+    bool disabledInWait = false;
+    int intrusions = 0;
+    // Fired from inside StopMeasurement's wait, and again inside the read.
+    auto intrude = [&] {
+        if (++intrusions > 2) return;
+        disabledInWait = !read->isEnabled() && !Child<QPushButton>(*w, "cmdConnect")->isEnabled();
+        read->click();
+        w->cmdDevRead_Click();
+        w->tick();
+        w->cmdReset_Click();
+    };
+    QTimer::singleShot(50, intrude);
+    w->duringRead = [&] { QTimer::singleShot(20, intrude); };
+    w->cmdDevRead_Click();
+    EXPECT_TRUE(disabledInWait);
+    EXPECT_EQ(w->reads, 1);
+    EXPECT_EQ(CountFrames(pty.readAll()), 1u);
+    EXPECT_TRUE(read->isEnabled());
+
+    // Outside a sequence the same tick does reach the line.
+    w->tick();
+    EXPECT_EQ(pty.read(6), "$00MK\r");
+}
+
+TEST_F(MeasurementTest, NothingStartsWhileAMessageBoxIsOpen) {
+    Pty pty;
+    auto w = MakeWindow();
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    bool disabledInBox = false;
+    prompter.whileOpen = [&] {
+        disabledInBox = !Child<QPushButton>(*w, "cmdDevRead")->isEnabled();
+        w->cmdDevRead_Click();
+        w->tick();
+    };
+    w->prompter().information("Hotovo");
+    EXPECT_TRUE(disabledInBox);
+    EXPECT_EQ(w->reads, 0);
+    EXPECT_TRUE(pty.readAll().empty());
+    EXPECT_TRUE(Child<QPushButton>(*w, "cmdDevRead")->isEnabled());
+}
+
+} // namespace
+} // namespace rm27::test

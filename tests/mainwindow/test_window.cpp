@@ -1,0 +1,121 @@
+// The window as created, its popup, row colours, tare, and the view that
+// the operations see.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "window_test_support.h"
+
+namespace rm27::test {
+namespace {
+
+using WindowStateTest = WindowTest;
+
+TEST_F(WindowStateTest, AsCreated) {
+    auto w = MakeWindow();
+    EXPECT_TRUE(Child<QComboBox>(*w, "cmbSelectPort")->isEnabled());
+    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text(), QStringLiteral("Spojit"));
+    for (const char* name : {"cmdDevRead", "cmdReset", "cmdAdresa"})
+        EXPECT_FALSE(Child<QPushButton>(*w, name)->isEnabled()) << name;
+    EXPECT_FALSE(Child<QComboBox>(*w, "cmbSelectAdr")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(*w, "cmdAdresa")->isHidden());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(Child<QPushButton>(*w, ("cmdChange_" + std::to_string(i)).c_str())->isHidden());
+    for (const char* name : {"mDevice", "mRMUmain"})
+        EXPECT_FALSE(Child<QMenu>(*w, name)->menuAction()->isVisible()) << name;
+    EXPECT_FALSE(Child<QAction>(*w, "mSaveEE")->isVisible());
+    EXPECT_FALSE(Child<QTimer>(*w, "tmrCasovac")->isActive());
+    // Every member of the control arrays is there.
+    EXPECT_NE(w->findChild<QPushButton*>(QStringLiteral("cmdSetmVVKQ_11")), nullptr);
+    EXPECT_NE(w->findChild<QLabel*>(QStringLiteral("Label1_5")), nullptr);
+}
+
+TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    w->show();
+    auto* popup = Child<QMenu>(*w, "MEKEY");
+    auto* info = Child<QLabel>(*w, "lblR27Slide_2");
+
+    QTest::mouseClick(info, Qt::LeftButton);
+    EXPECT_FALSE(popup->isVisible());
+
+    QTest::mouseClick(info, Qt::RightButton);
+    EXPECT_TRUE(popup->isVisible());
+    QStringList items;
+    for (QAction* a : popup->actions())
+        items << a->text();
+    EXPECT_EQ(items, QStringList{QStringLiteral("Uložit kalibraci do souboru BIN")});
+    popup->actions().constFirst()->trigger();
+    popup->close();
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(WindowStateTest, RowColourLeavesTheRawOver256Alone) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    w->Form_Activate();
+    w->SetInputRowColor(1, kRgbRed);
+    auto color = [&](const char* name) {
+        return Child<QLabel>(*w, name)->palette().color(QPalette::Window);
+    };
+    for (const char* name : {"lblHodnota_1", "lblR27ID_1", "lblR27mVV_1", "lblR27Popis_1",
+                             "lblR27Slide_1", "lblR27Unit_1", "lblR27Val_1"})
+        EXPECT_EQ(color(name), QColor(255, 0, 0)) << name;
+    EXPECT_EQ(color("lblHodnota_5"), QColor(Qt::white));
+    EXPECT_EQ(color("lblR27ID_0"), QColor(Qt::white));
+}
+
+TEST_F(WindowStateTest, DoubleClickTaresThatInputOnly) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    w->show();
+    w->state().value = {1.0f, 2.0f, 12.5f, 4.0f};
+    QTest::mouseDClick(Child<QLabel>(*w, "lblR27Val_2"), Qt::LeftButton);
+    EXPECT_EQ(w->state().tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
+}
+
+TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheSequence) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    auto* reset = Child<QPushButton>(*w, "cmdReset");
+    {
+        auto seq = w->TryBeginSequence();
+        ASSERT_TRUE(seq.has_value());
+        EXPECT_FALSE(w->TryBeginSequence().has_value());
+        w->setControlEnabled("cmdReset", true);
+        w->setControlVisible("mRMUmain", true);
+        w->setCaption("lblHodnota_5", "65536");
+        EXPECT_FALSE(reset->isEnabled());
+    }
+    EXPECT_TRUE(reset->isEnabled());
+    EXPECT_TRUE(Child<QMenu>(*w, "mRMUmain")->menuAction()->isVisible());
+    EXPECT_EQ(Child<QLabel>(*w, "lblHodnota_5")->text(), QStringLiteral("65536"));
+    EXPECT_TRUE(w->TryBeginSequence().has_value());
+}
+
+TEST_F(WindowStateTest, ViewFillsListsAndCombos) {
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    w->setComboRows("cmbFreq", {"Stopped", "500 Hz "}, 1);
+    auto* freq = Child<QComboBox>(*w, "cmbFreq");
+    EXPECT_EQ(freq->count(), 2);
+    EXPECT_EQ(freq->currentText(), QStringLiteral("500 Hz "));
+    w->addListItem("lstCurves", "@0x01 0123RM2712");
+    w->addListItem("lstCurves", "@0x02 0456RMU 12");
+    auto* list = Child<QListWidget>(*w, "lstCurves");
+    EXPECT_EQ(list->count(), 2);
+    w->clearList("lstCurves");
+    EXPECT_EQ(list->count(), 0);
+    w->setControlColor("cmdFindAdr", 0xFFFF00);
+    EXPECT_EQ(Child<QPushButton>(*w, "cmdFindAdr")->palette().color(QPalette::Button),
+              QColor(255, 255, 0));
+}
+
+} // namespace
+} // namespace rm27::test
