@@ -277,9 +277,8 @@ void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPo
 }
 
 void FrmMain::lblR27Val_DblClick(int index) {
-    if (index < 0 || index > 3) return;
-    const auto i = static_cast<std::size_t>(index);
-    state_.tare[i] = state_.value[i];
+    Operations ops = operations();
+    TareInput(ops, index);
 }
 
 // ------------------------------------------------------------- connection
@@ -380,61 +379,55 @@ void FrmMain::tmrCasovac_Timer() {
 }
 
 void FrmMain::RunMeasurementTick() {
-    // The live measurement tick comes with the reading of the converter.
+    Operations ops = operations();
+    MeasurementTick(ops);
+}
+
+Operations FrmMain::operations() {
+    Operations ops{*port_, state_, *this, *this};
+    ops.readConverter = [this](std::int32_t& address) {
+        bool ok = false;
+        ReadRM27(address, ok);
+        return ok;
+    };
+    return ops;
 }
 
 void FrmMain::cmdDevRead_Click() {
     auto seq = TryBeginSequence();
     if (!seq) return;
     if (!comSerial->portOpen()) return;
-    if (state_.IsRMU) mRMUmain->menuAction()->setVisible(false);
-    setStatus("Ukončuji měření  ...");
-    StopMeasurement();
-    for (int i = 0; i < 4; ++i)
-        lblHodnota[i]->setText(QStringLiteral("?????"));
-    ClearInputRows();
-    setStatus("Načítání ...");
     // Remembered here rather than at connect: the address that was last
     // read is the one worth offering next time.
     settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
-    state_.DeviceAddress = cmbSelectAdr->currentIndex();
-    bool ok = false;
-    ReadRM27(state_.DeviceAddress, ok);
-    if (ok) {
-        setStatus("Spouštím živé měření ...");
-        StartMeasurement();
-        setStatus("OK, měření spuštěno ...");
-        SetEnabledOf(cmdReset, true);
-        if (state_.ExtendedMode) SetEnabledOf(cmdAdresa, true);
-        if (state_.IsRMU) mRMUmain->menuAction()->setVisible(true);
-    } else {
-        setStatus("Jednotka nenalezena!");
-        StopMeasurement();
-    }
+    Operations ops = operations();
+    DevRead(ops, cmbSelectAdr->currentIndex());
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
-    // The identification and reading of the converter are not built yet:
-    // nothing is sent and the reading reports failure.
-    (void)address;
-    ok = false;
+    Operations ops = operations();
+    ok = rm27::ReadRM27(ops, address);
 }
 
-// Commands whose exchanges are not built yet. Each already takes the
-// sequence guard, so none can start inside another's wait.
 void FrmMain::cmdFindAdr_Click() {
     auto seq = TryBeginSequence();
     if (!seq) return;
+    Operations ops = operations();
+    ScanAddresses(ops);
 }
 
 void FrmMain::cmdAdresa_Click() {
     auto seq = TryBeginSequence();
     if (!seq) return;
+    Operations ops = operations();
+    ChangeAddress(ops);
 }
 
 void FrmMain::cmdReset_Click() {
     auto seq = TryBeginSequence();
     if (!seq) return;
+    Operations ops = operations();
+    RestartConverter(ops);
 }
 
 void FrmMain::cmdSetmVVKQ_Click(int) {

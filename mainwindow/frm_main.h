@@ -28,6 +28,7 @@
 #include "link/line.h"
 #include "reading/device_state.h"
 #include "reading/main_view.h"
+#include "reading/operations.h"
 #include "ui/common_dialog.h"
 
 class QAction;
@@ -177,6 +178,9 @@ public Q_SLOTS:
     void lblR27Val_DblClick(int index);
 
 protected:
+    // The operations on the converter, bound to this window's line, state
+    // and boxes; readings go through the overridable ReadRM27.
+    Operations operations();
     // One measurement tick, run by tmrCasovac_Timer outside any sequence.
     virtual void RunMeasurementTick();
 

@@ -1,0 +1,76 @@
+// The main window's operations on the converter, written once for the
+// window, the command-line tool and the tests: reading the converter, the
+// live measurement tick and tare, the bus scan, the address change and the
+// restart. They speak to the user only through the view and the prompter.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/ekey.h"
+#include "link/line.h"
+#include "reading/device_state.h"
+#include "reading/main_view.h"
+
+namespace rm27 {
+
+// Everything an operation needs: the line with its clock, the program-wide
+// state, and the user.
+struct Operations {
+    Port& port;
+    DeviceState& state;
+    MainView& view;
+    Prompter& prompter;
+    // How the sequences that end in a reading ("Načíst", the restart) read
+    // the converter; empty means ReadRM27 below. The window routes it
+    // through its own overridable ReadRM27.
+    std::function<bool(std::int32_t& address)> readConverter = {};
+};
+
+inline constexpr std::int32_t kQueryTimeoutMs = 1200;
+inline constexpr std::int32_t kConstantTimeoutMs = 100;
+inline constexpr std::size_t kMeasurementAnswerLength = 123;
+
+// Filter table: row index = filter code (low 4 bits).
+extern const std::array<const char*, 16> kFilterRows;
+
+// "????RM*": four characters of anything, then RM.
+bool IsFamilyId(const std::string& id);
+// "????RMU*" or "????RM27*": what the scan accepts.
+bool IsScanId(const std::string& answer);
+
+// Three lines (CR LF between them) describing an input's record.
+std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
+
+// "  5  (0x05)" after a read; the address change writes "  7  (07h)".
+std::string AddressCaptionRead(std::int32_t address);
+std::string AddressCaptionChanged(std::int32_t address);
+
+// Identify and read the converter. `address` is passed by reference: the
+// converter's own address replaces it after identification, and the later
+// requests of the same read already use it. Returns ok (all four inputs read).
+bool ReadRM27(Operations& ops, std::int32_t& address);
+void ReadEKeyPresence(Operations& ops);
+// "Načíst": addressIndex is the position chosen in the address list.
+// Returns whether the read succeeded (measurement running).
+bool DevRead(Operations& ops, int addressIndex);
+
+// One measurement tick: decode the answer to the previous request, show
+// it, send the next request. Never waits.
+void MeasurementTick(Operations& ops);
+void TareInput(Operations& ops, int index);
+
+// Plain one-byte memory write; result the first two characters of the echo.
+std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
+                           std::int32_t value);
+
+// Probe addresses 1..31 and list the converters of the family.
+void ScanAddresses(Operations& ops);
+// Ask for a new address, write it to memory byte 0 and restart.
+void ChangeAddress(Operations& ops);
+// Restart every converter on the line ("X" + CR), then read again.
+void RestartConverter(Operations& ops);
+
+} // namespace rm27

@@ -1,0 +1,207 @@
+// Reading the converter on virtual time: what goes out, what the window is
+// told, and how each failure is met.
+#include <gtest/gtest.h>
+
+#include "link/codecs.h"
+#include "reading/operations.h"
+#include "recorder.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+namespace rm27 {
+namespace {
+
+using sim::Fault;
+
+sim::ConverterSpec At(int address) {
+    sim::ConverterSpec spec;
+    spec.address = address;
+    return spec;
+}
+
+class Reading : public ::testing::Test {
+protected:
+    sim::Converter& add(sim::ConverterSpec spec) { return bus.add(std::move(spec)); }
+    bool read(int address) { return DevRead(ops, address); }
+    std::vector<std::string> sentAfter(std::size_t from) const {
+        std::vector<std::string> out;
+        for (std::size_t i = from; i < line.sent().size(); ++i) out.push_back(line.sent()[i].text);
+        return out;
+    }
+    std::size_t indexOfFrame(const std::string& text) const {
+        for (std::size_t i = 0; i < line.sent().size(); ++i) {
+            if (line.sent()[i].text == text) return i;
+        }
+        return line.sent().size();
+    }
+
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    Port port{line, line};
+    DeviceState state;
+    test::Recorder view;
+    Operations ops{port, state, view, view};
+};
+
+TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {
+    add(At(5));
+    ASSERT_TRUE(read(0));
+    EXPECT_EQ(state.DeviceAddress, 5);
+    EXPECT_EQ(view.caption("lblAdresa"), "  5  (0x05)");
+    EXPECT_EQ(view.caption("lblID"), "0123RM2712");
+    // identification at 0, everything from ER05 on at 5
+    EXPECT_LT(indexOfFrame("$00ER00\r"), indexOfFrame("$05ER05\r"));
+    EXPECT_EQ(indexOfFrame("$00ER05\r"), line.sent().size());
+    EXPECT_EQ(view.statuses.front(), "Ukončuji měření  ...");
+    EXPECT_EQ(view.statuses[2], "Načítám ... 2%");
+    EXPECT_EQ(view.statuses.back(), "OK, měření spuštěno ...");
+    EXPECT_TRUE(view.timer);
+    EXPECT_TRUE(view.enabled["cmdReset"]);
+    EXPECT_EQ(view.enabled.count("cmdAdresa"), 0u); // normal mode
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(view.visible["cmdChange_" + std::to_string(i)]);
+}
+
+TEST_F(Reading, VariantDecidesTheRmuMenu) {
+    sim::ConverterSpec rmu = At(1);
+    rmu.variant = sim::Variant::RMU;
+    add(rmu);
+    state.ExtendedMode = true;
+    ASSERT_TRUE(read(1));
+    EXPECT_TRUE(state.IsRMU);
+    EXPECT_TRUE(view.visible["mRMUmain"]);
+    EXPECT_TRUE(view.enabled["cmdAdresa"]);
+
+    add(At(2));
+    ASSERT_TRUE(read(2));
+    EXPECT_FALSE(state.IsRMU);
+    EXPECT_FALSE(view.visible["mRMUmain"]);
+}
+
+TEST_F(Reading, FilterConstantsAndInformationTexts) {
+    sim::ConverterSpec spec = At(1);
+    spec.filterCode = 0x1A;
+    spec.definition = {0, 2, 0, 0};
+    add(spec);
+    ASSERT_TRUE(read(1));
+    ASSERT_EQ(view.rows["cmbFreq"].size(), 16u);
+    EXPECT_EQ(view.selected["cmbFreq"], 10);
+    EXPECT_EQ(view.rows["cmbFreq"][10], "16.7 Hz /Reject 50,60Hz");
+    EXPECT_EQ(view.rows["cmbFreq"][1], "500 Hz ");
+    EXPECT_EQ(view.caption("lblR38mVVK_0"), "5.0000 E-07");
+    EXPECT_EQ(view.caption("lblR38mVVQ_0"), " 8388608");
+    EXPECT_EQ(view.caption("lblR27Slide_1").substr(0, 16), "G7(128x) DEF:02\r");
+    EXPECT_EQ(state.configBytes[0], 0x01);
+    EXPECT_EQ(state.configBytes[2], 0x03);
+}
+
+TEST_F(Reading, InformationTextOfTheWorkedExample) {
+    SensorRecord rec;
+    rec.gainCode = 7;
+    rec.pointCount = 2;
+    rec.curveFlags = 0xD0;
+    rec.slidingLength = 10;
+    EXPECT_EQ(InputInfoText(rec, 0), "G7(128x) DEF:00\r\nN:2 16b MBF4\r\nIN:[mVV]A=10");
+    rec.gainCode = 0;
+    rec.curveFlags = 0x88;
+    EXPECT_EQ(InputInfoText(rec, 255), "G0(1x) DEF:FF\r\nN:2 24b MBF3\r\nIN:[div]A=10");
+}
+
+TEST_F(Reading, UnusableDefAnswersMeanFF) {
+    add(At(1));
+    for (const Fault& f : {Fault::truncate(8), Fault::garbageBefore("0")}) {
+        bus.faults().clear();
+        bus.faults().next("DEF", f, 4);
+        ASSERT_TRUE(read(1));
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(state.definitionBytes[i], 255);
+        EXPECT_NE(view.caption("lblR27Slide_0").find("DEF:FF"), std::string::npos);
+    }
+}
+
+TEST_F(Reading, EKeyMaskChoosesTheSourceOfEachInput) {
+    sim::ConverterSpec spec = At(1);
+    spec.plugged = {true, false, true, false};
+    add(spec);
+    ASSERT_TRUE(read(1));
+    EXPECT_EQ(state.EKeyMask, 0x05);
+    EXPECT_EQ(view.rowColours[0], kRgbGreen);
+    EXPECT_EQ(view.rowColours[1], kRgbWhite);
+    EXPECT_EQ(view.rowColours[2], kRgbGreen);
+    EXPECT_EQ(view.rowColours[3], kRgbWhite);
+    EXPECT_EQ(view.caption("lblR27ID_0").rfind("eKey ", 0), 0u);
+    EXPECT_EQ(view.caption("lblR27ID_1"), "Internal");
+    EXPECT_NE(indexOfFrame("$01KB40\r"), line.sent().size()); // eKey of input 2
+    EXPECT_NE(indexOfFrame("$01KB81\r"), line.sent().size()); // internal copy of input 1
+}
+
+TEST_F(Reading, AMaskOfTheWrongLengthMeansInternalCopies) {
+    add(At(1));
+    for (const Fault& f : {Fault::truncate(2), Fault::strayLf()}) {
+        bus.faults().clear();
+        bus.faults().next("KQ", f);
+        ASSERT_TRUE(read(1));
+        EXPECT_FALSE(state.EKeyMaskValid);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(view.caption("lblR27ID_" + std::to_string(i)), "Internal");
+    }
+}
+
+TEST_F(Reading, FailingBlockReadStopsAtThatInput) {
+    add(At(1)); // eKeys on inputs 0 and 1, internal copies for 2 and 3
+    bus.faults().next("KB82", Fault::noAnswer());
+    const SensorRecord before2 = state.records[2];
+    std::int32_t address = 1;
+    EXPECT_FALSE(ReadRM27(ops, address));
+    EXPECT_EQ(view.criticals, std::vector<std::string>{"Error reading MEM block"});
+    EXPECT_EQ(view.statuses.back(), "Čtení kalibračních dat ... 50%");
+    EXPECT_EQ(view.caption("lblR27ID_1").rfind("eKey", 0), 0u);
+    EXPECT_EQ(view.captions.count("lblR27ID_2"), 0u);
+    EXPECT_EQ(view.captions.count("lblR27ID_3"), 0u);
+    EXPECT_TRUE(state.records[2] == before2);
+
+    bus.faults().next("KB00", Fault::noAnswer());
+    view.criticals.clear();
+    EXPECT_FALSE(ReadRM27(ops, address));
+    EXPECT_EQ(view.criticals, std::vector<std::string>{"Error reading EKEY block"});
+}
+
+TEST_F(Reading, UndecodableInternalCopyGivesTheDefaultRecord) {
+    sim::ConverterSpec spec = At(1);
+    spec.internalImages[3] = std::string(256, '\0');
+    add(spec);
+    ASSERT_TRUE(read(1));
+    EXPECT_EQ(view.rowColours[3], kRgbRed);
+    EXPECT_EQ(view.caption("lblR27ID_3"), "Internal - N/A");
+    EXPECT_EQ(view.caption("lblR27Popis_3"), "ERR:-34");
+    EXPECT_EQ(view.caption("lblR27Unit_3"), "div");
+    EXPECT_EQ(state.records[3].pointCount, 2);
+}
+
+TEST_F(Reading, IdentificationFailures) {
+    EXPECT_FALSE(read(9)); // nobody on the line
+    EXPECT_EQ(view.criticals.back(), "Na adrese 9 nebyla nalezena žádná jednotka RM-27/RMU.");
+    EXPECT_EQ(view.statuses.back(), "Jednotka nenalezena!");
+    EXPECT_FALSE(view.timer);
+    EXPECT_EQ(line.sent().size(), 8u); // AUTO00 and "@", four sends each
+
+    sim::ConverterSpec other = At(1);
+    other.id = "0123XY2712";
+    add(other);
+    state.DeviceId = "old";
+    EXPECT_FALSE(read(1));
+    EXPECT_EQ(view.criticals.back(), "Na adrese 1 nebyla nalezena RM-27/RMU.");
+    EXPECT_EQ(state.DeviceId, "");
+}
+
+TEST_F(Reading, ClosedPortOrBadAddressSendsNothing) {
+    add(At(1));
+    std::int32_t address = 256;
+    EXPECT_FALSE(ReadRM27(ops, address));
+    line.setOpen(false);
+    address = 1;
+    EXPECT_FALSE(ReadRM27(ops, address));
+    EXPECT_FALSE(read(1));
+    EXPECT_TRUE(line.sent().empty());
+    EXPECT_TRUE(view.criticals.empty());
+}
+
+} // namespace
+} // namespace rm27
