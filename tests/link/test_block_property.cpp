@@ -6,7 +6,7 @@
 #include <random>
 
 #include "link/memory.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 namespace rm27 {
 namespace {

@@ -7,7 +7,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 namespace rm27 {
 namespace {

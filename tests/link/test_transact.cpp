@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/transact.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 namespace rm27 {
 namespace {

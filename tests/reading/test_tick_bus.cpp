@@ -5,6 +5,7 @@
 #include "reading/measurement.h"
 #include "reading/operations.h"
 #include "recorder.h"
+#include "support/sim_fixture.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 
@@ -13,11 +14,7 @@ namespace {
 
 using sim::Fault;
 
-sim::ConverterSpec At(int address) {
-    sim::ConverterSpec spec;
-    spec.address = address;
-    return spec;
-}
+sim::ConverterSpec At(int address) { return test::AtAddress(address); }
 
 // A line whose received text the test writes by hand.
 class HandLine : public SerialLine, public EventPump {

@@ -13,32 +13,13 @@
 #include "ui/frm_about.h"
 #include "ui/port_map.h"
 #include "ui/qt_serial_line.h"
+#include "support/qt_environment.h"
 
 namespace rm27 {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_ui";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        dir_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_->path());
-    }
-    void TearDown() override {
-        dir_.reset();
-        app_.reset();
-    }
-
-private:
-    std::unique_ptr<QApplication> app_;
-    std::unique_ptr<QTemporaryDir> dir_;
-};
-
-[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_ui"));
 
 TEST(LineSettings, ParsesTheSettingsText) {
     const struct {
