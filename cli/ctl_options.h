@@ -1,0 +1,52 @@
+// The command line of r27ctl: global switches, one command, its own
+// switches. Parsed into a plain struct so that every rule (ranges, which
+// switch belongs to which command) can be checked without a port.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rm27 {
+
+// Exit status of r27ctl.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoAnswer = 1; // the converter did not answer, or a read failed
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitPort = 3; // the port could not be opened
+
+enum class CtlCommand { None, Ports, Read, Monitor, Scan, SetAddress, Restart };
+
+struct CtlOptions {
+    CtlCommand command = CtlCommand::None;
+    // A device path or "COMn"; empty means COM1, the window's first port.
+    std::string port;
+    bool simulator = false;
+    // Converter addresses are 1..159; 0 is the universal address that any
+    // single converter on the line answers.
+    int address = 0;
+    bool json = false;  // read, set-address, restart
+    bool csv = false;   // monitor
+    int count = 0;      // monitor: lines to print; 0 = until SIGINT/SIGTERM
+    int newAddress = 0; // set-address
+    bool logFrames = false;
+    bool verbose = false; // status lines to stderr
+    bool help = false;
+    bool version = false;
+};
+
+struct CtlParse {
+    CtlOptions options;
+    std::string error; // empty: parsed
+    bool ok() const { return error.empty(); }
+};
+
+// args: the words after the program's name. Switches may stand before or
+// after the command; "--name=value" and "--name value" are both accepted.
+CtlParse ParseCtlArgs(const std::vector<std::string>& args);
+
+// "COM7" (any case) -> 7; anything else, or a number outside 1..15, -> 0.
+int ComPortNumber(const std::string& text);
+
+std::string CtlUsage();
+
+} // namespace rm27

@@ -1,0 +1,257 @@
+#include "cli/ctl_report.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "link/codecs.h"
+#include "reading/operations.h"
+
+namespace rm27 {
+
+namespace {
+
+std::string Indexed(const char* control, int index) {
+    return std::string(control) + "_" + std::to_string(index);
+}
+
+// Characters on the terminal, not bytes: descriptions may carry accents.
+std::size_t DisplayWidth(const std::string& text) {
+    std::size_t n = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+std::string Pad(const std::string& text, std::size_t width) {
+    const std::size_t w = DisplayWidth(text);
+    return w >= width ? text : text + std::string(width - w, ' ');
+}
+
+// Rows of cells, each column as wide as its widest cell, two blanks apart.
+std::string Table(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
+        if (widths.size() < row.size()) widths.resize(row.size(), 0);
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+    std::string out;
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += c + 1 < row.size() ? Pad(row[c], widths[c] + 2) : row[c];
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + "\n";
+    }
+    return out;
+}
+
+std::string Hex2(std::int32_t value) {
+    return LongToHex(value, 2);
+}
+
+// "eKey SIM00001" -> "eKey"; "Internal" and "Internal - N/A" as they are.
+std::string SourceOf(const TerminalView& view, int input) {
+    const std::string id = view.caption(Indexed("lblR27ID", input));
+    return id.rfind("eKey", 0) == 0 ? "eKey" : id;
+}
+
+std::string OneLine(const std::string& info) {
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t crlf = info.find("\r\n", at);
+        out += info.substr(at, crlf == std::string::npos ? std::string::npos : crlf - at);
+        if (crlf == std::string::npos) return out;
+        out += "  ";
+        at = crlf + 2;
+    }
+}
+
+std::string GainText(const SensorRecord& rec) {
+    const int code = rec.gainCode & 7;
+    return std::to_string(code) + " (" + std::to_string(1 << code) + "x)";
+}
+
+// The constants are singles in the converter; printed as such they read
+// 1e-07, not 1.0000000116860974e-07. A silent converter leaves NaN, which
+// JSON has no word for.
+std::string JsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<float>(value));
+    return std::string(buf, res.ptr);
+}
+
+std::string JsonArray(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? "," : "") + items[i];
+    return out + "]";
+}
+
+bool ValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t len = 0;
+        if (c < 0x80)
+            len = 1;
+        else if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            len = 3;
+        else if (c >= 0xF0 && c <= 0xF4)
+            len = 4;
+        else
+            return false;
+        if (i + len > text.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (const char c : text)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+} // namespace
+
+std::string JsonString(const std::string& text) {
+    const bool utf8 = ValidUtf8(text);
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        char esc[8];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
+            std::snprintf(esc, sizeof esc, "\\u%04x", c);
+            out += esc;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string ReadReportText(const DeviceState& st, const TerminalView& view) {
+    const int row = st.FilterCode & 15;
+    std::string config;
+    const char* const kConfigNames[] = {"28h:", "29h:", "2Ah:"};
+    for (std::size_t i = 0; i < st.configBytes.size(); ++i)
+        config += (i ? " " : "") + std::string(kConfigNames[i]) + Hex2(st.configBytes[i]);
+    std::string def;
+    for (int i = 0; i < kInputCount; ++i)
+        def += (i ? " " : "") + Hex2(st.definitionBytes[i]);
+
+    std::string out = Table({
+        {"Converter", view.caption("lblID")},
+        {"Variant", st.IsRMU ? "RMU" : "RM-27"},
+        {"Address", TrimBlanks(view.caption("lblAdresa"))},
+        {"Filter", std::to_string(row) + "  " + kFilterRows[static_cast<std::size_t>(row)]},
+        {"DEF", def},
+        {"Config", config},
+        {"eKey mask", st.EKeyMaskValid ? "0x" + Hex2(st.EKeyMask) : "-- (no answer)"},
+    });
+
+    std::vector<std::vector<std::string>> inputs = {{"Input", "Source", "Identifier", "Description",
+                                                     "Unit", "Format", "Gain", "Points", "K", "Q"}};
+    std::vector<std::vector<std::string>> infos = {{"Input", "Information"}};
+    for (int i = 0; i < kInputCount; ++i) {
+        const SensorRecord& rec = st.records[i];
+        inputs.push_back({std::to_string(i), SourceOf(view, i), TrimBlanks(rec.sensorId),
+                          view.caption(Indexed("lblR27Popis", i)),
+                          view.caption(Indexed("lblR27Unit", i)), TrimBlanks(rec.numberFormat),
+                          GainText(rec), std::to_string(rec.pointCount),
+                          TrimBlanks(view.caption(Indexed("lblR38mVVK", i))),
+                          TrimBlanks(view.caption(Indexed("lblR38mVVQ", i)))});
+        infos.push_back({std::to_string(i), OneLine(view.caption(Indexed("lblR27Slide", i)))});
+    }
+    return out + "\n" + Table(inputs) + "\n" + Table(infos);
+}
+
+std::string ReadReportJson(const DeviceState& st, const TerminalView& view) {
+    std::vector<std::string> def, k, q, config, inputs;
+    for (int i = 0; i < kInputCount; ++i) {
+        def.push_back(std::to_string(st.definitionBytes[i]));
+        k.push_back(JsonNumber(st.K[i]));
+        q.push_back(JsonNumber(st.Q[i]));
+    }
+    for (const std::int32_t b : st.configBytes)
+        config.push_back(std::to_string(b));
+    for (int i = 0; i < kInputCount; ++i) {
+        const SensorRecord& rec = st.records[i];
+        inputs.push_back("{\"source\":" + JsonString(SourceOf(view, i)) +
+                         ",\"identifier\":" + JsonString(TrimBlanks(rec.sensorId)) +
+                         ",\"description\":" + JsonString(view.caption(Indexed("lblR27Popis", i))) +
+                         ",\"unit\":" + JsonString(view.caption(Indexed("lblR27Unit", i))) +
+                         ",\"format\":" + JsonString(TrimBlanks(rec.numberFormat)) +
+                         ",\"gain\":" + std::to_string(rec.gainCode & 7) +
+                         ",\"points\":" + std::to_string(rec.pointCount) +
+                         ",\"info\":" + JsonString(view.caption(Indexed("lblR27Slide", i))) + "}");
+    }
+    const auto row = static_cast<std::size_t>(st.FilterCode & 15);
+    return "{\"id\":" + JsonString(st.DeviceId) +
+           ",\"address\":" + std::to_string(st.DeviceAddress) +
+           ",\"isRmu\":" + (st.IsRMU ? "true" : "false") +
+           ",\"filterCode\":" + std::to_string(st.FilterCode) +
+           ",\"filter\":" + JsonString(kFilterRows[row]) + ",\"definition\":" + JsonArray(def) +
+           ",\"K\":" + JsonArray(k) + ",\"Q\":" + JsonArray(q) +
+           ",\"configBytes\":" + JsonArray(config) +
+           ",\"ekeyMask\":" + std::to_string(st.EKeyMask) +
+           ",\"ekeyMaskValid\":" + (st.EKeyMaskValid ? "true" : "false") +
+           ",\"inputs\":" + JsonArray(inputs) + "}\n";
+}
+
+std::string MonitorLine(const TerminalView& view) {
+    std::string line;
+    for (int i = 0; i < kInputCount; ++i) {
+        if (i > 0) line += " |";
+        line += " " + std::to_string(i) + ": " + view.caption(Indexed("lblHodnota", i)) + " " +
+                view.caption(Indexed("lblHodnota", i + 4)) + " " +
+                view.caption(Indexed("lblR27mVV", i)) + " mV/V " +
+                view.caption(Indexed("lblR27Val", i));
+        const std::string unit = view.caption(Indexed("lblR27Unit", i));
+        if (!unit.empty()) line += " " + unit;
+    }
+    return line.substr(1) + "\n";
+}
+
+std::string MonitorCsvHeader() {
+    std::string header = "time_ms";
+    for (int i = 0; i < kInputCount; ++i) {
+        const std::string n = std::to_string(i);
+        header += ",raw_" + n + ",raw256_" + n + ",mvv_" + n + ",value_" + n;
+    }
+    return header + "\n";
+}
+
+std::string MonitorCsvRow(const TerminalView& view, std::int64_t timeMs) {
+    std::string row = std::to_string(timeMs);
+    for (int i = 0; i < kInputCount; ++i) {
+        for (const std::string& control : {Indexed("lblHodnota", i), Indexed("lblHodnota", i + 4),
+                                           Indexed("lblR27mVV", i), Indexed("lblR27Val", i)})
+            row += "," + CsvField(TrimBlanks(view.caption(control)));
+    }
+    return row + "\n";
+}
+
+} // namespace rm27

@@ -1,0 +1,130 @@
+// r27ctl: the RM-27/RMU Manager's operations on the converter from a
+// terminal, for scripts, tests and the operator without a screen.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/simulator_host.h"
+#include "cli/ctl_options.h"
+#include "cli/ctl_runner.h"
+#include "link/codecs.h"
+#include "ui/app_settings.h"
+#include "ui/build_info.h"
+#include "ui/port_map.h"
+#include "ui/qt_event_pump.h"
+#include "ui/qt_serial_line.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnStopSignal(int) {
+    gStop = 1;
+}
+
+// Without SA_RESTART nothing blocks past the signal for long: the event
+// loop's wait resumes with what is left of its (at most 500 ms) timeout.
+void InstallStopHandlers() {
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int ListPorts(const rm27::PortMap& ports) {
+    int listed = 0;
+    for (int n = 1; n <= rm27::kPortCount; ++n) {
+        const rm27::PortDevice device = ports.device(n);
+        if (device.path.isEmpty()) continue;
+        std::cout << ports.entryText(n).toStdString() << "  " << device.path.toStdString() << "\n";
+        ++listed;
+    }
+    if (listed == 0) std::cerr << "r27ctl: no serial devices found" << std::endl;
+    return rm27::kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const rm27::CtlParse parsed = rm27::ParseCtlArgs(args);
+    if (!parsed.ok()) {
+        std::cerr << "r27ctl: " << parsed.error << "\nTry 'r27ctl --help'." << std::endl;
+        return rm27::kExitUsage;
+    }
+    const rm27::CtlOptions& options = parsed.options;
+    if (options.help) {
+        std::cout << rm27::CtlUsage();
+        return rm27::kExitOk;
+    }
+    if (options.version) {
+        std::cout << "r27ctl (" << rm27::build::kProgramTitle << ") " << rm27::build::kVersionText
+                  << "\n";
+        return rm27::kExitOk;
+    }
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
+    // A spreadsheet reads "0,500" as two fields, whatever the user's region.
+    if (options.csv) rm27::SetDecimalSeparator('.');
+    if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
+
+    // The window's numbering of the ports, with the user's overrides from
+    // the window's own settings.
+    rm27::PortMap ports;
+    rm27::AppSettings settings(QString::fromUtf8(rm27::build::kProgramTitle));
+    ports.refresh(&settings.store());
+
+    rm27::SimulatorHost simulator;
+    if (options.simulator) {
+        QString error;
+        if (!simulator.start(&error)) {
+            std::cerr << "Simulátor nelze spustit: " << error.toStdString() << std::endl;
+            return rm27::kExitPort;
+        }
+        ports.setFixed(1, rm27::PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
+    }
+    if (options.command == rm27::CtlCommand::Ports) return ListPorts(ports);
+
+    int comPort = 1;
+    if (!options.port.empty() && !options.simulator) {
+        comPort = rm27::ComPortNumber(options.port);
+        if (comPort == 0) {
+            const QString path = QString::fromStdString(options.port);
+            comPort = 1;
+            ports.setFixed(comPort, rm27::PortDevice{path, QFileInfo(path).fileName()});
+        }
+    }
+
+    rm27::QtSerialLine line(ports);
+    line.setCommPort(comPort);
+    line.setSettings(QStringLiteral("9600,n,8,1"));
+    if (!line.setPortOpen(true)) {
+        const QString path = ports.device(comPort).path;
+        std::cerr << "Nelze otevřít komunikační port ("
+                  << (path.isEmpty() ? std::string() : path.toStdString() + ": ")
+                  << line.lastError().toStdString() << ")" << std::endl;
+        return rm27::kExitPort;
+    }
+    QObject::connect(&line, &rm27::QtSerialLine::lineLost, [](const QString& reason) {
+        std::cerr << "Komunikační port byl uzavřen: " << reason.toStdString() << std::endl;
+    });
+
+    rm27::QtEventPump pump;
+    rm27::Port port{line, pump};
+    rm27::CtlRunner runner(port, options, std::cout, std::cerr);
+    if (options.command == rm27::CtlCommand::Monitor) {
+        InstallStopHandlers();
+        runner.setStopRequested([] { return gStop != 0; });
+    }
+    const int status = runner.run();
+    line.setPortOpen(false);
+    simulator.stop();
+    return status;
+}

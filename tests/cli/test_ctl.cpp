@@ -1,0 +1,252 @@
+// r27ctl without a terminal: the command line, and the commands run on the
+// simulator's virtual time (a whole read or a monitor in microseconds).
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sstream>
+
+#include "cli/ctl_options.h"
+#include "cli/ctl_report.h"
+#include "cli/ctl_runner.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+namespace rm27 {
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
+TEST(CtlOptions, AcceptedCommandLines) {
+    struct Case {
+        const char* line;
+        CtlCommand command;
+        std::string port;
+        int address, count, newAddress;
+        bool json, csv;
+    };
+    const Case cases[] = {
+        {"read", CtlCommand::Read, "", 0, 0, 0, false, false},
+        {"--port /dev/ttyUSB0 --address 7 read --json", CtlCommand::Read, "/dev/ttyUSB0", 7, 0, 0,
+         true, false},
+        {"read --port=COM3 --address=159", CtlCommand::Read, "COM3", 159, 0, 0, false, false},
+        {"monitor --count 5 --csv", CtlCommand::Monitor, "", 0, 5, 0, false, true},
+        {"--simulator scan", CtlCommand::Scan, "", 0, 0, 0, false, false},
+        {"set-address 1", CtlCommand::SetAddress, "", 0, 0, 1, false, false},
+        {"set-address 159 --json", CtlCommand::SetAddress, "", 0, 0, 159, true, false},
+        {"restart -v --log-frames", CtlCommand::Restart, "", 0, 0, 0, false, false},
+        {"ports", CtlCommand::Ports, "", 0, 0, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        const CtlParse p = ParseCtlArgs(Words(c.line));
+        ASSERT_TRUE(p.ok()) << c.line << ": " << p.error;
+        EXPECT_EQ(p.options.command, c.command) << c.line;
+        EXPECT_EQ(p.options.port, c.port) << c.line;
+        EXPECT_EQ(p.options.address, c.address) << c.line;
+        EXPECT_EQ(p.options.count, c.count) << c.line;
+        EXPECT_EQ(p.options.newAddress, c.newAddress) << c.line;
+        EXPECT_EQ(p.options.json, c.json) << c.line;
+        EXPECT_EQ(p.options.csv, c.csv) << c.line;
+    }
+    EXPECT_TRUE(ParseCtlArgs(Words("--help read --bogus")).options.help);
+    EXPECT_TRUE(ParseCtlArgs(Words("--version")).options.version);
+}
+
+TEST(CtlOptions, UsageErrors) {
+    for (const char* line : {"",
+                             "frobnicate",
+                             "read extra",
+                             "read --bogus",
+                             "--address 160 read",
+                             "--address -1 read",
+                             "--address 3,6 read",
+                             "--address read",
+                             "set-address",
+                             "set-address 0",
+                             "set-address 160",
+                             "set-address 3.5",
+                             "set-address 5 6",
+                             "monitor --count 0",
+                             "monitor --count x",
+                             "read --csv",
+                             "scan --json",
+                             "read --count 3",
+                             "--port COM16 read",
+                             "--port COM0 read",
+                             "--port",
+                             "--port x --simulator read",
+                             "read --json=1"}) {
+        EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << "'" << line << "'";
+    }
+}
+
+TEST(CtlOptions, ComPortNames) {
+    const std::pair<const char*, int> cases[] = {{"COM1", 1},  {"com15", 15}, {"COM16", 0},
+                                                 {"COM0", 0},  {"COM", 0},    {"/dev/COM3", 0},
+                                                 {"COM3x", 0}, {"COM007", 0}};
+    for (const auto& [text, n] : cases)
+        EXPECT_EQ(ComPortNumber(text), n) << text;
+}
+
+TEST(CtlReport, JsonStringsStayValid) {
+    EXPECT_EQ(JsonString("a\"b\\c\r\n"), "\"a\\\"b\\\\c\\r\\n\"");
+    EXPECT_EQ(JsonString("Siločlen"), "\"Siločlen\"");
+    // a legacy code page byte is read as Latin-1
+    EXPECT_EQ(JsonString(std::string("M\xE9\x01")), "\"M\\u00e9\\u0001\"");
+}
+
+class CtlRun : public ::testing::Test {
+protected:
+    int run(const std::string& commandLine) {
+        const CtlParse p = ParseCtlArgs(Words(commandLine));
+        EXPECT_TRUE(p.ok()) << p.error;
+        runner = std::make_unique<CtlRunner>(port, p.options, out, err);
+        if (stopAfterLines > 0) {
+            runner->setStopRequested([this] {
+                const std::string text = out.str();
+                return std::count(text.begin(), text.end(), '\n') >= stopAfterLines;
+            });
+        }
+        return runner->run();
+    }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> result;
+        std::istringstream in(out.str());
+        for (std::string l; std::getline(in, l);)
+            result.push_back(l);
+        return result;
+    }
+    int framesSent(const std::string& text) const {
+        return static_cast<int>(
+            std::count_if(line.sent().begin(), line.sent().end(),
+                          [&](const sim::SentFrame& f) { return f.text == text; }));
+    }
+
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    Port port{line, line};
+    std::ostringstream out, err;
+    std::unique_ptr<CtlRunner> runner;
+    int stopAfterLines = 0;
+};
+
+TEST_F(CtlRun, ReadAsJsonDescribesConverterAndInputs) {
+    sim::ConverterSpec spec;
+    spec.address = 6;
+    spec.plugged = {true, false, true, false};
+    bus.add(spec);
+    ASSERT_EQ(run("read --json"), kExitOk) << err.str();
+    QJsonParseError error{};
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << out.str();
+    EXPECT_EQ(o["id"].toString(), "0123RM2712");
+    EXPECT_EQ(o["address"].toInt(), 6);
+    EXPECT_EQ(o["ekeyMask"].toInt(), 5);
+    EXPECT_EQ(o["filter"].toString(), "16.7 Hz /Reject 50,60Hz");
+    EXPECT_DOUBLE_EQ(o["K"].toArray()[2].toDouble(), 5e-7);
+    const QJsonArray inputs = o["inputs"].toArray();
+    ASSERT_EQ(inputs.size(), 4);
+    const char* sources[] = {"eKey", "Internal", "eKey", "Internal"};
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject in = inputs[i].toObject();
+        EXPECT_EQ(in["source"].toString(), sources[i]) << i;
+        EXPECT_EQ(in["points"].toInt(), runner->state().records[i].pointCount);
+        EXPECT_TRUE(in["info"].toString().startsWith("G7(128x) DEF:00\r\nN:")) << i;
+    }
+}
+
+TEST_F(CtlRun, ReadAsTextShowsTheWindowsCaptions) {
+    bus.add({});
+    ASSERT_EQ(run("read"), kExitOk);
+    const auto l = lines();
+    ASSERT_GE(l.size(), 17u);
+    EXPECT_EQ(l[0], "Converter  0123RM2712");
+    EXPECT_EQ(l[2], "Address    1  (0x01)");
+    EXPECT_EQ(l[8].rfind("Input  Source    Identifier", 0), 0u) << l[8];
+    EXPECT_EQ(l[9].rfind("0      eKey      ", 0), 0u) << l[9];
+}
+
+TEST_F(CtlRun, SilenceIsExitOneWithTheWindowsMessage) {
+    EXPECT_EQ(run("--address 4 read"), kExitNoAnswer);
+    EXPECT_EQ(run("scan"), kExitNoAnswer);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Na adrese 4 nebyla nalezena žádná jednotka RM-27/RMU.\n"
+                         "r27ctl: no converter answered at addresses 1 to 31\n");
+}
+
+TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
+    bus.add({});
+    ASSERT_EQ(run("monitor --count 3 --csv"), kExitOk) << err.str();
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 4u);
+    EXPECT_EQ(l[0], MonitorCsvHeader().substr(0, MonitorCsvHeader().size() - 1));
+    // the first tick only sends; rows follow every 500 ms
+    const char* times[] = {"1000,", "1500,", "2000,"};
+    for (int r = 1; r <= 3; ++r) {
+        EXPECT_EQ(l[r].rfind(times[r - 1], 0), 0u) << l[r];
+        EXPECT_EQ(std::count(l[r].begin(), l[r].end(), ','), 16) << l[r];
+    }
+    EXPECT_EQ(framesSent("$01MK\r"), 4);
+}
+
+TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {
+    bus.add({});
+    stopAfterLines = 2;
+    EXPECT_EQ(run("monitor"), kExitOk);
+    EXPECT_EQ(lines().size(), 2u);
+    EXPECT_NE(lines()[0].find(" mV/V "), std::string::npos);
+
+    out.str("");
+    stopAfterLines = 0;
+    bus.faults().next("MK", sim::Fault::noAnswer(), 1000);
+    EXPECT_EQ(run("monitor --count 1"), kExitNoAnswer);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("stopped answering"), std::string::npos);
+}
+
+TEST_F(CtlRun, SetAddressMovesTheConverterAndReadsIt) {
+    sim::ConverterSpec spec;
+    spec.address = 5;
+    bus.add(spec);
+    ASSERT_EQ(run("--address 5 set-address 9 --json"), kExitOk) << err.str();
+    EXPECT_EQ(bus.converter(0).address(), 9);
+    EXPECT_EQ(runner->state().DeviceAddress, 9);
+    EXPECT_EQ(framesSent("$05EW0009\r"), 1);
+    EXPECT_NE(out.str().find("\"address\":9,"), std::string::npos) << out.str();
+}
+
+TEST_F(CtlRun, SetAddressWithoutEchoFailsWhenAnotherConverterAnswers) {
+    sim::ConverterSpec spec;
+    spec.address = 5;
+    bus.add(spec);
+    // the byte is damaged on the way in: the converter keeps 5 and is read there
+    bus.faults().next("EW", sim::Fault::wrongEcho(5));
+    EXPECT_EQ(run("set-address 9"), kExitNoAnswer);
+    EXPECT_EQ(err.str(), "r27ctl: the converter answers at address 5, not 9\n");
+}
+
+TEST_F(CtlRun, RestartReadsAgainAndReportsAFailedRead) {
+    bus.add({});
+    ASSERT_EQ(run("restart"), kExitOk);
+    EXPECT_EQ(framesSent("X\r"), 1);
+    EXPECT_EQ(lines()[0], "Converter  0123RM2712");
+
+    // a converter that never comes back after "X"
+    out.str("");
+    err.str("");
+    bus.faults().next("@", sim::Fault::none());
+    bus.faults().next("@", sim::Fault::noAnswer(), 1000);
+    EXPECT_EQ(run("--address 1 restart"), kExitNoAnswer);
+}
+
+} // namespace
+} // namespace rm27

@@ -1,0 +1,214 @@
+// End to end over a real pseudo-terminal: rm27sim serves the converters in
+// real time at 9600 baud, r27ctl and the window talk to it as to a serial
+// port. Every deadline here is a safety bound, never a measurement.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+
+#include <QProcess>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/transact.h"
+#include "mainwindow/frm_main.h"
+#include "reading/main_view.h"
+#include "support/qt_environment.h"
+#include "ui/port_map.h"
+#include "ui/qt_event_pump.h"
+#include "ui/qt_serial_line.h"
+
+namespace rm27 {
+namespace {
+
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_cli_e2e"));
+
+QStringList Args(const std::vector<std::string>& words) {
+    QStringList list;
+    for (const std::string& w : words)
+        list << QString::fromStdString(w);
+    return list;
+}
+
+struct Result {
+    int status = -1; // exit status; -1 when it did not end in time
+    std::string out, err;
+    std::vector<std::string> lines() const {
+        std::vector<std::string> l;
+        std::istringstream in(out);
+        for (std::string s; std::getline(in, s);)
+            l.push_back(s);
+        return l;
+    }
+};
+
+Result RunCtl(const std::vector<std::string>& args) {
+    QProcess ctl;
+    ctl.start(QStringLiteral(R27CTL_PATH), Args(args));
+    Result r;
+    if (ctl.waitForFinished(30000) && ctl.exitStatus() == QProcess::NormalExit) {
+        r.status = ctl.exitCode();
+    } else {
+        ctl.kill();
+        ctl.waitForFinished();
+    }
+    r.out = ctl.readAllStandardOutput().toStdString();
+    r.err = ctl.readAllStandardError().toStdString();
+    return r;
+}
+
+// rm27sim with the given options for as long as the object lives; its
+// first line is the terminal to open.
+class Simulator {
+public:
+    explicit Simulator(const std::vector<std::string>& options) {
+        sim_.start(QStringLiteral(RM27SIM_PATH), Args(options));
+        if (sim_.waitForReadyRead(10000)) pty_ = sim_.readLine().trimmed().toStdString();
+    }
+    ~Simulator() {
+        sim_.terminate();
+        if (!sim_.waitForFinished(5000)) sim_.kill();
+    }
+    const std::string& pty() const { return pty_; }
+
+private:
+    QProcess sim_;
+    std::string pty_;
+};
+
+TEST(CtlEndToEnd, ReadAsJson) {
+    Simulator sim({"--address", "3", "--ekeys", "0x01"});
+    ASSERT_FALSE(sim.pty().empty());
+    const Result r = RunCtl({"--port", sim.pty(), "read", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QJsonParseError error{};
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out;
+    EXPECT_EQ(o["id"].toString().mid(4, 4), QStringLiteral("RM27"));
+    EXPECT_EQ(o["address"].toInt(), 3);
+    const QJsonArray inputs = o["inputs"].toArray();
+    ASSERT_EQ(inputs.size(), 4);
+    EXPECT_EQ(inputs[0].toObject()["source"].toString(), QStringLiteral("eKey"));
+    EXPECT_EQ(inputs[1].toObject()["source"].toString(), QStringLiteral("Internal"));
+}
+
+TEST(CtlEndToEnd, MonitorAsCsv) {
+    Simulator sim({});
+    const Result r = RunCtl({"--port", sim.pty(), "monitor", "--count", "5", "--csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = r.lines();
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_EQ(lines[0].rfind("time_ms,raw_0,raw256_0,mvv_0,value_0,raw_1", 0), 0u);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::vector<std::string> fields;
+        std::istringstream in(lines[i]);
+        for (std::string f; std::getline(in, f, ',');)
+            fields.push_back(f);
+        ASSERT_EQ(fields.size(), 17u) << lines[i];
+        // the simulator applies 0.5, 1.0, 1.5 and 2.0 mV/V
+        for (int input = 0; input < 4; ++input)
+            EXPECT_NEAR(std::stod(fields[4 * input + 3]), 0.5 * (input + 1), 0.002) << lines[i];
+    }
+}
+
+TEST(CtlEndToEnd, ScanFindsEveryConverter) {
+    Simulator sim({"--address", "2", "--address", "9", "--address", "17"});
+    const Result r = RunCtl({"--port", sim.pty(), "scan"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = r.lines();
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    const char* prefixes[] = {"@0x02 ", "@0x09 ", "@0x11 "};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(lines[i].rfind(prefixes[i], 0), 0u) << lines[i];
+}
+
+TEST(CtlEndToEnd, SetAddressMovesTheConverter) {
+    Simulator sim({"--address", "4"});
+    const Result moved = RunCtl({"--port", sim.pty(), "--address", "4", "set-address", "21"});
+    ASSERT_EQ(moved.status, 0) << moved.err;
+    EXPECT_NE(moved.out.find("21  (0x15)"), std::string::npos) << moved.out;
+
+    const Result atNew = RunCtl({"--port", sim.pty(), "--address", "21", "read", "--json"});
+    EXPECT_EQ(atNew.status, 0) << atNew.err;
+    const Result atOld = RunCtl({"--port", sim.pty(), "--address", "4", "read"});
+    EXPECT_EQ(atOld.status, 1);
+    EXPECT_EQ(atOld.out, "");
+    EXPECT_NE(atOld.err.find("Na adrese 4 nebyla nalezena žádná jednotka RM-27/RMU."),
+              std::string::npos)
+        << atOld.err;
+}
+
+TEST(CtlEndToEnd, UsageAndPortErrors) {
+    const Result usage = RunCtl({"set-address", "0"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(usage.out, "");
+    EXPECT_EQ(usage.err.rfind("r27ctl: set-address 0", 0), 0u) << usage.err;
+    const Result missing = RunCtl({"--port", "/nonexistent/ttyRM27", "read"});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_NE(missing.err.find("Nelze otevřít komunikační port"), std::string::npos);
+
+    const Result help = RunCtl({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: r27ctl", 0), 0u);
+}
+
+// Message boxes remembered, none shown.
+class SilentPrompter : public Prompter {
+public:
+    std::vector<std::string> shown;
+    void critical(const std::string& text) override { shown.push_back(text); }
+    void information(const std::string& text) override { shown.push_back(text); }
+    bool question(const std::string& text) override {
+        shown.push_back(text);
+        return false;
+    }
+    std::string inputBox(const std::string& prompt, const std::string&,
+                         const std::string&) override {
+        shown.push_back(prompt);
+        return "";
+    }
+};
+
+TEST(WindowEndToEnd, ConnectsReadsAndShowsLiveValues) {
+    Simulator sim({});
+    ASSERT_FALSE(sim.pty().empty());
+    PortMap ports;
+    ports.setFixed(1, PortDevice{QString::fromStdString(sim.pty()), QStringLiteral("rm27sim")});
+    SilentPrompter prompter;
+    QtEventPump pump;
+    FrmMainSetup setup;
+    setup.ports = &ports;
+    setup.prompter = &prompter;
+    setup.pump = &pump;
+    FrmMain window(setup);
+    window.Form_Load();
+    window.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
+
+    window.cmdConnect_Click();
+    ASSERT_TRUE(window.serialLine().portOpen());
+    window.cmdDevRead_Click(); // returns when the read is done
+    DelayMs(pump, 2000);       // a few measurement ticks
+
+    const auto text = [&](const char* name) {
+        auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+        return label ? label->text().trimmed() : QStringLiteral("<missing>");
+    };
+    EXPECT_EQ(prompter.shown, std::vector<std::string>{});
+    EXPECT_EQ(text("lblID").mid(4, 4), QStringLiteral("RM27"));
+    EXPECT_TRUE(text("lblR27ID_0").startsWith(QStringLiteral("eKey ")))
+        << text("lblR27ID_0").toStdString();
+    bool number = false;
+    EXPECT_GT(text("lblHodnota_0").toLongLong(&number), 0);
+    EXPECT_TRUE(number) << text("lblHodnota_0").toStdString();
+    EXPECT_EQ(text("lblR27mVV_1"), QStringLiteral("1.000"));
+}
+
+} // namespace
+} // namespace rm27
