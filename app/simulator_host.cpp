@@ -14,7 +14,7 @@ SimulatorHost::~SimulatorHost() {
 
 bool SimulatorHost::start(QString* error) {
     server_ = std::make_unique<sim::PtyServer>();
-    server_->bus().add(sim::ConverterSpec{});
+    server_->bus().add(sim::ConverterSetup{});
     std::string reason;
     if (!server_->open(&reason)) {
         if (error != nullptr) *error = QString::fromStdString(reason);

@@ -4,8 +4,8 @@
 
 namespace rm27::sim {
 
-Converter& Bus::add(ConverterSpec spec) {
-    converters_.push_back(std::make_unique<Converter>(std::move(spec)));
+Converter& Bus::add(ConverterSetup setup) {
+    converters_.push_back(std::make_unique<Converter>(std::move(setup)));
     txFreeMs_.push_back(0.0);
     return *converters_.back();
 }
@@ -95,7 +95,7 @@ void Bus::process(const PendingFrame& frame) {
             continue;
         }
         const double turnaround =
-            c.spec().turnaroundMs >= 0.0 ? c.spec().turnaroundMs : turnaroundMs_;
+            c.setup().turnaroundMs >= 0.0 ? c.setup().turnaroundMs : turnaroundMs_;
         const double start = std::max(frame.doneMs + turnaround, txFreeMs_[i]);
         const std::vector<AnswerPiece> pieces = ShapeAnswer(*answer, fault);
         AnswerRecord record{r.number, static_cast<int>(i), start, {}};

@@ -60,7 +60,7 @@ public:
     Bus& operator=(const Bus&) = delete;
 
     // Converters keep their index (and their reference stays valid).
-    Converter& add(ConverterSpec spec);
+    Converter& add(ConverterSetup setup);
     std::size_t size() const { return converters_.size(); }
     Converter& converter(std::size_t index) { return *converters_.at(index); }
     const Converter& converter(std::size_t index) const { return *converters_.at(index); }
@@ -69,7 +69,7 @@ public:
 
     FaultPlan& faults() { return faults_; }
 
-    // Turnaround of converters whose spec does not set their own. Default 2.
+    // Turnaround of converters whose setup does not set their own. Default 2.
     void setTurnaroundMs(double ms) { turnaroundMs_ = ms; }
     double turnaroundMs() const { return turnaroundMs_; }
 

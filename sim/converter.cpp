@@ -54,28 +54,28 @@ std::string SingleHexMsbFirst(float value) {
     return out;
 }
 
-Converter::Converter(ConverterSpec spec) : spec_(std::move(spec)) {
-    if (spec_.id.empty()) {
-        std::string serial = std::to_string(std::abs(spec_.serial) % 10000);
+Converter::Converter(ConverterSetup setup) : setup_(std::move(setup)) {
+    if (setup_.id.empty()) {
+        std::string serial = std::to_string(std::abs(setup_.serial) % 10000);
         serial.insert(0, 4 - serial.size(), '0');
-        id_ = serial + (isRmu() ? "RMU " : "RM27") + FitTo(spec_.firmware, 2, '0');
+        id_ = serial + (isRmu() ? "RMU " : "RM27") + FitTo(setup_.firmware, 2, '0');
     } else {
-        id_ = spec_.id;
+        id_ = setup_.id;
     }
     id_ = FitTo(id_, 10, ' ');
     for (int i = 0; i < kInputs; ++i) {
-        spec_.gainCode[i] &= 7;
+        setup_.gainCode[i] &= 7;
     }
 
     memory_.fill(0);
-    memory_[kCellAddress] = static_cast<std::uint8_t>(spec_.address & 0xFF);
-    memory_[kCellFilter] = spec_.filterCode;
+    memory_[kCellAddress] = static_cast<std::uint8_t>(setup_.address & 0xFF);
+    memory_[kCellFilter] = setup_.filterCode;
     for (int k = 0; k < 3; ++k) {
-        memory_[0x28 + k] = spec_.config[k];
+        memory_[0x28 + k] = setup_.config[k];
     }
     for (int i = 0; i < kInputs; ++i) {
-        setMemoryFloat(CellK(i), spec_.factoryK[i]);
-        setMemoryFloat(CellQ(i), spec_.factoryQ[i]);
+        setMemoryFloat(CellK(i), setup_.factoryK[i]);
+        setMemoryFloat(CellQ(i), setup_.factoryQ[i]);
     }
 
     for (auto& b : blocks_) {
@@ -84,13 +84,13 @@ Converter::Converter(ConverterSpec spec) : spec_(std::move(spec)) {
     for (int i = 0; i < kInputs; ++i) {
         // An unplugged input keeps its sensor's image too, so plugging it
         // in later (setPlugged) shows a sensor.
-        setBlock(32 * i, spec_.ekeyImages[i].empty() ? DefaultSensorImage(i) : spec_.ekeyImages[i]);
-        setBlock(128 + i, spec_.internalImages[i].empty() ? DefaultInternalImage(i)
-                                                          : spec_.internalImages[i]);
+        setBlock(32 * i, setup_.ekeyImages[i].empty() ? DefaultSensorImage(i) : setup_.ekeyImages[i]);
+        setBlock(128 + i, setup_.internalImages[i].empty() ? DefaultInternalImage(i)
+                                                          : setup_.internalImages[i]);
     }
 
-    address_ = spec_.address;
-    noiseState_ = spec_.noiseSeed;
+    address_ = setup_.address;
+    noiseState_ = setup_.noiseSeed;
     loadConstants();
 }
 
@@ -134,7 +134,7 @@ std::uint8_t Converter::blockByte(int number, int index) const {
 std::uint8_t Converter::ekeyMask() const {
     unsigned mask = 0;
     for (int i = 0; i < kInputs; ++i) {
-        if (spec_.plugged[i]) {
+        if (setup_.plugged[i]) {
             mask |= 1u << i;
         }
     }
@@ -149,7 +149,7 @@ void Converter::loadConstants() {
 }
 
 void Converter::restart(double timeMs) {
-    deafUntil_ = timeMs + spec_.bootMs;
+    deafUntil_ = timeMs + setup_.bootMs;
     address_ = memory_[kCellAddress];
     loadConstants();
     ++restarts_;
@@ -194,7 +194,7 @@ std::optional<std::string> Converter::handle(const Request& r) {
     }
     if (cmd == "DEF" && params(0)) {
         std::string out;
-        for (auto d : spec_.definition) {
+        for (auto d : setup_.definition) {
             out += HexByte(d);
         }
         return out + "\r";
@@ -205,7 +205,7 @@ std::optional<std::string> Converter::handle(const Request& r) {
     if ((cmd == "KB" && params(1)) || (cmd == "KW" && params(3))) {
         const int number = r.param(0);
         // No eKey on the input: nothing to talk to.
-        if (IsEKeyBlock(number) && !spec_.plugged[number / 32]) {
+        if (IsEKeyBlock(number) && !setup_.plugged[number / 32]) {
             return std::nullopt;
         }
         std::string& image = blocks_[StorageBlock(number)];
@@ -238,7 +238,7 @@ std::optional<std::string> Converter::handle(const Request& r) {
 double Converter::effectiveScale(int input, float k) const {
     // K is kept referred to gain 128x unless the definition byte says the
     // input is calibrated at its own gain.
-    const int shift = (spec_.definition[input] & 0x02) ? 0 : 7 - spec_.gainCode[input];
+    const int shift = (setup_.definition[input] & 0x02) ? 0 : 7 - setup_.gainCode[input];
     return static_cast<double>(k) * std::ldexp(1.0, shift);
 }
 
@@ -249,14 +249,14 @@ double Converter::noise() {
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     z ^= z >> 31;
     const double u = static_cast<double>(z >> 11) * 0x1.0p-53; // [0, 1)
-    return (2.0 * u - 1.0) * spec_.noiseMvV;
+    return (2.0 * u - 1.0) * setup_.noiseMvV;
 }
 
 MeasuredInput Converter::measure(int input) {
     MeasuredInput m;
-    const double applied = spec_.signalMvV[input] + noise();
-    const double kHardware = effectiveScale(input, spec_.factoryK[input]);
-    double raw = static_cast<double>(spec_.factoryQ[input]);
+    const double applied = setup_.signalMvV[input] + noise();
+    const double kHardware = effectiveScale(input, setup_.factoryK[input]);
+    double raw = static_cast<double>(setup_.factoryQ[input]);
     if (kHardware != 0.0) {
         raw += applied / kHardware;
     }
@@ -271,7 +271,7 @@ MeasuredInput Converter::measure(int input) {
     // The value through the sensor's curve: the plugged eKey first, then
     // the converter's own copy, else the bare signal.
     std::optional<SensorCurve> curve;
-    if (spec_.plugged[input]) {
+    if (setup_.plugged[input]) {
         curve = DecodeSensorCurve(block(32 * input), input, 0);
     }
     if (!curve) {

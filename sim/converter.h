@@ -67,7 +67,7 @@ inline constexpr int CellK(int input) {
 inline constexpr float kDefaultK = 5.0e-7f;
 inline constexpr float kDefaultQ = 8388608.0f;
 
-struct ConverterSpec {
+struct ConverterSetup {
     int address = 1;
     Variant variant = Variant::RM27;
     // 10-character identification. Empty: serial (4 digits) + "RM27" +
@@ -110,13 +110,13 @@ struct MeasuredInput {
 
 class Converter {
 public:
-    explicit Converter(ConverterSpec spec);
+    explicit Converter(ConverterSetup setup);
 
-    const ConverterSpec& spec() const { return spec_; }
+    const ConverterSetup& setup() const { return setup_; }
     // The address the converter answers (memory cell 0 at its last boot).
     int address() const { return address_; }
     std::string id() const { return id_; }
-    bool isRmu() const { return spec_.variant == Variant::RMU; }
+    bool isRmu() const { return setup_.variant == Variant::RMU; }
 
     // Configuration memory, as "ER"/"EW" see it.
     std::uint8_t memory(int cell) const { return memory_[cell & 0xFF]; }
@@ -134,14 +134,14 @@ public:
     // Storage block behind a block number (160 -> 129, ...).
     static int StorageBlock(int number);
 
-    bool plugged(int input) const { return spec_.plugged[input]; }
-    void setPlugged(int input, bool plugged) { spec_.plugged[input] = plugged; }
+    bool plugged(int input) const { return setup_.plugged[input]; }
+    void setPlugged(int input, bool plugged) { setup_.plugged[input] = plugged; }
     std::uint8_t ekeyMask() const;
 
-    double signal(int input) const { return spec_.signalMvV[input]; }
-    void setSignal(int input, double mVV) { spec_.signalMvV[input] = mVV; }
-    int gainCode(int input) const { return spec_.gainCode[input]; }
-    void setGainCode(int input, int code) { spec_.gainCode[input] = code & 7; }
+    double signal(int input) const { return setup_.signalMvV[input]; }
+    void setSignal(int input, double mVV) { setup_.signalMvV[input] = mVV; }
+    int gainCode(int input) const { return setup_.gainCode[input]; }
+    void setGainCode(int input, int code) { setup_.gainCode[input] = code & 7; }
 
     // Deafness after a restart.
     bool deafAt(double timeMs) const { return timeMs < deafUntil_; }
@@ -169,7 +169,7 @@ private:
     double effectiveScale(int input, float k) const;
     double noise();
 
-    ConverterSpec spec_;
+    ConverterSetup setup_;
     std::string id_;
     int address_ = 1;
     std::array<std::uint8_t, kMemorySize> memory_{};

@@ -166,20 +166,20 @@ int main(int argc, char** argv) {
     rm27::sim::Bus& bus = server.bus();
     bus.setTurnaroundMs(o.turnaroundMs);
     for (std::size_t k = 0; k < o.addresses.size(); ++k) {
-        rm27::sim::ConverterSpec spec;
-        spec.address = o.addresses[k];
-        spec.variant = o.variant;
-        spec.serial = 123 + 111 * static_cast<int>(k);
-        spec.firmware = o.variant == rm27::sim::Variant::RMU ? "10" : "12";
-        spec.bootMs = o.bootMs;
-        spec.noiseSeed = 1 + k;
+        rm27::sim::ConverterSetup setup;
+        setup.address = o.addresses[k];
+        setup.variant = o.variant;
+        setup.serial = 123 + 111 * static_cast<int>(k);
+        setup.firmware = o.variant == rm27::sim::Variant::RMU ? "10" : "12";
+        setup.bootMs = o.bootMs;
+        setup.noiseSeed = 1 + k;
         for (int i = 0; i < rm27::sim::kInputs; ++i) {
-            spec.plugged[i] = (o.ekeys >> i) & 1u;
+            setup.plugged[i] = (o.ekeys >> i) & 1u;
         }
         for (const auto& [input, mVV] : o.signals) {
-            spec.signalMvV[input] = mVV;
+            setup.signalMvV[input] = mVV;
         }
-        bus.add(spec);
+        bus.add(setup);
     }
     if (o.faultRate > 0.0) {
         bus.faults().random(o.faultSeed, o.faultRate);

@@ -139,10 +139,10 @@ protected:
 };
 
 TEST_F(CtlRun, ReadAsJsonDescribesConverterAndInputs) {
-    sim::ConverterSpec spec;
-    spec.address = 6;
-    spec.plugged = {true, false, true, false};
-    bus.add(spec);
+    sim::ConverterSetup setup;
+    setup.address = 6;
+    setup.plugged = {true, false, true, false};
+    bus.add(setup);
     ASSERT_EQ(run("read --json"), kExitOk) << err.str();
     QJsonParseError error{};
     const QJsonObject o =
@@ -214,9 +214,9 @@ TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {
 }
 
 TEST_F(CtlRun, SetAddressMovesTheConverterAndReadsIt) {
-    sim::ConverterSpec spec;
-    spec.address = 5;
-    bus.add(spec);
+    sim::ConverterSetup setup;
+    setup.address = 5;
+    bus.add(setup);
     ASSERT_EQ(run("--address 5 set-address 9 --json"), kExitOk) << err.str();
     EXPECT_EQ(bus.converter(0).address(), 9);
     EXPECT_EQ(runner->state().DeviceAddress, 9);
@@ -225,9 +225,9 @@ TEST_F(CtlRun, SetAddressMovesTheConverterAndReadsIt) {
 }
 
 TEST_F(CtlRun, SetAddressWithoutEchoFailsWhenAnotherConverterAnswers) {
-    sim::ConverterSpec spec;
-    spec.address = 5;
-    bus.add(spec);
+    sim::ConverterSetup setup;
+    setup.address = 5;
+    bus.add(setup);
     // the byte is damaged on the way in: the converter keeps 5 and is read there
     bus.faults().next("EW", sim::Fault::wrongEcho(5));
     EXPECT_EQ(run("set-address 9"), kExitNoAnswer);

@@ -14,11 +14,11 @@ namespace {
 
 using sim::Fault;
 
-sim::ConverterSpec At(int address) { return test::AtAddress(address); }
+sim::ConverterSetup At(int address) { return test::AtAddress(address); }
 
 class Reading : public ::testing::Test {
 protected:
-    sim::Converter& add(sim::ConverterSpec spec) { return bus.add(std::move(spec)); }
+    sim::Converter& add(sim::ConverterSetup setup) { return bus.add(std::move(setup)); }
     bool read(int address) { return DevRead(ops, address); }
     std::vector<std::string> sentAfter(std::size_t from) const {
         std::vector<std::string> out;
@@ -59,7 +59,7 @@ TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {
 }
 
 TEST_F(Reading, VariantDecidesTheRmuMenu) {
-    sim::ConverterSpec rmu = At(1);
+    sim::ConverterSetup rmu = At(1);
     rmu.variant = sim::Variant::RMU;
     add(rmu);
     state.ExtendedMode = true;
@@ -75,10 +75,10 @@ TEST_F(Reading, VariantDecidesTheRmuMenu) {
 }
 
 TEST_F(Reading, FilterConstantsAndInformationTexts) {
-    sim::ConverterSpec spec = At(1);
-    spec.filterCode = 0x1A;
-    spec.definition = {0, 2, 0, 0};
-    add(spec);
+    sim::ConverterSetup setup = At(1);
+    setup.filterCode = 0x1A;
+    setup.definition = {0, 2, 0, 0};
+    add(setup);
     ASSERT_TRUE(read(1));
     ASSERT_EQ(view.rows["cmbFreq"].size(), 16u);
     EXPECT_EQ(view.selected["cmbFreq"], 10);
@@ -115,9 +115,9 @@ TEST_F(Reading, UnusableDefAnswersMeanFF) {
 }
 
 TEST_F(Reading, EKeyMaskChoosesTheSourceOfEachInput) {
-    sim::ConverterSpec spec = At(1);
-    spec.plugged = {true, false, true, false};
-    add(spec);
+    sim::ConverterSetup setup = At(1);
+    setup.plugged = {true, false, true, false};
+    add(setup);
     ASSERT_TRUE(read(1));
     EXPECT_EQ(state.EKeyMask, 0x05);
     EXPECT_EQ(view.rowColours[0], kRgbGreen);
@@ -161,9 +161,9 @@ TEST_F(Reading, FailingBlockReadStopsAtThatInput) {
 }
 
 TEST_F(Reading, UndecodableInternalCopyGivesTheDefaultRecord) {
-    sim::ConverterSpec spec = At(1);
-    spec.internalImages[3] = std::string(256, '\0');
-    add(spec);
+    sim::ConverterSetup setup = At(1);
+    setup.internalImages[3] = std::string(256, '\0');
+    add(setup);
     ASSERT_TRUE(read(1));
     EXPECT_EQ(view.rowColours[3], kRgbRed);
     EXPECT_EQ(view.caption("lblR27ID_3"), "Internal - N/A");
@@ -179,7 +179,7 @@ TEST_F(Reading, IdentificationFailures) {
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(line.sent().size(), 8u); // AUTO00 and "@", four sends each
 
-    sim::ConverterSpec other = At(1);
+    sim::ConverterSetup other = At(1);
     other.id = "0123XY2712";
     add(other);
     state.DeviceId = "old";

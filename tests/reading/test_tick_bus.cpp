@@ -14,7 +14,7 @@ namespace {
 
 using sim::Fault;
 
-sim::ConverterSpec At(int address) { return test::AtAddress(address); }
+sim::ConverterSetup At(int address) { return test::AtAddress(address); }
 
 // A line whose received text the test writes by hand.
 class HandLine : public SerialLine, public EventPump {

@@ -17,7 +17,7 @@ namespace {
 struct Rig {
     Bus bus;
     VirtualLine line{bus};
-    explicit Rig(ConverterSpec spec = {}) { bus.add(std::move(spec)); }
+    explicit Rig(ConverterSetup setup = {}) { bus.add(std::move(setup)); }
     std::string ask(const std::string& frame, std::int64_t waitMs = 700) {
         if (!frame.empty()) {
             line.output(frame);

@@ -12,10 +12,10 @@
 
 namespace rm27::test {
 
-inline sim::ConverterSpec AtAddress(int address) {
-    sim::ConverterSpec spec;
-    spec.address = address;
-    return spec;
+inline sim::ConverterSetup AtAddress(int address) {
+    sim::ConverterSetup setup;
+    setup.address = address;
+    return setup;
 }
 
 class SimFixture : public ::testing::Test {
