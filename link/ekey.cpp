@@ -122,11 +122,7 @@ void ResetAveraging(SensorRecord& rec) {
     rec.window.assign(kResetWindowSize, 0.0f);
     rec.windowSum = 0;
     rec.windowPos = 0;
-    rec.trendN = 0;
-    rec.trendSumT = 0;
-    rec.trendSumT2 = 0;
-    rec.trendSumY = 0;
-    rec.trendSumTY = 0;
+    ClearTrendSums(rec);
     // A stale elapsed time from the previous sensor would become the first
     // time stamp of the new trend window.
     rec.elapsedTime = 0;
@@ -359,6 +355,14 @@ void InitSensorRecord(SensorRecord& rec, const std::string& description, float s
     rec.userValues[1] = value1;
     rec.pointCount = 2;
     PrepareSlopes(rec, nowMs); // does nothing for equal signals
+}
+
+void ClearTrendSums(SensorRecord& rec) {
+    rec.trendN = 0;
+    rec.trendSumT = 0;
+    rec.trendSumT2 = 0;
+    rec.trendSumY = 0;
+    rec.trendSumTY = 0;
 }
 
 void PrepareSlopes(SensorRecord& rec, std::int64_t nowMs) {

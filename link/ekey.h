@@ -186,6 +186,9 @@ void InitSensorRecord(SensorRecord& rec, const std::string& description, float s
 // a segment whose two signals are equal keeps its old slope.
 void PrepareSlopes(SensorRecord& rec, std::int64_t nowMs);
 
+// Empty the least-squares sums of the trend (count and the four sums).
+void ClearTrendSums(SensorRecord& rec);
+
 // A new 8-character sensor identifier from date and time: kind 9 encodes the
 // time of day to the second; any other kind ends with the first character of
 // hint and the digit kind mod 10, with random letters for an empty hint or

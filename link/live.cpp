@@ -49,11 +49,7 @@ void UpdateTrend(SensorRecord& rec, std::int64_t nowMs) {
     rec.trend = d != 0 ? (rec.trendN * rec.trendSumTY - rec.trendSumT * rec.trendSumY) *
                              rec.overallSlope / d
                        : kTrendUndefined;
-    rec.trendN = 0;
-    rec.trendSumT = 0;
-    rec.trendSumT2 = 0;
-    rec.trendSumY = 0;
-    rec.trendSumTY = 0;
+    ClearTrendSums(rec);
     rec.preparationTime = static_cast<double>(nowMs);
     rec.elapsedTime = 0;
     rec.trendReady = true;
@@ -117,11 +113,7 @@ void SetAveragingLength(SensorRecord& rec, int n, std::int64_t nowMs) {
     rec.slidingLength = n;
     rec.windowPos = 0;
     rec.averagedValue = 0;
-    rec.trendN = 0;
-    rec.trendSumT = 0;
-    rec.trendSumT2 = 0;
-    rec.trendSumY = 0;
-    rec.trendSumTY = 0;
+    ClearTrendSums(rec);
     rec.overallSlope = 0;
     rec.preparationTime = static_cast<double>(nowMs);
     PrepareSlopes(rec, nowMs);

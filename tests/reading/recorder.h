@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "reading/main_view.h"
+#include "reading/operations.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+#include <gtest/gtest.h>
 
 namespace rm27::test {
 
@@ -69,6 +74,17 @@ public:
         const auto it = captions.find(c);
         return it == captions.end() ? std::string() : it->second;
     }
+};
+
+// The operations wired to simulated converters on virtual time.
+class SimulatedOperations : public ::testing::Test {
+protected:
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    Port port{line, line};
+    DeviceState state;
+    Recorder view;
+    Operations ops{port, state, view, view};
 };
 
 } // namespace rm27::test

@@ -16,28 +16,16 @@ using sim::Fault;
 
 sim::ConverterSetup At(int address) { return test::AtAddress(address); }
 
-class Reading : public ::testing::Test {
+class Reading : public test::SimulatedOperations {
 protected:
     sim::Converter& add(sim::ConverterSetup setup) { return bus.add(std::move(setup)); }
     bool read(int address) { return DevRead(ops, address); }
-    std::vector<std::string> sentAfter(std::size_t from) const {
-        std::vector<std::string> out;
-        for (std::size_t i = from; i < line.sent().size(); ++i) out.push_back(line.sent()[i].text);
-        return out;
-    }
     std::size_t indexOfFrame(const std::string& text) const {
         for (std::size_t i = 0; i < line.sent().size(); ++i) {
             if (line.sent()[i].text == text) return i;
         }
         return line.sent().size();
     }
-
-    sim::Bus bus;
-    sim::VirtualLine line{bus};
-    Port port{line, line};
-    DeviceState state;
-    test::Recorder view;
-    Operations ops{port, state, view, view};
 };
 
 TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {

@@ -113,16 +113,9 @@ TEST_F(Tick, NonHexFieldsReadAsZero) {
     EXPECT_EQ(view.caption("lblHodnota_0"), "       0");
 }
 
-class Bus : public ::testing::Test {
+class Bus : public test::SimulatedOperations {
 protected:
     sim::Converter& add(int address) { return bus.add(At(address)); }
-
-    sim::Bus bus;
-    sim::VirtualLine line{bus};
-    Port port{line, line};
-    DeviceState state;
-    test::Recorder view;
-    Operations ops{port, state, view, view};
 };
 
 TEST_F(Bus, LiveValuesFromTheSimulatorAndALateAnswer) {
