@@ -1,5 +1,7 @@
 #include "cli/ctl_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cctype>
 #include <charconv>
 
@@ -30,18 +32,91 @@ bool LooksLikeComName(const std::string& text) {
     return true;
 }
 
-struct CommandName {
-    const char* word;
-    CtlCommand command;
-};
-constexpr CommandName kCommands[] = {
-    {"ports", CtlCommand::Ports},
-    {"read", CtlCommand::Read},
-    {"monitor", CtlCommand::Monitor},
-    {"scan", CtlCommand::Scan},
-    {"set-address", CtlCommand::SetAddress},
-    {"restart", CtlCommand::Restart},
-};
+// A whole number in lo..hi, read as ParseInt reads it.
+CLI::Validator WholeNumber(int lo, int hi, const std::string& what) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            int n = 0;
+            if (!ParseInt(text, n) || n < lo || n > hi) {
+                return text + ": " + what + " is a whole number " + std::to_string(lo) + " to " +
+                       std::to_string(hi);
+            }
+            return {};
+        },
+        std::to_string(lo) + ".." + std::to_string(hi));
+}
+
+const char* const kFooter =
+    "Exit status: 0 success, 1 the converter did not answer or failed the command,\n"
+    "2 usage error, 3 the port could not be opened, 4 a check refused the command\n"
+    "(or a question was answered No).";
+
+// Builds the whole command line; the parsed values land in `o`.
+void Describe(CLI::App& app, CtlOptions& o) {
+    app.description("Talks to an RM-27/RMU converter over a serial line (9600 baud, 8N1).");
+    app.footer(kFooter);
+    app.fallthrough();
+    app.require_subcommand(1);
+    app.set_help_flag("-h,--help", "show this text (after a command: the command's help)");
+    app.get_formatter()->column_width(30);
+
+    auto* port = app.add_option("--port", o.port,
+                                "device path (/dev/ttyUSB0) or COMn as the window numbers the "
+                                "ports (default COM1)")
+                     ->type_name("DEVICE")
+                     ->check(CLI::Validator(
+                         [](std::string& text) -> std::string {
+                             if (text.empty()) return "--port needs a device or COMn";
+                             if (LooksLikeComName(text) && ComPortNumber(text) == 0)
+                                 return text + ": the ports are COM1 to COM15";
+                             return {};
+                         },
+                         ""));
+    auto* simulator =
+        app.add_flag("--simulator", o.simulator, "use a built-in simulated converter at address 1");
+    port->excludes(simulator);
+    app.add_option("--address", o.address,
+                   "address of the converter, 0..159 (default 0, any one converter)")
+        ->type_name("N")
+        ->check(WholeNumber(0, 159, "the address"));
+    app.add_flag("--log-frames", o.logFrames, "log every frame sent and received to stderr");
+    app.add_flag("-v,--verbose", o.verbose, "show the status lines on stderr");
+    app.add_flag("-y,--yes", o.yes, "answer Yes to the command's questions");
+    app.add_flag("--version", o.version, "show the version");
+    for (CLI::Option* opt : app.get_options())
+        opt->disable_flag_override();
+
+    auto command = [&](const char* name, CtlCommand which, const char* what) {
+        CLI::App* sub = app.add_subcommand(name, what);
+        sub->callback([&o, which] { o.command = which; });
+        sub->footer(kFooter);
+        return sub;
+    };
+    command("ports", CtlCommand::Ports, "serial devices with their COM numbers");
+    command("read", CtlCommand::Read, "identify and read the converter and its four inputs")
+        ->add_flag("--json", o.json, "one JSON object instead of text")
+        ->disable_flag_override();
+    CLI::App* monitor = command("monitor", CtlCommand::Monitor,
+                                "live measurement, one line per answered tick (until SIGINT or "
+                                "SIGTERM without --count)");
+    monitor->add_option("--count", o.count, "lines to print")
+        ->type_name("N")
+        ->check(WholeNumber(1, 1000000000, "the count"));
+    monitor->add_flag("--csv", o.csv, "CSV with a header row")->disable_flag_override();
+    command("scan", CtlCommand::Scan, "the converters at addresses 1..31");
+    CLI::App* setAddress = command("set-address", CtlCommand::SetAddress,
+                                   "give the converter address N (1..159), restart, read");
+    // Checked here: the window would ask again for an address out of
+    // range, and the terminal has nobody to ask.
+    setAddress->add_option("N", o.newAddress, "the new address")
+        ->required()
+        ->check(WholeNumber(1, 159, "the new address"));
+    setAddress->add_flag("--json", o.json, "the reading as one JSON object")
+        ->disable_flag_override();
+    command("restart", CtlCommand::Restart, "restart the converters on the line, then read")
+        ->add_flag("--json", o.json, "the reading as one JSON object")
+        ->disable_flag_override();
+}
 
 } // namespace
 
@@ -54,131 +129,37 @@ int ComPortNumber(const std::string& text) {
 
 CtlParse ParseCtlArgs(const std::vector<std::string>& args) {
     CtlParse result;
-    CtlOptions& o = result.options;
-    std::vector<std::string> words;
-    bool countGiven = false;
-    bool portGiven = false;
-
-    auto fail = [&](const std::string& why) {
-        result.error = why;
-        return result;
-    };
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (arg.size() < 2 || arg[0] != '-') {
-            words.push_back(arg);
-            continue;
-        }
-        std::string value;
-        bool inlineValue = false;
-        const auto eq = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.erase(eq);
-            inlineValue = true;
-        }
-        const auto takeValue = [&]() {
-            if (inlineValue) return true;
-            if (i + 1 >= args.size()) return false;
-            value = args[++i];
-            return true;
-        };
-        const bool takesValue = arg == "--port" || arg == "--address" || arg == "--count";
-        if (inlineValue && !takesValue) return fail(arg + " takes no value");
-
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
+    CLI::App app("", "r27ctl");
+    Describe(app, result.options);
+    // CLI11 takes the words last to first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    // --version answers on its own, whatever else the line holds.
+    for (const std::string& a : args) {
+        if (a == "--version") {
+            result.options.version = true;
             return result;
-        } else if (arg == "--version") {
-            o.version = true;
-            return result;
-        } else if (arg == "--port") {
-            if (!takeValue() || value.empty()) return fail("--port needs a device or COMn");
-            if (LooksLikeComName(value) && ComPortNumber(value) == 0) {
-                return fail("--port " + value + ": the ports are COM1 to COM15");
-            }
-            o.port = value;
-            portGiven = true;
-        } else if (arg == "--simulator") {
-            o.simulator = true;
-        } else if (arg == "--address") {
-            if (!takeValue()) return fail("--address needs a number");
-            if (!ParseInt(value, o.address) || o.address < 0 || o.address > 159) {
-                return fail("--address " + value + ": the address is 0 to 159");
-            }
-        } else if (arg == "--json") {
-            o.json = true;
-        } else if (arg == "--csv") {
-            o.csv = true;
-        } else if (arg == "--count") {
-            if (!takeValue()) return fail("--count needs a number");
-            if (!ParseInt(value, o.count) || o.count < 1) {
-                return fail("--count " + value + ": a whole number of lines, at least 1");
-            }
-            countGiven = true;
-        } else if (arg == "--log-frames") {
-            o.logFrames = true;
-        } else if (arg == "--verbose" || arg == "-v") {
-            o.verbose = true;
-        } else {
-            return fail("unknown option " + arg);
         }
     }
-
-    if (words.empty()) return fail("no command given");
-    for (const CommandName& c : kCommands) {
-        if (words[0] == c.word) o.command = c.command;
-    }
-    if (o.command == CtlCommand::None) return fail("unknown command " + words[0]);
-
-    if (o.command == CtlCommand::SetAddress) {
-        if (words.size() < 2) return fail("set-address needs the new address");
-        // Checked here: the window would ask again for an address out of
-        // range, and the terminal has nobody to ask.
-        if (!ParseInt(words[1], o.newAddress) || o.newAddress < 1 || o.newAddress > 159) {
-            return fail("set-address " + words[1] + ": the new address is 1 to 159");
-        }
-        if (words.size() > 2) return fail("unexpected argument " + words[2]);
-    } else if (words.size() > 1) {
-        return fail("unexpected argument " + words[1]);
-    }
-
-    if (portGiven && o.simulator) return fail("--port and --simulator exclude each other");
-    const bool reads = o.command == CtlCommand::Read || o.command == CtlCommand::SetAddress ||
-                       o.command == CtlCommand::Restart;
-    if (o.json && !reads) return fail("--json belongs to read, set-address and restart");
-    if ((o.csv || countGiven) && o.command != CtlCommand::Monitor) {
-        return fail(std::string(o.csv ? "--csv" : "--count") + " belongs to monitor");
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        result.options.help = true;
+        CLI::App* asked = &app;
+        for (CLI::App* sub : app.get_subcommands())
+            asked = sub;
+        result.helpText = asked == &app ? app.help() : asked->help("r27ctl");
+    } catch (const CLI::ParseError& e) {
+        result.error = e.what();
+        if (result.error.empty()) result.error = e.get_name();
     }
     return result;
 }
 
 std::string CtlUsage() {
-    return "Usage: r27ctl [--port DEVICE | --simulator] [--address N] COMMAND\n"
-           "Talks to an RM-27/RMU converter over a serial line (9600 baud, 8N1).\n"
-           "\n"
-           "Commands:\n"
-           "  ports                        serial devices with their COM numbers\n"
-           "  read [--json]                identify and read the converter and its four inputs\n"
-           "  monitor [--count N] [--csv]  live measurement, one line per answered tick\n"
-           "                               (until SIGINT/SIGTERM without --count)\n"
-           "  scan                         the converters at addresses 1..31\n"
-           "  set-address N                give the converter address N (1..159), restart, read\n"
-           "  restart                      restart the converters on the line, then read\n"
-           "\n"
-           "Options:\n"
-           "  --port DEVICE   device path (/dev/ttyUSB0) or COMn as the window numbers the ports\n"
-           "                  (default COM1)\n"
-           "  --simulator     use a built-in simulated converter at address 1\n"
-           "  --address N     address of the converter, 0..159 (default 0, any one converter)\n"
-           "  --log-frames    log every frame sent and received to stderr\n"
-           "  --verbose, -v   show the status lines on stderr\n"
-           "  --help, -h      show this text\n"
-           "  --version       show the version\n"
-           "\n"
-           "Exit status: 0 success, 1 the converter did not answer or a read failed,\n"
-           "2 usage error, 3 the port could not be opened.\n";
+    CtlOptions ignored;
+    CLI::App app("", "r27ctl");
+    Describe(app, ignored);
+    return app.help();
 }
 
 } // namespace rm27

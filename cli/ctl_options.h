@@ -1,6 +1,7 @@
 // The command line of r27ctl: global switches, one command, its own
-// switches. Parsed into a plain struct so that every rule (ranges, which
-// switch belongs to which command) can be checked without a port.
+// switches, parsed with CLI11 into a plain struct so that every rule
+// (ranges, which switch belongs to which command) can be checked without a
+// port. Every command has its own --help.
 #pragma once
 
 #include <string>
@@ -12,7 +13,8 @@ namespace rm27 {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoAnswer = 1; // the converter did not answer, or a read failed
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitPort = 3; // the port could not be opened
+inline constexpr int kExitPort = 3;    // the port could not be opened
+inline constexpr int kExitRefused = 4; // a check refused the command (or the user said No)
 
 enum class CtlCommand { None, Ports, Read, Monitor, Scan, SetAddress, Restart };
 
@@ -30,23 +32,29 @@ struct CtlOptions {
     int newAddress = 0; // set-address
     bool logFrames = false;
     bool verbose = false; // status lines to stderr
+    // Answer Yes to every question the command asks. Without it a question
+    // is asked on the terminal, and answered No when there is none.
+    bool yes = false;
     bool help = false;
     bool version = false;
 };
 
 struct CtlParse {
     CtlOptions options;
-    std::string error; // empty: parsed
+    std::string error;    // empty: parsed
+    std::string helpText; // with options.help: the help of the command asked about
     bool ok() const { return error.empty(); }
 };
 
-// args: the words after the program's name. Switches may stand before or
-// after the command; "--name=value" and "--name value" are both accepted.
+// args: the words after the program's name. Global switches may stand
+// before or after the command; "--name=value" and "--name value" are both
+// accepted.
 CtlParse ParseCtlArgs(const std::vector<std::string>& args);
 
 // "COM7" (any case) -> 7; anything else, or a number outside 1..15, -> 0.
 int ComPortNumber(const std::string& text);
 
+// The program's help text (what --help prints).
 std::string CtlUsage();
 
 } // namespace rm27

@@ -13,10 +13,6 @@ namespace rm27 {
 
 namespace {
 
-std::string Indexed(const char* control, int index) {
-    return std::string(control) + "_" + std::to_string(index);
-}
-
 // Characters on the terminal, not bytes: descriptions may carry accents.
 std::size_t DisplayWidth(const std::string& text) {
     std::size_t n = 0;
@@ -55,10 +51,8 @@ std::string Hex2(std::int32_t value) {
     return LongToHex(value, 2);
 }
 
-// "eKey SIM00001" -> "eKey"; "Internal" and "Internal - N/A" as they are.
-std::string SourceOf(const TerminalView& view, int input) {
-    const std::string id = view.caption(Indexed("lblR27ID", input));
-    return id.rfind("eKey", 0) == 0 ? "eKey" : id;
+std::string SourceOf(const DeviceState& st, int input) {
+    return InputSourceName(st.sources[input]);
 }
 
 std::string OneLine(const std::string& info) {
@@ -152,7 +146,7 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string ReadReportText(const DeviceState& st, const TerminalView& view) {
+std::string ReadReportText(const DeviceState& st) {
     const int row = st.FilterCode & 15;
     std::string config;
     const char* const kConfigNames[] = {"28h:", "29h:", "2Ah:"};
@@ -163,9 +157,9 @@ std::string ReadReportText(const DeviceState& st, const TerminalView& view) {
         def += (i ? " " : "") + Hex2(st.definitionBytes[i]);
 
     std::string out = Table({
-        {"Converter", view.caption("lblID")},
+        {"Converter", st.DeviceId},
         {"Variant", st.IsRMU ? "RMU" : "RM-27"},
-        {"Address", TrimBlanks(view.caption("lblAdresa"))},
+        {"Address", TrimBlanks(AddressCaptionRead(st.DeviceAddress))},
         {"Filter", std::to_string(row) + "  " + kFilterRows[static_cast<std::size_t>(row)]},
         {"DEF", def},
         {"Config", config},
@@ -177,18 +171,18 @@ std::string ReadReportText(const DeviceState& st, const TerminalView& view) {
     std::vector<std::vector<std::string>> infos = {{"Input", "Information"}};
     for (int i = 0; i < kInputCount; ++i) {
         const SensorRecord& rec = st.records[i];
-        inputs.push_back({std::to_string(i), SourceOf(view, i), TrimBlanks(rec.sensorId),
-                          view.caption(Indexed("lblR27Popis", i)),
-                          view.caption(Indexed("lblR27Unit", i)), TrimBlanks(rec.numberFormat),
-                          GainText(rec), std::to_string(rec.pointCount),
-                          TrimBlanks(view.caption(Indexed("lblR38mVVK", i))),
-                          TrimBlanks(view.caption(Indexed("lblR38mVVQ", i)))});
-        infos.push_back({std::to_string(i), OneLine(view.caption(Indexed("lblR27Slide", i)))});
+        inputs.push_back({std::to_string(i), SourceOf(st, i), TrimBlanks(rec.sensorId),
+                          TrimBlanks(rec.description), TrimBlanks(rec.unit),
+                          TrimBlanks(rec.numberFormat), GainText(rec),
+                          std::to_string(rec.pointCount),
+                          TrimBlanks(FormatFixed(st.K[i], "0.0000 E+00")),
+                          TrimBlanks(FormatFixed(st.Q[i], "#######0"))});
+        infos.push_back({std::to_string(i), OneLine(InputInfoText(rec, st.definitionBytes[i]))});
     }
     return out + "\n" + Table(inputs) + "\n" + Table(infos);
 }
 
-std::string ReadReportJson(const DeviceState& st, const TerminalView& view) {
+std::string ReadReportJson(const DeviceState& st) {
     std::vector<std::string> def, k, q, config, inputs;
     for (int i = 0; i < kInputCount; ++i) {
         def.push_back(std::to_string(st.definitionBytes[i]));
@@ -199,14 +193,14 @@ std::string ReadReportJson(const DeviceState& st, const TerminalView& view) {
         config.push_back(std::to_string(b));
     for (int i = 0; i < kInputCount; ++i) {
         const SensorRecord& rec = st.records[i];
-        inputs.push_back("{\"source\":" + JsonString(SourceOf(view, i)) +
+        inputs.push_back("{\"source\":" + JsonString(SourceOf(st, i)) +
                          ",\"identifier\":" + JsonString(TrimBlanks(rec.sensorId)) +
-                         ",\"description\":" + JsonString(view.caption(Indexed("lblR27Popis", i))) +
-                         ",\"unit\":" + JsonString(view.caption(Indexed("lblR27Unit", i))) +
+                         ",\"description\":" + JsonString(TrimBlanks(rec.description)) +
+                         ",\"unit\":" + JsonString(TrimBlanks(rec.unit)) +
                          ",\"format\":" + JsonString(TrimBlanks(rec.numberFormat)) +
                          ",\"gain\":" + std::to_string(rec.gainCode & 7) +
-                         ",\"points\":" + std::to_string(rec.pointCount) +
-                         ",\"info\":" + JsonString(view.caption(Indexed("lblR27Slide", i))) + "}");
+                         ",\"points\":" + std::to_string(rec.pointCount) + ",\"info\":" +
+                         JsonString(InputInfoText(rec, st.definitionBytes[i])) + "}");
     }
     const auto row = static_cast<std::size_t>(st.FilterCode & 15);
     return "{\"id\":" + JsonString(st.DeviceId) +
@@ -221,15 +215,14 @@ std::string ReadReportJson(const DeviceState& st, const TerminalView& view) {
            ",\"inputs\":" + JsonArray(inputs) + "}\n";
 }
 
-std::string MonitorLine(const TerminalView& view) {
+std::string MonitorLine(const DeviceState& st) {
     std::string line;
     for (int i = 0; i < kInputCount; ++i) {
+        const LiveTexts t = LiveTextsOf(st, i);
         if (i > 0) line += " |";
-        line += " " + std::to_string(i) + ": " + view.caption(Indexed("lblHodnota", i)) + " " +
-                view.caption(Indexed("lblHodnota", i + 4)) + " " +
-                view.caption(Indexed("lblR27mVV", i)) + " mV/V " +
-                view.caption(Indexed("lblR27Val", i));
-        const std::string unit = view.caption(Indexed("lblR27Unit", i));
+        line += " " + std::to_string(i) + ": " + t.raw + " " + t.raw256 + " " + t.signal +
+                " mV/V " + t.value;
+        const std::string unit = TrimBlanks(st.records[i].unit);
         if (!unit.empty()) line += " " + unit;
     }
     return line.substr(1) + "\n";
@@ -244,12 +237,12 @@ std::string MonitorCsvHeader() {
     return header + "\n";
 }
 
-std::string MonitorCsvRow(const TerminalView& view, std::int64_t timeMs) {
+std::string MonitorCsvRow(const DeviceState& st, std::int64_t timeMs) {
     std::string row = std::to_string(timeMs);
     for (int i = 0; i < kInputCount; ++i) {
-        for (const std::string& control : {Indexed("lblHodnota", i), Indexed("lblHodnota", i + 4),
-                                           Indexed("lblR27mVV", i), Indexed("lblR27Val", i)})
-            row += "," + CsvField(TrimBlanks(view.caption(control)));
+        const LiveTexts t = LiveTextsOf(st, i);
+        for (const std::string* text : {&t.raw, &t.raw256, &t.signal, &t.value})
+            row += "," + CsvField(TrimBlanks(*text));
     }
     return row + "\n";
 }

@@ -1,27 +1,25 @@
 // What r27ctl prints: the reading of the converter as aligned text or as
 // one JSON object, and the live measurement as text lines or CSV rows. All
-// built from the device state and the window's captions, so the terminal
-// shows the same texts the window does.
+// built from the device state with the texts the window shows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "cli/terminal_view.h"
-#include "reading/device_state.h"
+#include "session/device_state.h"
 
 namespace rm27 {
 
-std::string ReadReportText(const DeviceState& state, const TerminalView& view);
+std::string ReadReportText(const DeviceState& state);
 // One object, keys in English, one line, ending in a line feed.
-std::string ReadReportJson(const DeviceState& state, const TerminalView& view);
+std::string ReadReportJson(const DeviceState& state);
 
 // One line per decoded tick: raw, raw / 256, mV/V and value with its unit
 // for each input, as the window's labels show them.
-std::string MonitorLine(const TerminalView& view);
+std::string MonitorLine(const DeviceState& state);
 std::string MonitorCsvHeader();
 // timeMs: since the measurement started.
-std::string MonitorCsvRow(const TerminalView& view, std::int64_t timeMs);
+std::string MonitorCsvRow(const DeviceState& state, std::int64_t timeMs);
 
 // text as a JSON string literal. Text that is not valid UTF-8 (an eKey
 // written by an older tool in a legacy code page) is read as Latin-1, so

@@ -2,22 +2,48 @@
 
 #include "cli/ctl_report.h"
 #include "link/transact.h"
-#include "reading/measurement.h"
+#include "session/controls.h"
+#include "session/measurement.h"
 
 namespace rm27 {
 
-CtlRunner::CtlRunner(Port& port, const CtlOptions& options, std::ostream& out, std::ostream& err)
-    : port_(port), options_(options), out_(out), err_(err),
-      view_(err, options.verbose), ops_{port_, state_, view_, view_} {
+namespace {
+
+TerminalAnswers WithYes(TerminalAnswers answers, bool yes) {
+    answers.yes = answers.yes || yes;
+    return answers;
+}
+
+} // namespace
+
+CtlRunner::CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& options,
+                     std::ostream& out, std::ostream& err, TerminalAnswers answers,
+                     WallClock* clock, RandomSource* random)
+    : options_(options), out_(out), err_(err),
+      view_(out, err, options.verbose, WithYes(answers, options.yes)),
+      session_(line, pump, view_, view_, clock, random) {
     // The restart and the address change read the converter at their end
     // but do not say whether that worked; the terminal must, in its status.
-    ops_.readConverter = [this](std::int32_t& address) {
-        lastReadOk_ = ReadRM27(ops_, address);
+    session_.ops().readConverter = [this](std::int32_t& address) {
+        lastReadOk_ = ReadRM27(session_.ops(), address);
         return lastReadOk_;
     };
 }
 
+void CtlRunner::lineLost(const std::string& reason) {
+    if (lineLost_) return;
+    lineLost_ = true;
+    session_.guard().cancel();
+    err_ << "Komunikační port byl uzavřen: " << reason << std::endl;
+}
+
 int CtlRunner::run() {
+    int status = kExitUsage;
+    session_.run([&](Operations&) { status = dispatch(); });
+    return lineLost_ ? kExitNoAnswer : status;
+}
+
+int CtlRunner::dispatch() {
     switch (options_.command) {
     case CtlCommand::Read:
         return read();
@@ -37,14 +63,12 @@ int CtlRunner::run() {
 }
 
 bool CtlRunner::devRead() {
-    if (DevRead(ops_, options_.address)) return true;
-    // The read's own message box said why, unless the line itself went.
-    if (!port_.line.isOpen()) err_ << "r27ctl: the port closed during the read" << std::endl;
-    return false;
+    // The read's own message box said why, or the line loss did.
+    return DevRead(ops(), options_.address);
 }
 
 void CtlRunner::printReading() {
-    out_ << (options_.json ? ReadReportJson(state_, view_) : ReadReportText(state_, view_));
+    out_ << (options_.json ? ReadReportJson(state()) : ReadReportText(state()));
     out_.flush();
 }
 
@@ -57,23 +81,22 @@ int CtlRunner::read() {
 int CtlRunner::monitor() {
     if (!devRead()) return kExitNoAnswer;
     if (options_.csv) out_ << MonitorCsvHeader() << std::flush;
-    const std::int64_t start = port_.pump.nowMs();
+    Port& port = session_.port();
+    const std::int64_t start = port.pump.nowMs();
     int printed = 0;
     int silent = 0;
     // The window's timer, run by hand: each tick takes the answer to the
     // previous tick's request and sends the next one, so the first tick
     // after the read has nothing to show.
     while ((options_.count == 0 || printed < options_.count) && !stopRequested()) {
-        DelayMs(port_.pump, kMeasurementIntervalMs);
-        if (stopRequested()) break;
-        // Only a decoded answer writes the mV/V labels.
-        const int before = view_.captionWrites("lblR27mVV_0");
-        MeasurementTick(ops_);
-        if (!port_.line.isOpen()) {
+        DelayMs(port, kMeasurementIntervalMs);
+        if (stopRequested() || ops().cancelled()) break;
+        const bool decoded = MeasurementTick(ops());
+        if (!port.line.isOpen()) {
             err_ << "r27ctl: the port closed" << std::endl;
             return kExitNoAnswer;
         }
-        if (view_.captionWrites("lblR27mVV_0") == before) {
+        if (!decoded) {
             if (++silent >= kSilentTickLimit) {
                 err_ << "r27ctl: the converter stopped answering" << std::endl;
                 return kExitNoAnswer;
@@ -81,8 +104,8 @@ int CtlRunner::monitor() {
             continue;
         }
         silent = 0;
-        out_ << (options_.csv ? MonitorCsvRow(view_, port_.pump.nowMs() - start)
-                              : MonitorLine(view_))
+        out_ << (options_.csv ? MonitorCsvRow(state(), port.pump.nowMs() - start)
+                              : MonitorLine(state()))
              << std::flush;
         ++printed;
     }
@@ -90,13 +113,14 @@ int CtlRunner::monitor() {
 }
 
 int CtlRunner::scan() {
-    ScanAddresses(ops_);
-    const auto& found = view_.rows("lstCurves");
+    ScanAddresses(ops());
+    const auto& found = view_.rows(ctl::lstCurves);
     for (const std::string& line : found)
         out_ << line << "\n";
     out_.flush();
     if (found.empty()) {
-        err_ << "r27ctl: no converter answered at addresses 1 to 31" << std::endl;
+        if (!ops().cancelled())
+            err_ << "r27ctl: no converter answered at addresses 1 to 31" << std::endl;
         return kExitNoAnswer;
     }
     return kExitOk;
@@ -106,12 +130,12 @@ int CtlRunner::setAddress() {
     if (!devRead()) return kExitNoAnswer;
     view_.answerInputWith(std::to_string(options_.newAddress));
     lastReadOk_ = false;
-    ChangeAddress(ops_);
+    ChangeAddress(ops());
     if (!lastReadOk_) return kExitNoAnswer;
     // Without an echo the reading falls back to the universal address and
     // finds whichever converter answers there: make sure it is ours, moved.
-    if (state_.DeviceAddress != options_.newAddress) {
-        err_ << "r27ctl: the converter answers at address " << state_.DeviceAddress << ", not "
+    if (state().DeviceAddress != options_.newAddress) {
+        err_ << "r27ctl: the converter answers at address " << state().DeviceAddress << ", not "
              << options_.newAddress << std::endl;
         return kExitNoAnswer;
     }
@@ -122,7 +146,7 @@ int CtlRunner::setAddress() {
 int CtlRunner::restart() {
     if (!devRead()) return kExitNoAnswer;
     lastReadOk_ = false;
-    RestartConverter(ops_);
+    RestartConverter(ops());
     if (!lastReadOk_) return kExitNoAnswer;
     printReading();
     return kExitOk;

@@ -1,30 +1,39 @@
 // r27ctl's commands on an open port: the window's own operations, run in
 // the order the window's buttons run them, with the results printed
-// instead of shown. Takes the port as a seam, so the same code runs on a
-// real serial line and on the simulator's virtual time.
+// instead of shown. Takes the line and the pump as seams, so the same code
+// runs on a real serial line and on the simulator's virtual time.
 #pragma once
 
 #include <functional>
+#include <istream>
 #include <ostream>
+#include <string>
 
 #include "cli/ctl_options.h"
 #include "cli/terminal_view.h"
 #include "link/line.h"
-#include "reading/device_state.h"
 #include "reading/operations.h"
+#include "session/operations.h"
 
 namespace rm27 {
 
 class CtlRunner {
 public:
-    // out: the results; err: messages. The port must be open.
-    CtlRunner(Port& port, const CtlOptions& options, std::ostream& out, std::ostream& err);
+    // out: the results and information boxes; err: every other message.
+    // answers.yes is taken from options.yes. The line must be open.
+    CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& options, std::ostream& out,
+              std::ostream& err, TerminalAnswers answers = {}, WallClock* clock = nullptr,
+              RandomSource* random = nullptr);
     CtlRunner(const CtlRunner&) = delete;
     CtlRunner& operator=(const CtlRunner&) = delete;
 
-    // Runs options.command (all but "ports", which needs no converter).
-    // Returns the exit status.
+    // Runs options.command (all but "ports", which needs no converter) as
+    // one command of the session. Returns the exit status.
     int run();
+
+    // The line went away: the running command is cancelled and unwinds at
+    // once, the message is printed once, and run() returns 1.
+    void lineLost(const std::string& reason);
 
     // Asked between measurement ticks; true ends the monitor with status 0.
     void setStopRequested(std::function<bool()> stop) { stop_ = std::move(stop); }
@@ -32,28 +41,37 @@ public:
     // A monitor gives up after this many ticks in a row without an answer.
     static constexpr int kSilentTickLimit = 20;
 
-    DeviceState& state() { return state_; }
+    DeviceState& state() { return session_.state(); }
     TerminalView& view() { return view_; }
+    Session& session() { return session_; }
+    Operations& ops() { return session_.ops(); }
+    const CtlOptions& options() const { return options_; }
+    std::ostream& out() { return out_; }
+    std::ostream& err() { return err_; }
+
+    // "Načíst" at the address of the command line; false with the reason
+    // already printed.
+    bool devRead();
+    // The reading as the command line asked for it (text or JSON).
+    void printReading();
+    bool lineWasLost() const { return lineLost_; }
 
 private:
+    int dispatch();
     int read();
     int monitor();
     int scan();
     int setAddress();
     int restart();
-    // "Načíst" at the address of the command line.
-    bool devRead();
-    void printReading();
     bool stopRequested() const { return stop_ && stop_(); }
 
-    Port& port_;
     CtlOptions options_;
     std::ostream& out_;
     std::ostream& err_;
-    DeviceState state_;
     TerminalView view_;
-    Operations ops_;
+    Session session_;
     bool lastReadOk_ = false;
+    bool lineLost_ = false;
     std::function<bool()> stop_;
 };
 

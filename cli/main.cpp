@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/simulator_host.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     }
     const rm27::CtlOptions& options = parsed.options;
     if (options.help) {
-        std::cout << rm27::CtlUsage();
+        std::cout << parsed.helpText;
         return rm27::kExitOk;
     }
     if (options.version) {
@@ -112,13 +114,15 @@ int main(int argc, char** argv) {
                   << line.lastError().toStdString() << ")" << std::endl;
         return rm27::kExitPort;
     }
-    QObject::connect(&line, &rm27::QtSerialLine::lineLost, [](const QString& reason) {
-        std::cerr << "Komunikační port byl uzavřen: " << reason.toStdString() << std::endl;
-    });
-
     rm27::QtEventPump pump;
-    rm27::Port port{line, pump};
-    rm27::CtlRunner runner(port, options, std::cout, std::cerr);
+    rm27::TerminalAnswers answers;
+    answers.in = &std::cin;
+    answers.interactive = ::isatty(STDIN_FILENO) != 0;
+    rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
+    // The line's loss cancels whatever runs: its waits end at once and the
+    // command unwinds, instead of sitting out every time-out on a dead port.
+    QObject::connect(&line, &rm27::QtSerialLine::lineLost,
+                     [&runner](const QString& reason) { runner.lineLost(reason.toStdString()); });
     if (options.command == rm27::CtlCommand::Monitor) {
         InstallStopHandlers();
         runner.setStopRequested([] { return gStop != 0; });

@@ -1,15 +1,12 @@
 #include "cli/terminal_view.h"
 
+#include "session/controls.h"
+
 namespace rm27 {
 
 std::string TerminalView::caption(const std::string& control) const {
     const auto it = captions_.find(control);
     return it == captions_.end() ? std::string() : it->second;
-}
-
-int TerminalView::captionWrites(const std::string& control) const {
-    const auto it = writes_.find(control);
-    return it == writes_.end() ? 0 : it->second;
 }
 
 const std::vector<std::string>& TerminalView::rows(const std::string& control) const {
@@ -33,29 +30,39 @@ void TerminalView::setStatus(const std::string& text) {
 }
 
 void TerminalView::setCaption(const std::string& control, const std::string& text) {
-    captions_[control] = text;
-    ++writes_[control];
+    captions_[ctl::Checked(control)] = text;
 }
 
 void TerminalView::setComboRows(const std::string& control, const std::vector<std::string>& rows,
                                 int selected) {
-    lists_[control] = rows;
+    lists_[ctl::Checked(control)] = rows;
     selected_[control] = selected;
 }
 
-void TerminalView::critical(const std::string& text) {
-    messages_.push_back(text);
-    err_ << text << std::endl;
+bool TerminalView::ask(const std::string& question) {
+    if (answers_.yes) {
+        err_ << question << " (--yes: Yes)" << std::endl;
+        return true;
+    }
+    if (!answers_.interactive || answers_.in == nullptr) {
+        err_ << question << " (No: no terminal to ask; --yes answers Yes)" << std::endl;
+        return false;
+    }
+    err_ << question << " [y/N] " << std::flush;
+    std::string line;
+    if (!std::getline(*answers_.in, line)) return false;
+    const auto first = line.find_first_not_of(" \t");
+    // "a" for "ano": the questions are in Czech.
+    return first != std::string::npos &&
+           (line[first] == 'y' || line[first] == 'Y' || line[first] == 'a' || line[first] == 'A');
 }
 
-void TerminalView::information(const std::string& text) {
-    messages_.push_back(text);
-    err_ << text << std::endl;
-}
-
-bool TerminalView::question(const std::string& text) {
-    err_ << text << " (No)" << std::endl;
-    return false;
+MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
+    messages_.push_back(box.text);
+    if (box.buttons == MessageButtons::YesNo)
+        return ask(box.text) ? MessageAnswer::Yes : MessageAnswer::No;
+    (box.icon == MessageIcon::Information ? out_ : err_) << box.text << std::endl;
+    return MessageAnswer::Ok;
 }
 
 std::string TerminalView::inputBox(const std::string& prompt, const std::string&,
@@ -65,6 +72,21 @@ std::string TerminalView::inputBox(const std::string& prompt, const std::string&
     std::string answer = inputAnswers_.front();
     inputAnswers_.pop_front();
     return answer;
+}
+
+bool TerminalView::takeFile(FileDialogSpec& dialog) {
+    if (fileAnswers_.empty()) return false;
+    dialog.fileName = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    return true;
+}
+
+bool TerminalView::showOpen(FileDialogSpec& dialog) {
+    return takeFile(dialog);
+}
+
+bool TerminalView::showSave(FileDialogSpec& dialog) {
+    return takeFile(dialog);
 }
 
 } // namespace rm27

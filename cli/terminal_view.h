@@ -1,37 +1,49 @@
 // The main window as a terminal sees it: the operations fill captions and
-// lists that r27ctl prints afterwards, their message boxes go to stderr,
-// and the text-input box is answered from the command line.
+// lists that r27ctl prints afterwards; information boxes go to standard
+// output, every other box to standard error; questions are answered by
+// --yes, asked on an interactive terminal, or answered No; the text-input
+// box and the file dialogs are answered from the command line.
 #pragma once
 
 #include <deque>
+#include <istream>
 #include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "reading/main_view.h"
+#include "session/main_view.h"
+#include "session/prompter.h"
 
 namespace rm27 {
 
+struct TerminalAnswers {
+    bool yes = false;           // --yes: every question is answered Yes
+    std::istream* in = nullptr; // where to ask when interactive
+    bool interactive = false;   // standard input is a terminal
+};
+
 class TerminalView : public MainView, public Prompter {
 public:
-    // err: where the message boxes (and with verbose the status lines) go.
-    TerminalView(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
+    // out: information boxes; err: every other box (and, with verbose, the
+    // status lines).
+    TerminalView(std::ostream& out, std::ostream& err, bool verbose, TerminalAnswers answers = {})
+        : out_(out), err_(err), verbose_(verbose), answers_(answers) {}
 
     // The text a control shows; "" for one never set.
     std::string caption(const std::string& control) const;
-    // How often a caption was set: a tick that decoded nothing leaves the
-    // value captions untouched, and a closed line leaves every one alone.
-    int captionWrites(const std::string& control) const;
     const std::vector<std::string>& rows(const std::string& control) const;
     int selectedRow(const std::string& control) const;
     std::uint32_t rowColour(int row) const;
-    // Message boxes shown so far (critical and information).
+    // Message boxes shown so far, in order.
     const std::vector<std::string>& messages() const { return messages_; }
+    // What the operations put on the clipboard last.
+    const std::string& clipboard() const { return clipboard_; }
 
-    // The next answers of the input box; a box with nothing left to answer
-    // is cancelled, as a user closing it would.
+    // The next answers of the input box and of the file dialogs; a box with
+    // nothing left to answer is cancelled, as a user closing it would.
     void answerInputWith(const std::string& text) { inputAnswers_.push_back(text); }
+    void answerFileWith(const std::string& path) { fileAnswers_.push_back(path); }
 
     // MainView
     void setStatus(const std::string& text) override;
@@ -51,24 +63,30 @@ public:
     bool measurementTimerEnabled() const override { return timer_; }
 
     // Prompter
-    void critical(const std::string& text) override;
-    void information(const std::string& text) override;
-    // Nothing the terminal runs asks a question; should one come, No is the
-    // answer that changes nothing.
-    bool question(const std::string& text) override;
+    MessageAnswer message(const MessageBoxSpec& box) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
+    bool showOpen(FileDialogSpec& dialog) override;
+    bool showSave(FileDialogSpec& dialog) override;
+    void clipboardClear() override { clipboard_.clear(); }
+    void clipboardSetText(const std::string& text) override { clipboard_ = text; }
 
 private:
+    bool ask(const std::string& question);
+    bool takeFile(FileDialogSpec& dialog);
+
+    std::ostream& out_;
     std::ostream& err_;
     bool verbose_;
+    TerminalAnswers answers_;
     std::map<std::string, std::string> captions_;
-    std::map<std::string, int> writes_;
     std::map<std::string, std::vector<std::string>> lists_;
     std::map<std::string, int> selected_;
     std::map<int, std::uint32_t> rowColours_;
     std::vector<std::string> messages_;
     std::deque<std::string> inputAnswers_;
+    std::deque<std::string> fileAnswers_;
+    std::string clipboard_;
     bool timer_ = false;
 };
 

@@ -33,13 +33,38 @@ public:
     // Service events for up to ms milliseconds. May return early (an event
     // was handled); DelayMs loops until the clock says the time is up.
     virtual void waitFor(std::int64_t ms) = 0;
+    // End the waits in progress now (a command was cancelled). The default
+    // does nothing: a pump whose waits are short finds out at the next one.
+    virtual void wake() {}
+};
+
+// Raised by the owner of the line when the command in progress must stop
+// at once: the program is closing, or the line itself is gone. The device
+// operations look at it between polls and before every send.
+class CancelToken {
+public:
+    bool requested() const { return requested_; }
+    void request() { requested_ = true; }
+    void clear() { requested_ = false; }
+
+private:
+    bool requested_ = false;
 };
 
 // The serial line together with the clock that paces it: what every device
-// operation receives as its "port".
+// operation receives as its "port". `cancel` is optional; without it
+// nothing can stop an operation before its own time-outs do.
 struct Port {
     SerialLine& line;
     EventPump& pump;
+    const CancelToken* cancel = nullptr;
+
+    bool cancelled() const { return cancel != nullptr && cancel->requested(); }
+    // Every frame goes out through here: once the command is cancelled,
+    // not one more reaches the converter.
+    void send(const std::string& text) {
+        if (!cancelled()) line.output(text);
+    }
 };
 
 } // namespace rm27

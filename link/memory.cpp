@@ -32,7 +32,7 @@ double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
                     std::int32_t timeoutMs) {
     std::string text;
     for (std::int32_t k = 0; k < 4; ++k) {
-        // -1 (no answer) prints as FF
+        // -1 (no answer) prints as FF; a cancelled command sends nothing more
         text += LongToHex(DevTransact(port, address, location + k, timeoutMs, "ER"), 2);
     }
     return static_cast<double>(HexToSingle(text, false));
@@ -53,13 +53,16 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
 
 std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
                        std::int32_t page) {
-    if (!port.line.isOpen()) return kBlockReadPortClosed;
+    // A cancelled command reads as a closed port: whatever cancelled it
+    // (the line lost, the program closing) leaves nothing to talk to.
+    if (!port.line.isOpen() || port.cancelled()) return kBlockReadPortClosed;
     port.line.input();
-    port.line.output(BuildFrame(address, "KB", BlockNumber(input, page)));
+    port.send(BuildFrame(address, "KB", BlockNumber(input, page)));
 
     std::int32_t k = 0;
     do {
-        DelayMs(port.pump, 10);
+        DelayMs(port, 10);
+        if (port.cancelled()) return kBlockReadPortClosed;
         ++k;
     } while (port.line.inBufferCount() != kReadAnswerLength && k <= kReadPolls);
     if (k > kReadPolls) return kBlockReadNoAnswer;
@@ -77,24 +80,27 @@ std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std
 
 std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
                         std::int32_t input, std::int32_t page) {
-    if (!port.line.isOpen()) return kBlockPortClosed;
+    if (!port.line.isOpen() || port.cancelled()) return kBlockPortClosed;
     if (block.size() > static_cast<std::size_t>(kBlockSize)) return kBlockTooLong;
-    DelayMs(port.pump, 200);
+    DelayMs(port, 200);
 
     const std::int32_t blockNumber = BlockNumber(input, page);
     const auto n = static_cast<std::int32_t>(block.size());
     for (std::int32_t i = 1; i <= n; ++i) {
-        const std::int32_t byte = static_cast<unsigned char>(block[static_cast<std::size_t>(i - 1)]);
-        const std::string frame =
-            "$" + LongToHex(address, 2) + "KW" + LongToHex(blockNumber, 2) + LongToHex(i - 1, 2) +
-            LongToHex(byte, 2) + "\r";
+        const std::int32_t byte =
+            static_cast<unsigned char>(block[static_cast<std::size_t>(i - 1)]);
+        const std::string frame = "$" + LongToHex(address, 2) + "KW" + LongToHex(blockNumber, 2) +
+                                  LongToHex(i - 1, 2) + LongToHex(byte, 2) + "\r";
         bool answered = false;
         for (int sends = 0; sends < kWriteSends && !answered; ++sends) {
+            // Bytes before this one are written; the rest are not sent.
+            if (port.cancelled()) return kBlockPortClosed;
             port.line.input();
-            port.line.output(frame);
+            port.send(frame);
             std::int32_t k = 0;
             do {
-                DelayMs(port.pump, 10);
+                DelayMs(port, 10);
+                if (port.cancelled()) return kBlockPortClosed;
                 ++k;
                 answered = port.line.inBufferCount() == 3;
             } while (!answered && k <= kWritePolls);

@@ -18,7 +18,8 @@ constexpr int kMaxSends = 4;
 bool PollForCount(Port& port, int expected, std::int32_t polls, std::int64_t stepMs) {
     std::int32_t k = 0;
     for (;;) {
-        DelayMs(port.pump, stepMs);
+        DelayMs(port, stepMs);
+        if (port.cancelled()) return false;
         ++k;
         const bool arrived = port.line.inBufferCount() == expected;
         if (arrived) return true;
@@ -33,6 +34,14 @@ void DelayMs(EventPump& pump, std::int64_t ms) {
     do {
         pump.waitFor(std::max<std::int64_t>(end - pump.nowMs(), 0));
     } while (pump.nowMs() < end);
+}
+
+void DelayMs(Port& port, std::int64_t ms) {
+    if (port.cancelled()) return;
+    const std::int64_t end = port.pump.nowMs() + std::max<std::int64_t>(ms, 0);
+    do {
+        port.pump.waitFor(std::max<std::int64_t>(end - port.pump.nowMs(), 0));
+    } while (port.pump.nowMs() < end && !port.cancelled());
 }
 
 std::string BuildFrame(std::int32_t address, const std::string& command) {
@@ -54,12 +63,12 @@ std::int32_t DevTransact(Port& port, std::int32_t address, std::int32_t param,
     const std::int32_t polls = timeoutMs / 10;
     const std::string frame = BuildFrame(address, command, param);
     for (int sends = 1;; ++sends) {
-        port.line.output(frame);
+        port.send(frame);
         if (PollForCount(port, kOneByteAnswer, polls, 10)) {
             return HexToLong(port.line.input().substr(0, 2));
         }
         port.line.input(); // whatever came is of the wrong length: drop it
-        if (sends >= kMaxSends) return -1;
+        if (sends >= kMaxSends || port.cancelled()) return -1;
     }
 }
 
@@ -68,10 +77,11 @@ std::int32_t DevTransactWrite(Port& port, std::int32_t address, std::int32_t par
                               const std::string& command) {
     // The converter may still be busy with the previous write (EEPROM); the
     // settle time and flush keep a stale echo from being taken for ours.
-    DelayMs(port.pump, 500);
+    DelayMs(port, 500);
+    if (port.cancelled()) return -1;
     port.line.input();
-    port.line.output(BuildFrame(address, command, param1, param2));
-    DelayMs(port.pump, 200);
+    port.send(BuildFrame(address, command, param1, param2));
+    DelayMs(port, 200);
 
     const std::int32_t polls = timeoutMs / 10;
     std::int32_t value = -1;
@@ -81,7 +91,8 @@ std::int32_t DevTransactWrite(Port& port, std::int32_t address, std::int32_t par
             if (value == param2) return value;
         }
         ++attempts;
-        DelayMs(port.pump, 10);
+        if (port.cancelled()) return -1;
+        DelayMs(port, 10);
         port.line.input();
     }
     return -1;
@@ -92,15 +103,15 @@ std::string DevQuery(Port& port, std::int32_t address, const std::string& comman
     const std::int32_t polls = timeoutMs / 10;
     const std::string frame = BuildFrame(address, commandText);
     for (int sends = 1;; ++sends) {
-        port.line.output(frame);
+        port.send(frame);
         if (PollForCount(port, answerLength + 1, polls, 10)) {
             std::string answer = port.line.input();
             if (!answer.empty()) answer.pop_back(); // the CR
             return answer;
         }
-        DelayMs(port.pump, 10);
+        DelayMs(port, 10);
         port.line.input();
-        if (sends >= kMaxSends) return "";
+        if (sends >= kMaxSends || port.cancelled()) return "";
     }
 }
 

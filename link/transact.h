@@ -13,6 +13,9 @@ namespace rm27 {
 // Return no earlier than ms milliseconds later, servicing events meanwhile.
 // Events are serviced at least once, even for ms <= 0.
 void DelayMs(EventPump& pump, std::int64_t ms);
+// The same on the port's clock, except that a cancelled command does not
+// wait at all: the call returns at once, also from the middle of a wait.
+void DelayMs(Port& port, std::int64_t ms);
 
 // "$" + HH(address) + command + HH(param...) + CR. Values are cut to their
 // low byte on the wire; nothing refuses them.
@@ -24,7 +27,8 @@ std::string BuildFrame(std::int32_t address, const std::string& command, std::in
 // One-byte request with a one-byte answer ("3F" + CR). The frame is sent up
 // to four times; each send waits (timeoutMs / 10 + 1) polls of 10 ms at most.
 // Result: the byte 0..255 (non-hex text reads as 0), or -1 after the fourth
-// send went unanswered.
+// send went unanswered. All three transactions give up at once, with their
+// failure result, when the command is cancelled.
 std::int32_t DevTransact(Port& port, std::int32_t address, std::int32_t param,
                          std::int32_t timeoutMs, const std::string& command);
 

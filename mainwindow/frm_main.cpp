@@ -16,13 +16,14 @@
 
 #include "link/codecs.h"
 #include "link/transact.h"
-#include "mainwindow/message_box_prompter.h"
-#include "reading/measurement.h"
+#include "session/controls.h"
+#include "session/measurement.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/frm_about.h"
 #include "ui/port_map.h"
 #include "ui/qt_event_pump.h"
+#include "ui/qt_prompter.h"
 #include "ui/qt_serial_line.h"
 #include "ui/window_placement.h"
 
@@ -59,17 +60,24 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
 
     if (setup.ports == nullptr) ownPorts_ = std::make_unique<PortMap>();
     if (setup.settings == nullptr) ownSettings_ = std::make_unique<AppSettings>(title);
-    if (setup.prompter == nullptr) ownPrompter_ = std::make_unique<MessageBoxPrompter>(this, title);
+    if (setup.prompter == nullptr) ownPrompter_ = std::make_unique<QtPrompter>(this, title);
     if (setup.pump == nullptr) ownPump_ = std::make_unique<QtEventPump>();
     ports_ = setup.ports != nullptr ? setup.ports : ownPorts_.get();
     settings_ = setup.settings != nullptr ? setup.settings : ownSettings_.get();
-    prompter_ = setup.prompter != nullptr ? setup.prompter : ownPrompter_.get();
+    Prompter& prompter = setup.prompter != nullptr ? *setup.prompter : *ownPrompter_;
     pump_ = setup.pump != nullptr ? setup.pump : ownPump_.get();
 
     comSerial = new QtSerialLine(*ports_, this);
     comSerial->setObjectName(QStringLiteral("comSerial"));
     comSerial->setSettings(kLineSettings);
-    port_ = std::make_unique<Port>(Port{*comSerial, *pump_});
+    session_ =
+        std::make_unique<Session>(*comSerial, *pump_, *this, prompter, setup.clock, setup.random);
+    session_->ops().readConverter = [this](std::int32_t& address) {
+        bool ok = false;
+        ReadRM27(address, ok);
+        return ok;
+    };
+    guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
     connect(comSerial, &QtSerialLine::lineLost, this, &FrmMain::onLineLost, Qt::QueuedConnection);
@@ -99,6 +107,7 @@ FrmMain::~FrmMain() {
     // Widgets die with the QObject tree after this body; nothing of theirs
     // may call back into a half-destroyed window.
     tmrCasovac->stop();
+    guard().unsubscribe(guardListener_);
     disconnect(comSerial, nullptr, this, nullptr);
     if (comSerial->portOpen()) comSerial->setPortOpen(false);
 }
@@ -152,18 +161,19 @@ void FrmMain::Form_Load() {
     }
 
     // 10. The EEPROM image files.
-    eepromDialog_.DialogTitle = QStringLiteral("Výběr souboru s obsahem pro eeprom");
-    eepromDialog_.Filter = QStringLiteral("Soubory  (*.eep)|*.eep|Všechny |*.*");
-    eepromDialog_.DefaultExt = QStringLiteral(".eep");
-    eepromDialog_.InitDir = QDir::currentPath();
-    eepromDialog_.hOwner = this;
+    FileDialogSpec& eeprom = eepromDialog();
+    eeprom.title = "Výběr souboru s obsahem pro eeprom";
+    eeprom.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
+    eeprom.defaultExt = ".eep";
+    eeprom.initDir = QDir::currentPath().toStdString();
+    eeprom.owner = objectName().toStdString();
 
     // 11.
     ClearInputRows();
 
     // 12., 13. The mode is read once and holds for the whole run.
-    state_.ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
-    if (state_.ExtendedMode) {
+    state().ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
+    if (state().ExtendedMode) {
         mDevice->menuAction()->setVisible(true);
         mRMUmain->menuAction()->setVisible(true);
         cmdAdresa->setVisible(true);
@@ -206,8 +216,10 @@ void FrmMain::showEvent(QShowEvent* e) {
 
 void FrmMain::closeEvent(QCloseEvent* e) {
     if (busy()) {
-        // A sequence is half-way through an exchange: let it finish, then go.
+        // A command is half-way through: cancel it, and close once it has
+        // unwound (RunCommand comes back here).
         closePending_ = true;
+        guard().cancel();
         e->ignore();
         return;
     }
@@ -220,7 +232,15 @@ void FrmMain::closeEvent(QCloseEvent* e) {
 
 void FrmMain::mExit_Click() {
     // At once, without the closing steps: even a running measurement or a
-    // sequence in a wait does not hold the program.
+    // command in a wait does not hold the program. A command is cancelled
+    // and unwinds first (its waits end at once, nothing more is sent);
+    // quitting from inside its wait would leave every later wait returning
+    // at once, that is spinning.
+    if (busy()) {
+        exitPending_ = true;
+        guard().cancel();
+        return;
+    }
     QCoreApplication::exit(0);
 }
 
@@ -277,8 +297,7 @@ void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPo
 }
 
 void FrmMain::lblR27Val_DblClick(int index) {
-    Operations ops = operations();
-    TareInput(ops, index);
+    TareInput(operations(), index);
 }
 
 // ------------------------------------------------------------- connection
@@ -286,7 +305,7 @@ void FrmMain::lblR27Val_DblClick(int index) {
 void FrmMain::cmbSelectPort_Click() {
     // "COM12: ttyUSB0": the number from the 4th character on.
     const int n = ReadNumberLiteral(cmbSelectPort->currentText().mid(3));
-    if (n >= 1 && n <= kPortCount) state_.PortNumber = n;
+    if (n >= 1 && n <= kPortCount) state().PortNumber = n;
 }
 
 void FrmMain::SetClosedState() {
@@ -299,7 +318,7 @@ void FrmMain::SetClosedState() {
     SetEnabledOf(cmdAdresa, false);
     cmdConnect->setText(QStringLiteral("Připojit"));
     setStatus("Komunikační port uzavřen.");
-    if (state_.IsRMU) mRMUmain->menuAction()->setVisible(false);
+    if (state().IsRMU) mRMUmain->menuAction()->setVisible(false);
 }
 
 void FrmMain::SetOpenState() {
@@ -314,33 +333,40 @@ void FrmMain::SetOpenState() {
 }
 
 void FrmMain::cmdConnect_Click() {
-    // Not an exchange itself, but closing the line under a running
-    // sequence would cut its exchange in half.
-    if (busy()) return;
-    comSerial->clearError();
-    if (comSerial->portOpen()) {
-        comSerial->setPortOpen(false);
-        SetClosedState();
-        return;
-    }
-    comSerial->setCommPort(state_.PortNumber);
-    if (!comSerial->setPortOpen(true)) {
-        critical("Nelze otevřít komunikační port");
-        return;
-    }
-    SetOpenState();
-    settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
+    // Not an exchange itself, but closing the line under a running command
+    // would cut its exchange in half: a command of its own.
+    RunCommand([this](Operations& ops) {
+        comSerial->clearError();
+        if (comSerial->portOpen()) {
+            comSerial->setPortOpen(false);
+            SetClosedState();
+            return;
+        }
+        comSerial->setCommPort(ops.state.PortNumber);
+        if (!comSerial->setPortOpen(true)) {
+            ops.prompter.critical("Nelze otevřít komunikační port");
+            return;
+        }
+        SetOpenState();
+        settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
+    });
 }
 
 void FrmMain::onLineLost(const QString& reason) {
     SetClosedState();
-    critical("Komunikační port byl uzavřen: " + reason.toStdString());
+    const std::string text = "Komunikační port byl uzavřen: " + reason.toStdString();
+    if (busy()) {
+        // The command cannot go on without its line: cancel it, and say why
+        // once it has unwound, instead of each of its steps failing aloud.
+        lostLineReason_ = reason;
+        guard().cancel();
+        return;
+    }
+    RunCommand([&](Operations& ops) { ops.prompter.critical(text); });
 }
 
 void FrmMain::cmdFindPorts_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
-    ListSerialPorts();
+    RunCommand([this](Operations&) { ListSerialPorts(); });
 }
 
 void FrmMain::ListSerialPorts() {
@@ -366,150 +392,123 @@ void FrmMain::ListSerialPorts() {
 // ------------------------------------------------------------ measurement
 
 void FrmMain::StartMeasurement() {
-    rm27::StartMeasurement(*port_, *this);
+    rm27::StartMeasurement(port(), *this);
 }
 
 void FrmMain::StopMeasurement() {
-    rm27::StopMeasurement(*port_, *this);
+    rm27::StopMeasurement(port(), *this);
 }
 
 void FrmMain::tmrCasovac_Timer() {
-    if (busy()) return;
+    // A command exchanging frames owns the line; one waiting for the user
+    // has let it go, and the values stay live.
+    if (!guard().tickAllowed()) return;
     RunMeasurementTick();
 }
 
 void FrmMain::RunMeasurementTick() {
-    Operations ops = operations();
-    MeasurementTick(ops);
-}
-
-Operations FrmMain::operations() {
-    Operations ops{*port_, state_, *this, *this};
-    ops.readConverter = [this](std::int32_t& address) {
-        bool ok = false;
-        ReadRM27(address, ok);
-        return ok;
-    };
-    return ops;
+    MeasurementTick(operations());
 }
 
 void FrmMain::cmdDevRead_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
-    if (!comSerial->portOpen()) return;
-    // Remembered here rather than at connect: the address that was last
-    // read is the one worth offering next time.
-    settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
-    Operations ops = operations();
-    DevRead(ops, cmbSelectAdr->currentIndex());
+    RunCommand([this](Operations& ops) {
+        if (!comSerial->portOpen()) return;
+        // Remembered here rather than at connect: the address that was last
+        // read is the one worth offering next time.
+        settings_->SaveSetting(kSection, kAddressKey,
+                               QString::number(cmbSelectAdr->currentIndex()));
+        DevRead(ops, cmbSelectAdr->currentIndex());
+    });
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
-    Operations ops = operations();
-    ok = rm27::ReadRM27(ops, address);
+    ok = rm27::ReadRM27(operations(), address);
 }
 
 void FrmMain::cmdFindAdr_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
-    Operations ops = operations();
-    ScanAddresses(ops);
+    RunCommand([](Operations& ops) { ScanAddresses(ops); });
 }
 
 void FrmMain::cmdAdresa_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
-    Operations ops = operations();
-    ChangeAddress(ops);
+    RunCommand([](Operations& ops) { ChangeAddress(ops); });
 }
 
 void FrmMain::cmdReset_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
-    Operations ops = operations();
-    RestartConverter(ops);
+    RunCommand([](Operations& ops) { RestartConverter(ops); });
 }
 
 void FrmMain::cmdSetmVVKQ_Click(int) {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::cmdGain_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::cmdChange_Click(int) {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::cmdCopyEKEY_Ext2Int_Click(int) {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::mCopy14_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::mIniteKey_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::mIniteKeyDavro_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::mLoadEE_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
 void FrmMain::mRMUset_Click() {
-    auto seq = TryBeginSequence();
-    if (!seq) return;
+    RunCommand([](Operations&) {});
 }
 
-// --------------------------------------------------------- sequence guard
+// ----------------------------------------------------------------- commands
 
-FrmMain::SequenceGuard::SequenceGuard(FrmMain& window) : window_(&window) {
-    window.enterSequence();
+bool FrmMain::busy() const {
+    return session_->guard().commandRunning();
 }
 
-FrmMain::SequenceGuard::SequenceGuard(SequenceGuard&& other) noexcept : window_(other.window_) {
-    other.window_ = nullptr;
+bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
+    if (!session_->run(fn)) return false;
+    AfterCommand();
+    return true;
 }
 
-FrmMain::SequenceGuard::~SequenceGuard() {
-    if (window_ != nullptr) window_->leaveSequence();
-}
-
-std::optional<FrmMain::SequenceGuard> FrmMain::TryBeginSequence() {
-    if (busy()) return std::nullopt;
-    return std::optional<SequenceGuard>(std::in_place, *this);
-}
-
-void FrmMain::enterSequence() {
-    if (busyDepth_++ > 0) return;
-    for (QObject* o : std::as_const(guarded_))
-        ApplyEnabled(o);
-    Q_EMIT busyChanged(true);
-}
-
-void FrmMain::leaveSequence() {
-    if (--busyDepth_ > 0) return;
-    for (QObject* o : std::as_const(guarded_))
-        ApplyEnabled(o);
-    Q_EMIT busyChanged(false);
+void FrmMain::AfterCommand() {
+    if (exitPending_) {
+        QCoreApplication::exit(0);
+        return;
+    }
     if (closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
+        return;
     }
+    if (!lostLineReason_.isEmpty()) {
+        const std::string text = "Komunikační port byl uzavřen: " + lostLineReason_.toStdString();
+        lostLineReason_.clear();
+        RunCommand([&](Operations& ops) { ops.prompter.critical(text); });
+    }
+}
+
+void FrmMain::OnGuardChanged() {
+    const bool now = busy();
+    if (now == wasBusy_) return;
+    wasBusy_ = now;
+    for (QObject* o : std::as_const(guarded_))
+        ApplyEnabled(o);
+    Q_EMIT busyChanged(now);
 }
 
 void FrmMain::SetEnabledOf(QObject* control, bool enabled) {
@@ -533,7 +532,7 @@ void FrmMain::ApplyEnabled(QObject* control) {
 // ---------------------------------------------------------------- MainView
 
 QObject* FrmMain::Control(const std::string& name) const {
-    return controls_.value(QString::fromStdString(name), nullptr);
+    return controls_.value(QString::fromStdString(ctl::Checked(name)), nullptr);
 }
 
 void FrmMain::setStatus(const std::string& text) {
@@ -610,31 +609,6 @@ void FrmMain::setMeasurementTimer(bool enabled) {
 
 bool FrmMain::measurementTimerEnabled() const {
     return tmrCasovac->isActive();
-}
-
-// ---------------------------------------------------------------- Prompter
-// A box open inside a sequence keeps the sequence's guard; a box open
-// outside one still spins an event loop, so it holds a guard of its own.
-
-void FrmMain::critical(const std::string& text) {
-    SequenceGuard hold(*this);
-    prompter_->critical(text);
-}
-
-void FrmMain::information(const std::string& text) {
-    SequenceGuard hold(*this);
-    prompter_->information(text);
-}
-
-bool FrmMain::question(const std::string& text) {
-    SequenceGuard hold(*this);
-    return prompter_->question(text);
-}
-
-std::string FrmMain::inputBox(const std::string& prompt, const std::string& title,
-                              const std::string& defaultText) {
-    SequenceGuard hold(*this);
-    return prompter_->inputBox(prompt, title, defaultText);
 }
 
 } // namespace rm27

@@ -3,13 +3,12 @@
 // device state, shows the converter's four inputs, and is the view and the
 // message-box host of every operation on the converter.
 //
-// One exchange at a time. The converter's answers carry no framing but
-// their length, so two command sequences interleaved on the line corrupt
-// each other. Waits for the converter keep the window's events running, so
-// a click or a timer tick can arrive in the middle of a sequence: every
-// handler that starts an exchange takes the sequence guard first and
-// refuses when a sequence already runs, and the controls that start
-// exchanges are disabled for as long as one does (message boxes count).
+// One exchange at a time: every handler that starts an exchange runs as a
+// command of the session's guard (RunCommand) and is refused while another
+// command runs; the controls that would start one are disabled meanwhile,
+// and the measurement tick runs only while no command holds the line.
+// Closing the window, "Ukončit" and the loss of the line cancel the
+// running command.
 #pragma once
 
 #include <QHash>
@@ -20,16 +19,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/line.h"
-#include "reading/device_state.h"
-#include "reading/main_view.h"
 #include "reading/operations.h"
-#include "ui/common_dialog.h"
+#include "session/device_state.h"
+#include "session/main_view.h"
+#include "session/operations.h"
 
 class QAction;
 class QComboBox;
@@ -51,8 +50,8 @@ class PortMap;
 class QtSerialLine;
 
 // What the window plugs into its seams. Anything left null is created by
-// the window itself: the real settings store, port map, message boxes and
-// Qt event loop.
+// the window itself: the real settings store, port map, message boxes,
+// Qt event loop and the system's clock and random source.
 struct FrmMainSetup {
     // The program's arguments after its name, joined by blanks: the
     // extended mode is read from it.
@@ -61,26 +60,29 @@ struct FrmMainSetup {
     AppSettings* settings = nullptr;
     Prompter* prompter = nullptr;
     EventPump* pump = nullptr;
+    WallClock* clock = nullptr;
+    RandomSource* random = nullptr;
 };
 
-class FrmMain : public QMainWindow, public MainView, public Prompter {
+class FrmMain : public QMainWindow, public MainView {
     Q_OBJECT
 public:
     explicit FrmMain(const FrmMainSetup& setup = {}, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // ---- program-wide state and the seams
-    DeviceState& state() { return state_; }
+    Session& session() { return *session_; }
+    DeviceState& state() { return session_->state(); }
+    CommandGuard& guard() { return session_->guard(); }
     QtSerialLine& serialLine() { return *comSerial; }
-    Port& port() { return *port_; }
+    Port& port() { return session_->port(); }
     EventPump& pump() { return *pump_; }
     PortMap& portMap() { return *ports_; }
     AppSettings& settings() { return *settings_; }
-    // Message boxes for operations: the window's own, so that a box counts
-    // as part of the sequence that opened it.
-    Prompter& prompter() { return *this; }
+    // The boxes of the operations (quiet once a command is cancelled).
+    Prompter& prompter() { return session_->ops().prompter; }
     // The file dialog of the EEPROM image files, preset at start-up.
-    CommonDialog& eepromDialog() { return eepromDialog_; }
+    FileDialogSpec& eepromDialog() { return state().eepromDialog; }
     // Folder of the program + "r27manager.cfg"; formed at start-up, unused.
     const QString& ConfigFilePath() const { return configFilePath_; }
 
@@ -104,23 +106,12 @@ public:
     // converter's own address); ok only when all four inputs were read.
     virtual void ReadRM27(std::int32_t& address, bool& ok);
 
-    // ---- the sequence guard
-    class SequenceGuard {
-    public:
-        explicit SequenceGuard(FrmMain& window);
-        SequenceGuard(SequenceGuard&& other) noexcept;
-        SequenceGuard(const SequenceGuard&) = delete;
-        SequenceGuard& operator=(const SequenceGuard&) = delete;
-        SequenceGuard& operator=(SequenceGuard&&) = delete;
-        ~SequenceGuard();
-
-    private:
-        FrmMain* window_;
-    };
-    // A guard for a new command sequence, or nothing when one already runs
-    // (the caller then returns without touching the line).
-    std::optional<SequenceGuard> TryBeginSequence();
-    bool busy() const { return busyDepth_ > 0; }
+    // ---- commands
+    // Runs fn as a command of the guard: refused (false) while another one
+    // runs. Afterwards carries out what arrived meanwhile: the exit, the
+    // close, the message about a lost line.
+    bool RunCommand(const std::function<void(Operations&)>& fn);
+    bool busy() const;
 
     // ---- MainView
     void setStatus(const std::string& text) override;
@@ -136,15 +127,8 @@ public:
     void setMeasurementTimer(bool enabled) override;
     bool measurementTimerEnabled() const override;
 
-    // ---- Prompter
-    void critical(const std::string& text) override;
-    void information(const std::string& text) override;
-    bool question(const std::string& text) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
-
 Q_SIGNALS:
-    // A command sequence started (true) or the last one ended (false).
+    // A command started (true) or ended (false).
     void busyChanged(bool busy);
 
 public Q_SLOTS:
@@ -168,6 +152,7 @@ public Q_SLOTS:
     void mLoadEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
+    // Ends the program at once; a running command is cancelled first.
     void mExit_Click();
     void mppmSave_Click() {}
     void lstCurves_Click() {}
@@ -180,7 +165,7 @@ public Q_SLOTS:
 protected:
     // The operations on the converter, bound to this window's line, state
     // and boxes; readings go through the overridable ReadRM27.
-    Operations operations();
+    Operations& operations() { return session_->ops(); }
     // One measurement tick, run by tmrCasovac_Timer outside any sequence.
     virtual void RunMeasurementTick();
 
@@ -253,35 +238,35 @@ private:
     void SetOpenState();
     void onLineLost(const QString& reason);
     void RunStartupPause();
+    void OnGuardChanged();
+    void AfterCommand();
 
-    void enterSequence();
-    void leaveSequence();
-    // Enabled state as the program sets it; while a sequence runs the
+    // Enabled state as the program sets it; while a command runs the
     // guarded controls show disabled whatever their own state is.
     void SetEnabledOf(QObject* control, bool enabled);
     void ApplyEnabled(QObject* control);
     QObject* Control(const std::string& name) const;
 
-    DeviceState state_;
     std::unique_ptr<PortMap> ownPorts_;
     std::unique_ptr<AppSettings> ownSettings_;
     std::unique_ptr<Prompter> ownPrompter_;
     std::unique_ptr<EventPump> ownPump_;
     PortMap* ports_ = nullptr;
     AppSettings* settings_ = nullptr;
-    Prompter* prompter_ = nullptr;
     EventPump* pump_ = nullptr;
-    std::unique_ptr<Port> port_;
+    std::unique_ptr<Session> session_;
+    int guardListener_ = 0;
 
     QString commandLine_;
     QString configFilePath_;
-    CommonDialog eepromDialog_;
     FrmAbout* frmAbout_ = nullptr;
 
     bool firstActivation_ = false;
     bool startupPausePending_ = false;
     bool closePending_ = false;
-    int busyDepth_ = 0;
+    bool exitPending_ = false;
+    bool wasBusy_ = false;
+    QString lostLineReason_;
 
     QHash<QString, QObject*> controls_;
     QHash<QObject*, bool> enabled_;

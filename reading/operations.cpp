@@ -7,7 +7,8 @@
 #include "link/live.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "reading/measurement.h"
+#include "session/controls.h"
+#include "session/measurement.h"
 
 namespace rm27 {
 
@@ -32,31 +33,21 @@ const std::array<const char*, 16> kFilterRows = {
 
 namespace {
 
-constexpr std::uint32_t kRgbYellow = 0xFFFF00;
-
-std::string Indexed(const char* control, int index) {
-    return std::string(control) + "_" + std::to_string(index);
-}
-
 std::string WithPercent(const std::string& text, int percent) {
     return text + std::to_string(percent) + "%";
 }
 
 void SetRawReadings(MainView& view, const std::string& text) {
     for (int i = 0; i < kInputCount; ++i)
-        view.setCaption(Indexed("lblHodnota", i), text);
+        view.setCaption(ctl::lblHodnota(i), text);
 }
 
 void ClearInputRows(MainView& view) {
-    for (const char* name :
-         {"lblR27ID", "lblR27Popis", "lblR27Slide", "lblR27Unit", "lblR27Val", "lblR27mVV"}) {
+    for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Popis, ctl::lblR27Slide, ctl::lblR27Unit,
+                                ctl::lblR27Val, ctl::lblR27mVV}) {
         for (int i = 0; i < kInputCount; ++i)
-            view.setCaption(Indexed(name, i), "");
+            view.setCaption(a(i), "");
     }
-}
-
-bool ReadThroughHook(Operations& ops, std::int32_t& address) {
-    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
 }
 
 std::string Frame(std::int32_t address, const std::string& body) {
@@ -100,6 +91,10 @@ std::string AddressCaptionChanged(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (" + LongToHex(address, 2) + "h)";
 }
 
+bool ReadConverter(Operations& ops, std::int32_t& address) {
+    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
+}
+
 void ReadEKeyPresence(Operations& ops) {
     DeviceState& st = ops.state;
     if (!ops.port.line.isOpen()) {
@@ -108,8 +103,8 @@ void ReadEKeyPresence(Operations& ops) {
         return;
     }
     ops.port.line.input();
-    ops.port.line.output(Frame(st.DeviceAddress, "KQ"));
-    DelayMs(ops.port.pump, 100);
+    ops.port.send(Frame(st.DeviceAddress, "KQ"));
+    DelayMs(ops.port, 100);
     const std::string answer = ops.port.line.input();
     // One try and a fixed wait: a missing mask just means every input is
     // read from the converter's internal copy.
@@ -125,10 +120,13 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     MainView& view = ops.view;
     if (address < 0 || address > 255 || !port.line.isOpen()) return false;
 
+    // A cancelled read stops where it is: what it would read now is not
+    // the converter's answer, and must not overwrite what is known.
     view.setStatus(WithPercent("Načítám ... ", 2));
     DevQuery(port, address, "AUTO00", 2, kQueryTimeoutMs);
     view.setStatus(WithPercent("Skenuji ... ", 10));
     const std::string id = DevQuery(port, address, "@", 10, kQueryTimeoutMs);
+    if (ops.cancelled()) return false;
     view.setStatus("Identifikace jednotky ...");
     if (id.size() != 10) {
         ops.prompter.critical("Na adrese " + std::to_string(address) +
@@ -141,26 +139,32 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         st.DeviceId.clear();
         return false;
     }
-    view.setCaption("lblID", id);
+    view.setCaption(ctl::lblID, id);
     st.DeviceId = id;
     st.IsRMU = id.find("RMU") != std::string::npos;
-    view.setControlVisible("mRMUmain", st.IsRMU);
+    view.setControlVisible(ctl::mRMUmain, st.IsRMU);
 
     // At the universal address the converter tells its own; everything
     // after this goes to it alone.
     view.setStatus(WithPercent("Načítání ... ", 12));
-    address = HexToLong(DevQuery(port, address, "ER00", 2, kQueryTimeoutMs));
+    const std::string own = DevQuery(port, address, "ER00", 2, kQueryTimeoutMs);
+    if (ops.cancelled()) return false;
+    address = HexToLong(own);
     st.DeviceAddress = address;
     view.setStatus(WithPercent("Čtení ... ", 15));
-    view.setCaption("lblAdresa", AddressCaptionRead(address));
+    view.setCaption(ctl::lblAdresa, AddressCaptionRead(address));
 
-    st.FilterCode = HexToLong(DevQuery(port, address, "ER05", 2, kQueryTimeoutMs));
-    view.setComboRows("cmbFreq", std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
+    const std::string filter = DevQuery(port, address, "ER05", 2, kQueryTimeoutMs);
+    if (ops.cancelled()) return false;
+    st.FilterCode = HexToLong(filter);
+    view.setComboRows(ctl::cmbFreq,
+                      std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
 
     view.setStatus(WithPercent("Načítání ... ", 20));
     view.setStatus(WithPercent("Načítání DEF kódů ... ", 30));
     const std::string def = DevQuery(port, address, "DEF", 8, kQueryTimeoutMs);
+    if (ops.cancelled()) return false;
     for (int i = 0; i < kInputCount; ++i) {
         st.definitionBytes[i] =
             def.size() == 8 ? HexToLong(def.substr(static_cast<std::size_t>(2 * i), 2)) : 255;
@@ -174,21 +178,27 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
         st.Q[i] = MemReadFloat(port, address, 144 + 8 * i, kConstantTimeoutMs);
+        if (ops.cancelled()) return false;
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
-        view.setCaption(Indexed("lblR38mVVK", i), FormatFixed(st.K[i], "0.0000 E+00"));
-        view.setCaption(Indexed("lblR38mVVQ", i), FormatFixed(st.Q[i], "#######0"));
+        view.setCaption(ctl::lblR38mVVK(i), FormatFixed(st.K[i], "0.0000 E+00"));
+        view.setCaption(ctl::lblR38mVVQ(i), FormatFixed(st.Q[i], "#######0"));
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
     }
 
-    st.configBytes[1] = HexToLong(DevQuery(port, address, "ER29", 2, kQueryTimeoutMs));
-    st.configBytes[0] = HexToLong(DevQuery(port, address, "ER28", 2, kQueryTimeoutMs));
-    st.configBytes[2] = HexToLong(DevQuery(port, address, "ER2A", 2, kQueryTimeoutMs));
+    const std::string config29 = DevQuery(port, address, "ER29", 2, kQueryTimeoutMs);
+    const std::string config28 = DevQuery(port, address, "ER28", 2, kQueryTimeoutMs);
+    const std::string config2A = DevQuery(port, address, "ER2A", 2, kQueryTimeoutMs);
+    if (ops.cancelled()) return false;
+    st.configBytes[1] = HexToLong(config29);
+    st.configBytes[0] = HexToLong(config28);
+    st.configBytes[2] = HexToLong(config2A);
     view.setStatus(WithPercent("Načítání ... ", 69));
 
     view.setStatus("Načítám kalibrační data ...");
     ReadEKeyPresence(ops);
+    if (ops.cancelled()) return false;
 
     for (int i = 0; i < kInputCount; ++i) {
         SensorRecord& rec = st.records[i];
@@ -200,33 +210,37 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                 ops.prompter.critical("Error reading EKEY block");
                 return false;
             }
-            DecodeEKeyImage(st.imageBuffer, rec, i, 0, port.pump.nowMs());
-            view.setCaption(Indexed("lblR27ID", i), "eKey " + TrimBlanks(rec.sensorId));
+            DecodeEKeyImage(st.imageBuffer, rec, i, 0, ops.nowMs());
+            st.sources[i] = InputSource::EKey;
+            view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
             colour = kRgbGreen;
         } else {
             if (BlockRead(port, st.imageBuffer, address, 4, i) < 0) {
                 ops.prompter.critical("Error reading MEM block");
                 return false;
             }
-            const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, port.pump.nowMs());
+            const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, ops.nowMs());
             if (code == 0) {
-                view.setCaption(Indexed("lblR27ID", i), "Internal");
+                st.sources[i] = InputSource::Internal;
+                view.setCaption(ctl::lblR27ID(i), "Internal");
             } else {
                 InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10,
-                                 "######0", "div", 10, false, 4, i, 0xD0, LocalNow(),
-                                 port.pump.nowMs());
-                view.setCaption(Indexed("lblR27ID", i), "Internal - N/A");
+                                 "######0", "div", 10, false, 4, i, 0xD0, ops.clock.now(),
+                                 ops.nowMs());
+                st.sources[i] = InputSource::InternalNA;
+                view.setCaption(ctl::lblR27ID(i), "Internal - N/A");
                 colour = kRgbRed;
             }
         }
+        st.images[i] = st.imageBuffer;
         view.setInputRowColor(i, colour);
-        view.setCaption(Indexed("lblR27Unit", i), TrimBlanks(rec.unit));
-        view.setCaption(Indexed("lblR27Popis", i), TrimBlanks(rec.description));
-        view.setCaption(Indexed("lblR27Slide", i), InputInfoText(rec, st.definitionBytes[i]));
-        view.setControlVisible(Indexed("cmdChange", i), true);
+        view.setCaption(ctl::lblR27Unit(i), TrimBlanks(rec.unit));
+        view.setCaption(ctl::lblR27Popis(i), TrimBlanks(rec.description));
+        view.setCaption(ctl::lblR27Slide(i), InputInfoText(rec, st.definitionBytes[i]));
+        view.setControlVisible(ctl::cmdChange(i), true);
     }
     view.setStatus("OK.");
-    DelayMs(port.pump, 100);
+    DelayMs(port, 100);
     return true;
 }
 
@@ -234,21 +248,26 @@ bool DevRead(Operations& ops, int addressIndex) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
     if (!ops.port.line.isOpen()) return false;
-    if (st.IsRMU) view.setControlVisible("mRMUmain", false);
+    if (st.IsRMU) view.setControlVisible(ctl::mRMUmain, false);
     view.setStatus("Ukončuji měření  ...");
     StopMeasurement(ops.port, view);
     SetRawReadings(view, "?????");
     ClearInputRows(view);
+    for (int i = 0; i < kInputCount; ++i) {
+        st.sources[i] = InputSource::None;
+        st.images[i].clear();
+    }
     view.setStatus("Načítání ...");
     st.DeviceAddress = addressIndex;
-    const bool ok = ReadThroughHook(ops, st.DeviceAddress);
+    const bool ok = ReadConverter(ops, st.DeviceAddress);
+    if (ops.cancelled()) return false;
     if (ok) {
         view.setStatus("Spouštím živé měření ...");
         StartMeasurement(ops.port, view);
         view.setStatus("OK, měření spuštěno ...");
-        view.setControlEnabled("cmdReset", true);
-        if (st.ExtendedMode) view.setControlEnabled("cmdAdresa", true);
-        if (st.IsRMU) view.setControlVisible("mRMUmain", true);
+        view.setControlEnabled(ctl::cmdReset, true);
+        if (st.ExtendedMode) view.setControlEnabled(ctl::cmdAdresa, true);
+        if (st.IsRMU) view.setControlVisible(ctl::mRMUmain, true);
     } else {
         view.setStatus("Jednotka nenalezena!");
         StopMeasurement(ops.port, view);
@@ -256,16 +275,41 @@ bool DevRead(Operations& ops, int addressIndex) {
     return ok;
 }
 
-void MeasurementTick(Operations& ops) {
+const char* InputSourceName(InputSource source) {
+    switch (source) {
+    case InputSource::EKey:
+        return "eKey";
+    case InputSource::Internal:
+        return "Internal";
+    case InputSource::InternalNA:
+        return "Internal - N/A";
+    case InputSource::None:
+        break;
+    }
+    return "";
+}
+
+LiveTexts LiveTextsOf(const DeviceState& st, int i) {
+    LiveTexts t;
+    t.raw = FormatFixed(st.raw[i], "#######0");
+    t.raw256 = FormatFixed(static_cast<double>(st.raw[i]) / 256.0, "#####0");
+    t.signal = FormatFixed(st.signal[i], "##0.000");
+    t.value =
+        FormatFixed(static_cast<double>(st.value[i]) - st.tare[i], st.records[i].numberFormat);
+    return t;
+}
+
+bool MeasurementTick(Operations& ops) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
     SerialLine& line = ops.port.line;
-    if (!IsFamilyId(st.DeviceId) || !line.isOpen()) return;
+    if (!IsFamilyId(st.DeviceId) || !line.isOpen()) return false;
 
     // A failing device is noticed by the line itself, which closes the port
     // and tells the window; here an unusable read is just a wrong length.
     const std::string text = line.input();
-    if (text.size() == kMeasurementAnswerLength) {
+    const bool decoded = text.size() == kMeasurementAnswerLength;
+    if (decoded) {
         for (int i = 0; i < kInputCount; ++i) {
             const auto p = static_cast<std::size_t>(30 * i);
             st.raw[i] = static_cast<float>(HexToLong(text.substr(p, 6)));
@@ -273,22 +317,21 @@ void MeasurementTick(Operations& ops) {
             st.thirdValue[i] = AnswerSingle(text, p + 14);
             st.value[i] = AnswerSingle(text, p + 22);
             SensorRecord& rec = st.records[i];
-            view.setCaption(Indexed("lblR27mVV", i), FormatFixed(st.signal[i], "##0.000"));
-            view.setCaption(
-                Indexed("lblR27Val", i),
-                FormatFixed(static_cast<double>(st.value[i]) - st.tare[i], rec.numberFormat));
-            view.setCaption(Indexed("lblHodnota", i), FormatFixed(st.raw[i], "#######0"));
-            view.setCaption(Indexed("lblHodnota", i + 4),
-                            FormatFixed(static_cast<double>(st.raw[i]) / 256.0, "#####0"));
+            const LiveTexts t = LiveTextsOf(st, i);
+            view.setCaption(ctl::lblR27mVV(i), t.signal);
+            view.setCaption(ctl::lblR27Val(i), t.value);
+            view.setCaption(ctl::lblHodnota(i), t.raw);
+            view.setCaption(ctl::lblHodnota(i + 4), t.raw256);
             rec.liveDiv = st.raw[i];
             if (rec.pointCount >= 1 && !TrimBlanks(rec.description).empty()) {
-                UpdateSensorRecord(rec, 0, ops.port.pump.nowMs());
+                UpdateSensorRecord(rec, 0, ops.nowMs());
             }
         }
     } else {
         SetRawReadings(view, "-----");
     }
-    line.output(Frame(st.DeviceAddress, "MK"));
+    ops.port.send(Frame(st.DeviceAddress, "MK"));
+    return decoded;
 }
 
 void TareInput(Operations& ops, int index) {
@@ -298,38 +341,38 @@ void TareInput(Operations& ops, int index) {
 
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value) {
-    ops.port.line.output("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) +
-                         LongToHex(value, 2) + "\r");
-    DelayMs(ops.port.pump, 100);
+    ops.port.send("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) +
+                  LongToHex(value, 2) + "\r");
+    DelayMs(ops.port, 100);
     const std::string echo = ops.port.line.input().substr(0, 2);
-    DelayMs(ops.port.pump, 100);
+    DelayMs(ops.port, 100);
     return echo;
 }
 
 void ScanAddresses(Operations& ops) {
     Port& port = ops.port;
-    ops.view.setControlColor("cmdFindAdr", kRgbYellow);
+    ops.view.setControlColor(ctl::cmdFindAdr, kRgbYellow);
     if (port.line.isOpen()) {
         StopMeasurement(port, ops.view);
-        ops.view.clearList("lstCurves");
-        port.line.output("\r"); // ends whatever partial frame is on the line
-        DelayMs(port.pump, 100);
-        for (std::int32_t a = 1; a <= 31; ++a) {
+        ops.view.clearList(ctl::lstCurves);
+        port.send("\r"); // ends whatever partial frame is on the line
+        DelayMs(port, 100);
+        for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
             port.line.input();
-            port.line.output(Frame(a, "@"));
-            DelayMs(port.pump, 50);
+            port.send(Frame(a, "@"));
+            DelayMs(port, 50);
             const std::string answer = port.line.input();
             if (!IsScanId(answer)) continue;
-            port.line.output(Frame(a, "KQ"));
-            DelayMs(port.pump, 50);
+            port.send(Frame(a, "KQ"));
+            DelayMs(port, 50);
             const std::string kq = port.line.input();
             if (kq.size() != 3) continue;
-            ops.view.addListItem("lstCurves", "@0x" + LongToHex(a, 2) + " " +
-                                                  answer.substr(0, answer.size() - 1) + " KQ:0x" +
-                                                  kq.substr(0, 2));
+            ops.view.addListItem(ctl::lstCurves, "@0x" + LongToHex(a, 2) + " " +
+                                                     answer.substr(0, answer.size() - 1) +
+                                                     " KQ:0x" + kq.substr(0, 2));
         }
     }
-    ops.view.setControlColor("cmdFindAdr", kRgbWhite);
+    ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
 }
 
 void ChangeAddress(Operations& ops) {
@@ -339,24 +382,30 @@ void ChangeAddress(Operations& ops) {
         return;
     }
     long n = 0;
-    for (;;) {
-        std::string current = std::to_string(st.DeviceAddress);
-        if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
-        const std::string answer = ops.prompter.inputBox(
-            "Actual device address is " + current +
-                ". While changing address (in range 1 to 159) take care on address colision.",
-            "Change device address ", std::to_string(st.DeviceAddress));
-        if (answer.empty()) return;
-        n = std::lround(ValComma(answer));
-        if (n >= 1 && n <= 159) break;
+    {
+        // Nothing is sent before the answer: the values stay live meanwhile.
+        const auto free = ops.guard.releaseLine();
+        for (;;) {
+            std::string current = std::to_string(st.DeviceAddress);
+            if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
+            const std::string answer = ops.prompter.inputBox(
+                "Actual device address is " + current +
+                    ". While changing address (in range 1 to 159) take care on address colision.",
+                "Change device address ", std::to_string(st.DeviceAddress));
+            if (answer.empty()) return;
+            n = std::lround(ValComma(answer));
+            if (n >= 1 && n <= 159) break;
+        }
     }
     StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
     // The converter keeps answering at its old address until it restarts.
     const std::string echo = QuickWriteByte(ops, st.DeviceAddress, 0, static_cast<std::int32_t>(n));
+    if (ops.cancelled()) return;
     st.DeviceAddress = HexToLong(echo);
-    ops.view.setCaption("lblAdresa", AddressCaptionChanged(st.DeviceAddress));
+    ops.view.setCaption(ctl::lblAdresa, AddressCaptionChanged(st.DeviceAddress));
     RestartConverter(ops);
-    DelayMs(ops.port.pump, 200);
+    DelayMs(ops.port, 200);
     StartMeasurement(ops.port, ops.view);
 }
 
@@ -367,12 +416,13 @@ void RestartConverter(Operations& ops) {
         return;
     }
     StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
     SetRawReadings(ops.view, "RESET");
     // No "$" and no address: every converter on the line restarts.
-    ops.port.line.output("X\r");
-    DelayMs(ops.port.pump, 500);
+    ops.port.send("X\r");
+    DelayMs(ops.port, 500);
     SetRawReadings(ops.view, "");
-    ReadThroughHook(ops, st.DeviceAddress);
+    ReadConverter(ops, st.DeviceAddress);
     StartMeasurement(ops.port, ops.view);
 }
 

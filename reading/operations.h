@@ -10,24 +10,9 @@
 #include <string>
 
 #include "link/ekey.h"
-#include "link/line.h"
-#include "reading/device_state.h"
-#include "reading/main_view.h"
+#include "session/operations.h"
 
 namespace rm27 {
-
-// Everything an operation needs: the line with its clock, the program-wide
-// state, and the user.
-struct Operations {
-    Port& port;
-    DeviceState& state;
-    MainView& view;
-    Prompter& prompter;
-    // How the sequences that end in a reading ("Načíst", the restart) read
-    // the converter; empty means ReadRM27 below. The window routes it
-    // through its own overridable ReadRM27.
-    std::function<bool(std::int32_t& address)> readConverter = {};
-};
 
 inline constexpr std::int32_t kQueryTimeoutMs = 1200;
 inline constexpr std::int32_t kConstantTimeoutMs = 100;
@@ -41,6 +26,9 @@ bool IsFamilyId(const std::string& id);
 // "????RMU*" or "????RM27*": what the scan accepts.
 bool IsScanId(const std::string& answer);
 
+// "eKey", "Internal", "Internal - N/A" ("" before a reading).
+const char* InputSourceName(InputSource source);
+
 // Three lines (CR LF between them) describing an input's record.
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
 
@@ -52,14 +40,26 @@ std::string AddressCaptionChanged(std::int32_t address);
 // converter's own address replaces it after identification, and the later
 // requests of the same read already use it. Returns ok (all four inputs read).
 bool ReadRM27(Operations& ops, std::int32_t& address);
+// The read the sequences that end in a reading use: ops.readConverter when
+// set, else ReadRM27.
+bool ReadConverter(Operations& ops, std::int32_t& address);
 void ReadEKeyPresence(Operations& ops);
 // "Načíst": addressIndex is the position chosen in the address list.
 // Returns whether the read succeeded (measurement running).
 bool DevRead(Operations& ops, int addressIndex);
 
+// What the window shows of one input's live values, as its labels show it.
+struct LiveTexts {
+    std::string raw;    // lblHodnota(i)
+    std::string raw256; // lblHodnota(i + 4)
+    std::string signal; // lblR27mVV(i), mV/V
+    std::string value;  // lblR27Val(i), value - tare in the record's format
+};
+LiveTexts LiveTextsOf(const DeviceState& state, int input);
+
 // One measurement tick: decode the answer to the previous request, show
-// it, send the next request. Never waits.
-void MeasurementTick(Operations& ops);
+// it, send the next request. Never waits. True when an answer was decoded.
+bool MeasurementTick(Operations& ops);
 void TareInput(Operations& ops, int index);
 
 // Plain one-byte memory write; result the first two characters of the echo.
@@ -68,7 +68,8 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
 
 // Probe addresses 1..31 and list the converters of the family.
 void ScanAddresses(Operations& ops);
-// Ask for a new address, write it to memory byte 0 and restart.
+// Ask for a new address, write it to memory byte 0 and restart. The
+// measurement keeps running while the prompt is open.
 void ChangeAddress(Operations& ops);
 // Restart every converter on the line ("X" + CR), then read again.
 void RestartConverter(Operations& ops);

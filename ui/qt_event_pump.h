@@ -5,7 +5,11 @@
 
 #include <QElapsedTimer>
 
+#include <vector>
+
 #include "link/line.h"
+
+class QEventLoop;
 
 namespace rm27 {
 
@@ -14,9 +18,12 @@ public:
     QtEventPump();
     std::int64_t nowMs() override;
     void waitFor(std::int64_t ms) override;
+    // Ends every wait in progress (innermost and the ones it interrupted).
+    void wake() override;
 
 private:
     QElapsedTimer clock_;
+    std::vector<QEventLoop*> waits_;
 };
 
 } // namespace rm27

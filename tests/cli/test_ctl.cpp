@@ -108,7 +108,7 @@ protected:
     int run(const std::string& commandLine) {
         const CtlParse p = ParseCtlArgs(Words(commandLine));
         EXPECT_TRUE(p.ok()) << p.error;
-        runner = std::make_unique<CtlRunner>(port, p.options, out, err);
+        runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
         if (stopAfterLines > 0) {
             runner->setStopRequested([this] {
                 const std::string text = out.str();
@@ -132,7 +132,6 @@ protected:
 
     sim::Bus bus;
     sim::VirtualLine line{bus};
-    Port port{line, line};
     std::ostringstream out, err;
     std::unique_ptr<CtlRunner> runner;
     int stopAfterLines = 0;

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "link/memory.h"
-#include "support/sim_fixture.h"
+#include "support/sim_rig.h"
 
 namespace rm27 {
 namespace {
@@ -31,7 +31,8 @@ Outcome RunOnce(std::uint64_t seed, double rate) {
 
     std::mt19937_64 gen(seed);
     std::string image(256, '\0');
-    for (char& c : image) c = static_cast<char>(gen() & 0xFF);
+    for (char& c : image)
+        c = static_cast<char>(gen() & 0xFF);
     const std::string before = bus.converter(0).block(0);
     bus.faults().random(seed, rate);
 
@@ -47,8 +48,10 @@ Outcome RunOnce(std::uint64_t seed, double rate) {
         return out;
     }
     int failing = 0; // 1-based byte the code names
-    if (out.result <= -10001 && out.result >= -10256) failing = -out.result - 10000;
-    else if (out.result <= -1 && out.result >= -256) failing = -out.result;
+    if (out.result <= -10001 && out.result >= -10256)
+        failing = -out.result - 10000;
+    else if (out.result <= -1 && out.result >= -256)
+        failing = -out.result;
     EXPECT_GT(failing, 0) << "seed " << seed << " result " << out.result;
     if (failing == 0) return out;
 

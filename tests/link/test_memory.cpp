@@ -7,7 +7,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "support/sim_fixture.h"
+#include "support/sim_rig.h"
 
 namespace rm27 {
 namespace {
@@ -18,7 +18,8 @@ using test::SimFixture;
 
 std::string PatternBlock(std::size_t size, int salt = 0) {
     std::string s(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(salt)) & 0xFF);
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(salt)) & 0xFF);
     return s;
 }
 
@@ -92,7 +93,8 @@ TEST_F(Memory, BlockWriteWritesEveryByteWithItsIndex) {
     const auto frames = framesStartingWith("$01KW");
     ASSERT_EQ(frames.size(), 256u);
     EXPECT_EQ(frames[0], "$01KW8100" + LongToHex(static_cast<unsigned char>(image[0]), 2) + "\r");
-    EXPECT_EQ(frames[255], "$01KW81FF" + LongToHex(static_cast<unsigned char>(image[255]), 2) + "\r");
+    EXPECT_EQ(frames[255],
+              "$01KW81FF" + LongToHex(static_cast<unsigned char>(image[255]), 2) + "\r");
 }
 
 TEST_F(Memory, BlockWriteEdgeCodes) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/transact.h"
-#include "support/sim_fixture.h"
+#include "support/sim_rig.h"
 
 namespace rm27 {
 namespace {
@@ -46,7 +46,8 @@ TEST_F(Transact, DevTransactGivesUpAfterExactlyFourSends) {
     EXPECT_EQ(DevTransact(port, 1, 5, 1200, "ER"), -1);
     ASSERT_EQ(line.sent().size(), 4u);
     // each send waits (1200 / 10 + 1) polls of 10 ms
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(line.sent()[i].timeMs, i * 1210);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(line.sent()[i].timeMs, i * 1210);
     EXPECT_EQ(line.nowMs(), 4 * 1210);
 }
 
@@ -58,8 +59,8 @@ TEST_F(Transact, DevTransactAcceptsAnAnswerDuringTheFourthWait) {
 }
 
 TEST_F(Transact, WrongLengthAnswersNeverMatch) {
-    for (const Fault& f : {Fault::strayLf(), Fault::extraCr(), Fault::truncate(2),
-                           Fault::garbageBefore("#")}) {
+    for (const Fault& f :
+         {Fault::strayLf(), Fault::extraCr(), Fault::truncate(2), Fault::garbageBefore("#")}) {
         SCOPED_TRACE(sim::FaultKindName(f.kind));
         bus.faults().clear();
         bus.faults().next("ER", f, 4);

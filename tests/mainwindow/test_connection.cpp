@@ -58,7 +58,7 @@ TEST_F(ConnectionTest, ConnectAndDisconnectOnAPty) {
     ASSERT_TRUE(ConnectTo(*w, pty, 3));
     ExpectState(*w, true);
     EXPECT_EQ(settings->GetSetting("MRU", "COMPortIndex"), QStringLiteral("2"));
-    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(prompter.calls.empty());
 
     w->cmdConnect_Click();
     ExpectState(*w, false);
@@ -75,7 +75,8 @@ TEST_F(ConnectionTest, MissingDeviceShowsTheMessageAndStaysClosed) {
     w->Form_Load();
     Child<QComboBox>(*w, "cmbSelectPort")->setCurrentIndex(3);
     w->cmdConnect_Click();
-    EXPECT_EQ(prompter.shown, (std::vector<Shown>{{"critical", "Nelze otevřít komunikační port"}}));
+    EXPECT_EQ(prompter.criticals, std::vector<std::string>{"Nelze otevřít komunikační port"});
+    EXPECT_EQ(prompter.calls.size(), 1u);
     EXPECT_FALSE(w->serialLine().portOpen());
     EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text(), QStringLiteral("Spojit"));
     EXPECT_FALSE(Child<QPushButton>(*w, "cmdDevRead")->isEnabled());
@@ -133,20 +134,20 @@ TEST_F(ConnectionTest, LostLineClosesOnceAndReconnects) {
         Pty pty;
         ASSERT_TRUE(ConnectTo(*w, pty));
         pty.closeMaster();
-        for (int i = 0; i < 200 && prompter.shown.empty(); ++i)
+        for (int i = 0; i < 200 && prompter.calls.empty(); ++i)
             RunFor(10);
     }
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].kind, "critical");
-    EXPECT_EQ(prompter.shown[0].text.rfind("Komunikační port byl uzavřen: ", 0), 0u)
-        << prompter.shown[0].text;
+    ASSERT_EQ(prompter.calls.size(), 1u);
+    EXPECT_EQ(prompter.calls[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(prompter.calls[0].text.rfind("Komunikační port byl uzavřen: ", 0), 0u)
+        << prompter.calls[0].text;
     ExpectState(*w, false);
 
     // A device that keeps failing must not spin the event loop.
     const double before = ProcessCpuMs();
     RunFor(1000);
     EXPECT_LT(ProcessCpuMs() - before, 50.0);
-    EXPECT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.calls.size(), 1u);
 
     Pty fresh;
     ASSERT_TRUE(ConnectTo(*w, fresh));

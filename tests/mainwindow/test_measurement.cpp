@@ -34,7 +34,7 @@ TEST_F(MeasurementTest, StopDrainsALateAnswer) {
     ASSERT_TRUE(Timer(*w)->isActive());
     SetRaw(*w, QStringLiteral("123"));
     // The answer to the last tick's "MK" comes in the middle of the wait.
-    QTimer::singleShot(0, [&] { pty.write(std::string(123, '0') + "\r"); });
+    QTimer::singleShot(0, w.get(), [&] { pty.write(std::string(123, '0') + "\r"); });
     w->StopMeasurement();
     EXPECT_FALSE(Timer(*w)->isActive());
     EXPECT_EQ(w->serialLine().inBufferCount(), 0);
@@ -107,8 +107,8 @@ TEST_F(MeasurementTest, ClicksAndTicksInsideAWaitStartNothing) {
         w->tick();
         w->cmdReset_Click();
     };
-    QTimer::singleShot(50, intrude);
-    w->duringRead = [&] { QTimer::singleShot(20, intrude); };
+    QTimer::singleShot(50, w.get(), intrude);
+    w->duringRead = [&] { QTimer::singleShot(20, w.get(), intrude); };
     w->cmdDevRead_Click();
     EXPECT_TRUE(disabledInWait);
     EXPECT_EQ(w->reads, 1);
@@ -131,7 +131,7 @@ TEST_F(MeasurementTest, NothingStartsWhileAMessageBoxIsOpen) {
         w->cmdDevRead_Click();
         w->tick();
     };
-    w->prompter().information("Hotovo");
+    w->RunCommand([](Operations& ops) { ops.prompter.information("Hotovo"); });
     EXPECT_TRUE(disabledInBox);
     EXPECT_EQ(w->reads, 0);
     EXPECT_TRUE(pty.readAll().empty());

@@ -36,7 +36,11 @@ TEST_F(StartupTest, FillsCaptionAndBothLists) {
     EXPECT_EQ(adr->itemText(255), QStringLiteral("255 [0xFF] "));
 
     EXPECT_TRUE(w->ConfigFilePath().endsWith(QDir::separator() + QStringLiteral("r27manager.cfg")));
-    EXPECT_EQ(w->eepromDialog().DialogTitle, QStringLiteral("Výběr souboru s obsahem pro eeprom"));
+    const FileDialogSpec& eeprom = w->eepromDialog();
+    EXPECT_EQ(eeprom.title, "Výběr souboru s obsahem pro eeprom");
+    EXPECT_EQ(eeprom.filter, "Soubory  (*.eep)|*.eep|Všechny |*.*");
+    EXPECT_EQ(eeprom.defaultExt, ".eep");
+    EXPECT_EQ(eeprom.initDir, QDir::currentPath().toStdString());
 }
 
 TEST_F(StartupTest, SimulatorEntryNamesItsDevice) {

@@ -53,7 +53,7 @@ TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
     EXPECT_EQ(items, QStringList{QStringLiteral("Uložit kalibraci do souboru BIN")});
     popup->actions().constFirst()->trigger();
     popup->close();
-    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(prompter.calls.empty());
 }
 
 TEST_F(WindowStateTest, RowColourLeavesTheRawOver256Alone) {
@@ -80,23 +80,23 @@ TEST_F(WindowStateTest, DoubleClickTaresThatInputOnly) {
     EXPECT_EQ(w->state().tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
 }
 
-TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheSequence) {
+TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {
     auto w = MakeWindow();
     w->Form_Load();
     auto* reset = Child<QPushButton>(*w, "cmdReset");
-    {
-        auto seq = w->TryBeginSequence();
-        ASSERT_TRUE(seq.has_value());
-        EXPECT_FALSE(w->TryBeginSequence().has_value());
+    bool nestedRan = false;
+    const bool ran = w->RunCommand([&](Operations&) {
+        EXPECT_FALSE(w->RunCommand([&](Operations&) { nestedRan = true; }));
         w->setControlEnabled("cmdReset", true);
         w->setControlVisible("mRMUmain", true);
         w->setCaption("lblHodnota_5", "65536");
         EXPECT_FALSE(reset->isEnabled());
-    }
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(nestedRan);
     EXPECT_TRUE(reset->isEnabled());
     EXPECT_TRUE(Child<QMenu>(*w, "mRMUmain")->menuAction()->isVisible());
     EXPECT_EQ(Child<QLabel>(*w, "lblHodnota_5")->text(), QStringLiteral("65536"));
-    EXPECT_TRUE(w->TryBeginSequence().has_value());
 }
 
 TEST_F(WindowStateTest, ViewFillsListsAndCombos) {

@@ -15,43 +15,14 @@
 #include <vector>
 
 #include "mainwindow/frm_main.h"
+#include "support/recorder.h"
 #include "ui/app_settings.h"
 #include "ui/port_map.h"
 #include "ui/qt_event_pump.h"
 
 namespace rm27::test {
 
-struct Shown {
-    std::string kind; // "critical", "information", "question", "inputBox"
-    std::string text;
-    bool operator==(const Shown&) const = default;
-};
-
-class RecorderPrompter : public Prompter {
-public:
-    std::vector<Shown> shown;
-    bool answer = true;
-    // Runs while a box is "open", as the user's clicks would.
-    std::function<void()> whileOpen;
-
-    void critical(const std::string& text) override { show("critical", text); }
-    void information(const std::string& text) override { show("information", text); }
-    bool question(const std::string& text) override {
-        show("question", text);
-        return answer;
-    }
-    std::string inputBox(const std::string& prompt, const std::string&,
-                         const std::string& def) override {
-        show("inputBox", prompt);
-        return def;
-    }
-
-private:
-    void show(const char* kind, const std::string& text) {
-        shown.push_back({kind, text});
-        if (whileOpen) whileOpen();
-    }
-};
+using RecorderPrompter = Recorder;
 
 // Virtual time: every wait services the pending events once and moves the
 // clock on at once.

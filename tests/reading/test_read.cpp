@@ -4,8 +4,8 @@
 
 #include "link/codecs.h"
 #include "reading/operations.h"
-#include "recorder.h"
-#include "support/sim_fixture.h"
+#include "support/sim_rig.h"
+
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 
@@ -14,18 +14,14 @@ namespace {
 
 using sim::Fault;
 
-sim::ConverterSetup At(int address) { return test::AtAddress(address); }
+sim::ConverterSetup At(int address) {
+    return test::AtAddress(address);
+}
 
-class Reading : public test::SimulatedOperations {
+class Reading : public test::SimRig {
 protected:
     sim::Converter& add(sim::ConverterSetup setup) { return bus.add(std::move(setup)); }
     bool read(int address) { return DevRead(ops, address); }
-    std::size_t indexOfFrame(const std::string& text) const {
-        for (std::size_t i = 0; i < line.sent().size(); ++i) {
-            if (line.sent()[i].text == text) return i;
-        }
-        return line.sent().size();
-    }
 };
 
 TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {
@@ -43,7 +39,8 @@ TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {
     EXPECT_TRUE(view.timer);
     EXPECT_TRUE(view.enabled["cmdReset"]);
     EXPECT_EQ(view.enabled.count("cmdAdresa"), 0u); // normal mode
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(view.visible["cmdChange_" + std::to_string(i)]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(view.visible["cmdChange_" + std::to_string(i)]);
 }
 
 TEST_F(Reading, VariantDecidesTheRmuMenu) {
@@ -97,7 +94,8 @@ TEST_F(Reading, UnusableDefAnswersMeanFF) {
         bus.faults().clear();
         bus.faults().next("DEF", f, 4);
         ASSERT_TRUE(read(1));
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(state.definitionBytes[i], 255);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(state.definitionBytes[i], 255);
         EXPECT_NE(view.caption("lblR27Slide_0").find("DEF:FF"), std::string::npos);
     }
 }
@@ -125,7 +123,8 @@ TEST_F(Reading, AMaskOfTheWrongLengthMeansInternalCopies) {
         bus.faults().next("KQ", f);
         ASSERT_TRUE(read(1));
         EXPECT_FALSE(state.EKeyMaskValid);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(view.caption("lblR27ID_" + std::to_string(i)), "Internal");
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(view.caption("lblR27ID_" + std::to_string(i)), "Internal");
     }
 }
 

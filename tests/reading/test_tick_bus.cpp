@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "link/codecs.h"
-#include "reading/measurement.h"
 #include "reading/operations.h"
-#include "recorder.h"
-#include "support/sim_fixture.h"
+#include "session/measurement.h"
+#include "support/sim_rig.h"
+
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 
@@ -13,8 +13,6 @@ namespace rm27 {
 namespace {
 
 using sim::Fault;
-
-sim::ConverterSetup At(int address) { return test::AtAddress(address); }
 
 // A line whose received text the test writes by hand.
 class HandLine : public SerialLine, public EventPump {
@@ -43,19 +41,21 @@ protected:
     Tick() {
         state.DeviceId = "0123RM2712";
         state.DeviceAddress = 7;
-        for (auto& r : state.records) r.numberFormat = "###0.00 ";
+        for (auto& r : state.records)
+            r.numberFormat = "###0.00 ";
     }
     std::string answer(const std::string& input0, char fill = '0') {
         std::string text = input0;
-        for (int i = 1; i < 4; ++i) text += Block("000100", 0.5f, 2.0f);
+        for (int i = 1; i < 4; ++i)
+            text += Block("000100", 0.5f, 2.0f);
         return text + std::string(2, fill) + "\r";
     }
 
     HandLine line;
-    Port port{line, line};
-    DeviceState state;
     test::Recorder view;
-    Operations ops{port, state, view, view};
+    Session session{line, line, view, view};
+    DeviceState& state = session.state();
+    Operations& ops = session.ops();
 };
 
 TEST_F(Tick, DecodesA123CharacterAnswerAndAsksAgain) {
@@ -80,7 +80,8 @@ TEST_F(Tick, WrongLengthsShowDashesAndKeepTheRest) {
         text.resize(len, '0');
         line.pending = text;
         MeasurementTick(ops);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(view.caption("lblHodnota_" + std::to_string(i)), "-----");
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(view.caption("lblHodnota_" + std::to_string(i)), "-----");
         EXPECT_EQ(view.caption("lblR27mVV_0"), before.at("lblR27mVV_0"));
         EXPECT_EQ(view.caption("lblHodnota_4"), before.at("lblHodnota_4"));
         EXPECT_TRUE(line.pending.empty());
@@ -113,9 +114,9 @@ TEST_F(Tick, NonHexFieldsReadAsZero) {
     EXPECT_EQ(view.caption("lblHodnota_0"), "       0");
 }
 
-class Bus : public test::SimulatedOperations {
+class Bus : public test::SimRig {
 protected:
-    sim::Converter& add(int address) { return bus.add(At(address)); }
+    sim::Converter& add(int address) { return addConverter(address); }
 };
 
 TEST_F(Bus, LiveValuesFromTheSimulatorAndALateAnswer) {

@@ -1,8 +1,9 @@
-#include "reading/measurement.h"
+#include "session/measurement.h"
 
 #include <string>
 
 #include "link/transact.h"
+#include "session/controls.h"
 
 namespace rm27 {
 
@@ -10,7 +11,7 @@ namespace {
 
 void ClearRawReadings(MainView& view) {
     for (int i = 0; i < 4; ++i)
-        view.setCaption("lblHodnota_" + std::to_string(i), "");
+        view.setCaption(ctl::lblHodnota(i), "");
 }
 
 } // namespace
@@ -27,7 +28,7 @@ void StopMeasurement(Port& port, MainView& view) {
     view.setMeasurementTimer(false);
     // The last tick's request may still be on its way back; its 123
     // characters take about 130 ms at 9600 baud, well inside one interval.
-    DelayMs(port.pump, kMeasurementIntervalMs);
+    DelayMs(port, kMeasurementIntervalMs);
     if (port.line.isOpen()) (void)port.line.input();
 }
 

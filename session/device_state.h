@@ -8,10 +8,19 @@
 #include <string>
 
 #include "link/ekey.h"
+#include "session/prompter.h"
 
 namespace rm27 {
 
 inline constexpr int kInputCount = 4;
+
+// Where an input's record came from at the last reading.
+enum class InputSource {
+    None,       // not read yet (or the read stopped before this input)
+    EKey,       // the sensor's own eKey
+    Internal,   // the converter's internal copy
+    InternalNA, // the internal copy did not decode: a default record stands in
+};
 
 struct DeviceState {
     // Connection. PortNumber is COMn, 1..15; DeviceAddress goes into every
@@ -42,6 +51,11 @@ struct DeviceState {
     // per byte).
     std::array<SensorRecord, kInputCount> records{};
     std::string imageBuffer;
+    // Per input: where its record came from, and the very image (256 bytes,
+    // one character per byte) it was decoded from; empty when the block
+    // could not be read. Kept so that a write can back the old image up.
+    std::array<InputSource, kInputCount> sources{};
+    std::array<std::string, kInputCount> images{};
 
     // Live values of the last measurement answer, single precision as the
     // converter sends them. tare[i] is subtracted from value[i] for display
@@ -51,6 +65,10 @@ struct DeviceState {
     std::array<float, kInputCount> thirdValue{};
     std::array<float, kInputCount> value{};
     std::array<float, kInputCount> tare{};
+
+    // The open-file dialog of the EEPROM image files: preset once at
+    // start-up and reused, so it remembers the folder and filter chosen.
+    FileDialogSpec eepromDialog;
 };
 
 } // namespace rm27

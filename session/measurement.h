@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "link/line.h"
-#include "reading/main_view.h"
+#include "session/main_view.h"
 
 namespace rm27 {
 
@@ -20,7 +20,7 @@ void StartMeasurement(Port& port, MainView& view);
 
 // Clear the raw readings, stop the timer, wait one interval for the answer
 // to the last tick's request, and drop it. Takes the full interval even
-// when the timer was not running.
+// when the timer was not running (unless the command is cancelled).
 void StopMeasurement(Port& port, MainView& view);
 
 } // namespace rm27

@@ -2,9 +2,9 @@
 // nothing more: the "humble view". The window implements it with widgets,
 // the command-line tool with the terminal, the tests with a recorder.
 //
-// Controls are named by their object names: "lblStatus", "cmdReset",
-// "mRMUmain"; a member of a control array carries its index after an
-// underscore ("lblHodnota_5", "cmdChange_2").
+// Controls are named by their object names, always taken from
+// session/controls.h: "lblStatus", "cmdReset", "mRMUmain"; a member of a
+// control array carries its index after an underscore ("lblHodnota_5").
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ namespace rm27 {
 inline constexpr std::uint32_t kRgbWhite = 0xFFFFFF;
 inline constexpr std::uint32_t kRgbGreen = 0x00FF00;
 inline constexpr std::uint32_t kRgbRed = 0xFF0000;
+inline constexpr std::uint32_t kRgbYellow = 0xFFFF00;
 
 class MainView {
 public:
@@ -42,19 +43,6 @@ public:
     // The measurement timer (500 ms).
     virtual void setMeasurementTimer(bool enabled) = 0;
     virtual bool measurementTimerEnabled() const = 0;
-};
-
-// Message boxes and the text-input box. Every box carries the program's
-// title; the answer of a question is Yes (true) or No (false).
-class Prompter {
-public:
-    virtual ~Prompter() = default;
-    virtual void critical(const std::string& text) = 0;
-    virtual void information(const std::string& text) = 0;
-    virtual bool question(const std::string& text) = 0;
-    // The text the user typed, or "" when the box was cancelled.
-    virtual std::string inputBox(const std::string& prompt, const std::string& title,
-                                 const std::string& defaultText) = 0;
 };
 
 } // namespace rm27

@@ -1,0 +1,121 @@
+// What every operation on the converter is handed: the line with its
+// clock and cancellation, the program-wide state, the user (view and
+// prompter), the wall clock and the random source (fixed by the tests),
+// and the guard. Operations call operations through this bundle; they
+// never call a window's click handler.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+
+#include "link/ekey.h"
+#include "link/line.h"
+#include "session/device_state.h"
+#include "session/guard.h"
+#include "session/main_view.h"
+#include "session/prompter.h"
+
+namespace rm27 {
+
+// Local date and time, as the operator reads it: dates of save, sensor
+// identifiers.
+class WallClock {
+public:
+    virtual ~WallClock() = default;
+    virtual CivilDateTime now() = 0;
+};
+
+// Uniform values in [0, 1), for the random letters of new identifiers.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual double uniform01() = 0;
+};
+
+class SystemClock final : public WallClock {
+public:
+    CivilDateTime now() override { return LocalNow(); }
+};
+
+// Seeded from the clock, as a fresh identifier should not repeat between
+// runs.
+class SystemRandom final : public RandomSource {
+public:
+    SystemRandom();
+    double uniform01() override;
+
+private:
+    std::mt19937_64 engine_;
+};
+
+struct Operations {
+    Port& port;
+    DeviceState& state;
+    MainView& view;
+    Prompter& prompter;
+    WallClock& clock;
+    RandomSource& random;
+    CommandGuard& guard;
+    // How the sequences that end in a reading ("Načíst", the restart, the
+    // writes) read the converter; empty means ReadRM27. The window routes
+    // it through its own overridable ReadRM27.
+    std::function<bool(std::int32_t& address)> readConverter = {};
+
+    bool cancelled() const { return port.cancelled(); }
+    std::int64_t nowMs() const { return port.pump.nowMs(); }
+    // uniform01 as the identifier functions take it.
+    std::function<double()> uniform() const {
+        return [r = &random] { return r->uniform01(); };
+    }
+};
+
+// A prompter that goes quiet once the command is cancelled: the program is
+// closing or the line is gone, and whoever cancelled says so once. Boxes
+// then answer No (or OK), inputs and file dialogs are cancelled.
+class CancellablePrompter final : public Prompter {
+public:
+    CancellablePrompter(Prompter& inner, const CommandGuard& guard)
+        : inner_(inner), guard_(guard) {}
+    MessageAnswer message(const MessageBoxSpec& box) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    bool showOpen(FileDialogSpec& dialog) override;
+    bool showSave(FileDialogSpec& dialog) override;
+    void clipboardClear() override;
+    void clipboardSetText(const std::string& text) override;
+
+private:
+    Prompter& inner_;
+    const CommandGuard& guard_;
+};
+
+// One connection's worth of everything above: the window, r27ctl and the
+// tests each build one over their own line, pump, view and prompter.
+class Session {
+public:
+    Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& prompter,
+            WallClock* clock = nullptr, RandomSource* random = nullptr);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    DeviceState& state() { return state_; }
+    CommandGuard& guard() { return guard_; }
+    Port& port() { return port_; }
+    Operations& ops() { return ops_; }
+
+    // Runs fn as a command; false when another command runs (see
+    // CommandGuard::run).
+    bool run(const std::function<void(Operations&)>& fn);
+
+private:
+    DeviceState state_;
+    CommandGuard guard_;
+    Port port_;
+    CancellablePrompter prompter_;
+    SystemClock systemClock_;
+    SystemRandom systemRandom_;
+    Operations ops_;
+};
+
+} // namespace rm27

@@ -1,0 +1,106 @@
+#include "ui/qt_prompter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "ui/common_dialog.h"
+
+namespace rm27 {
+
+namespace {
+
+QMessageBox::Icon ToQt(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QWidget* QtPrompter::window(const std::string& name) const {
+    if (!name.empty()) {
+        const QString wanted = QString::fromStdString(name);
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == wanted && w->isVisible()) return w;
+        }
+    }
+    return owner_;
+}
+
+MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
+    // The box belongs to whichever window is active (the editor, a dialog),
+    // so that it comes up over the window the user is working in.
+    QWidget* parent =
+        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : QString::fromStdString(box.title),
+                   QString::fromStdString(box.text), QMessageBox::NoButton, parent);
+    if (box.buttons == MessageButtons::YesNo) {
+        mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        mb.setDefaultButton(box.defaultButton == MessageAnswer::No ? QMessageBox::No
+                                                                   : QMessageBox::Yes);
+        // Closing the box is the safe answer, whatever the default.
+        mb.setEscapeButton(QMessageBox::No);
+        return mb.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    mb.setStandardButtons(QMessageBox::Ok);
+    mb.exec();
+    return MessageAnswer::Ok;
+}
+
+std::string QtPrompter::inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) {
+    QWidget* parent =
+        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, title.empty() ? title_ : QString::fromStdString(title),
+                              QString::fromStdString(prompt), QLineEdit::Normal,
+                              QString::fromStdString(defaultText), &ok);
+    return ok ? text.toStdString() : std::string();
+}
+
+bool QtPrompter::showFile(FileDialogSpec& dialog, bool save) {
+    CommonDialog cd;
+    cd.DialogTitle = QString::fromStdString(dialog.title);
+    cd.Filter = QString::fromStdString(dialog.filter);
+    cd.FilterIndex = dialog.filterIndex;
+    cd.DefaultExt = QString::fromStdString(dialog.defaultExt);
+    cd.InitDir = QString::fromStdString(dialog.initDir);
+    cd.FileName = QString::fromStdString(dialog.fileName);
+    cd.hOwner = window(dialog.owner);
+    if (!(save ? cd.ShowSave() : cd.ShowOpen())) return false;
+    dialog.fileName = cd.FileName.toStdString();
+    dialog.filterIndex = cd.FilterIndex;
+    return true;
+}
+
+bool QtPrompter::showOpen(FileDialogSpec& dialog) {
+    return showFile(dialog, false);
+}
+
+bool QtPrompter::showSave(FileDialogSpec& dialog) {
+    return showFile(dialog, true);
+}
+
+void QtPrompter::clipboardClear() {
+    QApplication::clipboard()->clear();
+}
+
+void QtPrompter::clipboardSetText(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+} // namespace rm27

@@ -1,0 +1,37 @@
+// The program's boxes and dialogs for the operations: QMessageBox with the
+// icon, buttons and default button asked for, QInputDialog, the file
+// dialogs through CommonDialog, and the system clipboard.
+#pragma once
+
+#include <QString>
+
+#include "session/prompter.h"
+
+class QWidget;
+
+namespace rm27 {
+
+class QtPrompter final : public Prompter {
+public:
+    // owner: the window boxes belong to when the request names none (the
+    // main window); title: the program's title, on every box.
+    QtPrompter(QWidget* owner, QString title) : owner_(owner), title_(std::move(title)) {}
+
+    MessageAnswer message(const MessageBoxSpec& box) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    bool showOpen(FileDialogSpec& dialog) override;
+    bool showSave(FileDialogSpec& dialog) override;
+    void clipboardClear() override;
+    void clipboardSetText(const std::string& text) override;
+
+private:
+    bool showFile(FileDialogSpec& dialog, bool save);
+    // The visible top-level window called `name`; the owner when none is.
+    QWidget* window(const std::string& name) const;
+
+    QWidget* owner_;
+    QString title_;
+};
+
+} // namespace rm27
