@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/ctl_commands.h"
+
 #include <cctype>
 #include <charconv>
 
@@ -32,7 +34,13 @@ bool LooksLikeComName(const std::string& text) {
     return true;
 }
 
-// A whole number in lo..hi, read as ParseInt reads it.
+const char* const kFooter =
+    "Exit status: 0 success, 1 the converter did not answer or failed the command,\n"
+    "2 usage error, 3 the port could not be opened, 4 a check refused the command\n"
+    "(or a question was answered No).";
+
+} // namespace
+
 CLI::Validator WholeNumber(int lo, int hi, const std::string& what) {
     return CLI::Validator(
         [=](std::string& text) -> std::string {
@@ -46,10 +54,14 @@ CLI::Validator WholeNumber(int lo, int hi, const std::string& what) {
         std::to_string(lo) + ".." + std::to_string(hi));
 }
 
-const char* const kFooter =
-    "Exit status: 0 success, 1 the converter did not answer or failed the command,\n"
-    "2 usage error, 3 the port could not be opened, 4 a check refused the command\n"
-    "(or a question was answered No).";
+CLI::App* AddCommand(CLI::App& app, CtlOptions& o, const char* name, const char* what) {
+    CLI::App* sub = app.add_subcommand(name, what);
+    sub->callback([&o, word = std::string(name)] { o.command = word; });
+    sub->footer(kFooter);
+    return sub;
+}
+
+namespace {
 
 // Builds the whole command line; the parsed values land in `o`.
 void Describe(CLI::App& app, CtlOptions& o) {
@@ -86,26 +98,31 @@ void Describe(CLI::App& app, CtlOptions& o) {
     for (CLI::Option* opt : app.get_options())
         opt->disable_flag_override();
 
-    auto command = [&](const char* name, CtlCommand which, const char* what) {
-        CLI::App* sub = app.add_subcommand(name, what);
-        sub->callback([&o, which] { o.command = which; });
-        sub->footer(kFooter);
-        return sub;
+    DescribeReadingCommands(app, o);
+    DescribeCalibrationCommands(app, o);
+    DescribeMaintenanceCommands(app, o);
+}
+
+} // namespace
+
+void DescribeReadingCommands(CLI::App& app, CtlOptions& o) {
+    auto command = [&](const char* name, const char* what) {
+        return AddCommand(app, o, name, what);
     };
-    command("ports", CtlCommand::Ports, "serial devices with their COM numbers");
-    command("read", CtlCommand::Read, "identify and read the converter and its four inputs")
+    command("ports", "serial devices with their COM numbers");
+    command("read", "identify and read the converter and its four inputs")
         ->add_flag("--json", o.json, "one JSON object instead of text")
         ->disable_flag_override();
-    CLI::App* monitor = command("monitor", CtlCommand::Monitor,
-                                "live measurement, one line per answered tick (until SIGINT or "
-                                "SIGTERM without --count)");
+    CLI::App* monitor =
+        command("monitor", "live measurement, one line per answered tick (until SIGINT or "
+                           "SIGTERM without --count)");
     monitor->add_option("--count", o.count, "lines to print")
         ->type_name("N")
         ->check(WholeNumber(1, 1000000000, "the count"));
     monitor->add_flag("--csv", o.csv, "CSV with a header row")->disable_flag_override();
-    command("scan", CtlCommand::Scan, "the converters at addresses 1..31");
-    CLI::App* setAddress = command("set-address", CtlCommand::SetAddress,
-                                   "give the converter address N (1..159), restart, read");
+    command("scan", "the converters at addresses 1..31");
+    CLI::App* setAddress =
+        command("set-address", "give the converter address N (1..159), restart, read");
     // Checked here: the window would ask again for an address out of
     // range, and the terminal has nobody to ask.
     setAddress->add_option("N", o.newAddress, "the new address")
@@ -113,12 +130,10 @@ void Describe(CLI::App& app, CtlOptions& o) {
         ->check(WholeNumber(1, 159, "the new address"));
     setAddress->add_flag("--json", o.json, "the reading as one JSON object")
         ->disable_flag_override();
-    command("restart", CtlCommand::Restart, "restart the converters on the line, then read")
+    command("restart", "restart the converters on the line, then read")
         ->add_flag("--json", o.json, "the reading as one JSON object")
         ->disable_flag_override();
 }
-
-} // namespace
 
 int ComPortNumber(const std::string& text) {
     if (!LooksLikeComName(text) || text.size() > 5) return 0;

@@ -16,10 +16,10 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitPort = 3;    // the port could not be opened
 inline constexpr int kExitRefused = 4; // a check refused the command (or the user said No)
 
-enum class CtlCommand { None, Ports, Read, Monitor, Scan, SetAddress, Restart };
-
+// The commands are words ("read", "set-address", ...); each group of
+// commands describes its own words and switches (see ctl_commands.h).
 struct CtlOptions {
-    CtlCommand command = CtlCommand::None;
+    std::string command;
     // A device path or "COMn"; empty means COM1, the window's first port.
     std::string port;
     bool simulator = false;
@@ -37,6 +37,10 @@ struct CtlOptions {
     bool yes = false;
     bool help = false;
     bool version = false;
+
+    // ---- calibration commands (ctl_calibration.cpp)
+
+    // ---- maintenance commands (ctl_maintenance.cpp)
 };
 
 struct CtlParse {

@@ -1,5 +1,6 @@
 #include "cli/ctl_runner.h"
 
+#include "cli/ctl_commands.h"
 #include "cli/ctl_report.h"
 #include "link/transact.h"
 #include "session/controls.h"
@@ -44,21 +45,14 @@ int CtlRunner::run() {
 }
 
 int CtlRunner::dispatch() {
-    switch (options_.command) {
-    case CtlCommand::Read:
-        return read();
-    case CtlCommand::Monitor:
-        return monitor();
-    case CtlCommand::Scan:
-        return scan();
-    case CtlCommand::SetAddress:
-        return setAddress();
-    case CtlCommand::Restart:
-        return restart();
-    case CtlCommand::Ports:
-    case CtlCommand::None:
-        break;
-    }
+    const std::string& c = options_.command;
+    if (c == "read") return read();
+    if (c == "monitor") return monitor();
+    if (c == "scan") return scan();
+    if (c == "set-address") return setAddress();
+    if (c == "restart") return restart();
+    if (const auto status = RunCalibrationCommand(*this)) return *status;
+    if (const auto status = RunMaintenanceCommand(*this)) return *status;
     return kExitUsage;
 }
 

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
         }
         ports.setFixed(1, rm27::PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
     }
-    if (options.command == rm27::CtlCommand::Ports) return ListPorts(ports);
+    if (options.command == "ports") return ListPorts(ports);
 
     int comPort = 1;
     if (!options.port.empty() && !options.simulator) {
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     // command unwinds, instead of sitting out every time-out on a dead port.
     QObject::connect(&line, &rm27::QtSerialLine::lineLost,
                      [&runner](const QString& reason) { runner.lineLost(reason.toStdString()); });
-    if (options.command == rm27::CtlCommand::Monitor) {
+    if (options.command == "monitor") {
         InstallStopHandlers();
         runner.setStopRequested([] { return gStop != 0; });
     }

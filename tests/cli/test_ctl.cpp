@@ -28,22 +28,22 @@ std::vector<std::string> Words(const std::string& line) {
 TEST(CtlOptions, AcceptedCommandLines) {
     struct Case {
         const char* line;
-        CtlCommand command;
+        std::string command;
         std::string port;
         int address, count, newAddress;
         bool json, csv;
     };
     const Case cases[] = {
-        {"read", CtlCommand::Read, "", 0, 0, 0, false, false},
-        {"--port /dev/ttyUSB0 --address 7 read --json", CtlCommand::Read, "/dev/ttyUSB0", 7, 0, 0,
-         true, false},
-        {"read --port=COM3 --address=159", CtlCommand::Read, "COM3", 159, 0, 0, false, false},
-        {"monitor --count 5 --csv", CtlCommand::Monitor, "", 0, 5, 0, false, true},
-        {"--simulator scan", CtlCommand::Scan, "", 0, 0, 0, false, false},
-        {"set-address 1", CtlCommand::SetAddress, "", 0, 0, 1, false, false},
-        {"set-address 159 --json", CtlCommand::SetAddress, "", 0, 0, 159, true, false},
-        {"restart -v --log-frames", CtlCommand::Restart, "", 0, 0, 0, false, false},
-        {"ports", CtlCommand::Ports, "", 0, 0, 0, false, false},
+        {"read", "read", "", 0, 0, 0, false, false},
+        {"--port /dev/ttyUSB0 --address 7 read --json", "read", "/dev/ttyUSB0", 7, 0, 0, true,
+         false},
+        {"read --port=COM3 --address=159", "read", "COM3", 159, 0, 0, false, false},
+        {"monitor --count 5 --csv", "monitor", "", 0, 5, 0, false, true},
+        {"--simulator scan", "scan", "", 0, 0, 0, false, false},
+        {"set-address 1", "set-address", "", 0, 0, 1, false, false},
+        {"set-address 159 --json", "set-address", "", 0, 0, 159, true, false},
+        {"restart -v --log-frames", "restart", "", 0, 0, 0, false, false},
+        {"ports", "ports", "", 0, 0, 0, false, false},
     };
     for (const Case& c : cases) {
         const CtlParse p = ParseCtlArgs(Words(c.line));

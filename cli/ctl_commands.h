@@ -1,0 +1,33 @@
+// How a group of r27ctl commands plugs in: it describes its words and
+// switches on the command line, and runs them on the runner. Each group
+// lives in its own file: the reading commands (ctl_options.cpp and
+// ctl_runner.cpp), the calibration commands (ctl_calibration.cpp), the
+// maintenance commands (ctl_maintenance.cpp).
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+
+#include "cli/ctl_options.h"
+
+namespace rm27 {
+
+class CtlRunner;
+
+// A subcommand whose callback sets o.command to its name.
+CLI::App* AddCommand(CLI::App& app, CtlOptions& o, const char* name, const char* what);
+// A whole decimal number in lo..hi ("3,6" and "0x10" are refused).
+CLI::Validator WholeNumber(int lo, int hi, const std::string& what);
+
+void DescribeReadingCommands(CLI::App& app, CtlOptions& o);
+void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o);
+void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o);
+
+// The exit status when the command is one of the group's; nothing when not.
+// Each runs inside the runner's command (the guard is held).
+std::optional<int> RunCalibrationCommand(CtlRunner& runner);
+std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
+
+} // namespace rm27
