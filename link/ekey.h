@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "link/results.h"
+
 namespace rm27 {
 
 // A wall-clock date and time as the operator reads it (local time).
@@ -130,20 +132,6 @@ struct SensorRecord {
 
     bool operator==(const SensorRecord&) const = default;
 };
-
-// BuildEKeyImage refusals (nothing is built, image and record untouched):
-inline constexpr std::int32_t kBuildTooManyPoints = -1; // points do not fit in the 256-byte block
-inline constexpr std::int32_t kBuildTooFewPoints = -2;  // fewer than 2 points
-inline constexpr std::int32_t kBuildNoCurveFlag = -3;   // curve flag bit 7 clear
-// DecodeEKeyImage results:
-inline constexpr std::int32_t kDecodeOk = 0;
-inline constexpr std::int32_t kDecodeShort = -30; // fewer than 255 characters
-inline constexpr std::int32_t kDecodeNoFSN = -34;
-inline constexpr std::int32_t kDecodeNoKRI = -32;
-inline constexpr std::int32_t kDecodeNoCurve = -43; // flag bit 7 clear
-// Point count outside 2..40, or points (with a third value, if any) that
-// would run past the 256-byte block or the end of the image text.
-inline constexpr std::int32_t kDecodeBadCount = -33;
 
 // Builds the eKey image of rec into image: a byte string (one char per byte)
 // that ends after the last point; the rest of the 256-byte block is not part
