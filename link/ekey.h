@@ -50,10 +50,13 @@ std::string TrimBlanks(const std::string& text);
 // kCurveWidePoints: each point value takes 4 bytes instead of 3.
 // kCurveThreeValues: a third, unused value per point in the image.
 // kCurveSignalMvV: the curve's signal is mV/V; clear: converter divisions.
+// kCurve24Bit: shown as "24b" (clear: "16b") in an input's info line; the
+// program does nothing else with it.
 inline constexpr std::uint8_t kCurveHasCurve = 0x80;
 inline constexpr std::uint8_t kCurveWidePoints = 0x40;
 inline constexpr std::uint8_t kCurveThreeValues = 0x20;
 inline constexpr std::uint8_t kCurveSignalMvV = 0x10;
+inline constexpr std::uint8_t kCurve24Bit = 0x08;
 
 inline constexpr std::size_t kCurveSlots = 41; // indices 0..40
 inline constexpr std::int32_t kMaxPoints = 40; // what a record may claim

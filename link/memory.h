@@ -12,6 +12,21 @@ namespace rm27 {
 
 inline constexpr int kBlockSize = 256;
 
+// Configuration memory cells the program reads or writes.
+inline constexpr int kCellAddress = 0x00; // the address the converter takes at its next boot
+inline constexpr int kCellFilter = 0x05;  // measuring filter, low 4 bits
+inline constexpr int kCellConfig0 = 0x28;
+inline constexpr int kCellConfig1 = 0x29;
+inline constexpr int kCellConfig2 = 0x2A;
+// Per input, IEEE singles of 4 cells: the zero Q in divisions and the slope
+// K in mV/V per division.
+constexpr int CellQ(int input) {
+    return 144 + 8 * input;
+}
+constexpr int CellK(int input) {
+    return 148 + 8 * input;
+}
+
 // Block number of input/page: input * 32 + page (sent as 2 hex digits).
 constexpr std::int32_t BlockNumber(std::int32_t input, std::int32_t page) {
     return input * 32 + page;

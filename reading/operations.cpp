@@ -85,9 +85,9 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
                        TrimBlanks(FormatFixed(std::ldexp(1.0, gain), "##0")) +
                        "x) DEF:" + LongToHex(definitionByte, 2) + "\r\n";
     text += "N:" + std::to_string(record.pointCount) +
-            ((record.curveFlags & 0x08) != 0 ? " 24b" : " 16b") +
-            ((record.curveFlags & 0x40) != 0 ? " MBF4" : " MBF3") + "\r\n";
-    text += std::string((record.curveFlags & 0x10) != 0 ? "IN:[mVV]" : "IN:[div]") +
+            ((record.curveFlags & kCurve24Bit) != 0 ? " 24b" : " 16b") +
+            ((record.curveFlags & kCurveWidePoints) != 0 ? " MBF4" : " MBF3") + "\r\n";
+    text += std::string((record.curveFlags & kCurveSignalMvV) != 0 ? "IN:[mVV]" : "IN:[div]") +
             "A=" + std::to_string(record.slidingLength);
     return text;
 }
@@ -149,12 +149,14 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     // At the universal address the converter tells its own; everything
     // after this goes to it alone.
     view.setStatus(WithPercent("Načítání ... ", 12));
-    address = HexToLong(DevQuery(port, address, "ER00", 2, kQueryTimeoutMs));
+    address =
+        HexToLong(DevQuery(port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs));
     st.DeviceAddress = address;
     view.setStatus(WithPercent("Čtení ... ", 15));
     view.setCaption("lblAdresa", AddressCaptionRead(address));
 
-    st.FilterCode = HexToLong(DevQuery(port, address, "ER05", 2, kQueryTimeoutMs));
+    st.FilterCode =
+        HexToLong(DevQuery(port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs));
     view.setComboRows("cmbFreq", std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
 
@@ -170,10 +172,10 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.K[i] = MemReadFloat(port, address, 148 + 8 * i, kConstantTimeoutMs);
+        st.K[i] = MemReadFloat(port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.Q[i] = MemReadFloat(port, address, 144 + 8 * i, kConstantTimeoutMs);
+        st.Q[i] = MemReadFloat(port, address, CellQ(i), kConstantTimeoutMs);
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
         view.setCaption(Indexed("lblR38mVVK", i), FormatFixed(st.K[i], "0.0000 E+00"));
@@ -182,9 +184,12 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         view.setStatus(WithPercent("Načítání ... ", p));
     }
 
-    st.configBytes[1] = HexToLong(DevQuery(port, address, "ER29", 2, kQueryTimeoutMs));
-    st.configBytes[0] = HexToLong(DevQuery(port, address, "ER28", 2, kQueryTimeoutMs));
-    st.configBytes[2] = HexToLong(DevQuery(port, address, "ER2A", 2, kQueryTimeoutMs));
+    st.configBytes[1] =
+        HexToLong(DevQuery(port, address, "ER" + LongToHex(kCellConfig1, 2), 2, kQueryTimeoutMs));
+    st.configBytes[0] =
+        HexToLong(DevQuery(port, address, "ER" + LongToHex(kCellConfig0, 2), 2, kQueryTimeoutMs));
+    st.configBytes[2] =
+        HexToLong(DevQuery(port, address, "ER" + LongToHex(kCellConfig2, 2), 2, kQueryTimeoutMs));
     view.setStatus(WithPercent("Načítání ... ", 69));
 
     view.setStatus("Načítám kalibrační data ...");
@@ -213,7 +218,8 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                 view.setCaption(Indexed("lblR27ID", i), "Internal");
             } else {
                 InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10,
-                                 "######0", "div", 10, false, 4, i, 0xD0, LocalNow(),
+                                 "######0", "div", 10, false, 4, i,
+                                 kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV, LocalNow(),
                                  port.pump.nowMs());
                 view.setCaption(Indexed("lblR27ID", i), "Internal - N/A");
                 colour = kRgbRed;
@@ -352,7 +358,8 @@ void ChangeAddress(Operations& ops) {
     }
     StopMeasurement(ops.port, ops.view);
     // The converter keeps answering at its old address until it restarts.
-    const std::string echo = QuickWriteByte(ops, st.DeviceAddress, 0, static_cast<std::int32_t>(n));
+    const std::string echo =
+        QuickWriteByte(ops, st.DeviceAddress, kCellAddress, static_cast<std::int32_t>(n));
     st.DeviceAddress = HexToLong(echo);
     ops.view.setCaption("lblAdresa", AddressCaptionChanged(st.DeviceAddress));
     RestartConverter(ops);
