@@ -154,18 +154,19 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
 
 // Decodes an eKey image (at least 255 characters; the block is 256) into rec,
 // which then carries adr/subAdr as the block it came from. Result 0 or one of
-// the kDecode codes. The averaging is reset and the restart flag set before
-// the "FSN" check; fields read before a failing check keep their new values,
-// the rest of the record its old contents. nowMs is the monotonic clock that
-// becomes the preparation time.
+// the kDecode codes. The averaging and the trend sums are reset (the elapsed
+// time is kept) and the restart flag set before the "FSN" check; fields read
+// before a failing check keep their new values, the rest of the record its
+// old contents. nowMs is the monotonic clock that becomes the preparation
+// time.
 std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
                              std::int64_t nowMs);
 
 // The default record: a straight line through (signal0, value0) and
 // (signal1, value1), used when an input has no usable image. limit becomes
 // value1 and auxValue its bit pattern; dates of save and validity are today.
-// Sensor identifier, gain code, gain table, maximum and minimum are left as
-// they were.
+// Sensor identifier, gain code, gain table, maximum, minimum and the elapsed
+// time are left as they were.
 void InitSensorRecord(SensorRecord& rec, const std::string& description, float signal0,
                       float value0, float signal1, float value1, int slidingLength,
                       const std::string& numberFormat, const std::string& unit,

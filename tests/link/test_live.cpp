@@ -110,6 +110,33 @@ TEST(LiveUpdate, TrendIsTheLeastSquaresSlopeTimesTheOverallSlope) {
     EXPECT_EQ(r.trend, 999999.0f);
 }
 
+// A re-read of the sensor (its image decoded again, or the default record)
+// restarts the average and the trend sums but not the elapsed time: the
+// first reading after it is stamped with the time the last update stored.
+TEST(LiveUpdate, ReReadKeepsTheElapsedTimeForTheFirstStamp) {
+    for (const bool decode : {true, false}) {
+        SCOPED_TRACE(decode ? "decoded" : "default record");
+        SensorRecord r = Line(2.0f, 1, 5);
+        Feed(r, 0.0f, 0);
+        Feed(r, 0.0f, 3000); // 3 s into an unfinished trend window
+        if (decode) {
+            SensorRecord source = Line(2.0f, 1, 2);
+            std::string image;
+            ASSERT_GT(BuildEKeyImage(image, source, 1, CivilDateTime{}), 0);
+            image.resize(256, '\0');
+            ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), kDecodeOk);
+        } else {
+            InitSensorRecord(r, "line", 0, 0, 1.0f, 2.0f, 1, "##0.000", "kg", 2, false, 0, 0, 0x80,
+                             CivilDateTime{}, 5000);
+        }
+        EXPECT_EQ(r.trendN, 0.0f);
+        Feed(r, 10.0f, 6000); // stamped 3 s
+        Feed(r, 4.0f, 7000);  // stamped 0 s: the restart opened the window at 6000
+        // (4 - 10) / (0 - 3) = 2 per second, times the overall slope 2
+        EXPECT_FLOAT_EQ(r.trend, 4.0f);
+    }
+}
+
 TEST(LiveUpdate, NetValueAndItsExtremes) {
     SensorRecord r = Line(1.0f, 1, 1);
     r.zeroOffset = 1.0f;
