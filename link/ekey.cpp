@@ -117,15 +117,15 @@ std::string FormatForDecimals(int decimals) {
     }
 }
 
+// The elapsed time is left alone on purpose: the live update stamps each
+// reading with the time the update before it stored, so the first trend
+// after a re-read takes its first stamp from the update before the re-read.
 void ResetAveraging(SensorRecord& rec) {
     rec.averagedValue = 0;
     rec.window.assign(kResetWindowSize, 0.0f);
     rec.windowSum = 0;
     rec.windowPos = 0;
     ClearTrendSums(rec);
-    // A stale elapsed time from the previous sensor would become the first
-    // time stamp of the new trend window.
-    rec.elapsedTime = 0;
 }
 
 double ClockUniform01() {

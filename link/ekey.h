@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "link/results.h"
+
 namespace rm27 {
 
 // A wall-clock date and time as the operator reads it (local time).
@@ -48,10 +50,13 @@ std::string TrimBlanks(const std::string& text);
 // kCurveWidePoints: each point value takes 4 bytes instead of 3.
 // kCurveThreeValues: a third, unused value per point in the image.
 // kCurveSignalMvV: the curve's signal is mV/V; clear: converter divisions.
+// kCurve24Bit: shown as "24b" (clear: "16b") in an input's info line; the
+// program does nothing else with it.
 inline constexpr std::uint8_t kCurveHasCurve = 0x80;
 inline constexpr std::uint8_t kCurveWidePoints = 0x40;
 inline constexpr std::uint8_t kCurveThreeValues = 0x20;
 inline constexpr std::uint8_t kCurveSignalMvV = 0x10;
+inline constexpr std::uint8_t kCurve24Bit = 0x08;
 
 inline constexpr std::size_t kCurveSlots = 41; // indices 0..40
 inline constexpr std::int32_t kMaxPoints = 40; // what a record may claim
@@ -131,20 +136,6 @@ struct SensorRecord {
     bool operator==(const SensorRecord&) const = default;
 };
 
-// BuildEKeyImage refusals (nothing is built, image and record untouched):
-inline constexpr std::int32_t kBuildTooManyPoints = -1; // points do not fit in the 256-byte block
-inline constexpr std::int32_t kBuildTooFewPoints = -2;  // fewer than 2 points
-inline constexpr std::int32_t kBuildNoCurveFlag = -3;   // curve flag bit 7 clear
-// DecodeEKeyImage results:
-inline constexpr std::int32_t kDecodeOk = 0;
-inline constexpr std::int32_t kDecodeShort = -30; // fewer than 255 characters
-inline constexpr std::int32_t kDecodeNoFSN = -34;
-inline constexpr std::int32_t kDecodeNoKRI = -32;
-inline constexpr std::int32_t kDecodeNoCurve = -43; // flag bit 7 clear
-// Point count outside 2..40, or points (with a third value, if any) that
-// would run past the 256-byte block or the end of the image text.
-inline constexpr std::int32_t kDecodeBadCount = -33;
-
 // Builds the eKey image of rec into image: a byte string (one char per byte)
 // that ends after the last point; the rest of the 256-byte block is not part
 // of it. Returns 72 + count * 2w (the image length less 32), w = 4 with
@@ -163,18 +154,19 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
 
 // Decodes an eKey image (at least 255 characters; the block is 256) into rec,
 // which then carries adr/subAdr as the block it came from. Result 0 or one of
-// the kDecode codes. The averaging is reset and the restart flag set before
-// the "FSN" check; fields read before a failing check keep their new values,
-// the rest of the record its old contents. nowMs is the monotonic clock that
-// becomes the preparation time.
+// the kDecode codes. The averaging and the trend sums are reset (the elapsed
+// time is kept) and the restart flag set before the "FSN" check; fields read
+// before a failing check keep their new values, the rest of the record its
+// old contents. nowMs is the monotonic clock that becomes the preparation
+// time.
 std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
                              std::int64_t nowMs);
 
 // The default record: a straight line through (signal0, value0) and
 // (signal1, value1), used when an input has no usable image. limit becomes
 // value1 and auxValue its bit pattern; dates of save and validity are today.
-// Sensor identifier, gain code, gain table, maximum and minimum are left as
-// they were.
+// Sensor identifier, gain code, gain table, maximum, minimum and the elapsed
+// time are left as they were.
 void InitSensorRecord(SensorRecord& rec, const std::string& description, float signal0,
                       float value0, float signal1, float value1, int slidingLength,
                       const std::string& numberFormat, const std::string& unit,

@@ -75,7 +75,7 @@ std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std
         bytes[j] = static_cast<char>(HexToLong(pair) & 0xFF);
     }
     block = std::move(bytes);
-    return 1;
+    return kBlockReadOk;
 }
 
 std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
@@ -105,10 +105,10 @@ std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t addre
                 answered = port.line.inBufferCount() == 3;
             } while (!answered && k <= kWritePolls);
         }
-        if (!answered) return -i;
-        if (HexToLong(port.line.input().substr(0, 2)) != byte) return -(10000 + i);
+        if (!answered) return BlockWriteNoAnswerAt(i);
+        if (HexToLong(port.line.input().substr(0, 2)) != byte) return BlockWriteWrongEchoAt(i);
     }
-    return 0;
+    return kBlockWriteOk;
 }
 
 } // namespace rm27

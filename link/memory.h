@@ -6,22 +6,26 @@
 #include <string>
 
 #include "link/line.h"
+#include "link/results.h"
 
 namespace rm27 {
 
-// BlockWrite results besides 0, -i (no answer at byte i) and -(10000 + i)
-// (wrong echo at byte i), i counting from 1.
-inline constexpr std::int32_t kBlockPortClosed = -20000;
-// A block text longer than 256 characters would repeat byte indexes (the
-// index is cut to two hex digits) and overwrite the start of the block:
-// refused before anything is sent.
-inline constexpr std::int32_t kBlockTooLong = -30000;
-
-// BlockRead results besides 1 (read).
-inline constexpr std::int32_t kBlockReadNoAnswer = -1;
-inline constexpr std::int32_t kBlockReadPortClosed = -2;
-
 inline constexpr int kBlockSize = 256;
+
+// Configuration memory cells the program reads or writes.
+inline constexpr int kCellAddress = 0x00; // the address the converter takes at its next boot
+inline constexpr int kCellFilter = 0x05;  // measuring filter, low 4 bits
+inline constexpr int kCellConfig0 = 0x28;
+inline constexpr int kCellConfig1 = 0x29;
+inline constexpr int kCellConfig2 = 0x2A;
+// Per input, IEEE singles of 4 cells: the zero Q in divisions and the slope
+// K in mV/V per division.
+constexpr int CellQ(int input) {
+    return 144 + 8 * input;
+}
+constexpr int CellK(int input) {
+    return 148 + 8 * input;
+}
 
 // Block number of input/page: input * 32 + page (sent as 2 hex digits).
 constexpr std::int32_t BlockNumber(std::int32_t input, std::int32_t page) {
@@ -42,14 +46,15 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
 
 // One "KB" exchange of 513 characters; sent once, waited for about 1 s.
 // block gets 256 characters (one per byte) on success and is left as it was
-// otherwise. Result 1, kBlockReadNoAnswer or kBlockReadPortClosed.
+// otherwise. Result kBlockReadOk, kBlockReadNoAnswer or kBlockReadPortClosed.
 std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
                        std::int32_t page);
 
 // Writes block byte by byte ("KW"), each byte sent up to three times and its
 // echo checked; an echo to the third send still counts. Stops at the first
 // failing byte: bytes before it are written, none after it is sent.
-// Result 0, -i, -(10000 + i), kBlockPortClosed or kBlockTooLong.
+// Result kBlockWriteOk, BlockWriteNoAnswerAt(i), BlockWriteWrongEchoAt(i),
+// kBlockPortClosed or kBlockTooLong (see link/results.h).
 std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
                         std::int32_t input, std::int32_t page);
 

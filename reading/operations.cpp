@@ -76,9 +76,9 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
                        TrimBlanks(FormatFixed(std::ldexp(1.0, gain), "##0")) +
                        "x) DEF:" + LongToHex(definitionByte, 2) + "\r\n";
     text += "N:" + std::to_string(record.pointCount) +
-            ((record.curveFlags & 0x08) != 0 ? " 24b" : " 16b") +
-            ((record.curveFlags & 0x40) != 0 ? " MBF4" : " MBF3") + "\r\n";
-    text += std::string((record.curveFlags & 0x10) != 0 ? "IN:[mVV]" : "IN:[div]") +
+            ((record.curveFlags & kCurve24Bit) != 0 ? " 24b" : " 16b") +
+            ((record.curveFlags & kCurveWidePoints) != 0 ? " MBF4" : " MBF3") + "\r\n";
+    text += std::string((record.curveFlags & kCurveSignalMvV) != 0 ? "IN:[mVV]" : "IN:[div]") +
             "A=" + std::to_string(record.slidingLength);
     return text;
 }
@@ -147,14 +147,16 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     // At the universal address the converter tells its own; everything
     // after this goes to it alone.
     view.setStatus(WithPercent("Načítání ... ", 12));
-    const std::string own = DevQuery(port, address, "ER00", 2, kQueryTimeoutMs);
+    const std::string own =
+        DevQuery(port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     address = HexToLong(own);
     st.DeviceAddress = address;
     view.setStatus(WithPercent("Čtení ... ", 15));
     view.setCaption(ctl::lblAdresa, AddressCaptionRead(address));
 
-    const std::string filter = DevQuery(port, address, "ER05", 2, kQueryTimeoutMs);
+    const std::string filter =
+        DevQuery(port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     st.FilterCode = HexToLong(filter);
     view.setComboRows(ctl::cmbFreq,
@@ -174,10 +176,10 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.K[i] = MemReadFloat(port, address, 148 + 8 * i, kConstantTimeoutMs);
+        st.K[i] = MemReadFloat(port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.Q[i] = MemReadFloat(port, address, 144 + 8 * i, kConstantTimeoutMs);
+        st.Q[i] = MemReadFloat(port, address, CellQ(i), kConstantTimeoutMs);
         if (ops.cancelled()) return false;
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
@@ -187,9 +189,12 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         view.setStatus(WithPercent("Načítání ... ", p));
     }
 
-    const std::string config29 = DevQuery(port, address, "ER29", 2, kQueryTimeoutMs);
-    const std::string config28 = DevQuery(port, address, "ER28", 2, kQueryTimeoutMs);
-    const std::string config2A = DevQuery(port, address, "ER2A", 2, kQueryTimeoutMs);
+    const auto config = [&](std::int32_t cell) {
+        return DevQuery(port, address, "ER" + LongToHex(cell, 2), 2, kQueryTimeoutMs);
+    };
+    const std::string config29 = config(kCellConfig1);
+    const std::string config28 = config(kCellConfig0);
+    const std::string config2A = config(kCellConfig2);
     if (ops.cancelled()) return false;
     st.configBytes[1] = HexToLong(config29);
     st.configBytes[0] = HexToLong(config28);
@@ -225,8 +230,9 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                 view.setCaption(ctl::lblR27ID(i), "Internal");
             } else {
                 InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10,
-                                 "######0", "div", 10, false, 4, i, 0xD0, ops.clock.now(),
-                                 ops.nowMs());
+                                 "######0", "div", 10, false, 4, i,
+                                 kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV,
+                                 ops.clock.now(), ops.nowMs());
                 st.sources[i] = InputSource::InternalNA;
                 view.setCaption(ctl::lblR27ID(i), "Internal - N/A");
                 colour = kRgbRed;
@@ -400,7 +406,8 @@ void ChangeAddress(Operations& ops) {
     StopMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return;
     // The converter keeps answering at its old address until it restarts.
-    const std::string echo = QuickWriteByte(ops, st.DeviceAddress, 0, static_cast<std::int32_t>(n));
+    const std::string echo =
+        QuickWriteByte(ops, st.DeviceAddress, kCellAddress, static_cast<std::int32_t>(n));
     if (ops.cancelled()) return;
     st.DeviceAddress = HexToLong(echo);
     ops.view.setCaption(ctl::lblAdresa, AddressCaptionChanged(st.DeviceAddress));

@@ -86,6 +86,28 @@ TEST(EKeyBuild, RefusesWhatCannotBeReadBack) {
     }
 }
 
+// The decimals byte counts from the end of the 8-character format field:
+// (8 - position of the first ".") - formatPad. "#0.00" with pad 2 is what
+// the DAVRO eKeys get; "########.0" is cut to 8 and has no point left.
+TEST(EKeyBuild, DecimalsByteAndDateOfBuilding) {
+    const std::tuple<const char*, int, int> formats[] = {
+        {"###0.00", 1, 2}, {"##0.000", 1, 3},  {"0.00000", 1, 5},
+        {"#0.00", 2, 3},   {"#0.00", 1, 4},    {"####0", 2, 0},
+        {"####0", 1, 0},   {"######0.", 0, 0}, {"########.0", 1, 0},
+    };
+    const CivilDateTime today{2031, 7, 9, 23, 59, 59};
+    for (const auto& [format, pad, decimals] : formats) {
+        SensorRecord r = CurveRecord(2, 0x80);
+        r.numberFormat = format;
+        r.dateOfSave = "990101"; // the image carries the day it was built
+        std::string image;
+        ASSERT_GT(BuildEKeyImage(image, r, pad, today), 0);
+        EXPECT_EQ(static_cast<int>(image[40]), decimals) << format << " pad " << pad;
+        EXPECT_EQ(image.substr(49, 6), "310709");
+        EXPECT_EQ(r.dateOfSave, "990101");
+    }
+}
+
 TEST(EKeyRoundTrip, AllCountsAndBothPointWidths) {
     for (const std::uint8_t flags : {std::uint8_t{0x90}, std::uint8_t{0xC3}}) {
         const int maxCount = (flags & kCurveWidePoints) ? 19 : 25;
@@ -131,6 +153,24 @@ TEST(EKeyDecode, FailureCodes) {
         // Nothing is read from a short image; the text fields precede "KRI".
         EXPECT_EQ(r.description == "old", code == kDecodeShort || code == kDecodeNoFSN) << what;
         EXPECT_EQ(r.restart, code != kDecodeShort) << what;
+    }
+}
+
+TEST(EKeyDecode, TextFieldsAreTrimmed) {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {"   Load cell 3 t" + std::string(16, ' '), "  kN  ", "Load cell 3 t", "kN"},
+        {std::string(32, ' '), std::string(6, ' '), "", ""},
+        {std::string(32, 'D'), "mV/V x", std::string(32, 'D'), "mV/V x"},
+        {" a  b" + std::string(27, ' '), " N m ", "a  b", "N m"},
+    };
+    for (const auto& [description, unit, wantDescription, wantUnit] : cases) {
+        std::string image = Block(CurveRecord(2, 0x80));
+        image.replace(8, 32, FixedText(description, 32));
+        image.replace(41, 6, FixedText(unit, 6));
+        SensorRecord r;
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        EXPECT_EQ(r.description, FixedText(wantDescription, 32)) << description;
+        EXPECT_EQ(r.unit, FixedText(wantUnit, 6)) << unit;
     }
 }
 

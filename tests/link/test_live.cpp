@@ -110,6 +110,71 @@ TEST(LiveUpdate, TrendIsTheLeastSquaresSlopeTimesTheOverallSlope) {
     EXPECT_EQ(r.trend, 999999.0f);
 }
 
+// Each reading is stamped with the elapsed time the update before it
+// stored, one interval late; a finished window starts the stamps at 0 again.
+// At an even rate the lag does not change the slope, at uneven intervals it
+// does.
+TEST(LiveUpdate, TrendStampsEachReadingWithThePreviousElapsedTime) {
+    SensorRecord r = Line(2.0f, 1, 3);
+    // A value rising 1 per second, read at 0, 1 and 4 s: stamps 0, 0, 1 s.
+    Feed(r, 0.0f, 0);
+    Feed(r, 1.0f, 1000);
+    Feed(r, 4.0f, 4000);
+    // n 3, St 1, St2 1, Sy 5, Sty 4: (3 * 4 - 1 * 5) / (3 * 1 - 1 * 1) = 3.5
+    EXPECT_FLOAT_EQ(r.trend, 3.5f * 2.0f);
+
+    // Read at 4.5, 6.5 and 7 s: stamps 0, 0.5, 2.5 s.
+    Feed(r, 2.0f, 4500);
+    Feed(r, 3.0f, 6500);
+    Feed(r, 5.0f, 7000);
+    // St 3, St2 6.5, Sy 10, Sty 14: (3 * 14 - 3 * 10) / (3 * 6.5 - 3 * 3) = 12 / 10.5
+    EXPECT_FLOAT_EQ(r.trend, 12.0f * 2.0f / 10.5f);
+}
+
+// A change of the averaging length opens a new trend window; readings from
+// before it must not count towards the next trend. The elapsed time is not
+// part of the window and carries on.
+TEST(LiveUpdate, LengthChangeRestartsTheTrendSums) {
+    SensorRecord r = Line(2.0f, 1, 3);
+    Feed(r, 0.0f, 0);
+    Feed(r, 0.0f, 1000); // two of three readings in, 1 s elapsed
+    SetAveragingLength(r, 4, 1500);
+    Feed(r, 4.0f, 2000); // stamped 1 s
+    EXPECT_FALSE(r.trendReady);
+    Feed(r, 2.0f, 3000); // stamped 0.5 s
+    Feed(r, 8.0f, 4000); // stamped 1.5 s
+    // St 3, St2 3.5, Sy 14, Sty 17: (3 * 17 - 3 * 14) / (3 * 3.5 - 3 * 3) = 6
+    EXPECT_TRUE(r.trendReady);
+    EXPECT_FLOAT_EQ(r.trend, 6.0f * 2.0f);
+}
+
+// A re-read of the sensor (its image decoded again, or the default record)
+// restarts the average and the trend sums but not the elapsed time: the
+// first reading after it is stamped with the time the last update stored.
+TEST(LiveUpdate, ReReadKeepsTheElapsedTimeForTheFirstStamp) {
+    for (const bool decode : {true, false}) {
+        SCOPED_TRACE(decode ? "decoded" : "default record");
+        SensorRecord r = Line(2.0f, 1, 5);
+        Feed(r, 0.0f, 0);
+        Feed(r, 0.0f, 3000); // 3 s into an unfinished trend window
+        if (decode) {
+            SensorRecord source = Line(2.0f, 1, 2);
+            std::string image;
+            ASSERT_GT(BuildEKeyImage(image, source, 1, CivilDateTime{}), 0);
+            image.resize(256, '\0');
+            ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), kDecodeOk);
+        } else {
+            InitSensorRecord(r, "line", 0, 0, 1.0f, 2.0f, 1, "##0.000", "kg", 2, false, 0, 0, 0x80,
+                             CivilDateTime{}, 5000);
+        }
+        EXPECT_EQ(r.trendN, 0.0f);
+        Feed(r, 10.0f, 6000); // stamped 3 s
+        Feed(r, 4.0f, 7000);  // stamped 0 s: the restart opened the window at 6000
+        // (4 - 10) / (0 - 3) = 2 per second, times the overall slope 2
+        EXPECT_FLOAT_EQ(r.trend, 4.0f);
+    }
+}
+
 TEST(LiveUpdate, NetValueAndItsExtremes) {
     SensorRecord r = Line(1.0f, 1, 1);
     r.zeroOffset = 1.0f;

@@ -66,6 +66,14 @@ TEST_F(Memory, BlockReadFetchesTheEKeyOfAnInput) {
     // the internal copy of input 2 is input 4, page 2
     EXPECT_EQ(BlockRead(port, block, 1, 4, 2), 1);
     EXPECT_EQ(block, conv().block(130));
+
+    // An answer nobody took is still waiting: it must not be counted into
+    // the 513 characters, nor read as the first bytes of the block.
+    line.output("$01@\r");
+    DelayMs(line, 30);
+    ASSERT_EQ(line.inBufferCount(), 11);
+    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), 1);
+    EXPECT_EQ(block, image);
 }
 
 TEST_F(Memory, BlockReadFailures) {
@@ -118,6 +126,72 @@ TEST_F(Memory, BlockWriteStopsAtAWrongEcho) {
     EXPECT_EQ(conv().block(0).substr(0, 4), image.substr(0, 4));
     EXPECT_EQ(conv().block(0).substr(5), before.substr(5));
     EXPECT_EQ(framesStartingWith("$01KW").size(), 5u);
+}
+
+// Whatever waits before a send is no echo of it: a stale answer from before
+// the write, or characters trailing an earlier echo. Dropped before every
+// send, it can spoil at most the one wait it landed in; that byte goes out
+// again and the block still ends written.
+TEST_F(Memory, BlockWriteDropsWhatWaitsBeforeEachSend) {
+    const std::string image = PatternBlock(8, 2);
+    line.output("$01@\r"); // an answer nobody read
+    DelayMs(line, 30);
+    ASSERT_EQ(line.inBufferCount(), 11);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(conv().block(0).substr(0, 8), image);
+    EXPECT_EQ(framesStartingWith("$01KW0000").size(), 1u);
+
+    struct Case {
+        Fault fault;
+        double turnaroundMs;
+        std::size_t sendsOfByte3; // index 3 gets the fault
+        std::size_t sendsOfByte4;
+    };
+    // With the usual 2 ms turnaround the extra characters are already in
+    // when byte 3's echo is looked for. With 4 ms the echo is complete at
+    // the poll and the extras land in byte 4's wait instead.
+    const Case cases[] = {
+        {Fault::garbageAfter(), 2.0, 2, 1}, {Fault::extraCr(), 2.0, 2, 1},
+        {Fault::strayLf(), 2.0, 2, 1},      {Fault::garbageAfter(), 4.0, 1, 2},
+        {Fault::extraCr(), 4.0, 1, 2},
+    };
+    int salt = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(sim::FaultKindName(c.fault.kind)) + ", turnaround " +
+                     std::to_string(static_cast<int>(c.turnaroundMs)) + " ms");
+        bus.setTurnaroundMs(c.turnaroundMs);
+        const std::string salted = PatternBlock(8, ++salt * 16); // differs from what is there
+        const auto before3 = framesStartingWith("$01KW0003").size();
+        const auto before4 = framesStartingWith("$01KW0004").size();
+        bus.faults().next(RequestMatch::kwIndex(3), c.fault);
+        EXPECT_EQ(BlockWrite(port, salted, 1, 0, 0), 0);
+        EXPECT_EQ(conv().block(0).substr(0, 8), salted);
+        EXPECT_EQ(framesStartingWith("$01KW0003").size() - before3, c.sendsOfByte3);
+        EXPECT_EQ(framesStartingWith("$01KW0004").size() - before4, c.sendsOfByte4);
+        DelayMs(line, 300); // the last echo of a resent byte may still be on its way
+    }
+}
+
+// Each send waits 21 polls of 10 ms; an echo that comes later belongs to no
+// send and must not count.
+TEST_F(Memory, BlockWriteWaitsTwentyOnePollsPerSend) {
+    bus.faults().next(RequestMatch::kwIndex(0), Fault::noAnswer(), 3);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), -1);
+    ASSERT_EQ(line.sent().size(), 3u);
+    EXPECT_EQ(line.sent()[0].timeMs, 200);
+    EXPECT_EQ(line.sent()[1].timeMs, 200 + 210);
+    EXPECT_EQ(line.sent()[2].timeMs, 200 + 2 * 210);
+    EXPECT_EQ(line.nowMs(), 200 + 3 * 210);
+
+    // The third echo is complete 17.6 ms after its send as usual, plus 197:
+    // 4.6 ms after the 21st poll.
+    bus.faults().next(RequestMatch::kwIndex(0), Fault::noAnswer(), 2);
+    bus.faults().next(RequestMatch::kwIndex(0), Fault::late(197));
+    const std::int64_t start = line.nowMs();
+    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), -1);
+    EXPECT_EQ(line.nowMs() - start, 200 + 3 * 210);
+    DelayMs(line, 10);
+    EXPECT_EQ(line.input(), "00\r"); // it did come
 }
 
 TEST_F(Memory, BlockWriteSendsEachByteAtMostThreeTimes) {
