@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ const char kUsage[] =
     "  --turnaround MS    pause before each answer in ms (default 2)\n"
     "  --boot MS          time a restarted converter stays deaf in ms (default 300)\n"
     "  --link PATH        also make PATH a symbolic link to the terminal\n"
+    "  --dump FILE        write every converter's memory and blocks to FILE on SIGUSR1\n"
+    "                     and at the end (one line per memory or block, 512 hex digits)\n"
     "  --verbose          log every request and answer to stderr\n"
     "  --help             show this text and exit\n"
     "  --version          show the version and exit\n";
@@ -46,6 +49,7 @@ struct Options {
     double turnaroundMs = 2.0;
     double bootMs = 300.0;
     std::string link;
+    std::string dump;
     bool verbose = false;
 };
 
@@ -142,6 +146,9 @@ int ParseArgs(int argc, char** argv, Options& o) {
         } else if (arg == "--link") {
             if (!need()) return 2;
             o.link = value;
+        } else if (arg == "--dump") {
+            if (!need()) return 2;
+            o.dump = value;
         } else {
             std::cerr << "rm27sim: unknown option " << arg << "\n" << kUsage;
             return 2;
@@ -151,6 +158,40 @@ int ParseArgs(int argc, char** argv, Options& o) {
         o.addresses.push_back(1);
     }
     return 0;
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string out;
+    out.reserve(2 * bytes.size());
+    for (const char c : bytes)
+        out += rm27::sim::HexByte(static_cast<unsigned char>(c));
+    return out;
+}
+
+// "converter ADDRESS", "memory HEX", then "block NNN HEX" for each of the
+// 256 block numbers, per converter. Written to a new file and renamed, so
+// a reader never sees half of it.
+void DumpState(rm27::sim::PtyServer& server, const std::string& path) {
+    const std::string text = server.withBus([](rm27::sim::Bus& bus) {
+        std::string out;
+        for (std::size_t k = 0; k < bus.size(); ++k) {
+            const rm27::sim::Converter& c = bus.converter(k);
+            out += "converter " + std::to_string(c.address()) + "\n";
+            std::string memory;
+            for (int cell = 0; cell < rm27::sim::kMemorySize; ++cell)
+                memory += static_cast<char>(c.memory(cell));
+            out += "memory " + Hex(memory) + "\n";
+            for (int b = 0; b < rm27::sim::kBlockCount; ++b)
+                out += "block " + std::to_string(b) + " " + Hex(c.block(b)) + "\n";
+        }
+        return out;
+    });
+    const std::string partial = path + ".part";
+    {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        file << text;
+    }
+    std::rename(partial.c_str(), path.c_str());
 }
 
 } // namespace
@@ -204,10 +245,15 @@ int main(int argc, char** argv) {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     server.start();
-    int received = 0;
-    sigwait(&signals, &received);
+    for (;;) {
+        int received = 0;
+        sigwait(&signals, &received);
+        if (!o.dump.empty()) DumpState(server, o.dump);
+        if (received != SIGUSR1) break;
+    }
     server.close();
     return 0;
 }

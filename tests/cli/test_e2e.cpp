@@ -18,6 +18,7 @@
 #include "link/transact.h"
 #include "mainwindow/frm_main.h"
 #include "session/main_view.h"
+#include "support/e2e_support.h"
 #include "support/qt_environment.h"
 #include "support/recorder.h"
 #include "ui/port_map.h"
@@ -27,61 +28,12 @@
 namespace rm27 {
 namespace {
 
+using test::Result;
+using test::RunCtl;
+using test::Simulator;
+
 [[maybe_unused]] auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_cli_e2e"));
-
-QStringList Args(const std::vector<std::string>& words) {
-    QStringList list;
-    for (const std::string& w : words)
-        list << QString::fromStdString(w);
-    return list;
-}
-
-struct Result {
-    int status = -1; // exit status; -1 when it did not end in time
-    std::string out, err;
-    std::vector<std::string> lines() const {
-        std::vector<std::string> l;
-        std::istringstream in(out);
-        for (std::string s; std::getline(in, s);)
-            l.push_back(s);
-        return l;
-    }
-};
-
-Result RunCtl(const std::vector<std::string>& args) {
-    QProcess ctl;
-    ctl.start(QStringLiteral(R27CTL_PATH), Args(args));
-    Result r;
-    if (ctl.waitForFinished(30000) && ctl.exitStatus() == QProcess::NormalExit) {
-        r.status = ctl.exitCode();
-    } else {
-        ctl.kill();
-        ctl.waitForFinished();
-    }
-    r.out = ctl.readAllStandardOutput().toStdString();
-    r.err = ctl.readAllStandardError().toStdString();
-    return r;
-}
-
-// rm27sim with the given options for as long as the object lives; its
-// first line is the terminal to open.
-class Simulator {
-public:
-    explicit Simulator(const std::vector<std::string>& options) {
-        sim_.start(QStringLiteral(RM27SIM_PATH), Args(options));
-        if (sim_.waitForReadyRead(10000)) pty_ = sim_.readLine().trimmed().toStdString();
-    }
-    ~Simulator() {
-        sim_.terminate();
-        if (!sim_.waitForFinished(5000)) sim_.kill();
-    }
-    const std::string& pty() const { return pty_; }
-
-private:
-    QProcess sim_;
-    std::string pty_;
-};
 
 TEST(CtlEndToEnd, ReadAsJson) {
     Simulator sim({"--address", "3", "--ekeys", "0x01"});
@@ -98,6 +50,17 @@ TEST(CtlEndToEnd, ReadAsJson) {
     ASSERT_EQ(inputs.size(), 4);
     EXPECT_EQ(inputs[0].toObject()["source"].toString(), QStringLiteral("eKey"));
     EXPECT_EQ(inputs[1].toObject()["source"].toString(), QStringLiteral("Internal"));
+}
+
+TEST(CtlEndToEnd, SimulatorDumpsItsState) {
+    Simulator sim({"--address", "3"});
+    const auto state = sim.state();
+    ASSERT_EQ(state.size(), 1u);
+    EXPECT_EQ(state[0].address, 3);
+    ASSERT_EQ(state[0].memory.size(), 256u);
+    EXPECT_EQ(state[0].memory[0], '\x03');
+    EXPECT_EQ(state[0].blocks.at(0).substr(0, 3), "FSN");
+    EXPECT_EQ(state[0].blocks.size(), 256u);
 }
 
 TEST(CtlEndToEnd, MonitorAsCsv) {
