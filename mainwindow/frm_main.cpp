@@ -206,6 +206,13 @@ void FrmMain::showEvent(QShowEvent* e) {
     AlignLowerColumns();
 }
 
+void FrmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // After the children have taken the new style or font.
+    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
+        QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
+}
+
 void FrmMain::closeEvent(QCloseEvent* e) {
     if (busy()) {
         // A sequence is half-way through an exchange: let it finish, then go.

@@ -170,6 +170,15 @@ TEST_P(WindowLayoutTest, MaximisedFillsTheScreenAndStaysSo) {
     ExpectNumbersOverColumns();
 }
 
+TEST_P(WindowLayoutTest, LargerHeadingsMoveTheLowerRowsWithTheTable) {
+    QFont larger = w->font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.6);
+    w->setFont(larger);
+    Settle();
+    ExpectRowsUnderColumns();
+    ExpectNumbersOverColumns();
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, WindowLayoutTest, ::testing::Values("", "zirkon"),
                          [](const ::testing::TestParamInfo<const char*>& mode) {
                              return std::string(mode.param).empty() ? "Normal" : "Extended";
