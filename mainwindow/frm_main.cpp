@@ -211,7 +211,16 @@ bool FrmMain::event(QEvent* e) {
 void FrmMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (startupPausePending_) QTimer::singleShot(0, this, &FrmMain::RunStartupPause);
-    QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
+    // Polishing on the way to the screen may have changed the frame's
+    // margins or the headings' fonts.
+    AlignLowerColumns();
+}
+
+void FrmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // After the children have taken the new style or font.
+    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
+        QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
@@ -263,9 +272,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
         } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
             lblR27Val_DblClick(i);
         }
-    } else if ((watched == Picture1_0 || watched == fraMereni) &&
-               (e->type() == QEvent::Move || e->type() == QEvent::Resize)) {
-        AlignLowerColumns();
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -23,8 +23,8 @@ namespace rm27::test {
 
 namespace {
 
-[[maybe_unused]] auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_mainwindow"));
+[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new test::QtEnvironment("test_mainwindow", QSize(1920, 1080)));
 
 } // namespace
 
