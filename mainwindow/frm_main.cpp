@@ -54,7 +54,7 @@ void SetBackground(QWidget* w, const QColor& color) {
 // ---------------------------------------------------------------- creation
 
 FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
-    : QMainWindow(parent), commandLine_(setup.commandLine) {
+    : QMainWindow(parent), commandLine_(setup.commandLine), quit_(setup.quit) {
     setObjectName(QStringLiteral("frmMain"));
     const QString title = QString::fromUtf8(build::kProgramTitle);
 
@@ -250,7 +250,14 @@ void FrmMain::mExit_Click() {
         guard().cancel();
         return;
     }
-    QCoreApplication::exit(0);
+    Quit();
+}
+
+void FrmMain::Quit() {
+    if (quit_)
+        quit_();
+    else
+        QCoreApplication::exit(0);
 }
 
 void FrmMain::mAbout_Click() {
@@ -493,7 +500,8 @@ bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
 
 void FrmMain::AfterCommand() {
     if (exitPending_) {
-        QCoreApplication::exit(0);
+        exitPending_ = false;
+        Quit();
         return;
     }
     if (closePending_) {

@@ -62,6 +62,8 @@ struct FrmMainSetup {
     EventPump* pump = nullptr;
     WallClock* clock = nullptr;
     RandomSource* random = nullptr;
+    // How "Ukončit" ends the program; empty: QCoreApplication::exit(0).
+    std::function<void()> quit;
 };
 
 class FrmMain : public QMainWindow, public MainView {
@@ -241,6 +243,7 @@ private:
     void RunStartupPause();
     void OnGuardChanged();
     void AfterCommand();
+    void Quit();
 
     // Enabled state as the program sets it; while a command runs the
     // guarded controls show disabled whatever their own state is.
@@ -266,6 +269,7 @@ private:
     bool startupPausePending_ = false;
     bool closePending_ = false;
     bool exitPending_ = false;
+    std::function<void()> quit_;
     bool wasBusy_ = false;
     QString lostLineReason_;
 

@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "link/transact.h"
+#include "support/qt_environment.h"
 #include "ui/build_info.h"
 #include "ui/qt_serial_line.h"
-#include "support/qt_environment.h"
 
 namespace rm27::test {
 
@@ -100,6 +100,7 @@ std::unique_ptr<TestWindow> WindowTest::MakeWindow(const QString& commandLine, b
     setup.settings = settings.get();
     setup.prompter = &prompter;
     setup.pump = realTime ? static_cast<EventPump*>(&real) : &instant;
+    setup.quit = [this] { ++quits; };
     return std::make_unique<TestWindow>(setup);
 }
 
