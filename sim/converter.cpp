@@ -84,9 +84,10 @@ Converter::Converter(ConverterSetup setup) : setup_(std::move(setup)) {
     for (int i = 0; i < kInputs; ++i) {
         // An unplugged input keeps its sensor's image too, so plugging it
         // in later (setPlugged) shows a sensor.
-        setBlock(32 * i, setup_.ekeyImages[i].empty() ? DefaultSensorImage(i) : setup_.ekeyImages[i]);
+        setBlock(32 * i,
+                 setup_.ekeyImages[i].empty() ? DefaultSensorImage(i) : setup_.ekeyImages[i]);
         setBlock(128 + i, setup_.internalImages[i].empty() ? DefaultInternalImage(i)
-                                                          : setup_.internalImages[i]);
+                                                           : setup_.internalImages[i]);
     }
 
     address_ = setup_.address;
