@@ -18,6 +18,7 @@
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "ui/app_paths.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/frm_about.h"
@@ -77,6 +78,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         ReadRM27(address, ok);
         return ok;
     };
+    backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
+    session_->ops().backups = backups_.get();
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.

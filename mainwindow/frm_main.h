@@ -259,6 +259,7 @@ private:
     AppSettings* settings_ = nullptr;
     EventPump* pump_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<FolderBackupStore> backups_;
     int guardListener_ = 0;
 
     QString commandLine_;
