@@ -238,15 +238,16 @@ int main(int argc, char** argv) {
         std::cerr << "rm27sim: cannot create link " << error << "\n";
         return 1;
     }
-    std::cout << server.slavePath() << std::endl;
-
     // The server thread inherits the mask, so the signals reach sigwait here.
+    // Blocked before the path is printed: whoever reads it may ask for a
+    // dump at once, and an unblocked SIGUSR1 would end the process.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::cout << server.slavePath() << std::endl;
     server.start();
     for (;;) {
         int received = 0;
