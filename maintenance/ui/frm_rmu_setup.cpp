@@ -1,6 +1,5 @@
 #include "maintenance/ui/frm_rmu_setup.h"
 
-#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -112,16 +111,10 @@ void FrmRMUSetup::cmdCancel_Click() {
     reject();
 }
 
+// Escape, "Zavřít" and the close box all come here; the close box stays
+// shut while the store runs, as the dialog then is still visible.
 void FrmRMUSetup::reject() {
     if (!storing_) QDialog::reject();
-}
-
-void FrmRMUSetup::closeEvent(QCloseEvent* event) {
-    if (storing_) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 } // namespace rm27

@@ -34,9 +34,6 @@ public Q_SLOTS:
     void cmdCancel_Click();
     void reject() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void Form_Load();
     void SetInfo(const std::string& text);

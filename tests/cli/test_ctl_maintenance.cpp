@@ -169,7 +169,9 @@ TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
     EXPECT_EQ(lines[1], "Vstup2> Internal: Force sensor 10 kN                [N     ]        0 ");
     EXPECT_FALSE(sent("$00X"));
 
+    EXPECT_EQ(run("rmu-limits 3 - - -"), kExitOk) << err.str();
     EXPECT_EQ(run("rmu-limits - 12,5 - -"), kExitOk) << err.str();
+    EXPECT_EQ(runner->state().records[0].auxSingle, 3.0f); // "-" kept it
     EXPECT_EQ(out.str().substr(0, 53), "limits written: 1, failed: 0; the converter restarts\n");
     EXPECT_NE(out.str().find("[N     ]       13 "), std::string::npos) << out.str();
     SensorRecord rec;

@@ -9,10 +9,20 @@
 #include <fstream>
 #include <string>
 
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
 #include "link/codecs.h"
 #include "link/ekey.h"
+#include "mainwindow/frm_main.h"
 #include "support/e2e_support.h"
 #include "support/qt_environment.h"
+#include "support/recorder.h"
+#include "ui/port_map.h"
+#include "ui/qt_event_pump.h"
+#include "ui/qt_serial_line.h"
 
 namespace rm27 {
 namespace {
@@ -132,6 +142,43 @@ TEST(MaintenanceEndToEnd, RmuLimits) {
     EXPECT_EQ(Decoded(now.blocks.at(32)).auxSingle, 12.5f); // input 2's eKey
     EXPECT_EQ(Decoded(now.blocks.at(131)).auxSingle, 7.0f); // input 4's internal copy
     EXPECT_EQ(Decoded(now.blocks.at(0)).auxSingle, 0.0f);
+}
+
+TEST(MaintenanceEndToEnd, WindowInitialisesTheDavroKeyAndCopiesItInside) {
+    Simulator sim({"--ekeys", "0x02"});
+    ASSERT_FALSE(sim.pty().empty());
+    PortMap ports;
+    ports.setFixed(1, PortDevice{QString::fromStdString(sim.pty()), QStringLiteral("rm27sim")});
+    test::Recorder prompter;
+    QtEventPump pump;
+    FrmMainSetup setup;
+    setup.commandLine = QStringLiteral("zirkon");
+    setup.ports = &ports;
+    setup.prompter = &prompter;
+    setup.pump = &pump;
+    FrmMain window(setup);
+    window.Form_Load();
+    window.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
+    window.cmdConnect_Click();
+    ASSERT_TRUE(window.serialLine().portOpen());
+    window.cmdDevRead_Click();
+
+    prompter.answers = {MessageAnswer::Yes};
+    window.findChild<QAction*>(QStringLiteral("mIniteKeyDavro"))->trigger();
+    auto now = sim.state().at(0);
+    const SensorRecord written = Decoded(now.blocks.at(32));
+    EXPECT_EQ(TrimBlanks(written.unit), "mVV");
+    EXPECT_EQ(static_cast<unsigned char>(now.blocks.at(32)[40]), 3);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblR27Unit_1"))->text(),
+              QStringLiteral("mVV")); // read again
+    EXPECT_EQ(prompter.clipboard.substr(0, 15), "1 - neni eKey\r\n");
+
+    prompter.answers = {MessageAnswer::Yes};
+    window.findChild<QPushButton*>(QStringLiteral("cmdCopyEKEY_Ext2Int_1"))->click();
+    now = sim.state().at(0);
+    EXPECT_EQ(now.blocks.at(129), now.blocks.at(32));
+    EXPECT_EQ(prompter.messageTexts().back(), "Copied. Read=1 WRITE=0");
+    EXPECT_TRUE(prompter.criticals.empty());
 }
 
 } // namespace

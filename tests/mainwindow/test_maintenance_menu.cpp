@@ -80,6 +80,9 @@ TEST_F(MaintenanceMenuTest, EachItemStartsItsOwnOperation) {
         std::function<void()> trigger;
         PromptCall::Kind kind;
         std::string text;
+        // Answered Yes: without a reading there is no eKey, and the refusal
+        // names what the item was for.
+        std::string refusal = {};
     };
     auto action = [&](const char* name) {
         return [&, name] { Child<QAction>(*w, name)->trigger(); };
@@ -89,16 +92,19 @@ TEST_F(MaintenanceMenuTest, EachItemStartsItsOwnOperation) {
     const Case cases[] = {
         {"cmdCopyEKEY_Ext2Int_2", [&] { Child<QPushButton>(*w, "cmdCopyEKEY_Ext2Int_2")->click(); },
          PromptCall::Message,
-         "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?"},
+         "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?",
+         "EKEY (Vstup3) not present"},
         {"mCopy14", action("mCopy14"), PromptCall::Message,
          "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na vstupu 4. "
-         "Chcete pokračovat ?"},
+         "Chcete pokračovat ?",
+         "EKEYS not present"},
         {"mIniteKey", action("mIniteKey"), PromptCall::Message, init},
         {"mIniteKeyDavro", action("mIniteKeyDavro"), PromptCall::Message, init},
         {"mLoadEE", action("mLoadEE"), PromptCall::Message,
          "Tato funkce slouží k blokovému přepsání paměti eeprom převodníku "},
         {"mSaveEE", action("mSaveEE"), PromptCall::Save, "Uložit obsah EEPROM do souboru"},
     };
+    int reads = w->reads;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
         prompter.calls.clear();
@@ -108,10 +114,19 @@ TEST_F(MaintenanceMenuTest, EachItemStartsItsOwnOperation) {
         EXPECT_EQ(prompter.calls[0].kind, c.kind);
         EXPECT_EQ(prompter.calls[0].text.substr(0, c.text.size()), c.text);
         EXPECT_EQ(CountFrames(pty.readAll()), 0u);
+        if (!c.refusal.empty()) {
+            prompter.calls.clear();
+            prompter.answers = {MessageAnswer::Yes};
+            c.trigger();
+            ASSERT_GE(prompter.calls.size(), 2u);
+            EXPECT_EQ(prompter.calls[1].text, c.refusal);
+            EXPECT_EQ(w->reads, ++reads); // read again afterwards
+            pty.readAll();
+        }
         w->setMeasurementTimer(false); // no tick may reach the next case's line
     }
-    // The two variants differ in what they write, not in what they ask:
-    // both were reached above through their own item.
+    // The two initialisations differ in what they write, not in what they
+    // ask: the end-to-end test tells them apart on the simulator.
 }
 
 TEST_F(MaintenanceMenuTest, RmuSettingsOpenModallyOnlyForAnRmu) {
