@@ -1,9 +1,10 @@
-// r27ctl's maintenance commands: their command lines, and each run on the
-// simulator's virtual time with its exit status and where its messages go.
+// r27ctl's maintenance commands: their command lines, and on the
+// simulator's virtual time what the end-to-end tests leave out: the
+// answer to the question, where the messages go, "-" for a kept limit.
+// The EEPROM files and the refusals run end to end.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "cli/ctl_options.h"
@@ -71,11 +72,7 @@ protected:
         runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
         return runner->run();
     }
-    std::string path(const std::string& name, const std::string& text = {}) {
-        const std::string p = (dir / name).string();
-        if (!text.empty()) std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
     bool sent(const std::string& prefix) const {
         for (const auto& f : line.sent()) {
             if (f.text.rfind(prefix, 0) == 0) return true;
@@ -127,35 +124,6 @@ TEST_F(CtlMaintenance, InitPrintsTheReportInLines) {
 
     c.setPlugged(1, false);
     EXPECT_EQ(run("ekey-init --yes"), kExitRefused); // nothing to initialise
-}
-
-TEST_F(CtlMaintenance, EepromFilesRoundTripAndBadFilesAreRefused) {
-    sim::Converter& c = add({true, true, false, false});
-    const std::uint8_t kept = c.memory(0x40);
-    const std::string saved = path("saved.eep");
-    EXPECT_EQ(run("eeprom-save " + saved), kExitOk) << err.str();
-    EXPECT_NE(out.str().find("Uloženo bajtů: 256."), std::string::npos) << out.str();
-
-    EXPECT_EQ(run("eeprom-load " + path("bad.eep", "00 01\r\nnonsense\r\n") + " --yes"),
-              kExitRefused);
-    EXPECT_NE(err.str().find("Řádek 2 souboru"), std::string::npos) << err.str();
-    EXPECT_EQ(run("eeprom-load " + path("missing.eep") + " --yes"), kExitRefused);
-    EXPECT_EQ(run("eeprom-load " + saved), kExitRefused); // the warning answered No
-    EXPECT_FALSE(sent("$01EW"));
-
-    c.setMemory(0x40, 0x99);
-    EXPECT_EQ(run("eeprom-load " + saved + " --yes"), kExitOk) << err.str();
-    EXPECT_NE(out.str().find("Zapsáno bajtů: 256, z toho s odlišnou odpovědí převodníku: 0."),
-              std::string::npos)
-        << out.str();
-    EXPECT_EQ(c.memory(0x40), kept);
-}
-
-TEST_F(CtlMaintenance, RmuLimitsOfAnRm27AreRefused) {
-    add({true, true, false, false});
-    EXPECT_EQ(run("rmu-limits 1 2 3 4"), kExitRefused);
-    EXPECT_NE(err.str().find("is not an RMU"), std::string::npos);
-    EXPECT_FALSE(sent("$00X"));
 }
 
 TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
