@@ -41,6 +41,10 @@ struct CtlOptions {
     // ---- calibration commands (ctl_calibration.cpp)
 
     // ---- maintenance commands (ctl_maintenance.cpp)
+    int ekeyInput = 0;                  // ekey-copy: input 1..4
+    bool davro = false;                 // ekey-init: the DAVRO contents
+    std::string eepFile;                // eeprom-load, eeprom-save
+    std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
 };
 
 struct CtlParse {

@@ -16,6 +16,11 @@
 
 #include "link/codecs.h"
 #include "link/transact.h"
+#include "maintenance/eeprom.h"
+#include "maintenance/ekey_copy.h"
+#include "maintenance/ekey_init.h"
+#include "maintenance/rmu_settings.h"
+#include "maintenance/ui/frm_rmu_setup.h"
 #include "session/controls.h"
 #include "session/measurement.h"
 #include "ui/app_paths.h"
@@ -170,6 +175,9 @@ void FrmMain::Form_Load() {
     eeprom.defaultExt = ".eep";
     eeprom.initDir = QDir::currentPath().toStdString();
     eeprom.owner = objectName().toStdString();
+    FileDialogSpec& save = state().eepromSaveDialog;
+    save = eeprom;
+    save.title = "Uložit obsah EEPROM do souboru";
 
     // 11.
     ClearInputRows();
@@ -178,6 +186,8 @@ void FrmMain::Form_Load() {
     state().ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
     if (state().ExtendedMode) {
         mDevice->menuAction()->setVisible(true);
+        // The save stands beside the load it makes undoable.
+        mSaveEE->setVisible(true);
         mRMUmain->menuAction()->setVisible(true);
         cmdAdresa->setVisible(true);
         calibrationStrip_->setVisible(true);
@@ -465,28 +475,39 @@ void FrmMain::cmdChange_Click(int) {
     RunCommand([](Operations&) {});
 }
 
-void FrmMain::cmdCopyEKEY_Ext2Int_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {
+    RunCommand([index](Operations& ops) { CopyEKeyExtToInt(ops, index); });
 }
 
 void FrmMain::mCopy14_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { CopyEKey1To4(ops); });
 }
 
 void FrmMain::mIniteKey_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); });
 }
 
 void FrmMain::mIniteKeyDavro_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::Davro); });
 }
 
 void FrmMain::mLoadEE_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { LoadEeprom(ops); });
+}
+
+void FrmMain::mSaveEE_Click() {
+    RunCommand([](Operations& ops) { SaveEeprom(ops); });
 }
 
 void FrmMain::mRMUset_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([this](Operations& ops) {
+        // Created for each opening and gone when closed: every opening
+        // shows the records as they are now.
+        RunRmuSettings(ops, [&] {
+            FrmRMUSetup frmRMUSetup(ops, this);
+            frmRMUSetup.exec();
+        });
+    });
 }
 
 // ----------------------------------------------------------------- commands

@@ -152,6 +152,7 @@ public Q_SLOTS:
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
+    void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
     // Ends the program at once; a running command is cancelled first.

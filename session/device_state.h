@@ -76,9 +76,11 @@ struct DeviceState {
     std::array<float, kInputCount> value{};
     std::array<float, kInputCount> tare{};
 
-    // The open-file dialog of the EEPROM image files: preset once at
-    // start-up and reused, so it remembers the folder and filter chosen.
+    // The open-file dialog of the EEPROM image files, and the save-file
+    // dialog that keeps a converter's memory in one: preset once at
+    // start-up and reused, so they remember the folder and filter chosen.
     FileDialogSpec eepromDialog;
+    FileDialogSpec eepromSaveDialog;
 };
 
 } // namespace rm27

@@ -57,7 +57,8 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> inputAnswers;
     std::deque<std::string> fileAnswers;
-    // Runs while a box or input is "open", as the user's clicks would.
+    // Runs while a box, input or file dialog is "open", as the user's
+    // clicks would.
     std::function<void()> whileOpen;
 
     std::string caption(const std::string& c) const {
@@ -176,6 +177,7 @@ private:
         call.text = dialog.title;
         call.dialog = dialog;
         calls.push_back(call);
+        if (whileOpen) whileOpen();
         if (fileAnswers.empty()) return false;
         dialog.fileName = fileAnswers.front();
         fileAnswers.pop_front();
