@@ -25,6 +25,7 @@ struct PromptCall {
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultButton = MessageAnswer::Ok;
     std::string title;                        // box or input title; "" = the program's
+    std::string defaultText;                  // Input: the text offered
     FileDialogSpec dialog;                    // Open, Save: the dialog as it was asked for
     MessageAnswer answer = MessageAnswer::Ok; // Message: what the script answered
 };
@@ -33,6 +34,9 @@ class Recorder : public MainView, public Prompter {
 public:
     // ---- what the view was told
     std::vector<std::string> statuses;
+    // With a clock set: when each status was shown.
+    std::function<std::int64_t()> clock;
+    std::vector<std::int64_t> statusTimes;
     std::map<std::string, std::string> captions;
     std::vector<std::pair<std::string, std::string>> captionLog;
     std::map<std::string, bool> enabled;
@@ -76,7 +80,10 @@ public:
     }
 
     // MainView
-    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void setStatus(const std::string& text) override {
+        statuses.push_back(text);
+        if (clock) statusTimes.push_back(clock());
+    }
     void setCaption(const std::string& c, const std::string& text) override {
         known(c);
         captions[c] = text;
@@ -122,11 +129,12 @@ public:
         return call.answer;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string&) override {
+                         const std::string& defaultText) override {
         PromptCall call;
         call.kind = PromptCall::Input;
         call.text = prompt;
         call.title = title;
+        call.defaultText = defaultText;
         calls.push_back(call);
         prompts.push_back(prompt);
         if (whileOpen) whileOpen();
