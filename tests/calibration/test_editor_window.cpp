@@ -20,6 +20,7 @@
 #include "calibration/editor/frm_qel_calib_input_box.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
+#include "session/controls.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 #include "window_test_support.h"
@@ -322,6 +323,31 @@ TEST_F(EditorWindow, ThePointDialogFormatsReadsAndCancels) {
     });
     dialog.ShowModal(m);
     EXPECT_EQ(m.Etalon, kPointCancelled);
+}
+
+TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    pty.readAll();
+    w->setComboRows(ctl::cmbFreq, {"Stopped", "500 Hz ", "250 Hz ", "125 Hz "}, 3);
+    w->cmdGain_Click();
+    EXPECT_EQ(pty.readAll(), "$00EW0503\r");
+    EXPECT_EQ(w->state().FilterCode, 3);
+
+    w->state().raw[1] = 9000000;
+    w->cmdSetmVVKQ_Click(1);
+    const std::string frames = pty.readAll();
+    EXPECT_NE(frames.find("$00EW98"), std::string::npos) << frames;
+    EXPECT_EQ(frames.substr(frames.size() - 6), "$00LT\r");
+    EXPECT_EQ(Child<QLabel>(*w, "lblR38mVVQ_1")->text(), QStringLiteral(" 9000000"));
+
+    prompter.inputAnswers = {"0"};
+    w->cmdSetmVVKQ_Click(9);
+    EXPECT_EQ(pty.readAll(), "");
+    EXPECT_EQ(prompter.criticals, std::vector<std::string>{"nemuze to byt nula"});
+    EXPECT_FALSE(Child<QTimer>(*w, "tmrCasovac")->isActive());
 }
 
 // The main window measuring while the editor is open, and the editor
