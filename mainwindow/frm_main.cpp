@@ -20,6 +20,7 @@
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "ui/app_paths.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/frm_about.h"
@@ -56,7 +57,7 @@ void SetBackground(QWidget* w, const QColor& color) {
 // ---------------------------------------------------------------- creation
 
 FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
-    : QMainWindow(parent), commandLine_(setup.commandLine) {
+    : QMainWindow(parent), commandLine_(setup.commandLine), quit_(setup.quit) {
     setObjectName(QStringLiteral("frmMain"));
     const QString title = QString::fromUtf8(build::kProgramTitle);
 
@@ -79,6 +80,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         ReadRM27(address, ok);
         return ok;
     };
+    backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
+    session_->ops().backups = backups_.get();
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
@@ -213,7 +216,16 @@ bool FrmMain::event(QEvent* e) {
 void FrmMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (startupPausePending_) QTimer::singleShot(0, this, &FrmMain::RunStartupPause);
-    QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
+    // Polishing on the way to the screen may have changed the frame's
+    // margins or the headings' fonts.
+    AlignLowerColumns();
+}
+
+void FrmMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // After the children have taken the new style or font.
+    if (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange)
+        QTimer::singleShot(0, this, &FrmMain::AlignLowerColumns);
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
@@ -243,7 +255,14 @@ void FrmMain::mExit_Click() {
         guard().cancel();
         return;
     }
-    QCoreApplication::exit(0);
+    Quit();
+}
+
+void FrmMain::Quit() {
+    if (quit_)
+        quit_();
+    else
+        QCoreApplication::exit(0);
 }
 
 void FrmMain::mAbout_Click() {
@@ -265,9 +284,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
         } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
             lblR27Val_DblClick(i);
         }
-    } else if ((watched == Picture1_0 || watched == fraMereni) &&
-               (e->type() == QEvent::Move || e->type() == QEvent::Resize)) {
-        AlignLowerColumns();
     }
     return QMainWindow::eventFilter(watched, e);
 }
@@ -507,7 +523,8 @@ bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
 
 void FrmMain::AfterCommand() {
     if (exitPending_) {
-        QCoreApplication::exit(0);
+        exitPending_ = false;
+        Quit();
         return;
     }
     if (closePending_) {

@@ -64,6 +64,8 @@ struct FrmMainSetup {
     EventPump* pump = nullptr;
     WallClock* clock = nullptr;
     RandomSource* random = nullptr;
+    // How "Ukončit" ends the program; empty: QCoreApplication::exit(0).
+    std::function<void()> quit;
 };
 
 class FrmMain : public QMainWindow, public MainView {
@@ -182,6 +184,7 @@ protected:
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -251,6 +254,7 @@ private:
     void RunStartupPause();
     void OnGuardChanged();
     void AfterCommand();
+    void Quit();
 
     // Enabled state as the program sets it; while a command runs the
     // guarded controls show disabled whatever their own state is.
@@ -266,6 +270,7 @@ private:
     AppSettings* settings_ = nullptr;
     EventPump* pump_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<FolderBackupStore> backups_;
     int guardListener_ = 0;
 
     QString commandLine_;
@@ -277,6 +282,7 @@ private:
     bool startupPausePending_ = false;
     bool closePending_ = false;
     bool exitPending_ = false;
+    std::function<void()> quit_;
     bool wasBusy_ = false;
     QString lostLineReason_;
 

@@ -17,9 +17,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace rm27 {
 
@@ -29,9 +33,55 @@ namespace {
 // blanks: the numbers stand 23 characters apart, so each input column is
 // 23 characters of that caption's font wide.
 constexpr int kColumnChars = 23;
+constexpr int kInputColumns = 4;
 
 const QString kColumnNumbers =
     QStringLiteral("   1                      2                      3                      4");
+
+// The caption of the column numbers, spanning the input columns of the
+// table. Each number is drawn over the middle of the column its place in
+// the caption names (every kColumnChars characters one column), however
+// wide the window has made the columns. Spreading the caption itself, with
+// letter spacing, would make the label's size hint follow the columns'
+// width and so the window's: a resize would change the label, the label
+// the layout, and the layout the next resize.
+class ColumnNumbers : public QLabel {
+public:
+    ColumnNumbers(const QString& text, int spacing, QWidget* parent)
+        : QLabel(text, parent), spacing_(spacing) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFrame(&painter);
+        // The label spans the columns and the gaps between them; the grid
+        // gives the columns equal widths.
+        const QRect area = contentsRect();
+        const qreal column =
+            static_cast<qreal>(area.width() - (kInputColumns - 1) * spacing_) / kInputColumns;
+        const QString caption = text();
+        for (qsizetype from = 0; from < caption.size();) {
+            if (caption.at(from).isSpace()) {
+                ++from;
+                continue;
+            }
+            qsizetype to = from;
+            while (to < caption.size() && !caption.at(to).isSpace())
+                ++to;
+            const int index =
+                std::clamp(static_cast<int>(from / kColumnChars), 0, kInputColumns - 1);
+            const qreal left = area.left() + index * (column + spacing_);
+            const QRect cell(qRound(left), area.top(), qRound(left + column) - qRound(left),
+                             area.height());
+            style()->drawItemText(&painter, cell, Qt::AlignCenter, palette(), isEnabled(),
+                                  caption.mid(from, to - from), foregroundRole());
+            from = to;
+        }
+    }
+
+private:
+    int spacing_;
+};
 
 QString Indexed(const char* name, int index) {
     return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(index);
@@ -100,6 +150,7 @@ void FrmMain::BuildWindow() {
     root->addWidget(BuildMeasurementFrame());
     root->addWidget(BuildLowerPanel());
     root->addStretch(1);
+    AlignLowerColumns();
 
     BuildMenus();
 
@@ -206,12 +257,15 @@ QWidget* FrmMain::BuildMeasurementFrame() {
     const QFont big = FixedFont(1.35, true);
     const QFont sans = font();
 
-    Label4 = Heading(QStringLiteral("Label4"), kColumnNumbers, p);
-    Label4->setFont(fixed);
-    Label4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
     tableGrid_ = new QGridLayout(p);
     tableGrid_->setContentsMargins(0, 0, 0, 0);
+    const int spacing = tableGrid_->horizontalSpacing() > 0 ? tableGrid_->horizontalSpacing() : 6;
+    tableGrid_->setHorizontalSpacing(spacing);
+
+    Label4 = new ColumnNumbers(kColumnNumbers, spacing, p);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(fixed);
+    Label4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     const char* headings[] = {"ID", "Popis", "Vstup [mV/V]", "Veličina", "Jednotka", "Info"};
     for (int r = 0; r < 6; ++r) {
         auto* h = Heading(Indexed("Label3", r + 1), QString::fromUtf8(headings[r]), p);
@@ -255,8 +309,6 @@ QWidget* FrmMain::BuildMeasurementFrame() {
     tableGrid_->setRowMinimumHeight(7, cmdChange[0]->sizeHint().height());
 
     const QFontMetrics fm(fixed);
-    const int spacing = tableGrid_->horizontalSpacing() > 0 ? tableGrid_->horizontalSpacing() : 6;
-    tableGrid_->setHorizontalSpacing(spacing);
     const int pitch = fm.horizontalAdvance(QLatin1Char(' ')) * kColumnChars;
     for (int c = 1; c <= 4; ++c) {
         tableGrid_->setColumnMinimumWidth(c, pitch - spacing);
@@ -271,8 +323,6 @@ QWidget* FrmMain::BuildMeasurementFrame() {
     auto* v = new QVBoxLayout(fraMereni);
     v->addWidget(Picture1_0);
     v->addWidget(lblStatus);
-    Picture1_0->installEventFilter(this);
-    fraMereni->installEventFilter(this);
     return fraMereni;
 }
 
@@ -429,40 +479,41 @@ void FrmMain::RegisterControls() {
 }
 
 void FrmMain::AlignLowerColumns() {
-    QWidget* central = centralWidget();
-    if (central == nullptr || tableGrid_ == nullptr) return;
+    if (tableGrid_ == nullptr || lowerLayout_ == nullptr) return;
     // The raw readings and the calibration strip stand outside the input
-    // frame but under its columns: inset them by the frame's border on
-    // both sides, and give their heading column the table's width.
-    const QRect table = tableGrid_->contentsRect();
-    const int left = Picture1_0->mapTo(central, table.topLeft()).x();
-    const int right = Picture1_0->mapTo(central, table.topRight()).x();
-    const int origin = lowerPanel_->mapTo(central, QPoint(0, 0)).x();
+    // frame but under its columns. The frame and the lower panel share the
+    // window's width, so the lower rows are inset by what lies between the
+    // frame's edge and the table: the frame's border, its layout's margins,
+    // the picture's border. All of it comes from the style, none of it from
+    // the width the window has, so nothing set here can make the window
+    // want to be wider than it is.
+    const QMargins inset = fraMereni->contentsMargins() + fraMereni->layout()->contentsMargins() +
+                           Picture1_0->contentsMargins() + tableGrid_->contentsMargins();
     const QMargins m = lowerLayout_->contentsMargins();
-    const QMargins wanted(std::max(0, left - origin), m.top(),
-                          std::max(0, origin + lowerPanel_->width() - 1 - right), m.bottom());
+    const QMargins wanted(inset.left(), m.top(), inset.right(), m.bottom());
     if (m != wanted) lowerLayout_->setContentsMargins(wanted);
-    const int heading = tableGrid_->cellRect(1, 0).width();
-    if (heading > 0) {
-        for (QGridLayout* g : lowerPanel_->findChildren<QGridLayout*>()) {
-            if (g->columnMinimumWidth(0) != heading) g->setColumnMinimumWidth(0, heading);
+
+    // One heading column for the table and the lower rows, as wide as the
+    // widest heading of any of them, so that the input columns start at the
+    // same place in each.
+    QList<QGridLayout*> grids = lowerPanel_->findChildren<QGridLayout*>();
+    grids.prepend(tableGrid_);
+    int heading = 0;
+    for (QGridLayout* g : grids) {
+        for (int i = 0; i < g->count(); ++i) {
+            int row = 0;
+            int column = 0;
+            int rows = 0;
+            int columns = 0;
+            g->getItemPosition(i, &row, &column, &rows, &columns);
+            QWidget* w = g->itemAt(i)->widget();
+            if (column == 0 && columns == 1 && w != nullptr)
+                heading = std::max(heading, w->sizeHint().width());
         }
     }
-
-    // Spread the column-number caption so that its numbers, kColumnChars
-    // characters apart, stand over the middle of the columns however wide
-    // the window has made them.
-    const QRect first = tableGrid_->cellRect(1, 1);
-    const QRect second = tableGrid_->cellRect(1, 2);
-    if (!first.isValid() || !second.isValid()) return;
-    QFont f = FixedFont();
-    const QFontMetricsF fm(f);
-    const qreal pitch = static_cast<qreal>(second.left() - first.left()) / kColumnChars;
-    f.setLetterSpacing(QFont::AbsoluteSpacing,
-                       std::max<qreal>(0.0, pitch - fm.horizontalAdvance(QLatin1Char(' '))));
-    if (Label4->font() != f) Label4->setFont(f);
-    const int indent = static_cast<int>(first.width() / 2.0 - 3.5 * pitch);
-    if (Label4->indent() != std::max(0, indent)) Label4->setIndent(std::max(0, indent));
+    for (QGridLayout* g : grids) {
+        if (g->columnMinimumWidth(0) != heading) g->setColumnMinimumWidth(0, heading);
+    }
 }
 
 } // namespace rm27

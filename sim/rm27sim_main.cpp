@@ -229,6 +229,15 @@ int main(int argc, char** argv) {
         server.log = [](const std::string& line) { std::cerr << line << std::endl; };
     }
 
+    // Blocked before anyone learns the terminal (and may signal us); the
+    // server thread inherits the mask, so the signals reach sigwait here.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
     std::string error;
     if (!server.open(&error)) {
         std::cerr << "rm27sim: " << error << "\n";
@@ -240,13 +249,6 @@ int main(int argc, char** argv) {
     }
     std::cout << server.slavePath() << std::endl;
 
-    // The server thread inherits the mask, so the signals reach sigwait here.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     server.start();
     for (;;) {
         int received = 0;

@@ -182,6 +182,21 @@ TEST_F(CtlRun, SilenceIsExitOneWithTheWindowsMessage) {
                          "r27ctl: no converter answered at addresses 1 to 31\n");
 }
 
+TEST_F(CtlRun, ALostLineEndsTheReadAtOnceWithOneMessage) {
+    bus.add({});
+    // the adapter vanishes 0.6 s into the read; the line reports it
+    line.at(600, [this] {
+        line.setOpen(false);
+        runner->lineLost("Input/output error");
+    });
+    EXPECT_EQ(run("read"), kExitNoAnswer);
+    EXPECT_LE(line.nowMs(), 610);
+    for (const auto& f : line.sent())
+        EXPECT_LE(f.timeMs, 600) << f.text;
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Komunikační port byl uzavřen: Input/output error\n");
+}
+
 TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
     bus.add({});
     ASSERT_EQ(run("monitor --count 3 --csv"), kExitOk) << err.str();

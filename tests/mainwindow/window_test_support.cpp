@@ -15,16 +15,16 @@
 #include <unistd.h>
 
 #include "link/transact.h"
+#include "support/qt_environment.h"
 #include "ui/build_info.h"
 #include "ui/qt_serial_line.h"
-#include "support/qt_environment.h"
 
 namespace rm27::test {
 
 namespace {
 
-[[maybe_unused]] auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_mainwindow"));
+[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new test::QtEnvironment("test_mainwindow", QSize(1920, 1080)));
 
 } // namespace
 
@@ -100,6 +100,7 @@ std::unique_ptr<TestWindow> WindowTest::MakeWindow(const QString& commandLine, b
     setup.settings = settings.get();
     setup.prompter = &prompter;
     setup.pump = realTime ? static_cast<EventPump*>(&real) : &instant;
+    setup.quit = [this] { ++quits; };
     return std::make_unique<TestWindow>(setup);
 }
 

@@ -97,6 +97,8 @@ protected:
 
     PortMap ports;
     std::unique_ptr<AppSettings> settings;
+    // "Ukončit" ends no test program: it is counted here instead.
+    int quits = 0;
     RecorderPrompter prompter;
     InstantPump instant;
     QtEventPump real;

@@ -43,6 +43,33 @@ TEST_F(Reading, UniversalAddressAdoptsTheConvertersOwn) {
         EXPECT_TRUE(view.visible["cmdChange_" + std::to_string(i)]);
 }
 
+TEST_F(Reading, EveryRequestInOrderWithItsWaits) {
+    add(At(1)); // eKeys on inputs 0 and 1
+    ASSERT_TRUE(read(1));
+    std::vector<std::string> frames;
+    for (const auto& f : line.sent())
+        frames.push_back(f.text);
+    std::vector<std::string> expected = {"$01AUTO00\r", "$01@\r", "$01ER00\r", "$01ER05\r",
+                                         "$01DEF\r"};
+    for (int i = 0; i < 4; ++i) {
+        for (const int cell : {148 + 8 * i, 144 + 8 * i}) {
+            for (int k = 0; k < 4; ++k)
+                expected.push_back("$01ER" + LongToHex(cell + k, 2) + "\r");
+        }
+    }
+    for (const char* f : {"$01ER29\r", "$01ER28\r", "$01ER2A\r", "$01KQ\r", "$01KB00\r",
+                          "$01KB20\r", "$01KB82\r", "$01KB83\r"})
+        expected.push_back(f);
+    EXPECT_EQ(frames, expected);
+
+    // the measurement's last answer gets one interval before the first frame
+    EXPECT_EQ(line.sent()[0].timeMs, view.timeOfStatus("Ukončuji měření  ...") + 500);
+    // the eKey mask gets its 100 ms before the blocks are asked for
+    EXPECT_EQ(timeOfFrame("$01KB00\r"), timeOfFrame("$01KQ\r") + 100);
+    // and "OK." stands 100 ms before the measurement starts again
+    EXPECT_EQ(view.timeOfStatus("Spouštím živé měření ..."), view.timeOfStatus("OK.") + 100);
+}
+
 TEST_F(Reading, VariantDecidesTheRmuMenu) {
     sim::ConverterSetup rmu = At(1);
     rmu.variant = sim::Variant::RMU;

@@ -108,6 +108,22 @@ TEST_F(Tick, NothingWithoutAnIdentifiedConverterOrAnOpenPort) {
     EXPECT_TRUE(line.written.empty());
 }
 
+TEST_F(Tick, OnlyARecordWithACurveAndADescriptionIsUpdated) {
+    auto& r = state.records;
+    r[0].pointCount = 2;
+    r[0].description = FixedText("Siloměr", kDescriptionWidth);
+    r[1].pointCount = 2;                                           // blank description
+    r[2].description = FixedText("Bez křivky", kDescriptionWidth); // no points
+    line.pending = answer(Block("000100", 0.5f, 2.0f));
+    MeasurementTick(ops);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(r[i].liveDiv, 256.0f) << i;
+    EXPECT_TRUE(r[0].newSample);
+    EXPECT_FALSE(r[1].newSample);
+    EXPECT_FALSE(r[2].newSample);
+    EXPECT_FALSE(r[3].newSample);
+}
+
 TEST_F(Tick, NonHexFieldsReadAsZero) {
     line.pending = answer(std::string("00G000") + Block("000000", 1.0f, 1.0f).substr(6));
     MeasurementTick(ops);
@@ -182,6 +198,25 @@ TEST_F(Bus, AddressChangeAsksUntilInRangeAndRestarts) {
     EXPECT_EQ(bus.converter(0).address(), 4);
     EXPECT_EQ(view.caption("lblAdresa"), "  4  (0x04)"); // read again at the new address
     EXPECT_TRUE(view.timer);
+}
+
+TEST_F(Bus, AddressChangeStopsTheMeasurementAfterThePrompt) {
+    add(5);
+    ASSERT_TRUE(DevRead(ops, 5));
+    ASSERT_TRUE(view.timer);
+    view.inputAnswers = {"6"};
+    bool timerOnDuringPrompt = false;
+    std::int64_t answeredAt = -1;
+    view.whileOpen = [&] {
+        timerOnDuringPrompt = view.timer;
+        answeredAt = line.nowMs();
+    };
+    MeasurementTick(ops); // a request outstanding, as the running timer leaves one
+    ChangeAddress(ops);
+    EXPECT_TRUE(timerOnDuringPrompt);
+    // one interval for the measurement's answer, then the address goes out
+    EXPECT_EQ(timeOfFrame("$05EW0006\r"), answeredAt + 500);
+    EXPECT_EQ(conv().address(), 6);
 }
 
 TEST_F(Bus, AddressChangeToTwelveAndWithoutEcho) {

@@ -334,6 +334,19 @@ TEST(SimFaults, WrongEchoWritesTheCorruptedByte) {
     EXPECT_EQ(rig.bus.converter(0).memory(0x30), 0x77);
 }
 
+TEST(SimFaults, AlteredIndexStoresElsewhereAndEchoesTheValue) {
+    Rig rig;
+    rig.bus.faults().next("KW", Fault::alteredIndex());
+    rig.bus.faults().next("EW", Fault::alteredIndex(0x31));
+    const std::string before = rig.bus.converter(0).block(0x20);
+    EXPECT_EQ(rig.ask("$01KW200541\r"), "41\r"); // byte 5 asked for, byte 4 written
+    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 4), 0x41);
+    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 5), static_cast<std::uint8_t>(before[5]));
+    EXPECT_EQ(rig.ask("$01EW3011\r"), "11\r");
+    EXPECT_EQ(rig.bus.converter(0).memory(0x31), 0x11);
+    EXPECT_NE(rig.bus.converter(0).memory(0x30), 0x11);
+}
+
 TEST(SimFaults, ScriptedRulesCountMatchingRequests) {
     Rig rig;
     rig.bus.faults().next("ER", Fault::noAnswer(), 2);

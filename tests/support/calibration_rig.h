@@ -86,10 +86,6 @@ private:
 
 class CalibrationRig : public SimRig {
 protected:
-    CalibrationRig() {
-        view.clock = [this] { return line.nowMs(); };
-    }
-
     // The main window's tmrCasovac: every 500 ms a tick, when the timer is
     // on and no command holds the line. Runs until the test ends.
     void RunMeasurementTimer() {

@@ -34,9 +34,9 @@ class Recorder : public MainView, public Prompter {
 public:
     // ---- what the view was told
     std::vector<std::string> statuses;
-    // With a clock set: when each status was shown.
-    std::function<std::int64_t()> clock;
+    // When each status was shown, on `now` (the rig's virtual clock).
     std::vector<std::int64_t> statusTimes;
+    std::function<std::int64_t()> now;
     std::map<std::string, std::string> captions;
     std::vector<std::pair<std::string, std::string>> captionLog;
     std::map<std::string, bool> enabled;
@@ -82,7 +82,14 @@ public:
     // MainView
     void setStatus(const std::string& text) override {
         statuses.push_back(text);
-        if (clock) statusTimes.push_back(clock());
+        statusTimes.push_back(now ? now() : 0);
+    }
+    // Time of the first status with this text; -1 when never shown.
+    std::int64_t timeOfStatus(const std::string& text) const {
+        for (std::size_t i = 0; i < statuses.size(); ++i) {
+            if (statuses[i] == text) return statusTimes[i];
+        }
+        return -1;
     }
     void setCaption(const std::string& c, const std::string& text) override {
         known(c);

@@ -45,6 +45,10 @@ private:
 
 class SimRig : public ::testing::Test {
 protected:
+    SimRig() {
+        view.now = [this] { return line.nowMs(); };
+    }
+
     sim::Converter& addConverter(int address = 1) { return bus.add(AtAddress(address)); }
     sim::Converter& conv(std::size_t i = 0) { return bus.converter(i); }
 

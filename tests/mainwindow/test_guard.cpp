@@ -1,0 +1,178 @@
+// The window's side of one exchange at a time: every control that can
+// start an exchange is disabled while a command runs and its handler is
+// refused; the measurement stays live where a command waits for the user;
+// "Ukončit", the close box and a lost line cancel the command at once.
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "session/controls.h"
+#include "ui/qt_serial_line.h"
+#include "window_test_support.h"
+
+namespace rm27::test {
+namespace {
+
+class GuardTest : public WindowTest {};
+
+TEST_F(GuardTest, EveryControlNameOfTheOperationsIsAControlOfTheWindow) {
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    for (const std::string& name : ctl::AllNames())
+        EXPECT_NE(w->findChild<QObject*>(QString::fromStdString(name)), nullptr) << name;
+}
+
+// Every control that starts an exchange, with its handler.
+struct Starter {
+    std::string control;
+    std::function<void(TestWindow&)> handler;
+};
+
+std::vector<Starter> Starters() {
+    std::vector<Starter> s = {
+        {"cmdConnect", [](TestWindow& w) { w.cmdConnect_Click(); }},
+        {"cmdFindPorts", [](TestWindow& w) { w.cmdFindPorts_Click(); }},
+        {"cmdDevRead", [](TestWindow& w) { w.cmdDevRead_Click(); }},
+        {"cmdFindAdr", [](TestWindow& w) { w.cmdFindAdr_Click(); }},
+        {"cmdAdresa", [](TestWindow& w) { w.cmdAdresa_Click(); }},
+        {"cmdReset", [](TestWindow& w) { w.cmdReset_Click(); }},
+        {"cmdGain", [](TestWindow& w) { w.cmdGain_Click(); }},
+        {"mLoadEE", [](TestWindow& w) { w.mLoadEE_Click(); }},
+        {"mIniteKey", [](TestWindow& w) { w.mIniteKey_Click(); }},
+        {"mIniteKeyDavro", [](TestWindow& w) { w.mIniteKeyDavro_Click(); }},
+        {"mCopy14", [](TestWindow& w) { w.mCopy14_Click(); }},
+        {"mRMUset", [](TestWindow& w) { w.mRMUset_Click(); }},
+    };
+    for (int i = 0; i < 12; ++i)
+        s.push_back({ctl::cmdSetmVVKQ(i), [i](TestWindow& w) { w.cmdSetmVVKQ_Click(i); }});
+    for (int i = 0; i < 4; ++i) {
+        s.push_back({ctl::cmdChange(i), [i](TestWindow& w) { w.cmdChange_Click(i); }});
+        s.push_back(
+            {ctl::cmdCopyEKEY_Ext2Int(i), [i](TestWindow& w) { w.cmdCopyEKEY_Ext2Int_Click(i); }});
+    }
+    return s;
+}
+
+bool EnabledNow(const QObject* o) {
+    if (const auto* a = qobject_cast<const QAction*>(o)) return a->isEnabled();
+    return qobject_cast<const QWidget*>(o)->isEnabled();
+}
+
+TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    for (const Starter& s : Starters())
+        w->setControlEnabled(s.control, true);
+    w->state().DeviceId = "0123RM2712";
+    w->state().IsRMU = true;
+
+    w->RunCommand([&](Operations&) {
+        for (const Starter& s : Starters()) {
+            SCOPED_TRACE(s.control);
+            const QObject* control = w->findChild<QObject*>(QString::fromStdString(s.control));
+            ASSERT_NE(control, nullptr);
+            EXPECT_FALSE(EnabledNow(control));
+            const int refusedBefore = w->guard().refusals();
+            s.handler(*w);
+            EXPECT_EQ(w->guard().refusals(), refusedBefore + 1);
+        }
+        w->tick();
+    });
+    EXPECT_TRUE(pty.readAll().empty());
+    EXPECT_TRUE(w->serialLine().portOpen());
+    for (const Starter& s : Starters()) {
+        EXPECT_TRUE(EnabledNow(w->findChild<QObject*>(QString::fromStdString(s.control))))
+            << s.control;
+    }
+}
+
+TEST_F(GuardTest, ValuesStayLiveWhileTheAddressPromptIsOpen) {
+    Pty pty;
+    auto w = MakeWindow({}, true);
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    w->state().DeviceId = "0123RM2712";
+    w->StartMeasurement();
+    std::size_t ticksDuringPrompt = 0;
+    prompter.whileOpen = [&] {
+        RunFor(1300); // the user reads the prompt; the timer goes on
+        const std::string written = pty.readAll();
+        ticksDuringPrompt = CountFrames(written);
+        EXPECT_EQ(written.find("EW"), std::string::npos);
+    };
+    w->cmdAdresa_Click(); // the prompt is cancelled: nothing changes
+    EXPECT_GE(ticksDuringPrompt, 2u);
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+}
+
+// A command on a line where nobody answers (the scan: about 2 s of waits),
+// cancelled 700 ms into it.
+class CancelTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        w = MakeWindow({}, true);
+        w->Form_Load();
+        w->show();
+        ASSERT_TRUE(ConnectTo(*w, pty));
+    }
+    void ScanAndCancelWith(const std::function<void()>& cancel) {
+        QTimer::singleShot(700, w.get(), [this, cancel] {
+            writtenBefore = pty.readAll();
+            clock.start();
+            cancel();
+        });
+        w->cmdFindAdr_Click();
+        ASSERT_TRUE(clock.isValid());
+        unwoundMs = clock.elapsed();
+        writtenAfter = pty.readAll();
+    }
+
+    Pty pty;
+    std::unique_ptr<TestWindow> w;
+    QElapsedTimer clock;
+    qint64 unwoundMs = -1;
+    std::string writtenBefore, writtenAfter;
+};
+
+TEST_F(CancelTest, ExitEndsTheCommandAndThenTheProgram) {
+    ScanAndCancelWith([this] { Child<QAction>(*w, "mExit")->trigger(); });
+    EXPECT_LT(unwoundMs, 100);
+    EXPECT_NE(writtenBefore.find("@"), std::string::npos);
+    EXPECT_TRUE(writtenAfter.empty()) << writtenAfter;
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(prompter.calls.empty());
+    // with nothing running it ends the program at once
+    Child<QAction>(*w, "mExit")->trigger();
+    EXPECT_EQ(quits, 2);
+}
+
+TEST_F(CancelTest, CloseBoxEndsTheCommandAndClosesTheWindow) {
+    ScanAndCancelWith([this] { w->close(); });
+    EXPECT_LT(unwoundMs, 100);
+    EXPECT_TRUE(writtenAfter.empty()) << writtenAfter;
+    RunFor(50);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->serialLine().portOpen());
+    EXPECT_TRUE(prompter.calls.empty());
+}
+
+TEST_F(CancelTest, LostLineEndsTheCommandWithOneMessage) {
+    ScanAndCancelWith([this] { pty.closeMaster(); });
+    EXPECT_LT(unwoundMs, 300);
+    RunFor(100);
+    ASSERT_EQ(prompter.calls.size(), 1u);
+    EXPECT_EQ(prompter.calls[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(prompter.calls[0].text.rfind("Komunikační port byl uzavřen: ", 0), 0u)
+        << prompter.calls[0].text;
+    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text(), QStringLiteral("Připojit"));
+    EXPECT_TRUE(Child<QPushButton>(*w, "cmdConnect")->isEnabled());
+}
+
+} // namespace
+} // namespace rm27::test
