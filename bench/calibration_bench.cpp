@@ -121,11 +121,12 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The user's own settings and backups stay untouched.
+    QTemporaryDir scratch;
+    qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    // The user's own settings stay untouched.
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
 
     QProcess sim;
     sim.start(QStringLiteral(RM27SIM_PATH), {});

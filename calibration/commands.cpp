@@ -147,6 +147,10 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
             run.image.clear();
             ops.prompter.plain("Nelze uložit křivku [ERR:" + std::to_string(run.imageSize) + "]");
         } else {
+            // What the block held goes to the backups first: no frame, no wait.
+            const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
+            run.backupPath = BackUpBlock(ops, block);
+            run.check = BeginWriteCheck(ops, block, run.image, true, run.backupPath);
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
             if (run.writeResult != kBlockWriteOk) {
                 ops.prompter.plain(
@@ -174,6 +178,7 @@ CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& 
     CalibrationRun run = DoCalibration(ops, input, editor);
     if (ops.cancelled()) return run;
     if (readAction) readAction(ops);
+    if (run.stored() && !ops.cancelled()) run.checkResult = FinishWriteCheck(ops, run.check);
     return run;
 }
 

@@ -11,6 +11,7 @@
 #include "calibration/editor_model.h"
 #include "link/results.h"
 #include "session/operations.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -42,6 +43,12 @@ struct CalibrationRun {
     std::int32_t imageSize = 0; // BuildEKeyImage's result; 0 when nothing was built
     std::int32_t writeResult = kBlockWriteOk;
     std::string image; // the image sent, when one was built
+    // The block's image as last read, kept before the write ("" when
+    // there was none or no store), and the check of the write against the
+    // reading that follows it.
+    std::string backupPath;
+    WriteCheck check;
+    WriteCheckResult checkResult = WriteCheckResult::NotReadAgain;
     bool stored() const {
         return tag == kTagStore && imageSize >= 1 && writeResult == kBlockWriteOk;
     }
@@ -53,7 +60,8 @@ struct CalibrationRun {
 CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor);
 
 // "Změnit": the eKey presence, the editing run, then the window's read
-// action ("Načíst"), which readAction carries out.
+// action ("Načíst"), which readAction carries out; a stored record is then
+// checked against what the reading found in its block.
 CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& editor,
                                  const std::function<void(Operations&)>& readAction);
 

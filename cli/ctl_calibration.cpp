@@ -229,7 +229,9 @@ int Calibrate(CtlRunner& r) {
     if (!run.stored()) return kExitNoAnswer;
     r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
             << run.image.size() << " bytes" << std::endl;
-    if (!reread) return kExitNoAnswer;
+    if (!run.backupPath.empty()) r.out() << "  the old image is kept in " << run.backupPath << "\n";
+    // The message of a block that did not read back as written is printed.
+    if (!reread || run.checkResult == WriteCheckResult::Differs) return kExitNoAnswer;
 
     // What the converter gives back now.
     const SensorRecord& rec = r.state().records[static_cast<std::size_t>(i)];

@@ -9,6 +9,7 @@
 #include "calibration/commands.h"
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "session/backups.h"
 #include "support/calibration_rig.h"
 
 namespace rm27 {
@@ -388,6 +389,51 @@ TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
     EXPECT_EQ(view.calls.back().icon, MessageIcon::None);
     EXPECT_EQ(framesStartingWith("$01X\r").size(), 2u);
     EXPECT_EQ(view.statuses.back(), "OK, měření spuštěno ...");
+}
+
+// Backups kept in memory, for looking at.
+class KeptBackups final : public BackupStore {
+public:
+    std::vector<BackupEntry> kept;
+    std::string save(const BackupEntry& entry, std::string*) override {
+        kept.push_back(entry);
+        kept.back().path = "backup-" + std::to_string(kept.size());
+        return kept.back().path;
+    }
+    std::vector<BackupEntry> list() override { return kept; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+TEST_F(EditingRun, TheOldImageIsKeptAndTheWriteCheckedAfterTheReading) {
+    KeptBackups backups;
+    ops.backups = &backups;
+    ReadAndMeasure();
+    const std::string old = conv().block(0);
+    const auto store = [](CalibrationEditorModel& m) {
+        m.fields.txtPopis = "Nová váha";
+        m.Tag.clear();
+        m.cmdAction_Click(1);
+    };
+    At(500, store);
+    view.answers = {MessageAnswer::Yes};
+    CalibrationRun run = Change(0);
+    ASSERT_TRUE(run.stored());
+    ASSERT_EQ(backups.kept.size(), 1u);
+    EXPECT_EQ(backups.kept[0].image, old);
+    EXPECT_EQ(backups.kept[0].block, 0);
+    EXPECT_EQ(run.checkResult, WriteCheckResult::Same);
+    EXPECT_TRUE(view.criticals.empty());
+
+    // a byte's location hit on the line: echoed right, stored elsewhere
+    bus.faults().next(sim::RequestMatch::kwIndex(17), sim::Fault::alteredIndex());
+    view.answers = {MessageAnswer::Yes};
+    run = Change(0);
+    ASSERT_TRUE(run.stored());
+    EXPECT_EQ(run.checkResult, WriteCheckResult::Differs);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno", 0), 0u)
+        << view.criticals[0];
+    EXPECT_NE(view.criticals[0].find("backup-2"), std::string::npos);
 }
 
 TEST_F(EditingRun, TheStoredRecordHasNoZeroOffset) {

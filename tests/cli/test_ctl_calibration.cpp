@@ -10,6 +10,7 @@
 #include "link/codecs.h"
 #include "link/ekey.h"
 #include "link/memory.h"
+#include "session/backups.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 
@@ -170,6 +171,39 @@ TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
     EXPECT_NE(err.str().find("Chcete opravdu zapsat kalibrační data do snímače ? (--yes: Yes)"),
               std::string::npos);
     EXPECT_EQ(sent("$01X").size(), 1u);
+}
+
+// Backups kept in memory.
+class KeptBackups final : public BackupStore {
+public:
+    std::vector<BackupEntry> kept;
+    std::string save(const BackupEntry& entry, std::string*) override {
+        kept.push_back(entry);
+        return "/backups/" + std::to_string(kept.size());
+    }
+    std::vector<BackupEntry> list() override { return kept; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+TEST_F(CtlCalibration, CalibrateKeepsTheOldImageAndFailsOnAWriteThatDidNotLand) {
+    KeptBackups backups;
+    const auto withBackups = [&](CtlRunner& r) { r.ops().backups = &backups; };
+    const std::string old = [&] {
+        bus.add(setup);
+        return conv().block(0);
+    }();
+    ASSERT_EQ(run("-y calibrate 1 --description A --point 0:0 --point 1:1", withBackups), kExitOk)
+        << err.str();
+    ASSERT_EQ(backups.kept.size(), 1u);
+    EXPECT_EQ(backups.kept[0].image, old);
+    EXPECT_NE(out.str().find("  the old image is kept in /backups/1\n"), std::string::npos);
+
+    // the description's first letter lands on the byte after it
+    bus.faults().next(sim::RequestMatch::kwIndex(8), sim::Fault::alteredIndex());
+    EXPECT_EQ(run("-y calibrate 1 --description B --point 0:0 --point 1:1", withBackups),
+              kExitNoAnswer);
+    EXPECT_NE(err.str().find("Blok 0 po zápisu neobsahuje, co bylo zapsáno"), std::string::npos)
+        << err.str();
 }
 
 TEST_F(CtlCalibration, CalibrateGoesBackToTheInternalCopyItWasReadFrom) {
