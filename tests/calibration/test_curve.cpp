@@ -261,14 +261,5 @@ TEST(ShowCurve, LinesAndCaptionsFollowTheCurveType) {
     SetDecimalSeparator('\0');
 }
 
-TEST(EditorLists, RowsAsTheUserSeesThem) {
-    EXPECT_STREQ(kGainRows[2], "Univerzální G2/4x  ");
-    EXPECT_STREQ(kGainRows[4], "Univerzální G4/16x ");
-    EXPECT_STREQ(kGainRows[6], "Tenzometr G6/64x ");
-    EXPECT_STREQ(kSlideRows[0], "Vypnuto");
-    EXPECT_STREQ(kSlideRychlRows[0], "Off");
-    EXPECT_STREQ(kSlideRows[15], "50");
-}
-
 } // namespace
 } // namespace rm27
