@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "calibration/commands.h"
+#include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
 #include "link/transact.h"
 #include "maintenance/eeprom.h"
@@ -437,14 +439,15 @@ void FrmMain::RunMeasurementTick() {
 }
 
 void FrmMain::cmdDevRead_Click() {
-    RunCommand([this](Operations& ops) {
-        if (!comSerial->portOpen()) return;
-        // Remembered here rather than at connect: the address that was last
-        // read is the one worth offering next time.
-        settings_->SaveSetting(kSection, kAddressKey,
-                               QString::number(cmbSelectAdr->currentIndex()));
-        DevRead(ops, cmbSelectAdr->currentIndex());
-    });
+    RunCommand([this](Operations& ops) { DevReadAction(ops); });
+}
+
+void FrmMain::DevReadAction(Operations& ops) {
+    if (!comSerial->portOpen()) return;
+    // Remembered here rather than at connect: the address that was last
+    // read is the one worth offering next time.
+    settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
+    DevRead(ops, cmbSelectAdr->currentIndex());
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
@@ -463,16 +466,33 @@ void FrmMain::cmdReset_Click() {
     RunCommand([](Operations& ops) { RestartConverter(ops); });
 }
 
-void FrmMain::cmdSetmVVKQ_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::cmdSetmVVKQ_Click(int index) {
+    RunCommand([index](Operations& ops) { SetmVVKQ(ops, index); });
 }
 
 void FrmMain::cmdGain_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([this](Operations& ops) { WriteFilter(ops, cmbFreq->currentIndex()); });
 }
 
-void FrmMain::cmdChange_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::cmdChange_Click(int index) {
+    RunCommand([this, index](Operations& ops) {
+        ChangeCalibration(ops, index, CalibrationEditorWindow(),
+                          [this](Operations& o) { DevReadAction(o); });
+    });
+}
+
+void FrmMain::DoCalibration(int input) {
+    RunCommand([this, input](Operations& ops) {
+        rm27::DoCalibration(ops, input, CalibrationEditorWindow());
+    });
+}
+
+CalibrationEditor& FrmMain::CalibrationEditorWindow() {
+    if (frmQELCalibration_ == nullptr) {
+        // A window of its own that dies with the main window.
+        frmQELCalibration_ = new FrmQELCalibration(operations(), this);
+    }
+    return *frmQELCalibration_;
 }
 
 void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {

@@ -45,7 +45,9 @@ class QVBoxLayout;
 namespace rm27 {
 
 class AppSettings;
+class CalibrationEditor;
 class FrmAbout;
+class FrmQELCalibration;
 class PortMap;
 class QtSerialLine;
 
@@ -107,6 +109,11 @@ public:
     // Identifies and reads the converter at `address` (updated to the
     // converter's own address); ok only when all four inputs were read.
     virtual void ReadRM27(std::int32_t& address, bool& ok);
+    // Runs the calibration editor for one input (0..3) and stores the
+    // edited curve in its eKey; a command of its own.
+    void DoCalibration(int input);
+    // The editor window, created on first use and kept (hidden) after.
+    FrmQELCalibration* calibrationEditorWindow() const { return frmQELCalibration_; }
 
     // ---- commands
     // Runs fn as a command of the guard: refused (false) while another one
@@ -171,6 +178,10 @@ protected:
     Operations& operations() { return session_->ops(); }
     // One measurement tick, run by tmrCasovac_Timer outside any sequence.
     virtual void RunMeasurementTick();
+    // The calibration editor the commands drive: frmQELCalibration.
+    virtual CalibrationEditor& CalibrationEditorWindow();
+    // "Načíst" inside a running command: the read at the address chosen.
+    void DevReadAction(Operations& ops);
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -266,6 +277,7 @@ private:
     QString commandLine_;
     QString configFilePath_;
     FrmAbout* frmAbout_ = nullptr;
+    FrmQELCalibration* frmQELCalibration_ = nullptr;
 
     bool firstActivation_ = false;
     bool startupPausePending_ = false;

@@ -25,6 +25,7 @@ struct PromptCall {
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultButton = MessageAnswer::Ok;
     std::string title;                        // box or input title; "" = the program's
+    std::string defaultText;                  // Input: the text offered
     FileDialogSpec dialog;                    // Open, Save: the dialog as it was asked for
     MessageAnswer answer = MessageAnswer::Ok; // Message: what the script answered
 };
@@ -136,11 +137,12 @@ public:
         return call.answer;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string&) override {
+                         const std::string& defaultText) override {
         PromptCall call;
         call.kind = PromptCall::Input;
         call.text = prompt;
         call.title = title;
+        call.defaultText = defaultText;
         calls.push_back(call);
         prompts.push_back(prompt);
         if (whileOpen) whileOpen();
