@@ -308,6 +308,19 @@ LiveTexts LiveTextsOf(const DeviceState& st, int i) {
     return t;
 }
 
+std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text) {
+    if (text.size() != kMeasurementAnswerLength) return std::nullopt;
+    MeasuredInputs m;
+    for (int i = 0; i < kInputCount; ++i) {
+        const auto p = static_cast<std::size_t>(30 * i);
+        m.raw[i] = static_cast<float>(HexToLong(text.substr(p, 6)));
+        m.signal[i] = AnswerSingle(text, p + 6);
+        m.third[i] = AnswerSingle(text, p + 14);
+        m.value[i] = AnswerSingle(text, p + 22);
+    }
+    return m;
+}
+
 bool MeasurementTick(Operations& ops) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
@@ -316,15 +329,14 @@ bool MeasurementTick(Operations& ops) {
 
     // A failing device is noticed by the line itself, which closes the port
     // and tells the window; here an unusable read is just a wrong length.
-    const std::string text = line.input();
-    const bool decoded = text.size() == kMeasurementAnswerLength;
+    const std::optional<MeasuredInputs> answer = DecodeMeasurementAnswer(line.input());
+    const bool decoded = answer.has_value();
     if (decoded) {
         for (int i = 0; i < kInputCount; ++i) {
-            const auto p = static_cast<std::size_t>(30 * i);
-            st.raw[i] = static_cast<float>(HexToLong(text.substr(p, 6)));
-            st.signal[i] = AnswerSingle(text, p + 6);
-            st.thirdValue[i] = AnswerSingle(text, p + 14);
-            st.value[i] = AnswerSingle(text, p + 22);
+            st.raw[i] = answer->raw[i];
+            st.signal[i] = answer->signal[i];
+            st.thirdValue[i] = answer->third[i];
+            st.value[i] = answer->value[i];
             SensorRecord& rec = st.records[i];
             const LiveTexts t = LiveTextsOf(st, i);
             view.setCaption(ctl::lblR27mVV(i), t.signal);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "link/ekey.h"
@@ -56,6 +57,17 @@ struct LiveTexts {
     std::string value;  // lblR27Val(i), value - tare in the record's format
 };
 LiveTexts LiveTextsOf(const DeviceState& state, int input);
+
+// The four inputs of a measurement answer, as the converter sent them.
+struct MeasuredInputs {
+    std::array<float, kInputCount> raw{};    // divisions, 24 bits unsigned
+    std::array<float, kInputCount> signal{}; // mV/V
+    std::array<float, kInputCount> third{};
+    std::array<float, kInputCount> value{}; // user units
+};
+// The 123-character answer to "MK" (CR included); nothing for any other
+// length. Non-hex text reads by HexToLong's rules, as the tick always has.
+std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.
