@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/doubt.h"
+
 namespace rm27 {
 
 // What the protocol needs from a serial port: the converter answers with
@@ -58,6 +60,9 @@ struct Port {
     SerialLine& line;
     EventPump& pump;
     const CancelToken* cancel = nullptr;
+    // The answers still owed on this line: what tells an answer taken from
+    // the late answer of another request (see link/doubt.h).
+    AnswerLedger answers{};
 
     bool cancelled() const { return cancel != nullptr && cancel->requested(); }
     // Every frame goes out through here: once the command is cancelled,
@@ -65,6 +70,16 @@ struct Port {
     void send(const std::string& text) {
         if (!cancelled()) line.output(text);
     }
+    // A request that expects an answer of answerLength characters (CR
+    // included): noted in the ledger, then sent.
+    void ask(const std::string& frame, int answerLength) {
+        if (cancelled()) return;
+        answers.asked(frame, answerLength, pump.nowMs());
+        line.output(frame);
+    }
+    // Take every waiting character and throw it away; the ledger counts
+    // the answers it held.
+    void flush() { answers.discarded(line.input()); }
 };
 
 } // namespace rm27

@@ -30,12 +30,20 @@ float ToSingle(double value) {
 
 double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
                     std::int32_t timeoutMs) {
+    return MemReadFloatChecked(port, address, location, timeoutMs).value;
+}
+
+FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t location,
+                                std::int32_t timeoutMs) {
     std::string text;
+    Doubt doubt;
     for (std::int32_t k = 0; k < 4; ++k) {
         // -1 (no answer) prints as FF; a cancelled command sends nothing more
-        text += LongToHex(DevTransact(port, address, location + k, timeoutMs, "ER"), 2);
+        const ByteAnswer b = DevTransactChecked(port, address, location + k, timeoutMs, "ER");
+        text += LongToHex(b.value, 2);
+        doubt |= b.doubt;
     }
-    return static_cast<double>(HexToSingle(text, false));
+    return {static_cast<double>(HexToSingle(text, false)), doubt};
 }
 
 double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, double value,
@@ -53,11 +61,18 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
 
 std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
                        std::int32_t page) {
+    Doubt ignored;
+    return BlockReadChecked(port, block, address, input, page, ignored);
+}
+
+std::int32_t BlockReadChecked(Port& port, std::string& block, std::int32_t address,
+                              std::int32_t input, std::int32_t page, Doubt& doubt) {
+    doubt = kDoubtNoAnswer;
     // A cancelled command reads as a closed port: whatever cancelled it
     // (the line lost, the program closing) leaves nothing to talk to.
     if (!port.line.isOpen() || port.cancelled()) return kBlockReadPortClosed;
-    port.line.input();
-    port.send(BuildFrame(address, "KB", BlockNumber(input, page)));
+    port.flush();
+    port.ask(BuildFrame(address, "KB", BlockNumber(input, page)), kReadAnswerLength);
 
     std::int32_t k = 0;
     do {
@@ -68,6 +83,7 @@ std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std
     if (k > kReadPolls) return kBlockReadNoAnswer;
 
     const std::string answer = port.line.input();
+    doubt = HexAnswerDoubt(answer) | port.answers.taken(port.pump.nowMs());
     std::string bytes(kBlockSize, '\0');
     for (std::size_t j = 0; j < bytes.size(); ++j) {
         const std::size_t at = 2 * j;
@@ -95,8 +111,8 @@ std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t addre
         for (int sends = 0; sends < kWriteSends && !answered; ++sends) {
             // Bytes before this one are written; the rest are not sent.
             if (port.cancelled()) return kBlockPortClosed;
-            port.line.input();
-            port.send(frame);
+            port.flush();
+            port.ask(frame, 3);
             std::int32_t k = 0;
             do {
                 DelayMs(port, 10);
@@ -106,7 +122,9 @@ std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t addre
             } while (!answered && k <= kWritePolls);
         }
         if (!answered) return BlockWriteNoAnswerAt(i);
-        if (HexToLong(port.line.input().substr(0, 2)) != byte) return BlockWriteWrongEchoAt(i);
+        const std::string echo = port.line.input();
+        port.answers.taken(port.pump.nowMs());
+        if (HexToLong(echo.substr(0, 2)) != byte) return BlockWriteWrongEchoAt(i);
     }
     return kBlockWriteOk;
 }

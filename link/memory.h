@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/doubt.h"
 #include "link/line.h"
 #include "link/results.h"
 
@@ -38,6 +39,15 @@ constexpr std::int32_t BlockNumber(std::int32_t input, std::int32_t page) {
 double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
                     std::int32_t timeoutMs);
 
+// MemReadFloat, same frames, with the doubts of its four bytes together (a
+// byte that failed gives kDoubtNoAnswer: its FF is a stand-in).
+struct FloatAnswer {
+    double value = 0;
+    Doubt doubt;
+};
+FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t location,
+                                std::int32_t timeoutMs);
+
 // Writes value as a single to location..location+3, byte by byte. All four
 // writes are tried even after a failure. Result 1 when all four bytes were
 // echoed, else 0 (the float may be left half written).
@@ -49,6 +59,11 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
 // otherwise. Result kBlockReadOk, kBlockReadNoAnswer or kBlockReadPortClosed.
 std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
                        std::int32_t page);
+// The same; `doubt` gets what is known against the answer taken (a missing
+// or misplaced CR, non-hex digits, an earlier request still owed), and
+// kDoubtNoAnswer when the result is not kBlockReadOk.
+std::int32_t BlockReadChecked(Port& port, std::string& block, std::int32_t address,
+                              std::int32_t input, std::int32_t page, Doubt& doubt);
 
 // Writes block byte by byte ("KW"), each byte sent up to three times and its
 // echo checked; an echo to the third send still counts. Stops at the first

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/doubt.h"
 #include "link/line.h"
 
 namespace rm27 {
@@ -32,6 +33,18 @@ std::string BuildFrame(std::int32_t address, const std::string& command, std::in
 std::int32_t DevTransact(Port& port, std::int32_t address, std::int32_t param,
                          std::int32_t timeoutMs, const std::string& command);
 
+// A byte and what is known against it (link/doubt.h); value -1 with
+// kDoubtNoAnswer when nothing came.
+struct ByteAnswer {
+    std::int32_t value = -1;
+    Doubt doubt;
+};
+// DevTransact, same frames and waits, that also says how far its answer can
+// be trusted: non-hex digits, a missing CR, characters waiting before the
+// send, an earlier request still owed its answer.
+ByteAnswer DevTransactChecked(Port& port, std::int32_t address, std::int32_t param,
+                              std::int32_t timeoutMs, const std::string& command);
+
 // Write with an echo. The frame is sent exactly once, after a 500 ms settle
 // and a flush; then up to four waits of (timeoutMs / 10 + 1) polls of 50 ms
 // look for a 3-character echo equal to param2. A wrong echo does not resend:
@@ -39,10 +52,28 @@ std::int32_t DevTransact(Port& port, std::int32_t address, std::int32_t param,
 std::int32_t DevTransactWrite(Port& port, std::int32_t address, std::int32_t param1,
                               std::int32_t param2, std::int32_t timeoutMs,
                               const std::string& command);
+// The same with the doubts about the echo it took.
+ByteAnswer DevTransactWriteChecked(Port& port, std::int32_t address, std::int32_t param1,
+                                   std::int32_t param2, std::int32_t timeoutMs,
+                                   const std::string& command);
 
 // Free-text request whose answer has a known length (without its CR).
 // Sent up to four times. Result: the answer without CR, or "".
 std::string DevQuery(Port& port, std::int32_t address, const std::string& commandText,
                      std::int32_t answerLength, std::int32_t timeoutMs);
+
+// What a query's answer is made of: hex digits (memory cells, "DEF"), or
+// the identification's text (digits, upper-case letters, blank and the
+// marks - . _ /).
+enum class AnswerForm { Hex, Text };
+struct TextAnswer {
+    std::string text; // without its CR; "" with kDoubtNoAnswer when nothing came
+    Doubt doubt;
+};
+TextAnswer DevQueryChecked(Port& port, std::int32_t address, const std::string& commandText,
+                           std::int32_t answerLength, std::int32_t timeoutMs,
+                           AnswerForm form = AnswerForm::Hex);
+// The shape of a text answer with its CR (see AnswerForm::Text).
+Doubt TextAnswerDoubt(const std::string& answerWithCr);
 
 } // namespace rm27

@@ -1,0 +1,137 @@
+#include "link/doubt.h"
+
+#include <algorithm>
+
+namespace rm27 {
+
+namespace {
+
+struct Reason {
+    Doubt doubt;
+    const char* name;
+    const char* words;
+    const char* text;
+};
+
+const Reason kReasons[] = {
+    {kDoubtNoAnswer, "no-answer", "no answer",
+     "převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě."},
+    {kDoubtBadCharacter, "bad-character", "a character of the answer is not a hex digit",
+     "odpověď převodníku obsahovala znak, který v ní nemůže být."},
+    {kDoubtMisframed, "misframed", "the answer did not end where it should",
+     "odpověď převodníku neskončila tam, kde měla (mohou to být kusy dvou odpovědí)."},
+    {kDoubtStray, "stray-characters", "characters nobody asked for came with the answer",
+     "na lince čekaly znaky, o které se nikdo nežádal."},
+    {kDoubtMaybeLate, "maybe-late-answer", "it may be the late answer of an earlier request",
+     "může to být opožděná odpověď na jiný, dřívější dotaz."},
+    {kDoubtDerived, "derived", "it rests on another uncertain value",
+     "vychází z jiné nejisté hodnoty (masky eKey)."},
+};
+
+} // namespace
+
+std::string DoubtNames(Doubt doubt) {
+    std::string out;
+    for (const Reason& r : kReasons) {
+        if (!doubt.has(r.doubt)) continue;
+        if (!out.empty()) out += ",";
+        out += r.name;
+    }
+    return out;
+}
+
+std::string DoubtWords(Doubt doubt) {
+    std::string out;
+    for (const Reason& r : kReasons) {
+        if (!doubt.has(r.doubt)) continue;
+        if (!out.empty()) out += "; ";
+        out += r.words;
+    }
+    return out;
+}
+
+std::string DoubtText(Doubt doubt) {
+    std::string out;
+    for (const Reason& r : kReasons) {
+        if (!doubt.has(r.doubt)) continue;
+        out += out.empty() ? "Hodnota je nejistá: " : "\n";
+        out += r.text;
+    }
+    return out;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+Doubt HexAnswerDoubt(const std::string& answer) {
+    if (answer.empty() || answer.back() != '\r') return kDoubtMisframed;
+    Doubt doubt;
+    for (std::size_t i = 0; i + 1 < answer.size(); ++i) {
+        const char c = answer[i];
+        if (c == '\r' || c == '\n') return kDoubtMisframed;
+        if (!IsHexDigit(c)) doubt |= kDoubtBadCharacter;
+    }
+    return doubt;
+}
+
+void AnswerLedger::asked(const std::string& frame, int answerLength, std::int64_t nowMs) {
+    if (waiting_) owed_.push_back(current_);
+    current_ = {frame, answerLength, nowMs, nowMs + kLateAnswerMs, false};
+    waiting_ = true;
+}
+
+void AnswerLedger::discarded(const std::string& text) {
+    for (const char c : text) {
+        if (c != '\r') continue;
+        if (!owed_.empty())
+            owed_.pop_front();
+        else
+            waiting_ = false;
+    }
+}
+
+void AnswerLedger::expire(std::int64_t nowMs) {
+    owed_.erase(std::remove_if(owed_.begin(), owed_.end(),
+                               [nowMs](const Request& r) { return nowMs > r.untilMs; }),
+                owed_.end());
+}
+
+Doubt AnswerLedger::taken(std::int64_t nowMs, bool strayBefore) {
+    expire(nowMs);
+    Doubt doubt;
+    // Sooner than the frame and its answer take on the wire: this answer
+    // was on its way before the request went out.
+    const double wireMs = static_cast<double>(current_.frame.size() +
+                                              static_cast<std::size_t>(current_.answerLength)) *
+                          kCharMs;
+    const bool early = waiting_ && static_cast<double>(nowMs - current_.sinceMs) < wireMs;
+    if (early) doubt = kDoubtMaybeLate;
+    bool ownStillComing = early || strayBefore;
+    if (!owed_.empty()) {
+        // Answers come back in the order asked: the one taken now is the
+        // oldest owed one's, unless that one was lost.
+        const Request earlier = owed_.front();
+        owed_.pop_front();
+        if (earlier.answerLength == current_.answerLength && earlier.frame != current_.frame)
+            doubt = kDoubtMaybeLate;
+        // If it was not lost, this request's own answer comes right behind.
+        // One step only: were the earlier one lost after all, a chain of
+        // pushed-back answers would doubt every answer after it.
+        ownStillComing = ownStillComing || !earlier.pushedBack;
+    }
+    if (waiting_ && ownStillComing) {
+        Request own = current_;
+        own.pushedBack = true;
+        owed_.push_back(own);
+    }
+    waiting_ = false;
+    return doubt;
+}
+
+void AnswerLedger::forget() {
+    owed_.clear();
+    waiting_ = false;
+}
+
+} // namespace rm27
