@@ -113,12 +113,15 @@ Doubt AnswerLedger::taken(std::int64_t nowMs, bool strayBefore) {
         // oldest owed one's, unless that one was lost.
         const Request earlier = owed_.front();
         owed_.pop_front();
-        if (earlier.answerLength == current_.answerLength && earlier.frame != current_.frame)
-            doubt = kDoubtMaybeLate;
-        // If it was not lost, this request's own answer comes right behind.
-        // One step only: were the earlier one lost after all, a chain of
-        // pushed-back answers would doubt every answer after it.
-        ownStillComing = ownStillComing || !earlier.pushedBack;
+        // An answer of another length could not have been taken for this
+        // one; one of the same length could, and then this request's own
+        // answer comes right behind. One step only: were the earlier one
+        // lost after all, a chain of pushed-back answers would doubt every
+        // answer after it.
+        if (earlier.answerLength == current_.answerLength) {
+            if (earlier.frame != current_.frame) doubt = kDoubtMaybeLate;
+            ownStillComing = ownStillComing || !earlier.pushedBack;
+        }
     }
     if (waiting_ && ownStillComing) {
         Request own = current_;

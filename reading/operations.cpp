@@ -55,6 +55,16 @@ std::string Frame(std::int32_t address, const std::string& body) {
     return "$" + LongToHex(address, 2) + body + "\r";
 }
 
+// A pair of hex digits of a longer answer: the answer's own doubts, less a
+// bad character that stands in another pair.
+Doubt PairDoubt(const TextAnswer& answer, std::size_t at) {
+    Doubt doubt{static_cast<std::uint8_t>(answer.doubt.bits & ~kDoubtBadCharacter.bits)};
+    for (std::size_t k = at; k < at + 2 && k < answer.text.size(); ++k) {
+        if (!IsHexDigit(answer.text[k])) doubt |= kDoubtBadCharacter;
+    }
+    return doubt;
+}
+
 // A 6-digit raw field or an 8-digit single sent most significant byte first.
 float AnswerSingle(const std::string& text, std::size_t at) {
     return HexToSingle(ReverseHexBytes(text.substr(at, 8)), false);
@@ -84,6 +94,10 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     return text;
 }
 
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt) {
+    view.setDoubt(control, doubt ? DoubtText(doubt) : std::string());
+}
+
 std::string AddressCaptionRead(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (0x" + LongToHex(address, 2) + ")";
 }
@@ -103,8 +117,8 @@ void ReadEKeyPresence(Operations& ops) {
         st.EKeyMaskValid = false;
         return;
     }
-    ops.port.line.input();
-    ops.port.send(Frame(st.DeviceAddress, "KQ"));
+    ops.port.flush();
+    ops.port.ask(Frame(st.DeviceAddress, "KQ"), 3);
     DelayMs(ops.port, 100);
     const std::string answer = ops.port.line.input();
     // One try and a fixed wait: a missing mask just means every input is
@@ -113,6 +127,12 @@ void ReadEKeyPresence(Operations& ops) {
     st.EKeyMask = st.EKeyMaskValid
                       ? static_cast<std::uint8_t>(HexToLong(answer.substr(0, 2)) & 0xFF)
                       : std::uint8_t{0};
+    if (st.EKeyMaskValid) {
+        st.doubts.ekeyMask = HexAnswerDoubt(answer) | ops.port.answers.taken(ops.nowMs());
+    } else {
+        ops.port.answers.discarded(answer);
+        st.doubts.ekeyMask = kDoubtNoAnswer;
+    }
 }
 
 bool ReadRM27(Operations& ops, std::int32_t& address) {
@@ -126,7 +146,9 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     view.setStatus(WithPercent("Načítám ... ", 2));
     DevQuery(port, address, "AUTO00", 2, kQueryTimeoutMs);
     view.setStatus(WithPercent("Skenuji ... ", 10));
-    const std::string id = DevQuery(port, address, "@", 10, kQueryTimeoutMs);
+    const TextAnswer idAnswer =
+        DevQueryChecked(port, address, "@", 10, kQueryTimeoutMs, AnswerForm::Text);
+    const std::string& id = idAnswer.text;
     if (ops.cancelled()) return false;
     view.setStatus("Identifikace jednotky ...");
     if (id.size() != 10) {
@@ -142,77 +164,96 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     }
     view.setCaption(ctl::lblID, id);
     st.DeviceId = id;
+    st.doubts.id = idAnswer.doubt;
+    ShowDoubt(view, ctl::lblID, st.doubts.id);
     st.IsRMU = id.find("RMU") != std::string::npos;
     view.setControlVisible(ctl::mRMUmain, st.IsRMU);
 
     // At the universal address the converter tells its own; everything
     // after this goes to it alone.
     view.setStatus(WithPercent("Načítání ... ", 12));
-    const std::string own =
-        DevQuery(port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
+    const TextAnswer own =
+        DevQueryChecked(port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
-    address = HexToLong(own);
+    address = HexToLong(own.text);
     st.DeviceAddress = address;
+    st.doubts.address = own.doubt;
     view.setStatus(WithPercent("Čtení ... ", 15));
     view.setCaption(ctl::lblAdresa, AddressCaptionRead(address));
+    ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
 
-    const std::string filter =
-        DevQuery(port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs);
+    const TextAnswer filter =
+        DevQueryChecked(port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
-    st.FilterCode = HexToLong(filter);
+    st.FilterCode = HexToLong(filter.text);
+    st.doubts.filter = filter.doubt;
     view.setComboRows(ctl::cmbFreq,
                       std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
+    ShowDoubt(view, ctl::cmbFreq, st.doubts.filter);
 
     view.setStatus(WithPercent("Načítání ... ", 20));
     view.setStatus(WithPercent("Načítání DEF kódů ... ", 30));
-    const std::string def = DevQuery(port, address, "DEF", 8, kQueryTimeoutMs);
+    const TextAnswer def = DevQueryChecked(port, address, "DEF", 8, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     for (int i = 0; i < kInputCount; ++i) {
-        st.definitionBytes[i] =
-            def.size() == 8 ? HexToLong(def.substr(static_cast<std::size_t>(2 * i), 2)) : 255;
+        const auto at = static_cast<std::size_t>(2 * i);
+        const bool usable = def.text.size() == 8;
+        st.definitionBytes[i] = usable ? HexToLong(def.text.substr(at, 2)) : 255;
+        st.doubts.definition[i] = usable ? PairDoubt(def, at) : kDoubtNoAnswer;
     }
 
     int p = 30;
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.K[i] = MemReadFloat(port, address, CellK(i), kConstantTimeoutMs);
+        const FloatAnswer k = MemReadFloatChecked(port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        st.Q[i] = MemReadFloat(port, address, CellQ(i), kConstantTimeoutMs);
+        const FloatAnswer q = MemReadFloatChecked(port, address, CellQ(i), kConstantTimeoutMs);
         if (ops.cancelled()) return false;
+        st.K[i] = k.value;
+        st.Q[i] = q.value;
+        st.doubts.K[i] = k.doubt;
+        st.doubts.Q[i] = q.doubt;
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
         view.setCaption(ctl::lblR38mVVK(i), FormatFixed(st.K[i], "0.0000 E+00"));
         view.setCaption(ctl::lblR38mVVQ(i), FormatFixed(st.Q[i], "#######0"));
+        ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i]);
+        ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i]);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
     }
 
     const auto config = [&](std::int32_t cell) {
-        return DevQuery(port, address, "ER" + LongToHex(cell, 2), 2, kQueryTimeoutMs);
+        return DevQueryChecked(port, address, "ER" + LongToHex(cell, 2), 2, kQueryTimeoutMs);
     };
-    const std::string config29 = config(kCellConfig1);
-    const std::string config28 = config(kCellConfig0);
-    const std::string config2A = config(kCellConfig2);
+    const TextAnswer config29 = config(kCellConfig1);
+    const TextAnswer config28 = config(kCellConfig0);
+    const TextAnswer config2A = config(kCellConfig2);
     if (ops.cancelled()) return false;
-    st.configBytes[1] = HexToLong(config29);
-    st.configBytes[0] = HexToLong(config28);
-    st.configBytes[2] = HexToLong(config2A);
+    st.configBytes[1] = HexToLong(config29.text);
+    st.configBytes[0] = HexToLong(config28.text);
+    st.configBytes[2] = HexToLong(config2A.text);
+    st.doubts.config = {config28.doubt, config29.doubt, config2A.doubt};
     view.setStatus(WithPercent("Načítání ... ", 69));
 
     view.setStatus("Načítám kalibrační data ...");
     ReadEKeyPresence(ops);
     if (ops.cancelled()) return false;
 
+    // Without a clean mask the choice between eKey and internal copy below
+    // may be the wrong one for every input.
+    const Doubt fromMask = st.doubts.ekeyMask ? kDoubtDerived : Doubt{};
     for (int i = 0; i < kInputCount; ++i) {
         SensorRecord& rec = st.records[i];
         st.imageBuffer.assign(256, '\0');
         view.setStatus(WithPercent("Čtení kalibračních dat ... ", 25 * i));
         std::uint32_t colour = kRgbWhite;
+        Doubt image;
         if ((st.EKeyMask >> i) & 1U) {
-            if (BlockRead(port, st.imageBuffer, address, i, 0) < 0) {
+            if (BlockReadChecked(port, st.imageBuffer, address, i, 0, image) < 0) {
                 ops.prompter.critical("Error reading EKEY block");
                 return false;
             }
@@ -222,7 +263,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
             view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
             colour = kRgbGreen;
         } else {
-            if (BlockRead(port, st.imageBuffer, address, 4, i) < 0) {
+            if (BlockReadChecked(port, st.imageBuffer, address, 4, i, image) < 0) {
                 ops.prompter.critical("Error reading MEM block");
                 return false;
             }
@@ -242,10 +283,14 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
             }
         }
         st.images[i] = st.imageBuffer;
+        st.doubts.records[i] = image | fromMask;
         view.setInputRowColor(i, colour);
         view.setCaption(ctl::lblR27Unit(i), TrimBlanks(rec.unit));
         view.setCaption(ctl::lblR27Popis(i), TrimBlanks(rec.description));
         view.setCaption(ctl::lblR27Slide(i), InputInfoText(rec, st.definitionBytes[i]));
+        for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Unit, ctl::lblR27Popis})
+            ShowDoubt(view, a(i), st.doubts.records[i]);
+        ShowDoubt(view, ctl::lblR27Slide(i), st.doubts.records[i] | st.doubts.definition[i]);
         view.setControlVisible(ctl::cmdChange(i), true);
     }
     view.setStatus("OK.");
@@ -308,6 +353,29 @@ LiveTexts LiveTextsOf(const DeviceState& st, int i) {
     return t;
 }
 
+std::array<DeviceState::LiveDoubts, kInputCount> MeasurementAnswerDoubts(const std::string& text) {
+    std::array<DeviceState::LiveDoubts, kInputCount> out{};
+    if (text.size() != kMeasurementAnswerLength) return out;
+    // Each field is judged by its own characters; the frame as a whole by
+    // where its CR stands (the two status characters before it are not
+    // interpreted).
+    Doubt frame;
+    if (text.back() != '\r' || text.find_first_of("\r\n") != text.size() - 1)
+        frame = kDoubtMisframed;
+    const auto field = [&](std::size_t at, std::size_t n) {
+        Doubt d = frame;
+        for (std::size_t k = at; k < at + n; ++k) {
+            if (!IsHexDigit(text[k])) d |= kDoubtBadCharacter;
+        }
+        return d;
+    };
+    for (int i = 0; i < kInputCount; ++i) {
+        const auto p = static_cast<std::size_t>(30 * i);
+        out[i] = {field(p, 6), field(p + 6, 8), field(p + 14, 8), field(p + 22, 8)};
+    }
+    return out;
+}
+
 std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text) {
     if (text.size() != kMeasurementAnswerLength) return std::nullopt;
     MeasuredInputs m;
@@ -329,29 +397,43 @@ bool MeasurementTick(Operations& ops) {
 
     // A failing device is noticed by the line itself, which closes the port
     // and tells the window; here an unusable read is just a wrong length.
-    const std::optional<MeasuredInputs> answer = DecodeMeasurementAnswer(line.input());
+    const std::string text = line.input();
+    const std::optional<MeasuredInputs> answer = DecodeMeasurementAnswer(text);
     const bool decoded = answer.has_value();
     if (decoded) {
+        const Doubt taken = ops.port.answers.taken(ops.nowMs());
+        const auto doubts = MeasurementAnswerDoubts(text);
         for (int i = 0; i < kInputCount; ++i) {
             st.raw[i] = answer->raw[i];
             st.signal[i] = answer->signal[i];
             st.thirdValue[i] = answer->third[i];
             st.value[i] = answer->value[i];
+            DeviceState::LiveDoubts& d = st.liveDoubts[i];
+            d = doubts[i];
+            for (Doubt* f : {&d.raw, &d.signal, &d.third, &d.value})
+                *f |= taken;
             SensorRecord& rec = st.records[i];
             const LiveTexts t = LiveTextsOf(st, i);
             view.setCaption(ctl::lblR27mVV(i), t.signal);
             view.setCaption(ctl::lblR27Val(i), t.value);
             view.setCaption(ctl::lblHodnota(i), t.raw);
             view.setCaption(ctl::lblHodnota(i + 4), t.raw256);
+            ShowDoubt(view, ctl::lblR27mVV(i), d.signal);
+            ShowDoubt(view, ctl::lblR27Val(i), d.value);
+            ShowDoubt(view, ctl::lblHodnota(i), d.raw);
+            ShowDoubt(view, ctl::lblHodnota(i + 4), d.raw);
             rec.liveDiv = st.raw[i];
             if (rec.pointCount >= 1 && !TrimBlanks(rec.description).empty()) {
                 UpdateSensorRecord(rec, 0, ops.nowMs());
             }
         }
     } else {
+        ops.port.answers.discarded(text);
         SetRawReadings(view, "-----");
+        for (int i = 0; i < kInputCount; ++i)
+            ShowDoubt(view, ctl::lblHodnota(i), {});
     }
-    ops.port.send(Frame(st.DeviceAddress, "MK"));
+    ops.port.ask(Frame(st.DeviceAddress, "MK"), static_cast<int>(kMeasurementAnswerLength));
     return decoded;
 }
 
@@ -362,10 +444,23 @@ void TareInput(Operations& ops, int index) {
 
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value) {
-    ops.port.send("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) +
-                  LongToHex(value, 2) + "\r");
+    return QuickWriteByteChecked(ops, address, location, value).text;
+}
+
+TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
+                                 std::int32_t value) {
+    ops.port.ask("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) + LongToHex(value, 2) +
+                     "\r",
+                 3);
     DelayMs(ops.port, 100);
-    const std::string echo = ops.port.line.input().substr(0, 2);
+    const std::string arrived = ops.port.line.input();
+    TextAnswer echo{arrived.substr(0, 2), kDoubtNoAnswer};
+    if (arrived.size() == 3) {
+        echo.doubt = HexAnswerDoubt(arrived) | ops.port.answers.taken(ops.nowMs());
+    } else {
+        ops.port.answers.discarded(arrived);
+        if (!arrived.empty()) echo.doubt = kDoubtMisframed;
+    }
     DelayMs(ops.port, 100);
     return echo;
 }
@@ -376,6 +471,8 @@ void ScanAddresses(Operations& ops) {
     if (port.line.isOpen()) {
         StopMeasurement(port, ops.view);
         ops.view.clearList(ctl::lstCurves);
+        // A probe's silence means that nobody is there, not a late answer.
+        port.answers.forget();
         port.send("\r"); // ends whatever partial frame is on the line
         DelayMs(port, 100);
         for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
@@ -392,6 +489,7 @@ void ScanAddresses(Operations& ops) {
                                                      answer.substr(0, answer.size() - 1) +
                                                      " KQ:0x" + kq.substr(0, 2));
         }
+        port.answers.forget();
     }
     ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
 }
@@ -442,6 +540,8 @@ void RestartConverter(Operations& ops) {
     SetRawReadings(ops.view, "RESET");
     // No "$" and no address: every converter on the line restarts.
     ops.port.send("X\r");
+    // Whatever a restarting converter still owed will never come.
+    ops.port.answers.forget();
     DelayMs(ops.port, 500);
     SetRawReadings(ops.view, "");
     ReadConverter(ops, st.DeviceAddress);

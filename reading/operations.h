@@ -11,6 +11,7 @@
 #include <string>
 
 #include "link/ekey.h"
+#include "link/transact.h"
 #include "session/operations.h"
 
 namespace rm27 {
@@ -32,6 +33,10 @@ const char* InputSourceName(InputSource source);
 
 // Three lines (CR LF between them) describing an input's record.
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
+
+// Tells the view that a control's value is uncertain (its reason in the
+// operator's words), or certain again for an empty doubt.
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt);
 
 // "  5  (0x05)" after a read; the address change writes "  7  (07h)".
 std::string AddressCaptionRead(std::int32_t address);
@@ -68,6 +73,11 @@ struct MeasuredInputs {
 // The 123-character answer to "MK" (CR included); nothing for any other
 // length. Non-hex text reads by HexToLong's rules, as the tick always has.
 std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
+// What is known against each field of such an answer: a character that is
+// not a hex digit in the field, and the whole answer when its CR is not the
+// last character or another CR or LF stands inside. Nothing for any other
+// length (such an answer is not decoded).
+std::array<DeviceState::LiveDoubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.
@@ -77,6 +87,10 @@ void TareInput(Operations& ops, int index);
 // Plain one-byte memory write; result the first two characters of the echo.
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value);
+// The same frame and waits; the echo with its doubts (kDoubtNoAnswer when
+// nothing came, kDoubtMisframed when anything but 3 characters did).
+TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
+                                 std::int32_t value);
 
 // Probe addresses 1..31 and list the converters of the family.
 void ScanAddresses(Operations& ops);

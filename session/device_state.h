@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "link/doubt.h"
 #include "link/ekey.h"
 #include "session/prompter.h"
 
@@ -67,6 +68,23 @@ struct DeviceState {
     std::map<std::int32_t, BlockImage> blocks;
     std::uint64_t blockReads = 0;
 
+    // What the last reading could not be sure of, value by value, kept with
+    // the value until it is read again (empty: as the converter sent it;
+    // see link/doubt.h). records[i] covers everything decoded from input
+    // i's image, and where it was read from.
+    struct ReadingDoubts {
+        Doubt id; // DeviceId and IsRMU
+        Doubt address;
+        Doubt filter;
+        std::array<Doubt, kInputCount> definition{};
+        std::array<Doubt, 3> config{};
+        std::array<Doubt, kInputCount> K{};
+        std::array<Doubt, kInputCount> Q{};
+        Doubt ekeyMask;
+        std::array<Doubt, kInputCount> records{};
+    };
+    ReadingDoubts doubts;
+
     // Live values of the last measurement answer, single precision as the
     // converter sends them. tare[i] is subtracted from value[i] for display
     // and survives everything but another tare of the same input.
@@ -75,6 +93,14 @@ struct DeviceState {
     std::array<float, kInputCount> thirdValue{};
     std::array<float, kInputCount> value{};
     std::array<float, kInputCount> tare{};
+    // The doubts about each input's fields of the last decoded answer.
+    struct LiveDoubts {
+        Doubt raw;
+        Doubt signal;
+        Doubt third;
+        Doubt value;
+    };
+    std::array<LiveDoubts, kInputCount> liveDoubts{};
 
     // The open-file dialog of the EEPROM image files, and the save-file
     // dialog that keeps a converter's memory in one: preset once at

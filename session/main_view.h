@@ -40,6 +40,14 @@ public:
     // Rows of a list box.
     virtual void clearList(const std::string& control) = 0;
     virtual void addListItem(const std::string& control, const std::string& text) = 0;
+    // Says that what a control shows may not be what the converter holds:
+    // `why` is the reason in the operator's words, "" when the value is
+    // certain again. The control's text stays exactly as it was set; the
+    // window adds the reason to its tool tip.
+    virtual void setDoubt(const std::string& control, const std::string& why) {
+        (void)control;
+        (void)why;
+    }
     // The measurement timer (500 ms).
     virtual void setMeasurementTimer(bool enabled) = 0;
     virtual bool measurementTimerEnabled() const = 0;

@@ -19,7 +19,7 @@ void ClearRawReadings(MainView& view) {
 void StartMeasurement(Port& port, MainView& view) {
     ClearRawReadings(view);
     if (!port.line.isOpen()) return;
-    (void)port.line.input();
+    port.flush();
     view.setMeasurementTimer(true);
 }
 
@@ -29,7 +29,7 @@ void StopMeasurement(Port& port, MainView& view) {
     // The last tick's request may still be on its way back; its 123
     // characters take about 130 ms at 9600 baud, well inside one interval.
     DelayMs(port, kMeasurementIntervalMs);
-    if (port.line.isOpen()) (void)port.line.input();
+    if (port.line.isOpen()) port.flush();
 }
 
 } // namespace rm27

@@ -45,6 +45,9 @@ public:
     std::map<int, std::uint32_t> rowColours;
     std::map<std::string, std::vector<std::string>> rows;
     std::map<std::string, int> selected;
+    // The reason each control's value was last said to be uncertain; ""
+    // once it was said to be certain again.
+    std::map<std::string, std::string> doubts;
     bool timer = false;
 
     // ---- what the prompter was asked, in order
@@ -96,6 +99,11 @@ public:
         known(c);
         captions[c] = text;
         captionLog.emplace_back(c, text);
+    }
+    void setDoubt(const std::string& c, const std::string& why) override { doubts[known(c)] = why; }
+    std::string doubt(const std::string& c) const {
+        const auto it = doubts.find(c);
+        return it == doubts.end() ? std::string() : it->second;
     }
     void setControlEnabled(const std::string& c, bool on) override { enabled[known(c)] = on; }
     void setControlVisible(const std::string& c, bool on) override { visible[known(c)] = on; }
