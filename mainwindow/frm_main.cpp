@@ -637,6 +637,25 @@ void FrmMain::setControlColor(const std::string& control, std::uint32_t rgb) {
     }
 }
 
+void FrmMain::setDoubt(const std::string& control, const std::string& why) {
+    auto* w = qobject_cast<QWidget*>(Control(control));
+    if (w == nullptr) return;
+    // The control's own tip, kept from the first time a doubt came.
+    static const char* const kOwnTip = "rm27OwnToolTip";
+    QVariant own = w->property(kOwnTip);
+    if (!own.isValid()) {
+        own = w->toolTip();
+        w->setProperty(kOwnTip, own);
+    }
+    const QString base = own.toString();
+    if (why.empty()) {
+        w->setToolTip(base);
+        return;
+    }
+    const QString reason = QString::fromStdString(why);
+    w->setToolTip(base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason);
+}
+
 void FrmMain::setComboRows(const std::string& control, const std::vector<std::string>& rows,
                            int selected) {
     auto* combo = qobject_cast<QComboBox*>(Control(control));
