@@ -119,7 +119,60 @@ std::string CsvField(const std::string& text) {
     return out + "\"";
 }
 
+std::string InputText(int i) {
+    return "input " + std::to_string(i + 1);
+}
+
+// Keys and texts of the four inputs' entries.
+std::string Indexed(const char* key, int i) {
+    return std::string(key) + "[" + std::to_string(i) + "]";
+}
+
 } // namespace
+
+std::vector<DoubtNote> ReadingDoubtNotes(const DeviceState& st) {
+    const DeviceState::ReadingDoubts& d = st.doubts;
+    std::vector<DoubtNote> notes;
+    const auto add = [&notes](std::string key, std::string what, Doubt doubt) {
+        if (doubt) notes.push_back({std::move(key), std::move(what), doubt});
+    };
+    add("id", "the identification", d.id);
+    add("address", "the address", d.address);
+    add("filterCode", "the filter", d.filter);
+    for (int i = 0; i < kInputCount; ++i)
+        add(Indexed("definition", i), "the definition byte of " + InputText(i), d.definition[i]);
+    for (int i = 0; i < kInputCount; ++i) {
+        add(Indexed("K", i), "K of " + InputText(i), d.K[i]);
+        add(Indexed("Q", i), "Q of " + InputText(i), d.Q[i]);
+    }
+    const char* const kCells[] = {"28h", "29h", "2Ah"};
+    for (int k = 0; k < 3; ++k)
+        add(Indexed("configBytes", k), std::string("configuration byte ") + kCells[k],
+            d.config[static_cast<std::size_t>(k)]);
+    add("ekeyMask", "the eKey mask", d.ekeyMask);
+    for (int i = 0; i < kInputCount; ++i)
+        add(Indexed("inputs", i), "the record of " + InputText(i), d.records[i]);
+    return notes;
+}
+
+std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& st) {
+    std::vector<DoubtNote> notes;
+    for (int i = 0; i < kInputCount; ++i) {
+        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
+        const std::string in = " of " + InputText(i);
+        if (d.raw) notes.push_back({Indexed("raw", i), "the raw reading" + in, d.raw});
+        if (d.signal) notes.push_back({Indexed("mvv", i), "the mV/V" + in, d.signal});
+        if (d.value) notes.push_back({Indexed("value", i), "the value" + in, d.value});
+    }
+    return notes;
+}
+
+std::string DoubtWarnings(const std::vector<DoubtNote>& notes) {
+    std::string out;
+    for (const DoubtNote& n : notes)
+        out += "r27ctl: warning: " + n.what + " is uncertain (" + DoubtWords(n.doubt) + ")\n";
+    return out;
+}
 
 std::string JsonString(const std::string& text) {
     const bool utf8 = ValidUtf8(text);
@@ -179,49 +232,65 @@ std::string ReadReportText(const DeviceState& st) {
                           TrimBlanks(FormatFixed(st.Q[i], "#######0"))});
         infos.push_back({std::to_string(i), OneLine(InputInfoText(rec, st.definitionBytes[i]))});
     }
-    return out + "\n" + Table(inputs) + "\n" + Table(infos);
+    std::string notes;
+    for (const DoubtNote& n : ReadingDoubtNotes(st))
+        notes += "Note: " + n.what + " is uncertain: " + DoubtWords(n.doubt) + "\n";
+    return out + "\n" + Table(inputs) + "\n" + Table(infos) + (notes.empty() ? "" : "\n" + notes);
 }
 
 std::string ReadReportJson(const DeviceState& st) {
+    const DeviceState::ReadingDoubts& d = st.doubts;
+    // An uncertain value is null; "uncertain" says why.
+    const auto v = [](Doubt doubt, std::string json) {
+        return doubt ? std::string("null") : std::move(json);
+    };
     std::vector<std::string> def, k, q, config, inputs;
     for (int i = 0; i < kInputCount; ++i) {
-        def.push_back(std::to_string(st.definitionBytes[i]));
-        k.push_back(JsonNumber(st.K[i]));
-        q.push_back(JsonNumber(st.Q[i]));
+        def.push_back(v(d.definition[i], std::to_string(st.definitionBytes[i])));
+        k.push_back(v(d.K[i], JsonNumber(st.K[i])));
+        q.push_back(v(d.Q[i], JsonNumber(st.Q[i])));
     }
-    for (const std::int32_t b : st.configBytes)
-        config.push_back(std::to_string(b));
+    for (std::size_t c = 0; c < st.configBytes.size(); ++c)
+        config.push_back(v(d.config[c], std::to_string(st.configBytes[c])));
     for (int i = 0; i < kInputCount; ++i) {
         const SensorRecord& rec = st.records[i];
-        inputs.push_back("{\"source\":" + JsonString(SourceOf(st, i)) +
-                         ",\"identifier\":" + JsonString(TrimBlanks(rec.sensorId)) +
-                         ",\"description\":" + JsonString(TrimBlanks(rec.description)) +
-                         ",\"unit\":" + JsonString(TrimBlanks(rec.unit)) +
-                         ",\"format\":" + JsonString(TrimBlanks(rec.numberFormat)) +
-                         ",\"gain\":" + std::to_string(rec.gainCode & 7) +
-                         ",\"points\":" + std::to_string(rec.pointCount) + ",\"info\":" +
-                         JsonString(InputInfoText(rec, st.definitionBytes[i])) + "}");
+        const Doubt r = d.records[i];
+        inputs.push_back(
+            "{\"source\":" + v(r, JsonString(SourceOf(st, i))) +
+            ",\"identifier\":" + v(r, JsonString(TrimBlanks(rec.sensorId))) +
+            ",\"description\":" + v(r, JsonString(TrimBlanks(rec.description))) +
+            ",\"unit\":" + v(r, JsonString(TrimBlanks(rec.unit))) +
+            ",\"format\":" + v(r, JsonString(TrimBlanks(rec.numberFormat))) +
+            ",\"gain\":" + v(r, std::to_string(rec.gainCode & 7)) +
+            ",\"points\":" + v(r, std::to_string(rec.pointCount)) + ",\"info\":" +
+            v(r | d.definition[i], JsonString(InputInfoText(rec, st.definitionBytes[i]))) + "}");
     }
+    std::string uncertain;
+    for (const DoubtNote& n : ReadingDoubtNotes(st))
+        uncertain += (uncertain.empty() ? "" : ",") + JsonString(n.key) + ":" +
+                     JsonString(DoubtNames(n.doubt));
     const auto row = static_cast<std::size_t>(st.FilterCode & 15);
-    return "{\"id\":" + JsonString(st.DeviceId) +
-           ",\"address\":" + std::to_string(st.DeviceAddress) +
-           ",\"isRmu\":" + (st.IsRMU ? "true" : "false") +
-           ",\"filterCode\":" + std::to_string(st.FilterCode) +
-           ",\"filter\":" + JsonString(kFilterRows[row]) + ",\"definition\":" + JsonArray(def) +
-           ",\"K\":" + JsonArray(k) + ",\"Q\":" + JsonArray(q) +
-           ",\"configBytes\":" + JsonArray(config) +
-           ",\"ekeyMask\":" + std::to_string(st.EKeyMask) +
+    return "{\"id\":" + v(d.id, JsonString(st.DeviceId)) +
+           ",\"address\":" + v(d.address, std::to_string(st.DeviceAddress)) +
+           ",\"isRmu\":" + v(d.id, st.IsRMU ? "true" : "false") +
+           ",\"filterCode\":" + v(d.filter, std::to_string(st.FilterCode)) +
+           ",\"filter\":" + v(d.filter, JsonString(kFilterRows[row])) +
+           ",\"definition\":" + JsonArray(def) + ",\"K\":" + JsonArray(k) +
+           ",\"Q\":" + JsonArray(q) + ",\"configBytes\":" + JsonArray(config) +
+           ",\"ekeyMask\":" + v(d.ekeyMask, std::to_string(st.EKeyMask)) +
            ",\"ekeyMaskValid\":" + (st.EKeyMaskValid ? "true" : "false") +
-           ",\"inputs\":" + JsonArray(inputs) + "}\n";
+           ",\"inputs\":" + JsonArray(inputs) + ",\"uncertain\":{" + uncertain + "}}\n";
 }
 
 std::string MonitorLine(const DeviceState& st) {
     std::string line;
     for (int i = 0; i < kInputCount; ++i) {
         const LiveTexts t = LiveTextsOf(st, i);
+        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
+        const auto mark = [](Doubt doubt) { return doubt ? "?" : ""; };
         if (i > 0) line += " |";
-        line += " " + std::to_string(i) + ": " + t.raw + " " + t.raw256 + " " + t.signal +
-                " mV/V " + t.value;
+        line += " " + std::to_string(i) + ": " + t.raw + mark(d.raw) + " " + t.raw256 +
+                mark(d.raw) + " " + t.signal + mark(d.signal) + " mV/V " + t.value + mark(d.value);
         const std::string unit = TrimBlanks(st.records[i].unit);
         if (!unit.empty()) line += " " + unit;
     }

@@ -5,17 +5,37 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "session/device_state.h"
 
 namespace rm27 {
 
+// A value the converter may not have sent (see link/doubt.h): where it
+// stands in the JSON ("K[1]", "inputs[2]"), what it is in words ("K of
+// input 2"), and why.
+struct DoubtNote {
+    std::string key;
+    std::string what;
+    Doubt doubt;
+};
+std::vector<DoubtNote> ReadingDoubtNotes(const DeviceState& state);
+// The same for the fields of the last decoded measurement answer.
+std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& state);
+// "r27ctl: warning: K of input 2 is uncertain (no answer)", one line each.
+std::string DoubtWarnings(const std::vector<DoubtNote>& notes);
+
+// The values as the window shows them, each uncertain one followed by a
+// note at the end.
 std::string ReadReportText(const DeviceState& state);
-// One object, keys in English, one line, ending in a line feed.
+// One object, keys in English, one line, ending in a line feed. An
+// uncertain value is null, and "uncertain" maps its key to the reasons
+// ("K[1]": "no-answer").
 std::string ReadReportJson(const DeviceState& state);
 
 // One line per decoded tick: raw, raw / 256, mV/V and value with its unit
-// for each input, as the window's labels show them.
+// for each input, as the window's labels show them; an uncertain one is
+// followed by "?".
 std::string MonitorLine(const DeviceState& state);
 std::string MonitorCsvHeader();
 // timeMs: since the measurement started.

@@ -64,6 +64,7 @@ bool CtlRunner::devRead() {
 void CtlRunner::printReading() {
     out_ << (options_.json ? ReadReportJson(state()) : ReadReportText(state()));
     out_.flush();
+    err_ << DoubtWarnings(ReadingDoubtNotes(state())) << std::flush;
 }
 
 int CtlRunner::read() {
@@ -101,6 +102,7 @@ int CtlRunner::monitor() {
         out_ << (options_.csv ? MonitorCsvRow(state(), port.pump.nowMs() - start)
                               : MonitorLine(state()))
              << std::flush;
+        err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
         ++printed;
     }
     return kExitOk;

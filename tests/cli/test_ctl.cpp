@@ -163,6 +163,85 @@ TEST_F(CtlRun, ReadAsJsonDescribesConverterAndInputs) {
     }
 }
 
+TEST_F(CtlRun, AnUncertainValueIsNullWithItsReasonAndAWarning) {
+    bus.add({});
+    // The second byte of K of input 2 comes with a character it never had.
+    bus.faults().next(sim::RequestMatch("ER", 0, 0x9D), sim::Fault::nonHex(1, 'Z'));
+    bus.faults().next("DEF", sim::Fault::nonHex(5, '#'));
+    ASSERT_EQ(run("read --json"), kExitOk) << err.str(); // the status stays as it was
+    QJsonParseError error{};
+    const QJsonObject o =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << out.str();
+    EXPECT_TRUE(o["K"].toArray()[1].isNull());
+    EXPECT_DOUBLE_EQ(o["K"].toArray()[0].toDouble(), 5e-7);
+    EXPECT_TRUE(o["definition"].toArray()[2].isNull());
+    EXPECT_EQ(o["definition"].toArray()[1].toInt(), 0);
+    EXPECT_TRUE(o["inputs"].toArray()[2].toObject()["info"].isNull());
+    EXPECT_EQ(o["inputs"].toArray()[2].toObject()["source"].toString(), "Internal");
+    const QJsonObject why = o["uncertain"].toObject();
+    EXPECT_EQ(why["K[1]"].toString().toStdString(), "bad-character");
+    EXPECT_EQ(why["definition[2]"].toString().toStdString(), "bad-character");
+    EXPECT_FALSE(why.contains("K[0]"));
+    EXPECT_NE(err.str().find("r27ctl: warning: K of input 2 is uncertain (a character of the "
+                             "answer is not a hex digit)\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find("r27ctl: warning: the definition byte of input 3 is uncertain"),
+              std::string::npos);
+}
+
+TEST_F(CtlRun, ALostMaskNullsEveryInputsRecord) {
+    bus.add({});
+    bus.faults().next("KQ", sim::Fault::noAnswer());
+    ASSERT_EQ(run("read --json"), kExitOk);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_TRUE(o["ekeyMask"].isNull());
+    EXPECT_FALSE(o["ekeyMaskValid"].toBool());
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject in = o["inputs"].toArray()[i].toObject();
+        for (const char* key : {"source", "identifier", "description", "gain", "points"})
+            EXPECT_TRUE(in[key].isNull()) << i << key;
+    }
+    EXPECT_EQ(o["uncertain"].toObject()["inputs[3]"].toString(), "derived");
+}
+
+TEST_F(CtlRun, ACleanReadHasNothingUncertain) {
+    bus.add({});
+    ASSERT_EQ(run("read --json"), kExitOk);
+    EXPECT_NE(out.str().find(",\"uncertain\":{}}"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(CtlRun, TheTextReportNotesWhatIsUncertain) {
+    bus.add({});
+    bus.faults().next("ER05", sim::Fault::nonHex(0, '*'));
+    ASSERT_EQ(run("read"), kExitOk);
+    const auto l = lines();
+    // the value as the window shows it, and a note at the end
+    EXPECT_EQ(l[3].rfind("Filter     0  Stopped", 0), 0u) << l[3];
+    EXPECT_EQ(l.back(),
+              "Note: the filter is uncertain: a character of the answer is not a hex digit");
+    EXPECT_EQ(err.str(), "r27ctl: warning: the filter is uncertain (a character of the answer "
+                         "is not a hex digit)\n");
+}
+
+TEST_F(CtlRun, MonitorMarksAFieldThatWasNotHex) {
+    bus.add({});
+    // the second answer's mV/V of input 1 gets a character it never had
+    bus.faults().next("MK", sim::Fault::none());
+    bus.faults().next("MK", sim::Fault::nonHex(8, '~'));
+    ASSERT_EQ(run("monitor --count 2"), kExitOk) << err.str();
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(l[0].find('?'), std::string::npos) << l[0];
+    const std::string first = l[1].substr(0, l[1].find('|'));
+    EXPECT_NE(first.find("? mV/V"), std::string::npos) << l[1];
+    EXPECT_EQ(std::count(l[1].begin(), l[1].end(), '?'), 1) << l[1];
+    EXPECT_EQ(err.str(), "r27ctl: warning: the mV/V of input 1 is uncertain (a character of the "
+                         "answer is not a hex digit)\n");
+}
+
 TEST_F(CtlRun, ReadAsTextShowsTheWindowsCaptions) {
     bus.add({});
     ASSERT_EQ(run("read"), kExitOk);
