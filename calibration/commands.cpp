@@ -36,6 +36,17 @@ void ShowConstants(Operations& ops, int input) {
                         FormatFixed(ops.state.Q[static_cast<std::size_t>(input)], "#######0"));
 }
 
+// The steps are done; now the converter is asked what it holds. Its echoes
+// said only that a byte arrived somewhere.
+ConstantOutcome Confirm(Operations& ops,
+                        const std::vector<std::pair<std::int32_t, std::int32_t>>& written) {
+    const MemoryConfirmation c = ConfirmMemory(ops, written);
+    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    if (c.confirmed()) return ConstantOutcome::Written;
+    ops.prompter.critical(ConfirmationText(c));
+    return ConstantOutcome::NotConfirmed;
+}
+
 std::string TwoDigits(int n) {
     std::string text = std::to_string(n);
     if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
@@ -89,18 +100,23 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
     // the new ones from memory. It does not answer.
     ops.port.send(BuildFrame(st.DeviceAddress, "LT"));
     StartMeasurement(ops.port, ops.view);
-    return ConstantOutcome::Written;
+    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    std::vector<std::pair<std::int32_t, std::int32_t>> written;
+    const std::array<std::int32_t, 4> bytes = FloatBytes(value);
+    for (int k = 0; k < 4; ++k)
+        written.emplace_back(cell + k, bytes[static_cast<std::size_t>(k)]);
+    return Confirm(ops, written);
 }
 
-bool WriteFilter(Operations& ops, int filterCode) {
-    if (filterCode < 0 || filterCode > 15) return false;
+ConstantOutcome WriteFilter(Operations& ops, int filterCode) {
+    if (filterCode < 0 || filterCode > 15) return ConstantOutcome::NotRun;
     StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return false;
+    if (ops.cancelled()) return ConstantOutcome::NotRun;
     ops.state.FilterCode = filterCode;
-    // The echo is not checked: a lost one would only say what a read shows.
     QuickWriteByte(ops, ops.state.DeviceAddress, kCellFilter, filterCode);
     StartMeasurement(ops.port, ops.view);
-    return true;
+    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    return Confirm(ops, {{kCellFilter, filterCode}});
 }
 
 CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor) {

@@ -21,7 +21,10 @@ inline const std::string kSlopeUndefinedText =
     "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.";
 
 enum class ConstantOutcome {
-    Written,        // constant in memory, "LT" sent, measurement running
+    Written,      // constant in memory (read back), "LT" sent, measurement running
+    NotConfirmed, // written and "LT" sent, but the cells read back other values, or
+                  // could not be read back: a message said which
+
     NotRun,         // no such button, or the command was cancelled
     ZeroEntered,    // "nemuze to byt nula": nothing written, measurement left stopped
     SlopeUndefined, // reading equal to Q: nothing written, measurement running again
@@ -33,9 +36,13 @@ enum class ConstantOutcome {
 // user enters.
 ConstantOutcome SetmVVKQ(Operations& ops, int index);
 
+// After their steps, both read back the cells they wrote (the measurement
+// stopped for it once more) and say so when the converter does not hold
+// what was sent: an echo proves nothing about where a byte was stored.
+
 // "Zápis" beside the filter list: filterCode is the row chosen (0..15).
-// Nothing happens for a code outside 0..15 (no row chosen yet).
-bool WriteFilter(Operations& ops, int filterCode);
+// Nothing happens (NotRun) for a code outside 0..15 (no row chosen yet).
+ConstantOutcome WriteFilter(Operations& ops, int filterCode);
 
 // What an editing run came to.
 struct CalibrationRun {

@@ -105,6 +105,8 @@ int ExitOf(ConstantOutcome outcome) {
     switch (outcome) {
     case ConstantOutcome::Written:
         return kExitOk;
+    case ConstantOutcome::NotConfirmed: // the message said what the converter holds
+        break;
     case ConstantOutcome::ZeroEntered:
     case ConstantOutcome::SlopeUndefined:
         return kExitRefused;
@@ -147,10 +149,12 @@ int Span(CtlRunner& r) {
 
 int Filter(CtlRunner& r) {
     const int before = r.state().FilterCode;
-    if (!WriteFilter(r.ops(), r.options().filterCode)) return kExitNoAnswer;
-    r.out() << "filter: " << FilterText(before) << " -> " << FilterText(r.state().FilterCode)
-            << " (cell " << kCellFilter << ")" << std::endl;
-    return kExitOk;
+    const ConstantOutcome outcome = WriteFilter(r.ops(), r.options().filterCode);
+    if (outcome == ConstantOutcome::Written) {
+        r.out() << "filter: " << FilterText(before) << " -> " << FilterText(r.state().FilterCode)
+                << " (cell " << kCellFilter << ")" << std::endl;
+    }
+    return ExitOf(outcome);
 }
 
 // The editor as the command line fills it: the sensor's old points go, the

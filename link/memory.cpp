@@ -46,12 +46,20 @@ FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t l
     return {static_cast<double>(HexToSingle(text, false)), doubt};
 }
 
+std::array<std::int32_t, 4> FloatBytes(double value) {
+    const std::string text = SingleToHex(ToSingle(value));
+    std::array<std::int32_t, 4> bytes{};
+    for (std::size_t k = 0; k < bytes.size(); ++k)
+        bytes[k] = HexToLong(text.substr(2 * k, 2));
+    return bytes;
+}
+
 double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, double value,
                      std::int32_t timeoutMs) {
-    const std::string text = SingleToHex(ToSingle(value));
+    const std::array<std::int32_t, 4> bytes = FloatBytes(value);
     int confirmed = 0;
     for (std::int32_t k = 0; k < 4; ++k) {
-        const std::int32_t byte = HexToLong(text.substr(static_cast<std::size_t>(2 * k), 2));
+        const std::int32_t byte = bytes[static_cast<std::size_t>(k)];
         if (DevTransactWrite(port, address, location + k, byte, timeoutMs, "EW") >= 0) {
             ++confirmed;
         }

@@ -2,6 +2,7 @@
 // 256-byte blocks ("KB"/"KW"): eKey images and the internal copies.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -47,6 +48,10 @@ struct FloatAnswer {
 };
 FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t location,
                                 std::int32_t timeoutMs);
+
+// The four bytes MemWriteFloat writes for value, least significant first:
+// the single nearest to it (an infinity of its sign beyond the range).
+std::array<std::int32_t, 4> FloatBytes(double value);
 
 // Writes value as a single to location..location+3, byte by byte. All four
 // writes are tried even after a failure. Result 1 when all four bytes were

@@ -1,5 +1,6 @@
 #include "reading/operations.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -463,6 +464,56 @@ TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int
     }
     DelayMs(ops.port, 100);
     return echo;
+}
+
+MemoryConfirmation ConfirmMemory(Operations& ops,
+                                 const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
+                                 const std::function<void(int, int)>& progress) {
+    // The last value written to each cell, in the order the cells were
+    // first written.
+    std::vector<std::pair<std::int32_t, std::int32_t>> cells;
+    for (const auto& [cell, value] : written) {
+        const auto it = std::find_if(cells.begin(), cells.end(),
+                                     [cell = cell](const auto& c) { return c.first == cell; });
+        if (it == cells.end())
+            cells.emplace_back(cell & 0xFF, value & 0xFF);
+        else
+            it->second = value & 0xFF;
+    }
+    MemoryConfirmation result;
+    StopMeasurement(ops.port, ops.view);
+    const int total = static_cast<int>(cells.size());
+    for (int k = 0; k < total; ++k) {
+        const auto [cell, value] = cells[static_cast<std::size_t>(k)];
+        const ByteAnswer a =
+            DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, kConstantTimeoutMs, "ER");
+        if (progress) progress(k + 1, total);
+        if (ops.cancelled() || a.doubt) {
+            result = {MemoryConfirmation::Unreadable, cell, value, a.value};
+            break;
+        }
+        if (a.value != value) {
+            result = {MemoryConfirmation::Differs, cell, value, a.value};
+            break;
+        }
+    }
+    StartMeasurement(ops.port, ops.view);
+    return result;
+}
+
+std::string ConfirmationText(const MemoryConfirmation& c) {
+    const std::string cell = LongToHex(c.cell, 2) + "h";
+    switch (c.result) {
+    case MemoryConfirmation::Confirmed:
+        break;
+    case MemoryConfirmation::Differs:
+        return "Zápis do paměti převodníku se nepodařil: na adrese " + cell + " je " +
+               LongToHex(c.found, 2) + "h, zapsáno bylo " + LongToHex(c.wanted, 2) + "h.";
+    case MemoryConfirmation::Unreadable:
+        return "Zápis do paměti převodníku nelze ověřit: adresu " + cell +
+               " se nepodařilo spolehlivě přečíst zpět.";
+    }
+    return {};
 }
 
 void ScanAddresses(Operations& ops) {

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/ekey.h"
 #include "link/transact.h"
@@ -91,6 +93,31 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
 // nothing came, kDoubtMisframed when anything but 3 characters did).
 TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
                                  std::int32_t value);
+
+// What a command that wrote the converter's memory finds when it reads the
+// cells back, after its own steps are done.
+struct MemoryConfirmation {
+    enum Result {
+        Confirmed,  // every cell holds what was written last to it
+        Differs,    // a cell answered cleanly with another value
+        Unreadable, // a cell's answer was missing or doubtful: nothing can be said
+    };
+    Result result = Confirmed;
+    std::int32_t cell = -1;  // the first cell that differs or could not be read
+    std::int32_t wanted = 0; // what was written there
+    std::int32_t found = -1; // what it answered
+    bool confirmed() const { return result == Confirmed; }
+};
+// Reads back each cell of `written` ({cell, value} in the order written; a
+// cell written twice must hold the later value), with the measurement
+// stopped for it and started again after. `progress` (done, total) is
+// called after each cell. The ledger's doubts count: a cell whose answer
+// may not be its own proves nothing either way.
+MemoryConfirmation ConfirmMemory(Operations& ops,
+                                 const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
+                                 const std::function<void(int, int)>& progress = {});
+// The message for a write that was not confirmed ("" when it was).
+std::string ConfirmationText(const MemoryConfirmation& confirmation);
 
 // Probe addresses 1..31 and list the converters of the family.
 void ScanAddresses(Operations& ops);

@@ -27,6 +27,19 @@ std::vector<std::string> FloatFrames(int cell, float value) {
     return out;
 }
 
+// The read-back after a command's steps: one "ER" per cell written.
+std::vector<std::string> ReadBackFrames(int cell, int count) {
+    std::vector<std::string> out;
+    for (int k = 0; k < count; ++k)
+        out.push_back("$01ER" + LongToHex(cell + k, 2) + "\r");
+    return out;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 class Constants : public test::CalibrationRig {
 protected:
     Constants() {
@@ -53,7 +66,7 @@ TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
     ASSERT_EQ(Run(2), ConstantOutcome::Written);
     std::vector<std::string> expected = FloatFrames(160, 9000000.0f);
     expected.push_back("$01LT\r");
-    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Sent(), Joined(expected, ReadBackFrames(160, 4)));
     EXPECT_EQ(conv().memoryFloat(160), 9000000.0f);
     line.waitFor(20); // "LT" on its way
     EXPECT_EQ(conv().activeQ(2), 9000000.0f);
@@ -66,7 +79,7 @@ TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
     ASSERT_EQ(Run(6), ConstantOutcome::Written);
     expected = FloatFrames(164, 5e-5f);
     expected.push_back("$01LT\r");
-    EXPECT_EQ(framesAfter(before), expected);
+    EXPECT_EQ(framesAfter(before), Joined(expected, ReadBackFrames(164, 4)));
     EXPECT_EQ(view.caption(ctl::lblR38mVVK(2)), "5.0000 E-05");
 }
 
@@ -91,7 +104,7 @@ TEST_F(Constants, SlopeIsReferredTo128xUnlessTheInputSaysOtherwise) {
         ASSERT_EQ(Run(c.index), ConstantOutcome::Written) << c.index << " " << c.gain;
         EXPECT_FLOAT_EQ(static_cast<float>(state.K[0]), c.expected) << c.index << " " << c.gain;
         EXPECT_EQ(conv().memoryFloat(148), static_cast<float>(state.K[0]));
-        EXPECT_EQ(line.sent().back().text, "$01LT\r");
+        EXPECT_EQ(line.sent().back().text, "$01ER97\r");
     }
     ASSERT_EQ(view.calls.size(), 4u);
     EXPECT_EQ(view.calls[0].kind, test::PromptCall::Input);
@@ -134,9 +147,12 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
     const std::int64_t start = line.nowMs();
     ASSERT_EQ(Run(1), ConstantOutcome::Written);
     const auto frames = framesAfter(before);
-    ASSERT_EQ(frames.size(), 5u);
-    // The first write waits out the last tick's answer.
+    ASSERT_EQ(frames.size(), 9u);
+    // The first write waits out the last tick's answer, and so does the
+    // read-back after "LT" and the restart of the measurement.
     EXPECT_GE(line.sent()[before].timeMs - start, 500);
+    EXPECT_EQ(frames[4], "$01LT\r");
+    EXPECT_GE(line.sent()[before + 5].timeMs - line.sent()[before + 4].timeMs, 500);
     EXPECT_EQ(state.Q[1], state.raw[1]);
     EXPECT_EQ(view.caption(ctl::lblR38mVVQ(1)), FormatFixed(state.Q[1], "#######0"));
     line.waitFor(20);
@@ -144,20 +160,79 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
 }
 
 TEST_F(Constants, FilterGoesToCellFiveWithTheEchoWaits) {
-    bool written = false;
-    session.run([&](Operations& o) { written = WriteFilter(o, 12); });
-    ASSERT_TRUE(written);
-    EXPECT_EQ(Sent(), std::vector<std::string>{"$01EW050C\r"});
+    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    session.run([&](Operations& o) { outcome = WriteFilter(o, 12); });
+    ASSERT_EQ(outcome, ConstantOutcome::Written);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"$01EW050C\r", "$01ER05\r"}));
     EXPECT_EQ(conv().memory(kCellFilter), 12);
     EXPECT_EQ(state.FilterCode, 12);
     EXPECT_TRUE(view.timer);
-    // 500 ms stop, then the frame, 100 + 100 ms around reading its echo
+    // 500 ms stop, then the frame, 100 + 100 ms around reading its echo;
+    // the read-back after another stop
     EXPECT_EQ(line.sent()[0].timeMs, 500);
-    EXPECT_EQ(line.nowMs(), 700);
+    EXPECT_EQ(line.sent()[1].timeMs, 1200);
 
-    session.run([&](Operations& o) { written = WriteFilter(o, -1); });
-    EXPECT_FALSE(written);
-    EXPECT_EQ(line.sent().size(), 1u);
+    session.run([&](Operations& o) { outcome = WriteFilter(o, -1); });
+    EXPECT_EQ(outcome, ConstantOutcome::NotRun);
+    EXPECT_EQ(line.sent().size(), 2u);
+}
+
+TEST_F(Constants, AWriteIsReportedByWhatTheConverterHoldsNotByItsEchoes) {
+    const struct {
+        const char* name;
+        sim::RequestMatch match;
+        sim::Fault fault;
+        int times;
+        ConstantOutcome outcome;
+        const char* message; // the start of the critical message, "" for none
+    } cases[] = {
+        // The location is hit on its way in: the echo is right, the byte
+        // lands in the neighbouring cell.
+        {"altered location", sim::RequestMatch("EW", 0, 0x92), sim::Fault::alteredIndex(), 1,
+         ConstantOutcome::NotConfirmed,
+         "Zápis do paměti převodníku se nepodařil: na adrese 92h je"},
+        // The echo never comes, but the converter took the byte.
+        {"lost echo", "EW", sim::Fault::noAnswer(), 1, ConstantOutcome::Written, ""},
+        // The byte is damaged on its way in and stored damaged.
+        {"wrong value", sim::RequestMatch("EW", 0, 0x93), sim::Fault::wrongEcho(0x00), 1,
+         ConstantOutcome::NotConfirmed,
+         "Zápis do paměti převodníku se nepodařil: na adrese 93h je 00h"},
+        // Nothing can be read back.
+        {"silent read-back", sim::RequestMatch("ER", 0, 0x90), sim::Fault::noAnswer(), 4,
+         ConstantOutcome::NotConfirmed,
+         "Zápis do paměti převodníku nelze ověřit: adresu 90h se nepodařilo"},
+        {"non-hex read-back", sim::RequestMatch("ER", 0, 0x91), sim::Fault::nonHex(0, '#'), 1,
+         ConstantOutcome::NotConfirmed, "Zápis do paměti převodníku nelze ověřit: adresu 91h"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        conv().setMemoryFloat(CellQ(0), 1.0f);
+        bus.faults().clear();
+        bus.faults().next(c.match, c.fault, c.times);
+        view.criticals.clear();
+        ASSERT_EQ(Run(0), c.outcome);
+        EXPECT_TRUE(view.timer);
+        if (*c.message == '\0') {
+            EXPECT_TRUE(view.criticals.empty());
+            EXPECT_EQ(conv().memoryFloat(CellQ(0)), static_cast<float>(state.Q[0]));
+        } else {
+            ASSERT_EQ(view.criticals.size(), 1u);
+            EXPECT_EQ(view.criticals[0].rfind(c.message, 0), 0u) << view.criticals[0];
+        }
+        line.waitFor(6000); // stragglers and owed answers of one case do not reach the next
+        port.flush();
+    }
+}
+
+TEST_F(Constants, AFilterStoredElsewhereIsReported) {
+    bus.faults().next("EW05", sim::Fault::alteredIndex());
+    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    session.run([&](Operations& o) { outcome = WriteFilter(o, 3); });
+    EXPECT_EQ(outcome, ConstantOutcome::NotConfirmed);
+    EXPECT_EQ(conv().memory(0x04), 3); // where it went
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0],
+              "Zápis do paměti převodníku se nepodařil: na adrese 05h je 0Ah, zapsáno bylo 03h.");
 }
 
 // ------------------------------------------------------- the editing run

@@ -145,6 +145,20 @@ TEST_F(CtlCalibration, FilterIsWrittenToCellFive) {
     EXPECT_EQ(out.str(), "filter: 10 (16.7 Hz /Reject 50,60Hz) -> 3 (125 Hz) (cell 5)\n");
 }
 
+TEST_F(CtlCalibration, AWriteTheConverterDoesNotHoldEndsWithStatusOne) {
+    // The location of K's last byte is hit on the way in: the byte lands in the
+    // cell before, the echo is right.
+    bus.add(setup);
+    bus.faults().next(sim::RequestMatch("EW", 0, CellK(0) + 3), sim::Fault::alteredIndex());
+    EXPECT_EQ(run("span 1"), kExitNoAnswer);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().rfind("Zápis do paměti převodníku se nepodařil: na adrese 96h", 0), 0u)
+        << err.str();
+    bus.faults().next("EW05", sim::Fault::alteredIndex());
+    EXPECT_EQ(run("filter 3"), kExitNoAnswer);
+    EXPECT_EQ(out.str(), "");
+}
+
 TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
     ASSERT_EQ(run("--yes calibrate 1 --description Siločlen --unit N --format ##0.000 --gain 6 "
                   "--slide 5 --fast 1 --point 1,5:150 --point 0:0 --point 0,75:75"),
