@@ -30,7 +30,15 @@ std::string Location(std::int32_t location) {
 
 const char* const kNothingWritten = " Do EEPROM nebylo nic zapsáno.";
 
-Outcome LoadProper(Operations& ops, const EepromProgress& progress) {
+// What the load sent, for the read-back after it and its summary.
+struct LoadRun {
+    std::string path;
+    std::vector<std::pair<std::int32_t, std::int32_t>> written; // location, value
+    int differed = 0;
+    std::string firstDifference;
+};
+
+Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run) {
     DeviceState& st = ops.state;
     if (!ops.port.line.isOpen()) {
         ops.prompter.critical(std::string("Komunikační port není otevřen.") + kNothingWritten);
@@ -68,28 +76,42 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress) {
     }
 
     const int total = static_cast<int>(file.bytes.size());
-    int written = 0;
-    int differed = 0;
-    std::string firstDifference;
+    run.path = path;
     for (const EepromByte& b : file.bytes) {
+        const int written = static_cast<int>(run.written.size());
         ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
         const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
         if (ops.cancelled()) return Outcome::Failed;
-        ++written;
+        run.written.emplace_back(b.location, b.value);
         // The converter echoes what it stored, in upper case; no echo at
         // all differs too.
-        if (echo != LongToHex(b.value, 2) && differed++ == 0) {
-            firstDifference = " (první na adrese " + Location(b.location) + ": zapsáno " +
-                              LongToHex(b.value, 2) + ", odpověď " +
-                              (echo.empty() ? "žádná" : Shown(echo)) + ")";
+        if (echo != LongToHex(b.value, 2) && run.differed++ == 0) {
+            run.firstDifference = " (první na adrese " + Location(b.location) + ": zapsáno " +
+                                  LongToHex(b.value, 2) + ", odpověď " +
+                                  (echo.empty() ? "žádná" : Shown(echo)) + ")";
         }
-        if (progress) progress(written, total);
+        if (progress) progress(written + 1, total);
     }
-    std::string summary = "Zápis EEPROM ze souboru " + path +
-                          " skončil. Zapsáno bajtů: " + std::to_string(written) +
-                          ", z toho s odlišnou odpovědí převodníku: " + std::to_string(differed) +
-                          firstDifference + ".\r\nNový obsah platí po restartu převodníku.";
-    if (differed == 0) {
+    return Outcome::Done;
+}
+
+// After the load: the converter is asked back every location written. An
+// echo says only that a byte arrived; a location hit on its way in stores
+// the byte elsewhere and echoes it right.
+Outcome ConfirmLoad(Operations& ops, const LoadRun& run) {
+    const MemoryConfirmation c = ConfirmMemory(ops, run.written, [&ops](int done, int total) {
+        ops.view.setStatus(EepromProgressText("Ověření EEPROM ", done, total));
+    });
+    if (ops.cancelled()) return Outcome::Failed;
+    std::string summary =
+        "Zápis EEPROM ze souboru " + run.path +
+        " skončil. Zapsáno bajtů: " + std::to_string(run.written.size()) +
+        ", z toho s odlišnou odpovědí převodníku: " + std::to_string(run.differed) +
+        run.firstDifference + ".\r\n";
+    summary += c.confirmed() ? "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."
+                             : ConfirmationText(c);
+    summary += "\r\nNový obsah platí po restartu převodníku.";
+    if (c.confirmed()) {
         ops.prompter.information(summary);
         return Outcome::Done;
     }
@@ -99,19 +121,25 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress) {
 
 Outcome SaveProper(Operations& ops, const std::string& path, const std::string& partial,
                    const EepromProgress& progress) {
-    DeviceState& st = ops.state;
     std::vector<EepromByte> bytes;
     int missing = 0;
     std::int32_t firstMissing = 0;
+    // An answer the converter may not have given for this location (not hex,
+    // misframed, maybe another request's), also when asked again, is left
+    // out like a missing one.
+    int uncertain = 0;
+    std::int32_t firstUncertain = 0;
     for (std::int32_t location = 0; location < kEepromSize; ++location) {
         ops.view.setStatus(EepromProgressText("Čtení EEPROM ", location + 1, kEepromSize));
-        const std::int32_t value =
-            DevTransact(ops.port, st.DeviceAddress, location, kEepromReadTimeoutMs, "ER");
+        const ByteAnswer a = ReadCellChecked(ops, location, kEepromReadTimeoutMs);
         if (ops.cancelled()) return Outcome::Failed;
-        if (value >= 0)
-            bytes.push_back({location, value});
-        else if (missing++ == 0)
-            firstMissing = location;
+        if (a.value < 0) {
+            if (missing++ == 0) firstMissing = location;
+        } else if (a.doubt) {
+            if (uncertain++ == 0) firstUncertain = location;
+        } else {
+            bytes.push_back({location, a.value});
+        }
         if (progress) progress(location + 1, kEepromSize);
     }
     if (bytes.empty()) {
@@ -131,12 +159,18 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
     }
     std::string summary = "Obsah EEPROM uložen do souboru " + path +
                           ". Uloženo bajtů: " + std::to_string(bytes.size()) + ".";
-    if (missing == 0) {
+    if (missing == 0 && uncertain == 0) {
         ops.prompter.information(summary);
         return Outcome::Done;
     }
-    summary += "\r\nAdresy bez odpovědi převodníku: " + std::to_string(missing) + " (první " +
-               Location(firstMissing) + "), v souboru chybí.";
+    if (missing > 0) {
+        summary += "\r\nAdresy bez odpovědi převodníku: " + std::to_string(missing) + " (první " +
+                   Location(firstMissing) + "), v souboru chybí.";
+    }
+    if (uncertain > 0) {
+        summary += "\r\nAdresy s nejistou odpovědí převodníku: " + std::to_string(uncertain) +
+                   " (první " + Location(firstUncertain) + "), v souboru chybí.";
+    }
     ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
     return Outcome::Failed;
 }
@@ -158,9 +192,11 @@ std::string EepromProgressText(const std::string& prefix, int done, int total) {
 
 Outcome LoadEeprom(Operations& ops, const EepromProgress& progress) {
     StopMeasurement(ops.port, ops.view);
-    const Outcome outcome = LoadProper(ops, progress);
+    LoadRun run;
+    const Outcome outcome = LoadProper(ops, progress, run);
     StartMeasurement(ops.port, ops.view);
-    return outcome;
+    if (outcome != Outcome::Done || ops.cancelled()) return outcome;
+    return ConfirmLoad(ops, run);
 }
 
 Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {

@@ -26,13 +26,17 @@ std::string EepromProgressText(const std::string& prefix, int done, int total);
 
 // mLoadEE: the measurement stops; after the warning (No preselected) and
 // the open-file dialog (ops.state.eepromDialog) the whole file is read and
-// checked before the first frame; then one QuickWriteByte per line, and a
-// summary of the echoes. The measurement starts again in every case.
+// checked before the first frame; then one QuickWriteByte per line. The
+// measurement starts again in every case. After that, every location
+// written is read back (the measurement stopped once more), and a summary
+// gives the echoes and the read-back: Done only when the converter holds
+// every byte written.
 Outcome LoadEeprom(Operations& ops, const EepromProgress& progress = {});
 
 // mSaveEE: asks for the file (ops.state.eepromSaveDialog) with the values
 // still live, then with the measurement stopped reads locations 0..255
-// ("ER") and writes every location that answered.
+// ("ER") and writes every location that answered cleanly; a missing or
+// doubtful answer leaves the location out (Failed, and the summary says so).
 Outcome SaveEeprom(Operations& ops, const EepromProgress& progress = {});
 
 } // namespace rm27

@@ -466,6 +466,15 @@ TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int
     return echo;
 }
 
+ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs) {
+    ByteAnswer a;
+    for (int ask = 0; ask < kCellAsks && !ops.cancelled(); ++ask) {
+        a = DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, timeoutMs, "ER");
+        if (!a.doubt || a.doubt.has(kDoubtNoAnswer)) break;
+    }
+    return a;
+}
+
 MemoryConfirmation ConfirmMemory(Operations& ops,
                                  const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
                                  const std::function<void(int, int)>& progress) {
@@ -483,19 +492,16 @@ MemoryConfirmation ConfirmMemory(Operations& ops,
     MemoryConfirmation result;
     StopMeasurement(ops.port, ops.view);
     const int total = static_cast<int>(cells.size());
-    for (int k = 0; k < total; ++k) {
+    for (int k = 0; k < total && result.confirmed(); ++k) {
         const auto [cell, value] = cells[static_cast<std::size_t>(k)];
-        const ByteAnswer a =
-            DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, kConstantTimeoutMs, "ER");
+        // A doubtful answer proves nothing either way: the cell is asked
+        // again (a lost echo before the read-back may still be owed).
+        const ByteAnswer a = ReadCellChecked(ops, cell, kConstantTimeoutMs);
         if (progress) progress(k + 1, total);
-        if (ops.cancelled() || a.doubt) {
+        if (ops.cancelled() || a.doubt)
             result = {MemoryConfirmation::Unreadable, cell, value, a.value};
-            break;
-        }
-        if (a.value != value) {
+        else if (a.value != value)
             result = {MemoryConfirmation::Differs, cell, value, a.value};
-            break;
-        }
     }
     StartMeasurement(ops.port, ops.view);
     return result;

@@ -94,6 +94,14 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
 TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
                                  std::int32_t value);
 
+// One memory cell read with "ER" for a command of this program's own (not
+// a reading the window's steps prescribe): an answer that came but may not
+// be this cell's (not hex, misframed, maybe an earlier request's) is asked
+// for again, up to kCellAsks times in all; a cell that does not answer at
+// all (DevTransact's four sends) is not asked again.
+inline constexpr int kCellAsks = 5;
+ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs);
+
 // What a command that wrote the converter's memory finds when it reads the
 // cells back, after its own steps are done.
 struct MemoryConfirmation {
@@ -111,8 +119,8 @@ struct MemoryConfirmation {
 // Reads back each cell of `written` ({cell, value} in the order written; a
 // cell written twice must hold the later value), with the measurement
 // stopped for it and started again after. `progress` (done, total) is
-// called after each cell. The ledger's doubts count: a cell whose answer
-// may not be its own proves nothing either way.
+// called after each cell. Each cell is read with ReadCellChecked: an
+// answer still doubtful after that proves nothing either way.
 MemoryConfirmation ConfirmMemory(Operations& ops,
                                  const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
                                  const std::function<void(int, int)>& progress = {});

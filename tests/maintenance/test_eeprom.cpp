@@ -120,8 +120,12 @@ TEST_F(Eeprom, TwoLinesTwoFramesTwoHundredMillisecondsEach) {
     EXPECT_TRUE(stoppedAtWarning);
 
     const auto sent = framesSince();
-    ASSERT_EQ(sent, (std::vector<std::string>{"$01EW003F\r", "$01EWA1FF\r"}));
+    // the lines, then (once the measurement has started and stopped again)
+    // the read-back of what they wrote
+    ASSERT_EQ(sent,
+              (std::vector<std::string>{"$01EW003F\r", "$01EWA1FF\r", "$01ER00\r", "$01ERA1\r"}));
     EXPECT_EQ(timeOfFrame("$01EWA1FF\r") - timeOfFrame("$01EW003F\r"), 200);
+    EXPECT_GE(line.sent()[firstFrame + 2].timeMs - line.sent()[firstFrame + 1].timeMs, 200 + 500);
     EXPECT_EQ(conv().memory(0xA1), 0xFF);
 
     const test::PromptCall& warning = view.calls[0];
@@ -139,11 +143,15 @@ TEST_F(Eeprom, TwoLinesTwoFramesTwoHundredMillisecondsEach) {
 
     EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "Zápis EEPROM 1/2 ... 50%"),
               view.statuses.end());
-    EXPECT_EQ(view.statuses.back(), "Zápis EEPROM 2/2 ... 100%");
+    EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), "Zápis EEPROM 2/2 ... 100%"),
+              view.statuses.end());
+    EXPECT_EQ(view.statuses.back(), "Ověření EEPROM 2/2 ... 100%");
     EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
     EXPECT_NE(view.calls.back().text.find("Zapsáno bajtů: 2, z toho s odlišnou odpovědí "
-                                          "převodníku: 0."),
-              std::string::npos);
+                                          "převodníku: 0.\r\nZpětným čtením ověřeno: převodník "
+                                          "drží všechny zapsané bajty."),
+              std::string::npos)
+        << view.calls.back().text;
     EXPECT_TRUE(view.timer);
 }
 
@@ -207,13 +215,64 @@ TEST_F(Eeprom, DifferingEchoesAreCountedAndTheFirstIsNamed) {
     bus.faults().next("EW12", Fault::noAnswer());
     const std::string path = file("three.eep", "10 01\r\n11 3F\r\n12 02\r\n");
     EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
-    EXPECT_EQ(framesSince().size(), 3u); // the echo stops nothing
+    // The echo stops nothing. The read-back asks again when an answer may be
+    // another's (the lost echo of 12h may still come), and stops at the
+    // first cell that does not hold what was written.
+    EXPECT_EQ(framesSince(), (std::vector<std::string>{"$01EW1001\r", "$01EW113F\r", "$01EW1202\r",
+                                                       "$01ER10\r", "$01ER10\r", "$01ER11\r"}));
     const test::PromptCall& summary = view.calls.back();
     EXPECT_EQ(summary.icon, MessageIcon::Exclamation);
     EXPECT_NE(summary.text.find("Zapsáno bajtů: 3, z toho s odlišnou odpovědí převodníku: 2 "
-                                "(první na adrese 11h: zapsáno 3F, odpověď 3E)."),
+                                "(první na adrese 11h: zapsáno 3F, odpověď 3E).\r\nZápis do "
+                                "paměti převodníku se nepodařil: na adrese 11h je 3Eh, zapsáno "
+                                "bylo 3Fh."),
               std::string::npos)
         << summary.text;
+}
+
+TEST_F(Eeprom, TheReadBackDecidesNotTheEchoes) {
+    read();
+    // A lost echo hides a byte that landed; a location hit on its way in
+    // stores the byte elsewhere behind a right echo.
+    const std::string path = file("four.eep", "20 01\r\n21 02\r\n22 03\r\n23 04\r\n");
+    bus.faults().next("EW21", Fault::noAnswer());
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Done);
+    EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
+    EXPECT_NE(view.calls.back().text.find("odpovědí převodníku: 1 "), std::string::npos);
+
+    for (int cell = 0x20; cell <= 0x23; ++cell)
+        conv().setMemory(cell, 0);
+    bus.faults().next("EW22", Fault::alteredIndex());
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
+    EXPECT_EQ(conv().memory(0x23), 0x04); // the 03 went to 23h and was overwritten
+    EXPECT_NE(view.calls.back().text.find("nepodařil: na adrese 22h je 00h, zapsáno bylo 03h."),
+              std::string::npos)
+        << view.calls.back().text;
+
+    // A read-back answer that is not hex proves nothing either way, also
+    // when it comes so every time it is asked.
+    bus.faults().next("ER20", Fault::nonHex(0, '#'), kCellAsks);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
+    EXPECT_NE(view.calls.back().text.find("nelze ověřit: adresu 20h"), std::string::npos);
+}
+
+TEST_F(Eeprom, ASaveLeavesOutWhatTheConverterMayNotHaveSaid) {
+    read();
+    conv().setMemory(0x40, 0x12);
+    // "1?" would read as 0x18, however often it is asked
+    bus.faults().next("ER40", Fault::nonHex(1, '?'), kCellAsks);
+    const std::string path = (dir / "doubt.eep").string();
+    EXPECT_EQ(save({path}), Outcome::Failed);
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(path, text, error));
+    const EepParse p = ParseEep(text);
+    ASSERT_TRUE(p.ok());
+    EXPECT_EQ(p.bytes.size(), 255u);
+    EXPECT_EQ(p.bytes[0x40].location, 0x41);
+    EXPECT_NE(view.calls.back().text.find("Adresy s nejistou odpovědí převodníku: 1 (první 40h)"),
+              std::string::npos)
+        << view.calls.back().text;
 }
 
 TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
