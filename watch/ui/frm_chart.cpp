@@ -268,7 +268,9 @@ void FrmChart::refreshNow() {
     // Until the measurement has run for the whole span, its start is the
     // chart's left edge: the first seconds fill the width, not a sliver.
     shownFrom_ = std::max(shownTo_ - spanMs(), std::min(oldest, shownTo_ - kShortestSpanMs));
-    const int buckets = std::max(50, static_cast<int>(chart_->plotArea().width()));
+    // A lowest and a highest point per two pixels: one point per pixel,
+    // as much as a line can show.
+    const int buckets = std::max(50, static_cast<int>(chart_->plotArea().width()) / 2);
     double lo = std::numeric_limits<double>::infinity();
     double hi = -lo;
     std::vector<std::pair<std::int64_t, double>> points;
