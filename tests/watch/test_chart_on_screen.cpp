@@ -1,8 +1,9 @@
 // The chart as a user sees it: the program's window on a real display (the
 // test runs under Xvfb) on the built-in simulated converter, "Spojit",
 // "Načíst", "Zobrazit" > "Graf vstupů", a few seconds of measurement, and
-// the four lines on the screen in their colours. With RM27_SCREENSHOT_DIR
-// set, the screens are kept there as PNG files.
+// the four lines on the screen in their colours; the menu, the frame trace
+// and the log's indicator there too. With RM27_SCREENSHOT_DIR set, the
+// screens are kept there as PNG files.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,10 +13,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,8 +27,10 @@
 
 #include "app/simulator_host.h"
 #include "mainwindow/frm_main.h"
+#include "ui/common_dialog.h"
 #include "ui/port_map.h"
 #include "watch/ui/frm_chart.h"
+#include "watch/ui/frm_trace.h"
 #include "watch/ui/watch_windows.h"
 
 namespace rm27 {
@@ -102,6 +108,71 @@ TEST(ChartOnScreen, FourLinesAfterAFewSecondsOnTheSimulator) {
     EXPECT_TRUE(reading.contains(QRegularExpression(QStringLiteral("2: 50\\d\\d N"))))
         << reading.toStdString();
 
+    QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
+    simulator.stop();
+}
+
+TEST(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
+    SimulatorHost simulator;
+    QString error;
+    ASSERT_TRUE(simulator.start(&error)) << error.toStdString();
+    PortMap ports;
+    ports.setFixed(1, PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
+    FrmMainSetup setup;
+    setup.ports = &ports;
+    FrmMain window(setup);
+    window.Form_Load();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 10000));
+
+    // "Zobrazit" from the menu bar, as a user opens it
+    QMenuBar* bar = window.menuBar();
+    auto* view = Child<QMenu>(window, "mView");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(view->menuAction()).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->isVisible(); }, 5000));
+    QStringList items;
+    for (QAction* a : view->actions())
+        if (!a->isSeparator()) items << a->text();
+    EXPECT_EQ(items, (QStringList{QStringLiteral("Graf vstupů"), QStringLiteral("Komunikace"),
+                                  QStringLiteral("Záznam do souboru ..."),
+                                  QStringLiteral("Ukončit záznam")}));
+    QTest::qWait(200);
+    Keep(window.screen()->grabWindow(0).toImage(), "menu.png");
+    view->close();
+
+    Child<QAction>(window, "mTrace")->trigger();
+    FrmTrace* trace = window.watch().trace();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(trace, 10000));
+    trace->move(0, 0);
+    Child<QComboBox>(window, "cmbSelectPort")->setCurrentIndex(0);
+    QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(window, "cmdDevRead"), Qt::LeftButton);
+
+    // the log, its file chosen in the (scripted) save dialog
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("zaznam.csv"));
+    CommonDialog::SetDefaultRunner([&](const FileDialogRequest&) {
+        FileDialogAnswer a;
+        a.chosen = true;
+        a.fileName = path;
+        a.selectedFilter = 1;
+        return a;
+    });
+    Child<QAction>(window, "mLog")->trigger();
+    CommonDialog::SetDefaultRunner({});
+    auto* indicator = Child<QLabel>(window, "lblZaznam");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return indicator->text().endsWith(QStringLiteral("řádků 3")); }, 10000))
+        << indicator->text().toStdString();
+    EXPECT_TRUE(indicator->isVisible());
+    EXPECT_TRUE(window.statusBar()->isVisible());
+    trace->takeIncoming();
+    EXPECT_GT(trace->shownCount(), 90);
+    QTest::qWait(300);
+    Keep(window.screen()->grabWindow(0).toImage(), "trace_and_log.png");
+    Keep(trace->screen()->grabWindow(trace->winId()).toImage(), "trace.png");
+
+    Child<QAction>(window, "mLogStop")->trigger();
     QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
     simulator.stop();
 }

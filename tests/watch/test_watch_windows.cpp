@@ -529,6 +529,18 @@ TEST_F(WatchWindows_, TraceShowsAReadsFramesInOrder) {
     EXPECT_LT(first.ms, 900);
     EXPECT_GT(last, 2000);
 
+    // a block's answer is cut in the list; its tip shows it whole
+    auto* list = trace->findChild<QListView*>(QStringLiteral("lstTrace"));
+    for (int row = 0; row < trace->shownCount(); ++row) {
+        const TraceLine& l = book.bySerial(book.firstSerial() + static_cast<std::uint64_t>(row));
+        if (l.dir != TraceDir::Rx || l.command != "KB") continue;
+        const QStringList tip =
+            list->model()->index(row, 0).data(Qt::ToolTipRole).toString().split(QLatin1Char('\n'));
+        EXPECT_EQ(tip.size(), 9); // 512 hex digits and \r, 64 a line
+        EXPECT_EQ(tip.join(QString()).toStdString(), l.text);
+        break;
+    }
+
     // shown as text, with the time in seconds
     EXPECT_EQ(trace->shownLine(1).toStdString().substr(10), "  TX  $00AUTO00\\r");
 }
@@ -552,6 +564,9 @@ TEST_F(WatchWindows_, TraceKeepsTheLastLinesFiltersCopiesAndSaves) {
         ASSERT_EQ(trace.shownCount(), 10);
         EXPECT_EQ(trace.shownLine(0).toStdString(), "     1.000  TX  $01MK\\r");
         EXPECT_EQ(trace.shownLine(9).toStdString(), "     1.450  RX  0A\\r");
+        auto* list = trace.findChild<QListView*>(QStringLiteral("lstTrace"));
+        EXPECT_EQ(list->model()->index(9, 0).data(Qt::ToolTipRole).toString(),
+                  QStringLiteral("0A\\r"));
         // nobody asked for the frames on standard error
         EXPECT_TRUE(gForwarded.empty());
 
@@ -565,7 +580,6 @@ TEST_F(WatchWindows_, TraceKeepsTheLastLinesFiltersCopiesAndSaves) {
         QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
         EXPECT_EQ(QString::fromStdString(prompter.clipboard), trace.shownText(false));
         EXPECT_EQ(std::count(prompter.clipboard.begin(), prompter.clipboard.end(), '\n'), 8);
-        auto* list = trace.findChild<QListView*>(QStringLiteral("lstTrace"));
         list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
         QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
         EXPECT_EQ(QString::fromStdString(prompter.clipboard),

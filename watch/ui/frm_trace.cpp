@@ -27,6 +27,7 @@ namespace {
 constexpr int kTakeIntervalMs = 100;
 // An answer without its CR is shown as it is after this many quiet rounds.
 constexpr int kQuietRoundsForPartial = 3;
+constexpr qsizetype kTipWidth = 64;
 
 } // namespace
 
@@ -37,8 +38,18 @@ int TraceModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant TraceModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-    return QString::fromStdString(TraceText(lineAt(index.row())));
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (role == Qt::DisplayRole) return QString::fromStdString(TraceText(lineAt(index.row())));
+    if (role == Qt::ToolTipRole) {
+        // A block's answer is 513 characters: the list cuts it, the tip
+        // shows it whole, in lines of 64 (32 bytes).
+        const QString text = QString::fromStdString(lineAt(index.row()).text);
+        QStringList lines;
+        for (qsizetype at = 0; at < text.size(); at += kTipWidth)
+            lines << text.mid(at, kTipWidth);
+        return lines.join(QLatin1Char('\n'));
+    }
+    return {};
 }
 
 void TraceModel::sync() {
