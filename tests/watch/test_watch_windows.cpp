@@ -226,6 +226,21 @@ TEST_F(Chart, RingsStayBoundedAndTheSpanIsTheLastMinutes) {
     }
 }
 
+TEST_F(Chart, AnotherConverterStartsTheLinesAfresh) {
+    feed(0, 5);
+    TickSample resensed = sample(5);
+    resensed.header.inputs[1].description = "Force sensor 20 kN";
+    chart->onTick(resensed);
+    EXPECT_EQ(chart->ring(1).size(), 6u); // the same converter: the lines go on
+    EXPECT_TRUE(chart->series(1)->name().contains(QStringLiteral("20 kN")));
+    TickSample other = sample(6);
+    other.header.address = 9;
+    chart->onTick(other);
+    chart->refreshNow();
+    EXPECT_EQ(chart->ring(1).size(), 1u);
+    EXPECT_EQ(chart->series(1)->count(), 1);
+}
+
 TEST_F(Chart, QuantityAndScale) {
     feed(0, 10);
     chart->refreshNow();

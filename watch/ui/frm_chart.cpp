@@ -227,6 +227,13 @@ std::pair<double, double> FrmChart::yRange() const {
 
 void FrmChart::onTick(const TickSample& sample) {
     if (!haveHeader_ || !(sample.header == header_)) {
+        // Another converter's numbers do not continue this one's lines.
+        if (haveHeader_ && (sample.header.deviceId != header_.deviceId ||
+                            sample.header.address != header_.address)) {
+            for (SeriesRing& r : rings_)
+                r.clear();
+            clearCursor();
+        }
         header_ = sample.header;
         haveHeader_ = true;
         updateNames();
