@@ -102,7 +102,7 @@ void TraceBook::commit(TraceLine line) {
     if (lines_.size() > capacity_) lines_.pop_front();
 }
 
-TraceFilter::TraceFilter(const std::string& spec) {
+TraceFilter::TraceFilter(const std::string& words) {
     std::string word;
     auto take = [&] {
         if (word.empty()) return;
@@ -113,7 +113,7 @@ TraceFilter::TraceFilter(const std::string& spec) {
         }
         word.clear();
     };
-    for (const char c : spec) {
+    for (const char c : words) {
         if (c == ' ' || c == ',' || c == ';' || c == '\t')
             take();
         else

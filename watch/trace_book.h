@@ -78,7 +78,7 @@ private:
 class TraceFilter {
 public:
     TraceFilter() = default;
-    explicit TraceFilter(const std::string& spec);
+    explicit TraceFilter(const std::string& words);
     bool accepts(const TraceLine& line) const;
     bool empty() const { return shown_.empty() && hidden_.empty(); }
 

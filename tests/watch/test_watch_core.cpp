@@ -431,8 +431,8 @@ TEST(TraceBook, FilterByCommandLetters) {
                           "4 RX 00\\r", "5 TX $01KB00\\r", "6 RX FF\\r"})
         book.add(ParseWireMessage(m));
     book.flushPending();
-    auto shown = [&](const std::string& spec) {
-        const TraceFilter f(spec);
+    auto shown = [&](const std::string& words) {
+        const TraceFilter f(words);
         std::string out;
         for (std::uint64_t s = book.firstSerial(); s < book.endSerial(); ++s)
             if (f.accepts(book.bySerial(s))) out += std::to_string(s);
