@@ -1,13 +1,332 @@
-// r27ctl's calibration commands.
+// r27ctl's calibration commands: the window's "0", "2" and "x" buttons,
+// "Zápis" of the filter and "Změnit" with a scripted editor. Each reads the
+// converter as "Načíst" does, waits for the first answered measurement (the
+// live readings the commands use), runs the window's operation and prints
+// what changed.
+#include <algorithm>
+#include <cmath>
+
+#include "calibration/commands.h"
+#include "calibration/curve.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "link/transact.h"
+#include "session/measurement.h"
 
 namespace rm27 {
 
-void DescribeCalibrationCommands(CLI::App&, CtlOptions&) {}
+namespace {
 
-std::optional<int> RunCalibrationCommand(CtlRunner&) {
-    return std::nullopt;
+const char* const kZero = "zero";
+const char* const kSpan = "span";
+const char* const kFilter = "filter";
+const char* const kCalibrate = "calibrate";
+
+// The averaging lengths the editor's lists offer; 1 is "off".
+const int kLengths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 15, 20, 30, 40, 50};
+
+int RowOfLength(int length) {
+    const auto* it = std::find(std::begin(kLengths), std::end(kLengths), length);
+    return static_cast<int>(it - std::begin(kLengths));
+}
+
+CLI::Validator AveragingLength(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) -> std::string {
+            for (int n : kLengths) {
+                if (text == std::to_string(n)) return {};
+            }
+            return text + ": " + what + " is 1 (off), 2..10, 12, 15, 20, 30, 40 or 50 readings";
+        },
+        "");
+}
+
+CLI::Validator FormatText() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            for (const char* f : kFormatRows) {
+                if (text == f) return {};
+            }
+            return text + ": the format is one of ######0 ####0.0 ###0.00 ##0.000 #0.0000 "
+                          "0.00000";
+        },
+        "");
+}
+
+// "0,5:100": a signal and a value as the user types them into the point
+// dialog; each is read there with the decimal comma allowed.
+CLI::Validator PointText() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto colon = text.find(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == text.size() ||
+                text.find(':', colon + 1) != std::string::npos) {
+                return text + ": a point is SIGNAL:VALUE, e.g. 0,5:100";
+            }
+            return {};
+        },
+        "");
+}
+
+std::string Trimmed(const std::string& text) {
+    return TrimBlanks(text);
+}
+
+// After "Načíst" the window shows live values from the second tick on; the
+// commands take their readings from there.
+bool WaitForLiveReading(CtlRunner& r) {
+    Operations& ops = r.ops();
+    for (int tick = 0; tick < CtlRunner::kSilentTickLimit; ++tick) {
+        DelayMs(ops.port, kMeasurementIntervalMs);
+        if (ops.cancelled()) return false;
+        if (MeasurementTick(ops)) return true;
+        if (!ops.port.line.isOpen()) break;
+    }
+    r.err() << "r27ctl: the converter sent no measurement" << std::endl;
+    return false;
+}
+
+std::string KText(double k) {
+    return Trimmed(FormatFixed(k, "0.0000 E+00")) + " (" + SingleText(static_cast<float>(k)) + ")";
+}
+
+std::string QText(double q) {
+    return Trimmed(FormatFixed(q, "#######0"));
+}
+
+std::string FilterText(int code) {
+    return std::to_string(code) + " (" + Trimmed(kFilterRows[static_cast<std::size_t>(code & 15)]) +
+           ")";
+}
+
+int ExitOf(ConstantOutcome outcome) {
+    switch (outcome) {
+    case ConstantOutcome::Written:
+        return kExitOk;
+    case ConstantOutcome::ZeroEntered:
+    case ConstantOutcome::SlopeUndefined:
+        return kExitRefused;
+    case ConstantOutcome::NotRun:
+        break;
+    }
+    return kExitNoAnswer;
+}
+
+int Zero(CtlRunner& r) {
+    const int i = r.options().input - 1;
+    const double before = r.state().Q[static_cast<std::size_t>(i)];
+    const ConstantOutcome outcome = SetmVVKQ(r.ops(), i);
+    if (outcome == ConstantOutcome::Written) {
+        r.out() << "input " << i + 1 << ": Q " << QText(before) << " -> "
+                << QText(r.state().Q[static_cast<std::size_t>(i)]) << " (cells " << CellQ(i) << ".."
+                << CellQ(i) + 3 << ")" << std::endl;
+    }
+    return ExitOf(outcome);
+}
+
+int Span(CtlRunner& r) {
+    const CtlOptions& o = r.options();
+    const int i = o.input - 1;
+    const double before = r.state().K[static_cast<std::size_t>(i)];
+    int index = kInputCount + i;
+    if (o.mvvGiven) {
+        // The "x" button: its input box gets the value as typed.
+        r.view().answerInputWith(o.mvv);
+        index = 2 * kInputCount + i;
+    }
+    const ConstantOutcome outcome = SetmVVKQ(r.ops(), index);
+    if (outcome == ConstantOutcome::Written) {
+        r.out() << "input " << i + 1 << ": K " << KText(before) << " -> "
+                << KText(r.state().K[static_cast<std::size_t>(i)]) << " mV/V per division (cells "
+                << CellK(i) << ".." << CellK(i) + 3 << ")" << std::endl;
+    }
+    return ExitOf(outcome);
+}
+
+int Filter(CtlRunner& r) {
+    const int before = r.state().FilterCode;
+    if (!WriteFilter(r.ops(), r.options().filterCode)) return kExitNoAnswer;
+    r.out() << "filter: " << FilterText(before) << " -> " << FilterText(r.state().FilterCode)
+            << " (cell " << kCellFilter << ")" << std::endl;
+    return kExitOk;
+}
+
+// The editor as the command line fills it: the sensor's old points go, the
+// given fields and points come in through the editor's own handlers (so the
+// limit of nine points and the duplicate check apply), then
+// "Uložit kalibraci"; whatever stops the save ends the run with "Storno".
+class CommandLineEditor final : public CalibrationEditor {
+public:
+    CommandLineEditor(Operations& ops, const CtlOptions& options)
+        : options_(options), model_(ops, dialog_) {}
+
+    CalibrationEditorModel& Load() override {
+        if (!loaded_) {
+            loaded_ = true;
+            model_.Form_Load();
+        }
+        return model_;
+    }
+    void RunTimer(int ti) override { model_.RunTimer(ti); }
+    void UpdateCalibration() override { model_.UpdateCalibration(); }
+    void Show() override {
+        model_.Form_Activate();
+        model_.tmrOpisovac_Timer();
+        EditorFields& f = model_.fields;
+        while (!f.lstKrivka.empty()) {
+            f.lstKrivkaSelected = 0;
+            model_.mKrivkaBodDelete_Click();
+        }
+        f.txtPopis = options_.description;
+        if (options_.unit) f.txtJednotka = *options_.unit;
+        if (options_.format) {
+            const auto* it = std::find_if(kFormatRows.begin(), kFormatRows.end(),
+                                          [&](const char* row) { return *options_.format == row; });
+            f.cmbFormat = static_cast<int>(it - kFormatRows.begin());
+        }
+        if (options_.gain) f.cmbGain = *options_.gain;
+        if (options_.slide) f.cmbSlide = RowOfLength(*options_.slide);
+        if (options_.fast) f.cmbSlideRychl = RowOfLength(*options_.fast);
+        bool refused = false;
+        for (const std::string& point : options_.points) {
+            const auto colon = point.find(':');
+            dialog_.script.push_back({point.substr(0, colon), point.substr(colon + 1), false});
+            refused = !model_.mKrivkaBodAdd_Click() || refused;
+        }
+        if (!refused) model_.cmdAction_Click(1);
+        if (model_.Tag.empty()) model_.cmdAction_Click(0);
+    }
+    void Unload() override { model_.Form_Unload(); }
+
+private:
+    const CtlOptions& options_;
+    ScriptedPointDialog dialog_;
+    CalibrationEditorModel model_;
+    bool loaded_ = false;
+};
+
+std::string BlockText(const SensorRecord& rec) {
+    const std::int32_t block = BlockNumber(rec.adr, rec.subAdr);
+    if (rec.adr < kInputCount) {
+        return "the eKey of input " + std::to_string(rec.adr + 1) + " (block " +
+               std::to_string(block) + ")";
+    }
+    return "the internal copy of input " + std::to_string(rec.subAdr + 1) + " (block " +
+           std::to_string(block) + ")";
+}
+
+int Calibrate(CtlRunner& r) {
+    const int i = r.options().input - 1;
+    const SensorRecord target = r.state().records[static_cast<std::size_t>(i)];
+    CommandLineEditor editor(r.ops(), r.options());
+    bool reread = false;
+    const CalibrationRun run =
+        ChangeCalibration(r.ops(), i, editor, [&](Operations&) { reread = r.devRead(); });
+    if (run.tag.empty()) return kExitNoAnswer; // cancelled: the reason is printed
+    if (run.tag != kTagStore) return kExitRefused;
+    if (!run.stored()) return kExitNoAnswer;
+    r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
+            << run.image.size() << " bytes" << std::endl;
+    if (!run.backupPath.empty()) r.out() << "  the old image is kept in " << run.backupPath << "\n";
+    // The message of a block that did not read back as written is printed.
+    if (!reread || run.checkResult == WriteCheckResult::Differs) return kExitNoAnswer;
+
+    // What the converter gives back now.
+    const SensorRecord& rec = r.state().records[static_cast<std::size_t>(i)];
+    PointTable points;
+    EditorFields fields;
+    LoadCalibration(points, rec, rec.adr, rec.subAdr, fields);
+    r.out() << "  description  " << Trimmed(rec.description) << "\n"
+            << "  unit         " << Trimmed(rec.unit) << "\n"
+            << "  format       " << Trimmed(rec.numberFormat) << "\n"
+            << "  gain         " << Trimmed(kGainRows[static_cast<std::size_t>(rec.gainCode & 7)])
+            << "\n"
+            << "  averaging    " << rec.slidingLength << ", fast " << rec.fastSlidingLength << "\n"
+            << "  identifier   " << Trimmed(rec.sensorId) << "\n"
+            << "  saved        " << rec.dateOfSave << "\n"
+            << "  " << fields.lblCurveSignalPopis << "  value\n";
+    for (const std::string& line : fields.lstKrivka)
+        r.out() << "  " << line.substr(0, line.find_last_not_of(' ') + 1) << "\n";
+    r.out().flush();
+    return kExitOk;
+}
+
+} // namespace
+
+void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
+    auto input = [&](CLI::App* sub) {
+        sub->add_option("I", o.input, "the input, 1..4 as the window's columns")
+            ->required()
+            ->check(WholeNumber(1, 4, "the input"));
+    };
+    input(AddCommand(app, o, kZero,
+                     "set the zero of input I from its live reading (the \"0\" button)"));
+    CLI::App* span =
+        AddCommand(app, o, kSpan,
+                   "set the slope of input I against 2 mV/V, or against X mV/V (\"2\" / \"x\")");
+    input(span);
+    span->add_option_function<std::string>(
+            "--mvv",
+            [&o](const std::string& x) {
+                o.mvv = x;
+                o.mvvGiven = true;
+            },
+            "the mV/V applied now (decimal comma allowed); 0 is refused")
+        ->type_name("X");
+    AddCommand(app, o, kFilter, "write the measuring filter, 0..15 (\"Zápis\")")
+        ->add_option("CODE", o.filterCode, "the filter row, 0 = Stopped .. 15 = 4.17 Hz")
+        ->required()
+        ->check(WholeNumber(0, 15, "the filter code"));
+
+    CLI::App* cal = AddCommand(
+        app, o, kCalibrate,
+        "build the record as \"Uložit kalibraci\" does and store it in input I's eKey (or the "
+        "internal copy it was read from); asks first, --yes answers");
+    input(cal);
+    cal->add_option("--description", o.description, "the sensor's description (32 characters)")
+        ->required()
+        ->type_name("TEXT");
+    cal->add_option_function<std::string>(
+           "--unit", [&o](const std::string& u) { o.unit = u; }, "unit (6 characters)")
+        ->type_name("U");
+    cal->add_option_function<std::string>(
+           "--format", [&o](const std::string& f) { o.format = f; },
+           "display format: ######0 ####0.0 ###0.00 ##0.000 #0.0000 0.00000")
+        ->type_name("F")
+        ->check(FormatText());
+    cal->add_option_function<int>(
+           "--gain", [&o](const int& g) { o.gain = g; }, "gain code 0..7 (1x..128x)")
+        ->type_name("G")
+        ->check(WholeNumber(0, 7, "the gain code"));
+    cal->add_option_function<int>(
+           "--slide", [&o](const int& n) { o.slide = n; }, "averaging length (1 = off)")
+        ->type_name("N")
+        ->check(AveragingLength("the averaging length"));
+    cal->add_option_function<int>(
+           "--fast", [&o](const int& n) { o.fast = n; }, "fast averaging length (1 = off)")
+        ->type_name("N")
+        ->check(AveragingLength("the fast averaging length"));
+    cal->add_option("--point", o.points,
+                    "a curve point: signal in mV/V and value, e.g. 0,5:100; repeat for each "
+                    "point (2 to 9); they replace the sensor's curve")
+        ->required()
+        ->type_name("SIGNAL:VALUE")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(PointText());
+}
+
+std::optional<int> RunCalibrationCommand(CtlRunner& r) {
+    const std::string& c = r.options().command;
+    if (c != kZero && c != kSpan && c != kFilter && c != kCalibrate) return std::nullopt;
+    if (!r.devRead()) return kExitNoAnswer;
+    if (!WaitForLiveReading(r)) return kExitNoAnswer;
+    if (c == kZero) return Zero(r);
+    if (c == kSpan) return Span(r);
+    if (c == kFilter) return Filter(r);
+    return Calibrate(r);
 }
 
 } // namespace rm27

@@ -1,13 +1,138 @@
-// r27ctl's maintenance commands.
+// r27ctl's maintenance commands: the eKey copies and initialisation, the
+// EEPROM image files and the RMU user limits. Each reads the converter
+// first, as "Načíst" does, so that the address, the eKey mask and the
+// records they work on are the converter's own; then it runs the window's
+// operation and the terminal shows its boxes.
+#include <unistd.h>
+
+#include <array>
+#include <optional>
+
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "maintenance/eeprom.h"
+#include "maintenance/ekey_copy.h"
+#include "maintenance/ekey_init.h"
+#include "maintenance/rmu_settings.h"
 
 namespace rm27 {
 
-void DescribeMaintenanceCommands(CLI::App&, CtlOptions&) {}
+namespace {
 
-std::optional<int> RunMaintenanceCommand(CtlRunner&) {
-    return std::nullopt;
+int ExitOf(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Done:
+        return kExitOk;
+    case Outcome::Refused:
+        return kExitRefused;
+    case Outcome::Failed:
+        break;
+    }
+    return kExitNoAnswer;
+}
+
+// A load takes about a minute: on a terminal it shows how far it got, one
+// line rewritten in place. In a pipe only the summary counts, and with
+// --verbose the status lines say it already.
+EepromProgress TerminalProgress(CtlRunner& r, const char* what) {
+    if (r.options().verbose || ::isatty(STDERR_FILENO) == 0) return {};
+    return [&err = r.err(), what](int done, int total) {
+        err << "\r" << EepromProgressText(what, done, total) << (done == total ? "\n" : "")
+            << std::flush;
+    };
+}
+
+int RmuLimits(CtlRunner& r) {
+    DeviceState& st = r.state();
+    if (!st.IsRMU) {
+        r.err() << "r27ctl: the converter at address " << st.DeviceAddress << " is not an RMU ("
+                << st.DeviceId << ")" << std::endl;
+        return kExitRefused;
+    }
+    const std::vector<std::string>& words = r.options().rmuLimits;
+    int status = kExitOk;
+    if (!words.empty()) {
+        std::array<std::optional<std::string>, kInputCount> texts;
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            if (words[k] != "-") texts[k] = words[k];
+        }
+        RmuStoreResult stored;
+        RunRmuSettings(r.ops(), [&] {
+            stored = StoreRmuLimits(r.ops(), texts, [&r](const std::string& text) {
+                if (r.options().verbose && !text.empty()) r.err() << text << std::endl;
+            });
+        });
+        if (r.ops().cancelled()) return kExitNoAnswer;
+        r.out() << "limits written: " << stored.written << ", failed: " << stored.failed
+                << "; the converter restarts\n";
+        status = ExitOf(stored.outcome());
+    }
+    for (int i = 0; i < kInputCount; ++i) {
+        const SensorRecord& rec = st.records[static_cast<std::size_t>(i)];
+        r.out() << RmuRowCaption(rec, i) << "  " << RmuLimitText(rec) << "\n";
+    }
+    r.out().flush();
+    return status;
+}
+
+} // namespace
+
+void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o) {
+    AddCommand(app, o, "ekey-copy",
+               "copy input I's external eKey into the converter's internal memory")
+        ->add_option("I", o.ekeyInput, "the input, 1..4")
+        ->required()
+        ->check(WholeNumber(1, 4, "the input"));
+    AddCommand(app, o, "ekey-copy-1to4",
+               "copy input 1's eKey image into input 4's eKey, keeping input 4's identifier");
+    AddCommand(app, o, "ekey-init", "give every plugged eKey its first content; prints the report")
+        ->add_flag("--davro", o.davro, "the DAVRO contents (unit mVV) instead of R-27 (div)")
+        ->disable_flag_override();
+    AddCommand(app, o, "eeprom-load",
+               "overwrite the converter's EEPROM from a .eep file (checked first); prints the "
+               "summary")
+        ->add_option("FILE", o.eepFile, "the .eep file")
+        ->required();
+    AddCommand(app, o, "eeprom-save", "read the 256 EEPROM locations into a .eep file")
+        ->add_option("FILE", o.eepFile, "the .eep file to write")
+        ->required();
+    AddCommand(app, o, "rmu-limits",
+               "print the RMU's four user limits, or store L1..L4 (the changed ones are "
+               "written, then the converter restarts)")
+        ->add_option("L", o.rmuLimits,
+                     "the four limits, input 1 first; a decimal comma is accepted, \"-\" keeps "
+                     "that input's limit")
+        ->expected(kInputCount)
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                if (text == "-" || text.find_first_of("0123456789") != std::string::npos) return {};
+                return text + ": a limit is a number (or - to keep it)";
+            },
+            "NUMBER|-"));
+}
+
+std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
+    const CtlOptions& o = r.options();
+    const std::string& c = o.command;
+    if (c != "ekey-copy" && c != "ekey-copy-1to4" && c != "ekey-init" && c != "eeprom-load" &&
+        c != "eeprom-save" && c != "rmu-limits")
+        return std::nullopt;
+    if (!r.devRead()) return kExitNoAnswer;
+    Operations& ops = r.ops();
+    if (c == "ekey-copy") return ExitOf(CopyEKeyExtToInt(ops, o.ekeyInput - 1));
+    if (c == "ekey-copy-1to4") return ExitOf(CopyEKey1To4(ops));
+    if (c == "ekey-init")
+        return ExitOf(
+            InitEKeys(ops, o.davro ? EKeyInitVariant::Davro : EKeyInitVariant::R27).outcome);
+    if (c == "eeprom-load") {
+        r.view().answerFileWith(o.eepFile);
+        return ExitOf(LoadEeprom(ops, TerminalProgress(r, "Zápis EEPROM ")));
+    }
+    if (c == "eeprom-save") {
+        r.view().answerFileWith(o.eepFile);
+        return ExitOf(SaveEeprom(ops, TerminalProgress(r, "Čtení EEPROM ")));
+    }
+    return RmuLimits(r);
 }
 
 } // namespace rm27

@@ -4,6 +4,7 @@
 // port. Every command has its own --help.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,24 @@ struct CtlOptions {
     bool csvSemicolon = false;
 
     // ---- calibration commands (ctl_calibration.cpp)
+    int input = 0;   // zero, span, calibrate: 1..4, as the window's columns
+    std::string mvv; // span --mvv, as typed ("" = the 2 mV/V step)
+    bool mvvGiven = false;
+    int filterCode = 0; // filter: 0..15
+    // calibrate: the editor's fields; what is not given keeps the record's.
+    std::string description;
+    std::optional<std::string> unit;
+    std::optional<std::string> format;
+    std::optional<int> gain;
+    std::optional<int> slide;
+    std::optional<int> fast;
+    std::vector<std::string> points; // "SIGNAL:VALUE" as typed
 
     // ---- maintenance commands (ctl_maintenance.cpp)
+    int ekeyInput = 0;                  // ekey-copy: input 1..4
+    bool davro = false;                 // ekey-init: the DAVRO contents
+    std::string eepFile;                // eeprom-load, eeprom-save
+    std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
 };
 
 struct CtlParse {

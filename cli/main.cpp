@@ -15,6 +15,7 @@
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
+#include "ui/app_paths.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/port_map.h"
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
     answers.in = &std::cin;
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
+    rm27::FolderBackupStore backups(rm27::BackupFolder().toStdString());
+    runner.ops().backups = &backups;
     // The line's loss cancels whatever runs: its waits end at once and the
     // command unwinds, instead of sitting out every time-out on a dead port.
     QObject::connect(&line, &rm27::QtSerialLine::lineLost,

@@ -59,9 +59,15 @@ bool TerminalView::ask(const std::string& question) {
 
 MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
     messages_.push_back(box.text);
+    // A box breaks its lines with CR LF; a terminal and a file want LF.
+    // The line the text may end with is the one printed after it.
+    std::string text = box.text;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+        text.erase(at, 1);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
     if (box.buttons == MessageButtons::YesNo)
-        return ask(box.text) ? MessageAnswer::Yes : MessageAnswer::No;
-    (box.icon == MessageIcon::Information ? out_ : err_) << box.text << std::endl;
+        return ask(text) ? MessageAnswer::Yes : MessageAnswer::No;
+    (box.icon == MessageIcon::Information ? out_ : err_) << text << std::endl;
     return MessageAnswer::Ok;
 }
 

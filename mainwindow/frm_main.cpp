@@ -15,10 +15,18 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "calibration/commands.h"
+#include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
 #include "link/transact.h"
+#include "maintenance/eeprom.h"
+#include "maintenance/ekey_copy.h"
+#include "maintenance/ekey_init.h"
+#include "maintenance/rmu_settings.h"
+#include "maintenance/ui/frm_rmu_setup.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "ui/app_paths.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/frm_about.h"
@@ -79,6 +87,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         ReadRM27(address, ok);
         return ok;
     };
+    backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
+    session_->ops().backups = backups_.get();
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
@@ -172,6 +182,9 @@ void FrmMain::Form_Load() {
     eeprom.defaultExt = ".eep";
     eeprom.initDir = QDir::currentPath().toStdString();
     eeprom.owner = objectName().toStdString();
+    FileDialogSpec& save = state().eepromSaveDialog;
+    save = eeprom;
+    save.title = "Uložit obsah EEPROM do souboru";
 
     // 11.
     ClearInputRows();
@@ -180,6 +193,8 @@ void FrmMain::Form_Load() {
     state().ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
     if (state().ExtendedMode) {
         mDevice->menuAction()->setVisible(true);
+        // The save stands beside the load it makes undoable.
+        mSaveEE->setVisible(true);
         mRMUmain->menuAction()->setVisible(true);
         cmdAdresa->setVisible(true);
         calibrationStrip_->setVisible(true);
@@ -462,14 +477,15 @@ void FrmMain::RunMeasurementTick() {
 }
 
 void FrmMain::cmdDevRead_Click() {
-    RunCommand([this](Operations& ops) {
-        if (!comSerial->portOpen()) return;
-        // Remembered here rather than at connect: the address that was last
-        // read is the one worth offering next time.
-        settings_->SaveSetting(kSection, kAddressKey,
-                               QString::number(cmbSelectAdr->currentIndex()));
-        DevRead(ops, cmbSelectAdr->currentIndex());
-    });
+    RunCommand([this](Operations& ops) { DevReadAction(ops); });
+}
+
+void FrmMain::DevReadAction(Operations& ops) {
+    if (!comSerial->portOpen()) return;
+    // Remembered here rather than at connect: the address that was last
+    // read is the one worth offering next time.
+    settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
+    DevRead(ops, cmbSelectAdr->currentIndex());
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
@@ -488,40 +504,68 @@ void FrmMain::cmdReset_Click() {
     RunCommand([](Operations& ops) { RestartConverter(ops); });
 }
 
-void FrmMain::cmdSetmVVKQ_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::cmdSetmVVKQ_Click(int index) {
+    RunCommand([index](Operations& ops) { SetmVVKQ(ops, index); });
 }
 
 void FrmMain::cmdGain_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([this](Operations& ops) { WriteFilter(ops, cmbFreq->currentIndex()); });
 }
 
-void FrmMain::cmdChange_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::cmdChange_Click(int index) {
+    RunCommand([this, index](Operations& ops) {
+        ChangeCalibration(ops, index, CalibrationEditorWindow(),
+                          [this](Operations& o) { DevReadAction(o); });
+    });
 }
 
-void FrmMain::cmdCopyEKEY_Ext2Int_Click(int) {
-    RunCommand([](Operations&) {});
+void FrmMain::DoCalibration(int input) {
+    RunCommand([this, input](Operations& ops) {
+        rm27::DoCalibration(ops, input, CalibrationEditorWindow());
+    });
+}
+
+CalibrationEditor& FrmMain::CalibrationEditorWindow() {
+    if (frmQELCalibration_ == nullptr) {
+        // A window of its own that dies with the main window.
+        frmQELCalibration_ = new FrmQELCalibration(operations(), this);
+    }
+    return *frmQELCalibration_;
+}
+
+void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {
+    RunCommand([index](Operations& ops) { CopyEKeyExtToInt(ops, index); });
 }
 
 void FrmMain::mCopy14_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { CopyEKey1To4(ops); });
 }
 
 void FrmMain::mIniteKey_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); });
 }
 
 void FrmMain::mIniteKeyDavro_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::Davro); });
 }
 
 void FrmMain::mLoadEE_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([](Operations& ops) { LoadEeprom(ops); });
+}
+
+void FrmMain::mSaveEE_Click() {
+    RunCommand([](Operations& ops) { SaveEeprom(ops); });
 }
 
 void FrmMain::mRMUset_Click() {
-    RunCommand([](Operations&) {});
+    RunCommand([this](Operations& ops) {
+        // Created for each opening and gone when closed: every opening
+        // shows the records as they are now.
+        RunRmuSettings(ops, [&] {
+            FrmRMUSetup frmRMUSetup(ops, this);
+            frmRMUSetup.exec();
+        });
+    });
 }
 
 // ----------------------------------------------------------------- commands

@@ -47,7 +47,9 @@ class QVBoxLayout;
 namespace rm27 {
 
 class AppSettings;
+class CalibrationEditor;
 class FrmAbout;
+class FrmQELCalibration;
 class PortMap;
 class QtSerialLine;
 class WatchWindows;
@@ -112,6 +114,11 @@ public:
     // Identifies and reads the converter at `address` (updated to the
     // converter's own address); ok only when all four inputs were read.
     virtual void ReadRM27(std::int32_t& address, bool& ok);
+    // Runs the calibration editor for one input (0..3) and stores the
+    // edited curve in its eKey; a command of its own.
+    void DoCalibration(int input);
+    // The editor window, created on first use and kept (hidden) after.
+    FrmQELCalibration* calibrationEditorWindow() const { return frmQELCalibration_; }
 
     // ---- commands
     // Runs fn as a command of the guard: refused (false) while another one
@@ -160,6 +167,7 @@ public Q_SLOTS:
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
+    void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
     void mChart_Click();
@@ -182,6 +190,10 @@ protected:
     Operations& operations() { return session_->ops(); }
     // One measurement tick, run by tmrCasovac_Timer outside any sequence.
     virtual void RunMeasurementTick();
+    // The calibration editor the commands drive: frmQELCalibration.
+    virtual CalibrationEditor& CalibrationEditorWindow();
+    // "Načíst" inside a running command: the read at the address chosen.
+    void DevReadAction(Operations& ops);
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -277,11 +289,13 @@ private:
     AppSettings* settings_ = nullptr;
     EventPump* pump_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<FolderBackupStore> backups_;
     int guardListener_ = 0;
 
     QString commandLine_;
     QString configFilePath_;
     FrmAbout* frmAbout_ = nullptr;
+    FrmQELCalibration* frmQELCalibration_ = nullptr;
     WatchWindows* watch_ = nullptr;
     // The wall time of the ticks runs on the measurement's own clock.
     WallAnchor wallAnchor_;

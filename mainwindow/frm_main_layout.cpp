@@ -461,6 +461,7 @@ void FrmMain::BuildMenus() {
 
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
+    connect(mSaveEE, &QAction::triggered, this, &FrmMain::mSaveEE_Click);
     connect(mLoadEE, &QAction::triggered, this, &FrmMain::mLoadEE_Click);
     connect(mIniteKey, &QAction::triggered, this, &FrmMain::mIniteKey_Click);
     connect(mIniteKeyDavro, &QAction::triggered, this, &FrmMain::mIniteKeyDavro_Click);
@@ -479,9 +480,9 @@ void FrmMain::RegisterControls() {
     }
     // Everything that starts an exchange with the converter, or changes
     // the line under one.
-    QList<QObject*> guarded = {cmdConnect, cmdFindPorts,   cmdDevRead, cmdFindAdr,
-                               cmdReset,   cmdAdresa,      cmdGain,    mLoadEE,
-                               mIniteKey,  mIniteKeyDavro, mCopy14,    mRMUset};
+    QList<QObject*> guarded = {cmdConnect,     cmdFindPorts, cmdDevRead, cmdFindAdr, cmdReset,
+                               cmdAdresa,      cmdGain,      mSaveEE,    mLoadEE,    mIniteKey,
+                               mIniteKeyDavro, mCopy14,      mRMUset};
     for (int i = 0; i < 4; ++i)
         guarded << cmdChange[i] << cmdCopyEKEY_Ext2Int[i];
     for (QPushButton* b : cmdSetmVVKQ)

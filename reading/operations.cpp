@@ -9,6 +9,7 @@
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -215,6 +216,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                 ops.prompter.critical("Error reading EKEY block");
                 return false;
             }
+            RememberBlock(st, BlockNumber(i, 0), st.imageBuffer);
             DecodeEKeyImage(st.imageBuffer, rec, i, 0, ops.nowMs());
             st.sources[i] = InputSource::EKey;
             view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
@@ -224,6 +226,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                 ops.prompter.critical("Error reading MEM block");
                 return false;
             }
+            RememberBlock(st, BlockNumber(4, i), st.imageBuffer);
             const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, ops.nowMs());
             if (code == 0) {
                 st.sources[i] = InputSource::Internal;

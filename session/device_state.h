@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "link/ekey.h"
@@ -56,6 +57,15 @@ struct DeviceState {
     // could not be read. Kept so that a write can back the old image up.
     std::array<InputSource, kInputCount> sources{};
     std::array<std::string, kInputCount> images{};
+    // Every block read so far (the reading's and the commands' own reads),
+    // by block number: what a backup keeps before the block is written, and
+    // what a write is checked against when the block is read again.
+    struct BlockImage {
+        std::string image;            // 256 bytes
+        std::uint64_t readNumber = 0; // order of the reads, from 1
+    };
+    std::map<std::int32_t, BlockImage> blocks;
+    std::uint64_t blockReads = 0;
 
     // Live values of the last measurement answer, single precision as the
     // converter sends them. tare[i] is subtracted from value[i] for display
@@ -66,9 +76,11 @@ struct DeviceState {
     std::array<float, kInputCount> value{};
     std::array<float, kInputCount> tare{};
 
-    // The open-file dialog of the EEPROM image files: preset once at
-    // start-up and reused, so it remembers the folder and filter chosen.
+    // The open-file dialog of the EEPROM image files, and the save-file
+    // dialog that keeps a converter's memory in one: preset once at
+    // start-up and reused, so they remember the folder and filter chosen.
     FileDialogSpec eepromDialog;
+    FileDialogSpec eepromSaveDialog;
 };
 
 } // namespace rm27

@@ -11,6 +11,7 @@
 
 #include "link/ekey.h"
 #include "link/line.h"
+#include "session/backups.h"
 #include "session/device_state.h"
 #include "session/guard.h"
 #include "session/main_view.h"
@@ -61,6 +62,8 @@ struct Operations {
     // writes) read the converter; empty means ReadRM27. The window routes
     // it through its own overridable ReadRM27.
     std::function<bool(std::int32_t& address)> readConverter = {};
+    // Where the images a write overwrites are kept; null: nowhere.
+    BackupStore* backups = nullptr;
 
     bool cancelled() const { return port.cancelled(); }
     std::int64_t nowMs() const { return port.pump.nowMs(); }

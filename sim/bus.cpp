@@ -56,16 +56,19 @@ void Bus::process(const PendingFrame& frame) {
     Request r = ParseRequest(frame.text, ++frameCount_, frame.doneMs);
     const Fault fault = faults_.pick(r);
     const std::string cmd = r.command();
-    if (fault.kind == FaultKind::WrongEcho && (cmd == "KW" || cmd == "EW") && r.paramCount() >= 2) {
-        // The value byte is hit on its way in: the converter stores what it
-        // heard and echoes that.
-        const int last = r.paramCount() - 1;
-        const int sent = r.param(last);
+    const bool hitOnTheWayIn =
+        fault.kind == FaultKind::WrongEcho || fault.kind == FaultKind::AlteredIndex;
+    if (hitOnTheWayIn && (cmd == "KW" || cmd == "EW") && r.paramCount() >= 2) {
+        // A byte of the frame is hit on its way in (the value, or the
+        // location before it): the converter stores what it heard and echoes
+        // the value it stored.
+        const int field = r.paramCount() - (fault.kind == FaultKind::WrongEcho ? 1 : 2);
+        const int sent = r.param(field);
         if (sent >= 0) {
             const int heard = fault.value >= 0 ? (fault.value & 0xFF) : (sent ^ 0x01);
-            const std::size_t pos = r.body.size() - 2;
-            r.body.replace(pos, 2, HexByte(static_cast<unsigned>(heard)));
-            r.raw.replace(r.raw.size() - 2, 2, HexByte(static_cast<unsigned>(heard)));
+            const std::size_t fromEnd = static_cast<std::size_t>(2 * (r.paramCount() - field));
+            r.body.replace(r.body.size() - fromEnd, 2, HexByte(static_cast<unsigned>(heard)));
+            r.raw.replace(r.raw.size() - fromEnd, 2, HexByte(static_cast<unsigned>(heard)));
         }
     }
     requests_.push_back(r);

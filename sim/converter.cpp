@@ -84,9 +84,10 @@ Converter::Converter(ConverterSetup setup) : setup_(std::move(setup)) {
     for (int i = 0; i < kInputs; ++i) {
         // An unplugged input keeps its sensor's image too, so plugging it
         // in later (setPlugged) shows a sensor.
-        setBlock(32 * i, setup_.ekeyImages[i].empty() ? DefaultSensorImage(i) : setup_.ekeyImages[i]);
+        setBlock(32 * i,
+                 setup_.ekeyImages[i].empty() ? DefaultSensorImage(i) : setup_.ekeyImages[i]);
         setBlock(128 + i, setup_.internalImages[i].empty() ? DefaultInternalImage(i)
-                                                          : setup_.internalImages[i]);
+                                                           : setup_.internalImages[i]);
     }
 
     address_ = setup_.address;
@@ -221,7 +222,7 @@ std::optional<std::string> Converter::handle(const Request& r) {
         return out + "\r";
     }
     if (cmd == "MK" && params(0)) {
-        return mkAnswer();
+        return mkAnswer(r.timeMs);
     }
     if (cmd == "LT" && (params(0) || params(1))) {
         loadConstants();
@@ -252,9 +253,24 @@ double Converter::noise() {
     return (2.0 * u - 1.0) * setup_.noiseMvV;
 }
 
-MeasuredInput Converter::measure(int input) {
+void Converter::setSignalScript(int input, std::vector<SignalStep> steps) {
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const SignalStep& a, const SignalStep& b) { return a.fromMs < b.fromMs; });
+    scripts_[input] = std::move(steps);
+}
+
+double Converter::signalAt(int input, double timeMs) const {
+    double mVV = setup_.signalMvV[input];
+    for (const SignalStep& step : scripts_[input]) {
+        if (step.fromMs > timeMs) break;
+        mVV = step.mVV;
+    }
+    return mVV;
+}
+
+MeasuredInput Converter::measure(int input, double timeMs) {
     MeasuredInput m;
-    const double applied = setup_.signalMvV[input] + noise();
+    const double applied = signalAt(input, timeMs) + noise();
     const double kHardware = effectiveScale(input, setup_.factoryK[input]);
     double raw = static_cast<double>(setup_.factoryQ[input]);
     if (kHardware != 0.0) {
@@ -285,11 +301,11 @@ MeasuredInput Converter::measure(int input) {
     return m;
 }
 
-std::string Converter::mkAnswer() {
+std::string Converter::mkAnswer(double timeMs) {
     std::string out;
     out.reserve(123);
     for (int i = 0; i < kInputs; ++i) {
-        const MeasuredInput m = measure(i);
+        const MeasuredInput m = measure(i, timeMs);
         out += HexByte(m.raw >> 16) + HexByte(m.raw >> 8) + HexByte(m.raw);
         out += SingleHexMsbFirst(m.signalMvV);
         out += SingleHexMsbFirst(m.third);

@@ -40,6 +40,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/request.h"
 
@@ -100,6 +101,13 @@ struct ConverterSetup {
     double bootMs = 300.0;
 };
 
+// From fromMs on (the bus's clock, ms) the input carries mVV: a test hangs
+// weights on a load cell by listing the steps in time order.
+struct SignalStep {
+    double fromMs = 0.0;
+    double mVV = 0.0;
+};
+
 // One input's part of an "MK" answer.
 struct MeasuredInput {
     std::uint32_t raw = 0;  // 24-bit
@@ -140,6 +148,12 @@ public:
 
     double signal(int input) const { return setup_.signalMvV[input]; }
     void setSignal(int input, double mVV) { setup_.signalMvV[input] = mVV; }
+    // The signal follows the steps over time; before the first step (and
+    // with no steps) the fixed signal above applies. Replaces any earlier
+    // script of the input.
+    void setSignalScript(int input, std::vector<SignalStep> steps);
+    // What is applied to the input at timeMs.
+    double signalAt(int input, double timeMs) const;
     int gainCode(int input) const { return setup_.gainCode[input]; }
     void setGainCode(int input, int code) { setup_.gainCode[input] = code & 7; }
 
@@ -157,14 +171,14 @@ public:
     // unknown commands, an unplugged eKey...).
     std::optional<std::string> handle(const Request& request);
 
-    // One reading of input i (draws noise).
-    MeasuredInput measure(int input);
+    // One reading of input i at timeMs (draws noise).
+    MeasuredInput measure(int input, double timeMs);
 
     // Count of requests this converter has carried out, per command.
     int handledCount() const { return handled_; }
 
 private:
-    std::string mkAnswer();
+    std::string mkAnswer(double timeMs);
     void loadConstants();
     double effectiveScale(int input, float k) const;
     double noise();
@@ -176,6 +190,7 @@ private:
     std::array<std::string, kBlockCount> blocks_;
     std::array<float, kInputs> activeK_{};
     std::array<float, kInputs> activeQ_{};
+    std::array<std::vector<SignalStep>, kInputs> scripts_;
     double deafUntil_ = -1.0;
     int restarts_ = 0;
     int handled_ = 0;

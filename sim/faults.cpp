@@ -33,6 +33,8 @@ const char* FaultKindName(FaultKind kind) {
         return "wrong-echo";
     case FaultKind::LineCut:
         return "line-cut";
+    case FaultKind::AlteredIndex:
+        return "altered-index";
     }
     return "?";
 }
@@ -110,6 +112,13 @@ Fault Fault::wrongEcho(int value) {
     Fault f;
     f.kind = FaultKind::WrongEcho;
     f.value = value;
+    return f;
+}
+
+Fault Fault::alteredIndex(int index) {
+    Fault f;
+    f.kind = FaultKind::AlteredIndex;
+    f.value = index;
     return f;
 }
 
@@ -250,6 +259,9 @@ Fault FaultPlan::pick(const Request& request) {
             case FaultKind::WrongEcho:
                 chosen = Fault::wrongEcho();
                 break;
+            case FaultKind::AlteredIndex:
+                chosen = Fault::alteredIndex();
+                break;
             default:
                 chosen.kind = kind;
                 break;
@@ -278,6 +290,7 @@ std::vector<AnswerPiece> ShapeAnswer(const std::string& answer, const Fault& fau
     switch (fault.kind) {
     case FaultKind::None:
     case FaultKind::WrongEcho:
+    case FaultKind::AlteredIndex:
         return {{0.0, answer}};
     case FaultKind::NoAnswer:
         return {};

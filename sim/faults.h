@@ -51,6 +51,12 @@ enum class FaultKind {
                    // other requests are answered normally
     LineCut,       // `count` characters of this answer arrive, then the
                    // line is dead in both directions until Bus::restoreLine
+    AlteredIndex,  // "KW"/"EW": the location (the parameter before the value)
+                   // is hit on its way in, so the converter stores the value
+                   // at another place (`value`, or the sent one with bit 0
+                   // flipped when value < 0) and echoes it as stored: the
+                   // echo is right, the memory is not. Never drawn by the
+                   // random plan unless asked for.
 };
 
 const char* FaultKindName(FaultKind kind);
@@ -80,6 +86,7 @@ struct Fault {
     static Fault strayLf();
     static Fault wrongEcho(int value = -1);
     static Fault lineCut(int afterChars);
+    static Fault alteredIndex(int index = -1);
 
     bool active() const { return kind != FaultKind::None; }
 };

@@ -166,6 +166,39 @@ TEST(SimMeasurement, NewZeroTakesEffectOnlyAfterLt) {
     EXPECT_NEAR(MkSignal(rig.ask("$01MK\r"), 0), 0.0, 1e-4);
 }
 
+TEST(SimMeasurement, ScriptedSignalFollowsTheRequestsTime) {
+    Rig rig({.signalMvV = {0.25, 0, 0, 0}});
+    rig.bus.converter(0).setSignalScript(0, {{2000.0, 1.5}, {1000.0, 1.0}});
+    // Each "MK" is read at the time its frame was complete: before the
+    // first step the fixed signal, then each step from its own time on.
+    const std::pair<std::int64_t, double> cases[] = {
+        {0, 0.25}, {700, 0.25}, {1400, 1.0}, {2100, 1.5}, {5000, 1.5}};
+    for (const auto& [at, expected] : cases) {
+        rig.line.waitFor(at - rig.line.nowMs());
+        EXPECT_NEAR(MkSignal(rig.ask("$01MK\r", 300), 0), expected, 1e-4) << at;
+    }
+    // A step exactly at the frame's completion already counts.
+    Rig edge({.signalMvV = {0.25, 0, 0, 0}});
+    edge.bus.converter(0).setSignalScript(0, {{6 * kCharMs, 2.0}});
+    EXPECT_NEAR(MkSignal(edge.ask("$01MK\r", 300), 0), 2.0, 1e-4);
+}
+
+TEST(SimCommands, WrittenEKeyBlockReadsBackAsWritten) {
+    Rig rig;
+    std::string image;
+    for (int k = 0; k < 256; ++k)
+        image += static_cast<char>((k * 7 + 3) & 0xFF);
+    for (int k = 0; k < 256; ++k) {
+        const std::string value = HexByte(static_cast<unsigned char>(image[k]));
+        ASSERT_EQ(rig.ask("$01KW00" + HexByte(static_cast<unsigned>(k)) + value + "\r", 30),
+                  value + "\r");
+    }
+    std::string hex;
+    for (char c : image)
+        hex += HexByte(static_cast<unsigned char>(c));
+    EXPECT_EQ(rig.ask("$01KB00\r", 1000), hex + "\r");
+}
+
 TEST(SimBus, AddressFilteringAndUniversalAddress) {
     Bus bus;
     bus.add({.address = 1, .serial = 111});
@@ -299,6 +332,19 @@ TEST(SimFaults, WrongEchoWritesTheCorruptedByte) {
     EXPECT_EQ(rig.ask("$01KW200541\r"), "41\r"); // used up
     EXPECT_EQ(rig.ask("$01EW3011\r"), "77\r");
     EXPECT_EQ(rig.bus.converter(0).memory(0x30), 0x77);
+}
+
+TEST(SimFaults, AlteredIndexStoresElsewhereAndEchoesTheValue) {
+    Rig rig;
+    rig.bus.faults().next("KW", Fault::alteredIndex());
+    rig.bus.faults().next("EW", Fault::alteredIndex(0x31));
+    const std::string before = rig.bus.converter(0).block(0x20);
+    EXPECT_EQ(rig.ask("$01KW200541\r"), "41\r"); // byte 5 asked for, byte 4 written
+    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 4), 0x41);
+    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 5), static_cast<std::uint8_t>(before[5]));
+    EXPECT_EQ(rig.ask("$01EW3011\r"), "11\r");
+    EXPECT_EQ(rig.bus.converter(0).memory(0x31), 0x11);
+    EXPECT_NE(rig.bus.converter(0).memory(0x30), 0x11);
 }
 
 TEST(SimFaults, ScriptedRulesCountMatchingRequests) {

@@ -38,11 +38,12 @@ struct Result {
     }
 };
 
-inline Result RunCtl(const std::vector<std::string>& args) {
+// limitMs: a safety bound, long enough for what the command must wait.
+inline Result RunCtl(const std::vector<std::string>& args, int limitMs = 30000) {
     QProcess ctl;
     ctl.start(QStringLiteral(R27CTL_PATH), Args(args));
     Result r;
-    if (ctl.waitForFinished(30000) && ctl.exitStatus() == QProcess::NormalExit) {
+    if (ctl.waitForFinished(limitMs) && ctl.exitStatus() == QProcess::NormalExit) {
         r.status = ctl.exitCode();
     } else {
         ctl.kill();

@@ -1,5 +1,6 @@
-// A headless QApplication for a whole test program, with settings in a
-// temporary folder so that no test reads or writes the user's own.
+// A headless QApplication for a whole test program, with settings and the
+// user's data folder in a temporary folder, so that no test reads or writes
+// the user's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,6 +39,8 @@ public:
             platform += ":configfile=" + QFile::encodeName(config.fileName());
         }
         qputenv("QT_QPA_PLATFORM", platform);
+        // The user's data folder too (eKey backups): never the real one.
+        qputenv("XDG_DATA_HOME", dir_->filePath(QStringLiteral("data")).toLocal8Bit());
         static int argc = 1;
         static char* argv[] = {const_cast<char*>(name_), nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);

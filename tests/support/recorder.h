@@ -25,6 +25,7 @@ struct PromptCall {
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultButton = MessageAnswer::Ok;
     std::string title;                        // box or input title; "" = the program's
+    std::string defaultText;                  // Input: the text offered
     FileDialogSpec dialog;                    // Open, Save: the dialog as it was asked for
     MessageAnswer answer = MessageAnswer::Ok; // Message: what the script answered
 };
@@ -57,7 +58,8 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> inputAnswers;
     std::deque<std::string> fileAnswers;
-    // Runs while a box or input is "open", as the user's clicks would.
+    // Runs while a box, input or file dialog is "open", as the user's
+    // clicks would.
     std::function<void()> whileOpen;
 
     std::string caption(const std::string& c) const {
@@ -135,11 +137,12 @@ public:
         return call.answer;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string&) override {
+                         const std::string& defaultText) override {
         PromptCall call;
         call.kind = PromptCall::Input;
         call.text = prompt;
         call.title = title;
+        call.defaultText = defaultText;
         calls.push_back(call);
         prompts.push_back(prompt);
         if (whileOpen) whileOpen();
@@ -176,6 +179,7 @@ private:
         call.text = dialog.title;
         call.dialog = dialog;
         calls.push_back(call);
+        if (whileOpen) whileOpen();
         if (fileAnswers.empty()) return false;
         dialog.fileName = fileAnswers.front();
         fileAnswers.pop_front();

@@ -1,0 +1,185 @@
+#include "calibration/commands.h"
+
+#include <cmath>
+
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "link/transact.h"
+#include "reading/operations.h"
+#include "session/controls.h"
+#include "session/measurement.h"
+
+namespace rm27 {
+
+namespace {
+
+// The slope is kept referred to 128x (gain code 7); an input of definition
+// bit 1 is calibrated at its own gain and needs no referring.
+constexpr std::int32_t kDefOwnGain = 0x02;
+constexpr int kReferenceGain = 7;
+constexpr double kReferenceMvV = 2.0;
+constexpr std::int32_t kConstantWriteTimeoutMs = 100;
+constexpr std::int32_t kEditorIntervalMs = 100;
+// How often the wait for the editor looks at its tag; the wait sleeps in
+// the event loop in between, so the windows stay live.
+constexpr std::int64_t kEditorPollMs = 20;
+constexpr std::int64_t kRestartWaitMs = 500;
+
+double ToReferenceGain(double k, const SensorRecord& rec) {
+    return k / std::ldexp(1.0, kReferenceGain - (rec.gainCode & 7));
+}
+
+void ShowConstants(Operations& ops, int input) {
+    ops.view.setCaption(ctl::lblR38mVVK(input),
+                        FormatFixed(ops.state.K[static_cast<std::size_t>(input)], "0.0000 E+00"));
+    ops.view.setCaption(ctl::lblR38mVVQ(input),
+                        FormatFixed(ops.state.Q[static_cast<std::size_t>(input)], "#######0"));
+}
+
+std::string TwoDigits(int n) {
+    std::string text = std::to_string(n);
+    if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+    return text;
+}
+
+} // namespace
+
+ConstantOutcome SetmVVKQ(Operations& ops, int index) {
+    if (index < 0 || index >= 3 * kInputCount) return ConstantOutcome::NotRun;
+    DeviceState& st = ops.state;
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return ConstantOutcome::NotRun;
+
+    const int input = index % kInputCount;
+    const auto i = static_cast<std::size_t>(input);
+    int cell = CellQ(input);
+    double value = 0;
+    if (index < kInputCount) {
+        st.Q[i] = st.raw[i];
+        value = st.Q[i];
+    } else {
+        double reference = kReferenceMvV;
+        if (index >= 2 * kInputCount) {
+            // The measurement is stopped already: the reading the slope is
+            // taken from cannot move while the user types.
+            reference = static_cast<float>(
+                ValComma(ops.prompter.inputBox("Zadejte kolik to je mVV", "", "2")));
+            if (reference == 0) {
+                ops.prompter.critical("nemuze to byt nula");
+                return ConstantOutcome::ZeroEntered;
+            }
+        }
+        const double span = static_cast<double>(st.raw[i]) - st.Q[i];
+        if (span == 0) {
+            ops.prompter.critical(kSlopeUndefinedText);
+            StartMeasurement(ops.port, ops.view);
+            return ConstantOutcome::SlopeUndefined;
+        }
+        double k = reference / span;
+        const bool entered = index >= 2 * kInputCount;
+        if (entered || (st.definitionBytes[i] & kDefOwnGain) == 0)
+            k = ToReferenceGain(k, st.records[i]);
+        st.K[i] = k;
+        value = k;
+        cell = CellK(input);
+    }
+    MemWriteFloat(ops.port, st.DeviceAddress, cell, value, kConstantWriteTimeoutMs);
+    ShowConstants(ops, input);
+    // The converter works with the constants it loaded; "LT" has it load
+    // the new ones from memory. It does not answer.
+    ops.port.send(BuildFrame(st.DeviceAddress, "LT"));
+    StartMeasurement(ops.port, ops.view);
+    return ConstantOutcome::Written;
+}
+
+bool WriteFilter(Operations& ops, int filterCode) {
+    if (filterCode < 0 || filterCode > 15) return false;
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return false;
+    ops.state.FilterCode = filterCode;
+    // The echo is not checked: a lost one would only say what a read shows.
+    QuickWriteByte(ops, ops.state.DeviceAddress, kCellFilter, filterCode);
+    StartMeasurement(ops.port, ops.view);
+    return true;
+}
+
+CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor) {
+    CalibrationRun run;
+    if (input < 0 || input >= kInputCount) return run;
+    DeviceState& st = ops.state;
+    const auto i = static_cast<std::size_t>(input);
+
+    CalibrationEditorModel& m = editor.Load();
+    m.xXx = st.records[i];
+    m.FNX = kTargetEKey;
+    m.FNXSection = "Kalibrace\\Snimac" + TwoDigits(input + 1);
+    m.LiveDivRef = &st.raw[i];
+    m.LiveMvvRef = &st.signal[i];
+    m.Adr = m.xXx.adr;
+    m.SubAdr = m.xXx.subAdr;
+    m.Tag.clear();
+    editor.RunTimer(kEditorIntervalMs);
+    editor.UpdateCalibration();
+    {
+        // The user edits with the values live: the main window's ticks run
+        // and keep the editor's signal moving. Nothing else may start.
+        const auto free = ops.guard.releaseLine();
+        editor.Show();
+        while (m.Tag.empty() && !ops.cancelled())
+            DelayMs(ops.port, kEditorPollMs);
+    }
+    run.tag = m.Tag;
+    editor.Unload();
+    if (ops.cancelled()) {
+        run.tag.clear();
+        return run;
+    }
+
+    if (run.tag == kTagStore) {
+        ops.view.setStatus("Zastavuji měření ...");
+        StopMeasurement(ops.port, ops.view);
+        SensorRecord& rec = st.records[i];
+        rec = m.xXx;
+        rec.zeroOffset = 0;
+        ops.view.setStatus("Ukládám kalibraci (Vstup " + std::to_string(input + 1) + ") ...");
+        run.imageSize = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
+        if (run.imageSize < 1) {
+            run.image.clear();
+            ops.prompter.plain("Nelze uložit křivku [ERR:" + std::to_string(run.imageSize) + "]");
+        } else {
+            // What the block held goes to the backups first: no frame, no wait.
+            const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
+            run.backupPath = BackUpBlock(ops, block);
+            run.check = BeginWriteCheck(ops, block, run.image, true, run.backupPath);
+            run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
+            if (run.writeResult != kBlockWriteOk) {
+                ops.prompter.plain(
+                    "Chyba ukládání kalibrace. [ERR:" + std::to_string(run.writeResult) + "]");
+            }
+        }
+        // A restart has the converter take up the block it was given.
+        ops.port.send(BuildFrame(st.DeviceAddress, "X"));
+        DelayMs(ops.port, kRestartWaitMs);
+    }
+    ops.view.setStatus("Spouštím měření ...");
+    StartMeasurement(ops.port, ops.view);
+    ops.view.setStatus("OK, měření spuštěno.");
+    return run;
+}
+
+CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& editor,
+                                 const std::function<void(Operations&)>& readAction) {
+    if (input < 0 || input >= kInputCount) return {};
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return {};
+    ReadEKeyPresence(ops);
+    StartMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return {};
+    CalibrationRun run = DoCalibration(ops, input, editor);
+    if (ops.cancelled()) return run;
+    if (readAction) readAction(ops);
+    if (run.stored() && !ops.cancelled()) run.checkResult = FinishWriteCheck(ops, run.check);
+    return run;
+}
+
+} // namespace rm27

@@ -1,0 +1,68 @@
+// The main window's calibration commands, written once for the window,
+// r27ctl and the tests: the zero and the slope of an input (Q and K in the
+// converter's memory), the measuring filter, and the calibration editor run
+// that stores an edited curve in an input's eKey.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "calibration/editor_model.h"
+#include "link/results.h"
+#include "session/operations.h"
+#include "session/write_safety.h"
+
+namespace rm27 {
+
+// Shown when the live reading equals the zero: K would be a division by
+// zero, and a converter told K = inf shows nothing sensible.
+inline const std::string kSlopeUndefinedText =
+    "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.";
+
+enum class ConstantOutcome {
+    Written,        // constant in memory, "LT" sent, measurement running
+    NotRun,         // no such button, or the command was cancelled
+    ZeroEntered,    // "nemuze to byt nula": nothing written, measurement left stopped
+    SlopeUndefined, // reading equal to Q: nothing written, measurement running again
+};
+
+// The twelve "0", "2" and "x" buttons. Index 0..3: the zero of input
+// index from its live reading; 4..7: the slope of input index - 4 against a
+// 2 mV/V reference; 8..11: the slope of input index - 8 against a value the
+// user enters.
+ConstantOutcome SetmVVKQ(Operations& ops, int index);
+
+// "Zápis" beside the filter list: filterCode is the row chosen (0..15).
+// Nothing happens for a code outside 0..15 (no row chosen yet).
+bool WriteFilter(Operations& ops, int filterCode);
+
+// What an editing run came to.
+struct CalibrationRun {
+    std::string tag;            // the editor's result tag; "" when cancelled
+    std::int32_t imageSize = 0; // BuildEKeyImage's result; 0 when nothing was built
+    std::int32_t writeResult = kBlockWriteOk;
+    std::string image; // the image sent, when one was built
+    // The block's image as last read, kept before the write ("" when
+    // there was none or no store), and the check of the write against the
+    // reading that follows it.
+    std::string backupPath;
+    WriteCheck check;
+    WriteCheckResult checkResult = WriteCheckResult::NotReadAgain;
+    bool stored() const {
+        return tag == kTagStore && imageSize >= 1 && writeResult == kBlockWriteOk;
+    }
+};
+
+// Runs the editor for one input (0..3) with the measurement going on, and
+// stores the edited record in the block it came from (the input's eKey or
+// the converter's internal copy).
+CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor);
+
+// "Změnit": the eKey presence, the editing run, then the window's read
+// action ("Načíst"), which readAction carries out; a stored record is then
+// checked against what the reading found in its block.
+CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& editor,
+                                 const std::function<void(Operations&)>& readAction);
+
+} // namespace rm27

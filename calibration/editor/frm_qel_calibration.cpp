@@ -1,0 +1,417 @@
+#include "calibration/editor/frm_qel_calibration.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "calibration/editor/frm_qel_calib_input_box.h"
+#include "ui/window_placement.h"
+
+namespace rm27 {
+
+namespace {
+
+constexpr int kWindowHeightTwips = 8145;
+constexpr int kTwipsPerInch = 1440;
+
+QString Indexed(const char* name, int index) {
+    return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(index);
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+template <std::size_t N> void Fill(QComboBox* combo, const std::array<const char*, N>& rows) {
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const char* row : rows)
+        combo->addItem(QString::fromUtf8(row));
+    combo->setCurrentIndex(-1);
+}
+
+void Select(QComboBox* combo, int index) {
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+void SetText(QLineEdit* box, const std::string& text) {
+    // Only a real change moves the cursor, so a Push in the middle of
+    // typing leaves the user where they were.
+    if (box->text() != Q(text)) box->setText(Q(text));
+}
+
+} // namespace
+
+FrmQELCalibration::FrmQELCalibration(Operations& ops, QWidget* parent, PointDialog* dialog)
+    : QMainWindow(parent),
+      ownDialog_(dialog == nullptr ? std::make_unique<FrmQELCalibInputBox>(this) : nullptr),
+      model_(ops, dialog == nullptr ? *ownDialog_ : *dialog) {
+    setObjectName(Q(kCalibrationEditorName));
+    setWindowFlag(Qt::Window, true);
+    setWindowTitle(QStringLiteral("Kalibrace"));
+    model_.appFolder = QCoreApplication::applicationDirPath().toStdString();
+    BuildWindow();
+    BuildMenus();
+    tmrOpisovac = new QTimer(this);
+    tmrOpisovac->setObjectName(QStringLiteral("tmrOpisovac"));
+    connect(tmrOpisovac, &QTimer::timeout, this, &FrmQELCalibration::tmrOpisovac_Timer);
+    // F5 is the window's key whichever control has the focus.
+    // The point dialog is a window of its own: F5 there captures nothing.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->window() == this) w->installEventFilter(this);
+    }
+}
+
+FrmQELCalibration::~FrmQELCalibration() {
+    tmrOpisovac->stop();
+}
+
+void FrmQELCalibration::BuildWindow() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    Frame3 = new QGroupBox(QStringLiteral("Signál vstupu"), central);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    auto* live = new QHBoxLayout(Frame3);
+    cmdSCAN = new QPushButton(QStringLiteral("Zachytit"), Frame3);
+    cmdSCAN->setObjectName(QStringLiteral("cmdSCAN"));
+    cmdSCAN->setToolTip(QStringLiteral("F5"));
+    lblSignal = new QLabel(Frame3);
+    lblSignal->setObjectName(QStringLiteral("lblSignal"));
+    QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (big.pointSizeF() > 0) big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    lblSignal->setFont(big);
+    lblSignal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblSignal->setFrameShape(QFrame::StyledPanel);
+    lblSignal->setFrameShadow(QFrame::Sunken);
+    lblSignal->setMinimumWidth(
+        QFontMetrics(big).horizontalAdvance(QStringLiteral("00000000.0000")));
+    lblLiveUnit = new QLabel(Frame3);
+    lblLiveUnit->setObjectName(QStringLiteral("lblLiveUnit"));
+    live->addWidget(cmdSCAN);
+    live->addStretch(1);
+    live->addWidget(lblSignal);
+    live->addWidget(lblLiveUnit);
+    connect(cmdSCAN, &QPushButton::clicked, this, &FrmQELCalibration::cmdSCAN_Click);
+    layout->addWidget(Frame3);
+
+    Frame2 = new QGroupBox(QStringLiteral("Snímač"), central);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    auto* form = new QGridLayout(Frame2);
+    auto text = [&](QLineEdit*& box, const char* name) {
+        box = new QLineEdit(Frame2);
+        box->setObjectName(QString::fromLatin1(name));
+        return box;
+    };
+    auto combo = [&](QComboBox*& c, const char* name) {
+        c = new QComboBox(Frame2);
+        c->setObjectName(QString::fromLatin1(name));
+        return c;
+    };
+    auto row = [&](int r, int column, const char* caption, QWidget* field, int span = 1) {
+        auto* label = new QLabel(QString::fromUtf8(caption), Frame2);
+        label->setBuddy(field);
+        form->addWidget(label, r, column);
+        form->addWidget(field, r, column + 1, 1, span);
+    };
+    row(0, 0, "Popis", text(txtPopis, "txtPopis"), 3);
+    txtPopis->setMaxLength(static_cast<int>(kDescriptionWidth));
+    row(1, 0, "Formát", combo(cmbFormat, "cmbFormat"));
+    row(1, 2, "Jednotka", text(txtJednotka, "txtJednotka"));
+    txtJednotka->setMaxLength(static_cast<int>(kUnitWidth));
+    row(2, 0, "Typ /Zesílení", combo(cmbGain, "cmbGain"), 3);
+    row(3, 0, "Průměrování (počet vzorků)", combo(cmbSlide, "cmbSlide"));
+    row(3, 2, "SlideRychl", combo(cmbSlideRychl, "cmbSlideRychl"));
+    row(4, 0, "Limit", text(txtLimit, "txtLimit"));
+    row(4, 2, "Kalibrační list", text(txtKL, "txtKL"));
+    row(5, 0, "Nejistota [%]", text(txtNejistota, "txtNejistota"));
+    row(5, 2, "Platnost kalibrace", text(txtPlatnostKalibrace, "txtPlatnostKalibrace"));
+    row(6, 0, "Last saved", text(txtDateOfSave, "txtDateOfSave"));
+    row(6, 2, "S/N", text(txtSN, "txtSN"));
+    Fill(cmbFormat, kFormatRows);
+    Fill(cmbGain, kGainRows);
+    Fill(cmbSlide, kSlideRows);
+    Fill(cmbSlideRychl, kSlideRychlRows);
+    layout->addWidget(Frame2);
+
+    Frame1 = new QGroupBox(QStringLiteral("Kalibrační křivka"), central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* curve = new QGridLayout(Frame1);
+    cmbCurveType = new QComboBox(Frame1);
+    cmbCurveType->setObjectName(QStringLiteral("cmbCurveType"));
+    Fill(cmbCurveType, kCurveTypeRows);
+    connect(cmbCurveType, &QComboBox::activated, this, &FrmQELCalibration::cmbCurveType_Click);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lblCurveSignalPopis = new QLabel(Frame1);
+    lblCurveSignalPopis->setObjectName(QStringLiteral("lblCurveSignalPopis"));
+    lblCurveEthPopis = new QLabel(QStringLiteral("Etalon"), Frame1);
+    lblCurveEthPopis->setObjectName(QStringLiteral("lblCurveEthPopis"));
+    lstKrivka = new QListWidget(Frame1);
+    lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
+    lstKrivka->setFont(fixed);
+    connect(lstKrivka, &QListWidget::itemDoubleClicked, this,
+            &FrmQELCalibration::lstKrivka_DblClick);
+    const char* listCaptions[] = {"Přidat bod", "Smazat bod"};
+    const char* listTips[] = {"Přidat bod kalibrační křivky",
+                              "Odstranit vybraný bod kalibrační křivky"};
+    auto* listButtons = new QVBoxLayout;
+    for (int i = 0; i < 2; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        cmdListAction[k] = new QPushButton(QString::fromUtf8(listCaptions[i]), Frame1);
+        cmdListAction[k]->setObjectName(Indexed("cmdListAction", i));
+        cmdListAction[k]->setToolTip(QString::fromUtf8(listTips[i]));
+        connect(cmdListAction[k], &QPushButton::clicked, this,
+                [this, i] { cmdListAction_Click(i); });
+        listButtons->addWidget(cmdListAction[k]);
+    }
+    listButtons->addStretch(1);
+    auto* headings = new QHBoxLayout;
+    headings->addWidget(lblCurveSignalPopis);
+    headings->addStretch(1);
+    headings->addWidget(lblCurveEthPopis);
+    curve->addWidget(cmbCurveType, 0, 0);
+    curve->addLayout(headings, 1, 0);
+    curve->addWidget(lstKrivka, 2, 0);
+    curve->addLayout(listButtons, 2, 1);
+    curve->setRowStretch(2, 1);
+    layout->addWidget(Frame1, 1);
+
+    auto* bottom = new QHBoxLayout;
+    Label3 = new QLabel(central);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    bottom->addWidget(Label3);
+    bottom->addStretch(1);
+    const char* actionCaptions[] = {"Storno", "Uložit kalibraci"};
+    for (int i = 1; i >= 0; --i) {
+        const auto k = static_cast<std::size_t>(i);
+        cmdAction[k] = new QPushButton(QString::fromUtf8(actionCaptions[i]), central);
+        cmdAction[k]->setObjectName(Indexed("cmdAction", i));
+        connect(cmdAction[k], &QPushButton::clicked, this, [this, i] { cmdAction_Click(i); });
+        bottom->addWidget(cmdAction[k]);
+    }
+    layout->addLayout(bottom);
+    setCentralWidget(central);
+}
+
+void FrmQELCalibration::BuildMenus() {
+    auto item = [&](QMenu* menu, QAction*& action, const char* name, const char* caption) {
+        action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    mFile = menuBar()->addMenu(QStringLiteral("&Calibration"));
+    mFile->setObjectName(QStringLiteral("mFile"));
+    item(mFile, mKrivkaNew, "mKrivkaNew", "&New curve");
+    item(mFile, mFileOpen, "mFileOpen", "&Open calibration file ...");
+    item(mFile, mFileSaveAs, "mFileSaveAs", "&Save to calibration file ...");
+    item(mFile, mKrivkaDelete, "mKrivkaDelete", "&Remove curve");
+    mFile->addSeparator();
+    item(mFile, mLoadEEKrivka, "mLoadEEKrivka", "Load calibration data from sensor ...");
+    item(mFile, mSaveEEKrivka, "mSaveEEKrivka", "Save calibration data to sensor ...");
+    mFile->addSeparator();
+    item(mFile, mKrivkaBodAdd, "mKrivkaBodAdd", "&Add curve point");
+    item(mFile, mKrivkaBodDelete, "mKrivkaBodDelete", "&Remove curve point");
+    mGraf = menuBar()->addMenu(QStringLiteral("&Graph"));
+    mGraf->setObjectName(QStringLiteral("mGraf"));
+    item(mGraf, mGrafLinearity, "mGrafLinearity", "&Show Linearity");
+    // mFileOpen, mKrivkaDelete, mLoadEEKrivka, mSaveEEKrivka and
+    // mGrafLinearity have no action: calibration files have no format
+    // here, and the linearity graph is not drawn.
+    connect(mKrivkaNew, &QAction::triggered, this, &FrmQELCalibration::mKrivkaNew_Click);
+    connect(mFileSaveAs, &QAction::triggered, this, &FrmQELCalibration::mFileSaveAs_Click);
+    connect(mKrivkaBodAdd, &QAction::triggered, this, &FrmQELCalibration::mKrivkaBodAdd_Click);
+    connect(mKrivkaBodDelete, &QAction::triggered, this,
+            &FrmQELCalibration::mKrivkaBodDelete_Click);
+}
+
+// ------------------------------------------------------ the model's fields
+
+void FrmQELCalibration::Pull() {
+    EditorFields& f = model_.fields;
+    f.txtPopis = txtPopis->text().toStdString();
+    f.txtJednotka = txtJednotka->text().toStdString();
+    f.txtKL = txtKL->text().toStdString();
+    f.txtNejistota = txtNejistota->text().toStdString();
+    f.txtSN = txtSN->text().toStdString();
+    f.txtLimit = txtLimit->text().toStdString();
+    f.txtDateOfSave = txtDateOfSave->text().toStdString();
+    f.txtPlatnostKalibrace = txtPlatnostKalibrace->text().toStdString();
+    f.cmbFormat = cmbFormat->currentIndex();
+    f.cmbGain = cmbGain->currentIndex();
+    f.cmbSlide = cmbSlide->currentIndex();
+    f.cmbSlideRychl = cmbSlideRychl->currentIndex();
+    f.cmbCurveType = cmbCurveType->currentIndex();
+    f.lstKrivkaSelected = lstKrivka->currentRow();
+}
+
+void FrmQELCalibration::Push() {
+    const EditorFields& f = model_.fields;
+    SetText(txtPopis, f.txtPopis);
+    SetText(txtJednotka, f.txtJednotka);
+    SetText(txtKL, f.txtKL);
+    SetText(txtNejistota, f.txtNejistota);
+    SetText(txtSN, f.txtSN);
+    SetText(txtLimit, f.txtLimit);
+    SetText(txtDateOfSave, f.txtDateOfSave);
+    SetText(txtPlatnostKalibrace, f.txtPlatnostKalibrace);
+    Select(cmbFormat, f.cmbFormat);
+    Select(cmbGain, f.cmbGain);
+    Select(cmbSlide, f.cmbSlide);
+    Select(cmbSlideRychl, f.cmbSlideRychl);
+    Select(cmbCurveType, f.cmbCurveType);
+    if (!f.caption.empty()) setWindowTitle(Q(f.caption));
+    if (!f.frame2.empty()) Frame2->setTitle(Q(f.frame2));
+    Label3->setText(Q(f.label3));
+    lblLiveUnit->setText(Q(f.lblLiveUnit));
+    lblSignal->setText(Q(f.lblSignal));
+    lblCurveSignalPopis->setText(Q(f.lblCurveSignalPopis));
+    const QSignalBlocker quiet(lstKrivka);
+    lstKrivka->clear();
+    for (const std::string& line : f.lstKrivka)
+        lstKrivka->addItem(Q(line));
+    lstKrivka->setCurrentRow(f.lstKrivkaSelected);
+}
+
+template <class F> void FrmQELCalibration::Handle(F&& handler) {
+    Pull();
+    handler();
+    Push();
+}
+
+// -------------------------------------------------------------- the run
+
+CalibrationEditorModel& FrmQELCalibration::Load() {
+    if (loaded_) return model_;
+    loaded_ = true;
+    const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    resize(sizeHint().width(), kWindowHeightTwips * dpi / kTwipsPerInch);
+    CenterForm(this);
+    model_.Form_Load();
+    Push();
+    return model_;
+}
+
+void FrmQELCalibration::RunTimer(int ti) {
+    model_.RunTimer(ti);
+    if (model_.timerEnabled) tmrOpisovac->start(model_.timerIntervalMs);
+}
+
+void FrmQELCalibration::UpdateCalibration() {
+    model_.UpdateCalibration();
+    Push();
+}
+
+void FrmQELCalibration::Show() {
+    SetTopmost(this, true);
+    show();
+    raise();
+    activateWindow();
+    // Activation may come late (or, headless, not at all); the first
+    // showing counts as the first activation.
+    Form_Activate();
+}
+
+void FrmQELCalibration::Unload() {
+    SetTopmost(this, false);
+    model_.Form_Unload();
+    tmrOpisovac->stop();
+    hide();
+}
+
+void FrmQELCalibration::Form_Activate() {
+    if (model_.ActivatedOnce) return;
+    model_.Form_Activate();
+    Push();
+}
+
+bool FrmQELCalibration::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    return QMainWindow::event(e);
+}
+
+void FrmQELCalibration::closeEvent(QCloseEvent* e) {
+    // Hidden, not destroyed: the next run finds it loaded.
+    e->ignore();
+    Unload();
+}
+
+bool FrmQELCalibration::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_F5) {
+            cmdSCAN_Click();
+            return true;
+        }
+        // Up and Down mean nothing to the window itself; the control that
+        // has the focus moves with them as usual.
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// -------------------------------------------------------------- handlers
+
+void FrmQELCalibration::tmrOpisovac_Timer() {
+    model_.tmrOpisovac_Timer();
+    lblSignal->setText(Q(model_.fields.lblSignal));
+}
+
+void FrmQELCalibration::cmdSCAN_Click() {
+    Handle([this] { model_.cmdSCAN_Click(); });
+}
+
+void FrmQELCalibration::cmbCurveType_Click(int index) {
+    Handle([this, index] { model_.cmbCurveType_Click(index); });
+}
+
+void FrmQELCalibration::lstKrivka_DblClick() {
+    Handle([this] { model_.lstKrivka_DblClick(); });
+}
+
+void FrmQELCalibration::cmdListAction_Click(int index) {
+    if (index == 0)
+        mKrivkaBodAdd_Click();
+    else
+        mKrivkaBodDelete_Click();
+}
+
+void FrmQELCalibration::cmdAction_Click(int index) {
+    Handle([this, index] { model_.cmdAction_Click(index); });
+}
+
+void FrmQELCalibration::mKrivkaNew_Click() {
+    Handle([this] { model_.mKrivkaNew_Click(); });
+}
+
+void FrmQELCalibration::mFileSaveAs_Click() {
+    Handle([this] { model_.mFileSaveAs_Click(); });
+}
+
+void FrmQELCalibration::mKrivkaBodAdd_Click() {
+    Handle([this] { model_.mKrivkaBodAdd_Click(); });
+}
+
+void FrmQELCalibration::mKrivkaBodDelete_Click() {
+    Handle([this] { model_.mKrivkaBodDelete_Click(); });
+}
+
+} // namespace rm27

@@ -1,0 +1,262 @@
+#include "calibration/editor_model.h"
+
+#include <cctype>
+
+#include "link/codecs.h"
+
+namespace rm27 {
+
+namespace {
+
+const char* const kDialogSignalFormat = "#######0.00000";
+const char* const kLiveDivFormat = "#######0";
+const char* const kLiveMvvFormat = "###0.0000";
+
+const char* const kTenthPoint =
+    "Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod.";
+
+bool EndsWithClb(const std::string& name) {
+    if (name.size() < 3) return false;
+    std::string tail = name.substr(name.size() - 3);
+    for (char& c : tail)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail == "CLB";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the dialog
+
+void PointDialogModel::Load() {
+    loaded = true;
+    EditSignal = true;
+}
+
+void PointDialogModel::UPDATE() {
+    txtCalBod[0] = FormatFixed(Signal, kDialogSignalFormat);
+    txtCalBod[1] = FormatFixed(Etalon, ValueFormat);
+}
+
+void PointDialogModel::OK() {
+    Etalon = ValComma(txtCalBod[1]);
+    Signal = ValComma(txtCalBod[0]);
+}
+
+void PointDialogModel::Storno() {
+    Etalon = kPointCancelled;
+}
+
+void ScriptedPointDialog::ShowModal(PointDialogModel& dialog) {
+    dialog.UPDATE();
+    shown.push_back(dialog);
+    if (script.empty() || script.front().cancel) {
+        if (!script.empty()) script.pop_front();
+        dialog.Storno();
+        return;
+    }
+    const Entry entry = script.front();
+    script.pop_front();
+    if (entry.signal) dialog.txtCalBod[0] = *entry.signal;
+    if (entry.etalon) dialog.txtCalBod[1] = *entry.etalon;
+    dialog.OK();
+}
+
+// ---------------------------------------------------------------- the editor
+
+PointDialogModel& CalibrationEditorModel::Dialog() {
+    if (!pointDialog.loaded) pointDialog.Load();
+    return pointDialog;
+}
+
+void CalibrationEditorModel::Form_Load() {
+    ActivatedOnce = false;
+    points.Clear();
+    Dialog();
+    fields.txtPopis = xXx.description;
+    fields.lstKrivka.clear();
+    fields.lstKrivkaSelected = -1;
+}
+
+void CalibrationEditorModel::Form_Activate() {
+    if (ActivatedOnce) return;
+    ActivatedOnce = true;
+    UpdateCalibration();
+}
+
+void CalibrationEditorModel::Form_Unload() {
+    dialog_.Unload();
+    pointDialog.loaded = false;
+    if (Tag.empty()) Tag = kTagClosed;
+}
+
+void CalibrationEditorModel::RunTimer(int ti) {
+    if (ti <= 0) return;
+    timerIntervalMs = ti;
+    timerEnabled = true;
+}
+
+void CalibrationEditorModel::tmrOpisovac_Timer() {
+    if (fields.cmbCurveType == 0) {
+        if (LiveDivRef == nullptr) return;
+        xXx.liveSelected = *LiveDivRef;
+        fields.lblSignal = FormatFixed(xXx.liveSelected, kLiveDivFormat);
+    } else {
+        if (LiveMvvRef == nullptr) return;
+        xXx.liveMvV = *LiveMvvRef;
+        fields.lblSignal = FormatFixed(xXx.liveMvV, kLiveMvvFormat);
+    }
+}
+
+void CalibrationEditorModel::cmbCurveType_Click(int index) {
+    fields.cmbCurveType = index;
+    if (index == 0)
+        xXx.curveFlags = static_cast<std::uint8_t>(xXx.curveFlags & ~kCurveSignalMvV);
+    else
+        xXx.curveFlags = static_cast<std::uint8_t>(xXx.curveFlags | kCurveSignalMvV);
+    ShowCurve(points, xXx, fields);
+}
+
+bool CalibrationEditorModel::RefuseTenthPoint() {
+    if (points.count() < kEditorMaxPoints) return false;
+    ops_.prompter.critical(kTenthPoint);
+    return true;
+}
+
+bool CalibrationEditorModel::AddFromDialog() {
+    PointDialogModel& d = Dialog();
+    if (d.Etalon == kPointCancelled) return false;
+    if (RefuseTenthPoint()) return false;
+    const int k = points.FirstFreeSlot();
+    if (k == 0) return false;
+    CurvePoint& p = points.slot(k);
+    p.userValue = static_cast<float>(d.Etalon);
+    p.signal = static_cast<float>(d.Signal);
+    p.state = kSlotUsed;
+    points.setCount(points.count() + 1);
+    points.SortPoints();
+    // A repeated value is reported but stays: the user fixes or deletes it.
+    points.CheckDuplicates(ops_.prompter);
+    ShowCurve(points, xXx, fields);
+    fields.lstKrivkaSelected = FindSignal(static_cast<float>(d.Signal)) - 1;
+    return true;
+}
+
+bool CalibrationEditorModel::cmdSCAN_Click() {
+    PointDialogModel& d = Dialog();
+    // Always the live mV/V, whatever the curve type shows: the timer
+    // refreshes it only while the type is "mV/V -> usr".
+    d.Signal = xXx.liveMvV;
+    d.Etalon = 0;
+    d.ValueFormat = xXx.numberFormat;
+    d.EditSignal = false;
+    dialog_.ShowModal(d);
+    return AddFromDialog();
+}
+
+bool CalibrationEditorModel::mKrivkaBodAdd_Click() {
+    if (RefuseTenthPoint()) return false;
+    PointDialogModel& d = Dialog();
+    d.Signal = 0;
+    d.Etalon = 0;
+    d.ValueFormat = xXx.numberFormat;
+    d.EditSignal = true;
+    dialog_.ShowModal(d);
+    return AddFromDialog();
+}
+
+void CalibrationEditorModel::lstKrivka_DblClick() {
+    const int line = fields.lstKrivkaSelected;
+    if (line < 0 || line >= points.count()) return;
+    const int k = line + 1;
+    PointDialogModel& d = Dialog();
+    d.Signal = points.slot(k).signal;
+    d.Etalon = points.slot(k).userValue;
+    d.ValueFormat = xXx.numberFormat;
+    dialog_.ShowModal(d);
+    if (d.Etalon == kPointCancelled) return;
+    points.slot(k).signal = static_cast<float>(d.Signal);
+    points.slot(k).userValue = static_cast<float>(d.Etalon);
+    points.SortPoints();
+    points.CheckDuplicates(ops_.prompter);
+    ShowCurve(points, xXx, fields);
+}
+
+void CalibrationEditorModel::mKrivkaBodDelete_Click() {
+    const int line = fields.lstKrivkaSelected;
+    if (line < 0) {
+        ops_.prompter.critical("Nejprve označte bod křivky, který se má vymazat !");
+        return;
+    }
+    points.DeletePoint(line + 1);
+    ShowCurve(points, xXx, fields);
+}
+
+void CalibrationEditorModel::mKrivkaNew_Click() {
+    const MessageAnswer answer = ops_.prompter.message(
+        Prompter::Box("Do you really want to create new calibration data ?",
+                      MessageIcon::Exclamation, MessageButtons::YesNo, MessageAnswer::No));
+    if (answer != MessageAnswer::Yes) return;
+    ops_.prompter.information("The data will be saved after 'Save' button had been pressed");
+    fields.txtPopis.clear();
+    xXx.pointCount = 0;
+    points.Clear();
+    Tag = kTagNew;
+}
+
+void CalibrationEditorModel::cmdAction_Click(int index) {
+    if (index == 0) {
+        Tag = kTagCancel;
+        return;
+    }
+    if (index != 1) return;
+    if (xXx.noEKey) {
+        ops_.prompter.critical("Kalibrační data nemohou být zapsána do snímače, protože "
+                               "neobsahuje vniřní paměť dat (eKey).");
+        return;
+    }
+    if (!ops_.prompter.question("Chcete opravdu zapsat kalibrační data do snímače ?",
+                                MessageAnswer::No)) {
+        return;
+    }
+    if (!TXT2XXX()) {
+        ops_.prompter.critical("Calibation data cannot be prepared to save.");
+        return;
+    }
+    PrepareSlopes(xXx, ops_.nowMs());
+    if (FNX == kTargetEKey) {
+        Tag = kTagStore;
+        return;
+    }
+    if (!xXx2CFGFile(FNX, FNXSection))
+        ops_.prompter.critical("Calibration data WERE NOT saved to calibration file.");
+}
+
+void CalibrationEditorModel::mFileSaveAs_Click() {
+    FileDialogSpec d;
+    d.owner = kCalibrationEditorName;
+    d.title = "Save calibration data to file";
+    d.filter = "Calibration files (*.CLB)|*.CLB";
+    d.defaultExt = ".CLB";
+    d.filterIndex = 1;
+    d.initDir = appFolder;
+    if (!ops_.prompter.showSave(d) || d.fileName.empty()) return;
+    std::string name = d.fileName;
+    if (!EndsWithClb(name)) name += ".CLB";
+    if (!TXT2XXX()) return;
+    if (!xXx2CFGFile(name, "Kalibrace"))
+        ops_.prompter.critical("Write data to file failed. \r\n" + name);
+}
+
+void CalibrationEditorModel::UpdateCalibration() {
+    LoadCalibration(points, xXx, Adr, SubAdr, fields);
+}
+
+bool CalibrationEditorModel::TXT2XXX() {
+    return rm27::TXT2XXX(points, fields, xXx, ops_.prompter, ops_.clock.now(), ops_.uniform());
+}
+
+bool CalibrationEditorModel::xXx2CFGFile(const std::string&, const std::string&) {
+    return false;
+}
+
+} // namespace rm27

@@ -1,0 +1,162 @@
+// The calibration editor without its widgets: everything frmQELCalibration
+// and its point dialog frmQELCalibInputBox do, as plain code on the point
+// table, the editor's fields and the working record xXx. The windows only
+// copy the user's texts in, call these handlers and show the fields again;
+// tests and r27ctl drive the same handlers with a script.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calibration/curve.h"
+#include "session/operations.h"
+
+namespace rm27 {
+
+// objectNames of the two windows; the file dialog names its owner by it.
+inline const std::string kCalibrationEditorName = "frmQELCalibration";
+inline const std::string kPointDialogName = "frmQELCalibInputBox";
+
+// FNX that sends the result to the sensor's eKey; anything else would be
+// the name of a calibration file.
+inline const std::string kTargetEKey = "Velicina";
+
+// Result tags of an editing run.
+inline const std::string kTagStore = "xXx";   // confirmed for the eKey
+inline const std::string kTagCancel = "exit"; // "Storno"
+inline const std::string kTagClosed = "Closed";
+inline const std::string kTagNew = "New"; // a new curve was started
+
+// Etalon on return from the point dialog when the user cancelled it (also
+// when the user typed exactly this value).
+inline constexpr double kPointCancelled = 999999;
+
+// The point dialog's fields and its two buttons.
+struct PointDialogModel {
+    double Signal = 0;
+    double Etalon = 0;
+    std::string ValueFormat;
+    // Which box gets the focus: the signal (true) or the user value.
+    bool EditSignal = true;
+    std::array<std::string, 2> txtCalBod; // signal, user value
+    bool loaded = false;
+
+    void Load();
+    // The texts from Signal and Etalon, right-aligned in their formats.
+    void UPDATE();
+    // cmdOK(0): both values read back from the texts (decimal comma accepted).
+    void OK();
+    // cmdOK(1).
+    void Storno();
+};
+
+// Shows the point dialog modally; returns once one of its buttons ran.
+// Implementations run UPDATE when the dialog shows.
+class PointDialog {
+public:
+    virtual ~PointDialog() = default;
+    virtual void ShowModal(PointDialogModel& dialog) = 0;
+    virtual void Unload() {}
+};
+
+// The user at the point dialog, from a script: each entry types the texts
+// it gives (a missing text keeps what UPDATE put there) and presses OK, or
+// presses Storno; with the script used up, Storno.
+class ScriptedPointDialog final : public PointDialog {
+public:
+    struct Entry {
+        std::optional<std::string> signal;
+        std::optional<std::string> etalon;
+        bool cancel = false;
+    };
+    std::deque<Entry> script;
+    // The dialog as each showing found it (after UPDATE).
+    std::vector<PointDialogModel> shown;
+
+    void ShowModal(PointDialogModel& dialog) override;
+};
+
+class CalibrationEditorModel {
+public:
+    CalibrationEditorModel(Operations& ops, PointDialog& dialog) : ops_(ops), dialog_(dialog) {}
+
+    // ---- public fields, set by the caller before the window is shown
+    const float* LiveDivRef = nullptr; // the input's live raw reading
+    const float* LiveMvvRef = nullptr; // the input's live mV/V
+    std::string FNX;
+    std::string FNXSection;
+    std::int32_t Adr = 0;
+    std::int32_t SubAdr = 0;
+    std::string Tag; // "" while editing
+
+    // ---- the window's state
+    SensorRecord xXx;
+    PointTable points;
+    EditorFields fields;
+    PointDialogModel pointDialog;
+    bool ActivatedOnce = false;
+    int timerIntervalMs = 0;
+    bool timerEnabled = false;
+    // Where the save-file dialog starts.
+    std::string appFolder;
+
+    // ---- window events
+    void Form_Load();
+    // The first activation only fills the editor from xXx.
+    void Form_Activate();
+    // Closing (close box, or the caller unloading it): the point dialog is
+    // unloaded and an empty tag becomes "Closed". The window hides itself.
+    void Form_Unload();
+    void tmrOpisovac_Timer();
+    void cmbCurveType_Click(int index);
+    // Capture the live signal as a point (F5). True when a point was added.
+    bool cmdSCAN_Click();
+    // Add a point typed by hand. True when a point was added.
+    bool mKrivkaBodAdd_Click();
+    // Edit the selected point (double click on the list).
+    void lstKrivka_DblClick();
+    void mKrivkaBodDelete_Click();
+    void mKrivkaNew_Click();
+    void cmdAction_Click(int index); // 1 "Uložit kalibraci", 0 "Storno"
+    void mFileSaveAs_Click();
+
+    // ---- public operations
+    void RunTimer(int ti);
+    void UpdateCalibration();
+    bool TXT2XXX();
+    // Calibration files have no format in this program: nothing is saved.
+    bool xXx2CFGFile(const std::string& fileName, const std::string& section);
+    int FindSignal(float s) const { return points.FindSignal(s); }
+
+private:
+    PointDialogModel& Dialog();
+    // Steps after the dialog of capture and add: the point goes in unless
+    // the dialog was cancelled or nine points are there already.
+    bool AddFromDialog();
+    bool RefuseTenthPoint();
+
+    Operations& ops_;
+    PointDialog& dialog_;
+};
+
+// What DoCalibration drives: the editor window, loaded on first use and
+// hidden (not destroyed) when closed. The window implements it with
+// widgets; tests and r27ctl with a script.
+class CalibrationEditor {
+public:
+    virtual ~CalibrationEditor() = default;
+    // The editor's model; loads the window (Form_Load) on first use only.
+    virtual CalibrationEditorModel& Load() = 0;
+    virtual void RunTimer(int ti) = 0;
+    virtual void UpdateCalibration() = 0;
+    // Shows the window non-modally and returns.
+    virtual void Show() = 0;
+    // Closes the window: Form_Unload, then hidden.
+    virtual void Unload() = 0;
+};
+
+} // namespace rm27

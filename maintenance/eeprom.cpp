@@ -1,0 +1,196 @@
+#include "maintenance/eeprom.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "link/codecs.h"
+#include "link/transact.h"
+#include "reading/operations.h"
+#include "session/measurement.h"
+
+namespace rm27 {
+
+namespace {
+
+constexpr std::size_t kShownLineChars = 40;
+
+// A line of the file or an echo as a message can show it: control
+// characters become "?", and a long line is cut.
+std::string Shown(const std::string& text) {
+    std::string out;
+    for (char c : text.substr(0, kShownLineChars))
+        out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    if (text.size() > kShownLineChars) out += "...";
+    return out;
+}
+
+std::string Location(std::int32_t location) {
+    return LongToHex(location, 2) + "h";
+}
+
+const char* const kNothingWritten = " Do EEPROM nebylo nic zapsáno.";
+
+Outcome LoadProper(Operations& ops, const EepromProgress& progress) {
+    DeviceState& st = ops.state;
+    if (!ops.port.line.isOpen()) {
+        ops.prompter.critical(std::string("Komunikační port není otevřen.") + kNothingWritten);
+        return Outcome::Refused;
+    }
+    if (ops.prompter.message(Prompter::Box(EepromLoadWarning(), MessageIcon::Exclamation,
+                                           MessageButtons::YesNo, MessageAnswer::No)) !=
+        MessageAnswer::Yes)
+        return Outcome::Refused;
+    FileDialogSpec& dialog = st.eepromDialog;
+    if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return Outcome::Refused;
+    const std::string path = dialog.fileName;
+
+    // All of it before the first frame: half a file written is worse than
+    // none.
+    std::string text;
+    std::string error;
+    if (!ReadWholeFile(path, text, error)) {
+        ops.prompter.critical("Soubor " + path + " nelze přečíst (" + error + ")." +
+                              kNothingWritten);
+        return Outcome::Refused;
+    }
+    const EepParse file = ParseEep(text);
+    if (!file.ok()) {
+        ops.prompter.critical("Řádek " + std::to_string(file.badLine) + " souboru " + path +
+                              " nemá tvar \"LL VV\" (adresa a hodnota, každá dvěma "
+                              "šestnáctkovými číslicemi): \"" +
+                              Shown(file.badText) + "\"." + kNothingWritten);
+        return Outcome::Refused;
+    }
+    if (file.bytes.empty()) {
+        ops.prompter.critical("Soubor " + path + " neobsahuje žádný řádek s hodnotou." +
+                              kNothingWritten);
+        return Outcome::Refused;
+    }
+
+    const int total = static_cast<int>(file.bytes.size());
+    int written = 0;
+    int differed = 0;
+    std::string firstDifference;
+    for (const EepromByte& b : file.bytes) {
+        ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
+        const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
+        if (ops.cancelled()) return Outcome::Failed;
+        ++written;
+        // The converter echoes what it stored, in upper case; no echo at
+        // all differs too.
+        if (echo != LongToHex(b.value, 2) && differed++ == 0) {
+            firstDifference = " (první na adrese " + Location(b.location) + ": zapsáno " +
+                              LongToHex(b.value, 2) + ", odpověď " +
+                              (echo.empty() ? "žádná" : Shown(echo)) + ")";
+        }
+        if (progress) progress(written, total);
+    }
+    std::string summary = "Zápis EEPROM ze souboru " + path +
+                          " skončil. Zapsáno bajtů: " + std::to_string(written) +
+                          ", z toho s odlišnou odpovědí převodníku: " + std::to_string(differed) +
+                          firstDifference + ".\r\nNový obsah platí po restartu převodníku.";
+    if (differed == 0) {
+        ops.prompter.information(summary);
+        return Outcome::Done;
+    }
+    ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
+    return Outcome::Failed;
+}
+
+Outcome SaveProper(Operations& ops, const std::string& path, const std::string& partial,
+                   const EepromProgress& progress) {
+    DeviceState& st = ops.state;
+    std::vector<EepromByte> bytes;
+    int missing = 0;
+    std::int32_t firstMissing = 0;
+    for (std::int32_t location = 0; location < kEepromSize; ++location) {
+        ops.view.setStatus(EepromProgressText("Čtení EEPROM ", location + 1, kEepromSize));
+        const std::int32_t value =
+            DevTransact(ops.port, st.DeviceAddress, location, kEepromReadTimeoutMs, "ER");
+        if (ops.cancelled()) return Outcome::Failed;
+        if (value >= 0)
+            bytes.push_back({location, value});
+        else if (missing++ == 0)
+            firstMissing = location;
+        if (progress) progress(location + 1, kEepromSize);
+    }
+    if (bytes.empty()) {
+        ops.prompter.critical("Převodník neodpověděl na žádné čtení EEPROM, soubor " + path +
+                              " nebyl uložen.");
+        return Outcome::Failed;
+    }
+    std::string error;
+    if (WriteWholeFile(partial, FormatEep(bytes), error)) {
+        std::error_code renamed;
+        std::filesystem::rename(partial, path, renamed);
+        if (renamed) error = renamed.message();
+    }
+    if (!error.empty()) {
+        ops.prompter.critical("Soubor " + path + " nelze zapsat (" + error + ").");
+        return Outcome::Failed;
+    }
+    std::string summary = "Obsah EEPROM uložen do souboru " + path +
+                          ". Uloženo bajtů: " + std::to_string(bytes.size()) + ".";
+    if (missing == 0) {
+        ops.prompter.information(summary);
+        return Outcome::Done;
+    }
+    summary += "\r\nAdresy bez odpovědi převodníku: " + std::to_string(missing) + " (první " +
+               Location(firstMissing) + "), v souboru chybí.";
+    ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
+    return Outcome::Failed;
+}
+
+} // namespace
+
+std::string EepromLoadWarning() {
+    return std::string("Tato funkce slouží k blokovému přepsání paměti eeprom převodníku ") +
+           "hodnotami z datového souboru. Používá se zejména při výrobě nebo řešení " +
+           "abnormálních stavů. Zavedením standardního obsahu se mimo jiné ruší dosavadní " +
+           "kalibrace." + "\r\n" + "\r\n" + "    Chcete přesto pokračovat v akci?";
+}
+
+std::string EepromProgressText(const std::string& prefix, int done, int total) {
+    const int percent = total > 0 ? done * 100 / total : 100;
+    return prefix + std::to_string(done) + "/" + std::to_string(total) + " ... " +
+           std::to_string(percent) + "%";
+}
+
+Outcome LoadEeprom(Operations& ops, const EepromProgress& progress) {
+    StopMeasurement(ops.port, ops.view);
+    const Outcome outcome = LoadProper(ops, progress);
+    StartMeasurement(ops.port, ops.view);
+    return outcome;
+}
+
+Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
+    if (!ops.port.line.isOpen()) {
+        ops.prompter.critical("Komunikační port není otevřen, obsah EEPROM nelze přečíst.");
+        return Outcome::Refused;
+    }
+    FileDialogSpec& dialog = ops.state.eepromSaveDialog;
+    {
+        // Nothing goes out before the answer: the values stay live meanwhile.
+        const auto free = ops.guard.releaseLine();
+        if (!ops.prompter.showSave(dialog) || dialog.fileName.empty()) return Outcome::Refused;
+    }
+    const std::string path = dialog.fileName;
+    // The contents go to a file beside it first and replace the chosen file
+    // only when complete: an earlier copy of the memory is not lost to a
+    // converter that stops answering half-way. Writing there is tried
+    // before the memory is read.
+    const std::string partial = path + ".part";
+    std::string error;
+    if (!WriteWholeFile(partial, "", error)) {
+        ops.prompter.critical("Soubor " + path + " nelze zapsat (" + error + ").");
+        return Outcome::Refused;
+    }
+    StopMeasurement(ops.port, ops.view);
+    const Outcome outcome = SaveProper(ops, path, partial, progress);
+    std::error_code ignored;
+    std::filesystem::remove(partial, ignored); // gone already after a successful save
+    StartMeasurement(ops.port, ops.view);
+    return outcome;
+}
+
+} // namespace rm27

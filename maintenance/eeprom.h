@@ -1,0 +1,38 @@
+// Overwriting the converter's configuration memory (EEPROM) from an image
+// file, and keeping its contents in one. The new contents take effect when
+// the converter restarts ("Reset").
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "maintenance/eeprom_file.h"
+#include "maintenance/outcome.h"
+#include "session/operations.h"
+
+namespace rm27 {
+
+inline constexpr int kEepromSize = 256;
+// How long a location's read may take, as for K and Q.
+inline constexpr std::int32_t kEepromReadTimeoutMs = 100;
+
+// Called after each location: done of total.
+using EepromProgress = std::function<void(int done, int total)>;
+
+// The warning shown before anything is overwritten.
+std::string EepromLoadWarning();
+// "17/256 ... 6%": the progress the status line shows after `prefix`.
+std::string EepromProgressText(const std::string& prefix, int done, int total);
+
+// mLoadEE: the measurement stops; after the warning (No preselected) and
+// the open-file dialog (ops.state.eepromDialog) the whole file is read and
+// checked before the first frame; then one QuickWriteByte per line, and a
+// summary of the echoes. The measurement starts again in every case.
+Outcome LoadEeprom(Operations& ops, const EepromProgress& progress = {});
+
+// mSaveEE: asks for the file (ops.state.eepromSaveDialog) with the values
+// still live, then with the measurement stopped reads locations 0..255
+// ("ER") and writes every location that answered.
+Outcome SaveEeprom(Operations& ops, const EepromProgress& progress = {});
+
+} // namespace rm27

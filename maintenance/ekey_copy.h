@@ -1,0 +1,32 @@
+// Copying whole eKey images over the link: an input's external eKey into the
+// converter's internal memory, and input 1's eKey into input 4's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "maintenance/outcome.h"
+#include "session/operations.h"
+
+namespace rm27 {
+
+// Bytes 61..68 of an image hold the eKey's sensor identifier.
+inline constexpr std::size_t kImageIdOffset = 61;
+
+// The converter takes the external-to-internal copy of input index i (0..3)
+// at input i + 4, page 0: blocks 128, 160, 192, 224. (The reading finds the
+// internal copies at input 4, page i; the converter keeps both names for
+// one image.)
+constexpr std::int32_t InternalCopyInput(int index) {
+    return index + 4;
+}
+
+// "COPY Ext->Int" of input index 0..3: asks first (the values stay live
+// meanwhile), copies the plugged eKey's 256 bytes unchanged, reads the
+// converter again and restarts the measurement.
+Outcome CopyEKeyExtToInt(Operations& ops, int index);
+
+// Input 1's eKey image into input 4's eKey, keeping input 4's identifier.
+Outcome CopyEKey1To4(Operations& ops);
+
+} // namespace rm27

@@ -1,0 +1,96 @@
+#include "maintenance/ekey_init.h"
+
+#include "link/memory.h"
+#include "reading/operations.h"
+#include "session/measurement.h"
+
+namespace rm27 {
+
+namespace {
+
+constexpr std::uint8_t kInitCurveFlags = kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV;
+constexpr std::int32_t kInitGainCode = 7;
+constexpr int kInitFastSlidingLength = 10;
+constexpr float kDavroLimit = 9.0f;
+
+} // namespace
+
+int InitFormatPad(EKeyInitVariant variant) {
+    return variant == EKeyInitVariant::Davro ? 2 : 1;
+}
+
+void FillInitRecord(SensorRecord& rec, EKeyInitVariant variant, const CivilDateTime& today,
+                    std::int64_t nowMs) {
+    const bool davro = variant == EKeyInitVariant::Davro;
+    InitSensorRecord(rec, davro ? "empty-mVV" : "empty-div", 0.0f, 0.0f, 1.0f, 1.0f, davro ? 5 : 1,
+                     davro ? "#0.00" : "####0", davro ? "mVV" : "div", kInitFastSlidingLength,
+                     false, 0, 0, kInitCurveFlags, today, nowMs);
+    rec.gainCode = kInitGainCode;
+    // The other variant keeps the limit the default record gives: its
+    // last point's value, 1.
+    if (davro) rec.limit = kDavroLimit;
+}
+
+EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
+    EKeyInitResult result;
+    {
+        // Nothing goes out before the answer: the values stay live meanwhile.
+        const auto free = ops.guard.releaseLine();
+        if (!ops.prompter.question("Tato funkce provede prvotní inicializaci VŠECH připojených "
+                                   "e-Key. Chcete pokračovat ?"))
+            return result;
+    }
+    StopMeasurement(ops.port, ops.view);
+
+    DeviceState& st = ops.state;
+    SensorRecord rec;
+    FillInitRecord(rec, variant, ops.clock.now(), ops.nowMs());
+    int plugged = 0;
+    int written = 0;
+    for (int n = 1; n <= kInputCount; ++n) {
+        std::string& line = result.lines[static_cast<std::size_t>(n - 1)];
+        const std::string number = std::to_string(n);
+        if (((st.EKeyMask >> (n - 1)) & 1U) == 0) {
+            line = number + " - neni eKey";
+            continue;
+        }
+        ++plugged;
+        // The input number ends the identifier, so that eKeys written in
+        // the same second still differ.
+        const CivilDateTime now = ops.clock.now();
+        rec.sensorId = MakeEKeyId(now, "", n, ops.uniform());
+        rec.dateOfSave = DateYYMMDD(now);
+        rec.validity = DateYYMMDD(now);
+        std::string image;
+        const std::int32_t built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
+        if (built < 0) {
+            line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
+            continue;
+        }
+        const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
+        if (write < 0) {
+            ops.prompter.plain(number + " - neslo zapsat");
+            line = number + " - neslo zapsat {" + std::to_string(write) + ")";
+            continue;
+        }
+        line = number + " - ID [ " + rec.sensorId + " ]";
+        ++written;
+    }
+
+    std::string lines;
+    for (const std::string& line : result.lines)
+        lines += line + "\r\n";
+    ops.prompter.information("Vysledek : \r\n" + lines);
+    ops.prompter.clipboardClear();
+    ops.prompter.clipboardSetText(lines);
+    if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
+    StartMeasurement(ops.port, ops.view);
+
+    if (plugged == 0)
+        result.outcome = Outcome::Refused;
+    else
+        result.outcome = written == plugged ? Outcome::Done : Outcome::Failed;
+    return result;
+}
+
+} // namespace rm27

@@ -1,0 +1,47 @@
+// The RMU's user limits: one number per input in the input's own units,
+// kept in the auxiliary single of the input's record (and so in its image).
+// Storing writes the changed records back where they came from and
+// restarts the converter so that it works with the new values.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "link/ekey.h"
+#include "maintenance/outcome.h"
+#include "session/operations.h"
+
+namespace rm27 {
+
+// Row i (0..3) of the dialog: "Vstup1> Internal: " + the 32-character
+// description + "  [" + the 6-character unit + "]".
+std::string RmuRowCaption(const SensorRecord& rec, int index);
+// The limit as its text box shows it, in the record's number format.
+std::string RmuLimitText(const SensorRecord& rec);
+// The limit a text box's text stands for: blanks trimmed, a decimal comma
+// accepted, single precision; text that is not a number gives 0.
+float RmuLimitOf(const std::string& text);
+
+// mRMUset: nothing at all, not even a measurement stop, unless the
+// converter is an RMU. Otherwise the measurement is stopped for as long as
+// `dialog` runs. Returns whether the dialog ran.
+bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog);
+
+struct RmuStoreResult {
+    int written = 0; // inputs whose image was written
+    int failed = 0;  // inputs whose image could not be built or written
+    Outcome outcome() const { return failed > 0 ? Outcome::Failed : Outcome::Done; }
+};
+
+// "OK/Uložit": every input whose limit differs exactly from its record's
+// gets the new limit and is written back (nullopt: the input is left as
+// it is). `info` shows the progress (the dialog's lblninfo). Then the
+// restart "X" goes to the universal address, whether anything changed or
+// not; its answer is not awaited.
+RmuStoreResult StoreRmuLimits(Operations& ops,
+                              const std::array<std::optional<std::string>, kInputCount>& texts,
+                              const std::function<void(const std::string&)>& info);
+
+} // namespace rm27

@@ -1,0 +1,52 @@
+// frmRMUSetup: the four user limits of an RMU converter, one row per
+// input with its description and unit. "OK/Uložit" writes the changed
+// limits back and restarts the converter; "Zavřít" and the close box
+// store nothing. Both close the dialog, so every opening reads the rows
+// afresh from the records.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+#include "session/operations.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace rm27 {
+
+class FrmRMUSetup : public QDialog {
+    Q_OBJECT
+public:
+    // Shown modally (exec) by the command that opened it, which holds the
+    // guard; the store runs inside that command.
+    explicit FrmRMUSetup(Operations& ops, QWidget* parent = nullptr);
+
+    // While the limits are being written the dialog neither stores again
+    // nor closes: each byte's wait lets clicks through.
+    bool storing() const { return storing_; }
+
+public Q_SLOTS:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void reject() override;
+
+private:
+    void Form_Load();
+    void SetInfo(const std::string& text);
+
+    Operations& ops_;
+    bool storing_ = false;
+
+    QGroupBox* Frame1 = nullptr;
+    std::array<QLabel*, kInputCount> lblnpopis{};
+    std::array<QLineEdit*, kInputCount> txtnlim{};
+    QLabel* lblninfo = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+};
+
+} // namespace rm27

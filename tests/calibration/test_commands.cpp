@@ -1,0 +1,467 @@
+// The calibration commands on virtual time against the simulated
+// converter: zero and slope into the converter's memory, the filter, and a
+// whole editing run that stores a curve in an eKey.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+
+#include "calibration/commands.h"
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "session/backups.h"
+#include "support/calibration_rig.h"
+
+namespace rm27 {
+namespace {
+
+using Entry = ScriptedPointDialog::Entry;
+
+std::vector<std::string> FloatFrames(int cell, float value) {
+    std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    std::vector<std::string> out;
+    for (int k = 0; k < 4; ++k, bits >>= 8) {
+        out.push_back("$01EW" + LongToHex(cell + k, 2) +
+                      LongToHex(static_cast<std::int32_t>(bits & 0xFF), 2) + "\r");
+    }
+    return out;
+}
+
+class Constants : public test::CalibrationRig {
+protected:
+    Constants() {
+        addConverter(1);
+        state.DeviceAddress = 1;
+        state.DeviceId = "0123RM2712";
+        for (int i = 0; i < 4; ++i) {
+            state.Q[i] = 8388608;
+            state.raw[i] = 8428608; // reading - Q = 40000
+            state.records[i].gainCode = 7;
+        }
+        view.timer = true;
+    }
+    ConstantOutcome Run(int index) {
+        ConstantOutcome outcome = ConstantOutcome::NotRun;
+        session.run([&](Operations& o) { outcome = SetmVVKQ(o, index); });
+        return outcome;
+    }
+    std::vector<std::string> Sent() const { return framesAfter(0); }
+};
+
+TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
+    state.raw[2] = 9000000;
+    ASSERT_EQ(Run(2), ConstantOutcome::Written);
+    std::vector<std::string> expected = FloatFrames(160, 9000000.0f);
+    expected.push_back("$01LT\r");
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(conv().memoryFloat(160), 9000000.0f);
+    line.waitFor(20); // "LT" on its way
+    EXPECT_EQ(conv().activeQ(2), 9000000.0f);
+    EXPECT_EQ(state.Q[2], 9000000);
+    EXPECT_EQ(view.caption(ctl::lblR38mVVQ(2)), " 9000000");
+    EXPECT_TRUE(view.timer);
+
+    const std::size_t before = line.sent().size();
+    state.raw[2] = 9040000;
+    ASSERT_EQ(Run(6), ConstantOutcome::Written);
+    expected = FloatFrames(164, 5e-5f);
+    expected.push_back("$01LT\r");
+    EXPECT_EQ(framesAfter(before), expected);
+    EXPECT_EQ(view.caption(ctl::lblR38mVVK(2)), "5.0000 E-05");
+}
+
+TEST_F(Constants, SlopeIsReferredTo128xUnlessTheInputSaysOtherwise) {
+    struct Case {
+        int index;
+        int gain;
+        std::int32_t definition;
+        const char* answer; // the "x" button's answer
+        float expected;
+    };
+    const Case cases[] = {
+        {4, 7, 0x00, nullptr, 5e-5f},  {4, 5, 0x00, nullptr, 1.25e-5f},
+        {4, 5, 0x02, nullptr, 5e-5f},  {4, 5, 0xFD, nullptr, 1.25e-5f},
+        {8, 7, 0x00, "2", 5e-5f},      {8, 5, 0x02, "2", 1.25e-5f},
+        {8, 7, 0x00, "1,5", 3.75e-5f}, {8, 0, 0x00, "1.28", 2.5e-7f},
+    };
+    for (const Case& c : cases) {
+        state.records[0].gainCode = c.gain;
+        state.definitionBytes[0] = c.definition;
+        if (c.answer) view.inputAnswers = {c.answer};
+        ASSERT_EQ(Run(c.index), ConstantOutcome::Written) << c.index << " " << c.gain;
+        EXPECT_FLOAT_EQ(static_cast<float>(state.K[0]), c.expected) << c.index << " " << c.gain;
+        EXPECT_EQ(conv().memoryFloat(148), static_cast<float>(state.K[0]));
+        EXPECT_EQ(line.sent().back().text, "$01LT\r");
+    }
+    ASSERT_EQ(view.calls.size(), 4u);
+    EXPECT_EQ(view.calls[0].kind, test::PromptCall::Input);
+    EXPECT_EQ(view.calls[0].text, "Zadejte kolik to je mVV");
+    EXPECT_EQ(view.calls[0].title, ""); // the program's title
+    EXPECT_EQ(view.calls[0].defaultText, "2");
+}
+
+TEST_F(Constants, ZeroOrNoAnswerForXSendsNothingAndLeavesTheMeasurementStopped) {
+    for (const char* answer : {"0", "", "0,0", "abc"}) {
+        view.inputAnswers = {answer};
+        const std::size_t before = line.sent().size();
+        view.timer = true;
+        EXPECT_EQ(Run(9), ConstantOutcome::ZeroEntered) << answer;
+        EXPECT_TRUE(framesAfter(before).empty()) << answer;
+        EXPECT_FALSE(view.timer) << answer;
+        EXPECT_EQ(view.criticals.back(), "nemuze to byt nula");
+    }
+    EXPECT_EQ(view.criticals.size(), 4u);
+    EXPECT_EQ(conv().memoryFloat(CellK(1)), sim::kDefaultK);
+}
+
+TEST_F(Constants, ReadingEqualToTheZeroLeavesTheSlopeUndefined) {
+    state.raw[3] = static_cast<float>(state.Q[3]);
+    for (int index : {7, 11}) {
+        view.inputAnswers = {"2"};
+        const std::size_t before = line.sent().size();
+        EXPECT_EQ(Run(index), ConstantOutcome::SlopeUndefined);
+        EXPECT_TRUE(framesAfter(before).empty());
+        EXPECT_TRUE(view.timer);
+        EXPECT_EQ(view.criticals.back(), kSlopeUndefinedText);
+    }
+    EXPECT_EQ(state.K[3], 0);
+}
+
+TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
+    RunMeasurementTimer();
+    line.waitFor(2000);
+    const std::size_t before = line.sent().size();
+    const std::int64_t start = line.nowMs();
+    ASSERT_EQ(Run(1), ConstantOutcome::Written);
+    const auto frames = framesAfter(before);
+    ASSERT_EQ(frames.size(), 5u);
+    // The first write waits out the last tick's answer.
+    EXPECT_GE(line.sent()[before].timeMs - start, 500);
+    EXPECT_EQ(state.Q[1], state.raw[1]);
+    EXPECT_EQ(view.caption(ctl::lblR38mVVQ(1)), FormatFixed(state.Q[1], "#######0"));
+    line.waitFor(20);
+    EXPECT_EQ(conv().activeQ(1), static_cast<float>(state.Q[1]));
+}
+
+TEST_F(Constants, FilterGoesToCellFiveWithTheEchoWaits) {
+    bool written = false;
+    session.run([&](Operations& o) { written = WriteFilter(o, 12); });
+    ASSERT_TRUE(written);
+    EXPECT_EQ(Sent(), std::vector<std::string>{"$01EW050C\r"});
+    EXPECT_EQ(conv().memory(kCellFilter), 12);
+    EXPECT_EQ(state.FilterCode, 12);
+    EXPECT_TRUE(view.timer);
+    // 500 ms stop, then the frame, 100 + 100 ms around reading its echo
+    EXPECT_EQ(line.sent()[0].timeMs, 500);
+    EXPECT_EQ(line.nowMs(), 700);
+
+    session.run([&](Operations& o) { written = WriteFilter(o, -1); });
+    EXPECT_FALSE(written);
+    EXPECT_EQ(line.sent().size(), 1u);
+}
+
+// ------------------------------------------------------- the editing run
+
+class EditingRun : public test::CalibrationRig {
+protected:
+    EditingRun() {
+        sim::ConverterSetup setup;
+        setup.address = 1;
+        setup.plugged = {true, false, false, false};
+        setup.signalMvV = {0.0, 1.0, 1.5, 2.0};
+        setup.noiseMvV = 0;
+        bus.add(setup);
+        SetDecimalSeparator('.');
+    }
+    ~EditingRun() override { SetDecimalSeparator('\0'); }
+
+    CalibrationRun Change(int input) {
+        CalibrationRun run;
+        session.run([&](Operations& o) {
+            run = ChangeCalibration(o, input, editor, [&](Operations& oo) {
+                ++readActions;
+                DevRead(oo, 1);
+            });
+        });
+        return run;
+    }
+    void At(std::int64_t ms, std::function<void(CalibrationEditorModel&)> action) {
+        editor.actions.emplace_back(ms, std::move(action));
+    }
+    std::vector<std::string> KwFrames() const { return framesStartingWith("$01KW"); }
+
+    test::ScriptedEditor editor{line, ops};
+    int readActions = 0;
+};
+
+TEST_F(EditingRun, CapturedTypedEditedAndDeletedPointsGoIntoTheEKey) {
+    ReadAndMeasure();
+    const double shown = static_cast<double>(line.nowMs());
+    // weights hung one after the other, the editor opening about now
+    conv().setSignalScript(0, {{shown + 2000, 0.5}, {shown + 4000, 1.0}, {shown + 6000, 1.5}});
+    At(300, [](CalibrationEditorModel& m) {
+        m.cmbCurveType_Click(1);
+        // the sensor's old curve goes, point by point
+        while (!m.fields.lstKrivka.empty()) {
+            m.fields.lstKrivkaSelected = 0;
+            m.mKrivkaBodDelete_Click();
+        }
+    });
+    At(1500, [&](CalibrationEditorModel& m) {
+        editor.dialog.script.push_back(Entry{{}, "0", false});
+        m.cmdSCAN_Click();
+    });
+    At(3500, [&](CalibrationEditorModel& m) {
+        editor.dialog.script.push_back(Entry{{}, "25", false});
+        m.cmdSCAN_Click();
+    });
+    At(5500, [&](CalibrationEditorModel& m) {
+        editor.dialog.script.push_back(Entry{{}, "50", false});
+        m.cmdSCAN_Click();
+    });
+    At(7500, [&](CalibrationEditorModel& m) {
+        editor.dialog.script.push_back(Entry{"1,5", "75", false}); // typed by hand
+        m.mKrivkaBodAdd_Click();
+        m.fields.lstKrivkaSelected = 2; // 1.0 mV/V: its value was misread
+        editor.dialog.script.push_back(Entry{{}, "49,5", false});
+        m.lstKrivka_DblClick();
+        m.fields.lstKrivkaSelected = 0; // the empty scale goes
+        m.mKrivkaBodDelete_Click();
+        m.fields.txtPopis = "Siločlen 100 kg";
+        m.fields.txtJednotka = "kg";
+        m.fields.cmbFormat = 1;
+        m.fields.cmbSlide = 4;
+        view.answers = {MessageAnswer::Yes};
+        m.cmdAction_Click(1);
+    });
+    const std::size_t before = line.sent().size();
+    const CalibrationRun run = Change(0);
+
+    ASSERT_TRUE(run.stored()) << run.tag << " " << run.writeResult;
+    EXPECT_EQ(editor.model().points.count(), 3);
+    // the live signal moved while the editor was open
+    EXPECT_NE(std::find(editor.signalLabels.begin(), editor.signalLabels.end(), "   1.0000"),
+              editor.signalLabels.end());
+    // exactly the built image, byte by byte, to the eKey of input 0, then "X"
+    const auto kw = KwFrames();
+    ASSERT_EQ(kw.size(), run.image.size());
+    EXPECT_EQ(run.image.size(), 104u + 3 * 6);
+    for (std::size_t k = 0; k < kw.size(); ++k) {
+        EXPECT_EQ(kw[k], "$01KW00" + LongToHex(static_cast<std::int32_t>(k), 2) +
+                             LongToHex(static_cast<unsigned char>(run.image[k]), 2) + "\r")
+            << k;
+    }
+    const std::size_t lastKw = indexOfFrame(kw.back());
+    ASSERT_LT(lastKw + 1, line.sent().size());
+    EXPECT_EQ(line.sent()[lastKw + 1].text, "$01X\r");
+    const auto after = framesAfter(before);
+    const auto kq = std::find(after.begin(), after.end(), "$01KQ\r");
+    EXPECT_LT(kq - after.begin(), std::find(after.begin(), after.end(), kw[0]) - after.begin());
+
+    // the converter's block decodes to the edited curve, and so does the re-read
+    SensorRecord decoded;
+    ASSERT_EQ(DecodeEKeyImage(conv().block(0), decoded, 0, 0, 0), kDecodeOk);
+    EXPECT_EQ(readActions, 1);
+    for (const SensorRecord* rec : {&decoded, &state.records[0]}) {
+        EXPECT_EQ(TrimBlanks(rec->description), "Siločlen 100 kg");
+        EXPECT_EQ(TrimBlanks(rec->unit), "kg");
+        EXPECT_EQ(TrimBlanks(rec->numberFormat), "####0.0");
+        EXPECT_EQ(rec->slidingLength, 5);
+        ASSERT_EQ(rec->pointCount, 3);
+        const double signals[] = {0.5, 1.0, 1.5};
+        const double values[] = {25, 49.5, 75};
+        for (std::size_t k = 0; k < 3; ++k) {
+            // three-byte device floats: 15 bits of mantissa
+            EXPECT_NEAR(rec->pointSignals[k], signals[k], 1e-4) << k;
+            EXPECT_NEAR(rec->userValues[k], values[k], 1e-2) << k;
+        }
+    }
+    EXPECT_EQ(state.sources[0], InputSource::EKey);
+}
+
+TEST_F(EditingRun, StatusesWaitsAndTheMeasurementAroundTheWrite) {
+    ReadAndMeasure();
+    At(1000, [&](CalibrationEditorModel& m) {
+        m.points.Clear();
+        editor.dialog.script = {Entry{"0", "0", false}, Entry{"2", "10", false}};
+        m.mKrivkaBodAdd_Click();
+        m.mKrivkaBodAdd_Click();
+        view.answers = {MessageAnswer::Yes};
+        m.cmdAction_Click(1);
+    });
+    const std::size_t statusesBefore = view.statuses.size();
+    const int ticksBefore = ticks;
+    CalibrationRun run;
+    session.run([&](Operations& o) { run = DoCalibration(o, 0, editor); });
+    ASSERT_TRUE(run.stored());
+    // ticks ran while the editor was open
+    EXPECT_GT(ticks, ticksBefore);
+    const std::vector<std::string> statuses(view.statuses.begin() + statusesBefore,
+                                            view.statuses.end());
+    EXPECT_EQ(statuses,
+              (std::vector<std::string>{"Zastavuji měření ...", "Ukládám kalibraci (Vstup 1) ...",
+                                        "Spouštím měření ...", "OK, měření spuštěno."}));
+    const auto time = [&](std::size_t k) { return view.statusTimes[statusesBefore + k]; };
+    EXPECT_GE(time(1) - time(0), 500); // the measurement stop
+    EXPECT_GE(time(2) - timeOfFrame("$01X\r"), 500);
+    // no measurement frame between the stop and the start
+    for (const auto& f : line.sent()) {
+        if (f.timeMs > time(0) && f.timeMs < time(2)) {
+            EXPECT_NE(f.text, "$01MK\r");
+        }
+    }
+    EXPECT_TRUE(view.timer);
+}
+
+TEST_F(EditingRun, EndingWithoutSavingWritesNothing) {
+    ReadAndMeasure();
+    const std::pair<const char*, std::function<void(CalibrationEditorModel&)>> endings[] = {
+        {"exit", [](CalibrationEditorModel& m) { m.cmdAction_Click(0); }},
+        {"Closed", [&](CalibrationEditorModel&) { editor.Unload(); }},
+        {"New",
+         [&](CalibrationEditorModel& m) {
+             view.answers = {MessageAnswer::Yes};
+             m.mKrivkaNew_Click();
+         }},
+    };
+    for (const auto& [tag, ending] : endings) {
+        editor.actions = {{800, ending}};
+        const std::size_t before = line.sent().size();
+        const std::size_t statusesBefore = view.statuses.size();
+        const CalibrationRun run = Change(1);
+        EXPECT_EQ(run.tag, tag);
+        // the run's own end, before the read that follows it
+        const std::vector<std::string> statuses(view.statuses.begin() + statusesBefore,
+                                                view.statuses.end());
+        const auto start = std::find(statuses.begin(), statuses.end(), "Spouštím měření ...");
+        ASSERT_NE(start, statuses.end()) << tag;
+        EXPECT_EQ(*(start + 1), "OK, měření spuštěno.") << tag;
+        EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "Zastavuji měření ..."),
+                  statuses.end());
+        for (const std::string& f : framesAfter(before)) {
+            EXPECT_NE(f.substr(0, 5), "$01KW") << tag;
+            EXPECT_NE(f, "$01X\r") << tag;
+        }
+        EXPECT_TRUE(view.timer) << tag;
+        EXPECT_FALSE(editor.visible);
+    }
+    EXPECT_EQ(editor.loads, 1); // hidden and reused, not loaded again
+    EXPECT_EQ(editor.shows, 3);
+    EXPECT_EQ(readActions, 3);
+}
+
+TEST_F(EditingRun, SensorWithoutEKeyGetsTheMessageAndNoQuestion) {
+    ReadAndMeasure();
+    state.records[0].noEKey = true;
+    At(500, [](CalibrationEditorModel& m) { m.cmdAction_Click(1); });
+    At(1000, [](CalibrationEditorModel& m) { m.cmdAction_Click(0); });
+    const CalibrationRun run = Change(0);
+    EXPECT_EQ(run.tag, kTagCancel);
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Kalibrační data nemohou být zapsána do snímače, protože "
+                                       "neobsahuje vniřní paměť dat (eKey)."});
+    EXPECT_TRUE(KwFrames().empty());
+}
+
+TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
+    ReadAndMeasure();
+    // an image that cannot be built
+    At(500, [](CalibrationEditorModel& m) {
+        m.xXx.pointCount = 1;
+        m.Tag = kTagStore;
+    });
+    CalibrationRun run = Change(0);
+    EXPECT_EQ(run.imageSize, kBuildTooFewPoints);
+    ASSERT_FALSE(view.calls.empty());
+    EXPECT_EQ(view.calls.back().text, "Nelze uložit křivku [ERR:-2]");
+    EXPECT_EQ(view.calls.back().icon, MessageIcon::None);
+    EXPECT_TRUE(KwFrames().empty());
+    EXPECT_EQ(framesStartingWith("$01X\r").size(), 1u);
+
+    // an eKey pulled out before the write
+    editor.actions = {{500, [&](CalibrationEditorModel& m) {
+                           conv().setPlugged(0, false);
+                           m.Tag = kTagStore;
+                       }}};
+    run = Change(0);
+    EXPECT_EQ(run.writeResult, BlockWriteNoAnswerAt(1));
+    EXPECT_EQ(view.calls.back().text, "Chyba ukládání kalibrace. [ERR:-1]");
+    EXPECT_EQ(view.calls.back().icon, MessageIcon::None);
+    EXPECT_EQ(framesStartingWith("$01X\r").size(), 2u);
+    EXPECT_EQ(view.statuses.back(), "OK, měření spuštěno ...");
+}
+
+// Backups kept in memory, for looking at.
+class KeptBackups final : public BackupStore {
+public:
+    std::vector<BackupEntry> kept;
+    std::string save(const BackupEntry& entry, std::string*) override {
+        kept.push_back(entry);
+        kept.back().path = "backup-" + std::to_string(kept.size());
+        return kept.back().path;
+    }
+    std::vector<BackupEntry> list() override { return kept; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+TEST_F(EditingRun, TheOldImageIsKeptAndTheWriteCheckedAfterTheReading) {
+    KeptBackups backups;
+    ops.backups = &backups;
+    ReadAndMeasure();
+    const std::string old = conv().block(0);
+    const auto store = [](CalibrationEditorModel& m) {
+        m.fields.txtPopis = "Nová váha";
+        m.Tag.clear();
+        m.cmdAction_Click(1);
+    };
+    At(500, store);
+    view.answers = {MessageAnswer::Yes};
+    CalibrationRun run = Change(0);
+    ASSERT_TRUE(run.stored());
+    ASSERT_EQ(backups.kept.size(), 1u);
+    EXPECT_EQ(backups.kept[0].image, old);
+    EXPECT_EQ(backups.kept[0].block, 0);
+    EXPECT_EQ(run.checkResult, WriteCheckResult::Same);
+    EXPECT_TRUE(view.criticals.empty());
+
+    // a byte's location hit on the line: echoed right, stored elsewhere
+    bus.faults().next(sim::RequestMatch::kwIndex(17), sim::Fault::alteredIndex());
+    view.answers = {MessageAnswer::Yes};
+    run = Change(0);
+    ASSERT_TRUE(run.stored());
+    EXPECT_EQ(run.checkResult, WriteCheckResult::Differs);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno", 0), 0u)
+        << view.criticals[0];
+    EXPECT_NE(view.criticals[0].find("backup-2"), std::string::npos);
+}
+
+TEST_F(EditingRun, TheStoredRecordHasNoZeroOffset) {
+    ReadAndMeasure();
+    At(500, [](CalibrationEditorModel& m) {
+        m.xXx.zeroOffset = 7; // as a tare would leave it
+        m.Tag = kTagStore;
+    });
+    const CalibrationRun run = Change(0);
+    ASSERT_TRUE(run.stored());
+    EXPECT_EQ(run.image.substr(78, 4), std::string(4, '\0'));
+    EXPECT_EQ(conv().block(0).substr(78, 4), std::string(4, '\0'));
+}
+
+TEST_F(EditingRun, ClosingTheProgramEndsTheWaitAndWritesNothing) {
+    ReadAndMeasure();
+    At(700, [&](CalibrationEditorModel&) { guard.cancel(); });
+    const std::size_t before = line.sent().size();
+    const std::size_t statusesBefore = view.statuses.size();
+    const CalibrationRun run = Change(2);
+    EXPECT_EQ(run.tag, "");
+    // it unwinds at once: no restart of the measurement is reported
+    EXPECT_EQ(view.statuses.size(), statusesBefore);
+    EXPECT_FALSE(editor.visible);
+    EXPECT_EQ(readActions, 0);
+    for (const std::string& f : framesAfter(before))
+        EXPECT_TRUE(f == "$01MK\r" || f == "$01KQ\r") << f;
+}
+
+} // namespace
+} // namespace rm27

@@ -1,0 +1,263 @@
+// r27ctl's calibration commands: their command lines, and each run on the
+// simulator's virtual time with what it prints and its exit status.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "calibration/commands.h"
+#include "cli/ctl_options.h"
+#include "cli/ctl_runner.h"
+#include "link/codecs.h"
+#include "link/ekey.h"
+#include "link/memory.h"
+#include "session/backups.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+namespace rm27 {
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
+TEST(CtlCalibrationOptions, CommandLines) {
+    const CtlParse span = ParseCtlArgs(Words("span 2 --mvv 0,5"));
+    ASSERT_TRUE(span.ok()) << span.error;
+    EXPECT_EQ(span.options.command, "span");
+    EXPECT_EQ(span.options.input, 2);
+    EXPECT_EQ(span.options.mvv, "0,5");
+    EXPECT_TRUE(span.options.mvvGiven);
+    EXPECT_FALSE(ParseCtlArgs(Words("span 2")).options.mvvGiven);
+
+    const CtlParse cal =
+        ParseCtlArgs(Words("calibrate 4 --description Váha --unit kg --format ##0.000 --gain 5 "
+                           "--slide 12 --fast 1 --point 0:0 --point 1,5:150 --yes"));
+    ASSERT_TRUE(cal.ok()) << cal.error;
+    EXPECT_EQ(cal.options.input, 4);
+    EXPECT_EQ(cal.options.description, "Váha");
+    EXPECT_EQ(cal.options.unit, "kg");
+    EXPECT_EQ(cal.options.format, "##0.000");
+    EXPECT_EQ(cal.options.gain, 5);
+    EXPECT_EQ(cal.options.slide, 12);
+    EXPECT_EQ(cal.options.fast, 1);
+    EXPECT_EQ(cal.options.points, (std::vector<std::string>{"0:0", "1,5:150"}));
+    EXPECT_TRUE(cal.options.yes);
+    const CtlParse bare = ParseCtlArgs(Words("calibrate 1 --description x --point 1:1"));
+    EXPECT_FALSE(bare.options.unit.has_value());
+    EXPECT_FALSE(bare.options.gain.has_value());
+    EXPECT_EQ(ParseCtlArgs(Words("filter 15")).options.filterCode, 15);
+
+    for (const char* line :
+         {"zero", "zero 0", "zero 5", "zero 1,5", "span 1 --mvv", "filter 16", "filter -1",
+          "filter", "calibrate 1 --point 1:1", "calibrate 1 --description x",
+          "calibrate 1 --description x --point 1", "calibrate 1 --description x --point :1",
+          "calibrate 1 --description x --point 1:2:3",
+          "calibrate 1 --description x --point 1:1 --format #.#",
+          "calibrate 1 --description x --point 1:1 --gain 8",
+          "calibrate 1 --description x --point 1:1 --slide 11",
+          "calibrate 1 --description x --point 1:1 --fast 0", "zero 1 --mvv 2"}) {
+        EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << "'" << line << "'";
+    }
+    EXPECT_TRUE(ParseCtlArgs(Words("calibrate --help")).options.help);
+    EXPECT_NE(ParseCtlArgs(Words("calibrate --help")).helpText.find("--point SIGNAL:VALUE"),
+              std::string::npos);
+}
+
+class CtlCalibration : public ::testing::Test {
+protected:
+    CtlCalibration() {
+        setup.noiseMvV = 0;
+        setup.signalMvV = {0.5, 1.0, 1.5, 2.0};
+    }
+    int run(const std::string& commandLine,
+            const std::function<void(CtlRunner&)>& before = nullptr) {
+        if (bus.size() == 0) bus.add(setup);
+        const CtlParse p = ParseCtlArgs(Words(commandLine));
+        EXPECT_TRUE(p.ok()) << p.error;
+        out.str("");
+        err.str("");
+        runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
+        if (before) before(*runner);
+        return runner->run();
+    }
+    std::vector<std::string> sent(const std::string& prefix) const {
+        std::vector<std::string> f;
+        for (const auto& s : line.sent()) {
+            if (s.text.rfind(prefix, 0) == 0) f.push_back(s.text);
+        }
+        return f;
+    }
+    sim::Converter& conv() { return bus.converter(0); }
+
+    sim::ConverterSetup setup;
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    std::ostringstream out, err;
+    std::unique_ptr<CtlRunner> runner;
+};
+
+TEST_F(CtlCalibration, ZeroTakesTheLiveReading) {
+    ASSERT_EQ(run("zero 2"), kExitOk) << err.str();
+    // 1 mV/V at 5e-7 mV/V per division above the mid-scale zero
+    EXPECT_EQ(conv().memoryFloat(CellQ(1)), 10388608.0f);
+    EXPECT_EQ(out.str(), "input 2: Q 8388608 -> 10388608 (cells 152..155)\n");
+    EXPECT_EQ(sent("$01LT").size(), 1u);
+    // the converter now measures against the new zero
+    line.waitFor(20);
+    EXPECT_EQ(conv().activeQ(1), 10388608.0f);
+}
+
+TEST_F(CtlCalibration, SpanAgainstTwoOrAnEnteredValue) {
+    ASSERT_EQ(run("span 1"), kExitOk) << err.str();
+    // 0.5 mV/V applied, called 2 mV/V: the slope comes out four times larger
+    EXPECT_FLOAT_EQ(conv().memoryFloat(CellK(0)), 2e-6f);
+    EXPECT_EQ(out.str(),
+              "input 1: K 5.0000 E-07 (5e-07) -> 2.0000 E-06 (2e-06) mV/V per division (cells "
+              "148..151)\n");
+
+    ASSERT_EQ(run("span 1 --mvv 0,25"), kExitOk) << err.str();
+    EXPECT_FLOAT_EQ(conv().memoryFloat(CellK(0)), 2.5e-7f);
+
+    // zero refused: nothing written, the window's message, status 4
+    const std::size_t writes = sent("$01EW").size();
+    EXPECT_EQ(run("span 1 --mvv 0"), kExitRefused);
+    EXPECT_EQ(err.str(), "nemuze to byt nula\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(sent("$01EW").size(), writes);
+}
+
+TEST_F(CtlCalibration, SpanOfAReadingAtTheZeroIsRefused) {
+    setup.signalMvV[2] = 0;
+    EXPECT_EQ(run("span 3"), kExitRefused);
+    EXPECT_NE(err.str().find(kSlopeUndefinedText), std::string::npos);
+    EXPECT_TRUE(sent("$01EW").empty());
+}
+
+TEST_F(CtlCalibration, FilterIsWrittenToCellFive) {
+    ASSERT_EQ(run("filter 3"), kExitOk) << err.str();
+    EXPECT_EQ(conv().memory(kCellFilter), 3);
+    EXPECT_EQ(sent("$01EW"), std::vector<std::string>{"$01EW0503\r"});
+    EXPECT_EQ(out.str(), "filter: 10 (16.7 Hz /Reject 50,60Hz) -> 3 (125 Hz) (cell 5)\n");
+}
+
+TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
+    ASSERT_EQ(run("--yes calibrate 1 --description Siločlen --unit N --format ##0.000 --gain 6 "
+                  "--slide 5 --fast 1 --point 1,5:150 --point 0:0 --point 0,75:75"),
+              kExitOk)
+        << err.str();
+    SensorRecord rec;
+    ASSERT_EQ(DecodeEKeyImage(conv().block(0), rec, 0, 0, 0), kDecodeOk);
+    EXPECT_EQ(TrimBlanks(rec.description), "Siločlen");
+    EXPECT_EQ(TrimBlanks(rec.unit), "N");
+    EXPECT_EQ(TrimBlanks(rec.numberFormat), "##0.000");
+    EXPECT_EQ(rec.gainCode, 6);
+    EXPECT_EQ(rec.slidingLength, 5);
+    EXPECT_EQ(rec.fastSlidingLength, 1);
+    ASSERT_EQ(rec.pointCount, 3);
+    EXPECT_NEAR(rec.pointSignals[1], 0.75, 1e-4);
+    EXPECT_NEAR(rec.userValues[2], 150, 1e-2);
+    const std::string text = out.str();
+    EXPECT_EQ(
+        text.rfind("input 1: calibration stored in the eKey of input 1 (block 0), 122 bytes\n", 0),
+        0u)
+        << text;
+    EXPECT_NE(text.find("  description  Siločlen\n"), std::string::npos);
+    EXPECT_NE(text.find("      0.75000   75.000\n"), std::string::npos) << text;
+    EXPECT_NE(err.str().find("Chcete opravdu zapsat kalibrační data do snímače ? (--yes: Yes)"),
+              std::string::npos);
+    EXPECT_EQ(sent("$01X").size(), 1u);
+}
+
+// Backups kept in memory.
+class KeptBackups final : public BackupStore {
+public:
+    std::vector<BackupEntry> kept;
+    std::string save(const BackupEntry& entry, std::string*) override {
+        kept.push_back(entry);
+        return "/backups/" + std::to_string(kept.size());
+    }
+    std::vector<BackupEntry> list() override { return kept; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+TEST_F(CtlCalibration, CalibrateKeepsTheOldImageAndFailsOnAWriteThatDidNotLand) {
+    KeptBackups backups;
+    const auto withBackups = [&](CtlRunner& r) { r.ops().backups = &backups; };
+    const std::string old = [&] {
+        bus.add(setup);
+        return conv().block(0);
+    }();
+    ASSERT_EQ(run("-y calibrate 1 --description A --point 0:0 --point 1:1", withBackups), kExitOk)
+        << err.str();
+    ASSERT_EQ(backups.kept.size(), 1u);
+    EXPECT_EQ(backups.kept[0].image, old);
+    EXPECT_NE(out.str().find("  the old image is kept in /backups/1\n"), std::string::npos);
+
+    // the description's first letter lands on the byte after it
+    bus.faults().next(sim::RequestMatch::kwIndex(8), sim::Fault::alteredIndex());
+    EXPECT_EQ(run("-y calibrate 1 --description B --point 0:0 --point 1:1", withBackups),
+              kExitNoAnswer);
+    EXPECT_NE(err.str().find("Blok 0 po zápisu neobsahuje, co bylo zapsáno"), std::string::npos)
+        << err.str();
+}
+
+TEST_F(CtlCalibration, CalibrateGoesBackToTheInternalCopyItWasReadFrom) {
+    setup.plugged = {false, false, false, false};
+    ASSERT_EQ(run("-y calibrate 3 --description Kopie --point 0:0 --point 1:10"), kExitOk)
+        << err.str();
+    EXPECT_EQ(sent("$01KW82").size(), 104u + 2 * 6);
+    EXPECT_NE(out.str().find("the internal copy of input 3 (block 130)"), std::string::npos);
+    SensorRecord rec;
+    ASSERT_EQ(DecodeEKeyImage(conv().block(130), rec, 4, 2, 0), kDecodeOk);
+    EXPECT_EQ(TrimBlanks(rec.description), "Kopie");
+}
+
+TEST_F(CtlCalibration, CalibrateRefusalsPrintTheWindowsMessagesAndWriteNothing) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> messages; // on standard error, in order
+        bool noEKey = false;
+    };
+    const Case cases[] = {
+        {"calibrate 1 --description A --point 0:0 --point 1:1",
+         {"Chcete opravdu zapsat kalibrační data do snímače ? (No: no terminal to ask; --yes "
+          "answers Yes)"}},
+        {"-y calibrate 1 --description A --point 0:0",
+         {"Chcete opravdu zapsat kalibrační data do snímače ? (--yes: Yes)",
+          "Kalibrační křivka musí mít alespoň dva body.",
+          "Calibation data cannot be prepared to save."}},
+        {"-y calibrate 1 --description A --point 0:5 --point 1:5",
+         {"Hondota etalonu 5 se vyskytuje opakovaně. ",
+          "Chcete opravdu zapsat kalibrační data do snímače ? (--yes: Yes)",
+          "Hondota etalonu 5 se vyskytuje opakovaně. ",
+          "Kalibrační křivka numůže obsahovat dva shodné body.",
+          "Calibation data cannot be prepared to save."}},
+        {"-y calibrate 1 --description A --point 1:1 --point 2:2 --point 3:3 --point 4:4 "
+         "--point 5:5 --point 6:6 --point 7:7 --point 8:8 --point 9:9 --point 10:10",
+         {"Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod."}},
+        {"-y calibrate 1 --description A --point 0:0 --point 1:1",
+         {"Kalibrační data nemohou být zapsána do snímače, protože neobsahuje vniřní paměť dat "
+          "(eKey)."},
+         true},
+    };
+    for (const Case& c : cases) {
+        const int status =
+            run(c.line, [&](CtlRunner& r) { r.state().records[0].noEKey = c.noEKey; });
+        EXPECT_EQ(status, kExitRefused) << c.line;
+        std::vector<std::string> lines;
+        std::istringstream in(err.str());
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        EXPECT_EQ(lines, c.messages) << c.line;
+        EXPECT_EQ(out.str(), "") << c.line;
+        EXPECT_TRUE(sent("$01KW").empty()) << c.line;
+    }
+}
+
+} // namespace
+} // namespace rm27

@@ -1,0 +1,158 @@
+// r27ctl's maintenance commands: their command lines, and on the
+// simulator's virtual time what the end-to-end tests leave out: the
+// answer to the question, where the messages go, "-" for a kept limit.
+// The EEPROM files and the refusals run end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/ctl_options.h"
+#include "cli/ctl_runner.h"
+#include "link/ekey.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+namespace rm27 {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
+TEST(CtlMaintenanceOptions, AcceptedAndRefusedCommandLines) {
+    const CtlParse copy = ParseCtlArgs(Words("ekey-copy 3 --yes"));
+    ASSERT_TRUE(copy.ok()) << copy.error;
+    EXPECT_EQ(copy.options.command, "ekey-copy");
+    EXPECT_EQ(copy.options.ekeyInput, 3);
+    EXPECT_TRUE(copy.options.yes);
+    EXPECT_TRUE(ParseCtlArgs(Words("ekey-init --davro")).options.davro);
+    EXPECT_EQ(ParseCtlArgs(Words("-y eeprom-load a.eep")).options.eepFile, "a.eep");
+    EXPECT_EQ(ParseCtlArgs(Words("eeprom-save b.eep")).options.command, "eeprom-save");
+    EXPECT_TRUE(ParseCtlArgs(Words("rmu-limits")).options.rmuLimits.empty());
+    EXPECT_EQ(ParseCtlArgs(Words("rmu-limits 1 - 3,5 -4")).options.rmuLimits,
+              (std::vector<std::string>{"1", "-", "3,5", "-4"}));
+    EXPECT_TRUE(ParseCtlArgs(Words("ekey-copy-1to4 -y")).ok());
+
+    for (const char* line : {"ekey-copy", "ekey-copy 0", "ekey-copy 5", "ekey-copy 1 2",
+                             "ekey-copy 1,5", "ekey-copy-1to4 2", "ekey-init --davro=1",
+                             "ekey-copy 1 --davro", "eeprom-load", "eeprom-save", "eeprom-load a b",
+                             "rmu-limits 1 2", "rmu-limits 1 2 3 4 5", "rmu-limits 1 two 3 4"}) {
+        EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << "'" << line << "'";
+    }
+}
+
+class CtlMaintenance : public ::testing::Test {
+protected:
+    CtlMaintenance() {
+        dir = fs::temp_directory_path() /
+              ("rm27_ctl_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(dir);
+    }
+    ~CtlMaintenance() override { fs::remove_all(dir); }
+
+    sim::Converter& add(std::array<bool, 4> plugged, sim::Variant variant = sim::Variant::RM27) {
+        sim::ConverterSetup setup;
+        setup.plugged = plugged;
+        setup.variant = variant;
+        return bus.add(setup);
+    }
+    int run(const std::string& commandLine) {
+        const CtlParse p = ParseCtlArgs(Words(commandLine));
+        EXPECT_TRUE(p.ok()) << p.error;
+        out.str("");
+        err.str("");
+        runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
+        return runner->run();
+    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    bool sent(const std::string& prefix) const {
+        for (const auto& f : line.sent()) {
+            if (f.text.rfind(prefix, 0) == 0) return true;
+        }
+        return false;
+    }
+
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    std::ostringstream out, err;
+    std::unique_ptr<CtlRunner> runner;
+    fs::path dir;
+};
+
+TEST_F(CtlMaintenance, EKeyCopiesAnswerTheQuestionWithYesOnly) {
+    sim::Converter& c = add({true, true, false, true});
+    c.setBlock(128, std::string(256, '\0'));
+    EXPECT_EQ(run("ekey-copy 1"), kExitRefused);
+    EXPECT_NE(err.str().find("(No: no terminal to ask; --yes answers Yes)"), std::string::npos);
+    EXPECT_FALSE(sent("$01KW"));
+
+    EXPECT_EQ(run("ekey-copy 1 --yes"), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "Copied. Read=1 WRITE=0\n");
+    EXPECT_EQ(c.block(128), c.block(0));
+
+    EXPECT_EQ(run("ekey-copy 3 --yes"), kExitRefused);
+    EXPECT_NE(err.str().find("EKEY (Vstup3) not present\n"), std::string::npos);
+    EXPECT_EQ(out.str(), "");
+
+    const std::string id4 = c.block(96).substr(61, 8);
+    EXPECT_EQ(run("ekey-copy-1to4 --yes"), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "Saved. Read=1>1 WRITE=0\n");
+    EXPECT_EQ(c.block(96).substr(61, 8), id4);
+
+    bus.faults().next("KW60", sim::Fault::wrongEcho());
+    EXPECT_EQ(run("ekey-copy-1to4 --yes"), kExitNoAnswer);
+    EXPECT_NE(err.str().find("Error during writing EKEY@Vstup4 [E:-10001]"), std::string::npos);
+}
+
+TEST_F(CtlMaintenance, InitPrintsTheReportInLines) {
+    sim::Converter& c = add({false, true, false, false});
+    EXPECT_EQ(run("ekey-init --davro --yes"), kExitOk) << err.str();
+    const std::string report = out.str();
+    EXPECT_EQ(report.find('\r'), std::string::npos);
+    EXPECT_EQ(report.rfind("Vysledek : \n1 - neni eKey\n2 - ID [ ", 0), 0u) << report;
+    EXPECT_NE(report.find("2 ]\n3 - neni eKey\n4 - neni eKey\n"), std::string::npos) << report;
+    EXPECT_EQ(c.block(32).substr(41, 3), "mVV");
+    EXPECT_EQ(runner->view().clipboard().substr(0, 15), "1 - neni eKey\r\n");
+
+    c.setPlugged(1, false);
+    EXPECT_EQ(run("ekey-init --yes"), kExitRefused); // nothing to initialise
+}
+
+TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
+    sim::Converter& c = add({true, true, false, false}, sim::Variant::RMU);
+    EXPECT_EQ(run("rmu-limits"), kExitOk) << err.str();
+    std::istringstream rows(out.str());
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(rows, l);)
+        lines.push_back(l);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "Vstup2> Internal: Force sensor 10 kN                [N     ]        0 ");
+    EXPECT_FALSE(sent("$00X"));
+
+    EXPECT_EQ(run("rmu-limits 3 - - -"), kExitOk) << err.str();
+    EXPECT_EQ(run("rmu-limits - 12,5 - -"), kExitOk) << err.str();
+    EXPECT_EQ(runner->state().records[0].auxSingle, 3.0f); // "-" kept it
+    EXPECT_EQ(out.str().substr(0, 53), "limits written: 1, failed: 0; the converter restarts\n");
+    EXPECT_NE(out.str().find("[N     ]       13 "), std::string::npos) << out.str();
+    SensorRecord rec;
+    ASSERT_EQ(DecodeEKeyImage(c.block(32), rec, 1, 0, 0), 0);
+    EXPECT_EQ(rec.auxSingle, 12.5f);
+    EXPECT_TRUE(sent("$00X\r"));
+}
+
+TEST_F(CtlMaintenance, NoConverterIsExitOneBeforeAnything) {
+    EXPECT_EQ(run("eeprom-save " + path("x.eep")), kExitNoAnswer);
+    EXPECT_FALSE(fs::exists(dir / "x.eep"));
+    EXPECT_FALSE(sent("$00ER"));
+}
+
+} // namespace
+} // namespace rm27

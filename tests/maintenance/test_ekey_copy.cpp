@@ -1,0 +1,236 @@
+// The eKey copies on virtual time: external to internal for each input,
+// input 1 to input 4, and what they refuse or fail.
+#include <gtest/gtest.h>
+
+#include "link/codecs.h"
+#include "link/ekey.h"
+#include "link/memory.h"
+#include "maintenance/ekey_copy.h"
+#include "maintenance/ekey_init.h"
+#include "reading/operations.h"
+#include "support/sim_rig.h"
+
+namespace rm27 {
+namespace {
+
+using sim::Fault;
+using sim::RequestMatch;
+
+const char* const kExtQuestion =
+    "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?";
+const char* const k14Question = "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do "
+                                "ekeye na vstupu 4. Chcete pokračovat ?";
+
+class Copy : public test::SimRig {
+protected:
+    Copy() { addConverter(1); }
+
+    // Plugs the eKeys and reads the converter as "Načíst" does.
+    void readWith(std::array<bool, 4> plugged) {
+        for (int i = 0; i < 4; ++i)
+            conv().setPlugged(i, plugged[static_cast<std::size_t>(i)]);
+        ASSERT_TRUE(DevRead(ops, 1));
+        firstFrame = line.sent().size();
+    }
+    Outcome run(const std::function<Outcome(Operations&)>& op) {
+        Outcome outcome = Outcome::Done;
+        EXPECT_TRUE(session.run([&](Operations& o) { outcome = op(o); }));
+        return outcome;
+    }
+    // Block frames ("KB"/"KW") the operation itself sent: those before the
+    // re-read that ends it.
+    std::vector<std::string> blockFrames(const std::string& command) const {
+        std::vector<std::string> out;
+        for (std::size_t i = firstFrame; i < line.sent().size(); ++i) {
+            const std::string& t = line.sent()[i].text;
+            if (t == "$01AUTO00\r") break;
+            if (t.compare(3, 2, command) == 0) out.push_back(t);
+        }
+        return out;
+    }
+    std::size_t firstFrame = 0;
+};
+
+TEST_F(Copy, EachInputReachesTheInternalCopyTheReadingFinds) {
+    // Block (n + 3) * 32 is where the copy writes; the reading looks for
+    // input n's internal copy at 128 + n - 1. The re-read of an input
+    // without its eKey must show the record just copied.
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        conv().setBlock(128 + i, std::string(256, '\0')); // undecodable before the copy
+        std::array<bool, 4> plugged{};
+        plugged[static_cast<std::size_t>(i)] = true;
+        readWith(plugged);
+        const std::string ekey = conv().block(32 * i);
+        view.answers = {MessageAnswer::Yes};
+        EXPECT_EQ(run([i](Operations& o) { return CopyEKeyExtToInt(o, i); }), Outcome::Done);
+
+        const auto writes = blockFrames("KW");
+        ASSERT_EQ(writes.size(), 256u);
+        EXPECT_EQ(writes.front().substr(5, 2), LongToHex(32 * (i + 4), 2));
+        EXPECT_EQ(conv().block(128 + i), ekey);
+        EXPECT_EQ(view.messageTexts().back(), "Copied. Read=1 WRITE=0");
+        EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
+        EXPECT_EQ(view.statuses.back(), "OK."); // the re-read ran
+        EXPECT_TRUE(view.timer);
+
+        conv().setPlugged(i, false);
+        ASSERT_TRUE(DevRead(ops, 1));
+        EXPECT_EQ(state.sources[static_cast<std::size_t>(i)], InputSource::Internal);
+        EXPECT_EQ(state.images[static_cast<std::size_t>(i)], ekey);
+    }
+}
+
+TEST_F(Copy, InputThreeButtonCopiesInputThreeWhenItsKeyIsPlugged) {
+    readWith({true, false, true, false}); // mask 0x05
+    ASSERT_EQ(state.EKeyMask, 0x05);
+    view.answers = {MessageAnswer::Yes};
+    run([](Operations& o) { return CopyEKeyExtToInt(o, 2); });
+    EXPECT_EQ(blockFrames("KB"), std::vector<std::string>{"$01KB40\r"});
+    EXPECT_EQ(blockFrames("KW").size(), 256u);
+    EXPECT_TRUE(view.criticals.empty());
+    for (const char* status : {"Reading source e-key Vstup3 ...", "Writing to internal Vstup3 ..."})
+        EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), status),
+                  view.statuses.end())
+            << status;
+}
+
+TEST_F(Copy, AbsentKeysAreRefusedWithoutABlockFrame) {
+    struct Case {
+        std::array<bool, 4> plugged;
+        std::function<Outcome(Operations&)> op;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{true, false, false, false},
+         [](Operations& o) { return CopyEKeyExtToInt(o, 2); },
+         "EKEY (Vstup3) not present"},
+        {{true, false, false, false}, CopyEKey1To4, "EKEYS not present"},
+        {{false, false, false, true}, CopyEKey1To4, "EKEYS not present"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        readWith(c.plugged);
+        view.criticals.clear();
+        view.answers = {MessageAnswer::Yes};
+        EXPECT_EQ(run(c.op), Outcome::Refused);
+        EXPECT_EQ(view.criticals, std::vector<std::string>{c.message});
+        EXPECT_TRUE(blockFrames("KB").empty());
+        EXPECT_TRUE(blockFrames("KW").empty());
+        EXPECT_EQ(view.statuses.back(), "OK."); // re-read and restart follow
+        EXPECT_TRUE(view.timer);
+    }
+}
+
+TEST_F(Copy, NoSendsNothingAndLeavesTheMeasurementRunning) {
+    const std::function<void(Operations&)> commands[] = {
+        [](Operations& o) { CopyEKeyExtToInt(o, 0); },
+        [](Operations& o) { CopyEKey1To4(o); },
+        [](Operations& o) { InitEKeys(o, EKeyInitVariant::R27); },
+        [](Operations& o) { InitEKeys(o, EKeyInitVariant::Davro); },
+    };
+    readWith({true, true, true, true});
+    view.clipboard = "kept";
+    for (const auto& op : commands) {
+        view.timer = true;
+        view.captionLog.clear();
+        const auto sent = line.sent().size();
+        const auto now = line.nowMs();
+        bool ticksAllowed = false;
+        bool timerAtQuestion = false;
+        view.whileOpen = [&] {
+            ticksAllowed = guard.tickAllowed();
+            timerAtQuestion = view.timer;
+        };
+        view.answers = {MessageAnswer::No};
+        session.run(op);
+        view.whileOpen = nullptr;
+        EXPECT_EQ(view.calls.back().buttons, MessageButtons::YesNo);
+        EXPECT_EQ(view.calls.back().icon, MessageIcon::Question);
+        EXPECT_TRUE(ticksAllowed);    // the values stay live while it asks
+        EXPECT_TRUE(timerAtQuestion); // asked before the measurement stops
+        EXPECT_EQ(line.sent().size(), sent);
+        EXPECT_EQ(line.nowMs(), now);
+        EXPECT_TRUE(view.timer);
+        EXPECT_TRUE(view.captionLog.empty());
+        EXPECT_EQ(view.clipboard, "kept");
+    }
+    EXPECT_EQ(view.calls[view.calls.size() - 4].text, kExtQuestion);
+    EXPECT_EQ(view.calls[view.calls.size() - 3].text, k14Question);
+}
+
+TEST_F(Copy, OneToFourKeepsInputFoursIdentifierAndNothingElse) {
+    readWith({true, false, false, true}); // mask 0x09
+    const std::string source = conv().block(0);
+    const std::string before = conv().block(96);
+    ASSERT_NE(source.substr(kImageIdOffset, 8), before.substr(kImageIdOffset, 8));
+    view.answers = {MessageAnswer::Yes};
+    EXPECT_EQ(run(CopyEKey1To4), Outcome::Done);
+
+    std::string expected = source;
+    expected.replace(kImageIdOffset, 8, before.substr(kImageIdOffset, 8));
+    EXPECT_EQ(conv().block(96), expected);
+    EXPECT_EQ(conv().block(0), source);
+    EXPECT_EQ(blockFrames("KB"), (std::vector<std::string>{"$01KB00\r", "$01KB60\r"}));
+    EXPECT_EQ(blockFrames("KW").size(), 256u);
+    EXPECT_EQ(view.messageTexts().back(), "Saved. Read=1>1 WRITE=0");
+    EXPECT_EQ(view.calls.front().text, k14Question);
+    const std::vector<std::string> progress = {
+        "Reading source e-key Vstup1 ...", "Reading destination e-key Vstup4 ...",
+        "WRITING source e-key Vstup1 to e-key Vstup4 ...", ""};
+    auto at =
+        std::search(view.statuses.begin(), view.statuses.end(), progress.begin(), progress.end());
+    EXPECT_NE(at, view.statuses.end());
+    // The re-read shows the copied sensor on input 4 under its own identifier.
+    EXPECT_EQ(state.records[3].description, state.records[0].description);
+    EXPECT_EQ(state.records[3].sensorId, before.substr(kImageIdOffset, 8));
+}
+
+TEST_F(Copy, FailuresNameTheirStepAndKeepTheLastProgress) {
+    struct Case {
+        const char* name;
+        std::function<void(sim::Bus&)> fault;
+        std::function<Outcome(Operations&)> op;
+        const char* message;
+        const char* status;
+        std::size_t writes;
+    };
+    const Case cases[] = {
+        {"echo of byte 17",
+         [](sim::Bus& b) { b.faults().next(RequestMatch::kwIndex(16), Fault::wrongEcho()); },
+         [](Operations& o) { return CopyEKeyExtToInt(o, 0); },
+         "Error during writing EKEY@Vstup4 [E:-10017]", "Writing to internal Vstup1 ...", 17},
+        {"1 to 4, echo of byte 17",
+         [](sim::Bus& b) { b.faults().next(RequestMatch::kwIndex(16), Fault::wrongEcho()); },
+         CopyEKey1To4, "Error during writing EKEY@Vstup4 [E:-10017]",
+         "WRITING source e-key Vstup1 to e-key Vstup4 ...", 17},
+        {"source unreadable", [](sim::Bus& b) { b.faults().next("KB00", Fault::noAnswer()); },
+         CopyEKey1To4, "Error reading EKEY@vstup1 block", "Reading source e-key Vstup1 ...", 0},
+        {"destination unreadable",
+         [](sim::Bus& b) { b.faults().next("KB60", Fault::truncate(-1)); }, CopyEKey1To4,
+         "Error reading EKEY@vstup4 block", "Reading destination e-key Vstup4 ...", 0},
+        {"input 4 unreadable", [](sim::Bus& b) { b.faults().next("KB60", Fault::noAnswer()); },
+         [](Operations& o) { return CopyEKeyExtToInt(o, 3); }, "Error reading EKEY@vstup4 block",
+         "Reading source e-key Vstup4 ...", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        readWith({true, false, false, true});
+        view.criticals.clear();
+        view.statuses.clear();
+        c.fault(bus);
+        view.answers = {MessageAnswer::Yes};
+        // The re-read replaces the status line: look at it as the
+        // operation left it, before the re-read's first status.
+        EXPECT_EQ(run(c.op), Outcome::Failed);
+        EXPECT_EQ(view.criticals, std::vector<std::string>{c.message});
+        EXPECT_EQ(blockFrames("KW").size(), c.writes);
+        const auto reread = std::find(view.statuses.begin(), view.statuses.end(), "Načítám ... 2%");
+        ASSERT_NE(reread, view.statuses.begin());
+        EXPECT_EQ(*(reread - 1), c.status);
+        EXPECT_TRUE(view.timer);
+    }
+}
+
+} // namespace
+} // namespace rm27

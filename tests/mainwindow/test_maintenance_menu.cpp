@@ -1,0 +1,169 @@
+// The RM-27 menu, the RMU menu and the copy buttons in the window: where
+// they show, that a running command disables them, and that each starts
+// its own operation.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "window_test_support.h"
+
+namespace rm27::test {
+namespace {
+
+using MaintenanceMenuTest = WindowTest;
+
+QStringList Items(const QMenu& menu) {
+    QStringList items;
+    for (QAction* a : menu.actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return items;
+}
+
+TEST_F(MaintenanceMenuTest, TheDeviceMenuAndTheCopyButtonsOnlyInExtendedMode) {
+    for (const bool extended : {false, true}) {
+        SCOPED_TRACE(extended);
+        auto w = MakeWindow(extended ? QStringLiteral("zirkon") : QString());
+        w->Form_Load();
+        auto* device = Child<QMenu>(*w, "mDevice");
+        EXPECT_EQ(device->menuAction()->isVisible(), extended);
+        EXPECT_EQ(Items(*device), (QStringList{"mSaveEE", "mLoadEE", "-", "mIniteKey",
+                                               "mIniteKeyDavro", "-", "mCopy14"}));
+        auto* save = Child<QAction>(*w, "mSaveEE");
+        EXPECT_EQ(save->isVisible(), extended);
+        EXPECT_EQ(save->text(), QStringLiteral("Uložit obsah EEPROM do souboru ..."));
+        EXPECT_EQ(Child<QMenu>(*w, "mRMUmain")->menuAction()->isVisible(), extended);
+        for (int i = 0; i < 4; ++i) {
+            auto* copy =
+                Child<QPushButton>(*w, ("cmdCopyEKEY_Ext2Int_" + std::to_string(i)).c_str());
+            EXPECT_EQ(copy->isVisibleTo(w.get()), extended) << i;
+            EXPECT_EQ(copy->text(), QStringLiteral("COPY Ext->Int"));
+        }
+        // Both file dialogs are preset at start-up.
+        EXPECT_EQ(w->state().eepromSaveDialog.title, "Uložit obsah EEPROM do souboru");
+        EXPECT_EQ(w->state().eepromSaveDialog.filter, w->state().eepromDialog.filter);
+        EXPECT_EQ(w->state().eepromSaveDialog.defaultExt, ".eep");
+    }
+}
+
+TEST_F(MaintenanceMenuTest, EveryItemIsDisabledWhileACommandRuns) {
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    std::vector<QAction*> actions;
+    for (const char* name :
+         {"mSaveEE", "mLoadEE", "mIniteKey", "mIniteKeyDavro", "mCopy14", "mRMUset"})
+        actions.push_back(Child<QAction>(*w, name));
+    std::vector<QPushButton*> buttons;
+    for (int i = 0; i < 4; ++i)
+        buttons.push_back(
+            Child<QPushButton>(*w, ("cmdCopyEKEY_Ext2Int_" + std::to_string(i)).c_str()));
+    auto allEnabled = [&](bool on) {
+        for (QAction* a : actions)
+            EXPECT_EQ(a->isEnabled(), on) << a->objectName().toStdString();
+        for (QPushButton* b : buttons)
+            EXPECT_EQ(b->isEnabled(), on) << b->objectName().toStdString();
+    };
+    allEnabled(true);
+    w->RunCommand([&](Operations&) { allEnabled(false); });
+    allEnabled(true);
+}
+
+TEST_F(MaintenanceMenuTest, EachItemStartsItsOwnOperation) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    pty.readAll();
+    struct Case {
+        const char* control;
+        std::function<void()> trigger;
+        PromptCall::Kind kind;
+        std::string text;
+        // Answered Yes: without a reading there is no eKey, and the refusal
+        // names what the item was for.
+        std::string refusal = {};
+    };
+    auto action = [&](const char* name) {
+        return [&, name] { Child<QAction>(*w, name)->trigger(); };
+    };
+    const std::string init =
+        "Tato funkce provede prvotní inicializaci VŠECH připojených e-Key. Chcete pokračovat ?";
+    const Case cases[] = {
+        {"cmdCopyEKEY_Ext2Int_2", [&] { Child<QPushButton>(*w, "cmdCopyEKEY_Ext2Int_2")->click(); },
+         PromptCall::Message,
+         "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?",
+         "EKEY (Vstup3) not present"},
+        {"mCopy14", action("mCopy14"), PromptCall::Message,
+         "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na vstupu 4. "
+         "Chcete pokračovat ?",
+         "EKEYS not present"},
+        {"mIniteKey", action("mIniteKey"), PromptCall::Message, init},
+        {"mIniteKeyDavro", action("mIniteKeyDavro"), PromptCall::Message, init},
+        {"mLoadEE", action("mLoadEE"), PromptCall::Message,
+         "Tato funkce slouží k blokovému přepsání paměti eeprom převodníku "},
+        {"mSaveEE", action("mSaveEE"), PromptCall::Save, "Uložit obsah EEPROM do souboru"},
+    };
+    int reads = w->reads;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        prompter.calls.clear();
+        prompter.answers = {MessageAnswer::No};
+        c.trigger();
+        ASSERT_FALSE(prompter.calls.empty());
+        EXPECT_EQ(prompter.calls[0].kind, c.kind);
+        EXPECT_EQ(prompter.calls[0].text.substr(0, c.text.size()), c.text);
+        EXPECT_EQ(CountFrames(pty.readAll()), 0u);
+        if (!c.refusal.empty()) {
+            prompter.calls.clear();
+            prompter.answers = {MessageAnswer::Yes};
+            c.trigger();
+            ASSERT_GE(prompter.calls.size(), 2u);
+            EXPECT_EQ(prompter.calls[1].text, c.refusal);
+            EXPECT_EQ(w->reads, ++reads); // read again afterwards
+            pty.readAll();
+        }
+        w->setMeasurementTimer(false); // no tick may reach the next case's line
+    }
+    // The two initialisations differ in what they write, not in what they
+    // ask: the end-to-end test tells them apart on the simulator.
+}
+
+TEST_F(MaintenanceMenuTest, RmuSettingsOpenModallyOnlyForAnRmu) {
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    auto* item = Child<QAction>(*w, "mRMUset");
+    const auto start = instant.nowMs();
+    int opened = 0;
+    bool modal = false;
+    // Closes the dialog as soon as it is up (the measurement stop comes
+    // first, and its wait services this timer too).
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* d = QApplication::activeModalWidget();
+        if (d == nullptr || d->objectName() != QStringLiteral("frmRMUSetup")) return;
+        ++opened;
+        modal = d->isModal();
+        d->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    });
+    closer.start();
+
+    w->state().IsRMU = false;
+    item->trigger();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(instant.nowMs(), start); // not even the measurement stop
+
+    w->state().IsRMU = true;
+    for (int time = 1; time <= 2; ++time) {
+        item->trigger();
+        EXPECT_EQ(opened, time);
+        EXPECT_TRUE(modal);
+        EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("frmRMUSetup")), nullptr); // unloaded
+    }
+    EXPECT_GE(instant.nowMs() - start, 1000);
+    EXPECT_TRUE(prompter.calls.empty());
+}
+
+} // namespace
+} // namespace rm27::test

@@ -1,0 +1,93 @@
+// Backup before, check after: the image a write replaces is kept without a
+// frame on the line, and an image that does not read back as written is
+// named, block and byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "link/memory.h"
+#include "reading/operations.h"
+#include "session/write_safety.h"
+#include "support/sim_rig.h"
+
+namespace rm27::test {
+namespace {
+
+class WriteSafety : public SimRig {
+protected:
+    WriteSafety() {
+        addConverter(1); // eKeys on inputs 0 and 1
+        char pattern[] = "/tmp/rm27-safety-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        store_ = std::make_unique<FolderBackupStore>(dir_);
+        ops.backups = store_.get();
+    }
+    ~WriteSafety() override { std::filesystem::remove_all(dir_); }
+
+    std::string dir_;
+    std::unique_ptr<FolderBackupStore> store_;
+};
+
+TEST_F(WriteSafety, TheReadImageIsKeptWithoutAFrame) {
+    EXPECT_EQ(BackUpBlock(ops, 0), ""); // nothing read yet: nothing to keep
+    ASSERT_TRUE(DevRead(ops, 1));
+    const auto frames = line.sent().size();
+    const std::string path = BackUpBlock(ops, BlockNumber(0, 0));
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(line.sent().size(), frames);
+    BackupEntry kept;
+    std::string error;
+    ASSERT_TRUE(store_->load(path, kept, &error)) << error;
+    EXPECT_EQ(kept.image, conv().block(0));
+    EXPECT_EQ(kept.block, 0);
+    EXPECT_EQ(kept.sensorId, "SIMKEY01");
+    EXPECT_EQ(kept.deviceId, "0123RM2712");
+    EXPECT_EQ(IsoTime(kept.time), "2026-12-04T00:00:19");
+    // the internal copy of input 3 was read too (no eKey there)
+    EXPECT_FALSE(BackUpBlock(ops, BlockNumber(4, 3)).empty());
+    EXPECT_EQ(store_->list().size(), 2u);
+}
+
+TEST_F(WriteSafety, AnAlteredWriteIsNamedAfterTheReadingAgain) {
+    ASSERT_TRUE(DevRead(ops, 1));
+    std::string image = conv().block(32);
+    image[40] = static_cast<char>(image[40] ^ 0x01);
+    image.resize(120);
+    const std::string backup = BackUpBlock(ops, 32);
+
+    // the location of byte 17 is hit on the line: echoed fine, stored elsewhere
+    bus.faults().next(sim::RequestMatch::kwIndex(17), sim::Fault::alteredIndex());
+    const WriteCheck check = BeginWriteCheck(ops, 32, image, false, backup);
+    ASSERT_EQ(BlockWrite(port, image, 1, 1, 0), 0);
+    ASSERT_TRUE(DevRead(ops, 1));
+    EXPECT_EQ(FinishWriteCheck(ops, check), WriteCheckResult::Differs);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0].rfind("Blok 32 po zápisu neobsahuje, co bylo zapsáno: první "
+                                      "rozdíl v bajtu 16 (",
+                                      0),
+              0u)
+        << view.criticals[0];
+    EXPECT_NE(view.criticals[0].find(backup), std::string::npos);
+
+    // written cleanly, it reads back the same
+    const WriteCheck clean = BeginWriteCheck(ops, 32, image, false, "");
+    ASSERT_EQ(BlockWrite(port, image, 1, 1, 0), 0);
+    EXPECT_EQ(FinishWriteCheck(ops, clean), WriteCheckResult::NotReadAgain); // not yet read
+    ASSERT_TRUE(DevRead(ops, 1));
+    EXPECT_EQ(FinishWriteCheck(ops, clean), WriteCheckResult::Same);
+    EXPECT_EQ(view.criticals.size(), 1u);
+}
+
+TEST_F(WriteSafety, FirstDifferenceLeavesOutTheDateOfAFreshBuild) {
+    std::string written(100, 'a');
+    std::string read = written;
+    read[50] = 'b'; // inside the date bytes 49..54
+    EXPECT_EQ(FirstDifference(written, read, true), -1);
+    EXPECT_EQ(FirstDifference(written, read, false), 50);
+    read[55] = 'b';
+    EXPECT_EQ(FirstDifference(written, read, true), 55);
+    EXPECT_EQ(FirstDifference(written, written.substr(0, 99), false), 99);
+}
+
+} // namespace
+} // namespace rm27::test

@@ -1,0 +1,12 @@
+// Where the program keeps what it writes for the user.
+#pragma once
+
+#include <QString>
+
+namespace rm27 {
+
+// The eKey backups: "backups" in the program's data folder of this user
+// (the same for the window and r27ctl, whichever runs).
+QString BackupFolder();
+
+} // namespace rm27
