@@ -74,8 +74,6 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
-    // A spreadsheet reads "0,500" as two fields, whatever the user's region.
-    if (options.csv) rm27::SetDecimalSeparator('.');
     if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
 
     // The window's numbering of the ports, with the user's overrides from

@@ -449,6 +449,16 @@ void FrmMain::BuildMenus() {
     mRMUset = action(mRMUmain, "mRMUset", QStringLiteral("Uživatelská nastavení"));
     mRMUmain->menuAction()->setVisible(false);
 
+    // Watching and recording: nothing here talks to the converter.
+    mView = bar->addMenu(QStringLiteral("Zobrazit"));
+    mView->setObjectName(QStringLiteral("mView"));
+    mChart = action(mView, "mChart", QStringLiteral("Graf vstupů"));
+    mTrace = action(mView, "mTrace", QStringLiteral("Komunikace"));
+    mView->addSeparator();
+    mLog = action(mView, "mLog", QStringLiteral("Záznam do souboru ..."));
+    mLogStop = action(mView, "mLogStop", QStringLiteral("Ukončit záznam"));
+    mLogStop->setEnabled(false);
+
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
     connect(mSaveEE, &QAction::triggered, this, &FrmMain::mSaveEE_Click);
@@ -458,6 +468,10 @@ void FrmMain::BuildMenus() {
     connect(mCopy14, &QAction::triggered, this, &FrmMain::mCopy14_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
     connect(mRMUset, &QAction::triggered, this, &FrmMain::mRMUset_Click);
+    connect(mChart, &QAction::triggered, this, &FrmMain::mChart_Click);
+    connect(mTrace, &QAction::triggered, this, &FrmMain::mTrace_Click);
+    connect(mLog, &QAction::triggered, this, &FrmMain::mLog_Click);
+    connect(mLogStop, &QAction::triggered, this, &FrmMain::mLogStop_Click);
 }
 
 void FrmMain::RegisterControls() {
