@@ -119,8 +119,8 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
         return std::nullopt;
     if (!r.devRead()) return kExitNoAnswer;
     Operations& ops = r.ops();
-    if (c == "ekey-copy") return ExitOf(CopyEKeyExtToInt(ops, o.ekeyInput - 1));
-    if (c == "ekey-copy-1to4") return ExitOf(CopyEKey1To4(ops));
+    if (c == "ekey-copy") return ExitOf(CopyEKeyExtToInt(ops, o.ekeyInput - 1).outcome);
+    if (c == "ekey-copy-1to4") return ExitOf(CopyEKey1To4(ops).outcome);
     if (c == "ekey-init")
         return ExitOf(
             InitEKeys(ops, o.davro ? EKeyInitVariant::Davro : EKeyInitVariant::R27).outcome);
