@@ -85,6 +85,8 @@ struct DeviceState {
     // start-up and reused, so they remember the folder and filter chosen.
     FileDialogSpec eepromDialog;
     FileDialogSpec eepromSaveDialog;
+    // The open-file dialog over the eKey backups, preset at start-up.
+    FileDialogSpec restoreDialog;
 };
 
 } // namespace rm27

@@ -17,6 +17,7 @@
 #include "link/memory.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
+#include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 #include "reading/operations.h"
 #include "support/calibration_rig.h"
@@ -156,6 +157,28 @@ std::vector<WriteCommand> Commands() {
              b.session.run([&b](Operations& o) {
                  ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
              });
+         },
+         {{0, 0}},
+         true},
+        {"restore",
+         Plugged({true, true, false, false}),
+         [](Bench& b) {
+             b.read();
+             // a backup of input 1's eKey from before a change, kept elsewhere
+             BackupEntry e;
+             e.deviceId = b.ops.state.DeviceId;
+             e.address = 1;
+             e.block = 0;
+             e.image = b.conv().block(0);
+             e.image[100] = static_cast<char>(e.image[100] ^ 0x55);
+             FolderBackupStore elsewhere((fs::path(b.dir) / "old").string());
+             std::string error;
+             b.view.fileAnswers = {elsewhere.save(e, &error)};
+             ASSERT_FALSE(b.view.fileAnswers.front().empty()) << error;
+         },
+         [](Bench& b) {
+             b.view.answers = {MessageAnswer::Yes};
+             b.session.run([](Operations& o) { RestoreEKey(o); });
          },
          {{0, 0}},
          true},
