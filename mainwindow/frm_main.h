@@ -156,6 +156,7 @@ public Q_SLOTS:
     void cmdChange_Click(int index);
     void cmdCopyEKEY_Ext2Int_Click(int index);
     void mCopy14_Click();
+    void mRestoreEKey_Click();
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
@@ -232,6 +233,7 @@ protected:
     QAction* mIniteKey = nullptr;
     QAction* mIniteKeyDavro = nullptr;
     QAction* mCopy14 = nullptr;
+    QAction* mRestoreEKey = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
     QMenu* mRMUmain = nullptr;
