@@ -61,6 +61,7 @@ struct CtlOptions {
     bool davro = false;                 // ekey-init: the DAVRO contents
     std::string eepFile;                // eeprom-load, eeprom-save
     std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
+    std::string backupFile;             // ekey-restore: the backup to write back
 };
 
 struct CtlParse {

@@ -22,6 +22,7 @@
 #include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
+#include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 #include "maintenance/ui/frm_rmu_setup.h"
 #include "session/controls.h"
@@ -185,6 +186,8 @@ void FrmMain::Form_Load() {
     FileDialogSpec& save = state().eepromSaveDialog;
     save = eeprom;
     save.title = "Uložit obsah EEPROM do souboru";
+    state().restoreDialog =
+        RestoreDialogSpec(BackupFolder().toStdString(), objectName().toStdString());
 
     // 11.
     ClearInputRows();
@@ -539,6 +542,10 @@ void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {
 
 void FrmMain::mCopy14_Click() {
     RunCommand([](Operations& ops) { CopyEKey1To4(ops); });
+}
+
+void FrmMain::mRestoreEKey_Click() {
+    RunCommand([](Operations& ops) { RestoreEKey(ops); });
 }
 
 void FrmMain::mIniteKey_Click() {

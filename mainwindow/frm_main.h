@@ -164,6 +164,7 @@ public Q_SLOTS:
     void cmdChange_Click(int index);
     void cmdCopyEKEY_Ext2Int_Click(int index);
     void mCopy14_Click();
+    void mRestoreEKey_Click();
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
@@ -244,6 +245,7 @@ protected:
     QAction* mIniteKey = nullptr;
     QAction* mIniteKeyDavro = nullptr;
     QAction* mCopy14 = nullptr;
+    QAction* mRestoreEKey = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
     QMenu* mRMUmain = nullptr;
