@@ -8,9 +8,11 @@
 #include <CLI/CLI.hpp>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "cli/ctl_options.h"
+#include "session/backups.h"
 
 namespace rm27 {
 
@@ -29,5 +31,12 @@ void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o);
 // Each runs inside the runner's command (the guard is held).
 std::optional<int> RunCalibrationCommand(CtlRunner& runner);
 std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
+
+// The maintenance commands that need no converter and no port ("backups"),
+// run before the port is opened; nothing when the command is another.
+// `where` names the backups' folder in messages.
+std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
+                                                const std::string& where, std::ostream& out,
+                                                std::ostream& err);
 
 } // namespace rm27

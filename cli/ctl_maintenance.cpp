@@ -1,11 +1,14 @@
 // r27ctl's maintenance commands: the eKey copies and initialisation, the
-// EEPROM image files and the RMU user limits. Each reads the converter
-// first, as "Načíst" does, so that the address, the eKey mask and the
-// records they work on are the converter's own; then it runs the window's
-// operation and the terminal shows its boxes.
+// EEPROM image files, the RMU user limits and the eKey backups. Each reads
+// the converter first, as "Načíst" does, so that the address, the eKey mask
+// and the records they work on are the converter's own; then it runs the
+// window's operation and the terminal shows its boxes. Every eKey write
+// then says on stderr where the block's old image went and whether the
+// converter read it back as written. "backups" needs no converter.
 #include <unistd.h>
 
 #include <array>
+#include <iomanip>
 #include <optional>
 
 #include "cli/ctl_commands.h"
@@ -13,6 +16,7 @@
 #include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
+#include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 
 namespace rm27 {
@@ -29,6 +33,66 @@ int ExitOf(Outcome outcome) {
         break;
     }
     return kExitNoAnswer;
+}
+
+// One line per fact, so that a script can grep for the block it cares
+// about; the window says the same on its status line.
+void PrintWrites(CtlRunner& r, const std::vector<GuardedWrite>& writes) {
+    if (r.ops().cancelled()) return;
+    std::ostream& err = r.err();
+    for (const GuardedWrite& w : writes) {
+        const std::string block = "block " + std::to_string(w.block()) + ": ";
+        switch (w.backup.kind) {
+        case BackupKind::Kept:
+            err << block << "backup " << w.backup.path << "\n";
+            break;
+        case BackupKind::NoStore:
+            err << block << "no backup: no backup folder\n";
+            break;
+        case BackupKind::NeverRead:
+            err << block
+                << "no backup: the block was not read from this converter before the "
+                   "write\n";
+            break;
+        case BackupKind::Failed:
+            err << block << "no backup: " << w.backup.error << "\n";
+            break;
+        }
+        if (!w.written)
+            err << block << "the write failed\n";
+        else if (!w.checked || w.result == WriteCheckResult::NotReadAgain)
+            err << block << "not checked: no reading after the write reads this block\n";
+        else if (w.result == WriteCheckResult::Same)
+            err << block << "read back as written\n";
+        else
+            err << block << "read back DIFFERENT from what was written\n";
+    }
+    err.flush();
+}
+
+template <class Result> int Reported(CtlRunner& r, const Result& result, Outcome outcome) {
+    PrintWrites(r, result.writes);
+    return ExitOf(outcome);
+}
+
+int ListBackups(BackupStore& backups, const std::string& where, std::ostream& out,
+                std::ostream& err) {
+    const std::vector<BackupEntry> all = backups.list();
+    if (all.empty()) {
+        err << "r27ctl: no backups in " << where << std::endl;
+        return kExitOk;
+    }
+    // The sensor identifier has 8 characters and may hold blanks: the
+    // columns are fixed, the path (which may too) comes last.
+    for (const BackupEntry& e : all) {
+        out << IsoTime(e.time) << "  " << std::left << std::setw(10) << TrimBlanks(e.deviceId)
+            << "  " << std::right << std::setw(3) << e.address << "  block " << std::setw(3)
+            << e.block << "  " << std::left << std::setw(8)
+            << (TrimBlanks(e.sensorId).empty() ? std::string("-") : TrimBlanks(e.sensorId))
+            << std::right << "  " << e.path << "\n";
+    }
+    out.flush();
+    return kExitOk;
 }
 
 // A load takes about a minute: on a terminal it shows how far it got, one
@@ -63,6 +127,7 @@ int RmuLimits(CtlRunner& r) {
             });
         });
         if (r.ops().cancelled()) return kExitNoAnswer;
+        PrintWrites(r, stored.writes);
         r.out() << "limits written: " << stored.written << ", failed: " << stored.failed
                 << "; the converter restarts\n";
         status = ExitOf(stored.outcome());
@@ -96,6 +161,14 @@ void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o) {
     AddCommand(app, o, "eeprom-save", "read the 256 EEPROM locations into a .eep file")
         ->add_option("FILE", o.eepFile, "the .eep file to write")
         ->required();
+    AddCommand(app, o, "ekey-restore",
+               "write a kept backup of an eKey or internal copy back to its block (asks first), "
+               "then read it back")
+        ->add_option("FILE", o.backupFile, "the backup file (.ekey), see \"backups\"")
+        ->required();
+    AddCommand(app, o, "backups",
+               "list the kept eKey backups, newest first: time, converter, address, block, "
+               "sensor, file (no converter needed)");
     AddCommand(app, o, "rmu-limits",
                "print the RMU's four user limits, or store L1..L4 (the changed ones are "
                "written, then the converter restarts)")
@@ -115,15 +188,28 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     const CtlOptions& o = r.options();
     const std::string& c = o.command;
     if (c != "ekey-copy" && c != "ekey-copy-1to4" && c != "ekey-init" && c != "eeprom-load" &&
-        c != "eeprom-save" && c != "rmu-limits")
+        c != "eeprom-save" && c != "rmu-limits" && c != "ekey-restore")
         return std::nullopt;
     if (!r.devRead()) return kExitNoAnswer;
     Operations& ops = r.ops();
-    if (c == "ekey-copy") return ExitOf(CopyEKeyExtToInt(ops, o.ekeyInput - 1));
-    if (c == "ekey-copy-1to4") return ExitOf(CopyEKey1To4(ops));
-    if (c == "ekey-init")
-        return ExitOf(
-            InitEKeys(ops, o.davro ? EKeyInitVariant::Davro : EKeyInitVariant::R27).outcome);
+    if (c == "ekey-copy") {
+        const CopyResult copied = CopyEKeyExtToInt(ops, o.ekeyInput - 1);
+        return Reported(r, copied, copied.outcome);
+    }
+    if (c == "ekey-copy-1to4") {
+        const CopyResult copied = CopyEKey1To4(ops);
+        return Reported(r, copied, copied.outcome);
+    }
+    if (c == "ekey-init") {
+        const EKeyInitResult init =
+            InitEKeys(ops, o.davro ? EKeyInitVariant::Davro : EKeyInitVariant::R27);
+        return Reported(r, init, init.outcome);
+    }
+    if (c == "ekey-restore") {
+        r.view().answerFileWith(o.backupFile);
+        const RestoreResult restored = RestoreEKey(ops);
+        return Reported(r, restored, restored.outcome);
+    }
     if (c == "eeprom-load") {
         r.view().answerFileWith(o.eepFile);
         return ExitOf(LoadEeprom(ops, TerminalProgress(r, "Zápis EEPROM ")));
@@ -133,6 +219,13 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
         return ExitOf(SaveEeprom(ops, TerminalProgress(r, "Čtení EEPROM ")));
     }
     return RmuLimits(r);
+}
+
+std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
+                                                const std::string& where, std::ostream& out,
+                                                std::ostream& err) {
+    if (options.command != "backups") return std::nullopt;
+    return ListBackups(backups, where, out, err);
 }
 
 } // namespace rm27

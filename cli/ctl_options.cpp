@@ -119,7 +119,12 @@ void DescribeReadingCommands(CLI::App& app, CtlOptions& o) {
     monitor->add_option("--count", o.count, "lines to print")
         ->type_name("N")
         ->check(WholeNumber(1, 1000000000, "the count"));
-    monitor->add_flag("--csv", o.csv, "CSV with a header row")->disable_flag_override();
+    monitor->add_flag("--csv", o.csv, "CSV: five header records, then one record per tick")
+        ->disable_flag_override();
+    monitor
+        ->add_flag("--csv-semicolon", o.csvSemicolon,
+                   "CSV with \";\" between fields and a decimal comma (European spreadsheets)")
+        ->disable_flag_override();
     command("scan", "the converters at addresses 1..31");
     CLI::App* setAddress =
         command("set-address", "give the converter address N (1..159), restart, read");

@@ -38,6 +38,9 @@ struct CtlOptions {
     bool yes = false;
     bool help = false;
     bool version = false;
+    // monitor: the European CSV, ";" between fields and a decimal comma
+    // (implies csv).
+    bool csvSemicolon = false;
 
     // ---- calibration commands (ctl_calibration.cpp)
     int input = 0;   // zero, span, calibrate: 1..4, as the window's columns
@@ -58,6 +61,7 @@ struct CtlOptions {
     bool davro = false;                 // ekey-init: the DAVRO contents
     std::string eepFile;                // eeprom-load, eeprom-save
     std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
+    std::string backupFile;             // ekey-restore: the backup to write back
 };
 
 struct CtlParse {

@@ -111,14 +111,6 @@ bool ValidUtf8(const std::string& text) {
     return true;
 }
 
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (const char c : text)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 std::string InputText(int i) {
     return "input " + std::to_string(i + 1);
 }
@@ -297,23 +289,12 @@ std::string MonitorLine(const DeviceState& st) {
     return line.substr(1) + "\n";
 }
 
-std::string MonitorCsvHeader() {
-    std::string header = "time_ms";
-    for (int i = 0; i < kInputCount; ++i) {
-        const std::string n = std::to_string(i);
-        header += ",raw_" + n + ",raw256_" + n + ",mvv_" + n + ",value_" + n;
-    }
-    return header + "\n";
+std::string MonitorCsvHeader(const DeviceState& st, const CsvDialect& dialect) {
+    return CsvHeader(HeaderOf(st), LogColumns(), dialect);
 }
 
-std::string MonitorCsvRow(const DeviceState& st, std::int64_t timeMs) {
-    std::string row = std::to_string(timeMs);
-    for (int i = 0; i < kInputCount; ++i) {
-        const LiveTexts t = LiveTextsOf(st, i);
-        for (const std::string* text : {&t.raw, &t.raw256, &t.signal, &t.value})
-            row += "," + CsvField(TrimBlanks(*text));
-    }
-    return row + "\n";
+std::string MonitorCsvRow(const DeviceState& st, std::int64_t wallMs, const CsvDialect& dialect) {
+    return CsvLogRow(SampleOf(st, true, wallMs, wallMs), dialect);
 }
 
 } // namespace rm27

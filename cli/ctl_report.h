@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/device_state.h"
+#include "watch/csv_format.h"
 
 namespace rm27 {
 
@@ -37,9 +38,11 @@ std::string ReadReportJson(const DeviceState& state);
 // for each input, as the window's labels show them; an uncertain one is
 // followed by "?".
 std::string MonitorLine(const DeviceState& state);
-std::string MonitorCsvHeader();
-// timeMs: since the measurement started.
-std::string MonitorCsvRow(const DeviceState& state, std::int64_t timeMs);
+// The CSV of the window's log (watch/csv_format.h): its header for the
+// converter just read, and the record of an answered tick at wall time
+// wallMs (ms since the epoch).
+std::string MonitorCsvHeader(const DeviceState& state, const CsvDialect& dialect);
+std::string MonitorCsvRow(const DeviceState& state, std::int64_t wallMs, const CsvDialect& dialect);
 
 // text as a JSON string literal. Text that is not valid UTF-8 (an eKey
 // written by an older tool in a legacy code page) is read as Latin-1, so

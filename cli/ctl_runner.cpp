@@ -5,6 +5,7 @@
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "watch/wall_time.h"
 
 namespace rm27 {
 
@@ -75,9 +76,14 @@ int CtlRunner::read() {
 
 int CtlRunner::monitor() {
     if (!devRead()) return kExitNoAnswer;
-    if (options_.csv) out_ << MonitorCsvHeader() << std::flush;
+    const bool csv = options_.csv || options_.csvSemicolon;
+    const CsvDialect dialect = options_.csvSemicolon ? kCsvSemicolon : kCsvComma;
+    if (csv) out_ << MonitorCsvHeader(state(), dialect) << std::flush;
     Port& port = session_.port();
-    const std::int64_t start = port.pump.nowMs();
+    // Stamped as the window's log stamps: the wall clock once, then the
+    // measurement's own clock.
+    WallAnchor wall;
+    wall.wallMs(port.pump.nowMs());
     int printed = 0;
     int silent = 0;
     // The window's timer, run by hand: each tick takes the answer to the
@@ -99,8 +105,8 @@ int CtlRunner::monitor() {
             continue;
         }
         silent = 0;
-        out_ << (options_.csv ? MonitorCsvRow(state(), port.pump.nowMs() - start)
-                              : MonitorLine(state()))
+        out_ << (csv ? MonitorCsvRow(state(), wall.wallMs(port.pump.nowMs()), dialect)
+                     : MonitorLine(state()))
              << std::flush;
         err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
         ++printed;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/simulator_host.h"
+#include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
@@ -74,8 +75,6 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
-    // A spreadsheet reads "0,500" as two fields, whatever the user's region.
-    if (options.csv) rm27::SetDecimalSeparator('.');
     if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
 
     // The window's numbering of the ports, with the user's overrides from
@@ -83,6 +82,13 @@ int main(int argc, char** argv) {
     rm27::PortMap ports;
     rm27::AppSettings settings(QString::fromUtf8(rm27::build::kProgramTitle));
     ports.refresh(&settings.store());
+
+    // The window's backups: listed without a converter, kept by every write.
+    const std::string backupFolder = rm27::BackupFolder().toStdString();
+    rm27::FolderBackupStore backups(backupFolder);
+    if (const auto status = rm27::RunOfflineMaintenanceCommand(options, backups, backupFolder,
+                                                               std::cout, std::cerr))
+        return *status;
 
     rm27::SimulatorHost simulator;
     if (options.simulator) {
@@ -120,7 +126,6 @@ int main(int argc, char** argv) {
     answers.in = &std::cin;
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
-    rm27::FolderBackupStore backups(rm27::BackupFolder().toStdString());
     runner.ops().backups = &backups;
     // The line's loss cancels whatever runs: its waits end at once and the
     // command unwinds, instead of sitting out every time-out on a dead port.

@@ -5,12 +5,15 @@
 #include "link/memory.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
 namespace {
 
 constexpr std::uint8_t kInputs1And4 = 0x09;
+// Where the reading finds the internal copies: input 4, page = input index.
+constexpr std::int32_t kInternalCopiesInput = 4;
 
 bool Ask(Operations& ops, const std::string& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.
@@ -19,10 +22,18 @@ bool Ask(Operations& ops, const std::string& text) {
 }
 
 // Every copy that got past its question ends the same way, whatever
-// happened: the window shows what the converter now holds.
-void Finish(Operations& ops) {
+// happened: the window shows what the converter now holds. That reading is
+// also what tells whether the write holds (no frame is added for it), and
+// what is left to say about the backup and the check goes on the status
+// line last, where it stays.
+void Finish(Operations& ops, CopyResult& result) {
     if (!ops.cancelled()) ReadConverter(ops, ops.state.DeviceAddress);
+    CheckWrites(ops, result.writes);
     StartMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
+    if (AnyWriteDiffers(result.writes)) result.outcome = Outcome::Failed;
+    const std::string note = WriteSafetyNote(result.writes);
+    if (!note.empty()) ops.view.setStatus(note);
 }
 
 std::string WriteError(std::int32_t result) {
@@ -31,7 +42,7 @@ std::string WriteError(std::int32_t result) {
     return "Error during writing EKEY@Vstup4 [E:" + std::to_string(result) + "]";
 }
 
-Outcome CopyToInternal(Operations& ops, int index) {
+Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
     const std::string n = std::to_string(index + 1);
     if (((st.EKeyMask >> index) & 1U) == 0) {
@@ -45,9 +56,15 @@ Outcome CopyToInternal(Operations& ops, int index) {
         ops.prompter.critical("Error reading EKEY@vstup" + n + " block");
         return Outcome::Failed;
     }
+    RememberBlock(st, BlockNumber(index, 0), image);
     ops.view.setStatus("Writing to internal Vstup" + n + " ...");
+    // The reading knows this internal copy by its other name (input 4,
+    // page index): the image it last read there is what this write
+    // replaces, and a reading of that name is what would check it.
+    writes.push_back(BeforeBlockWrite(ops, BlockNumber(kInternalCopiesInput, index), image, false));
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
+    writes.back().written = write == kBlockWriteOk;
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;
@@ -58,7 +75,7 @@ Outcome CopyToInternal(Operations& ops, int index) {
     return Outcome::Done;
 }
 
-Outcome Copy1To4(Operations& ops) {
+Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
     if ((st.EKeyMask & kInputs1And4) != kInputs1And4) {
         ops.prompter.critical("EKEYS not present");
@@ -71,6 +88,7 @@ Outcome Copy1To4(Operations& ops) {
         ops.prompter.critical("Error reading EKEY@vstup1 block");
         return Outcome::Failed;
     }
+    RememberBlock(st, BlockNumber(0, 0), source);
     ops.view.setStatus("Reading destination e-key Vstup4 ...");
     std::string destination;
     const std::int32_t readDestination = BlockRead(ops.port, destination, st.DeviceAddress, 3, 0);
@@ -78,11 +96,15 @@ Outcome Copy1To4(Operations& ops) {
         ops.prompter.critical("Error reading EKEY@vstup4 block");
         return Outcome::Failed;
     }
+    // Read a moment ago: the freshest image of input 4 there is to keep.
+    RememberBlock(st, BlockNumber(3, 0), destination);
     // Two sensors must never share an identifier: input 4 keeps its own.
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
     ops.view.setStatus("WRITING source e-key Vstup1 to e-key Vstup4 ...");
+    writes.push_back(BeforeBlockWrite(ops, BlockNumber(3, 0), source, false));
     const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
+    writes.back().written = write == kBlockWriteOk;
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;
@@ -95,25 +117,27 @@ Outcome Copy1To4(Operations& ops) {
 
 } // namespace
 
-Outcome CopyEKeyExtToInt(Operations& ops, int index) {
-    if (index < 0 || index >= kInputCount) return Outcome::Refused;
+CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
+    CopyResult result;
+    if (index < 0 || index >= kInputCount) return result;
     if (!Ask(ops,
              "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?"))
-        return Outcome::Refused;
+        return result;
     StopMeasurement(ops.port, ops.view);
-    const Outcome outcome = CopyToInternal(ops, index);
-    Finish(ops);
-    return outcome;
+    result.outcome = CopyToInternal(ops, index, result.writes);
+    Finish(ops, result);
+    return result;
 }
 
-Outcome CopyEKey1To4(Operations& ops) {
+CopyResult CopyEKey1To4(Operations& ops) {
+    CopyResult result;
     if (!Ask(ops, "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
                   "vstupu 4. Chcete pokračovat ?"))
-        return Outcome::Refused;
+        return result;
     StopMeasurement(ops.port, ops.view);
-    const Outcome outcome = Copy1To4(ops);
-    Finish(ops);
-    return outcome;
+    result.outcome = Copy1To4(ops, result.writes);
+    Finish(ops, result);
+    return result;
 }
 
 } // namespace rm27

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "maintenance/outcome.h"
 #include "session/operations.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -21,12 +23,24 @@ constexpr std::int32_t InternalCopyInput(int index) {
     return index + 4;
 }
 
+struct CopyResult {
+    // Failed also when the write read back different from what was sent.
+    Outcome outcome = Outcome::Refused;
+    // The write with its backup and check (none when nothing was written).
+    std::vector<GuardedWrite> writes;
+};
+
 // "COPY Ext->Int" of input index 0..3: asks first (the values stay live
 // meanwhile), copies the plugged eKey's 256 bytes unchanged, reads the
-// converter again and restarts the measurement.
-Outcome CopyEKeyExtToInt(Operations& ops, int index);
+// converter again and restarts the measurement. The internal copy's last
+// image read is kept first; the reading that ends the copy reads the
+// plugged eKey, not the internal copy, so the write stays unchecked and
+// the status line says so.
+CopyResult CopyEKeyExtToInt(Operations& ops, int index);
 
 // Input 1's eKey image into input 4's eKey, keeping input 4's identifier.
-Outcome CopyEKey1To4(Operations& ops);
+// Input 4's image as the copy read it is kept first, and the reading that
+// ends the copy checks what input 4 now holds.
+CopyResult CopyEKey1To4(Operations& ops);
 
 } // namespace rm27

@@ -67,7 +67,9 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
             line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
             continue;
         }
+        result.writes.push_back(BeforeBlockWrite(ops, BlockNumber(n - 1, 0), image, true));
         const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
+        result.writes.back().written = write == kBlockWriteOk;
         if (write < 0) {
             ops.prompter.plain(number + " - neslo zapsat");
             line = number + " - neslo zapsat {" + std::to_string(write) + ")";
@@ -84,12 +86,18 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     ops.prompter.clipboardClear();
     ops.prompter.clipboardSetText(lines);
     if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
+    CheckWrites(ops, result.writes);
     StartMeasurement(ops.port, ops.view);
 
     if (plugged == 0)
         result.outcome = Outcome::Refused;
     else
-        result.outcome = written == plugged ? Outcome::Done : Outcome::Failed;
+        result.outcome =
+            written == plugged && !AnyWriteDiffers(result.writes) ? Outcome::Done : Outcome::Failed;
+    // Last, so that it stays: what the report could not say about the
+    // backups and the checks.
+    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
+    if (!note.empty()) ops.view.setStatus(note);
     return result;
 }
 

@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/ekey.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -29,12 +31,17 @@ void FillInitRecord(SensorRecord& rec, EKeyInitVariant variant, const CivilDateT
 int InitFormatPad(EKeyInitVariant variant);
 
 struct EKeyInitResult {
+    // Failed also when an eKey read back different from what was written.
     Outcome outcome = Outcome::Refused;
     // One line per input, as the report and the clipboard show them.
     std::array<std::string, kInputCount> lines{};
+    // Every eKey write with its backup and check, in input order.
+    std::vector<GuardedWrite> writes;
 };
 
-// mIniteKey / mIniteKeyDavro.
+// mIniteKey / mIniteKeyDavro. Each eKey's image as the last reading found
+// it is kept before it is overwritten, and the reading that ends the
+// command checks every eKey written (the date bytes aside).
 EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant);
 
 } // namespace rm27

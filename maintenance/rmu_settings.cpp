@@ -52,7 +52,11 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
             ++result.failed;
             continue;
         }
-        if (BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr) != kBlockWriteOk) {
+        result.writes.push_back(
+            BeforeBlockWrite(ops, BlockNumber(rec.adr, rec.subAdr), image, true));
+        result.writes.back().written =
+            BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr) == kBlockWriteOk;
+        if (!result.writes.back().written) {
             ops.prompter.plain("Chyba ukládání nastavení. [ERR:" + std::to_string(i) + "]");
             ++result.failed;
             continue;
@@ -63,6 +67,11 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
     // The restart makes the converter take the new limits; "$00" reaches
     // it at whatever address it answers.
     ops.port.send("$00X\r");
+    // Nothing reads the blocks again here, and a read now would meet a
+    // converter that is restarting: the writes stay unchecked, and the main
+    // window's status line (lblninfo goes with the dialog) says so.
+    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
+    if (!note.empty()) ops.view.setStatus(note);
     return result;
 }
 

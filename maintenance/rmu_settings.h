@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/ekey.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -32,14 +34,19 @@ bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog);
 struct RmuStoreResult {
     int written = 0; // inputs whose image was written
     int failed = 0;  // inputs whose image could not be built or written
+    // Every image write with its backup. None is checked: no reading
+    // follows the store, and the converter is restarting.
+    std::vector<GuardedWrite> writes;
     Outcome outcome() const { return failed > 0 ? Outcome::Failed : Outcome::Done; }
 };
 
 // "OK/Uložit": every input whose limit differs exactly from its record's
 // gets the new limit and is written back (nullopt: the input is left as
-// it is). `info` shows the progress (the dialog's lblninfo). Then the
-// restart "X" goes to the universal address, whether anything changed or
-// not; its answer is not awaited.
+// it is), its block's last image read kept first. `info` shows the
+// progress (the dialog's lblninfo). Then the restart "X" goes to the
+// universal address, whether anything changed or not; its answer is not
+// awaited. The main window's status line then says that the writes were
+// not checked by a reading (and any backup that could not be made).
 RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
                               const std::function<void(const std::string&)>& info);

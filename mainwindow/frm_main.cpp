@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "calibration/commands.h"
@@ -21,6 +22,7 @@
 #include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
+#include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 #include "maintenance/ui/frm_rmu_setup.h"
 #include "session/controls.h"
@@ -34,6 +36,7 @@
 #include "ui/qt_prompter.h"
 #include "ui/qt_serial_line.h"
 #include "ui/window_placement.h"
+#include "watch/ui/watch_windows.h"
 
 namespace rm27 {
 
@@ -93,6 +96,9 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     connect(comSerial, &QtSerialLine::lineLost, this, &FrmMain::onLineLost, Qt::QueuedConnection);
 
     BuildWindow();
+    watch_ = new WatchWindows(this, FrmMain::prompter(), [this] { return HeaderOf(state()); });
+    connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
+    connect(watch_, &WatchWindows::logChanged, this, &FrmMain::OnLogChanged);
 
     // The state of a window just created: nothing to read before a port
     // is open, and the device commands only after a reading.
@@ -180,6 +186,8 @@ void FrmMain::Form_Load() {
     FileDialogSpec& save = state().eepromSaveDialog;
     save = eeprom;
     save.title = "Uložit obsah EEPROM do souboru";
+    state().restoreDialog =
+        RestoreDialogSpec(BackupFolder().toStdString(), objectName().toStdString());
 
     // 11.
     ClearInputRows();
@@ -278,6 +286,32 @@ void FrmMain::Quit() {
 void FrmMain::mAbout_Click() {
     if (frmAbout_ == nullptr) frmAbout_ = new FrmAbout(this);
     frmAbout_->exec();
+}
+
+void FrmMain::mChart_Click() {
+    watch_->showChart();
+}
+
+void FrmMain::mTrace_Click() {
+    watch_->showTrace();
+}
+
+void FrmMain::mLog_Click() {
+    watch_->startLog();
+}
+
+void FrmMain::mLogStop_Click() {
+    watch_->stopLog();
+}
+
+void FrmMain::OnLogChanged(bool active) {
+    mLog->setEnabled(!active);
+    mLogStop->setEnabled(active);
+    // The status bar comes with the first log and stays.
+    if (active && watch_->indicator()->parentWidget() != statusBar()) {
+        statusBar()->addPermanentWidget(watch_->indicator());
+        statusBar()->show();
+    }
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
@@ -431,11 +465,18 @@ void FrmMain::tmrCasovac_Timer() {
     // A command exchanging frames owns the line; one waiting for the user
     // has let it go, and the values stay live.
     if (!guard().tickAllowed()) return;
+    // The windows watching the inputs see the ticks that asked the
+    // converter, not those that found nothing to ask.
+    const bool asks = IsFamilyId(state().DeviceId) && comSerial->isOpen();
+    tickAnswered_ = false;
     RunMeasurementTick();
+    if (!asks) return;
+    const std::int64_t mono = pump_->nowMs();
+    Q_EMIT measured(SampleOf(state(), tickAnswered_, mono, wallAnchor_.wallMs(mono)));
 }
 
 void FrmMain::RunMeasurementTick() {
-    MeasurementTick(operations());
+    tickAnswered_ = MeasurementTick(operations());
 }
 
 void FrmMain::cmdDevRead_Click() {
@@ -501,6 +542,10 @@ void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {
 
 void FrmMain::mCopy14_Click() {
     RunCommand([](Operations& ops) { CopyEKey1To4(ops); });
+}
+
+void FrmMain::mRestoreEKey_Click() {
+    RunCommand([](Operations& ops) { RestoreEKey(ops); });
 }
 
 void FrmMain::mIniteKey_Click() {

@@ -29,6 +29,8 @@
 #include "session/device_state.h"
 #include "session/main_view.h"
 #include "session/operations.h"
+#include "watch/tick_sample.h"
+#include "watch/wall_time.h"
 
 class QAction;
 class QComboBox;
@@ -50,6 +52,7 @@ class FrmAbout;
 class FrmQELCalibration;
 class PortMap;
 class QtSerialLine;
+class WatchWindows;
 
 // What the window plugs into its seams. Anything left null is created by
 // the window itself: the real settings store, port map, message boxes,
@@ -87,6 +90,8 @@ public:
     Prompter& prompter() { return session_->ops().prompter; }
     // The file dialog of the EEPROM image files, preset at start-up.
     FileDialogSpec& eepromDialog() { return state().eepromDialog; }
+    // The chart, the frame trace and the CSV log of the menu "Zobrazit".
+    WatchWindows& watch() { return *watch_; }
     // Folder of the program + "r27manager.cfg"; formed at start-up, unused.
     const QString& ConfigFilePath() const { return configFilePath_; }
 
@@ -142,6 +147,9 @@ public:
 Q_SIGNALS:
     // A command started (true) or ended (false).
     void busyChanged(bool busy);
+    // After every measurement tick that read the line and asked again,
+    // answered or not ("-----").
+    void measured(const rm27::TickSample& sample);
 
 public Q_SLOTS:
     void cmdConnect_Click();
@@ -159,12 +167,17 @@ public Q_SLOTS:
     void cmdChange_Click(int index);
     void cmdCopyEKEY_Ext2Int_Click(int index);
     void mCopy14_Click();
+    void mRestoreEKey_Click();
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
     void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
+    void mChart_Click();
+    void mTrace_Click();
+    void mLog_Click();
+    void mLogStop_Click();
     // Ends the program at once; a running command is cancelled first.
     void mExit_Click();
     void mppmSave_Click() {}
@@ -235,10 +248,16 @@ protected:
     QAction* mIniteKey = nullptr;
     QAction* mIniteKeyDavro = nullptr;
     QAction* mCopy14 = nullptr;
+    QAction* mRestoreEKey = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
     QMenu* mRMUmain = nullptr;
     QAction* mRMUset = nullptr;
+    QMenu* mView = nullptr;
+    QAction* mChart = nullptr;
+    QAction* mTrace = nullptr;
+    QAction* mLog = nullptr;
+    QAction* mLogStop = nullptr;
 
     QTimer* tmrCasovac = nullptr;
     QtSerialLine* comSerial = nullptr;
@@ -259,6 +278,7 @@ private:
     void OnGuardChanged();
     void AfterCommand();
     void Quit();
+    void OnLogChanged(bool active);
 
     // Enabled state as the program sets it; while a command runs the
     // guarded controls show disabled whatever their own state is.
@@ -281,6 +301,10 @@ private:
     QString configFilePath_;
     FrmAbout* frmAbout_ = nullptr;
     FrmQELCalibration* frmQELCalibration_ = nullptr;
+    WatchWindows* watch_ = nullptr;
+    // The wall time of the ticks runs on the measurement's own clock.
+    WallAnchor wallAnchor_;
+    bool tickAnswered_ = false;
 
     bool firstActivation_ = false;
     bool startupPausePending_ = false;

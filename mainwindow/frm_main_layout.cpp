@@ -437,6 +437,8 @@ void FrmMain::BuildMenus() {
         action(mDevice, "mIniteKeyDavro", QStringLiteral("Inicializovat eKey pro DAVRO"));
     mDevice->addSeparator();
     mCopy14 = action(mDevice, "mCopy14", QStringLiteral("Copy ekey Vstup1 - > Vstup 4"));
+    mDevice->addSeparator();
+    mRestoreEKey = action(mDevice, "mRestoreEKey", QStringLiteral("Obnovit eKey ze zálohy ..."));
     mDevice->menuAction()->setVisible(false);
 
     // Only ever opened as a popup over an input's information text.
@@ -449,6 +451,16 @@ void FrmMain::BuildMenus() {
     mRMUset = action(mRMUmain, "mRMUset", QStringLiteral("Uživatelská nastavení"));
     mRMUmain->menuAction()->setVisible(false);
 
+    // Watching and recording: nothing here talks to the converter.
+    mView = bar->addMenu(QStringLiteral("Zobrazit"));
+    mView->setObjectName(QStringLiteral("mView"));
+    mChart = action(mView, "mChart", QStringLiteral("Graf vstupů"));
+    mTrace = action(mView, "mTrace", QStringLiteral("Komunikace"));
+    mView->addSeparator();
+    mLog = action(mView, "mLog", QStringLiteral("Záznam do souboru ..."));
+    mLogStop = action(mView, "mLogStop", QStringLiteral("Ukončit záznam"));
+    mLogStop->setEnabled(false);
+
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
     connect(mSaveEE, &QAction::triggered, this, &FrmMain::mSaveEE_Click);
@@ -456,8 +468,13 @@ void FrmMain::BuildMenus() {
     connect(mIniteKey, &QAction::triggered, this, &FrmMain::mIniteKey_Click);
     connect(mIniteKeyDavro, &QAction::triggered, this, &FrmMain::mIniteKeyDavro_Click);
     connect(mCopy14, &QAction::triggered, this, &FrmMain::mCopy14_Click);
+    connect(mRestoreEKey, &QAction::triggered, this, &FrmMain::mRestoreEKey_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
     connect(mRMUset, &QAction::triggered, this, &FrmMain::mRMUset_Click);
+    connect(mChart, &QAction::triggered, this, &FrmMain::mChart_Click);
+    connect(mTrace, &QAction::triggered, this, &FrmMain::mTrace_Click);
+    connect(mLog, &QAction::triggered, this, &FrmMain::mLog_Click);
+    connect(mLogStop, &QAction::triggered, this, &FrmMain::mLogStop_Click);
 }
 
 void FrmMain::RegisterControls() {
@@ -466,9 +483,9 @@ void FrmMain::RegisterControls() {
     }
     // Everything that starts an exchange with the converter, or changes
     // the line under one.
-    QList<QObject*> guarded = {cmdConnect,     cmdFindPorts, cmdDevRead, cmdFindAdr, cmdReset,
-                               cmdAdresa,      cmdGain,      mSaveEE,    mLoadEE,    mIniteKey,
-                               mIniteKeyDavro, mCopy14,      mRMUset};
+    QList<QObject*> guarded = {cmdConnect,     cmdFindPorts, cmdDevRead,   cmdFindAdr, cmdReset,
+                               cmdAdresa,      cmdGain,      mSaveEE,      mLoadEE,    mIniteKey,
+                               mIniteKeyDavro, mCopy14,      mRestoreEKey, mRMUset};
     for (int i = 0; i < 4; ++i)
         guarded << cmdChange[i] << cmdCopyEKEY_Ext2Int[i];
     for (QPushButton* b : cmdSetmVVKQ)

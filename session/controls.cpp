@@ -16,8 +16,8 @@ const std::vector<std::string>& AllNames() {
             cmbSelectPort, cmdConnect, cmdFindPorts, cmbSelectAdr,   cmdDevRead, cmdFindAdr,
             lblID,         lblAdresa,  cmdReset,     cmdAdresa,      lstCurves,  lblStatus,
             cmbFreq,       cmdGain,    mApp,         mAbout,         mExit,      mDevice,
-            mSaveEE,       mLoadEE,    mIniteKey,    mIniteKeyDavro, mCopy14,    MEKEY,
-            mppmSave,      mRMUmain,   mRMUset,
+            mSaveEE,       mLoadEE,    mIniteKey,    mIniteKeyDavro, mCopy14,    mRestoreEKey,
+            MEKEY,         mppmSave,   mRMUmain,     mRMUset,
         };
         for (const Array& a :
              {lblR27ID, lblR27Popis, lblR27mVV, lblR27Val, lblR27Unit, lblR27Slide, cmdChange,

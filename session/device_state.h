@@ -64,6 +64,10 @@ struct DeviceState {
     struct BlockImage {
         std::string image;            // 256 bytes
         std::uint64_t readNumber = 0; // order of the reads, from 1
+        // The converter it was read from: a block read from another
+        // converter, or at another address, is no backup of this one's.
+        std::string deviceId;
+        std::int32_t address = 0;
     };
     std::map<std::int32_t, BlockImage> blocks;
     std::uint64_t blockReads = 0;
@@ -107,6 +111,8 @@ struct DeviceState {
     // start-up and reused, so they remember the folder and filter chosen.
     FileDialogSpec eepromDialog;
     FileDialogSpec eepromSaveDialog;
+    // The open-file dialog over the eKey backups, preset at start-up.
+    FileDialogSpec restoreDialog;
 };
 
 } // namespace rm27

@@ -1,5 +1,7 @@
 #include "session/write_safety.h"
 
+#include <algorithm>
+
 #include "link/codecs.h"
 #include "link/ekey.h"
 
@@ -12,33 +14,58 @@ constexpr int kDateOffset = 49;
 constexpr int kDateLength = 6;
 constexpr int kIdOffset = 61;
 
-std::string SensorIdOf(const std::string& image) {
-    if (image.compare(0, 3, "FSN") != 0 || image.size() < kIdOffset + kSensorIdWidth) return "";
-    return TrimBlanks(image.substr(kIdOffset, kSensorIdWidth));
+std::string BackupNote(const BlockBackup& backup) {
+    const std::string block = std::to_string(backup.block);
+    switch (backup.kind) {
+    case BackupKind::NeverRead:
+        return "Blok " + block + " nebyl před zápisem přečten: jeho obsah není zálohován.";
+    case BackupKind::Failed:
+        return "Zálohu bloku " + block + " nelze uložit: " + backup.error;
+    case BackupKind::Kept:
+    case BackupKind::NoStore:
+        break;
+    }
+    return {};
 }
 
 } // namespace
 
-void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
-    state.blocks[block & 0xFF] = {image, ++state.blockReads};
+std::string ImageSensorId(const std::string& image) {
+    if (image.compare(0, 3, "FSN") != 0 || image.size() < kIdOffset + kSensorIdWidth) return "";
+    return TrimBlanks(image.substr(kIdOffset, kSensorIdWidth));
 }
 
-std::string BackUpBlock(Operations& ops, std::int32_t block) {
-    if (ops.backups == nullptr) return {};
-    const auto it = ops.state.blocks.find(block & 0xFF);
-    if (it == ops.state.blocks.end()) return {};
+void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
+    state.blocks[block & 0xFF] = {image, ++state.blockReads, state.DeviceId, state.DeviceAddress};
+}
+
+BlockBackup KeepBlockImage(Operations& ops, std::int32_t block) {
+    BlockBackup backup;
+    backup.block = block & 0xFF;
+    if (ops.backups == nullptr) return backup;
+    const auto it = ops.state.blocks.find(backup.block);
+    if (it == ops.state.blocks.end() || it->second.deviceId != ops.state.DeviceId ||
+        it->second.address != ops.state.DeviceAddress) {
+        backup.kind = BackupKind::NeverRead;
+        return backup;
+    }
     BackupEntry entry;
     entry.deviceId = ops.state.DeviceId;
     entry.address = ops.state.DeviceAddress;
-    entry.block = block & 0xFF;
-    entry.sensorId = SensorIdOf(it->second.image);
+    entry.block = backup.block;
+    entry.sensorId = ImageSensorId(it->second.image);
     entry.time = ops.clock.now();
     entry.image = it->second.image;
-    std::string error;
-    const std::string path = ops.backups->save(entry, &error);
-    if (path.empty())
-        ops.view.setStatus("Zálohu bloku " + std::to_string(block) + " nelze uložit: " + error);
-    return path;
+    backup.path = ops.backups->save(entry, &backup.error);
+    backup.kind = backup.path.empty() ? BackupKind::Failed : BackupKind::Kept;
+    return backup;
+}
+
+std::string BackUpBlock(Operations& ops, std::int32_t block) {
+    const BlockBackup backup = KeepBlockImage(ops, block);
+    const std::string note = BackupNote(backup);
+    if (!note.empty()) ops.view.setStatus(note);
+    return backup.path;
 }
 
 WriteCheck BeginWriteCheck(const Operations& ops, std::int32_t block, std::string written,
@@ -77,6 +104,54 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
         text += "\r\nPůvodní obsah bloku je v záloze " + check.backupPath;
     ops.prompter.critical(text);
     return WriteCheckResult::Differs;
+}
+
+GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image,
+                              bool freshBuild) {
+    GuardedWrite w;
+    w.backup = KeepBlockImage(ops, block);
+    w.check = BeginWriteCheck(ops, block, image, freshBuild, w.backup.path);
+    return w;
+}
+
+void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
+    if (ops.cancelled()) return;
+    for (GuardedWrite& w : writes) {
+        if (!w.written) continue;
+        w.result = FinishWriteCheck(ops, w.check);
+        w.checked = true;
+    }
+}
+
+bool AnyWriteDiffers(const std::vector<GuardedWrite>& writes) {
+    return std::any_of(writes.begin(), writes.end(), [](const GuardedWrite& w) {
+        return w.checked && w.result == WriteCheckResult::Differs;
+    });
+}
+
+std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes) {
+    std::string note;
+    const auto add = [&note](const std::string& text) {
+        if (text.empty()) return;
+        if (!note.empty()) note += " ";
+        note += text;
+    };
+    for (const GuardedWrite& w : writes) {
+        const std::string block = std::to_string(w.block());
+        add(BackupNote(w.backup));
+        if (!w.written) {
+            // The write's own message gave the code; where the old image
+            // went is what is left to say, as the block may now be a mix.
+            if (w.backup.kind == BackupKind::Kept)
+                add("Původní obsah bloku " + block + " je v záloze " + w.backup.path);
+            continue;
+        }
+        if (!w.checked || w.result == WriteCheckResult::NotReadAgain)
+            add("Zápis bloku " + block + " nebyl ověřen novým čtením.");
+        else if (w.result == WriteCheckResult::Differs)
+            add("Blok " + block + " po zápisu neobsahuje, co bylo zapsáno.");
+    }
+    return note;
 }
 
 } // namespace rm27

@@ -7,18 +7,46 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "session/operations.h"
 
 namespace rm27 {
 
-// Notes an image just read from `block` (BlockRead's 256 characters).
+// Notes an image just read from `block` (BlockRead's 256 characters), with
+// the converter it came from (the identification and address in `state`).
 void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image);
 
+// The sensor identifier an eKey image carries; "" when the image is not
+// one (blank, or not written by this family).
+std::string ImageSensorId(const std::string& image);
+
+// How the backup before a write went.
+enum class BackupKind {
+    Kept,      // the image last read is in the store
+    NoStore,   // backups are off (no store)
+    NeverRead, // the block was never read from this converter: nothing to keep
+    Failed,    // the store could not keep it (`error` says why)
+};
+
+struct BlockBackup {
+    std::int32_t block = 0;
+    BackupKind kind = BackupKind::NoStore;
+    std::string path;  // Kept: the backup file
+    std::string error; // Failed: why
+};
+
 // Keeps the last image read of `block` in ops.backups before it is
-// written. Returns the backup's path, or "" when there is nothing to keep
-// (no store, or the block was never read) or the store failed; a failure
-// is said on the status line, the write goes on.
+// written, without a frame on the line. Only an image read from the
+// converter now connected counts: a backup holds what the block really
+// held, never what a write meant it to hold. Says nothing to the user:
+// the caller reports (see WriteSafetyNote).
+BlockBackup KeepBlockImage(Operations& ops, std::int32_t block);
+
+// KeepBlockImage for a caller that reports nothing itself: returns the
+// backup's path, or "" when there is nothing to keep (no store, or the
+// block was never read) or the store failed; the last two are said on the
+// status line, the write goes on.
 std::string BackUpBlock(Operations& ops, std::int32_t block);
 
 // A write to check once the block has been read again.
@@ -43,5 +71,35 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check);
 // The first byte (from 0) where `read` differs from `written`, -1 when it
 // does not; the date bytes of a freshly built image are left out.
 int FirstDifference(const std::string& written, const std::string& read, bool freshBuild);
+
+// One block write of a command, from its backup to its check, for the
+// command to report when it ends.
+struct GuardedWrite {
+    BlockBackup backup;
+    WriteCheck check;
+    bool written = false; // BlockWrite succeeded; a failed write is not checked
+    bool checked = false; // FinishWriteCheck ran
+    WriteCheckResult result = WriteCheckResult::NotReadAgain;
+    std::int32_t block() const { return check.block; }
+};
+
+// What a command does just before it writes `image` to `block`: keeps the
+// block's last image read, then starts the write's check. No frame.
+GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image,
+                              bool freshBuild);
+
+// After the reading that ends the command: checks every write that
+// succeeded (a critical box for each that differs). Nothing when the
+// command was cancelled: its reading did not run.
+void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes);
+
+bool AnyWriteDiffers(const std::vector<GuardedWrite>& writes);
+
+// What the operator must still be told about the writes, for the status
+// line once the command's own texts are done: a block with no backup, a
+// backup that failed, a failed write and where its old image is, a write
+// that no reading checked, a write that read back different. "" when every
+// backup was kept and every write read back as written.
+std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes);
 
 } // namespace rm27

@@ -101,6 +101,8 @@ bool QtSerialLine::setPortOpen(bool open) {
     port_.clear(QSerialPort::Input);
     port_.readAll();
     buffer_.clear();
+    // The trace counts from the connection.
+    logClock_.restart();
     qCDebug(lcWire) << "opened" << device.path << settingsText_;
     return true;
 }

@@ -5,11 +5,17 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 
 #include "link/line.h"
+
+// Every frame sent ("TX") and every piece received ("RX"), with the
+// milliseconds since the port opened and the text with CR and other control
+// characters as escapes: "1234 TX $01MK\r". Off unless asked for.
+Q_DECLARE_LOGGING_CATEGORY(lcWire)
 
 namespace rm27 {
 

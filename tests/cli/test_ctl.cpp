@@ -2,10 +2,12 @@
 // simulator's virtual time (a whole read or a monitor in microseconds).
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "cli/ctl_options.h"
@@ -39,6 +41,7 @@ TEST(CtlOptions, AcceptedCommandLines) {
          false},
         {"read --port=COM3 --address=159", "read", "COM3", 159, 0, 0, false, false},
         {"monitor --count 5 --csv", "monitor", "", 0, 5, 0, false, true},
+        {"monitor --csv-semicolon", "monitor", "", 0, 0, 0, false, false},
         {"--simulator scan", "scan", "", 0, 0, 0, false, false},
         {"set-address 1", "set-address", "", 0, 0, 1, false, false},
         {"set-address 159 --json", "set-address", "", 0, 0, 159, true, false},
@@ -55,6 +58,9 @@ TEST(CtlOptions, AcceptedCommandLines) {
         EXPECT_EQ(p.options.newAddress, c.newAddress) << c.line;
         EXPECT_EQ(p.options.json, c.json) << c.line;
         EXPECT_EQ(p.options.csv, c.csv) << c.line;
+        EXPECT_EQ(p.options.csvSemicolon,
+                  std::string(c.line).find("semicolon") != std::string::npos)
+            << c.line;
     }
     EXPECT_TRUE(ParseCtlArgs(Words("--help read --bogus")).options.help);
     EXPECT_TRUE(ParseCtlArgs(Words("--version")).options.version);
@@ -77,6 +83,7 @@ TEST(CtlOptions, UsageErrors) {
                              "monitor --count 0",
                              "monitor --count x",
                              "read --csv",
+                             "scan --csv-semicolon",
                              "scan --json",
                              "read --count 3",
                              "--port COM16 read",
@@ -278,17 +285,45 @@ TEST_F(CtlRun, ALostLineEndsTheReadAtOnceWithOneMessage) {
 
 TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
     bus.add({});
-    ASSERT_EQ(run("monitor --count 3 --csv"), kExitOk) << err.str();
-    const auto l = lines();
-    ASSERT_EQ(l.size(), 4u);
-    EXPECT_EQ(l[0], MonitorCsvHeader().substr(0, MonitorCsvHeader().size() - 1));
-    // the first tick only sends; rows follow every 500 ms
-    const char* times[] = {"1000,", "1500,", "2000,"};
-    for (int r = 1; r <= 3; ++r) {
-        EXPECT_EQ(l[r].rfind(times[r - 1], 0), 0u) << l[r];
-        EXPECT_EQ(std::count(l[r].begin(), l[r].end(), ','), 16) << l[r];
+    for (const char* csv : {"--csv", "--csv-semicolon"}) {
+        SCOPED_TRACE(csv);
+        const char separator = std::string(csv) == "--csv" ? ',' : ';';
+        out.str("");
+        const std::size_t before = line.sent().size();
+        ASSERT_EQ(run(std::string("monitor --count 3 ") + csv), kExitOk) << err.str();
+        const auto l = lines();
+        ASSERT_EQ(l.size(), 5u + 3u);
+        // the header of the window's log, for the converter just read
+        const std::string header =
+            MonitorCsvHeader(runner->state(), separator == ',' ? kCsvComma : kCsvSemicolon);
+        EXPECT_EQ(out.str().substr(0, header.size()), header);
+        EXPECT_EQ(l[0].rfind(std::string("converter") + separator + "0123RM2712" + separator, 0),
+                  0u);
+        EXPECT_EQ(l[4].rfind(std::string("time") + separator + "raw_1" + separator + "mvv_1", 0),
+                  0u);
+        // the first tick only sends; rows follow every 500 ms of the line's clock
+        std::int64_t previous = 0;
+        for (std::size_t r = 5; r < 8; ++r) {
+            ASSERT_EQ(l[r].back(), '\r') << l[r]; // records end in CR LF
+            EXPECT_EQ(std::count(l[r].begin(), l[r].end(), separator), 12) << l[r];
+            const QDateTime t = QDateTime::fromString(
+                QString::fromStdString(l[r].substr(0, l[r].find(separator))), Qt::ISODateWithMs);
+            ASSERT_TRUE(t.isValid()) << l[r];
+            // mV/V of input 1 (0.5 applied), with the dialect's decimal mark
+            const std::size_t mvv = l[r].find(separator, l[r].find(separator) + 1) + 1;
+            EXPECT_EQ(l[r].substr(mvv + 1, 1), separator == ',' ? "." : ",") << l[r];
+            if (r > 5) {
+                EXPECT_EQ(t.toMSecsSinceEpoch() - previous, 500);
+            }
+            previous = t.toMSecsSinceEpoch();
+        }
+        // stamped with the wall clock, not counted from zero
+        EXPECT_LT(std::llabs(previous - QDateTime::currentMSecsSinceEpoch()), 60'000);
+        int requests = 0;
+        for (std::size_t f = before; f < line.sent().size(); ++f)
+            requests += line.sent()[f].text == "$01MK\r";
+        EXPECT_EQ(requests, 4);
     }
-    EXPECT_EQ(framesSent("$01MK\r"), 4);
 }
 
 TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/ekey.h"
@@ -39,11 +40,16 @@ TEST(CtlMaintenanceOptions, AcceptedAndRefusedCommandLines) {
     EXPECT_EQ(ParseCtlArgs(Words("rmu-limits 1 - 3,5 -4")).options.rmuLimits,
               (std::vector<std::string>{"1", "-", "3,5", "-4"}));
     EXPECT_TRUE(ParseCtlArgs(Words("ekey-copy-1to4 -y")).ok());
+    const CtlParse restore = ParseCtlArgs(Words("ekey-restore old.ekey --yes"));
+    ASSERT_TRUE(restore.ok()) << restore.error;
+    EXPECT_EQ(restore.options.backupFile, "old.ekey");
+    EXPECT_EQ(ParseCtlArgs(Words("backups")).options.command, "backups");
 
-    for (const char* line : {"ekey-copy", "ekey-copy 0", "ekey-copy 5", "ekey-copy 1 2",
-                             "ekey-copy 1,5", "ekey-copy-1to4 2", "ekey-init --davro=1",
-                             "ekey-copy 1 --davro", "eeprom-load", "eeprom-save", "eeprom-load a b",
-                             "rmu-limits 1 2", "rmu-limits 1 2 3 4 5", "rmu-limits 1 two 3 4"}) {
+    for (const char* line :
+         {"ekey-copy", "ekey-copy 0", "ekey-copy 5", "ekey-copy 1 2", "ekey-copy 1,5",
+          "ekey-copy-1to4 2", "ekey-init --davro=1", "ekey-copy 1 --davro", "eeprom-load",
+          "eeprom-save", "eeprom-load a b", "rmu-limits 1 2", "rmu-limits 1 2 3 4 5",
+          "rmu-limits 1 two 3 4", "ekey-restore", "ekey-restore a b", "backups a.ekey"}) {
         EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << "'" << line << "'";
     }
 }
@@ -70,6 +76,7 @@ protected:
         out.str("");
         err.str("");
         runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
+        runner->ops().backups = backups.get();
         return runner->run();
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
@@ -85,6 +92,7 @@ protected:
     std::ostringstream out, err;
     std::unique_ptr<CtlRunner> runner;
     fs::path dir;
+    std::unique_ptr<FolderBackupStore> backups;
 };
 
 TEST_F(CtlMaintenance, EKeyCopiesAnswerTheQuestionWithYesOnly) {
@@ -152,6 +160,74 @@ TEST_F(CtlMaintenance, NoConverterIsExitOneBeforeAnything) {
     EXPECT_EQ(run("eeprom-save " + path("x.eep")), kExitNoAnswer);
     EXPECT_FALSE(fs::exists(dir / "x.eep"));
     EXPECT_FALSE(sent("$00ER"));
+}
+
+TEST_F(CtlMaintenance, EveryWriteSaysWhereTheOldImageWentAndWhetherItHolds) {
+    backups = std::make_unique<FolderBackupStore>(path("backups"));
+    add({true, true, false, true});
+    EXPECT_EQ(run("ekey-copy-1to4 --yes"), kExitOk) << err.str();
+    const std::vector<BackupEntry> kept = backups->list();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(err.str(), "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
+                         "vstupu 4. Chcete pokračovat ? (--yes: Yes)\n"
+                         "block 96: backup " +
+                             kept[0].path +
+                             "\n"
+                             "block 96: read back as written\n");
+
+    // input 2's internal copy was never read: its eKey is plugged
+    EXPECT_EQ(run("ekey-copy 2 --yes"), kExitOk) << err.str();
+    EXPECT_NE(err.str().find("block 129: no backup: the block was not read from this converter "
+                             "before the write\n"
+                             "block 129: not checked: no reading after the write reads this "
+                             "block\n"),
+              std::string::npos)
+        << err.str();
+
+    // back to input 4's image from before the copy
+    bus.faults().next(sim::RequestMatch::kwIndex(1), sim::Fault::alteredIndex());
+    EXPECT_EQ(run("ekey-restore " + kept[0].path + " --yes"), kExitNoAnswer);
+    EXPECT_NE(err.str().find("block 96: read back DIFFERENT from what was written\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(run("ekey-restore " + kept[0].path + " --yes"), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "Blok 96 obnoven ze zálohy a ověřen čtením.\n");
+    EXPECT_EQ(bus.converter(0).block(96), kept[0].image);
+    EXPECT_EQ(run("ekey-restore " + kept[0].path), kExitRefused); // not answered Yes
+    EXPECT_EQ(run("ekey-restore " + path("none.ekey") + " --yes"), kExitRefused);
+}
+
+TEST_F(CtlMaintenance, BackupsAreListedNewestFirstWithoutAConverter) {
+    FolderBackupStore store(path("backups"));
+    std::ostringstream listed, said;
+    EXPECT_EQ(RunOfflineMaintenanceCommand(ParseCtlArgs(Words("backups")).options, store,
+                                           store.folder(), listed, said),
+              kExitOk);
+    EXPECT_EQ(listed.str(), "");
+    EXPECT_EQ(said.str(), "r27ctl: no backups in " + store.folder() + "\n");
+
+    BackupEntry e;
+    e.deviceId = "0123RM2712";
+    e.address = 7;
+    e.image = std::string(256, 'x');
+    std::string error;
+    e.block = 0;
+    e.sensorId = "AC04/B A";
+    e.time = {2026, 12, 4, 0, 0, 19};
+    const std::string older = store.save(e, &error);
+    e.block = 129;
+    e.sensorId = "";
+    e.time = {2026, 12, 5, 8, 1, 2};
+    const std::string newer = store.save(e, &error);
+    EXPECT_EQ(RunOfflineMaintenanceCommand(ParseCtlArgs(Words("backups")).options, store,
+                                           store.folder(), listed, said),
+              kExitOk);
+    EXPECT_EQ(listed.str(), "2026-12-05T08:01:02  0123RM2712    7  block 129  -         " + newer +
+                                "\n"
+                                "2026-12-04T00:00:19  0123RM2712    7  block   0  AC04/B A  " +
+                                older + "\n");
+    EXPECT_FALSE(RunOfflineMaintenanceCommand(ParseCtlArgs(Words("read")).options, store,
+                                              store.folder(), listed, said));
 }
 
 } // namespace

@@ -89,17 +89,20 @@ TEST(CtlEndToEnd, MonitorAsCsv) {
     const Result r = RunCtl({"--port", sim.pty(), "monitor", "--count", "5", "--csv"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = r.lines();
-    ASSERT_EQ(lines.size(), 6u) << r.out;
-    EXPECT_EQ(lines[0].rfind("time_ms,raw_0,raw256_0,mvv_0,value_0,raw_1", 0), 0u);
-    for (std::size_t i = 1; i < lines.size(); ++i) {
+    ASSERT_EQ(lines.size(), 5u + 5u) << r.out;
+    EXPECT_EQ(lines[2].rfind("description,Load cell 500 kg,Load cell 500 kg,Load cell 500 kg,", 0),
+              0u)
+        << lines[2];
+    EXPECT_EQ(lines[4].rfind("time,raw_1,mvv_1,value_1,raw_2", 0), 0u) << lines[4];
+    for (std::size_t i = 5; i < lines.size(); ++i) {
         std::vector<std::string> fields;
         std::istringstream in(lines[i]);
         for (std::string f; std::getline(in, f, ',');)
             fields.push_back(f);
-        ASSERT_EQ(fields.size(), 17u) << lines[i];
+        ASSERT_EQ(fields.size(), 13u) << lines[i];
         // the simulator applies 0.5, 1.0, 1.5 and 2.0 mV/V
         for (int input = 0; input < 4; ++input)
-            EXPECT_NEAR(std::stod(fields[4 * input + 3]), 0.5 * (input + 1), 0.002) << lines[i];
+            EXPECT_NEAR(std::stod(fields[3 * input + 2]), 0.5 * (input + 1), 0.002) << lines[i];
     }
 }
 

@@ -32,9 +32,9 @@ protected:
         ASSERT_TRUE(DevRead(ops, 1));
         firstFrame = line.sent().size();
     }
-    Outcome run(const std::function<Outcome(Operations&)>& op) {
+    Outcome run(const std::function<CopyResult(Operations&)>& op) {
         Outcome outcome = Outcome::Done;
-        EXPECT_TRUE(session.run([&](Operations& o) { outcome = op(o); }));
+        EXPECT_TRUE(session.run([&](Operations& o) { outcome = op(o).outcome; }));
         return outcome;
     }
     // Block frames ("KB"/"KW") the operation itself sent: those before the
@@ -71,7 +71,10 @@ TEST_F(Copy, EachInputReachesTheInternalCopyTheReadingFinds) {
         EXPECT_EQ(conv().block(128 + i), ekey);
         EXPECT_EQ(view.messageTexts().back(), "Copied. Read=1 WRITE=0");
         EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
-        EXPECT_EQ(view.statuses.back(), "OK."); // the re-read ran
+        // the re-read ran, and read the plugged eKey, not the copy
+        EXPECT_EQ(*(view.statuses.end() - 2), "OK.");
+        EXPECT_EQ(view.statuses.back(),
+                  "Zápis bloku " + std::to_string(128 + i) + " nebyl ověřen novým čtením.");
         EXPECT_TRUE(view.timer);
 
         conv().setPlugged(i, false);
@@ -98,7 +101,7 @@ TEST_F(Copy, InputThreeButtonCopiesInputThreeWhenItsKeyIsPlugged) {
 TEST_F(Copy, AbsentKeysAreRefusedWithoutABlockFrame) {
     struct Case {
         std::array<bool, 4> plugged;
-        std::function<Outcome(Operations&)> op;
+        std::function<CopyResult(Operations&)> op;
         const char* message;
     };
     const Case cases[] = {
@@ -190,7 +193,7 @@ TEST_F(Copy, FailuresNameTheirStepAndKeepTheLastProgress) {
     struct Case {
         const char* name;
         std::function<void(sim::Bus&)> fault;
-        std::function<Outcome(Operations&)> op;
+        std::function<CopyResult(Operations&)> op;
         const char* message;
         const char* status;
         std::size_t writes;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "ui/app_paths.h"
 #include "window_test_support.h"
 
 namespace rm27::test {
@@ -28,8 +29,11 @@ TEST_F(MaintenanceMenuTest, TheDeviceMenuAndTheCopyButtonsOnlyInExtendedMode) {
         w->Form_Load();
         auto* device = Child<QMenu>(*w, "mDevice");
         EXPECT_EQ(device->menuAction()->isVisible(), extended);
-        EXPECT_EQ(Items(*device), (QStringList{"mSaveEE", "mLoadEE", "-", "mIniteKey",
-                                               "mIniteKeyDavro", "-", "mCopy14"}));
+        EXPECT_EQ(Items(*device),
+                  (QStringList{"mSaveEE", "mLoadEE", "-", "mIniteKey", "mIniteKeyDavro", "-",
+                               "mCopy14", "-", "mRestoreEKey"}));
+        EXPECT_EQ(Child<QAction>(*w, "mRestoreEKey")->text(),
+                  QStringLiteral("Obnovit eKey ze zálohy ..."));
         auto* save = Child<QAction>(*w, "mSaveEE");
         EXPECT_EQ(save->isVisible(), extended);
         EXPECT_EQ(save->text(), QStringLiteral("Uložit obsah EEPROM do souboru ..."));
@@ -51,8 +55,8 @@ TEST_F(MaintenanceMenuTest, EveryItemIsDisabledWhileACommandRuns) {
     auto w = MakeWindow(QStringLiteral("zirkon"));
     w->Form_Load();
     std::vector<QAction*> actions;
-    for (const char* name :
-         {"mSaveEE", "mLoadEE", "mIniteKey", "mIniteKeyDavro", "mCopy14", "mRMUset"})
+    for (const char* name : {"mSaveEE", "mLoadEE", "mIniteKey", "mIniteKeyDavro", "mCopy14",
+                             "mRestoreEKey", "mRMUset"})
         actions.push_back(Child<QAction>(*w, name));
     std::vector<QPushButton*> buttons;
     for (int i = 0; i < 4; ++i)
@@ -163,6 +167,33 @@ TEST_F(MaintenanceMenuTest, RmuSettingsOpenModallyOnlyForAnRmu) {
     }
     EXPECT_GE(instant.nowMs() - start, 1000);
     EXPECT_TRUE(prompter.calls.empty());
+}
+
+TEST_F(MaintenanceMenuTest, RestoreOpensTheBackupFolderOnlyOnceAConverterWasRead) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    pty.readAll();
+    auto* item = Child<QAction>(*w, "mRestoreEKey");
+
+    item->trigger();
+    ASSERT_EQ(prompter.calls.size(), 1u);
+    EXPECT_EQ(prompter.calls[0].text, "Jednotka nepřipojena");
+
+    // as after a reading: the dialog over the backups, cancelled
+    prompter.calls.clear();
+    w->state().DeviceId = "0123RM2712";
+    item->trigger();
+    ASSERT_EQ(prompter.calls.size(), 1u);
+    const PromptCall& open = prompter.calls[0];
+    EXPECT_EQ(open.kind, PromptCall::Open);
+    EXPECT_EQ(open.dialog.title, "Obnovit eKey ze zálohy");
+    EXPECT_EQ(open.dialog.filter, "Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*");
+    EXPECT_EQ(open.dialog.defaultExt, ".ekey");
+    EXPECT_EQ(open.dialog.initDir, BackupFolder().toStdString());
+    EXPECT_EQ(open.dialog.owner, "frmMain");
+    EXPECT_EQ(CountFrames(pty.readAll()), 0u);
 }
 
 } // namespace

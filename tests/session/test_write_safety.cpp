@@ -89,5 +89,84 @@ TEST_F(WriteSafety, FirstDifferenceLeavesOutTheDateOfAFreshBuild) {
     EXPECT_EQ(FirstDifference(written, written.substr(0, 99), false), 99);
 }
 
+// A store that cannot write, for the one failure a backup can have.
+class FullStore final : public BackupStore {
+public:
+    std::string save(const BackupEntry&, std::string* error) override {
+        *error = "disk full";
+        return {};
+    }
+    std::vector<BackupEntry> list() override { return {}; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+TEST_F(WriteSafety, OnlyAnImageReadFromThisConverterIsKept) {
+    ASSERT_TRUE(DevRead(ops, 1));
+    EXPECT_EQ(KeepBlockImage(ops, 0).kind, BackupKind::Kept);
+    EXPECT_EQ(KeepBlockImage(ops, 32 * 2).kind, BackupKind::NeverRead); // input 3: no eKey
+    // the same block number on another converter (or address) is no backup
+    state.DeviceAddress = 2;
+    EXPECT_EQ(KeepBlockImage(ops, 0).kind, BackupKind::NeverRead);
+    state.DeviceAddress = 1;
+    state.DeviceId = "9999RM2799";
+    EXPECT_EQ(KeepBlockImage(ops, 0).kind, BackupKind::NeverRead);
+    state.DeviceId = "0123RM2712";
+
+    FullStore full;
+    ops.backups = &full;
+    const BlockBackup failed = KeepBlockImage(ops, 0);
+    EXPECT_EQ(failed.kind, BackupKind::Failed);
+    EXPECT_EQ(failed.error, "disk full");
+    ops.backups = nullptr;
+    EXPECT_EQ(KeepBlockImage(ops, 0).kind, BackupKind::NoStore);
+    EXPECT_EQ(store_->list().size(), 1u);
+}
+
+TEST_F(WriteSafety, TheNoteSaysWhatNoBoxSaid) {
+    const auto write = [](int block, BackupKind kind, bool written, bool checked,
+                          WriteCheckResult result) {
+        GuardedWrite w;
+        w.backup.block = block;
+        w.backup.kind = kind;
+        w.backup.path = kind == BackupKind::Kept ? "/b/k.ekey" : "";
+        w.backup.error = kind == BackupKind::Failed ? "disk full" : "";
+        w.check.block = block;
+        w.written = written;
+        w.checked = checked;
+        w.result = result;
+        return w;
+    };
+    using K = BackupKind;
+    using R = WriteCheckResult;
+    const struct {
+        GuardedWrite w;
+        const char* note;
+    } cases[] = {
+        {write(0, K::Kept, true, true, R::Same), ""},
+        {write(0, K::NoStore, true, true, R::Same), ""},
+        {write(0, K::NeverRead, true, true, R::Same),
+         "Blok 0 nebyl před zápisem přečten: jeho obsah není zálohován."},
+        {write(32, K::Failed, true, true, R::Same), "Zálohu bloku 32 nelze uložit: disk full"},
+        {write(129, K::Kept, true, true, R::NotReadAgain),
+         "Zápis bloku 129 nebyl ověřen novým čtením."},
+        {write(128, K::Kept, true, false, R::Same), "Zápis bloku 128 nebyl ověřen novým čtením."},
+        {write(96, K::Kept, true, true, R::Differs),
+         "Blok 96 po zápisu neobsahuje, co bylo zapsáno."},
+        {write(96, K::Kept, false, false, R::NotReadAgain),
+         "Původní obsah bloku 96 je v záloze /b/k.ekey"},
+        {write(96, K::NoStore, false, false, R::NotReadAgain), ""},
+    };
+    std::vector<GuardedWrite> all;
+    for (const auto& c : cases) {
+        EXPECT_EQ(WriteSafetyNote({c.w}), c.note) << c.note;
+        all.push_back(c.w);
+    }
+    EXPECT_TRUE(AnyWriteDiffers(all));
+    all.erase(all.begin() + 6);
+    EXPECT_FALSE(AnyWriteDiffers(all));
+    EXPECT_EQ(WriteSafetyNote({cases[2].w, cases[4].w}),
+              std::string(cases[2].note) + " " + cases[4].note);
+}
+
 } // namespace
 } // namespace rm27::test

@@ -1,0 +1,180 @@
+#include "maintenance/ekey_restore.h"
+
+#include <filesystem>
+
+#include "link/memory.h"
+#include "reading/operations.h"
+#include "session/measurement.h"
+
+namespace rm27 {
+
+namespace {
+
+constexpr std::int32_t kPagesPerInput = 32;
+constexpr std::int32_t kFirstInternalCopy = 128;
+
+bool IsEKeyBlock(std::int32_t block) {
+    return block % kPagesPerInput == 0 && block / kPagesPerInput < kInputCount;
+}
+
+std::string ShownTime(const CivilDateTime& t) {
+    std::string text = IsoTime(t);
+    const auto at = text.find('T');
+    if (at != std::string::npos) text[at] = ' ';
+    return text;
+}
+
+std::string ShownSensor(const std::string& id) {
+    return id.empty() ? std::string("(bez identifikátoru)") : id;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// The block's image as read from the converter now connected, if it was.
+const DeviceState::BlockImage* LastRead(const DeviceState& st, std::int32_t block) {
+    const auto it = st.blocks.find(block);
+    if (it == st.blocks.end() || it->second.deviceId != st.DeviceId ||
+        it->second.address != st.DeviceAddress)
+        return nullptr;
+    return &it->second;
+}
+
+bool LoadBackup(Operations& ops, const std::string& path, BackupEntry& entry) {
+    std::string error;
+    // Any file may be chosen, not only one of the store's own folder.
+    FolderBackupStore files(std::filesystem::path(path).parent_path().string());
+    BackupStore& store = ops.backups != nullptr ? *ops.backups : files;
+    if (store.load(path, entry, &error)) return true;
+    ops.prompter.critical("Soubor nelze použít jako zálohu eKey: " + error);
+    return false;
+}
+
+// The write is checked against the reading that ends the command; an
+// internal copy behind a plugged eKey is not part of that reading, so it
+// is read on its own. This is the restore's own sequence: no prescribed
+// one is lengthened.
+void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
+    if (!w.written || ops.cancelled()) return;
+    DeviceState& st = ops.state;
+    const DeviceState::BlockImage* read = LastRead(st, w.block());
+    if (read != nullptr && read->readNumber > w.check.readsBefore) return;
+    std::string image;
+    if (BlockRead(ops.port, image, st.DeviceAddress, w.block() / kPagesPerInput,
+                  w.block() % kPagesPerInput) == kBlockReadOk)
+        RememberBlock(st, w.block(), image);
+}
+
+} // namespace
+
+FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner) {
+    FileDialogSpec dialog;
+    dialog.title = "Obnovit eKey ze zálohy";
+    dialog.filter = "Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*";
+    dialog.defaultExt = ".ekey";
+    dialog.initDir = backupFolder;
+    dialog.owner = owner;
+    return dialog;
+}
+
+std::string BlockRole(std::int32_t block) {
+    if (IsEKeyBlock(block)) return "eKey Vstup" + std::to_string(block / kPagesPerInput + 1);
+    // The internal copies, by both names the converter answers to.
+    if (block >= kFirstInternalCopy && block < kFirstInternalCopy + kInputCount)
+        return "interní kopie Vstup" + std::to_string(block - kFirstInternalCopy + 1);
+    if (block > kFirstInternalCopy && block % kPagesPerInput == 0 &&
+        block / kPagesPerInput < kFirstInternalCopy / kPagesPerInput + kInputCount)
+        return "interní kopie Vstup" +
+               std::to_string(block / kPagesPerInput - kFirstInternalCopy / kPagesPerInput + 1);
+    return {};
+}
+
+std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
+    const std::string crlf = "\r\n";
+    std::string text = "Zapsat zálohu zpět do převodníku ?" + crlf + crlf;
+    text += "Záloha: " + FileNameOf(b.path) + crlf;
+    text += "Převodník: " + TrimBlanks(b.deviceId) + ", adresa " + std::to_string(b.address) + crlf;
+    text += "Blok: " + std::to_string(b.block) + " (" + BlockRole(b.block) + ")" + crlf;
+    text += "Snímač: " + ShownSensor(TrimBlanks(b.sensorId)) + crlf;
+    text += "Pořízena: " + ShownTime(b.time) + crlf + crlf;
+
+    const DeviceState::BlockImage* now = LastRead(st, b.block);
+    if (now != nullptr) {
+        const std::string sensor = ImageSensorId(now->image);
+        text += "Blok nyní obsahuje (podle posledního čtení): snímač " + ShownSensor(sensor);
+        if (now->image == b.image)
+            text += ", shodný se zálohou";
+        else if (sensor != TrimBlanks(b.sensorId))
+            text += crlf + "Pozor: v bloku je jiný snímač, než ze kterého je záloha.";
+    } else {
+        text += "Blok nebyl přečten: jeho nynější obsah nebude zálohován.";
+    }
+    if (TrimBlanks(b.deviceId) != TrimBlanks(st.DeviceId) || b.address != st.DeviceAddress) {
+        text += crlf + "Pozor: záloha je z jiného převodníku (připojen je " +
+                TrimBlanks(st.DeviceId) + ", adresa " + std::to_string(st.DeviceAddress) + ").";
+    }
+    return text;
+}
+
+RestoreResult RestoreEKey(Operations& ops) {
+    RestoreResult result;
+    DeviceState& st = ops.state;
+    if (!IsFamilyId(st.DeviceId)) {
+        ops.prompter.critical("Jednotka nepřipojena");
+        return result;
+    }
+    {
+        // Nothing goes out before the answer: the values stay live meanwhile.
+        const auto free = ops.guard.releaseLine();
+        FileDialogSpec& dialog = st.restoreDialog;
+        if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return result;
+        if (!LoadBackup(ops, dialog.fileName, result.backup)) return result;
+        const std::int32_t block = result.backup.block;
+        if (BlockRole(block).empty()) {
+            ops.prompter.critical("Blok " + std::to_string(block) +
+                                  " není eKey ani interní kopie: záloha se nezapíše.");
+            return result;
+        }
+        // An eKey that is not plugged does not answer: the write would
+        // only fail at its first byte.
+        if (IsEKeyBlock(block) && ((st.EKeyMask >> (block / kPagesPerInput)) & 1U) == 0) {
+            ops.prompter.critical("EKEY (Vstup" + std::to_string(block / kPagesPerInput + 1) +
+                                  ") not present");
+            return result;
+        }
+        // Overwriting a sensor's calibration is not undone by Enter.
+        if (!ops.prompter.question(RestoreQuestion(st, result.backup), MessageAnswer::No))
+            return result;
+    }
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return result;
+
+    const BackupEntry& b = result.backup;
+    const std::string block = std::to_string(b.block);
+    ops.view.setStatus("Obnovuji blok " + block + " ze zálohy ...");
+    result.writes.push_back(BeforeBlockWrite(ops, b.block, b.image, false));
+    GuardedWrite& w = result.writes.back();
+    result.writeResult = BlockWrite(ops.port, b.image, st.DeviceAddress, b.block / kPagesPerInput,
+                                    b.block % kPagesPerInput);
+    w.written = result.writeResult == kBlockWriteOk;
+    if (!w.written && !ops.cancelled())
+        ops.prompter.critical("Chyba zápisu bloku " + block +
+                              " ze zálohy [E:" + std::to_string(result.writeResult) + "]");
+
+    if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
+    ReadBlockIfNotRead(ops, w);
+    CheckWrites(ops, result.writes);
+    if (w.checked && w.result == WriteCheckResult::Same) {
+        result.outcome = Outcome::Done;
+        ops.prompter.information("Blok " + block + " obnoven ze zálohy a ověřen čtením.");
+    } else if (!ops.cancelled()) {
+        result.outcome = Outcome::Failed;
+    }
+    StartMeasurement(ops.port, ops.view);
+    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
+    if (!note.empty()) ops.view.setStatus(note);
+    return result;
+}
+
+} // namespace rm27

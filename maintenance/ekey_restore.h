@@ -1,0 +1,47 @@
+// Writing a kept backup back to the block it was taken from: the way back
+// from a write that went wrong (a copy over the wrong sensor, an
+// initialisation of a calibrated eKey, a curve that read back damaged).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "maintenance/outcome.h"
+#include "session/backups.h"
+#include "session/operations.h"
+#include "session/write_safety.h"
+
+namespace rm27 {
+
+// "Obnovit eKey ze zálohy ...": the dialog's settings, preset at start-up.
+FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner);
+
+// What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",
+// or "" for a block the program neither reads nor backs up.
+std::string BlockRole(std::int32_t block);
+
+// The question before the write: the backup (converter, block, sensor,
+// time) and what the block held at the last reading, with a warning when
+// the backup was taken from another converter or another sensor.
+std::string RestoreQuestion(const DeviceState& state, const BackupEntry& backup);
+
+struct RestoreResult {
+    // Done: written and read back as written. Refused: nothing written
+    // (No, no file, a file that is no backup, no converter or eKey).
+    // Failed: the write failed, or the block read back different.
+    Outcome outcome = Outcome::Refused;
+    BackupEntry backup;               // the backup chosen, once it could be read
+    std::int32_t writeResult = 0;     // BlockWrite's result, when it ran
+    std::vector<GuardedWrite> writes; // the one write, with the backup of what it replaced
+};
+
+// Asks for a backup file (state.restoreDialog), shows what it is and asks;
+// then stops the measurement, keeps the block's present image as read,
+// writes the backup's 256 bytes to its block, reads the converter again
+// and checks the block (reading the block itself when the reading does
+// not), and starts the measurement again. The dialog and the question come
+// before anything is sent; the values stay live meanwhile.
+RestoreResult RestoreEKey(Operations& ops);
+
+} // namespace rm27

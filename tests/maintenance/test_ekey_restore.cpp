@@ -1,0 +1,282 @@
+// Writing a backup back: the question and what it shows, the refusals that
+// send nothing, the write with its own backup, the reading and the check
+// after it, on virtual time.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "maintenance/ekey_restore.h"
+#include "reading/operations.h"
+#include "support/sim_rig.h"
+
+namespace rm27 {
+namespace {
+
+namespace fs = std::filesystem;
+using sim::Fault;
+
+class Restore : public test::SimRig {
+protected:
+    Restore() {
+        addConverter(1); // eKeys on inputs 1 and 2
+        char pattern[] = "/tmp/rm27-restore-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        store = std::make_unique<FolderBackupStore>((fs::path(dir_) / "backups").string());
+        ops.backups = store.get();
+    }
+    ~Restore() override { fs::remove_all(dir_); }
+
+    void read() {
+        session.run([](Operations& o) { ASSERT_TRUE(DevRead(o, 1)); });
+    }
+    // The block as last read, kept now; then the converter's block is
+    // changed behind the program's back and read again.
+    std::string keepThenChange(int block) {
+        std::string path;
+        session.run([&](Operations& o) { path = KeepBlockImage(o, block).path; });
+        EXPECT_FALSE(path.empty());
+        std::string changed = conv().block(block);
+        changed[100] = static_cast<char>(changed[100] ^ 0x55);
+        conv().setBlock(block, changed);
+        read();
+        return path;
+    }
+    RestoreResult restore(const std::string& file, MessageAnswer answer = MessageAnswer::Yes) {
+        view.fileAnswers = {file};
+        view.answers = {answer};
+        first = line.sent().size();
+        RestoreResult r;
+        session.run([&](Operations& o) { r = RestoreEKey(o); });
+        return r;
+    }
+    std::vector<std::string> framesSince() const {
+        std::vector<std::string> out;
+        for (std::size_t i = first; i < line.sent().size(); ++i)
+            out.push_back(line.sent()[i].text);
+        return out;
+    }
+    std::string file(const std::string& name, const std::string& text) {
+        const std::string path = (fs::path(dir_) / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    std::unique_ptr<FolderBackupStore> store;
+    std::size_t first = 0;
+
+private:
+    std::string dir_;
+};
+
+TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
+    read();
+    const std::string original = conv().block(0);
+    const std::string path = keepThenChange(0);
+    const std::string changed = conv().block(0);
+    // per dialog or box: the line free for ticks, frames sent so far
+    std::vector<std::pair<bool, std::size_t>> whileAsked;
+    view.whileOpen = [&] {
+        whileAsked.emplace_back(guard.tickAllowed(), line.sent().size() - first);
+    };
+    view.calls.clear();
+    const RestoreResult r = restore(path);
+
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(conv().block(0), original);
+    EXPECT_EQ(state.images[0], original); // read again
+    // the dialog and the question: the values stay live, nothing is sent
+    ASSERT_EQ(whileAsked.size(), 3u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_TRUE(whileAsked[k].first) << k;
+        EXPECT_EQ(whileAsked[k].second, 0u) << k;
+    }
+    ASSERT_EQ(view.calls.size(), 3u);
+    EXPECT_EQ(view.calls[0].kind, test::PromptCall::Open);
+    const test::PromptCall& q = view.calls[1];
+    EXPECT_EQ(q.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(q.icon, MessageIcon::Question);
+    EXPECT_EQ(q.defaultButton, MessageAnswer::No);
+    EXPECT_EQ(q.text, "Zapsat zálohu zpět do převodníku ?\r\n\r\n"
+                      "Záloha: " +
+                          fs::path(path).filename().string() +
+                          "\r\n"
+                          "Převodník: 0123RM2712, adresa 1\r\n"
+                          "Blok: 0 (eKey Vstup1)\r\n"
+                          "Snímač: SIMKEY01\r\n"
+                          "Pořízena: 2026-12-04 00:00:19\r\n\r\n"
+                          "Blok nyní obsahuje (podle posledního čtení): snímač SIMKEY01");
+    EXPECT_EQ(view.calls[2].text, "Blok 0 obnoven ze zálohy a ověřen čtením.");
+    EXPECT_EQ(view.calls[2].icon, MessageIcon::Information);
+
+    // 256 bytes to block 0, then the reading; the changed image was kept first
+    const auto frames = framesSince();
+    std::vector<std::string> writes;
+    for (const std::string& f : frames)
+        if (f.rfind("$01KW", 0) == 0) writes.push_back(f);
+    ASSERT_EQ(writes.size(), 256u);
+    EXPECT_EQ(writes[255],
+              "$01KW00FF" + LongToHex(static_cast<unsigned char>(original[255]), 2) + "\r");
+    EXPECT_LT(std::find(frames.begin(), frames.end(), writes.back()),
+              std::find(frames.begin(), frames.end(), "$01AUTO00\r"));
+    ASSERT_EQ(r.writes.size(), 1u);
+    EXPECT_EQ(r.writes[0].result, WriteCheckResult::Same);
+    BackupEntry before;
+    ASSERT_TRUE(store->load(r.writes[0].backup.path, before, nullptr));
+    EXPECT_EQ(before.image, changed);
+    EXPECT_TRUE(view.timer);
+    EXPECT_EQ(view.statuses.back(), "OK.");
+}
+
+TEST_F(Restore, RefusalsSendNothing) {
+    read();
+    std::string error;
+    const auto saved = [&](int block) {
+        BackupEntry e;
+        e.deviceId = state.DeviceId;
+        e.address = 1;
+        e.block = block;
+        e.image = std::string(256, 'x');
+        return store->save(e, &error);
+    };
+    const std::string junk = file("a.ekey", "FSN\n");
+    const struct {
+        const char* name;
+        std::string file;
+        MessageAnswer answer;
+        std::string message; // "" for none
+    } cases[] = {
+        {"No", saved(0), MessageAnswer::No, ""},
+        {"dialog cancelled", "", MessageAnswer::Yes, ""},
+        {"no backup", junk, MessageAnswer::Yes,
+         "Soubor nelze použít jako zálohu eKey: " + junk + ": not an eKey backup"},
+        {"eKey not plugged", saved(64), MessageAnswer::Yes, "EKEY (Vstup3) not present"},
+        {"not an eKey block", saved(5), MessageAnswer::Yes,
+         "Blok 5 není eKey ani interní kopie: záloha se nezapíše."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.criticals.clear();
+        view.timer = true;
+        view.fileAnswers.clear();
+        if (!c.file.empty()) view.fileAnswers.push_back(c.file);
+        view.answers = {c.answer};
+        first = line.sent().size();
+        RestoreResult r;
+        session.run([&](Operations& o) { r = RestoreEKey(o); });
+        EXPECT_EQ(r.outcome, Outcome::Refused);
+        EXPECT_TRUE(framesSince().empty());
+        EXPECT_TRUE(view.timer); // the measurement was never stopped
+        if (c.message.empty())
+            EXPECT_TRUE(view.criticals.empty());
+        else
+            EXPECT_EQ(view.criticals, std::vector<std::string>{c.message});
+    }
+    // Without a converter read there is no block to write to.
+    state.DeviceId.clear();
+    view.criticals.clear();
+    view.calls.clear();
+    session.run([](Operations& o) { RestoreEKey(o); });
+    EXPECT_EQ(view.criticals, std::vector<std::string>{"Jednotka nepřipojena"});
+    EXPECT_EQ(view.calls.size(), 1u); // not even the dialog
+}
+
+TEST_F(Restore, AnInternalCopyBehindAPluggedEKeyIsReadBackOnItsOwn) {
+    conv().setPlugged(1, false);
+    read(); // input 2's internal copy, block 129
+    const std::string original = conv().block(129);
+    const std::string path = keepThenChange(129);
+    conv().setPlugged(1, true);
+    read(); // now its eKey: the reading no longer reads block 129
+    const RestoreResult r = restore(path);
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(conv().block(129), original);
+    const auto frames = framesSince();
+    ASSERT_FALSE(frames.empty());
+    const auto reading = std::find(frames.begin(), frames.end(), "$01AUTO00\r");
+    // its own read of the block, after the reading's
+    EXPECT_NE(std::find(reading, frames.end(), "$01KB81\r"), frames.end());
+    EXPECT_EQ(frames[frames.size() - 1], "$01KB81\r");
+    EXPECT_EQ(view.messageTexts().back(), "Blok 129 obnoven ze zálohy a ověřen čtením.");
+}
+
+TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
+    read();
+    const std::string path = keepThenChange(0);
+    bus.faults().next(sim::RequestMatch::kwIndex(9), Fault::noAnswer(), 3);
+    RestoreResult r = restore(path);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(r.writeResult, BlockWriteNoAnswerAt(10));
+    EXPECT_EQ(view.criticals.back(), "Chyba zápisu bloku 0 ze zálohy [E:-10]");
+    EXPECT_EQ(view.statuses.back(), "Původní obsah bloku 0 je v záloze " + r.writes[0].backup.path);
+
+    bus.faults().next(sim::RequestMatch::kwIndex(1), Fault::alteredIndex());
+    view.criticals.clear();
+    r = restore(path);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno", 0), 0u);
+    EXPECT_NE(view.messageTexts().back().rfind("Blok 0 obnoven", 0), 0u);
+}
+
+TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
+    DeviceState st;
+    st.DeviceId = "0123RM2712";
+    st.DeviceAddress = 1;
+    BackupEntry b;
+    b.path = "/x/y.ekey";
+    b.deviceId = "0456RM2712";
+    b.address = 3;
+    b.block = 131;
+    b.sensorId = "";
+    b.time = {2026, 1, 2, 3, 4, 5};
+    b.image = std::string(256, '\0');
+    const std::string notRead = RestoreQuestion(st, b);
+    EXPECT_NE(notRead.find("Blok: 131 (interní kopie Vstup4)\r\nSnímač: (bez identifikátoru)\r\n"
+                           "Pořízena: 2026-01-02 03:04:05"),
+              std::string::npos)
+        << notRead;
+    EXPECT_NE(notRead.find("Blok nebyl přečten: jeho nynější obsah nebude zálohován."),
+              std::string::npos);
+    EXPECT_NE(notRead.find("Pozor: záloha je z jiného převodníku (připojen je 0123RM2712, "
+                           "adresa 1)."),
+              std::string::npos);
+
+    // read from this converter, with another sensor in it
+    std::string image = "FSN" + std::string(58, ' ') + "OTHER001" + std::string(187, ' ');
+    st.blocks[131] = {image, 1, st.DeviceId, 1};
+    b.deviceId = st.DeviceId;
+    b.address = 1;
+    b.sensorId = "SIMKEY04";
+    const std::string other = RestoreQuestion(st, b);
+    EXPECT_NE(other.find("snímač OTHER001\r\nPozor: v bloku je jiný snímač, než ze kterého je "
+                         "záloha."),
+              std::string::npos)
+        << other;
+    EXPECT_EQ(other.find("jiného převodníku"), std::string::npos);
+    b.image = image;
+    EXPECT_NE(RestoreQuestion(st, b).find("shodný se zálohou"), std::string::npos);
+}
+
+TEST(RestoreBlocks, OnlyEKeysAndInternalCopies) {
+    const std::pair<int, const char*> roles[] = {
+        {0, "eKey Vstup1"},
+        {96, "eKey Vstup4"},
+        {128, "interní kopie Vstup1"},
+        {131, "interní kopie Vstup4"},
+        {160, "interní kopie Vstup2"},
+        {224, "interní kopie Vstup4"},
+        {1, ""},
+        {132, ""},
+        {33, ""},
+        {255, ""},
+    };
+    for (const auto& [block, role] : roles)
+        EXPECT_EQ(BlockRole(block), role) << block;
+}
+
+} // namespace
+} // namespace rm27

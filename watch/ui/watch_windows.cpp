@@ -1,0 +1,115 @@
+#include "watch/ui/watch_windows.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+#include "watch/ui/frm_chart.h"
+#include "watch/ui/frm_trace.h"
+
+namespace rm27 {
+
+namespace {
+
+void Raise(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+} // namespace
+
+WatchWindows::WatchWindows(QWidget* owner, Prompter& prompter,
+                           std::function<WatchHeader()> currentHeader)
+    : QObject(owner), owner_(owner), prompter_(prompter), currentHeader_(std::move(currentHeader)) {
+    logDialog_.title = "Záznam do souboru";
+    logDialog_.filter = kCsvDialogFilter;
+    logDialog_.filterIndex = DefaultCsvFilterIndex();
+    logDialog_.defaultExt = ".csv";
+    logDialog_.initDir = QDir::currentPath().toStdString();
+    logDialog_.owner = owner != nullptr ? owner->objectName().toStdString() : std::string();
+
+    indicator_ = new QLabel(owner);
+    indicator_->setObjectName(QStringLiteral("lblZaznam"));
+    indicator_->hide();
+}
+
+WatchWindows::~WatchWindows() {
+    log_.stop();
+}
+
+void WatchWindows::showChart() {
+    if (chart_ == nullptr) chart_ = new FrmChart(prompter_, owner_);
+    Raise(chart_);
+}
+
+void WatchWindows::showTrace() {
+    if (trace_ == nullptr) trace_ = new FrmTrace(prompter_, owner_);
+    Raise(trace_);
+}
+
+bool WatchWindows::startLog() {
+    if (log_.active()) return false;
+    const WatchHeader header = currentHeader_ ? currentHeader_() : WatchHeader{};
+    if (header.deviceId.empty()) {
+        // Without a converter there is nothing to name in the header.
+        prompter_.critical("Záznam lze začít až po načtení převodníku (Načíst).");
+        return false;
+    }
+    logDialog_.fileName = QDateTime::currentDateTime()
+                              .toString(QStringLiteral("'rm27_'yyyy-MM-dd_HHmmss'.csv'"))
+                              .toStdString();
+    if (!prompter_.showSave(logDialog_)) return false;
+    const std::string why =
+        log_.start(logDialog_.fileName, header, DialectOfFilter(logDialog_.filterIndex));
+    if (!why.empty()) {
+        prompter_.critical("Záznam do souboru " + logDialog_.fileName + " nelze začít: " + why);
+        return false;
+    }
+    logDialog_.initDir =
+        QFileInfo(QString::fromStdString(logDialog_.fileName)).absolutePath().toStdString();
+    updateIndicator();
+    Q_EMIT logChanged(true);
+    return true;
+}
+
+void WatchWindows::stopLog() {
+    if (!log_.active()) return;
+    log_.stop();
+    updateIndicator();
+    Q_EMIT logChanged(false);
+}
+
+void WatchWindows::onTick(const TickSample& sample) {
+    if (chart_ != nullptr) chart_->onTick(sample);
+    if (!log_.active() || !sample.answered) return;
+    if (log_.record(sample)) {
+        updateIndicator();
+        return;
+    }
+    updateIndicator();
+    Q_EMIT logChanged(false);
+    // Said after the tick, not inside it: a message box waits for the user,
+    // and the measurement must not.
+    QTimer::singleShot(0, this, &WatchWindows::logFailed);
+}
+
+void WatchWindows::logFailed() {
+    prompter_.critical("Záznam do souboru " + log_.path() + " byl ukončen: " + log_.failure() +
+                       ". Zapsáno řádků: " + std::to_string(log_.rows()) + ".");
+}
+
+void WatchWindows::updateIndicator() {
+    const QString name = QFileInfo(QString::fromStdString(log_.path())).fileName();
+    const QString rows = QString::number(log_.rows());
+    indicator_->setText(log_.active()
+                            ? QStringLiteral("● Záznam: %1, řádků %2").arg(name, rows)
+                            : QStringLiteral("Záznam ukončen: %1, řádků %2").arg(name, rows));
+    indicator_->setToolTip(QString::fromStdString(log_.path()));
+    indicator_->show();
+}
+
+} // namespace rm27
