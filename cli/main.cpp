@@ -2,16 +2,20 @@
 // terminal, for scripts, tests and the operator without a screen.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "app/simulator_host.h"
+#include "calibration/files/certificate_pdf.h"
+#include "calibration/files/qt_calibration_files.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
@@ -72,7 +76,15 @@ int main(int argc, char** argv) {
         return rm27::kExitOk;
     }
 
-    QCoreApplication app(argc, argv);
+    // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
+    // terminal tool has no screen to show on, so it gets the offscreen one.
+    std::unique_ptr<QCoreApplication> app;
+    if (options.command == "certificate") {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
     // A spreadsheet reads "0,500" as two fields, whatever the user's region.
     if (options.csv) rm27::SetDecimalSeparator('.');
@@ -122,6 +134,11 @@ int main(int argc, char** argv) {
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
     rm27::FolderBackupStore backups(rm27::BackupFolder().toStdString());
     runner.ops().backups = &backups;
+    rm27::QtCalibrationFileStore calibrationFiles;
+    rm27::QtCertificatePrinter certificates;
+    runner.calibrationTools() = {&calibrationFiles, &certificates,
+                                 std::string(rm27::build::kProgramTitle) + " " +
+                                     rm27::build::kVersionText};
     // The line's loss cancels whatever runs: its waits end at once and the
     // command unwinds, instead of sitting out every time-out on a dead port.
     QObject::connect(&line, &rm27::QtSerialLine::lineLost,
