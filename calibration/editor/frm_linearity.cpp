@@ -29,6 +29,21 @@ std::string Trimmed(double value, const std::string& format) {
     return TrimBlanks(FormatFixed(value, format));
 }
 
+// A long heading on two lines, broken at the blank nearest its middle, so
+// that the table fits the window without scrolling.
+QString Heading(const std::string& text) {
+    QString h = Q(text);
+    if (h.size() <= 16) return h;
+    int best = -1;
+    for (int i = 0; i < h.size(); ++i) {
+        if (h[i] == QLatin1Char(' ') &&
+            (best < 0 || std::abs(i - h.size() / 2) < std::abs(best - h.size() / 2)))
+            best = i;
+    }
+    if (best > 0) h[best] = QLatin1Char('\n');
+    return h;
+}
+
 } // namespace
 
 FrmLinearity::FrmLinearity(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -91,7 +106,7 @@ FrmLinearity::FrmLinearity(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(grdDeviations, 2);
     layout->addWidget(lblLargestEndPoint);
     layout->addWidget(lblLargestLeastSquares);
-    resize(820, 760);
+    resize(900, 780);
 }
 
 void FrmLinearity::Follow(const CalibrationEditorModel& m) {
@@ -123,7 +138,7 @@ void FrmLinearity::Follow(const CalibrationEditorModel& m) {
     grdDeviations->setRowCount(static_cast<int>(texts.rows.size()));
     for (std::size_t c = 0; c < texts.headers.size(); ++c) {
         grdDeviations->setHorizontalHeaderItem(static_cast<int>(c),
-                                               new QTableWidgetItem(Q(texts.headers[c])));
+                                               new QTableWidgetItem(Heading(texts.headers[c])));
     }
     for (std::size_t r = 0; r < texts.rows.size(); ++r) {
         for (std::size_t c = 0; c < texts.rows[r].size(); ++c) {
@@ -209,6 +224,8 @@ void FrmLinearity::Rescale(double liveX, double liveY) {
     pad(y0, y1);
     axisX_->setRange(x0, x1);
     axisY_->setRange(y0, y1);
+    axisX_->applyNiceNumbers();
+    axisY_->applyNiceNumbers();
 }
 
 void FrmLinearity::closeEvent(QCloseEvent* event) {

@@ -36,7 +36,7 @@ QFont Font(double points, bool bold = false) {
 }
 
 // Column widths of the point table, in parts of the text width.
-constexpr std::array<double, 7> kColumns = {0.06, 0.15, 0.15, 0.19, 0.11, 0.23, 0.11};
+constexpr std::array<double, 7> kColumns = {0.06, 0.17, 0.14, 0.19, 0.11, 0.22, 0.11};
 
 class Page {
 public:
