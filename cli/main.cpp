@@ -77,10 +77,11 @@ int main(int argc, char** argv) {
     }
 
     // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
-    // terminal tool has no screen to show on, so it gets the offscreen one.
+    // terminal tool shows nothing on a screen, so it takes the offscreen
+    // platform whatever the desktop would offer (or lack).
     std::unique_ptr<QCoreApplication> app;
     if (options.command == "certificate") {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
