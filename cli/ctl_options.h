@@ -54,7 +54,12 @@ struct CtlOptions {
     std::optional<int> gain;
     std::optional<int> slide;
     std::optional<int> fast;
-    std::vector<std::string> points; // "SIGNAL:VALUE" as typed
+    std::vector<std::string> points;        // "SIGNAL:VALUE" as typed
+    std::string fromFile;                   // calibrate --from: a .CLB file instead of the fields
+    std::string saveFile;                   // calibration --save: write the record to a .CLB file
+    std::string pdfFile;                    // certificate --pdf
+    std::string csvFile;                    // certificate --csv ("" = none)
+    std::optional<std::string> uncertainty; // certificate --uncertainty, as typed
 
     // ---- maintenance commands (ctl_maintenance.cpp)
     int ekeyInput = 0;                  // ekey-copy: input 1..4

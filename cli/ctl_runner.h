@@ -17,6 +17,18 @@
 
 namespace rm27 {
 
+class CalibrationFileStore;
+class CertificatePrinter;
+
+// What the calibration commands write their files with; the program plugs
+// in the Qt ones, the tests whatever they look at. Null: that kind of file
+// cannot be written (or read).
+struct CalibrationTools {
+    CalibrationFileStore* files = nullptr;
+    CertificatePrinter* certificates = nullptr;
+    std::string program; // the program and its version, as the files name it
+};
+
 class CtlRunner {
 public:
     // out: the results and information boxes; err: every other message.
@@ -46,6 +58,7 @@ public:
     Session& session() { return session_; }
     Operations& ops() { return session_.ops(); }
     const CtlOptions& options() const { return options_; }
+    CalibrationTools& calibrationTools() { return calibrationTools_; }
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
 
@@ -73,6 +86,7 @@ private:
     bool lastReadOk_ = false;
     bool lineLost_ = false;
     std::function<bool()> stop_;
+    CalibrationTools calibrationTools_;
 };
 
 } // namespace rm27

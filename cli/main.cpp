@@ -2,16 +2,20 @@
 // terminal, for scripts, tests and the operator without a screen.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "app/simulator_host.h"
+#include "calibration/files/certificate_pdf.h"
+#include "calibration/files/qt_calibration_files.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
@@ -73,7 +77,16 @@ int main(int argc, char** argv) {
         return rm27::kExitOk;
     }
 
-    QCoreApplication app(argc, argv);
+    // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
+    // terminal tool shows nothing on a screen, so it takes the offscreen
+    // platform whatever the desktop would offer (or lack).
+    std::unique_ptr<QCoreApplication> app;
+    if (options.command == "certificate") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
     if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
 
@@ -127,6 +140,11 @@ int main(int argc, char** argv) {
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
     runner.ops().backups = &backups;
+    rm27::QtCalibrationFileStore calibrationFiles;
+    rm27::QtCertificatePrinter certificates;
+    runner.calibrationTools() = {&calibrationFiles, &certificates,
+                                 std::string(rm27::build::kProgramTitle) + " " +
+                                     rm27::build::kVersionText};
     // The line's loss cancels whatever runs: its waits end at once and the
     // command unwinds, instead of sitting out every time-out on a dead port.
     QObject::connect(&line, &rm27::QtSerialLine::lineLost,
