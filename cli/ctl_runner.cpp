@@ -103,10 +103,7 @@ int CtlRunner::monitor() {
     // Stamped as the window's log stamps: the wall clock once, then the
     // measurement's own clock (which runs on through a reconnection, so a
     // gap shows as a gap).
-    if (!wallStarted_) {
-        wall_.wallMs(port.pump.nowMs());
-        wallStarted_ = true;
-    }
+    wall_.wallMs(port.pump.nowMs());
     int silent = 0;
     // The window's timer, run by hand: each tick takes the answer to the
     // previous tick's request and sends the next one, so the first tick

@@ -97,7 +97,6 @@ private:
     std::string csvHeader_;
     int printed_ = 0;
     WallAnchor wall_;
-    bool wallStarted_ = false;
 };
 
 } // namespace rm27
