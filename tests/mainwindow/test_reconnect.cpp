@@ -126,6 +126,10 @@ TEST_F(ReconnectTest, DeviceBackIsReopenedAndReadAtTheAddressLastRead) {
     EXPECT_EQ(w->reads, 1);
 
     Plug();
+    // Another command running: the watch waits its turn (no refused click).
+    w->RunCommand([&](Operations&) { w->tmrReconnect_Timer(); });
+    EXPECT_FALSE(w->serialLine().portOpen());
+    EXPECT_EQ(w->guard().refusals(), 0);
     w->tmrReconnect_Timer();
     ASSERT_TRUE(w->serialLine().portOpen());
     EXPECT_EQ(w->reads, 2);
