@@ -270,6 +270,8 @@ void FrmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     if (comSerial->portOpen()) comSerial->setPortOpen(false);
+    // Nothing may open the port again on the way out.
+    ForgetLostPort();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible()) w->close();
     }

@@ -84,12 +84,12 @@ PortAccessFacts ReadPortAccess(const QString& path) {
     const QByteArray file = path.toLocal8Bit();
     // The effective ids decide what open() may do, not the real ones.
     f.accessError = faccessat(AT_FDCWD, file.constData(), R_OK | W_OK, AT_EACCESS) == 0 ? 0 : errno;
+    // The rest only matters for a refusal, and the user and group look-ups
+    // may go to the network: a port search fails on many missing devices.
+    if (f.accessError != EACCES) return f;
     f.userName = UserName(geteuid());
     struct stat st {};
-    if (::stat(file.constData(), &st) != 0) {
-        if (f.accessError == 0) f.accessError = errno;
-        return f;
-    }
+    if (::stat(file.constData(), &st) != 0) return f;
     f.owner = st.st_uid;
     f.group = st.st_gid;
     f.mode = st.st_mode & 07777;

@@ -28,7 +28,8 @@ struct PortAccessFacts {
     bool accountInGroup = false;
 };
 
-// The facts of `path` (a symbolic link is followed).
+// The facts of `path` (a symbolic link is followed). Only accessError is
+// filled in unless it is EACCES.
 PortAccessFacts ReadPortAccess(const QString& path);
 
 // The status-line hint for a device that did not open because the user may

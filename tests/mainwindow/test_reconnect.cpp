@@ -169,10 +169,12 @@ TEST_F(ReconnectTest, TheUserTakingThePortOverEndsTheWatch) {
          }},
         {"switch off",
          [](ReconnectTest& t, TestWindow& w) { t.Child<QAction>(w, "mReconnect")->trigger(); }},
+        {"window closed", [](ReconnectTest&, TestWindow& w) { w.close(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         prompter.calls.clear();
+        settings->store().clear(); // the switch back on
         auto w = Window();
         ReadThenLose(*w);
         ASSERT_TRUE(w->watchingForDevice());
