@@ -48,7 +48,7 @@ protected:
                 waitsAtLoss = line.waitCalls();
                 present = false;
                 line.setOpen(false);
-                runner->lineLost("Input/output error");
+                if (!quietLoss) runner->lineLost("Input/output error");
                 if (comesBack) line.after(kAwayMs, [this] { present = true; });
             }
             return stopAtMs >= 0 && line.nowMs() >= stopAtMs;
@@ -86,6 +86,7 @@ protected:
     std::int64_t waitsAtLoss = 0;
     std::int64_t waitsAtReopen = 0;
     bool comesBack = true;
+    bool quietLoss = false; // the line just closes, nobody tells the runner
     std::int64_t stopAtMs = -1;
     int reopens = 0;
     std::function<void()> beforeReopen;
@@ -121,6 +122,14 @@ TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
     EXPECT_GT(stamps[2] - stamps[1], kAwayMs);
     for (std::size_t i = 3; i < stamps.size(); ++i)
         EXPECT_EQ(stamps[i] - stamps[i - 1], 500);
+}
+
+TEST_F(CtlReconnect, ALineThatJustClosesIsLostToo) {
+    quietLoss = true;
+    ASSERT_EQ(run("monitor --reconnect --csv --count 4"), kExitOk) << err.str();
+    EXPECT_EQ(reopens, 1);
+    EXPECT_EQ(err.str().substr(0, err.str().find('\n')), "Komunikační port byl uzavřen.");
+    EXPECT_EQ(lines().size(), 5u + 4u);
 }
 
 TEST_F(CtlReconnect, WaitingLooksOnceASecond) {
