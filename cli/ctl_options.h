@@ -41,6 +41,9 @@ struct CtlOptions {
     // monitor: the European CSV, ";" between fields and a decimal comma
     // (implies csv).
     bool csvSemicolon = false;
+    // monitor: when the line is lost, wait for the device to come back,
+    // reopen it, read again and go on (the CSV without a second header).
+    bool reconnect = false;
 
     // ---- calibration commands (ctl_calibration.cpp)
     int input = 0;   // zero, span, calibrate: 1..4, as the window's columns

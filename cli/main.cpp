@@ -127,11 +127,14 @@ int main(int argc, char** argv) {
     rm27::QtSerialLine line(ports);
     line.setCommPort(comPort);
     line.setSettings(QStringLiteral("9600,n,8,1"));
+    const QString devicePath = ports.device(comPort).path;
     if (!line.setPortOpen(true)) {
-        const QString path = ports.device(comPort).path;
         std::cerr << "Nelze otevřít komunikační port ("
-                  << (path.isEmpty() ? std::string() : path.toStdString() + ": ")
+                  << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")
                   << line.lastError().toStdString() << ")" << std::endl;
+        // Which group the user must join, when that is why.
+        const QString hint = line.permissionHint();
+        if (!hint.isEmpty()) std::cerr << hint.toStdString() << std::endl;
         return rm27::kExitPort;
     }
     rm27::QtEventPump pump;
@@ -152,6 +155,17 @@ int main(int argc, char** argv) {
     if (options.command == "monitor") {
         InstallStopHandlers();
         runner.setStopRequested([] { return gStop != 0; });
+        // The same device file, as it was mapped when the monitor started:
+        // the port list is not read again, so the number cannot wander to
+        // another adapter meanwhile.
+        runner.setReconnect(rm27::LineReconnect{
+            devicePath.toStdString(), [devicePath] { return rm27::PortMap::present(devicePath); },
+            [&line](std::string& why) {
+                line.clearError();
+                if (line.setPortOpen(true)) return true;
+                why = line.permissionHint().toStdString();
+                return false;
+            }});
     }
     const int status = runner.run();
     line.setPortOpen(false);
