@@ -3,6 +3,9 @@
 #include <cctype>
 
 #include "link/codecs.h"
+#include "link/memory.h"
+#include "session/measurement.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -15,12 +18,16 @@ const char* const kLiveMvvFormat = "###0.0000";
 const char* const kTenthPoint =
     "Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod.";
 
-bool EndsWithClb(const std::string& name) {
-    if (name.size() < 3) return false;
-    std::string tail = name.substr(name.size() - 3);
+bool EndsWith(const std::string& name, const std::string& upperTail) {
+    if (name.size() < upperTail.size()) return false;
+    std::string tail = name.substr(name.size() - upperTail.size());
     for (char& c : tail)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail == "CLB";
+    return tail == upperTail;
+}
+
+bool EndsWithClb(const std::string& name) {
+    return EndsWith(name, "CLB");
 }
 
 } // namespace
@@ -86,6 +93,7 @@ void CalibrationEditorModel::Form_Activate() {
 void CalibrationEditorModel::Form_Unload() {
     dialog_.Unload();
     pointDialog.loaded = false;
+    linearityShown = false;
     if (Tag.empty()) Tag = kTagClosed;
 }
 
@@ -243,8 +251,129 @@ void CalibrationEditorModel::mFileSaveAs_Click() {
     std::string name = d.fileName;
     if (!EndsWithClb(name)) name += ".CLB";
     if (!TXT2XXX()) return;
-    if (!xXx2CFGFile(name, "Kalibrace"))
-        ops_.prompter.critical("Write data to file failed. \r\n" + name);
+    if (!xXx2CFGFile(name, kClbMenuGroup))
+        ops_.prompter.critical("Write data to file failed. \r\n" + name + "\r\n" + fileError_);
+}
+
+bool CalibrationEditorModel::mFileOpen_Click() {
+    FileDialogSpec d;
+    d.owner = kCalibrationEditorName;
+    d.title = "Open calibration file";
+    d.filter = "Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*";
+    d.defaultExt = ".CLB";
+    d.filterIndex = 1;
+    d.initDir = appFolder;
+    if (!ops_.prompter.showOpen(d) || d.fileName.empty()) return false;
+    const std::string& path = d.fileName;
+
+    std::vector<ClbGroup> groups;
+    std::string reason = "no calibration file store";
+    if (files == nullptr || !files->readGroups(path, groups, reason)) {
+        ops_.prompter.critical("Kalibrační soubor nelze přečíst: " + path + "\r\n" + reason);
+        return false;
+    }
+    const ClbGroup* group = PickCalibrationGroup(groups, FNXSection);
+    if (group == nullptr) {
+        std::string wanted = "[" + kClbMenuGroup + "]";
+        if (!FNXSection.empty() && FNXSection != kClbMenuGroup)
+            wanted = "[" + FNXSection + "] ani " + wanted;
+        ops_.prompter.critical("V kalibračním souboru " + path + " není skupina " + wanted + ".");
+        return false;
+    }
+    // A refused file leaves xXx as it was. The block stays the editor's:
+    // the calibration goes to the sensor being edited.
+    std::string error;
+    if (!CalibrationFromGroup(*group, xXx, kEditorMaxPoints, error)) {
+        ops_.prompter.critical("Kalibrační soubor " + path + " nelze načíst, skupina [" +
+                               group->name + "]:\r\n" + error);
+        return false;
+    }
+    UpdateCalibration();
+    return true;
+}
+
+void CalibrationEditorModel::mKrivkaDelete_Click() {
+    const MessageAnswer answer = ops_.prompter.message(
+        Prompter::Box("Do you really want to remove all points of the curve ?",
+                      MessageIcon::Exclamation, MessageButtons::YesNo, MessageAnswer::No));
+    if (answer != MessageAnswer::Yes) return;
+    points.Clear();
+    ShowCurve(points, xXx, fields);
+}
+
+bool CalibrationEditorModel::mLoadEEKrivka_Click() {
+    const std::int32_t block = BlockNumber(Adr, SubAdr);
+    std::string image;
+    std::int32_t result = kBlockReadNoAnswer;
+    {
+        // The editor is open with the line free so that the values stay
+        // live; the read takes it back, and the measurement's last request
+        // is waited out before the "KB" goes out.
+        const auto held = ops_.guard.holdLine();
+        const bool measuring = ops_.view.measurementTimerEnabled();
+        StopMeasurement(ops_.port, ops_.view);
+        if (ops_.cancelled()) return false;
+        result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
+        if (ops_.cancelled()) return false;
+        if (result == kBlockReadOk) RememberBlock(ops_.state, block, image);
+        if (measuring) StartMeasurement(ops_.port, ops_.view);
+    }
+    if (result != kBlockReadOk) {
+        ops_.prompter.critical("Kalibraci nelze načíst ze snímače (blok " + std::to_string(block) +
+                               "): " + BlockReadResultText(result) +
+                               " [ERR:" + std::to_string(result) + "]");
+        return false;
+    }
+    SensorRecord read = xXx;
+    const std::int32_t decoded = DecodeEKeyImage(image, read, Adr, SubAdr, ops_.nowMs());
+    if (decoded != kDecodeOk) {
+        ops_.prompter.critical("Blok " + std::to_string(block) +
+                               " neobsahuje kalibrační data: " + DecodeResultText(decoded) +
+                               " [ERR:" + std::to_string(decoded) + "]");
+        return false;
+    }
+    xXx = read;
+    UpdateCalibration();
+    return true;
+}
+
+void CalibrationEditorModel::mSaveEEKrivka_Click() {
+    cmdAction_Click(1);
+}
+
+void CalibrationEditorModel::mGrafLinearity_Click() {
+    linearityShown = true;
+}
+
+bool CalibrationEditorModel::mKalibracniList_Click() {
+    FileDialogSpec d;
+    d.owner = kCalibrationEditorName;
+    d.title = "Uložit kalibrační list";
+    d.filter = "Kalibrační list PDF (*.pdf)|*.pdf";
+    d.defaultExt = ".pdf";
+    d.filterIndex = 1;
+    d.initDir = appFolder;
+    if (!ops_.prompter.showSave(d) || d.fileName.empty()) return false;
+    std::string pdf = d.fileName;
+    if (!EndsWith(pdf, ".PDF")) pdf += ".pdf";
+    const std::string csv = WithExtension(pdf, ".csv");
+    // The certificate shows the calibration as it would be stored.
+    if (!TXT2XXX()) return false;
+    CertificateData c = MakeCertificate(xXx, ops_.state.DeviceId, ops_.state.DeviceAddress,
+                                        ValComma(fields.txtNejistota), program, ops_.clock.now());
+    // The sheet number is what the user typed; the build leaves it alone.
+    c.sheetNumber = TrimBlanks(fields.txtKL);
+    std::string reason = "no PDF writer";
+    if (certificates == nullptr || !certificates->writePdf(c, pdf, reason)) {
+        ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + pdf + "\r\n" + reason);
+        return false;
+    }
+    if (!WriteTextFile(csv, CertificateCsv(c), reason)) {
+        ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + csv + "\r\n" + reason);
+        return false;
+    }
+    ops_.prompter.information("Kalibrační list byl uložen do souborů\r\n" + pdf + "\r\n" + csv);
+    return true;
 }
 
 void CalibrationEditorModel::UpdateCalibration() {
@@ -255,8 +384,26 @@ bool CalibrationEditorModel::TXT2XXX() {
     return rm27::TXT2XXX(points, fields, xXx, ops_.prompter, ops_.clock.now(), ops_.uniform());
 }
 
-bool CalibrationEditorModel::xXx2CFGFile(const std::string&, const std::string&) {
-    return false;
+bool CalibrationEditorModel::xXx2CFGFile(const std::string& fileName, const std::string& section) {
+    fileError_.clear();
+    if (files == nullptr) {
+        fileError_ = "no calibration file store";
+        return false;
+    }
+    return files->writeGroup(fileName, CalibrationGroup(section, xXx, program), fileError_);
+}
+
+LinearityReport CalibrationEditorModel::CurveLinearity() const {
+    return Linearity(CurveSamples(points));
+}
+
+LinearityTexts CalibrationEditorModel::CurveLinearityTexts() const {
+    return LinearityTable(CurveLinearity(), xXx.numberFormat,
+                          (xXx.curveFlags & kCurveSignalMvV) != 0, TrimBlanks(fields.txtJednotka));
+}
+
+double CalibrationEditorModel::LiveSignal() const {
+    return fields.cmbCurveType == 0 ? xXx.liveSelected : xXx.liveMvV;
 }
 
 } // namespace rm27

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "calibration/certificate.h"
+#include "calibration/clb_file.h"
 #include "calibration/curve.h"
+#include "calibration/linearity.h"
 #include "session/operations.h"
 
 namespace rm27 {
@@ -103,6 +106,15 @@ public:
     bool timerEnabled = false;
     // Where the save-file dialog starts.
     std::string appFolder;
+    // Where calibration files are read and written; null: nowhere (every
+    // file save fails, every open is refused).
+    CalibrationFileStore* files = nullptr;
+    // Writes the certificate's PDF; null: no certificate can be written.
+    CertificatePrinter* certificates = nullptr;
+    // The program and its version, as files and certificates name it.
+    std::string program;
+    // The linearity view is open: it follows every change of the points.
+    bool linearityShown = false;
 
     // ---- window events
     void Form_Load();
@@ -123,14 +135,37 @@ public:
     void mKrivkaNew_Click();
     void cmdAction_Click(int index); // 1 "Uložit kalibraci", 0 "Storno"
     void mFileSaveAs_Click();
+    // A .CLB file into the editor, after checking it; a refused file
+    // leaves the editor as it was. True when one was loaded.
+    bool mFileOpen_Click();
+    // Every point goes, after a question (No preselected).
+    void mKrivkaDelete_Click();
+    // The record's block read again from the converter into the editor.
+    // True when it was read and decoded.
+    bool mLoadEEKrivka_Click();
+    // As "Uložit kalibraci".
+    void mSaveEEKrivka_Click();
+    void mGrafLinearity_Click();
+    // "Kalibrační list": the calibration as "Uložit kalibraci" would build
+    // it, into a PDF and a CSV beside it. True when both were written.
+    bool mKalibracniList_Click();
 
     // ---- public operations
     void RunTimer(int ti);
     void UpdateCalibration();
     bool TXT2XXX();
-    // Calibration files have no format in this program: nothing is saved.
+    // xXx into the group `section` of the calibration file fileName. False
+    // when the file could not be written; lastFileError() says why.
     bool xXx2CFGFile(const std::string& fileName, const std::string& section);
+    const std::string& lastFileError() const { return fileError_; }
     int FindSignal(float s) const { return points.FindSignal(s); }
+
+    // The linearity of the points as they stand, and its texts in the
+    // record's format and the unit typed.
+    LinearityReport CurveLinearity() const;
+    LinearityTexts CurveLinearityTexts() const;
+    // The live signal in the curve's unit (the one the timer shows).
+    double LiveSignal() const;
 
 private:
     PointDialogModel& Dialog();
@@ -141,6 +176,7 @@ private:
 
     Operations& ops_;
     PointDialog& dialog_;
+    std::string fileError_;
 };
 
 // What DoCalibration drives: the editor window, loaded on first use and

@@ -1,11 +1,16 @@
 // r27ctl's calibration commands: the window's "0", "2" and "x" buttons,
-// "Zápis" of the filter and "Změnit" with a scripted editor. Each reads the
-// converter as "Načíst" does, waits for the first answered measurement (the
-// live readings the commands use), runs the window's operation and prints
-// what changed.
+// "Zápis" of the filter and "Změnit" with a scripted editor (its fields
+// typed in, or a calibration file opened). Each reads the converter as
+// "Načíst" does, waits for the first answered measurement (the live
+// readings the commands use), runs the window's operation and prints what
+// changed. "calibration" and "certificate" only read: an input's record as
+// the converter holds it, printed, saved to a calibration file, or made
+// into a calibration certificate.
 #include <algorithm>
 #include <cmath>
 
+#include "calibration/certificate.h"
+#include "calibration/clb_file.h"
 #include "calibration/commands.h"
 #include "calibration/curve.h"
 #include "cli/ctl_commands.h"
@@ -23,6 +28,8 @@ const char* const kZero = "zero";
 const char* const kSpan = "span";
 const char* const kFilter = "filter";
 const char* const kCalibrate = "calibrate";
+const char* const kCalibration = "calibration";
+const char* const kCertificate = "certificate";
 
 // The averaging lengths the editor's lists offer; 1 is "off".
 const int kLengths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 15, 20, 30, 40, 50};
@@ -159,12 +166,17 @@ int Filter(CtlRunner& r) {
 
 // The editor as the command line fills it: the sensor's old points go, the
 // given fields and points come in through the editor's own handlers (so the
-// limit of nine points and the duplicate check apply), then
-// "Uložit kalibraci"; whatever stops the save ends the run with "Storno".
+// limit of nine points and the duplicate check apply), or the given
+// calibration file is opened through its menu (so the file's checks
+// apply), then "Uložit kalibraci"; whatever stops the save ends the run
+// with "Storno".
 class CommandLineEditor final : public CalibrationEditor {
 public:
-    CommandLineEditor(Operations& ops, const CtlOptions& options)
-        : options_(options), model_(ops, dialog_) {}
+    explicit CommandLineEditor(CtlRunner& r)
+        : runner_(r), options_(r.options()), model_(r.ops(), dialog_) {
+        model_.files = r.calibrationTools().files;
+        model_.program = r.calibrationTools().program;
+    }
 
     CalibrationEditorModel& Load() override {
         if (!loaded_) {
@@ -178,6 +190,12 @@ public:
     void Show() override {
         model_.Form_Activate();
         model_.tmrOpisovac_Timer();
+        if (!options_.fromFile.empty()) {
+            runner_.view().answerFileWith(options_.fromFile);
+            if (model_.mFileOpen_Click()) model_.cmdAction_Click(1);
+            if (model_.Tag.empty()) model_.cmdAction_Click(0);
+            return;
+        }
         EditorFields& f = model_.fields;
         while (!f.lstKrivka.empty()) {
             f.lstKrivkaSelected = 0;
@@ -205,6 +223,7 @@ public:
     void Unload() override { model_.Form_Unload(); }
 
 private:
+    CtlRunner& runner_;
     const CtlOptions& options_;
     ScriptedPointDialog dialog_;
     CalibrationEditorModel model_;
@@ -221,10 +240,33 @@ std::string BlockText(const SensorRecord& rec) {
            std::to_string(block) + ")";
 }
 
+// A record as the editor shows it, one field a line, then its curve.
+void PrintRecord(std::ostream& out, const SensorRecord& rec, bool full) {
+    PointTable points;
+    EditorFields fields;
+    LoadCalibration(points, rec, rec.adr, rec.subAdr, fields);
+    out << "  description  " << Trimmed(rec.description) << "\n"
+        << "  unit         " << Trimmed(rec.unit) << "\n"
+        << "  format       " << Trimmed(rec.numberFormat) << "\n"
+        << "  gain         " << Trimmed(kGainRows[static_cast<std::size_t>(rec.gainCode & 7)])
+        << "\n"
+        << "  averaging    " << rec.slidingLength << ", fast " << rec.fastSlidingLength << "\n"
+        << "  identifier   " << Trimmed(rec.sensorId) << "\n"
+        << "  saved        " << rec.dateOfSave << "\n";
+    if (full) {
+        out << "  validity     " << rec.validity << "\n"
+            << "  limit        " << SingleText(rec.limit) << "\n";
+    }
+    out << "  " << fields.lblCurveSignalPopis << "  value\n";
+    for (const std::string& line : fields.lstKrivka)
+        out << "  " << line.substr(0, line.find_last_not_of(' ') + 1) << "\n";
+    out.flush();
+}
+
 int Calibrate(CtlRunner& r) {
     const int i = r.options().input - 1;
     const SensorRecord target = r.state().records[static_cast<std::size_t>(i)];
-    CommandLineEditor editor(r.ops(), r.options());
+    CommandLineEditor editor(r);
     bool reread = false;
     const CalibrationRun run =
         ChangeCalibration(r.ops(), i, editor, [&](Operations&) { reread = r.devRead(); });
@@ -238,21 +280,74 @@ int Calibrate(CtlRunner& r) {
     if (!reread || run.checkResult == WriteCheckResult::Differs) return kExitNoAnswer;
 
     // What the converter gives back now.
-    const SensorRecord& rec = r.state().records[static_cast<std::size_t>(i)];
-    PointTable points;
-    EditorFields fields;
-    LoadCalibration(points, rec, rec.adr, rec.subAdr, fields);
-    r.out() << "  description  " << Trimmed(rec.description) << "\n"
-            << "  unit         " << Trimmed(rec.unit) << "\n"
-            << "  format       " << Trimmed(rec.numberFormat) << "\n"
-            << "  gain         " << Trimmed(kGainRows[static_cast<std::size_t>(rec.gainCode & 7)])
-            << "\n"
-            << "  averaging    " << rec.slidingLength << ", fast " << rec.fastSlidingLength << "\n"
-            << "  identifier   " << Trimmed(rec.sensorId) << "\n"
-            << "  saved        " << rec.dateOfSave << "\n"
-            << "  " << fields.lblCurveSignalPopis << "  value\n";
-    for (const std::string& line : fields.lstKrivka)
-        r.out() << "  " << line.substr(0, line.find_last_not_of(' ') + 1) << "\n";
+    PrintRecord(r.out(), r.state().records[static_cast<std::size_t>(i)], false);
+    return kExitOk;
+}
+
+// The input's record as read, when there is one: a record that stands in
+// for an unreadable block is no sensor's calibration.
+const SensorRecord* ReadRecord(CtlRunner& r) {
+    const auto i = static_cast<std::size_t>(r.options().input - 1);
+    if (r.state().sources[i] == InputSource::EKey || r.state().sources[i] == InputSource::Internal)
+        return &r.state().records[i];
+    r.err() << "r27ctl: input " << i + 1
+            << " has no calibration that could be read (neither its eKey nor the internal copy)"
+            << std::endl;
+    return nullptr;
+}
+
+int Calibration(CtlRunner& r) {
+    const SensorRecord* rec = ReadRecord(r);
+    if (rec == nullptr) return kExitRefused;
+    const int input = r.options().input;
+    const std::string& path = r.options().saveFile;
+    if (path.empty()) {
+        r.out() << "input " << input << ": " << BlockText(*rec) << "\n";
+        PrintRecord(r.out(), *rec, true);
+        return kExitOk;
+    }
+    const CalibrationTools& tools = r.calibrationTools();
+    std::string reason = "no calibration file store";
+    if (tools.files == nullptr ||
+        !tools.files->writeGroup(path, CalibrationGroup(kClbMenuGroup, *rec, tools.program),
+                                 reason)) {
+        r.err() << "Write data to file failed. \n" << path << "\n" << reason << std::endl;
+        return kExitRefused;
+    }
+    r.out() << "input " << input << ": calibration from " << BlockText(*rec) << " saved to " << path
+            << " [" << kClbMenuGroup << "]" << std::endl;
+    return kExitOk;
+}
+
+int Certificate(CtlRunner& r) {
+    const SensorRecord* rec = ReadRecord(r);
+    if (rec == nullptr) return kExitRefused;
+    const CtlOptions& o = r.options();
+    const CalibrationTools& tools = r.calibrationTools();
+    const double uncertainty = o.uncertainty ? ValComma(*o.uncertainty) : rec->uncertainty;
+    const CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
+                                              uncertainty, tools.program, r.ops().clock.now());
+    std::string reason = "no PDF writer";
+    if (tools.certificates == nullptr || !tools.certificates->writePdf(c, o.pdfFile, reason)) {
+        r.err() << "Kalibrační list nelze uložit do souboru " << o.pdfFile << "\n"
+                << reason << std::endl;
+        return kExitRefused;
+    }
+    if (!o.csvFile.empty() && !WriteTextFile(o.csvFile, CertificateCsv(c), reason)) {
+        r.err() << "Kalibrační list nelze uložit do souboru " << o.csvFile << "\n"
+                << reason << std::endl;
+        return kExitRefused;
+    }
+    r.out() << "input " << o.input << ": " << kCertificateTitle << " " << c.sensorId << " -> "
+            << o.pdfFile;
+    if (!o.csvFile.empty()) r.out() << ", " << o.csvFile;
+    r.out() << "\n";
+    const LinearityTexts t = CertificateTable(c);
+    r.out() << "  "
+            << (t.largestEndPoint.empty() ? "no linearity: fewer than two distinct points"
+                                          : t.largestEndPoint)
+            << "\n";
+    if (!t.largestLeastSquares.empty()) r.out() << "  " << t.largestLeastSquares << "\n";
     r.out().flush();
     return kExitOk;
 }
@@ -289,41 +384,87 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
         "build the record as \"Uložit kalibraci\" does and store it in input I's eKey (or the "
         "internal copy it was read from); asks first, --yes answers");
     input(cal);
-    cal->add_option("--description", o.description, "the sensor's description (32 characters)")
-        ->required()
-        ->type_name("TEXT");
-    cal->add_option_function<std::string>(
-           "--unit", [&o](const std::string& u) { o.unit = u; }, "unit (6 characters)")
-        ->type_name("U");
-    cal->add_option_function<std::string>(
-           "--format", [&o](const std::string& f) { o.format = f; },
-           "display format: ######0 ####0.0 ###0.00 ##0.000 #0.0000 0.00000")
-        ->type_name("F")
-        ->check(FormatText());
-    cal->add_option_function<int>(
-           "--gain", [&o](const int& g) { o.gain = g; }, "gain code 0..7 (1x..128x)")
-        ->type_name("G")
-        ->check(WholeNumber(0, 7, "the gain code"));
-    cal->add_option_function<int>(
-           "--slide", [&o](const int& n) { o.slide = n; }, "averaging length (1 = off)")
-        ->type_name("N")
-        ->check(AveragingLength("the averaging length"));
-    cal->add_option_function<int>(
-           "--fast", [&o](const int& n) { o.fast = n; }, "fast averaging length (1 = off)")
-        ->type_name("N")
-        ->check(AveragingLength("the fast averaging length"));
-    cal->add_option("--point", o.points,
-                    "a curve point: signal in mV/V and value, e.g. 0,5:100; repeat for each "
-                    "point (2 to 9); they replace the sensor's curve")
-        ->required()
-        ->type_name("SIGNAL:VALUE")
-        ->expected(1)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-        ->check(PointText());
+    CLI::Option* from =
+        cal->add_option("--from", o.fromFile,
+                        "open this calibration file (.CLB) in the editor instead of typing the "
+                        "fields and points: its group [Kalibrace\\SnimacNN] of the input, else "
+                        "[Kalibrace], is checked and stored")
+            ->type_name("FILE.CLB");
+    std::vector<CLI::Option*> typed;
+    typed.push_back(
+        cal->add_option("--description", o.description, "the sensor's description (32 characters)")
+            ->type_name("TEXT"));
+    typed.push_back(
+        cal->add_option_function<std::string>(
+               "--unit", [&o](const std::string& u) { o.unit = u; }, "unit (6 characters)")
+            ->type_name("U"));
+    typed.push_back(cal->add_option_function<std::string>(
+                           "--format", [&o](const std::string& f) { o.format = f; },
+                           "display format: ######0 ####0.0 ###0.00 ##0.000 #0.0000 0.00000")
+                        ->type_name("F")
+                        ->check(FormatText()));
+    typed.push_back(
+        cal->add_option_function<int>(
+               "--gain", [&o](const int& g) { o.gain = g; }, "gain code 0..7 (1x..128x)")
+            ->type_name("G")
+            ->check(WholeNumber(0, 7, "the gain code")));
+    typed.push_back(
+        cal->add_option_function<int>(
+               "--slide", [&o](const int& n) { o.slide = n; }, "averaging length (1 = off)")
+            ->type_name("N")
+            ->check(AveragingLength("the averaging length")));
+    typed.push_back(
+        cal->add_option_function<int>(
+               "--fast", [&o](const int& n) { o.fast = n; }, "fast averaging length (1 = off)")
+            ->type_name("N")
+            ->check(AveragingLength("the fast averaging length")));
+    typed.push_back(cal->add_option("--point", o.points,
+                                    "a curve point: signal in mV/V and value, e.g. 0,5:100; "
+                                    "repeat for each point (2 to 9); they replace the sensor's "
+                                    "curve")
+                        ->type_name("SIGNAL:VALUE")
+                        ->expected(1)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                        ->check(PointText()));
+    for (CLI::Option* option : typed)
+        from->excludes(option);
+    cal->parse_complete_callback([cal] {
+        if (cal->count("--from") > 0) return;
+        if (cal->count("--description") == 0 || cal->count("--point") == 0) {
+            throw CLI::ValidationError("calibrate",
+                                       "give --from FILE.CLB, or --description TEXT and the "
+                                       "curve's --point SIGNAL:VALUE");
+        }
+    });
+
+    CLI::App* show =
+        AddCommand(app, o, kCalibration,
+                   "print input I's calibration as read (eKey or internal copy), or save it to a "
+                   "calibration file");
+    input(show);
+    show->add_option("--save", o.saveFile,
+                     "write it to this calibration file (.CLB), group [Kalibrace]; the file's "
+                     "other groups stay")
+        ->type_name("FILE.CLB");
+
+    CLI::App* cert = AddCommand(app, o, kCertificate,
+                                "write the calibration certificate (\"Kalibrační list\") of input "
+                                "I's calibration as read: an A4 PDF, and a CSV when asked");
+    input(cert);
+    cert->add_option("--pdf", o.pdfFile, "the PDF to write")->required()->type_name("FILE");
+    cert->add_option("--csv", o.csvFile, "also write the certificate as CSV")->type_name("FILE");
+    cert->add_option_function<std::string>(
+            "--uncertainty", [&o](const std::string& u) { o.uncertainty = u; },
+            "the uncertainty to state, in % (decimal comma allowed); default: the record's")
+        ->type_name("PCT");
 }
 
 std::optional<int> RunCalibrationCommand(CtlRunner& r) {
     const std::string& c = r.options().command;
+    if (c == kCalibration || c == kCertificate) {
+        if (!r.devRead()) return kExitNoAnswer;
+        return c == kCalibration ? Calibration(r) : Certificate(r);
+    }
     if (c != kZero && c != kSpan && c != kFilter && c != kCalibrate) return std::nullopt;
     if (!r.devRead()) return kExitNoAnswer;
     if (!WaitForLiveReading(r)) return kExitNoAnswer;

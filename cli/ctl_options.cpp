@@ -125,6 +125,11 @@ void DescribeReadingCommands(CLI::App& app, CtlOptions& o) {
         ->add_flag("--csv-semicolon", o.csvSemicolon,
                    "CSV with \";\" between fields and a decimal comma (European spreadsheets)")
         ->disable_flag_override();
+    monitor
+        ->add_flag("--reconnect", o.reconnect,
+                   "when the port goes away (adapter pulled), wait for it to come back, read "
+                   "again and go on")
+        ->disable_flag_override();
     command("scan", "the converters at addresses 1..31");
     CLI::App* setAddress =
         command("set-address", "give the converter address N (1..159), restart, read");

@@ -41,6 +41,9 @@ struct CtlOptions {
     // monitor: the European CSV, ";" between fields and a decimal comma
     // (implies csv).
     bool csvSemicolon = false;
+    // monitor: when the line is lost, wait for the device to come back,
+    // reopen it, read again and go on (the CSV without a second header).
+    bool reconnect = false;
 
     // ---- calibration commands (ctl_calibration.cpp)
     int input = 0;   // zero, span, calibrate: 1..4, as the window's columns
@@ -54,7 +57,12 @@ struct CtlOptions {
     std::optional<int> gain;
     std::optional<int> slide;
     std::optional<int> fast;
-    std::vector<std::string> points; // "SIGNAL:VALUE" as typed
+    std::vector<std::string> points;        // "SIGNAL:VALUE" as typed
+    std::string fromFile;                   // calibrate --from: a .CLB file instead of the fields
+    std::string saveFile;                   // calibration --save: write the record to a .CLB file
+    std::string pdfFile;                    // certificate --pdf
+    std::string csvFile;                    // certificate --csv ("" = none)
+    std::optional<std::string> uncertainty; // certificate --uncertainty, as typed
 
     // ---- maintenance commands (ctl_maintenance.cpp)
     int ekeyInput = 0;                  // ekey-copy: input 1..4

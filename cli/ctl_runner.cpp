@@ -11,6 +11,14 @@ namespace rm27 {
 
 namespace {
 
+// What monitor --reconnect says, in one place.
+const char* const kLostNoReason = "Komunikační port byl uzavřen.";
+const char* const kWaitingFor = "Čekám na návrat portu ";
+const char* const kReconnected = "Převodník se znovu připojil, načítám ...";
+const char* const kOtherConverter =
+    "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí záhlaví CSV; "
+    "sledování končí.";
+
 TerminalAnswers WithYes(TerminalAnswers answers, bool yes) {
     answers.yes = answers.yes || yes;
     return answers;
@@ -40,6 +48,8 @@ void CtlRunner::lineLost(const std::string& reason) {
 }
 
 int CtlRunner::run() {
+    if (options_.command == "monitor" && options_.reconnect && reconnect_.reopen)
+        return monitorReconnecting();
     int status = kExitUsage;
     session_.run([&](Operations&) { status = dispatch(); });
     return lineLost_ ? kExitNoAnswer : status;
@@ -78,22 +88,34 @@ int CtlRunner::monitor() {
     if (!devRead()) return kExitNoAnswer;
     const bool csv = options_.csv || options_.csvSemicolon;
     const CsvDialect dialect = options_.csvSemicolon ? kCsvSemicolon : kCsvComma;
-    if (csv) out_ << MonitorCsvHeader(state(), dialect) << std::flush;
+    if (csv) {
+        // After a reconnection the rows go on under the header already
+        // written, as long as it still describes them.
+        const std::string header = MonitorCsvHeader(state(), dialect);
+        if (csvHeader_.empty()) {
+            out_ << header << std::flush;
+            csvHeader_ = header;
+        } else if (header != csvHeader_) {
+            err_ << kOtherConverter << std::endl;
+            return kExitNoAnswer;
+        }
+    }
     Port& port = session_.port();
     // Stamped as the window's log stamps: the wall clock once, then the
-    // measurement's own clock.
-    WallAnchor wall;
-    wall.wallMs(port.pump.nowMs());
-    int printed = 0;
+    // measurement's own clock (which runs on through a reconnection, so a
+    // gap shows as a gap).
+    wall_.wallMs(port.pump.nowMs());
     int silent = 0;
     // The window's timer, run by hand: each tick takes the answer to the
     // previous tick's request and sends the next one, so the first tick
     // after the read has nothing to show.
-    while ((options_.count == 0 || printed < options_.count) && !stopRequested()) {
+    while ((options_.count == 0 || printed_ < options_.count) && !stopRequested()) {
         DelayMs(port, kMeasurementIntervalMs);
         if (stopRequested() || ops().cancelled()) break;
         const bool decoded = MeasurementTick(ops());
         if (!port.line.isOpen()) {
+            // A reconnecting monitor takes it as a lost line.
+            if (options_.reconnect && reconnect_.reopen) break;
             err_ << "r27ctl: the port closed" << std::endl;
             return kExitNoAnswer;
         }
@@ -105,13 +127,51 @@ int CtlRunner::monitor() {
             continue;
         }
         silent = 0;
-        out_ << (csv ? MonitorCsvRow(state(), wall.wallMs(port.pump.nowMs()), dialect)
+        out_ << (csv ? MonitorCsvRow(state(), wall_.wallMs(port.pump.nowMs()), dialect)
                      : MonitorLine(state()))
              << std::flush;
         err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
-        ++printed;
+        ++printed_;
     }
     return kExitOk;
+}
+
+int CtlRunner::monitorReconnecting() {
+    for (;;) {
+        int status = kExitUsage;
+        session_.run([&](Operations&) { status = monitor(); });
+        const bool lost = lineLost_ || !session_.port().line.isOpen();
+        if (!lost) return status;
+        // The loss was told by lineLost(), unless the line just closed.
+        if (!lineLost_) err_ << kLostNoReason << std::endl;
+        lineLost_ = false;
+        if (!waitForDevice()) return kExitOk;
+    }
+}
+
+bool CtlRunner::waitForDevice() {
+    err_ << kWaitingFor << reconnect_.device << " ..." << std::endl;
+    EventPump& pump = session_.port().pump;
+    std::string told;
+    // Outside any command: nothing else runs meanwhile, and a plain wait
+    // (not the cancellable one of the port) sleeps in the event loop.
+    for (;;) {
+        if (stopRequested()) return false;
+        if (!reconnect_.present || reconnect_.present()) {
+            std::string why;
+            if (reconnect_.reopen(why)) {
+                err_ << kReconnected << std::endl;
+                return true;
+            }
+            // The file is back but does not open yet (udev may still be
+            // giving it its group); a lasting reason is told once.
+            if (!why.empty() && why != told) {
+                err_ << why << std::endl;
+                told = why;
+            }
+        }
+        DelayMs(pump, kReconnectPollMs);
+    }
 }
 
 int CtlRunner::scan() {

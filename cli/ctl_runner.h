@@ -14,8 +14,31 @@
 #include "link/line.h"
 #include "reading/operations.h"
 #include "session/operations.h"
+#include "watch/wall_time.h"
 
 namespace rm27 {
+
+class CalibrationFileStore;
+class CertificatePrinter;
+
+// What the calibration commands write their files with; the program plugs
+// in the Qt ones, the tests whatever they look at. Null: that kind of file
+// cannot be written (or read).
+struct CalibrationTools {
+    CalibrationFileStore* files = nullptr;
+    CertificatePrinter* certificates = nullptr;
+    std::string program; // the program and its version, as the files name it
+};
+
+// How `monitor --reconnect` gets its line back once it was lost.
+struct LineReconnect {
+    std::string device; // what is waited for, as the user named it
+    // The device is there again (its file exists).
+    std::function<bool()> present;
+    // Opens it with the settings it had; false with a reason worth telling
+    // the user in `why` (or none).
+    std::function<bool(std::string& why)> reopen;
+};
 
 class CtlRunner {
 public:
@@ -37,6 +60,10 @@ public:
 
     // Asked between measurement ticks; true ends the monitor with status 0.
     void setStopRequested(std::function<bool()> stop) { stop_ = std::move(stop); }
+    // What monitor --reconnect needs; without it the option changes nothing.
+    void setReconnect(LineReconnect reconnect) { reconnect_ = std::move(reconnect); }
+    // While waiting for the device: how often its file is looked for.
+    static constexpr int kReconnectPollMs = 1000;
 
     // A monitor gives up after this many ticks in a row without an answer.
     static constexpr int kSilentTickLimit = 20;
@@ -46,6 +73,7 @@ public:
     Session& session() { return session_; }
     Operations& ops() { return session_.ops(); }
     const CtlOptions& options() const { return options_; }
+    CalibrationTools& calibrationTools() { return calibrationTools_; }
     std::ostream& out() { return out_; }
     std::ostream& err() { return err_; }
 
@@ -60,6 +88,9 @@ private:
     int dispatch();
     int read();
     int monitor();
+    int monitorReconnecting();
+    // false: stopped (SIGINT/SIGTERM) before the device came back.
+    bool waitForDevice();
     int scan();
     int setAddress();
     int restart();
@@ -73,6 +104,13 @@ private:
     bool lastReadOk_ = false;
     bool lineLost_ = false;
     std::function<bool()> stop_;
+    CalibrationTools calibrationTools_;
+    LineReconnect reconnect_;
+    // The monitor's run, across reconnections: one CSV header, one count,
+    // one clock for the stamps.
+    std::string csvHeader_;
+    int printed_ = 0;
+    WallAnchor wall_;
 };
 
 } // namespace rm27

@@ -2,16 +2,20 @@
 // terminal, for scripts, tests and the operator without a screen.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "app/simulator_host.h"
+#include "calibration/files/certificate_pdf.h"
+#include "calibration/files/qt_calibration_files.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
@@ -73,7 +77,16 @@ int main(int argc, char** argv) {
         return rm27::kExitOk;
     }
 
-    QCoreApplication app(argc, argv);
+    // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
+    // terminal tool shows nothing on a screen, so it takes the offscreen
+    // platform whatever the desktop would offer (or lack).
+    std::unique_ptr<QCoreApplication> app;
+    if (options.command == "certificate") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
     if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
 
@@ -114,11 +127,14 @@ int main(int argc, char** argv) {
     rm27::QtSerialLine line(ports);
     line.setCommPort(comPort);
     line.setSettings(QStringLiteral("9600,n,8,1"));
+    const QString devicePath = ports.device(comPort).path;
     if (!line.setPortOpen(true)) {
-        const QString path = ports.device(comPort).path;
         std::cerr << "Nelze otevřít komunikační port ("
-                  << (path.isEmpty() ? std::string() : path.toStdString() + ": ")
+                  << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")
                   << line.lastError().toStdString() << ")" << std::endl;
+        // Which group the user must join, when that is why.
+        const QString hint = line.permissionHint();
+        if (!hint.isEmpty()) std::cerr << hint.toStdString() << std::endl;
         return rm27::kExitPort;
     }
     rm27::QtEventPump pump;
@@ -127,6 +143,11 @@ int main(int argc, char** argv) {
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
     runner.ops().backups = &backups;
+    rm27::QtCalibrationFileStore calibrationFiles;
+    rm27::QtCertificatePrinter certificates;
+    runner.calibrationTools() = {&calibrationFiles, &certificates,
+                                 std::string(rm27::build::kProgramTitle) + " " +
+                                     rm27::build::kVersionText};
     // The line's loss cancels whatever runs: its waits end at once and the
     // command unwinds, instead of sitting out every time-out on a dead port.
     QObject::connect(&line, &rm27::QtSerialLine::lineLost,
@@ -134,6 +155,17 @@ int main(int argc, char** argv) {
     if (options.command == "monitor") {
         InstallStopHandlers();
         runner.setStopRequested([] { return gStop != 0; });
+        // The same device file, as it was mapped when the monitor started:
+        // the port list is not read again, so the number cannot wander to
+        // another adapter meanwhile.
+        runner.setReconnect(rm27::LineReconnect{
+            devicePath.toStdString(), [devicePath] { return rm27::PortMap::present(devicePath); },
+            [&line](std::string& why) {
+                line.clearError();
+                if (line.setPortOpen(true)) return true;
+                why = line.permissionHint().toStdString();
+                return false;
+            }});
     }
     const int status = runner.run();
     line.setPortOpen(false);

@@ -46,6 +46,21 @@ const QString kSection = QStringLiteral("MRU");
 const QString kPortKey = QStringLiteral("COMPortIndex");
 const QString kAddressKey = QStringLiteral("AddressIndex");
 const QString kLineSettings = QStringLiteral("9600,n,8,1");
+const QString kConnectionSection = QStringLiteral("Connection");
+const QString kReconnectKey = QStringLiteral("Reconnect");
+// Often enough that a replugged adapter is back within a second or two,
+// rarely enough that waiting costs nothing (one stat of the device file).
+constexpr int kReconnectPollMs = 1000;
+
+// The window's own texts about reconnecting, in one place.
+const char* const kReconnectSwitch = "Po odpojení převodníku znovu připojit";
+const char* const kReconnectSwitchTip =
+    "Když se komunikační port ztratí (odpojený USB převodník), program čeká, až se vrátí, "
+    "otevře ho znovu a zopakuje poslední načtení.";
+const char* const kReconnectWaiting = "Čekám na návrat portu %1 (%2) ...";
+const char* const kReconnectReading = "Převodník se znovu připojil, načítám ...";
+const char* const kReconnectDone = "Převodník se znovu připojil (%1), měření běží.";
+const char* const kReconnectOpened = "Převodník se znovu připojil (%1).";
 
 QColor FromRgb(std::uint32_t rgb) {
     return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
@@ -96,6 +111,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     connect(comSerial, &QtSerialLine::lineLost, this, &FrmMain::onLineLost, Qt::QueuedConnection);
 
     BuildWindow();
+    BuildReconnect();
     watch_ = new WatchWindows(this, FrmMain::prompter(), [this] { return HeaderOf(state()); });
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
     connect(watch_, &WatchWindows::logChanged, this, &FrmMain::OnLogChanged);
@@ -123,6 +139,7 @@ FrmMain::~FrmMain() {
     // Widgets die with the QObject tree after this body; nothing of theirs
     // may call back into a half-destroyed window.
     tmrCasovac->stop();
+    tmrReconnect->stop();
     guard().unsubscribe(guardListener_);
     disconnect(comSerial, nullptr, this, nullptr);
     if (comSerial->portOpen()) comSerial->setPortOpen(false);
@@ -256,6 +273,8 @@ void FrmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     if (comSerial->portOpen()) comSerial->setPortOpen(false);
+    // Nothing may open the port again on the way out.
+    ForgetLostPort();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible()) w->close();
     }
@@ -368,6 +387,8 @@ void FrmMain::cmbSelectPort_Click() {
     // "COM12: ttyUSB0": the number from the 4th character on.
     const int n = ReadNumberLiteral(cmbSelectPort->currentText().mid(3));
     if (n >= 1 && n <= kPortCount) state().PortNumber = n;
+    // Another port chosen: the user no longer waits for the lost one.
+    if (lostPort_ != 0 && state().PortNumber != lostPort_) ForgetLostPort();
 }
 
 void FrmMain::SetClosedState() {
@@ -398,25 +419,38 @@ void FrmMain::cmdConnect_Click() {
     // Not an exchange itself, but closing the line under a running command
     // would cut its exchange in half: a command of its own.
     RunCommand([this](Operations& ops) {
+        // By hand, whichever way: the user has taken the port over.
+        ForgetLostPort();
         comSerial->clearError();
         if (comSerial->portOpen()) {
             comSerial->setPortOpen(false);
             SetClosedState();
             return;
         }
-        comSerial->setCommPort(ops.state.PortNumber);
-        if (!comSerial->setPortOpen(true)) {
+        if (!OpenPort()) {
+            // Shown before the box, so that it stands there while the box
+            // is read.
+            const QString hint = comSerial->permissionHint();
+            if (!hint.isEmpty()) setStatus(hint.toStdString());
             ops.prompter.critical("Nelze otevřít komunikační port");
-            return;
         }
-        SetOpenState();
-        settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
     });
+}
+
+bool FrmMain::OpenPort() {
+    comSerial->setCommPort(state().PortNumber);
+    if (!comSerial->setPortOpen(true)) return false;
+    SetOpenState();
+    settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
+    return true;
 }
 
 void FrmMain::onLineLost(const QString& reason) {
     SetClosedState();
-    const std::string text = "Komunikační port byl uzavřen: " + reason.toStdString();
+    lostPort_ = comSerial->commPort();
+    // The path as mapped, not as QSerialPort names it ("ttyUSB0").
+    lostPath_ = ports_->device(lostPort_).path;
+    UpdateWatch();
     if (busy()) {
         // The command cannot go on without its line: cancel it, and say why
         // once it has unwound, instead of each of its steps failing aloud.
@@ -424,7 +458,109 @@ void FrmMain::onLineLost(const QString& reason) {
         guard().cancel();
         return;
     }
-    RunCommand([&](Operations& ops) { ops.prompter.critical(text); });
+    ShowLostLine(reason);
+}
+
+void FrmMain::ShowLostLine(const QString& reason) {
+    // Not a command: the box exchanges nothing, and an adapter that comes
+    // back while nobody is at the screen to close the box must still be
+    // reopened and read by the watch (the controls are modal-blocked
+    // meanwhile, so nothing else can start).
+    prompter().critical("Komunikační port byl uzavřen: " + reason.toStdString());
+}
+
+// ----------------------------------------------------------- reconnecting
+
+void FrmMain::BuildReconnect() {
+    mReconnect = new QAction(QString::fromUtf8(kReconnectSwitch), this);
+    mReconnect->setObjectName(QStringLiteral("mReconnect"));
+    mReconnect->setToolTip(QString::fromUtf8(kReconnectSwitchTip));
+    mReconnect->setStatusTip(QString::fromUtf8(kReconnectSwitchTip));
+    mReconnect->setCheckable(true);
+    mReconnect->setChecked(ReadNumberLiteral(settings_->GetSetting(
+                               kConnectionSection, kReconnectKey, QStringLiteral("1"))) != 0);
+    // In the program's menu, between "O aplikaci" and "Ukončit".
+    mApp->insertAction(mExit, mReconnect);
+    mApp->insertSeparator(mExit);
+    connect(mReconnect, &QAction::toggled, this, &FrmMain::mReconnect_Click);
+
+    tmrReconnect = new QTimer(this);
+    tmrReconnect->setObjectName(QStringLiteral("tmrReconnect"));
+    tmrReconnect->setInterval(kReconnectPollMs);
+    connect(tmrReconnect, &QTimer::timeout, this, &FrmMain::tmrReconnect_Timer);
+
+    lblReconnect = new QLabel(this);
+    lblReconnect->setObjectName(QStringLiteral("lblReconnect"));
+    lblReconnect->hide();
+}
+
+void FrmMain::mReconnect_Click(bool on) {
+    if (mReconnect->isChecked() != on) mReconnect->setChecked(on);
+    settings_->SaveSetting(kConnectionSection, kReconnectKey,
+                           on ? QStringLiteral("1") : QStringLiteral("0"));
+    UpdateWatch();
+}
+
+bool FrmMain::watchingForDevice() const {
+    return lostPort_ != 0 && mReconnect->isChecked();
+}
+
+void FrmMain::UpdateWatch() {
+    if (!watchingForDevice()) {
+        tmrReconnect->stop();
+        lblReconnect->hide();
+        return;
+    }
+    if (!tmrReconnect->isActive()) tmrReconnect->start();
+    lblReconnect->setText(QString::fromUtf8(kReconnectWaiting)
+                              .arg(QStringLiteral("COM%1").arg(lostPort_), lostPath_));
+    // The status bar comes with the first watch (or log) and stays.
+    if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
+    statusBar()->show();
+    lblReconnect->show();
+}
+
+void FrmMain::ForgetLostPort() {
+    lostPort_ = 0;
+    lostPath_.clear();
+    UpdateWatch();
+}
+
+void FrmMain::tmrReconnect_Timer() {
+    if (!watchingForDevice()) {
+        tmrReconnect->stop();
+        return;
+    }
+    // A command runs (or a box of one waits): next second.
+    if (busy() || comSerial->portOpen()) return;
+    if (!PortMap::present(lostPath_)) return;
+    RunCommand([this](Operations& ops) { Reconnect(ops); });
+}
+
+void FrmMain::Reconnect(Operations& ops) {
+    comSerial->clearError();
+    comSerial->setSettings(kLineSettings);
+    if (!OpenPort()) {
+        // The file is back but does not open yet (udev may still be giving
+        // it its group): next second. A lasting refusal says why.
+        const QString hint = comSerial->permissionHint();
+        if (!hint.isEmpty()) setStatus(hint.toStdString());
+        return;
+    }
+    ForgetLostPort();
+    const CivilDateTime t = ops.clock.now();
+    const QString at = QStringLiteral("%1:%2:%3")
+                           .arg(t.hour, 2, 10, QLatin1Char('0'))
+                           .arg(t.minute, 2, 10, QLatin1Char('0'))
+                           .arg(t.second, 2, 10, QLatin1Char('0'));
+    if (lastReadAddress_ < 0) {
+        setStatus(QString::fromUtf8(kReconnectOpened).arg(at).toStdString());
+        return;
+    }
+    setStatus(kReconnectReading);
+    // A failed read has said so itself (its box and status).
+    if (DevRead(ops, lastReadAddress_) && !ops.cancelled())
+        setStatus(QString::fromUtf8(kReconnectDone).arg(at).toStdString());
 }
 
 void FrmMain::cmdFindPorts_Click() {
@@ -432,6 +568,8 @@ void FrmMain::cmdFindPorts_Click() {
 }
 
 void FrmMain::ListSerialPorts() {
+    // A search renumbers the ports: the lost one is no longer "the same".
+    ForgetLostPort();
     if (comSerial->portOpen()) {
         comSerial->setPortOpen(false);
         SetClosedState();
@@ -488,7 +626,8 @@ void FrmMain::DevReadAction(Operations& ops) {
     // Remembered here rather than at connect: the address that was last
     // read is the one worth offering next time.
     settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
-    DevRead(ops, cmbSelectAdr->currentIndex());
+    lastReadAddress_ = cmbSelectAdr->currentIndex();
+    DevRead(ops, lastReadAddress_);
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
@@ -599,9 +738,9 @@ void FrmMain::AfterCommand() {
         return;
     }
     if (!lostLineReason_.isEmpty()) {
-        const std::string text = "Komunikační port byl uzavřen: " + lostLineReason_.toStdString();
+        const QString reason = lostLineReason_;
         lostLineReason_.clear();
-        RunCommand([&](Operations& ops) { ops.prompter.critical(text); });
+        ShowLostLine(reason);
     }
 }
 

@@ -120,6 +120,16 @@ public:
     // The editor window, created on first use and kept (hidden) after.
     FrmQELCalibration* calibrationEditorWindow() const { return frmQELCalibration_; }
 
+    // ---- reconnecting
+    // After the line was lost, the window watches for the same device to
+    // come back (tmrReconnect, once a second) and then reopens the port and
+    // repeats the last reading. Ends when the user connects, disconnects,
+    // picks another port or searches the ports, or turns the switch
+    // mReconnect off (remembered in the settings).
+    bool watchingForDevice() const;
+    // The device watched for ("" when none was lost).
+    QString lostDevicePath() const { return lostPath_; }
+
     // ---- commands
     // Runs fn as a command of the guard: refused (false) while another one
     // runs. Afterwards carries out what arrived meanwhile: the exit, the
@@ -178,6 +188,10 @@ public Q_SLOTS:
     void mTrace_Click();
     void mLog_Click();
     void mLogStop_Click();
+    // The switch of the reconnecting (checked: on).
+    void mReconnect_Click(bool on);
+    // Once a second while watching: reopens the port when its device is back.
+    void tmrReconnect_Timer();
     // Ends the program at once; a running command is cancelled first.
     void mExit_Click();
     void mppmSave_Click() {}
@@ -262,6 +276,11 @@ protected:
     QTimer* tmrCasovac = nullptr;
     QtSerialLine* comSerial = nullptr;
 
+    QAction* mReconnect = nullptr;
+    QTimer* tmrReconnect = nullptr;
+    // In the status bar while watching: which device the window waits for.
+    QLabel* lblReconnect = nullptr;
+
 private:
     void BuildWindow();
     QWidget* BuildConnectionFrame();
@@ -273,7 +292,17 @@ private:
 
     void SetClosedState();
     void SetOpenState();
+    // Opens PortNumber as "Spojit" does; false (closed) when it would not.
+    bool OpenPort();
     void onLineLost(const QString& reason);
+    void ShowLostLine(const QString& reason);
+    void BuildReconnect();
+    // Starts or stops the watch after anything that changes whether a
+    // device is wanted back or the switch.
+    void UpdateWatch();
+    // The user took the port over (or there is nothing to wait for).
+    void ForgetLostPort();
+    void Reconnect(Operations& ops);
     void RunStartupPause();
     void OnGuardChanged();
     void AfterCommand();
@@ -313,6 +342,12 @@ private:
     std::function<void()> quit_;
     bool wasBusy_ = false;
     QString lostLineReason_;
+    // The port whose line was lost, while the user has not taken over.
+    int lostPort_ = 0;
+    QString lostPath_;
+    // The address position of the last "Načíst" (-1: none yet), which a
+    // reconnection reads again.
+    int lastReadAddress_ = -1;
 
     QHash<QString, QObject*> controls_;
     QHash<QObject*, bool> enabled_;

@@ -80,7 +80,12 @@ bool PtyServer::open(std::string* error) {
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
-    origin_ = std::chrono::steady_clock::now();
+    // Opened again after close() (an adapter plugged back in), the bus
+    // keeps its clock: its converters and their pending events live on.
+    if (!originSet_) {
+        origin_ = std::chrono::steady_clock::now();
+        originSet_ = true;
+    }
     bus_.onRequest = [this](const Request& r) {
         if (log) {
             log("<- " + Escape(r.raw + "\r"));

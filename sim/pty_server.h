@@ -39,7 +39,10 @@ public:
         return f(bus_);
     }
 
-    // Create the pseudo-terminal. False with a reason in *error.
+    // Create the pseudo-terminal. False with a reason in *error. After
+    // close() it makes a new terminal for the same converters, as if their
+    // adapter had been pulled and plugged in again; createLink() then puts
+    // the link back.
     bool open(std::string* error = nullptr);
     bool isOpen() const { return master_ >= 0; }
     // The terminal a client opens, e.g. "/dev/pts/3".
@@ -62,7 +65,7 @@ public:
     void stop();
     bool running() const { return thread_.joinable(); }
 
-    // Milliseconds since open() on the server's monotonic clock.
+    // Milliseconds since the first open() on the server's monotonic clock.
     double elapsedMs() const;
 
     // Each request and answer is written here when set (not thread-safe
@@ -81,6 +84,7 @@ private:
     std::string slavePath_;
     std::string linkPath_;
     std::chrono::steady_clock::time_point origin_;
+    bool originSet_ = false;
     std::thread thread_;
     std::atomic<bool> stop_{false};
 };

@@ -24,8 +24,10 @@ QStringList PortMap::orderDevices(QStringList names) {
         // ttyS2 before ttyS10: compare the stem, then the number
         auto split = [](const QString& s) {
             qsizetype i = s.size();
-            while (i > 0 && s.at(i - 1).isDigit()) --i;
-            return std::pair<QString, qlonglong>(s.left(i), i < s.size() ? s.mid(i).toLongLong() : -1);
+            while (i > 0 && s.at(i - 1).isDigit())
+                --i;
+            return std::pair<QString, qlonglong>(s.left(i),
+                                                 i < s.size() ? s.mid(i).toLongLong() : -1);
         };
         const auto sa = split(a);
         const auto sb = split(b);
@@ -53,17 +55,24 @@ void PortMap::refresh(QSettings* settings) {
         for (int n = 1; n <= kPortCount; ++n) {
             const QString path =
                 settings->value(QStringLiteral("Ports/COM%1").arg(n)).toString().trimmed();
-            if (!path.isEmpty()) configured_.insert(n, PortDevice{path, QFileInfo(path).fileName()});
+            if (!path.isEmpty())
+                configured_.insert(n, PortDevice{path, QFileInfo(path).fileName()});
         }
     }
 }
 
-void PortMap::setFixed(int n, const PortDevice& device) { fixed_.insert(n, device); }
+void PortMap::setFixed(int n, const PortDevice& device) {
+    fixed_.insert(n, device);
+}
 
 PortDevice PortMap::device(int n) const {
     if (fixed_.contains(n)) return fixed_.value(n);
     if (configured_.contains(n)) return configured_.value(n);
     return enumerated_.value(n);
+}
+
+bool PortMap::present(const QString& path) {
+    return !path.isEmpty() && QFileInfo::exists(path);
 }
 
 QString PortMap::entryText(int n) const {

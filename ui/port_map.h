@@ -35,6 +35,12 @@ public:
     // "COMn:" plus a blank and the device name when one is mapped.
     QString entryText(int n) const;
 
+    // Whether the device file is there (a link is followed to its end): a
+    // pulled USB adapter takes its file with it, a simulator's link points
+    // nowhere once the simulator is gone. One stat, cheap enough to ask
+    // every second.
+    static bool present(const QString& path);
+
 private:
     QMap<int, PortDevice> enumerated_;
     QMap<int, PortDevice> configured_;

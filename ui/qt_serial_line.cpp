@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 #include <QStringList>
 
+#include "ui/port_access.h"
 #include "ui/port_map.h"
 
 Q_LOGGING_CATEGORY(lcWire, "rm27.wire", QtWarningMsg)
@@ -15,10 +16,14 @@ QString Escaped(const QByteArray& bytes) {
     QString out;
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '\r') out += QLatin1String("\\r");
-        else if (c == '\n') out += QLatin1String("\\n");
-        else if (u < 32 || u > 126) out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-        else out += QLatin1Char(c);
+        if (c == '\r')
+            out += QLatin1String("\\r");
+        else if (c == '\n')
+            out += QLatin1String("\\n");
+        else if (u < 32 || u > 126)
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += QLatin1Char(c);
     }
     return out;
 }
@@ -33,26 +38,35 @@ bool ParseLineSettings(const QString& text, LineSettings& out) {
     s.baud = parts[0].trimmed().toInt(&ok);
     if (!ok || s.baud <= 0) return false;
     const QString parity = parts[1].trimmed().toLower();
-    if (parity == QLatin1String("n")) s.parity = QSerialPort::NoParity;
-    else if (parity == QLatin1String("e")) s.parity = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("o")) s.parity = QSerialPort::OddParity;
-    else if (parity == QLatin1String("m")) s.parity = QSerialPort::MarkParity;
-    else if (parity == QLatin1String("s")) s.parity = QSerialPort::SpaceParity;
-    else return false;
+    if (parity == QLatin1String("n"))
+        s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e"))
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o"))
+        s.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("m"))
+        s.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("s"))
+        s.parity = QSerialPort::SpaceParity;
+    else
+        return false;
     const int bits = parts[2].trimmed().toInt(&ok);
     if (!ok || bits < 5 || bits > 8) return false;
     s.dataBits = static_cast<QSerialPort::DataBits>(bits);
     const QString stop = parts[3].trimmed();
-    if (stop == QLatin1String("1")) s.stopBits = QSerialPort::OneStop;
-    else if (stop == QLatin1String("1.5")) s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == QLatin1String("2")) s.stopBits = QSerialPort::TwoStop;
-    else return false;
+    if (stop == QLatin1String("1"))
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5"))
+        s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2"))
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        return false;
     out = s;
     return true;
 }
 
-QtSerialLine::QtSerialLine(const PortMap& ports, QObject* parent)
-    : QObject(parent), ports_(ports) {
+QtSerialLine::QtSerialLine(const PortMap& ports, QObject* parent) : QObject(parent), ports_(ports) {
     logClock_.start();
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialLine::onError);
 }
@@ -79,6 +93,7 @@ bool QtSerialLine::setPortOpen(bool open) {
         return true;
     }
     if (port_.isOpen()) return true;
+    permissionHint_.clear();
     const PortDevice device = ports_.device(commPort_);
     if (device.path.isEmpty()) {
         lastError_ = QStringLiteral("COM%1 is not mapped to any device").arg(commPort_);
@@ -94,6 +109,9 @@ bool QtSerialLine::setPortOpen(bool open) {
     if (!ok) {
         lastError_ = port_.errorString();
         if (port_.isOpen()) port_.close();
+        // Qt reports a lock held by another program as a permission error
+        // too; only the file's own permissions make the group worth naming.
+        permissionHint_ = PortPermissionHint(device.path);
         return false;
     }
     // Qt keeps whatever the driver buffered before the open; a converter's

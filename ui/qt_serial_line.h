@@ -48,7 +48,13 @@ public:
     bool setPortOpen(bool open);
     bool portOpen() const { return port_.isOpen(); }
     QString lastError() const { return lastError_; }
-    void clearError() { lastError_.clear(); }
+    // After an open that failed because this user may not use the device:
+    // which group to join (see port_access.h); empty otherwise.
+    QString permissionHint() const { return permissionHint_; }
+    void clearError() {
+        lastError_.clear();
+        permissionHint_.clear();
+    }
     // The device actually opened (or last tried).
     QString devicePath() const { return port_.portName(); }
 
@@ -72,6 +78,7 @@ private:
     QString settingsText_ = QStringLiteral("9600,n,8,1");
     LineSettings settings_;
     QString lastError_;
+    QString permissionHint_;
     QByteArray buffer_;
     bool opening_ = false;
     QElapsedTimer logClock_;

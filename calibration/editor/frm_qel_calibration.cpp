@@ -21,7 +21,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "calibration/editor/frm_linearity.h"
 #include "calibration/editor/frm_qel_calib_input_box.h"
+#include "ui/build_info.h"
 #include "ui/window_placement.h"
 
 namespace rm27 {
@@ -68,6 +70,9 @@ FrmQELCalibration::FrmQELCalibration(Operations& ops, QWidget* parent, PointDial
     setWindowFlag(Qt::Window, true);
     setWindowTitle(QStringLiteral("Kalibrace"));
     model_.appFolder = QCoreApplication::applicationDirPath().toStdString();
+    model_.files = &files_;
+    model_.certificates = &printer_;
+    model_.program = std::string(build::kProgramTitle) + " " + build::kVersionText;
     BuildWindow();
     BuildMenus();
     tmrOpisovac = new QTimer(this);
@@ -224,6 +229,7 @@ void FrmQELCalibration::BuildMenus() {
     item(mFile, mKrivkaNew, "mKrivkaNew", "&New curve");
     item(mFile, mFileOpen, "mFileOpen", "&Open calibration file ...");
     item(mFile, mFileSaveAs, "mFileSaveAs", "&Save to calibration file ...");
+    item(mFile, mKalibracniList, "mKalibracniList", "&Kalibrační list ...");
     item(mFile, mKrivkaDelete, "mKrivkaDelete", "&Remove curve");
     mFile->addSeparator();
     item(mFile, mLoadEEKrivka, "mLoadEEKrivka", "Load calibration data from sensor ...");
@@ -234,11 +240,14 @@ void FrmQELCalibration::BuildMenus() {
     mGraf = menuBar()->addMenu(QStringLiteral("&Graph"));
     mGraf->setObjectName(QStringLiteral("mGraf"));
     item(mGraf, mGrafLinearity, "mGrafLinearity", "&Show Linearity");
-    // mFileOpen, mKrivkaDelete, mLoadEEKrivka, mSaveEEKrivka and
-    // mGrafLinearity have no action: calibration files have no format
-    // here, and the linearity graph is not drawn.
     connect(mKrivkaNew, &QAction::triggered, this, &FrmQELCalibration::mKrivkaNew_Click);
+    connect(mFileOpen, &QAction::triggered, this, &FrmQELCalibration::mFileOpen_Click);
     connect(mFileSaveAs, &QAction::triggered, this, &FrmQELCalibration::mFileSaveAs_Click);
+    connect(mKalibracniList, &QAction::triggered, this, &FrmQELCalibration::mKalibracniList_Click);
+    connect(mKrivkaDelete, &QAction::triggered, this, &FrmQELCalibration::mKrivkaDelete_Click);
+    connect(mLoadEEKrivka, &QAction::triggered, this, &FrmQELCalibration::mLoadEEKrivka_Click);
+    connect(mSaveEEKrivka, &QAction::triggered, this, &FrmQELCalibration::mSaveEEKrivka_Click);
+    connect(mGrafLinearity, &QAction::triggered, this, &FrmQELCalibration::mGrafLinearity_Click);
     connect(mKrivkaBodAdd, &QAction::triggered, this, &FrmQELCalibration::mKrivkaBodAdd_Click);
     connect(mKrivkaBodDelete, &QAction::triggered, this,
             &FrmQELCalibration::mKrivkaBodDelete_Click);
@@ -290,6 +299,23 @@ void FrmQELCalibration::Push() {
     for (const std::string& line : f.lstKrivka)
         lstKrivka->addItem(Q(line));
     lstKrivka->setCurrentRow(f.lstKrivkaSelected);
+    ShowLinearity();
+}
+
+void FrmQELCalibration::ShowLinearity() {
+    if (!model_.linearityShown) {
+        if (linearity_ != nullptr) linearity_->hide();
+        return;
+    }
+    if (linearity_ == nullptr) {
+        linearity_ = new FrmLinearity(this);
+        linearity_->closed = [this] { model_.linearityShown = false; };
+    }
+    linearity_->Follow(model_);
+    if (!linearity_->isVisible()) {
+        linearity_->show();
+        linearity_->raise();
+    }
 }
 
 template <class F> void FrmQELCalibration::Handle(F&& handler) {
@@ -335,6 +361,7 @@ void FrmQELCalibration::Unload() {
     SetTopmost(this, false);
     model_.Form_Unload();
     tmrOpisovac->stop();
+    if (linearity_ != nullptr) linearity_->hide();
     hide();
 }
 
@@ -373,6 +400,7 @@ bool FrmQELCalibration::eventFilter(QObject* watched, QEvent* e) {
 void FrmQELCalibration::tmrOpisovac_Timer() {
     model_.tmrOpisovac_Timer();
     lblSignal->setText(Q(model_.fields.lblSignal));
+    if (linearity_ != nullptr && linearity_->isVisible()) linearity_->ShowLive(model_);
 }
 
 void FrmQELCalibration::cmdSCAN_Click() {
@@ -412,6 +440,30 @@ void FrmQELCalibration::mKrivkaBodAdd_Click() {
 
 void FrmQELCalibration::mKrivkaBodDelete_Click() {
     Handle([this] { model_.mKrivkaBodDelete_Click(); });
+}
+
+void FrmQELCalibration::mFileOpen_Click() {
+    Handle([this] { model_.mFileOpen_Click(); });
+}
+
+void FrmQELCalibration::mKrivkaDelete_Click() {
+    Handle([this] { model_.mKrivkaDelete_Click(); });
+}
+
+void FrmQELCalibration::mLoadEEKrivka_Click() {
+    Handle([this] { model_.mLoadEEKrivka_Click(); });
+}
+
+void FrmQELCalibration::mSaveEEKrivka_Click() {
+    Handle([this] { model_.mSaveEEKrivka_Click(); });
+}
+
+void FrmQELCalibration::mGrafLinearity_Click() {
+    Handle([this] { model_.mGrafLinearity_Click(); });
+}
+
+void FrmQELCalibration::mKalibracniList_Click() {
+    Handle([this] { model_.mKalibracniList_Click(); });
 }
 
 } // namespace rm27

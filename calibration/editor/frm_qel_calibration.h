@@ -12,6 +12,8 @@
 #include <memory>
 
 #include "calibration/editor_model.h"
+#include "calibration/files/certificate_pdf.h"
+#include "calibration/files/qt_calibration_files.h"
 
 class QAction;
 class QComboBox;
@@ -26,6 +28,7 @@ class QTimer;
 namespace rm27 {
 
 class FrmQELCalibInputBox;
+class FrmLinearity;
 
 class FrmQELCalibration final : public QMainWindow, public CalibrationEditor {
     Q_OBJECT
@@ -39,6 +42,8 @@ public:
 
     CalibrationEditorModel& model() { return model_; }
     FrmQELCalibInputBox* pointDialog() { return ownDialog_.get(); }
+    // The linearity view; null until it was first shown.
+    FrmLinearity* linearityWindow() const { return linearity_; }
 
     // ---- CalibrationEditor
     CalibrationEditorModel& Load() override;
@@ -59,6 +64,12 @@ public:
     void mFileSaveAs_Click();
     void mKrivkaBodAdd_Click();
     void mKrivkaBodDelete_Click();
+    void mFileOpen_Click();
+    void mKrivkaDelete_Click();
+    void mLoadEEKrivka_Click();
+    void mSaveEEKrivka_Click();
+    void mGrafLinearity_Click();
+    void mKalibracniList_Click();
 
     // The widgets into the model's fields, and back.
     void Pull();
@@ -74,9 +85,15 @@ private:
     void BuildMenus();
     // Runs a handler of the model between Pull and Push.
     template <class F> void Handle(F&& handler);
+    // The linearity view as the model wants it: shown and following, or
+    // hidden.
+    void ShowLinearity();
 
+    QtCalibrationFileStore files_;
+    QtCertificatePrinter printer_;
     std::unique_ptr<FrmQELCalibInputBox> ownDialog_;
     CalibrationEditorModel model_;
+    FrmLinearity* linearity_ = nullptr;
     bool loaded_ = false;
 
     QGroupBox* Frame3 = nullptr;
@@ -113,6 +130,7 @@ private:
     QAction* mKrivkaNew = nullptr;
     QAction* mFileOpen = nullptr;
     QAction* mFileSaveAs = nullptr;
+    QAction* mKalibracniList = nullptr;
     QAction* mKrivkaDelete = nullptr;
     QAction* mLoadEEKrivka = nullptr;
     QAction* mSaveEEKrivka = nullptr;

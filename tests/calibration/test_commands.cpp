@@ -471,6 +471,84 @@ TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
     EXPECT_EQ(view.statuses.back(), "OK, měření spuštěno ...");
 }
 
+TEST_F(EditingRun, LoadFromSensorReadsTheBlockAgainWithTheMeasurementStopped) {
+    ReadAndMeasure();
+    // the sensor was calibrated elsewhere since the reading
+    SensorRecord elsewhere = state.records[0];
+    elsewhere.description = FixedText("Jinde kalibrováno", kDescriptionWidth);
+    elsewhere.pointCount = 2;
+    elsewhere.pointSignals[0] = 0;
+    elsewhere.userValues[0] = 0;
+    elsewhere.pointSignals[1] = 2;
+    elsewhere.userValues[1] = 40;
+    std::string image;
+    ASSERT_GT(BuildEKeyImage(image, elsewhere, 1, clock.when), 0);
+    conv().setBlock(0, image);
+
+    bool loaded = false;
+    bool heldWhileReading = false;
+    std::int64_t clicked = 0;
+    At(1000, [&](CalibrationEditorModel& m) {
+        clicked = line.nowMs();
+        // the "KB" answer is on its way 600 ms after the click
+        line.after(600, [&] { heldWhileReading = guard.lineHeld(); });
+        m.fields.txtPopis = "typed";
+        loaded = m.mLoadEEKrivka_Click();
+    });
+    At(4000, [](CalibrationEditorModel& m) { m.cmdAction_Click(0); });
+    const int ticksBefore = answeredTicks;
+    session.run([&](Operations& o) { DoCalibration(o, 0, editor); });
+
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(heldWhileReading);
+    EXPECT_EQ(editor.model().fields.txtPopis, elsewhere.description);
+    EXPECT_EQ(editor.model().fields.lstKrivka.size(), 2u);
+    EXPECT_EQ(editor.model().xXx.pointSignals[1], 2);
+    EXPECT_EQ(editor.model().xXx.adr, 0);
+    // the block is what the next write's backup keeps
+    EXPECT_EQ(state.blocks.at(0).image, conv().block(0));
+    // the measurement's last request waited out, then the read, then the
+    // measurement again
+    std::int64_t kb = -1;
+    for (const auto& f : line.sent()) {
+        if (f.text == "$01KB00\r" && f.timeMs > clicked) kb = f.timeMs;
+    }
+    ASSERT_GE(kb, 0);
+    EXPECT_GE(kb - clicked, 500);
+    for (const auto& f : line.sent()) {
+        if (f.text == "$01MK\r") {
+            EXPECT_TRUE(f.timeMs < clicked || f.timeMs > kb) << f.timeMs;
+        }
+    }
+    EXPECT_GT(answeredTicks, ticksBefore + 2);
+    EXPECT_TRUE(view.timer);
+    EXPECT_TRUE(view.criticals.empty());
+}
+
+TEST_F(EditingRun, LoadFromSensorThatDoesNotAnswerLeavesTheEditor) {
+    ReadAndMeasure();
+    std::string text;
+    At(500, [&](CalibrationEditorModel& m) {
+        m.fields.txtPopis = "typed";
+        conv().setPlugged(0, false);
+        EXPECT_FALSE(m.mLoadEEKrivka_Click());
+        text = m.fields.txtPopis;
+        conv().setPlugged(0, true);
+        conv().setBlock(0, std::string(256, '\xFF'));
+        EXPECT_FALSE(m.mLoadEEKrivka_Click());
+        m.cmdAction_Click(0);
+    });
+    session.run([&](Operations& o) { DoCalibration(o, 0, editor); });
+    EXPECT_EQ(text, "typed");
+    EXPECT_EQ(editor.model().fields.txtPopis, "typed");
+    EXPECT_EQ(view.criticals,
+              (std::vector<std::string>{"Kalibraci nelze načíst ze snímače (blok 0): " +
+                                            BlockReadResultText(kBlockReadNoAnswer) + " [ERR:-1]",
+                                        "Blok 0 neobsahuje kalibrační data: " +
+                                            DecodeResultText(kDecodeNoFSN) + " [ERR:-34]"}));
+    EXPECT_TRUE(view.timer);
+}
+
 // Backups kept in memory, for looking at.
 class KeptBackups final : public BackupStore {
 public:

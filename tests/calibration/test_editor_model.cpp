@@ -1,10 +1,19 @@
 // The editor's handlers without widgets: capture, typing, editing and
-// deleting points, the new curve, the save and its refusals, the file save,
-// closing, the live signal and the curve type.
+// deleting points, the new curve, the save and its refusals, calibration
+// files, removing the curve, the linearity and the certificate, closing,
+// the live signal and the curve type.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
 
 #include "calibration/editor_model.h"
 #include "link/codecs.h"
+#include "support/memory_file_store.h"
 #include "support/sim_rig.h"
 
 namespace rm27 {
@@ -231,7 +240,10 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     EXPECT_EQ(m.Tag, kTagCancel);
 }
 
-TEST_F(EditorModel, SaveToFileEndsInTheFailureMessage) {
+TEST_F(EditorModel, SaveToFileWritesTheBuiltRecordOrSaysWhyNot) {
+    test::MemoryFileStore store;
+    m.files = &store;
+    m.program = "RM-27/RMU Manager 9.9.9";
     Type({{"0", "0"}, {"2", "100"}});
     m.appFolder = "/opt/r27";
     m.mFileSaveAs_Click(); // cancelled
@@ -245,14 +257,24 @@ TEST_F(EditorModel, SaveToFileEndsInTheFailureMessage) {
     EXPECT_EQ(d.filterIndex, 1);
     EXPECT_EQ(d.initDir, "/opt/r27");
 
-    const std::pair<const char*, const char*> names[] = {{"/tmp/a", "/tmp/a.CLB"},
-                                                         {"/tmp/b.clb", "/tmp/b.clb"}};
-    for (const auto& [chosen, used] : names) {
-        view.calls.clear();
-        view.fileAnswers = {chosen};
-        m.mFileSaveAs_Click();
-        EXPECT_EQ(view.criticals.back(), std::string("Write data to file failed. \r\n") + used);
-    }
+    // saved: the record as the build left it, under "Kalibrace", no message
+    view.fileAnswers = {"/tmp/a"};
+    m.mFileSaveAs_Click();
+    EXPECT_TRUE(view.criticals.empty());
+    const ClbGroup* g = store.group("/tmp/a.CLB", "Kalibrace");
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->keys, CalibrationGroup("Kalibrace", m.xXx, m.program).keys);
+    EXPECT_EQ(*g->find("DateOfSave"), "261204");
+    EXPECT_EQ(*g->find("Limit"), "9999");
+    EXPECT_EQ(*g->find("Program"), "RM-27/RMU Manager 9.9.9");
+
+    // the store refuses: the file's name and the system's reason
+    store.failWith = "Permission denied";
+    view.fileAnswers = {"/tmp/b.clb"};
+    m.mFileSaveAs_Click();
+    EXPECT_EQ(
+        view.criticals,
+        std::vector<std::string>{"Write data to file failed. \r\n/tmp/b.clb\r\nPermission denied"});
     // a curve that does not pass only shows why
     view.calls.clear();
     m.fields.txtPopis = "";
@@ -260,6 +282,226 @@ TEST_F(EditorModel, SaveToFileEndsInTheFailureMessage) {
     m.mFileSaveAs_Click();
     EXPECT_EQ(view.messageTexts(),
               std::vector<std::string>{"Kalibrační křivka musí mít jméno (popis)."});
+
+    // a file as the editor's target: its section
+    store.failWith.clear();
+    m.fields.txtPopis = "Váha";
+    m.FNX = "/tmp/d.CLB";
+    m.FNXSection = "Kalibrace\\Snimac02";
+    view.calls.clear();
+    view.answers = {MessageAnswer::Yes};
+    m.cmdAction_Click(1);
+    EXPECT_NE(store.group("/tmp/d.CLB", "Kalibrace\\Snimac02"), nullptr);
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?"});
+}
+
+TEST_F(EditorModel, OpenChecksTheFileAndKeepsTheEditorsBlock) {
+    test::MemoryFileStore store;
+    m.files = &store;
+    m.Adr = 4;
+    m.SubAdr = 1;
+    m.xXx.adr = 4;
+    m.xXx.subAdr = 1;
+    m.FNXSection = "Kalibrace\\Snimac02";
+    Type({{"1", "10"}, {"2", "20"}});
+    m.fields.txtPopis = "typed";
+
+    SensorRecord file;
+    file.description = FixedText("Ze souboru", kDescriptionWidth);
+    file.unit = FixedText("N", kUnitWidth);
+    file.numberFormat = FixedText("##0.000", kNumberFormatWidth);
+    file.sensorId = "AC05XYZ1";
+    file.gainCode = 5;
+    file.slidingLength = 12;
+    file.curveFlags = kCurveHasCurve | kCurveSignalMvV;
+    file.pointCount = 3;
+    file.pointSignals = {0, 0.5f, 1};
+    file.userValues = {0, 49.5f, 100};
+    SensorRecord other = file;
+    other.description = FixedText("Jiný vstup", kDescriptionWidth);
+    const ClbGroup mine = CalibrationGroup("Kalibrace\\Snimac02", file, "x");
+    store.files["/f.CLB"] = {CalibrationGroup("Kalibrace", other, "x"), mine};
+    store.files["/bad.CLB"] = {test::WithKey(mine, "Signal2", "x")};
+    store.files["/ten.CLB"] = {test::WithKey(mine, "Points", "10")};
+    store.files["/others.CLB"] = {CalibrationGroup("Kalibrace\\Snimac01", file, "x"),
+                                  CalibrationGroup("Kalibrace\\Snimac03", file, "x")};
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"/none.CLB", "Kalibrační soubor nelze přečíst: /none.CLB\r\nNo such file or directory"},
+        {"/others.CLB",
+         "V kalibračním souboru /others.CLB není skupina [Kalibrace\\Snimac02] ani [Kalibrace]."},
+        {"/bad.CLB", "Kalibrační soubor /bad.CLB nelze načíst, skupina [Kalibrace\\Snimac02]:\r\n"
+                     "Položka \"Signal2\" není číslo: \"x\"."},
+        {"/ten.CLB", "Kalibrační soubor /ten.CLB nelze načíst, skupina [Kalibrace\\Snimac02]:\r\n"
+                     "Položka \"Points\" = 10: kalibrační křivka může mít 2 až 9 bodů."},
+    };
+    const SensorRecord before = m.xXx;
+    for (const auto& [path, message] : refused) {
+        view.fileAnswers = {path};
+        EXPECT_FALSE(m.mFileOpen_Click()) << path;
+        EXPECT_EQ(view.criticals.back(), message);
+        EXPECT_EQ(Curve(), "1:10 2:20 ") << path;
+        EXPECT_EQ(m.fields.txtPopis, "typed") << path;
+        EXPECT_EQ(m.xXx, before) << path;
+    }
+
+    view.calls.clear();
+    view.fileAnswers = {"/f.CLB"};
+    ASSERT_TRUE(m.mFileOpen_Click());
+    ASSERT_EQ(view.calls.size(), 1u);
+    EXPECT_EQ(view.calls[0].kind, test::PromptCall::Open);
+    EXPECT_EQ(view.calls[0].dialog.title, "Open calibration file");
+    EXPECT_EQ(view.calls[0].dialog.owner, "frmQELCalibration");
+    EXPECT_EQ(view.calls[0].dialog.filter, "Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*");
+    // the input's own group, into the same block
+    EXPECT_EQ(Curve(), "0:0 0.5:49.5 1:100 ");
+    EXPECT_EQ(m.fields.txtPopis, file.description);
+    EXPECT_EQ(m.fields.cmbFormat, 3);
+    EXPECT_EQ(m.fields.cmbGain, 5);
+    EXPECT_EQ(m.fields.cmbSlide, 10);
+    EXPECT_EQ(m.fields.frame2, "Snímač [ID:AC05XYZ1]");
+    EXPECT_EQ(m.fields.caption, "Kalibrace [ Ze souboru ] Adr=4 SubAdr=1");
+    EXPECT_EQ(m.xXx.adr, 4);
+    EXPECT_EQ(m.xXx.subAdr, 1);
+}
+
+TEST_F(EditorModel, RemoveCurveAsksWithNoPreselected) {
+    Type({{"1", "10"}, {"2", "20"}});
+    view.answers = {MessageAnswer::No};
+    m.mKrivkaDelete_Click();
+    EXPECT_EQ(m.points.count(), 2);
+    ASSERT_EQ(view.calls.size(), 1u);
+    EXPECT_EQ(view.calls[0].text, "Do you really want to remove all points of the curve ?");
+    EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(view.calls[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+
+    view.answers = {MessageAnswer::Yes};
+    m.mKrivkaDelete_Click();
+    EXPECT_EQ(m.points.count(), 0);
+    EXPECT_TRUE(m.fields.lstKrivka.empty());
+    EXPECT_TRUE(m.Tag.empty()); // unlike a new curve, the run goes on
+}
+
+TEST_F(EditorModel, SaveToSensorIsTheSaveButton) {
+    Type({{"0", "0"}, {"2", "100"}});
+    view.answers = {MessageAnswer::Yes};
+    m.mSaveEEKrivka_Click();
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?"});
+    EXPECT_EQ(m.Tag, kTagStore);
+}
+
+TEST_F(EditorModel, LinearityFollowsThePointsAndTheLiveSignal) {
+    m.mGrafLinearity_Click();
+    EXPECT_TRUE(m.linearityShown);
+    Type({{"0", "0"}, {"2", "201"}});
+    EXPECT_DOUBLE_EQ(m.CurveLinearity().deviations[1].endPoint, 0);
+    Type({{"1", "100"}});
+    EXPECT_NEAR(m.CurveLinearity().deviations[1].endPoint, -0.5, 1e-5);
+    m.fields.txtJednotka = "kg";
+    EXPECT_EQ(m.CurveLinearityTexts().rows[1][3], "-0.500");
+    EXPECT_EQ(m.CurveLinearityTexts().headers[2], "Hodnota [kg]");
+    m.fields.lstKrivkaSelected = 1;
+    m.mKrivkaBodDelete_Click();
+    EXPECT_EQ(m.CurveLinearity().points.size(), 2u);
+
+    const float raw = 9000000;
+    const float mvv = 1.25f;
+    m.LiveDivRef = &raw;
+    m.LiveMvvRef = &mvv;
+    m.cmbCurveType_Click(1);
+    m.tmrOpisovac_Timer();
+    EXPECT_EQ(m.LiveSignal(), 1.25);
+    m.cmbCurveType_Click(0);
+    m.tmrOpisovac_Timer();
+    EXPECT_EQ(m.LiveSignal(), 9000000);
+    m.Form_Unload();
+    EXPECT_FALSE(m.linearityShown);
+}
+
+// Certificates kept for looking at, or refused.
+class KeptCertificates final : public CertificatePrinter {
+public:
+    std::vector<std::pair<CertificateData, std::string>> written;
+    std::string failWith;
+    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override {
+        if (!failWith.empty()) {
+            reason = failWith;
+            return false;
+        }
+        written.emplace_back(c, path);
+        return true;
+    }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
+    KeptCertificates pdf;
+    m.certificates = &pdf;
+    m.program = "RM-27/RMU Manager 9.9.9";
+    state.DeviceId = "0123RM2712";
+    state.DeviceAddress = 5;
+    m.Adr = 1;
+    m.SubAdr = 0;
+    m.xXx.adr = 1;
+    m.xXx.dateOfSave = "250101";
+    Type({{"2", "201"}, {"0", "0"}, {"1", "100"}});
+    m.fields.txtJednotka = "kg";
+    m.fields.txtNejistota = "0,05";
+    m.fields.txtKL = "KL-7";
+    char folder[] = "/tmp/r27certXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string base = std::string(folder) + "/list";
+
+    view.fileAnswers = {base};
+    ASSERT_TRUE(m.mKalibracniList_Click());
+    ASSERT_EQ(view.calls.size(), 2u);
+    EXPECT_EQ(view.calls[0].kind, test::PromptCall::Save);
+    EXPECT_EQ(view.calls[0].dialog.title, "Uložit kalibrační list");
+    EXPECT_EQ(view.calls[0].dialog.defaultExt, ".pdf");
+    EXPECT_EQ(view.calls[1].text,
+              "Kalibrační list byl uložen do souborů\r\n" + base + ".pdf\r\n" + base + ".csv");
+    ASSERT_EQ(pdf.written.size(), 1u);
+    const auto& [c, path] = pdf.written[0];
+    EXPECT_EQ(path, base + ".pdf");
+    EXPECT_EQ(c.sensorId, "AC04BBAA");
+    EXPECT_EQ(c.converterId, "0123RM2712");
+    EXPECT_EQ(c.address, 5);
+    EXPECT_EQ(c.input, 2);
+    EXPECT_EQ(c.block, 32);
+    EXPECT_EQ(c.unit, "kg");
+    EXPECT_EQ(c.dateOfSave, "261204"); // as the store will date it
+    EXPECT_DOUBLE_EQ(c.uncertainty, 0.05);
+    EXPECT_EQ(c.sheetNumber, "KL-7");
+    EXPECT_EQ(c.program, "RM-27/RMU Manager 9.9.9");
+    ASSERT_TRUE(c.linearity.valid);
+    EXPECT_DOUBLE_EQ(c.linearity.deviations[1].endPoint, -0.5);
+
+    const std::string csv = ReadFile(base + ".csv");
+    for (const char* expected :
+         {"Kalibrační list\r\n", "Identifikátor snímače,AC04BBAA\r\n",
+          "Vstup,\"2 (eKey, blok 32)\"\r\n", "Nejistota,0.05 %\r\n",
+          "Číslo kalibračního listu,KL-7\r\n", "\r\n2,1,100,-0.5,-0.248756,-0.333333,-0.165837\r\n",
+          "Největší odchylka od přímky krajních bodů,2,-0.5,-0.248756\r\n"}) {
+        EXPECT_NE(csv.find(expected), std::string::npos) << expected << "\n" << csv;
+    }
+
+    pdf.failWith = "No space left on device";
+    view.fileAnswers = {std::string(folder) + "/other.PDF"};
+    EXPECT_FALSE(m.mKalibracniList_Click());
+    EXPECT_EQ(view.criticals.back(), "Kalibrační list nelze uložit do souboru " +
+                                         std::string(folder) +
+                                         "/other.PDF\r\nNo space left on device");
+    std::remove((base + ".csv").c_str());
+    rmdir(folder);
 }
 
 TEST_F(EditorModel, ClosingTagsAnUnfinishedRunAndUnloadsTheDialog) {

@@ -3,7 +3,9 @@
 // window hidden after a run and reused by the next.
 #include <QAction>
 #include <QApplication>
+#include <QChart>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,12 +13,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QXYSeries>
 #include <QtTest/QTest>
 
 #include <functional>
 #include <optional>
 
+#include "calibration/editor/frm_linearity.h"
 #include "calibration/editor/frm_qel_calib_input_box.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
@@ -152,6 +158,7 @@ TEST_F(EditorWindow, CaptionsListsAndMenus) {
         {"mKrivkaNew", "&New curve"},
         {"mFileOpen", "&Open calibration file ..."},
         {"mFileSaveAs", "&Save to calibration file ..."},
+        {"mKalibracniList", "&Kalibrační list ..."},
         {"mKrivkaDelete", "&Remove curve"},
         {"mLoadEEKrivka", "Load calibration data from sensor ..."},
         {"mSaveEEKrivka", "Save calibration data to sensor ..."},
@@ -192,7 +199,6 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
         const char* control;
         std::function<void()> trigger;
         std::function<void()> check;
-        bool noAction = false; // left without one in this program
     };
     auto click = [&](const char* name) { return [=, this] { E<QPushButton>(name)->click(); }; };
     auto menu = [&](const char* name) { return [=, this] { E<QAction>(name)->trigger(); }; };
@@ -267,25 +273,154 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              click("cmdAction_1")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"mFileOpen", menu("mFileOpen"), [] {}, true},
-        {"mKrivkaDelete", menu("mKrivkaDelete"), [] {}, true},
-        {"mLoadEEKrivka", menu("mLoadEEKrivka"), [] {}, true},
-        {"mSaveEEKrivka", menu("mSaveEEKrivka"), [] {}, true},
-        {"mGrafLinearity", menu("mGrafLinearity"), [] {}, true},
+        {"mFileOpen", menu("mFileOpen"),
+         [&] {
+             EXPECT_EQ(prompter.calls.back().kind, PromptCall::Open);
+             EXPECT_EQ(prompter.calls.back().dialog.owner, "frmQELCalibration");
+         }},
+        {"mKalibracniList", menu("mKalibracniList"),
+         [&] { EXPECT_EQ(prompter.calls.back().dialog.title, "Uložit kalibrační list"); }},
+        {"mLoadEEKrivka", menu("mLoadEEKrivka"),
+         [&] {
+             // no converter on this line: the block does not come
+             EXPECT_EQ(lastText().rfind("Kalibraci nelze načíst ze snímače (blok 129)", 0), 0u)
+                 << lastText();
+         }},
+        {"mSaveEEKrivka",
+         [&] {
+             prompter.answers = {MessageAnswer::No};
+             menu("mSaveEEKrivka")();
+         },
+         [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
+        {"mGrafLinearity", menu("mGrafLinearity"),
+         [&] {
+             ASSERT_NE(editor->linearityWindow(), nullptr);
+             EXPECT_TRUE(editor->linearityWindow()->isVisible());
+         }},
+        {"mKrivkaDelete",
+         [&] {
+             prompter.answers = {MessageAnswer::Yes};
+             menu("mKrivkaDelete")();
+         },
+         [&] {
+             EXPECT_EQ(lastText(), "Do you really want to remove all points of the curve ?");
+             EXPECT_TRUE(Lines().empty());
+         }},
         {"cmdAction_0", click("cmdAction_0"), [&] { EXPECT_EQ(editor->model().Tag, kTagCancel); }},
     };
     for (const Case& c : cases) {
-        const std::size_t calls = prompter.calls.size();
-        const QStringList before = Lines();
         c.trigger();
         SCOPED_TRACE(c.control);
         c.check();
-        if (c.noAction) {
-            EXPECT_EQ(prompter.calls.size(), calls);
-            EXPECT_EQ(Lines(), before);
-            EXPECT_TRUE(editor->model().Tag.empty());
-        }
     }
+}
+
+// The linearity view's table, its largest deviations and its chart.
+struct LinearityShown {
+    QStringList deviations; // the end-point column
+    QString largest;
+    QList<QPointF> points, live, curve;
+};
+
+LinearityShown Shown(FrmLinearity& w) {
+    LinearityShown s;
+    auto* grid = w.findChild<QTableWidget*>(QStringLiteral("grdDeviations"));
+    for (int r = 0; r < grid->rowCount(); ++r)
+        s.deviations << grid->item(r, 3)->text();
+    s.largest = w.findChild<QLabel*>(QStringLiteral("lblLargestEndPoint"))->text();
+    for (QAbstractSeries* series : w.chart()->series()) {
+        auto* xy = static_cast<QXYSeries*>(series);
+        if (xy->name() == QStringLiteral("Body")) s.points = xy->points();
+        if (xy->name() == QStringLiteral("Živý signál")) s.live = xy->points();
+        if (xy->name() == QStringLiteral("Křivka")) s.curve = xy->points();
+    }
+    return s;
+}
+
+TEST_F(EditorWindow, TheLinearityViewFollowsEveryPointAndTheLiveSignal) {
+    E<QAction>("mGrafLinearity")->trigger();
+    FrmLinearity* view = editor->linearityWindow();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_EQ(view->objectName(), QStringLiteral("frmLinearity"));
+    EXPECT_EQ(Shown(*view).deviations, (QStringList{"0.000", "0.000"}));
+
+    // typed: 49 at 1 mV/V lies 1 below the line through (0, 0) and (2, 100)
+    DialogAnswer typed{QStringLiteral("1"), QStringLiteral("49")};
+    AnswerPointDialog(typed);
+    E<QAction>("mKrivkaBodAdd")->trigger();
+    LinearityShown s = Shown(*view);
+    EXPECT_EQ(s.deviations, (QStringList{"0.000", "-1.000", "0.000"}));
+    EXPECT_EQ(s.largest,
+              QStringLiteral("Největší odchylka od přímky krajních bodů: -1.000 = -1.000 % rozsahu "
+                             "(bod 2)"));
+    EXPECT_EQ(s.points.size(), 3);
+    EXPECT_EQ(s.points[1], QPointF(1, 49));
+
+    // edited to 51, then captured at the live 1.5 mV/V as 80
+    DialogAnswer edited{{}, QStringLiteral("51")};
+    AnswerPointDialog(edited);
+    auto* list = E<QListWidget>("lstKrivka");
+    list->setCurrentRow(1);
+    emit list->itemDoubleClicked(list->item(1));
+    EXPECT_EQ(Shown(*view).deviations[1], QStringLiteral("1.000"));
+    editor->tmrOpisovac_Timer();
+    DialogAnswer captured{{}, QStringLiteral("80")};
+    AnswerPointDialog(captured);
+    E<QPushButton>("cmdSCAN")->click();
+    EXPECT_EQ(Shown(*view).deviations,
+              (QStringList{"0.000", "1.000", "5.000", "0.000"})); // 80 against 75
+
+    // deleted
+    list->setCurrentRow(2);
+    E<QAction>("mKrivkaBodDelete")->trigger();
+    s = Shown(*view);
+    EXPECT_EQ(s.deviations.size(), 3);
+    // the live signal on the curve, and past its end on the extension
+    ASSERT_EQ(s.live.size(), 1);
+    EXPECT_DOUBLE_EQ(s.live[0].x(), 1.5);
+    EXPECT_DOUBLE_EQ(s.live[0].y(), 75.5); // between (1, 51) and (2, 100)
+    mvv = 2.5f;
+    editor->tmrOpisovac_Timer();
+    s = Shown(*view);
+    EXPECT_DOUBLE_EQ(s.live[0].x(), 2.5);
+    EXPECT_DOUBLE_EQ(s.live[0].y(), 124.5);
+    EXPECT_EQ(s.curve.back(), QPointF(2.5, 124.5));
+    EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("lblLive"))->text(),
+              QStringLiteral("Živý signál: 2.50000 → 124.5"));
+
+    // closed by the user it stays closed; the editor's close takes it along
+    view->close();
+    EXPECT_FALSE(editor->model().linearityShown);
+    DialogAnswer cancelled{{}, {}, false};
+    AnswerPointDialog(cancelled);
+    E<QAction>("mKrivkaBodAdd")->trigger();
+    EXPECT_FALSE(view->isVisible());
+    E<QAction>("mGrafLinearity")->trigger();
+    EXPECT_TRUE(view->isVisible());
+    editor->close();
+    EXPECT_FALSE(view->isVisible());
+}
+
+TEST_F(EditorWindow, FilesAndCertificatesGoToDisk) {
+    QTemporaryDir dir;
+    const std::string base = dir.filePath(QStringLiteral("sensor")).toStdString();
+    editor->model().xXx.sensorId = "AC04BBAA";
+    prompter.fileAnswers = {base};
+    E<QAction>("mKalibracniList")->trigger();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(base + ".pdf")));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(base + ".csv")));
+    prompter.fileAnswers = {base};
+    E<QAction>("mFileSaveAs")->trigger();
+    ASSERT_TRUE(prompter.criticals.empty()) << prompter.criticals[0];
+
+    prompter.answers = {MessageAnswer::Yes};
+    E<QAction>("mKrivkaDelete")->trigger();
+    EXPECT_TRUE(Lines().empty());
+    prompter.fileAnswers = {base + ".CLB"};
+    E<QAction>("mFileOpen")->trigger();
+    EXPECT_EQ(Lines(), (QStringList{"    0.00000      0.0 ", "    2.00000    100.0 "}));
+    EXPECT_TRUE(prompter.criticals.empty());
 }
 
 TEST_F(EditorWindow, ThePointDialogFormatsReadsAndCancels) {

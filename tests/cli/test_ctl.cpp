@@ -84,6 +84,8 @@ TEST(CtlOptions, UsageErrors) {
                              "monitor --count x",
                              "read --csv",
                              "scan --csv-semicolon",
+                             "read --reconnect",
+                             "monitor --reconnect=1",
                              "scan --json",
                              "read --count 3",
                              "--port COM16 read",

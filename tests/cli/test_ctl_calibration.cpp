@@ -2,9 +2,16 @@
 // simulator's virtual time with what it prints and its exit status.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <map>
 #include <sstream>
 
+#include "calibration/certificate.h"
 #include "calibration/commands.h"
+#include "calibration/files/qt_calibration_files.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
@@ -13,6 +20,7 @@
 #include "session/backups.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
+#include "support/memory_file_store.h"
 
 namespace rm27 {
 namespace {
@@ -66,6 +74,33 @@ TEST(CtlCalibrationOptions, CommandLines) {
     EXPECT_TRUE(ParseCtlArgs(Words("calibrate --help")).options.help);
     EXPECT_NE(ParseCtlArgs(Words("calibrate --help")).helpText.find("--point SIGNAL:VALUE"),
               std::string::npos);
+}
+
+TEST(CtlCalibrationOptions, FilesAndCertificates) {
+    const CtlParse from = ParseCtlArgs(Words("calibrate 2 --from a.CLB --yes"));
+    ASSERT_TRUE(from.ok()) << from.error;
+    EXPECT_EQ(from.options.command, "calibrate");
+    EXPECT_EQ(from.options.fromFile, "a.CLB");
+    const CtlParse save = ParseCtlArgs(Words("calibration 3 --save b.CLB"));
+    ASSERT_TRUE(save.ok()) << save.error;
+    EXPECT_EQ(save.options.input, 3);
+    EXPECT_EQ(save.options.saveFile, "b.CLB");
+    EXPECT_EQ(ParseCtlArgs(Words("calibration 4")).options.saveFile, "");
+    const CtlParse cert =
+        ParseCtlArgs(Words("certificate 1 --pdf a.pdf --csv b.csv --uncertainty 0,1"));
+    ASSERT_TRUE(cert.ok()) << cert.error;
+    EXPECT_EQ(cert.options.pdfFile, "a.pdf");
+    EXPECT_EQ(cert.options.csvFile, "b.csv");
+    EXPECT_EQ(cert.options.uncertainty, "0,1");
+    EXPECT_FALSE(ParseCtlArgs(Words("certificate 1 --pdf a.pdf")).options.uncertainty);
+
+    for (const char* line :
+         {"calibrate 1 --from a.CLB --point 1:1", "calibrate 1 --from a.CLB --description x",
+          "calibrate 1 --from a.CLB --gain 3", "calibrate 1 --from", "calibrate 1", "calibration",
+          "calibration 5", "calibration 1 --save", "certificate 1", "certificate 1 --csv a.csv",
+          "certificate 0 --pdf a.pdf"}) {
+        EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << "'" << line << "'";
+    }
 }
 
 class CtlCalibration : public ::testing::Test {
@@ -271,6 +306,146 @@ TEST_F(CtlCalibration, CalibrateRefusalsPrintTheWindowsMessagesAndWriteNothing) 
         EXPECT_EQ(out.str(), "") << c.line;
         EXPECT_TRUE(sent("$01KW").empty()) << c.line;
     }
+}
+
+// The files and certificates of the calibration commands.
+class KeptCertificates final : public CertificatePrinter {
+public:
+    std::vector<std::pair<CertificateData, std::string>> written;
+    std::string failWith;
+    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override {
+        if (!failWith.empty()) {
+            reason = failWith;
+            return false;
+        }
+        written.emplace_back(c, path);
+        return true;
+    }
+};
+
+class CtlCalibrationFiles : public CtlCalibration {
+protected:
+    int runWithTools(const std::string& commandLine) {
+        return run(commandLine, [&](CtlRunner& r) {
+            r.calibrationTools() = {&store, &printer, "RM-27/RMU Manager 9.9.9"};
+        });
+    }
+    std::string file(const char* name) const {
+        return dir.filePath(QString::fromUtf8(name)).toStdString();
+    }
+    QTemporaryDir dir;
+    QtCalibrationFileStore store;
+    KeptCertificates printer;
+};
+
+TEST_F(CtlCalibrationFiles, CalibrationPrintsOrSavesTheRecordAsRead) {
+    ASSERT_EQ(runWithTools("calibration 2"), kExitOk) << err.str();
+    const std::string text = out.str();
+    EXPECT_EQ(text.rfind("input 2: the eKey of input 2 (block 32)\n  description  ", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("\n  validity     "), std::string::npos) << text;
+    EXPECT_NE(text.find("\n  Signál [mV/V]  value\n"), std::string::npos) << text;
+
+    const std::string path = file("input2.CLB");
+    ASSERT_EQ(runWithTools("calibration 2 --save " + path), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "input 2: calibration from the eKey of input 2 (block 32) saved to " +
+                             path + " [Kalibrace]\n");
+    std::vector<ClbGroup> groups;
+    std::string reason;
+    ASSERT_TRUE(store.readGroups(path, groups, reason)) << reason;
+    ASSERT_EQ(groups.size(), 1u);
+    const ClbGroup written =
+        CalibrationGroup("Kalibrace", runner->state().records[1], "RM-27/RMU Manager 9.9.9");
+    using Keys = std::map<std::string, std::string>;
+    EXPECT_EQ(Keys(groups[0].keys.begin(), groups[0].keys.end()),
+              Keys(written.keys.begin(), written.keys.end()));
+    EXPECT_TRUE(sent("$01KW").empty());
+
+    const std::string nowhere = file("missing/input2.CLB");
+    EXPECT_EQ(runWithTools("calibration 2 --save " + nowhere), kExitRefused);
+    EXPECT_EQ(err.str(),
+              "Write data to file failed. \n" + nowhere + "\nNo such file or directory\n");
+}
+
+TEST_F(CtlCalibrationFiles, CalibrateFromAFileStoresItInTheInputsOwnBlock) {
+    const std::string path = file("input1.CLB");
+    ASSERT_EQ(runWithTools("calibration 1 --save " + path), kExitOk) << err.str();
+    const SensorRecord one = runner->state().records[0];
+    ASSERT_EQ(runWithTools("-y calibrate 2 --from " + path), kExitOk) << err.str();
+    EXPECT_EQ(out.str().rfind("input 2: calibration stored in the eKey of input 2 (block 32)", 0),
+              0u)
+        << out.str();
+    SensorRecord rec;
+    ASSERT_EQ(DecodeEKeyImage(conv().block(32), rec, 1, 0, 0), kDecodeOk);
+    EXPECT_EQ(rec.description, one.description);
+    EXPECT_EQ(rec.sensorId, one.sensorId);
+    EXPECT_EQ(rec.pointCount, one.pointCount);
+    // the editor stores 3-byte values (the sensor had 4): 15 bits of mantissa
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_NEAR(rec.userValues[k], one.userValues[k], 1e-2) << k;
+        EXPECT_NEAR(rec.pointSignals[k], one.pointSignals[k], 1e-4) << k;
+    }
+}
+
+TEST_F(CtlCalibrationFiles, CalibrateFromABadFileRefusesAndWritesNothing) {
+    const std::string path = file("bad.CLB");
+    ASSERT_EQ(runWithTools("calibration 1 --save " + path), kExitOk) << err.str();
+    std::string reason;
+    ASSERT_TRUE(store.writeGroup(
+        path,
+        test::WithKey(CalibrationGroup("Kalibrace", runner->state().records[0], "p"), "Points",
+                      "12"),
+        reason));
+    EXPECT_EQ(runWithTools("-y calibrate 1 --from " + path), kExitRefused);
+    EXPECT_EQ(err.str(), "Kalibrační soubor " + path +
+                             " nelze načíst, skupina [Kalibrace]:\nPoložka \"Points\" = 12: "
+                             "kalibrační křivka může mít 2 až 9 bodů.\n");
+    EXPECT_EQ(runWithTools("-y calibrate 1 --from " + file("none.CLB")), kExitRefused);
+    EXPECT_EQ(err.str(), "Kalibrační soubor nelze přečíst: " + file("none.CLB") +
+                             "\nNo such file or directory\n");
+    EXPECT_TRUE(sent("$01KW").empty());
+}
+
+TEST_F(CtlCalibrationFiles, CertificateOfAnInputAsRead) {
+    const std::string csv = file("list.csv");
+    ASSERT_EQ(runWithTools("certificate 1 --pdf " + file("list.pdf") + " --csv " + csv +
+                           " --uncertainty 0,1"),
+              kExitOk)
+        << err.str();
+    ASSERT_EQ(printer.written.size(), 1u);
+    const auto& [c, path] = printer.written[0];
+    EXPECT_EQ(path, file("list.pdf"));
+    EXPECT_EQ(c.converterId, runner->state().DeviceId);
+    EXPECT_EQ(c.address, runner->state().DeviceAddress);
+    EXPECT_EQ(c.input, 1);
+    EXPECT_DOUBLE_EQ(c.uncertainty, 0.1);
+    EXPECT_EQ(c.program, "RM-27/RMU Manager 9.9.9");
+    std::ifstream in(csv, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, CertificateCsv(c));
+    const LinearityTexts t = CertificateTable(c);
+    EXPECT_EQ(out.str(), "input 1: Kalibrační list " + c.sensorId + " -> " + file("list.pdf") +
+                             ", " + csv + "\n  " + t.largestEndPoint + "\n  " +
+                             t.largestLeastSquares + "\n");
+
+    printer.failWith = "Disk full";
+    EXPECT_EQ(runWithTools("certificate 1 --pdf " + file("b.pdf")), kExitRefused);
+    EXPECT_EQ(err.str(),
+              "Kalibrační list nelze uložit do souboru " + file("b.pdf") + "\nDisk full\n");
+}
+
+TEST_F(CtlCalibrationFiles, AnInputWithoutACalibrationHasNoFileNorCertificate) {
+    setup.plugged = {false, false, false, false};
+    setup.internalImages[2] = std::string(256, '\0'); // no "FSN": a stand-in record
+    const std::string path = file("none.CLB");
+    for (const std::string& command :
+         {"calibration 3 --save " + path, "certificate 3 --pdf " + file("none.pdf")}) {
+        EXPECT_EQ(runWithTools(command), kExitRefused) << command;
+        EXPECT_EQ(err.str(), "r27ctl: input 3 has no calibration that could be read (neither its "
+                             "eKey nor the internal copy)\n");
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_TRUE(printer.written.empty());
 }
 
 } // namespace

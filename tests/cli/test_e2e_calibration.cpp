@@ -4,9 +4,11 @@
 // are safety bounds, never measurements.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <bit>
 #include <cstdint>
@@ -14,6 +16,7 @@
 
 #include "link/ekey.h"
 #include "support/e2e_support.h"
+#include "support/pdf_text.h"
 #include "support/qt_environment.h"
 
 namespace rm27 {
@@ -32,6 +35,11 @@ float MemoryFloat(const test::SimConverterState& s, int cell) {
         bits = (bits << 8) |
                static_cast<unsigned char>(s.memory.at(static_cast<std::size_t>(cell + k)));
     return std::bit_cast<float>(bits);
+}
+
+std::string Slurp(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
 QJsonObject ReadJson(const Simulator& sim) {
@@ -119,6 +127,40 @@ TEST(CalibrationEndToEnd, CalibrateStoresTheCurveInTheEKey) {
     SensorRecord after;
     ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), after, 1, 0, 0), kDecodeOk);
     EXPECT_EQ(TrimBlanks(after.description), "Siločlen 2 kN");
+}
+
+TEST(CalibrationEndToEnd, AFileIntoAnotherInputAndItsCertificate) {
+    Simulator sim({"--ekeys", "0x03"});
+    ASSERT_FALSE(sim.pty().empty());
+    QTemporaryDir dir;
+    const auto file = [&](const char* name) {
+        return dir.filePath(QString::fromLatin1(name)).toStdString();
+    };
+    Result r = RunCtl({"--port", sim.pty(), "calibration", "1", "--save", file("input1.CLB")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Slurp(file("input1.CLB")).find("[Kalibrace]\n"), std::string::npos);
+
+    r = RunCtl({"--port", sim.pty(), "--yes", "calibrate", "2", "--from", file("input1.CLB")},
+               120000);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("input 2: calibration stored in the eKey of input 2 (block 32)"),
+              std::string::npos)
+        << r.out;
+    SensorRecord rec;
+    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), rec, 1, 0, 0), kDecodeOk);
+    EXPECT_EQ(TrimBlanks(rec.description), "Load cell 500 kg");
+
+    r = RunCtl({"--port", sim.pty(), "certificate", "2", "--pdf", file("list.pdf"), "--csv",
+                file("list.csv"), "--uncertainty", "0,1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string text = test::PdfText(file("list.pdf"));
+    for (const char* expected :
+         {"Kalibrační list", "SIMKEY01", "Load cell 500 kg", "2 (eKey, blok 32)", "249.8", "500.0",
+          "0.1 %", "Největší odchylka od přímky krajních bodů"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
+    EXPECT_NE(Slurp(file("list.csv")).find("Identifikátor snímače,SIMKEY01\r\n"),
+              std::string::npos);
 }
 
 } // namespace

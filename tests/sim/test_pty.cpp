@@ -147,5 +147,40 @@ TEST(SimPty, EmbeddedServerRunsOnItsThread) {
     EXPECT_EQ(server.withBus([](Bus& bus) { return bus.requests().size(); }), 3u);
 }
 
+TEST(SimPty, ReopenedServerComesBackUnderItsLinkWithTheSameConverter) {
+    const std::filesystem::path link =
+        std::filesystem::temp_directory_path() / ("rm27sim-relink-" + std::to_string(::getpid()));
+    PtyServer server;
+    server.bus().add({.address = 4});
+    std::string error;
+    ASSERT_TRUE(server.open(&error)) << error;
+    ASSERT_TRUE(server.createLink(link.string(), &error)) << error;
+    server.start();
+    const int fd = OpenRaw(link.string());
+    ASSERT_GE(fd, 0);
+    // a change the converter must still hold after the "replug"
+    ASSERT_TRUE(Send(fd, "$04EW2A5C\r"));
+    EXPECT_EQ(ReadFor(fd, 3), "5C\r");
+    const double before = server.elapsedMs();
+
+    server.close(); // the adapter is pulled: its device and link go
+    EXPECT_FALSE(std::filesystem::exists(link));
+    char c = 0;
+    EXPECT_LE(::read(fd, &c, 1), 0); // the client sees the line die
+    ::close(fd);
+
+    ASSERT_TRUE(server.open(&error)) << error;
+    ASSERT_TRUE(server.createLink(link.string(), &error)) << error;
+    server.start();
+    EXPECT_GE(server.elapsedMs(), before); // the bus's clock runs on
+    const int again = OpenRaw(link.string());
+    ASSERT_GE(again, 0);
+    ASSERT_TRUE(Send(again, "$04ER2A\r"));
+    EXPECT_EQ(ReadFor(again, 3), "5C\r");
+    ::close(again);
+    server.close();
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
 } // namespace
 } // namespace rm27::sim

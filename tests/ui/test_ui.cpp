@@ -3,17 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "support/access_denied.h"
+#include "support/qt_environment.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
 #include "ui/common_dialog.h"
 #include "ui/frm_about.h"
+#include "ui/port_access.h"
 #include "ui/port_map.h"
 #include "ui/qt_serial_line.h"
-#include "support/qt_environment.h"
 
 namespace rm27 {
 namespace {
@@ -66,6 +69,99 @@ TEST(PortMapOrder, FixedDeviceWinsAndNamesTheEntry) {
     EXPECT_EQ(map.entryText(3), QStringLiteral("COM3: simulator"));
     EXPECT_EQ(map.device(3).path, QStringLiteral("/dev/pts/7"));
     EXPECT_EQ(map.entryText(15), QStringLiteral("COM15:")); // nothing mapped this far up
+}
+
+TEST(PortMapPresence, FollowsTheLinkToItsEnd) {
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyFAKE0"));
+    const QString link = dir.filePath(QStringLiteral("rm27"));
+    ASSERT_TRUE(QFile::link(device, link));
+    EXPECT_FALSE(PortMap::present(link)); // points nowhere: the simulator is gone
+    QFile file(device);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(PortMap::present(link));
+    EXPECT_TRUE(PortMap::present(device));
+    EXPECT_FALSE(PortMap::present(QString()));
+}
+
+TEST(PortPermission, HintNamesTheGroupToJoin) {
+    PortAccessFacts dialout;
+    dialout.accessError = EACCES;
+    dialout.group = 20;
+    dialout.groupName = QStringLiteral("dialout");
+    dialout.owner = 0;
+    dialout.ownerName = QStringLiteral("root");
+    dialout.mode = 0660;
+    dialout.userName = QStringLiteral("jana");
+    const QString port = QStringLiteral("/dev/ttyUSB0");
+    const QString join = QStringLiteral(
+        "Port /dev/ttyUSB0 smí používat jen členové skupiny „dialout“: přidejte uživatele jana do "
+        "skupiny (sudo usermod -aG dialout jana) a přihlaste se znovu.");
+    const QString loginAgain = QStringLiteral("Uživatel jana už je ve skupině „dialout“, ale "
+                                              "program byl spuštěn dřív: odhlaste se a přihlaste "
+                                              "znovu.");
+    struct Case {
+        const char* what;
+        PortAccessFacts facts;
+        QString hint;
+    };
+    auto with = [&](auto change) {
+        PortAccessFacts f = dialout;
+        change(f);
+        return f;
+    };
+    const Case cases[] = {
+        {"not in the group", dialout, join},
+        {"in the account, not yet in the session",
+         with([](PortAccessFacts& f) { f.accountInGroup = true; }), loginAgain},
+        {"group without a name", with([](PortAccessFacts& f) { f.groupName.clear(); }),
+         QString(join).replace(QStringLiteral("dialout"), QStringLiteral("20"))},
+        {"may use it", with([](PortAccessFacts& f) { f.accessError = 0; }), QString()},
+        {"missing", with([](PortAccessFacts& f) { f.accessError = ENOENT; }), QString()},
+        {"busy", with([](PortAccessFacts& f) { f.accessError = EBUSY; }), QString()},
+        // joining the group would not help: say what stands in the way
+        {"the group may not either", with([](PortAccessFacts& f) { f.mode = 0600; }),
+         QStringLiteral("Uživatel jana nemá k portu /dev/ttyUSB0 přístup (vlastník root, skupina "
+                        "„dialout“, práva rw-------).")},
+        {"in the group already", with([](PortAccessFacts& f) { f.processInGroup = true; }),
+         QStringLiteral("Uživatel jana nemá k portu /dev/ttyUSB0 přístup (vlastník root, skupina "
+                        "„dialout“, práva rw-rw----).")},
+        {"the owner, shut out by the owner's bits", with([](PortAccessFacts& f) {
+             f.processIsOwner = true;
+             f.mode = 0060;
+         }),
+         QStringLiteral("Uživatel jana nemá k portu /dev/ttyUSB0 přístup (vlastník root, skupina "
+                        "„dialout“, práva ---rw----).")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PortPermissionHint(port, c.facts).toStdString(), c.hint.toStdString()) << c.what;
+}
+
+TEST(PortPermission, FactsOfARealFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyDENIED"));
+    ASSERT_TRUE(test::MakeDeniedFile(path.toStdString()));
+    {
+        test::WithoutDacOverride denied;
+        ASSERT_TRUE(denied.inForce());
+        const PortAccessFacts f = ReadPortAccess(path);
+        EXPECT_EQ(f.accessError, EACCES);
+        const QString hint = PortPermissionHint(path, f);
+        EXPECT_TRUE(hint.contains(QString::fromStdString(
+            "„" + (test::RunningAsRoot() ? test::DeniedGroup() : f.groupName.toStdString()) + "“")))
+            << hint.toStdString();
+        if (test::RunningAsRoot()) {
+            EXPECT_EQ(f.groupName, QString::fromStdString(test::DeniedGroup()));
+            EXPECT_FALSE(f.processInGroup);
+            EXPECT_TRUE(hint.contains(QStringLiteral("usermod -aG"))) << hint.toStdString();
+        }
+    }
+    // With its rights back (or for a file that may be used) nothing to say.
+    if (test::RunningAsRoot()) {
+        EXPECT_EQ(ReadPortAccess(path).accessError, 0);
+    }
+    EXPECT_EQ(ReadPortAccess(dir.filePath(QStringLiteral("none"))).accessError, ENOENT);
+    EXPECT_EQ(PortPermissionHint(dir.filePath(QStringLiteral("none"))), QString());
 }
 
 TEST(Settings, NumberLiteralsAndRoundTrip) {

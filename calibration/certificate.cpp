@@ -1,0 +1,194 @@
+#include "calibration/certificate.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "calibration/clb_file.h"
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "session/device_state.h"
+
+namespace rm27 {
+
+namespace {
+
+const char* const kUncertaintyFormat = "##0.0###";
+
+// Six significant digits, "." whatever the region: a deviation needs no
+// more, and a spreadsheet reads it anywhere.
+std::string PlainNumber(double value) {
+    if (std::isnan(value)) return "";
+    char buffer[32];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    return std::string(buffer, r.ptr);
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CsvRow(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (k > 0) row += ',';
+        row += CsvField(fields[k]);
+    }
+    return row + "\r\n";
+}
+
+std::string Dash(const std::string& text) {
+    return text.empty() ? "–" : text;
+}
+
+std::vector<std::pair<std::string, std::string>> Fields(const CertificateData& c, bool plain) {
+    const std::string uncertainty =
+        plain ? PlainNumber(c.uncertainty)
+              : TrimBlanks(FormatFixed(c.uncertainty, kUncertaintyFormat));
+    const LinearityReport& r = c.linearity;
+    std::string largest = "–";
+    if (r.valid &&
+        !std::isnan(r.deviations[static_cast<std::size_t>(r.largestEndPoint)].endPointPct)) {
+        const double pct = r.deviations[static_cast<std::size_t>(r.largestEndPoint)].endPointPct;
+        largest = (plain ? PlainNumber(pct) : TrimBlanks(FormatFixed(pct, "##0.000"))) +
+                  " % rozsahu (od přímky krajních bodů, bod " +
+                  std::to_string(r.largestEndPoint + 1) + ")";
+    }
+    std::vector<std::pair<std::string, std::string>> f = {
+        {"Identifikátor snímače", Dash(c.sensorId)},
+        {"Popis", Dash(c.description)},
+        {"Jednotka", Dash(c.unit)},
+        {"Převodník", Dash(c.converterId)},
+        {"Adresa převodníku", std::to_string(c.address)},
+        {"Vstup", std::to_string(c.input) + (c.ekey ? " (eKey" : " (vnitřní kopie") + ", blok " +
+                      std::to_string(c.block) + ")"},
+        {"Zesílení", TrimBlanks(kGainRows[static_cast<std::size_t>(c.gainCode & 7)])},
+        {"Datum uložení", Dash(CertificateDate(c.dateOfSave))},
+        {"Platnost kalibrace", Dash(CertificateDate(c.validity))},
+        {"Nejistota", uncertainty + " %"},
+        {"Největší chyba linearity", largest},
+    };
+    if (!c.sheetNumber.empty())
+        f.insert(f.begin() + 1, {"Číslo kalibračního listu", c.sheetNumber});
+    f.emplace_back("Vystaveno", CertificateDate(DateYYMMDD(c.issued)));
+    f.emplace_back("Program", c.program);
+    return f;
+}
+
+} // namespace
+
+CertificateData MakeCertificate(const SensorRecord& rec, const std::string& converterId,
+                                int address, double uncertainty, const std::string& program,
+                                const CivilDateTime& issued) {
+    CertificateData c;
+    c.sensorId = TrimBlanks(rec.sensorId);
+    c.description = TrimBlanks(rec.description);
+    c.unit = TrimBlanks(rec.unit);
+    c.numberFormat = TrimBlanks(rec.numberFormat);
+    c.converterId = TrimBlanks(converterId);
+    c.address = address;
+    c.input = InputOfBlock(rec.adr, rec.subAdr);
+    c.ekey = rec.adr < kInputCount;
+    c.block = BlockNumber(rec.adr, rec.subAdr);
+    c.gainCode = rec.gainCode;
+    c.signalMvV = (rec.curveFlags & kCurveSignalMvV) != 0;
+    std::vector<CurveSample> points;
+    for (int k = 0; k < std::clamp(rec.pointCount, 0, kMaxPoints); ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        points.push_back({rec.pointSignals[i], rec.userValues[i]});
+    }
+    c.linearity = Linearity(points);
+    c.dateOfSave = TrimBlanks(rec.dateOfSave);
+    c.validity = TrimBlanks(rec.validity);
+    c.uncertainty = uncertainty;
+    c.sheetNumber = TrimBlanks(rec.sheetNumber);
+    c.program = program;
+    c.issued = issued;
+    return c;
+}
+
+std::string CertificateDate(const std::string& yymmdd) {
+    const std::string t = TrimBlanks(yymmdd);
+    if (t.size() != 6 || t.find_first_not_of("0123456789") != std::string::npos) return t;
+    return t.substr(4, 2) + "." + t.substr(2, 2) + ".20" + t.substr(0, 2);
+}
+
+std::vector<std::pair<std::string, std::string>> CertificateFields(const CertificateData& c) {
+    return Fields(c, false);
+}
+
+LinearityTexts CertificateTable(const CertificateData& c) {
+    return LinearityTable(c.linearity, c.numberFormat, c.signalMvV, c.unit);
+}
+
+std::string CertificateCsv(const CertificateData& c) {
+    std::string csv = CsvRow({kCertificateTitle});
+    for (const auto& [label, value] : Fields(c, true))
+        csv += CsvRow({label, value});
+    csv += "\r\n";
+    const LinearityTexts t = CertificateTable(c);
+    csv += CsvRow(t.headers);
+    const LinearityReport& r = c.linearity;
+    for (std::size_t k = 0; k < r.points.size(); ++k) {
+        std::vector<std::string> row = {std::to_string(k + 1),
+                                        SingleText(static_cast<float>(r.points[k].signal)),
+                                        SingleText(static_cast<float>(r.points[k].value))};
+        if (r.valid) {
+            const PointDeviation& d = r.deviations[k];
+            for (double v : {d.endPoint, d.endPointPct, d.leastSquares, d.leastSquaresPct})
+                row.push_back(PlainNumber(v));
+        }
+        csv += CsvRow(row);
+    }
+    if (r.valid) {
+        csv += "\r\n";
+        const auto largest = [&](const char* what, int at, double PointDeviation::*value,
+                                 double PointDeviation::*pct) {
+            const PointDeviation& d = r.deviations[static_cast<std::size_t>(at)];
+            return CsvRow({std::string("Největší odchylka od ") + what, std::to_string(at + 1),
+                           PlainNumber(d.*value), PlainNumber(d.*pct)});
+        };
+        csv += CsvRow({"", "Bod", "Odchylka", "[% rozsahu]"});
+        csv += largest("přímky krajních bodů", r.largestEndPoint, &PointDeviation::endPoint,
+                       &PointDeviation::endPointPct);
+        csv += largest("přímky nejmenších čtverců", r.largestLeastSquares,
+                       &PointDeviation::leastSquares, &PointDeviation::leastSquaresPct);
+    }
+    return csv;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& reason) {
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        reason = errno != 0 ? std::strerror(errno) : "the file cannot be opened";
+        return false;
+    }
+    out << text;
+    out.close();
+    if (!out) {
+        reason = errno != 0 ? std::strerror(errno) : "the file cannot be written";
+        return false;
+    }
+    return true;
+}
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
+} // namespace rm27

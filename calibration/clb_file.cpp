@@ -1,0 +1,246 @@
+#include "calibration/clb_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "calibration/curve.h"
+#include "session/device_state.h"
+
+namespace rm27 {
+
+namespace {
+
+// Key names. They are the file format: never rename one.
+const char* const kProgram = "Program";
+const char* const kSensorId = "SensorId";
+const char* const kDescription = "Description";
+const char* const kUnit = "Unit";
+const char* const kNumberFormat = "NumberFormat";
+const char* const kGainCode = "GainCode";
+const char* const kSlidingLength = "SlidingLength";
+const char* const kFastSlidingLength = "FastSlidingLength";
+const char* const kCurveFlags = "CurveFlags";
+const char* const kLimit = "Limit";
+const char* const kZeroOffset = "ZeroOffset";
+const char* const kSerialNumber = "SerialNumber";
+const char* const kSheetText = "SheetText";
+const char* const kSheetNumber = "SheetNumber";
+const char* const kUncertainty = "Uncertainty";
+const char* const kDateOfSave = "DateOfSave";
+const char* const kValidity = "Validity";
+const char* const kInput = "Input";
+const char* const kAdr = "Adr";
+const char* const kSubAdr = "SubAdr";
+const char* const kPoints = "Points";
+
+std::string SignalKey(int k) {
+    return "Signal" + std::to_string(k);
+}
+std::string ValueKey(int k) {
+    return "Value" + std::to_string(k);
+}
+
+// Whether a number rounds to a finite single: below the largest single
+// plus half its last step (its shortest text, "3.4028235e+38", lies above
+// the single itself).
+bool FitsSingle(double number) {
+    return std::fabs(number) < std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// Reads the keys of one group, remembering the first refusal.
+class GroupReader {
+public:
+    explicit GroupReader(const ClbGroup& group) : group_(group) {}
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+
+    std::string text(const char* key, std::size_t width) {
+        const std::string* value = need(key);
+        return value == nullptr ? std::string() : FixedText(TrimBlanks(*value), width);
+    }
+    float single(const std::string& key) {
+        const std::string* value = need(key);
+        if (value == nullptr) return 0;
+        double number = 0;
+        if (!ParseFileNumber(*value, number) || !FitsSingle(number)) {
+            fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
+            return 0;
+        }
+        return static_cast<float>(number);
+    }
+    std::int32_t whole(const char* key, int lo, int hi) {
+        const std::string* value = need(key);
+        if (value == nullptr) return 0;
+        double number = 0;
+        if (!ParseFileNumber(*value, number)) {
+            fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
+            return 0;
+        }
+        if (number != std::floor(number) || number < lo || number > hi) {
+            fail("Položka " + Quoted(key) + " musí být celé číslo od " + std::to_string(lo) +
+                 " do " + std::to_string(hi) + ": " + Quoted(*value) + ".");
+            return 0;
+        }
+        return static_cast<std::int32_t>(number);
+    }
+    void fail(const std::string& message) {
+        if (error_.empty()) error_ = message;
+    }
+
+private:
+    const std::string* need(const std::string& key) {
+        if (!ok()) return nullptr;
+        const std::string* value = group_.find(key);
+        if (value == nullptr) fail("Chybí položka " + Quoted(key) + ".");
+        return value;
+    }
+
+    const ClbGroup& group_;
+    std::string error_;
+};
+
+} // namespace
+
+const std::string* ClbGroup::find(const std::string& key) const {
+    for (const auto& [k, v] : keys) {
+        if (k == key) return &v;
+    }
+    return nullptr;
+}
+
+int InputOfBlock(int adr, int subAdr) {
+    return (adr < kInputCount ? adr : subAdr) + 1;
+}
+
+ClbGroup CalibrationGroup(const std::string& name, const SensorRecord& rec,
+                          const std::string& program) {
+    ClbGroup g;
+    g.name = name;
+    auto add = [&](const std::string& key, std::string value) {
+        g.keys.emplace_back(key, std::move(value));
+    };
+    add(kProgram, program);
+    add(kSensorId, TrimBlanks(rec.sensorId));
+    add(kDescription, TrimBlanks(rec.description));
+    add(kUnit, TrimBlanks(rec.unit));
+    add(kNumberFormat, TrimBlanks(rec.numberFormat));
+    add(kGainCode, std::to_string(rec.gainCode));
+    add(kSlidingLength, std::to_string(rec.slidingLength));
+    add(kFastSlidingLength, std::to_string(rec.fastSlidingLength));
+    add(kCurveFlags, std::to_string(rec.curveFlags));
+    add(kLimit, SingleText(rec.limit));
+    add(kZeroOffset, SingleText(rec.zeroOffset));
+    add(kSerialNumber, TrimBlanks(rec.serialNumber));
+    add(kSheetText, TrimBlanks(rec.sheetText));
+    add(kSheetNumber, TrimBlanks(rec.sheetNumber));
+    add(kUncertainty, SingleText(rec.uncertainty));
+    add(kDateOfSave, TrimBlanks(rec.dateOfSave));
+    add(kValidity, TrimBlanks(rec.validity));
+    add(kInput, std::to_string(InputOfBlock(rec.adr, rec.subAdr)));
+    add(kAdr, std::to_string(rec.adr));
+    add(kSubAdr, std::to_string(rec.subAdr));
+    const int count = std::clamp(rec.pointCount, 0, kMaxPoints);
+    add(kPoints, std::to_string(count));
+    for (int k = 1; k <= count; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        add(SignalKey(k), SingleText(rec.pointSignals[i]));
+        add(ValueKey(k), SingleText(rec.userValues[i]));
+    }
+    return g;
+}
+
+const ClbGroup* PickCalibrationGroup(const std::vector<ClbGroup>& groups,
+                                     const std::string& preferred) {
+    for (const std::string& name : {preferred, kClbMenuGroup}) {
+        for (const ClbGroup& g : groups) {
+            if (!name.empty() && g.name == name) return &g;
+        }
+    }
+    return groups.size() == 1 ? &groups.front() : nullptr;
+}
+
+bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints,
+                          std::string& error) {
+    GroupReader in(group);
+    SensorRecord r = rec;
+    r.sensorId = in.text(kSensorId, kSensorIdWidth);
+    r.description = in.text(kDescription, kDescriptionWidth);
+    r.unit = in.text(kUnit, kUnitWidth);
+    r.numberFormat = in.text(kNumberFormat, kNumberFormatWidth);
+    r.gainCode = in.whole(kGainCode, 0, 7);
+    // One byte each in the eKey.
+    r.slidingLength = in.whole(kSlidingLength, 0, 255);
+    r.fastSlidingLength = in.whole(kFastSlidingLength, 0, 255);
+    r.curveFlags = static_cast<std::uint8_t>(in.whole(kCurveFlags, 0, 255));
+    r.limit = in.single(kLimit);
+    r.zeroOffset = in.single(kZeroOffset);
+    r.serialNumber = in.text(kSerialNumber, kSerialNumberWidth);
+    r.sheetText = in.text(kSheetText, kSheetTextWidth);
+    r.sheetNumber = in.text(kSheetNumber, kSheetNumberWidth);
+    r.uncertainty = in.single(kUncertainty);
+    r.dateOfSave = in.text(kDateOfSave, kDateWidth);
+    r.validity = in.text(kValidity, kDateWidth);
+    const std::int32_t count = in.whole(kPoints, 0, kMaxPoints);
+    if (in.ok() && (count < 2 || count > maxPoints)) {
+        in.fail("Položka " + Quoted(kPoints) + " = " + std::to_string(count) +
+                ": kalibrační křivka může mít 2 až " + std::to_string(maxPoints) + " bodů.");
+    }
+    for (int k = 1; in.ok() && k <= count; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        r.pointSignals[i] = in.single(SignalKey(k));
+        r.userValues[i] = in.single(ValueKey(k));
+        // The editor compares singles exactly; so does this.
+        for (int j = 1; in.ok() && j < k; ++j) {
+            const auto o = static_cast<std::size_t>(j - 1);
+            if (r.pointSignals[o] == r.pointSignals[i]) {
+                in.fail("Položka " + Quoted(SignalKey(k)) + " = " + SingleText(r.pointSignals[i]) +
+                        " opakuje položku " + Quoted(SignalKey(j)) + ".");
+            } else if (r.userValues[o] == r.userValues[i]) {
+                in.fail("Položka " + Quoted(ValueKey(k)) + " = " + SingleText(r.userValues[i]) +
+                        " opakuje položku " + Quoted(ValueKey(j)) + ".");
+            }
+        }
+    }
+    if (!in.ok()) {
+        error = in.error();
+        return false;
+    }
+    r.pointCount = count;
+    rec = r;
+    return true;
+}
+
+bool ParseFileNumber(const std::string& text, double& value) {
+    const std::size_t begin = text.find_first_not_of(" \t");
+    const std::size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos) return false;
+    std::string number = text.substr(begin, end - begin + 1);
+    if (number[0] == '+') number.erase(0, 1);
+    if (number.empty() || number == "-") return false;
+    // A decimal comma, as a hand-edited file on a Czech desktop may have it.
+    const std::size_t comma = number.find(',');
+    if (comma != std::string::npos) {
+        if (number.find_first_of(",.", comma + 1) != std::string::npos ||
+            number.find('.') != std::string::npos)
+            return false;
+        number[comma] = '.';
+    }
+    // Only digits, a sign, a point and an exponent: from_chars alone would
+    // also take "inf" and "nan".
+    if (number.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+    double parsed = 0;
+    const char* first = number.data();
+    const char* last = number.data() + number.size();
+    const auto result = std::from_chars(first, last, parsed);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace rm27

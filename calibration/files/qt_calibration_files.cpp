@@ -1,0 +1,123 @@
+#include "calibration/files/qt_calibration_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStringList>
+
+namespace rm27 {
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// "Kalibrace\Snimac01" -> "Kalibrace/Snimac01", the nested groups
+// QSettings reads "[Kalibrace\Snimac01]" as.
+QString NestedGroup(const std::string& name) {
+    QString group = Q(name);
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return group;
+}
+
+std::string ProgramName(const QString& group) {
+    QString name = group;
+    name.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return name.toStdString();
+}
+
+// QSettings says only that it failed; the system says why when asked the
+// same way: QSettings replaces the file through a QSaveFile.
+std::string WhyNotWritable(const QString& path) {
+    if (QFileInfo(path).isDir()) return "Is a directory";
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) return probe.errorString().toStdString();
+    probe.cancelWriting();
+    return "The file could not be written";
+}
+
+void CollectGroups(QSettings& s, std::vector<ClbGroup>& groups) {
+    const QStringList keys = s.childKeys();
+    // Keys outside any group ("[General]") are no calibration.
+    if (!keys.isEmpty() && !s.group().isEmpty()) {
+        ClbGroup g;
+        g.name = ProgramName(s.group());
+        for (const QString& key : keys) {
+            const QVariant value = s.value(key);
+            // An unquoted comma makes a list: "0,5" typed by hand comes back
+            // as it was written, for the number check to judge.
+            const QString text = value.userType() == QMetaType::QStringList
+                                     ? value.toStringList().join(QLatin1Char(','))
+                                     : value.toString();
+            g.keys.emplace_back(key.toStdString(), text.toStdString());
+        }
+        groups.push_back(std::move(g));
+    }
+    for (const QString& child : s.childGroups()) {
+        s.beginGroup(child);
+        CollectGroups(s, groups);
+        s.endGroup();
+    }
+}
+
+} // namespace
+
+bool QtCalibrationFileStore::writeGroup(const std::string& path, const ClbGroup& group,
+                                        std::string& reason) {
+    const QString file = Q(path);
+    // QSettings would make a missing folder; a mistyped path should fail.
+    const QFileInfo info(file);
+    if (info.isDir() || !info.absoluteDir().exists()) {
+        reason = WhyNotWritable(file);
+        return false;
+    }
+    {
+        QSettings s(file, QSettings::IniFormat);
+        if (s.status() == QSettings::FormatError) {
+            reason = "The file is not an INI text file; it was left as it was";
+            return false;
+        }
+        // The same name in QSettings' own spelling of a "\" (one group,
+        // "%5C" in the file) would read back as a second copy.
+        if (group.name.find('\\') != std::string::npos) s.remove(Q(group.name));
+        s.beginGroup(NestedGroup(group.name));
+        // Only the group's own keys: "Kalibrace" holds "Kalibrace\Snimac01".
+        for (const QString& key : s.childKeys())
+            s.remove(key);
+        for (const auto& [key, value] : group.keys)
+            s.setValue(Q(key), Q(value));
+        s.endGroup();
+        s.sync();
+        if (s.status() == QSettings::NoError) return true;
+    }
+    reason = WhyNotWritable(file);
+    return false;
+}
+
+bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<ClbGroup>& groups,
+                                        std::string& reason) {
+    const QString file = Q(path);
+    QFile probe(file);
+    if (QFileInfo(file).isDir()) {
+        reason = "Is a directory";
+        return false;
+    }
+    if (!probe.open(QIODevice::ReadOnly)) {
+        reason = probe.errorString().toStdString();
+        return false;
+    }
+    probe.close();
+    QSettings s(file, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError) {
+        reason = "The file is not an INI text file";
+        return false;
+    }
+    groups.clear();
+    CollectGroups(s, groups);
+    return true;
+}
+
+} // namespace rm27

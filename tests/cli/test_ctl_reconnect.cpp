@@ -1,0 +1,174 @@
+// monitor --reconnect on the simulator's virtual time: the line goes away
+// after two rows, the device comes back 7.3 s later, and the monitor waits
+// for it a second at a time, reopens it, reads again and goes on writing
+// rows under its one header.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include <sstream>
+
+#include "cli/ctl_options.h"
+#include "cli/ctl_runner.h"
+#include "sim/bus.h"
+#include "sim/virtual_line.h"
+
+namespace rm27 {
+namespace {
+
+constexpr std::int64_t kAwayMs = 7300;
+
+class CtlReconnect : public ::testing::Test {
+protected:
+    void SetUp() override { bus.add({}); }
+
+    // Runs the monitor; after `rowsBeforeLoss` rows the line is lost and
+    // the device file goes with it, to be back kAwayMs later.
+    int run(const std::string& commandLine) {
+        std::vector<std::string> words;
+        std::istringstream in(commandLine);
+        for (std::string w; in >> w;)
+            words.push_back(w);
+        const CtlParse p = ParseCtlArgs(words);
+        EXPECT_TRUE(p.ok()) << p.error;
+        runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
+        runner->setReconnect(LineReconnect{"/dev/ttyUSB0", [this] { return present; },
+                                           [this](std::string&) {
+                                               reopenedAtMs = line.nowMs();
+                                               waitsAtReopen = line.waitCalls();
+                                               ++reopens;
+                                               if (beforeReopen) beforeReopen();
+                                               line.setOpen(true);
+                                               return true;
+                                           }});
+        // Asked once per tick: the place to pull the adapter.
+        runner->setStopRequested([this] {
+            if (lostAtMs < 0 && rows() == rowsBeforeLoss) {
+                lostAtMs = line.nowMs();
+                waitsAtLoss = line.waitCalls();
+                present = false;
+                line.setOpen(false);
+                if (!quietLoss) runner->lineLost("Input/output error");
+                if (comesBack) line.after(kAwayMs, [this] { present = true; });
+            }
+            return stopAtMs >= 0 && line.nowMs() >= stopAtMs;
+        });
+        return runner->run();
+    }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> result;
+        std::istringstream in(out.str());
+        for (std::string l; std::getline(in, l);)
+            result.push_back(l);
+        return result;
+    }
+    int rows() const {
+        int n = 0;
+        for (const std::string& l : lines())
+            n += !l.empty() && l[0] >= '0' && l[0] <= '9';
+        return n;
+    }
+    int identifications() const {
+        int n = 0;
+        for (const auto& f : line.sent())
+            n += f.text == "$00@\r";
+        return n;
+    }
+
+    sim::Bus bus;
+    sim::VirtualLine line{bus};
+    std::ostringstream out, err;
+    std::unique_ptr<CtlRunner> runner;
+    int rowsBeforeLoss = 2;
+    bool present = true;
+    std::int64_t lostAtMs = -1;
+    std::int64_t reopenedAtMs = -1;
+    std::int64_t waitsAtLoss = 0;
+    std::int64_t waitsAtReopen = 0;
+    bool comesBack = true;
+    bool quietLoss = false; // the line just closes, nobody tells the runner
+    std::int64_t stopAtMs = -1;
+    int reopens = 0;
+    std::function<void()> beforeReopen;
+};
+
+TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
+    ASSERT_EQ(run("monitor --reconnect --csv --count 6"), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "Komunikační port byl uzavřen: Input/output error\n"
+                         "Čekám na návrat portu /dev/ttyUSB0 ...\n"
+                         "Převodník se znovu připojil, načítám ...\n");
+    const auto l = lines();
+    ASSERT_EQ(l.size(), 5u + 6u) << out.str();
+    EXPECT_EQ(l[0].rfind("converter,0123RM2712,", 0), 0u);
+    EXPECT_EQ(l[4].rfind("time,raw_1,", 0), 0u);
+
+    // Reopened at the first look after the file came back, a second at most.
+    ASSERT_EQ(reopens, 1);
+    EXPECT_GE(reopenedAtMs, lostAtMs + kAwayMs);
+    EXPECT_LE(reopenedAtMs, lostAtMs + kAwayMs + CtlRunner::kReconnectPollMs);
+    // and read again
+    EXPECT_EQ(identifications(), 2);
+
+    // The stamps run on the measurement's clock: 500 ms apart, with the
+    // time away (and the second read) between the 2nd and 3rd row.
+    std::vector<std::int64_t> stamps;
+    for (std::size_t r = 5; r < l.size(); ++r) {
+        const QDateTime t =
+            QDateTime::fromString(QString::fromStdString(l[r].substr(0, 23)), Qt::ISODateWithMs);
+        ASSERT_TRUE(t.isValid()) << l[r];
+        stamps.push_back(t.toMSecsSinceEpoch());
+    }
+    EXPECT_EQ(stamps[1] - stamps[0], 500);
+    EXPECT_GT(stamps[2] - stamps[1], kAwayMs);
+    for (std::size_t i = 3; i < stamps.size(); ++i)
+        EXPECT_EQ(stamps[i] - stamps[i - 1], 500);
+}
+
+TEST_F(CtlReconnect, ALineThatJustClosesIsLostToo) {
+    quietLoss = true;
+    ASSERT_EQ(run("monitor --reconnect --csv --count 4"), kExitOk) << err.str();
+    EXPECT_EQ(reopens, 1);
+    EXPECT_EQ(err.str().substr(0, err.str().find('\n')), "Komunikační port byl uzavřen.");
+    EXPECT_EQ(lines().size(), 5u + 4u);
+}
+
+TEST_F(CtlReconnect, WaitingLooksOnceASecond) {
+    rowsBeforeLoss = 1;
+    ASSERT_EQ(run("monitor --reconnect --count 2"), kExitOk) << err.str();
+    ASSERT_GE(lostAtMs, 0);
+    ASSERT_EQ(reopens, 1);
+    // One wait of a whole second per look at the device file, none in
+    // between: 7.3 s away are eight looks, the eighth finds it.
+    EXPECT_EQ(reopenedAtMs - lostAtMs, 8000);
+    EXPECT_EQ(waitsAtReopen - waitsAtLoss, 8);
+    EXPECT_EQ(identifications(), 2);
+    EXPECT_EQ(lines().size(), 2u); // text lines, no header
+}
+
+TEST_F(CtlReconnect, AnotherConverterAfterTheGapEndsTheCsv) {
+    // Input 1 now holds input 2's sensor: the header would lie about it.
+    beforeReopen = [this] { bus.converter(0).setBlock(0, bus.converter(0).block(32)); };
+    EXPECT_EQ(run("monitor --reconnect --csv --count 6"), kExitNoAnswer);
+    EXPECT_EQ(lines().size(), 5u + 2u) << out.str();
+    EXPECT_NE(err.str().find("Po opětovném připojení odpovídá jiný převodník"), std::string::npos)
+        << err.str();
+}
+
+TEST_F(CtlReconnect, WithoutTheSwitchALostLineEndsTheMonitor) {
+    EXPECT_EQ(run("monitor --csv --count 6"), kExitNoAnswer);
+    EXPECT_EQ(reopens, 0);
+    EXPECT_EQ(lines().size(), 5u + 2u);
+    EXPECT_EQ(err.str(), "Komunikační port byl uzavřen: Input/output error\n");
+}
+
+TEST_F(CtlReconnect, SignalWhileWaitingEndsWithZero) {
+    comesBack = false;
+    stopAtMs = 10'000;
+    ASSERT_EQ(run("monitor --reconnect --csv"), kExitOk) << err.str();
+    EXPECT_EQ(reopens, 0);
+    EXPECT_LE(line.nowMs(), stopAtMs + CtlRunner::kReconnectPollMs);
+    EXPECT_EQ(lines().size(), 5u + 2u);
+}
+
+} // namespace
+} // namespace rm27
