@@ -32,7 +32,6 @@ const char* const kNothingWritten = " Do EEPROM nebylo nic zapsáno.";
 
 // What the load sent, for the read-back after it and its summary.
 struct LoadRun {
-    std::string path;
     std::vector<std::pair<std::int32_t, std::int32_t>> written; // location, value
     int differed = 0;
     std::string firstDifference;
@@ -76,7 +75,6 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
     }
 
     const int total = static_cast<int>(file.bytes.size());
-    run.path = path;
     for (const EepromByte& b : file.bytes) {
         const int written = static_cast<int>(run.written.size());
         ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
@@ -92,30 +90,35 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
         }
         if (progress) progress(written + 1, total);
     }
+    // The load's own summary, as the operator knows it: what the echoes
+    // said. Whether the bytes are really there is the read-back's to say,
+    // once the load is over.
+    std::string summary =
+        "Zápis EEPROM ze souboru " + path +
+        " skončil. Zapsáno bajtů: " + std::to_string(run.written.size()) +
+        ", z toho s odlišnou odpovědí převodníku: " + std::to_string(run.differed) +
+        run.firstDifference + ".\r\nNový obsah platí po restartu převodníku.";
+    if (run.differed == 0)
+        ops.prompter.information(summary);
+    else
+        ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
     return Outcome::Done;
 }
 
 // After the load: the converter is asked back every location written. An
 // echo says only that a byte arrived; a location hit on its way in stores
-// the byte elsewhere and echoes it right.
+// the byte elsewhere and echoes it right, and a lost echo may hide a byte
+// that landed. So the read-back, not the echoes, decides the outcome.
 Outcome ConfirmLoad(Operations& ops, const LoadRun& run) {
     const MemoryConfirmation c = ConfirmMemory(ops, run.written, [&ops](int done, int total) {
         ops.view.setStatus(EepromProgressText("Ověření EEPROM ", done, total));
     });
     if (ops.cancelled()) return Outcome::Failed;
-    std::string summary =
-        "Zápis EEPROM ze souboru " + run.path +
-        " skončil. Zapsáno bajtů: " + std::to_string(run.written.size()) +
-        ", z toho s odlišnou odpovědí převodníku: " + std::to_string(run.differed) +
-        run.firstDifference + ".\r\n";
-    summary += c.confirmed() ? "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."
-                             : ConfirmationText(c);
-    summary += "\r\nNový obsah platí po restartu převodníku.";
     if (c.confirmed()) {
-        ops.prompter.information(summary);
+        ops.view.setStatus("Zpětným čtením ověřeno: převodník drží všechny zapsané bajty.");
         return Outcome::Done;
     }
-    ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
+    ops.prompter.critical(ConfirmationText(c));
     return Outcome::Failed;
 }
 

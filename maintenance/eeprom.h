@@ -26,11 +26,12 @@ std::string EepromProgressText(const std::string& prefix, int done, int total);
 
 // mLoadEE: the measurement stops; after the warning (No preselected) and
 // the open-file dialog (ops.state.eepromDialog) the whole file is read and
-// checked before the first frame; then one QuickWriteByte per line. The
-// measurement starts again in every case. After that, every location
-// written is read back (the measurement stopped once more), and a summary
-// gives the echoes and the read-back: Done only when the converter holds
-// every byte written.
+// checked before the first frame; then one QuickWriteByte per line and a
+// summary of the echoes. The measurement starts again in every case. After
+// that, every location written is read back (the measurement stopped once
+// more): Done only when the converter holds every byte written; otherwise
+// a critical box after the summary names the first location that differs
+// or could not be read back.
 Outcome LoadEeprom(Operations& ops, const EepromProgress& progress = {});
 
 // mSaveEE: asks for the file (ops.state.eepromSaveDialog) with the values
