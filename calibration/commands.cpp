@@ -166,7 +166,7 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
             // What the block held goes to the backups first: no frame, no wait.
             const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
             run.backupPath = BackUpBlock(ops, block);
-            run.check = BeginWriteCheck(ops, block, run.image, true, run.backupPath);
+            run.check = BeginWriteCheck(ops, block, run.image, run.backupPath);
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
             if (run.writeResult != kBlockWriteOk) {
                 ops.prompter.plain(
@@ -195,6 +195,10 @@ CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& 
     if (ops.cancelled()) return run;
     if (readAction) readAction(ops);
     if (run.stored() && !ops.cancelled()) run.checkResult = FinishWriteCheck(ops, run.check);
+    // The reading did not read the block (no eKey seen there this time, or
+    // it failed): the block is read on its own, after everything else.
+    if (run.stored() && run.checkResult == WriteCheckResult::NotReadAgain)
+        run.checkResult = ReadBackAndCheck(ops, run.check);
     return run;
 }
 

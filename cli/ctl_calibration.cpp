@@ -276,8 +276,9 @@ int Calibrate(CtlRunner& r) {
     r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
             << run.image.size() << " bytes" << std::endl;
     if (!run.backupPath.empty()) r.out() << "  the old image is kept in " << run.backupPath << "\n";
-    // The message of a block that did not read back as written is printed.
-    if (!reread || run.checkResult == WriteCheckResult::Differs) return kExitNoAnswer;
+    // The message of a block that did not read back as written, or could
+    // not be read back, is printed.
+    if (!reread || run.checkResult != WriteCheckResult::Same) return kExitNoAnswer;
 
     // What the converter gives back now.
     PrintRecord(r.out(), r.state().records[static_cast<std::size_t>(i)], false);

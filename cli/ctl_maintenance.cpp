@@ -61,7 +61,7 @@ void PrintWrites(CtlRunner& r, const std::vector<GuardedWrite>& writes) {
         if (!w.written)
             err << block << "the write failed\n";
         else if (!w.checked || w.result == WriteCheckResult::NotReadAgain)
-            err << block << "not checked: no reading after the write reads this block\n";
+            err << block << "not checked: the block could not be read back\n";
         else if (w.result == WriteCheckResult::Same)
             err << block << "read back as written\n";
         else
@@ -126,6 +126,7 @@ int RmuLimits(CtlRunner& r) {
                 if (r.options().verbose && !text.empty()) r.err() << text << std::endl;
             });
         });
+        CheckRmuStore(r.ops(), stored);
         if (r.ops().cancelled()) return kExitNoAnswer;
         PrintWrites(r, stored.writes);
         r.out() << "limits written: " << stored.written << ", failed: " << stored.failed

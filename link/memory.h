@@ -30,8 +30,9 @@ constexpr int CellK(int input) {
 }
 
 // Block number of input/page: input * 32 + page (sent as 2 hex digits).
+inline constexpr std::int32_t kPagesPerInput = 32;
 constexpr std::int32_t BlockNumber(std::int32_t input, std::int32_t page) {
-    return input * 32 + page;
+    return input * kPagesPerInput + page;
 }
 
 // The IEEE single at location..location+3 (least significant byte first).

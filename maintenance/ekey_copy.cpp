@@ -23,15 +23,19 @@ bool Ask(Operations& ops, const std::string& text) {
 
 // Every copy that got past its question ends the same way, whatever
 // happened: the window shows what the converter now holds. That reading is
-// also what tells whether the write holds (no frame is added for it), and
-// what is left to say about the backup and the check goes on the status
-// line last, where it stays.
+// also what tells whether the write holds; an internal copy behind a
+// plugged eKey is not part of it, and is read on its own once the copy's
+// steps are done. What is left to say about the backup and the check goes
+// on the status line last, where it stays.
 void Finish(Operations& ops, CopyResult& result) {
     if (!ops.cancelled()) ReadConverter(ops, ops.state.DeviceAddress);
     CheckWrites(ops, result.writes);
     StartMeasurement(ops.port, ops.view);
+    ReadBackUnchecked(ops, result.writes);
     if (ops.cancelled()) return;
-    if (AnyWriteDiffers(result.writes)) result.outcome = Outcome::Failed;
+    // Done only for what the converter was seen to hold.
+    if (!AllWritesConfirmed(result.writes) && result.outcome == Outcome::Done)
+        result.outcome = Outcome::Failed;
     const std::string note = WriteSafetyNote(result.writes);
     if (!note.empty()) ops.view.setStatus(note);
 }
@@ -61,7 +65,7 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
     // The reading knows this internal copy by its other name (input 4,
     // page index): the image it last read there is what this write
     // replaces, and a reading of that name is what would check it.
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(kInternalCopiesInput, index), image, false));
+    writes.push_back(BeforeBlockWrite(ops, BlockNumber(kInternalCopiesInput, index), image));
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
     writes.back().written = write == kBlockWriteOk;
@@ -102,7 +106,7 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
     ops.view.setStatus("WRITING source e-key Vstup1 to e-key Vstup4 ...");
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(3, 0), source, false));
+    writes.push_back(BeforeBlockWrite(ops, BlockNumber(3, 0), source));
     const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
     writes.back().written = write == kBlockWriteOk;
     if (write < 0) {

@@ -10,7 +10,6 @@ namespace rm27 {
 
 namespace {
 
-constexpr std::int32_t kPagesPerInput = 32;
 constexpr std::int32_t kFirstInternalCopy = 128;
 
 bool IsEKeyBlock(std::int32_t block) {
@@ -153,7 +152,7 @@ RestoreResult RestoreEKey(Operations& ops) {
     const BackupEntry& b = result.backup;
     const std::string block = std::to_string(b.block);
     ops.view.setStatus("Obnovuji blok " + block + " ze zálohy ...");
-    result.writes.push_back(BeforeBlockWrite(ops, b.block, b.image, false));
+    result.writes.push_back(BeforeBlockWrite(ops, b.block, b.image));
     GuardedWrite& w = result.writes.back();
     result.writeResult = BlockWrite(ops.port, b.image, st.DeviceAddress, b.block / kPagesPerInput,
                                     b.block % kPagesPerInput);

@@ -52,8 +52,7 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
             ++result.failed;
             continue;
         }
-        result.writes.push_back(
-            BeforeBlockWrite(ops, BlockNumber(rec.adr, rec.subAdr), image, true));
+        result.writes.push_back(BeforeBlockWrite(ops, BlockNumber(rec.adr, rec.subAdr), image));
         result.writes.back().written =
             BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr) == kBlockWriteOk;
         if (!result.writes.back().written) {
@@ -67,12 +66,16 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
     // The restart makes the converter take the new limits; "$00" reaches
     // it at whatever address it answers.
     ops.port.send("$00X\r");
-    // Nothing reads the blocks again here, and a read now would meet a
-    // converter that is restarting: the writes stay unchecked, and the main
-    // window's status line (lblninfo goes with the dialog) says so.
-    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
-    if (!note.empty()) ops.view.setStatus(note);
+    // A read now would meet a converter that is restarting: the writes are
+    // read back once the dialog has gone (CheckRmuStore).
     return result;
+}
+
+void CheckRmuStore(Operations& ops, RmuStoreResult& stored) {
+    ReadBackUnchecked(ops, stored.writes);
+    // lblninfo went with the dialog: the main window's status line says it.
+    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(stored.writes);
+    if (!note.empty()) ops.view.setStatus(note);
 }
 
 } // namespace rm27

@@ -34,10 +34,13 @@ bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog);
 struct RmuStoreResult {
     int written = 0; // inputs whose image was written
     int failed = 0;  // inputs whose image could not be built or written
-    // Every image write with its backup. None is checked: no reading
-    // follows the store, and the converter is restarting.
+    // Every image write with its backup; checked by CheckRmuStore once the
+    // dialog has closed.
     std::vector<GuardedWrite> writes;
-    Outcome outcome() const { return failed > 0 ? Outcome::Failed : Outcome::Done; }
+    // Done only when every write was read back as written (CheckRmuStore).
+    Outcome outcome() const {
+        return failed > 0 || !AllWritesConfirmed(writes) ? Outcome::Failed : Outcome::Done;
+    }
 };
 
 // "OK/Uložit": every input whose limit differs exactly from its record's
@@ -45,10 +48,16 @@ struct RmuStoreResult {
 // it is), its block's last image read kept first. `info` shows the
 // progress (the dialog's lblninfo). Then the restart "X" goes to the
 // universal address, whether anything changed or not; its answer is not
-// awaited. The main window's status line then says that the writes were
-// not checked by a reading (and any backup that could not be made).
+// awaited. The writes are checked later, by CheckRmuStore.
 RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
                               const std::function<void(const std::string&)>& info);
+
+// After the dialog has closed and the measurement runs again (the restart
+// is over by the end of the measurement stop): every block the store wrote
+// is read back and compared, a critical box for each that differs or
+// cannot be read back; then the main window's status line says what is
+// left to say about the backups and the checks.
+void CheckRmuStore(Operations& ops, RmuStoreResult& stored);
 
 } // namespace rm27

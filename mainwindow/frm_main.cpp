@@ -707,10 +707,13 @@ void FrmMain::mRMUset_Click() {
     RunCommand([this](Operations& ops) {
         // Created for each opening and gone when closed: every opening
         // shows the records as they are now.
+        RmuStoreResult stored;
         RunRmuSettings(ops, [&] {
             FrmRMUSetup frmRMUSetup(ops, this);
             frmRMUSetup.exec();
+            stored = frmRMUSetup.stored();
         });
+        CheckRmuStore(ops, stored);
     });
 }
 

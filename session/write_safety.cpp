@@ -4,14 +4,13 @@
 
 #include "link/codecs.h"
 #include "link/ekey.h"
+#include "link/memory.h"
+#include "session/measurement.h"
 
 namespace rm27 {
 
 namespace {
 
-// Where BuildEKeyImage puts the day it built the image.
-constexpr int kDateOffset = 49;
-constexpr int kDateLength = 6;
 constexpr int kIdOffset = 61;
 
 std::string BackupNote(const BlockBackup& backup) {
@@ -69,16 +68,13 @@ std::string BackUpBlock(Operations& ops, std::int32_t block) {
 }
 
 WriteCheck BeginWriteCheck(const Operations& ops, std::int32_t block, std::string written,
-                           bool freshBuild, std::string backupPath) {
-    return {block & 0xFF, std::move(written), freshBuild, ops.state.blockReads,
-            std::move(backupPath)};
+                           std::string backupPath) {
+    return {block & 0xFF, std::move(written), ops.state.blockReads, std::move(backupPath)};
 }
 
-int FirstDifference(const std::string& written, const std::string& read, bool freshBuild) {
+int FirstDifference(const std::string& written, const std::string& read) {
     for (std::size_t i = 0; i < written.size(); ++i) {
-        const int at = static_cast<int>(i);
-        if (freshBuild && at >= kDateOffset && at < kDateOffset + kDateLength) continue;
-        if (i >= read.size() || read[i] != written[i]) return at;
+        if (i >= read.size() || read[i] != written[i]) return static_cast<int>(i);
     }
     return -1;
 }
@@ -88,7 +84,7 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
     if (it == ops.state.blocks.end() || it->second.readNumber <= check.readsBefore)
         return WriteCheckResult::NotReadAgain;
     const std::string& read = it->second.image;
-    const int at = FirstDifference(check.written, read, check.freshBuild);
+    const int at = FirstDifference(check.written, read);
     if (at < 0) return WriteCheckResult::Same;
     const auto byteAt = [](const std::string& s, int i) {
         return i < static_cast<int>(s.size())
@@ -106,12 +102,64 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
     return WriteCheckResult::Differs;
 }
 
-GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image,
-                              bool freshBuild) {
+GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image) {
     GuardedWrite w;
     w.backup = KeepBlockImage(ops, block);
-    w.check = BeginWriteCheck(ops, block, image, freshBuild, w.backup.path);
+    w.check = BeginWriteCheck(ops, block, image, w.backup.path);
     return w;
+}
+
+namespace {
+
+// The read-back proper, the measurement already stopped. Only a block that
+// came back whole and clean is remembered and compared: a doubtful one
+// would prove nothing either way.
+WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
+    DeviceState& st = ops.state;
+    std::string image;
+    Doubt doubt;
+    const std::int32_t read =
+        BlockReadChecked(ops.port, image, st.DeviceAddress, check.block / kPagesPerInput,
+                         check.block % kPagesPerInput, doubt);
+    if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
+    if (read == kBlockReadOk && !doubt) {
+        RememberBlock(st, check.block, image);
+        return FinishWriteCheck(ops, check);
+    }
+    ops.prompter.critical("Zápis bloku " + std::to_string(check.block) +
+                          " nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.");
+    return WriteCheckResult::NotReadAgain;
+}
+
+bool NeedsReadBack(const GuardedWrite& w) {
+    return w.written && (!w.checked || w.result == WriteCheckResult::NotReadAgain);
+}
+
+} // namespace
+
+WriteCheckResult ReadBackAndCheck(Operations& ops, const WriteCheck& check) {
+    if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
+    StopMeasurement(ops.port, ops.view);
+    const WriteCheckResult result = ReadBackStopped(ops, check);
+    StartMeasurement(ops.port, ops.view);
+    return result;
+}
+
+void ReadBackUnchecked(Operations& ops, std::vector<GuardedWrite>& writes) {
+    if (ops.cancelled() || std::none_of(writes.begin(), writes.end(), NeedsReadBack)) return;
+    StopMeasurement(ops.port, ops.view);
+    for (GuardedWrite& w : writes) {
+        if (!NeedsReadBack(w) || ops.cancelled()) continue;
+        w.result = ReadBackStopped(ops, w.check);
+        w.checked = true;
+    }
+    StartMeasurement(ops.port, ops.view);
+}
+
+bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes) {
+    return std::all_of(writes.begin(), writes.end(), [](const GuardedWrite& w) {
+        return !w.written || (w.checked && w.result == WriteCheckResult::Same);
+    });
 }
 
 void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes) {

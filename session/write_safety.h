@@ -52,13 +52,12 @@ std::string BackUpBlock(Operations& ops, std::int32_t block);
 // A write to check once the block has been read again.
 struct WriteCheck {
     std::int32_t block = 0;
-    std::string written;     // the bytes sent, from byte 0
-    bool freshBuild = false; // built today: its date bytes may differ
+    std::string written; // the bytes sent, from byte 0
     std::uint64_t readsBefore = 0;
     std::string backupPath; // named in the message when there is one
 };
 WriteCheck BeginWriteCheck(const Operations& ops, std::int32_t block, std::string written,
-                           bool freshBuild, std::string backupPath);
+                           std::string backupPath);
 
 enum class WriteCheckResult {
     Same,         // read back as written
@@ -69,8 +68,19 @@ enum class WriteCheckResult {
 WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check);
 
 // The first byte (from 0) where `read` differs from `written`, -1 when it
-// does not; the date bytes of a freshly built image are left out.
-int FirstDifference(const std::string& written, const std::string& read, bool freshBuild);
+// does not. Every byte counts, the date of a freshly built image too: it is
+// compared with the bytes sent, not with a new build, and a byte stored at
+// the wrong place shows there like anywhere else.
+int FirstDifference(const std::string& written, const std::string& read);
+
+// For a write the command's own reading did not read again (an internal
+// copy behind a plugged eKey, a block written before a restart, a command
+// that ends without a reading): reads the block itself and checks it as
+// FinishWriteCheck does. A block that does not come back cleanly gives a
+// critical box of its own and stays NotReadAgain. Called only once the
+// command's steps are done: the measurement is stopped for it and started
+// again after.
+WriteCheckResult ReadBackAndCheck(Operations& ops, const WriteCheck& check);
 
 // One block write of a command, from its backup to its check, for the
 // command to report when it ends.
@@ -85,15 +95,22 @@ struct GuardedWrite {
 
 // What a command does just before it writes `image` to `block`: keeps the
 // block's last image read, then starts the write's check. No frame.
-GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image,
-                              bool freshBuild);
+GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image);
 
 // After the reading that ends the command: checks every write that
 // succeeded (a critical box for each that differs). Nothing when the
 // command was cancelled: its reading did not run.
 void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes);
 
+// After the command's steps and its StartMeasurement: every write that
+// succeeded and that the command's reading did not read again is read back
+// on its own (one measurement stop for all of them), as ReadBackAndCheck.
+void ReadBackUnchecked(Operations& ops, std::vector<GuardedWrite>& writes);
+
 bool AnyWriteDiffers(const std::vector<GuardedWrite>& writes);
+// Every write that succeeded read back as written: only then may a command
+// that wrote blocks say it is done.
+bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes);
 
 // What the operator must still be told about the writes, for the status
 // line once the command's own texts are done: a block with no backup, a

@@ -102,7 +102,7 @@ void FrmRMUSetup::cmdOK_Click() {
     std::array<std::optional<std::string>, kInputCount> texts;
     for (std::size_t k = 0; k < texts.size(); ++k)
         texts[k] = txtnlim[k]->text().toStdString();
-    StoreRmuLimits(ops_, texts, [this](const std::string& text) { SetInfo(text); });
+    stored_ = StoreRmuLimits(ops_, texts, [this](const std::string& text) { SetInfo(text); });
     storing_ = false;
     accept();
 }

@@ -9,6 +9,7 @@
 
 #include <array>
 
+#include "maintenance/rmu_settings.h"
 #include "session/operations.h"
 
 class QGroupBox;
@@ -28,6 +29,9 @@ public:
     // While the limits are being written the dialog neither stores again
     // nor closes: each byte's wait lets clicks through.
     bool storing() const { return storing_; }
+    // What "OK/Uložit" wrote, for the command to check once the dialog has
+    // gone (nothing when it was not pressed).
+    RmuStoreResult& stored() { return stored_; }
 
 public Q_SLOTS:
     void cmdOK_Click();
@@ -40,6 +44,7 @@ private:
 
     Operations& ops_;
     bool storing_ = false;
+    RmuStoreResult stored_;
 
     QGroupBox* Frame1 = nullptr;
     std::array<QLabel*, kInputCount> lblnpopis{};
