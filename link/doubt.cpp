@@ -108,19 +108,28 @@ Doubt AnswerLedger::taken(std::int64_t nowMs, bool strayBefore) {
     const bool early = waiting_ && static_cast<double>(nowMs - current_.sinceMs) < wireMs;
     if (early) doubt = kDoubtMaybeLate;
     bool ownStillComing = early || strayBefore;
-    if (!owed_.empty()) {
-        // Answers come back in the order asked: the one taken now is the
-        // oldest owed one's, unless that one was lost.
-        const Request earlier = owed_.front();
-        owed_.pop_front();
-        // An answer of another length could not have been taken for this
-        // one; one of the same length could, and then this request's own
-        // answer comes right behind. One step only: were the earlier one
-        // lost after all, a chain of pushed-back answers would doubt every
-        // answer after it.
-        if (earlier.answerLength == current_.answerLength) {
-            if (earlier.frame != current_.frame) doubt = kDoubtMaybeLate;
-            ownStillComing = ownStillComing || !earlier.pushedBack;
+    const int length = current_.answerLength;
+    // A longer answer still owed may have come in pieces, its head thrown
+    // away by a flush: its tail is text of the right shape for this one.
+    if (std::any_of(owed_.begin(), owed_.end(),
+                    [length](const Request& r) { return r.answerLength > length; }))
+        doubt = kDoubtMaybeLate;
+    // Answers come back in the order asked: the one taken now is the oldest
+    // owed one's of the same length, unless that one was lost. A shorter one
+    // still owed would have made this answer's count or shape wrong: it was
+    // lost.
+    const auto earlier = std::find_if(owed_.begin(), owed_.end(), [length](const Request& r) {
+        return r.answerLength <= length;
+    });
+    if (earlier != owed_.end()) {
+        const Request e = *earlier;
+        owed_.erase(earlier); // the longer ones before it stay owed
+        if (e.answerLength == length) {
+            if (e.frame != current_.frame) doubt = kDoubtMaybeLate;
+            // If it was not lost, this request's own answer comes right
+            // behind. One step only: were the earlier one lost after all, a
+            // chain of pushed-back answers would doubt every answer after it.
+            ownStillComing = ownStillComing || !e.pushedBack;
         }
     }
     if (waiting_ && ownStillComing) {

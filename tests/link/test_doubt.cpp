@@ -87,9 +87,25 @@ TEST_F(Ledger, ARetryOfTheSameRequestTakesTheSameAnswer) {
     EXPECT_EQ(take(), Doubt{});
 }
 
-TEST_F(Ledger, AnswersOfAnotherLengthCannotBeConfused) {
-    ask("$01MK\r", 123);
+TEST_F(Ledger, AShorterAnswerOwedCannotBeTakenForALongerOne) {
     ask("$01ER94\r");
+    ask("$01@\r", 11);
+    EXPECT_EQ(take(), Doubt{});
+    EXPECT_EQ(ledger.owedCount(), 0u); // it would have spoilt the count: lost
+}
+
+TEST_F(Ledger, ALongerAnswerOwedMayLeaveATailOfTheRightShape) {
+    // A measurement answer in pieces: a flush throws its head away, and its
+    // last three characters ("0B\r") look like a byte's answer.
+    ask("$01MK\r", 123);
+    ledger.discarded("0123453F8000");
+    ask("$01ER94\r");
+    EXPECT_EQ(take(), kDoubtMaybeLate);
+    // It stays owed until its CR is seen or its time is up.
+    ask("$01ER95\r");
+    EXPECT_TRUE(take().has(kDoubtMaybeLate));
+    now += AnswerLedger::kLateAnswerMs;
+    ask("$01ER96\r");
     EXPECT_EQ(take(), Doubt{});
 }
 
