@@ -40,6 +40,17 @@ void Finish(Operations& ops, CopyResult& result) {
     if (!note.empty()) ops.view.setStatus(note);
 }
 
+// A block read for a copy: the bytes go to another key as they came, so a
+// block with a character that was not hex, a misplaced CR or an answer
+// that may be another request's is as good as none (its result is then
+// below 0 like a failed read's).
+std::int32_t ReadForCopy(Operations& ops, std::string& image, std::int32_t input) {
+    Doubt doubt;
+    const std::int32_t read =
+        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, input, 0, doubt);
+    return read >= 0 && doubt ? -1 : read;
+}
+
 std::string WriteError(std::int32_t result) {
     // One text for both copies: it names input 4 whichever input was
     // written.
@@ -55,7 +66,7 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
     }
     ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
     std::string image;
-    const std::int32_t read = BlockRead(ops.port, image, st.DeviceAddress, index, 0);
+    const std::int32_t read = ReadForCopy(ops, image, index);
     if (read < 0) {
         ops.prompter.critical("Error reading EKEY@vstup" + n + " block");
         return Outcome::Failed;
@@ -87,7 +98,7 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     }
     ops.view.setStatus("Reading source e-key Vstup1 ...");
     std::string source;
-    const std::int32_t readSource = BlockRead(ops.port, source, st.DeviceAddress, 0, 0);
+    const std::int32_t readSource = ReadForCopy(ops, source, 0);
     if (readSource < 0) {
         ops.prompter.critical("Error reading EKEY@vstup1 block");
         return Outcome::Failed;
@@ -95,7 +106,8 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     RememberBlock(st, BlockNumber(0, 0), source);
     ops.view.setStatus("Reading destination e-key Vstup4 ...");
     std::string destination;
-    const std::int32_t readDestination = BlockRead(ops.port, destination, st.DeviceAddress, 3, 0);
+    // Its identifier goes into the image written: it must be the key's.
+    const std::int32_t readDestination = ReadForCopy(ops, destination, 3);
     if (readDestination < 0) {
         ops.prompter.critical("Error reading EKEY@vstup4 block");
         return Outcome::Failed;

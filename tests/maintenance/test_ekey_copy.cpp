@@ -212,6 +212,14 @@ TEST_F(Copy, FailuresNameTheirStepAndKeepTheLastProgress) {
         {"destination unreadable",
          [](sim::Bus& b) { b.faults().next("KB60", Fault::truncate(-1)); }, CopyEKey1To4,
          "Error reading EKEY@vstup4 block", "Reading destination e-key Vstup4 ...", 0},
+        // A character that is not hex would be copied as some byte: the
+        // block is as good as unread.
+        {"source not hex", [](sim::Bus& b) { b.faults().next("KB00", Fault::nonHex(193, 'G')); },
+         [](Operations& o) { return CopyEKeyExtToInt(o, 0); }, "Error reading EKEY@vstup1 block",
+         "Reading source e-key Vstup1 ...", 0},
+        {"destination identifier not hex",
+         [](sim::Bus& b) { b.faults().next("KB60", Fault::nonHex(2 * 61, ':')); }, CopyEKey1To4,
+         "Error reading EKEY@vstup4 block", "Reading destination e-key Vstup4 ...", 0},
         {"input 4 unreadable", [](sim::Bus& b) { b.faults().next("KB60", Fault::noAnswer()); },
          [](Operations& o) { return CopyEKeyExtToInt(o, 3); }, "Error reading EKEY@vstup4 block",
          "Reading source e-key Vstup4 ...", 0},
