@@ -101,7 +101,7 @@ void Bus::process(const PendingFrame& frame) {
             c.setup().turnaroundMs >= 0.0 ? c.setup().turnaroundMs : turnaroundMs_;
         const double start = std::max(frame.doneMs + turnaround, txFreeMs_[i]);
         const std::vector<AnswerPiece> pieces = ShapeAnswer(*answer, fault);
-        AnswerRecord record{r.number, static_cast<int>(i), start, {}};
+        AnswerRecord record{r.number, static_cast<int>(i), start, {}, *answer};
         for (const auto& p : pieces) {
             record.text += p.text;
         }

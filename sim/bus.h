@@ -51,6 +51,7 @@ struct AnswerRecord {
     int converter = -1;
     double startMs = 0.0; // first character starts
     std::string text;     // as shaped by the fault, before collisions
+    std::string sent;     // as the converter gave it, before the fault
 };
 
 class Bus {

@@ -1,0 +1,50 @@
+// Every command of the program, as one soak run each: a fresh converter, a
+// clean start (the reading the window would have done), then the seeded
+// faults and the command itself on virtual time, and the verdict.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "soak/soak_oracle.h"
+
+namespace rm27::soak {
+
+struct RunResult {
+    bool success = false; // the command said it was done (for the ticks: decoded)
+    bool hang = false;    // still running past its worst case: cut off
+    std::int64_t virtualMs = 0;
+    // The converter does not hold what the command meant to write: said
+    // (the command reported a failure) or silent (it reported success).
+    bool reportedCorruption = false;
+    bool silentCorruption = false;
+    // The command said the write could not be checked (counted apart from
+    // success: nothing was claimed).
+    bool unchecked = false;
+    ShownValues shown; // the reading's values, the ticks' values
+    int ticks = 0;     // monitor: ticks run and decoded
+    int ticksDecoded = 0;
+    std::string detail; // what went wrong, for the list of seeds
+    // Every fault the plan applied, in order (filled on a replay).
+    std::vector<std::string> faults;
+};
+
+// A replay fills RunResult::faults (a soak of many runs does not).
+void KeepFaultLogs(bool keep);
+
+struct Command {
+    std::string name;
+    bool write = false;
+    // The worst case of the part run under faults, from the protocol's
+    // waits and retry counts; a run still going after it is a hang.
+    std::int64_t boundMs = 0;
+    std::function<RunResult(std::uint64_t seed, double rate)> run;
+};
+
+// Every command, in the order of the table. `workDir` holds the soak's
+// files (the .eep file loaded, the ones saved).
+std::vector<Command> AllCommands(const std::string& workDir);
+
+} // namespace rm27::soak

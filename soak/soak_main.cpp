@@ -1,0 +1,237 @@
+// rm27soak: every command against the simulated converter on virtual time,
+// under seeded random faults of every kind, many thousand times over; it
+// counts what each command reported against what the converter holds and
+// sent, and prints the table and the seeds worth replaying.
+//
+//   rm27soak [--runs N] [--rates 0.01,0.05,0.2] [--command NAME,...]
+//            [--seed S] [--jobs J] [--seeds-shown K]
+//
+// A run is replayed with --command NAME --rates R --seed S (the seed
+// printed beside a failure), which also prints what the run came to.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "soak/soak_commands.h"
+
+namespace {
+
+using rm27::soak::Command;
+using rm27::soak::RunResult;
+
+struct Options {
+    int runs = 10000;
+    std::vector<double> rates{0.01, 0.05, 0.20};
+    std::vector<std::string> commands; // empty: all
+    std::int64_t seed = -1;            // >= 0: replay this one run
+    std::uint64_t firstSeed = 1;
+    int jobs = 1;
+    int seedsShown = 5;
+};
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> out;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');)
+        if (!item.empty()) out.push_back(item);
+    return out;
+}
+
+bool Parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (a == "--runs") {
+            o.runs = std::atoi(value().c_str());
+        } else if (a == "--rates") {
+            o.rates.clear();
+            for (const std::string& r : Split(value()))
+                o.rates.push_back(std::atof(r.c_str()));
+        } else if (a == "--command") {
+            o.commands = Split(value());
+        } else if (a == "--seed") {
+            o.seed = std::atoll(value().c_str());
+        } else if (a == "--first-seed") {
+            o.firstSeed = static_cast<std::uint64_t>(std::atoll(value().c_str()));
+        } else if (a == "--jobs") {
+            o.jobs = std::max(1, std::atoi(value().c_str()));
+        } else if (a == "--seeds-shown") {
+            o.seedsShown = std::atoi(value().c_str());
+        } else {
+            std::cerr << "rm27soak: unknown argument " << a << "\n";
+            return false;
+        }
+    }
+    return o.runs > 0 && !o.rates.empty();
+}
+
+struct Tally {
+    int runs = 0;
+    int success = 0;
+    int failure = 0;
+    int hangs = 0;
+    int silent = 0;
+    int reported = 0;
+    int unchecked = 0;
+    std::int64_t maxMs = 0;
+    int ticks = 0;
+    int ticksDecoded = 0;
+    rm27::soak::ShownValues shown;
+    std::vector<std::pair<std::uint64_t, std::string>> seeds; // worth replaying
+
+    void add(std::uint64_t seed, const RunResult& r) {
+        ++runs;
+        if (r.hang)
+            ++hangs;
+        else
+            (r.success ? success : failure)++;
+        silent += r.silentCorruption;
+        reported += r.reportedCorruption;
+        unchecked += r.unchecked;
+        maxMs = std::max(maxMs, r.virtualMs);
+        ticks += r.ticks;
+        ticksDecoded += r.ticksDecoded;
+        shown += r.shown;
+        if (r.hang || r.silentCorruption || r.shown.unmarkedWrong > 0)
+            seeds.emplace_back(seed, r.hang ? "hang" : r.detail);
+    }
+};
+
+std::string Percent(double rate) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%g%%", rate * 100);
+    return buf;
+}
+
+void Replay(const Command& c, double rate, std::uint64_t seed) {
+    const RunResult r = c.run(seed, rate);
+    std::cout << c.name << " at " << Percent(rate) << ", seed " << seed << ": "
+              << (r.hang      ? "hang"
+                  : r.success ? "success reported"
+                              : "failure reported")
+              << ", " << r.virtualMs << " ms virtual\n";
+    if (r.silentCorruption) std::cout << "  SILENT corruption: " << r.detail << "\n";
+    if (r.reportedCorruption) std::cout << "  corruption, reported: " << r.detail << "\n";
+    if (r.unchecked) std::cout << "  the write was said to be unchecked\n";
+    for (const std::string& f : r.faults)
+        std::cout << "  fault: " << f << "\n";
+    if (r.shown.shown > 0) {
+        std::cout << "  values shown " << r.shown.shown << ", marked wrong " << r.shown.markedWrong
+                  << ", marked right " << r.shown.markedRight << ", unmarked wrong "
+                  << r.shown.unmarkedWrong << " (" << r.shown.firstSilent << "), undetectable "
+                  << r.shown.undetectable << "\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!Parse(argc, argv, o)) return 2;
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / ("rm27soak-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(work);
+    std::vector<Command> commands = rm27::soak::AllCommands(work.string());
+    if (!o.commands.empty()) {
+        std::vector<Command> chosen;
+        for (const std::string& name : o.commands) {
+            const auto it = std::find_if(commands.begin(), commands.end(),
+                                         [&](const Command& c) { return c.name == name; });
+            if (it == commands.end()) {
+                std::cerr << "rm27soak: no command " << name << "\n";
+                return 2;
+            }
+            chosen.push_back(*it);
+        }
+        commands = chosen;
+    }
+    if (o.seed >= 0) {
+        rm27::soak::KeepFaultLogs(true);
+        for (const Command& c : commands)
+            for (double rate : o.rates)
+                Replay(c, rate, static_cast<std::uint64_t>(o.seed));
+        std::filesystem::remove_all(work);
+        return 0;
+    }
+
+    std::printf("| command | faults | runs | success | failure | hangs | silent corruptions | "
+                "said corrupt | said unchecked | longest (s) | bound (s) |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::vector<std::string> reads;
+    std::vector<std::string> seedLines;
+    const auto started = std::chrono::steady_clock::now();
+    for (const Command& c : commands) {
+        for (const double rate : o.rates) {
+            std::vector<RunResult> results(static_cast<std::size_t>(o.runs));
+            std::atomic<int> next{0};
+            const auto work1 = [&] {
+                for (int k; (k = next++) < o.runs;)
+                    results[static_cast<std::size_t>(k)] =
+                        c.run(o.firstSeed + static_cast<std::uint64_t>(k), rate);
+            };
+            std::vector<std::thread> pool;
+            for (int j = 1; j < o.jobs; ++j)
+                pool.emplace_back(work1);
+            work1();
+            for (std::thread& t : pool)
+                t.join();
+            Tally t;
+            for (int k = 0; k < o.runs; ++k)
+                t.add(o.firstSeed + static_cast<std::uint64_t>(k),
+                      results[static_cast<std::size_t>(k)]);
+            std::printf("| %s | %s | %d | %d | %d | %d | %d | %d | %d | %.1f | %.1f |\n",
+                        c.name.c_str(), Percent(rate).c_str(), t.runs, t.success, t.failure,
+                        t.hangs, t.silent, t.reported, t.unchecked,
+                        static_cast<double>(t.maxMs) / 1000.0,
+                        static_cast<double>(c.boundMs) / 1000.0);
+            std::fflush(stdout);
+            if (t.shown.shown > 0) {
+                char line[512];
+                std::snprintf(line, sizeof line, "| %s | %s | %d | %d | %d | %d | %d | %d | %d |",
+                              c.name.c_str(), Percent(rate).c_str(),
+                              c.name == "monitor" ? t.ticksDecoded : t.success, t.shown.shown,
+                              t.shown.markedWrong, t.shown.markedRight, t.shown.unmarkedWrong,
+                              t.shown.undetectable,
+                              c.name == "monitor" ? t.ticks - t.ticksDecoded : t.failure);
+                reads.push_back(line);
+            }
+            for (std::size_t k = 0;
+                 k < t.seeds.size() && k < static_cast<std::size_t>(o.seedsShown); ++k) {
+                seedLines.push_back("  --command " + c.name + " --rates " + std::to_string(rate) +
+                                    " --seed " + std::to_string(t.seeds[k].first) + "   # " +
+                                    t.seeds[k].second);
+            }
+            if (t.seeds.size() > static_cast<std::size_t>(o.seedsShown))
+                seedLines.push_back(
+                    "  ... and " +
+                    std::to_string(t.seeds.size() - static_cast<std::size_t>(o.seedsShown)) +
+                    " more of " + c.name + " at " + Percent(rate));
+        }
+    }
+    if (!reads.empty()) {
+        std::printf("\n| command | faults | readings (ticks) shown | values | marked wrong | "
+                    "marked right | unmarked wrong | undetectable | readings (ticks) failed |\n"
+                    "|---|---|---|---|---|---|---|---|---|\n");
+        for (const std::string& line : reads)
+            std::printf("%s\n", line.c_str());
+    }
+    std::printf("\nRuns worth replaying (rm27soak ... as below):\n");
+    if (seedLines.empty()) std::printf("  none\n");
+    for (const std::string& line : seedLines)
+        std::printf("%s\n", line.c_str());
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("\n%d runs per command and rate, first seed %llu, %.0f s\n", o.runs,
+                static_cast<unsigned long long>(o.firstSeed), seconds);
+    std::filesystem::remove_all(work);
+    return 0;
+}

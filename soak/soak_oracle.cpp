@@ -1,0 +1,164 @@
+#include "soak/soak_oracle.h"
+
+#include <bit>
+#include <set>
+
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "reading/operations.h"
+
+namespace rm27::soak {
+
+namespace {
+
+std::uint32_t Bits(double value) {
+    return std::bit_cast<std::uint32_t>(static_cast<float>(value));
+}
+
+// Judges one value: right or not, marked or not.
+void Judge(ShownValues& v, const char* what, bool right, Doubt doubt, bool undetectable = false) {
+    ++v.shown;
+    if (doubt) {
+        (right ? v.markedRight : v.markedWrong)++;
+        return;
+    }
+    if (right) return;
+    if (undetectable) {
+        ++v.undetectable;
+        return;
+    }
+    if (v.unmarkedWrong++ == 0) v.firstSilent = what;
+}
+
+bool IdCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ';
+}
+
+// An identification that differs from the converter's only where a fault
+// put a character an identification may hold.
+bool PlausibleIdReplacement(const std::string& shown, const std::string& truth) {
+    if (shown.size() != truth.size()) return false;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] != truth[i] && !IdCharacter(shown[i])) return false;
+    }
+    return true;
+}
+
+int Hex2(const std::string& text, std::size_t at) {
+    return HexToLong(text.substr(at, 2));
+}
+
+} // namespace
+
+ShownValues& ShownValues::operator+=(const ShownValues& o) {
+    if (unmarkedWrong == 0 && o.unmarkedWrong > 0) firstSilent = o.firstSilent;
+    shown += o.shown;
+    markedWrong += o.markedWrong;
+    markedRight += o.markedRight;
+    unmarkedWrong += o.unmarkedWrong;
+    undetectable += o.undetectable;
+    return *this;
+}
+
+ShownValues CheckReading(const DeviceState& st, sim::Bus& bus) {
+    const sim::Converter& c = bus.converter(0);
+    const DeviceState::ReadingDoubts& d = st.doubts;
+    ShownValues v;
+    bool nonHexOnId = false;
+    for (const sim::AppliedFault& f : bus.faults().log())
+        nonHexOnId = nonHexOnId || (f.body == "@" && f.fault.kind == sim::FaultKind::NonHex);
+    Judge(v, "identification", st.DeviceId == c.id(), d.id,
+          nonHexOnId && PlausibleIdReplacement(st.DeviceId, c.id()));
+    Judge(v, "address", st.DeviceAddress == c.address(), d.address);
+    Judge(v, "filter", st.FilterCode == c.memory(kCellFilter), d.filter);
+    for (int i = 0; i < kInputCount; ++i) {
+        Judge(v, "definition byte", st.definitionBytes[i] == c.setup().definition[i],
+              d.definition[i]);
+        Judge(v, "K", Bits(st.K[i]) == std::bit_cast<std::uint32_t>(c.memoryFloat(CellK(i))),
+              d.K[i]);
+        Judge(v, "Q", Bits(st.Q[i]) == std::bit_cast<std::uint32_t>(c.memoryFloat(CellQ(i))),
+              d.Q[i]);
+    }
+    const int cells[] = {kCellConfig0, kCellConfig1, kCellConfig2};
+    for (std::size_t k = 0; k < 3; ++k)
+        Judge(v, "configuration byte", st.configBytes[k] == c.memory(cells[k]), d.config[k]);
+    Judge(v, "eKey mask", st.EKeyMaskValid && st.EKeyMask == c.ekeyMask(), d.ekeyMask);
+    for (int i = 0; i < kInputCount; ++i) {
+        // An input's record comes from its eKey when one is plugged, else
+        // from the converter's internal copy.
+        const bool plugged = c.plugged(i);
+        const int block = plugged ? 32 * i : 128 + i;
+        const bool fromRightPlace = plugged ? st.sources[i] == InputSource::EKey
+                                            : (st.sources[i] == InputSource::Internal ||
+                                               st.sources[i] == InputSource::InternalNA);
+        Judge(v, "record", fromRightPlace && st.images[i] == c.block(block), d.records[i]);
+    }
+    return v;
+}
+
+ShownValues CheckTick(const DeviceState& st, const sim::Bus& bus) {
+    // Every field each input ever had in an answer to "MK".
+    std::array<std::set<std::uint32_t>, kInputCount> raws, signals, values;
+    for (const sim::AnswerRecord& a : bus.answers()) {
+        const std::optional<MeasuredInputs> m = DecodeMeasurementAnswer(a.sent);
+        if (!m) continue;
+        for (int i = 0; i < kInputCount; ++i) {
+            raws[i].insert(std::bit_cast<std::uint32_t>(m->raw[i]));
+            signals[i].insert(std::bit_cast<std::uint32_t>(m->signal[i]));
+            values[i].insert(std::bit_cast<std::uint32_t>(m->value[i]));
+        }
+    }
+    ShownValues v;
+    for (int i = 0; i < kInputCount; ++i) {
+        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
+        Judge(v, "raw reading", raws[i].count(std::bit_cast<std::uint32_t>(st.raw[i])) > 0, d.raw);
+        Judge(v, "mV/V", signals[i].count(std::bit_cast<std::uint32_t>(st.signal[i])) > 0,
+              d.signal);
+        Judge(v, "value", values[i].count(std::bit_cast<std::uint32_t>(st.value[i])) > 0, d.value);
+    }
+    return v;
+}
+
+ConverterImage Snapshot(const sim::Converter& c) {
+    ConverterImage image;
+    for (int cell = 0; cell < 256; ++cell)
+        image.memory[static_cast<std::size_t>(cell)] = c.memory(cell);
+    for (int b = 0; b < 256; ++b)
+        image.blocks[static_cast<std::size_t>(sim::Converter::StorageBlock(b))] = c.block(b);
+    return image;
+}
+
+void ApplyHostWrites(ConverterImage& image, const std::vector<sim::SentFrame>& sent,
+                     std::size_t from) {
+    for (std::size_t k = from; k < sent.size(); ++k) {
+        const std::string& f = sent[k].text;
+        if (f.size() == 10 && f[0] == '$' && f.compare(3, 2, "EW") == 0) {
+            image.memory[static_cast<std::size_t>(Hex2(f, 5) & 0xFF)] =
+                static_cast<std::uint8_t>(Hex2(f, 7));
+        } else if (f.size() == 12 && f[0] == '$' && f.compare(3, 2, "KW") == 0) {
+            const int block = sim::Converter::StorageBlock(Hex2(f, 5));
+            std::string& b = image.blocks[static_cast<std::size_t>(block)];
+            b[static_cast<std::size_t>(Hex2(f, 7) & 0xFF)] = static_cast<char>(Hex2(f, 9));
+        }
+    }
+}
+
+std::string FirstDifference(const ConverterImage& expected, const sim::Converter& actual) {
+    for (int cell = 0; cell < 256; ++cell) {
+        if (expected.memory[static_cast<std::size_t>(cell)] != actual.memory(cell))
+            return "cell " + LongToHex(cell, 2) + "h";
+    }
+    for (int b = 0; b < 256; ++b) {
+        if (sim::Converter::StorageBlock(b) != b) continue;
+        const std::string& want = expected.blocks[static_cast<std::size_t>(b)];
+        const std::string& have = actual.block(b);
+        if (want == have) continue;
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            if (want[i] != have[i])
+                return "block " + std::to_string(b) + " byte " + std::to_string(i);
+        }
+    }
+    return {};
+}
+
+} // namespace rm27::soak
