@@ -93,7 +93,7 @@
     </message>
     <message>
         <source>Actual device address is %1. While changing address (in range 1 to 159) take care on address colision.</source>
-        <translation>The device's address is %1. When changing the address (1 to 159), take care not to give two devices the same address.</translation>
+        <translation>The device&apos;s address is %1. When changing the address (1 to 159), take care not to give two devices the same address.</translation>
     </message>
     <message>
         <source>Change device address </source>
@@ -113,7 +113,7 @@
     </message>
     <message>
         <source>Původní obsah bloku je v záloze %1</source>
-        <translation>The block's former contents are in the backup %1</translation>
+        <translation>The block&apos;s former contents are in the backup %1</translation>
     </message>
     <message>
         <source>Původní obsah bloku %1 je v záloze %2</source>
@@ -136,8 +136,8 @@
         <translation>File %1 cannot be read (%2). Nothing was written to the EEPROM.</translation>
     </message>
     <message>
-        <source>Řádek %1 souboru %2 nemá tvar "LL VV" (adresa a hodnota, každá dvěma šestnáctkovými číslicemi): "%3". Do EEPROM nebylo nic zapsáno.</source>
-        <translation>Line %1 of file %2 is not of the form "LL VV" (address and value, two hex digits each): "%3". Nothing was written to the EEPROM.</translation>
+        <source>Řádek %1 souboru %2 nemá tvar &quot;LL VV&quot; (adresa a hodnota, každá dvěma šestnáctkovými číslicemi): &quot;%3&quot;. Do EEPROM nebylo nic zapsáno.</source>
+        <translation>Line %1 of file %2 is not of the form &quot;LL VV&quot; (address and value, two hex digits each): &quot;%3&quot;. Nothing was written to the EEPROM.</translation>
     </message>
     <message>
         <source>Soubor %1 neobsahuje žádný řádek s hodnotou. Do EEPROM nebylo nic zapsáno.</source>
@@ -185,7 +185,7 @@
     </message>
     <message>
         <source>Tato funkce slouží k blokovému přepsání paměti eeprom převodníku hodnotami z datového souboru. Používá se zejména při výrobě nebo řešení abnormálních stavů. Zavedením standardního obsahu se mimo jiné ruší dosavadní kalibrace.</source>
-        <translation>This function overwrites the converter's EEPROM as a whole with the values of a data file. It is used mainly in production or to resolve abnormal states. Loading the standard contents discards, among other things, the present calibration.</translation>
+        <translation>This function overwrites the converter&apos;s EEPROM as a whole with the values of a data file. It is used mainly in production or to resolve abnormal states. Loading the standard contents discards, among other things, the present calibration.</translation>
     </message>
     <message>
         <source>    Chcete přesto pokračovat v akci?</source>
@@ -488,8 +488,8 @@
         <translation>Do you really want to create new calibration data ?</translation>
     </message>
     <message>
-        <source>The data will be saved after 'Save' button had been pressed</source>
-        <translation>The data will be saved when the 'Save' button is pressed</translation>
+        <source>The data will be saved after &apos;Save&apos; button had been pressed</source>
+        <translation>The data will be saved when the &apos;Save&apos; button is pressed</translation>
     </message>
     <message>
         <source>Kalibrační data nemohou být zapsána do snímače, protože neobsahuje vniřní paměť dat (eKey).</source>
@@ -516,11 +516,11 @@
         <translation>Calibration files (*.CLB)|*.CLB</translation>
     </message>
     <message>
-        <source>Write data to file failed. <byte value="xd" />
-%1<byte value="xd" />
+        <source>Write data to file failed. <byte value="xd"/>
+%1<byte value="xd"/>
 %2</source>
-        <translation>Writing the data to the file failed. <byte value="xd" />
-%1<byte value="xd" />
+        <translation>Writing the data to the file failed. <byte value="xd"/>
+%1<byte value="xd"/>
 %2</translation>
     </message>
     <message>
@@ -532,9 +532,9 @@
         <translation>Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*</translation>
     </message>
     <message>
-        <source>Kalibrační soubor nelze přečíst: %1<byte value="xd" />
+        <source>Kalibrační soubor nelze přečíst: %1<byte value="xd"/>
 %2</source>
-        <translation>The calibration file cannot be read: %1<byte value="xd" />
+        <translation>The calibration file cannot be read: %1<byte value="xd"/>
 %2</translation>
     </message>
     <message>
@@ -546,9 +546,9 @@
         <translation>Calibration file %1 has no group %2.</translation>
     </message>
     <message>
-        <source>Kalibrační soubor %1 nelze načíst, skupina [%2]:<byte value="xd" />
+        <source>Kalibrační soubor %1 nelze načíst, skupina [%2]:<byte value="xd"/>
 %3</source>
-        <translation>Calibration file %1 cannot be loaded, group [%2]:<byte value="xd" />
+        <translation>Calibration file %1 cannot be loaded, group [%2]:<byte value="xd"/>
 %3</translation>
     </message>
     <message>
@@ -568,17 +568,17 @@
         <translation>Calibration certificate PDF (*.pdf)|*.pdf</translation>
     </message>
     <message>
-        <source>Kalibrační list nelze uložit do souboru %1<byte value="xd" />
+        <source>Kalibrační list nelze uložit do souboru %1<byte value="xd"/>
 %2</source>
-        <translation>The calibration certificate cannot be saved to file %1<byte value="xd" />
+        <translation>The calibration certificate cannot be saved to file %1<byte value="xd"/>
 %2</translation>
     </message>
     <message>
-        <source>Kalibrační list byl uložen do souborů<byte value="xd" />
-%1<byte value="xd" />
+        <source>Kalibrační list byl uložen do souborů<byte value="xd"/>
+%1<byte value="xd"/>
 %2</source>
-        <translation>The calibration certificate was saved to the files<byte value="xd" />
-%1<byte value="xd" />
+        <translation>The calibration certificate was saved to the files<byte value="xd"/>
+%1<byte value="xd"/>
 %2</translation>
     </message>
     <message>
@@ -651,7 +651,7 @@
     </message>
     <message>
         <source>převodník byl načten znovu a jeho vstupy jsou popsány jinak než v hlavičce záznamu</source>
-        <translation>the converter was read again and its inputs are described differently from the log's header</translation>
+        <translation>the converter was read again and its inputs are described differently from the log&apos;s header</translation>
     </message>
     <message>
         <source>soubor nebo jeho složka již neexistuje</source>
@@ -1006,7 +1006,7 @@
     </message>
     <message>
         <source>Identifikace připojené jednotky</source>
-        <translation>Connected unit's identification</translation>
+        <translation>Connected unit&apos;s identification</translation>
     </message>
     <message>
         <source>Curves</source>
@@ -1014,7 +1014,7 @@
     </message>
     <message>
         <source>Hodnoty vstupů jednotky</source>
-        <translation>Values of the unit's inputs</translation>
+        <translation>Values of the unit&apos;s inputs</translation>
     </message>
     <message>
         <source>ID</source>
@@ -1042,7 +1042,7 @@
     </message>
     <message>
         <source>Údaj převodníku (v dílcích)</source>
-        <translation>The converter's reading (in divisions)</translation>
+        <translation>The converter&apos;s reading (in divisions)</translation>
     </message>
     <message>
         <source>Změnit</source>
@@ -1342,9 +1342,9 @@
     </message>
     <message>
         <source>Jména příkazů oddělená mezerou ukážou jen tyto příkazy a jejich odpovědi;
-jméno s "-" příkaz skryje (-MK skryje měření).</source>
+jméno s &quot;-&quot; příkaz skryje (-MK skryje měření).</source>
         <translation>Command names separated by blanks show only these commands and their answers;
-a name with "-" hides the command (-MK hides the measurement).</translation>
+a name with &quot;-&quot; hides the command (-MK hides the measurement).</translation>
     </message>
     <message>
         <source>Kopírovat</source>
