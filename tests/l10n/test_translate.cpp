@@ -61,6 +61,11 @@ TEST_F(InEnglish, TranslatesFinishedTextsWithWhatIsFilledIn) {
         {"a template spanning lines",
          "Kalibrační soubor nelze přečíst: /tmp/a.CLB\r\nIs a directory",
          "The calibration file cannot be read: /tmp/a.CLB\r\nIs a directory"},
+        {"a nested message under a template",
+         "Kalibrační soubor /tmp/a.CLB nelze načíst, skupina [Menu]:\r\nPoložka \"Body\" "
+         "není číslo: \"x\".",
+         "Calibration file /tmp/a.CLB cannot be loaded, group [Menu]:\r\nItem \"Body\" is not a "
+         "number: \"x\"."},
         {"notes in one status line",
          "Zápis bloku 3 nebyl ověřen novým čtením. Blok 4 po zápisu neobsahuje, co bylo zapsáno.",
          "The write of block 3 was not checked by reading it again. After the write, block 4 "
