@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/app_options.h"
 #include "l10n/localizer.h"
 #include "support/qt_environment.h"
 #include "ui/qt_prompter.h"
@@ -168,6 +169,25 @@ TEST(LanguageChoice, TheOptionWinsThenTheSystemsLanguage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.option) + " " + c.locale.name().toStdString());
         EXPECT_EQ(ChooseLanguage(QString::fromLatin1(c.option), c.locale), c.expected);
+    }
+}
+
+TEST(LanguageChoice, TheOptionOnTheCommandLine) {
+    const struct {
+        QStringList args;
+        const char* lang;
+        bool missing;
+    } cases[] = {
+        {{QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("zirkon")}, "en", false},
+        {{QStringLiteral("--simulator"), QStringLiteral("--lang=cs")}, "cs", false},
+        {{QStringLiteral("--lang")}, "", true},
+        {{QStringLiteral("zirkon")}, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const AppOptions o = ParseAppOptions(c.args);
+        EXPECT_EQ(o.lang.toStdString(), c.lang);
+        EXPECT_EQ(o.langMissing, c.missing);
     }
 }
 
