@@ -4,8 +4,16 @@ namespace rm27 {
 
 AppOptions ParseAppOptions(const QStringList& args) {
     AppOptions o;
-    for (const QString& a : args) {
-        if (a == QLatin1String("--simulator"))
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--lang")) {
+            if (i + 1 < args.size())
+                o.lang = args[++i];
+            else
+                o.langMissing = true;
+        } else if (a.startsWith(QLatin1String("--lang=")))
+            o.lang = a.mid(7);
+        else if (a == QLatin1String("--simulator"))
             o.simulator = true;
         else if (a == QLatin1String("--log-frames"))
             o.logFrames = true;
@@ -26,6 +34,9 @@ QString UsageText() {
         "  --simulator    serve a simulated converter (address 1) on a pseudo-terminal\n"
         "                 and offer it as COM1\n"
         "  --log-frames   print every frame sent and received (logging category rm27.wire)\n"
+        "  --lang en|cs   the language of the window: English or Czech (default: Czech\n"
+        "                 when the system's language is Czech or Slovak or not set,\n"
+        "                 else English)\n"
         "  --version      print the version and exit\n"
         "  -h, --help     print this text and exit\n"
         "\n"

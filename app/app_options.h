@@ -14,6 +14,9 @@ struct AppOptions {
     bool logFrames = false; // every frame sent and received, on stderr
     bool help = false;
     bool version = false;
+    // "--lang en" / "--lang=cs" as typed; empty: by the system locale.
+    QString lang;
+    bool langMissing = false; // "--lang" with no word after it
 };
 
 AppOptions ParseAppOptions(const QStringList& args);

@@ -1,5 +1,6 @@
 // r27manager: the RM-27/RMU Manager desktop program.
 #include <QApplication>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QStringList>
@@ -9,6 +10,7 @@
 
 #include "app/app_options.h"
 #include "app/simulator_host.h"
+#include "l10n/localizer.h"
 #include "mainwindow/frm_main.h"
 #include "ui/build_info.h"
 #include "ui/port_map.h"
@@ -28,7 +30,17 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    rm27::Language language = rm27::Language::Czech;
+    if (options.langMissing ||
+        (!options.lang.isEmpty() && !rm27::ParseLanguage(options.lang, &language))) {
+        std::fputs("r27manager: --lang takes \"en\" or \"cs\"\n", stderr);
+        return 2;
+    }
+
     QApplication app(argc, argv);
+    language = rm27::ChooseLanguage(options.lang, QLocale::system());
+    if (!rm27::InstallLanguage(language))
+        std::fputs("r27manager: the English catalogue is missing, staying in Czech\n", stderr);
     QApplication::setApplicationName(QStringLiteral("r27manager"));
     QApplication::setApplicationVersion(QString::fromLatin1(rm27::build::kVersionText));
     // One look on every platform, and one whose buttons show the colours
@@ -42,8 +54,9 @@ int main(int argc, char** argv) {
     if (options.simulator) {
         QString error;
         if (!simulator.start(&error)) {
-            QMessageBox::critical(nullptr, QString::fromUtf8(rm27::build::kProgramTitle),
-                                  QStringLiteral("Simulátor nelze spustit: ") + error);
+            QMessageBox::critical(
+                nullptr, QString::fromUtf8(rm27::build::kProgramTitle),
+                QCoreApplication::translate("main", "Simulátor nelze spustit: %1").arg(error));
             return 1;
         }
         ports.setFixed(1, rm27::PortDevice{simulator.devicePath(), QStringLiteral("simulator")});

@@ -17,6 +17,7 @@
 
 #include "calibration/commands.h"
 #include "calibration/editor/frm_qel_calibration.h"
+#include "l10n/localizer.h"
 #include "link/codecs.h"
 #include "link/transact.h"
 #include "maintenance/eeprom.h"
@@ -182,7 +183,7 @@ void FrmMain::Form_Load() {
     {
         const QSignalBlocker quiet(cmbSelectAdr);
         cmbSelectAdr->clear();
-        cmbSelectAdr->addItem(QStringLiteral("0-Default"));
+        cmbSelectAdr->addItem(tr("0-Default"));
         for (int n = 1; n <= 255; ++n) {
             cmbSelectAdr->addItem(
                 QString::fromStdString(FormatFixed(n, "000") + " [0x" + LongToHex(n, 2) + "] "));
@@ -399,7 +400,7 @@ void FrmMain::SetClosedState() {
     SetEnabledOf(cmbSelectAdr, false);
     SetEnabledOf(cmdReset, false);
     SetEnabledOf(cmdAdresa, false);
-    cmdConnect->setText(QStringLiteral("Připojit"));
+    cmdConnect->setText(tr("Připojit"));
     setStatus("Komunikační port uzavřen.");
     if (state().IsRMU) mRMUmain->menuAction()->setVisible(false);
 }
@@ -411,7 +412,7 @@ void FrmMain::SetOpenState() {
     SetEnabledOf(cmdFindPorts, false);
     SetEnabledOf(cmbSelectAdr, true);
     SetEnabledOf(cmdDevRead, true);
-    cmdConnect->setText(QStringLiteral("Spojeno"));
+    cmdConnect->setText(tr("Spojeno"));
     setStatus("Komunikační port otevřen");
 }
 
@@ -472,10 +473,10 @@ void FrmMain::ShowLostLine(const QString& reason) {
 // ----------------------------------------------------------- reconnecting
 
 void FrmMain::BuildReconnect() {
-    mReconnect = new QAction(QString::fromUtf8(kReconnectSwitch), this);
+    mReconnect = new QAction(Shown(std::string(kReconnectSwitch)), this);
     mReconnect->setObjectName(QStringLiteral("mReconnect"));
-    mReconnect->setToolTip(QString::fromUtf8(kReconnectSwitchTip));
-    mReconnect->setStatusTip(QString::fromUtf8(kReconnectSwitchTip));
+    mReconnect->setToolTip(Shown(std::string(kReconnectSwitchTip)));
+    mReconnect->setStatusTip(Shown(std::string(kReconnectSwitchTip)));
     mReconnect->setCheckable(true);
     mReconnect->setChecked(ReadNumberLiteral(settings_->GetSetting(
                                kConnectionSection, kReconnectKey, QStringLiteral("1"))) != 0);
@@ -512,8 +513,8 @@ void FrmMain::UpdateWatch() {
         return;
     }
     if (!tmrReconnect->isActive()) tmrReconnect->start();
-    lblReconnect->setText(QString::fromUtf8(kReconnectWaiting)
-                              .arg(QStringLiteral("COM%1").arg(lostPort_), lostPath_));
+    lblReconnect->setText(Shown(QString::fromUtf8(kReconnectWaiting)
+                                    .arg(QStringLiteral("COM%1").arg(lostPort_), lostPath_)));
     // The status bar comes with the first watch (or log) and stays.
     if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
     statusBar()->show();
@@ -781,13 +782,17 @@ QObject* FrmMain::Control(const std::string& name) const {
 }
 
 void FrmMain::setStatus(const std::string& text) {
-    lblStatus->setText(QString::fromStdString(text));
+    lblStatus->setText(Shown(text));
     lblStatus->repaint();
 }
 
 void FrmMain::setCaption(const std::string& control, const std::string& text) {
     QObject* o = Control(control);
-    const QString t = QString::fromStdString(text);
+    // A display field shows values (an identifier, a reading); everything
+    // else a caption is the program's own text.
+    const QString t =
+        Shown(text, o != nullptr && o->property(kValueField).toBool() ? TextKind::Value
+                                                                      : TextKind::Program);
     if (auto* l = qobject_cast<QLabel*>(o)) {
         l->setText(t);
         l->repaint();
@@ -849,7 +854,7 @@ void FrmMain::setComboRows(const std::string& control, const std::vector<std::st
     if (combo == nullptr) return;
     combo->clear();
     for (const std::string& row : rows)
-        combo->addItem(QString::fromStdString(row));
+        combo->addItem(Shown(row, TextKind::Value));
     combo->setCurrentIndex(selected >= 0 && selected < combo->count() ? selected : -1);
 }
 
@@ -859,7 +864,7 @@ void FrmMain::clearList(const std::string& control) {
 
 void FrmMain::addListItem(const std::string& control, const std::string& text) {
     if (auto* list = qobject_cast<QListWidget*>(Control(control))) {
-        list->addItem(QString::fromStdString(text));
+        list->addItem(Shown(text, TextKind::Value));
         list->repaint();
     }
 }

@@ -54,6 +54,10 @@ class PortMap;
 class QtSerialLine;
 class WatchWindows;
 
+// The dynamic property that marks a display field of the main window: its
+// caption is a value (an identifier, a reading), not a text of the program.
+inline constexpr const char* kValueField = "rm27ValueField";
+
 // What the window plugs into its seams. Anything left null is created by
 // the window itself: the real settings store, port map, message boxes,
 // Qt event loop and the system's clock and random source.

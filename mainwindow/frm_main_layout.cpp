@@ -105,6 +105,7 @@ QLabel* Field(const QString& name, QWidget* parent, const QFont& font,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* l = new QLabel(parent);
     l->setObjectName(name);
+    l->setProperty(kValueField, true);
     l->setFont(font);
     l->setFrameShape(QFrame::StyledPanel);
     l->setFrameShadow(QFrame::Sunken);
@@ -163,7 +164,7 @@ void FrmMain::BuildWindow() {
 }
 
 QWidget* FrmMain::BuildConnectionFrame() {
-    fraSelectPortDevice = new QGroupBox(QStringLiteral("Spojení / Informace o jednotce"));
+    fraSelectPortDevice = new QGroupBox(tr("Spojení / Informace o jednotce"));
     fraSelectPortDevice->setObjectName(QStringLiteral("fraSelectPortDevice"));
     QWidget* f = fraSelectPortDevice;
 
@@ -171,10 +172,10 @@ QWidget* FrmMain::BuildConnectionFrame() {
     cmbSelectPort->setObjectName(QStringLiteral("cmbSelectPort"));
     cmbSelectPort->setMinimumContentsLength(14);
     cmbSelectPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmdConnect = Button(QStringLiteral("cmdConnect"), QStringLiteral("Spojit"), f);
+    cmdConnect = Button(QStringLiteral("cmdConnect"), tr("Spojit"), f);
     cmdConnect->setAutoFillBackground(true);
-    cmdFindPorts = Button(QStringLiteral("cmdFindPorts"), QStringLiteral("Hledat"), f);
-    cmdFindPorts->setToolTip(QStringLiteral("Vyhledat sériové porty, které lze otevřít"));
+    cmdFindPorts = Button(QStringLiteral("cmdFindPorts"), tr("Hledat"), f);
+    cmdFindPorts->setToolTip(tr("Vyhledat sériové porty, které lze otevřít"));
 
     cmbSelectAdr = new QComboBox(f);
     cmbSelectAdr->setObjectName(QStringLiteral("cmbSelectAdr"));
@@ -182,9 +183,9 @@ QWidget* FrmMain::BuildConnectionFrame() {
     cmbSelectAdr->setMinimumContentsLength(12);
     cmbSelectAdr->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbSelectAdr->setMaxVisibleItems(20);
-    cmdDevRead = Button(QStringLiteral("cmdDevRead"), QStringLiteral("Načíst"), f);
-    cmdFindAdr = Button(QStringLiteral("cmdFindAdr"), QStringLiteral("Hledat"), f);
-    cmdFindAdr->setToolTip(QStringLiteral("Vyhledat jednotky na všech adresách"));
+    cmdDevRead = Button(QStringLiteral("cmdDevRead"), tr("Načíst"), f);
+    cmdFindAdr = Button(QStringLiteral("cmdFindAdr"), tr("Hledat"), f);
+    cmdFindAdr->setToolTip(tr("Vyhledat jednotky na všech adresách"));
 
     lblID = Field(QStringLiteral("lblID"), f, FixedFont(1.15, true));
     FitChars(lblID, 11);
@@ -194,9 +195,9 @@ QWidget* FrmMain::BuildConnectionFrame() {
     FitChars(lblAdresa, 12);
     lblID->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     lblAdresa->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    cmdReset = Button(QStringLiteral("cmdReset"), QStringLiteral("Reset"), f);
-    cmdReset->setToolTip(QStringLiteral("Restart převodníku (s novým obsahem Eeprom)"));
-    cmdAdresa = Button(QStringLiteral("cmdAdresa"), QStringLiteral("Adr. change"), f);
+    cmdReset = Button(QStringLiteral("cmdReset"), tr("Reset"), f);
+    cmdReset->setToolTip(tr("Restart převodníku (s novým obsahem Eeprom)"));
+    cmdAdresa = Button(QStringLiteral("cmdAdresa"), tr("Adr. change"), f);
 
     lstCurves = new QListWidget(f);
     lstCurves->setObjectName(QStringLiteral("lstCurves"));
@@ -209,24 +210,21 @@ QWidget* FrmMain::BuildConnectionFrame() {
     connect(lstCurves, &QListWidget::itemClicked, this, &FrmMain::lstCurves_Click);
 
     auto* g = new QGridLayout(f);
-    g->addWidget(Heading(QStringLiteral("Label1_5"), QStringLiteral("Sériový port"), f), 0, 0, 1,
-                 2);
+    g->addWidget(Heading(QStringLiteral("Label1_5"), tr("Sériový port"), f), 0, 0, 1, 2);
     g->addWidget(cmbSelectPort, 1, 0);
     g->addWidget(cmdConnect, 1, 1);
     g->addWidget(cmdFindPorts, 2, 1);
     g->setColumnMinimumWidth(2, fontMetrics().averageCharWidth() * 2);
 
-    g->addWidget(
-        Heading(QStringLiteral("Label1_4"), QStringLiteral("Adresa jednotky (0=univerzální)"), f),
-        0, 3, 1, 2);
+    g->addWidget(Heading(QStringLiteral("Label1_4"), tr("Adresa jednotky (0=univerzální)"), f), 0,
+                 3, 1, 2);
     g->addWidget(cmbSelectAdr, 1, 3);
     g->addWidget(cmdDevRead, 1, 4);
     g->addWidget(cmdFindAdr, 2, 4);
     g->setColumnMinimumWidth(5, fontMetrics().averageCharWidth() * 2);
 
-    g->addWidget(
-        Heading(QStringLiteral("Label1_6"), QStringLiteral("Identifikace připojené jednotky"), f),
-        0, 6);
+    g->addWidget(Heading(QStringLiteral("Label1_6"), tr("Identifikace připojené jednotky"), f), 0,
+                 6);
     auto* id = new QHBoxLayout;
     id->setSpacing(fontMetrics().averageCharWidth() / 2);
     id->addWidget(lblID, 3);
@@ -241,13 +239,13 @@ QWidget* FrmMain::BuildConnectionFrame() {
     g->setColumnStretch(6, 1);
     g->setColumnMinimumWidth(7, fontMetrics().averageCharWidth() * 2);
 
-    g->addWidget(Heading(QStringLiteral("Label1_3"), QStringLiteral("Curves"), f), 0, 8);
+    g->addWidget(Heading(QStringLiteral("Label1_3"), tr("Curves"), f), 0, 8);
     g->addWidget(lstCurves, 1, 8, 2, 1, Qt::AlignTop);
     return f;
 }
 
 QWidget* FrmMain::BuildMeasurementFrame() {
-    fraMereni = new QGroupBox(QStringLiteral("Hodnoty vstupů jednotky"));
+    fraMereni = new QGroupBox(tr("Hodnoty vstupů jednotky"));
     fraMereni->setObjectName(QStringLiteral("fraMereni"));
     Picture1_0 = new QFrame(fraMereni);
     Picture1_0->setObjectName(QStringLiteral("Picture1_0"));
@@ -266,9 +264,10 @@ QWidget* FrmMain::BuildMeasurementFrame() {
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setFont(fixed);
     Label4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    const char* headings[] = {"ID", "Popis", "Vstup [mV/V]", "Veličina", "Jednotka", "Info"};
+    const QString headings[] = {tr("ID"),       tr("Popis"),    tr("Vstup [mV/V]"),
+                                tr("Veličina"), tr("Jednotka"), tr("Info")};
     for (int r = 0; r < 6; ++r) {
-        auto* h = Heading(Indexed("Label3", r + 1), QString::fromUtf8(headings[r]), p);
+        auto* h = Heading(Indexed("Label3", r + 1), headings[r], p);
         tableGrid_->addWidget(h, r + 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
     }
     tableGrid_->addWidget(Label4, 0, 1, 1, 4);
@@ -277,7 +276,7 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         lblR27Popis[i] = Field(Indexed("lblR27Popis", i), p, sans);
         lblR27mVV[i] = Field(Indexed("lblR27mVV", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
         lblR27Val[i] = Field(Indexed("lblR27Val", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
-        lblR27Val[i]->setToolTip(QStringLiteral("Údaj převodníku (v dílcích)"));
+        lblR27Val[i]->setToolTip(tr("Údaj převodníku (v dílcích)"));
         lblR27Unit[i] = Field(Indexed("lblR27Unit", i), p, sans, Qt::AlignCenter);
         lblR27Slide[i] = Field(Indexed("lblR27Slide", i), p, sans, Qt::AlignLeft | Qt::AlignTop);
         lblR27Popis[i]->setWordWrap(false);
@@ -287,7 +286,7 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         FitLines(lblR27Val[i], 1);
         FitLines(lblR27Unit[i], 1);
         FitLines(lblR27Slide[i], 3);
-        cmdChange[i] = Button(Indexed("cmdChange", i), QStringLiteral("Změnit"), p);
+        cmdChange[i] = Button(Indexed("cmdChange", i), tr("Změnit"), p);
         cmdChange[i]->setVisible(false);
         connect(cmdChange[i], &QPushButton::clicked, this, [this, i] { cmdChange_Click(i); });
 
@@ -349,8 +348,8 @@ QWidget* FrmMain::BuildLowerPanel() {
     auto* raw = new QWidget(lowerPanel_);
     raw->setObjectName(QStringLiteral("frmMainRawReadings"));
     auto* rg = makeGrid(raw);
-    rg->addWidget(Heading(QStringLiteral("Label3_0"), QStringLiteral("DIV"), raw), 0, 0);
-    rg->addWidget(Heading(QStringLiteral("Label3_8"), QStringLiteral("DIV"), raw), 1, 0);
+    rg->addWidget(Heading(QStringLiteral("Label3_0"), tr("DIV"), raw), 0, 0);
+    rg->addWidget(Heading(QStringLiteral("Label3_8"), tr("DIV"), raw), 1, 0);
     for (int i = 0; i < 8; ++i) {
         lblHodnota[i] =
             Field(Indexed("lblHodnota", i), raw, fixed, Qt::AlignRight | Qt::AlignVCenter);
@@ -364,11 +363,10 @@ QWidget* FrmMain::BuildLowerPanel() {
     auto* cg = makeGrid(s);
     cg->addWidget(Heading(QStringLiteral("Label3_9"), QStringLiteral("mVV_K"), s), 1, 0);
     cg->addWidget(Heading(QStringLiteral("Label3_10"), QStringLiteral("mVV_Q"), s), 2, 0);
-    cg->addWidget(Heading(QStringLiteral("Label3_7"), QStringLiteral("Freq"), s), 4, 0);
+    cg->addWidget(Heading(QStringLiteral("Label3_7"), tr("Freq"), s), 4, 0);
     const char* kqCaptions[] = {"0", "2", "x"};
     for (int i = 0; i < 4; ++i) {
-        cmdCopyEKEY_Ext2Int[i] =
-            Button(Indexed("cmdCopyEKEY_Ext2Int", i), QStringLiteral("COPY Ext->Int"), s);
+        cmdCopyEKEY_Ext2Int[i] = Button(Indexed("cmdCopyEKEY_Ext2Int", i), tr("COPY Ext->Int"), s);
         connect(cmdCopyEKEY_Ext2Int[i], &QPushButton::clicked, this,
                 [this, i] { cmdCopyEKEY_Ext2Int_Click(i); });
         cg->addWidget(cmdCopyEKEY_Ext2Int[i], 0, i + 1, Qt::AlignHCenter);
@@ -401,7 +399,7 @@ QWidget* FrmMain::BuildLowerPanel() {
     cmbFreq->setObjectName(QStringLiteral("cmbFreq"));
     cmbFreq->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     cg->addWidget(cmbFreq, 4, 1, 1, 2);
-    cmdGain = Button(QStringLiteral("cmdGain"), QStringLiteral("Zápis"), s);
+    cmdGain = Button(QStringLiteral("cmdGain"), tr("Zápis"), s);
     connect(cmdGain, &QPushButton::clicked, this, &FrmMain::cmdGain_Click);
     cg->addWidget(cmdGain, 4, 3, Qt::AlignLeft);
     cg->setRowMinimumHeight(0, 0);
@@ -420,45 +418,44 @@ void FrmMain::BuildMenus() {
         return a;
     };
 
-    mApp = bar->addMenu(QStringLiteral("Aplikace"));
+    mApp = bar->addMenu(tr("Aplikace"));
     mApp->setObjectName(QStringLiteral("mApp"));
-    mAbout = action(mApp, "mAbout", QStringLiteral("O aplikaci ..."));
+    mAbout = action(mApp, "mAbout", tr("O aplikaci ..."));
     mApp->addSeparator();
-    mExit = action(mApp, "mExit", QStringLiteral("Ukončit / Zavřít"));
+    mExit = action(mApp, "mExit", tr("Ukončit / Zavřít"));
 
-    mDevice = bar->addMenu(QStringLiteral("RM-27"));
+    mDevice = bar->addMenu(tr("RM-27"));
     mDevice->setObjectName(QStringLiteral("mDevice"));
-    mSaveEE = action(mDevice, "mSaveEE", QStringLiteral("Uložit obsah EEPROM do souboru ..."));
+    mSaveEE = action(mDevice, "mSaveEE", tr("Uložit obsah EEPROM do souboru ..."));
     mSaveEE->setVisible(false);
-    mLoadEE = action(mDevice, "mLoadEE", QStringLiteral("Zapsat EEPROM ze souboru ..."));
+    mLoadEE = action(mDevice, "mLoadEE", tr("Zapsat EEPROM ze souboru ..."));
     mDevice->addSeparator();
-    mIniteKey = action(mDevice, "mIniteKey", QStringLiteral("Inicializovat eKey pro R-27"));
-    mIniteKeyDavro =
-        action(mDevice, "mIniteKeyDavro", QStringLiteral("Inicializovat eKey pro DAVRO"));
+    mIniteKey = action(mDevice, "mIniteKey", tr("Inicializovat eKey pro R-27"));
+    mIniteKeyDavro = action(mDevice, "mIniteKeyDavro", tr("Inicializovat eKey pro DAVRO"));
     mDevice->addSeparator();
-    mCopy14 = action(mDevice, "mCopy14", QStringLiteral("Copy ekey Vstup1 - > Vstup 4"));
+    mCopy14 = action(mDevice, "mCopy14", tr("Copy ekey Vstup1 - > Vstup 4"));
     mDevice->addSeparator();
-    mRestoreEKey = action(mDevice, "mRestoreEKey", QStringLiteral("Obnovit eKey ze zálohy ..."));
+    mRestoreEKey = action(mDevice, "mRestoreEKey", tr("Obnovit eKey ze zálohy ..."));
     mDevice->menuAction()->setVisible(false);
 
     // Only ever opened as a popup over an input's information text.
     MEKEY = new QMenu(QStringLiteral("ppmenu"), this);
     MEKEY->setObjectName(QStringLiteral("MEKEY"));
-    mppmSave = action(MEKEY, "mppmSave", QStringLiteral("Uložit kalibraci do souboru BIN"));
+    mppmSave = action(MEKEY, "mppmSave", tr("Uložit kalibraci do souboru BIN"));
 
-    mRMUmain = bar->addMenu(QStringLiteral("RMU"));
+    mRMUmain = bar->addMenu(tr("RMU"));
     mRMUmain->setObjectName(QStringLiteral("mRMUmain"));
-    mRMUset = action(mRMUmain, "mRMUset", QStringLiteral("Uživatelská nastavení"));
+    mRMUset = action(mRMUmain, "mRMUset", tr("Uživatelská nastavení"));
     mRMUmain->menuAction()->setVisible(false);
 
     // Watching and recording: nothing here talks to the converter.
-    mView = bar->addMenu(QStringLiteral("Zobrazit"));
+    mView = bar->addMenu(tr("Zobrazit"));
     mView->setObjectName(QStringLiteral("mView"));
-    mChart = action(mView, "mChart", QStringLiteral("Graf vstupů"));
-    mTrace = action(mView, "mTrace", QStringLiteral("Komunikace"));
+    mChart = action(mView, "mChart", tr("Graf vstupů"));
+    mTrace = action(mView, "mTrace", tr("Komunikace"));
     mView->addSeparator();
-    mLog = action(mView, "mLog", QStringLiteral("Záznam do souboru ..."));
-    mLogStop = action(mView, "mLogStop", QStringLiteral("Ukončit záznam"));
+    mLog = action(mView, "mLog", tr("Záznam do souboru ..."));
+    mLogStop = action(mView, "mLogStop", tr("Ukončit záznam"));
     mLogStop->setEnabled(false);
 
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);

@@ -19,7 +19,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setModal(true);
     const QString title = QString::fromUtf8(build::kProgramTitle);
-    setWindowTitle(QStringLiteral("O aplikaci ") + title);
+    setWindowTitle(tr("O aplikaci ") + title);
 
     lblTitle = new QLabel(title, this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -28,8 +28,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     lblTitle->setFont(big);
 
-    lblVersion =
-        new QLabel(QStringLiteral("Verze ") + QString::fromUtf8(build::kVersionText), this);
+    lblVersion = new QLabel(tr("Verze ") + QString::fromUtf8(build::kVersionText), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
     QStringList makerLines;
@@ -41,10 +40,10 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent) {
     lblMaker->setObjectName(QStringLiteral("lblMaker"));
     lblMaker->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    cmdSysInfo = new QPushButton(QStringLiteral("Systémové informace ..."), this);
+    cmdSysInfo = new QPushButton(tr("Systémové informace ..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setAutoDefault(false);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     connect(cmdSysInfo, &QPushButton::clicked, this, &FrmAbout::cmdSysInfo_Click);
@@ -69,15 +68,15 @@ QString FrmAbout::SystemInfoText() {
     QStringList lines;
     lines << QString::fromUtf8(build::kProgramTitle) + QLatin1Char(' ') +
                  QString::fromUtf8(build::kVersionText);
-    lines << QStringLiteral("Qt: %1 (sestaveno s %2)")
+    lines << tr("Qt: %1 (sestaveno s %2)")
                  .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR));
-    lines << QStringLiteral("Operační systém: %1").arg(QSysInfo::prettyProductName());
-    lines << QStringLiteral("Jádro: %1 %2, %3")
+    lines << tr("Operační systém: %1").arg(QSysInfo::prettyProductName());
+    lines << tr("Jádro: %1 %2, %3")
                  .arg(QSysInfo::kernelType(), QSysInfo::kernelVersion(),
                       QSysInfo::currentCpuArchitecture());
     lines << QString();
     const auto ports = QSerialPortInfo::availablePorts();
-    lines << QStringLiteral("Sériová zařízení: %1").arg(ports.size());
+    lines << tr("Sériová zařízení: %1").arg(ports.size());
     for (const QSerialPortInfo& info : ports) {
         QString line = QStringLiteral("  ") + info.systemLocation();
         QStringList details;
@@ -94,7 +93,7 @@ QString FrmAbout::SystemInfoText() {
 void FrmAbout::cmdSysInfo_Click() {
     QDialog box(this);
     box.setObjectName(QStringLiteral("frmSysInfo"));
-    box.setWindowTitle(QStringLiteral("Systémové informace"));
+    box.setWindowTitle(tr("Systémové informace"));
     auto* text = new QPlainTextEdit(SystemInfoText(), &box);
     text->setReadOnly(true);
     text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "l10n/localizer.h"
 #include "ui/common_dialog.h"
 
 namespace rm27 {
@@ -45,8 +46,8 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
     // so that it comes up over the window the user is working in.
     QWidget* parent =
         QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
-    QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : QString::fromStdString(box.title),
-                   QString::fromStdString(box.text), QMessageBox::NoButton, parent);
+    QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : Shown(box.title), Shown(box.text),
+                   QMessageBox::NoButton, parent);
     if (box.buttons == MessageButtons::YesNo) {
         mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         mb.setDefaultButton(box.defaultButton == MessageAnswer::No ? QMessageBox::No
@@ -66,16 +67,15 @@ std::string QtPrompter::inputBox(const std::string& prompt, const std::string& t
         QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
     bool ok = false;
     const QString text =
-        QInputDialog::getText(parent, title.empty() ? title_ : QString::fromStdString(title),
-                              QString::fromStdString(prompt), QLineEdit::Normal,
-                              QString::fromStdString(defaultText), &ok);
+        QInputDialog::getText(parent, title.empty() ? title_ : Shown(title), Shown(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? text.toStdString() : std::string();
 }
 
 bool QtPrompter::showFile(FileDialogSpec& dialog, bool save) {
     CommonDialog cd;
-    cd.DialogTitle = QString::fromStdString(dialog.title);
-    cd.Filter = QString::fromStdString(dialog.filter);
+    cd.DialogTitle = Shown(dialog.title);
+    cd.Filter = Shown(dialog.filter);
     cd.FilterIndex = dialog.filterIndex;
     cd.DefaultExt = QString::fromStdString(dialog.defaultExt);
     cd.InitDir = QString::fromStdString(dialog.initDir);

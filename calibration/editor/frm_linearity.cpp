@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "l10n/localizer.h"
 #include "link/codecs.h"
 
 namespace rm27 {
@@ -32,7 +33,7 @@ std::string Trimmed(double value, const std::string& format) {
 // A long heading on two lines, broken at the blank nearest its middle, so
 // that the table fits the window without scrolling.
 QString Heading(const std::string& text) {
-    QString h = Q(text);
+    QString h = Shown(text);
     if (h.size() <= 16) return h;
     int best = -1;
     for (int i = 0; i < h.size(); ++i) {
@@ -48,23 +49,23 @@ QString Heading(const std::string& text) {
 
 FrmLinearity::FrmLinearity(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmLinearity"));
-    setWindowTitle(QStringLiteral("Linearita kalibrační křivky"));
+    setWindowTitle(tr("Linearita kalibrační křivky"));
 
     chart_ = new QChart;
     chart_->setObjectName(QStringLiteral("chart"));
     curve_ = new QLineSeries(chart_);
-    curve_->setName(QStringLiteral("Křivka"));
+    curve_->setName(tr("Křivka"));
     endPointLine_ = new QLineSeries(chart_);
-    endPointLine_->setName(QStringLiteral("Přímka krajních bodů"));
+    endPointLine_->setName(tr("Přímka krajních bodů"));
     QPen dashed(Qt::gray);
     dashed.setStyle(Qt::DashLine);
     dashed.setWidthF(1.5);
     endPointLine_->setPen(dashed);
     points_ = new QScatterSeries(chart_);
-    points_->setName(QStringLiteral("Body"));
+    points_->setName(tr("Body"));
     points_->setMarkerSize(9);
     live_ = new QScatterSeries(chart_);
-    live_->setName(QStringLiteral("Živý signál"));
+    live_->setName(tr("Živý signál"));
     live_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     live_->setMarkerSize(12);
     live_->setColor(Qt::red);
@@ -130,8 +131,8 @@ void FrmLinearity::Follow(const CalibrationEditorModel& m) {
         line = {QPointF(a.signal, a.value), QPointF(b.signal, b.value)};
     }
     endPointLine_->replace(line);
-    axisX_->setTitleText(Q(texts.headers[1]));
-    axisY_->setTitleText(Q(texts.headers[2]));
+    axisX_->setTitleText(Shown(texts.headers[1]));
+    axisY_->setTitleText(Shown(texts.headers[2]));
 
     grdDeviations->clear();
     grdDeviations->setColumnCount(static_cast<int>(texts.headers.size()));
@@ -159,11 +160,11 @@ void FrmLinearity::Follow(const CalibrationEditorModel& m) {
     mark(report.largestEndPoint, 4);
     mark(report.largestLeastSquares, 5);
     mark(report.largestLeastSquares, 6);
-    lblLargestEndPoint->setText(
-        report.valid ? Q(texts.largestEndPoint)
-                     : QStringLiteral("Linearitu nelze určit: křivka potřebuje alespoň dva body "
-                                      "s různým signálem."));
-    lblLargestLeastSquares->setText(Q(texts.largestLeastSquares));
+    lblLargestEndPoint->setText(report.valid
+                                    ? Shown(texts.largestEndPoint)
+                                    : tr("Linearitu nelze určit: křivka potřebuje alespoň dva body "
+                                         "s různým signálem."));
+    lblLargestLeastSquares->setText(Shown(texts.largestLeastSquares));
     ShowLive(m);
 }
 
@@ -185,10 +186,10 @@ void FrmLinearity::ShowLive(const CalibrationEditorModel& m) {
     live_->clear();
     if (std::isfinite(y)) {
         live_->append(x, y);
-        std::string text =
-            "Živý signál: " + Trimmed(x, signalFormat_) + " → " + Trimmed(y, valueFormat_);
-        if (!unit_.empty()) text += " " + unit_;
-        lblLive->setText(Q(text));
+        QString text = tr("Živý signál: %1 → %2")
+                           .arg(Q(Trimmed(x, signalFormat_)), Q(Trimmed(y, valueFormat_)));
+        if (!unit_.empty()) text += QLatin1Char(' ') + Q(unit_);
+        lblLive->setText(text);
     } else {
         lblLive->setText(QString());
     }

@@ -22,14 +22,14 @@ QString Indexed(const char* name, int index) {
 
 FrmQELCalibInputBox::FrmQELCalibInputBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::fromStdString(kPointDialogName));
-    setWindowTitle(QStringLiteral("Edit"));
+    setWindowTitle(tr("Edit"));
     setModal(true);
 
     auto* grid = new QGridLayout(this);
-    const char* captions[] = {"Signal", "Etalon"};
+    const QString captions[] = {tr("Signal"), tr("Etalon")};
     for (int i = 0; i < 2; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        lblSigEth[k] = new QLabel(QString::fromLatin1(captions[i]), this);
+        lblSigEth[k] = new QLabel(captions[i], this);
         lblSigEth[k]->setObjectName(Indexed("lblSigEth", i));
         txtCalBod[k] = new QLineEdit(this);
         txtCalBod[k]->setObjectName(Indexed("txtCalBod", i));
@@ -40,10 +40,10 @@ FrmQELCalibInputBox::FrmQELCalibInputBox(QWidget* parent) : QDialog(parent) {
         grid->addWidget(txtCalBod[k], i, 1);
     }
     auto* buttons = new QHBoxLayout;
-    const char* buttonCaptions[] = {"&OK", "&Storno"};
+    const QString buttonCaptions[] = {tr("&OK"), tr("&Storno")};
     for (int i = 0; i < 2; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        cmdOK[k] = new QPushButton(QString::fromUtf8(buttonCaptions[i]), this);
+        cmdOK[k] = new QPushButton(buttonCaptions[i], this);
         cmdOK[k]->setObjectName(Indexed("cmdOK", i));
         cmdOK[k]->setAutoDefault(false);
         connect(cmdOK[k], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });

@@ -23,6 +23,7 @@
 
 #include "calibration/editor/frm_linearity.h"
 #include "calibration/editor/frm_qel_calib_input_box.h"
+#include "l10n/localizer.h"
 #include "ui/build_info.h"
 #include "ui/window_placement.h"
 
@@ -41,11 +42,16 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A caption the model built, in the user's language.
+QString Caption(const std::string& text) {
+    return Shown(text);
+}
+
 template <std::size_t N> void Fill(QComboBox* combo, const std::array<const char*, N>& rows) {
     const QSignalBlocker quiet(combo);
     combo->clear();
     for (const char* row : rows)
-        combo->addItem(QString::fromUtf8(row));
+        combo->addItem(Shown(std::string(row), TextKind::Value));
     combo->setCurrentIndex(-1);
 }
 
@@ -68,7 +74,7 @@ FrmQELCalibration::FrmQELCalibration(Operations& ops, QWidget* parent, PointDial
       model_(ops, dialog == nullptr ? *ownDialog_ : *dialog) {
     setObjectName(Q(kCalibrationEditorName));
     setWindowFlag(Qt::Window, true);
-    setWindowTitle(QStringLiteral("Kalibrace"));
+    setWindowTitle(tr("Kalibrace"));
     model_.appFolder = QCoreApplication::applicationDirPath().toStdString();
     model_.files = &files_;
     model_.certificates = &printer_;
@@ -94,10 +100,10 @@ void FrmQELCalibration::BuildWindow() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
-    Frame3 = new QGroupBox(QStringLiteral("Signál vstupu"), central);
+    Frame3 = new QGroupBox(tr("Signál vstupu"), central);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     auto* live = new QHBoxLayout(Frame3);
-    cmdSCAN = new QPushButton(QStringLiteral("Zachytit"), Frame3);
+    cmdSCAN = new QPushButton(tr("Zachytit"), Frame3);
     cmdSCAN->setObjectName(QStringLiteral("cmdSCAN"));
     cmdSCAN->setToolTip(QStringLiteral("F5"));
     lblSignal = new QLabel(Frame3);
@@ -120,7 +126,7 @@ void FrmQELCalibration::BuildWindow() {
     connect(cmdSCAN, &QPushButton::clicked, this, &FrmQELCalibration::cmdSCAN_Click);
     layout->addWidget(Frame3);
 
-    Frame2 = new QGroupBox(QStringLiteral("Snímač"), central);
+    Frame2 = new QGroupBox(tr("Snímač"), central);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     auto* form = new QGridLayout(Frame2);
     auto text = [&](QLineEdit*& box, const char* name) {
@@ -133,33 +139,33 @@ void FrmQELCalibration::BuildWindow() {
         c->setObjectName(QString::fromLatin1(name));
         return c;
     };
-    auto row = [&](int r, int column, const char* caption, QWidget* field, int span = 1) {
-        auto* label = new QLabel(QString::fromUtf8(caption), Frame2);
+    auto row = [&](int r, int column, const QString& caption, QWidget* field, int span = 1) {
+        auto* label = new QLabel(caption, Frame2);
         label->setBuddy(field);
         form->addWidget(label, r, column);
         form->addWidget(field, r, column + 1, 1, span);
     };
-    row(0, 0, "Popis", text(txtPopis, "txtPopis"), 3);
+    row(0, 0, tr("Popis"), text(txtPopis, "txtPopis"), 3);
     txtPopis->setMaxLength(static_cast<int>(kDescriptionWidth));
-    row(1, 0, "Formát", combo(cmbFormat, "cmbFormat"));
-    row(1, 2, "Jednotka", text(txtJednotka, "txtJednotka"));
+    row(1, 0, tr("Formát"), combo(cmbFormat, "cmbFormat"));
+    row(1, 2, tr("Jednotka"), text(txtJednotka, "txtJednotka"));
     txtJednotka->setMaxLength(static_cast<int>(kUnitWidth));
-    row(2, 0, "Typ /Zesílení", combo(cmbGain, "cmbGain"), 3);
-    row(3, 0, "Průměrování (počet vzorků)", combo(cmbSlide, "cmbSlide"));
-    row(3, 2, "SlideRychl", combo(cmbSlideRychl, "cmbSlideRychl"));
-    row(4, 0, "Limit", text(txtLimit, "txtLimit"));
-    row(4, 2, "Kalibrační list", text(txtKL, "txtKL"));
-    row(5, 0, "Nejistota [%]", text(txtNejistota, "txtNejistota"));
-    row(5, 2, "Platnost kalibrace", text(txtPlatnostKalibrace, "txtPlatnostKalibrace"));
-    row(6, 0, "Last saved", text(txtDateOfSave, "txtDateOfSave"));
-    row(6, 2, "S/N", text(txtSN, "txtSN"));
+    row(2, 0, tr("Typ /Zesílení"), combo(cmbGain, "cmbGain"), 3);
+    row(3, 0, tr("Průměrování (počet vzorků)"), combo(cmbSlide, "cmbSlide"));
+    row(3, 2, tr("SlideRychl"), combo(cmbSlideRychl, "cmbSlideRychl"));
+    row(4, 0, tr("Limit"), text(txtLimit, "txtLimit"));
+    row(4, 2, tr("Kalibrační list"), text(txtKL, "txtKL"));
+    row(5, 0, tr("Nejistota [%]"), text(txtNejistota, "txtNejistota"));
+    row(5, 2, tr("Platnost kalibrace"), text(txtPlatnostKalibrace, "txtPlatnostKalibrace"));
+    row(6, 0, tr("Last saved"), text(txtDateOfSave, "txtDateOfSave"));
+    row(6, 2, tr("S/N"), text(txtSN, "txtSN"));
     Fill(cmbFormat, kFormatRows);
     Fill(cmbGain, kGainRows);
     Fill(cmbSlide, kSlideRows);
     Fill(cmbSlideRychl, kSlideRychlRows);
     layout->addWidget(Frame2);
 
-    Frame1 = new QGroupBox(QStringLiteral("Kalibrační křivka"), central);
+    Frame1 = new QGroupBox(tr("Kalibrační křivka"), central);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* curve = new QGridLayout(Frame1);
     cmbCurveType = new QComboBox(Frame1);
@@ -169,22 +175,22 @@ void FrmQELCalibration::BuildWindow() {
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lblCurveSignalPopis = new QLabel(Frame1);
     lblCurveSignalPopis->setObjectName(QStringLiteral("lblCurveSignalPopis"));
-    lblCurveEthPopis = new QLabel(QStringLiteral("Etalon"), Frame1);
+    lblCurveEthPopis = new QLabel(tr("Etalon"), Frame1);
     lblCurveEthPopis->setObjectName(QStringLiteral("lblCurveEthPopis"));
     lstKrivka = new QListWidget(Frame1);
     lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
     lstKrivka->setFont(fixed);
     connect(lstKrivka, &QListWidget::itemDoubleClicked, this,
             &FrmQELCalibration::lstKrivka_DblClick);
-    const char* listCaptions[] = {"Přidat bod", "Smazat bod"};
-    const char* listTips[] = {"Přidat bod kalibrační křivky",
-                              "Odstranit vybraný bod kalibrační křivky"};
+    const QString listCaptions[] = {tr("Přidat bod"), tr("Smazat bod")};
+    const QString listTips[] = {tr("Přidat bod kalibrační křivky"),
+                                tr("Odstranit vybraný bod kalibrační křivky")};
     auto* listButtons = new QVBoxLayout;
     for (int i = 0; i < 2; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        cmdListAction[k] = new QPushButton(QString::fromUtf8(listCaptions[i]), Frame1);
+        cmdListAction[k] = new QPushButton(listCaptions[i], Frame1);
         cmdListAction[k]->setObjectName(Indexed("cmdListAction", i));
-        cmdListAction[k]->setToolTip(QString::fromUtf8(listTips[i]));
+        cmdListAction[k]->setToolTip(listTips[i]);
         connect(cmdListAction[k], &QPushButton::clicked, this,
                 [this, i] { cmdListAction_Click(i); });
         listButtons->addWidget(cmdListAction[k]);
@@ -206,10 +212,10 @@ void FrmQELCalibration::BuildWindow() {
     Label3->setObjectName(QStringLiteral("Label3"));
     bottom->addWidget(Label3);
     bottom->addStretch(1);
-    const char* actionCaptions[] = {"Storno", "Uložit kalibraci"};
+    const QString actionCaptions[] = {tr("Storno"), tr("Uložit kalibraci")};
     for (int i = 1; i >= 0; --i) {
         const auto k = static_cast<std::size_t>(i);
-        cmdAction[k] = new QPushButton(QString::fromUtf8(actionCaptions[i]), central);
+        cmdAction[k] = new QPushButton(actionCaptions[i], central);
         cmdAction[k]->setObjectName(Indexed("cmdAction", i));
         connect(cmdAction[k], &QPushButton::clicked, this, [this, i] { cmdAction_Click(i); });
         bottom->addWidget(cmdAction[k]);
@@ -219,27 +225,27 @@ void FrmQELCalibration::BuildWindow() {
 }
 
 void FrmQELCalibration::BuildMenus() {
-    auto item = [&](QMenu* menu, QAction*& action, const char* name, const char* caption) {
-        action = menu->addAction(QString::fromUtf8(caption));
+    auto item = [&](QMenu* menu, QAction*& action, const char* name, const QString& caption) {
+        action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    mFile = menuBar()->addMenu(QStringLiteral("&Calibration"));
+    mFile = menuBar()->addMenu(tr("&Calibration"));
     mFile->setObjectName(QStringLiteral("mFile"));
-    item(mFile, mKrivkaNew, "mKrivkaNew", "&New curve");
-    item(mFile, mFileOpen, "mFileOpen", "&Open calibration file ...");
-    item(mFile, mFileSaveAs, "mFileSaveAs", "&Save to calibration file ...");
-    item(mFile, mKalibracniList, "mKalibracniList", "&Kalibrační list ...");
-    item(mFile, mKrivkaDelete, "mKrivkaDelete", "&Remove curve");
+    item(mFile, mKrivkaNew, "mKrivkaNew", tr("&New curve"));
+    item(mFile, mFileOpen, "mFileOpen", tr("&Open calibration file ..."));
+    item(mFile, mFileSaveAs, "mFileSaveAs", tr("&Save to calibration file ..."));
+    item(mFile, mKalibracniList, "mKalibracniList", tr("&Kalibrační list ..."));
+    item(mFile, mKrivkaDelete, "mKrivkaDelete", tr("&Remove curve"));
     mFile->addSeparator();
-    item(mFile, mLoadEEKrivka, "mLoadEEKrivka", "Load calibration data from sensor ...");
-    item(mFile, mSaveEEKrivka, "mSaveEEKrivka", "Save calibration data to sensor ...");
+    item(mFile, mLoadEEKrivka, "mLoadEEKrivka", tr("Load calibration data from sensor ..."));
+    item(mFile, mSaveEEKrivka, "mSaveEEKrivka", tr("Save calibration data to sensor ..."));
     mFile->addSeparator();
-    item(mFile, mKrivkaBodAdd, "mKrivkaBodAdd", "&Add curve point");
-    item(mFile, mKrivkaBodDelete, "mKrivkaBodDelete", "&Remove curve point");
-    mGraf = menuBar()->addMenu(QStringLiteral("&Graph"));
+    item(mFile, mKrivkaBodAdd, "mKrivkaBodAdd", tr("&Add curve point"));
+    item(mFile, mKrivkaBodDelete, "mKrivkaBodDelete", tr("&Remove curve point"));
+    mGraf = menuBar()->addMenu(tr("&Graph"));
     mGraf->setObjectName(QStringLiteral("mGraf"));
-    item(mGraf, mGrafLinearity, "mGrafLinearity", "&Show Linearity");
+    item(mGraf, mGrafLinearity, "mGrafLinearity", tr("&Show Linearity"));
     connect(mKrivkaNew, &QAction::triggered, this, &FrmQELCalibration::mKrivkaNew_Click);
     connect(mFileOpen, &QAction::triggered, this, &FrmQELCalibration::mFileOpen_Click);
     connect(mFileSaveAs, &QAction::triggered, this, &FrmQELCalibration::mFileSaveAs_Click);
@@ -288,12 +294,12 @@ void FrmQELCalibration::Push() {
     Select(cmbSlide, f.cmbSlide);
     Select(cmbSlideRychl, f.cmbSlideRychl);
     Select(cmbCurveType, f.cmbCurveType);
-    if (!f.caption.empty()) setWindowTitle(Q(f.caption));
-    if (!f.frame2.empty()) Frame2->setTitle(Q(f.frame2));
+    if (!f.caption.empty()) setWindowTitle(Caption(f.caption));
+    if (!f.frame2.empty()) Frame2->setTitle(Caption(f.frame2));
     Label3->setText(Q(f.label3));
-    lblLiveUnit->setText(Q(f.lblLiveUnit));
+    lblLiveUnit->setText(Shown(f.lblLiveUnit, TextKind::Value));
     lblSignal->setText(Q(f.lblSignal));
-    lblCurveSignalPopis->setText(Q(f.lblCurveSignalPopis));
+    lblCurveSignalPopis->setText(Caption(f.lblCurveSignalPopis));
     const QSignalBlocker quiet(lstKrivka);
     lstKrivka->clear();
     for (const std::string& line : f.lstKrivka)

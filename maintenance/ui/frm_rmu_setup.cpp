@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "l10n/localizer.h"
 #include "maintenance/rmu_settings.h"
 
 namespace rm27 {
@@ -34,10 +35,10 @@ QFont LimitFont() {
 FrmRMUSetup::FrmRMUSetup(Operations& ops, QWidget* parent) : QDialog(parent), ops_(ops) {
     setObjectName(QStringLiteral("frmRMUSetup"));
     setModal(true);
-    setWindowTitle(QStringLiteral("Nastaven9 jednotky RMU"));
+    setWindowTitle(tr("Nastaven9 jednotky RMU"));
 
     const QFont fixed = LimitFont();
-    Frame1 = new QGroupBox(QStringLiteral("Uživatelské limity"), this);
+    Frame1 = new QGroupBox(tr("Uživatelské limity"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* rows = new QGridLayout(Frame1);
     const QFontMetrics fm(fixed);
@@ -59,10 +60,10 @@ FrmRMUSetup::FrmRMUSetup(Operations& ops, QWidget* parent) : QDialog(parent), op
     lblninfo = new QLabel(this);
     lblninfo->setObjectName(QStringLiteral("lblninfo"));
     lblninfo->setMinimumHeight(fontMetrics().height());
-    cmdOK = new QPushButton(QStringLiteral("OK/Uložit"), this);
+    cmdOK = new QPushButton(tr("OK/Uložit"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Zavřít"), this);
+    cmdCancel = new QPushButton(tr("Zavřít"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this, &FrmRMUSetup::cmdOK_Click);
@@ -84,13 +85,13 @@ void FrmRMUSetup::Form_Load() {
     for (int i = 0; i < kInputCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const SensorRecord& rec = ops_.state.records[k];
-        lblnpopis[k]->setText(QString::fromStdString(RmuRowCaption(rec, i)));
+        lblnpopis[k]->setText(Shown(RmuRowCaption(rec, i)));
         txtnlim[k]->setText(QString::fromStdString(RmuLimitText(rec)));
     }
 }
 
 void FrmRMUSetup::SetInfo(const std::string& text) {
-    lblninfo->setText(QString::fromStdString(text));
+    lblninfo->setText(Shown(text));
     lblninfo->repaint();
 }
 

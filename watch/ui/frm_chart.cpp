@@ -62,7 +62,7 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
       prompter_(prompter), rings_{SeriesRing(ringCapacity), SeriesRing(ringCapacity),
                                   SeriesRing(ringCapacity), SeriesRing(ringCapacity)} {
     setObjectName(QStringLiteral("frmChart"));
-    setWindowTitle(QStringLiteral("Graf vstupů"));
+    setWindowTitle(tr("Graf vstupů"));
 
     pngDialog_.title = "Uložit graf jako obrázek";
     pngDialog_.filter = "Obrázek PNG (*.png)|*.png";
@@ -78,12 +78,11 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
 
     cmbQuantity = new QComboBox(this);
     cmbQuantity->setObjectName(QStringLiteral("cmbQuantity"));
-    cmbQuantity->addItems({QStringLiteral("Veličina (v jednotkách)"),
-                           QStringLiteral("Vstup [mV/V]"), QStringLiteral("Dílky (DIV)")});
+    cmbQuantity->addItems({tr("Veličina (v jednotkách)"), tr("Vstup [mV/V]"), tr("Dílky (DIV)")});
     cmbSpan = new QComboBox(this);
     cmbSpan->setObjectName(QStringLiteral("cmbSpan"));
-    cmbSpan->addItems({QStringLiteral("1 min"), QStringLiteral("5 min"), QStringLiteral("30 min")});
-    chkAutoScale = new QCheckBox(QStringLiteral("Automatické měřítko"), this);
+    cmbSpan->addItems({tr("1 min"), tr("5 min"), tr("30 min")});
+    chkAutoScale = new QCheckBox(tr("Automatické měřítko"), this);
     chkAutoScale->setObjectName(QStringLiteral("chkAutoScale"));
     chkAutoScale->setChecked(true);
     spnMin = new QDoubleSpinBox(this);
@@ -96,14 +95,14 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
         s->setKeyboardTracking(false);
     }
     spnMax->setValue(1.0);
-    cmdPause = new QPushButton(QStringLiteral("Pozastavit"), this);
+    cmdPause = new QPushButton(tr("Pozastavit"), this);
     cmdPause->setObjectName(QStringLiteral("cmdPause"));
-    cmdSavePng = new QPushButton(QStringLiteral("PNG ..."), this);
+    cmdSavePng = new QPushButton(tr("PNG ..."), this);
     cmdSavePng->setObjectName(QStringLiteral("cmdSavePng"));
-    cmdSavePng->setToolTip(QStringLiteral("Uložit graf jako obrázek"));
-    cmdSaveCsv = new QPushButton(QStringLiteral("CSV ..."), this);
+    cmdSavePng->setToolTip(tr("Uložit graf jako obrázek"));
+    cmdSaveCsv = new QPushButton(tr("CSV ..."), this);
     cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
-    cmdSaveCsv->setToolTip(QStringLiteral("Uložit zobrazená data do souboru CSV"));
+    cmdSaveCsv->setToolTip(tr("Uložit zobrazená data do souboru CSV"));
     for (QPushButton* b : {cmdPause, cmdSavePng, cmdSaveCsv})
         b->setAutoDefault(false);
 
@@ -142,7 +141,7 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     view_ = new QChartView(chart_, this);
     view_->setObjectName(QStringLiteral("chvInputs"));
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setToolTip(QStringLiteral("Klepnutím postavíte kurzor, dvojklikem jej zrušíte"));
+    view_->setToolTip(tr("Klepnutím postavíte kurzor, dvojklikem jej zrušíte"));
     view_->viewport()->installEventFilter(this);
 
     lblCursor = new QLabel(this);
@@ -150,9 +149,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     lblCursor->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Zobrazit:"), this));
+    top->addWidget(new QLabel(tr("Zobrazit:"), this));
     top->addWidget(cmbQuantity);
-    top->addWidget(new QLabel(QStringLiteral("Úsek:"), this));
+    top->addWidget(new QLabel(tr("Úsek:"), this));
     top->addWidget(cmbSpan);
     top->addSpacing(fontMetrics().averageCharWidth() * 2);
     top->addWidget(chkAutoScale);
@@ -313,9 +312,9 @@ void FrmChart::applyScaleControls() {
 QString FrmChart::unitOf(int input) const {
     switch (quantity()) {
     case Quantity::Signal:
-        return QStringLiteral("mV/V");
+        return tr("mV/V");
     case Quantity::Raw:
-        return QStringLiteral("DIV");
+        return tr("DIV");
     case Quantity::Value:
         break;
     }
@@ -325,8 +324,8 @@ QString FrmChart::unitOf(int input) const {
 void FrmChart::updateNames() {
     for (int i = 0; i < kInputCount; ++i) {
         const std::string& d = header_.inputs[static_cast<std::size_t>(i)].description;
-        QString name = QStringLiteral("%1: %2").arg(i + 1).arg(
-            d.empty() ? QStringLiteral("Vstup %1").arg(i + 1) : Text(d));
+        QString name = QStringLiteral("%1: %2").arg(i + 1).arg(d.empty() ? tr("Vstup %1").arg(i + 1)
+                                                                         : Text(d));
         const QString unit = unitOf(i);
         if (!unit.isEmpty()) name += QStringLiteral(" [%1]").arg(unit);
         series_[static_cast<std::size_t>(i)]->setName(name);
@@ -336,7 +335,7 @@ void FrmChart::updateNames() {
 
 void FrmChart::cmdPause_Click() {
     paused_ = !paused_;
-    cmdPause->setText(paused_ ? QStringLiteral("Pokračovat") : QStringLiteral("Pozastavit"));
+    cmdPause->setText(paused_ ? tr("Pokračovat") : tr("Pozastavit"));
     if (paused_) {
         // Hold the picture as it is on the screen.
         if (shownTo_ == 0 && !rings_[0].empty()) shownTo_ = rings_[0].back().t;
@@ -382,9 +381,9 @@ QString FrmChart::valueText(int input, const SeriesPoint& p) const {
 }
 
 QString FrmChart::cursorText() const {
-    if (!cursor_) return QStringLiteral("Kurzor: klepněte do grafu");
+    if (!cursor_) return tr("Kurzor: klepněte do grafu");
     const std::int64_t t = *cursor_;
-    QString text = QStringLiteral("Kurzor %1").arg(Text(IsoLocalTime(t).substr(11)));
+    QString text = tr("Kurzor %1").arg(Text(IsoLocalTime(t).substr(11)));
     for (int i = 0; i < kInputCount; ++i) {
         const SeriesRing& r = rings_[static_cast<std::size_t>(i)];
         text += QStringLiteral("   %1: ").arg(i + 1);

@@ -92,7 +92,7 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     : QWidget(parent, Qt::Window), prompter_(prompter), book_(capacity), model_(book_),
       incomingLimit_(capacity) {
     setObjectName(QStringLiteral("frmTrace"));
-    setWindowTitle(QStringLiteral("Komunikace"));
+    setWindowTitle(tr("Komunikace"));
 
     saveDialog_.title = "Uložit komunikaci do souboru";
     saveDialog_.filter = "Text (*.txt)|*.txt|Všechny |*.*";
@@ -100,21 +100,21 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     saveDialog_.initDir = QDir::currentPath().toStdString();
     saveDialog_.owner = objectName().toStdString();
 
-    auto* filterLabel = new QLabel(QStringLiteral("Příkazy:"), this);
+    auto* filterLabel = new QLabel(tr("Příkazy:"), this);
     txtFilter = new QLineEdit(this);
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
     txtFilter->setClearButtonEnabled(true);
-    txtFilter->setPlaceholderText(QStringLiteral("všechny (např. ER KB nebo -MK)"));
+    txtFilter->setPlaceholderText(tr("všechny (např. ER KB nebo -MK)"));
     txtFilter->setToolTip(
-        QStringLiteral("Jména příkazů oddělená mezerou ukážou jen tyto příkazy a jejich odpovědi;\n"
-                       "jméno s \"-\" příkaz skryje (-MK skryje měření)."));
+        tr("Jména příkazů oddělená mezerou ukážou jen tyto příkazy a jejich odpovědi;\n"
+           "jméno s \"-\" příkaz skryje (-MK skryje měření)."));
     filterLabel->setBuddy(txtFilter);
-    cmdCopy = new QPushButton(QStringLiteral("Kopírovat"), this);
+    cmdCopy = new QPushButton(tr("Kopírovat"), this);
     cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
-    cmdCopy->setToolTip(QStringLiteral("Zkopíruje vybrané řádky (bez výběru všechny zobrazené)"));
-    cmdSave = new QPushButton(QStringLiteral("Uložit ..."), this);
+    cmdCopy->setToolTip(tr("Zkopíruje vybrané řádky (bez výběru všechny zobrazené)"));
+    cmdSave = new QPushButton(tr("Uložit ..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdClear = new QPushButton(QStringLiteral("Vymazat"), this);
+    cmdClear = new QPushButton(tr("Vymazat"), this);
     cmdClear->setObjectName(QStringLiteral("cmdClear"));
     for (QPushButton* b : {cmdCopy, cmdSave, cmdClear})
         b->setAutoDefault(false);
@@ -249,7 +249,7 @@ void FrmTrace::txtFilter_Change() {
 }
 
 void FrmTrace::updateCount() {
-    lblCount->setText(QStringLiteral("Zobrazeno %1 z %2 řádků (nejvýše %3)")
+    lblCount->setText(tr("Zobrazeno %1 z %2 řádků (nejvýše %3)")
                           .arg(model_.rowCount())
                           .arg(book_.size())
                           .arg(book_.capacity()));

@@ -105,9 +105,8 @@ void WatchWindows::logFailed() {
 void WatchWindows::updateIndicator() {
     const QString name = QFileInfo(QString::fromStdString(log_.path())).fileName();
     const QString rows = QString::number(log_.rows());
-    indicator_->setText(log_.active()
-                            ? QStringLiteral("● Záznam: %1, řádků %2").arg(name, rows)
-                            : QStringLiteral("Záznam ukončen: %1, řádků %2").arg(name, rows));
+    indicator_->setText(log_.active() ? tr("● Záznam: %1, řádků %2").arg(name, rows)
+                                      : tr("Záznam ukončen: %1, řádků %2").arg(name, rows));
     indicator_->setToolTip(QString::fromStdString(log_.path()));
     indicator_->show();
 }

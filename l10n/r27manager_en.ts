@@ -1,0 +1,1381 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="cs">
+<context>
+    <name>Texts</name>
+    <message>
+        <source>Načítám ... %1%</source>
+        <translation>Loading ... %1%</translation>
+    </message>
+    <message>
+        <source>Skenuji ... %1%</source>
+        <translation>Scanning ... %1%</translation>
+    </message>
+    <message>
+        <source>Načítání ... %1%</source>
+        <translation>Loading ... %1%</translation>
+    </message>
+    <message>
+        <source>Čtení ... %1%</source>
+        <translation>Reading ... %1%</translation>
+    </message>
+    <message>
+        <source>Načítání DEF kódů ... %1%</source>
+        <translation>Loading DEF codes ... %1%</translation>
+    </message>
+    <message>
+        <source>Načítám kalibrační data ...</source>
+        <translation>Loading calibration data ...</translation>
+    </message>
+    <message>
+        <source>Čtení kalibračních dat ... %1%</source>
+        <translation>Reading calibration data ... %1%</translation>
+    </message>
+    <message>
+        <source>Identifikace jednotky ...</source>
+        <translation>Identifying the unit ...</translation>
+    </message>
+    <message>
+        <source>Na adrese %1 nebyla nalezena žádná jednotka RM-27/RMU.</source>
+        <translation>No RM-27/RMU unit was found at address %1.</translation>
+    </message>
+    <message>
+        <source>Na adrese %1 nebyla nalezena RM-27/RMU.</source>
+        <translation>The unit at address %1 is not an RM-27/RMU.</translation>
+    </message>
+    <message>
+        <source>Error reading EKEY block</source>
+        <translation>Error reading EKEY block</translation>
+    </message>
+    <message>
+        <source>Error reading MEM block</source>
+        <translation>Error reading MEM block</translation>
+    </message>
+    <message>
+        <source>eKey %1</source>
+        <translation>eKey %1</translation>
+    </message>
+    <message>
+        <source>Internal</source>
+        <translation>Internal</translation>
+    </message>
+    <message>
+        <source>Internal - N/A</source>
+        <translation>Internal - N/A</translation>
+    </message>
+    <message>
+        <source>OK.</source>
+        <translation>OK.</translation>
+    </message>
+    <message>
+        <source>Ukončuji měření  ...</source>
+        <translation>Stopping the measurement ...</translation>
+    </message>
+    <message>
+        <source>Načítání ...</source>
+        <translation>Loading ...</translation>
+    </message>
+    <message>
+        <source>Spouštím živé měření ...</source>
+        <translation>Starting live measurement ...</translation>
+    </message>
+    <message>
+        <source>OK, měření spuštěno ...</source>
+        <translation>OK, measurement running ...</translation>
+    </message>
+    <message>
+        <source>Jednotka nenalezena!</source>
+        <translation>Unit not found!</translation>
+    </message>
+    <message>
+        <source>Jednotka nepřipojena</source>
+        <translation>Unit not connected</translation>
+    </message>
+    <message>
+        <source>Actual device address is %1. While changing address (in range 1 to 159) take care on address colision.</source>
+        <translation>The device&apos;s address is %1. When changing the address (1 to 159), take care not to give two devices the same address.</translation>
+    </message>
+    <message>
+        <source>Change device address </source>
+        <translation>Change device address</translation>
+    </message>
+    <message>
+        <source>Blok %1 nebyl před zápisem přečten: jeho obsah není zálohován.</source>
+        <translation>Block %1 was not read before the write: its contents are not backed up.</translation>
+    </message>
+    <message>
+        <source>Zálohu bloku %1 nelze uložit: %2</source>
+        <translation>The backup of block %1 cannot be saved: %2</translation>
+    </message>
+    <message>
+        <source>Blok %1 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v bajtu %2 (zapsáno %3h, přečteno %4h).</source>
+        <translation>After the write, block %1 does not hold what was written: the first difference is at byte %2 (written %3h, read %4h).</translation>
+    </message>
+    <message>
+        <source>Původní obsah bloku je v záloze %1</source>
+        <translation>The block&apos;s former contents are in the backup %1</translation>
+    </message>
+    <message>
+        <source>Původní obsah bloku %1 je v záloze %2</source>
+        <translation>The former contents of block %1 are in the backup %2</translation>
+    </message>
+    <message>
+        <source>Zápis bloku %1 nebyl ověřen novým čtením.</source>
+        <translation>The write of block %1 was not checked by reading it again.</translation>
+    </message>
+    <message>
+        <source>Blok %1 po zápisu neobsahuje, co bylo zapsáno.</source>
+        <translation>After the write, block %1 does not hold what was written.</translation>
+    </message>
+    <message>
+        <source>Komunikační port není otevřen. Do EEPROM nebylo nic zapsáno.</source>
+        <translation>The communication port is not open. Nothing was written to the EEPROM.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 nelze přečíst (%2). Do EEPROM nebylo nic zapsáno.</source>
+        <translation>File %1 cannot be read (%2). Nothing was written to the EEPROM.</translation>
+    </message>
+    <message>
+        <source>Řádek %1 souboru %2 nemá tvar &quot;LL VV&quot; (adresa a hodnota, každá dvěma šestnáctkovými číslicemi): &quot;%3&quot;. Do EEPROM nebylo nic zapsáno.</source>
+        <translation>Line %1 of file %2 is not of the form &quot;LL VV&quot; (address and value, two hex digits each): &quot;%3&quot;. Nothing was written to the EEPROM.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 neobsahuje žádný řádek s hodnotou. Do EEPROM nebylo nic zapsáno.</source>
+        <translation>File %1 has no line with a value. Nothing was written to the EEPROM.</translation>
+    </message>
+    <message>
+        <source>Zápis EEPROM %1/%2 ... %3%</source>
+        <translation>Writing EEPROM %1/%2 ... %3%</translation>
+    </message>
+    <message>
+        <source>Čtení EEPROM %1/%2 ... %3%</source>
+        <translation>Reading EEPROM %1/%2 ... %3%</translation>
+    </message>
+    <message>
+        <source>Zápis EEPROM ze souboru %1 skončil. Zapsáno bajtů: %2, z toho s odlišnou odpovědí převodníku: %3 (první na adrese %4: zapsáno %5, odpověď %6).</source>
+        <translation>Writing the EEPROM from file %1 has finished. Bytes written: %2, of them answered differently by the converter: %3 (the first at address %4: written %5, answer %6).</translation>
+    </message>
+    <message>
+        <source>Zápis EEPROM ze souboru %1 skončil. Zapsáno bajtů: %2, z toho s odlišnou odpovědí převodníku: %3.</source>
+        <translation>Writing the EEPROM from file %1 has finished. Bytes written: %2, of them answered differently by the converter: %3.</translation>
+    </message>
+    <message>
+        <source>žádná</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Nový obsah platí po restartu převodníku.</source>
+        <translation>The new contents take effect when the converter restarts.</translation>
+    </message>
+    <message>
+        <source>Převodník neodpověděl na žádné čtení EEPROM, soubor %1 nebyl uložen.</source>
+        <translation>The converter answered none of the EEPROM reads; file %1 was not saved.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 nelze zapsat (%2).</source>
+        <translation>File %1 cannot be written (%2).</translation>
+    </message>
+    <message>
+        <source>Obsah EEPROM uložen do souboru %1. Uloženo bajtů: %2.</source>
+        <translation>EEPROM contents saved to file %1. Bytes saved: %2.</translation>
+    </message>
+    <message>
+        <source>Adresy bez odpovědi převodníku: %1 (první %2), v souboru chybí.</source>
+        <translation>Addresses the converter did not answer: %1 (the first %2); they are missing from the file.</translation>
+    </message>
+    <message>
+        <source>Tato funkce slouží k blokovému přepsání paměti eeprom převodníku hodnotami z datového souboru. Používá se zejména při výrobě nebo řešení abnormálních stavů. Zavedením standardního obsahu se mimo jiné ruší dosavadní kalibrace.</source>
+        <translation>This function overwrites the converter&apos;s EEPROM as a whole with the values of a data file. It is used mainly in production or to resolve abnormal states. Loading the standard contents discards, among other things, the present calibration.</translation>
+    </message>
+    <message>
+        <source>    Chcete přesto pokračovat v akci?</source>
+        <translation>    Do you want to continue all the same?</translation>
+    </message>
+    <message>
+        <source>Komunikační port není otevřen, obsah EEPROM nelze přečíst.</source>
+        <translation>The communication port is not open; the EEPROM contents cannot be read.</translation>
+    </message>
+    <message>
+        <source>(bez identifikátoru)</source>
+        <translation>(no identifier)</translation>
+    </message>
+    <message>
+        <source>Soubor nelze použít jako zálohu eKey: %1</source>
+        <translation>The file cannot be used as an eKey backup: %1</translation>
+    </message>
+    <message>
+        <source>Obnovit eKey ze zálohy</source>
+        <translation>Restore eKey from backup</translation>
+    </message>
+    <message>
+        <source>Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*</source>
+        <translation>eKey backups (*.ekey)|*.ekey|All |*.*</translation>
+    </message>
+    <message>
+        <source>eKey Vstup%1</source>
+        <translation>eKey input %1</translation>
+    </message>
+    <message>
+        <source>interní kopie Vstup%1</source>
+        <translation>internal copy input %1</translation>
+    </message>
+    <message>
+        <source>Zapsat zálohu zpět do převodníku ?</source>
+        <translation>Write the backup back to the converter ?</translation>
+    </message>
+    <message>
+        <source>Záloha: %1</source>
+        <translation>Backup: %1</translation>
+    </message>
+    <message>
+        <source>Převodník: %1, adresa %2</source>
+        <translation>Converter: %1, address %2</translation>
+    </message>
+    <message>
+        <source>Blok: %1 (%2)</source>
+        <translation>Block: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Snímač: %1</source>
+        <translation>Sensor: %1</translation>
+    </message>
+    <message>
+        <source>Pořízena: %1</source>
+        <translation>Taken: %1</translation>
+    </message>
+    <message>
+        <source>Blok nyní obsahuje (podle posledního čtení): snímač %1, shodný se zálohou</source>
+        <translation>The block now holds (by the last reading): sensor %1, the same as the backup</translation>
+    </message>
+    <message>
+        <source>Blok nyní obsahuje (podle posledního čtení): snímač %1</source>
+        <translation>The block now holds (by the last reading): sensor %1</translation>
+    </message>
+    <message>
+        <source>Pozor: v bloku je jiný snímač, než ze kterého je záloha.</source>
+        <translation>Caution: the block holds another sensor than the one the backup was taken from.</translation>
+    </message>
+    <message>
+        <source>Blok nebyl přečten: jeho nynější obsah nebude zálohován.</source>
+        <translation>The block was not read: its present contents will not be backed up.</translation>
+    </message>
+    <message>
+        <source>Pozor: záloha je z jiného převodníku (připojen je %1, adresa %2).</source>
+        <translation>Caution: the backup is from another converter (connected: %1, address %2).</translation>
+    </message>
+    <message>
+        <source>Blok %1 není eKey ani interní kopie: záloha se nezapíše.</source>
+        <translation>Block %1 is neither an eKey nor an internal copy: the backup is not written.</translation>
+    </message>
+    <message>
+        <source>EKEY (Vstup%1) not present</source>
+        <translation>EKEY (input %1) not present</translation>
+    </message>
+    <message>
+        <source>Obnovuji blok %1 ze zálohy ...</source>
+        <translation>Restoring block %1 from the backup ...</translation>
+    </message>
+    <message>
+        <source>Chyba zápisu bloku %1 ze zálohy [E:%2]</source>
+        <translation>Error writing block %1 from the backup [E:%2]</translation>
+    </message>
+    <message>
+        <source>Blok %1 obnoven ze zálohy a ověřen čtením.</source>
+        <translation>Block %1 restored from the backup and checked by reading.</translation>
+    </message>
+    <message>
+        <source>Tato funkce provede prvotní inicializaci VŠECH připojených e-Key. Chcete pokračovat ?</source>
+        <translation>This function initializes ALL connected e-Keys for the first time. Do you want to continue ?</translation>
+    </message>
+    <message>
+        <source>%1 - neni eKey</source>
+        <translation>%1 - no eKey</translation>
+    </message>
+    <message>
+        <source>%1 - neslo vytvorit {%2)</source>
+        <translation>%1 - could not be built {%2)</translation>
+    </message>
+    <message>
+        <source>%1 - neslo zapsat</source>
+        <translation>%1 - could not be written</translation>
+    </message>
+    <message>
+        <source>%1 - neslo zapsat {%2)</source>
+        <translation>%1 - could not be written {%2)</translation>
+    </message>
+    <message>
+        <source>%1 - ID [ %2 ]</source>
+        <translation>%1 - ID [ %2 ]</translation>
+    </message>
+    <message>
+        <source>Vysledek : </source>
+        <translation>Result : </translation>
+    </message>
+    <message>
+        <source>Error during writing EKEY@Vstup4 [E:%1]</source>
+        <translation>Error writing EKEY@input 4 [E:%1]</translation>
+    </message>
+    <message>
+        <source>Reading source e-key Vstup%1 ...</source>
+        <translation>Reading source e-key input %1 ...</translation>
+    </message>
+    <message>
+        <source>Error reading EKEY@vstup%1 block</source>
+        <translation>Error reading EKEY@input %1 block</translation>
+    </message>
+    <message>
+        <source>Writing to internal Vstup%1 ...</source>
+        <translation>Writing to internal input %1 ...</translation>
+    </message>
+    <message>
+        <source>Copied. Read=%1 WRITE=%2</source>
+        <translation>Copied. Read=%1 WRITE=%2</translation>
+    </message>
+    <message>
+        <source>EKEYS not present</source>
+        <translation>EKEYS not present</translation>
+    </message>
+    <message>
+        <source>Reading destination e-key Vstup4 ...</source>
+        <translation>Reading destination e-key input 4 ...</translation>
+    </message>
+    <message>
+        <source>WRITING source e-key Vstup1 to e-key Vstup4 ...</source>
+        <translation>WRITING source e-key input 1 to e-key input 4 ...</translation>
+    </message>
+    <message>
+        <source>Saved. Read=%1&gt;%2 WRITE=%3</source>
+        <translation>Saved. Read=%1&gt;%2 WRITE=%3</translation>
+    </message>
+    <message>
+        <source>Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?</source>
+        <translation>This function copies the external ekey (256B) to the internal memory. Do you want to continue ?</translation>
+    </message>
+    <message>
+        <source>Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na vstupu 4. Chcete pokračovat ?</source>
+        <translation>This function copies the binary image of the ekey (256B) on input 1 to the ekey on input 4. Do you want to continue ?</translation>
+    </message>
+    <message>
+        <source>Ukládání nastavení %1/4 ...</source>
+        <translation>Saving settings %1/4 ...</translation>
+    </message>
+    <message>
+        <source>Nelze uložit nastavení [ERR:%1]</source>
+        <translation>Cannot save the settings [ERR:%1]</translation>
+    </message>
+    <message>
+        <source>Chyba ukládání nastavení. [ERR:%1]</source>
+        <translation>Error saving the settings. [ERR:%1]</translation>
+    </message>
+    <message>
+        <source>Zadejte kolik to je mVV</source>
+        <translation>Enter how much that is in mV/V</translation>
+    </message>
+    <message>
+        <source>nemuze to byt nula</source>
+        <translation>it cannot be zero</translation>
+    </message>
+    <message>
+        <source>Zastavuji měření ...</source>
+        <translation>Stopping the measurement ...</translation>
+    </message>
+    <message>
+        <source>Ukládám kalibraci (Vstup %1) ...</source>
+        <translation>Saving the calibration (input %1) ...</translation>
+    </message>
+    <message>
+        <source>Nelze uložit křivku [ERR:%1]</source>
+        <translation>Cannot save the curve [ERR:%1]</translation>
+    </message>
+    <message>
+        <source>Chyba ukládání kalibrace. [ERR:%1]</source>
+        <translation>Error saving the calibration. [ERR:%1]</translation>
+    </message>
+    <message>
+        <source>Spouštím měření ...</source>
+        <translation>Starting the measurement ...</translation>
+    </message>
+    <message>
+        <source>OK, měření spuštěno.</source>
+        <translation>OK, measurement running.</translation>
+    </message>
+    <message>
+        <source>Potenciometr G0/1x</source>
+        <translation>Potentiometer G0/1x</translation>
+    </message>
+    <message>
+        <source>Potenciometr G1/2x</source>
+        <translation>Potentiometer G1/2x</translation>
+    </message>
+    <message>
+        <source>Univerzální G2/4x  </source>
+        <translation>Universal G2/4x  </translation>
+    </message>
+    <message>
+        <source>Univerzální G3/8x  </source>
+        <translation>Universal G3/8x  </translation>
+    </message>
+    <message>
+        <source>Univerzální G4/16x </source>
+        <translation>Universal G4/16x </translation>
+    </message>
+    <message>
+        <source>Univerzální G5/32x </source>
+        <translation>Universal G5/32x </translation>
+    </message>
+    <message>
+        <source>Tenzometr G6/64x </source>
+        <translation>Strain gauge G6/64x </translation>
+    </message>
+    <message>
+        <source>Tenzometr G7/128x</source>
+        <translation>Strain gauge G7/128x</translation>
+    </message>
+    <message>
+        <source>div -&gt; usr</source>
+        <translation>div -&gt; usr</translation>
+    </message>
+    <message>
+        <source>mV/V -&gt; usr</source>
+        <translation>mV/V -&gt; usr</translation>
+    </message>
+    <message>
+        <source>Hondota etalonu %1 se vyskytuje opakovaně. </source>
+        <translation>Reference value %1 occurs more than once. </translation>
+    </message>
+    <message>
+        <source>Hodnota signálu %1 se vyskytuje opakovaně. </source>
+        <translation>Signal value %1 occurs more than once. </translation>
+    </message>
+    <message>
+        <source>Signál [mV/V]</source>
+        <translation>Signal [mV/V]</translation>
+    </message>
+    <message>
+        <source>Signál [div]</source>
+        <translation>Signal [div]</translation>
+    </message>
+    <message>
+        <source>Snímač [ID:%1]</source>
+        <translation>Sensor [ID:%1]</translation>
+    </message>
+    <message>
+        <source>Kalibrace [ %1 ] Adr=%2 SubAdr=%3</source>
+        <translation>Calibration [ %1 ] Adr=%2 SubAdr=%3</translation>
+    </message>
+    <message>
+        <source>Kalibrační křivka numůže obsahovat dva shodné body.</source>
+        <translation>The calibration curve cannot contain two identical points.</translation>
+    </message>
+    <message>
+        <source>Kalibrační křivka musí mít alespoň dva body.</source>
+        <translation>The calibration curve must have at least two points.</translation>
+    </message>
+    <message>
+        <source>Kalibrační křivka musí mít jméno (popis).</source>
+        <translation>The calibration curve must have a name (description).</translation>
+    </message>
+    <message>
+        <source>Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod.</source>
+        <translation>The calibration curve can hold at most 9 points; no further point can be added.</translation>
+    </message>
+    <message>
+        <source>Nejprve označte bod křivky, který se má vymazat !</source>
+        <translation>First select the point of the curve to delete !</translation>
+    </message>
+    <message>
+        <source>Do you really want to create new calibration data ?</source>
+        <translation>Do you really want to create new calibration data ?</translation>
+    </message>
+    <message>
+        <source>The data will be saved after &apos;Save&apos; button had been pressed</source>
+        <translation>The data will be saved when the &apos;Save&apos; button is pressed</translation>
+    </message>
+    <message>
+        <source>Kalibrační data nemohou být zapsána do snímače, protože neobsahuje vniřní paměť dat (eKey).</source>
+        <translation>The calibration data cannot be written to the sensor because it has no internal data memory (eKey).</translation>
+    </message>
+    <message>
+        <source>Chcete opravdu zapsat kalibrační data do snímače ?</source>
+        <translation>Do you really want to write the calibration data to the sensor ?</translation>
+    </message>
+    <message>
+        <source>Calibation data cannot be prepared to save.</source>
+        <translation>The calibration data cannot be prepared for saving.</translation>
+    </message>
+    <message>
+        <source>Calibration data WERE NOT saved to calibration file.</source>
+        <translation>Calibration data WERE NOT saved to the calibration file.</translation>
+    </message>
+    <message>
+        <source>Save calibration data to file</source>
+        <translation>Save calibration data to file</translation>
+    </message>
+    <message>
+        <source>Calibration files (*.CLB)|*.CLB</source>
+        <translation>Calibration files (*.CLB)|*.CLB</translation>
+    </message>
+    <message>
+        <source>Write data to file failed. <byte value="xd"/>
+%1<byte value="xd"/>
+%2</source>
+        <translation>Writing the data to the file failed. <byte value="xd"/>
+%1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>Open calibration file</source>
+        <translation>Open calibration file</translation>
+    </message>
+    <message>
+        <source>Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*</source>
+        <translation>Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>Kalibrační soubor nelze přečíst: %1<byte value="xd"/>
+%2</source>
+        <translation>The calibration file cannot be read: %1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>[%1] ani %2</source>
+        <translation>[%1] or %2</translation>
+    </message>
+    <message>
+        <source>V kalibračním souboru %1 není skupina %2.</source>
+        <translation>Calibration file %1 has no group %2.</translation>
+    </message>
+    <message>
+        <source>Kalibrační soubor %1 nelze načíst, skupina [%2]:<byte value="xd"/>
+%3</source>
+        <translation>Calibration file %1 cannot be loaded, group [%2]:<byte value="xd"/>
+%3</translation>
+    </message>
+    <message>
+        <source>Kalibraci nelze načíst ze snímače (blok %1): %2 [ERR:%3]</source>
+        <translation>The calibration cannot be read from the sensor (block %1): %2 [ERR:%3]</translation>
+    </message>
+    <message>
+        <source>Blok %1 neobsahuje kalibrační data: %2 [ERR:%3]</source>
+        <translation>Block %1 holds no calibration data: %2 [ERR:%3]</translation>
+    </message>
+    <message>
+        <source>Uložit kalibrační list</source>
+        <translation>Save calibration certificate</translation>
+    </message>
+    <message>
+        <source>Kalibrační list PDF (*.pdf)|*.pdf</source>
+        <translation>Calibration certificate PDF (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>Kalibrační list nelze uložit do souboru %1<byte value="xd"/>
+%2</source>
+        <translation>The calibration certificate cannot be saved to file %1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>Kalibrační list byl uložen do souborů<byte value="xd"/>
+%1<byte value="xd"/>
+%2</source>
+        <translation>The calibration certificate was saved to the files<byte value="xd"/>
+%1<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>Položka %1 není číslo: %2.</source>
+        <translation>Item %1 is not a number: %2.</translation>
+    </message>
+    <message>
+        <source>Položka %1 musí být celé číslo od %2 do %3: %4.</source>
+        <translation>Item %1 must be a whole number from %2 to %3: %4.</translation>
+    </message>
+    <message>
+        <source>Chybí položka %1.</source>
+        <translation>Item %1 is missing.</translation>
+    </message>
+    <message>
+        <source>Položka %1 = %2: kalibrační křivka může mít 2 až %3 bodů.</source>
+        <translation>Item %1 = %2: a calibration curve can have 2 to %3 points.</translation>
+    </message>
+    <message>
+        <source>Položka %1 = %2 opakuje položku %3.</source>
+        <translation>Item %1 = %2 repeats item %3.</translation>
+    </message>
+    <message>
+        <source>Největší odchylka od %1: %2 %3 = %4 % rozsahu (bod %5)</source>
+        <translation>Largest deviation from %1: %2 %3 = %4 % of the range (point %5)</translation>
+    </message>
+    <message>
+        <source>Největší odchylka od %1: %2 = %3 % rozsahu (bod %4)</source>
+        <translation>Largest deviation from %1: %2 = %3 % of the range (point %4)</translation>
+    </message>
+    <message>
+        <source>přímky krajních bodů</source>
+        <translation>the end-point line</translation>
+    </message>
+    <message>
+        <source>přímky nejmenších čtverců</source>
+        <translation>the least-squares line</translation>
+    </message>
+    <message>
+        <source>Bod</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>Hodnota</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Hodnota [%1]</source>
+        <translation>Value [%1]</translation>
+    </message>
+    <message>
+        <source>Odchylka od přímky krajních bodů</source>
+        <translation>Deviation from the end-point line</translation>
+    </message>
+    <message>
+        <source>Odchylka od přímky krajních bodů [%1]</source>
+        <translation>Deviation from the end-point line [%1]</translation>
+    </message>
+    <message>
+        <source>Odchylka od přímky nejmenších čtverců</source>
+        <translation>Deviation from the least-squares line</translation>
+    </message>
+    <message>
+        <source>Odchylka od přímky nejmenších čtverců [%1]</source>
+        <translation>Deviation from the least-squares line [%1]</translation>
+    </message>
+    <message>
+        <source>[% rozsahu]</source>
+        <translation>[% of range]</translation>
+    </message>
+    <message>
+        <source>převodník byl načten znovu a jeho vstupy jsou popsány jinak než v hlavičce záznamu</source>
+        <translation>the converter was read again and its inputs are described differently from the log&apos;s header</translation>
+    </message>
+    <message>
+        <source>soubor nebo jeho složka již neexistuje</source>
+        <translation>the file or its folder no longer exists</translation>
+    </message>
+    <message>
+        <source>Vstup%1&gt; Internal: %2  [%3]</source>
+        <translation>Input%1&gt; Internal: %2  [%3]</translation>
+    </message>
+    <message>
+        <source>Výběr souboru s obsahem pro eeprom</source>
+        <translation>Choose the file with the EEPROM contents</translation>
+    </message>
+    <message>
+        <source>Soubory  (*.eep)|*.eep|Všechny |*.*</source>
+        <translation>Files  (*.eep)|*.eep|All |*.*</translation>
+    </message>
+    <message>
+        <source>Uložit obsah EEPROM do souboru</source>
+        <translation>Save the EEPROM contents to a file</translation>
+    </message>
+    <message>
+        <source>Komunikační port uzavřen.</source>
+        <translation>Communication port closed.</translation>
+    </message>
+    <message>
+        <source>Komunikační port otevřen</source>
+        <translation>Communication port open</translation>
+    </message>
+    <message>
+        <source>Nelze otevřít komunikační port</source>
+        <translation>Cannot open the communication port</translation>
+    </message>
+    <message>
+        <source>Komunikační port byl uzavřen: %1</source>
+        <translation>The communication port was closed: %1</translation>
+    </message>
+    <message>
+        <source>Po odpojení převodníku znovu připojit</source>
+        <translation>Reconnect after the converter is unplugged</translation>
+    </message>
+    <message>
+        <source>Když se komunikační port ztratí (odpojený USB převodník), program čeká, až se vrátí, otevře ho znovu a zopakuje poslední načtení.</source>
+        <translation>When the communication port is lost (a USB adapter unplugged), the program waits for it to come back, opens it again and repeats the last reading.</translation>
+    </message>
+    <message>
+        <source>Čekám na návrat portu %1 (%2) ...</source>
+        <translation>Waiting for port %1 (%2) to come back ...</translation>
+    </message>
+    <message>
+        <source>Převodník se znovu připojil, načítám ...</source>
+        <translation>The converter is back, reading ...</translation>
+    </message>
+    <message>
+        <source>Převodník se znovu připojil (%1), měření běží.</source>
+        <translation>The converter is back (%1), measuring.</translation>
+    </message>
+    <message>
+        <source>Převodník se znovu připojil (%1).</source>
+        <translation>The converter is back (%1).</translation>
+    </message>
+    <message>
+        <source>Port %1 smí používat jen členové skupiny „%2“: přidejte uživatele %3 do skupiny (sudo usermod -aG %2 %3) a přihlaste se znovu.</source>
+        <translation>Only members of group “%2” may use port %1: add user %3 to the group (sudo usermod -aG %2 %3) and log in again.</translation>
+    </message>
+    <message>
+        <source>Uživatel %1 už je ve skupině „%2“, ale program byl spuštěn dřív: odhlaste se a přihlaste znovu.</source>
+        <translation>User %1 is in group “%2” already, but the program was started before that: log out and log in again.</translation>
+    </message>
+    <message>
+        <source>Uživatel %3 nemá k portu %1 přístup (vlastník %4, skupina „%2“, práva %5).</source>
+        <translation>User %3 has no access to port %1 (owner %4, group “%2”, permissions %5).</translation>
+    </message>
+    <message>
+        <source>Uložit graf jako obrázek</source>
+        <translation>Save the chart as a picture</translation>
+    </message>
+    <message>
+        <source>Obrázek PNG (*.png)|*.png</source>
+        <translation>PNG picture (*.png)|*.png</translation>
+    </message>
+    <message>
+        <source>Uložit zobrazená data</source>
+        <translation>Save the data shown</translation>
+    </message>
+    <message>
+        <source>CSV, oddělovač čárka, desetinná tečka (*.csv)|*.csv|CSV, oddělovač středník, desetinná čárka (*.csv)|*.csv</source>
+        <translation>CSV, comma separator, decimal point (*.csv)|*.csv|CSV, semicolon separator, decimal comma (*.csv)|*.csv</translation>
+    </message>
+    <message>
+        <source>Obrázek nelze uložit do souboru %1</source>
+        <translation>The picture cannot be saved to file %1</translation>
+    </message>
+    <message>
+        <source>Soubor nelze uložit: %1</source>
+        <translation>The file cannot be saved: %1</translation>
+    </message>
+    <message>
+        <source>Uložit komunikaci do souboru</source>
+        <translation>Save the communication to a file</translation>
+    </message>
+    <message>
+        <source>Text (*.txt)|*.txt|Všechny |*.*</source>
+        <translation>Text (*.txt)|*.txt|All |*.*</translation>
+    </message>
+    <message>
+        <source>Záznam do souboru</source>
+        <translation>Log to a file</translation>
+    </message>
+    <message>
+        <source>Záznam lze začít až po načtení převodníku (Načíst).</source>
+        <translation>Logging can start only after the converter has been read (Read).</translation>
+    </message>
+    <message>
+        <source>Záznam do souboru %1 nelze začít: %2</source>
+        <translation>Logging to file %1 cannot start: %2</translation>
+    </message>
+    <message>
+        <source>Záznam do souboru %1 byl ukončen: %2. Zapsáno řádků: %3.</source>
+        <translation>Logging to file %1 was stopped: %2. Rows written: %3.</translation>
+    </message>
+    <message>
+        <source>Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.</source>
+        <translation>The slope cannot be found: the live value of the input equals the zero (Q). Nothing was written.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Simulátor nelze spustit: %1</source>
+        <translation>The simulator cannot be started: %1</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmAbout</name>
+    <message>
+        <source>O aplikaci </source>
+        <translation>About </translation>
+    </message>
+    <message>
+        <source>Verze </source>
+        <translation>Version </translation>
+    </message>
+    <message>
+        <source>Systémové informace ...</source>
+        <translation>System information ...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Qt: %1 (sestaveno s %2)</source>
+        <translation>Qt: %1 (built with %2)</translation>
+    </message>
+    <message>
+        <source>Operační systém: %1</source>
+        <translation>Operating system: %1</translation>
+    </message>
+    <message>
+        <source>Jádro: %1 %2, %3</source>
+        <translation>Kernel: %1 %2, %3</translation>
+    </message>
+    <message>
+        <source>Sériová zařízení: %1</source>
+        <translation>Serial devices: %1</translation>
+    </message>
+    <message>
+        <source>Systémové informace</source>
+        <translation>System information</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmChart</name>
+    <message>
+        <source>Graf vstupů</source>
+        <translation>Input chart</translation>
+    </message>
+    <message>
+        <source>Veličina (v jednotkách)</source>
+        <translation>Quantity (in units)</translation>
+    </message>
+    <message>
+        <source>Vstup [mV/V]</source>
+        <translation>Input [mV/V]</translation>
+    </message>
+    <message>
+        <source>Dílky (DIV)</source>
+        <translation>Divisions (DIV)</translation>
+    </message>
+    <message>
+        <source>1 min</source>
+        <translation>1 min</translation>
+    </message>
+    <message>
+        <source>5 min</source>
+        <translation>5 min</translation>
+    </message>
+    <message>
+        <source>30 min</source>
+        <translation>30 min</translation>
+    </message>
+    <message>
+        <source>Automatické měřítko</source>
+        <translation>Automatic scale</translation>
+    </message>
+    <message>
+        <source>Pozastavit</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>PNG ...</source>
+        <translation>PNG ...</translation>
+    </message>
+    <message>
+        <source>Uložit graf jako obrázek</source>
+        <translation>Save the chart as a picture</translation>
+    </message>
+    <message>
+        <source>CSV ...</source>
+        <translation>CSV ...</translation>
+    </message>
+    <message>
+        <source>Uložit zobrazená data do souboru CSV</source>
+        <translation>Save the data shown to a CSV file</translation>
+    </message>
+    <message>
+        <source>Klepnutím postavíte kurzor, dvojklikem jej zrušíte</source>
+        <translation>Click to place the cursor, double-click to remove it</translation>
+    </message>
+    <message>
+        <source>Zobrazit:</source>
+        <translation>Show:</translation>
+    </message>
+    <message>
+        <source>Úsek:</source>
+        <translation>Span:</translation>
+    </message>
+    <message>
+        <source>mV/V</source>
+        <translation>mV/V</translation>
+    </message>
+    <message>
+        <source>DIV</source>
+        <translation>DIV</translation>
+    </message>
+    <message>
+        <source>Vstup %1</source>
+        <translation>Input %1</translation>
+    </message>
+    <message>
+        <source>Pokračovat</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>Kurzor: klepněte do grafu</source>
+        <translation>Cursor: click in the chart</translation>
+    </message>
+    <message>
+        <source>Kurzor %1</source>
+        <translation>Cursor %1</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmLinearity</name>
+    <message>
+        <source>Linearita kalibrační křivky</source>
+        <translation>Linearity of the calibration curve</translation>
+    </message>
+    <message>
+        <source>Křivka</source>
+        <translation>Curve</translation>
+    </message>
+    <message>
+        <source>Přímka krajních bodů</source>
+        <translation>End-point line</translation>
+    </message>
+    <message>
+        <source>Body</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>Živý signál</source>
+        <translation>Live signal</translation>
+    </message>
+    <message>
+        <source>Linearitu nelze určit: křivka potřebuje alespoň dva body s různým signálem.</source>
+        <translation>The linearity cannot be found: the curve needs at least two points with different signals.</translation>
+    </message>
+    <message>
+        <source>Živý signál: %1 → %2</source>
+        <translation>Live signal: %1 → %2</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmMain</name>
+    <message>
+        <source>0-Default</source>
+        <translation>0-Default</translation>
+    </message>
+    <message>
+        <source>Připojit</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Spojeno</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>Spojení / Informace o jednotce</source>
+        <translation>Connection / Unit information</translation>
+    </message>
+    <message>
+        <source>Spojit</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Hledat</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>Vyhledat sériové porty, které lze otevřít</source>
+        <translation>Find the serial ports that can be opened</translation>
+    </message>
+    <message>
+        <source>Načíst</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>Vyhledat jednotky na všech adresách</source>
+        <translation>Find units at every address</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>Restart převodníku (s novým obsahem Eeprom)</source>
+        <translation>Restart the converter (with the new EEPROM contents)</translation>
+    </message>
+    <message>
+        <source>Adr. change</source>
+        <translation>Adr. change</translation>
+    </message>
+    <message>
+        <source>Sériový port</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>Adresa jednotky (0=univerzální)</source>
+        <translation>Unit address (0=universal)</translation>
+    </message>
+    <message>
+        <source>Identifikace připojené jednotky</source>
+        <translation>Connected unit&apos;s identification</translation>
+    </message>
+    <message>
+        <source>Curves</source>
+        <translation>Curves</translation>
+    </message>
+    <message>
+        <source>Hodnoty vstupů jednotky</source>
+        <translation>Values of the unit&apos;s inputs</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Popis</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Vstup [mV/V]</source>
+        <translation>Input [mV/V]</translation>
+    </message>
+    <message>
+        <source>Veličina</source>
+        <translation>Quantity</translation>
+    </message>
+    <message>
+        <source>Jednotka</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Údaj převodníku (v dílcích)</source>
+        <translation>The converter&apos;s reading (in divisions)</translation>
+    </message>
+    <message>
+        <source>Změnit</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>DIV</source>
+        <translation>DIV</translation>
+    </message>
+    <message>
+        <source>Freq</source>
+        <translation>Freq</translation>
+    </message>
+    <message>
+        <source>COPY Ext-&gt;Int</source>
+        <translation>COPY Ext-&gt;Int</translation>
+    </message>
+    <message>
+        <source>Zápis</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Aplikace</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <source>O aplikaci ...</source>
+        <translation>About ...</translation>
+    </message>
+    <message>
+        <source>Ukončit / Zavřít</source>
+        <translation>Quit / Close</translation>
+    </message>
+    <message>
+        <source>RM-27</source>
+        <translation>RM-27</translation>
+    </message>
+    <message>
+        <source>Uložit obsah EEPROM do souboru ...</source>
+        <translation>Save the EEPROM contents to a file ...</translation>
+    </message>
+    <message>
+        <source>Zapsat EEPROM ze souboru ...</source>
+        <translation>Write the EEPROM from a file ...</translation>
+    </message>
+    <message>
+        <source>Inicializovat eKey pro R-27</source>
+        <translation>Initialize eKey for R-27</translation>
+    </message>
+    <message>
+        <source>Inicializovat eKey pro DAVRO</source>
+        <translation>Initialize eKey for DAVRO</translation>
+    </message>
+    <message>
+        <source>Copy ekey Vstup1 - &gt; Vstup 4</source>
+        <translation>Copy ekey input 1 -&gt; input 4</translation>
+    </message>
+    <message>
+        <source>Obnovit eKey ze zálohy ...</source>
+        <translation>Restore eKey from backup ...</translation>
+    </message>
+    <message>
+        <source>Uložit kalibraci do souboru BIN</source>
+        <translation>Save the calibration to a BIN file</translation>
+    </message>
+    <message>
+        <source>RMU</source>
+        <translation>RMU</translation>
+    </message>
+    <message>
+        <source>Uživatelská nastavení</source>
+        <translation>User settings</translation>
+    </message>
+    <message>
+        <source>Zobrazit</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Graf vstupů</source>
+        <translation>Input chart</translation>
+    </message>
+    <message>
+        <source>Komunikace</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>Záznam do souboru ...</source>
+        <translation>Log to a file ...</translation>
+    </message>
+    <message>
+        <source>Ukončit záznam</source>
+        <translation>Stop logging</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmQELCalibInputBox</name>
+    <message>
+        <source>Edit</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>Signal</translation>
+    </message>
+    <message>
+        <source>Etalon</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Storno</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmQELCalibration</name>
+    <message>
+        <source>Kalibrace</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>Signál vstupu</source>
+        <translation>Input signal</translation>
+    </message>
+    <message>
+        <source>Zachytit</source>
+        <translation>Capture</translation>
+    </message>
+    <message>
+        <source>Snímač</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>Popis</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Formát</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Jednotka</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Typ /Zesílení</source>
+        <translation>Type /Gain</translation>
+    </message>
+    <message>
+        <source>Průměrování (počet vzorků)</source>
+        <translation>Averaging (samples)</translation>
+    </message>
+    <message>
+        <source>SlideRychl</source>
+        <translation>Fast slide</translation>
+    </message>
+    <message>
+        <source>Limit</source>
+        <translation>Limit</translation>
+    </message>
+    <message>
+        <source>Kalibrační list</source>
+        <translation>Certificate</translation>
+    </message>
+    <message>
+        <source>Nejistota [%]</source>
+        <translation>Uncertainty [%]</translation>
+    </message>
+    <message>
+        <source>Platnost kalibrace</source>
+        <translation>Valid until</translation>
+    </message>
+    <message>
+        <source>Last saved</source>
+        <translation>Last saved</translation>
+    </message>
+    <message>
+        <source>S/N</source>
+        <translation>S/N</translation>
+    </message>
+    <message>
+        <source>Kalibrační křivka</source>
+        <translation>Calibration curve</translation>
+    </message>
+    <message>
+        <source>Etalon</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Přidat bod</source>
+        <translation>Add point</translation>
+    </message>
+    <message>
+        <source>Smazat bod</source>
+        <translation>Delete point</translation>
+    </message>
+    <message>
+        <source>Přidat bod kalibrační křivky</source>
+        <translation>Add a point to the calibration curve</translation>
+    </message>
+    <message>
+        <source>Odstranit vybraný bod kalibrační křivky</source>
+        <translation>Remove the selected point of the calibration curve</translation>
+    </message>
+    <message>
+        <source>Storno</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Uložit kalibraci</source>
+        <translation>Save calibration</translation>
+    </message>
+    <message>
+        <source>&amp;Calibration</source>
+        <translation>&amp;Calibration</translation>
+    </message>
+    <message>
+        <source>&amp;New curve</source>
+        <translation>&amp;New curve</translation>
+    </message>
+    <message>
+        <source>&amp;Open calibration file ...</source>
+        <translation>&amp;Open calibration file ...</translation>
+    </message>
+    <message>
+        <source>&amp;Save to calibration file ...</source>
+        <translation>&amp;Save to calibration file ...</translation>
+    </message>
+    <message>
+        <source>&amp;Kalibrační list ...</source>
+        <translation>Calibration &amp;certificate ...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove curve</source>
+        <translation>&amp;Remove curve</translation>
+    </message>
+    <message>
+        <source>Load calibration data from sensor ...</source>
+        <translation>Load calibration data from sensor ...</translation>
+    </message>
+    <message>
+        <source>Save calibration data to sensor ...</source>
+        <translation>Save calibration data to sensor ...</translation>
+    </message>
+    <message>
+        <source>&amp;Add curve point</source>
+        <translation>&amp;Add curve point</translation>
+    </message>
+    <message>
+        <source>&amp;Remove curve point</source>
+        <translation>Remove curve &amp;point</translation>
+    </message>
+    <message>
+        <source>&amp;Graph</source>
+        <translation>&amp;Graph</translation>
+    </message>
+    <message>
+        <source>&amp;Show Linearity</source>
+        <translation>&amp;Show Linearity</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmRMUSetup</name>
+    <message>
+        <source>Nastaven9 jednotky RMU</source>
+        <translation>RMU unit settings</translation>
+    </message>
+    <message>
+        <source>Uživatelské limity</source>
+        <translation>User limits</translation>
+    </message>
+    <message>
+        <source>OK/Uložit</source>
+        <translation>OK/Save</translation>
+    </message>
+    <message>
+        <source>Zavřít</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::FrmTrace</name>
+    <message>
+        <source>Komunikace</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>Příkazy:</source>
+        <translation>Commands:</translation>
+    </message>
+    <message>
+        <source>všechny (např. ER KB nebo -MK)</source>
+        <translation>all (e.g. ER KB or -MK)</translation>
+    </message>
+    <message>
+        <source>Jména příkazů oddělená mezerou ukážou jen tyto příkazy a jejich odpovědi;
+jméno s &quot;-&quot; příkaz skryje (-MK skryje měření).</source>
+        <translation>Command names separated by blanks show only these commands and their answers;
+a name with &quot;-&quot; hides the command (-MK hides the measurement).</translation>
+    </message>
+    <message>
+        <source>Kopírovat</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Zkopíruje vybrané řádky (bez výběru všechny zobrazené)</source>
+        <translation>Copies the selected rows (with none selected, every row shown)</translation>
+    </message>
+    <message>
+        <source>Uložit ...</source>
+        <translation>Save ...</translation>
+    </message>
+    <message>
+        <source>Vymazat</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Zobrazeno %1 z %2 řádků (nejvýše %3)</source>
+        <translation>Showing %1 of %2 rows (at most %3)</translation>
+    </message>
+</context>
+<context>
+    <name>rm27::WatchWindows</name>
+    <message>
+        <source>● Záznam: %1, řádků %2</source>
+        <translation>● Logging: %1, %2 rows</translation>
+    </message>
+    <message>
+        <source>Záznam ukončen: %1, řádků %2</source>
+        <translation>Logging stopped: %1, %2 rows</translation>
+    </message>
+</context>
+</TS>
