@@ -777,6 +777,58 @@
         <source>Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.</source>
         <translation>The slope cannot be found: the live value of the input equals the zero (Q). Nothing was written.</translation>
     </message>
+    <message>
+        <source>Hodnota je nejistá: %1</source>
+        <translation>The value is uncertain: %1</translation>
+    </message>
+    <message>
+        <source>převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě.</source>
+        <translation>the converter did not answer; the value shown only holds its place.</translation>
+    </message>
+    <message>
+        <source>odpověď převodníku obsahovala znak, který v ní nemůže být.</source>
+        <translation>the converter&apos;s answer held a character it cannot hold.</translation>
+    </message>
+    <message>
+        <source>odpověď převodníku neskončila tam, kde měla (mohou to být kusy dvou odpovědí).</source>
+        <translation>the converter&apos;s answer did not end where it should (it may be pieces of two answers).</translation>
+    </message>
+    <message>
+        <source>na lince čekaly znaky, o které se nikdo nežádal.</source>
+        <translation>characters nobody asked for were waiting on the line.</translation>
+    </message>
+    <message>
+        <source>může to být opožděná odpověď na jiný, dřívější dotaz.</source>
+        <translation>it may be the late answer to another, earlier request.</translation>
+    </message>
+    <message>
+        <source>vychází z jiné nejisté hodnoty (masky eKey).</source>
+        <translation>it rests on another uncertain value (the eKey mask).</translation>
+    </message>
+    <message>
+        <source>Zápis do paměti převodníku se nepodařil: na adrese %1 je %2h, zapsáno bylo %3h.</source>
+        <translation>Writing the converter&apos;s memory failed: address %1 holds %2h, %3h was written.</translation>
+    </message>
+    <message>
+        <source>Zápis do paměti převodníku nelze ověřit: adresu %1 se nepodařilo spolehlivě přečíst zpět.</source>
+        <translation>The write to the converter&apos;s memory cannot be verified: address %1 could not be read back reliably.</translation>
+    </message>
+    <message>
+        <source>Zápis bloku %1 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.</source>
+        <translation>The write of block %1 cannot be verified: the block could not be read back reliably.</translation>
+    </message>
+    <message>
+        <source>Ověření EEPROM %1/%2 ... %3%</source>
+        <translation>Verifying EEPROM %1/%2 ... %3%</translation>
+    </message>
+    <message>
+        <source>Zpětným čtením ověřeno: převodník drží všechny zapsané bajty.</source>
+        <translation>Verified by reading back: the converter holds every byte written.</translation>
+    </message>
+    <message>
+        <source>Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí.</source>
+        <translation>Addresses with an uncertain answer from the converter: %1 (the first %2); they are missing from the file.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -239,6 +239,27 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP(
             "Texts",
             "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno."),
+        // What is held against a value shown (its tool tip), a reason a line.
+        QT_TRANSLATE_NOOP("Texts", "Hodnota je nejistá: %1"),
+        QT_TRANSLATE_NOOP("Texts",
+                          "převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě."),
+        QT_TRANSLATE_NOOP("Texts", "odpověď převodníku obsahovala znak, který v ní nemůže být."),
+        QT_TRANSLATE_NOOP("Texts", "odpověď převodníku neskončila tam, kde měla (mohou to být "
+                                   "kusy dvou odpovědí)."),
+        QT_TRANSLATE_NOOP("Texts", "na lince čekaly znaky, o které se nikdo nežádal."),
+        QT_TRANSLATE_NOOP("Texts", "může to být opožděná odpověď na jiný, dřívější dotaz."),
+        QT_TRANSLATE_NOOP("Texts", "vychází z jiné nejisté hodnoty (masky eKey)."),
+        // The read-backs after a write.
+        QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku se nepodařil: na adrese %1 je %2h, "
+                                   "zapsáno bylo %3h."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku nelze ověřit: adresu %1 se "
+                                   "nepodařilo spolehlivě přečíst zpět."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Zápis bloku %1 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět."),
+        QT_TRANSLATE_NOOP("Texts", "Ověření EEPROM %1/%2 ... %3%"),
+        QT_TRANSLATE_NOOP("Texts", "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."),
+        QT_TRANSLATE_NOOP("Texts",
+                          "Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí."),
     };
     return kTexts;
 }

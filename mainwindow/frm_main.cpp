@@ -844,7 +844,7 @@ void FrmMain::setDoubt(const std::string& control, const std::string& why) {
         w->setToolTip(base);
         return;
     }
-    const QString reason = QString::fromStdString(why);
+    const QString reason = Shown(why);
     w->setToolTip(base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason);
 }
 

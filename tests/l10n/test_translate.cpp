@@ -71,6 +71,14 @@ TEST_F(InEnglish, TranslatesFinishedTextsWithWhatIsFilledIn) {
          "Zápis bloku 3 nebyl ověřen novým čtením. Blok 4 po zápisu neobsahuje, co bylo zapsáno.",
          "The write of block 3 was not checked by reading it again. After the write, block 4 "
          "does not hold what was written."},
+        {"a doubt with two reasons, a line each",
+         "Hodnota je nejistá: převodník neodpověděl, zobrazená hodnota jen stojí na jejím "
+         "místě.\nvychází z jiné nejisté hodnoty (masky eKey).",
+         "The value is uncertain: the converter did not answer; the value shown only holds its "
+         "place.\nit rests on another uncertain value (the eKey mask)."},
+        {"a read-back that differs",
+         "Zápis do paměti převodníku se nepodařil: na adrese 92h je 00h, zapsáno bylo 3Fh.",
+         "Writing the converter's memory failed: address 92h holds 00h, 3Fh was written."},
         {"no letters", "?????", "?????"},
     };
     for (const auto& c : cases) {
