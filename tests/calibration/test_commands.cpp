@@ -352,19 +352,6 @@ TEST_F(EditingRun, EndingWithoutSavingWritesNothing) {
     EXPECT_EQ(readActions, 3);
 }
 
-TEST_F(EditingRun, SensorWithoutEKeyGetsTheMessageAndNoQuestion) {
-    ReadAndMeasure();
-    state.records[0].noEKey = true;
-    At(500, [](CalibrationEditorModel& m) { m.cmdAction_Click(1); });
-    At(1000, [](CalibrationEditorModel& m) { m.cmdAction_Click(0); });
-    const CalibrationRun run = Change(0);
-    EXPECT_EQ(run.tag, kTagCancel);
-    EXPECT_EQ(view.messageTexts(),
-              std::vector<std::string>{"Kalibrační data nemohou být zapsána do snímače, protože "
-                                       "neobsahuje vniřní paměť dat (eKey)."});
-    EXPECT_TRUE(KwFrames().empty());
-}
-
 TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
     ReadAndMeasure();
     // an image that cannot be built
