@@ -277,15 +277,6 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              menu("mSaveEEKrivka")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"mKrivkaDelete",
-         [&] {
-             prompter.answers = {MessageAnswer::Yes};
-             menu("mKrivkaDelete")();
-         },
-         [&] {
-             EXPECT_EQ(lastText(), "Do you really want to remove all points of the curve ?");
-             EXPECT_TRUE(Lines().empty());
-         }},
         {"cmdAction_0", click("cmdAction_0"), [&] { EXPECT_EQ(editor->model().Tag, kTagCancel); }},
     };
     for (const Case& c : cases) {
