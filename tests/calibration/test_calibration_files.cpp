@@ -1,8 +1,5 @@
-// Calibration files and certificates on disk: the INI groups as QSettings
-// writes and reads them, a Czech desktop's decimal comma, write failures
-// with the system's reason, the certificate's PDF as pdftotext reads it,
-// and a calibration from a file into an eKey and back into a file on
-// virtual time.
+// Calibration files and certificates on disk, as QSettings and QPdfWriter
+// write them and other tools read them.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -19,6 +16,7 @@
 
 #include "calibration/files/certificate_pdf.h"
 #include "calibration/files/qt_calibration_files.h"
+#include "calibration/kept_outputs.h"
 #include "link/codecs.h"
 #include "support/calibration_rig.h"
 #include "support/pdf_text.h"
@@ -31,11 +29,6 @@ namespace {
     ::testing::AddGlobalTestEnvironment(new test::QtEnvironment("test_calibration_files"));
 
 using Entry = ScriptedPointDialog::Entry;
-
-std::string Slurp(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
 
 void Spill(const std::string& path, const std::string& text) {
     QFile f(QString::fromStdString(path));
@@ -92,7 +85,7 @@ TEST_F(Folder, ABackslashGroupIsWrittenNestedAndEverySpellingReadsBack) {
     ASSERT_TRUE(store.writeGroup(file, CalibrationGroup("Kalibrace\\Snimac01", one, "p"), reason));
     ASSERT_TRUE(store.writeGroup(file, CalibrationGroup("Kalibrace", menu, "p"), reason));
     // how QSettings itself spells the nested group
-    const std::string text = Slurp(file);
+    const std::string text = test::ReadWholeText(file);
     EXPECT_EQ(text.rfind("[Kalibrace]\n", 0), 0u) << text;
     EXPECT_NE(text.find("\nSnimac01\\Points=3\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nPoints=3\n"), std::string::npos) << text;
@@ -226,7 +219,7 @@ TEST_F(CzechDesktop, AFileWrittenWithADecimalCommaReadsBack) {
     view.fileAnswers = {file};
     saving.mFileSaveAs_Click();
     ASSERT_TRUE(view.criticals.empty()) << view.criticals[0];
-    const std::string text = Slurp(file);
+    const std::string text = test::ReadWholeText(file);
     EXPECT_NE(text.find("Signal1=0.5\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Value2=37.75\n"), std::string::npos) << text;
 

@@ -1,6 +1,4 @@
-// Calibration files as key/value groups: what a calibration writes, that
-// it reads back unchanged, which group is loaded, and every refusal of a
-// bad group (naming its key, the record left alone).
+// Calibration files as key/value groups: written, read back, picked, refused.
 #include <gtest/gtest.h>
 
 #include <limits>

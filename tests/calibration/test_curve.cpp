@@ -1,5 +1,4 @@
-// The curve model on plain values: the point table, the checks a curve must
-// pass, and the conversions between the editor's fields and the record.
+// The point table, the checks a curve must pass, and the editor's fields.
 #include <gtest/gtest.h>
 
 #include <utility>

@@ -1,17 +1,13 @@
-// The editor's handlers without widgets: capture, typing, editing and
-// deleting points, the new curve, the save and its refusals, calibration
-// files, removing the curve, the linearity and the certificate, closing,
-// the live signal and the curve type.
+// The calibration editor's handlers without widgets.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
 #include "calibration/editor_model.h"
+#include "calibration/kept_outputs.h"
 #include "link/codecs.h"
 #include "support/memory_file_store.h"
 #include "support/sim_rig.h"
@@ -59,12 +55,18 @@ TEST_F(EditorModel, CaptureTakesTheLiveMvvWhateverTheCurveTypeShows) {
     m.LiveDivRef = &raw;
     m.LiveMvvRef = &mvv;
     m.cmbCurveType_Click(1);
+    EXPECT_NE(m.xXx.curveFlags & kCurveSignalMvV, 0);
+    EXPECT_EQ(m.fields.lblCurveSignalPopis, "Signál [mV/V]");
     m.tmrOpisovac_Timer();
     EXPECT_EQ(m.fields.lblSignal, "   1.2346");
+    EXPECT_EQ(m.LiveSignal(), mvv);
     m.cmbCurveType_Click(0);
+    EXPECT_EQ(m.xXx.curveFlags & kCurveSignalMvV, 0);
+    EXPECT_EQ(m.fields.lblLiveUnit, "div");
     m.tmrOpisovac_Timer();
     EXPECT_EQ(m.fields.lblSignal, " 9000000");
     EXPECT_EQ(m.xXx.liveSelected, raw);
+    EXPECT_EQ(m.LiveSignal(), raw);
 
     dialog.script.push_back(Entry{std::nullopt, "50", false});
     ASSERT_TRUE(m.cmdSCAN_Click());
@@ -92,15 +94,8 @@ TEST_F(EditorModel, PointsAreSortedAndTheNewOneSelected) {
 }
 
 TEST_F(EditorModel, TenthPointIsRefusedByCaptureAndByHand) {
-    Type({{"1", "1"},
-          {"2", "2"},
-          {"3", "3"},
-          {"4", "4"},
-          {"5", "5"},
-          {"6", "6"},
-          {"7", "7"},
-          {"8", "8"},
-          {"9", "9"}});
+    for (const char* k : {"1", "2", "3", "4", "5", "6", "7", "8", "9"})
+        Type({{k, k}});
     const char* text = "Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod.";
     // by hand: refused before the dialog opens
     EXPECT_FALSE(m.mKrivkaBodAdd_Click());
@@ -136,12 +131,14 @@ TEST_F(EditorModel, DuplicatesAreReportedAndStay) {
               std::vector<std::string>{"Hondota etalonu 10 se vyskytuje opakovaně. "});
 }
 
-TEST_F(EditorModel, EditKeepsTheDialogsFocusChoiceAndResorts) {
+TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
     Type({{"1", "10"}, {"2", "20"}, {"3", "30"}});
-    // nothing selected: nothing happens
     m.fields.lstKrivkaSelected = -1;
     m.lstKrivka_DblClick();
     EXPECT_EQ(dialog.shown.size(), 3u);
+    m.mKrivkaBodDelete_Click();
+    EXPECT_EQ(view.criticals,
+              std::vector<std::string>{"Nejprve označte bod křivky, který se má vymazat !"});
 
     m.fields.lstKrivkaSelected = 0;
     dialog.script.push_back(Entry{"4", "40", false});
@@ -151,37 +148,46 @@ TEST_F(EditorModel, EditKeepsTheDialogsFocusChoiceAndResorts) {
     EXPECT_EQ(dialog.shown[3].txtCalBod[0], "       1.00000");
     EXPECT_EQ(dialog.shown[3].txtCalBod[1], "   10.0 ");
     EXPECT_EQ(Curve(), "2:20 3:30 4:40 ");
-}
-
-TEST_F(EditorModel, DeleteNeedsASelectedPoint) {
-    Type({{"1", "10"}, {"2", "20"}, {"3", "30"}});
-    m.fields.lstKrivkaSelected = -1;
-    m.mKrivkaBodDelete_Click();
-    EXPECT_EQ(view.criticals,
-              std::vector<std::string>{"Nejprve označte bod křivky, který se má vymazat !"});
     m.fields.lstKrivkaSelected = 1;
     m.mKrivkaBodDelete_Click();
-    EXPECT_EQ(Curve(), "1:10 3:30 ");
+    EXPECT_EQ(Curve(), "2:20 4:40 ");
     EXPECT_EQ(m.fields.lstKrivka.size(), 2u);
 }
 
-TEST_F(EditorModel, NewCurveAsksWithNoPreselected) {
+TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
     Type({{"1", "10"}, {"2", "20"}});
-    view.answers = {MessageAnswer::No};
-    m.mKrivkaNew_Click();
-    EXPECT_EQ(m.points.count(), 2);
-    EXPECT_TRUE(m.Tag.empty());
-    ASSERT_EQ(view.calls.size(), 1u);
-    EXPECT_EQ(view.calls[0].text, "Do you really want to create new calibration data ?");
-    EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(view.calls[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+    const std::pair<const char*, void (CalibrationEditorModel::*)()> asks[] = {
+        {"Do you really want to create new calibration data ?",
+         &CalibrationEditorModel::mKrivkaNew_Click},
+        {"Do you really want to remove all points of the curve ?",
+         &CalibrationEditorModel::mKrivkaDelete_Click},
+    };
+    for (const auto& [text, click] : asks) {
+        view.calls.clear();
+        view.answers = {MessageAnswer::No};
+        (m.*click)();
+        EXPECT_EQ(m.points.count(), 2);
+        EXPECT_TRUE(m.Tag.empty());
+        ASSERT_EQ(view.calls.size(), 1u);
+        EXPECT_EQ(view.calls[0].text, text);
+        EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(view.calls[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+    }
 
     view.answers = {MessageAnswer::Yes};
+    m.mKrivkaDelete_Click();
+    EXPECT_EQ(m.points.count(), 0);
+    EXPECT_TRUE(m.fields.lstKrivka.empty());
+    EXPECT_TRUE(m.Tag.empty()); // unlike a new curve, the run goes on
+
+    Type({{"1", "10"}, {"2", "20"}});
+    view.calls.clear();
+    view.answers = {MessageAnswer::Yes};
     m.mKrivkaNew_Click();
-    ASSERT_EQ(view.calls.size(), 3u);
-    EXPECT_EQ(view.calls[2].text, "The data will be saved after 'Save' button had been pressed");
-    EXPECT_EQ(view.calls[2].icon, MessageIcon::Information);
+    ASSERT_EQ(view.calls.size(), 2u);
+    EXPECT_EQ(view.calls[1].text, "The data will be saved after 'Save' button had been pressed");
+    EXPECT_EQ(view.calls[1].icon, MessageIcon::Information);
     EXPECT_EQ(m.Tag, kTagNew);
     EXPECT_EQ(m.points.count(), 0);
     EXPECT_EQ(m.xXx.pointCount, 0);
@@ -218,10 +224,14 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
                                         "Calibation data cannot be prepared to save."}));
     EXPECT_TRUE(m.Tag.empty());
 
+    // the menu's "Save calibration data to sensor" is the same button
     line.waitFor(1234);
     m.fields.txtPopis = "Váha";
+    view.calls.clear();
     view.answers = {MessageAnswer::Yes};
-    m.cmdAction_Click(1);
+    m.mSaveEEKrivka_Click();
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?"});
     EXPECT_EQ(m.Tag, kTagStore);
     EXPECT_EQ(m.xXx.slopes[0], 50);
     EXPECT_EQ(m.xXx.overallSlope, 50);
@@ -366,34 +376,7 @@ TEST_F(EditorModel, OpenChecksTheFileAndKeepsTheEditorsBlock) {
     EXPECT_EQ(m.xXx.subAdr, 1);
 }
 
-TEST_F(EditorModel, RemoveCurveAsksWithNoPreselected) {
-    Type({{"1", "10"}, {"2", "20"}});
-    view.answers = {MessageAnswer::No};
-    m.mKrivkaDelete_Click();
-    EXPECT_EQ(m.points.count(), 2);
-    ASSERT_EQ(view.calls.size(), 1u);
-    EXPECT_EQ(view.calls[0].text, "Do you really want to remove all points of the curve ?");
-    EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(view.calls[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
-
-    view.answers = {MessageAnswer::Yes};
-    m.mKrivkaDelete_Click();
-    EXPECT_EQ(m.points.count(), 0);
-    EXPECT_TRUE(m.fields.lstKrivka.empty());
-    EXPECT_TRUE(m.Tag.empty()); // unlike a new curve, the run goes on
-}
-
-TEST_F(EditorModel, SaveToSensorIsTheSaveButton) {
-    Type({{"0", "0"}, {"2", "100"}});
-    view.answers = {MessageAnswer::Yes};
-    m.mSaveEEKrivka_Click();
-    EXPECT_EQ(view.messageTexts(),
-              std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?"});
-    EXPECT_EQ(m.Tag, kTagStore);
-}
-
-TEST_F(EditorModel, LinearityFollowsThePointsAndTheLiveSignal) {
+TEST_F(EditorModel, LinearityFollowsThePoints) {
     m.mGrafLinearity_Click();
     EXPECT_TRUE(m.linearityShown);
     Type({{"0", "0"}, {"2", "201"}});
@@ -406,45 +389,12 @@ TEST_F(EditorModel, LinearityFollowsThePointsAndTheLiveSignal) {
     m.fields.lstKrivkaSelected = 1;
     m.mKrivkaBodDelete_Click();
     EXPECT_EQ(m.CurveLinearity().points.size(), 2u);
-
-    const float raw = 9000000;
-    const float mvv = 1.25f;
-    m.LiveDivRef = &raw;
-    m.LiveMvvRef = &mvv;
-    m.cmbCurveType_Click(1);
-    m.tmrOpisovac_Timer();
-    EXPECT_EQ(m.LiveSignal(), 1.25);
-    m.cmbCurveType_Click(0);
-    m.tmrOpisovac_Timer();
-    EXPECT_EQ(m.LiveSignal(), 9000000);
     m.Form_Unload();
     EXPECT_FALSE(m.linearityShown);
 }
 
-// Certificates kept for looking at, or refused.
-class KeptCertificates final : public CertificatePrinter {
-public:
-    std::vector<std::pair<CertificateData, std::string>> written;
-    std::string failWith;
-    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override {
-        if (!failWith.empty()) {
-            reason = failWith;
-            return false;
-        }
-        written.emplace_back(c, path);
-        return true;
-    }
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
-    KeptCertificates pdf;
+    test::KeptCertificates pdf;
     m.certificates = &pdf;
     m.program = "RM-27/RMU Manager 9.9.9";
     state.DeviceId = "0123RM2712";
@@ -485,7 +435,7 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
     ASSERT_TRUE(c.linearity.valid);
     EXPECT_DOUBLE_EQ(c.linearity.deviations[1].endPoint, -0.5);
 
-    const std::string csv = ReadFile(base + ".csv");
+    const std::string csv = test::ReadWholeText(base + ".csv");
     for (const char* expected :
          {"Kalibrační list\r\n", "Identifikátor snímače,AC04BBAA\r\n",
           "Vstup,\"2 (eKey, blok 32)\"\r\n", "Nejistota,0.05 %\r\n",
@@ -504,7 +454,7 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
     rmdir(folder);
 }
 
-TEST_F(EditorModel, ClosingTagsAnUnfinishedRunAndUnloadsTheDialog) {
+TEST_F(EditorModel, ClosingTagsAnUnfinishedRunAndActivationLoadsOnce) {
     m.Form_Unload();
     EXPECT_EQ(m.Tag, kTagClosed);
     m.Tag = kTagCancel;
@@ -521,15 +471,6 @@ TEST_F(EditorModel, ClosingTagsAnUnfinishedRunAndUnloadsTheDialog) {
     m.lstKrivka_DblClick();
     ASSERT_EQ(dialog.shown.size(), 1u);
     EXPECT_TRUE(dialog.shown[0].EditSignal);
-}
-
-TEST_F(EditorModel, CurveTypeSetsTheFlagAndFirstActivationLoadsOnce) {
-    m.cmbCurveType_Click(1);
-    EXPECT_NE(m.xXx.curveFlags & kCurveSignalMvV, 0);
-    EXPECT_EQ(m.fields.lblCurveSignalPopis, "Signál [mV/V]");
-    m.cmbCurveType_Click(0);
-    EXPECT_EQ(m.xXx.curveFlags & kCurveSignalMvV, 0);
-    EXPECT_EQ(m.fields.lblLiveUnit, "div");
 
     m.fields.txtPopis = "typed";
     m.Form_Activate(); // not the first: the user's text stays

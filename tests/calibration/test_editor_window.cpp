@@ -1,6 +1,4 @@
-// The calibration editor's windows, headless: what they show, which control
-// does what, F5, the live signal while the main window measures, and the
-// window hidden after a run and reused by the next.
+// The calibration editor's windows, headless, alone and inside the main window.
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -255,12 +253,6 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              EXPECT_EQ(E<QLabel>("lblLiveUnit")->text(), QStringLiteral("div"));
              EXPECT_EQ(editor->model().xXx.curveFlags & kCurveSignalMvV, 0);
          }},
-        {"mFileSaveAs", menu("mFileSaveAs"),
-         [&] {
-             ASSERT_FALSE(prompter.calls.empty());
-             EXPECT_EQ(prompter.calls.back().kind, PromptCall::Save);
-             EXPECT_EQ(prompter.calls.back().dialog.owner, "frmQELCalibration");
-         }},
         {"mKrivkaNew",
          [&] {
              prompter.answers = {MessageAnswer::No};
@@ -273,13 +265,6 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              click("cmdAction_1")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"mFileOpen", menu("mFileOpen"),
-         [&] {
-             EXPECT_EQ(prompter.calls.back().kind, PromptCall::Open);
-             EXPECT_EQ(prompter.calls.back().dialog.owner, "frmQELCalibration");
-         }},
-        {"mKalibracniList", menu("mKalibracniList"),
-         [&] { EXPECT_EQ(prompter.calls.back().dialog.title, "Uložit kalibrační list"); }},
         {"mLoadEEKrivka", menu("mLoadEEKrivka"),
          [&] {
              // no converter on this line: the block does not come
@@ -292,20 +277,6 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              menu("mSaveEEKrivka")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"mGrafLinearity", menu("mGrafLinearity"),
-         [&] {
-             ASSERT_NE(editor->linearityWindow(), nullptr);
-             EXPECT_TRUE(editor->linearityWindow()->isVisible());
-         }},
-        {"mKrivkaDelete",
-         [&] {
-             prompter.answers = {MessageAnswer::Yes};
-             menu("mKrivkaDelete")();
-         },
-         [&] {
-             EXPECT_EQ(lastText(), "Do you really want to remove all points of the curve ?");
-             EXPECT_TRUE(Lines().empty());
-         }},
         {"cmdAction_0", click("cmdAction_0"), [&] { EXPECT_EQ(editor->model().Tag, kTagCancel); }},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,4 @@
-// The linearity of a curve: deviations from the end-point and the
-// least-squares lines, worked out by hand here, and the texts the
-// linearity view and the certificate show.
+// Deviations from the end-point and least-squares lines, worked out by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>

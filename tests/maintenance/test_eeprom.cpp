@@ -207,15 +207,25 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
     }
 }
 
-TEST_F(Eeprom, ClosedPortIsSaidBeforeAnyQuestion) {
+TEST_F(Eeprom, AClosedPortOrACancelledSaveSendsNothing) {
     read();
     line.setOpen(false);
     EXPECT_EQ(load({MessageAnswer::Yes}, {file("a.eep", "00 01\r\n")}), Outcome::Refused);
-    ASSERT_EQ(view.calls.size(), 1u);
+    ASSERT_EQ(view.calls.size(), 1u); // said before any question
     EXPECT_EQ(view.calls[0].icon, MessageIcon::Critical);
     EXPECT_EQ(save({(dir / "s.eep").string()}), Outcome::Refused);
     EXPECT_EQ(view.calls.size(), 2u);
     EXPECT_EQ(line.sent().size(), firstFrame);
+
+    line.setOpen(true);
+    view.timer = true;
+    view.captionLog.clear();
+    const auto now = line.nowMs();
+    EXPECT_EQ(save({}), Outcome::Refused);
+    EXPECT_EQ(line.sent().size(), firstFrame);
+    EXPECT_EQ(line.nowMs(), now);
+    EXPECT_TRUE(view.timer);
+    EXPECT_TRUE(view.captionLog.empty());
 }
 
 TEST_F(Eeprom, DifferingEchoesAreCountedAndTheFirstIsNamed) {
@@ -358,18 +368,6 @@ TEST_F(Eeprom, ASaveThatGetsNoAnswerKeepsTheOldFile) {
     EXPECT_EQ(text, "00 01\r\n");
     EXPECT_FALSE(fs::exists(path + ".part"));
     EXPECT_EQ(view.criticals.size(), 1u);
-}
-
-TEST_F(Eeprom, SaveCancelledTouchesNothing) {
-    read();
-    view.timer = true;
-    view.captionLog.clear();
-    const auto now = line.nowMs();
-    EXPECT_EQ(save({}), Outcome::Refused);
-    EXPECT_EQ(line.sent().size(), firstFrame);
-    EXPECT_EQ(line.nowMs(), now);
-    EXPECT_TRUE(view.timer);
-    EXPECT_TRUE(view.captionLog.empty());
 }
 
 } // namespace

@@ -24,11 +24,13 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <memory>
 
 #include "app/simulator_host.h"
 #include "mainwindow/frm_main.h"
 #include "ui/common_dialog.h"
 #include "ui/port_map.h"
+#include "ui/qt_serial_line.h"
 #include "watch/ui/frm_chart.h"
 #include "watch/ui/frm_trace.h"
 #include "watch/ui/watch_windows.h"
@@ -61,18 +63,33 @@ int PixelsLike(const QImage& image, const QColor& color) {
     return n;
 }
 
-TEST(ChartOnScreen, FourLinesAfterAFewSecondsOnTheSimulator) {
+// The program's window on the built-in simulated converter, shown.
+class ChartOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        ASSERT_TRUE(simulator.start(&error)) << error.toStdString();
+        ports.setFixed(1, PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
+        FrmMainSetup setup;
+        setup.ports = &ports;
+        main = std::make_unique<FrmMain>(setup);
+        main->Form_Load();
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get(), 10000));
+    }
+    void TearDown() override {
+        if (main && main->serialLine().portOpen())
+            QTest::mouseClick(Child<QPushButton>(*main, "cmdConnect"), Qt::LeftButton);
+        simulator.stop();
+    }
+
     SimulatorHost simulator;
-    QString error;
-    ASSERT_TRUE(simulator.start(&error)) << error.toStdString();
     PortMap ports;
-    ports.setFixed(1, PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
-    FrmMainSetup setup;
-    setup.ports = &ports;
-    FrmMain window(setup);
-    window.Form_Load();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 10000));
+    std::unique_ptr<FrmMain> main;
+};
+
+TEST_F(ChartOnScreen, FourLinesAfterAFewSecondsOnTheSimulator) {
+    FrmMain& window = *main;
     Child<QComboBox>(window, "cmbSelectPort")->setCurrentIndex(0);
     QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
     QTest::mouseClick(Child<QPushButton>(window, "cmdDevRead"), Qt::LeftButton);
@@ -107,23 +124,10 @@ TEST(ChartOnScreen, FourLinesAfterAFewSecondsOnTheSimulator) {
     const QString reading = chart->findChild<QLabel*>(QStringLiteral("lblCursor"))->text();
     EXPECT_TRUE(reading.contains(QRegularExpression(QStringLiteral("2: 50\\d\\d N"))))
         << reading.toStdString();
-
-    QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
-    simulator.stop();
 }
 
-TEST(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
-    SimulatorHost simulator;
-    QString error;
-    ASSERT_TRUE(simulator.start(&error)) << error.toStdString();
-    PortMap ports;
-    ports.setFixed(1, PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
-    FrmMainSetup setup;
-    setup.ports = &ports;
-    FrmMain window(setup);
-    window.Form_Load();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 10000));
+TEST_F(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
+    FrmMain& window = *main;
 
     // "Zobrazit" from the menu bar, as a user opens it
     QMenuBar* bar = window.menuBar();
@@ -173,8 +177,6 @@ TEST(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
     Keep(trace->screen()->grabWindow(trace->winId()).toImage(), "trace.png");
 
     Child<QAction>(window, "mLogStop")->trigger();
-    QTest::mouseClick(Child<QPushButton>(window, "cmdConnect"), Qt::LeftButton);
-    simulator.stop();
 }
 
 } // namespace

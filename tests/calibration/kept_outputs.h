@@ -1,0 +1,49 @@
+// Backups and certificates kept in memory, so that a test can look at what a
+// command would have put on disk, or make the disk refuse.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calibration/certificate.h"
+#include "session/backups.h"
+
+namespace rm27::test {
+
+class KeptBackups final : public BackupStore {
+public:
+    std::vector<BackupEntry> kept;
+    std::string save(const BackupEntry& entry, std::string*) override {
+        kept.push_back(entry);
+        kept.back().path = "/backups/" + std::to_string(kept.size());
+        return kept.back().path;
+    }
+    std::vector<BackupEntry> list() override { return kept; }
+    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+};
+
+class KeptCertificates final : public CertificatePrinter {
+public:
+    std::vector<std::pair<CertificateData, std::string>> written;
+    std::string failWith; // not empty: every PDF fails with this reason
+    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override {
+        if (!failWith.empty()) {
+            reason = failWith;
+            return false;
+        }
+        written.emplace_back(c, path);
+        return true;
+    }
+};
+
+inline std::string ReadWholeText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace rm27::test
