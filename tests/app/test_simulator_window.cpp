@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "app/simulator_host.h"
+#include "support/box_watchdog.h"
 #include "mainwindow/frm_main.h"
 #include "ui/port_map.h"
 
@@ -23,6 +24,7 @@ template <class T> T* Child(QWidget& w, const char* name) {
 }
 
 TEST(SimulatorWindow, ConnectsReadsAndShowsLiveValues) {
+    const test::BoxWatchdog boxes;
     SimulatorHost simulator;
     QString error;
     ASSERT_TRUE(simulator.start(&error)) << error.toStdString();

@@ -27,6 +27,7 @@
 #include <memory>
 
 #include "app/simulator_host.h"
+#include "support/box_watchdog.h"
 #include "mainwindow/frm_main.h"
 #include "ui/common_dialog.h"
 #include "ui/port_map.h"
@@ -83,6 +84,7 @@ protected:
         simulator.stop();
     }
 
+    test::BoxWatchdog boxes;
     SimulatorHost simulator;
     PortMap ports;
     std::unique_ptr<FrmMain> main;
