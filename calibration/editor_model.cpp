@@ -1,6 +1,7 @@
 #include "calibration/editor_model.h"
 
 #include <cctype>
+#include <utility>
 
 #include "link/codecs.h"
 #include "link/memory.h"
@@ -10,6 +11,20 @@
 namespace rm27 {
 
 namespace {
+
+// The editor's file dialogs: owned by the editor, one filter row chosen,
+// starting in the program's folder.
+FileDialogSpec EditorFileDialog(const std::string& folder, std::string title, std::string filter,
+                                std::string defaultExt) {
+    FileDialogSpec d;
+    d.owner = kCalibrationEditorName;
+    d.title = std::move(title);
+    d.filter = std::move(filter);
+    d.defaultExt = std::move(defaultExt);
+    d.filterIndex = 1;
+    d.initDir = folder;
+    return d;
+}
 
 const char* const kDialogSignalFormat = "#######0.00000";
 const char* const kLiveDivFormat = "#######0";
@@ -240,13 +255,8 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
 }
 
 void CalibrationEditorModel::mFileSaveAs_Click() {
-    FileDialogSpec d;
-    d.owner = kCalibrationEditorName;
-    d.title = "Save calibration data to file";
-    d.filter = "Calibration files (*.CLB)|*.CLB";
-    d.defaultExt = ".CLB";
-    d.filterIndex = 1;
-    d.initDir = appFolder;
+    FileDialogSpec d = EditorFileDialog(appFolder, "Save calibration data to file",
+                                        "Calibration files (*.CLB)|*.CLB", ".CLB");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return;
     std::string name = d.fileName;
     if (!EndsWithClb(name)) name += ".CLB";
@@ -256,13 +266,9 @@ void CalibrationEditorModel::mFileSaveAs_Click() {
 }
 
 bool CalibrationEditorModel::mFileOpen_Click() {
-    FileDialogSpec d;
-    d.owner = kCalibrationEditorName;
-    d.title = "Open calibration file";
-    d.filter = "Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*";
-    d.defaultExt = ".CLB";
-    d.filterIndex = 1;
-    d.initDir = appFolder;
+    FileDialogSpec d =
+        EditorFileDialog(appFolder, "Open calibration file",
+                         "Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*", ".CLB");
     if (!ops_.prompter.showOpen(d) || d.fileName.empty()) return false;
     const std::string& path = d.fileName;
 
@@ -346,13 +352,8 @@ void CalibrationEditorModel::mGrafLinearity_Click() {
 }
 
 bool CalibrationEditorModel::mKalibracniList_Click() {
-    FileDialogSpec d;
-    d.owner = kCalibrationEditorName;
-    d.title = "Uložit kalibrační list";
-    d.filter = "Kalibrační list PDF (*.pdf)|*.pdf";
-    d.defaultExt = ".pdf";
-    d.filterIndex = 1;
-    d.initDir = appFolder;
+    FileDialogSpec d = EditorFileDialog(appFolder, "Uložit kalibrační list",
+                                        "Kalibrační list PDF (*.pdf)|*.pdf", ".pdf");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return false;
     std::string pdf = d.fileName;
     if (!EndsWith(pdf, ".PDF")) pdf += ".pdf";
@@ -404,6 +405,37 @@ LinearityTexts CalibrationEditorModel::CurveLinearityTexts() const {
 
 double CalibrationEditorModel::LiveSignal() const {
     return fields.cmbCurveType == 0 ? xXx.liveSelected : xXx.liveMvV;
+}
+
+CalibrationEditorModel& ScriptedCalibrationEditor::Load() {
+    if (!loaded_) {
+        loaded_ = true;
+        model_.Form_Load();
+    }
+    return model_;
+}
+
+void ScriptedCalibrationEditor::Activate() {
+    model_.Form_Activate();
+    model_.tmrOpisovac_Timer();
+}
+
+void ScriptedCalibrationEditor::DeleteAllPoints() {
+    EditorFields& f = model_.fields;
+    while (!f.lstKrivka.empty()) {
+        f.lstKrivkaSelected = 0;
+        model_.mKrivkaBodDelete_Click();
+    }
+}
+
+bool ScriptedCalibrationEditor::AddPoint(const std::string& signal, const std::string& etalon) {
+    dialog_.script.push_back({signal, etalon, false});
+    return model_.mKrivkaBodAdd_Click();
+}
+
+void ScriptedCalibrationEditor::SaveOrCancel(bool save) {
+    if (save) model_.cmdAction_Click(1);
+    if (model_.Tag.empty()) model_.cmdAction_Click(0);
 }
 
 } // namespace rm27

@@ -195,4 +195,33 @@ public:
     virtual void Unload() = 0;
 };
 
+// The editor without a window, its user a script (r27ctl, the soak): the
+// model loaded on first use, the point dialog answered from `dialog_`.
+// Show() is the script.
+class ScriptedCalibrationEditor : public CalibrationEditor {
+public:
+    explicit ScriptedCalibrationEditor(Operations& ops) : model_(ops, dialog_) {}
+    CalibrationEditorModel& Load() override;
+    void RunTimer(int ti) override { model_.RunTimer(ti); }
+    void UpdateCalibration() override { model_.UpdateCalibration(); }
+    void Unload() override { model_.Form_Unload(); }
+
+protected:
+    // The window coming up: Form_Activate and the live signal's first tick.
+    void Activate();
+    // Deletes every point of the curve, one by one as a user would.
+    void DeleteAllPoints();
+    // A point through the point dialog; false when the editor refused it.
+    bool AddPoint(const std::string& signal, const std::string& etalon);
+    // "Uložit kalibraci" (unless `save` is false), then "Storno" if that
+    // did not end the run.
+    void SaveOrCancel(bool save);
+
+    ScriptedPointDialog dialog_;
+    CalibrationEditorModel model_;
+
+private:
+    bool loaded_ = false;
+};
+
 } // namespace rm27

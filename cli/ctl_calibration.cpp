@@ -170,37 +170,23 @@ int Filter(CtlRunner& r) {
 // calibration file is opened through its menu (so the file's checks
 // apply), then "Uložit kalibraci"; whatever stops the save ends the run
 // with "Storno".
-class CommandLineEditor final : public CalibrationEditor {
+class CommandLineEditor final : public ScriptedCalibrationEditor {
 public:
     explicit CommandLineEditor(CtlRunner& r)
-        : runner_(r), options_(r.options()), model_(r.ops(), dialog_) {
+        : ScriptedCalibrationEditor(r.ops()), runner_(r), options_(r.options()) {
         model_.files = r.calibrationTools().files;
         model_.program = r.calibrationTools().program;
     }
 
-    CalibrationEditorModel& Load() override {
-        if (!loaded_) {
-            loaded_ = true;
-            model_.Form_Load();
-        }
-        return model_;
-    }
-    void RunTimer(int ti) override { model_.RunTimer(ti); }
-    void UpdateCalibration() override { model_.UpdateCalibration(); }
     void Show() override {
-        model_.Form_Activate();
-        model_.tmrOpisovac_Timer();
+        Activate();
         if (!options_.fromFile.empty()) {
             runner_.view().answerFileWith(options_.fromFile);
-            if (model_.mFileOpen_Click()) model_.cmdAction_Click(1);
-            if (model_.Tag.empty()) model_.cmdAction_Click(0);
+            SaveOrCancel(model_.mFileOpen_Click());
             return;
         }
+        DeleteAllPoints();
         EditorFields& f = model_.fields;
-        while (!f.lstKrivka.empty()) {
-            f.lstKrivkaSelected = 0;
-            model_.mKrivkaBodDelete_Click();
-        }
         f.txtPopis = options_.description;
         if (options_.unit) f.txtJednotka = *options_.unit;
         if (options_.format) {
@@ -214,20 +200,14 @@ public:
         bool refused = false;
         for (const std::string& point : options_.points) {
             const auto colon = point.find(':');
-            dialog_.script.push_back({point.substr(0, colon), point.substr(colon + 1), false});
-            refused = !model_.mKrivkaBodAdd_Click() || refused;
+            refused = !AddPoint(point.substr(0, colon), point.substr(colon + 1)) || refused;
         }
-        if (!refused) model_.cmdAction_Click(1);
-        if (model_.Tag.empty()) model_.cmdAction_Click(0);
+        SaveOrCancel(!refused);
     }
-    void Unload() override { model_.Form_Unload(); }
 
 private:
     CtlRunner& runner_;
     const CtlOptions& options_;
-    ScriptedPointDialog dialog_;
-    CalibrationEditorModel model_;
-    bool loaded_ = false;
 };
 
 std::string BlockText(const SensorRecord& rec) {

@@ -171,40 +171,17 @@ RunResult Filter(std::uint64_t seed, double rate, std::int64_t bound) {
 
 // The editor as a user fills it: the old points go, two new ones come,
 // "Uložit kalibraci".
-class SoakEditor final : public CalibrationEditor {
+class SoakEditor final : public ScriptedCalibrationEditor {
 public:
-    explicit SoakEditor(Operations& ops) : model_(ops, dialog_) {}
-    CalibrationEditorModel& Load() override {
-        if (!loaded_) {
-            loaded_ = true;
-            model_.Form_Load();
-        }
-        return model_;
-    }
-    void RunTimer(int ti) override { model_.RunTimer(ti); }
-    void UpdateCalibration() override { model_.UpdateCalibration(); }
+    using ScriptedCalibrationEditor::ScriptedCalibrationEditor;
     void Show() override {
-        model_.Form_Activate();
-        model_.tmrOpisovac_Timer();
-        EditorFields& f = model_.fields;
-        while (!f.lstKrivka.empty()) {
-            f.lstKrivkaSelected = 0;
-            model_.mKrivkaBodDelete_Click();
-        }
-        f.txtPopis = "Soak load cell";
-        dialog_.script.push_back({std::string("0"), std::string("0"), false});
-        model_.mKrivkaBodAdd_Click();
-        dialog_.script.push_back({std::string("1,5"), std::string("150"), false});
-        model_.mKrivkaBodAdd_Click();
-        model_.cmdAction_Click(1);
-        if (model_.Tag.empty()) model_.cmdAction_Click(0);
+        Activate();
+        DeleteAllPoints();
+        model_.fields.txtPopis = "Soak load cell";
+        AddPoint("0", "0");
+        AddPoint("1,5", "150");
+        SaveOrCancel(true);
     }
-    void Unload() override { model_.Form_Unload(); }
-
-private:
-    ScriptedPointDialog dialog_;
-    CalibrationEditorModel model_;
-    bool loaded_ = false;
 };
 
 RunResult CalibrationStore(std::uint64_t seed, double rate, std::int64_t bound) {
