@@ -15,17 +15,12 @@
 #include "cli/ctl_runner.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
+#include "support/words.h"
 
 namespace rm27 {
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
-    return out;
-}
+using test::Words;
 
 TEST(CtlOptions, AcceptedCommandLines) {
     struct Case {

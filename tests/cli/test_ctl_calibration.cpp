@@ -18,17 +18,12 @@
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 #include "support/memory_file_store.h"
+#include "support/words.h"
 
 namespace rm27 {
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
-    return out;
-}
+using test::Words;
 
 TEST(CtlCalibrationOptions, CommandLines) {
     const CtlParse span = ParseCtlArgs(Words("span 2 --mvv 0,5"));

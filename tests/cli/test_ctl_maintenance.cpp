@@ -13,19 +13,14 @@
 #include "link/ekey.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
+#include "support/words.h"
 
 namespace rm27 {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
-    return out;
-}
+using test::Words;
 
 TEST(CtlMaintenanceOptions, AcceptedAndRefusedCommandLines) {
     const CtlParse copy = ParseCtlArgs(Words("ekey-copy 3 --yes"));
