@@ -840,12 +840,13 @@ void FrmMain::setDoubt(const std::string& control, const std::string& why) {
         w->setProperty(kOwnTip, own);
     }
     const QString base = own.toString();
-    if (why.empty()) {
-        w->setToolTip(base);
-        return;
+    QString tip = base;
+    if (!why.empty()) {
+        const QString reason = Shown(why);
+        tip = base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason;
     }
-    const QString reason = Shown(why);
-    w->setToolTip(base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason);
+    // Every tick says it again; only a change is worth an event.
+    if (w->toolTip() != tip) w->setToolTip(tip);
 }
 
 void FrmMain::setComboRows(const std::string& control, const std::vector<std::string>& rows,
