@@ -11,6 +11,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/device_state.h"
+#include "watch/csv_format.h"
 
 namespace rm27 {
 
@@ -26,25 +27,6 @@ std::string PlainNumber(double value) {
     const auto r =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     return std::string(buffer, r.ptr);
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-std::string CsvRow(const std::vector<std::string>& fields) {
-    std::string row;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-        if (k > 0) row += ',';
-        row += CsvField(fields[k]);
-    }
-    return row + "\r\n";
 }
 
 std::string Dash(const std::string& text) {
@@ -132,12 +114,12 @@ LinearityTexts CertificateTable(const CertificateData& c) {
 }
 
 std::string CertificateCsv(const CertificateData& c) {
-    std::string csv = CsvRow({kCertificateTitle});
+    std::string csv = CsvRecord({kCertificateTitle}, kCsvComma);
     for (const auto& [label, value] : Fields(c, true))
-        csv += CsvRow({label, value});
+        csv += CsvRecord({label, value}, kCsvComma);
     csv += "\r\n";
     const LinearityTexts t = CertificateTable(c);
-    csv += CsvRow(t.headers);
+    csv += CsvRecord(t.headers, kCsvComma);
     const LinearityReport& r = c.linearity;
     for (std::size_t k = 0; k < r.points.size(); ++k) {
         std::vector<std::string> row = {std::to_string(k + 1),
@@ -148,17 +130,18 @@ std::string CertificateCsv(const CertificateData& c) {
             for (double v : {d.endPoint, d.endPointPct, d.leastSquares, d.leastSquaresPct})
                 row.push_back(PlainNumber(v));
         }
-        csv += CsvRow(row);
+        csv += CsvRecord(row, kCsvComma);
     }
     if (r.valid) {
         csv += "\r\n";
         const auto largest = [&](const char* what, int at, double PointDeviation::*value,
                                  double PointDeviation::*pct) {
             const PointDeviation& d = r.deviations[static_cast<std::size_t>(at)];
-            return CsvRow({std::string("Největší odchylka od ") + what, std::to_string(at + 1),
-                           PlainNumber(d.*value), PlainNumber(d.*pct)});
+            return CsvRecord({std::string("Největší odchylka od ") + what, std::to_string(at + 1),
+                              PlainNumber(d.*value), PlainNumber(d.*pct)},
+                             kCsvComma);
         };
-        csv += CsvRow({"", "Bod", "Odchylka", "[% rozsahu]"});
+        csv += CsvRecord({"", "Bod", "Odchylka", "[% rozsahu]"}, kCsvComma);
         csv += largest("přímky krajních bodů", r.largestEndPoint, &PointDeviation::endPoint,
                        &PointDeviation::endPointPct);
         csv += largest("přímky nejmenších čtverců", r.largestLeastSquares,

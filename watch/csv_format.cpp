@@ -51,15 +51,6 @@ int DecimalsFor(const CsvColumn& c, const WatchHeader& h) {
     return DecimalsOf(h.inputs[static_cast<std::size_t>(c.input)].numberFormat);
 }
 
-std::string Record(const std::vector<std::string>& fields, const CsvDialect& d) {
-    std::string out;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) out += d.separator;
-        out += CsvField(fields[i], d);
-    }
-    return out + kLineEnd;
-}
-
 } // namespace
 
 std::vector<CsvColumn> LogColumns() {
@@ -115,6 +106,15 @@ std::string CsvField(const std::string& text, const CsvDialect& dialect) {
     return out + "\"";
 }
 
+std::string CsvRecord(const std::vector<std::string>& fields, const CsvDialect& d) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) out += d.separator;
+        out += CsvField(fields[i], d);
+    }
+    return out + kLineEnd;
+}
+
 std::string CsvHeader(const WatchHeader& h, const std::vector<CsvColumn>& columns,
                       const CsvDialect& d) {
     const std::size_t width = columns.size() + 1;
@@ -132,8 +132,8 @@ std::string CsvHeader(const WatchHeader& h, const std::vector<CsvColumn>& column
                                                         : in.unit);
         names.push_back(ColumnPrefix(c.quantity) + std::to_string(c.input + 1));
     }
-    return Record(converter, d) + Record(sensor, d) + Record(description, d) + Record(unit, d) +
-           Record(names, d);
+    return CsvRecord(converter, d) + CsvRecord(sensor, d) + CsvRecord(description, d) +
+           CsvRecord(unit, d) + CsvRecord(names, d);
 }
 
 std::string CsvRow(std::int64_t wallMs, const std::vector<double>& values,

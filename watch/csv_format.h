@@ -50,6 +50,8 @@ std::vector<CsvColumn> LogColumns();
 std::string CsvNumber(double value, int decimals, char decimal);
 // text as one field: quoted when it must be.
 std::string CsvField(const std::string& text, const CsvDialect& dialect);
+// fields as one record, ending in CR LF.
+std::string CsvRecord(const std::vector<std::string>& fields, const CsvDialect& dialect);
 
 // The five header records.
 std::string CsvHeader(const WatchHeader& header, const std::vector<CsvColumn>& columns,
