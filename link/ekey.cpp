@@ -23,7 +23,6 @@ constexpr std::size_t kOffFastLength = 47;
 constexpr std::size_t kOffSlidingLength = 48;
 constexpr std::size_t kOffDate = 49;
 constexpr std::size_t kOffValidity = 55;
-constexpr std::size_t kOffSensorId = 61;
 constexpr std::size_t kOffLimit = 73;
 constexpr std::size_t kOffZeroOffset = 78;
 constexpr std::size_t kOffAuxSingle = 82;
@@ -272,7 +271,7 @@ std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int ad
     rec.slidingLength = sliding < 1 ? 10 : sliding;
     rec.dateOfSave = image.substr(kOffDate, kDateWidth);
     rec.validity = image.substr(kOffValidity, kDateWidth);
-    rec.sensorId = image.substr(kOffSensorId, kSensorIdWidth);
+    rec.sensorId = image.substr(kImageIdOffset, kSensorIdWidth);
     rec.limit = ToSingle(DevHexToFloat(HexOfBytes(image, kOffLimit, 4)));
     rec.zeroOffset = HexToSingle(HexOfBytes(image, kOffZeroOffset, 4));
     rec.auxSingle = HexToSingle(HexOfBytes(image, kOffAuxSingle, 4));

@@ -32,6 +32,8 @@ std::string DateYYMMDD(const CivilDateTime& d);
 
 // Fixed text widths of the record (and, where they travel, of the image).
 inline constexpr std::size_t kSensorIdWidth = 8;
+// Bytes 61..68 of an image hold the eKey's sensor identifier.
+inline constexpr std::size_t kImageIdOffset = 61;
 inline constexpr std::size_t kDescriptionWidth = 32;
 inline constexpr std::size_t kUnitWidth = 6;
 inline constexpr std::size_t kNumberFormatWidth = 8;

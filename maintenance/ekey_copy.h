@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/ekey.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
 namespace rm27 {
-
-// Bytes 61..68 of an image hold the eKey's sensor identifier.
-inline constexpr std::size_t kImageIdOffset = 61;
 
 // The converter takes the external-to-internal copy of input index i (0..3)
 // at input i + 4, page 0: blocks 128, 160, 192, 224. (The reading finds the

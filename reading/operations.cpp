@@ -445,25 +445,19 @@ void TareInput(Operations& ops, int index) {
 
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value) {
-    return QuickWriteByteChecked(ops, address, location, value).text;
-}
-
-TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
-                                 std::int32_t value) {
     ops.port.ask("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) + LongToHex(value, 2) +
                      "\r",
                  3);
     DelayMs(ops.port, 100);
     const std::string arrived = ops.port.line.input();
-    TextAnswer echo{arrived.substr(0, 2), kDoubtNoAnswer};
-    if (arrived.size() == 3) {
-        echo.doubt = HexAnswerDoubt(arrived) | ops.port.answers.taken(ops.nowMs());
-    } else {
+    // The echo is the caller's to judge; the ledger still has to know
+    // whether the answer it waited for came.
+    if (arrived.size() == 3)
+        ops.port.answers.taken(ops.nowMs());
+    else
         ops.port.answers.discarded(arrived);
-        if (!arrived.empty()) echo.doubt = kDoubtMisframed;
-    }
     DelayMs(ops.port, 100);
-    return echo;
+    return arrived.substr(0, 2);
 }
 
 ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs) {

@@ -89,10 +89,6 @@ void TareInput(Operations& ops, int index);
 // Plain one-byte memory write; result the first two characters of the echo.
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value);
-// The same frame and waits; the echo with its doubts (kDoubtNoAnswer when
-// nothing came, kDoubtMisframed when anything but 3 characters did).
-TextAnswer QuickWriteByteChecked(Operations& ops, std::int32_t address, std::int32_t location,
-                                 std::int32_t value);
 
 // One memory cell read with "ER" for a command of this program's own (not
 // a reading the window's steps prescribe): an answer that came but may not

@@ -11,8 +11,6 @@ namespace rm27 {
 
 namespace {
 
-constexpr int kIdOffset = 61;
-
 std::string BackupNote(const BlockBackup& backup) {
     const std::string block = std::to_string(backup.block);
     switch (backup.kind) {
@@ -30,8 +28,9 @@ std::string BackupNote(const BlockBackup& backup) {
 } // namespace
 
 std::string ImageSensorId(const std::string& image) {
-    if (image.compare(0, 3, "FSN") != 0 || image.size() < kIdOffset + kSensorIdWidth) return "";
-    return TrimBlanks(image.substr(kIdOffset, kSensorIdWidth));
+    if (image.compare(0, 3, "FSN") != 0 || image.size() < kImageIdOffset + kSensorIdWidth)
+        return "";
+    return TrimBlanks(image.substr(kImageIdOffset, kSensorIdWidth));
 }
 
 void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
@@ -131,11 +130,11 @@ WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
     return WriteCheckResult::NotReadAgain;
 }
 
+} // namespace
+
 bool NeedsReadBack(const GuardedWrite& w) {
     return w.written && (!w.checked || w.result == WriteCheckResult::NotReadAgain);
 }
-
-} // namespace
 
 WriteCheckResult ReadBackAndCheck(Operations& ops, const WriteCheck& check) {
     if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
@@ -169,12 +168,6 @@ void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
         w.result = FinishWriteCheck(ops, w.check);
         w.checked = true;
     }
-}
-
-bool AnyWriteDiffers(const std::vector<GuardedWrite>& writes) {
-    return std::any_of(writes.begin(), writes.end(), [](const GuardedWrite& w) {
-        return w.checked && w.result == WriteCheckResult::Differs;
-    });
 }
 
 std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes) {

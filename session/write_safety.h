@@ -107,7 +107,8 @@ void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes);
 // on its own (one measurement stop for all of them), as ReadBackAndCheck.
 void ReadBackUnchecked(Operations& ops, std::vector<GuardedWrite>& writes);
 
-bool AnyWriteDiffers(const std::vector<GuardedWrite>& writes);
+// Written, and not yet seen held or refused by a read-back.
+bool NeedsReadBack(const GuardedWrite& w);
 // Every write that succeeded read back as written: only then may a command
 // that wrote blocks say it is done.
 bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes);

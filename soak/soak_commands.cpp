@@ -1,5 +1,6 @@
 #include "soak/soak_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -205,10 +206,7 @@ RunResult CalibrationStore(std::uint64_t seed, double rate, std::int64_t bound) 
 // ----------------------------------------------------------- maintenance
 
 bool Unchecked(const std::vector<GuardedWrite>& writes) {
-    for (const GuardedWrite& w : writes) {
-        if (w.written && (!w.checked || w.result == WriteCheckResult::NotReadAgain)) return true;
-    }
-    return false;
+    return std::any_of(writes.begin(), writes.end(), NeedsReadBack);
 }
 
 RunResult CopyExtToInt(std::uint64_t seed, double rate, std::int64_t bound) {
