@@ -150,22 +150,6 @@ std::string CertificateCsv(const CertificateData& c) {
     return csv;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text, std::string& reason) {
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        reason = errno != 0 ? std::strerror(errno) : "the file cannot be opened";
-        return false;
-    }
-    out << text;
-    out.close();
-    if (!out) {
-        reason = errno != 0 ? std::strerror(errno) : "the file cannot be written";
-        return false;
-    }
-    return true;
-}
-
 std::string WithExtension(const std::string& path, const std::string& extension) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t dot = path.find_last_of('.');

@@ -12,6 +12,7 @@
 
 #include "calibration/linearity.h"
 #include "link/ekey.h"
+#include "session/files.h"
 
 namespace rm27 {
 
@@ -65,9 +66,6 @@ public:
     virtual bool writePdf(const CertificateData& c, const std::string& path,
                           std::string& reason) = 0;
 };
-
-// Writes text to path, replacing it. False with the system's reason.
-bool WriteTextFile(const std::string& path, const std::string& text, std::string& reason);
 
 // path with its extension replaced: "a/b.pdf", ".csv" -> "a/b.csv".
 std::string WithExtension(const std::string& path, const std::string& extension);

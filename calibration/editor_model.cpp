@@ -369,7 +369,7 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
         ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + pdf + "\r\n" + reason);
         return false;
     }
-    if (!WriteTextFile(csv, CertificateCsv(c), reason)) {
+    if (!WriteWholeFile(csv, CertificateCsv(c), reason)) {
         ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + csv + "\r\n" + reason);
         return false;
     }

@@ -314,7 +314,7 @@ int Certificate(CtlRunner& r) {
                 << reason << std::endl;
         return kExitRefused;
     }
-    if (!o.csvFile.empty() && !WriteTextFile(o.csvFile, CertificateCsv(c), reason)) {
+    if (!o.csvFile.empty() && !WriteWholeFile(o.csvFile, CertificateCsv(c), reason)) {
         r.err() << "Kalibrační list nelze uložit do souboru " << o.csvFile << "\n"
                 << reason << std::endl;
         return kExitRefused;

@@ -7,16 +7,14 @@
 #include <iterator>
 
 #include "link/codecs.h"
+#include "link/doubt.h"
+#include "session/files.h"
 
 namespace rm27 {
 
 namespace {
 
 constexpr std::size_t kLineColumns = 5; // "LL VV"
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
 
 bool IsBlank(const std::string& line) {
     return line.find_first_not_of(" \t") == std::string::npos;
@@ -32,10 +30,6 @@ bool ParseLine(const std::string& line, EepromByte& out) {
     out.location = HexToLong(line.substr(0, 2));
     out.value = HexToLong(line.substr(3, 2));
     return true;
-}
-
-std::string SystemError() {
-    return errno != 0 ? std::string(std::strerror(errno)) : std::string("I/O error");
 }
 
 } // namespace
@@ -74,43 +68,6 @@ std::string FormatEep(const std::vector<EepromByte>& bytes) {
     for (const EepromByte& b : bytes)
         text += LongToHex(b.location, 2) + " " + LongToHex(b.value, 2) + "\r\n";
     return text;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
-    // A folder opens like a file here and simply reads as empty.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        error = std::strerror(EISDIR);
-        return false;
-    }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = SystemError();
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = SystemError();
-        return false;
-    }
-    return true;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error) {
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = SystemError();
-        return false;
-    }
-    out << text;
-    out.close();
-    if (!out) {
-        error = SystemError();
-        return false;
-    }
-    return true;
 }
 
 } // namespace rm27

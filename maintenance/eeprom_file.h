@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "session/files.h"
+
 namespace rm27 {
 
 struct EepromByte {
@@ -33,9 +35,5 @@ EepParse ParseEep(const std::string& text);
 
 // One line per byte, "LL VV" in upper-case hex, each ending in CR LF.
 std::string FormatEep(const std::vector<EepromByte>& bytes);
-
-// Whole files, as bytes. False with a reason (the system's text) in error.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error);
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error);
 
 } // namespace rm27
