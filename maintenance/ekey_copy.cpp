@@ -36,8 +36,7 @@ void Finish(Operations& ops, CopyResult& result) {
     // Done only for what the converter was seen to hold.
     if (!AllWritesConfirmed(result.writes) && result.outcome == Outcome::Done)
         result.outcome = Outcome::Failed;
-    const std::string note = WriteSafetyNote(result.writes);
-    if (!note.empty()) ops.view.setStatus(note);
+    ShowWriteSafetyNote(ops, result.writes);
 }
 
 // A block read for a copy: the bytes go to another key as they came, so a

@@ -99,8 +99,7 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
                                                                                  : Outcome::Failed;
     // Last, so that it stays: what the report could not say about the
     // backups and the checks.
-    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
-    if (!note.empty()) ops.view.setStatus(note);
+    ShowWriteSafetyNote(ops, result.writes);
     return result;
 }
 

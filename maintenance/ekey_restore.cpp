@@ -171,8 +171,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         result.outcome = Outcome::Failed;
     }
     StartMeasurement(ops.port, ops.view);
-    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(result.writes);
-    if (!note.empty()) ops.view.setStatus(note);
+    ShowWriteSafetyNote(ops, result.writes);
     return result;
 }
 

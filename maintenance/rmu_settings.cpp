@@ -74,8 +74,7 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
 void CheckRmuStore(Operations& ops, RmuStoreResult& stored) {
     ReadBackUnchecked(ops, stored.writes);
     // lblninfo went with the dialog: the main window's status line says it.
-    const std::string note = ops.cancelled() ? "" : WriteSafetyNote(stored.writes);
-    if (!note.empty()) ops.view.setStatus(note);
+    ShowWriteSafetyNote(ops, stored.writes);
 }
 
 } // namespace rm27

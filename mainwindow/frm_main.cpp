@@ -428,19 +428,19 @@ void FrmMain::cmdConnect_Click() {
             SetClosedState();
             return;
         }
-        if (!OpenPort()) {
-            // Shown before the box, so that it stands there while the box
-            // is read.
-            const QString hint = comSerial->permissionHint();
-            if (!hint.isEmpty()) setStatus(hint.toStdString());
-            ops.prompter.critical("Nelze otevřít komunikační port");
-        }
+        if (!OpenPort()) ops.prompter.critical("Nelze otevřít komunikační port");
     });
 }
 
 bool FrmMain::OpenPort() {
     comSerial->setCommPort(state().PortNumber);
-    if (!comSerial->setPortOpen(true)) return false;
+    if (!comSerial->setPortOpen(true)) {
+        // A refusal the user can mend says how, before any box about it, so
+        // that it stands there while the box is read.
+        const QString hint = comSerial->permissionHint();
+        if (!hint.isEmpty()) setStatus(hint.toStdString());
+        return false;
+    }
     SetOpenState();
     settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
     return true;
@@ -541,13 +541,9 @@ void FrmMain::tmrReconnect_Timer() {
 void FrmMain::Reconnect(Operations& ops) {
     comSerial->clearError();
     comSerial->setSettings(kLineSettings);
-    if (!OpenPort()) {
-        // The file is back but does not open yet (udev may still be giving
-        // it its group): next second. A lasting refusal says why.
-        const QString hint = comSerial->permissionHint();
-        if (!hint.isEmpty()) setStatus(hint.toStdString());
-        return;
-    }
+    // The file is back but may not open yet (udev may still be giving it
+    // its group): next second.
+    if (!OpenPort()) return;
     ForgetLostPort();
     const CivilDateTime t = ops.clock.now();
     const QString at = QStringLiteral("%1:%2:%3")

@@ -131,8 +131,6 @@ public:
     // picks another port or searches the ports, or turns the switch
     // mReconnect off (remembered in the settings).
     bool watchingForDevice() const;
-    // The device watched for ("" when none was lost).
-    QString lostDevicePath() const { return lostPath_; }
 
     // ---- commands
     // Runs fn as a command of the guard: refused (false) while another one

@@ -195,4 +195,10 @@ std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes) {
     return note;
 }
 
+void ShowWriteSafetyNote(Operations& ops, const std::vector<GuardedWrite>& writes) {
+    if (ops.cancelled()) return;
+    const std::string note = WriteSafetyNote(writes);
+    if (!note.empty()) ops.view.setStatus(note);
+}
+
 } // namespace rm27

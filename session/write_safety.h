@@ -119,5 +119,8 @@ bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes);
 // that no reading checked, a write that read back different. "" when every
 // backup was kept and every write read back as written.
 std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes);
+// The note on the status line, last so that it stays; nothing once the
+// command was cancelled (whoever cancelled it has said why).
+void ShowWriteSafetyNote(Operations& ops, const std::vector<GuardedWrite>& writes);
 
 } // namespace rm27
