@@ -12,7 +12,7 @@
 // gateway dies or is cut off. While the broker is away the newest readings
 // wait in a bounded queue (the oldest are dropped and counted) and go out
 // in order when it is back; the client reconnects with a back-off that
-// doubles up to a limit.
+// grows up to a limit.
 //
 // The network work runs on libmosquitto's thread per connection; the
 // public functions may be called from any one thread.
@@ -40,7 +40,7 @@ struct MqttSettings {
     std::string password; // only with a user
     std::string caFile;   // PEM; empty: no TLS
     int keepAliveS = 30;
-    // Seconds before the first reconnect, doubling up to the maximum.
+    // Seconds before the first reconnect, growing up to the maximum.
     int reconnectMinS = 1;
     int reconnectMaxS = 60;
 };
