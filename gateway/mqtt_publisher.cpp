@@ -115,8 +115,12 @@ std::string MqttPublisher::Session::configure() {
 
 std::string MqttPublisher::Session::start() {
     if (std::string error = configure(); !error.empty()) return error;
-    // A broker that is not there yet is no error: the network thread keeps
-    // trying, and the readings queue meanwhile.
+    // The network thread first: a connection that fails before it runs is
+    // never tried again, and a broker that is not there yet is no error
+    // (the readings queue meanwhile).
+    const int loop = mosquitto_loop_start(mosq_);
+    if (loop != MOSQ_ERR_SUCCESS)
+        return "MQTT: no network thread (" + std::string(mosquitto_strerror(loop)) + ")";
     const int rc = mosquitto_connect_async(mosq_, settings_.host.c_str(), settings_.port,
                                            settings_.keepAliveS);
     if (rc != MOSQ_ERR_SUCCESS) {
@@ -124,9 +128,6 @@ std::string MqttPublisher::Session::start() {
                      std::to_string(settings_.port) + " not reached (" + mosquitto_strerror(rc) +
                      "), trying again");
     }
-    const int loop = mosquitto_loop_start(mosq_);
-    if (loop != MOSQ_ERR_SUCCESS)
-        return "MQTT: no network thread (" + std::string(mosquitto_strerror(loop)) + ")";
     return {};
 }
 
