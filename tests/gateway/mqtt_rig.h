@@ -27,10 +27,17 @@
 
 namespace rm27::test {
 
+// With a user, the broker admits nobody else; a secure broker speaks
+// only TLS, its certificate signed by caFile() for 127.0.0.1.
+struct BrokerAccess {
+    std::string user;
+    std::string password;
+    bool tls = false;
+};
+
 class Broker {
 public:
-    // With a user, the broker admits nobody else.
-    explicit Broker(const std::string& user = {}, const std::string& password = {}) {
+    explicit Broker(const BrokerAccess& access = {}) {
         char pattern[] = "/tmp/rm27brokerXXXXXX";
         dir_ = ::mkdtemp(pattern);
         port_ = FreeLoopbackPort();
@@ -39,13 +46,16 @@ public:
         conf << "user " << ::getpwuid(::getuid())->pw_name << "\nlistener " << port_
              << " 127.0.0.1\npersistence true\npersistence_location " << dir_ << "/\nlog_dest file "
              << dir_ << "/broker.log\n";
-        if (user.empty()) {
+        if (access.tls) {
+            MakeCertificates();
+            conf << "cafile " << caFile() << "\ncertfile " << dir_ << "/server.pem\nkeyfile "
+                 << dir_ << "/server.key\n";
+        }
+        if (access.user.empty()) {
             conf << "allow_anonymous true\n";
         } else {
             conf << "allow_anonymous false\npassword_file " << dir_ << "/passwd\n";
-            const std::string cmd = "mosquitto_passwd -b -c " + dir_ + "/passwd " + user + " " +
-                                    password + " >/dev/null 2>&1";
-            EXPECT_EQ(std::system(cmd.c_str()), 0);
+            Run("mosquitto_passwd -b -c passwd " + access.user + " " + access.password);
         }
     }
     ~Broker() {
@@ -55,6 +65,7 @@ public:
     }
 
     int port() const { return port_; }
+    std::string caFile() const { return dir_ + "/ca.pem"; }
 
     void start() {
         const std::string conf = dir_ + "/broker.conf";
@@ -84,6 +95,20 @@ public:
     }
 
 private:
+    void Run(const std::string& command) {
+        const std::string line = "cd " + dir_ + " && " + command + " >/dev/null 2>&1";
+        EXPECT_EQ(std::system(line.c_str()), 0) << command;
+    }
+    // A CA made for the test, and the broker's certificate signed by it.
+    void MakeCertificates() {
+        Run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=rm27-test-ca "
+            "-keyout ca.key -out ca.pem");
+        Run("openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout server.key "
+            "-out server.csr");
+        Run("printf 'subjectAltName=IP:127.0.0.1' > san.ext && openssl x509 -req -in server.csr "
+            "-CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile san.ext -out server.pem");
+    }
+
     std::string dir_;
     int port_ = 0;
     pid_t pid_ = 0;
@@ -100,11 +125,14 @@ struct Received {
 class Subscriber {
 public:
     Subscriber(int port, const std::string& filter, bool persistent = false,
-               const std::string& user = {}, const std::string& password = {})
+               const std::string& user = {}, const std::string& password = {},
+               const std::string& caFile = {})
         : filter_(filter) {
         mosquitto_lib_init();
         mosq_ = mosquitto_new("rm27-test-subscriber", !persistent, this);
         if (!user.empty()) mosquitto_username_pw_set(mosq_, user.c_str(), password.c_str());
+        if (!caFile.empty())
+            mosquitto_tls_set(mosq_, caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
         mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
         mosquitto_connect_callback_set(mosq_, [](mosquitto* m, void* self, int rc) {
             if (rc == 0)

@@ -8,14 +8,13 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <arpa/inet.h>
 #include <modbus/modbus.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <functional>
 #include <thread>
 
@@ -135,12 +134,8 @@ TEST_F(Modbus, RequestsForTwoUnitsInOnePiece) {
     const std::size_t firstWrite = 24 + 5;
     std::string answers;
     Client([&] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        const int fd = test::ConnectLoopback(port);
+        ASSERT_GE(fd, 0);
         timeval limit{5, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         auto receive = [&](std::size_t total) {

@@ -1,7 +1,7 @@
 // The MQTT outlet against a real broker and a real subscriber: what a
 // subscriber sees of a converter, the readings kept while the broker is
-// away, the last will when the gateway dies, and a broker that wants a
-// password.
+// away, the last will when the gateway dies, and a broker that wants TLS
+// and a password.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -168,13 +168,14 @@ TEST_F(Mqtt, TheBrokerSetsAConverterOfflineWhenTheGatewayDies) {
     EXPECT_EQ(sub.on(topic + "/status"), (std::vector<std::string>{"online", "offline"}));
 }
 
-TEST_F(Mqtt, ABrokerThatWantsAPassword) {
-    Broker broker("gateway", "s3cret");
+TEST_F(Mqtt, ABrokerThatWantsTlsAndAPassword) {
+    Broker broker({"gateway", "s3cret", true});
     broker.start();
-    Subscriber sub(broker.port(), topic + "/meta", false, "gateway", "s3cret");
+    Subscriber sub(broker.port(), topic + "/meta", false, "gateway", "s3cret", broker.caFile());
     MqttSettings settings = Settings(broker);
     settings.user = "gateway";
     settings.password = "s3cret";
+    settings.caFile = broker.caFile();
     MqttPublisher pub(settings, log);
     ASSERT_EQ(pub.add(Converter(3)), "");
     EXPECT_TRUE(sub.waitFor(topic + "/meta", 1));
