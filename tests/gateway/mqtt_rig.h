@@ -117,7 +117,6 @@ private:
 struct Received {
     std::string topic;
     std::string payload;
-    bool retain = false;
 };
 
 // Subscribed to one filter at QoS 1. persistent: a session the broker keeps
@@ -145,10 +144,8 @@ public:
             mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto* s = static_cast<Subscriber*>(self);
                 const std::lock_guard<std::mutex> lock(s->mutex_);
-                s->got_.push_back({m->topic,
-                                   std::string(static_cast<const char*>(m->payload),
-                                               static_cast<std::size_t>(m->payloadlen)),
-                                   m->retain});
+                s->got_.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
+                                                         static_cast<std::size_t>(m->payloadlen))});
             });
         EXPECT_EQ(mosquitto_connect(mosq_, "127.0.0.1", port, 30), MOSQ_ERR_SUCCESS);
         mosquitto_loop_start(mosq_);

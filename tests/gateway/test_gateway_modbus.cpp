@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <modbus/modbus.h>
@@ -65,17 +66,32 @@ protected:
         server.update(s5);
     }
 
-    // Runs the client on a thread of its own while the server's events are
-    // handled here, for as long as the client needs and no longer than 10 s.
+    // Runs the client (one connection) on a thread of its own while the
+    // server's events are handled here, until the client is done and the
+    // server saw it go, and no longer than 10 s.
     void Client(const std::function<void()>& work) {
         QEventLoop loop;
+        bool done = false;
+        bool gone = false;
+        QObject::connect(&server, &QModbusTcpServer::modbusClientDisconnected, &loop, [&] {
+            gone = true;
+            if (done) loop.quit();
+        });
         std::thread t([&] {
             work();
-            QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &loop,
+                [&] {
+                    done = true;
+                    if (gone) loop.quit();
+                },
+                Qt::QueuedConnection);
         });
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
         t.join();
+        // The server lets go of a closed connection later, from the loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     std::int64_t now = 3500;
