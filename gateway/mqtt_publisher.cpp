@@ -80,8 +80,9 @@ private:
 };
 
 std::string MqttPublisher::Session::configure() {
-    const std::string clientId =
-        "r27ctl-" + HostName() + "-" + topic_.substr(topic_.rfind('/') + 1);
+    // Unique per converter and per gateway instance (the prefix): a broker
+    // drops the older of two connections with one client id.
+    const std::string clientId = "r27ctl-" + HostName() + "-" + topic_;
     mosq_ = mosquitto_new(clientId.c_str(), true, this);
     if (!mosq_) return "MQTT: no client (" + std::string(mosquitto_strerror(MOSQ_ERR_NOMEM)) + ")";
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
