@@ -16,8 +16,8 @@ ConverterDescription DescriptionOf(const DeviceState& st) {
     return d;
 }
 
-ConverterSample ConverterSampleOf(const DeviceState& st, bool answered, std::int64_t wallMs,
-                                  std::int64_t monoMs) {
+ConverterSample ConverterSampleOf(const DeviceState& st, bool answered, std::int64_t monoMs,
+                                  std::int64_t wallMs) {
     ConverterSample s;
     s.address = st.DeviceAddress;
     s.deviceId = TrimBlanks(st.DeviceId);

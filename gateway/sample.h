@@ -54,11 +54,13 @@ struct ConverterDescription {
 
 // The converter as the reading left it.
 ConverterDescription DescriptionOf(const DeviceState& state);
-// The last measurement answer of the state. answered: this poll brought it;
-// false marks every input stale. The tare is the window's display offset
+// The last measurement answer of the state, taken at monoMs on the
+// program's monotonic clock and wallMs on the wall clock (the order of the
+// watch's tick sample). answered: this poll brought it; false marks every
+// input stale. The tare is the window's display offset
 // and is not applied.
-ConverterSample ConverterSampleOf(const DeviceState& state, bool answered, std::int64_t wallMs,
-                                  std::int64_t monoMs);
+ConverterSample ConverterSampleOf(const DeviceState& state, bool answered, std::int64_t monoMs,
+                                  std::int64_t wallMs);
 
 // The topic-safe name of a converter: its identification and its address,
 // "0123RM2712-3". Characters other than letters, digits, '-', '_' and '.'

@@ -122,21 +122,32 @@ CLI::App* Describe(CLI::App& app, Typed& t, ServeOptions& o) {
         ->required();
     CLI::App* s = app.add_subcommand("serve", "publish the converters' live values to an MQTT "
                                               "broker and serve them over Modbus TCP");
-    s->add_option("--mqtt", t.mqtt, "the broker, HOST[:PORT] (1883; 8883 with --cafile)");
-    s->add_option("--prefix", o.mqttSettings.prefix, "topic prefix (r27)");
-    s->add_option("--qos", o.mqttSettings.qos, "QoS of the messages (1)")->check(CLI::Range(0, 2));
+    s->footer("The line and the converters: r27ctl --port DEVICE --address 3,5|scan serve ...; "
+              "settings from an INI file: --config FILE (the command line wins). A bad setting "
+              "ends the program with status 2.");
+    s->add_option("--mqtt", t.mqtt, "the broker (port 1883; 8883 with --cafile)")
+        ->type_name("HOST[:PORT]");
+    s->add_option("--prefix", o.mqttSettings.prefix, "topic prefix (r27)")->type_name("PREFIX");
+    s->add_option("--qos", o.mqttSettings.qos, "QoS of the messages, 0..2 (1)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 2));
     s->add_option("--queue", o.mqttSettings.queueSize,
                   "readings per converter kept while the broker is away (1000)")
+        ->type_name("N")
         ->check(CLI::Range(0, kMaxQueue));
-    s->add_option("--user", o.mqttSettings.user, "user name at the broker");
-    s->add_option("--password", o.mqttSettings.password, "password at the broker");
+    s->add_option("--user", o.mqttSettings.user, "user name at the broker")->type_name("NAME");
+    s->add_option("--password", o.mqttSettings.password, "password at the broker")
+        ->type_name("TEXT");
     s->add_option("--cafile", o.mqttSettings.caFile, "CA certificate (PEM): use TLS")
+        ->type_name("FILE")
         ->check(CLI::ExistingFile);
-    s->add_option("--modbus", t.modbus, "serve Modbus TCP on [HOST]:PORT (:502: every interface)");
+    s->add_option("--modbus", t.modbus, "serve Modbus TCP (no host: every interface)")
+        ->type_name("[HOST]:PORT");
     s->add_option("--interval", o.pollIntervalMs,
                   "ms from one poll of a converter to its next (0: as fast as the line allows)")
+        ->type_name("MS")
         ->check(CLI::Range(0, kMaxIntervalMs));
-    s->add_option("--log-level", t.logLevel, LogLevelNames() + " (info)");
+    s->add_option("--log-level", t.logLevel, LogLevelNames() + " (info)")->type_name("LEVEL");
     return s;
 }
 

@@ -62,7 +62,7 @@ TEST(GatewayPayload, AReadingAsTheSubscriberGetsIt) {
     };
     for (const auto& c : kCases) {
         const DeviceState st = StateWithInput0(c.points, c.doubt, c.signal);
-        const ConverterSample s = ConverterSampleOf(st, true, kWallMs, 0);
+        const ConverterSample s = ConverterSampleOf(st, true, 0, kWallMs);
         EXPECT_EQ(InputPayload(s.inputs[0]), c.json) << c.points;
     }
 }
