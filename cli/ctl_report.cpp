@@ -143,31 +143,6 @@ std::string DoubtWarnings(const std::vector<DoubtNote>& notes) {
     return out;
 }
 
-std::string JsonString(const std::string& text) {
-    const bool utf8 = ValidUtf8(text);
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        char esc[8];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
 std::string ReadReportText(const DeviceState& st) {
     const int row = st.FilterCode & 15;
     std::string config;

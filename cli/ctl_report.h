@@ -44,9 +44,4 @@ std::string MonitorLine(const DeviceState& state);
 std::string MonitorCsvHeader(const DeviceState& state, const CsvDialect& dialect);
 std::string MonitorCsvRow(const DeviceState& state, std::int64_t wallMs, const CsvDialect& dialect);
 
-// text as a JSON string literal. Text that is not valid UTF-8 (an eKey
-// written by an older tool in a legacy code page) is read as Latin-1, so
-// the output is always valid JSON.
-std::string JsonString(const std::string& text);
-
 } // namespace rm27

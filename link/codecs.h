@@ -82,4 +82,9 @@ char RegionalDecimalSeparator();
 // maker wrote them, and older keys hold Latin-1.
 bool ValidUtf8(const std::string& text);
 
+// text as a JSON string literal. Text that is not valid UTF-8 (an eKey
+// written by an older tool in a legacy code page) is read as Latin-1, so
+// the output is always valid JSON.
+std::string JsonString(const std::string& text);
+
 } // namespace rm27

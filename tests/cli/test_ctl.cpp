@@ -13,6 +13,7 @@
 #include "cli/ctl_options.h"
 #include "cli/ctl_report.h"
 #include "cli/ctl_runner.h"
+#include "link/codecs.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 #include "support/words.h"
