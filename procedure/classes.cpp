@@ -27,8 +27,10 @@ bool Limit(const std::string& text, double& out) {
     return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(out) && out >= 0.0;
 }
 
-std::string BadClass(const char* where, std::size_t number) {
-    return std::string("Tabulka tříd, ") + where + " " + std::to_string(number) +
+// A class without its name or one of its limits, in the JSON's k-th
+// object or on the CSV's line k.
+std::string BadClass(bool json, std::size_t k) {
+    return (json ? "Tabulka tříd, položka " : "Tabulka tříd, řádek ") + std::to_string(k) +
            ": očekáván název třídy a pět mezí (nezáporná čísla).";
 }
 
@@ -52,7 +54,7 @@ ClassTableParse ParseJson(const std::string& text) {
             ok = ok && std::isfinite(limit) && limit >= 0.0;
         }
         if (!ok || c.name.empty()) {
-            result.error = BadClass("položka", k + 1);
+            result.error = BadClass(true, k + 1);
             return result;
         }
         result.table.push_back(c);
@@ -74,7 +76,7 @@ ClassTableParse ParseCsv(const std::string& text) {
         for (std::size_t k = 0; ok && k < kFigures.size(); ++k)
             ok = Limit(f[k + 1], c.limitPct[k]);
         if (!ok) {
-            result.error = BadClass("řádek", static_cast<std::size_t>(number));
+            result.error = BadClass(false, static_cast<std::size_t>(number));
             return false;
         }
         c.name = f[0];

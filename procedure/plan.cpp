@@ -9,6 +9,10 @@ namespace {
 
 using nlohmann::json;
 
+std::string Missing(const char* key) {
+    return std::string("Plán: „") + key + "“ chybí nebo nemá správný typ.";
+}
+
 // The first broken rule of the plan, or "".
 std::string Broken(const Plan& p) {
     if (p.input < 1 || p.input > 4) return "Plán: vstup musí být 1 až 4.";
@@ -21,8 +25,7 @@ std::string Broken(const Plan& p) {
     if (p.preloads < 0) return "Plán: počet předzatížení nesmí být záporný.";
     if (p.series.empty()) return "Plán: chybí série.";
     for (const SeriesPlan& s : p.series) {
-        if (!std::isfinite(s.positionDeg))
-            return "Plán: „position_deg“ chybí nebo nemá správný typ.";
+        if (!std::isfinite(s.positionDeg)) return Missing("position_deg");
     }
     if (!(p.stability.bandMvV > 0.0) || !std::isfinite(p.stability.bandMvV) ||
         p.stability.timeMs < 0)
@@ -43,10 +46,6 @@ template <class T> bool Take(const json& object, const char* key, T& out) {
     }
     out = it->get<T>();
     return true;
-}
-
-std::string Missing(const char* key) {
-    return std::string("Plán: „") + key + "“ chybí nebo nemá správný typ.";
 }
 
 std::string ReadSeries(const json& list, std::vector<SeriesPlan>& out) {
