@@ -12,9 +12,9 @@
 // last, and 4 hysteresis f (fp - f) / fp while it falls from the peak fp
 // it last reached (so a cell unloaded from its nominal load reads
 // hysteresis x S high at half load, and the branches meet at both ends).
-// Creep: after each change of load the output goes on moving, by creep x
-// (the change of the settled output), approaching that with the time
-// constant creepTimeMs. Noise: uniform, +/- noiseMvV, drawn from the time
+// Creep: after the last change of load the output goes on moving, by
+// creep x (that change of the settled output), approaching it with the
+// time constant creepTimeMs (an earlier change's creep ends there). Noise: uniform, +/- noiseMvV, drawn from the time
 // and the seed, so the same time always gives the same output.
 #pragma once
 
