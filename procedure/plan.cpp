@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 namespace rm27 {
 

@@ -14,8 +14,8 @@
 // hysteresis x S high at half load, and the branches meet at both ends).
 // Creep: after the last change of load the output goes on moving, by
 // creep x (that change of the settled output), approaching it with the
-// time constant creepTimeMs (an earlier change's creep ends there). Noise: uniform, +/- noiseMvV, drawn from the time
-// and the seed, so the same time always gives the same output.
+// time constant creepTimeMs (an earlier change's creep ends there). Noise: uniform, +/- noiseMvV,
+// drawn from the time and the seed, so the same time always gives the same output.
 #pragma once
 
 #include <cstdint>

@@ -79,6 +79,22 @@ bool ParseInteger(const std::string& text, long long& out) {
     return !text.empty() && end && *end == '\0';
 }
 
+// "I:SPEC" of --cell; false (with the reason said) when it is not one.
+bool ParseCell(const std::string& value, Options& o) {
+    long long n = 0;
+    const auto colon = value.find(':');
+    if (colon == std::string::npos || !ParseInteger(value.substr(0, colon), n) || n < 1 || n > 4)
+        return false;
+    rm27::sim::LoadCellSpec spec;
+    std::string why;
+    if (!rm27::sim::ParseLoadCellSpec(value.substr(colon + 1), &spec, &why)) {
+        std::cerr << "rm27sim: --cell: " << why << "\n";
+        return false;
+    }
+    o.cells[static_cast<std::size_t>(n - 1)] = spec;
+    return true;
+}
+
 // 0: run, 1: exit 0 (help, version), 2: usage error.
 int ParseArgs(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
@@ -159,17 +175,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
             o.bootMs = d;
         } else if (arg == "--cell") {
             if (!need()) return 2;
-            const auto colon = value.find(':');
-            if (colon == std::string::npos || !ParseInteger(value.substr(0, colon), n) || n < 1 ||
-                n > 4)
-                return bad();
-            rm27::sim::LoadCellSpec spec;
-            std::string why;
-            if (!rm27::sim::ParseLoadCellSpec(value.substr(colon + 1), &spec, &why)) {
-                std::cerr << "rm27sim: --cell: " << why << "\n";
-                return 2;
-            }
-            o.cells[static_cast<std::size_t>(n - 1)] = spec;
+            if (!ParseCell(value, o)) return bad();
         } else if (arg == "--control") {
             if (!need()) return 2;
             o.control = value;
@@ -224,18 +230,8 @@ void DumpState(rm27::sim::PtyServer& server, const std::string& path) {
     std::rename(partial.c_str(), path.c_str());
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    const int parsed = ParseArgs(argc, argv, o);
-    if (parsed != 0) {
-        return parsed == 1 ? 0 : 2;
-    }
-
-    rm27::sim::PtyServer server;
-    rm27::sim::Bus& bus = server.bus();
-    bus.setTurnaroundMs(o.turnaroundMs);
+// The converters of the command line, each with its load cells.
+void AddConverters(rm27::sim::Bus& bus, const Options& o) {
     for (std::size_t k = 0; k < o.addresses.size(); ++k) {
         rm27::sim::ConverterSetup setup;
         setup.address = o.addresses[k];
@@ -256,6 +252,37 @@ int main(int argc, char** argv) {
                 converter.attachLoadCell(i, *o.cells[static_cast<std::size_t>(i)]);
         }
     }
+}
+
+// Each line of the control FIFO, carried out at the time it came.
+void ApplyControlLine(rm27::sim::PtyServer& server, const Options& o, const std::string& line) {
+    std::string why;
+    const auto command = rm27::sim::ParseControlLine(line, &why);
+    if (!command) {
+        std::cerr << "rm27sim: control: " << why << std::endl;
+        return;
+    }
+    server.withBus([&](rm27::sim::Bus& bus) {
+        const auto input = static_cast<std::size_t>(command->input);
+        rm27::sim::ApplyControl(bus, *command, server.elapsedMs(),
+                                o.cells[input].value_or(rm27::sim::LoadCellSpec{}));
+    });
+    if (o.verbose) std::cerr << "control: " << line << std::endl;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const int parsed = ParseArgs(argc, argv, o);
+    if (parsed != 0) {
+        return parsed == 1 ? 0 : 2;
+    }
+
+    rm27::sim::PtyServer server;
+    rm27::sim::Bus& bus = server.bus();
+    bus.setTurnaroundMs(o.turnaroundMs);
+    AddConverters(bus, o);
     if (o.faultRate > 0.0) {
         bus.faults().random(o.faultSeed, o.faultRate);
     }
@@ -289,20 +316,7 @@ int main(int argc, char** argv) {
     std::cout << server.slavePath() << std::endl;
 
     server.start();
-    control.start([&server, &o](const std::string& line) {
-        std::string why;
-        const auto command = rm27::sim::ParseControlLine(line, &why);
-        if (!command) {
-            std::cerr << "rm27sim: control: " << why << std::endl;
-            return;
-        }
-        server.withBus([&](rm27::sim::Bus& served) {
-            const auto input = static_cast<std::size_t>(command->input);
-            rm27::sim::ApplyControl(served, *command, server.elapsedMs(),
-                                    o.cells[input].value_or(rm27::sim::LoadCellSpec{}));
-        });
-        if (o.verbose) std::cerr << "control: " << line << std::endl;
-    });
+    control.start([&server, &o](const std::string& line) { ApplyControlLine(server, o, line); });
     for (;;) {
         int received = 0;
         sigwait(&signals, &received);

@@ -151,11 +151,15 @@ TEST(Evaluation, FindsTheFaultsOfTheSimulatedCell) {
     faulty.nominalLoad = 1000.0;
     faulty.nonLinearity = 0.002;
     faulty.hysteresis = 0.001;
+    faulty.positionEffect = 0.0004;
     const Evaluation e = Evaluate(RunOnCell(LabPlan(), faulty), 2, DefaultClassTable());
     ASSERT_TRUE(e.missing.empty());
     // The cell reads hysteresis x nominal output high at half load on the
     // way down: v there is 100 x hysteresis %.
     EXPECT_NEAR(*At(e.worst, Figure::V), 100.0 * faulty.hysteresis, 10.0 * faulty.hysteresis);
+    // Sensitivities 1 + p, 1 - p/2, 1 - p/2 at 0, 120 and 240 degrees.
+    EXPECT_NEAR(*At(e.worst, Figure::B), 150.0 * faulty.positionEffect,
+                15.0 * faulty.positionEffect);
     // The parabola's deviation from its chord at half load, over its
     // nominal output, is the non-linearity.
     ASSERT_EQ(e.coefficients.size(), 2u);
