@@ -2,7 +2,8 @@
 // switches on the command line, and runs them on the runner. Each group
 // lives in its own file: the reading commands (ctl_options.cpp and
 // ctl_runner.cpp), the calibration commands (ctl_calibration.cpp), the
-// maintenance commands (ctl_maintenance.cpp).
+// maintenance commands (ctl_maintenance.cpp), the load series
+// (ctl_procedure.cpp).
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -26,6 +27,7 @@ CLI::Validator WholeNumber(int lo, int hi, const std::string& what);
 void DescribeReadingCommands(CLI::App& app, CtlOptions& o);
 void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o);
 void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o);
+void DescribeProcedureCommands(CLI::App& app, CtlOptions& o);
 
 // The exit status when the command is one of the group's; nothing when not.
 // Each runs inside the runner's command (the guard is held).
@@ -38,5 +40,10 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
 std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
                                                 const std::string& where, std::ostream& out,
                                                 std::ostream& err);
+
+// The load-series commands that need no converter ("procedure evaluate");
+// nothing when the command is another.
+std::optional<int> RunOfflineProcedureCommand(const CtlOptions& options, std::ostream& out,
+                                              std::ostream& err);
 
 } // namespace rm27

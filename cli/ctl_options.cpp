@@ -101,6 +101,7 @@ void Describe(CLI::App& app, CtlOptions& o) {
     DescribeReadingCommands(app, o);
     DescribeCalibrationCommands(app, o);
     DescribeMaintenanceCommands(app, o);
+    DescribeProcedureCommands(app, o);
 }
 
 } // namespace

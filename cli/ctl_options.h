@@ -70,6 +70,11 @@ struct CtlOptions {
     std::string eepFile;                // eeprom-load, eeprom-save
     std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
     std::string backupFile;             // ekey-restore: the backup to write back
+
+    // ---- load series (ctl_procedure.cpp)
+    std::string readingsFile; // procedure evaluate
+    int degree = 1;           // of the fitted polynomial
+    std::string classesFile;  // "" = the usual four classes
 };
 
 struct CtlParse {

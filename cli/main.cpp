@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
                   << "\n";
         return rm27::kExitOk;
     }
+    if (const auto status = rm27::RunOfflineProcedureCommand(options, std::cout, std::cerr))
+        return *status;
 
     // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
     // terminal tool shows nothing on a screen, so it takes the offscreen

@@ -829,6 +829,98 @@
         <source>Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí.</source>
         <translation>Addresses with an uncertain answer from the converter: %1 (the first %2); they are missing from the file.</translation>
     </message>
+    <message>
+        <source>Plán nelze přečíst: není to JSON.</source>
+        <translation>The plan cannot be read: it is not JSON.</translation>
+    </message>
+    <message>
+        <source>Plán: „%1“ chybí nebo nemá správný typ.</source>
+        <translation>Plan: “%1” is missing or has the wrong type.</translation>
+    </message>
+    <message>
+        <source>Plán: vstup musí být 1 až 4.</source>
+        <translation>Plan: the input must be 1 to 4.</translation>
+    </message>
+    <message>
+        <source>Plán: zatížení musí být nejméně dvě, každé větší než nula a větší než předchozí.</source>
+        <translation>Plan: there must be at least two loads, each above zero and above the one before.</translation>
+    </message>
+    <message>
+        <source>Plán: počet předzatížení nesmí být záporný.</source>
+        <translation>Plan: the number of preloads cannot be negative.</translation>
+    </message>
+    <message>
+        <source>Plán: chybí série.</source>
+        <translation>Plan: there are no series.</translation>
+    </message>
+    <message>
+        <source>Plán: směr série %1 musí být „up“ nebo „down“.</source>
+        <translation>Plan: the direction of series %1 must be “up” or “down”.</translation>
+    </message>
+    <message>
+        <source>Plán: pásmo stability musí být větší než nula a doba nesmí být záporná.</source>
+        <translation>Plan: the stability band must be above zero and its time cannot be negative.</translation>
+    </message>
+    <message>
+        <source>Řádek %1: %2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>záhlaví musí být „%1“.</source>
+        <translation>the header must be “%1”.</translation>
+    </message>
+    <message>
+        <source>očekáváno 7 polí oddělených čárkou, je jich %1.</source>
+        <translation>expected 7 fields separated by commas, found %1.</translation>
+    </message>
+    <message>
+        <source>„%1“ není číslo série (1, 2, ...).</source>
+        <translation>“%1” is not a series number (1, 2, ...).</translation>
+    </message>
+    <message>
+        <source>„%1“ není číslo.</source>
+        <translation>“%1” is not a number.</translation>
+    </message>
+    <message>
+        <source>směr musí být „up“ nebo „down“, ne „%1“.</source>
+        <translation>the direction must be “up” or “down”, not “%1”.</translation>
+    </message>
+    <message>
+        <source>druh musí být „zero-before“, „load“ nebo „zero-after“, ne „%1“.</source>
+        <translation>the kind must be “zero-before”, “load” or “zero-after”, not “%1”.</translation>
+    </message>
+    <message>
+        <source>série %1 nenavazuje na předchozí řádky.</source>
+        <translation>series %1 does not follow on from the lines before.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 nelze otevřít pro zápis: %2</source>
+        <translation>The file %1 cannot be opened for writing: %2</translation>
+    </message>
+    <message>
+        <source>Do souboru %1 nelze zapsat: %2</source>
+        <translation>The file %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>Tabulku tříd nelze přečíst: není to JSON.</source>
+        <translation>The class table cannot be read: it is not JSON.</translation>
+    </message>
+    <message>
+        <source>Tabulka tříd, řádek 1: záhlaví musí být „%1“.</source>
+        <translation>Class table, line 1: the header must be “%1”.</translation>
+    </message>
+    <message>
+        <source>Tabulka tříd, položka %1: očekáván název třídy a pět mezí (nezáporná čísla).</source>
+        <translation>Class table, entry %1: expected a class name and five limits (numbers not below zero).</translation>
+    </message>
+    <message>
+        <source>Tabulka tříd, řádek %1: očekáván název třídy a pět mezí (nezáporná čísla).</source>
+        <translation>Class table, line %1: expected a class name and five limits (numbers not below zero).</translation>
+    </message>
+    <message>
+        <source>Tabulka tříd je prázdná.</source>
+        <translation>The class table is empty.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -260,6 +260,37 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."),
         QT_TRANSLATE_NOOP("Texts",
                           "Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí."),
+        // Load series: the plan, the readings file and the class table.
+        QT_TRANSLATE_NOOP("Texts", "Plán nelze přečíst: není to JSON."),
+        QT_TRANSLATE_NOOP("Texts", "Plán: „%1“ chybí nebo nemá správný typ."),
+        QT_TRANSLATE_NOOP("Texts", "Plán: vstup musí být 1 až 4."),
+        QT_TRANSLATE_NOOP(
+            "Texts",
+            "Plán: zatížení musí být nejméně dvě, každé větší než nula a větší než předchozí."),
+        QT_TRANSLATE_NOOP("Texts", "Plán: počet předzatížení nesmí být záporný."),
+        QT_TRANSLATE_NOOP("Texts", "Plán: chybí série."),
+        QT_TRANSLATE_NOOP("Texts", "Plán: směr série %1 musí být „up“ nebo „down“."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Plán: pásmo stability musí být větší než nula a doba nesmí být záporná."),
+        QT_TRANSLATE_NOOP("Texts", "Řádek %1: %2"),
+        QT_TRANSLATE_NOOP("Texts", "záhlaví musí být „%1“."),
+        QT_TRANSLATE_NOOP("Texts", "očekáváno 7 polí oddělených čárkou, je jich %1."),
+        QT_TRANSLATE_NOOP("Texts", "„%1“ není číslo série (1, 2, ...)."),
+        QT_TRANSLATE_NOOP("Texts", "„%1“ není číslo."),
+        QT_TRANSLATE_NOOP("Texts", "směr musí být „up“ nebo „down“, ne „%1“."),
+        QT_TRANSLATE_NOOP("Texts",
+                          "druh musí být „zero-before“, „load“ nebo „zero-after“, ne „%1“."),
+        QT_TRANSLATE_NOOP("Texts", "série %1 nenavazuje na předchozí řádky."),
+        QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze otevřít pro zápis: %2"),
+        QT_TRANSLATE_NOOP("Texts", "Do souboru %1 nelze zapsat: %2"),
+        QT_TRANSLATE_NOOP("Texts", "Tabulku tříd nelze přečíst: není to JSON."),
+        QT_TRANSLATE_NOOP("Texts", "Tabulka tříd, řádek 1: záhlaví musí být „%1“."),
+        QT_TRANSLATE_NOOP(
+            "Texts",
+            "Tabulka tříd, položka %1: očekáván název třídy a pět mezí (nezáporná čísla)."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Tabulka tříd, řádek %1: očekáván název třídy a pět mezí (nezáporná čísla)."),
+        QT_TRANSLATE_NOOP("Texts", "Tabulka tříd je prázdná."),
     };
     return kTexts;
 }

@@ -259,7 +259,18 @@ void Converter::setSignalScript(int input, std::vector<SignalStep> steps) {
     scripts_[input] = std::move(steps);
 }
 
+void Converter::addSignalStep(int input, SignalStep step) {
+    auto& script = scripts_[input];
+    if (!script.empty() && step.fromMs < script.back().fromMs) step.fromMs = script.back().fromMs;
+    script.push_back(step);
+}
+
+LoadCell& Converter::attachLoadCell(int input, LoadCellSpec spec) {
+    return cells_[input].emplace(spec);
+}
+
 double Converter::signalAt(int input, double timeMs) const {
+    if (cells_[input]) return cells_[input]->outputAt(timeMs);
     double mVV = setup_.signalMvV[input];
     for (const SignalStep& step : scripts_[input]) {
         if (step.fromMs > timeMs) break;

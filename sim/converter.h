@@ -42,6 +42,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/load_cell.h"
 #include "sim/request.h"
 
 namespace rm27::sim {
@@ -152,6 +153,15 @@ public:
     // with no steps) the fixed signal above applies. Replaces any earlier
     // script of the input.
     void setSignalScript(int input, std::vector<SignalStep> steps);
+    // One more step at the end of the input's script (a live control
+    // adds them as they come).
+    void addSignalStep(int input, SignalStep step);
+    // A load cell on the input: from now on the input carries what the
+    // cell puts out, whatever its fixed signal and script say, until the
+    // cell is taken off again.
+    LoadCell& attachLoadCell(int input, LoadCellSpec spec);
+    LoadCell* loadCell(int input) { return cells_[input] ? &*cells_[input] : nullptr; }
+    void detachLoadCell(int input) { cells_[input].reset(); }
     // What is applied to the input at timeMs.
     double signalAt(int input, double timeMs) const;
     int gainCode(int input) const { return setup_.gainCode[input]; }
@@ -191,6 +201,7 @@ private:
     std::array<float, kInputs> activeK_{};
     std::array<float, kInputs> activeQ_{};
     std::array<std::vector<SignalStep>, kInputs> scripts_;
+    std::array<std::optional<LoadCell>, kInputs> cells_;
     double deafUntil_ = -1.0;
     int restarts_ = 0;
     int handled_ = 0;

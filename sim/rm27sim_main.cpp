@@ -1,14 +1,17 @@
 // rm27sim: simulated RM-27 / RMU converters on a pseudo-terminal, for
 // running the program or any serial tool without hardware.
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/control.h"
 #include "sim/pty_server.h"
 
 #ifndef RM27_VERSION
@@ -32,6 +35,15 @@ const char kUsage[] =
     "  --fault-seed S     seed of the random faults (default 1)\n"
     "  --turnaround MS    pause before each answer in ms (default 2)\n"
     "  --boot MS          time a restarted converter stays deaf in ms (default 300)\n"
+    "  --cell I:SPEC      a load cell on input I (1..4), SPEC as key=value pairs\n"
+    "                     separated by commas: nominal (load, default 1000),\n"
+    "                     sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
+    "                     nonlinearity, hysteresis, creep (fractions of the nominal\n"
+    "                     output), creep-ms (default 60000), position-effect,\n"
+    "                     noise (mV/V), seed; e.g. --cell 1:nominal=500,hysteresis=0.001\n"
+    "  --control PATH     make PATH a FIFO taking lines \"load I VALUE\",\n"
+    "                     \"signal I MVV\" and \"position I DEG\" (I = 1..4); a load\n"
+    "                     on an input without --cell puts the default cell there\n"
     "  --link PATH        also make PATH a symbolic link to the terminal\n"
     "  --dump FILE        write every converter's memory and blocks to FILE on SIGUSR1\n"
     "                     and at the end (one line per memory or block, 512 hex digits)\n"
@@ -49,6 +61,8 @@ struct Options {
     double turnaroundMs = 2.0;
     double bootMs = 300.0;
     std::string link;
+    std::string control;
+    std::array<std::optional<rm27::sim::LoadCellSpec>, rm27::sim::kInputs> cells;
     std::string dump;
     bool verbose = false;
 };
@@ -63,6 +77,22 @@ bool ParseInteger(const std::string& text, long long& out) {
     char* end = nullptr;
     out = std::strtoll(text.c_str(), &end, 0);
     return !text.empty() && end && *end == '\0';
+}
+
+// "I:SPEC" of --cell; false (with the reason said) when it is not one.
+bool ParseCell(const std::string& value, Options& o) {
+    long long n = 0;
+    const auto colon = value.find(':');
+    if (colon == std::string::npos || !ParseInteger(value.substr(0, colon), n) || n < 1 || n > 4)
+        return false;
+    rm27::sim::LoadCellSpec spec;
+    std::string why;
+    if (!rm27::sim::ParseLoadCellSpec(value.substr(colon + 1), &spec, &why)) {
+        std::cerr << "rm27sim: --cell: " << why << "\n";
+        return false;
+    }
+    o.cells[static_cast<std::size_t>(n - 1)] = spec;
+    return true;
 }
 
 // 0: run, 1: exit 0 (help, version), 2: usage error.
@@ -143,6 +173,12 @@ int ParseArgs(int argc, char** argv, Options& o) {
             if (!need()) return 2;
             if (!ParseNumber(value, d) || d < 0.0) return bad();
             o.bootMs = d;
+        } else if (arg == "--cell") {
+            if (!need()) return 2;
+            if (!ParseCell(value, o)) return bad();
+        } else if (arg == "--control") {
+            if (!need()) return 2;
+            o.control = value;
         } else if (arg == "--link") {
             if (!need()) return 2;
             o.link = value;
@@ -194,18 +230,8 @@ void DumpState(rm27::sim::PtyServer& server, const std::string& path) {
     std::rename(partial.c_str(), path.c_str());
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    const int parsed = ParseArgs(argc, argv, o);
-    if (parsed != 0) {
-        return parsed == 1 ? 0 : 2;
-    }
-
-    rm27::sim::PtyServer server;
-    rm27::sim::Bus& bus = server.bus();
-    bus.setTurnaroundMs(o.turnaroundMs);
+// The converters of the command line, each with its load cells.
+void AddConverters(rm27::sim::Bus& bus, const Options& o) {
     for (std::size_t k = 0; k < o.addresses.size(); ++k) {
         rm27::sim::ConverterSetup setup;
         setup.address = o.addresses[k];
@@ -220,8 +246,43 @@ int main(int argc, char** argv) {
         for (const auto& [input, mVV] : o.signals) {
             setup.signalMvV[input] = mVV;
         }
-        bus.add(setup);
+        rm27::sim::Converter& converter = bus.add(setup);
+        for (int i = 0; i < rm27::sim::kInputs; ++i) {
+            if (o.cells[static_cast<std::size_t>(i)])
+                converter.attachLoadCell(i, *o.cells[static_cast<std::size_t>(i)]);
+        }
     }
+}
+
+// Each line of the control FIFO, carried out at the time it came.
+void ApplyControlLine(rm27::sim::PtyServer& server, const Options& o, const std::string& line) {
+    std::string why;
+    const auto command = rm27::sim::ParseControlLine(line, &why);
+    if (!command) {
+        std::cerr << "rm27sim: control: " << why << std::endl;
+        return;
+    }
+    server.withBus([&](rm27::sim::Bus& bus) {
+        const auto input = static_cast<std::size_t>(command->input);
+        rm27::sim::ApplyControl(bus, *command, server.elapsedMs(),
+                                o.cells[input].value_or(rm27::sim::LoadCellSpec{}));
+    });
+    if (o.verbose) std::cerr << "control: " << line << std::endl;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const int parsed = ParseArgs(argc, argv, o);
+    if (parsed != 0) {
+        return parsed == 1 ? 0 : 2;
+    }
+
+    rm27::sim::PtyServer server;
+    rm27::sim::Bus& bus = server.bus();
+    bus.setTurnaroundMs(o.turnaroundMs);
+    AddConverters(bus, o);
     if (o.faultRate > 0.0) {
         bus.faults().random(o.faultSeed, o.faultRate);
     }
@@ -247,15 +308,22 @@ int main(int argc, char** argv) {
         std::cerr << "rm27sim: cannot create link " << error << "\n";
         return 1;
     }
+    rm27::sim::ControlFifo control;
+    if (!o.control.empty() && !control.open(o.control, &error)) {
+        std::cerr << "rm27sim: --control " << error << "\n";
+        return 1;
+    }
     std::cout << server.slavePath() << std::endl;
 
     server.start();
+    control.start([&server, &o](const std::string& line) { ApplyControlLine(server, o, line); });
     for (;;) {
         int received = 0;
         sigwait(&signals, &received);
         if (!o.dump.empty()) DumpState(server, o.dump);
         if (received != SIGUSR1) break;
     }
+    control.stop();
     server.close();
     return 0;
 }

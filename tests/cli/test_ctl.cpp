@@ -8,14 +8,18 @@
 #include <QJsonObject>
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
+#include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_report.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
+#include "procedure/readings.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
+#include "support/hand_series.h"
 #include "support/words.h"
 
 namespace rm27 {
@@ -106,6 +110,43 @@ TEST(CtlReport, JsonStringsStayValid) {
     EXPECT_EQ(JsonString("Siločlen"), "\"Siločlen\"");
     // a legacy code page byte is read as Latin-1
     EXPECT_EQ(JsonString(std::string("M\xE9\x01")), "\"M\\u00e9\\u0001\"");
+}
+
+// The evaluation needs no converter: the hand-worked series as a script
+// reads its JSON (a figure not formed is null), and a broken file is
+// refused naming its line.
+TEST(CtlProcedure, EvaluateJsonOfAReadingsFile) {
+    const std::string path = ::testing::TempDir() + "rm27-readings-" + std::to_string(::getpid());
+    std::ofstream(path) << test::kHandSeriesCsv;
+    std::ostringstream out, err;
+    CtlParse p = ParseCtlArgs(Words("procedure evaluate " + path + " --json --degree 1"));
+    ASSERT_TRUE(p.ok()) << p.error;
+    EXPECT_EQ(RunOfflineProcedureCommand(p.options, out, err), kExitOk) << err.str();
+    QJsonParseError error;
+    const QJsonObject doc =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << out.str();
+    const QJsonArray steps = doc["steps"].toArray();
+    ASSERT_EQ(steps.size(), 2);
+    EXPECT_EQ(steps[1].toObject()["load"].toDouble(), 20.0);
+    EXPECT_NEAR(steps[0].toObject()["v"].toDouble(), 0.150225338, 1e-8);
+    EXPECT_TRUE(steps[1].toObject()["v"].isNull());
+    EXPECT_NEAR(steps[1].toObject()["deflection"].toDouble(), 1.997, 1e-12);
+    EXPECT_EQ(doc["f0"].toArray().size(), 4);
+    EXPECT_NEAR(doc["worst"].toObject()["b"].toDouble(), 0.300450676, 1e-8);
+    EXPECT_EQ(doc["degree"].toInt(), 1);
+    EXPECT_NEAR(doc["coefficients"].toArray()[0].toDouble(), 0.09986, 1e-12);
+    EXPECT_EQ(doc["class"].toString(), "2");
+    EXPECT_TRUE(doc["missing"].toArray().isEmpty());
+
+    std::ofstream(path) << kReadingsHeader << "\n1,0,up,zero,0,1,1\n";
+    out.str("");
+    EXPECT_EQ(RunOfflineProcedureCommand(p.options, out, err), kExitRefused);
+    EXPECT_NE(err.str().find(path + ": Řádek 2: druh"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+    std::remove(path.c_str());
+    for (const char* line : {"procedure", "procedure evaluate", "procedure evaluate x --degree 4"})
+        EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << line;
 }
 
 class CtlRun : public ::testing::Test {

@@ -79,6 +79,8 @@ TEST_F(InEnglish, TranslatesFinishedTextsWithWhatIsFilledIn) {
         {"a read-back that differs",
          "Zápis do paměti převodníku se nepodařil: na adrese 92h je 00h, zapsáno bylo 3Fh.",
          "Writing the converter's memory failed: address 92h holds 00h, 3Fh was written."},
+        {"a reason under a line number", "Řádek 3: „1 0“ není číslo.",
+         "Line 3: “1 0” is not a number."},
         {"no letters", "?????", "?????"},
     };
     for (const auto& c : cases) {

@@ -11,7 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -76,8 +78,11 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string exe = RM27SIM_PATH, a1 = "--address", a2 = "3", a3 = "--link", a4 = link.string();
-    char* argv[] = {exe.data(), a1.data(), a2.data(), a3.data(), a4.data(), nullptr};
+    const std::string fifo = link.string() + ".control";
+    std::string exe = RM27SIM_PATH, a1 = "--address", a2 = "3", a3 = "--link", a4 = link.string(),
+                a5 = "--control", a6 = fifo, a7 = "--cell", a8 = "1:nominal=500,sensitivity=2";
+    char* argv[] = {exe.data(), a1.data(), a2.data(), a3.data(), a4.data(),
+                    a5.data(),  a6.data(), a7.data(), a8.data(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -97,6 +102,27 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     EXPECT_EQ(id.back(), '\r');
     ASSERT_TRUE(Send(fd, "$03ER00\r"));
     EXPECT_EQ(ReadFor(fd, 3), "03\r");
+
+    // Loads and signals put in through the control FIFO show in the live
+    // answers: 250 on the cell of nominal 500 is half its 2 mV/V.
+    const int control = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(control, 0);
+    ASSERT_TRUE(Send(control, "load 1 250\nbogus\nsignal 2 -1.25\n"));
+    ::close(control);
+    const auto signalOf = [](const std::string& mk, int input) {
+        const auto bits =
+            static_cast<std::uint32_t>(std::stoul(mk.substr(30 * input + 6, 8), nullptr, 16));
+        return static_cast<double>(std::bit_cast<float>(bits));
+    };
+    std::string mk;
+    for (int tries = 0; tries < 50; ++tries) {
+        ASSERT_TRUE(Send(fd, "$03MK\r"));
+        mk = ReadFor(fd, 123);
+        ASSERT_EQ(mk.size(), 123u) << mk;
+        if (std::fabs(signalOf(mk, 1) + 1.25) < 1e-4) break;
+    }
+    EXPECT_NEAR(signalOf(mk, 0), 1.0, 1e-4);
+    EXPECT_NEAR(signalOf(mk, 1), -1.25, 1e-4);
     ::close(fd);
 
     ::kill(pid, SIGTERM);
@@ -104,6 +130,7 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_FALSE(std::filesystem::exists(fifo));
     ::close(out[0]);
 }
 
@@ -117,12 +144,16 @@ TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {
     }
     EXPECT_EQ(::pclose(help), 0);
     EXPECT_NE(text.find("Usage: rm27sim"), std::string::npos);
-    for (const char* option : {"--address", "--variant", "--ekeys", "--signal", "--fault-rate",
-                               "--fault-seed", "--turnaround", "--link", "--version"}) {
+    for (const char* option :
+         {"--address", "--variant", "--ekeys", "--signal", "--fault-rate", "--fault-seed",
+          "--turnaround", "--cell", "--control", "--link", "--version"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
-    const int bad = std::system((std::string(RM27SIM_PATH) + " --address 999 2>/dev/null").c_str());
-    EXPECT_TRUE(WIFEXITED(bad) && WEXITSTATUS(bad) == 2) << bad;
+    for (const char* options : {"--address 999", "--cell 5:nominal=1", "--cell 1:bogus=1"}) {
+        const int bad =
+            std::system((std::string(RM27SIM_PATH) + " " + options + " 2>/dev/null").c_str());
+        EXPECT_TRUE(WIFEXITED(bad) && WEXITSTATUS(bad) == 2) << options << ": " << bad;
+    }
 }
 
 TEST(SimPty, EmbeddedServerRunsOnItsThread) {
