@@ -44,9 +44,10 @@ std::string MonitorLine(const DeviceState& state);
 std::string MonitorCsvHeader(const DeviceState& state, const CsvDialect& dialect);
 std::string MonitorCsvRow(const DeviceState& state, std::int64_t wallMs, const CsvDialect& dialect);
 
-// text as a JSON string literal. Text that is not valid UTF-8 (an eKey
-// written by an older tool in a legacy code page) is read as Latin-1, so
-// the output is always valid JSON.
+// text as a JSON string literal. Texts are UTF-8 (eKey texts are decoded
+// from the sensors' code page when read); a byte that is no UTF-8 (a garbled
+// identification off the line) becomes U+FFFD, so the output is always
+// valid JSON.
 std::string JsonString(const std::string& text);
 
 } // namespace rm27

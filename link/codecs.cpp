@@ -629,27 +629,4 @@ void SetDecimalSeparator(char separator) {
     separatorInUse.store(separator);
 }
 
-bool ValidUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = 0;
-        if (c < 0x80)
-            len = 1;
-        else if (c >= 0xC2 && c <= 0xDF)
-            len = 2;
-        else if (c >= 0xE0 && c <= 0xEF)
-            len = 3;
-        else if (c >= 0xF0 && c <= 0xF4)
-            len = 4;
-        else
-            return false;
-        if (i + len > text.size()) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += len;
-    }
-    return true;
-}
-
 } // namespace rm27

@@ -78,8 +78,4 @@ void SetDecimalSeparator(char separator);
 // The regional decimal separator, read from the environment on every call.
 char RegionalDecimalSeparator();
 
-// Whether the bytes are well-formed UTF-8: eKey texts come as the sensor's
-// maker wrote them, and older keys hold Latin-1.
-bool ValidUtf8(const std::string& text);
-
 } // namespace rm27
