@@ -829,6 +829,14 @@
         <source>Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí.</source>
         <translation>Addresses with an uncertain answer from the converter: %1 (the first %2); they are missing from the file.</translation>
     </message>
+    <message>
+        <source>Soubor je označen jako UTF-8, ale řádek %1 není platný text UTF-8.</source>
+        <translation>The file is marked as UTF-8, but line %1 is not valid UTF-8 text.</translation>
+    </message>
+    <message>
+        <source>Soubor není v UTF-8 ani ve Windows-1250: řádek %1 obsahuje bajt %2, který Windows-1250 nezná.</source>
+        <translation>The file is neither UTF-8 nor Windows-1250: line %1 holds the byte %2, which Windows-1250 does not define.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
