@@ -837,6 +837,10 @@
         <source>Soubor není v UTF-8 ani ve Windows-1250: řádek %1 obsahuje bajt %2, který Windows-1250 nezná.</source>
         <translation>The file is neither UTF-8 nor Windows-1250: line %1 holds the byte %2, which Windows-1250 does not define.</translation>
     </message>
+    <message>
+        <source>Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače (Windows-1250) ho neobsahuje.</source>
+        <translation>The character “%1” (%2) cannot be stored in the eKey: the sensor&apos;s code page (Windows-1250) does not contain it.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
