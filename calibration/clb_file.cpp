@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "calibration/curve.h"
+#include "link/codepage.h"
 #include "session/device_state.h"
 
 namespace rm27 {
@@ -213,6 +214,35 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
     }
     r.pointCount = count;
     rec = r;
+    return true;
+}
+
+bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& error) {
+    static const std::string kBom = "\xEF\xBB\xBF";
+    const bool marked = bytes.compare(0, kBom.size(), kBom) == 0;
+    const std::string body = marked ? bytes.substr(kBom.size()) : bytes;
+    const auto lineOf = [&](std::size_t at) {
+        return std::to_string(
+            std::count(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1);
+    };
+    const std::size_t invalid = FirstInvalidUtf8(body);
+    if (invalid == std::string::npos) {
+        text = body;
+        return true;
+    }
+    if (marked) {
+        error = "Soubor je označen jako UTF-8, ale řádek " + lineOf(invalid) +
+                " není platný text UTF-8.";
+        return false;
+    }
+    const std::size_t undefined = FirstUndefinedCp1250(body);
+    if (undefined != std::string::npos) {
+        error = "Soubor není v UTF-8 ani ve Windows-1250: řádek " + lineOf(undefined) +
+                " obsahuje bajt " + CodePointText(body.substr(undefined, 1)) +
+                ", který Windows-1250 nezná.";
+        return false;
+    }
+    text = Cp1250ToUtf8(body);
     return true;
 }
 

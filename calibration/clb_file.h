@@ -72,6 +72,14 @@ const ClbGroup* PickCalibrationGroup(const std::vector<ClbGroup>& groups,
 bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints,
                           std::string& error);
 
+// The text of a calibration file's bytes as UTF-8, without a byte-order
+// mark. The program writes UTF-8. A file that is not UTF-8 and has no UTF-8
+// byte-order mark was written by one of the other tools of these
+// workstations, in Windows-1250, and is read as such when every byte is one
+// of that code page's characters. Otherwise false, with a message naming
+// the line that stops the reading.
+bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& error);
+
 // A number as a file holds it: decimal, "." or "," as the decimal sign,
 // blanks around it allowed, nothing else. False for anything else, and for
 // infinities and NaN.

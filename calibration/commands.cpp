@@ -7,6 +7,7 @@
 #include "link/transact.h"
 #include "reading/operations.h"
 #include "session/controls.h"
+#include "session/ekey_text.h"
 #include "session/measurement.h"
 
 namespace rm27 {
@@ -158,6 +159,9 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         rec = m.xXx;
         rec.zeroOffset = 0;
         ops.view.setStatus("Ukládám kalibraci (Vstup " + std::to_string(input + 1) + ") ...");
+        // The editor refuses such a text already; any other way in is named too.
+        if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
+            ops.prompter.critical(refusal);
         run.imageSize = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
         if (run.imageSize < 1) {
             run.image.clear();

@@ -5,6 +5,7 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "session/ekey_text.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
 
@@ -247,6 +248,12 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
     }
     PrepareSlopes(xXx, ops_.nowMs());
     if (FNX == kTargetEKey) {
+        // Refused here, while the user can still change the text: the key
+        // holds one Windows-1250 byte per character.
+        if (const std::string refusal = EKeyTextRefusal(xXx); !refusal.empty()) {
+            ops_.prompter.critical(refusal);
+            return;
+        }
         Tag = kTagStore;
         return;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/codecs.h"
+#include "link/codepage.h"
 #include "reading/operations.h"
 
 namespace rm27 {
@@ -14,16 +15,8 @@ namespace rm27 {
 namespace {
 
 // Characters on the terminal, not bytes: descriptions may carry accents.
-std::size_t DisplayWidth(const std::string& text) {
-    std::size_t n = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 std::string Pad(const std::string& text, std::size_t width) {
-    const std::size_t w = DisplayWidth(text);
+    const std::size_t w = CharacterCount(text);
     return w >= width ? text : text + std::string(width - w, ' ');
 }
 
@@ -33,7 +26,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     for (const auto& row : rows) {
         if (widths.size() < row.size()) widths.resize(row.size(), 0);
         for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+            widths[c] = std::max(widths[c], CharacterCount(row[c]));
     }
     std::string out;
     for (const auto& row : rows) {

@@ -1,10 +1,12 @@
 // DecodeEKeyImage on any bytes: one of its codes, never a read past the
 // image; a record it accepts builds into an image that decodes to the same
-// sensor (texts, flags, points within the float format's precision).
+// sensor (texts, flags, points within the float format's precision), its
+// texts in the very bytes the key held.
 #include <cmath>
 
 #include "fuzz/oracle.h"
 #include "link/ekey.h"
+#include "link/results.h"
 
 namespace {
 
@@ -37,7 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     std::string built;
     const std::int32_t size2 =
         rm27::BuildEKeyImage(built, again, 1, rm27::CivilDateTime{2026, 12, 6});
-    if (size2 < 0) return 0; // a curve too long for the block is refused, not cut
+    // Every text decoded from a key encodes back; only a curve too long for
+    // the block is refused, not cut.
+    FUZZ_CHECK(size2 != rm27::kBuildUnencodableText, "decoded texts refused");
+    if (size2 < 0) return 0;
+    // The same text bytes (the identifier and validity as they stood; the
+    // description and unit trimmed of blanks, as decoding does).
+    FUZZ_CHECK(built.substr(55, 14) == image.substr(55, 14),
+               "identifier or validity bytes changed");
+    FUZZ_CHECK(rm27::TrimBlanks(built.substr(8, 32)) == rm27::TrimBlanks(image.substr(8, 32)) &&
+                   rm27::TrimBlanks(built.substr(41, 6)) == rm27::TrimBlanks(image.substr(41, 6)),
+               "description or unit bytes changed");
     const int w = (again.curveFlags & rm27::kCurveWidePoints) != 0 ? 4 : 3;
     FUZZ_CHECK(size2 == 72 + again.pointCount * 2 * w, "size %d for %d points", size2,
                again.pointCount);

@@ -918,6 +918,18 @@
         <translation>Class table, line %1: expected a class name and five limits (numbers not below zero).</translation>
     </message>
     <message>
+        <source>Soubor je označen jako UTF-8, ale řádek %1 není platný text UTF-8.</source>
+        <translation>The file is marked as UTF-8, but line %1 is not valid UTF-8 text.</translation>
+    </message>
+    <message>
+        <source>Soubor není v UTF-8 ani ve Windows-1250: řádek %1 obsahuje bajt %2, který Windows-1250 nezná.</source>
+        <translation>The file is neither UTF-8 nor Windows-1250: line %1 holds the byte %2, which Windows-1250 does not define.</translation>
+    </message>
+    <message>
+        <source>Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače (Windows-1250) ho neobsahuje.</source>
+        <translation>The character “%1” (%2) cannot be stored in the eKey: the sensor&apos;s code page (Windows-1250) does not contain it.</translation>
+    </message>
+    <message>
         <source>Tabulka tříd je prázdná.</source>
         <translation>The class table is empty.</translation>
     </message>

@@ -173,6 +173,12 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "[%1] ani %2"),
         QT_TRANSLATE_NOOP("Texts", "V kalibračním souboru %1 není skupina %2."),
         QT_TRANSLATE_NOOP("Texts", "Kalibrační soubor %1 nelze načíst, skupina [%2]:\r\n%3"),
+        QT_TRANSLATE_NOOP("Texts", "Soubor je označen jako UTF-8, ale řádek %1 není platný text "
+                                   "UTF-8."),
+        QT_TRANSLATE_NOOP("Texts", "Soubor není v UTF-8 ani ve Windows-1250: řádek %1 obsahuje "
+                                   "bajt %2, který Windows-1250 nezná."),
+        QT_TRANSLATE_NOOP("Texts", "Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače "
+                                   "(Windows-1250) ho neobsahuje."),
         QT_TRANSLATE_NOOP("Texts", "Kalibraci nelze načíst ze snímače (blok %1): %2 [ERR:%3]"),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 neobsahuje kalibrační data: %2 [ERR:%3]"),
         QT_TRANSLATE_NOOP("Texts", "Uložit kalibrační list"),

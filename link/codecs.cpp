@@ -1,5 +1,7 @@
 #include "link/codecs.h"
 
+#include "link/codepage.h"
+
 #include <atomic>
 #include <bit>
 #include <charconv>
@@ -630,33 +632,9 @@ void SetDecimalSeparator(char separator) {
     separatorInUse.store(separator);
 }
 
-bool ValidUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = 0;
-        if (c < 0x80)
-            len = 1;
-        else if (c >= 0xC2 && c <= 0xDF)
-            len = 2;
-        else if (c >= 0xE0 && c <= 0xEF)
-            len = 3;
-        else if (c >= 0xF0 && c <= 0xF4)
-            len = 4;
-        else
-            return false;
-        if (i + len > text.size()) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += len;
-    }
-    return true;
-}
-
 std::string JsonString(const std::string& text) {
-    const bool utf8 = ValidUtf8(text);
     std::string out = "\"";
-    for (const char ch : text) {
+    for (const char ch : ReplaceInvalidUtf8(text)) {
         const auto c = static_cast<unsigned char>(ch);
         char esc[8];
         if (c == '"' || c == '\\') {
@@ -668,7 +646,7 @@ std::string JsonString(const std::string& text) {
             out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
+        } else if (c < 0x20 || c == 0x7F) {
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
         } else {

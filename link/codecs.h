@@ -78,13 +78,10 @@ void SetDecimalSeparator(char separator);
 // The regional decimal separator, read from the environment on every call.
 char RegionalDecimalSeparator();
 
-// Whether the bytes are well-formed UTF-8: eKey texts come as the sensor's
-// maker wrote them, and older keys hold Latin-1.
-bool ValidUtf8(const std::string& text);
-
-// text as a JSON string literal. Text that is not valid UTF-8 (an eKey
-// written by an older tool in a legacy code page) is read as Latin-1, so
-// the output is always valid JSON.
+// text as a JSON string literal. Texts are UTF-8 (eKey texts are decoded
+// from the sensors' code page when read); a byte that is no UTF-8 (a garbled
+// identification off the line) becomes U+FFFD, so the output is always
+// valid JSON.
 std::string JsonString(const std::string& text);
 
 } // namespace rm27

@@ -1,6 +1,7 @@
 #include "link/ekey.h"
 
 #include "link/codecs.h"
+#include "link/codepage.h"
 
 #include <algorithm>
 #include <bit>
@@ -16,7 +17,6 @@ namespace {
 
 // Image layout (byte offsets).
 constexpr std::size_t kOffGain = 4;
-constexpr std::size_t kOffDescription = 8;
 constexpr std::size_t kOffDecimals = 40;
 constexpr std::size_t kOffUnit = 41;
 constexpr std::size_t kOffFastLength = 47;
@@ -143,6 +143,44 @@ char RandomLetter(const std::function<double()>& uniform01) {
     return static_cast<char>('A' + static_cast<int>(std::nearbyint(24.0 * r)));
 }
 
+// The texts of an image as the builder writes them, each at its width in
+// characters: in memory UTF-8, in the image one Windows-1250 byte each.
+struct ImageTexts {
+    std::string description;
+    std::string unit;
+    std::string numberFormat;
+    std::string validity;
+    std::string sensorId;
+};
+
+ImageTexts TextsToWrite(const SensorRecord& rec) {
+    return {FixedText(TrimBlanks(rec.description), kDescriptionWidth),
+            FixedText(TrimBlanks(rec.unit), kUnitWidth),
+            FixedText(rec.numberFormat, kNumberFormatWidth), FixedText(rec.validity, kDateWidth),
+            FixedText(rec.sensorId, kSensorIdWidth)};
+}
+
+bool EncodeTexts(const ImageTexts& texts, ImageTexts& bytes) {
+    return Utf8ToCp1250(texts.description, bytes.description) &&
+           Utf8ToCp1250(texts.unit, bytes.unit) &&
+           Utf8ToCp1250(texts.numberFormat, bytes.numberFormat) &&
+           Utf8ToCp1250(texts.validity, bytes.validity) &&
+           Utf8ToCp1250(texts.sensorId, bytes.sensorId);
+}
+
+// The decimals count from the end of the 8-character field, so the blanks
+// that pad a shorter format are counted too; formatPad takes them off again
+// (1 for the usual 7-character formats).
+std::int64_t DecimalsByte(const std::string& format, int formatPad) {
+    const auto dot = format.find('.');
+    if (dot == std::string::npos) return 0;
+    return ClampByte(static_cast<std::int64_t>(kNumberFormatWidth - (dot + 1)) - formatPad);
+}
+
+std::string TextAt(const std::string& image, std::size_t offset, std::size_t width) {
+    return Cp1250ToUtf8(image.substr(offset, width));
+}
+
 } // namespace
 
 CivilDateTime LocalNow() {
@@ -168,8 +206,8 @@ std::string DateYYMMDD(const CivilDateTime& d) {
 }
 
 std::string FixedText(const std::string& text, std::size_t width) {
-    std::string out = text.substr(0, width);
-    out.resize(width, ' ');
+    std::string out = text.substr(0, CharacterOffset(text, width));
+    out.append(width - CharacterCount(out), ' ');
     return out;
 }
 
@@ -195,32 +233,27 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
     if ((flags & kCurveHasCurve) == 0) {
         return kBuildNoCurveFlag;
     }
+    const ImageTexts texts = TextsToWrite(rec);
+    ImageTexts bytes;
+    if (!EncodeTexts(texts, bytes)) {
+        return kBuildUnencodableText;
+    }
     const int count = rec.pointCount;
-    const std::string description = FixedText(TrimBlanks(rec.description), kDescriptionWidth);
-    const std::string unit = FixedText(TrimBlanks(rec.unit), kUnitWidth);
 
     std::string out = "FSN";
     AppendByte(out, 1); // format version
     AppendByte(out, rec.gainCode);
     out.append(3, '\0');
-    out += description;
+    out += bytes.description;
 
-    // The decimals count from the end of the 8-character field, so the blanks
-    // that pad a shorter format are counted too; formatPad takes them off
-    // again (1 for the usual 7-character formats).
-    const std::string format = FixedText(rec.numberFormat, kNumberFormatWidth);
-    std::int64_t decimals = 0;
-    if (const auto dot = format.find('.'); dot != std::string::npos) {
-        decimals = static_cast<std::int64_t>(kNumberFormatWidth - (dot + 1)) - formatPad;
-    }
-    AppendByte(out, ClampByte(decimals));
+    AppendByte(out, DecimalsByte(bytes.numberFormat, formatPad));
 
-    out += unit;
+    out += bytes.unit;
     AppendByte(out, ClampByte(rec.fastSlidingLength));
     AppendByte(out, ClampByte(rec.slidingLength));
     out += DateYYMMDD(today);
-    out += FixedText(rec.validity, kDateWidth);
-    out += FixedText(rec.sensorId, kSensorIdWidth);
+    out += bytes.validity;
+    out += bytes.sensorId;
     for (int b : {0x91, 0xC3, 0x4F, 0x80}) { // -100000 as a 4-byte device float
         AppendByte(out, b);
     }
@@ -239,10 +272,19 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
     }
 
     image = std::move(out);
-    rec.description = description;
-    rec.unit = unit;
+    rec.description = texts.description;
+    rec.unit = texts.unit;
     rec.curveFlags = flags;
     return kSizeBase + count * 2 * w;
+}
+
+std::string UnencodableEKeyCharacter(const SensorRecord& rec) {
+    const ImageTexts texts = TextsToWrite(rec);
+    for (const std::string* text :
+         {&texts.description, &texts.unit, &texts.numberFormat, &texts.validity, &texts.sensorId}) {
+        if (std::string c = FirstUnencodableCharacter(*text); !c.empty()) return c;
+    }
+    return {};
 }
 
 std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad) {
@@ -260,18 +302,18 @@ std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int ad
         return kDecodeNoFSN;
     }
     rec.gainCode = Byte(image, kOffGain) & 7;
-    rec.description =
-        FixedText(TrimBlanks(image.substr(kOffDescription, kDescriptionWidth)), kDescriptionWidth);
+    rec.description = FixedText(
+        TrimBlanks(TextAt(image, kImageDescriptionOffset, kDescriptionWidth)), kDescriptionWidth);
     rec.numberFormat = FixedText(FormatForDecimals(Byte(image, kOffDecimals)), kNumberFormatWidth);
-    rec.unit = FixedText(TrimBlanks(image.substr(kOffUnit, kUnitWidth)), kUnitWidth);
+    rec.unit = FixedText(TrimBlanks(TextAt(image, kOffUnit, kUnitWidth)), kUnitWidth);
     // An unset length (0) is taken as 10 readings.
     const int fast = Byte(image, kOffFastLength);
     const int sliding = Byte(image, kOffSlidingLength);
     rec.fastSlidingLength = fast < 1 ? 10 : fast;
     rec.slidingLength = sliding < 1 ? 10 : sliding;
-    rec.dateOfSave = image.substr(kOffDate, kDateWidth);
-    rec.validity = image.substr(kOffValidity, kDateWidth);
-    rec.sensorId = image.substr(kImageIdOffset, kSensorIdWidth);
+    rec.dateOfSave = TextAt(image, kOffDate, kDateWidth);
+    rec.validity = TextAt(image, kOffValidity, kDateWidth);
+    rec.sensorId = TextAt(image, kImageIdOffset, kSensorIdWidth);
     rec.limit = ToSingle(DevHexToFloat(HexOfBytes(image, kOffLimit, 4)));
     rec.zeroOffset = HexToSingle(HexOfBytes(image, kOffZeroOffset, 4));
     rec.auxSingle = HexToSingle(HexOfBytes(image, kOffAuxSingle, 4));
@@ -431,7 +473,7 @@ std::string CheckEKeyId(std::string& id, const CivilDateTime& now) {
 
 std::string CheckEKeyId(std::string& id, const CivilDateTime& now,
                         const std::function<double()>& uniform01) {
-    if (id.size() != kSensorIdWidth) {
+    if (CharacterCount(id) != kSensorIdWidth) {
         id = "~0000000";
     }
     const bool valid = std::all_of(id.begin(), id.end(), [](char c) {

@@ -30,10 +30,13 @@ CivilDateTime LocalNow();
 // "YYMMDD": two-digit year, month and day, as the eKey stores its dates.
 std::string DateYYMMDD(const CivilDateTime& d);
 
-// Fixed text widths of the record (and, where they travel, of the image).
+// Fixed text widths of the record (and, where they travel, of the image),
+// in characters; in the image each character is one byte.
 inline constexpr std::size_t kSensorIdWidth = 8;
-// Bytes 61..68 of an image hold the eKey's sensor identifier.
+// Bytes 61..68 of an image hold the eKey's sensor identifier, bytes 8..39
+// its description.
 inline constexpr std::size_t kImageIdOffset = 61;
+inline constexpr std::size_t kImageDescriptionOffset = 8;
 inline constexpr std::size_t kDescriptionWidth = 32;
 inline constexpr std::size_t kUnitWidth = 6;
 inline constexpr std::size_t kNumberFormatWidth = 8;
@@ -42,7 +45,8 @@ inline constexpr std::size_t kSheetTextWidth = 20;
 inline constexpr std::size_t kSheetNumberWidth = 8;
 inline constexpr std::size_t kDateWidth = 6;
 
-// text left-aligned in exactly `width` characters: blank-padded, or cut.
+// text left-aligned in exactly `width` characters (UTF-8 code points, not
+// bytes): blank-padded, or cut between two characters.
 std::string FixedText(const std::string& text, std::size_t width);
 // text without leading and trailing blanks (only ' '; other bytes stay).
 std::string TrimBlanks(const std::string& text);
@@ -72,8 +76,9 @@ struct GainEntry {
 };
 
 // One sensor: what its eKey holds plus the running state of the live
-// measurement. Texts are kept at their fixed width, left-aligned and
-// blank-padded. A default-constructed record has every number 0.
+// measurement. Texts are UTF-8, kept at their fixed width in characters,
+// left-aligned and blank-padded. A default-constructed record has every
+// number 0.
 struct SensorRecord {
     bool newSample = false; // a reading was processed since the flag was cleared
     bool restart = false;   // the next live update restarts the averaging
@@ -149,13 +154,25 @@ struct SensorRecord {
 // code and nothing changed: kBuildTooFewPoints for fewer than 2 points,
 // kBuildTooManyPoints for more than 25 points of 3 bytes or 19 of 4 bytes
 // (this also keeps the size within 255), kBuildNoCurveFlag when bit 7 of the
-// curve flags is clear.
+// curve flags is clear, kBuildUnencodableText when a text it writes holds a
+// character the sensors' code page cannot hold (see UnencodableEKeyCharacter).
+// The texts (description, unit, number format, validity, identifier) are
+// written in Windows-1250, one byte per character.
 std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad,
                             const CivilDateTime& today);
 std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad);
 
+// The first character of the texts BuildEKeyImage would write for rec
+// (after trimming and cutting them to their widths) that Windows-1250
+// cannot hold, as UTF-8; empty when every one can. Every writer of
+// an image built from what a user typed asks this before its first frame,
+// so that the refusal can name the character.
+std::string UnencodableEKeyCharacter(const SensorRecord& rec);
+
 // Decodes an eKey image (at least 255 characters; the block is 256) into rec,
-// which then carries adr/subAdr as the block it came from. Result 0 or one of
+// which then carries adr/subAdr as the block it came from. Its texts are
+// read as Windows-1250 into UTF-8; every byte maps (see Cp1250ToUtf8), so
+// building the record again writes the same text bytes. Result 0 or one of
 // the kDecode codes. The averaging and the trend sums are reset (the elapsed
 // time is kept) and the restart flag set before the "FSN" check; fields read
 // before a failing check keep their new values, the rest of the record its

@@ -84,6 +84,8 @@ Meaning BuildMeaning(int result) {
         return {"too-few-points", "fewer than 2 points"};
     case kBuildNoCurveFlag:
         return {"no-curve-flag", "no curve flag"};
+    case kBuildUnencodableText:
+        return {"unencodable-text", "a text holds a character outside Windows-1250"};
     default:
         break;
     }

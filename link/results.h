@@ -45,6 +45,8 @@ inline constexpr std::int32_t kDecodeBadCount = -33;
 inline constexpr std::int32_t kBuildTooManyPoints = -1; // points do not fit in the 256-byte block
 inline constexpr std::int32_t kBuildTooFewPoints = -2;  // fewer than 2 points
 inline constexpr std::int32_t kBuildNoCurveFlag = -3;   // curve flag bit 7 clear
+// A text holds a character the sensors' code page (Windows-1250) cannot hold.
+inline constexpr std::int32_t kBuildUnencodableText = -4;
 
 // Short lower-case names ("no-answer", "wrong-echo", ...) and texts ("wrong
 // echo at byte 17"). A number the operation never returns is named

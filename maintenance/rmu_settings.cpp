@@ -2,6 +2,7 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "session/ekey_text.h"
 #include "session/measurement.h"
 
 namespace rm27 {
@@ -46,6 +47,9 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
         // Kept even when the write fails, until the converter is read again.
         rec.auxSingle = limit;
         if (info) info("Ukládání nastavení " + std::to_string(i + 1) + "/4 ...");
+        // A text the key cannot hold is named; the build then refuses it.
+        if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
+            ops.prompter.critical(refusal);
         std::string image;
         if (BuildEKeyImage(image, rec, 1, ops.clock.now()) <= 0) {
             ops.prompter.plain("Nelze uložit nastavení [ERR:" + std::to_string(i) + "]");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/codecs.h"
+#include "link/codepage.h"
 #include "link/ekey.h"
 #include "link/memory.h"
 #include "session/measurement.h"
@@ -30,7 +31,7 @@ std::string BackupNote(const BlockBackup& backup) {
 std::string ImageSensorId(const std::string& image) {
     if (image.compare(0, 3, "FSN") != 0 || image.size() < kImageIdOffset + kSensorIdWidth)
         return "";
-    return TrimBlanks(image.substr(kImageIdOffset, kSensorIdWidth));
+    return TrimBlanks(Cp1250ToUtf8(image.substr(kImageIdOffset, kSensorIdWidth)));
 }
 
 void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {

@@ -17,7 +17,7 @@ namespace rm27 {
 // the converter it came from (the identification and address in `state`).
 void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image);
 
-// The sensor identifier an eKey image carries; "" when the image is not
+// The sensor identifier an eKey image carries, as UTF-8; "" when the image is not
 // one (blank, or not written by this family).
 std::string ImageSensorId(const std::string& image);
 

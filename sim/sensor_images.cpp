@@ -9,6 +9,9 @@ namespace rm27::sim {
 namespace {
 
 struct DefaultSensor {
+    // The bytes the key holds: Windows-1250, as the makers' tools on Czech
+    // workstations write it. They are put in place after building, so the
+    // program reads keys it did not write itself.
     const char* description;
     const char* unit;
     const char* format;
@@ -21,7 +24,7 @@ struct DefaultSensor {
 // linear, hence the middle points.
 const std::array<DefaultSensor, 4> kSensors{{
     {"Load cell 500 kg", "kg", "####0.0", "SIMKEY01", {0.0f, 1.0f, 2.0f}, {0.0f, 249.8f, 500.0f}},
-    {"Force sensor 10 kN",
+    {"Force sensor 10 kN \x96 C3", // an en dash, 96 in Windows-1250
      "N",
      "######0",
      "SIMKEY02",
@@ -43,8 +46,8 @@ std::string BuildDefault(int input, int adr, int subAdr) {
     const DefaultSensor& s = kSensors[static_cast<std::size_t>(input & 3)];
     SensorRecord rec;
     const std::uint8_t flags = kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV;
-    InitSensorRecord(rec, s.description, s.signals[0], s.values[0], s.signals[2], s.values[2], 10,
-                     s.format, s.unit, 10, false, adr, subAdr, flags, kBuilt, 0);
+    InitSensorRecord(rec, "", s.signals[0], s.values[0], s.signals[2], s.values[2], 10, s.format,
+                     s.unit, 10, false, adr, subAdr, flags, kBuilt, 0);
     for (std::size_t k = 0; k < 3; ++k) {
         rec.pointSignals[k] = s.signals[k];
         rec.userValues[k] = s.values[k];
@@ -58,6 +61,9 @@ std::string BuildDefault(int input, int adr, int subAdr) {
     if (BuildEKeyImage(image, rec, 1, kBuilt) < 0) {
         return std::string(256, '\xFF'); // cannot happen with these sensors
     }
+    std::string description = s.description;
+    description.resize(kDescriptionWidth, ' ');
+    image.replace(kImageDescriptionOffset, kDescriptionWidth, description);
     image.resize(256, '\0');
     return image;
 }

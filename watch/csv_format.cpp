@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "link/codecs.h"
+#include "link/codepage.h"
 #include "watch/wall_time.h"
 
 namespace rm27 {
@@ -11,21 +12,6 @@ namespace rm27 {
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-
-std::string Utf8(const std::string& text) {
-    if (ValidUtf8(text)) return text;
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 const char* ColumnPrefix(Quantity q) {
     switch (q) {
@@ -98,7 +84,7 @@ std::string CsvNumber(double value, int decimals, char decimal) {
 }
 
 std::string CsvField(const std::string& text, const CsvDialect& dialect) {
-    const std::string t = Utf8(text);
+    const std::string t = ReplaceInvalidUtf8(text);
     if (t.find_first_of(std::string("\"\r\n") + dialect.separator) == std::string::npos) return t;
     std::string out = "\"";
     for (const char c : t)

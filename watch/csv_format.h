@@ -13,8 +13,9 @@
 // value (less tare, as shown) with the decimals of the sensor's display
 // format; a number that is not finite leaves its field empty. Records end
 // in CR LF; a field holding the separator, a quote or a line break is
-// quoted, quotes doubled. Text is UTF-8 (an eKey text that is not UTF-8 is
-// read as Latin-1).
+// quoted, quotes doubled. Text is UTF-8 (eKey texts are decoded from the
+// sensors' code page when read; a byte of a garbled identification that is
+// no UTF-8 is written as U+FFFD).
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 
 namespace rm27 {
 
@@ -109,8 +110,25 @@ bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<Clb
         reason = probe.errorString().toStdString();
         return false;
     }
+    const std::string bytes = probe.readAll().toStdString();
     probe.close();
-    QSettings s(file, QSettings::IniFormat);
+    std::string text;
+    if (!ClbTextAsUtf8(bytes, text, reason)) return false;
+    // QSettings reads UTF-8 only: a file in another encoding, or with a
+    // byte-order mark, is read through a UTF-8 copy of its text.
+    QTemporaryFile copy;
+    QString source = file;
+    if (text != bytes) {
+        if (!copy.open() ||
+            copy.write(text.data(), static_cast<qint64>(text.size())) !=
+                static_cast<qint64>(text.size()) ||
+            !copy.flush()) {
+            reason = copy.errorString().toStdString();
+            return false;
+        }
+        source = copy.fileName();
+    }
+    QSettings s(source, QSettings::IniFormat);
     if (s.status() != QSettings::NoError) {
         reason = "The file is not an INI text file";
         return false;

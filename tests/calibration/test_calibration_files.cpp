@@ -136,6 +136,34 @@ TEST_F(Folder, AwkwardTextsAndEverySingleComeBack) {
     EXPECT_EQ(back, r);
 }
 
+// The program writes UTF-8; the other tools of these workstations write
+// Windows-1250, which is read as such when the file is not UTF-8.
+TEST_F(Folder, AFileInWindows1250IsReadAsSuchAndOtherBytesNameTheirLine) {
+    const std::string utf8 = "[Kalibrace]\nPoints=2\nDescription=Siloměr žluťoučký\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {utf8, nullptr},
+        {"\xEF\xBB\xBF" + utf8, nullptr},
+        {"[Kalibrace]\nPoints=2\nDescription=Silom\xECr \x9Elu\x9Dou\xE8k\xFD\n", nullptr},
+        {"\xEF\xBB\xBF[Kalibrace]\nPoints=2\nDescription=Silom\xECr\n",
+         "Soubor je označen jako UTF-8, ale řádek 3 není platný text UTF-8."},
+        {"[Kalibrace]\nDescription=Silom\xECr\nUnit=\x81\n",
+         "Soubor není v UTF-8 ani ve Windows-1250: řádek 3 obsahuje bajt 0x81, který "
+         "Windows-1250 nezná."},
+    };
+    for (const auto& [bytes, refusal] : cases) {
+        Spill(path("k.CLB"), bytes);
+        std::vector<ClbGroup> groups;
+        reason.clear();
+        EXPECT_EQ(store.readGroups(path("k.CLB"), groups, reason), refusal == nullptr) << reason;
+        if (refusal != nullptr) {
+            EXPECT_EQ(reason, refusal);
+        } else {
+            ASSERT_EQ(groups.size(), 1u) << bytes;
+            EXPECT_EQ(*groups[0].find("Description"), "Siloměr žluťoučký") << bytes;
+        }
+    }
+}
+
 TEST_F(Folder, WriteAndReadFailuresGiveTheSystemsReason) {
     Spill(path("plain"), "x");
     const std::pair<std::string, const char*> cases[] = {

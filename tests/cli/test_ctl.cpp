@@ -108,8 +108,8 @@ TEST(CtlOptions, ComPortNames) {
 TEST(CtlReport, JsonStringsStayValid) {
     EXPECT_EQ(JsonString("a\"b\\c\r\n"), "\"a\\\"b\\\\c\\r\\n\"");
     EXPECT_EQ(JsonString("Siločlen"), "\"Siločlen\"");
-    // a legacy code page byte is read as Latin-1
-    EXPECT_EQ(JsonString(std::string("M\xE9\x01")), "\"M\\u00e9\\u0001\"");
+    // a byte that is no UTF-8 (an identification garbled on the line)
+    EXPECT_EQ(JsonString(std::string("M\xE9\x01")), "\"M\uFFFD\\u0001\"");
 }
 
 // The evaluation needs no converter: the hand-worked series as a script

@@ -137,7 +137,8 @@ TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
     for (std::string l; std::getline(rows, l);)
         lines.push_back(l);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1], "Vstup2> Internal: Force sensor 10 kN                [N     ]        0 ");
+    // a description in Windows-1250 bytes, padded to 32 characters
+    EXPECT_EQ(lines[1], "Vstup2> Internal: Force sensor 10 kN – C3           [N     ]        0 ");
     EXPECT_FALSE(sent("$00X"));
 
     EXPECT_EQ(run("rmu-limits 3 - - -"), kExitOk) << err.str();
@@ -148,6 +149,7 @@ TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
     SensorRecord rec;
     ASSERT_EQ(DecodeEKeyImage(c.block(32), rec, 1, 0, 0), 0);
     EXPECT_EQ(rec.auxSingle, 12.5f);
+    EXPECT_EQ(c.block(32).substr(8, 24), "Force sensor 10 kN \x96 C3 "); // its bytes kept
     EXPECT_TRUE(sent("$00X\r"));
 }
 

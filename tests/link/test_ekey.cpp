@@ -174,6 +174,60 @@ TEST(EKeyDecode, TextFieldsAreTrimmed) {
     }
 }
 
+// Texts travel in Windows-1250, one byte per character, and come back in
+// the same bytes: a key written by another tool is not changed by a store.
+TEST(EKeyText, Windows1250BothWaysByteForByte) {
+    const std::pair<std::string, std::string> descriptions[] = {
+        // in memory, in the image
+        {"Siloměr žluťoučký 50 kN", "Silom\xECr \x9Elu\x9Dou\xE8k\xFD 50 kN"},
+        {"Příliš žluťoučký kůň úpěl ďábels", // 32 characters, 32 bytes
+         "P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD k\xF9\xF2 \xFAp\xECl \xEF\xE1"
+         "bels"},
+        {"€ ř „x“ ×", "\x80 \xF8 \x84x\x93 \xD7"},
+        // the bytes the code page leaves undefined are carried along
+        {"\u0081\u0083\u0088\u0090\u0098", "\x81\x83\x88\x90\x98"},
+    };
+    for (const auto& [text, bytes] : descriptions) {
+        std::string image = Block(CurveRecord(2, 0x90));
+        image.replace(8, 32, bytes + std::string(32 - bytes.size(), ' '));
+        image.replace(41, 6, "\xB0\x43    "); // "°C"
+        SensorRecord r;
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        EXPECT_EQ(r.description, FixedText(text, 32)) << text;
+        EXPECT_EQ(r.unit, "°C    ");
+        std::string rebuilt;
+        ASSERT_GT(BuildEKeyImage(rebuilt, r, 1, kDay), 0) << text;
+        EXPECT_EQ(rebuilt, image.substr(0, rebuilt.size())) << text;
+    }
+
+    // cut at 32 characters, not bytes; what lies beyond the cut is not written
+    SensorRecord r = CurveRecord(2, 0x90);
+    r.description = "Příliš žluťoučký kůň úpěl ďábelské Ω";
+    std::string image;
+    ASSERT_GT(BuildEKeyImage(image, r, 1, kDay), 0);
+    EXPECT_EQ(image.substr(8, 32), descriptions[1].second);
+    EXPECT_EQ(r.description, "Příliš žluťoučký kůň úpěl ďábels");
+
+    // what the code page cannot hold is named and refused, nothing built
+    const std::tuple<std::string SensorRecord::*, std::string, std::string> refused[] = {
+        {&SensorRecord::description, "Ω", "Ω"},
+        {&SensorRecord::unit, "µΩ", "Ω"},
+        {&SensorRecord::description, "\xE9", "\xE9"}, // no UTF-8 at all
+        {&SensorRecord::sensorId, "\U0001F600", "\U0001F600"},
+        {&SensorRecord::validity, "ĉ", "ĉ"}};
+    for (const auto& [field, text, named] : refused) {
+        r = CurveRecord(2, 0x90);
+        r.*field = text;
+        const SensorRecord before = r;
+        image = "untouched";
+        EXPECT_EQ(UnencodableEKeyCharacter(r), named);
+        EXPECT_EQ(BuildEKeyImage(image, r, 1, kDay), kBuildUnencodableText) << text;
+        EXPECT_EQ(image, "untouched");
+        EXPECT_TRUE(r == before) << text;
+    }
+    EXPECT_EQ(UnencodableEKeyCharacter(CurveRecord(2, 0x90)), "");
+}
+
 TEST(EKeyDecode, ThirdValuePerPointIsSkipped) {
     std::string image = Block(CurveRecord(2, 0x80)).substr(0, 104);
     image[99] = static_cast<char>(0xA0);

@@ -53,6 +53,8 @@ TEST(ResultCodes, NameAndTextOfEveryCode) {
         {BuildResultName, BuildResultText, -1, "too-many-points", "too many points for the block"},
         {BuildResultName, BuildResultText, -2, "too-few-points", "fewer than 2 points"},
         {BuildResultName, BuildResultText, -3, "no-curve-flag", "no curve flag"},
+        {BuildResultName, BuildResultText, -4, "unencodable-text",
+         "a text holds a character outside Windows-1250"},
         {BuildResultName, BuildResultText, 0, "unknown", "unknown result 0"},
     };
     for (const Row& row : rows) {

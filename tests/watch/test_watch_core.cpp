@@ -250,13 +250,14 @@ TEST(CsvFormat, HeaderAndRowsReadBackInBothDialects) {
     }
 }
 
-TEST(CsvFormat, TextThatIsNotUtf8IsReadAsLatin1) {
+TEST(CsvFormat, TheFileStaysUtf8WhateverTheLineBrought) {
     WatchHeader h = Header();
-    // Latin-1 bytes, as an older tool may have written them into an eKey
-    h.inputs[0].description = std::string("M\xE9ren\xED");
+    h.deviceId = "0123RM271\xE9"; // a byte garbled on the line
+    h.inputs[0].description = "Siloměr";
     test::CsvRecords records;
     ASSERT_TRUE(test::ReadCsv(CsvHeader(h, LogColumns(), kCsvComma), ',', records));
-    EXPECT_EQ(records[2][1], "M\u00e9ren\u00ed");
+    EXPECT_EQ(records[0][1], "0123RM271\uFFFD");
+    EXPECT_EQ(records[2][1], "Siloměr");
 }
 
 TEST(WallTime, LocalTimeWithMillisecondsAndDaylightSaving) {
