@@ -1,12 +1,12 @@
 #include "calibration/clb_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "calibration/curve.h"
 #include "link/codepage.h"
 #include "session/device_state.h"
+#include "session/input_checks.h"
 
 namespace rm27 {
 
@@ -42,13 +42,6 @@ std::string ValueKey(int k) {
     return "Value" + std::to_string(k);
 }
 
-// Whether a number rounds to a finite single: below the largest single
-// plus half its last step (its shortest text, "3.4028235e+38", lies above
-// the single itself).
-bool FitsSingle(double number) {
-    return std::fabs(number) < std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
-}
-
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -65,12 +58,19 @@ public:
         const std::string* value = need(key);
         return value == nullptr ? std::string() : FixedText(TrimBlanks(*value), width);
     }
-    float single(const std::string& key) {
+    // A number the record keeps as a single, within what `check` lets
+    // its place in the eKey hold.
+    float single(const std::string& key, InputCheck (*check)(double, const std::string&)) {
         const std::string* value = need(key);
         if (value == nullptr) return 0;
         double number = 0;
-        if (!ParseFileNumber(*value, number) || !FitsSingle(number)) {
+        if (!ParseNumber(*value, number)) {
             fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
+            return 0;
+        }
+        if (const InputCheck c = check(number, key); !c) {
+            fail("Položka " + Quoted(key) + " je mimo rozsah: " + Quoted(*value) +
+                 ", přípustné jsou hodnoty " + c.range() + ".");
             return 0;
         }
         return static_cast<float>(number);
@@ -79,7 +79,7 @@ public:
         const std::string* value = need(key);
         if (value == nullptr) return 0;
         double number = 0;
-        if (!ParseFileNumber(*value, number)) {
+        if (!ParseNumber(*value, number)) {
             fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
             return 0;
         }
@@ -179,12 +179,12 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
     r.slidingLength = in.whole(kSlidingLength, 0, 255);
     r.fastSlidingLength = in.whole(kFastSlidingLength, 0, 255);
     r.curveFlags = static_cast<std::uint8_t>(in.whole(kCurveFlags, 0, 255));
-    r.limit = in.single(kLimit);
-    r.zeroOffset = in.single(kZeroOffset);
+    r.limit = in.single(kLimit, CheckDeviceFloat);
+    r.zeroOffset = in.single(kZeroOffset, CheckSingle);
     r.serialNumber = in.text(kSerialNumber, kSerialNumberWidth);
     r.sheetText = in.text(kSheetText, kSheetTextWidth);
     r.sheetNumber = in.text(kSheetNumber, kSheetNumberWidth);
-    r.uncertainty = in.single(kUncertainty);
+    r.uncertainty = in.single(kUncertainty, CheckPercent);
     r.dateOfSave = in.text(kDateOfSave, kDateWidth);
     r.validity = in.text(kValidity, kDateWidth);
     const std::int32_t count = in.whole(kPoints, 0, kMaxPoints);
@@ -194,8 +194,8 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
     }
     for (int k = 1; in.ok() && k <= count; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
-        r.pointSignals[i] = in.single(SignalKey(k));
-        r.userValues[i] = in.single(ValueKey(k));
+        r.pointSignals[i] = in.single(SignalKey(k), CheckDeviceFloat);
+        r.userValues[i] = in.single(ValueKey(k), CheckDeviceFloat);
         // The editor compares singles exactly; so does this.
         for (int j = 1; in.ok() && j < k; ++j) {
             const auto o = static_cast<std::size_t>(j - 1);
@@ -243,33 +243,6 @@ bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& err
         return false;
     }
     text = Cp1250ToUtf8(body);
-    return true;
-}
-
-bool ParseFileNumber(const std::string& text, double& value) {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    const std::size_t end = text.find_last_not_of(" \t");
-    if (begin == std::string::npos) return false;
-    std::string number = text.substr(begin, end - begin + 1);
-    if (number[0] == '+') number.erase(0, 1);
-    if (number.empty() || number == "-") return false;
-    // A decimal comma, as a hand-edited file on a Czech desktop may have it.
-    const std::size_t comma = number.find(',');
-    if (comma != std::string::npos) {
-        if (number.find_first_of(",.", comma + 1) != std::string::npos ||
-            number.find('.') != std::string::npos)
-            return false;
-        number[comma] = '.';
-    }
-    // Only digits, a sign, a point and an exponent: from_chars alone would
-    // also take "inf" and "nan".
-    if (number.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
-    double parsed = 0;
-    const char* first = number.data();
-    const char* last = number.data() + number.size();
-    const auto result = std::from_chars(first, last, parsed);
-    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) return false;
-    value = parsed;
     return true;
 }
 

@@ -67,8 +67,10 @@ const ClbGroup* PickCalibrationGroup(const std::vector<ClbGroup>& groups,
 // writes but the program, the input and the block: a loaded calibration
 // goes back to the block rec belongs to). Refused, with a message naming
 // the key and rec untouched, when a key is missing, a number does not read
-// (or is not whole where it must be), the curve has fewer than 2 or more
-// than maxPoints points, or a signal or a value repeats.
+// (ParseNumber), is not whole where it must be or does not fit its place in
+// the eKey (the points and the limit the eKey's own float, the uncertainty
+// 0..100 %), the curve has fewer than 2 or more than maxPoints points, or a
+// signal or a value repeats.
 bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints,
                           std::string& error);
 
@@ -79,10 +81,5 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
 // of that code page's characters. Otherwise false, with a message naming
 // the line that stops the reading.
 bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& error);
-
-// A number as a file holds it: decimal, "." or "," as the decimal sign,
-// blanks around it allowed, nothing else. False for anything else, and for
-// infinities and NaN.
-bool ParseFileNumber(const std::string& text, double& value);
 
 } // namespace rm27

@@ -1,6 +1,8 @@
 #include "calibration/commands.h"
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 #include "link/codecs.h"
 #include "link/memory.h"
@@ -8,6 +10,7 @@
 #include "reading/operations.h"
 #include "session/controls.h"
 #include "session/ekey_text.h"
+#include "session/input_checks.h"
 #include "session/measurement.h"
 
 namespace rm27 {
@@ -19,6 +22,10 @@ namespace {
 constexpr std::int32_t kDefOwnGain = 0x02;
 constexpr int kReferenceGain = 7;
 constexpr double kReferenceMvV = 2.0;
+// Fewer divisions than this between the reading and the zero: more likely
+// an unloaded input (noise would then swing the value by thousands) than
+// a calibration.
+constexpr double kPlausibleSpan = 1000;
 constexpr std::int32_t kConstantWriteTimeoutMs = 100;
 constexpr std::int32_t kEditorIntervalMs = 100;
 // How often the wait for the editor looks at its tag; the wait sleeps in
@@ -30,13 +37,6 @@ double ToReferenceGain(double k, const SensorRecord& rec) {
     return k / std::ldexp(1.0, kReferenceGain - (rec.gainCode & 7));
 }
 
-void ShowConstants(Operations& ops, int input) {
-    ops.view.setCaption(ctl::lblR38mVVK(input),
-                        FormatFixed(ops.state.K[static_cast<std::size_t>(input)], "0.0000 E+00"));
-    ops.view.setCaption(ctl::lblR38mVVQ(input),
-                        FormatFixed(ops.state.Q[static_cast<std::size_t>(input)], "#######0"));
-}
-
 // The steps are done; now the converter is asked what it holds. Its echoes
 // said only that a byte arrived somewhere.
 ConstantOutcome Confirm(Operations& ops,
@@ -46,6 +46,55 @@ ConstantOutcome Confirm(Operations& ops,
     if (c.confirmed()) return ConstantOutcome::Written;
     ops.prompter.critical(ConfirmationText(c));
     return ConstantOutcome::NotConfirmed;
+}
+
+// The "x" button's value, read as a single into `reference`; the outcome
+// when it ends the command. Zero (also an empty answer, Cancel or text that
+// reads as 0) gives "nemuze to byt nula" and leaves the measurement
+// stopped; a value no single holds is refused and the measurement runs
+// again.
+std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
+    const double typed = ValComma(ops.prompter.inputBox("Zadejte kolik to je mVV", "", "2"));
+    if (std::fabs(typed) <= std::numeric_limits<float>::max() && static_cast<float>(typed) == 0) {
+        ops.prompter.critical("nemuze to byt nula");
+        return ConstantOutcome::ZeroEntered;
+    }
+    if (const InputCheck c = CheckSingle(typed, "Zadaná hodnota mV/V"); !c) {
+        ops.prompter.critical(c.message() + "\r\n" + kNothingWrittenText);
+        StartMeasurement(ops.port, ops.view);
+        return ConstantOutcome::Refused;
+    }
+    reference = static_cast<float>(typed);
+    return std::nullopt;
+}
+
+// K of input against `reference` mV/V at the live reading, referred to
+// 128x; nothing when refused (the reading equals Q, or K is no number a
+// single holds) or when the operator does not confirm a span so small
+// that the input is more likely unloaded than calibrated.
+std::optional<double> CheckedSlope(Operations& ops, int input, double reference, bool entered) {
+    const DeviceState& st = ops.state;
+    const auto i = static_cast<std::size_t>(input);
+    const double span = static_cast<double>(st.raw[i]) - st.Q[i];
+    if (span == 0) {
+        ops.prompter.critical(kSlopeUndefinedText);
+        return std::nullopt;
+    }
+    double k = reference / span;
+    if (entered || (st.definitionBytes[i] & kDefOwnGain) == 0)
+        k = ToReferenceGain(k, st.records[i]);
+    const std::string n = std::to_string(input + 1);
+    if (const InputCheck c = CheckNonZeroSingle(k, "Strmost K vstupu " + n); !c) {
+        ops.prompter.critical(c.message() + "\r\n" + kNothingWrittenText);
+        return std::nullopt;
+    }
+    if (std::fabs(span) < kPlausibleSpan &&
+        !ops.prompter.question("Vstup " + n + " je od nuly (Q) vzdálen jen " + NumberText(span) +
+                                   " dílků: strmost by byla K = " +
+                                   TrimBlanks(FormatFixed(k, kFormatK)) + ". Opravdu ji zapsat?",
+                               MessageAnswer::No))
+        return std::nullopt;
+    return k;
 }
 
 std::string TwoDigits(int n) {
@@ -71,32 +120,24 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
         value = st.Q[i];
     } else {
         double reference = kReferenceMvV;
-        if (index >= 2 * kInputCount) {
-            // The measurement is stopped already: the reading the slope is
-            // taken from cannot move while the user types.
-            reference = static_cast<float>(
-                ValComma(ops.prompter.inputBox("Zadejte kolik to je mVV", "", "2")));
-            if (reference == 0) {
-                ops.prompter.critical("nemuze to byt nula");
-                return ConstantOutcome::ZeroEntered;
-            }
-        }
-        const double span = static_cast<double>(st.raw[i]) - st.Q[i];
-        if (span == 0) {
-            ops.prompter.critical(kSlopeUndefinedText);
-            StartMeasurement(ops.port, ops.view);
-            return ConstantOutcome::SlopeUndefined;
-        }
-        double k = reference / span;
         const bool entered = index >= 2 * kInputCount;
-        if (entered || (st.definitionBytes[i] & kDefOwnGain) == 0)
-            k = ToReferenceGain(k, st.records[i]);
-        st.K[i] = k;
-        value = k;
+        // The measurement is stopped already: the reading the slope is
+        // taken from cannot move while the user types.
+        if (entered) {
+            if (const auto stop = EnteredMvV(ops, reference)) return *stop;
+        }
+        const std::optional<double> k = CheckedSlope(ops, input, reference, entered);
+        if (!k) {
+            // Nothing reached the converter: it measures on as before.
+            StartMeasurement(ops.port, ops.view);
+            return ConstantOutcome::Refused;
+        }
+        st.K[i] = *k;
+        value = *k;
         cell = CellK(input);
     }
     MemWriteFloat(ops.port, st.DeviceAddress, cell, value, kConstantWriteTimeoutMs);
-    ShowConstants(ops, input);
+    ShowConstants(ops.view, st, input);
     // The converter works with the constants it loaded; "LT" has it load
     // the new ones from memory. It does not answer.
     ops.port.send(BuildFrame(st.DeviceAddress, "LT"));

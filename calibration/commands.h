@@ -19,21 +19,27 @@ namespace rm27 {
 // zero, and a converter told K = inf shows nothing sensible.
 inline const std::string kSlopeUndefinedText =
     "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.";
+// The line under a refused value's message.
+inline const std::string kNothingWrittenText = "Nic nebylo zapsáno.";
 
 enum class ConstantOutcome {
     Written,      // constant in memory (read back), "LT" sent, measurement running
     NotConfirmed, // written and "LT" sent, but the cells read back other values, or
                   // could not be read back: a message said which
 
-    NotRun,         // no such button, or the command was cancelled
-    ZeroEntered,    // "nemuze to byt nula": nothing written, measurement left stopped
-    SlopeUndefined, // reading equal to Q: nothing written, measurement running again
+    NotRun,      // no such button, or the command was cancelled
+    ZeroEntered, // "nemuze to byt nula": nothing written, measurement left stopped
+    // A check refused the value (reading equal to Q, a K or an entered mV/V
+    // no single holds), or the operator said No to a span that small:
+    // nothing written, measurement running again.
+    Refused,
 };
 
 // The twelve "0", "2" and "x" buttons. Index 0..3: the zero of input
 // index from its live reading; 4..7: the slope of input index - 4 against a
 // 2 mV/V reference; 8..11: the slope of input index - 8 against a value the
-// user enters.
+// user enters. A slope is checked before it goes out, and one taken over
+// fewer than 1000 divisions is asked about first (No preselected).
 ConstantOutcome SetmVVKQ(Operations& ops, int index);
 
 // After their steps, both read back the cells they wrote (the measurement

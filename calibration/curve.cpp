@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "link/codecs.h"
+#include "session/input_checks.h"
 
 namespace rm27 {
 
@@ -127,6 +128,7 @@ int PointTable::FirstFreeSlot() const {
 
 void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& fields) {
     fields.lstKrivka.clear();
+    fields.lstKrivkaTips.clear();
     fields.lstKrivkaSelected = -1;
     const bool mvv = (xXx.curveFlags & kCurveSignalMvV) != 0;
     fields.lblLiveUnit = mvv ? "mV/V" : "div";
@@ -136,6 +138,10 @@ void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& 
         const CurvePoint& p = points.slot(k);
         fields.lstKrivka.push_back(FormatFixed(p.signal, signalFormat) + "  " +
                                    FormatFixed(p.userValue, xXx.numberFormat));
+        std::string tip = OverflowText(p.signal, signalFormat);
+        const std::string value = OverflowText(p.userValue, xXx.numberFormat);
+        if (!value.empty()) tip += (tip.empty() ? "" : "\n") + value;
+        fields.lstKrivkaTips.push_back(tip);
     }
     fields.cmbCurveType = mvv ? 1 : 0;
 }

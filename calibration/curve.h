@@ -95,6 +95,9 @@ struct EditorFields {
     std::string lblSignal;
     std::string lblCurveSignalPopis;
     std::vector<std::string> lstKrivka;
+    // Per line, what its formats cut off (the line keeps the cut text);
+    // "" for a line shown whole.
+    std::vector<std::string> lstKrivkaTips;
     int lstKrivkaSelected = -1; // 0-based line, -1 none
 };
 

@@ -6,6 +6,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/ekey_text.h"
+#include "session/input_checks.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
 
@@ -146,10 +147,19 @@ bool CalibrationEditorModel::RefuseTenthPoint() {
     return true;
 }
 
+bool CalibrationEditorModel::PointPasses(const PointDialogModel& d) {
+    InputCheck c = CheckDeviceFloat(d.Signal, "Signal");
+    if (c) c = CheckDeviceFloat(d.Etalon, "Etalon");
+    if (c) return true;
+    ops_.prompter.critical(c.message());
+    return false;
+}
+
 bool CalibrationEditorModel::AddFromDialog() {
     PointDialogModel& d = Dialog();
     if (d.Etalon == kPointCancelled) return false;
     if (RefuseTenthPoint()) return false;
+    if (!PointPasses(d)) return false;
     const int k = points.FirstFreeSlot();
     if (k == 0) return false;
     CurvePoint& p = points.slot(k);
@@ -197,7 +207,7 @@ void CalibrationEditorModel::lstKrivka_DblClick() {
     d.Etalon = points.slot(k).userValue;
     d.ValueFormat = xXx.numberFormat;
     dialog_.ShowModal(d);
-    if (d.Etalon == kPointCancelled) return;
+    if (d.Etalon == kPointCancelled || !PointPasses(d)) return;
     points.slot(k).signal = static_cast<float>(d.Signal);
     points.slot(k).userValue = static_cast<float>(d.Etalon);
     points.SortPoints();
@@ -359,6 +369,14 @@ void CalibrationEditorModel::mGrafLinearity_Click() {
 }
 
 bool CalibrationEditorModel::mKalibracniList_Click() {
+    // What the certificate states as typed: checked before anything else.
+    double uncertainty = 0;
+    InputCheck typed = CheckTyped(fields.txtNejistota, CheckPercent, "Nejistota [%]", uncertainty);
+    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, "Platnost kalibrace");
+    if (!typed) {
+        ops_.prompter.critical(typed.message());
+        return false;
+    }
     FileDialogSpec d = EditorFileDialog(appFolder, "Uložit kalibrační list",
                                         "Kalibrační list PDF (*.pdf)|*.pdf", ".pdf");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return false;
@@ -368,9 +386,11 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
     // The certificate shows the calibration as it would be stored.
     if (!TXT2XXX()) return false;
     CertificateData c = MakeCertificate(xXx, ops_.state.DeviceId, ops_.state.DeviceAddress,
-                                        ValComma(fields.txtNejistota), program, ops_.clock.now());
-    // The sheet number is what the user typed; the build leaves it alone.
+                                        uncertainty, program, ops_.clock.now());
+    // The sheet number and the validity are what the user typed; the build
+    // leaves them alone.
     c.sheetNumber = TrimBlanks(fields.txtKL);
+    c.validity = TrimBlanks(fields.txtPlatnostKalibrace);
     std::string reason = "no PDF writer";
     if (certificates == nullptr || !certificates->writePdf(c, pdf, reason)) {
         ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + pdf + "\r\n" + reason);

@@ -147,7 +147,9 @@ public:
     void mSaveEEKrivka_Click();
     void mGrafLinearity_Click();
     // "Kalibrační list": the calibration as "Uložit kalibraci" would build
-    // it, into a PDF and a CSV beside it. True when both were written.
+    // it, into a PDF and a CSV beside it, stating the uncertainty and the
+    // validity typed (refused, before the file dialog, when they are not
+    // 0..100 % and a date that exists). True when both were written.
     bool mKalibracniList_Click();
 
     // ---- public operations
@@ -173,6 +175,10 @@ private:
     // the dialog was cancelled or nine points are there already.
     bool AddFromDialog();
     bool RefuseTenthPoint();
+    // A point goes into the eKey as the converter's own float: a value that
+    // float cannot hold is refused (a message naming Signal or Etalon)
+    // before it joins the curve.
+    bool PointPasses(const PointDialogModel& d);
 
     Operations& ops_;
     PointDialog& dialog_;

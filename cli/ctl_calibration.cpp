@@ -63,7 +63,8 @@ CLI::Validator FormatText() {
 }
 
 // "0,5:100": a signal and a value as the user types them into the point
-// dialog; each is read there with the decimal comma allowed.
+// dialog; each is read there with the decimal comma allowed, and goes into
+// the eKey as its own float.
 CLI::Validator PointText() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
@@ -72,7 +73,10 @@ CLI::Validator PointText() {
                 text.find(':', colon + 1) != std::string::npos) {
                 return text + ": a point is SIGNAL:VALUE, e.g. 0,5:100";
             }
-            return {};
+            std::string error = NumberError(text.substr(0, colon), "the signal", CheckDeviceFloat);
+            if (error.empty())
+                error = NumberError(text.substr(colon + 1), "the value", CheckDeviceFloat);
+            return error;
         },
         "");
 }
@@ -96,11 +100,11 @@ bool WaitForLiveReading(CtlRunner& r) {
 }
 
 std::string KText(double k) {
-    return Trimmed(FormatFixed(k, "0.0000 E+00")) + " (" + SingleText(static_cast<float>(k)) + ")";
+    return Trimmed(FormatWhole(k, kFormatK)) + " (" + SingleText(static_cast<float>(k)) + ")";
 }
 
 std::string QText(double q) {
-    return Trimmed(FormatFixed(q, "#######0"));
+    return Trimmed(FormatWhole(q, kFormatQ));
 }
 
 std::string FilterText(int code) {
@@ -115,7 +119,7 @@ int ExitOf(ConstantOutcome outcome) {
     case ConstantOutcome::NotConfirmed: // the message said what the converter holds
         break;
     case ConstantOutcome::ZeroEntered:
-    case ConstantOutcome::SlopeUndefined:
+    case ConstantOutcome::Refused:
         return kExitRefused;
     case ConstantOutcome::NotRun:
         break;
@@ -305,9 +309,19 @@ int Certificate(CtlRunner& r) {
     if (rec == nullptr) return kExitRefused;
     const CtlOptions& o = r.options();
     const CalibrationTools& tools = r.calibrationTools();
-    const double uncertainty = o.uncertainty ? ValComma(*o.uncertainty) : rec->uncertainty;
-    const CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
-                                              uncertainty, tools.program, r.ops().clock.now());
+    // --uncertainty and --validity were checked on the command line; a
+    // record's dates from the converter are checked here.
+    double uncertainty = rec->uncertainty;
+    if (o.uncertainty) ParseNumber(*o.uncertainty, uncertainty);
+    CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
+                                        uncertainty, tools.program, r.ops().clock.now());
+    if (o.validity) c.validity = Trimmed(*o.validity);
+    InputCheck dates = CheckDate(c.dateOfSave, "Datum uložení");
+    if (dates) dates = CheckDate(c.validity, "Platnost kalibrace");
+    if (!dates) {
+        r.err() << dates.message() << std::endl;
+        return kExitRefused;
+    }
     std::string reason = "no PDF writer";
     if (tools.certificates == nullptr || !tools.certificates->writePdf(c, o.pdfFile, reason)) {
         r.err() << "Kalibrační list nelze uložit do souboru " << o.pdfFile << "\n"
@@ -354,7 +368,8 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
                 o.mvvGiven = true;
             },
             "the mV/V applied now (decimal comma allowed); 0 is refused")
-        ->type_name("X");
+        ->type_name("X")
+        ->check(Number("the mV/V", CheckSingle));
     AddCommand(app, o, kFilter, "write the measuring filter, 0..15 (\"Zápis\")")
         ->add_option("CODE", o.filterCode, "the filter row, 0 = Stopped .. 15 = 4.17 Hz")
         ->required()
@@ -436,8 +451,21 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
     cert->add_option("--csv", o.csvFile, "also write the certificate as CSV")->type_name("FILE");
     cert->add_option_function<std::string>(
             "--uncertainty", [&o](const std::string& u) { o.uncertainty = u; },
-            "the uncertainty to state, in % (decimal comma allowed); default: the record's")
-        ->type_name("PCT");
+            "the uncertainty to state, 0..100 % (decimal comma allowed); default: the "
+            "record's")
+        ->type_name("PCT")
+        ->check(Number("the uncertainty", CheckPercent));
+    cert->add_option_function<std::string>(
+            "--validity", [&o](const std::string& v) { o.validity = v; },
+            "the calibration's validity to state, YYMMDD; default: the record's")
+        ->type_name("YYMMDD")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                return CheckDate(text, "the validity")
+                           ? std::string()
+                           : text + ": the validity is YYMMDD of a day that exists";
+            },
+            ""));
 }
 
 std::optional<int> RunCalibrationCommand(CtlRunner& r) {

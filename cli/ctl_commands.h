@@ -14,6 +14,7 @@
 
 #include "cli/ctl_options.h"
 #include "session/backups.h"
+#include "session/input_checks.h"
 
 namespace rm27 {
 
@@ -23,6 +24,13 @@ class CtlRunner;
 CLI::App* AddCommand(CLI::App& app, CtlOptions& o, const char* name, const char* what);
 // A whole decimal number in lo..hi ("3,6" and "0x10" are refused).
 CLI::Validator WholeNumber(int lo, int hi, const std::string& what);
+// A number typed whole (ParseNumber: a decimal comma allowed, "1abc",
+// "0x10", "1,5,5", "nan", "inf" refused) that `check` takes; `what`
+// names it in the usage error.
+CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const std::string&));
+// The usage error for text as `what`, "" when check takes it.
+std::string NumberError(const std::string& text, const std::string& what,
+                        InputCheck (*check)(double, const std::string&));
 
 void DescribeReadingCommands(CLI::App& app, CtlOptions& o);
 void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o);

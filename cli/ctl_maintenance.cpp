@@ -128,6 +128,7 @@ int RmuLimits(CtlRunner& r) {
         });
         CheckRmuStore(r.ops(), stored);
         if (r.ops().cancelled()) return kExitNoAnswer;
+        if (stored.refused) return ExitOf(stored.outcome()); // the message said which row
         PrintWrites(r, stored.writes);
         r.out() << "limits written: " << stored.written << ", failed: " << stored.failed
                 << "; the converter restarts\n";
@@ -179,8 +180,7 @@ void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o) {
         ->expected(kInputCount)
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
-                if (text == "-" || text.find_first_of("0123456789") != std::string::npos) return {};
-                return text + ": a limit is a number (or - to keep it)";
+                return text == "-" ? std::string() : NumberError(text, "a limit", CheckSingle);
             },
             "NUMBER|-"));
 }

@@ -54,6 +54,23 @@ CLI::Validator WholeNumber(int lo, int hi, const std::string& what) {
         std::to_string(lo) + ".." + std::to_string(hi));
 }
 
+std::string NumberError(const std::string& text, const std::string& what,
+                        InputCheck (*check)(double, const std::string&)) {
+    double value = 0;
+    if (!ParseNumber(text, value)) {
+        return text + ": " + what +
+               " is a number: digits with one decimal point or comma and an optional exponent "
+               "(12, 0,5, 1e-3)";
+    }
+    const InputCheck c = check(value, what);
+    return c ? std::string() : text + ": " + what + " cannot be stored: " + c.rangeInEnglish();
+}
+
+CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const std::string&)) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string { return NumberError(text, what, check); }, "");
+}
+
 CLI::App* AddCommand(CLI::App& app, CtlOptions& o, const char* name, const char* what) {
     CLI::App* sub = app.add_subcommand(name, what);
     sub->callback([&o, word = std::string(name)] { o.command = word; });

@@ -63,6 +63,7 @@ struct CtlOptions {
     std::string pdfFile;                    // certificate --pdf
     std::string csvFile;                    // certificate --csv ("" = none)
     std::optional<std::string> uncertainty; // certificate --uncertainty, as typed
+    std::optional<std::string> validity;    // certificate --validity, YYMMDD
 
     // ---- maintenance commands (ctl_maintenance.cpp)
     int ekeyInput = 0;                  // ekey-copy: input 1..4

@@ -161,19 +161,46 @@ std::string ReadReportText(const DeviceState& st) {
     std::vector<std::vector<std::string>> infos = {{"Input", "Information"}};
     for (int i = 0; i < kInputCount; ++i) {
         const SensorRecord& rec = st.records[i];
-        inputs.push_back({std::to_string(i), SourceOf(st, i), TrimBlanks(rec.sensorId),
+        // Whole: a constant too wide for the window's label is not cut here.
+        inputs.push_back({std::to_string(i + 1), SourceOf(st, i), TrimBlanks(rec.sensorId),
                           TrimBlanks(rec.description), TrimBlanks(rec.unit),
                           TrimBlanks(rec.numberFormat), GainText(rec),
                           std::to_string(rec.pointCount),
-                          TrimBlanks(FormatFixed(st.K[i], "0.0000 E+00")),
-                          TrimBlanks(FormatFixed(st.Q[i], "#######0"))});
-        infos.push_back({std::to_string(i), OneLine(InputInfoText(rec, st.definitionBytes[i]))});
+                          TrimBlanks(FormatWhole(st.K[i], kFormatK)),
+                          TrimBlanks(FormatWhole(st.Q[i], kFormatQ))});
+        infos.push_back(
+            {std::to_string(i + 1), OneLine(InputInfoText(rec, st.definitionBytes[i]))});
     }
     std::string notes;
     for (const DoubtNote& n : ReadingDoubtNotes(st))
         notes += "Note: " + n.what + " is uncertain: " + DoubtWords(n.doubt) + "\n";
     return out + "\n" + Table(inputs) + "\n" + Table(infos) + (notes.empty() ? "" : "\n" + notes);
 }
+
+namespace {
+
+// Key by key, the doubts' names, and "overflow" for a constant the
+// window's label shows cut (the JSON has the number whole).
+std::vector<std::pair<std::string, std::string>> UncertainReasons(const DeviceState& st) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const DoubtNote& n : ReadingDoubtNotes(st))
+        out.emplace_back(n.key, DoubtNames(n.doubt));
+    const auto overflow = [&out](const std::string& key) {
+        const auto it = std::find_if(out.begin(), out.end(),
+                                     [&key](const auto& entry) { return entry.first == key; });
+        if (it == out.end())
+            out.emplace_back(key, "overflow");
+        else
+            it->second += ",overflow";
+    };
+    for (int i = 0; i < kInputCount; ++i) {
+        if (!FitsFormat(st.K[i], kFormatK)) overflow(Indexed("K", i));
+        if (!FitsFormat(st.Q[i], kFormatQ)) overflow(Indexed("Q", i));
+    }
+    return out;
+}
+
+} // namespace
 
 std::string ReadReportJson(const DeviceState& st) {
     const DeviceState::ReadingDoubts& d = st.doubts;
@@ -193,7 +220,8 @@ std::string ReadReportJson(const DeviceState& st) {
         const SensorRecord& rec = st.records[i];
         const Doubt r = d.records[i];
         inputs.push_back(
-            "{\"source\":" + v(r, JsonString(SourceOf(st, i))) +
+            "{\"input\":" + std::to_string(i + 1) +
+            ",\"source\":" + v(r, JsonString(SourceOf(st, i))) +
             ",\"identifier\":" + v(r, JsonString(TrimBlanks(rec.sensorId))) +
             ",\"description\":" + v(r, JsonString(TrimBlanks(rec.description))) +
             ",\"unit\":" + v(r, JsonString(TrimBlanks(rec.unit))) +
@@ -203,9 +231,8 @@ std::string ReadReportJson(const DeviceState& st) {
             v(r | d.definition[i], JsonString(InputInfoText(rec, st.definitionBytes[i]))) + "}");
     }
     std::string uncertain;
-    for (const DoubtNote& n : ReadingDoubtNotes(st))
-        uncertain += (uncertain.empty() ? "" : ",") + JsonString(n.key) + ":" +
-                     JsonString(DoubtNames(n.doubt));
+    for (const auto& [key, reasons] : UncertainReasons(st))
+        uncertain += (uncertain.empty() ? "" : ",") + JsonString(key) + ":" + JsonString(reasons);
     const auto row = static_cast<std::size_t>(st.FilterCode & 15);
     return "{\"id\":" + v(d.id, JsonString(st.DeviceId)) +
            ",\"address\":" + v(d.address, std::to_string(st.DeviceAddress)) +
@@ -222,11 +249,11 @@ std::string ReadReportJson(const DeviceState& st) {
 std::string MonitorLine(const DeviceState& st) {
     std::string line;
     for (int i = 0; i < kInputCount; ++i) {
-        const LiveTexts t = LiveTextsOf(st, i);
+        const LiveTexts t = LiveTextsOf(st, i, true);
         const DeviceState::LiveDoubts& d = st.liveDoubts[i];
         const auto mark = [](Doubt doubt) { return doubt ? "?" : ""; };
         if (i > 0) line += " |";
-        line += " " + std::to_string(i) + ": " + t.raw + mark(d.raw) + " " + t.raw256 +
+        line += " " + std::to_string(i + 1) + ": " + t.raw + mark(d.raw) + " " + t.raw256 +
                 mark(d.raw) + " " + t.signal + mark(d.signal) + " mV/V " + t.value + mark(d.value);
         const std::string unit = TrimBlanks(st.records[i].unit);
         if (!unit.empty()) line += " " + unit;

@@ -26,17 +26,19 @@ std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& state);
 // "r27ctl: warning: K of input 2 is uncertain (no answer)", one line each.
 std::string DoubtWarnings(const std::vector<DoubtNote>& notes);
 
-// The values as the window shows them, each uncertain one followed by a
-// note at the end.
+// The values as the window shows them (whole where its labels cut them),
+// inputs numbered 1..4, each uncertain one followed by a note at the end.
 std::string ReadReportText(const DeviceState& state);
-// One object, keys in English, one line, ending in a line feed. An
-// uncertain value is null, and "uncertain" maps its key to the reasons
-// ("K[1]": "no-answer").
+// One object, keys in English, one line, ending in a line feed. Each
+// entry of "inputs" carries its input's number, 1..4. An uncertain value
+// is null, and "uncertain" maps its key to the reasons ("K[1]":
+// "no-answer"); a constant the window's label cannot show whole keeps its
+// number and has the reason "overflow".
 std::string ReadReportJson(const DeviceState& state);
 
 // One line per decoded tick: raw, raw / 256, mV/V and value with its unit
-// for each input, as the window's labels show them; an uncertain one is
-// followed by "?".
+// for each input (numbered 1..4), as the window's labels show them but
+// never cut to their formats; an uncertain one is followed by "?".
 std::string MonitorLine(const DeviceState& state);
 // The CSV of the window's log (watch/csv_format.h): its header for the
 // converter just read, and the record of an answered tick at wall time

@@ -932,6 +932,68 @@
     <message>
         <source>Tabulka tříd je prázdná.</source>
         <translation>The class table is empty.</translation>
+        <source>%1: hodnotu %2 nelze použít, přípustné jsou hodnoty %3.</source>
+        <translation>%1: the value %2 cannot be used, accepted values are %3.</translation>
+    </message>
+    <message>
+        <source>%1 až %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>0 nebo %1 ≤ |x| ≤ %2</source>
+        <translation>0 or %1 ≤ |x| ≤ %2</translation>
+    </message>
+    <message>
+        <source>RRMMDD (skutečné datum)</source>
+        <translation>YYMMDD (a date that exists)</translation>
+    </message>
+    <message>
+        <source>Nic nebylo zapsáno.</source>
+        <translation>Nothing was written.</translation>
+    </message>
+    <message>
+        <source>Zadaná hodnota mV/V</source>
+        <translation>The mV/V entered</translation>
+    </message>
+    <message>
+        <source>Strmost K vstupu %1</source>
+        <translation>Slope K of input %1</translation>
+    </message>
+    <message>
+        <source>Vstup %1 je od nuly (Q) vzdálen jen %2 dílků: strmost by byla K = %3. Opravdu ji zapsat?</source>
+        <translation>Input %1 is only %2 divisions away from its zero (Q): the slope would be K = %3. Write it all the same?</translation>
+    </message>
+    <message>
+        <source>Limit vstupu %1</source>
+        <translation>Limit of input %1</translation>
+    </message>
+    <message>
+        <source>Nic nebylo odesláno, převodník se nerestartuje.</source>
+        <translation>Nothing was sent; the converter is not restarted.</translation>
+    </message>
+    <message>
+        <source>Položka %1 je mimo rozsah: %2, přípustné jsou hodnoty %3.</source>
+        <translation>Item %1 is out of range: %2, accepted values are %3.</translation>
+    </message>
+    <message>
+        <source>Etalon</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Nejistota [%]</source>
+        <translation>Uncertainty [%]</translation>
+    </message>
+    <message>
+        <source>Platnost kalibrace</source>
+        <translation>Valid until</translation>
+    </message>
+    <message>
+        <source>Hodnota se nevejde do formátu %1: %2</source>
+        <translation>The value does not fit the format %1: %2</translation>
+    </message>
+    <message>
+        <source>maska eKey je nejistá: %1</source>
+        <translation>the eKey mask is uncertain: %1</translation>
     </message>
 </context>
 <context>

@@ -297,6 +297,27 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP(
             "Texts", "Tabulka tříd, řádek %1: očekáván název třídy a pět mezí (nezáporná čísla)."),
         QT_TRANSLATE_NOOP("Texts", "Tabulka tříd je prázdná."),
+        // A value refused before it goes out: the field, the value, what the
+        // field takes; the fields and the ranges are texts of their own.
+        QT_TRANSLATE_NOOP("Texts", "%1: hodnotu %2 nelze použít, přípustné jsou hodnoty %3."),
+        QT_TRANSLATE_NOOP("Texts", "%1 až %2"),
+        QT_TRANSLATE_NOOP("Texts", "0 nebo %1 ≤ |x| ≤ %2"),
+        QT_TRANSLATE_NOOP("Texts", "RRMMDD (skutečné datum)"),
+        QT_TRANSLATE_NOOP("Texts", "Nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Zadaná hodnota mV/V"),
+        QT_TRANSLATE_NOOP("Texts", "Strmost K vstupu %1"),
+        QT_TRANSLATE_NOOP("Texts", "Vstup %1 je od nuly (Q) vzdálen jen %2 dílků: strmost by "
+                                   "byla K = %3. Opravdu ji zapsat?"),
+        QT_TRANSLATE_NOOP("Texts", "Limit vstupu %1"),
+        QT_TRANSLATE_NOOP("Texts", "Nic nebylo odesláno, převodník se nerestartuje."),
+        QT_TRANSLATE_NOOP("Texts", "Položka %1 je mimo rozsah: %2, přípustné jsou hodnoty %3."),
+        QT_TRANSLATE_NOOP("Texts", "Etalon"),
+        QT_TRANSLATE_NOOP("Texts", "Nejistota [%]"),
+        QT_TRANSLATE_NOOP("Texts", "Platnost kalibrace"),
+        // A value its format shows cut: the tool tip of its field.
+        QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2"),
+        // A maintenance command that would rely on a doubtful eKey mask.
+        QT_TRANSLATE_NOOP("Texts", "maska eKey je nejistá: %1"),
     };
     return kTexts;
 }

@@ -484,25 +484,28 @@ std::string Group(const std::string& integerPart, char decimalSeparator) {
     return out;
 }
 
-std::string FitWidth(const std::string& text, const std::string& format) {
+// The field a format text gives: its length without backslashes.
+std::size_t FieldWidth(const std::string& format) {
     std::size_t width = 0;
     for (const char c : format) {
         width += c == '\\' ? 0 : 1;
     }
-    if (text.size() >= width) {
-        return text.substr(text.size() - width);
-    }
-    return std::string(width - text.size(), ' ') + text;
+    return width;
 }
 
-} // namespace
+// Blanks in front up to the field's width; a longer text stays whole.
+std::string PadToWidth(const std::string& text, const std::string& format) {
+    const std::size_t width = FieldWidth(format);
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
 
-std::string FormatFixed(double value, const std::string& format) {
+// The value formatted, before it is fitted to the field.
+std::string FormatUncut(double value, const std::string& format) {
     if (std::isnan(value)) {
-        return FitWidth("NaN", format);
+        return "NaN";
     }
     if (std::isinf(value)) {
-        return FitWidth(value < 0 ? "-Inf" : "Inf", format);
+        return value < 0 ? "-Inf" : "Inf";
     }
     const Pattern p = Parse(format);
     const int intCount = p.count(Section::Integer);
@@ -599,7 +602,23 @@ std::string FormatFixed(double value, const std::string& format) {
     }
     // A negative value that rounds to zero is shown as zero, without "-".
     const bool showMinus = value < 0.0 && !d.digits.empty();
-    return FitWidth((showMinus ? "-" : "") + integerPart + rest, format);
+    return (showMinus ? "-" : "") + integerPart + rest;
+}
+
+} // namespace
+
+std::string FormatFixed(double value, const std::string& format) {
+    const std::string text = FormatUncut(value, format);
+    const std::size_t width = FieldWidth(format);
+    return text.size() > width ? text.substr(text.size() - width) : PadToWidth(text, format);
+}
+
+std::string FormatWhole(double value, const std::string& format) {
+    return PadToWidth(FormatUncut(value, format), format);
+}
+
+bool FitsFormat(double value, const std::string& format) {
+    return FormatUncut(value, format).size() <= FieldWidth(format);
 }
 
 char RegionalDecimalSeparator() {

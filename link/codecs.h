@@ -67,6 +67,11 @@ double DevHexToFloat(const std::string& text);
 // to zero: -0.0001 with "0.000" is "0.000". NaN and infinities show as "NaN",
 // "Inf" and "-Inf".
 std::string FormatFixed(double value, const std::string& format);
+// The same text without the cut: blanks in front up to the format's width,
+// but a longer result whole ("12345" with "000").
+std::string FormatWhole(double value, const std::string& format);
+// Whether FormatFixed shows the value whole, nothing cut off its front.
+bool FitsFormat(double value, const std::string& format);
 
 // Decimal separator used by FormatFixed. Defaults to the one of the user's
 // regional settings, read once from LC_ALL, LC_NUMERIC or LANG (the first one

@@ -51,10 +51,14 @@ std::string DoubtWords(Doubt doubt) {
 }
 
 std::string DoubtText(Doubt doubt) {
+    return DoubtText(doubt, "Hodnota je nejistá: ");
+}
+
+std::string DoubtText(Doubt doubt, const std::string& lead) {
     std::string out;
     for (const Reason& r : kReasons) {
         if (!doubt.has(r.doubt)) continue;
-        out += out.empty() ? "Hodnota je nejistá: " : "\n";
+        out += out.empty() ? lead : "\n";
         out += r.text;
     }
     return out;

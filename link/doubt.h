@@ -56,6 +56,8 @@ std::string DoubtNames(Doubt doubt);
 // The same in words for the operator, in the window's language: one
 // sentence per reason, starting "Hodnota je nejistá: ".
 std::string DoubtText(Doubt doubt);
+// The same reasons after another lead ("maska eKey je nejistá: ").
+std::string DoubtText(Doubt doubt, const std::string& lead);
 // In English, for r27ctl's notes and warnings ("no answer; ...").
 std::string DoubtWords(Doubt doubt);
 

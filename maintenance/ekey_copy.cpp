@@ -3,6 +3,7 @@
 #include <string>
 
 #include "link/memory.h"
+#include "maintenance/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
@@ -135,6 +136,10 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
 CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
     CopyResult result;
     if (index < 0 || index >= kInputCount) return result;
+    if (!EKeyMaskReliable(ops)) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
     if (!Ask(ops,
              "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?"))
         return result;
@@ -146,6 +151,10 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
 
 CopyResult CopyEKey1To4(Operations& ops) {
     CopyResult result;
+    if (!EKeyMaskReliable(ops)) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
     if (!Ask(ops, "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
                   "vstupu 4. Chcete pokračovat ?"))
         return result;

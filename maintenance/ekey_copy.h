@@ -28,6 +28,9 @@ struct CopyResult {
     std::vector<GuardedWrite> writes;
 };
 
+// Both say a doubtful eKey mask before anything else (no question, nothing
+// sent, Failed): which keys are plugged is then not known.
+
 // "COPY Ext->Int" of input index 0..3: asks first (the values stay live
 // meanwhile), copies the plugged eKey's 256 bytes unchanged, reads the
 // converter again and restarts the measurement. The internal copy's last

@@ -1,6 +1,7 @@
 #include "maintenance/ekey_init.h"
 
 #include "link/memory.h"
+#include "maintenance/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 
@@ -33,6 +34,10 @@ void FillInitRecord(SensorRecord& rec, EKeyInitVariant variant, const CivilDateT
 
 EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     EKeyInitResult result;
+    if (!EKeyMaskReliable(ops)) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();

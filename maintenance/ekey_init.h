@@ -41,7 +41,8 @@ struct EKeyInitResult {
 
 // mIniteKey / mIniteKeyDavro. Each eKey's image as the last reading found
 // it is kept before it is overwritten, and the reading that ends the
-// command checks every eKey written (the date bytes aside).
+// command checks every eKey written (the date bytes aside). A doubtful
+// eKey mask is said before the question, and nothing else happens (Failed).
 EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant);
 
 } // namespace rm27

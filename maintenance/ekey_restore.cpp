@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "link/memory.h"
+#include "maintenance/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 
@@ -133,6 +134,10 @@ RestoreResult RestoreEKey(Operations& ops) {
         if (BlockRole(block).empty()) {
             ops.prompter.critical("Blok " + std::to_string(block) +
                                   " není eKey ani interní kopie: záloha se nezapíše.");
+            return result;
+        }
+        if (IsEKeyBlock(block) && !EKeyMaskReliable(ops)) {
+            result.outcome = Outcome::Failed;
             return result;
         }
         // An eKey that is not plugged does not answer: the write would

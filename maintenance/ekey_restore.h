@@ -41,7 +41,8 @@ struct RestoreResult {
 // writes the backup's 256 bytes to its block, reads the converter again
 // and checks the block (reading the block itself when the reading does
 // not), and starts the measurement again. The dialog and the question come
-// before anything is sent; the values stay live meanwhile.
+// before anything is sent; the values stay live meanwhile. An eKey block
+// is not written on a doubtful eKey mask: that is said instead (Failed).
 RestoreResult RestoreEKey(Operations& ops);
 
 } // namespace rm27

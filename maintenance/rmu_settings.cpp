@@ -3,6 +3,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/ekey_text.h"
+#include "session/input_checks.h"
 #include "session/measurement.h"
 
 namespace rm27 {
@@ -19,8 +20,12 @@ std::string RmuLimitText(const SensorRecord& rec) {
     return FormatFixed(rec.auxSingle, rec.numberFormat);
 }
 
-float RmuLimitOf(const std::string& text) {
-    return static_cast<float>(ValComma(TrimBlanks(text)));
+std::string RmuLimitOverflow(const SensorRecord& rec) {
+    return OverflowText(rec.auxSingle, rec.numberFormat);
+}
+
+double RmuLimitOf(const std::string& text) {
+    return ValComma(TrimBlanks(text));
 }
 
 bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog) {
@@ -31,16 +36,50 @@ bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog) {
     return true;
 }
 
+namespace {
+
+// A limit goes into the image as a single, and its row shows it in the
+// record's number format: what neither holds would come back as another
+// number. Only the rows that would be written count.
+bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInputCount>& texts) {
+    for (int i = 0; i < kInputCount; ++i) {
+        const auto& text = texts[static_cast<std::size_t>(i)];
+        if (!text) continue;
+        const SensorRecord& rec = ops.state.records[static_cast<std::size_t>(i)];
+        const std::string field = "Limit vstupu " + std::to_string(i + 1);
+        const double limit = RmuLimitOf(*text);
+        InputCheck c = CheckSingle(limit, field);
+        // The single is what the row will show; the message names the
+        // number as typed.
+        if (c && static_cast<float>(limit) != rec.auxSingle) {
+            c = CheckFitsFormat(static_cast<float>(limit), rec.numberFormat, field);
+            c.value = NumberText(limit);
+        }
+        if (!c) {
+            ops.prompter.critical(c.message() +
+                                  "\r\nNic nebylo odesláno, převodník se nerestartuje.");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
                               const std::function<void(const std::string&)>& info) {
     DeviceState& st = ops.state;
     RmuStoreResult result;
+    if (!RowsPass(ops, texts)) {
+        result.refused = true;
+        return result;
+    }
     for (int i = 0; i < kInputCount; ++i) {
         const auto& text = texts[static_cast<std::size_t>(i)];
         if (!text || ops.cancelled()) continue;
         SensorRecord& rec = st.records[static_cast<std::size_t>(i)];
-        const float limit = RmuLimitOf(*text);
+        const auto limit = static_cast<float>(RmuLimitOf(*text));
         // Exactly: the text box shows the limit rounded to its format, and
         // a limit typed back as shown is a change like any other.
         if (limit == rec.auxSingle) continue;

@@ -22,9 +22,13 @@ namespace rm27 {
 std::string RmuRowCaption(const SensorRecord& rec, int index);
 // The limit as its text box shows it, in the record's number format.
 std::string RmuLimitText(const SensorRecord& rec);
-// The limit a text box's text stands for: blanks trimmed, a decimal comma
-// accepted, single precision; text that is not a number gives 0.
-float RmuLimitOf(const std::string& text);
+// What FormatFixed cut off the limit in its row ("" when it shows whole):
+// the row's tool tip.
+std::string RmuLimitOverflow(const SensorRecord& rec);
+// The number a text box's text stands for: blanks trimmed, a decimal comma
+// accepted; text that is not a number gives 0. Stored as a single once it
+// has passed the checks.
+double RmuLimitOf(const std::string& text);
 
 // mRMUset: nothing at all, not even a measurement stop, unless the
 // converter is an RMU. Otherwise the measurement is stopped for as long as
@@ -32,6 +36,9 @@ float RmuLimitOf(const std::string& text);
 bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog);
 
 struct RmuStoreResult {
+    // A row held a limit no single holds, or one its record's format cannot
+    // show: nothing was sent, not even the restart.
+    bool refused = false;
     int written = 0; // inputs whose image was written
     int failed = 0;  // inputs whose image could not be built or written
     // Every image write with its backup; checked by CheckRmuStore once the
@@ -39,13 +46,16 @@ struct RmuStoreResult {
     std::vector<GuardedWrite> writes;
     // Done only when every write was read back as written (CheckRmuStore).
     Outcome outcome() const {
+        if (refused) return Outcome::Refused;
         return failed > 0 || !AllWritesConfirmed(writes) ? Outcome::Failed : Outcome::Done;
     }
 };
 
 // "OK/Uložit": every input whose limit differs exactly from its record's
 // gets the new limit and is written back (nullopt: the input is left as
-// it is), its block's last image read kept first. `info` shows the
+// it is), its block's last image read kept first. Before any of it, each
+// limit to be written is checked; one refused (a message naming its row)
+// stops the whole store with nothing sent. `info` shows the
 // progress (the dialog's lblninfo). Then the restart "X" goes to the
 // universal address, whether anything changed or not; its answer is not
 // awaited. The writes are checked later, by CheckRmuStore.

@@ -9,6 +9,7 @@
 #include "link/memory.h"
 #include "link/transact.h"
 #include "session/controls.h"
+#include "session/input_checks.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
 
@@ -34,6 +35,9 @@ const std::array<const char*, 16> kFilterRows = {
 };
 
 namespace {
+
+// lblR27mVV's format.
+const char* const kFormatSignal = "##0.000";
 
 std::string WithPercent(const std::string& text, int percent) {
     return text + std::to_string(percent) + "%";
@@ -95,8 +99,18 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     return text;
 }
 
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt) {
-    view.setDoubt(control, doubt ? DoubtText(doubt) : std::string());
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt,
+               const std::string& overflow) {
+    std::string why = doubt ? DoubtText(doubt) : std::string();
+    if (!overflow.empty()) why += (why.empty() ? "" : "\n") + overflow;
+    view.setDoubt(control, why);
+}
+
+void ShowConstants(MainView& view, const DeviceState& st, int i) {
+    view.setCaption(ctl::lblR38mVVK(i), FormatFixed(st.K[i], kFormatK));
+    view.setCaption(ctl::lblR38mVVQ(i), FormatFixed(st.Q[i], kFormatQ));
+    ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i], OverflowText(st.K[i], kFormatK));
+    ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i], OverflowText(st.Q[i], kFormatQ));
 }
 
 std::string AddressCaptionRead(std::int32_t address) {
@@ -219,10 +233,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         st.doubts.Q[i] = q.doubt;
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
-        view.setCaption(ctl::lblR38mVVK(i), FormatFixed(st.K[i], "0.0000 E+00"));
-        view.setCaption(ctl::lblR38mVVQ(i), FormatFixed(st.Q[i], "#######0"));
-        ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i]);
-        ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i]);
+        ShowConstants(view, st, i);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
     }
@@ -344,13 +355,18 @@ const char* InputSourceName(InputSource source) {
     return "";
 }
 
-LiveTexts LiveTextsOf(const DeviceState& st, int i) {
+LiveTexts LiveTextsOf(const DeviceState& st, int i, bool whole) {
+    const auto shown = whole ? FormatWhole : FormatFixed;
+    const double value = static_cast<double>(st.value[i]) - st.tare[i];
+    const std::string& format = st.records[i].numberFormat;
     LiveTexts t;
+    // Raw readings are 24 bits: always within their formats.
     t.raw = FormatFixed(st.raw[i], "#######0");
     t.raw256 = FormatFixed(static_cast<double>(st.raw[i]) / 256.0, "#####0");
-    t.signal = FormatFixed(st.signal[i], "##0.000");
-    t.value =
-        FormatFixed(static_cast<double>(st.value[i]) - st.tare[i], st.records[i].numberFormat);
+    t.signal = shown(st.signal[i], kFormatSignal);
+    t.value = shown(value, format);
+    t.signalOverflow = OverflowText(st.signal[i], kFormatSignal);
+    t.valueOverflow = OverflowText(value, format);
     return t;
 }
 
@@ -419,8 +435,8 @@ bool MeasurementTick(Operations& ops) {
             view.setCaption(ctl::lblR27Val(i), t.value);
             view.setCaption(ctl::lblHodnota(i), t.raw);
             view.setCaption(ctl::lblHodnota(i + 4), t.raw256);
-            ShowDoubt(view, ctl::lblR27mVV(i), d.signal);
-            ShowDoubt(view, ctl::lblR27Val(i), d.value);
+            ShowDoubt(view, ctl::lblR27mVV(i), d.signal, t.signalOverflow);
+            ShowDoubt(view, ctl::lblR27Val(i), d.value, t.valueOverflow);
             ShowDoubt(view, ctl::lblHodnota(i), d.raw);
             ShowDoubt(view, ctl::lblHodnota(i + 4), d.raw);
             rec.liveDiv = st.raw[i];

@@ -37,8 +37,17 @@ const char* InputSourceName(InputSource source);
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
 
 // Tells the view that a control's value is uncertain (its reason in the
-// operator's words), or certain again for an empty doubt.
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt);
+// operator's words), or certain again for an empty doubt. `overflow` is
+// what FormatFixed cut off the value's text (OverflowText), said in the
+// same tool tip: the caption keeps the cut text.
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt,
+               const std::string& overflow = {});
+
+// The display formats of K and Q (lblR38mVVK, lblR38mVVQ).
+inline const std::string kFormatK = "0.0000 E+00";
+inline const std::string kFormatQ = "#######0";
+// K and Q of an input into their labels, with what is held against them.
+void ShowConstants(MainView& view, const DeviceState& state, int input);
 
 // "  5  (0x05)" after a read; the address change writes "  7  (07h)".
 std::string AddressCaptionRead(std::int32_t address);
@@ -62,8 +71,13 @@ struct LiveTexts {
     std::string raw256; // lblHodnota(i + 4)
     std::string signal; // lblR27mVV(i), mV/V
     std::string value;  // lblR27Val(i), value - tare in the record's format
+    // OverflowText of the two that can be too wide for their format.
+    std::string signalOverflow;
+    std::string valueOverflow;
 };
-LiveTexts LiveTextsOf(const DeviceState& state, int input);
+// whole: a number too wide for its format is given whole rather than cut
+// to the format's width (what r27ctl prints).
+LiveTexts LiveTextsOf(const DeviceState& state, int input, bool whole = false);
 
 // The four inputs of a measurement answer, as the converter sent them.
 struct MeasuredInputs {

@@ -302,8 +302,11 @@ void FrmQELCalibration::Push() {
     lblCurveSignalPopis->setText(Caption(f.lblCurveSignalPopis));
     const QSignalBlocker quiet(lstKrivka);
     lstKrivka->clear();
-    for (const std::string& line : f.lstKrivka)
-        lstKrivka->addItem(Q(line));
+    for (std::size_t k = 0; k < f.lstKrivka.size(); ++k) {
+        lstKrivka->addItem(Q(f.lstKrivka[k]));
+        if (k < f.lstKrivkaTips.size() && !f.lstKrivkaTips[k].empty())
+            lstKrivka->item(static_cast<int>(k))->setToolTip(Shown(f.lstKrivkaTips[k]));
+    }
     lstKrivka->setCurrentRow(f.lstKrivkaSelected);
     ShowLinearity();
 }

@@ -87,6 +87,8 @@ void FrmRMUSetup::Form_Load() {
         const SensorRecord& rec = ops_.state.records[k];
         lblnpopis[k]->setText(Shown(RmuRowCaption(rec, i)));
         txtnlim[k]->setText(QString::fromStdString(RmuLimitText(rec)));
+        // The row shows the limit cut to its format: the tip has it whole.
+        txtnlim[k]->setToolTip(Shown(RmuLimitOverflow(rec)));
     }
 }
 
@@ -105,6 +107,12 @@ void FrmRMUSetup::cmdOK_Click() {
         texts[k] = txtnlim[k]->text().toStdString();
     stored_ = StoreRmuLimits(ops_, texts, [this](const std::string& text) { SetInfo(text); });
     storing_ = false;
+    if (stored_.refused) {
+        // Nothing was sent: the rows stay as typed, to be put right.
+        for (QWidget* w : std::initializer_list<QWidget*>{cmdOK, cmdCancel, Frame1})
+            w->setEnabled(true);
+        return;
+    }
     accept();
 }
 

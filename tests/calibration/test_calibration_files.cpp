@@ -121,7 +121,7 @@ TEST_F(Folder, AwkwardTextsAndEverySingleComeBack) {
     SensorRecord r = Curve("@Variant(1), \"q\"; a=b \\ č", {{-1e-7f, -123.456f}, {0.1f, 1.0f / 3}});
     r.unit = FixedText(" µm", kUnitWidth);
     r.sheetNumber = FixedText("#7;8", kSheetNumberWidth);
-    r.pointSignals[2] = 3.4028235e38f;
+    r.pointSignals[2] = 1.7014117e38f; // the largest the eKey's own float holds
     r.userValues[2] = 16777216;
     r.pointCount = 3;
     const std::string file = path("awkward.CLB");

@@ -117,16 +117,23 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
         int index;
         const char* answer; // the "x" button's answer
         ConstantOutcome outcome;
-        std::string message;
-        bool timerAfter; // a zero typed leaves the measurement stopped
+        std::string message; // how the critical box begins
+        bool timerAfter;     // a zero typed leaves the measurement stopped
     };
+    const std::string entered = "Zadaná hodnota mV/V: hodnotu ";
     const Case cases[] = {
         {9, "0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
         {9, "", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
         {9, "0,0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
         {9, "abc", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {7, "2", ConstantOutcome::SlopeUndefined, kSlopeUndefinedText, true},
-        {11, "2", ConstantOutcome::SlopeUndefined, kSlopeUndefinedText, true},
+        {9, "-0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
+        {9, "1e-50", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false}, // 0 as a single
+        {9, "1e40", ConstantOutcome::Refused, entered + "1e+40 nelze použít", true},
+        {9, "-1e39", ConstantOutcome::Refused, entered + "-1e+39 nelze použít", true},
+        {9, "1e-40", ConstantOutcome::Refused, entered + "1e-40 nelze použít", true}, // denormal
+        {9, "1e-37", ConstantOutcome::Refused, "Strmost K vstupu 2: hodnotu ", true}, // K denormal
+        {7, "2", ConstantOutcome::Refused, kSlopeUndefinedText, true},
+        {11, "2", ConstantOutcome::Refused, kSlopeUndefinedText, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.index) + " " + c.answer);
@@ -136,11 +143,35 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
         EXPECT_EQ(Run(c.index), c.outcome);
         EXPECT_TRUE(framesAfter(before).empty());
         EXPECT_EQ(view.timer, c.timerAfter);
-        EXPECT_EQ(view.criticals.back(), c.message);
+        EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
     }
-    EXPECT_EQ(view.criticals.size(), 6u);
+    EXPECT_EQ(view.criticals.size(), std::size(cases));
     EXPECT_EQ(conv().memoryFloat(CellK(1)), sim::kDefaultK);
     EXPECT_EQ(state.K[3], 0);
+}
+
+TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {
+    state.raw[1] = static_cast<float>(state.Q[1] + 3); // an unloaded input
+    bool measuringWhileAsked = true;
+    view.whileOpen = [&] { measuringWhileAsked = view.timer; };
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        view.answers = {answer};
+        const std::size_t before = line.sent().size();
+        const ConstantOutcome outcome = Run(5);
+        const test::PromptCall& q = view.calls.back();
+        EXPECT_EQ(q.text, "Vstup 2 je od nuly (Q) vzdálen jen 3 dílků: strmost by byla K = "
+                          "6.6667 E-01. Opravdu ji zapsat?");
+        EXPECT_EQ(q.defaultButton, MessageAnswer::No);
+        EXPECT_FALSE(measuringWhileAsked);
+        EXPECT_TRUE(view.timer);
+        if (answer == MessageAnswer::No) {
+            EXPECT_EQ(outcome, ConstantOutcome::Refused);
+            EXPECT_TRUE(framesAfter(before).empty());
+        } else {
+            EXPECT_EQ(outcome, ConstantOutcome::Written);
+            EXPECT_EQ(conv().memoryFloat(CellK(1)), 2.0f / 3.0f);
+        }
+    }
 }
 
 TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {

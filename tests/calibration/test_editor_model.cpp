@@ -122,6 +122,41 @@ TEST_F(EditorModel, StornoOrTyped999999AddsAndChangesNothing) {
     EXPECT_TRUE(view.calls.empty());
 }
 
+TEST_F(EditorModel, APointTheEKeyCannotHoldIsRefusedByAddAndByEdit) {
+    Type({{"1", "10"}, {"2", "20"}});
+    const struct {
+        const char* signal;
+        const char* etalon;
+        const char* message; // how the box begins
+    } cases[] = {
+        {"1e40", "5", "Signal: hodnotu 1e+40 nelze použít"},
+        {"-2e38", "5", "Signal: hodnotu -2e+38 nelze použít"},
+        {"1e-40", "5", "Signal: hodnotu 1e-40 nelze použít"},
+        {"5", "1e39", "Etalon: hodnotu 1e+39 nelze použít"},
+        {"5", "-1e-39", "Etalon: hodnotu -1e-39 nelze použít"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.signal) + ":" + c.etalon);
+        dialog.script.push_back(Entry{c.signal, c.etalon, false});
+        EXPECT_FALSE(m.mKrivkaBodAdd_Click());
+        EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
+        m.fields.lstKrivkaSelected = 0;
+        dialog.script.push_back(Entry{c.signal, c.etalon, false});
+        m.lstKrivka_DblClick();
+        EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
+        EXPECT_EQ(Curve(), "1:10 2:20 ");
+    }
+    EXPECT_EQ(view.criticals.size(), 2 * std::size(cases));
+
+    // Wide for its format but held by the eKey: taken, its line shown as the
+    // format cuts it and the whole value in its tip.
+    Type({{"3", "123456"}});
+    EXPECT_EQ(m.fields.lstKrivka[2], "       3  23456.0 ");
+    EXPECT_EQ(
+        m.fields.lstKrivkaTips,
+        (std::vector<std::string>{"", "", "Hodnota se nevejde do formátu ####0.0: 123456.0"}));
+}
+
 TEST_F(EditorModel, DuplicatesAreReportedAndStay) {
     Type({{"1", "10"}});
     dialog.script.push_back(Entry{"2", "10", false});
@@ -443,6 +478,28 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
           "Největší odchylka od přímky krajních bodů,2,-0.5,-0.248756\r\n"}) {
         EXPECT_NE(csv.find(expected), std::string::npos) << expected << "\n" << csv;
     }
+
+    // What the certificate states as typed, refused before the file dialog.
+    const struct {
+        const char* uncertainty;
+        const char* validity;
+        const char* message; // how the box begins
+    } refused[] = {
+        {"abc", "271204", "Nejistota [%]: hodnotu abc nelze použít"},
+        {"101", "271204", "Nejistota [%]: hodnotu 101 nelze použít"},
+        {"-0,5", "", "Nejistota [%]: hodnotu -0.5 nelze použít"},
+        {"1", "271332", "Platnost kalibrace: hodnotu 271332 nelze použít"},
+    };
+    for (const auto& r : refused) {
+        m.fields.txtNejistota = r.uncertainty;
+        m.fields.txtPlatnostKalibrace = r.validity;
+        const std::size_t calls = view.calls.size();
+        EXPECT_FALSE(m.mKalibracniList_Click());
+        ASSERT_EQ(view.calls.size(), calls + 1);
+        EXPECT_EQ(view.criticals.back().rfind(r.message, 0), 0u) << view.criticals.back();
+    }
+    m.fields.txtNejistota = "0,05";
+    m.fields.txtPlatnostKalibrace = "271204";
 
     pdf.failWith = "No space left on device";
     view.fileAnswers = {std::string(folder) + "/other.PDF"};

@@ -97,6 +97,47 @@ TEST(CtlOptions, UsageErrors) {
     }
 }
 
+TEST(CtlOptions, NumbersAreReadWholeAndMustFitWhereTheyGo) {
+    // Each refused on the command line, before a port is opened, naming
+    // its option.
+    const struct {
+        const char* line;
+        const char* option;
+    } cases[] = {
+        {"span 1 --mvv 1abc", "--mvv"},
+        {"span 1 --mvv 0x10", "--mvv"},
+        {"span 1 --mvv 1,5,5", "--mvv"},
+        {"span 1 --mvv nan", "--mvv"},
+        {"span 1 --mvv inf", "--mvv"},
+        {"span 1 --mvv -inf", "--mvv"},
+        {"span 1 --mvv 1e40", "--mvv"},
+        {"span 1 --mvv 1e-40", "--mvv"}, // a denormal single
+        {"calibrate 1 --description x --point 1e40:1", "--point"},
+        {"calibrate 1 --description x --point abc:0", "--point"},
+        {"calibrate 1 --description x --point 0:1e-39", "--point"},
+        {"calibrate 1 --description x --point 0:-1,5,5", "--point"},
+        {"certificate 1 --pdf a.pdf --uncertainty abc", "--uncertainty"},
+        {"certificate 1 --pdf a.pdf --uncertainty 101", "--uncertainty"},
+        {"certificate 1 --pdf a.pdf --uncertainty -0,1", "--uncertainty"},
+        {"certificate 1 --pdf a.pdf --validity 260229", "--validity"},
+        {"rmu-limits 1e40 - - -", "L"},
+        {"rmu-limits - 1abc - -", "L"},
+        {"rmu-limits - - 0x10 -", "L"},
+        {"rmu-limits - - - nan", "L"},
+        {"rmu-limits 1e-40 - - -", "L"},
+    };
+    for (const auto& c : cases) {
+        const CtlParse p = ParseCtlArgs(Words(c.line));
+        EXPECT_FALSE(p.ok()) << c.line;
+        EXPECT_EQ(p.error.rfind(std::string(c.option) + ": ", 0), 0u) << c.line << ": " << p.error;
+    }
+    for (const char* line : {"span 1 --mvv -0", "span 1 --mvv 99999999999",
+                             "calibrate 1 --description x --point -0:1e38 --point 1:2",
+                             "certificate 1 --pdf a.pdf --uncertainty 100 --validity 280229",
+                             "rmu-limits -0 99999999999 2,5e3 -"})
+        EXPECT_TRUE(ParseCtlArgs(Words(line)).ok()) << line;
+}
+
 TEST(CtlOptions, ComPortNames) {
     const std::pair<const char*, int> cases[] = {{"COM1", 1},  {"com15", 15}, {"COM16", 0},
                                                  {"COM0", 0},  {"COM", 0},    {"/dev/COM3", 0},
@@ -296,7 +337,23 @@ TEST_F(CtlRun, ReadAsTextShowsTheWindowsCaptions) {
     EXPECT_EQ(l[0], "Converter  0123RM2712");
     EXPECT_EQ(l[2], "Address    1  (0x01)");
     EXPECT_EQ(l[8].rfind("Input  Source    Identifier", 0), 0u) << l[8];
-    EXPECT_EQ(l[9].rfind("0      eKey      ", 0), 0u) << l[9];
+    EXPECT_EQ(l[9].rfind("1      eKey      ", 0), 0u) << l[9];
+}
+
+TEST_F(CtlRun, InputsCountFromOneAndAConstantTooWideForItsLabelIsGivenWhole) {
+    sim::ConverterSetup setup;
+    setup.factoryQ[1] = -123456789.0f; // the window's "#######0" shows 23456792
+    bus.add(setup);
+    ASSERT_EQ(run("read"), kExitOk) << err.str();
+    EXPECT_EQ(lines()[10].rfind("2      eKey", 0), 0u) << lines()[10];
+    EXPECT_NE(lines()[10].find("  -123456792"), std::string::npos) << lines()[10];
+    out.str("");
+    ASSERT_EQ(run("read --json"), kExitOk);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_EQ(static_cast<float>(o["Q"].toArray()[1].toDouble()), -123456789.0f);
+    EXPECT_EQ(o["uncertain"].toObject()["Q[1]"].toString(), "overflow");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(o["inputs"].toArray()[i].toObject()["input"].toInt(), i + 1);
 }
 
 TEST_F(CtlRun, SilenceIsExitOneWithTheWindowsMessage) {
@@ -371,6 +428,8 @@ TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {
     EXPECT_EQ(run("monitor"), kExitOk);
     EXPECT_EQ(lines().size(), 2u);
     EXPECT_NE(lines()[0].find(" mV/V "), std::string::npos);
+    EXPECT_EQ(lines()[0].rfind("1: ", 0), 0u) << lines()[0];
+    EXPECT_NE(lines()[0].find(" | 4: "), std::string::npos) << lines()[0];
 
     out.str("");
     stopAfterLines = 0;

@@ -83,6 +83,15 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     run([](Operations& o) { ChangeAddress(o); });
     view.inputAnswers = {"0"};
     run([](Operations& o) { SetmVVKQ(o, 0); });
+    // A value refused, its field and range texts of their own; a span so
+    // small it is asked about.
+    view.inputAnswers = {"1e40"};
+    run([](Operations& o) { SetmVVKQ(o, 8); });
+    EXPECT_EQ(Shown(view.criticals.back()).toStdString(),
+              "The mV/V entered: the value 1e+40 cannot be used, accepted values are 0 or "
+              "1.17549e-38 ≤ |x| ≤ 3.40282e+38.\r\nNothing was written.");
+    state.raw[1] = static_cast<float>(state.Q[1] + 3);
+    run([](Operations& o) { SetmVVKQ(o, 5); });
 
     view.answers = {MessageAnswer::Yes};
     run([](Operations& o) { CopyEKeyExtToInt(o, 0); });
@@ -114,6 +123,11 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     run([](Operations& o) { RestoreEKey(o); });
     view.fileAnswers = {file("not-a-backup.ekey", "nothing")};
     run([](Operations& o) { RestoreEKey(o); });
+
+    // A garbled eKey mask, said before a copy instead of "not present".
+    bus.faults().next("KQ", sim::Fault::nonHex(0, 'Z'));
+    run([](Operations& o) { ASSERT_TRUE(DevRead(o, 1)); });
+    run([](Operations& o) { CopyEKeyExtToInt(o, 0); });
 
     run([](Operations& o) { RestartConverter(o); });
     expectAllInEnglish();

@@ -174,7 +174,16 @@ TEST(FormatFixedTest, EveryFormatOfTheProgram) {
     for (const auto& c : cases) {
         EXPECT_EQ(FormatFixed(c.value, c.format), c.expected)
             << c.value << " with \"" << c.format << '"';
+        // Whole, the text is the one cut or the one shown; it fits when
+        // nothing was cut.
+        const std::string whole = FormatWhole(c.value, c.format);
+        const std::string shown = c.expected;
+        EXPECT_EQ(whole.substr(whole.size() - shown.size()), shown) << whole;
+        EXPECT_EQ(FitsFormat(c.value, c.format), whole == shown) << whole;
     }
+    EXPECT_EQ(FormatWhole(12345, "000"), "12345");
+    EXPECT_EQ(FormatWhole(-4999.985, "##0.000"), "-4999.985");
+    EXPECT_EQ(FormatWhole(999.9996, "##0.000"), "1000.000");
 }
 
 TEST(FormatFixedTest, DecimalComma) {

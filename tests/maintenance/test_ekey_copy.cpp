@@ -156,6 +156,28 @@ TEST_F(Copy, NoSendsNothingAndLeavesTheMeasurementRunning) {
     EXPECT_EQ(view.calls[view.calls.size() - 3].text, k14Question);
 }
 
+TEST_F(Copy, ADoubtfulMaskIsSaidBeforeAnythingAndNothingIsSent) {
+    bus.faults().next("KQ", Fault::nonHex(0, 'Z'));
+    readWith({true, true, false, true});
+    ASSERT_TRUE(state.doubts.ekeyMask);
+    const std::function<Outcome(Operations&)> commands[] = {
+        [](Operations& o) { return CopyEKeyExtToInt(o, 0).outcome; },
+        [](Operations& o) { return CopyEKey1To4(o).outcome; },
+        [](Operations& o) { return InitEKeys(o, EKeyInitVariant::R27).outcome; },
+    };
+    for (const auto& op : commands) {
+        view.calls.clear();
+        Outcome outcome = Outcome::Done;
+        session.run([&](Operations& o) { outcome = op(o); });
+        EXPECT_EQ(outcome, Outcome::Failed);
+        ASSERT_EQ(view.calls.size(), 1u); // no question either
+        EXPECT_EQ(view.calls[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(view.calls[0].text, DoubtText(state.doubts.ekeyMask, "maska eKey je nejistá: "));
+        EXPECT_EQ(line.sent().size(), firstFrame);
+        EXPECT_TRUE(view.timer);
+    }
+}
+
 TEST_F(Copy, OneToFourKeepsInputFoursIdentifierAndNothingElse) {
     readWith({true, false, false, true}); // mask 0x09
     const std::string source = conv().block(0);

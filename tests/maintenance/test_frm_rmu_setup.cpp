@@ -45,6 +45,8 @@ protected:
 
 TEST_F(RmuDialog, ShowsTheRowsOfTheRecords) {
     state.records[3].auxSingle = -1.5f;
+    state.records[2].auxSingle = 1234567.0f;
+    state.records[2].numberFormat = "##0.000 ";
     FrmRMUSetup dlg(ops);
     EXPECT_EQ(dlg.objectName(), QStringLiteral("frmRMUSetup"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Nastaven9 jednotky RMU"));
@@ -58,6 +60,11 @@ TEST_F(RmuDialog, ShowsTheRowsOfTheRecords) {
               QStringLiteral("Vstup4> Internal: Force sensor 50 N                 [N     ]"));
     EXPECT_EQ(Child<QLineEdit>(dlg, "txtnlim_0")->text(), QStringLiteral("    0.0 "));
     EXPECT_EQ(Child<QLineEdit>(dlg, "txtnlim_3")->text(), QStringLiteral(" -1.500 "));
+    // A limit its format cuts: the row as the format gives it, whole in the tip.
+    EXPECT_EQ(Child<QLineEdit>(dlg, "txtnlim_2")->text(), QStringLiteral("567.000 "));
+    EXPECT_EQ(Child<QLineEdit>(dlg, "txtnlim_2")->toolTip(),
+              QStringLiteral("Hodnota se nevejde do formátu ##0.000: 1234567.000"));
+    EXPECT_TRUE(Child<QLineEdit>(dlg, "txtnlim_3")->toolTip().isEmpty());
     for (int i = 0; i < 4; ++i) {
         auto* box = Child<QLineEdit>(dlg, QStringLiteral("txtnlim_%1").arg(i));
         EXPECT_TRUE(QFontInfo(box->font()).fixedPitch()) << i;
@@ -96,6 +103,20 @@ TEST_F(RmuDialog, OkStoresTheChangeOnceAndCloses) {
                             [](const std::string& f) { return f.substr(0, 9) == "$01KW2000"; }),
               1);
     EXPECT_EQ(state.records[1].auxSingle, 12.5f);
+}
+
+TEST_F(RmuDialog, ARefusedLimitSendsNothingAndKeepsTheRowsToBePutRight) {
+    FrmRMUSetup dlg(ops);
+    dlg.show();
+    Child<QLineEdit>(dlg, "txtnlim_1")->setText(QStringLiteral("1e40"));
+    auto* ok = Child<QPushButton>(dlg, "cmdOK");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0].rfind("Limit vstupu 2: hodnotu 1e+40", 0), 0u);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(ok->isEnabled());
+    EXPECT_EQ(Child<QLineEdit>(dlg, "txtnlim_1")->text(), QStringLiteral("1e40"));
+    EXPECT_TRUE(sentSince().empty());
 }
 
 TEST_F(RmuDialog, CancelEscapeAndTheCloseBoxStoreNothing) {

@@ -133,6 +133,37 @@ TEST_F(Rmu, FailuresAreReportedWithTheInputIndexAndTheRestGoesOn) {
     EXPECT_EQ(line.sent().back().text, "$00X\r");
 }
 
+TEST_F(Rmu, ALimitNoSingleOrNoRowFormatHoldsStopsTheWholeStore) {
+    state.records[1].numberFormat = FixedText("####0.0", 8);
+    const struct {
+        int row;
+        const char* text;
+        const char* message; // how the box begins
+    } cases[] = {
+        {1, "99999999999",
+         "Limit vstupu 2: hodnotu 99999999999 nelze použít, přípustné jsou hodnoty -9999.9 až "
+         "99999.9.\r\nNic nebylo odesláno"},
+        {1, "-10000", "Limit vstupu 2: hodnotu -10000 nelze použít"},
+        {0, "1e40", "Limit vstupu 1: hodnotu 1e+40 nelze použít"},
+        {3, "-1e39", "Limit vstupu 4: hodnotu -1e+39 nelze použít"},
+        {2, "1e-40", "Limit vstupu 3: hodnotu 1e-40 nelze použít"}, // a denormal single
+    };
+    const auto before = state.records;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Texts texts = unchanged();
+        texts[static_cast<std::size_t>((c.row + 1) % 4)] = "7"; // a row that would pass
+        texts[static_cast<std::size_t>(c.row)] = c.text;
+        const RmuStoreResult r = store(texts);
+        EXPECT_EQ(r.outcome(), Outcome::Refused);
+        EXPECT_EQ(line.sent().size(), firstFrame); // not even the restart
+        ASSERT_FALSE(view.criticals.empty());
+        EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
+        EXPECT_EQ(state.records, before);
+    }
+    EXPECT_EQ(view.criticals.size(), std::size(cases));
+}
+
 TEST_F(Rmu, TheMenuItemDoesNothingAtAllForAnRm27) {
     bool ran = false;
     view.timer = true;

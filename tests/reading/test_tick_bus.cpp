@@ -89,6 +89,26 @@ TEST_F(Tick, WrongLengthsShowDashesAndKeepTheRest) {
     EXPECT_EQ(line.written.size(), 5u); // a request every tick
 }
 
+TEST_F(Tick, AValueTooWideForItsFormatKeepsTheCutTextAndSaysItWhole) {
+    state.records[0].numberFormat = "##0.000 ";
+    line.pending = answer(Block("000010", -4999.985f, 20000.016f));
+    MeasurementTick(ops);
+    EXPECT_EQ(view.caption("lblR27mVV_0"), "999.985");
+    EXPECT_EQ(view.doubt("lblR27mVV_0"), "Hodnota se nevejde do formátu ##0.000: -4999.985");
+    EXPECT_EQ(view.caption("lblR27Val_0"), "000.016 ");
+    EXPECT_EQ(view.doubt("lblR27Val_0"), "Hodnota se nevejde do formátu ##0.000: 20000.016");
+    line.now += 500; // the next answer comes a tick later, as it would
+    line.pending = answer(Block("000010", 1.0f, 2.0f));
+    MeasurementTick(ops);
+    EXPECT_EQ(view.doubt("lblR27mVV_0"), "");
+    EXPECT_EQ(view.doubt("lblR27Val_0"), "");
+
+    state.Q[1] = -123456789;
+    ShowConstants(view, state, 1);
+    EXPECT_EQ(view.caption("lblR38mVVQ_1"), "23456789");
+    EXPECT_EQ(view.doubt("lblR38mVVQ_1"), "Hodnota se nevejde do formátu #######0: -123456789");
+}
+
 TEST_F(Tick, TareShowsTheDifferenceFromTheNextTickOn) {
     line.pending = answer(Block("000010", 1.0f, 12.5f));
     MeasurementTick(ops);
