@@ -98,6 +98,16 @@ int ListPorts(const rm27::PortMap& ports) {
     return rm27::kExitOk;
 }
 
+// COMn as --port names it; a device path takes COM1 (the simulator's too).
+int ChosenComPort(const rm27::CtlOptions& options, rm27::PortMap& ports) {
+    if (options.port.empty() || options.simulator) return 1;
+    const int n = rm27::ComPortNumber(options.port);
+    if (n != 0) return n;
+    const QString path = QString::fromStdString(options.port);
+    ports.setFixed(1, rm27::PortDevice{path, QFileInfo(path).fileName()});
+    return 1;
+}
+
 // Opens COMn as the window does; false with the reason said.
 bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) {
     line.setCommPort(comPort);
@@ -218,16 +228,7 @@ int main(int argc, char** argv) {
     }
     if (options.command == "ports") return ListPorts(ports);
 
-    int comPort = 1;
-    if (!options.port.empty() && !options.simulator) {
-        comPort = rm27::ComPortNumber(options.port);
-        if (comPort == 0) {
-            const QString path = QString::fromStdString(options.port);
-            comPort = 1;
-            ports.setFixed(comPort, rm27::PortDevice{path, QFileInfo(path).fileName()});
-        }
-    }
-
+    const int comPort = ChosenComPort(options, ports);
     InstallStopHandlers();
     rm27::QtSerialLine line(ports);
     const QString devicePath = ports.device(comPort).path;
