@@ -222,6 +222,26 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     return RmuLimits(r);
 }
 
+std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err) {
+    std::string refusal;
+    if (o.command == "eeprom-load") {
+        std::vector<EepromByte> bytes;
+        refusal = ReadEepFile(o.eepFile, bytes);
+    } else if (o.command == "ekey-restore") {
+        BackupEntry entry;
+        refusal = ReadBackupFile(nullptr, o.backupFile, entry);
+    } else if (o.command == "calibrate" && !o.fromFile.empty()) {
+        // Its groups are judged against the input's record, once read.
+        std::string text;
+        std::string error;
+        if (!ReadWholeFile(o.fromFile, kClbFile, text, error))
+            refusal = "Kalibrační soubor nelze přečíst: " + o.fromFile + "\r\n" + error;
+    }
+    if (refusal.empty()) return std::nullopt;
+    err << "r27ctl: " << refusal << std::endl;
+    return kExitUsage;
+}
+
 std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
                                                 const std::string& where, std::ostream& out,
                                                 std::ostream& err) {

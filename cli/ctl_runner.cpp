@@ -1,5 +1,8 @@
 #include "cli/ctl_runner.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "cli/ctl_commands.h"
 #include "cli/ctl_report.h"
 #include "link/transact.h"
@@ -47,7 +50,13 @@ void CtlRunner::lineLost(const std::string& reason) {
     err_ << "Komunikační port byl uzavřen: " << reason << std::endl;
 }
 
+void CtlRunner::interrupt() {
+    interrupted_ = true;
+    session_.guard().cancel();
+}
+
 int CtlRunner::run() {
+    if (interrupted_) return kExitOk;
     if (options_.command == "monitor" && options_.reconnect && reconnect_.reopen)
         return monitorReconnecting();
     int status = kExitUsage;
@@ -93,7 +102,7 @@ int CtlRunner::monitor() {
         // written, as long as it still describes them.
         const std::string header = MonitorCsvHeader(state(), dialect);
         if (csvHeader_.empty()) {
-            out_ << header << std::flush;
+            if (const auto status = put(header)) return *status;
             csvHeader_ = header;
         } else if (header != csvHeader_) {
             err_ << kOtherConverter << std::endl;
@@ -127,13 +136,36 @@ int CtlRunner::monitor() {
             continue;
         }
         silent = 0;
-        out_ << (csv ? MonitorCsvRow(state(), wall_.wallMs(port.pump.nowMs()), dialect)
-                     : MonitorLine(state()))
-             << std::flush;
+        if (const auto status =
+                put(csv ? MonitorCsvRow(state(), wall_.wallMs(port.pump.nowMs()), dialect)
+                        : MonitorLine(state())))
+            return *status;
         err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
         ++printed_;
     }
     return kExitOk;
+}
+
+std::optional<int> CtlRunner::put(const std::string& text) {
+    if (!output_.isOpen()) {
+        out_ << text << std::flush;
+        return std::nullopt;
+    }
+    out_.flush(); // whatever was said there before comes first
+    std::string why;
+    if (!output_.stillThere()) {
+        why = VanishedText();
+        output_.close();
+    } else if (output_.write(text)) {
+        return std::nullopt;
+    } else if (output_.error() == EPIPE) {
+        // `r27ctl monitor | head -3`: the reader has what it wanted.
+        return kExitOk;
+    } else {
+        why = std::strerror(output_.error());
+    }
+    err_ << RecordingStoppedText(output_.name(), why, printed_) << std::endl;
+    return kExitNoAnswer;
 }
 
 int CtlRunner::monitorReconnecting() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "link/line.h"
 #include "reading/operations.h"
 #include "session/operations.h"
+#include "watch/record_file.h"
 #include "watch/wall_time.h"
 
 namespace rm27 {
@@ -60,6 +62,16 @@ public:
 
     // Asked between measurement ticks; true ends the monitor with status 0.
     void setStopRequested(std::function<bool()> stop) { stop_ = std::move(stop); }
+    // The program was asked to end (a signal): the running command is
+    // cancelled as closing the window cancels it, a monitor ends with 0,
+    // and no command starts any more.
+    void interrupt();
+    // The monitor writes its lines or records to fd (standard output)
+    // instead of out: a write that fails ends it with 1 and a message, and
+    // a regular file behind fd is cut back to its last whole record; a
+    // reader that went away (a closed pipe) ends it quietly with 0. So does
+    // a file behind fd that was removed meanwhile (with 1).
+    void setOutputFd(int fd) { output_.attach(fd); }
     // What monitor --reconnect needs; without it the option changes nothing.
     void setReconnect(LineReconnect reconnect) { reconnect_ = std::move(reconnect); }
     // While waiting for the device: how often its file is looked for.
@@ -94,7 +106,9 @@ private:
     int scan();
     int setAddress();
     int restart();
-    bool stopRequested() const { return stop_ && stop_(); }
+    bool stopRequested() const { return interrupted_ || (stop_ && stop_()); }
+    // Writes the monitor's text; the exit status when that ends it.
+    std::optional<int> put(const std::string& text);
 
     CtlOptions options_;
     std::ostream& out_;
@@ -104,6 +118,8 @@ private:
     bool lastReadOk_ = false;
     bool lineLost_ = false;
     std::function<bool()> stop_;
+    bool interrupted_ = false;
+    RecordFile output_;
     CalibrationTools calibrationTools_;
     LineReconnect reconnect_;
     // The monitor's run, across reconnections: one CSV header, one count,

@@ -4,13 +4,16 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "app/simulator_host.h"
@@ -29,20 +32,58 @@
 
 namespace {
 
-volatile std::sig_atomic_t gStop = 0;
+// The signal that asked the program to end (0: none), and a pipe that wakes
+// the event loop for it: a handler may do no more than that.
+volatile std::sig_atomic_t gSignal = 0;
+int gSignalPipe[2] = {-1, -1};
 
-void OnStopSignal(int) {
-    gStop = 1;
+void OnStopSignal(int signal) {
+    gSignal = signal;
+    const int saved = errno;
+    const char byte = 1;
+    if (::write(gSignalPipe[1], &byte, 1) < 0) {
+        // The pipe is full: a wake-up is pending already.
+    }
+    errno = saved;
 }
 
-// Without SA_RESTART nothing blocks past the signal for long: the event
-// loop's wait resumes with what is left of its (at most 500 ms) timeout.
+// Killed with the port open, the program would leave its lock behind, and
+// the port would look busy to the next one. So the signals that end a
+// program from a terminal or a session end it in order: the running command
+// is cancelled (its waits end, no further frame goes out) and the port is
+// closed. A reader that closes the pipe is no reason to be killed either:
+// the write fails instead, and the monitor ends quietly. A file size limit
+// is a full disk to whoever writes: the write fails, the file is cut back.
 void InstallStopHandlers() {
+    if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+const char* SignalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "signal";
+    }
+}
+
+// A command cut short by a signal ends as a shell reports a killed program;
+// the monitor, which runs until it is stopped, with 0.
+int StatusAfterSignal(const rm27::CtlOptions& options, int status) {
+    if (gSignal == 0 || options.command == "monitor") return status;
+    std::cerr << "r27ctl: přerušeno (" << SignalName(gSignal) << ")" << std::endl;
+    return 128 + gSignal;
 }
 
 int ListPorts(const rm27::PortMap& ports) {
@@ -55,6 +96,76 @@ int ListPorts(const rm27::PortMap& ports) {
     }
     if (listed == 0) std::cerr << "r27ctl: no serial devices found" << std::endl;
     return rm27::kExitOk;
+}
+
+// COMn as --port names it; a device path takes COM1 (the simulator's too).
+int ChosenComPort(const rm27::CtlOptions& options, rm27::PortMap& ports) {
+    if (options.port.empty() || options.simulator) return 1;
+    const int n = rm27::ComPortNumber(options.port);
+    if (n != 0) return n;
+    const QString path = QString::fromStdString(options.port);
+    ports.setFixed(1, rm27::PortDevice{path, QFileInfo(path).fileName()});
+    return 1;
+}
+
+// Opens COMn as the window does; false with the reason said.
+bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) {
+    line.setCommPort(comPort);
+    line.setSettings(QStringLiteral("9600,n,8,1"));
+    if (line.setPortOpen(true)) return true;
+    std::cerr << "Nelze otevřít komunikační port ("
+              << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")
+              << line.lastError().toStdString() << ")" << std::endl;
+    // What stands in the way, when it is known: the program holding the
+    // port, a lock left behind, the group to join.
+    const QString hint = line.openHint();
+    if (!hint.isEmpty()) std::cerr << hint.toStdString() << std::endl;
+    return false;
+}
+
+// Runs the command on the open line; its exit status.
+int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const QString& devicePath,
+               rm27::BackupStore& backups) {
+    rm27::QtEventPump pump;
+    rm27::TerminalAnswers answers;
+    answers.in = &std::cin;
+    answers.interactive = ::isatty(STDIN_FILENO) != 0;
+    rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
+    runner.ops().backups = &backups;
+    rm27::QtCalibrationFileStore calibrationFiles;
+    rm27::QtCertificatePrinter certificates;
+    runner.calibrationTools() = {&calibrationFiles, &certificates,
+                                 std::string(rm27::build::kProgramTitle) + " " +
+                                     rm27::build::kVersionText};
+    // The line's loss cancels whatever runs: its waits end at once and the
+    // command unwinds, instead of sitting out every time-out on a dead port.
+    QObject::connect(&line, &rm27::QtSerialLine::lineLost,
+                     [&runner](const QString& reason) { runner.lineLost(reason.toStdString()); });
+    // A signal does the same, once the event loop hears of it.
+    QSocketNotifier signalled(gSignalPipe[0], QSocketNotifier::Read);
+    signalled.setEnabled(gSignalPipe[0] >= 0);
+    QObject::connect(&signalled, &QSocketNotifier::activated, [&runner] {
+        char bytes[16];
+        while (::read(gSignalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        runner.interrupt();
+    });
+    runner.setStopRequested([] { return gSignal != 0; });
+    if (options.command == "monitor") {
+        runner.setOutputFd(STDOUT_FILENO);
+        // The same device file, as it was mapped when the monitor started:
+        // the port list is not read again, so the number cannot wander to
+        // another adapter meanwhile.
+        runner.setReconnect(rm27::LineReconnect{
+            devicePath.toStdString(), [devicePath] { return rm27::PortMap::present(devicePath); },
+            [&line](std::string& why) {
+                line.clearError();
+                if (line.setPortOpen(true)) return true;
+                why = line.openHint().toStdString();
+                return false;
+            }});
+    }
+    return runner.run();
 }
 
 } // namespace
@@ -105,6 +216,9 @@ int main(int argc, char** argv) {
                                                                std::cout, std::cerr))
         return *status;
 
+    // Refused at once, not after the port was opened and the converter read.
+    if (const auto status = rm27::CheckInputFile(options, std::cerr)) return *status;
+
     rm27::SimulatorHost simulator;
     if (options.simulator) {
         QString error;
@@ -116,61 +230,14 @@ int main(int argc, char** argv) {
     }
     if (options.command == "ports") return ListPorts(ports);
 
-    int comPort = 1;
-    if (!options.port.empty() && !options.simulator) {
-        comPort = rm27::ComPortNumber(options.port);
-        if (comPort == 0) {
-            const QString path = QString::fromStdString(options.port);
-            comPort = 1;
-            ports.setFixed(comPort, rm27::PortDevice{path, QFileInfo(path).fileName()});
-        }
-    }
-
+    const int comPort = ChosenComPort(options, ports);
+    InstallStopHandlers();
     rm27::QtSerialLine line(ports);
-    line.setCommPort(comPort);
-    line.setSettings(QStringLiteral("9600,n,8,1"));
     const QString devicePath = ports.device(comPort).path;
-    if (!line.setPortOpen(true)) {
-        std::cerr << "Nelze otevřít komunikační port ("
-                  << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")
-                  << line.lastError().toStdString() << ")" << std::endl;
-        // Which group the user must join, when that is why.
-        const QString hint = line.permissionHint();
-        if (!hint.isEmpty()) std::cerr << hint.toStdString() << std::endl;
-        return rm27::kExitPort;
-    }
-    rm27::QtEventPump pump;
-    rm27::TerminalAnswers answers;
-    answers.in = &std::cin;
-    answers.interactive = ::isatty(STDIN_FILENO) != 0;
-    rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
-    runner.ops().backups = &backups;
-    rm27::QtCalibrationFileStore calibrationFiles;
-    rm27::QtCertificatePrinter certificates;
-    runner.calibrationTools() = {&calibrationFiles, &certificates,
-                                 std::string(rm27::build::kProgramTitle) + " " +
-                                     rm27::build::kVersionText};
-    // The line's loss cancels whatever runs: its waits end at once and the
-    // command unwinds, instead of sitting out every time-out on a dead port.
-    QObject::connect(&line, &rm27::QtSerialLine::lineLost,
-                     [&runner](const QString& reason) { runner.lineLost(reason.toStdString()); });
-    if (options.command == "monitor") {
-        InstallStopHandlers();
-        runner.setStopRequested([] { return gStop != 0; });
-        // The same device file, as it was mapped when the monitor started:
-        // the port list is not read again, so the number cannot wander to
-        // another adapter meanwhile.
-        runner.setReconnect(rm27::LineReconnect{
-            devicePath.toStdString(), [devicePath] { return rm27::PortMap::present(devicePath); },
-            [&line](std::string& why) {
-                line.clearError();
-                if (line.setPortOpen(true)) return true;
-                why = line.permissionHint().toStdString();
-                return false;
-            }});
-    }
-    const int status = runner.run();
+    if (!OpenPort(line, comPort, devicePath)) return rm27::kExitPort;
+    const int status =
+        gSignal != 0 ? rm27::kExitOk : RunCommand(options, line, devicePath, backups);
     line.setPortOpen(false);
     simulator.stop();
-    return status;
+    return StatusAfterSignal(options, status);
 }

@@ -1,12 +1,17 @@
 // The .eep parser: a file is refused at a line that exists and is not of
-// the form "LL VV", or read whole; what it reads, written out again, reads
-// back the same.
+// the form "LL VV", or for more value lines than a load may write, or read
+// whole; what it reads, written out again, reads back the same.
 #include "fuzz/oracle.h"
 #include "maintenance/eeprom_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::string text = rm27::fuzz::Text(data, size);
     const rm27::EepParse parsed = rm27::ParseEep(text);
+    if (parsed.tooManyLines) {
+        FUZZ_CHECK(parsed.bytes.empty() && text.size() > 5u * rm27::kMaxEepLines,
+                   "%zu characters refused as too many lines", text.size());
+        return 0;
+    }
     if (!parsed.ok()) {
         // Lines end with CR LF, CR or LF: the bad one must be one of them.
         int lines = 1;

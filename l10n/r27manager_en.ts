@@ -200,10 +200,6 @@
         <translation>(no identifier)</translation>
     </message>
     <message>
-        <source>Soubor nelze použít jako zálohu eKey: %1</source>
-        <translation>The file cannot be used as an eKey backup: %1</translation>
-    </message>
-    <message>
         <source>Obnovit eKey ze zálohy</source>
         <translation>Restore eKey from backup</translation>
     </message>
@@ -994,6 +990,96 @@
     <message>
         <source>maska eKey je nejistá: %1</source>
         <translation>the eKey mask is uncertain: %1</translation>
+        <source>Soubor %1 má víc než %2 řádků s hodnotou (paměť převodníku má %3 adres). Do EEPROM nebylo nic zapsáno.</source>
+        <translation>File %1 has more than %2 lines with a value (the converter&apos;s memory has %3 locations). Nothing was written to the EEPROM.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 nelze použít jako zálohu eKey: %2</source>
+        <translation>File %1 cannot be used as an eKey backup: %2</translation>
+    </message>
+    <message>
+        <source>Obraz v záloze: snímač %1, popis „%2“.</source>
+        <translation>Image in the backup: sensor %1, description “%2”.</translation>
+    </message>
+    <message>
+        <source>Obraz v záloze není záznam snímače.</source>
+        <translation>The image in the backup is not a sensor record.</translation>
+    </message>
+    <message>
+        <source>Pozor: na vstupu %1 je nyní snímač %2, popis „%3“.</source>
+        <translation>Caution: input %1 now holds sensor %2, description “%3”.</translation>
+    </message>
+    <message>
+        <source>není to záloha eKey</source>
+        <translation>it is not an eKey backup</translation>
+    </message>
+    <message>
+        <source>řádek %1: %2</source>
+        <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>adresa musí být celé číslo od 0 do 255: „%1“</source>
+        <translation>the address must be a whole number from 0 to 255: “%1”</translation>
+    </message>
+    <message>
+        <source>blok musí být celé číslo od 0 do 255: „%1“</source>
+        <translation>the block must be a whole number from 0 to 255: “%1”</translation>
+    </message>
+    <message>
+        <source>chybný čas „%1“</source>
+        <translation>bad time “%1”</translation>
+    </message>
+    <message>
+        <source>obraz musí mít 512 šestnáctkových číslic</source>
+        <translation>the image must have 512 hexadecimal digits</translation>
+    </message>
+    <message>
+        <source>neznámá položka „%1“</source>
+        <translation>unknown key “%1”</translation>
+    </message>
+    <message>
+        <source>položka „%1“ je v souboru podruhé</source>
+        <translation>key “%1” occurs in the file a second time</translation>
+    </message>
+    <message>
+        <source>chybí číslo bloku</source>
+        <translation>the block number is missing</translation>
+    </message>
+    <message>
+        <source>chybí obraz</source>
+        <translation>the image is missing</translation>
+    </message>
+    <message>
+        <source>je to složka, ne soubor</source>
+        <translation>it is a folder, not a file</translation>
+    </message>
+    <message>
+        <source>je to pojmenovaná roura (FIFO), ne soubor</source>
+        <translation>it is a named pipe (FIFO), not a file</translation>
+    </message>
+    <message>
+        <source>je to zařízení, ne soubor</source>
+        <translation>it is a device, not a file</translation>
+    </message>
+    <message>
+        <source>není to obyčejný soubor</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>soubor je větší než %1 KiB</source>
+        <translation>the file is larger than %1 KiB</translation>
+    </message>
+    <message>
+        <source>%1 (%2) používá jiný program: %3, PID %4</source>
+        <translation>%1 (%2) is in use by another program: %3, PID %4</translation>
+    </message>
+    <message>
+        <source>%1 (%2) používá jiný program, PID %3</source>
+        <translation>%1 (%2) is in use by another program, PID %3</translation>
+    </message>
+    <message>
+        <source>Port %1 (%2) zůstal zamčený po programu, který už neběží (PID %3): zámek %4 smí odstranit jen jeho vlastník (%5) nebo správce (sudo rm %4).</source>
+        <translation>Port %1 (%2) is still locked by a program that no longer runs (PID %3): only the lock&apos;s owner (%5) or an administrator may remove the lock %4 (sudo rm %4).</translation>
     </message>
 </context>
 <context>

@@ -57,6 +57,8 @@ std::span<const char* const> TextCatalogue() {
                           "šestnáctkovými číslicemi): \"%3\". Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP(
             "Texts", "Soubor %1 neobsahuje žádný řádek s hodnotou. Do EEPROM nebylo nic zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Soubor %1 má víc než %2 řádků s hodnotou (paměť převodníku "
+                                   "má %3 adres). Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP("Texts", "Zápis EEPROM %1/%2 ... %3%"),
         QT_TRANSLATE_NOOP("Texts", "Čtení EEPROM %1/%2 ... %3%"),
         QT_TRANSLATE_NOOP(
@@ -79,7 +81,7 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "    Chcete přesto pokračovat v akci?"),
         QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen, obsah EEPROM nelze přečíst."),
         QT_TRANSLATE_NOOP("Texts", "(bez identifikátoru)"),
-        QT_TRANSLATE_NOOP("Texts", "Soubor nelze použít jako zálohu eKey: %1"),
+        QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze použít jako zálohu eKey: %2"),
         QT_TRANSLATE_NOOP("Texts", "Obnovit eKey ze zálohy"),
         QT_TRANSLATE_NOOP("Texts", "Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*"),
         QT_TRANSLATE_NOOP("Texts", "eKey Vstup%1"),
@@ -98,6 +100,26 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts",
                           "Pozor: záloha je z jiného převodníku (připojen je %1, adresa %2)."),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 není eKey ani interní kopie: záloha se nezapíše."),
+        QT_TRANSLATE_NOOP("Texts", "Obraz v záloze: snímač %1, popis „%2“."),
+        QT_TRANSLATE_NOOP("Texts", "Obraz v záloze není záznam snímače."),
+        QT_TRANSLATE_NOOP("Texts", "Pozor: na vstupu %1 je nyní snímač %2, popis „%3“."),
+        // Why a backup file is refused.
+        QT_TRANSLATE_NOOP("Texts", "není to záloha eKey"),
+        QT_TRANSLATE_NOOP("Texts", "řádek %1: %2"),
+        QT_TRANSLATE_NOOP("Texts", "adresa musí být celé číslo od 0 do 255: „%1“"),
+        QT_TRANSLATE_NOOP("Texts", "blok musí být celé číslo od 0 do 255: „%1“"),
+        QT_TRANSLATE_NOOP("Texts", "chybný čas „%1“"),
+        QT_TRANSLATE_NOOP("Texts", "obraz musí mít 512 šestnáctkových číslic"),
+        QT_TRANSLATE_NOOP("Texts", "neznámá položka „%1“"),
+        QT_TRANSLATE_NOOP("Texts", "položka „%1“ je v souboru podruhé"),
+        QT_TRANSLATE_NOOP("Texts", "chybí číslo bloku"),
+        QT_TRANSLATE_NOOP("Texts", "chybí obraz"),
+        // Why a file is not read at all.
+        QT_TRANSLATE_NOOP("Texts", "je to složka, ne soubor"),
+        QT_TRANSLATE_NOOP("Texts", "je to pojmenovaná roura (FIFO), ne soubor"),
+        QT_TRANSLATE_NOOP("Texts", "je to zařízení, ne soubor"),
+        QT_TRANSLATE_NOOP("Texts", "není to obyčejný soubor"),
+        QT_TRANSLATE_NOOP("Texts", "soubor je větší než %1 KiB"),
         QT_TRANSLATE_NOOP("Texts", "EKEY (Vstup%1) not present"),
         QT_TRANSLATE_NOOP("Texts", "Obnovuji blok %1 ze zálohy ..."),
         QT_TRANSLATE_NOOP("Texts", "Chyba zápisu bloku %1 ze zálohy [E:%2]"),
@@ -229,6 +251,11 @@ std::span<const char* const> TextCatalogue() {
                                    "dřív: odhlaste se a přihlaste znovu."),
         QT_TRANSLATE_NOOP(
             "Texts", "Uživatel %3 nemá k portu %1 přístup (vlastník %4, skupina „%2“, práva %5)."),
+        QT_TRANSLATE_NOOP("Texts", "%1 (%2) používá jiný program: %3, PID %4"),
+        QT_TRANSLATE_NOOP("Texts", "%1 (%2) používá jiný program, PID %3"),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Port %1 (%2) zůstal zamčený po programu, který už neběží (PID %3): "
+                     "zámek %4 smí odstranit jen jeho vlastník (%5) nebo správce (sudo rm %4)."),
         QT_TRANSLATE_NOOP("Texts", "Uložit graf jako obrázek"),
         QT_TRANSLATE_NOOP("Texts", "Obrázek PNG (*.png)|*.png"),
         QT_TRANSLATE_NOOP("Texts", "Uložit zobrazená data"),

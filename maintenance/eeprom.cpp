@@ -53,29 +53,14 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
 
     // All of it before the first frame: half a file written is worse than
     // none.
-    std::string text;
-    std::string error;
-    if (!ReadWholeFile(path, text, error)) {
-        ops.prompter.critical("Soubor " + path + " nelze přečíst (" + error + ")." +
-                              kNothingWritten);
-        return Outcome::Refused;
-    }
-    const EepParse file = ParseEep(text);
-    if (!file.ok()) {
-        ops.prompter.critical("Řádek " + std::to_string(file.badLine) + " souboru " + path +
-                              " nemá tvar \"LL VV\" (adresa a hodnota, každá dvěma "
-                              "šestnáctkovými číslicemi): \"" +
-                              Shown(file.badText) + "\"." + kNothingWritten);
-        return Outcome::Refused;
-    }
-    if (file.bytes.empty()) {
-        ops.prompter.critical("Soubor " + path + " neobsahuje žádný řádek s hodnotou." +
-                              kNothingWritten);
+    std::vector<EepromByte> bytes;
+    if (const std::string refusal = ReadEepFile(path, bytes); !refusal.empty()) {
+        ops.prompter.critical(refusal);
         return Outcome::Refused;
     }
 
-    const int total = static_cast<int>(file.bytes.size());
-    for (const EepromByte& b : file.bytes) {
+    const int total = static_cast<int>(bytes.size());
+    for (const EepromByte& b : bytes) {
         const int written = static_cast<int>(run.written.size());
         ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
         const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
@@ -179,6 +164,30 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
 }
 
 } // namespace
+
+std::string ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes) {
+    bytes.clear();
+    std::string text;
+    std::string error;
+    if (!ReadWholeFile(path, kEepFile, text, error))
+        return "Soubor " + path + " nelze přečíst (" + error + ")." + kNothingWritten;
+    EepParse file = ParseEep(text);
+    if (file.tooManyLines) {
+        return "Soubor " + path + " má víc než " + std::to_string(kMaxEepLines) +
+               " řádků s hodnotou (paměť převodníku má " + std::to_string(kEepromSize) +
+               " adres)." + kNothingWritten;
+    }
+    if (!file.ok()) {
+        return "Řádek " + std::to_string(file.badLine) + " souboru " + path +
+               " nemá tvar \"LL VV\" (adresa a hodnota, každá dvěma šestnáctkovými "
+               "číslicemi): \"" +
+               Shown(file.badText) + "\"." + kNothingWritten;
+    }
+    if (file.bytes.empty())
+        return "Soubor " + path + " neobsahuje žádný řádek s hodnotou." + kNothingWritten;
+    bytes = std::move(file.bytes);
+    return {};
+}
 
 std::string EepromLoadWarning() {
     return std::string("Tato funkce slouží k blokovému přepsání paměti eeprom převodníku ") +

@@ -19,6 +19,11 @@ inline constexpr std::int32_t kEepromReadTimeoutMs = 100;
 // Called after each location: done of total.
 using EepromProgress = std::function<void(int done, int total)>;
 
+// The .eep file a load would write, read whole and checked: "" with its
+// bytes, or the message that refuses it (also for a file that is no
+// regular file or is too large). Nothing is sent.
+std::string ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes);
+
 // The warning shown before anything is overwritten.
 std::string EepromLoadWarning();
 // "17/256 ... 6%": the progress the status line shows after `prefix`.

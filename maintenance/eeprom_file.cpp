@@ -1,14 +1,7 @@
 #include "maintenance/eeprom_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "link/codecs.h"
 #include "link/doubt.h"
-#include "session/files.h"
 
 namespace rm27 {
 
@@ -58,6 +51,11 @@ EepParse ParseEep(const std::string& text) {
             return result;
         }
         result.bytes.push_back(byte);
+        if (result.bytes.size() > static_cast<std::size_t>(kMaxEepLines)) {
+            result.bytes.clear();
+            result.tooManyLines = true;
+            return result;
+        }
     }
     return result;
 }

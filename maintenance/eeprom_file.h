@@ -19,18 +19,25 @@ struct EepromByte {
     bool operator==(const EepromByte&) const = default;
 };
 
+// A location may be given more than once, but not so often that a load
+// runs for hours: four values for each of the 256 locations at most.
+inline constexpr int kMaxEepLines = 1024;
+
 struct EepParse {
     std::vector<EepromByte> bytes;
     // The first line that is neither blank nor of the form above: its
     // number (counting from 1) and its text; 0 when every line was usable.
     int badLine = 0;
     std::string badText;
-    bool ok() const { return badLine == 0; }
+    // More than kMaxEepLines lines with a value.
+    bool tooManyLines = false;
+    bool ok() const { return badLine == 0 && !tooManyLines; }
 };
 
 // The whole text is checked before anything is used: one bad line refuses
 // the file (a line the converter would read as "location 0" must not be
-// written). Blank lines are skipped.
+// written), and so does a value line past kMaxEepLines. Blank lines are
+// skipped.
 EepParse ParseEep(const std::string& text);
 
 // One line per byte, "LL VV" in upper-case hex, each ending in CR LF.

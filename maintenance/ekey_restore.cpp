@@ -17,6 +17,18 @@ bool IsEKeyBlock(std::int32_t block) {
     return block % kPagesPerInput == 0 && block / kPagesPerInput < kInputCount;
 }
 
+// The input 0..3 an eKey or internal copy belongs to; -1 for another block.
+// The internal copies answer to two names each.
+int BlockInput(std::int32_t block) {
+    if (IsEKeyBlock(block)) return block / kPagesPerInput;
+    if (block >= kFirstInternalCopy && block < kFirstInternalCopy + kInputCount)
+        return block - kFirstInternalCopy;
+    if (block > kFirstInternalCopy && block % kPagesPerInput == 0 &&
+        block / kPagesPerInput < kFirstInternalCopy / kPagesPerInput + kInputCount)
+        return block / kPagesPerInput - kFirstInternalCopy / kPagesPerInput;
+    return -1;
+}
+
 std::string ShownTime(const CivilDateTime& t) {
     std::string text = IsoTime(t);
     const auto at = text.find('T');
@@ -32,6 +44,41 @@ std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+// The sensor an image holds, as the decoder reads it (identifier and
+// description without their blanks); false when it is no sensor record.
+bool ImageSensor(const std::string& image, std::string& id, std::string& description) {
+    SensorRecord rec;
+    const std::int32_t code = DecodeEKeyImage(image, rec, 0, 0, 0);
+    // The texts come before any check the decoder may still refuse.
+    if (code == kDecodeShort || code == kDecodeNoFSN) return false;
+    id = TrimBlanks(rec.sensorId);
+    description = TrimBlanks(rec.description);
+    return true;
+}
+
+// The file's own "sensor" line is only a label: what the write puts back
+// is the image, so the question shows the sensor inside it, and warns when
+// the input now holds another one.
+std::string ImageParagraph(const DeviceState& st, const BackupEntry& b) {
+    std::string id;
+    std::string description;
+    std::string text =
+        ImageSensor(b.image, id, description)
+            ? "Obraz v záloze: snímač " + ShownSensor(id) + ", popis „" + description + "“."
+            : std::string("Obraz v záloze není záznam snímače.");
+    const int input = BlockInput(b.block);
+    if (input < 0) return text;
+    const auto i = static_cast<std::size_t>(input);
+    if (st.sources[i] != InputSource::EKey && st.sources[i] != InputSource::Internal) return text;
+    const std::string nowId = TrimBlanks(st.records[i].sensorId);
+    const std::string nowDescription = TrimBlanks(st.records[i].description);
+    if (nowId != id || nowDescription != description) {
+        text += "\r\nPozor: na vstupu " + std::to_string(input + 1) + " je nyní snímač " +
+                ShownSensor(nowId) + ", popis „" + nowDescription + "“.";
+    }
+    return text;
+}
+
 // The block's image as read from the converter now connected, if it was.
 const DeviceState::BlockImage* LastRead(const DeviceState& st, std::int32_t block) {
     const auto it = st.blocks.find(block);
@@ -39,16 +86,6 @@ const DeviceState::BlockImage* LastRead(const DeviceState& st, std::int32_t bloc
         it->second.address != st.DeviceAddress)
         return nullptr;
     return &it->second;
-}
-
-bool LoadBackup(Operations& ops, const std::string& path, BackupEntry& entry) {
-    std::string error;
-    // Any file may be chosen, not only one of the store's own folder.
-    FolderBackupStore files(std::filesystem::path(path).parent_path().string());
-    BackupStore& store = ops.backups != nullptr ? *ops.backups : files;
-    if (store.load(path, entry, &error)) return true;
-    ops.prompter.critical("Soubor nelze použít jako zálohu eKey: " + error);
-    return false;
 }
 
 // The write is checked against the reading that ends the command; an
@@ -78,16 +115,22 @@ FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::str
     return dialog;
 }
 
-std::string BlockRole(std::int32_t block) {
-    if (IsEKeyBlock(block)) return "eKey Vstup" + std::to_string(block / kPagesPerInput + 1);
-    // The internal copies, by both names the converter answers to.
-    if (block >= kFirstInternalCopy && block < kFirstInternalCopy + kInputCount)
-        return "interní kopie Vstup" + std::to_string(block - kFirstInternalCopy + 1);
-    if (block > kFirstInternalCopy && block % kPagesPerInput == 0 &&
-        block / kPagesPerInput < kFirstInternalCopy / kPagesPerInput + kInputCount)
-        return "interní kopie Vstup" +
-               std::to_string(block / kPagesPerInput - kFirstInternalCopy / kPagesPerInput + 1);
+std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry) {
+    std::string error;
+    // Any file may be chosen, not only one of the store's own folder.
+    FolderBackupStore files(std::filesystem::path(path).parent_path().string());
+    if (!(store != nullptr ? *store : files).load(path, entry, &error))
+        return "Soubor " + path + " nelze použít jako zálohu eKey: " + error;
+    if (BlockRole(entry.block).empty())
+        return "Blok " + std::to_string(entry.block) +
+               " není eKey ani interní kopie: záloha se nezapíše.";
     return {};
+}
+
+std::string BlockRole(std::int32_t block) {
+    const int input = BlockInput(block);
+    if (input < 0) return {};
+    return (IsEKeyBlock(block) ? "eKey Vstup" : "interní kopie Vstup") + std::to_string(input + 1);
 }
 
 std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
@@ -96,7 +139,9 @@ std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
     text += "Záloha: " + FileNameOf(b.path) + crlf;
     text += "Převodník: " + TrimBlanks(b.deviceId) + ", adresa " + std::to_string(b.address) + crlf;
     text += "Blok: " + std::to_string(b.block) + " (" + BlockRole(b.block) + ")" + crlf;
-    text += "Snímač: " + ShownSensor(TrimBlanks(b.sensorId)) + crlf;
+    // The sensor in the image that would be written, not the file's label.
+    const std::string id = ImageSensorId(b.image);
+    text += "Snímač: " + ShownSensor(id) + crlf;
     text += "Pořízena: " + ShownTime(b.time) + crlf + crlf;
 
     const DeviceState::BlockImage* now = LastRead(st, b.block);
@@ -105,7 +150,7 @@ std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
         text += "Blok nyní obsahuje (podle posledního čtení): snímač " + ShownSensor(sensor);
         if (now->image == b.image)
             text += ", shodný se zálohou";
-        else if (sensor != TrimBlanks(b.sensorId))
+        else if (sensor != id)
             text += crlf + "Pozor: v bloku je jiný snímač, než ze kterého je záloha.";
     } else {
         text += "Blok nebyl přečten: jeho nynější obsah nebude zálohován.";
@@ -114,7 +159,7 @@ std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
         text += crlf + "Pozor: záloha je z jiného převodníku (připojen je " +
                 TrimBlanks(st.DeviceId) + ", adresa " + std::to_string(st.DeviceAddress) + ").";
     }
-    return text;
+    return text + crlf + crlf + ImageParagraph(st, b);
 }
 
 RestoreResult RestoreEKey(Operations& ops) {
@@ -129,13 +174,14 @@ RestoreResult RestoreEKey(Operations& ops) {
         const auto free = ops.guard.releaseLine();
         FileDialogSpec& dialog = st.restoreDialog;
         if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return result;
-        if (!LoadBackup(ops, dialog.fileName, result.backup)) return result;
-        const std::int32_t block = result.backup.block;
-        if (BlockRole(block).empty()) {
-            ops.prompter.critical("Blok " + std::to_string(block) +
-                                  " není eKey ani interní kopie: záloha se nezapíše.");
+        // Read whole and checked before anything is read from or sent to
+        // the converter.
+        const std::string refusal = ReadBackupFile(ops.backups, dialog.fileName, result.backup);
+        if (!refusal.empty()) {
+            ops.prompter.critical(refusal);
             return result;
         }
+        const std::int32_t block = result.backup.block;
         if (IsEKeyBlock(block) && !EKeyMaskReliable(ops)) {
             result.outcome = Outcome::Failed;
             return result;

@@ -17,13 +17,21 @@ namespace rm27 {
 // "Obnovit eKey ze zálohy ...": the dialog's settings, preset at start-up.
 FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner);
 
+// A backup file read and checked as the restore takes it (through `store`,
+// or the folder the file is in when null): "" with the entry, or the
+// message that refuses it: a file that is no backup (what is wrong, and on
+// which line) or whose block is neither an eKey nor an internal copy.
+std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry);
+
 // What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",
 // or "" for a block the program neither reads nor backs up.
 std::string BlockRole(std::int32_t block);
 
-// The question before the write: the backup (converter, block, sensor,
-// time) and what the block held at the last reading, with a warning when
-// the backup was taken from another converter or another sensor.
+// The question before the write: the backup (converter, block, the sensor
+// its image holds, time) and what the block held at the last reading, with
+// a warning when the backup was taken from another converter or another
+// sensor; then the image's sensor with its description, and a warning when
+// the input now holds another sensor.
 std::string RestoreQuestion(const DeviceState& state, const BackupEntry& backup);
 
 struct RestoreResult {

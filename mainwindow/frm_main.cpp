@@ -437,7 +437,7 @@ bool FrmMain::OpenPort() {
     if (!comSerial->setPortOpen(true)) {
         // A refusal the user can mend says how, before any box about it, so
         // that it stands there while the box is read.
-        const QString hint = comSerial->permissionHint();
+        const QString hint = comSerial->openHint();
         if (!hint.isEmpty()) setStatus(hint.toStdString());
         return false;
     }

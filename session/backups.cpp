@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <system_error>
+
+#include "session/files.h"
 
 namespace rm27 {
 
@@ -14,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kMagic = "RM27-EKEY-BACKUP 1";
+constexpr std::size_t kBackupImageSize = 256;
 
 std::string Safe(const std::string& text) {
     std::string out;
@@ -58,6 +62,82 @@ bool FromHex(const std::string& hex, std::string& out) {
 bool ParseIso(const std::string& text, CivilDateTime& t) {
     return std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%d", &t.year, &t.month, &t.day, &t.hour,
                        &t.minute, &t.second) == 6;
+}
+
+// "0".."255" and nothing else: a block or an address written back to the
+// wrong place is worse than a file refused.
+bool ParseByteNumber(const std::string& text, std::int32_t& out) {
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int value = std::stoi(text);
+    if (value > 255) return false;
+    out = value;
+    return true;
+}
+
+std::string OnLine(int number, const std::string& what) {
+    return "řádek " + std::to_string(number) + ": " + what;
+}
+
+// One "key value" line into e; "" or why the line is refused.
+std::string TakeLine(const std::string& key, const std::string& value, BackupEntry& e) {
+    if (key == "device") {
+        e.deviceId = value;
+    } else if (key == "address") {
+        if (!ParseByteNumber(value, e.address))
+            return "adresa musí být celé číslo od 0 do 255: „" + value + "“";
+    } else if (key == "block") {
+        if (!ParseByteNumber(value, e.block))
+            return "blok musí být celé číslo od 0 do 255: „" + value + "“";
+    } else if (key == "sensor") {
+        e.sensorId = value;
+    } else if (key == "time") {
+        if (!ParseIso(value, e.time)) return "chybný čas „" + value + "“";
+    } else if (key == "image") {
+        if (value.size() != 2 * kBackupImageSize || !FromHex(value, e.image))
+            return "obraz musí mít 512 šestnáctkových číslic";
+    } else {
+        return "neznámá položka „" + key + "“";
+    }
+    return {};
+}
+
+// The whole file, strictly: the first line, then every key once, block and
+// image required.
+bool ParseBackup(const std::string& text, BackupEntry& e, std::string& why) {
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line != kMagic) {
+        why = "není to záloha eKey";
+        return false;
+    }
+    std::set<std::string> seen;
+    for (int number = 2; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        const auto space = line.find(' ');
+        const std::string key = line.substr(0, space);
+        const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
+        std::string refused = seen.insert(key).second
+                                  ? TakeLine(key, value, e)
+                                  : "položka „" + key + "“ je v souboru podruhé";
+        if (!refused.empty()) {
+            why = OnLine(number, refused);
+            return false;
+        }
+    }
+    if (seen.count("block") == 0) {
+        why = "chybí číslo bloku";
+        return false;
+    }
+    if (seen.count("image") == 0) {
+        why = "chybí obraz";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -108,40 +188,14 @@ std::string FolderBackupStore::save(const BackupEntry& entry, std::string* error
 }
 
 bool FolderBackupStore::load(const std::string& path, BackupEntry& entry, std::string* error) {
-    auto fail = [&](const std::string& why) {
-        if (error) *error = path + ": " + why;
-        return false;
-    };
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail("cannot be read");
-    std::string line;
-    if (!std::getline(in, line) || line != kMagic) return fail("not an eKey backup");
+    std::string text;
+    std::string why;
     BackupEntry e;
     e.path = path;
-    bool haveBlock = false, haveImage = false;
-    while (std::getline(in, line)) {
-        const auto space = line.find(' ');
-        const std::string key = line.substr(0, space);
-        const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
-        if (key == "device") {
-            e.deviceId = value;
-        } else if (key == "address") {
-            e.address = std::atoi(value.c_str());
-        } else if (key == "block") {
-            e.block = std::atoi(value.c_str());
-            haveBlock = !value.empty() && e.block >= 0 && e.block <= 255;
-        } else if (key == "sensor") {
-            e.sensorId = value;
-        } else if (key == "time") {
-            if (!ParseIso(value, e.time)) return fail("bad time \"" + value + "\"");
-        } else if (key == "image") {
-            if (!FromHex(value, e.image) || e.image.size() != 256)
-                return fail("the image is not 256 bytes of hex");
-            haveImage = true;
-        }
+    if (!ReadWholeFile(path, kBackupFile, text, why) || !ParseBackup(text, e, why)) {
+        if (error) *error = why;
+        return false;
     }
-    if (!haveBlock) return fail("no block number");
-    if (!haveImage) return fail("no image");
     entry = e;
     return true;
 }

@@ -30,11 +30,17 @@ public:
     virtual std::string save(const BackupEntry& entry, std::string* error) = 0;
     // Every backup kept, newest first.
     virtual std::vector<BackupEntry> list() = 0;
-    // Reads one backup file back; false with the reason in *error.
+    // Reads one backup file back, whole and strictly (see the format in
+    // FolderBackupStore); false with the reason in *error, naming the line
+    // where one is to blame.
     virtual bool load(const std::string& path, BackupEntry& entry, std::string* error) = 0;
 };
 
-// The backups of one folder (created when the first one is saved).
+// The backups of one folder (created when the first one is saved). A file
+// is text: "RM27-EKEY-BACKUP 1", then one "key value" line each for
+// device, address, block, sensor, time and image; block and address are
+// decimal whole numbers 0..255, the image 512 hex digits. A key given twice,
+// a key of no meaning, or a file without block or image is refused.
 class FolderBackupStore final : public BackupStore {
 public:
     explicit FolderBackupStore(std::string folder) : folder_(std::move(folder)) {}

@@ -1,13 +1,33 @@
-// Whole files, as bytes: what the EEPROM images, the certificates and the
-// calibration files are read and written with.
+// Whole files, as bytes: what the EEPROM images, the backups, the
+// calibration files and the certificates are read and written with.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace rm27 {
 
-// False with a reason (the system's text) in error.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error);
+// What a file is read as. Each kind has the size no honest file of its kind
+// comes near: a file is read into memory whole before anything is sent, and
+// a mistaken choice (a disk image, /dev/zero) must be refused, not read.
+struct FileKind {
+    std::size_t maxBytes = 0;
+};
+
+// 256 lines of "LL VV" take under 2 KiB, a calibration of nine points
+// about 1 KiB: 64 KiB leaves room for comments and for other groups.
+inline constexpr FileKind kEepFile{64 * 1024};
+inline constexpr FileKind kClbFile{64 * 1024};
+// Seven lines, the longest 518 characters.
+inline constexpr FileKind kBackupFile{16 * 1024};
+
+// Reads a regular file of `kind` whole. Refused, with the reason in the
+// program's words in error: anything but a regular file (a folder, a FIFO,
+// a device; none is opened in a way that could block), and a file larger
+// than kind.maxBytes (never more than one byte over it is read). A reason
+// the system gives (no such file, no permission) is the system's text.
+bool ReadWholeFile(const std::string& path, const FileKind& kind, std::string& text,
+                   std::string& error);
 // Replaces the file. False with a reason (the system's text) in error.
 bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error);
 

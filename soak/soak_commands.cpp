@@ -292,7 +292,7 @@ RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
     // outcome: a failed save still leaves the lines it could read.
     std::string text;
     std::string error;
-    if (ReadWholeFile(path, text, error)) {
+    if (ReadWholeFile(path, kEepFile, text, error)) {
         const EepParse file = ParseEep(text);
         bool wrong = !file.ok();
         std::string where = wrong ? "the file does not parse" : "";

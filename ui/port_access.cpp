@@ -1,15 +1,25 @@
 #include "ui/port_access.h"
 
 #include <QByteArray>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "session/files.h"
 
 namespace rm27 {
 
@@ -22,6 +32,15 @@ const char* const kLoginAgain = "Uživatel %1 už je ve skupině „%2“, ale p
                                 "odhlaste se a přihlaste znovu.";
 const char* const kNoRights =
     "Uživatel %3 nemá k portu %1 přístup (vlastník %4, skupina „%2“, práva %5).";
+const char* const kInUse = "%1 (%2) používá jiný program: %3, PID %4";
+const char* const kInUseUnnamed = "%1 (%2) používá jiný program, PID %3";
+const char* const kStaleLock =
+    "Port %1 (%2) zůstal zamčený po programu, který už neběží (PID %3): zámek %4 smí odstranit "
+    "jen jeho vlastník (%5) nebo správce (sudo rm %4).";
+
+// A lock file and a process's name are a few bytes; the lock folder is
+// writable by everyone, so whatever stands there is read with care.
+constexpr FileKind kSmallFile{4 * 1024};
 
 QString UserName(uid_t uid) {
     std::vector<char> buffer(16384);
@@ -77,7 +96,120 @@ QString ModeText(mode_t mode) {
     return text;
 }
 
+QString SmallFileText(const QString& path) {
+    std::string text;
+    std::string error;
+    if (!ReadWholeFile(path.toStdString(), kSmallFile, text, error)) return QString();
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The number a lock file starts with (QLockFile's and the UUCP locks'
+// first line alike); 0 when there is none that could be a process.
+qint64 LockPid(const QString& text) {
+    bool ok = false;
+    const qint64 pid = text.section(QLatin1Char('\n'), 0, 0).trimmed().toLongLong(&ok);
+    return ok && pid > 0 && pid <= INT_MAX ? pid : 0;
+}
+
+// A zombie has closed its files and given up its locks already.
+bool ProcessRuns(qint64 pid) {
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
+    const QString stat = SmallFileText(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.section(QStringLiteral(") "), -1).left(1) != QLatin1String("Z");
+}
+
+QString ProcessName(qint64 pid) {
+    return SmallFileText(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed();
+}
+
+// A process of this user (others' descriptors cannot be looked at) that
+// has the device open: a program that takes no lock still holds the port.
+qint64 ProcessWithDeviceOpen(const QString& devicePath) {
+    struct stat device {};
+    if (::stat(devicePath.toLocal8Bit().constData(), &device) != 0) return 0;
+    DIR* processes = ::opendir("/proc");
+    if (processes == nullptr) return 0;
+    qint64 found = 0;
+    while (found == 0) {
+        const dirent* p = ::readdir(processes);
+        if (p == nullptr) break;
+        const qint64 pid = std::strtoll(p->d_name, nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        const std::string fdFolder = std::string("/proc/") + p->d_name + "/fd";
+        DIR* fds = ::opendir(fdFolder.c_str());
+        if (fds == nullptr) continue;
+        while (const dirent* fd = ::readdir(fds)) {
+            struct stat st {};
+            if (fd->d_name[0] == '.' || ::stat((fdFolder + "/" + fd->d_name).c_str(), &st) != 0)
+                continue;
+            if (st.st_dev == device.st_dev && st.st_ino == device.st_ino) {
+                found = pid;
+                break;
+            }
+        }
+        ::closedir(fds);
+    }
+    ::closedir(processes);
+    return found;
+}
+
 } // namespace
+
+QString SerialLockFile(const QString& devicePath) {
+    QString name = devicePath.startsWith(QLatin1String("/dev/")) ? devicePath.mid(5) : devicePath;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QStringList folders = {QStringLiteral("/var/lock"),
+                                 QStringLiteral("/etc/locks"),
+                                 QStringLiteral("/var/spool/locks"),
+                                 QStringLiteral("/var/spool/uucp"),
+                                 QStringLiteral("/tmp"),
+                                 QStringLiteral("/var/tmp"),
+                                 QStringLiteral("/var/lock/lockdev"),
+                                 QStringLiteral("/run/lock"),
+                                 QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+    for (const QString& folder : folders) {
+        const QString file = folder + QStringLiteral("/LCK..") + name;
+        const QFileInfo info(folder);
+        if (info.isReadable() && (QFileInfo::exists(file) || info.isWritable())) return file;
+    }
+    return QString();
+}
+
+PortHolder FindPortHolder(const QString& devicePath) {
+    PortHolder h;
+    const QString lock = SerialLockFile(devicePath);
+    struct stat st {};
+    if (!lock.isEmpty() && ::lstat(lock.toLocal8Bit().constData(), &st) == 0) {
+        h.lockFile = lock;
+        h.lockOwner = UserName(st.st_uid);
+        const QString text = SmallFileText(lock);
+        h.pid = LockPid(text);
+        if (h.pid == ::getpid()) return {};
+        h.stale = h.pid == 0 || !ProcessRuns(h.pid);
+        if (!h.stale) {
+            h.program = ProcessName(h.pid);
+            // The name the lock was taken under, when /proc does not say.
+            if (h.program.isEmpty()) h.program = text.section(QLatin1Char('\n'), 1, 1).trimmed();
+        }
+        return h;
+    }
+    h.pid = ProcessWithDeviceOpen(devicePath);
+    if (h.pid != 0) h.program = ProcessName(h.pid);
+    return h;
+}
+
+QString PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& h) {
+    if (h.stale) {
+        if (h.removeError == 0) return QString();
+        const QString pid = h.pid > 0 ? QString::number(h.pid) : QStringLiteral("?");
+        const QString owner = h.lockOwner.isEmpty() ? QStringLiteral("?") : h.lockOwner;
+        return QString::fromUtf8(kStaleLock).arg(port, devicePath, pid, h.lockFile, owner);
+    }
+    if (h.pid <= 0) return QString();
+    if (h.program.isEmpty())
+        return QString::fromUtf8(kInUseUnnamed).arg(port, devicePath, QString::number(h.pid));
+    return QString::fromUtf8(kInUse).arg(port, devicePath, h.program, QString::number(h.pid));
+}
 
 PortAccessFacts ReadPortAccess(const QString& path) {
     PortAccessFacts f;

@@ -40,4 +40,30 @@ inline QString PortPermissionHint(const QString& path) {
     return PortPermissionHint(path, ReadPortAccess(path));
 }
 
+// Who keeps a device from opening, as far as this process can see. Qt's
+// QSerialPort takes a lock file for every port it opens; a program killed
+// with the port open leaves it behind, and a second program then gets
+// nothing better than "Permission error while locking the device".
+struct PortHolder {
+    QString lockFile;    // the lock file of the device, "" when there is none
+    QString lockOwner;   // the user who owns that file
+    qint64 pid = 0;      // the process holding the port, 0 when none is known
+    QString program;     // its name ("" when unknown)
+    bool stale = false;  // the lock names a process that no longer runs
+    int removeError = 0; // errno of a failed attempt to remove a stale lock
+};
+
+// The lock file QSerialPort takes for a device: "LCK.." and the device's
+// name below /dev (its whole path otherwise) with "/" made "_", in the
+// first lock folder it may read and either finds the file in or may write.
+QString SerialLockFile(const QString& devicePath);
+
+// The lock file's process (by the number on its first line) when there is
+// a lock, else a process of this user that has the device open.
+PortHolder FindPortHolder(const QString& devicePath);
+
+// What the user is told about the holder of port (e.g. "COM1") at
+// devicePath; empty when nothing is known or the lock was stale and gone.
+QString PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& holder);
+
 } // namespace rm27

@@ -3,6 +3,10 @@
 #include <QLoggingCategory>
 #include <QStringList>
 
+#include <cerrno>
+
+#include <unistd.h>
+
 #include "ui/port_access.h"
 #include "ui/port_map.h"
 
@@ -93,26 +97,29 @@ bool QtSerialLine::setPortOpen(bool open) {
         return true;
     }
     if (port_.isOpen()) return true;
-    permissionHint_.clear();
+    openHint_.clear();
     const PortDevice device = ports_.device(commPort_);
     if (device.path.isEmpty()) {
         lastError_ = QStringLiteral("COM%1 is not mapped to any device").arg(commPort_);
         return false;
     }
-    port_.setPortName(device.path);
-    opening_ = true;
-    const bool ok = port_.open(QIODevice::ReadWrite) && port_.setBaudRate(settings_.baud) &&
-                    port_.setParity(settings_.parity) && port_.setDataBits(settings_.dataBits) &&
-                    port_.setStopBits(settings_.stopBits) &&
-                    port_.setFlowControl(QSerialPort::NoFlowControl);
-    opening_ = false;
+    bool ok = openDevice(device.path);
     if (!ok) {
-        lastError_ = port_.errorString();
-        if (port_.isOpen()) port_.close();
-        // Qt reports a lock held by another program as a permission error
-        // too; only the file's own permissions make the group worth naming.
-        permissionHint_ = PortPermissionHint(device.path);
-        return false;
+        // Qt reports a port held by another program, a lock left behind and
+        // a device this user may not use all as a permission error.
+        PortHolder holder = FindPortHolder(device.path);
+        if (holder.stale) {
+            // Its program is gone: the lock protects nothing any more.
+            if (::unlink(holder.lockFile.toLocal8Bit().constData()) == 0)
+                ok = openDevice(device.path);
+            else
+                holder.removeError = errno;
+        }
+        if (!ok) {
+            openHint_ = PortHolderHint(QStringLiteral("COM%1").arg(commPort_), device.path, holder);
+            if (openHint_.isEmpty()) openHint_ = PortPermissionHint(device.path);
+            return false;
+        }
     }
     // Qt keeps whatever the driver buffered before the open; a converter's
     // chatter from before we connected is not an answer to anything of ours.
@@ -123,6 +130,21 @@ bool QtSerialLine::setPortOpen(bool open) {
     logClock_.restart();
     qCDebug(lcWire) << "opened" << device.path << settingsText_;
     return true;
+}
+
+bool QtSerialLine::openDevice(const QString& path) {
+    port_.setPortName(path);
+    opening_ = true;
+    const bool ok = port_.open(QIODevice::ReadWrite) && port_.setBaudRate(settings_.baud) &&
+                    port_.setParity(settings_.parity) && port_.setDataBits(settings_.dataBits) &&
+                    port_.setStopBits(settings_.stopBits) &&
+                    port_.setFlowControl(QSerialPort::NoFlowControl);
+    opening_ = false;
+    if (!ok) {
+        lastError_ = port_.errorString();
+        if (port_.isOpen()) port_.close();
+    }
+    return ok;
 }
 
 void QtSerialLine::onError(QSerialPort::SerialPortError error) {

@@ -48,12 +48,14 @@ public:
     bool setPortOpen(bool open);
     bool portOpen() const { return port_.isOpen(); }
     QString lastError() const { return lastError_; }
-    // After an open that failed because this user may not use the device:
-    // which group to join (see port_access.h); empty otherwise.
-    QString permissionHint() const { return permissionHint_; }
+    // After an open that failed: what stands in the way, when it is known
+    // (see port_access.h): the program that holds the port, a lock left by
+    // a program that no longer runs that this user may not remove, or the
+    // group to join. Empty otherwise.
+    QString openHint() const { return openHint_; }
     void clearError() {
         lastError_.clear();
-        permissionHint_.clear();
+        openHint_.clear();
     }
     // The device actually opened (or last tried).
     QString devicePath() const { return port_.portName(); }
@@ -69,6 +71,7 @@ signals:
     void lineLost(const QString& reason);
 
 private:
+    bool openDevice(const QString& path);
     void onError(QSerialPort::SerialPortError error);
     void pull();
 
@@ -78,7 +81,7 @@ private:
     QString settingsText_ = QStringLiteral("9600,n,8,1");
     LineSettings settings_;
     QString lastError_;
-    QString permissionHint_;
+    QString openHint_;
     QByteArray buffer_;
     bool opening_ = false;
     QElapsedTimer logClock_;

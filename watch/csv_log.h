@@ -1,18 +1,18 @@
 // Logging the answered ticks into a CSV file while the window measures.
 //
-// Each record goes to the operating system as soon as it is made (one
-// write, no buffer of our own), so a crash of the program or a pulled
-// converter loses nothing that was already shown. The log never stands in
-// the measurement's way: when the file can no longer be written (a full
-// disk, a folder or medium that went away) the log stops, cuts the file back
-// to its last complete record, and says why; the caller shows that and the
-// measurement goes on.
+// Each record reaches the file as soon as it is made (see record_file.h),
+// so a crash of the program or a pulled converter loses nothing that was
+// already shown. The log never stands in the measurement's way: when the
+// file can no longer be written (a full disk, a folder or medium that went
+// away) the log stops, cuts the file back to its last complete record, and
+// says why; the caller shows that and the measurement goes on.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "watch/csv_format.h"
+#include "watch/record_file.h"
 #include "watch/tick_sample.h"
 
 namespace rm27 {
@@ -30,7 +30,6 @@ public:
     CsvLog() = default;
     CsvLog(const CsvLog&) = delete;
     CsvLog& operator=(const CsvLog&) = delete;
-    ~CsvLog();
 
     // Creates (or empties) `path` and writes the header. Returns "" when
     // the log runs, else the reason it could not start.
@@ -41,7 +40,7 @@ public:
     bool record(const TickSample& sample);
     void stop();
 
-    bool active() const { return fd_ >= 0; }
+    bool active() const { return file_.isOpen(); }
     std::int64_t rows() const { return rows_; }
     const std::string& path() const { return path_; }
     const CsvDialect& dialect() const { return dialect_; }
@@ -50,19 +49,13 @@ public:
     const std::string& failure() const { return failure_; }
 
 private:
-    bool write(const std::string& text);
-    bool stillThere();
     void fail(LogStop why, const std::string& text);
-    void closeFile();
 
-    int fd_ = -1;
+    RecordFile file_;
     std::string path_;
     WatchHeader header_;
     CsvDialect dialect_;
     std::int64_t rows_ = 0;
-    std::int64_t goodSize_ = 0;
-    std::uint64_t device_ = 0;
-    std::uint64_t inode_ = 0;
     LogStop stop_ = LogStop::None;
     std::string failure_;
 };

@@ -1,12 +1,13 @@
 #include "calibration/files/qt_calibration_files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryFile>
+
+#include "session/files.h"
 
 namespace rm27 {
 
@@ -101,17 +102,10 @@ bool QtCalibrationFileStore::writeGroup(const std::string& path, const ClbGroup&
 bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<ClbGroup>& groups,
                                         std::string& reason) {
     const QString file = Q(path);
-    QFile probe(file);
-    if (QFileInfo(file).isDir()) {
-        reason = "Is a directory";
-        return false;
-    }
-    if (!probe.open(QIODevice::ReadOnly)) {
-        reason = probe.errorString().toStdString();
-        return false;
-    }
-    const std::string bytes = probe.readAll().toStdString();
-    probe.close();
+    // QSettings would wait on a FIFO and read /dev/zero until memory ran
+    // out: the file is looked at and read as every file of the program is.
+    std::string bytes;
+    if (!ReadWholeFile(path, kClbFile, bytes, reason)) return false;
     std::string text;
     if (!ClbTextAsUtf8(bytes, text, reason)) return false;
     // QSettings reads UTF-8 only: a file in another encoding, or with a

@@ -2,6 +2,8 @@
 // write them and other tools read them.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
@@ -182,6 +184,10 @@ TEST_F(Folder, WriteAndReadFailuresGiveTheSystemsReason) {
     std::vector<ClbGroup> groups;
     EXPECT_FALSE(store.readGroups(path("none.CLB"), groups, reason));
     EXPECT_NE(reason.find("No such file"), std::string::npos) << reason;
+    // QSettings would wait on a FIFO for a writer that never comes.
+    ASSERT_EQ(::mkfifo(path("fifo.CLB").c_str(), 0600), 0);
+    EXPECT_FALSE(store.readGroups(path("fifo.CLB"), groups, reason));
+    EXPECT_EQ(reason, "je to pojmenovaná roura (FIFO), ne soubor");
 }
 
 // Numbers as a Czech desktop writes them: LC_NUMERIC and the C++ global

@@ -7,8 +7,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "cli/ctl_commands.h"
@@ -437,6 +445,82 @@ TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {
     EXPECT_EQ(run("monitor --count 1"), kExitNoAnswer);
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(err.str().find("stopped answering"), std::string::npos);
+}
+
+// Standard output as a shell hands it over: a file on a disk that fills
+// up, a file removed while the monitor writes, a pipe whose reader leaves
+// (`| head`). Three rows are written before it happens.
+TEST_F(CtlRun, MonitorOutputThatFailsEndsItAndLeavesWholeRecords) {
+    bus.add({});
+    char folder[] = "/tmp/rm27-monitor-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/values.csv";
+    int pipeEnds[2] = {-1, -1};
+    rlimit unlimited{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const auto oldPipe = std::signal(SIGPIPE, SIG_IGN);
+    const auto oldSize = std::signal(SIGXFSZ, SIG_IGN);
+    const auto fillUp = [&] {
+        rlimit full = unlimited;
+        full.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(path) + 20);
+        ::setrlimit(RLIMIT_FSIZE, &full);
+    };
+    const struct {
+        const char* name;
+        const char* command;
+        bool toPipe;
+        std::function<void()> happen;
+        int status;
+        std::string said; // on stderr; "" for nothing
+    } cases[] = {
+        {"a disk that fills up", "monitor --csv --count 10", false, fillUp, kExitNoAnswer,
+         "Záznam do souboru " + path + " byl ukončen: File too large. Zapsáno řádků: 3."},
+        {"the file removed", "monitor --csv --count 10", false, [&] { std::remove(path.c_str()); },
+         kExitNoAnswer,
+         "Záznam do souboru " + path +
+             " byl ukončen: soubor nebo jeho složka již neexistuje. Zapsáno řádků: 3."},
+        {"the reader gone", "monitor --count 10", true, [&] { ::close(pipeEnds[0]); }, kExitOk, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int fd = -1;
+        if (c.toPipe) {
+            ASSERT_EQ(::pipe(pipeEnds), 0);
+            fd = pipeEnds[1];
+        } else {
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+        ASSERT_GE(fd, 0);
+        const CtlParse p = ParseCtlArgs(Words(c.command));
+        err.str("");
+        runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
+        runner->setOutputFd(fd);
+        const int before = framesSent("$01MK\r");
+        bool happened = false;
+        runner->setStopRequested([&] {
+            // the first request only sends; each later one follows a row
+            if (!happened && framesSent("$01MK\r") - before == 4) {
+                happened = true;
+                c.happen();
+            }
+            return false;
+        });
+        const int status = runner->run();
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        ::close(fd);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(err.str(), c.said.empty() ? "" : c.said + "\n");
+        EXPECT_EQ(out.str(), "");
+        if (c.toPipe || !std::filesystem::exists(path)) continue;
+        // What is left: the header and three whole rows, not a part of a fourth.
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 + 3);
+        EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    }
+    std::signal(SIGPIPE, oldPipe);
+    std::signal(SIGXFSZ, oldSize);
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(CtlRun, SetAddressMovesTheConverterAndReadsIt) {

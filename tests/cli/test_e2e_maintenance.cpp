@@ -6,8 +6,11 @@
 
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <QAction>
 #include <QComboBox>
@@ -104,11 +107,6 @@ TEST(MaintenanceEndToEnd, EepromSaveThenLoadGivesTheMemoryBack) {
 
     const std::string change = dir.filePath(QStringLiteral("change.eep")).toStdString();
     std::ofstream(change, std::ios::binary) << "40 99\r\n41 98 ; two bytes\r\n";
-    const std::string bad = dir.filePath(QStringLiteral("bad.eep")).toStdString();
-    std::ofstream(bad, std::ios::binary) << "40 11\r\n4142\r\n";
-    r = RunCtl({"--port", sim.pty(), "eeprom-load", bad, "--yes"});
-    EXPECT_EQ(r.status, 4);
-    EXPECT_NE(r.err.find("Řádek 2 souboru"), std::string::npos) << r.err;
     r = RunCtl({"--port", sim.pty(), "eeprom-load", change, "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string changed = original;
@@ -123,6 +121,39 @@ TEST(MaintenanceEndToEnd, EepromSaveThenLoadGivesTheMemoryBack) {
               std::string::npos)
         << r.out;
     EXPECT_EQ(sim.state().at(0).memory, original);
+}
+
+// A command's file is read and checked before the port is opened: a port
+// that does not exist is never tried (status 2, not 3).
+TEST(MaintenanceEndToEnd, InputFilesAreRefusedBeforeThePortIsOpened) {
+    QTemporaryDir dir;
+    const auto file = [&](const char* name, const std::string& text) {
+        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    };
+    const std::string fifo = dir.filePath(QStringLiteral("fifo.eep")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> command;
+        const char* said;
+    } cases[] = {
+        {{"eeprom-load", file("bad.eep", "40 11\r\n4142\r\n")}, "Řádek 2 souboru"},
+        {{"eeprom-load", fifo}, "(je to pojmenovaná roura (FIFO), ne soubor)"},
+        {{"ekey-restore", "/dev/zero"}, ": je to zařízení, ne soubor"},
+        {{"ekey-restore", file("b.ekey", "RM27-EKEY-BACKUP 1\nblock 0x60\n")},
+         ": řádek 2: blok musí být celé číslo od 0 do 255: „0x60“"},
+        {{"calibrate", "1", "--from", dir.path().toStdString()}, "je to složka, ne soubor"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--port", "/nonexistent/ttyUSB9", "--yes"};
+        args.insert(args.end(), c.command.begin(), c.command.end());
+        const Result r = RunCtl(args, 10000);
+        EXPECT_EQ(r.status, 2) << c.command[0] << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("r27ctl: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Nelze otevřít komunikační port"), std::string::npos) << r.err;
+    }
 }
 
 TEST(MaintenanceEndToEnd, RmuLimits) {

@@ -62,6 +62,11 @@ TEST_F(InEnglish, TranslatesFinishedTextsWithWhatIsFilledIn) {
         {"a template spanning lines",
          "Kalibrační soubor nelze přečíst: /tmp/a.CLB\r\nIs a directory",
          "The calibration file cannot be read: /tmp/a.CLB\r\nIs a directory"},
+        {"a message nested twice",
+         "Soubor /p/x.ekey nelze použít jako zálohu eKey: řádek 4: blok musí být celé číslo od 0 "
+         "do 255: „0x60“",
+         "File /p/x.ekey cannot be used as an eKey backup: line 4: the block must be a whole "
+         "number from 0 to 255: “0x60”"},
         {"a nested message under a template",
          "Kalibrační soubor /tmp/a.CLB nelze načíst, skupina [Menu]:\r\nPoložka \"Body\" "
          "není číslo: \"x\".",

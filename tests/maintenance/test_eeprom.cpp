@@ -3,6 +3,8 @@
 // on virtual time.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +18,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using sim::Fault;
+
+// n value lines, every location in turn.
+std::string Lines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        text += LongToHex(i % 256, 2) + " 00\r\n";
+    return text;
+}
 
 TEST(EepText, LinesAndWhatIsRefused) {
     struct Case {
@@ -50,6 +60,10 @@ TEST(EepText, LinesAndWhatIsRefused) {
         EXPECT_EQ(p.badLine, c.badLine);
     }
     EXPECT_EQ(ParseEep("00 3F\r\n0G 12 ; x\r\n").badText, "0G 12 ; x");
+    // A location may repeat, four times over on average, not more.
+    EXPECT_EQ(ParseEep(Lines(kMaxEepLines)).bytes.size(), 1024u);
+    EXPECT_TRUE(ParseEep(Lines(kMaxEepLines + 1)).tooManyLines);
+    EXPECT_TRUE(ParseEep(Lines(kMaxEepLines + 1)).bytes.empty());
     EXPECT_EQ(FormatEep({{0x0A, 0xB}, {0xFF, 0}}), "0A 0B\r\nFF 00\r\n");
 }
 
@@ -173,6 +187,8 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
     };
     read();
     const std::string good = file("good.eep", "00 3F\r\n");
+    const std::string fifo = (dir / "fifo.eep").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const Case cases[] = {
         {"No", {MessageAnswer::No}, {good}, nullptr},
         {"the default button", {}, {good}, nullptr},
@@ -184,8 +200,22 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
          "Řádek 4 souboru "},
         {"quoted bad line", {MessageAnswer::Yes}, {file("bad2.eep", "zz 12 x\r\n")}, "\"zz 12 x\""},
         {"missing file", {MessageAnswer::Yes}, {(dir / "none.eep").string()}, "nelze přečíst"},
-        {"a folder", {MessageAnswer::Yes}, {dir.string()}, "nelze přečíst"},
         {"no data", {MessageAnswer::Yes}, {file("blank.eep", "\r\n \r\n")}, "žádný řádek"},
+        // No file is read for longer than a moment, nor a load run for hours.
+        {"a folder", {MessageAnswer::Yes}, {dir.string()}, "(je to složka, ne soubor)"},
+        {"a FIFO nobody writes", {MessageAnswer::Yes}, {fifo}, "(je to pojmenovaná roura"},
+        {"a device without end",
+         {MessageAnswer::Yes},
+         {"/dev/zero"},
+         "(je to zařízení, ne soubor)"},
+        {"over 64 KiB",
+         {MessageAnswer::Yes},
+         {file("big.eep", "00 01\r\n" + std::string(64 * 1024, ' '))},
+         "(soubor je větší než 64 KiB)"},
+        {"1,025 value lines",
+         {MessageAnswer::Yes},
+         {file("long.eep", Lines(1025))},
+         "víc než 1024"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,9 +230,10 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
         if (c.message == nullptr) {
             EXPECT_TRUE(view.criticals.empty());
         } else {
-            ASSERT_EQ(view.criticals.size(), 1u);
-            EXPECT_NE(view.criticals[0].find(c.message), std::string::npos) << view.criticals[0];
-            EXPECT_NE(view.criticals[0].find("Do EEPROM nebylo nic zapsáno."), std::string::npos);
+            EXPECT_EQ(view.criticals.size(), 1u);
+            const std::string said = view.criticals.empty() ? "" : view.criticals[0];
+            EXPECT_NE(said.find(c.message), std::string::npos) << said;
+            EXPECT_NE(said.find("Do EEPROM nebylo nic zapsáno."), std::string::npos);
         }
     }
 }
@@ -287,7 +318,7 @@ TEST_F(Eeprom, ASaveLeavesOutWhatTheConverterMayNotHaveSaid) {
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
     std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
     const EepParse p = ParseEep(text);
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p.bytes.size(), 255u);
@@ -325,7 +356,7 @@ TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
 
     std::string text;
     std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
     EXPECT_EQ(text.substr(0, 14), "00 01\r\n01 0A\r\n");
     EXPECT_EQ(text.size(), 256u * 7);
 
@@ -344,7 +375,7 @@ TEST_F(Eeprom, SilentLocationsAreLeftOutAndCounted) {
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
     std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
     const EepParse p = ParseEep(text);
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p.bytes.size(), 254u);
@@ -364,7 +395,7 @@ TEST_F(Eeprom, ASaveThatGetsNoAnswerKeepsTheOldFile) {
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
     std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
     EXPECT_EQ(text, "00 01\r\n");
     EXPECT_FALSE(fs::exists(path + ".part"));
     EXPECT_EQ(view.criticals.size(), 1u);

@@ -320,7 +320,7 @@ TEST_F(ReconnectTest, PortTheUserMayNotOpenNamesTheGroupInTheStatus) {
     EXPECT_FALSE(w->serialLine().portOpen());
     const QString status = Status(*w);
     const QString group = RunningAsRoot() ? QString::fromStdString(DeniedGroup())
-                                          : w->serialLine().permissionHint().section("„", 1, 1);
+                                          : w->serialLine().openHint().section("„", 1, 1);
     EXPECT_TRUE(status.startsWith(QStringLiteral("Port %1 ").arg(device)) ||
                 status.startsWith(QStringLiteral("Uživatel ")))
         << status.toStdString();
@@ -332,7 +332,7 @@ TEST_F(ReconnectTest, PortTheUserMayNotOpenNamesTheGroupInTheStatus) {
     w->cmdConnect_Click();
     EXPECT_EQ(prompter.criticals.size(), 2u);
     EXPECT_EQ(Status(*w), status);
-    EXPECT_TRUE(w->serialLine().permissionHint().isEmpty());
+    EXPECT_TRUE(w->serialLine().openHint().isEmpty());
 }
 
 } // namespace

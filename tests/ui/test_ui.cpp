@@ -8,6 +8,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "support/access_denied.h"
 #include "support/qt_environment.h"
 #include "ui/app_settings.h"
@@ -162,6 +165,58 @@ TEST(PortPermission, FactsOfARealFile) {
     }
     EXPECT_EQ(ReadPortAccess(dir.filePath(QStringLiteral("none"))).accessError, ENOENT);
     EXPECT_EQ(PortPermissionHint(dir.filePath(QStringLiteral("none"))), QString());
+}
+
+// Who holds a port: the process a lock file names, while it runs; a lock
+// whose process is gone is stale, and said only when it cannot be removed.
+TEST(PortHolder, TheLockNamesItsProgramOrIsStale) {
+    const QString port = QStringLiteral("COM1");
+    const QString device = QStringLiteral("/dev/ttyUSB0");
+    PortHolder inUse;
+    inUse.lockFile = QStringLiteral("/var/lock/LCK..ttyUSB0");
+    inUse.pid = 4711;
+    inUse.program = QStringLiteral("r27ctl");
+    PortHolder unnamed = inUse;
+    unnamed.program.clear();
+    PortHolder stale = inUse;
+    stale.stale = true;
+    stale.lockOwner = QStringLiteral("jana");
+    PortHolder staleKept = stale;
+    staleKept.removeError = EPERM;
+    const std::pair<PortHolder, const char*> cases[] = {
+        {inUse, "COM1 (/dev/ttyUSB0) používá jiný program: r27ctl, PID 4711"},
+        {unnamed, "COM1 (/dev/ttyUSB0) používá jiný program, PID 4711"},
+        {stale, ""}, // removed, and the port opened again
+        {staleKept, "Port COM1 (/dev/ttyUSB0) zůstal zamčený po programu, který už neběží (PID "
+                    "4711): zámek /var/lock/LCK..ttyUSB0 smí odstranit jen jeho vlastník (jana) "
+                    "nebo správce (sudo rm /var/lock/LCK..ttyUSB0)."},
+        {PortHolder{}, ""},
+    };
+    for (const auto& [holder, hint] : cases)
+        EXPECT_EQ(PortHolderHint(port, device, holder).toStdString(), hint);
+
+    // A real lock file, where QSerialPort would take it for this device.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyHELD"));
+    const QString lock = SerialLockFile(path);
+    ASSERT_TRUE(lock.endsWith(QStringLiteral("/LCK..") + QString(path).replace('/', '_')))
+        << lock.toStdString();
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    for (const qint64 pid : {static_cast<qint64>(::getppid()), static_cast<qint64>(gone)}) {
+        QFile file(lock);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray::number(pid) + "\nsomething\nhost\n");
+        file.close();
+        const PortHolder h = FindPortHolder(path);
+        EXPECT_EQ(h.lockFile, lock);
+        EXPECT_EQ(h.pid, pid);
+        EXPECT_EQ(h.stale, pid == gone);
+        EXPECT_EQ(h.program.isEmpty(), pid == gone) << h.program.toStdString();
+    }
+    QFile::remove(lock);
+    EXPECT_EQ(FindPortHolder(path).pid, 0);
 }
 
 TEST(Settings, NumberLiteralsAndRoundTrip) {

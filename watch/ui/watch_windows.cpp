@@ -98,8 +98,7 @@ void WatchWindows::onTick(const TickSample& sample) {
 }
 
 void WatchWindows::logFailed() {
-    prompter_.critical("Záznam do souboru " + log_.path() + " byl ukončen: " + log_.failure() +
-                       ". Zapsáno řádků: " + std::to_string(log_.rows()) + ".");
+    prompter_.critical(RecordingStoppedText(log_.path(), log_.failure(), log_.rows()));
 }
 
 void WatchWindows::updateIndicator() {
