@@ -67,9 +67,9 @@ std::string FiguresText(const Evaluation& e) {
     return out;
 }
 
-bool ReadInto(const std::string& path, std::string& text, std::ostream& err) {
+bool ReadInto(const std::string& path, const FileKind& kind, std::string& text, std::ostream& err) {
     std::string why;
-    if (ReadWholeFile(path, text, why)) return true;
+    if (ReadWholeFile(path, kind, text, why)) return true;
     err << "r27ctl: " << path << ": " << why << std::endl;
     return false;
 }
@@ -78,7 +78,7 @@ int Evaluate(const CtlOptions& o, std::ostream& out, std::ostream& err) {
     ClassTable classes = DefaultClassTable();
     std::string text;
     if (!o.classesFile.empty()) {
-        if (!ReadInto(o.classesFile, text, err)) return kExitRefused;
+        if (!ReadInto(o.classesFile, kClassTableFile, text, err)) return kExitRefused;
         ClassTableParse table = ParseClassTable(text);
         if (!table.ok()) {
             err << "r27ctl: " << o.classesFile << ": " << table.error << std::endl;
@@ -86,7 +86,7 @@ int Evaluate(const CtlOptions& o, std::ostream& out, std::ostream& err) {
         }
         classes = std::move(table.table);
     }
-    if (!ReadInto(o.readingsFile, text, err)) return kExitRefused;
+    if (!ReadInto(o.readingsFile, kReadingsFile, text, err)) return kExitRefused;
     const ReadingsParse readings = ParseReadings(text);
     if (!readings.ok()) {
         err << "r27ctl: " << o.readingsFile << ": " << readings.error << std::endl;

@@ -926,8 +926,6 @@
         <translation>The character “%1” (%2) cannot be stored in the eKey: the sensor&apos;s code page (Windows-1250) does not contain it.</translation>
     </message>
     <message>
-        <source>Tabulka tříd je prázdná.</source>
-        <translation>The class table is empty.</translation>
         <source>%1: hodnotu %2 nelze použít, přípustné jsou hodnoty %3.</source>
         <translation>%1: the value %2 cannot be used, accepted values are %3.</translation>
     </message>
@@ -988,8 +986,6 @@
         <translation>The value does not fit the format %1: %2</translation>
     </message>
     <message>
-        <source>maska eKey je nejistá: %1</source>
-        <translation>the eKey mask is uncertain: %1</translation>
         <source>Soubor %1 má víc než %2 řádků s hodnotou (paměť převodníku má %3 adres). Do EEPROM nebylo nic zapsáno.</source>
         <translation>File %1 has more than %2 lines with a value (the converter&apos;s memory has %3 locations). Nothing was written to the EEPROM.</translation>
     </message>
@@ -1080,6 +1076,14 @@
     <message>
         <source>Port %1 (%2) zůstal zamčený po programu, který už neběží (PID %3): zámek %4 smí odstranit jen jeho vlastník (%5) nebo správce (sudo rm %4).</source>
         <translation>Port %1 (%2) is still locked by a program that no longer runs (PID %3): only the lock&apos;s owner (%5) or an administrator may remove the lock %4 (sudo rm %4).</translation>
+    </message>
+    <message>
+        <source>Tabulka tříd je prázdná.</source>
+        <translation>The class table is empty.</translation>
+    </message>
+    <message>
+        <source>maska eKey je nejistá: %1</source>
+        <translation>the eKey mask is uncertain: %1</translation>
     </message>
 </context>
 <context>

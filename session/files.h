@@ -20,6 +20,10 @@ inline constexpr FileKind kEepFile{64 * 1024};
 inline constexpr FileKind kClbFile{64 * 1024};
 // Seven lines, the longest 518 characters.
 inline constexpr FileKind kBackupFile{16 * 1024};
+// A load series of ten series of a dozen steps is some 200 rows of under 80
+// characters; a class table a handful of lines.
+inline constexpr FileKind kReadingsFile{1024 * 1024};
+inline constexpr FileKind kClassTableFile{64 * 1024};
 
 // Reads a regular file of `kind` whole. Refused, with the reason in the
 // program's words in error: anything but a regular file (a folder, a FIFO,
