@@ -1,6 +1,6 @@
 // Figures for the program's wait: what a device wait costs in CPU, how late
 // it returns, and how quickly a window event is handled in the middle of it.
-// Not a test: it prints numbers for the README.
+// Not a test: it prints numbers for docs/benchmarks.md.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>

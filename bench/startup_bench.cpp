@@ -1,6 +1,6 @@
 // Time from starting the program to its main window on screen: the parent
 // starts a copy of itself that builds the real window and says when the
-// window is exposed. Not a test: it prints figures for the README.
+// window is exposed. Not a test: it prints figures for docs/benchmarks.md.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
