@@ -111,7 +111,7 @@ int ChosenComPort(const rm27::CtlOptions& options, rm27::PortMap& ports) {
 // Opens COMn as the window does; false with the reason said.
 bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) {
     line.setCommPort(comPort);
-    line.setSettings(QStringLiteral("9600,n,8,1"));
+    line.setSettings(QString::fromLatin1(rm27::kLineSettings));
     if (line.setPortOpen(true)) return true;
     std::cerr << "Nelze otevřít komunikační port ("
               << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")

@@ -1222,6 +1222,14 @@
         <source>Kurzor %1</source>
         <translation>Cursor %1</translation>
     </message>
+    <message>
+        <source>od</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>do</source>
+        <translation>to</translation>
+    </message>
 </context>
 <context>
     <name>rm27::FrmLinearity</name>

@@ -10,6 +10,10 @@
 
 namespace rm27 {
 
+// The converter's only line settings: 9600 baud, no parity, 8 data bits, 1 stop
+// bit, in the "baud,parity,data,stop" notation the serial adapters take.
+inline constexpr const char* kLineSettings = "9600,n,8,1";
+
 // What the protocol needs from a serial port: the converter answers with
 // unframed text, so the only tools are "how many characters are waiting" and
 // "take everything waiting".

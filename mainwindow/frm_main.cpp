@@ -46,7 +46,6 @@ namespace {
 const QString kSection = QStringLiteral("MRU");
 const QString kPortKey = QStringLiteral("COMPortIndex");
 const QString kAddressKey = QStringLiteral("AddressIndex");
-const QString kLineSettings = QStringLiteral("9600,n,8,1");
 const QString kConnectionSection = QStringLiteral("Connection");
 const QString kReconnectKey = QStringLiteral("Reconnect");
 // Often enough that a replugged adapter is back within a second or two,
@@ -96,7 +95,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
 
     comSerial = new QtSerialLine(*ports_, this);
     comSerial->setObjectName(QStringLiteral("comSerial"));
-    comSerial->setSettings(kLineSettings);
+    comSerial->setSettings(QString::fromLatin1(kLineSettings));
     session_ =
         std::make_unique<Session>(*comSerial, *pump_, *this, prompter, setup.clock, setup.random);
     session_->ops().readConverter = [this](std::int32_t& address) {
@@ -540,7 +539,7 @@ void FrmMain::tmrReconnect_Timer() {
 
 void FrmMain::Reconnect(Operations& ops) {
     comSerial->clearError();
-    comSerial->setSettings(kLineSettings);
+    comSerial->setSettings(QString::fromLatin1(kLineSettings));
     // The file is back but may not open yet (udev may still be giving it
     // its group): next second.
     if (!OpenPort()) return;
@@ -576,7 +575,7 @@ void FrmMain::ListSerialPorts() {
     for (int n = 1; n <= kPortCount; ++n) {
         comSerial->clearError();
         comSerial->setCommPort(n);
-        comSerial->setSettings(kLineSettings);
+        comSerial->setSettings(QString::fromLatin1(kLineSettings));
         if (comSerial->setPortOpen(true)) cmbSelectPort->addItem(ports_->entryText(n));
         comSerial->setPortOpen(false);
     }

@@ -78,7 +78,7 @@ private:
     const PortMap& ports_;
     QSerialPort port_;
     int commPort_ = 1;
-    QString settingsText_ = QStringLiteral("9600,n,8,1");
+    QString settingsText_ = QString::fromLatin1(rm27::kLineSettings);
     LineSettings settings_;
     QString lastError_;
     QString openHint_;

@@ -155,9 +155,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     top->addWidget(cmbSpan);
     top->addSpacing(fontMetrics().averageCharWidth() * 2);
     top->addWidget(chkAutoScale);
-    top->addWidget(new QLabel(QStringLiteral("od"), this));
+    top->addWidget(new QLabel(tr("od"), this));
     top->addWidget(spnMin);
-    top->addWidget(new QLabel(QStringLiteral("do"), this));
+    top->addWidget(new QLabel(tr("do"), this));
     top->addWidget(spnMax);
     top->addStretch(1);
     top->addWidget(cmdPause);
