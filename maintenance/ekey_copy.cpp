@@ -82,7 +82,7 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
         return Outcome::Refused;
     }
     // No reading reads the block the copy writes: what it holds now is
-    // read before the copy's first frame, to be kept.
+    // read for its backup before the source is.
     const std::int32_t destination = BlockNumber(InternalCopyInput(index), 0);
     ReadForBackup(ops, destination);
     ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
