@@ -166,14 +166,6 @@ bool SameCurve(const SensorRecord& a, const SensorRecord& b) {
            a.userValues == b.userValues;
 }
 
-// What the host sent from the faults on, applied to the converter as it
-// was when they began.
-ConverterImage HostIntent(Rig& r, const ConverterImage& before) {
-    ConverterImage expected = before;
-    ApplyHostWrites(expected, r.conv(), r.line.sent(), r.framesBeforeFaults);
-    return expected;
-}
-
 RunResult Failed(const char* why) {
     RunResult out;
     out.detail = why;
@@ -333,8 +325,21 @@ RunResult Init(std::uint64_t seed, double rate, std::int64_t bound) {
     EKeyInitResult result;
     const bool finished =
         r.runBounded(bound, [&](Operations& o) { result = InitEKeys(o, EKeyInitVariant::R27); });
-    RunResult out =
-        WriteVerdict(r, finished, result.outcome == Outcome::Done, before, HostIntent(r, before));
+    // Every plugged eKey an empty record in divisions: a straight line
+    // through (0, 0) and (1, 1), gain code 7, limit 1 (its identifier is
+    // the program's to make).
+    ConverterImage expected = before;
+    for (int input = 0; input < kInputCount; ++input) {
+        if (!r.conv().plugged(input)) continue;
+        MeantRecord(r, expected, 32 * input, [](const SensorRecord& held) {
+            return held.description == FixedText("empty-div", kDescriptionWidth) &&
+                   held.unit == FixedText("div", kUnitWidth) && held.pointCount == 2 &&
+                   held.pointSignals[0] == 0.0f && held.userValues[0] == 0.0f &&
+                   held.pointSignals[1] == 1.0f && held.userValues[1] == 1.0f &&
+                   held.gainCode == 7 && held.limit == 1.0f;
+        });
+    }
+    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }

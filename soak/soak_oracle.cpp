@@ -44,10 +44,6 @@ bool PlausibleIdReplacement(const std::string& shown, const std::string& truth) 
     return true;
 }
 
-int Hex2(const std::string& text, std::size_t at) {
-    return HexToLong(text.substr(at, 2));
-}
-
 } // namespace
 
 ShownValues& ShownValues::operator+=(const ShownValues& o) {
@@ -126,21 +122,6 @@ ConverterImage Snapshot(const sim::Converter& c) {
     for (int b = 0; b < 256; ++b)
         image.blocks[static_cast<std::size_t>(c.storageBlock(b))] = c.block(b);
     return image;
-}
-
-void ApplyHostWrites(ConverterImage& image, const sim::Converter& c,
-                     const std::vector<sim::SentFrame>& sent, std::size_t from) {
-    for (std::size_t k = from; k < sent.size(); ++k) {
-        const std::string& f = sent[k].text;
-        if (f.size() == 10 && f[0] == '$' && f.compare(3, 2, "EW") == 0) {
-            image.memory[static_cast<std::size_t>(Hex2(f, 5) & 0xFF)] =
-                static_cast<std::uint8_t>(Hex2(f, 7));
-        } else if (f.size() == 12 && f[0] == '$' && f.compare(3, 2, "KW") == 0) {
-            const int block = c.storageBlock(Hex2(f, 5));
-            std::string& b = image.blocks[static_cast<std::size_t>(block)];
-            b[static_cast<std::size_t>(Hex2(f, 7) & 0xFF)] = static_cast<char>(Hex2(f, 9));
-        }
-    }
 }
 
 std::string FirstDifference(const ConverterImage& expected, const sim::Converter& actual) {

@@ -48,10 +48,6 @@ struct ConverterImage {
     std::array<std::string, 256> blocks;
 };
 ConverterImage Snapshot(const sim::Converter& converter);
-// Puts the value of every "EW" and "KW" frame the host wrote from frame
-// `from` on into image, in order: what the commands meant to write.
-void ApplyHostWrites(ConverterImage& image, const sim::Converter& converter,
-                     const std::vector<sim::SentFrame>& sent, std::size_t from);
 // Where the converter differs from `expected` ("cell 92h", "block 128 byte
 // 7"), "" when nowhere.
 std::string FirstDifference(const ConverterImage& expected, const sim::Converter& actual);

@@ -68,7 +68,6 @@ bool Rig::runBounded(std::int64_t boundMs, const std::function<void(Operations&)
 }
 
 void Rig::startFaults(std::uint64_t seed, double rate) {
-    framesBeforeFaults = line.sent().size();
     outageState_ = seed ^ 0xC0FFEEULL;
     bus.faults().random(seed, rate, AllFaultKinds());
     if (spareAltered) bus.faults().spare(AlteredFieldKinds());

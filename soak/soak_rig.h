@@ -143,8 +143,6 @@ public:
     FixedRandom random;
     MemoryBackups backups;
     Session session{line, line, user, user, &clock, &random};
-    // Frames the host wrote before the faults began.
-    std::size_t framesBeforeFaults = 0;
 
 private:
     void watchForCut();
