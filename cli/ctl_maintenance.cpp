@@ -70,6 +70,20 @@ void PrintWrites(CtlRunner& r, const std::vector<GuardedWrite>& writes) {
     err.flush();
 }
 
+// The external-to-internal copy's information: whether the block the
+// reading takes the input's internal copy from holds the copy as well.
+void PrintShown(CtlRunner& r, const CopyResult& copied) {
+    if (copied.shown == CopyShown::Unknown || copied.writes.empty() ||
+        copied.readingBlock == copied.writes.front().block())
+        return;
+    r.err() << "block " << copied.readingBlock << ": the input's internal copy as the reading "
+            << "finds it "
+            << (copied.shown == CopyShown::Shown
+                    ? "holds the copy too\n"
+                    : "does not hold the copy (only block " +
+                          std::to_string(copied.writes.front().block()) + " does)\n");
+}
+
 template <class Result> int Reported(CtlRunner& r, const Result& result, Outcome outcome) {
     PrintWrites(r, result.writes);
     return ExitOf(outcome);
@@ -195,7 +209,9 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     Operations& ops = r.ops();
     if (c == "ekey-copy") {
         const CopyResult copied = CopyEKeyExtToInt(ops, o.ekeyInput - 1);
-        return Reported(r, copied, copied.outcome);
+        const int status = Reported(r, copied, copied.outcome);
+        PrintShown(r, copied);
+        return status;
     }
     if (c == "ekey-copy-1to4") {
         const CopyResult copied = CopyEKey1To4(ops);

@@ -1085,6 +1085,18 @@
         <source>maska eKey je nejistá: %1</source>
         <translation>the eKey mask is uncertain: %1</translation>
     </message>
+    <message>
+        <source>Převodník se do %1 s po restartu neozval: zapsané bloky (%2) nelze ověřit zpětným čtením.</source>
+        <translation>The converter did not answer within %1 s of its restart: the blocks written (%2) cannot be verified by reading them back.</translation>
+    </message>
+    <message>
+        <source>Vnitřní kopie vstupu %1 (blok %2) obsahuje zkopírovaný eKey: převodník ho bez eKey použije.</source>
+        <translation>The internal copy of input %1 (block %2) holds the copied eKey: the converter will use it without the eKey.</translation>
+    </message>
+    <message>
+        <source>Vnitřní kopie vstupu %1 (blok %2) zkopírovaný eKey neobsahuje: převodník ho bez eKey nepoužije, kopie je jen v bloku %3.</source>
+        <translation>The internal copy of input %1 (block %2) does not hold the copied eKey: the converter will not use it without the eKey; the copy is only in block %3.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -289,6 +289,13 @@ std::span<const char* const> TextCatalogue() {
                                    "nepodařilo spolehlivě přečíst zpět."),
         QT_TRANSLATE_NOOP(
             "Texts", "Zápis bloku %1 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět."),
+        QT_TRANSLATE_NOOP("Texts", "Převodník se do %1 s po restartu neozval: zapsané bloky (%2) "
+                                   "nelze ověřit zpětným čtením."),
+        // What the external-to-internal copy found where the reading looks.
+        QT_TRANSLATE_NOOP("Texts", "Vnitřní kopie vstupu %1 (blok %2) obsahuje zkopírovaný eKey: "
+                                   "převodník ho bez eKey použije."),
+        QT_TRANSLATE_NOOP("Texts", "Vnitřní kopie vstupu %1 (blok %2) zkopírovaný eKey neobsahuje: "
+                                   "převodník ho bez eKey nepoužije, kopie je jen v bloku %3."),
         QT_TRANSLATE_NOOP("Texts", "Ověření EEPROM %1/%2 ... %3%"),
         QT_TRANSLATE_NOOP("Texts", "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."),
         QT_TRANSLATE_NOOP("Texts",

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "link/doubt.h"
 #include "link/memory.h"
+#include "link/transact.h"
 #include "maintenance/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
@@ -51,6 +53,21 @@ std::int32_t ReadForCopy(Operations& ops, std::string& image, std::int32_t input
     return read >= 0 && doubt ? -1 : read;
 }
 
+// A clean read of `block` for the backup before it is written; one that
+// fails leaves the write without a backup, which the write's note says.
+void ReadForBackup(Operations& ops, std::int32_t block) {
+    std::string image;
+    Doubt doubt;
+    const std::int32_t read =
+        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, block / kPagesPerInput,
+                         block % kPagesPerInput, doubt);
+    if (read == kBlockReadOk && !doubt) RememberBlock(ops.state, block, image);
+    // Its answer may still be on its way, as long as the source's: the
+    // source read must not take the one for the other, so it waits until
+    // a late answer would have come.
+    if (read == kBlockReadNoAnswer) DelayMs(ops.port, AnswerLedger::kLateAnswerMs);
+}
+
 std::string WriteError(std::int32_t result) {
     // One text for both copies: it names input 4 whichever input was
     // written.
@@ -64,6 +81,10 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
         ops.prompter.critical("EKEY (Vstup" + n + ") not present");
         return Outcome::Refused;
     }
+    // No reading reads the block the copy writes: what it holds now is
+    // read for its backup before the source is.
+    const std::int32_t destination = BlockNumber(InternalCopyInput(index), 0);
+    ReadForBackup(ops, destination);
     ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
     std::string image;
     const std::int32_t read = ReadForCopy(ops, image, index);
@@ -73,10 +94,7 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
     }
     RememberBlock(st, BlockNumber(index, 0), image);
     ops.view.setStatus("Writing to internal Vstup" + n + " ...");
-    // The reading knows this internal copy by its other name (input 4,
-    // page index): the image it last read there is what this write
-    // replaces, and a reading of that name is what would check it.
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(kInternalCopiesInput, index), image));
+    writes.push_back(BeforeBlockWrite(ops, destination, image));
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
     writes.back().written = write == kBlockWriteOk;
@@ -131,6 +149,54 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     return Outcome::Done;
 }
 
+// The reading's block of the input, as read since the copy's write began
+// (by the reading that ended the copy), else read now on its own.
+bool ReadingBlockNow(Operations& ops, std::int32_t block, const WriteCheck& check,
+                     std::string& image) {
+    const auto it = ops.state.blocks.find(block);
+    if (it != ops.state.blocks.end() && it->second.readNumber > check.readsBefore) {
+        image = it->second.image;
+        return true;
+    }
+    Doubt doubt;
+    StopMeasurement(ops.port, ops.view);
+    const std::int32_t read =
+        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, block / kPagesPerInput,
+                         block % kPagesPerInput, doubt);
+    StartMeasurement(ops.port, ops.view);
+    if (read != kBlockReadOk || doubt || ops.cancelled()) return false;
+    RememberBlock(ops.state, block, image);
+    return true;
+}
+
+// Once the copy read back as written: does the input's internal copy as
+// the reading finds it hold the copy too? Said after the write's note, as
+// information; the copy is done either way.
+void SayWhatTheReadingFinds(Operations& ops, int index, CopyResult& result) {
+    if (ops.cancelled() || result.writes.empty() || !AllWritesConfirmed(result.writes)) return;
+    const WriteCheck& check = result.writes.front().check;
+    result.readingBlock = BlockNumber(kInternalCopiesInput, index);
+    if (result.readingBlock == check.block) {
+        result.shown = CopyShown::Shown;
+        return;
+    }
+    std::string image;
+    if (!ReadingBlockNow(ops, result.readingBlock, check, image)) return;
+    const bool same = FirstDifference(check.written, image) < 0;
+    result.shown = same ? CopyShown::Shown : CopyShown::NotShown;
+    const std::string n = std::to_string(index + 1);
+    const std::string reading = std::to_string(result.readingBlock);
+    const std::string info =
+        same ? "Vnitřní kopie vstupu " + n + " (blok " + reading +
+                   ") obsahuje zkopírovaný eKey: převodník ho bez eKey použije."
+             : "Vnitřní kopie vstupu " + n + " (blok " + reading +
+                   ") zkopírovaný eKey neobsahuje: převodník ho bez eKey nepoužije, kopie je "
+                   "jen v bloku " +
+                   std::to_string(check.block) + ".";
+    const std::string note = WriteSafetyNote(result.writes);
+    ops.view.setStatus(note.empty() ? info : note + " " + info);
+}
+
 } // namespace
 
 CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
@@ -146,6 +212,7 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
     StopMeasurement(ops.port, ops.view);
     result.outcome = CopyToInternal(ops, index, result.writes);
     Finish(ops, result);
+    SayWhatTheReadingFinds(ops, index, result);
     return result;
 }
 

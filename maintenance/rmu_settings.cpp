@@ -1,7 +1,10 @@
 #include "maintenance/rmu_settings.h"
 
+#include <algorithm>
+
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "link/transact.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
 #include "session/measurement.h"
@@ -114,7 +117,54 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
     return result;
 }
 
+namespace {
+
+// Each ask sends "@" up to four times, 0.1 s apart: a booted converter is
+// seen within half a second.
+constexpr std::int32_t kBackPollTimeoutMs = 100;
+// The identification's characters, without its CR.
+constexpr std::int32_t kIdAnswerLength = 10;
+
+// Whether the converter answers with its own identification again within
+// kRestartBoundMs.
+bool WaitUntilBack(Operations& ops) {
+    StopMeasurement(ops.port, ops.view);
+    // What the ticks asked before it booted will never be answered.
+    ops.port.answers.forget();
+    const std::int64_t until = ops.nowMs() + kRestartBoundMs;
+    bool back = false;
+    while (!back && !ops.cancelled() && ops.nowMs() < until) {
+        back = DevQueryChecked(ops.port, ops.state.DeviceAddress, "@", kIdAnswerLength,
+                               kBackPollTimeoutMs, AnswerForm::Text)
+                   .text == ops.state.DeviceId;
+    }
+    StartMeasurement(ops.port, ops.view);
+    return back;
+}
+
+std::string WrittenBlocks(const std::vector<GuardedWrite>& writes) {
+    std::string list;
+    for (const GuardedWrite& w : writes) {
+        if (!w.written) continue;
+        if (!list.empty()) list += ", ";
+        list += std::to_string(w.block());
+    }
+    return list;
+}
+
+} // namespace
+
 void CheckRmuStore(Operations& ops, RmuStoreResult& stored) {
+    if (!ops.cancelled() &&
+        std::any_of(stored.writes.begin(), stored.writes.end(), NeedsReadBack) &&
+        !WaitUntilBack(ops) && !ops.cancelled()) {
+        stored.notBack = true;
+        ops.prompter.critical("Převodník se do " + std::to_string(kRestartBoundMs / 1000) +
+                              " s po restartu neozval: zapsané bloky (" +
+                              WrittenBlocks(stored.writes) + ") nelze ověřit zpětným čtením.");
+        ShowWriteSafetyNote(ops, stored.writes);
+        return;
+    }
     ReadBackUnchecked(ops, stored.writes);
     // lblninfo went with the dialog: the main window's status line says it.
     ShowWriteSafetyNote(ops, stored.writes);

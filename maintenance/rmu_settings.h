@@ -44,6 +44,9 @@ struct RmuStoreResult {
     // Every image write with its backup; checked by CheckRmuStore once the
     // dialog has closed.
     std::vector<GuardedWrite> writes;
+    // The converter did not answer after its restart, so nothing could be
+    // read back (a message said so; the writes themselves are not blamed).
+    bool notBack = false;
     // Done only when every write was read back as written (CheckRmuStore).
     Outcome outcome() const {
         if (refused) return Outcome::Refused;
@@ -63,11 +66,17 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
                               const std::function<void(const std::string&)>& info);
 
-// After the dialog has closed and the measurement runs again (the restart
-// is over by the end of the measurement stop): every block the store wrote
-// is read back and compared, a critical box for each that differs or
-// cannot be read back; then the main window's status line says what is
-// left to say about the backups and the checks.
+// How long a restarted converter is waited for before the read-back.
+inline constexpr std::int64_t kRestartBoundMs = 5000;
+
+// After the dialog has closed and the measurement runs again: when the
+// store wrote anything, the converter is asked for its identification until
+// it answers as itself again (it hears nothing while it boots after the
+// restart), kRestartBoundMs at most; one that does not come back is said
+// as such. Then every block the store wrote is read back and compared, a
+// critical box for each that differs or cannot be read back, and the main
+// window's status line says what is left to say about the backups and the
+// checks.
 void CheckRmuStore(Operations& ops, RmuStoreResult& stored);
 
 } // namespace rm27

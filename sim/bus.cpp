@@ -55,22 +55,9 @@ void Bus::process(const PendingFrame& frame) {
     }
     Request r = ParseRequest(frame.text, ++frameCount_, frame.doneMs);
     const Fault fault = faults_.pick(r);
-    const std::string cmd = r.command();
-    const bool hitOnTheWayIn =
-        fault.kind == FaultKind::WrongEcho || fault.kind == FaultKind::AlteredIndex;
-    if (hitOnTheWayIn && (cmd == "KW" || cmd == "EW") && r.paramCount() >= 2) {
-        // A byte of the frame is hit on its way in (the value, or the
-        // location before it): the converter stores what it heard and echoes
-        // the value it stored.
-        const int field = r.paramCount() - (fault.kind == FaultKind::WrongEcho ? 1 : 2);
-        const int sent = r.param(field);
-        if (sent >= 0) {
-            const int heard = fault.value >= 0 ? (fault.value & 0xFF) : (sent ^ 0x01);
-            const std::size_t fromEnd = static_cast<std::size_t>(2 * (r.paramCount() - field));
-            r.body.replace(r.body.size() - fromEnd, 2, HexByte(static_cast<unsigned>(heard)));
-            r.raw.replace(r.raw.size() - fromEnd, 2, HexByte(static_cast<unsigned>(heard)));
-        }
-    }
+    // A field of the frame hit on its way in: the converters carry out
+    // what they heard and answer as for that.
+    HitOnTheWayIn(r, fault);
     requests_.push_back(r);
     if (onRequest) {
         onRequest(r);

@@ -111,21 +111,21 @@ void Converter::setMemoryFloat(int cell, float value) {
     }
 }
 
-int Converter::StorageBlock(int number) {
+int Converter::storageBlock(int number) const {
     number &= 0xFF;
-    if (number == 160 || number == 192 || number == 224) {
+    if (!setup_.copiesApart && (number == 160 || number == 192 || number == 224)) {
         return 128 + (number - 128) / 32;
     }
     return number;
 }
 
 const std::string& Converter::block(int number) const {
-    return blocks_[StorageBlock(number)];
+    return blocks_[storageBlock(number)];
 }
 
 void Converter::setBlock(int number, std::string image) {
     image.resize(kBlockSize, '\0');
-    blocks_[StorageBlock(number)] = std::move(image);
+    blocks_[storageBlock(number)] = std::move(image);
 }
 
 std::uint8_t Converter::blockByte(int number, int index) const {
@@ -209,7 +209,7 @@ std::optional<std::string> Converter::handle(const Request& r) {
         if (IsEKeyBlock(number) && !setup_.plugged[number / 32]) {
             return std::nullopt;
         }
-        std::string& image = blocks_[StorageBlock(number)];
+        std::string& image = blocks_[storageBlock(number)];
         if (cmd == "KW") {
             image[static_cast<std::size_t>(r.param(1))] = static_cast<char>(r.param(2));
             return HexByte(static_cast<unsigned>(r.param(2))) + "\r";

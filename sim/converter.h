@@ -17,9 +17,11 @@
 // eKeys plugged into inputs 0..3; an unplugged eKey does not answer "KB"
 // or "KW" at all. The internal copy of input n lives in block 128 + n.
 // Blocks 160, 192 and 224 (input n + 4, page 0, n = 1..3), the addressing
-// of the external-to-internal copy, are the same storage as 129, 130, 131:
-// both ways of naming the internal copy reach one image (128 is already
-// both). Every other block is plain storage.
+// of the external-to-internal copy, are by default the same storage as
+// 129, 130, 131: both ways of naming the internal copy reach one image
+// (128 is already both). With ConverterSetup::copiesApart they are blocks
+// of their own, and the measurement goes on using 129..131. Every other
+// block is plain storage.
 //
 // Answers (each ends with CR): "AUTO00" -> "00"; "@" -> the 10-character
 // identification; "ERll" -> the byte; "EWllbb" -> writes, echoes bb; "DEF"
@@ -100,6 +102,8 @@ struct ConverterSetup {
     double turnaroundMs = -1.0;
     // After a restart the converter hears nothing for this long.
     double bootMs = 300.0;
+    // Blocks 160, 192, 224 kept apart from 129, 130, 131 (see the block map).
+    bool copiesApart = false;
 };
 
 // From fromMs on (the bus's clock, ms) the input carries mVV: a test hangs
@@ -140,8 +144,9 @@ public:
     const std::string& block(int number) const;
     void setBlock(int number, std::string image); // padded/cut to 256
     std::uint8_t blockByte(int number, int index) const;
-    // Storage block behind a block number (160 -> 129, ...).
-    static int StorageBlock(int number);
+    // Storage block behind a block number (160 -> 129, ... unless the
+    // copies are kept apart).
+    int storageBlock(int number) const;
 
     bool plugged(int input) const { return setup_.plugged[input]; }
     void setPlugged(int input, bool plugged) { setup_.plugged[input] = plugged; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/converter.h"
+
 namespace rm27::sim {
 
 const char* FaultKindName(FaultKind kind) {
@@ -35,6 +37,12 @@ const char* FaultKindName(FaultKind kind) {
         return "line-cut";
     case FaultKind::AlteredIndex:
         return "altered-index";
+    case FaultKind::AlteredBlock:
+        return "altered-block";
+    case FaultKind::AlteredAddress:
+        return "altered-address";
+    case FaultKind::AlteredReadIndex:
+        return "altered-read-index";
     }
     return "?";
 }
@@ -115,11 +123,28 @@ Fault Fault::wrongEcho(int value) {
     return f;
 }
 
-Fault Fault::alteredIndex(int index) {
+Fault Fault::altered(FaultKind kind, int value, int flip) {
     Fault f;
-    f.kind = FaultKind::AlteredIndex;
-    f.value = index;
+    f.kind = kind;
+    f.value = value;
+    f.count = flip;
     return f;
+}
+
+Fault Fault::alteredIndex(int index) {
+    return altered(FaultKind::AlteredIndex, index);
+}
+
+Fault Fault::alteredBlock(int block) {
+    return altered(FaultKind::AlteredBlock, block);
+}
+
+Fault Fault::alteredAddress(int address) {
+    return altered(FaultKind::AlteredAddress, address);
+}
+
+Fault Fault::alteredReadIndex(int location) {
+    return altered(FaultKind::AlteredReadIndex, location);
 }
 
 Fault Fault::lineCut(int afterChars) {
@@ -260,13 +285,21 @@ Fault FaultPlan::pick(const Request& request) {
                 chosen = Fault::wrongEcho();
                 break;
             case FaultKind::AlteredIndex:
-                chosen = Fault::alteredIndex();
+            case FaultKind::AlteredBlock:
+            case FaultKind::AlteredAddress:
+            case FaultKind::AlteredReadIndex:
+                // Any one bit of the field: a block number may turn into
+                // an internal copy's, an address into the universal one.
+                chosen = Fault::altered(kind, -1, 1 << (p2 % 8));
                 break;
             default:
                 chosen.kind = kind;
                 break;
             }
         }
+    }
+    if (std::find(spared_.begin(), spared_.end(), chosen.kind) != spared_.end()) {
+        chosen = Fault::none();
     }
     if (chosen.active()) {
         log_.push_back({request.number, request.body, chosen});
@@ -291,6 +324,9 @@ std::vector<AnswerPiece> ShapeAnswer(const std::string& answer, const Fault& fau
     case FaultKind::None:
     case FaultKind::WrongEcho:
     case FaultKind::AlteredIndex:
+    case FaultKind::AlteredBlock:
+    case FaultKind::AlteredAddress:
+    case FaultKind::AlteredReadIndex:
         return {{0.0, answer}};
     case FaultKind::NoAnswer:
         return {};
@@ -345,6 +381,52 @@ std::vector<AnswerPiece> ShapeAnswer(const std::string& answer, const Fault& fau
         return {{0.0, answer + "\n"}};
     }
     return {{0.0, answer}};
+}
+
+namespace {
+
+// The parameter a fault on the way in hits, -1 when it leaves the frame
+// alone (WrongEcho's is the value, the last parameter).
+int HitField(const Request& r, FaultKind kind) {
+    const std::string cmd = r.command();
+    const bool write = cmd == "KW" || cmd == "EW";
+    switch (kind) {
+    case FaultKind::WrongEcho:
+        return write && r.paramCount() >= 2 ? r.paramCount() - 1 : -1;
+    case FaultKind::AlteredIndex:
+        return write && r.paramCount() >= 2 ? r.paramCount() - 2 : -1;
+    case FaultKind::AlteredBlock:
+        return (cmd == "KW" || cmd == "KB") && r.paramCount() >= 1 ? 0 : -1;
+    case FaultKind::AlteredReadIndex:
+        return cmd == "ER" && r.paramCount() >= 1 ? 0 : -1;
+    default:
+        return -1;
+    }
+}
+
+int Heard(const Fault& fault, int sent) {
+    if (fault.value >= 0) return fault.value & 0xFF;
+    if (fault.kind == FaultKind::WrongEcho) return sent ^ 0x01;
+    return sent ^ ((fault.count != 0 ? fault.count : 1) & 0xFF);
+}
+
+} // namespace
+
+bool HitOnTheWayIn(Request& r, const Fault& fault) {
+    if (fault.kind == FaultKind::AlteredAddress) {
+        if (!r.addressed || r.address < 0) return false;
+        r.address = Heard(fault, r.address);
+        r.raw.replace(1, 2, HexByte(static_cast<unsigned>(r.address)));
+        return true;
+    }
+    const int field = HitField(r, fault.kind);
+    const int sent = field >= 0 ? r.param(field) : -1;
+    if (sent < 0) return false;
+    const std::string heard = HexByte(static_cast<unsigned>(Heard(fault, sent)));
+    const std::size_t fromEnd = static_cast<std::size_t>(2 * (r.paramCount() - field));
+    r.body.replace(r.body.size() - fromEnd, 2, heard);
+    r.raw.replace(r.raw.size() - fromEnd, 2, heard);
+    return true;
 }
 
 } // namespace rm27::sim

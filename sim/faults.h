@@ -21,6 +21,7 @@
 // Example:
 //   bus.faults().next("ER", Fault::noAnswer(), 3);          // fail 3 times, then answer
 //   bus.faults().next(RequestMatch::kwIndex(4), Fault::wrongEcho());
+//   bus.faults().next("KB", Fault::alteredBlock(0x20));       // reads block 32 instead
 //   bus.faults().random(42, 0.05);                            // 5 % of requests
 #pragma once
 
@@ -51,12 +52,19 @@ enum class FaultKind {
                    // other requests are answered normally
     LineCut,       // `count` characters of this answer arrive, then the
                    // line is dead in both directions until Bus::restoreLine
-    AlteredIndex,  // "KW"/"EW": the location (the parameter before the value)
-                   // is hit on its way in, so the converter stores the value
-                   // at another place (`value`, or the sent one with bit 0
-                   // flipped when value < 0) and echoes it as stored: the
-                   // echo is right, the memory is not. Never drawn by the
-                   // random plan unless asked for.
+    // The altered kinds: one field of the frame is hit on its way in and
+    // turns into another valid one (`value`, or the sent one XOR `count`,
+    // bit 0 when count is 0). The converter carries out the frame it heard
+    // and answers as for that one, so the answer looks right. None is
+    // drawn by the random plan unless asked for.
+    AlteredIndex,     // "KW"/"EW": the location (the parameter before the
+                      // value): the value is stored at another place and
+                      // echoed as stored
+    AlteredBlock,     // "KB"/"KW": the block number: another block is read
+                      // or written
+    AlteredAddress,   // any addressed frame: the converter address, so the
+                      // frame is for another converter, or for none
+    AlteredReadIndex, // "ER": the location: another cell's byte comes back
 };
 
 const char* FaultKindName(FaultKind kind);
@@ -64,9 +72,10 @@ const char* FaultKindName(FaultKind kind);
 struct Fault {
     FaultKind kind = FaultKind::None;
     double delayMs = 0.0; // Late: extra delay; Split, Trickle: gap length
-    int count = 0;        // Truncate, LineCut: characters kept; Split: pieces; NonHex: position
+    int count = 0;        // Truncate, LineCut: characters kept; Split: pieces; NonHex: position;
+                          // altered kinds: the bits flipped when value < 0
     std::string text;     // GarbageBefore/After: the garbage; NonHex: the replacement
-    int value = -1;       // WrongEcho: the byte the converter hears instead
+    int value = -1;       // WrongEcho, altered kinds: what the converter hears instead
     // Truncate, NonHex, LineCut: when 0 <= where < 1 the position is this
     // fraction of the answer's length instead of `count` (random faults do
     // not know the answer's length when they are drawn). A negative count
@@ -87,6 +96,12 @@ struct Fault {
     static Fault wrongEcho(int value = -1);
     static Fault lineCut(int afterChars);
     static Fault alteredIndex(int index = -1);
+    static Fault alteredBlock(int block = -1);
+    static Fault alteredAddress(int address = -1);
+    static Fault alteredReadIndex(int location = -1);
+    // One of the altered kinds, the field turned into `value`, or flipped
+    // by `flip` when value < 0.
+    static Fault altered(FaultKind kind, int value, int flip = 1);
 
     bool active() const { return kind != FaultKind::None; }
 };
@@ -140,6 +155,10 @@ public:
     void random(std::uint64_t seed, double rate,
                 std::vector<FaultKind> kinds = DefaultRandomKinds());
     void stopRandom();
+    // Faults of these kinds are still drawn, so that every other fault
+    // falls where it would, but do no harm and are not logged: the same
+    // run without them.
+    void spare(std::vector<FaultKind> kinds) { spared_ = std::move(kinds); }
     RandomFaultParams& randomParams() { return params_; }
     // Forget every rule and the log.
     void clear();
@@ -169,6 +188,7 @@ private:
     std::uint64_t state_ = 0;
     double rate_ = 0.0;
     std::vector<FaultKind> kinds_;
+    std::vector<FaultKind> spared_;
     RandomFaultParams params_;
     std::vector<AppliedFault> log_;
 };
@@ -188,5 +208,10 @@ std::vector<AnswerPiece> ShapeAnswer(const std::string& answer, const Fault& fau
 // The character position a Truncate, NonHex or LineCut fault refers to in
 // an answer of `length` characters, clamped to 0..length.
 int FaultPosition(const Fault& fault, std::size_t length);
+
+// Whether the fault hits the frame on its way in (WrongEcho and the altered
+// kinds on the frames they concern); if so, changes the request to what the
+// converters hear.
+bool HitOnTheWayIn(Request& request, const Fault& fault);
 
 } // namespace rm27::sim

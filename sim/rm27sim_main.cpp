@@ -35,6 +35,8 @@ const char kUsage[] =
     "  --fault-seed S     seed of the random faults (default 1)\n"
     "  --turnaround MS    pause before each answer in ms (default 2)\n"
     "  --boot MS          time a restarted converter stays deaf in ms (default 300)\n"
+    "  --copies-apart     keep blocks 160, 192, 224 apart from the internal copies\n"
+    "                     129, 130, 131 (default: one storage under both numbers)\n"
     "  --cell I:SPEC      a load cell on input I (1..4), SPEC as key=value pairs\n"
     "                     separated by commas: nominal (load, default 1000),\n"
     "                     sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
@@ -60,6 +62,7 @@ struct Options {
     unsigned long long faultSeed = 1;
     double turnaroundMs = 2.0;
     double bootMs = 300.0;
+    bool copiesApart = false;
     std::string link;
     std::string control;
     std::array<std::optional<rm27::sim::LoadCellSpec>, rm27::sim::kInputs> cells;
@@ -132,6 +135,8 @@ int ParseArgs(int argc, char** argv, Options& o) {
             return 1;
         } else if (arg == "--verbose") {
             o.verbose = true;
+        } else if (arg == "--copies-apart") {
+            o.copiesApart = true;
         } else if (arg == "--address") {
             if (!need()) return 2;
             if (!ParseInteger(value, n) || n < 1 || n > 159) return bad();
@@ -239,6 +244,7 @@ void AddConverters(rm27::sim::Bus& bus, const Options& o) {
         setup.serial = 123 + 111 * static_cast<int>(k);
         setup.firmware = o.variant == rm27::sim::Variant::RMU ? "10" : "12";
         setup.bootMs = o.bootMs;
+        setup.copiesApart = o.copiesApart;
         setup.noiseSeed = 1 + k;
         for (int i = 0; i < rm27::sim::kInputs; ++i) {
             setup.plugged[i] = (o.ekeys >> i) & 1u;

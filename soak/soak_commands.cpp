@@ -1,11 +1,15 @@
 #include "soak/soak_commands.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "calibration/commands.h"
 #include "link/codecs.h"
+#include "link/doubt.h"
 #include "link/memory.h"
 #include "maintenance/eeprom.h"
 #include "maintenance/eeprom_file.h"
@@ -51,14 +55,15 @@ constexpr std::int64_t kByteWrite = 700 + 4 * (11 * 50 + 10); // DevTransactWrit
 constexpr std::int64_t kCellCheck = kCellAsks * kByteRead;    // ReadCellChecked
 constexpr std::int64_t kQuickWrite = 200;
 constexpr std::int64_t kBlockWrite = 200 + 256 * 3 * 21 * 10;
-constexpr std::int64_t kBlockCheck = kStop + kBlockRead; // a written block read on its own
+constexpr std::int64_t kBlockCheck = kStop + kBlockRead;          // a written block read on its own
+constexpr std::int64_t kLateAnswer = AnswerLedger::kLateAnswerMs; // after a read with no answer
 // Small waits not worth spelling out ("OK." stands 100 ms, restarts).
 constexpr std::int64_t kSlack = 2000;
 
 constexpr int kMonitorTicks = 20;
 constexpr int kEepLines = 240; // cells 10h..FFh: address and filter stay
 
-bool CleanRead(Rig& r) {
+bool ReadOnce(Rig& r) {
     bool ok = false;
     r.session.run([&](Operations& o) { ok = DevRead(o, 1); });
     return ok;
@@ -72,36 +77,93 @@ void Ticks(Rig& r, int n) {
     }
 }
 
-// The reading and a few ticks the operator would have seen before the
-// command, without faults; then the faults.
+// The faults, then the reading and a few ticks the operator would have
+// seen before the command: a reading that failed is run again, as an
+// operator would press "Načíst" again, up to three times. What a reading
+// under faults got wrong is what the command then works from.
 bool Prepare(Rig& r, std::uint64_t seed, double rate) {
-    if (!CleanRead(r)) return false;
-    Ticks(r, 3);
     r.startFaults(seed, rate);
-    return true;
+    bool read = false;
+    for (int k = 0; k < 3 && !read; ++k)
+        read = ReadOnce(r);
+    Ticks(r, 3);
+    return read;
 }
 
-// Judges a write: the converter against what the command meant.
-RunResult WriteVerdict(Rig& r, bool finished, bool success, const ConverterImage& expected) {
+RunResult NotRun() {
+    RunResult out;
+    out.notRun = true;
+    out.detail = "the reading before the command failed";
+    return out;
+}
+
+// Judges a write: the converter against what the command meant, and
+// against what it held before. A failure that changed the converter has
+// to say what it left.
+RunResult WriteVerdict(Rig& r, bool finished, bool success, const ConverterImage& before,
+                       const ConverterImage& expected) {
     RunResult out;
     out.hang = !finished;
     out.success = finished && success;
-    out.virtualMs = r.faultedMs();
+    out.virtualMs = r.commandMs();
     out.faults = FaultLog(r.bus);
     const std::string diff = FirstDifference(expected, r.conv());
-    if (!diff.empty()) {
+    const bool changed = !FirstDifference(before, r.conv()).empty();
+    if (!diff.empty() && (out.success || changed)) {
         (out.success ? out.silentCorruption : out.reportedCorruption) = true;
         out.detail = diff;
+    }
+    if (!out.success && changed && Judging::journal && !SaidWhatItLeft(r.user.told)) {
+        out.unsaid = true;
+        if (out.detail.empty()) out.detail = "changed the converter and did not say what it left";
     }
     return out;
 }
 
-// What the host sent from the faults on, applied to the converter as it
-// was when they began.
-ConverterImage HostIntent(Rig& r, const ConverterImage& before) {
+// What a zero (index 0..3) or a span against 2 mV/V (4..7) means: Q the
+// live raw reading, K = 2 / (reading - Q) with Q as the converter holds
+// it, referred to the 128x gain unless the definition byte says the input
+// has a gain of its own. The reading is any the converter sent for the
+// input; the one the converter now holds is taken when it is among them.
+ConverterImage MeantConstant(Rig& r, const ConverterImage& before, int index) {
+    const int input = index % kInputCount;
+    const bool zero = index < kInputCount;
+    const int cell = zero ? CellQ(input) : CellK(input);
+    const double q = FloatAt(before, CellQ(input));
+    const std::string& image =
+        before.blocks[static_cast<std::size_t>(r.conv().plugged(input) ? 32 * input : 128 + input)];
+    const std::optional<SensorRecord> rec = RecordOf(image);
+    const int gain = rec ? (rec->gainCode & 7) : 7;
+    const bool ownGain = (r.conv().setup().definition[static_cast<std::size_t>(input)] & 2) != 0;
+    const float held = FloatAt(Snapshot(r.conv()), cell);
+    float meant = 0;
+    for (const float raw : RawReadings(r.bus, input)) {
+        double k = 2.0 / (static_cast<double>(raw) - q);
+        if (!ownGain) k = k / std::ldexp(1.0, 7 - gain);
+        meant = zero ? raw : static_cast<float>(k);
+        if (std::bit_cast<std::uint32_t>(meant) == std::bit_cast<std::uint32_t>(held)) break;
+    }
     ConverterImage expected = before;
-    ApplyHostWrites(expected, r.line.sent(), r.framesBeforeFaults);
+    PutFloat(expected, cell, meant);
     return expected;
+}
+
+// Judges a block by the record it decodes to: as meant when `meant` says
+// so of it, whatever its other bytes (the builder's business, which the
+// program's own read-back compares byte for byte); otherwise nothing it
+// could hold is right.
+void MeantRecord(Rig& r, ConverterImage& expected, int block,
+                 const std::function<bool(const SensorRecord&)>& meant) {
+    const std::optional<SensorRecord> held = RecordOf(r.conv().block(block));
+    expected.blocks[static_cast<std::size_t>(block)] =
+        held && meant(*held) ? r.conv().block(block) : std::string();
+}
+
+// The same sensor and curve: what a change of something else keeps.
+bool SameCurve(const SensorRecord& a, const SensorRecord& b) {
+    return a.sensorId == b.sensorId && a.description == b.description && a.unit == b.unit &&
+           a.pointCount == b.pointCount && a.pointSignals == b.pointSignals &&
+           a.userValues == b.userValues;
 }
 
 RunResult Failed(const char* why) {
@@ -120,7 +182,7 @@ RunResult Read(std::uint64_t seed, double rate, std::int64_t bound) {
     RunResult out;
     out.hang = !finished;
     out.success = finished && ok;
-    out.virtualMs = r.faultedMs();
+    out.virtualMs = r.commandMs();
     out.faults = FaultLog(r.bus);
     if (out.success) {
         out.shown = CheckReading(r.state(), r.bus);
@@ -131,8 +193,9 @@ RunResult Read(std::uint64_t seed, double rate, std::int64_t bound) {
 
 RunResult Monitor(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!CleanRead(r)) return Failed("clean reading failed");
+    if (!ReadOnce(r)) return Failed("clean reading failed");
     r.startFaults(seed, rate);
+    const std::int64_t started = r.line.nowMs();
     RunResult out;
     for (int k = 0; k < kMonitorTicks; ++k) {
         r.line.waitFor(kMeasurementIntervalMs);
@@ -141,7 +204,7 @@ RunResult Monitor(std::uint64_t seed, double rate, std::int64_t bound) {
         ++out.ticksDecoded;
         out.shown += CheckTick(r.state(), r.bus);
     }
-    out.virtualMs = r.faultedMs();
+    out.virtualMs = r.line.nowMs() - started;
     out.faults = FaultLog(r.bus);
     out.hang = out.virtualMs > bound;
     out.success = out.ticksDecoded > 0;
@@ -153,21 +216,23 @@ RunResult Monitor(std::uint64_t seed, double rate, std::int64_t bound) {
 
 RunResult Constant(std::uint64_t seed, double rate, std::int64_t bound, int index) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     const ConverterImage before = Snapshot(r.conv());
     ConstantOutcome outcome = ConstantOutcome::NotRun;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = SetmVVKQ(o, index); });
-    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, HostIntent(r, before));
+    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, before,
+                        MeantConstant(r, before, index));
 }
 
 RunResult Filter(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
-    ConverterImage expected = Snapshot(r.conv());
+    if (!Prepare(r, seed, rate)) return NotRun();
+    const ConverterImage before = Snapshot(r.conv());
+    ConverterImage expected = before;
     expected.memory[kCellFilter] = 3;
     ConstantOutcome outcome = ConstantOutcome::NotRun;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = WriteFilter(o, 3); });
-    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, expected);
+    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, before, expected);
 }
 
 // The editor as a user fills it: the old points go, two new ones come,
@@ -187,7 +252,7 @@ public:
 
 RunResult CalibrationStore(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     const ConverterImage before = Snapshot(r.conv());
     SoakEditor editor(r.ops());
     CalibrationRun run;
@@ -198,7 +263,17 @@ RunResult CalibrationStore(std::uint64_t seed, double rate, std::int64_t bound) 
     // What r27ctl's calibrate calls done (status 0).
     const bool success =
         run.tag == kTagStore && run.stored() && reread && run.checkResult == WriteCheckResult::Same;
-    RunResult out = WriteVerdict(r, finished, success, HostIntent(r, before));
+    // The editor's points and description, the zero offset cleared, on
+    // input 1's sensor as the eKey held it.
+    ConverterImage expected = before;
+    const std::optional<SensorRecord> old = RecordOf(before.blocks[0]);
+    MeantRecord(r, expected, 0, [&old](const SensorRecord& held) {
+        return old && held.description == FixedText("Soak load cell", kDescriptionWidth) &&
+               held.unit == old->unit && held.pointCount == 2 && held.pointSignals[0] == 0.0f &&
+               held.userValues[0] == 0.0f && held.pointSignals[1] == 1.5f &&
+               held.userValues[1] == 150.0f && held.zeroOffset == 0.0f;
+    });
+    RunResult out = WriteVerdict(r, finished, success, before, expected);
     out.unchecked = out.success && run.checkResult == WriteCheckResult::NotReadAgain;
     return out;
 }
@@ -210,43 +285,61 @@ bool Unchecked(const std::vector<GuardedWrite>& writes) {
 }
 
 RunResult CopyExtToInt(std::uint64_t seed, double rate, std::int64_t bound) {
-    Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
-    // A copy means the eKey's own bytes, whatever the reading of it said.
-    ConverterImage expected = Snapshot(r.conv());
-    expected.blocks[128] = expected.blocks[0];
+    sim::ConverterSetup setup = DefaultSetup();
+    setup.copiesApart = true;
+    Rig r(setup);
+    if (!Prepare(r, seed, rate)) return NotRun();
+    // A copy means the eKey's own bytes, whatever the reading of it said;
+    // input 2's goes to block 160, kept apart from its internal copy.
+    const ConverterImage before = Snapshot(r.conv());
+    ConverterImage expected = before;
+    expected.blocks[160] = expected.blocks[32];
     CopyResult result;
     const bool finished =
-        r.runBounded(bound, [&](Operations& o) { result = CopyEKeyExtToInt(o, 0); });
-    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, expected);
+        r.runBounded(bound, [&](Operations& o) { result = CopyEKeyExtToInt(o, 1); });
+    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
 
 RunResult Copy1To4(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
-    ConverterImage expected = Snapshot(r.conv());
+    if (!Prepare(r, seed, rate)) return NotRun();
+    const ConverterImage before = Snapshot(r.conv());
+    ConverterImage expected = before;
     std::string image = expected.blocks[0];
     image.replace(kImageIdOffset, kSensorIdWidth,
                   expected.blocks[96].substr(kImageIdOffset, kSensorIdWidth));
     expected.blocks[96] = image;
     CopyResult result;
     const bool finished = r.runBounded(bound, [&](Operations& o) { result = CopyEKey1To4(o); });
-    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, expected);
+    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
 
 RunResult Init(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     const ConverterImage before = Snapshot(r.conv());
     EKeyInitResult result;
     const bool finished =
         r.runBounded(bound, [&](Operations& o) { result = InitEKeys(o, EKeyInitVariant::R27); });
-    RunResult out =
-        WriteVerdict(r, finished, result.outcome == Outcome::Done, HostIntent(r, before));
+    // Every plugged eKey an empty record in divisions: a straight line
+    // through (0, 0) and (1, 1), gain code 7, limit 1 (its identifier is
+    // the program's to make).
+    ConverterImage expected = before;
+    for (int input = 0; input < kInputCount; ++input) {
+        if (!r.conv().plugged(input)) continue;
+        MeantRecord(r, expected, 32 * input, [](const SensorRecord& held) {
+            return held.description == FixedText("empty-div", kDescriptionWidth) &&
+                   held.unit == FixedText("div", kUnitWidth) && held.pointCount == 2 &&
+                   held.pointSignals[0] == 0.0f && held.userValues[0] == 0.0f &&
+                   held.pointSignals[1] == 1.0f && held.userValues[1] == 1.0f &&
+                   held.gainCode == 7 && held.limit == 1.0f;
+        });
+    }
+    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
@@ -265,20 +358,21 @@ std::vector<EepromByte> EepBytes() {
 RunResult EepromLoad(std::uint64_t seed, double rate, std::int64_t bound,
                      const std::string& workDir) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
-    ConverterImage expected = Snapshot(r.conv());
+    if (!Prepare(r, seed, rate)) return NotRun();
+    const ConverterImage before = Snapshot(r.conv());
+    ConverterImage expected = before;
     for (const EepromByte& b : EepBytes())
         expected.memory[static_cast<std::size_t>(b.location)] = static_cast<std::uint8_t>(b.value);
     r.user.fileAnswer = EepPath(workDir);
     Outcome outcome = Outcome::Refused;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = LoadEeprom(o); });
-    return WriteVerdict(r, finished, outcome == Outcome::Done, expected);
+    return WriteVerdict(r, finished, outcome == Outcome::Done, before, expected);
 }
 
 RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
                      const std::string& workDir) {
     Rig r(DefaultSetup());
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     const std::string path = workDir + "/save-" + std::to_string(seed) + ".eep";
     r.user.fileAnswer = path;
     Outcome outcome = Outcome::Refused;
@@ -286,7 +380,7 @@ RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
     RunResult out;
     out.hang = !finished;
     out.success = finished && outcome == Outcome::Done;
-    out.virtualMs = r.faultedMs();
+    out.virtualMs = r.commandMs();
     out.faults = FaultLog(r.bus);
     // Every line in the file must be the converter's byte, whatever the
     // outcome: a failed save still leaves the lines it could read.
@@ -319,7 +413,7 @@ RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
 
 RunResult RmuStore(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup(sim::Variant::RMU));
-    if (!Prepare(r, seed, rate)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     const ConverterImage before = Snapshot(r.conv());
     RmuStoreResult result;
     const std::array<std::optional<std::string>, kInputCount> texts = {
@@ -328,32 +422,62 @@ RunResult RmuStore(std::uint64_t seed, double rate, std::int64_t bound) {
         RunRmuSettings(o, [&] { result = StoreRmuLimits(o, texts, {}); });
         CheckRmuStore(o, result);
     });
-    RunResult out =
-        WriteVerdict(r, finished, result.outcome() == Outcome::Done, HostIntent(r, before));
+    // The limits typed, on the sensors and curves as the converter held them.
+    ConverterImage expected = before;
+    const std::pair<int, float> typed[] = {{0, 12.5f}, {2, -3.0f}};
+    for (const auto& [input, limit] : typed) {
+        const int block = r.conv().plugged(input) ? 32 * input : 128 + input;
+        const std::optional<SensorRecord> old =
+            RecordOf(before.blocks[static_cast<std::size_t>(block)]);
+        MeantRecord(r, expected, block, [&old, limit](const SensorRecord& held) {
+            return old && SameCurve(held, *old) && held.auxSingle == limit;
+        });
+    }
+    RunResult out = WriteVerdict(r, finished, result.outcome() == Outcome::Done, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
 
 RunResult Restore(std::uint64_t seed, double rate, std::int64_t bound) {
     Rig r(DefaultSetup());
-    if (!CleanRead(r)) return Failed("clean reading failed");
+    if (!Prepare(r, seed, rate)) return NotRun();
     // A backup of input 2's eKey from before its description changed.
     BackupEntry backup;
-    backup.deviceId = r.state().DeviceId;
-    backup.address = r.state().DeviceAddress;
+    backup.deviceId = r.conv().id();
+    backup.address = r.conv().address();
     backup.block = 32;
     backup.time = r.clock.now();
     backup.image = r.conv().block(32);
     backup.image.replace(4, 11, "Old sensor ");
     std::string error;
     r.user.fileAnswer = r.backups.save(backup, &error);
-    Ticks(r, 3);
-    r.startFaults(seed, rate);
-    ConverterImage expected = Snapshot(r.conv());
+    const ConverterImage before = Snapshot(r.conv());
+    ConverterImage expected = before;
     expected.blocks[32] = backup.image;
     RestoreResult result;
     const bool finished = r.runBounded(bound, [&](Operations& o) { result = RestoreEKey(o); });
-    return WriteVerdict(r, finished, result.outcome == Outcome::Done, expected);
+    return WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
+}
+
+// A run that went wrong silently is run again with the faults that alter
+// a field spared: when that one does not, those faults were the cause.
+template <class Run>
+RunResult Attributed(const Run& run, std::uint64_t seed, double rate, std::int64_t bound) {
+    RunResult out = run(seed, rate, bound);
+    if (!out.silentCorruption && out.shown.unmarkedWrong == 0) return out;
+    SpareAlteredFields(true);
+    const RunResult spared = run(seed, rate, bound);
+    SpareAlteredFields(false);
+    if (out.silentCorruption && !spared.silentCorruption) {
+        out.silentCorruption = false;
+        out.silentByAlteredField = true;
+    }
+    if (out.shown.unmarkedWrong > 0 && spared.shown.unmarkedWrong == 0) {
+        out.shown.undetectable += out.shown.unmarkedWrong;
+        out.shown.unmarkedWrong = 0;
+        out.shown.firstSilent.clear();
+    }
+    return out;
 }
 
 } // namespace
@@ -369,9 +493,10 @@ std::vector<Command> AllCommands(const std::string& workDir) {
 
     using Run = std::function<RunResult(std::uint64_t, double, std::int64_t)>;
     const auto make = [](std::string name, bool write, std::int64_t bound, Run run) {
-        return Command{
-            std::move(name), write, bound + kSlack,
-            [run, bound](std::uint64_t s, double r) { return run(s, r, bound + kSlack); }};
+        return Command{std::move(name), write, bound + kSlack,
+                       [run, bound](std::uint64_t s, double r) {
+                           return Attributed(run, s, r, bound + kSlack);
+                       }};
     };
     const auto constant = [](int index) {
         return
@@ -390,7 +515,9 @@ std::vector<Command> AllCommands(const std::string& workDir) {
         make("filter", true, kStop + kQuickWrite + kStop + kCellCheck, Filter),
         make("calibration-store", true,
              kStop + 100 + kStop + kBlockWrite + 500 + kDevRead + kBlockCheck, CalibrationStore),
-        make("ekey-copy", true, kStop + kBlockRead + kBlockWrite + kReadRM27 + kBlockCheck,
+        make("ekey-copy", true,
+             kStop + kBlockRead + kLateAnswer + kBlockRead + kBlockWrite + kReadRM27 +
+                 2 * kBlockCheck,
              CopyExtToInt),
         make("ekey-copy-1to4", true, kStop + 2 * kBlockRead + kBlockWrite + kReadRM27 + kBlockCheck,
              Copy1To4),
@@ -398,7 +525,9 @@ std::vector<Command> AllCommands(const std::string& workDir) {
         make("eeprom-load", true, kStop + kEepLines * kQuickWrite + kStop + kEepLines * kCellCheck,
              withDir(EepromLoad)),
         make("eeprom-save", true, kStop + kEepromSize * kCellCheck, withDir(EepromSave)),
-        make("rmu-store", true, kStop + 2 * kBlockWrite + 2 * kBlockCheck, RmuStore),
+        make("rmu-store", true,
+             kStop + 2 * kBlockWrite + kStop + kRestartBoundMs + kQuery + 2 * kBlockCheck,
+             RmuStore),
         make("ekey-restore", true, kStop + kBlockWrite + kReadRM27 + kBlockRead + kBlockCheck,
              Restore),
     };

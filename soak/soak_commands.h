@@ -20,6 +20,16 @@ struct RunResult {
     // (the command reported a failure) or silent (it reported success).
     bool reportedCorruption = false;
     bool silentCorruption = false;
+    // Silent, and gone when the same run is run again with the faults that
+    // alter a field on its way in spared: a write the converter carried out
+    // elsewhere behind a right echo, or a byte read from another place,
+    // which no answer of the protocol tells apart (see AlteredFieldKinds).
+    bool silentByAlteredField = false;
+    // Failed with the converter changed, and did not say what it left (see
+    // SaidWhatItLeft; judged only when Judging::journal is on).
+    bool unsaid = false;
+    // The reading before the command failed three times: not run.
+    bool notRun = false;
     // The command said the write could not be checked (counted apart from
     // success: nothing was claimed).
     bool unchecked = false;

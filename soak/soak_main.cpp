@@ -4,7 +4,10 @@
 // sent, and prints the table and the seeds worth replaying.
 //
 //   rm27soak [--runs N] [--rates 0.01,0.05,0.2] [--command NAME,...]
-//            [--seed S] [--jobs J] [--seeds-shown K]
+//            [--seed S] [--jobs J] [--seeds-shown K] [--journal]
+//
+// --journal also asks of every failure that changed the converter that it
+// said what it left and named the write's journal entry.
 //
 // A run is replayed with --command NAME --rates R --seed S (the seed
 // printed beside a failure), which also prints what the run came to.
@@ -36,6 +39,7 @@ struct Options {
     std::uint64_t firstSeed = 1;
     int jobs = 1;
     int seedsShown = 5;
+    bool journal = false;
 };
 
 std::vector<std::string> Split(const std::string& text) {
@@ -64,6 +68,8 @@ bool Parse(int argc, char** argv, Options& o) {
             o.firstSeed = static_cast<std::uint64_t>(std::atoll(value().c_str()));
         } else if (a == "--jobs") {
             o.jobs = std::max(1, std::atoi(value().c_str()));
+        } else if (a == "--journal") {
+            o.journal = true;
         } else if (a == "--seeds-shown") {
             o.seedsShown = std::atoi(value().c_str());
         } else {
@@ -80,8 +86,11 @@ struct Tally {
     int failure = 0;
     int hangs = 0;
     int silent = 0;
+    int silentAltered = 0;
     int reported = 0;
     int unchecked = 0;
+    int unsaid = 0;
+    int notRun = 0;
     std::int64_t maxMs = 0;
     int ticks = 0;
     int ticksDecoded = 0;
@@ -90,18 +99,22 @@ struct Tally {
 
     void add(std::uint64_t seed, const RunResult& r) {
         ++runs;
-        if (r.hang)
+        if (r.notRun)
+            ++notRun;
+        else if (r.hang)
             ++hangs;
         else
             (r.success ? success : failure)++;
+        unsaid += r.unsaid;
         silent += r.silentCorruption;
+        silentAltered += r.silentByAlteredField;
         reported += r.reportedCorruption;
         unchecked += r.unchecked;
         maxMs = std::max(maxMs, r.virtualMs);
         ticks += r.ticks;
         ticksDecoded += r.ticksDecoded;
         shown += r.shown;
-        if (r.hang || r.silentCorruption || r.shown.unmarkedWrong > 0)
+        if (r.hang || r.silentCorruption || r.unsaid || r.shown.unmarkedWrong > 0)
             seeds.emplace_back(seed, r.hang ? "hang" : r.detail);
     }
 };
@@ -120,8 +133,12 @@ void Replay(const Command& c, double rate, std::uint64_t seed) {
                               : "failure reported")
               << ", " << r.virtualMs << " ms virtual\n";
     if (r.silentCorruption) std::cout << "  SILENT corruption: " << r.detail << "\n";
+    if (r.silentByAlteredField)
+        std::cout << "  silent corruption by an altered field: " << r.detail << "\n";
     if (r.reportedCorruption) std::cout << "  corruption, reported: " << r.detail << "\n";
     if (r.unchecked) std::cout << "  the write was said to be unchecked\n";
+    if (r.unsaid) std::cout << "  failed, changed the converter, did not say what it left\n";
+    if (r.notRun) std::cout << "  not run: " << r.detail << "\n";
     for (const std::string& f : r.faults)
         std::cout << "  fault: " << f << "\n";
     if (r.shown.shown > 0) {
@@ -163,9 +180,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::printf("| command | faults | runs | success | failure | hangs | silent corruptions | "
-                "said corrupt | said unchecked | longest (s) | bound (s) |\n"
-                "|---|---|---|---|---|---|---|---|---|---|---|\n");
+    rm27::soak::Judging::journal = o.journal;
+    std::printf("| command | faults | runs | not run | success | failure | hangs | "
+                "silent corruptions | silent, by an altered field | failed, left changed | "
+                "of those unsaid | said unchecked | longest (s) | bound (s) |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::vector<std::string> reads;
     std::vector<std::string> seedLines;
     const auto started = std::chrono::steady_clock::now();
@@ -188,11 +207,12 @@ int main(int argc, char** argv) {
             for (int k = 0; k < o.runs; ++k)
                 t.add(o.firstSeed + static_cast<std::uint64_t>(k),
                       results[static_cast<std::size_t>(k)]);
-            std::printf("| %s | %s | %d | %d | %d | %d | %d | %d | %d | %.1f | %.1f |\n",
-                        c.name.c_str(), Percent(rate).c_str(), t.runs, t.success, t.failure,
-                        t.hangs, t.silent, t.reported, t.unchecked,
-                        static_cast<double>(t.maxMs) / 1000.0,
-                        static_cast<double>(c.boundMs) / 1000.0);
+            const std::string unsaid = o.journal ? std::to_string(t.unsaid) : "-";
+            std::printf(
+                "| %s | %s | %d | %d | %d | %d | %d | %d | %d | %d | %s | %d | %.1f | %.1f |\n",
+                c.name.c_str(), Percent(rate).c_str(), t.runs, t.notRun, t.success, t.failure,
+                t.hangs, t.silent, t.silentAltered, t.reported, unsaid.c_str(), t.unchecked,
+                static_cast<double>(t.maxMs) / 1000.0, static_cast<double>(c.boundMs) / 1000.0);
             std::fflush(stdout);
             if (t.shown.shown > 0) {
                 char line[512];

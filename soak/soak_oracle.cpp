@@ -44,10 +44,6 @@ bool PlausibleIdReplacement(const std::string& shown, const std::string& truth) 
     return true;
 }
 
-int Hex2(const std::string& text, std::size_t at) {
-    return HexToLong(text.substr(at, 2));
-}
-
 } // namespace
 
 ShownValues& ShownValues::operator+=(const ShownValues& o) {
@@ -124,23 +120,8 @@ ConverterImage Snapshot(const sim::Converter& c) {
     for (int cell = 0; cell < 256; ++cell)
         image.memory[static_cast<std::size_t>(cell)] = c.memory(cell);
     for (int b = 0; b < 256; ++b)
-        image.blocks[static_cast<std::size_t>(sim::Converter::StorageBlock(b))] = c.block(b);
+        image.blocks[static_cast<std::size_t>(c.storageBlock(b))] = c.block(b);
     return image;
-}
-
-void ApplyHostWrites(ConverterImage& image, const std::vector<sim::SentFrame>& sent,
-                     std::size_t from) {
-    for (std::size_t k = from; k < sent.size(); ++k) {
-        const std::string& f = sent[k].text;
-        if (f.size() == 10 && f[0] == '$' && f.compare(3, 2, "EW") == 0) {
-            image.memory[static_cast<std::size_t>(Hex2(f, 5) & 0xFF)] =
-                static_cast<std::uint8_t>(Hex2(f, 7));
-        } else if (f.size() == 12 && f[0] == '$' && f.compare(3, 2, "KW") == 0) {
-            const int block = sim::Converter::StorageBlock(Hex2(f, 5));
-            std::string& b = image.blocks[static_cast<std::size_t>(block)];
-            b[static_cast<std::size_t>(Hex2(f, 7) & 0xFF)] = static_cast<char>(Hex2(f, 9));
-        }
-    }
 }
 
 std::string FirstDifference(const ConverterImage& expected, const sim::Converter& actual) {
@@ -149,16 +130,61 @@ std::string FirstDifference(const ConverterImage& expected, const sim::Converter
             return "cell " + LongToHex(cell, 2) + "h";
     }
     for (int b = 0; b < 256; ++b) {
-        if (sim::Converter::StorageBlock(b) != b) continue;
+        if (actual.storageBlock(b) != b) continue;
         const std::string& want = expected.blocks[static_cast<std::size_t>(b)];
         const std::string& have = actual.block(b);
         if (want == have) continue;
+        if (want.size() != have.size())
+            return "block " + std::to_string(b) + " does not hold the record meant";
         for (std::size_t i = 0; i < want.size(); ++i) {
             if (want[i] != have[i])
                 return "block " + std::to_string(b) + " byte " + std::to_string(i);
         }
     }
     return {};
+}
+
+float FloatAt(const ConverterImage& image, int cell) {
+    std::uint32_t bits = 0;
+    for (int k = 3; k >= 0; --k)
+        bits = (bits << 8) | image.memory[static_cast<std::size_t>((cell + k) & 0xFF)];
+    return std::bit_cast<float>(bits);
+}
+
+void PutFloat(ConverterImage& image, int cell, float value) {
+    std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    for (int k = 0; k < 4; ++k, bits >>= 8)
+        image.memory[static_cast<std::size_t>((cell + k) & 0xFF)] =
+            static_cast<std::uint8_t>(bits & 0xFF);
+}
+
+std::vector<float> RawReadings(const sim::Bus& bus, int input) {
+    std::vector<float> out;
+    for (const sim::AnswerRecord& a : bus.answers()) {
+        if (const std::optional<MeasuredInputs> m = DecodeMeasurementAnswer(a.sent))
+            out.push_back(m->raw[static_cast<std::size_t>(input)]);
+    }
+    return out;
+}
+
+std::optional<SensorRecord> RecordOf(const std::string& image) {
+    SensorRecord rec;
+    if (DecodeEKeyImage(image, rec, 0, 0, 0) != 0) return std::nullopt;
+    return rec;
+}
+
+bool Judging::journal = false;
+
+bool SaidWhatItLeft(const std::vector<std::string>& told) {
+    static const std::string kMix = "směs starých a nových bajtů";
+    static const std::string kEntry = "v deníku zápisů pod číslem ";
+    for (const std::string& text : told) {
+        const std::size_t entry = text.find(kEntry);
+        if (text.find(kMix) == std::string::npos || entry == std::string::npos) continue;
+        const std::size_t digit = entry + kEntry.size();
+        if (digit < text.size() && text[digit] >= '1' && text[digit] <= '9') return true;
+    }
+    return false;
 }
 
 } // namespace rm27::soak

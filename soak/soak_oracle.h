@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "link/ekey.h"
 #include "session/device_state.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
@@ -41,15 +43,36 @@ ShownValues CheckTick(const DeviceState& state, const sim::Bus& bus);
 // Configuration memory and every block, as the converter keeps them.
 struct ConverterImage {
     std::array<std::uint8_t, 256> memory{};
-    std::array<std::string, 256> blocks; // by storage block (aliases resolved)
+    // By storage block (aliases resolved). In an image of what was meant,
+    // an empty block is one whose content is not what was meant.
+    std::array<std::string, 256> blocks;
 };
 ConverterImage Snapshot(const sim::Converter& converter);
-// Puts the value of every "EW" and "KW" frame the host wrote from frame
-// `from` on into image, in order: what the commands meant to write.
-void ApplyHostWrites(ConverterImage& image, const std::vector<sim::SentFrame>& sent,
-                     std::size_t from);
 // Where the converter differs from `expected` ("cell 92h", "block 128 byte
 // 7"), "" when nowhere.
 std::string FirstDifference(const ConverterImage& expected, const sim::Converter& actual);
+
+// The single the memory holds at cells cell..cell + 3 (little-endian), and
+// the same written into an image.
+float FloatAt(const ConverterImage& image, int cell);
+void PutFloat(ConverterImage& image, int cell, float value);
+
+// Every raw reading of `input` the converter sent in a measurement answer:
+// what a zero or a span taken from the live signal may rest on.
+std::vector<float> RawReadings(const sim::Bus& bus, int input);
+
+// A block's record as it decodes, on its own (the block 0 of input 0);
+// nullopt when it does not decode.
+std::optional<SensorRecord> RecordOf(const std::string& image);
+
+// Whether a command that failed and left the converter changed said what
+// it left: that the block or cells may now hold a mix of old and new bytes,
+// and under which number the write journal keeps the write. Judged only
+// with Judging::journal on: a program without a write journal cannot.
+bool SaidWhatItLeft(const std::vector<std::string>& told);
+
+struct Judging {
+    static bool journal;
+};
 
 } // namespace rm27::soak

@@ -27,11 +27,25 @@ bool MemoryBackups::load(const std::string& path, BackupEntry& entry, std::strin
     return true;
 }
 
+std::vector<sim::FaultKind> AlteredFieldKinds() {
+    return {sim::FaultKind::AlteredIndex, sim::FaultKind::AlteredBlock,
+            sim::FaultKind::AlteredAddress, sim::FaultKind::AlteredReadIndex};
+}
+
 std::vector<sim::FaultKind> AllFaultKinds() {
     std::vector<sim::FaultKind> kinds = sim::FaultPlan::DefaultRandomKinds();
     kinds.push_back(sim::FaultKind::LineCut);
-    kinds.push_back(sim::FaultKind::AlteredIndex);
+    for (const sim::FaultKind k : AlteredFieldKinds())
+        kinds.push_back(k);
     return kinds;
+}
+
+namespace {
+thread_local bool spareAltered = false;
+} // namespace
+
+void SpareAlteredFields(bool spare) {
+    spareAltered = spare;
 }
 
 Rig::Rig(const sim::ConverterSetup& setup) {
@@ -41,6 +55,7 @@ Rig::Rig(const sim::ConverterSetup& setup) {
 
 bool Rig::runBounded(std::int64_t boundMs, const std::function<void(Operations&)>& fn) {
     cutOff_ = false;
+    commandStartMs_ = line.nowMs();
     const int run = ++runs_;
     line.at(line.nowMs() + boundMs, [this, run] {
         if (run == runs_ && session.guard().commandRunning()) {
@@ -53,10 +68,9 @@ bool Rig::runBounded(std::int64_t boundMs, const std::function<void(Operations&)
 }
 
 void Rig::startFaults(std::uint64_t seed, double rate) {
-    framesBeforeFaults = line.sent().size();
-    faultsStartMs_ = line.nowMs();
     outageState_ = seed ^ 0xC0FFEEULL;
     bus.faults().random(seed, rate, AllFaultKinds());
+    if (spareAltered) bus.faults().spare(AlteredFieldKinds());
     watchForCut();
 }
 

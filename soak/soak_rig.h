@@ -31,7 +31,10 @@ public:
     std::string lastStatus;
     std::map<std::string, std::string> doubts;
 
-    void setStatus(const std::string& text) override { lastStatus = text; }
+    void setStatus(const std::string& text) override {
+        lastStatus = text;
+        told.push_back(text);
+    }
     void setCaption(const std::string&, const std::string&) override {}
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}
@@ -48,6 +51,7 @@ public:
 
     MessageAnswer message(const MessageBoxSpec& box) override {
         boxes.push_back({box.icon, box.text});
+        told.push_back(box.text);
         return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override {
@@ -60,6 +64,8 @@ public:
 
     // Whether any box had the critical or exclamation icon.
     bool warned() const;
+    // Every box's text and every status line, in order: what the user was told.
+    std::vector<std::string> told;
 
 private:
     bool file(FileDialogSpec& dialog) {
@@ -97,8 +103,16 @@ private:
     double next_ = 0.25;
 };
 
-// Every kind of fault the simulator has, LineCut and AlteredIndex included.
+// Every kind of fault the simulator has, the line cut and the fields
+// altered on their way in included.
 std::vector<sim::FaultKind> AllFaultKinds();
+// The kinds that alter a field of a frame on its way in: a frame the
+// converter carries out as another valid one and answers as for that.
+std::vector<sim::FaultKind> AlteredFieldKinds();
+
+// While set (for this thread), the rigs' faults of AlteredFieldKinds are
+// drawn but spared: the same run with those frames left alone.
+void SpareAlteredFields(bool spare);
 
 class Rig {
 public:
@@ -119,8 +133,8 @@ public:
     // that every wait ends, which the start of an outage shows as well,
     // and would hide what the command makes of the line coming back.
     void startFaults(std::uint64_t seed, double rate);
-    // Virtual time since the faults began.
-    std::int64_t faultedMs() { return line.nowMs() - faultsStartMs_; }
+    // Virtual time since the last command began (runBounded).
+    std::int64_t commandMs() { return line.nowMs() - commandStartMs_; }
 
     sim::Bus bus;
     sim::VirtualLine line{bus};
@@ -129,15 +143,13 @@ public:
     FixedRandom random;
     MemoryBackups backups;
     Session session{line, line, user, user, &clock, &random};
-    // Frames the host wrote before the faults began.
-    std::size_t framesBeforeFaults = 0;
 
 private:
     void watchForCut();
 
     bool cutOff_ = false;
     int runs_ = 0;
-    std::int64_t faultsStartMs_ = 0;
+    std::int64_t commandStartMs_ = 0;
     std::uint64_t outageState_ = 0;
     bool mending_ = false;
 };

@@ -22,7 +22,11 @@ const char* const k14Question = "Tato funkce zkopíruje binarní obraz ekey (256
 
 class Copy : public test::SimRig {
 protected:
-    Copy() { addConverter(1); }
+    explicit Copy(bool copiesApart = false) {
+        sim::ConverterSetup setup = test::AtAddress(1);
+        setup.copiesApart = copiesApart;
+        bus.add(setup);
+    }
 
     // Plugs the eKeys and reads the converter as "Načíst" does.
     void readWith(std::array<bool, 4> plugged) {
@@ -50,47 +54,79 @@ protected:
     std::size_t firstFrame = 0;
 };
 
-TEST_F(Copy, EachInputReachesTheInternalCopyTheReadingFinds) {
-    // Block (n + 3) * 32 is where the copy writes; the reading looks for
-    // input n's internal copy at 128 + n - 1. Input 1's key stays plugged:
-    // the button copies its own input whatever else is plugged.
+// Whether the converter keeps blocks 160/192/224 as the internal copies
+// 129..131 or apart from them, the copy backs up and checks the block it
+// writes, (n + 3) * 32, and succeeds; what the reading's block of that
+// input holds is only said.
+class CopyEitherWay : public Copy, public ::testing::WithParamInterface<bool> {
+protected:
+    CopyEitherWay() : Copy(GetParam()) {}
+};
+
+TEST_P(CopyEitherWay, EachInputWritesAndChecksBlockNPlus3Times32) {
+    const bool apart = GetParam();
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
+        const int written = 32 * (i + 4);
         conv().setBlock(128 + i, std::string(256, '\0')); // undecodable before the copy
+        conv().setBlock(written, std::string(256, '\0'));
         std::array<bool, 4> plugged{true, false, false, false};
         plugged[static_cast<std::size_t>(i)] = true;
         readWith(plugged);
         const std::string ekey = conv().block(32 * i);
         view.answers = {MessageAnswer::Yes};
-        EXPECT_EQ(run([i](Operations& o) { return CopyEKeyExtToInt(o, i); }), Outcome::Done);
+        CopyResult copied;
+        EXPECT_TRUE(session.run([&](Operations& o) { copied = CopyEKeyExtToInt(o, i); }));
 
+        EXPECT_EQ(copied.outcome, Outcome::Done);
+        EXPECT_TRUE(view.criticals.empty());
+        // its own read of the block it replaces, then the Part's source read
         EXPECT_EQ(blockFrames("KB"),
-                  std::vector<std::string>{"$01KB" + LongToHex(32 * i, 2) + "\r"});
+                  (std::vector<std::string>{"$01KB" + LongToHex(written, 2) + "\r",
+                                            "$01KB" + LongToHex(32 * i, 2) + "\r"}));
         const std::string vstup = "Vstup" + std::to_string(i + 1) + " ...";
         for (const std::string& status :
              {"Reading source e-key " + vstup, "Writing to internal " + vstup})
             EXPECT_NE(std::find(view.statuses.begin(), view.statuses.end(), status),
                       view.statuses.end())
                 << status;
-        EXPECT_TRUE(view.criticals.empty());
         const auto writes = blockFrames("KW");
         ASSERT_EQ(writes.size(), 256u);
-        EXPECT_EQ(writes.front().substr(5, 2), LongToHex(32 * (i + 4), 2));
-        EXPECT_EQ(conv().block(128 + i), ekey);
+        EXPECT_EQ(writes.front().substr(5, 2), LongToHex(written, 2));
+        EXPECT_EQ(conv().block(written), ekey);
         EXPECT_EQ(view.messageTexts().back(), "Copied. Read=1 WRITE=0");
         EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
-        // the re-read ran and read the plugged eKey, not the copy; the copy
-        // is read back on its own after it
-        EXPECT_EQ(view.statuses.back(), "OK.");
-        EXPECT_EQ(line.sent().back().text, "$01KB" + LongToHex(128 + i, 2) + "\r");
+        ASSERT_EQ(copied.writes.size(), 1u);
+        EXPECT_EQ(copied.writes[0].block(), written);
+        EXPECT_EQ(copied.writes[0].result, WriteCheckResult::Same);
+        EXPECT_EQ(copied.writes[0].check.written, ekey);
         EXPECT_TRUE(view.timer);
+
+        const bool shown = !apart || i == 0;
+        EXPECT_EQ(copied.shown, shown ? CopyShown::Shown : CopyShown::NotShown);
+        EXPECT_EQ(conv().block(128 + i) == ekey, shown);
+        const std::string n = std::to_string(i + 1);
+        const std::string reading = std::to_string(128 + i);
+        if (i > 0) {
+            EXPECT_EQ(view.statuses.back(),
+                      shown ? "Vnitřní kopie vstupu " + n + " (blok " + reading +
+                                  ") obsahuje zkopírovaný eKey: převodník ho bez eKey použije."
+                            : "Vnitřní kopie vstupu " + n + " (blok " + reading +
+                                  ") zkopírovaný eKey neobsahuje: převodník ho bez eKey "
+                                  "nepoužije, kopie je jen v bloku " +
+                                  std::to_string(written) + ".");
+        }
 
         conv().setPlugged(i, false);
         ASSERT_TRUE(DevRead(ops, 1));
-        EXPECT_EQ(state.sources[static_cast<std::size_t>(i)], InputSource::Internal);
-        EXPECT_EQ(state.images[static_cast<std::size_t>(i)], ekey);
+        EXPECT_EQ(state.images[static_cast<std::size_t>(i)] == ekey, shown);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Storage, CopyEitherWay, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                             return p.param ? "Apart" : "Shared";
+                         });
 
 TEST_F(Copy, AbsentKeysAreRefusedWithoutABlockFrame) {
     struct Case {

@@ -27,10 +27,13 @@ struct ReadRun {
 ReadRun ReadOnce(std::uint64_t seed, double rate) {
     soak::Rig rig(soak::DefaultSetup());
     rig.startFaults(seed, rate);
+    // A field altered on its way in gets the valid answer of another
+    // request, which no rule can mark: the soak counts those apart.
+    rig.bus.faults().spare(soak::AlteredFieldKinds());
     ReadRun run;
     run.finished =
         rig.runBounded(2 * kWorstCaseMs, [&](Operations& o) { run.read = DevRead(o, 1); });
-    run.ms = rig.faultedMs();
+    run.ms = rig.commandMs();
     run.frames = rig.line.sent().size();
     if (run.read) run.shown = soak::CheckReading(rig.state(), rig.bus);
     run.told = rig.user.warned();

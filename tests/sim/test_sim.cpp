@@ -334,17 +334,28 @@ TEST(SimFaults, WrongEchoWritesTheCorruptedByte) {
     EXPECT_EQ(rig.bus.converter(0).memory(0x30), 0x77);
 }
 
-TEST(SimFaults, AlteredIndexStoresElsewhereAndEchoesTheValue) {
+TEST(SimFaults, AlteredFieldsAreCarriedOutAsHeardAndAnsweredAsForThat) {
     Rig rig;
+    sim::Converter& c = rig.bus.converter(0);
     rig.bus.faults().next("KW", Fault::alteredIndex());
     rig.bus.faults().next("EW", Fault::alteredIndex(0x31));
-    const std::string before = rig.bus.converter(0).block(0x20);
+    const std::string before = c.block(0x20);
     EXPECT_EQ(rig.ask("$01KW200541\r"), "41\r"); // byte 5 asked for, byte 4 written
-    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 4), 0x41);
-    EXPECT_EQ(rig.bus.converter(0).blockByte(0x20, 5), static_cast<std::uint8_t>(before[5]));
+    EXPECT_EQ(c.blockByte(0x20, 4), 0x41);
+    EXPECT_EQ(c.blockByte(0x20, 5), static_cast<std::uint8_t>(before[5]));
     EXPECT_EQ(rig.ask("$01EW3011\r"), "11\r");
-    EXPECT_EQ(rig.bus.converter(0).memory(0x31), 0x11);
-    EXPECT_NE(rig.bus.converter(0).memory(0x30), 0x11);
+    EXPECT_EQ(c.memory(0x31), 0x11);
+    EXPECT_NE(c.memory(0x30), 0x11);
+
+    rig.bus.faults().next("KW", Fault::alteredBlock()); // bit 0: block 0x21
+    EXPECT_EQ(rig.ask("$01KW200642\r"), "42\r");
+    EXPECT_EQ(c.blockByte(0x21, 6), 0x42);
+    EXPECT_EQ(c.blockByte(0x20, 6), static_cast<std::uint8_t>(before[6]));
+    rig.bus.faults().next("ER", Fault::alteredReadIndex(0x31));
+    EXPECT_EQ(rig.ask("$01ER30\r"), "11\r");
+    rig.bus.faults().next("", Fault::alteredAddress(0x05)); // nobody there
+    EXPECT_EQ(rig.ask("$01@\r", 100), "");
+    EXPECT_EQ(rig.ask("$01@\r", 100), "0123RM2712\r");
 }
 
 TEST(SimFaults, ScriptedRulesCountMatchingRequests) {
