@@ -13,8 +13,6 @@ namespace rm27 {
 namespace {
 
 constexpr std::uint8_t kInputs1And4 = 0x09;
-// Where the reading finds the internal copies: input 4, page = input index.
-constexpr std::int32_t kInternalCopiesInput = 4;
 
 bool Ask(Operations& ops, const std::string& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.
@@ -33,11 +31,11 @@ void Finish(Operations& ops, CopyResult& result) {
     CheckWrites(ops, result.writes);
     StartMeasurement(ops.port, ops.view);
     ReadBackUnchecked(ops, result.writes);
+    SettleWrites(ops, result.writes);
     if (ops.cancelled()) return;
     // Done only for what the converter was seen to hold.
     if (!AllWritesConfirmed(result.writes) && result.outcome == Outcome::Done)
         result.outcome = Outcome::Failed;
-    ShowWriteSafetyNote(ops, result.writes);
 }
 
 // A block read for a copy: the bytes go to another key as they came, so a
@@ -64,6 +62,10 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
         ops.prompter.critical("EKEY (Vstup" + n + ") not present");
         return Outcome::Refused;
     }
+    // What the internal copy holds now goes to the journal with the copy:
+    // read first when the reading did not bring it.
+    const std::int32_t target = BlockNumber(InternalCopyInput(index), 0);
+    if (!KnowBlocks(ops, {target})) return Outcome::Failed;
     ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
     std::string image;
     const std::int32_t read = ReadForCopy(ops, image, index);
@@ -73,13 +75,11 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
     }
     RememberBlock(st, BlockNumber(index, 0), image);
     ops.view.setStatus("Writing to internal Vstup" + n + " ...");
-    // The reading knows this internal copy by its other name (input 4,
-    // page index): the image it last read there is what this write
-    // replaces, and a reading of that name is what would check it.
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(kInternalCopiesInput, index), image));
+    writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy, target, image));
+    if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
-    writes.back().written = write == kBlockWriteOk;
+    EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;
@@ -118,9 +118,10 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
     ops.view.setStatus("WRITING source e-key Vstup1 to e-key Vstup4 ...");
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(3, 0), source));
+    writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy14, BlockNumber(3, 0), source));
+    if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
-    writes.back().written = write == kBlockWriteOk;
+    EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;

@@ -33,15 +33,15 @@ struct CopyResult {
 
 // "COPY Ext->Int" of input index 0..3: asks first (the values stay live
 // meanwhile), copies the plugged eKey's 256 bytes unchanged, reads the
-// converter again and restarts the measurement. The internal copy's last
-// image read is kept first; the reading that ends the copy reads the
-// plugged eKey, not the internal copy, so the write stays unchecked and
-// the status line says so.
+// converter again and restarts the measurement. The block written is read
+// before the source (unless known) for the journal, and read back on its
+// own after the steps: the reading that ends the copy reads the plugged
+// eKey, not the internal copy.
 CopyResult CopyEKeyExtToInt(Operations& ops, int index);
 
 // Input 1's eKey image into input 4's eKey, keeping input 4's identifier.
-// Input 4's image as the copy read it is kept first, and the reading that
-// ends the copy checks what input 4 now holds.
+// Input 4's image as the copy read it goes to the journal, and the reading
+// that ends the copy checks what input 4 now holds.
 CopyResult CopyEKey1To4(Operations& ops);
 
 } // namespace rm27

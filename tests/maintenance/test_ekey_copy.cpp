@@ -64,8 +64,10 @@ TEST_F(Copy, EachInputReachesTheInternalCopyTheReadingFinds) {
         view.answers = {MessageAnswer::Yes};
         EXPECT_EQ(run([i](Operations& o) { return CopyEKeyExtToInt(o, i); }), Outcome::Done);
 
+        // The block about to be overwritten is read first, for the journal.
         EXPECT_EQ(blockFrames("KB"),
-                  std::vector<std::string>{"$01KB" + LongToHex(32 * i, 2) + "\r"});
+                  (std::vector<std::string>{"$01KB" + LongToHex(32 * (i + 4), 2) + "\r",
+                                            "$01KB" + LongToHex(32 * i, 2) + "\r"}));
         const std::string vstup = "Vstup" + std::to_string(i + 1) + " ...";
         for (const std::string& status :
              {"Reading source e-key " + vstup, "Writing to internal " + vstup})
@@ -79,10 +81,10 @@ TEST_F(Copy, EachInputReachesTheInternalCopyTheReadingFinds) {
         EXPECT_EQ(conv().block(128 + i), ekey);
         EXPECT_EQ(view.messageTexts().back(), "Copied. Read=1 WRITE=0");
         EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
-        // the re-read ran and read the plugged eKey, not the copy; the copy
-        // is read back on its own after it
+        // the re-read ran and read the plugged eKey, not the copy; the block
+        // written is read back on its own after it
         EXPECT_EQ(view.statuses.back(), "OK.");
-        EXPECT_EQ(line.sent().back().text, "$01KB" + LongToHex(128 + i, 2) + "\r");
+        EXPECT_EQ(line.sent().back().text, "$01KB" + LongToHex(32 * (i + 4), 2) + "\r");
         EXPECT_TRUE(view.timer);
 
         conv().setPlugged(i, false);
