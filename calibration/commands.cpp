@@ -39,13 +39,33 @@ double ToReferenceGain(double k, const SensorRecord& rec) {
 
 // The steps are done; now the converter is asked what it holds. Its echoes
 // said only that a byte arrived somewhere.
-ConstantOutcome Confirm(Operations& ops,
-                        const std::vector<std::pair<std::int32_t, std::int32_t>>& written) {
+ConstantOutcome Confirm(Operations& ops, GuardedWrite& w, const CellValues& written) {
     const MemoryConfirmation c = ConfirmMemory(ops, written);
+    SettleCells(ops, w, c);
     if (ops.cancelled()) return ConstantOutcome::NotRun;
     if (c.confirmed()) return ConstantOutcome::Written;
     ops.prompter.critical(ConfirmationText(c));
     return ConstantOutcome::NotConfirmed;
+}
+
+// The write of `cells`, journaled before its first frame (the cells' old
+// content read first when the reading did not bring it); refused() when
+// it may not go out, a box having said why.
+GuardedWrite JournalCells(Operations& ops, const char* command, const CellValues& cells,
+                          int input) {
+    std::vector<std::int32_t> where;
+    for (const auto& [cell, value] : cells)
+        where.push_back(cell);
+    if (!KnowCells(ops, where)) return {};
+    return BeginCellsWrite(ops, command, cells, input);
+}
+
+CellValues FloatCells(std::int32_t cell, double value) {
+    CellValues cells;
+    const std::array<std::int32_t, 4> bytes = FloatBytes(value);
+    for (int k = 0; k < 4; ++k)
+        cells.emplace_back(cell + k, bytes[static_cast<std::size_t>(k)]);
+    return cells;
 }
 
 // The "x" button's value, read as a single into `reference`; the outcome
@@ -113,12 +133,9 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
 
     const int input = index % kInputCount;
     const auto i = static_cast<std::size_t>(input);
-    int cell = CellQ(input);
-    double value = 0;
-    if (index < kInputCount) {
-        st.Q[i] = st.raw[i];
-        value = st.Q[i];
-    } else {
+    const bool zero = index < kInputCount;
+    double value = st.raw[i];
+    if (!zero) {
         double reference = kReferenceMvV;
         const bool entered = index >= 2 * kInputCount;
         // The measurement is stopped already: the reading the slope is
@@ -132,33 +149,45 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
             StartMeasurement(ops.port, ops.view);
             return ConstantOutcome::Refused;
         }
-        st.K[i] = *k;
         value = *k;
-        cell = CellK(input);
     }
-    MemWriteFloat(ops.port, st.DeviceAddress, cell, value, kConstantWriteTimeoutMs);
+    const int cell = zero ? CellQ(input) : CellK(input);
+    const CellValues cells = FloatCells(cell, value);
+    GuardedWrite w = JournalCells(ops, zero ? journaled::kZero : journaled::kSpan, cells, input);
+    if (w.refused()) {
+        StartMeasurement(ops.port, ops.view);
+        return ConstantOutcome::Refused;
+    }
+    (zero ? st.Q[i] : st.K[i]) = value;
+    const bool echoed =
+        MemWriteFloat(ops.port, st.DeviceAddress, cell, value, kConstantWriteTimeoutMs) == 1.0;
+    EndCellsWrite(ops, w, echoed);
     ShowConstants(ops.view, st, input);
     // The converter works with the constants it loaded; "LT" has it load
     // the new ones from memory. It does not answer.
     ops.port.send(BuildFrame(st.DeviceAddress, "LT"));
     StartMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return ConstantOutcome::NotRun;
-    std::vector<std::pair<std::int32_t, std::int32_t>> written;
-    const std::array<std::int32_t, 4> bytes = FloatBytes(value);
-    for (int k = 0; k < 4; ++k)
-        written.emplace_back(cell + k, bytes[static_cast<std::size_t>(k)]);
-    return Confirm(ops, written);
+    return Confirm(ops, w, cells);
 }
 
 ConstantOutcome WriteFilter(Operations& ops, int filterCode) {
     if (filterCode < 0 || filterCode > 15) return ConstantOutcome::NotRun;
     StopMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return ConstantOutcome::NotRun;
+    const CellValues cells = {{kCellFilter, filterCode}};
+    GuardedWrite w = JournalCells(ops, journaled::kFilter, cells, -1);
+    if (w.refused()) {
+        StartMeasurement(ops.port, ops.view);
+        return ConstantOutcome::Refused;
+    }
     ops.state.FilterCode = filterCode;
     QuickWriteByte(ops, ops.state.DeviceAddress, kCellFilter, filterCode);
+    // The echo is not the filter's to judge: the read-back is.
+    EndCellsWrite(ops, w, true);
     StartMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return ConstantOutcome::NotRun;
-    return Confirm(ops, {{kCellFilter, filterCode}});
+    return Confirm(ops, w, cells);
 }
 
 CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor) {
@@ -196,6 +225,11 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     if (run.tag == kTagStore) {
         ops.view.setStatus("Zastavuji měření ...");
         StopMeasurement(ops.port, ops.view);
+        // What the block holds goes to the journal with the store; it is
+        // usually known from the reading, else read now, before anything
+        // is written.
+        const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
+        const bool known = KnowBlocks(ops, {block});
         SensorRecord& rec = st.records[i];
         rec = m.xXx;
         rec.zeroOffset = 0;
@@ -207,12 +241,12 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         if (run.imageSize < 1) {
             run.image.clear();
             ops.prompter.plain("Nelze uložit křivku [ERR:" + std::to_string(run.imageSize) + "]");
-        } else {
-            // What the block held goes to the backups first: no frame, no wait.
-            const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
-            run.backupPath = BackUpBlock(ops, block);
-            run.check = BeginWriteCheck(ops, block, run.image, run.backupPath);
+        } else if (known) {
+            run.write = BeginBlockWrite(ops, journaled::kCalibration, block, run.image);
+        }
+        if (!run.write.refused()) {
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
+            EndBlockWrite(ops, run.write, run.writeResult);
             if (run.writeResult != kBlockWriteOk) {
                 ops.prompter.plain(
                     "Chyba ukládání kalibrace. [ERR:" + std::to_string(run.writeResult) + "]");
@@ -237,13 +271,17 @@ CalibrationRun ChangeCalibration(Operations& ops, int input, CalibrationEditor& 
     StartMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return {};
     CalibrationRun run = DoCalibration(ops, input, editor);
-    if (ops.cancelled()) return run;
-    if (readAction) readAction(ops);
-    if (run.stored() && !ops.cancelled()) run.checkResult = FinishWriteCheck(ops, run.check);
-    // The reading did not read the block (no eKey seen there this time, or
-    // it failed): the block is read on its own, after everything else.
-    if (run.stored() && run.checkResult == WriteCheckResult::NotReadAgain)
-        run.checkResult = ReadBackAndCheck(ops, run.check);
+    if (readAction && !ops.cancelled()) readAction(ops);
+    if (run.write.refused()) return run;
+    // The store is checked against what the reading found in its block;
+    // a block the reading did not read (no eKey seen there this time, or it
+    // failed) is read on its own, after everything else.
+    std::vector<GuardedWrite> writes = {run.write};
+    CheckWrites(ops, writes);
+    ReadBackUnchecked(ops, writes);
+    SettleWrites(ops, writes);
+    run.write = writes.front();
+    run.checkResult = run.write.result;
     return run;
 }
 

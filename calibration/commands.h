@@ -56,14 +56,14 @@ struct CalibrationRun {
     std::int32_t imageSize = 0; // BuildEKeyImage's result; 0 when nothing was built
     std::int32_t writeResult = kBlockWriteOk;
     std::string image; // the image sent, when one was built
-    // The block's image as last read, kept before the write ("" when
-    // there was none or no store), and the check of the write against the
-    // reading that follows it.
-    std::string backupPath;
-    WriteCheck check;
+    // The store with its journal entry (none when nothing was sent: no
+    // image, or the block's old content or the journal was not to be had),
+    // checked against the reading that follows it.
+    GuardedWrite write;
     WriteCheckResult checkResult = WriteCheckResult::NotReadAgain;
     bool stored() const {
-        return tag == kTagStore && imageSize >= 1 && writeResult == kBlockWriteOk;
+        return tag == kTagStore && imageSize >= 1 && !write.refused() &&
+               writeResult == kBlockWriteOk;
     }
 };
 

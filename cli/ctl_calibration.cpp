@@ -256,10 +256,12 @@ int Calibrate(CtlRunner& r) {
         ChangeCalibration(r.ops(), i, editor, [&](Operations&) { reread = r.devRead(); });
     if (run.tag.empty()) return kExitNoAnswer; // cancelled: the reason is printed
     if (run.tag != kTagStore) return kExitRefused;
+    // Nothing sent: the block's old content or the journal was not to be had.
+    if (run.imageSize >= 1 && run.write.refused()) return kExitRefused;
     if (!run.stored()) return kExitNoAnswer;
     r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
-            << run.image.size() << " bytes" << std::endl;
-    if (!run.backupPath.empty()) r.out() << "  the old image is kept in " << run.backupPath << "\n";
+            << run.image.size() << " bytes (journal entry " << run.write.entry.id << ")"
+            << std::endl;
     // The message of a block that did not read back as written, or could
     // not be read back, is printed.
     if (!reread || run.checkResult != WriteCheckResult::Same) return kExitNoAnswer;

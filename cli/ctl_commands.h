@@ -15,6 +15,7 @@
 #include "cli/ctl_options.h"
 #include "session/backups.h"
 #include "session/input_checks.h"
+#include "session/journal.h"
 
 namespace rm27 {
 
@@ -36,11 +37,21 @@ void DescribeReadingCommands(CLI::App& app, CtlOptions& o);
 void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o);
 void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o);
 void DescribeProcedureCommands(CLI::App& app, CtlOptions& o);
+void DescribeJournalCommands(CLI::App& app, CtlOptions& o);
 
 // The exit status when the command is one of the group's; nothing when not.
 // Each runs inside the runner's command (the guard is held).
 std::optional<int> RunCalibrationCommand(CtlRunner& runner);
 std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
+std::optional<int> RunJournalCommand(CtlRunner& runner);
+
+// Every write the command left half done, on err: what it left, its
+// journal entry and the two commands that lead back. False when none.
+bool ReportUnfinishedWrites(CtlRunner& runner);
+
+// "journal", which needs no converter; nothing when the command is another.
+std::optional<int> RunOfflineJournalCommand(const CtlOptions& options, const Journal& journal,
+                                            std::ostream& out, std::ostream& err);
 
 // The maintenance commands that need no converter and no port ("backups"),
 // run before the port is opened; nothing when the command is another.

@@ -3,8 +3,8 @@
 // the converter first, as "Načíst" does, so that the address, the eKey mask
 // and the records they work on are the converter's own; then it runs the
 // window's operation and the terminal shows its boxes. Every eKey write
-// then says on stderr where the block's old image went and whether the
-// converter read it back as written. "backups" needs no converter.
+// then says on stderr which journal entry holds the block's old image and
+// whether the converter read it back as written. "backups" needs no converter.
 #include <unistd.h>
 
 #include <array>
@@ -42,22 +42,8 @@ void PrintWrites(CtlRunner& r, const std::vector<GuardedWrite>& writes) {
     std::ostream& err = r.err();
     for (const GuardedWrite& w : writes) {
         const std::string block = "block " + std::to_string(w.block()) + ": ";
-        switch (w.backup.kind) {
-        case BackupKind::Kept:
-            err << block << "backup " << w.backup.path << "\n";
-            break;
-        case BackupKind::NoStore:
-            err << block << "no backup: no backup folder\n";
-            break;
-        case BackupKind::NeverRead:
-            err << block
-                << "no backup: the block was not read from this converter before the "
-                   "write\n";
-            break;
-        case BackupKind::Failed:
-            err << block << "no backup: " << w.backup.error << "\n";
-            break;
-        }
+        if (w.refused()) continue; // a box said why nothing was sent
+        err << block << "journal entry " << w.entry.id << "\n";
         if (!w.written)
             err << block << "the write failed\n";
         else if (!w.checked || w.result == WriteCheckResult::NotReadAgain)

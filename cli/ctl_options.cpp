@@ -119,6 +119,7 @@ void Describe(CLI::App& app, CtlOptions& o) {
     DescribeCalibrationCommands(app, o);
     DescribeMaintenanceCommands(app, o);
     DescribeProcedureCommands(app, o);
+    DescribeJournalCommands(app, o);
 }
 
 } // namespace

@@ -51,8 +51,14 @@ void CtlRunner::lineLost(const std::string& reason) {
 }
 
 void CtlRunner::interrupt() {
+    // A write is let finish the frame in flight, so that what it left is
+    // known; asked again, the program ends at once.
+    CommandGuard& guard = session_.guard();
+    if (guard.writing() && !interrupted_)
+        guard.cancelAfterFrame();
+    else
+        guard.cancel();
     interrupted_ = true;
-    session_.guard().cancel();
 }
 
 int CtlRunner::run() {
@@ -61,7 +67,9 @@ int CtlRunner::run() {
         return monitorReconnecting();
     int status = kExitUsage;
     session_.run([&](Operations&) { status = dispatch(); });
-    return lineLost_ ? kExitNoAnswer : status;
+    // Whatever the command's own status: the converter may now hold a mix.
+    leftUnfinished_ = ReportUnfinishedWrites(*this);
+    return lineLost_ || leftUnfinished_ ? kExitNoAnswer : status;
 }
 
 int CtlRunner::dispatch() {
@@ -73,6 +81,7 @@ int CtlRunner::dispatch() {
     if (c == "restart") return restart();
     if (const auto status = RunCalibrationCommand(*this)) return *status;
     if (const auto status = RunMaintenanceCommand(*this)) return *status;
+    if (const auto status = RunJournalCommand(*this)) return *status;
     return kExitUsage;
 }
 

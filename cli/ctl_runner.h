@@ -64,7 +64,8 @@ public:
     void setStopRequested(std::function<bool()> stop) { stop_ = std::move(stop); }
     // The program was asked to end (a signal): the running command is
     // cancelled as closing the window cancels it, a monitor ends with 0,
-    // and no command starts any more.
+    // and no command starts any more. A command that is writing stops
+    // after the frame in flight, unless it is asked a second time.
     void interrupt();
     // The monitor writes its lines or records to fd (standard output)
     // instead of out: a write that fails ends it with 1 and a message, and
@@ -95,6 +96,8 @@ public:
     // The reading as the command line asked for it (text or JSON).
     void printReading();
     bool lineWasLost() const { return lineLost_; }
+    // The command left a write half done (and said so).
+    bool leftUnfinished() const { return leftUnfinished_; }
 
 private:
     int dispatch();
@@ -119,6 +122,7 @@ private:
     bool lineLost_ = false;
     std::function<bool()> stop_;
     bool interrupted_ = false;
+    bool leftUnfinished_ = false;
     RecordFile output_;
     CalibrationTools calibrationTools_;
     LineReconnect reconnect_;

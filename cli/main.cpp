@@ -23,6 +23,7 @@
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
+#include "session/journal.h"
 #include "ui/app_paths.h"
 #include "ui/app_settings.h"
 #include "ui/build_info.h"
@@ -125,13 +126,14 @@ bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) 
 
 // Runs the command on the open line; its exit status.
 int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const QString& devicePath,
-               rm27::BackupStore& backups) {
+               rm27::BackupStore& backups, const rm27::Journal& journal, bool& leftUnfinished) {
     rm27::QtEventPump pump;
     rm27::TerminalAnswers answers;
     answers.in = &std::cin;
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
     runner.ops().backups = &backups;
+    runner.session().journal() = journal;
     rm27::QtCalibrationFileStore calibrationFiles;
     rm27::QtCertificatePrinter certificates;
     runner.calibrationTools() = {&calibrationFiles, &certificates,
@@ -165,7 +167,9 @@ int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const 
                 return false;
             }});
     }
-    return runner.run();
+    const int status = runner.run();
+    leftUnfinished = runner.leftUnfinished();
+    return status;
 }
 
 } // namespace
@@ -215,6 +219,9 @@ int main(int argc, char** argv) {
     if (const auto status = rm27::RunOfflineMaintenanceCommand(options, backups, backupFolder,
                                                                std::cout, std::cerr))
         return *status;
+    const rm27::Journal journal(rm27::JournalPath().toStdString());
+    if (const auto status = rm27::RunOfflineJournalCommand(options, journal, std::cout, std::cerr))
+        return *status;
 
     // Refused at once, not after the port was opened and the converter read.
     if (const auto status = rm27::CheckInputFile(options, std::cerr)) return *status;
@@ -235,9 +242,13 @@ int main(int argc, char** argv) {
     rm27::QtSerialLine line(ports);
     const QString devicePath = ports.device(comPort).path;
     if (!OpenPort(line, comPort, devicePath)) return rm27::kExitPort;
+    bool leftUnfinished = false;
     const int status =
-        gSignal != 0 ? rm27::kExitOk : RunCommand(options, line, devicePath, backups);
+        gSignal != 0 ? rm27::kExitOk
+                     : RunCommand(options, line, devicePath, backups, journal, leftUnfinished);
     line.setPortOpen(false);
     simulator.stop();
-    return StatusAfterSignal(options, status);
+    // A write cut short by the signal has said what it left: its status is
+    // that of any write that failed.
+    return leftUnfinished ? status : StatusAfterSignal(options, status);
 }

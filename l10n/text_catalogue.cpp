@@ -41,13 +41,8 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Actual device address is %1. While changing address (in range "
                                    "1 to 159) take care on address colision."),
         QT_TRANSLATE_NOOP("Texts", "Change device address "),
-        QT_TRANSLATE_NOOP("Texts",
-                          "Blok %1 nebyl před zápisem přečten: jeho obsah není zálohován."),
-        QT_TRANSLATE_NOOP("Texts", "Zálohu bloku %1 nelze uložit: %2"),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
                                    "bajtu %2 (zapsáno %3h, přečteno %4h)."),
-        QT_TRANSLATE_NOOP("Texts", "Původní obsah bloku je v záloze %1"),
-        QT_TRANSLATE_NOOP("Texts", "Původní obsah bloku %1 je v záloze %2"),
         QT_TRANSLATE_NOOP("Texts", "Zápis bloku %1 nebyl ověřen novým čtením."),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno."),
         QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen. Do EEPROM nebylo nic zapsáno."),
@@ -96,7 +91,7 @@ std::span<const char* const> TextCatalogue() {
             "Texts", "Blok nyní obsahuje (podle posledního čtení): snímač %1, shodný se zálohou"),
         QT_TRANSLATE_NOOP("Texts", "Blok nyní obsahuje (podle posledního čtení): snímač %1"),
         QT_TRANSLATE_NOOP("Texts", "Pozor: v bloku je jiný snímač, než ze kterého je záloha."),
-        QT_TRANSLATE_NOOP("Texts", "Blok nebyl přečten: jeho nynější obsah nebude zálohován."),
+        QT_TRANSLATE_NOOP("Texts", "Blok nebyl přečten: před zápisem se přečte do deníku zápisů."),
         QT_TRANSLATE_NOOP("Texts",
                           "Pozor: záloha je z jiného převodníku (připojen je %1, adresa %2)."),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 není eKey ani interní kopie: záloha se nezapíše."),
@@ -352,6 +347,80 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2"),
         // A maintenance command that would rely on a doubtful eKey mask.
         QT_TRANSLATE_NOOP("Texts", "maska eKey je nejistá: %1"),
+        // The write journal: a write refused before its first frame.
+        QT_TRANSLATE_NOOP(
+            "Texts", "Deník zápisů nelze zapsat (%1). Zápis se neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Původní obsah bloku %1 se nepodařilo přečíst. Zápis se "
+                                   "neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Původní obsah adresy paměti %1 se nepodařilo přečíst. Zápis se "
+                                   "neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Původní obsah bloku %1 není znám. Zápis se neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP(
+            "Texts",
+            "Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno."),
+        // What a write left, and the two ways back.
+        QT_TRANSLATE_NOOP("Texts", "%1 teď může obsahovat směs starých a nových bajtů: %2."),
+        QT_TRANSLATE_NOOP("Texts", "%1 teď mohou obsahovat směs starých a nových bajtů: %2."),
+        QT_TRANSLATE_NOOP("Texts", "zápis se zastavil u bajtu %1"),
+        QT_TRANSLATE_NOOP("Texts", "zápis se nepodařil"),
+        QT_TRANSLATE_NOOP("Texts", "zápis byl přerušen"),
+        QT_TRANSLATE_NOOP("Texts", "zpětné čtení ukázalo jiný obsah, než byl zapsán"),
+        QT_TRANSLATE_NOOP("Texts", "zápis nebyl dokončen"),
+        QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1 (%2)."),
+        QT_TRANSLATE_NOOP("Texts", "„Zopakovat zápis“ zapíše celý nový obsah znovu, „Obnovit "
+                                   "původní obsah“ vrátí obsah z doby před zápisem."),
+        QT_TRANSLATE_NOOP("Texts", "Zopakovat zápis"),
+        QT_TRANSLATE_NOOP("Texts", "Obnovit původní obsah"),
+        QT_TRANSLATE_NOOP("Texts", "Probíhá zápis do převodníku. Přerušit ho a ukončit program?"),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Přerušený zápis může v převodníku zanechat směs starého a nového obsahu."),
+        // Where a journal entry wrote, and its command in the operator's words.
+        QT_TRANSLATE_NOOP("Texts", "Blok %1 (%2)"),
+        QT_TRANSLATE_NOOP("Texts", "Adresa paměti %1"),
+        QT_TRANSLATE_NOOP("Texts", "Adresy paměti %1–%2"),
+        QT_TRANSLATE_NOOP("Texts", "Adresy paměti %1 … %2 (%3 adres)"),
+        QT_TRANSLATE_NOOP("Texts", "nula vstupu"),
+        QT_TRANSLATE_NOOP("Texts", "strmost vstupu"),
+        QT_TRANSLATE_NOOP("Texts", "filtr"),
+        QT_TRANSLATE_NOOP("Texts", "změna adresy"),
+        QT_TRANSLATE_NOOP("Texts", "zápis EEPROM ze souboru"),
+        QT_TRANSLATE_NOOP("Texts", "uložení kalibrace"),
+        QT_TRANSLATE_NOOP("Texts", "kopie eKey do interní paměti"),
+        QT_TRANSLATE_NOOP("Texts", "kopie eKey vstupu 1 do vstupu 4"),
+        QT_TRANSLATE_NOOP("Texts", "inicializace eKey"),
+        QT_TRANSLATE_NOOP("Texts", "uživatelské limity RMU"),
+        QT_TRANSLATE_NOOP("Texts", "obnovení eKey ze zálohy"),
+        QT_TRANSLATE_NOOP("Texts", "vrácení zápisu"),
+        QT_TRANSLATE_NOOP("Texts", "zopakování zápisu"),
+        // Undo and redo.
+        QT_TRANSLATE_NOOP("Texts", "Vrátit zápis č. %1 ?"),
+        QT_TRANSLATE_NOOP("Texts", "Zopakovat zápis č. %1 ?"),
+        QT_TRANSLATE_NOOP("Texts", "Zápis: %1, %2"),
+        QT_TRANSLATE_NOOP("Texts", "Vstup: %1"),
+        QT_TRANSLATE_NOOP("Texts", "Výsledek zápisu: %1"),
+        QT_TRANSLATE_NOOP("Texts", "zapsán a ověřen čtením"),
+        QT_TRANSLATE_NOOP("Texts", "zastavil se u bajtu %1"),
+        QT_TRANSLATE_NOOP("Texts", "nepodařil se"),
+        QT_TRANSLATE_NOOP("Texts", "přerušen"),
+        QT_TRANSLATE_NOOP("Texts", "neověřen čtením"),
+        QT_TRANSLATE_NOOP("Texts", "bez výsledku"),
+        QT_TRANSLATE_NOOP("Texts", "Zapíše se znovu obsah, který tento zápis zapisoval."),
+        QT_TRANSLATE_NOOP("Texts", "Zapíše se zpět obsah z doby před tímto zápisem."),
+        QT_TRANSLATE_NOOP(
+            "Texts",
+            "Pozor: zápis byl do převodníku %1 na adrese %2, připojen je %3 na adrese %4."),
+        QT_TRANSLATE_NOOP("Texts",
+                          "Pozor: na vstupu %1 je nyní snímač %2, zápis se týkal snímače %3."),
+        QT_TRANSLATE_NOOP("Texts", "Deník zápisů nelze přečíst (%1)."),
+        QT_TRANSLATE_NOOP("Texts", "V deníku zápisů není žádný zápis, který by šlo vrátit."),
+        QT_TRANSLATE_NOOP("Texts", "V deníku zápisů není zápis č. %1."),
+        QT_TRANSLATE_NOOP("Texts", "Chyba zápisu bloku %1 [E:%2]"),
+        QT_TRANSLATE_NOOP("Texts", "Vracím zápis č. %1 ..."),
+        QT_TRANSLATE_NOOP("Texts", "Opakuji zápis č. %1 ..."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis č. %1 vrácen a ověřen čtením (záznam č. %2)."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis č. %1 zopakován a ověřen čtením (záznam č. %2)."),
     };
     return kTexts;
 }

@@ -47,14 +47,21 @@ public:
 // Raised by the owner of the line when the command in progress must stop
 // at once: the program is closing, or the line itself is gone. The device
 // operations look at it between polls and before every send.
+//
+// A write may instead be stopped after the frame in flight: its answer is
+// still waited for, so that the byte it carried is known to have landed or
+// not, and the command is cancelled when it tries to send the next one.
 class CancelToken {
 public:
     bool requested() const { return requested_; }
     void request() { requested_ = true; }
-    void clear() { requested_ = false; }
+    void requestBeforeNextFrame() { beforeNextFrame_ = true; }
+    bool stopsBeforeNextFrame() const { return beforeNextFrame_; }
+    void clear() { requested_ = beforeNextFrame_ = false; }
 
 private:
     bool requested_ = false;
+    bool beforeNextFrame_ = false;
 };
 
 // The serial line together with the clock that paces it: what every device
@@ -63,27 +70,39 @@ private:
 struct Port {
     SerialLine& line;
     EventPump& pump;
-    const CancelToken* cancel = nullptr;
+    CancelToken* cancel = nullptr;
     // The answers still owed on this line: what tells an answer taken from
     // the late answer of another request (see link/doubt.h).
     AnswerLedger answers{};
+    // Frames that went out so far: whether a write got as far as its first.
+    std::uint64_t framesSent = 0;
 
     bool cancelled() const { return cancel != nullptr && cancel->requested(); }
     // Every frame goes out through here: once the command is cancelled,
     // not one more reaches the converter.
     void send(const std::string& text) {
-        if (!cancelled()) line.output(text);
+        if (!mayFrame()) return;
+        ++framesSent;
+        line.output(text);
     }
     // A request that expects an answer of answerLength characters (CR
     // included): noted in the ledger, then sent.
     void ask(const std::string& frame, int answerLength) {
-        if (cancelled()) return;
+        if (!mayFrame()) return;
+        ++framesSent;
         answers.asked(frame, answerLength, pump.nowMs());
         line.output(frame);
     }
     // Take every waiting character and throw it away; the ledger counts
     // the answers it held.
     void flush() { answers.discarded(line.input()); }
+
+private:
+    // A stop asked for after the frame in flight takes effect here.
+    bool mayFrame() {
+        if (cancel != nullptr && cancel->stopsBeforeNextFrame()) cancel->request();
+        return !cancelled();
+    }
 };
 
 } // namespace rm27

@@ -36,14 +36,16 @@ double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
 FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t location,
                                 std::int32_t timeoutMs) {
     std::string text;
-    Doubt doubt;
+    FloatAnswer answer;
     for (std::int32_t k = 0; k < 4; ++k) {
         // -1 (no answer) prints as FF; a cancelled command sends nothing more
         const ByteAnswer b = DevTransactChecked(port, address, location + k, timeoutMs, "ER");
         text += LongToHex(b.value, 2);
-        doubt |= b.doubt;
+        answer.doubt |= b.doubt;
+        answer.bytes[static_cast<std::size_t>(k)] = b.value;
     }
-    return {static_cast<double>(HexToSingle(text, false)), doubt};
+    answer.value = static_cast<double>(HexToSingle(text, false));
+    return answer;
 }
 
 std::array<std::int32_t, 4> FloatBytes(double value) {

@@ -46,6 +46,8 @@ double MemReadFloat(Port& port, std::int32_t address, std::int32_t location,
 struct FloatAnswer {
     double value = 0;
     Doubt doubt;
+    // The four bytes as answered, least significant first (-1: no answer).
+    std::array<std::int32_t, 4> bytes{-1, -1, -1, -1};
 };
 FloatAnswer MemReadFloatChecked(Port& port, std::int32_t address, std::int32_t location,
                                 std::int32_t timeoutMs);

@@ -1,5 +1,6 @@
 #include "maintenance/eeprom.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -32,10 +33,26 @@ const char* const kNothingWritten = " Do EEPROM nebylo nic zapsáno.";
 
 // What the load sent, for the read-back after it and its summary.
 struct LoadRun {
-    std::vector<std::pair<std::int32_t, std::int32_t>> written; // location, value
+    CellValues written; // location, value
     int differed = 0;
     std::string firstDifference;
+    GuardedWrite write; // the whole load, one journal entry
 };
+
+// The cells the file will write, each once, their old content known (read
+// now where the reading did not bring it), and the journal entry on disk:
+// all before the first "EW".
+GuardedWrite JournalLoad(Operations& ops, const std::vector<EepromByte>& bytes) {
+    CellValues cells;
+    std::vector<std::int32_t> where;
+    for (const EepromByte& b : bytes) {
+        cells.emplace_back(b.location, b.value);
+        if (std::find(where.begin(), where.end(), b.location) == where.end())
+            where.push_back(b.location);
+    }
+    if (!KnowCells(ops, where)) return {};
+    return BeginCellsWrite(ops, journaled::kEepromLoad, cells, -1);
+}
 
 Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run) {
     DeviceState& st = ops.state;
@@ -59,12 +76,17 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
         return Outcome::Refused;
     }
 
+    run.write = JournalLoad(ops, bytes);
+    if (run.write.refused()) return ops.cancelled() ? Outcome::Failed : Outcome::Refused;
     const int total = static_cast<int>(bytes.size());
     for (const EepromByte& b : bytes) {
         const int written = static_cast<int>(run.written.size());
         ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
         const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
-        if (ops.cancelled()) return Outcome::Failed;
+        if (ops.cancelled()) {
+            EndCellsWrite(ops, run.write, false);
+            return Outcome::Failed;
+        }
         run.written.emplace_back(b.location, b.value);
         // The converter echoes what it stored, in upper case; no echo at
         // all differs too.
@@ -75,6 +97,8 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
         }
         if (progress) progress(written + 1, total);
     }
+    // The echoes are not the load's to judge: the read-back is.
+    EndCellsWrite(ops, run.write, true);
     // The load's own summary, as the operator knows it: what the echoes
     // said. Whether the bytes are really there is the read-back's to say,
     // once the load is over.
@@ -94,10 +118,11 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
 // echo says only that a byte arrived; a location hit on its way in stores
 // the byte elsewhere and echoes it right, and a lost echo may hide a byte
 // that landed. So the read-back, not the echoes, decides the outcome.
-Outcome ConfirmLoad(Operations& ops, const LoadRun& run) {
+Outcome ConfirmLoad(Operations& ops, LoadRun& run) {
     const MemoryConfirmation c = ConfirmMemory(ops, run.written, [&ops](int done, int total) {
         ops.view.setStatus(EepromProgressText("Ověření EEPROM ", done, total));
     });
+    SettleCells(ops, run.write, c);
     if (ops.cancelled()) return Outcome::Failed;
     if (c.confirmed()) {
         ops.view.setStatus("Zpětným čtením ověřeno: převodník drží všechny zapsané bajty.");

@@ -15,8 +15,6 @@ namespace rm27 {
 namespace {
 
 constexpr std::uint8_t kInputs1And4 = 0x09;
-// Where the reading finds the internal copies: input 4, page = input index.
-constexpr std::int32_t kInternalCopiesInput = 4;
 
 bool Ask(Operations& ops, const std::string& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.
@@ -35,11 +33,11 @@ void Finish(Operations& ops, CopyResult& result) {
     CheckWrites(ops, result.writes);
     StartMeasurement(ops.port, ops.view);
     ReadBackUnchecked(ops, result.writes);
+    SettleWrites(ops, result.writes);
     if (ops.cancelled()) return;
     // Done only for what the converter was seen to hold.
     if (!AllWritesConfirmed(result.writes) && result.outcome == Outcome::Done)
         result.outcome = Outcome::Failed;
-    ShowWriteSafetyNote(ops, result.writes);
 }
 
 // A block read for a copy: the bytes go to another key as they came, so a
@@ -51,21 +49,6 @@ std::int32_t ReadForCopy(Operations& ops, std::string& image, std::int32_t input
     const std::int32_t read =
         BlockReadChecked(ops.port, image, ops.state.DeviceAddress, input, 0, doubt);
     return read >= 0 && doubt ? -1 : read;
-}
-
-// A clean read of `block` for the backup before it is written; one that
-// fails leaves the write without a backup, which the write's note says.
-void ReadForBackup(Operations& ops, std::int32_t block) {
-    std::string image;
-    Doubt doubt;
-    const std::int32_t read =
-        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, block / kPagesPerInput,
-                         block % kPagesPerInput, doubt);
-    if (read == kBlockReadOk && !doubt) RememberBlock(ops.state, block, image);
-    // Its answer may still be on its way, as long as the source's: the
-    // source read must not take the one for the other, so it waits until
-    // a late answer would have come.
-    if (read == kBlockReadNoAnswer) DelayMs(ops.port, AnswerLedger::kLateAnswerMs);
 }
 
 std::string WriteError(std::int32_t result) {
@@ -81,10 +64,10 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
         ops.prompter.critical("EKEY (Vstup" + n + ") not present");
         return Outcome::Refused;
     }
-    // No reading reads the block the copy writes: what it holds now is
-    // read for its backup before the source is.
-    const std::int32_t destination = BlockNumber(InternalCopyInput(index), 0);
-    ReadForBackup(ops, destination);
+    // What the internal copy holds now goes to the journal with the copy:
+    // read first when the reading did not bring it.
+    const std::int32_t target = BlockNumber(InternalCopyInput(index), 0);
+    if (!KnowBlocks(ops, {target})) return Outcome::Failed;
     ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
     std::string image;
     const std::int32_t read = ReadForCopy(ops, image, index);
@@ -94,10 +77,11 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
     }
     RememberBlock(st, BlockNumber(index, 0), image);
     ops.view.setStatus("Writing to internal Vstup" + n + " ...");
-    writes.push_back(BeforeBlockWrite(ops, destination, image));
+    writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy, target, image));
+    if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
-    writes.back().written = write == kBlockWriteOk;
+    EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;
@@ -136,9 +120,10 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
     ops.view.setStatus("WRITING source e-key Vstup1 to e-key Vstup4 ...");
-    writes.push_back(BeforeBlockWrite(ops, BlockNumber(3, 0), source));
+    writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy14, BlockNumber(3, 0), source));
+    if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
-    writes.back().written = write == kBlockWriteOk;
+    EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
         ops.prompter.critical(WriteError(write));
         return Outcome::Failed;
@@ -193,8 +178,7 @@ void SayWhatTheReadingFinds(Operations& ops, int index, CopyResult& result) {
                    ") zkopírovaný eKey neobsahuje: převodník ho bez eKey nepoužije, kopie je "
                    "jen v bloku " +
                    std::to_string(check.block) + ".";
-    const std::string note = WriteSafetyNote(result.writes);
-    ops.view.setStatus(note.empty() ? info : note + " " + info);
+    ops.view.setStatus(info);
 }
 
 } // namespace

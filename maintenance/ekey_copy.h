@@ -46,16 +46,17 @@ struct CopyResult {
 
 // "COPY Ext->Int" of input index 0..3: asks first (the values stay live
 // meanwhile), copies the plugged eKey's 256 bytes unchanged, reads the
-// converter again and restarts the measurement. Before the copy's first
-// frame the block to be written is read for its backup; after the reading
-// that ends the copy it is read back and compared, and then the reading's
-// block of that input (when it is another block number) is read and said
-// on the status line to hold the copy or not.
+// converter again and restarts the measurement. The block written is read
+// before the source (unless known) for the journal, and read back on its
+// own after the steps: the reading that ends the copy reads the plugged
+// eKey, not the internal copy. Then the reading's block of that input (when
+// it is another block number) is read and said on the status line to hold
+// the copy or not.
 CopyResult CopyEKeyExtToInt(Operations& ops, int index);
 
 // Input 1's eKey image into input 4's eKey, keeping input 4's identifier.
-// Input 4's image as the copy read it is kept first, and the reading that
-// ends the copy checks what input 4 now holds.
+// Input 4's image as the copy read it goes to the journal, and the reading
+// that ends the copy checks what input 4 now holds.
 CopyResult CopyEKey1To4(Operations& ops);
 
 } // namespace rm27

@@ -48,9 +48,19 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     StopMeasurement(ops.port, ops.view);
 
     DeviceState& st = ops.state;
+    // What every plugged eKey holds goes to the journal with its write:
+    // known from the reading, else read now, before the first frame.
+    std::vector<std::int32_t> plugged;
+    for (int i = 0; i < kInputCount; ++i) {
+        if ((st.EKeyMask >> i) & 1U) plugged.push_back(BlockNumber(i, 0));
+    }
+    if (!KnowBlocks(ops, plugged)) {
+        StartMeasurement(ops.port, ops.view);
+        result.outcome = Outcome::Failed;
+        return result;
+    }
     SensorRecord rec;
     FillInitRecord(rec, variant, ops.clock.now(), ops.nowMs());
-    int plugged = 0;
     int written = 0;
     for (int n = 1; n <= kInputCount; ++n) {
         std::string& line = result.lines[static_cast<std::size_t>(n - 1)];
@@ -59,7 +69,6 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
             line = number + " - neni eKey";
             continue;
         }
-        ++plugged;
         // The input number ends the identifier, so that eKeys written in
         // the same second still differ.
         const CivilDateTime now = ops.clock.now();
@@ -72,9 +81,14 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
             line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
             continue;
         }
-        result.writes.push_back(BeforeBlockWrite(ops, BlockNumber(n - 1, 0), image));
+        result.writes.push_back(
+            BeginBlockWrite(ops, journaled::kEKeyInit, BlockNumber(n - 1, 0), image));
+        if (result.writes.back().refused()) {
+            line = number + " - neslo zapsat";
+            continue;
+        }
         const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
-        result.writes.back().written = write == kBlockWriteOk;
+        EndBlockWrite(ops, result.writes.back(), write);
         if (write < 0) {
             ops.prompter.plain(number + " - neslo zapsat");
             line = number + " - neslo zapsat {" + std::to_string(write) + ")";
@@ -96,15 +110,17 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     // A key the reading did not read again (its mask bit lost, its block
     // unreadable) is read on its own, after the steps.
     ReadBackUnchecked(ops, result.writes);
+    // Last, so that it stays: what the report could not say about the
+    // checks.
+    SettleWrites(ops, result.writes);
 
-    if (plugged == 0)
+    if (plugged.empty())
         result.outcome = Outcome::Refused;
     else
-        result.outcome = written == plugged && AllWritesConfirmed(result.writes) ? Outcome::Done
-                                                                                 : Outcome::Failed;
-    // Last, so that it stays: what the report could not say about the
-    // backups and the checks.
-    ShowWriteSafetyNote(ops, result.writes);
+        result.outcome =
+            written == static_cast<int>(plugged.size()) && AllWritesConfirmed(result.writes)
+                ? Outcome::Done
+                : Outcome::Failed;
     return result;
 }
 

@@ -11,31 +11,6 @@ namespace rm27 {
 
 namespace {
 
-constexpr std::int32_t kFirstInternalCopy = 128;
-
-bool IsEKeyBlock(std::int32_t block) {
-    return block % kPagesPerInput == 0 && block / kPagesPerInput < kInputCount;
-}
-
-// The input 0..3 an eKey or internal copy belongs to; -1 for another block.
-// The internal copies answer to two names each.
-int BlockInput(std::int32_t block) {
-    if (IsEKeyBlock(block)) return block / kPagesPerInput;
-    if (block >= kFirstInternalCopy && block < kFirstInternalCopy + kInputCount)
-        return block - kFirstInternalCopy;
-    if (block > kFirstInternalCopy && block % kPagesPerInput == 0 &&
-        block / kPagesPerInput < kFirstInternalCopy / kPagesPerInput + kInputCount)
-        return block / kPagesPerInput - kFirstInternalCopy / kPagesPerInput;
-    return -1;
-}
-
-std::string ShownTime(const CivilDateTime& t) {
-    std::string text = IsoTime(t);
-    const auto at = text.find('T');
-    if (at != std::string::npos) text[at] = ' ';
-    return text;
-}
-
 std::string ShownSensor(const std::string& id) {
     return id.empty() ? std::string("(bez identifikátoru)") : id;
 }
@@ -127,12 +102,6 @@ std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEn
     return {};
 }
 
-std::string BlockRole(std::int32_t block) {
-    const int input = BlockInput(block);
-    if (input < 0) return {};
-    return (IsEKeyBlock(block) ? "eKey Vstup" : "interní kopie Vstup") + std::to_string(input + 1);
-}
-
 std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
     const std::string crlf = "\r\n";
     std::string text = "Zapsat zálohu zpět do převodníku ?" + crlf + crlf;
@@ -153,7 +122,7 @@ std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
         else if (sensor != id)
             text += crlf + "Pozor: v bloku je jiný snímač, než ze kterého je záloha.";
     } else {
-        text += "Blok nebyl přečten: jeho nynější obsah nebude zálohován.";
+        text += "Blok nebyl přečten: před zápisem se přečte do deníku zápisů.";
     }
     if (TrimBlanks(b.deviceId) != TrimBlanks(st.DeviceId) || b.address != st.DeviceAddress) {
         text += crlf + "Pozor: záloha je z jiného převodníku (připojen je " +
@@ -202,12 +171,20 @@ RestoreResult RestoreEKey(Operations& ops) {
 
     const BackupEntry& b = result.backup;
     const std::string block = std::to_string(b.block);
+    // What the block holds now goes to the journal: the restore is a write
+    // like any other, and can be undone.
+    if (KnowBlocks(ops, {b.block}))
+        result.writes.push_back(BeginBlockWrite(ops, journaled::kRestore, b.block, b.image));
+    if (result.writes.empty() || result.writes.back().refused()) {
+        StartMeasurement(ops.port, ops.view);
+        if (!ops.cancelled()) result.outcome = Outcome::Failed;
+        return result;
+    }
     ops.view.setStatus("Obnovuji blok " + block + " ze zálohy ...");
-    result.writes.push_back(BeforeBlockWrite(ops, b.block, b.image));
     GuardedWrite& w = result.writes.back();
     result.writeResult = BlockWrite(ops.port, b.image, st.DeviceAddress, b.block / kPagesPerInput,
                                     b.block % kPagesPerInput);
-    w.written = result.writeResult == kBlockWriteOk;
+    EndBlockWrite(ops, w, result.writeResult);
     if (!w.written && !ops.cancelled())
         ops.prompter.critical("Chyba zápisu bloku " + block +
                               " ze zálohy [E:" + std::to_string(result.writeResult) + "]");
@@ -222,7 +199,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         result.outcome = Outcome::Failed;
     }
     StartMeasurement(ops.port, ops.view);
-    ShowWriteSafetyNote(ops, result.writes);
+    SettleWrites(ops, result.writes);
     return result;
 }
 

@@ -9,6 +9,7 @@
 
 #include "maintenance/outcome.h"
 #include "session/backups.h"
+#include "session/journal.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
@@ -22,10 +23,6 @@ FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::str
 // message that refuses it: a file that is no backup (what is wrong, and on
 // which line) or whose block is neither an eKey nor an internal copy.
 std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry);
-
-// What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",
-// or "" for a block the program neither reads nor backs up.
-std::string BlockRole(std::int32_t block);
 
 // The question before the write: the backup (converter, block, the sensor
 // its image holds, time) and what the block held at the last reading, with
@@ -41,12 +38,13 @@ struct RestoreResult {
     Outcome outcome = Outcome::Refused;
     BackupEntry backup;               // the backup chosen, once it could be read
     std::int32_t writeResult = 0;     // BlockWrite's result, when it ran
-    std::vector<GuardedWrite> writes; // the one write, with the backup of what it replaced
+    std::vector<GuardedWrite> writes; // the one write, with its journal entry
 };
 
 // Asks for a backup file (state.restoreDialog), shows what it is and asks;
-// then stops the measurement, keeps the block's present image as read,
-// writes the backup's 256 bytes to its block, reads the converter again
+// then stops the measurement, journals the write (the block's present image
+// read first when the reading did not bring it), writes the backup's 256
+// bytes to its block, reads the converter again
 // and checks the block (reading the block itself when the reading does
 // not), and starts the measurement again. The dialog and the question come
 // before anything is sent; the values stay live meanwhile. An eKey block

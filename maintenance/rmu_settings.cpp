@@ -67,6 +67,21 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
     return true;
 }
 
+// The blocks of the rows that will be written: what they hold goes to the
+// journal with each write, known from the reading, else read now, before
+// the first frame.
+bool KnowRmuBlocks(Operations& ops,
+                   const std::array<std::optional<std::string>, kInputCount>& texts) {
+    std::vector<std::int32_t> blocks;
+    for (int i = 0; i < kInputCount; ++i) {
+        const auto& text = texts[static_cast<std::size_t>(i)];
+        const SensorRecord& rec = ops.state.records[static_cast<std::size_t>(i)];
+        if (text && static_cast<float>(RmuLimitOf(*text)) != rec.auxSingle)
+            blocks.push_back(BlockNumber(rec.adr, rec.subAdr));
+    }
+    return KnowBlocks(ops, blocks);
+}
+
 } // namespace
 
 RmuStoreResult StoreRmuLimits(Operations& ops,
@@ -74,7 +89,7 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::function<void(const std::string&)>& info) {
     DeviceState& st = ops.state;
     RmuStoreResult result;
-    if (!RowsPass(ops, texts)) {
+    if (!RowsPass(ops, texts) || !KnowRmuBlocks(ops, texts)) {
         result.refused = true;
         return result;
     }
@@ -98,9 +113,14 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
             ++result.failed;
             continue;
         }
-        result.writes.push_back(BeforeBlockWrite(ops, BlockNumber(rec.adr, rec.subAdr), image));
-        result.writes.back().written =
-            BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr) == kBlockWriteOk;
+        result.writes.push_back(
+            BeginBlockWrite(ops, journaled::kRmuLimits, BlockNumber(rec.adr, rec.subAdr), image));
+        if (result.writes.back().refused()) {
+            ++result.failed;
+            continue;
+        }
+        EndBlockWrite(ops, result.writes.back(),
+                      BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr));
         if (!result.writes.back().written) {
             ops.prompter.plain("Chyba ukládání nastavení. [ERR:" + std::to_string(i) + "]");
             ++result.failed;
@@ -162,12 +182,12 @@ void CheckRmuStore(Operations& ops, RmuStoreResult& stored) {
         ops.prompter.critical("Převodník se do " + std::to_string(kRestartBoundMs / 1000) +
                               " s po restartu neozval: zapsané bloky (" +
                               WrittenBlocks(stored.writes) + ") nelze ověřit zpětným čtením.");
-        ShowWriteSafetyNote(ops, stored.writes);
+        SettleWrites(ops, stored.writes);
         return;
     }
     ReadBackUnchecked(ops, stored.writes);
     // lblninfo went with the dialog: the main window's status line says it.
-    ShowWriteSafetyNote(ops, stored.writes);
+    SettleWrites(ops, stored.writes);
 }
 
 } // namespace rm27

@@ -26,6 +26,7 @@
 #include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 #include "maintenance/ui/frm_rmu_setup.h"
+#include "maintenance/write_undo.h"
 #include "session/controls.h"
 #include "session/measurement.h"
 #include "ui/app_paths.h"
@@ -91,6 +92,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     ports_ = setup.ports != nullptr ? setup.ports : ownPorts_.get();
     settings_ = setup.settings != nullptr ? setup.settings : ownSettings_.get();
     Prompter& prompter = setup.prompter != nullptr ? *setup.prompter : *ownPrompter_;
+    rawPrompter_ = &prompter;
     pump_ = setup.pump != nullptr ? setup.pump : ownPump_.get();
 
     comSerial = new QtSerialLine(*ports_, this);
@@ -105,6 +107,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     };
     backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
     session_->ops().backups = backups_.get();
+    session_->journal() = Journal(JournalPath().toStdString());
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
@@ -264,6 +267,10 @@ void FrmMain::changeEvent(QEvent* e) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
+    if (busy() && !MayInterruptWrite()) {
+        e->ignore();
+        return;
+    }
     if (busy()) {
         // A command is half-way through: cancel it, and close once it has
         // unwound (RunCommand comes back here).
@@ -287,6 +294,7 @@ void FrmMain::mExit_Click() {
     // and unwinds first (its waits end at once, nothing more is sent);
     // quitting from inside its wait would leave every later wait returning
     // at once, that is spinning.
+    if (busy() && !MayInterruptWrite()) return;
     if (busy()) {
         exitPending_ = true;
         guard().cancel();
@@ -683,6 +691,10 @@ void FrmMain::mRestoreEKey_Click() {
     RunCommand([](Operations& ops) { RestoreEKey(ops); });
 }
 
+void FrmMain::mUndo_Click() {
+    RunCommand([](Operations& ops) { UndoWrite(ops, 0); });
+}
+
 void FrmMain::mIniteKey_Click() {
     RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); });
 }
@@ -725,17 +737,44 @@ bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
     return true;
 }
 
+bool FrmMain::MayInterruptWrite() {
+    if (!guard().writing() || closePending_ || exitPending_) return true;
+    // Asked past the command's own prompter: a command cancelled meanwhile
+    // would swallow the question.
+    return rawPrompter_->question("Probíhá zápis do převodníku. Přerušit ho a ukončit program?\r\n"
+                                  "Přerušený zápis může v převodníku zanechat směs starého a "
+                                  "nového obsahu.",
+                                  MessageAnswer::No);
+}
+
+void FrmMain::SayUnfinished() {
+    Journal& journal = session_->journal();
+    for (const JournalEntry& e : journal.takeUnfinished())
+        rawPrompter_->critical(UnfinishedText(journal, e));
+}
+
+void FrmMain::OfferWayBack() {
+    if (!session_->journal().hasUnfinished()) return;
+    std::vector<WayBack> ways;
+    session_->run([&ways](Operations& ops) { ways = AskWayBack(ops); });
+    for (const WayBack& way : ways)
+        RunCommand([way](Operations& ops) { RunWayBack(ops, way); });
+}
+
 void FrmMain::AfterCommand() {
     if (exitPending_) {
         exitPending_ = false;
+        SayUnfinished();
         Quit();
         return;
     }
     if (closePending_) {
         closePending_ = false;
+        SayUnfinished();
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
+    OfferWayBack();
     if (!lostLineReason_.isEmpty()) {
         const QString reason = lostLineReason_;
         lostLineReason_.clear();

@@ -180,6 +180,7 @@ public Q_SLOTS:
     void cmdCopyEKEY_Ext2Int_Click(int index);
     void mCopy14_Click();
     void mRestoreEKey_Click();
+    void mUndo_Click();
     void mIniteKey_Click();
     void mIniteKeyDavro_Click();
     void mLoadEE_Click();
@@ -265,6 +266,7 @@ protected:
     QAction* mIniteKeyDavro = nullptr;
     QAction* mCopy14 = nullptr;
     QAction* mRestoreEKey = nullptr;
+    QAction* mUndo = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
     QMenu* mRMUmain = nullptr;
@@ -308,6 +310,13 @@ private:
     void RunStartupPause();
     void OnGuardChanged();
     void AfterCommand();
+    // Closing while a command writes: the operator decides (No: the write
+    // goes on); true when the program may go on to close.
+    bool MayInterruptWrite();
+    // What the command just ended left half written: on the way out said,
+    // otherwise offered the way back (run as commands of their own).
+    void SayUnfinished();
+    void OfferWayBack();
     void Quit();
     void OnLogChanged(bool active);
 
@@ -340,6 +349,7 @@ private:
     bool firstActivation_ = false;
     bool startupPausePending_ = false;
     bool closePending_ = false;
+    Prompter* rawPrompter_ = nullptr; // the prompter the session's cancellable one wraps
     bool exitPending_ = false;
     std::function<void()> quit_;
     bool wasBusy_ = false;

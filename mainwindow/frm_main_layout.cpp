@@ -436,6 +436,7 @@ void FrmMain::BuildMenus() {
     mCopy14 = action(mDevice, "mCopy14", tr("Copy ekey Vstup1 - > Vstup 4"));
     mDevice->addSeparator();
     mRestoreEKey = action(mDevice, "mRestoreEKey", tr("Obnovit eKey ze zálohy ..."));
+    mUndo = action(mDevice, "mUndo", tr("Vrátit poslední zápis …"));
     mDevice->menuAction()->setVisible(false);
 
     // Only ever opened as a popup over an input's information text.
@@ -466,6 +467,7 @@ void FrmMain::BuildMenus() {
     connect(mIniteKeyDavro, &QAction::triggered, this, &FrmMain::mIniteKeyDavro_Click);
     connect(mCopy14, &QAction::triggered, this, &FrmMain::mCopy14_Click);
     connect(mRestoreEKey, &QAction::triggered, this, &FrmMain::mRestoreEKey_Click);
+    connect(mUndo, &QAction::triggered, this, &FrmMain::mUndo_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
     connect(mRMUset, &QAction::triggered, this, &FrmMain::mRMUset_Click);
     connect(mChart, &QAction::triggered, this, &FrmMain::mChart_Click);
@@ -482,7 +484,7 @@ void FrmMain::RegisterControls() {
     // the line under one.
     QList<QObject*> guarded = {cmdConnect,     cmdFindPorts, cmdDevRead,   cmdFindAdr, cmdReset,
                                cmdAdresa,      cmdGain,      mSaveEE,      mLoadEE,    mIniteKey,
-                               mIniteKeyDavro, mCopy14,      mRestoreEKey, mRMUset};
+                               mIniteKeyDavro, mCopy14,      mRestoreEKey, mUndo,      mRMUset};
     for (int i = 0; i < 4; ++i)
         guarded << cmdChange[i] << cmdCopyEKEY_Ext2Int[i];
     for (QPushButton* b : cmdSetmVVKQ)

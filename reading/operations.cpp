@@ -75,6 +75,12 @@ float AnswerSingle(const std::string& text, std::size_t at) {
     return HexToSingle(ReverseHexBytes(text.substr(at, 8)), false);
 }
 
+void RememberFloat(DeviceState& st, std::int32_t cell, const FloatAnswer& a) {
+    if (a.doubt) return;
+    for (std::size_t k = 0; k < a.bytes.size(); ++k)
+        RememberCell(st, cell + static_cast<std::int32_t>(k), a.bytes[k]);
+}
+
 } // namespace
 
 bool IsFamilyId(const std::string& id) {
@@ -193,6 +199,8 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     address = HexToLong(own.text);
     st.DeviceAddress = address;
     st.doubts.address = own.doubt;
+    // What a write of these cells would replace, when it came cleanly.
+    if (!own.doubt) RememberCell(st, kCellAddress, address);
     view.setStatus(WithPercent("Čtení ... ", 15));
     view.setCaption(ctl::lblAdresa, AddressCaptionRead(address));
     ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
@@ -202,6 +210,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     if (ops.cancelled()) return false;
     st.FilterCode = HexToLong(filter.text);
     st.doubts.filter = filter.doubt;
+    if (!filter.doubt) RememberCell(st, kCellFilter, st.FilterCode);
     view.setComboRows(ctl::cmbFreq,
                       std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
@@ -231,6 +240,8 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         st.Q[i] = q.value;
         st.doubts.K[i] = k.doubt;
         st.doubts.Q[i] = q.doubt;
+        RememberFloat(st, CellK(i), k);
+        RememberFloat(st, CellQ(i), q);
         p += 3;
         view.setStatus(WithPercent("Načítání ... ", p));
         ShowConstants(view, st, i);
@@ -476,62 +487,6 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
     return arrived.substr(0, 2);
 }
 
-ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs) {
-    ByteAnswer a;
-    for (int ask = 0; ask < kCellAsks && !ops.cancelled(); ++ask) {
-        a = DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, timeoutMs, "ER");
-        if (!a.doubt || a.doubt.has(kDoubtNoAnswer)) break;
-    }
-    return a;
-}
-
-MemoryConfirmation ConfirmMemory(Operations& ops,
-                                 const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
-                                 const std::function<void(int, int)>& progress) {
-    // The last value written to each cell, in the order the cells were
-    // first written.
-    std::vector<std::pair<std::int32_t, std::int32_t>> cells;
-    for (const auto& [cell, value] : written) {
-        const auto it = std::find_if(cells.begin(), cells.end(),
-                                     [cell = cell](const auto& c) { return c.first == cell; });
-        if (it == cells.end())
-            cells.emplace_back(cell & 0xFF, value & 0xFF);
-        else
-            it->second = value & 0xFF;
-    }
-    MemoryConfirmation result;
-    StopMeasurement(ops.port, ops.view);
-    const int total = static_cast<int>(cells.size());
-    for (int k = 0; k < total && result.confirmed(); ++k) {
-        const auto [cell, value] = cells[static_cast<std::size_t>(k)];
-        // A doubtful answer proves nothing either way: the cell is asked
-        // again (a lost echo before the read-back may still be owed).
-        const ByteAnswer a = ReadCellChecked(ops, cell, kConstantTimeoutMs);
-        if (progress) progress(k + 1, total);
-        if (ops.cancelled() || a.doubt)
-            result = {MemoryConfirmation::Unreadable, cell, value, a.value};
-        else if (a.value != value)
-            result = {MemoryConfirmation::Differs, cell, value, a.value};
-    }
-    StartMeasurement(ops.port, ops.view);
-    return result;
-}
-
-std::string ConfirmationText(const MemoryConfirmation& c) {
-    const std::string cell = LongToHex(c.cell, 2) + "h";
-    switch (c.result) {
-    case MemoryConfirmation::Confirmed:
-        break;
-    case MemoryConfirmation::Differs:
-        return "Zápis do paměti převodníku se nepodařil: na adrese " + cell + " je " +
-               LongToHex(c.found, 2) + "h, zapsáno bylo " + LongToHex(c.wanted, 2) + "h.";
-    case MemoryConfirmation::Unreadable:
-        return "Zápis do paměti převodníku nelze ověřit: adresu " + cell +
-               " se nepodařilo spolehlivě přečíst zpět.";
-    }
-    return {};
-}
-
 void ScanAddresses(Operations& ops) {
     Port& port = ops.port;
     ops.view.setControlColor(ctl::cmdFindAdr, kRgbYellow);
@@ -585,15 +540,27 @@ void ChangeAddress(Operations& ops) {
     }
     StopMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return;
+    const auto value = static_cast<std::int32_t>(n);
+    GuardedWrite w;
+    if (KnowCells(ops, {kCellAddress}))
+        w = BeginCellsWrite(ops, journaled::kAddress, {{kCellAddress, value}}, -1);
+    if (w.refused()) {
+        // Nothing went out: the converter measures on at its address.
+        StartMeasurement(ops.port, ops.view);
+        return;
+    }
     // The converter keeps answering at its old address until it restarts.
-    const std::string echo =
-        QuickWriteByte(ops, st.DeviceAddress, kCellAddress, static_cast<std::int32_t>(n));
+    const std::string echo = QuickWriteByte(ops, st.DeviceAddress, kCellAddress, value);
+    EndCellsWrite(ops, w, true);
     if (ops.cancelled()) return;
     st.DeviceAddress = HexToLong(echo);
     ops.view.setCaption(ctl::lblAdresa, AddressCaptionChanged(st.DeviceAddress));
     RestartConverter(ops);
     DelayMs(ops.port, 200);
     StartMeasurement(ops.port, ops.view);
+    // The restart's reading asked the converter its address: that settles
+    // the write, without a frame of its own.
+    SettleCells(ops, w, ConfirmFromReading(ops.state, w));
 }
 
 void RestartConverter(Operations& ops) {

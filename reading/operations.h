@@ -15,6 +15,7 @@
 #include "link/ekey.h"
 #include "link/transact.h"
 #include "session/operations.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 
@@ -103,39 +104,6 @@ void TareInput(Operations& ops, int index);
 // Plain one-byte memory write; result the first two characters of the echo.
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value);
-
-// One memory cell read with "ER" for a command of this program's own (not
-// a reading the window's steps prescribe): an answer that came but may not
-// be this cell's (not hex, misframed, maybe an earlier request's) is asked
-// for again, up to kCellAsks times in all; a cell that does not answer at
-// all (DevTransact's four sends) is not asked again.
-inline constexpr int kCellAsks = 5;
-ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs);
-
-// What a command that wrote the converter's memory finds when it reads the
-// cells back, after its own steps are done.
-struct MemoryConfirmation {
-    enum Result {
-        Confirmed,  // every cell holds what was written last to it
-        Differs,    // a cell answered cleanly with another value
-        Unreadable, // a cell's answer was missing or doubtful: nothing can be said
-    };
-    Result result = Confirmed;
-    std::int32_t cell = -1;  // the first cell that differs or could not be read
-    std::int32_t wanted = 0; // what was written there
-    std::int32_t found = -1; // what it answered
-    bool confirmed() const { return result == Confirmed; }
-};
-// Reads back each cell of `written` ({cell, value} in the order written; a
-// cell written twice must hold the later value), with the measurement
-// stopped for it and started again after. `progress` (done, total) is
-// called after each cell. Each cell is read with ReadCellChecked: an
-// answer still doubtful after that proves nothing either way.
-MemoryConfirmation ConfirmMemory(Operations& ops,
-                                 const std::vector<std::pair<std::int32_t, std::int32_t>>& written,
-                                 const std::function<void(int, int)>& progress = {});
-// The message for a write that was not confirmed ("" when it was).
-std::string ConfirmationText(const MemoryConfirmation& confirmation);
 
 // Probe addresses 1..31 and list the converters of the family.
 void ScanAddresses(Operations& ops);

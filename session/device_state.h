@@ -71,6 +71,18 @@ struct DeviceState {
     };
     std::map<std::int32_t, BlockImage> blocks;
     std::uint64_t blockReads = 0;
+    // The memory cells read cleanly so far (the reading's, the read-backs'
+    // and the reads a write makes first), by cell: what a write of cells
+    // replaces, kept as the blocks are. A cell written is forgotten until it
+    // is read again.
+    struct CellValue {
+        std::int32_t value = 0;
+        std::uint64_t readNumber = 0; // order of the reads, from 1
+        std::string deviceId;
+        std::int32_t address = 0;
+    };
+    std::map<std::int32_t, CellValue> cells;
+    std::uint64_t cellReads = 0;
 
     // What the last reading could not be sure of, value by value, kept with
     // the value until it is read again (empty: as the converter sent it;

@@ -10,11 +10,13 @@ bool CommandGuard::run(const std::function<void()>& command) {
         return false;
     }
     running_ = true;
+    writing_ = false;
     lineDepth_ = 1;
     token_.clear();
     notify();
     command();
     running_ = false;
+    writing_ = false;
     lineDepth_ = 0;
     token_.clear();
     notify();
@@ -37,6 +39,12 @@ bool CommandGuard::cancel() {
     if (!running_) return false;
     token_.request();
     pump_.wake();
+    return true;
+}
+
+bool CommandGuard::cancelAfterFrame() {
+    if (!running_) return false;
+    token_.requestBeforeNextFrame();
     return true;
 }
 

@@ -62,8 +62,17 @@ public:
     // Cancel the running command; false (and nothing happens) when none
     // runs. The pump is woken so that a wait in progress ends now.
     bool cancel();
+    // Cancel the running command once the frame in flight is answered (its
+    // wait runs on): a write stopped so knows which bytes went through.
+    bool cancelAfterFrame();
     bool cancelled() const { return token_.requested(); }
-    const CancelToken& token() const { return token_; }
+    CancelToken& token() { return token_; }
+
+    // Whether the running command has begun a write to the converter (a
+    // journal entry): from then on, cutting it short may leave a block or
+    // cells half written. Set by the write path, cleared when it ends.
+    bool writing() const { return running_ && writing_; }
+    void noteWriting() { writing_ = true; }
 
     // Called whenever commandRunning() or lineHeld() changes. Returns an
     // id for unsubscribe().
@@ -75,6 +84,7 @@ private:
 
     EventPump& pump_;
     bool running_ = false;
+    bool writing_ = false;
     int lineDepth_ = 0;
     int refusals_ = 0;
     CancelToken token_;

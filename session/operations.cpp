@@ -40,6 +40,11 @@ void CancellablePrompter::clipboardSetText(const std::string& text) {
     if (!guard_.cancelled()) inner_.clipboardSetText(text);
 }
 
+int CancellablePrompter::choose(const MessageBoxSpec& box,
+                                const std::vector<std::string>& choices) {
+    return guard_.cancelled() ? -1 : inner_.choose(box, choices);
+}
+
 Session::Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& prompter,
                  WallClock* clock, RandomSource* random)
     : guard_(pump), port_{line, pump, &guard_.token()},
@@ -49,7 +54,9 @@ Session::Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& pr
                                         prompter_,
                                         clock != nullptr ? *clock : systemClock_,
                                         random != nullptr ? *random : systemRandom_,
-                                        guard_} {}
+                                        guard_} {
+    ops_.journal = &journal_;
+}
 
 bool Session::run(const std::function<void(Operations&)>& fn) {
     return guard_.run([&] { fn(ops_); });

@@ -14,6 +14,7 @@
 #include "session/backups.h"
 #include "session/device_state.h"
 #include "session/guard.h"
+#include "session/journal.h"
 #include "session/main_view.h"
 #include "session/prompter.h"
 
@@ -62,8 +63,12 @@ struct Operations {
     // writes) read the converter; empty means ReadRM27. The window routes
     // it through its own overridable ReadRM27.
     std::function<bool(std::int32_t& address)> readConverter = {};
-    // Where the images a write overwrites are kept; null: nowhere.
+    // The backup files of eKey images kept before the journal took their
+    // place: what the restore reads. Null: none.
     BackupStore* backups = nullptr;
+    // Where every write is recorded before its first frame; never null (a
+    // session keeps one in memory until a file is plugged in).
+    Journal* journal = nullptr;
 
     bool cancelled() const { return port.cancelled(); }
     std::int64_t nowMs() const { return port.pump.nowMs(); }
@@ -87,6 +92,7 @@ public:
     bool showSave(FileDialogSpec& dialog) override;
     void clipboardClear() override;
     void clipboardSetText(const std::string& text) override;
+    int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) override;
 
 private:
     Prompter& inner_;
@@ -106,6 +112,8 @@ public:
     CommandGuard& guard() { return guard_; }
     Port& port() { return port_; }
     Operations& ops() { return ops_; }
+    // In memory until the program points it at its file.
+    Journal& journal() { return journal_; }
 
     // Runs fn as a command; false when another command runs (see
     // CommandGuard::run).
@@ -118,6 +126,7 @@ private:
     CancellablePrompter prompter_;
     SystemClock systemClock_;
     SystemRandom systemRandom_;
+    Journal journal_;
     Operations ops_;
 };
 

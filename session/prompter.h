@@ -6,6 +6,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace rm27 {
 
@@ -53,6 +54,14 @@ public:
     virtual bool showSave(FileDialogSpec& dialog) = 0;
     virtual void clipboardClear() = 0;
     virtual void clipboardSetText(const std::string& text) = 0;
+    // A box whose buttons are `choices` (texts of the program) and one that
+    // closes it: the index of the choice taken, -1 when it was closed. A
+    // user who cannot be offered buttons sees the text and takes none.
+    virtual int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) {
+        (void)choices;
+        message(box);
+        return -1;
+    }
 
     // The boxes the operations use most.
     void critical(const std::string& text) { message(Box(text, MessageIcon::Critical)); }

@@ -12,72 +12,75 @@ namespace rm27 {
 
 namespace {
 
-std::string BackupNote(const BlockBackup& backup) {
-    const std::string block = std::to_string(backup.block);
-    switch (backup.kind) {
-    case BackupKind::NeverRead:
-        return "Blok " + block + " nebyl před zápisem přečten: jeho obsah není zálohován.";
-    case BackupKind::Failed:
-        return "Zálohu bloku " + block + " nelze uložit: " + backup.error;
-    case BackupKind::Kept:
-    case BackupKind::NoStore:
-        break;
+const char* const kNothingWritten = " Zápis se neprovede, nic nebylo zapsáno.";
+
+std::string CellName(std::int32_t cell) {
+    return LongToHex(cell, 2) + "h";
+}
+
+// What the last reading (or a read since) brought of the converter now
+// connected; null when nothing, or when it came from another converter or
+// address, whose bytes are no record of this one's.
+const DeviceState::BlockImage* KnownBlock(const DeviceState& st, std::int32_t block) {
+    const auto it = st.blocks.find(block & 0xFF);
+    if (it == st.blocks.end() || it->second.deviceId != st.DeviceId ||
+        it->second.address != st.DeviceAddress)
+        return nullptr;
+    return &it->second;
+}
+
+const DeviceState::CellValue* KnownCell(const DeviceState& st, std::int32_t cell) {
+    const auto it = st.cells.find(cell & 0xFF);
+    if (it == st.cells.end() || it->second.deviceId != st.DeviceId ||
+        it->second.address != st.DeviceAddress)
+        return nullptr;
+    return &it->second;
+}
+
+// The entry on disk, or the box that stops the write.
+GuardedWrite Journaled(Operations& ops, JournalEntry entry) {
+    GuardedWrite w;
+    std::string error;
+    if (!ops.journal->append(entry, &error)) {
+        ops.prompter.critical("Deník zápisů nelze zapsat (" + error + ")." + kNothingWritten);
+        return w;
     }
-    return {};
+    w.entry = std::move(entry);
+    w.framesBefore = ops.port.framesSent;
+    ops.guard.noteWriting();
+    return w;
 }
 
-} // namespace
-
-std::string ImageSensorId(const std::string& image) {
-    if (image.compare(0, 3, "FSN") != 0 || image.size() < kImageIdOffset + kSensorIdWidth)
-        return "";
-    return TrimBlanks(Cp1250ToUtf8(image.substr(kImageIdOffset, kSensorIdWidth)));
+JournalEntry NewEntry(Operations& ops, const char* command, int of) {
+    JournalEntry e;
+    e.time = ops.clock.now();
+    e.command = command;
+    e.deviceId = ops.state.DeviceId;
+    e.address = ops.state.DeviceAddress;
+    e.of = of;
+    return e;
 }
 
-void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
-    state.blocks[block & 0xFF] = {image, ++state.blockReads, state.DeviceId, state.DeviceAddress};
+void Settle(Operations& ops, GuardedWrite& w, JournalResult result, int at = 0) {
+    if (w.refused() || w.settled) return;
+    w.settled = true;
+    w.entry.result = result;
+    w.entry.at = at;
+    // The write has happened; a journal that fails now loses only this
+    // line, and the entry without an outcome still says it may be mixed.
+    std::string ignored;
+    ops.journal->settle(w.entry.id, result, at, &ignored);
+    const bool mixed =
+        result == JournalResult::Interrupted || result == JournalResult::Failed ||
+        (result == JournalResult::NotConfirmed && w.result == WriteCheckResult::Differs);
+    // A write stopped before its first frame left everything as it was.
+    if (mixed && ops.port.framesSent > w.framesBefore) ops.journal->noteUnfinished(w.entry);
 }
 
-BlockBackup KeepBlockImage(Operations& ops, std::int32_t block) {
-    BlockBackup backup;
-    backup.block = block & 0xFF;
-    if (ops.backups == nullptr) return backup;
-    const auto it = ops.state.blocks.find(backup.block);
-    if (it == ops.state.blocks.end() || it->second.deviceId != ops.state.DeviceId ||
-        it->second.address != ops.state.DeviceAddress) {
-        backup.kind = BackupKind::NeverRead;
-        return backup;
-    }
-    BackupEntry entry;
-    entry.deviceId = ops.state.DeviceId;
-    entry.address = ops.state.DeviceAddress;
-    entry.block = backup.block;
-    entry.sensorId = ImageSensorId(it->second.image);
-    entry.time = ops.clock.now();
-    entry.image = it->second.image;
-    backup.path = ops.backups->save(entry, &backup.error);
-    backup.kind = backup.path.empty() ? BackupKind::Failed : BackupKind::Kept;
-    return backup;
-}
-
-std::string BackUpBlock(Operations& ops, std::int32_t block) {
-    const BlockBackup backup = KeepBlockImage(ops, block);
-    const std::string note = BackupNote(backup);
-    if (!note.empty()) ops.view.setStatus(note);
-    return backup.path;
-}
-
-WriteCheck BeginWriteCheck(const Operations& ops, std::int32_t block, std::string written,
-                           std::string backupPath) {
-    return {block & 0xFF, std::move(written), ops.state.blockReads, std::move(backupPath)};
-}
-
-int FirstDifference(const std::string& written, const std::string& read) {
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        if (i >= read.size() || read[i] != written[i]) return static_cast<int>(i);
-    }
-    return -1;
-}
+// The read-back proper, the measurement already stopped. Only a block that
+// came back whole and clean is remembered and compared: a doubtful one
+// would prove nothing either way.
+WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check);
 
 WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
     const auto it = ops.state.blocks.find(check.block);
@@ -91,29 +94,14 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
                    ? static_cast<unsigned char>(s[static_cast<std::size_t>(i)])
                    : 0u;
     };
-    std::string text =
+    ops.prompter.critical(
         "Blok " + std::to_string(check.block) +
         " po zápisu neobsahuje, co bylo zapsáno: první rozdíl v bajtu " + std::to_string(at) +
         " (zapsáno " + LongToHex(static_cast<std::int32_t>(byteAt(check.written, at)), 2) +
-        "h, přečteno " + LongToHex(static_cast<std::int32_t>(byteAt(read, at)), 2) + "h).";
-    if (!check.backupPath.empty())
-        text += "\r\nPůvodní obsah bloku je v záloze " + check.backupPath;
-    ops.prompter.critical(text);
+        "h, přečteno " + LongToHex(static_cast<std::int32_t>(byteAt(read, at)), 2) + "h).");
     return WriteCheckResult::Differs;
 }
 
-GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image) {
-    GuardedWrite w;
-    w.backup = KeepBlockImage(ops, block);
-    w.check = BeginWriteCheck(ops, block, image, w.backup.path);
-    return w;
-}
-
-namespace {
-
-// The read-back proper, the measurement already stopped. Only a block that
-// came back whole and clean is remembered and compared: a doubtful one
-// would prove nothing either way.
 WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
     DeviceState& st = ops.state;
     std::string image;
@@ -131,18 +119,255 @@ WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
     return WriteCheckResult::NotReadAgain;
 }
 
+std::string Reason(const JournalEntry& e) {
+    switch (e.result) {
+    case JournalResult::Failed:
+        return e.at > 0 ? "zápis se zastavil u bajtu " + std::to_string(e.at)
+                        : std::string("zápis se nepodařil");
+    case JournalResult::Interrupted:
+        return "zápis byl přerušen";
+    case JournalResult::NotConfirmed:
+        return "zpětné čtení ukázalo jiný obsah, než byl zapsán";
+    case JournalResult::Open:
+    case JournalResult::Done:
+        break;
+    }
+    return "zápis nebyl dokončen";
+}
+
 } // namespace
+
+std::string ImageSensorId(const std::string& image) {
+    if (image.compare(0, 3, "FSN") != 0 || image.size() < kImageIdOffset + kSensorIdWidth)
+        return "";
+    return TrimBlanks(Cp1250ToUtf8(image.substr(kImageIdOffset, kSensorIdWidth)));
+}
+
+void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
+    state.blocks[block & 0xFF] = {image, ++state.blockReads, state.DeviceId, state.DeviceAddress};
+}
+
+void RememberCell(DeviceState& state, std::int32_t cell, std::int32_t value) {
+    state.cells[cell & 0xFF] = {value & 0xFF, ++state.cellReads, state.DeviceId,
+                                state.DeviceAddress};
+}
+
+ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs) {
+    ByteAnswer a;
+    for (int ask = 0; ask < kCellAsks && !ops.cancelled(); ++ask) {
+        a = DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, timeoutMs, "ER");
+        if (!a.doubt || a.doubt.has(kDoubtNoAnswer)) break;
+    }
+    if (!ops.cancelled() && !a.doubt && a.value >= 0) RememberCell(ops.state, cell, a.value);
+    return a;
+}
+
+MemoryConfirmation ConfirmMemory(Operations& ops, const CellValues& written,
+                                 const std::function<void(int, int)>& progress) {
+    // The last value written to each cell, in the order the cells were
+    // first written.
+    CellValues cells;
+    for (const auto& [cell, value] : written) {
+        const auto it = std::find_if(cells.begin(), cells.end(),
+                                     [cell = cell](const auto& c) { return c.first == cell; });
+        if (it == cells.end())
+            cells.emplace_back(cell & 0xFF, value & 0xFF);
+        else
+            it->second = value & 0xFF;
+    }
+    MemoryConfirmation result;
+    StopMeasurement(ops.port, ops.view);
+    const int total = static_cast<int>(cells.size());
+    for (int k = 0; k < total && result.confirmed(); ++k) {
+        const auto [cell, value] = cells[static_cast<std::size_t>(k)];
+        // A doubtful answer proves nothing either way: the cell is asked
+        // again (a lost echo before the read-back may still be owed).
+        const ByteAnswer a = ReadCellChecked(ops, cell, kCellReadTimeoutMs);
+        if (progress) progress(k + 1, total);
+        if (ops.cancelled() || a.doubt)
+            result = {MemoryConfirmation::Unreadable, cell, value, a.value};
+        else if (a.value != value)
+            result = {MemoryConfirmation::Differs, cell, value, a.value};
+    }
+    StartMeasurement(ops.port, ops.view);
+    return result;
+}
+
+std::string ConfirmationText(const MemoryConfirmation& c) {
+    const std::string cell = CellName(c.cell);
+    switch (c.result) {
+    case MemoryConfirmation::Confirmed:
+        break;
+    case MemoryConfirmation::Differs:
+        return "Zápis do paměti převodníku se nepodařil: na adrese " + cell + " je " +
+               LongToHex(c.found, 2) + "h, zapsáno bylo " + LongToHex(c.wanted, 2) + "h.";
+    case MemoryConfirmation::Unreadable:
+        return "Zápis do paměti převodníku nelze ověřit: adresu " + cell +
+               " se nepodařilo spolehlivě přečíst zpět.";
+    }
+    return {};
+}
+
+bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks) {
+    DeviceState& st = ops.state;
+    for (const std::int32_t block : blocks) {
+        if (KnownBlock(st, block) != nullptr) continue;
+        std::string image;
+        Doubt doubt;
+        const std::int32_t read =
+            BlockReadChecked(ops.port, image, st.DeviceAddress, block / kPagesPerInput,
+                             block % kPagesPerInput, doubt);
+        if (ops.cancelled()) return false;
+        if (read != kBlockReadOk || doubt) {
+            ops.prompter.critical("Původní obsah bloku " + std::to_string(block) +
+                                  " se nepodařilo přečíst." + kNothingWritten);
+            return false;
+        }
+        RememberBlock(st, block, image);
+    }
+    return true;
+}
+
+bool KnowCells(Operations& ops, const std::vector<std::int32_t>& cells) {
+    for (const std::int32_t cell : cells) {
+        if (KnownCell(ops.state, cell) != nullptr) continue;
+        const ByteAnswer a = ReadCellChecked(ops, cell, kCellReadTimeoutMs);
+        if (ops.cancelled()) return false;
+        if (a.doubt || a.value < 0) {
+            ops.prompter.critical("Původní obsah adresy paměti " + CellName(cell) +
+                                  " se nepodařilo přečíst." + kNothingWritten);
+            return false;
+        }
+    }
+    return true;
+}
+
+GuardedWrite BeginBlockWrite(Operations& ops, const char* command, std::int32_t block,
+                             const std::string& image, int of) {
+    DeviceState& st = ops.state;
+    const DeviceState::BlockImage* old = KnownBlock(st, block);
+    if (old == nullptr) {
+        ops.prompter.critical("Původní obsah bloku " + std::to_string(block & 0xFF) +
+                              " není znám." + kNothingWritten);
+        return {};
+    }
+    JournalEntry e = NewEntry(ops, command, of);
+    e.block = block & 0xFF;
+    e.input = BlockInput(e.block) + 1;
+    e.oldBytes = old->image;
+    // A shorter image leaves the rest of the block as it was.
+    e.newBytes = image.substr(0, e.oldBytes.size()) +
+                 e.oldBytes.substr(std::min(image.size(), e.oldBytes.size()));
+    e.sensor = ImageSensorId(e.oldBytes);
+    const std::uint64_t readsBefore = st.blockReads;
+    GuardedWrite w = Journaled(ops, std::move(e));
+    if (w.refused()) return w;
+    w.check = {w.entry.block, image, readsBefore};
+    // From the first frame on, what the block holds is not known until it
+    // is read again.
+    st.blocks.erase(w.entry.block);
+    return w;
+}
+
+GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellValues& cells,
+                             int input, int of) {
+    DeviceState& st = ops.state;
+    JournalEntry e = NewEntry(ops, command, of);
+    for (const auto& [cell, value] : cells) {
+        const auto at = std::find(e.cells.begin(), e.cells.end(), cell & 0xFF);
+        if (at != e.cells.end()) {
+            e.newBytes[static_cast<std::size_t>(at - e.cells.begin())] = static_cast<char>(value);
+            continue;
+        }
+        const DeviceState::CellValue* old = KnownCell(st, cell);
+        if (old == nullptr) {
+            ops.prompter.critical("Původní obsah adresy paměti " + CellName(cell) + " není znám." +
+                                  kNothingWritten);
+            return {};
+        }
+        e.cells.push_back(cell & 0xFF);
+        e.oldBytes += static_cast<char>(old->value);
+        e.newBytes += static_cast<char>(value);
+    }
+    if (input >= 0 && input < kInputCount) {
+        e.input = input + 1;
+        const auto i = static_cast<std::size_t>(input);
+        if (st.sources[i] == InputSource::EKey || st.sources[i] == InputSource::Internal)
+            e.sensor = TrimBlanks(st.records[i].sensorId);
+    }
+    GuardedWrite w = Journaled(ops, std::move(e));
+    w.check.readsBefore = st.cellReads;
+    for (const std::int32_t cell : w.entry.cells)
+        st.cells.erase(cell);
+    return w;
+}
+
+MemoryConfirmation ConfirmFromReading(const DeviceState& st, const GuardedWrite& w) {
+    for (std::size_t k = 0; k < w.entry.cells.size(); ++k) {
+        const std::int32_t cell = w.entry.cells[k];
+        const auto wanted = static_cast<unsigned char>(w.entry.newBytes[k]);
+        const auto it = st.cells.find(cell);
+        if (it == st.cells.end() || it->second.readNumber <= w.check.readsBefore ||
+            it->second.deviceId != w.entry.deviceId)
+            return {MemoryConfirmation::Unreadable, cell, wanted, -1};
+        if (it->second.value != wanted)
+            return {MemoryConfirmation::Differs, cell, wanted, it->second.value};
+    }
+    return {};
+}
+
+void EndBlockWrite(Operations& ops, GuardedWrite& w, std::int32_t result) {
+    if (w.refused()) return;
+    w.written = result == kBlockWriteOk;
+    if (w.written) return;
+    if (ops.cancelled() || result == kBlockPortClosed) {
+        Settle(ops, w, JournalResult::Interrupted);
+        return;
+    }
+    const std::int32_t at =
+        result <= -kBlockWrongEchoBase ? -result - kBlockWrongEchoBase : -result;
+    Settle(ops, w, JournalResult::Failed, at > 0 && at <= kBlockSize ? at : 0);
+}
+
+void EndCellsWrite(Operations& ops, GuardedWrite& w, bool echoed, int failedAt) {
+    if (w.refused()) return;
+    w.written = echoed && !ops.cancelled();
+    if (ops.cancelled())
+        Settle(ops, w, JournalResult::Interrupted);
+    else if (!echoed)
+        Settle(ops, w, JournalResult::Failed, failedAt);
+}
+
+void SettleCells(Operations& ops, GuardedWrite& w, const MemoryConfirmation& c) {
+    if (w.refused() || w.settled) return;
+    w.checked = !ops.cancelled() && c.result != MemoryConfirmation::Unreadable;
+    w.result = c.confirmed() ? WriteCheckResult::Same
+               : w.checked   ? WriteCheckResult::Differs
+                             : WriteCheckResult::NotReadAgain;
+    if (ops.cancelled() && !w.written)
+        Settle(ops, w, JournalResult::Interrupted);
+    else
+        Settle(ops, w, c.confirmed() ? JournalResult::Done : JournalResult::NotConfirmed);
+}
+
+int FirstDifference(const std::string& written, const std::string& read) {
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (i >= read.size() || read[i] != written[i]) return static_cast<int>(i);
+    }
+    return -1;
+}
 
 bool NeedsReadBack(const GuardedWrite& w) {
     return w.written && (!w.checked || w.result == WriteCheckResult::NotReadAgain);
 }
 
-WriteCheckResult ReadBackAndCheck(Operations& ops, const WriteCheck& check) {
-    if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
-    StopMeasurement(ops.port, ops.view);
-    const WriteCheckResult result = ReadBackStopped(ops, check);
-    StartMeasurement(ops.port, ops.view);
-    return result;
+void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
+    if (ops.cancelled()) return;
+    for (GuardedWrite& w : writes) {
+        if (!w.written) continue;
+        w.result = FinishWriteCheck(ops, w.check);
+        w.checked = true;
+    }
 }
 
 void ReadBackUnchecked(Operations& ops, std::vector<GuardedWrite>& writes) {
@@ -162,44 +387,46 @@ bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes) {
     });
 }
 
-void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
-    if (ops.cancelled()) return;
-    for (GuardedWrite& w : writes) {
-        if (!w.written) continue;
-        w.result = FinishWriteCheck(ops, w.check);
-        w.checked = true;
-    }
-}
-
-std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes) {
+void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
     std::string note;
-    const auto add = [&note](const std::string& text) {
-        if (text.empty()) return;
-        if (!note.empty()) note += " ";
-        note += text;
-    };
-    for (const GuardedWrite& w : writes) {
+    for (GuardedWrite& w : writes) {
+        if (w.refused()) continue;
+        const bool same = w.checked && w.result == WriteCheckResult::Same;
+        Settle(ops, w, same ? JournalResult::Done : JournalResult::NotConfirmed);
+        if (!w.written || same) continue;
         const std::string block = std::to_string(w.block());
-        add(BackupNote(w.backup));
-        if (!w.written) {
-            // The write's own message gave the code; where the old image
-            // went is what is left to say, as the block may now be a mix.
-            if (w.backup.kind == BackupKind::Kept)
-                add("Původní obsah bloku " + block + " je v záloze " + w.backup.path);
-            continue;
-        }
-        if (!w.checked || w.result == WriteCheckResult::NotReadAgain)
-            add("Zápis bloku " + block + " nebyl ověřen novým čtením.");
-        else if (w.result == WriteCheckResult::Differs)
-            add("Blok " + block + " po zápisu neobsahuje, co bylo zapsáno.");
+        if (!note.empty()) note += " ";
+        note += w.result == WriteCheckResult::Differs
+                    ? "Blok " + block + " po zápisu neobsahuje, co bylo zapsáno."
+                    : "Zápis bloku " + block + " nebyl ověřen novým čtením.";
     }
-    return note;
+    // Last, so that it stays; nothing once the command was cancelled
+    // (whoever cancelled it has said why).
+    if (!note.empty() && !ops.cancelled()) ops.view.setStatus(note);
 }
 
-void ShowWriteSafetyNote(Operations& ops, const std::vector<GuardedWrite>& writes) {
-    if (ops.cancelled()) return;
-    const std::string note = WriteSafetyNote(writes);
-    if (!note.empty()) ops.view.setStatus(note);
+std::string UnfinishedText(const Journal& journal, const JournalEntry& e) {
+    const bool plural = !e.isBlock() && e.cells.size() > 1;
+    std::string text = TargetText(e) + (plural ? " teď mohou" : " teď může") +
+                       " obsahovat směs starých a nových bajtů: " + Reason(e) + ".\r\n";
+    text += journal.path().empty()
+                ? "Zápis je v deníku zápisů pod číslem " + std::to_string(e.id) + "."
+                : "Zápis je v deníku zápisů pod číslem " + std::to_string(e.id) + " (" +
+                      journal.path() + ").";
+    return text + "\r\n„" + kRedoChoice + "“ zapíše celý nový obsah znovu, „" + kUndoChoice +
+           "“ vrátí obsah z doby před zápisem.";
+}
+
+std::vector<WayBack> AskWayBack(Operations& ops) {
+    std::vector<WayBack> chosen;
+    for (const JournalEntry& e : ops.journal->takeUnfinished()) {
+        const int choice = ops.prompter.choose(
+            Prompter::Box(UnfinishedText(*ops.journal, e), MessageIcon::Critical),
+            {kRedoChoice, kUndoChoice});
+        if (choice == 0) chosen.push_back({WayBack::Redo, e.id});
+        if (choice == 1) chosen.push_back({WayBack::Undo, e.id});
+    }
+    return chosen;
 }
 
 } // namespace rm27

@@ -1,14 +1,29 @@
-// No write may lose a sensor's calibration unnoticed: before an eKey or an
-// internal copy is overwritten, the image the program last read of that
-// block is kept as a backup (no frame on the line for it), and when the
-// reading that ends the command reads the block again, what came back is
-// compared with what was written.
+// Every write to the converter goes one way, whichever command makes it:
+//   1. what it will replace is known: the last reading's bytes of that
+//      converter, else read first, as a step of its own before the
+//      command's own frames (KnowBlocks, KnowCells);
+//   2. the journal gets the entry, on disk, before the write's first frame
+//      (BeginBlockWrite, BeginCellsWrite); a journal that cannot be written
+//      stops the write before anything is sent;
+//   3. the command's own frames, whose result is noted (EndBlockWrite,
+//      EndCellsWrite): a write that failed or was cut short gets its
+//      outcome at once;
+//   4. the read-back, after the command's steps, which settles the rest
+//      (CheckWrites, ReadBackUnchecked, SettleWrites, SettleCells).
+// A write left half done is remembered by the journal; once the command has
+// ended, AskWayBack says which block or cells may now hold a mix of old and
+// new bytes, names the entry, and offers to repeat the write or to put the
+// old content back.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "link/transact.h"
+#include "session/journal.h"
 #include "session/operations.h"
 
 namespace rm27 {
@@ -16,56 +31,109 @@ namespace rm27 {
 // Notes an image just read from `block` (BlockRead's 256 characters), with
 // the converter it came from (the identification and address in `state`).
 void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image);
+// The same for a memory cell read cleanly.
+void RememberCell(DeviceState& state, std::int32_t cell, std::int32_t value);
 
 // The sensor identifier an eKey image carries, as UTF-8; "" when the image is not
 // one (blank, or not written by this family).
 std::string ImageSensorId(const std::string& image);
 
-// How the backup before a write went.
-enum class BackupKind {
-    Kept,      // the image last read is in the store
-    NoStore,   // backups are off (no store)
-    NeverRead, // the block was never read from this converter: nothing to keep
-    Failed,    // the store could not keep it (`error` says why)
+// One memory cell read with "ER" for a command of this program's own (not
+// a reading the window's steps prescribe): an answer that came but may not
+// be this cell's (not hex, misframed, maybe an earlier request's) is asked
+// for again, up to kCellAsks times in all; a cell that does not answer at
+// all (DevTransact's four sends) is not asked again. A clean answer is
+// remembered.
+inline constexpr int kCellAsks = 5;
+inline constexpr std::int32_t kCellReadTimeoutMs = 100;
+ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs);
+
+// What a command that wrote the converter's memory finds when it reads the
+// cells back, after its own steps are done.
+struct MemoryConfirmation {
+    enum Result {
+        Confirmed,  // every cell holds what was written last to it
+        Differs,    // a cell answered cleanly with another value
+        Unreadable, // a cell's answer was missing or doubtful: nothing can be said
+    };
+    Result result = Confirmed;
+    std::int32_t cell = -1;  // the first cell that differs or could not be read
+    std::int32_t wanted = 0; // what was written there
+    std::int32_t found = -1; // what it answered
+    bool confirmed() const { return result == Confirmed; }
 };
+using CellValues = std::vector<std::pair<std::int32_t, std::int32_t>>; // cell, value
+// Reads back each cell of `written` ({cell, value} in the order written; a
+// cell written twice must hold the later value), with the measurement
+// stopped for it and started again after. `progress` (done, total) is
+// called after each cell. Each cell is read with ReadCellChecked: an
+// answer still doubtful after that proves nothing either way.
+MemoryConfirmation ConfirmMemory(Operations& ops, const CellValues& written,
+                                 const std::function<void(int, int)>& progress = {});
+// The message for a write that was not confirmed ("" when it was).
+std::string ConfirmationText(const MemoryConfirmation& confirmation);
 
-struct BlockBackup {
-    std::int32_t block = 0;
-    BackupKind kind = BackupKind::NoStore;
-    std::string path;  // Kept: the backup file
-    std::string error; // Failed: why
-};
+// ---------------------------------------------------------- before the write
 
-// Keeps the last image read of `block` in ops.backups before it is
-// written, without a frame on the line. Only an image read from the
-// converter now connected counts: a backup holds what the block really
-// held, never what a write meant it to hold. Says nothing to the user:
-// the caller reports (see WriteSafetyNote).
-BlockBackup KeepBlockImage(Operations& ops, std::int32_t block);
+// Makes sure the content of these blocks (or cells) of the converter now
+// connected is known, reading what the last reading did not bring; the
+// measurement must be stopped. False, after a critical box naming what
+// could not be read, when one does not come back cleanly: nothing may then
+// be written.
+bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks);
+bool KnowCells(Operations& ops, const std::vector<std::int32_t>& cells);
 
-// KeepBlockImage for a caller that reports nothing itself: returns the
-// backup's path, or "" when there is nothing to keep (no store, or the
-// block was never read) or the store failed; the last two are said on the
-// status line, the write goes on.
-std::string BackUpBlock(Operations& ops, std::int32_t block);
-
-// A write to check once the block has been read again.
+// A block written, a check against the block as read again.
 struct WriteCheck {
     std::int32_t block = 0;
     std::string written; // the bytes sent, from byte 0
     std::uint64_t readsBefore = 0;
-    std::string backupPath; // named in the message when there is one
 };
-WriteCheck BeginWriteCheck(const Operations& ops, std::int32_t block, std::string written,
-                           std::string backupPath);
 
 enum class WriteCheckResult {
     Same,         // read back as written
     Differs,      // a message named the block and the first differing byte
     NotReadAgain, // the reading did not read that block (another source)
 };
-// Compares the block as read since BeginWriteCheck with what was written.
-WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check);
+
+// One write of a command, from its journal entry to its outcome.
+struct GuardedWrite {
+    JournalEntry entry;   // id 0: not journaled, and so not to be sent
+    WriteCheck check;     // blocks
+    bool written = false; // every byte went through with a good echo
+    bool settled = false; // its outcome is in the journal
+    bool checked = false; // a read-back compared it
+    WriteCheckResult result = WriteCheckResult::NotReadAgain;
+    std::uint64_t framesBefore = 0; // Port::framesSent when it was journaled
+    std::int32_t block() const { return entry.block; }
+    bool refused() const { return entry.id == 0; }
+};
+
+// Just before the write's first frame: the journal entry (the old bytes as
+// known, the new ones given), on disk. When the old content is not known
+// or the journal cannot be written, a critical box says so and the write
+// is refused(): the caller sends nothing for it. `of`: the entry an undo
+// or a redo goes back to.
+GuardedWrite BeginBlockWrite(Operations& ops, const char* command, std::int32_t block,
+                             const std::string& image, int of = 0);
+// Cells in the order they will be written (a cell written twice keeps its
+// later value); `input` 0..3 when they belong to one input, else -1.
+GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellValues& cells,
+                             int input, int of = 0);
+
+// ---------------------------------------------------------- after the frames
+
+// BlockWrite's result for w: a failure or an interruption is the write's
+// outcome now (and the way back will be offered).
+void EndBlockWrite(Operations& ops, GuardedWrite& w, std::int32_t result);
+// The cells' frames are done: `echoed` when every byte came back right;
+// failedAt the byte (from 1) where a write stopped, 0 when it did not.
+void EndCellsWrite(Operations& ops, GuardedWrite& w, bool echoed, int failedAt = 0);
+// The cells as a reading since the write found them (none read again:
+// Unreadable), for a command whose own reading asked for them.
+MemoryConfirmation ConfirmFromReading(const DeviceState& state, const GuardedWrite& w);
+// The cells' read-back decides a cells write that was not already settled.
+void SettleCells(Operations& ops, GuardedWrite& w, const MemoryConfirmation& confirmation);
 
 // The first byte (from 0) where `read` differs from `written`, -1 when it
 // does not. Every byte counts, the date of a freshly built image too: it is
@@ -73,54 +141,41 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check);
 // the wrong place shows there like anywhere else.
 int FirstDifference(const std::string& written, const std::string& read);
 
-// For a write the command's own reading did not read again (an internal
-// copy behind a plugged eKey, a block written before a restart, a command
-// that ends without a reading): reads the block itself and checks it as
-// FinishWriteCheck does. A block that does not come back cleanly gives a
-// critical box of its own and stays NotReadAgain. Called only once the
-// command's steps are done: the measurement is stopped for it and started
-// again after.
-WriteCheckResult ReadBackAndCheck(Operations& ops, const WriteCheck& check);
-
-// One block write of a command, from its backup to its check, for the
-// command to report when it ends.
-struct GuardedWrite {
-    BlockBackup backup;
-    WriteCheck check;
-    bool written = false; // BlockWrite succeeded; a failed write is not checked
-    bool checked = false; // FinishWriteCheck ran
-    WriteCheckResult result = WriteCheckResult::NotReadAgain;
-    std::int32_t block() const { return check.block; }
-};
-
-// What a command does just before it writes `image` to `block`: keeps the
-// block's last image read, then starts the write's check. No frame.
-GuardedWrite BeforeBlockWrite(Operations& ops, std::int32_t block, const std::string& image);
-
-// After the reading that ends the command: checks every write that
-// succeeded (a critical box for each that differs). Nothing when the
-// command was cancelled: its reading did not run.
+// After the reading that ends the command: checks every block written
+// (a critical box for each that differs). Nothing once the command was
+// cancelled: its reading did not run.
 void CheckWrites(Operations& ops, std::vector<GuardedWrite>& writes);
-
-// After the command's steps and its StartMeasurement: every write that
-// succeeded and that the command's reading did not read again is read back
-// on its own (one measurement stop for all of them), as ReadBackAndCheck.
+// After the command's steps and its StartMeasurement: every block written
+// that the command's reading did not read again is read back on its own
+// (one measurement stop for all of them). A block that does not come back
+// cleanly gives a critical box of its own.
 void ReadBackUnchecked(Operations& ops, std::vector<GuardedWrite>& writes);
-
 // Written, and not yet seen held or refused by a read-back.
 bool NeedsReadBack(const GuardedWrite& w);
-// Every write that succeeded read back as written: only then may a command
-// that wrote blocks say it is done.
+// Every write read back as written: only then may a command that wrote
+// say it is done.
 bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes);
+// Last of all: the outcome of every write not settled yet goes to the
+// journal, and what no box said goes on the status line (a write the
+// read-back could not check, one that differs).
+void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes);
 
-// What the operator must still be told about the writes, for the status
-// line once the command's own texts are done: a block with no backup, a
-// backup that failed, a failed write and where its old image is, a write
-// that no reading checked, a write that read back different. "" when every
-// backup was kept and every write read back as written.
-std::string WriteSafetyNote(const std::vector<GuardedWrite>& writes);
-// The note on the status line, last so that it stays; nothing once the
-// command was cancelled (whoever cancelled it has said why).
-void ShowWriteSafetyNote(Operations& ops, const std::vector<GuardedWrite>& writes);
+// ---------------------------------------------------------- the way back
+
+inline const std::string kRedoChoice = "Zopakovat zápis";
+inline const std::string kUndoChoice = "Obnovit původní obsah";
+
+// What an entry left, for the operator: which block or cells may now hold a
+// mix of old and new bytes, why, and the journal entry.
+std::string UnfinishedText(const Journal& journal, const JournalEntry& entry);
+
+struct WayBack {
+    enum Kind { Redo, Undo } kind = Undo;
+    int id = 0;
+};
+// Once the command has ended: one box per write it left unfinished, with
+// the two ways back; the ways chosen, in order, for the caller to run as
+// commands of their own.
+std::vector<WayBack> AskWayBack(Operations& ops);
 
 } // namespace rm27

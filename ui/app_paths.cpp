@@ -15,4 +15,8 @@ QString BackupFolder() {
     return QDir(data).filePath(QStringLiteral("backups"));
 }
 
+QString JournalPath() {
+    return QDir(BackupFolder()).filePath(QStringLiteral("journal.jsonl"));
+}
+
 } // namespace rm27

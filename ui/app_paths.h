@@ -8,5 +8,7 @@ namespace rm27 {
 // The eKey backups: "backups" in the program's data folder of this user
 // (the same for the window and r27ctl, whichever runs).
 QString BackupFolder();
+// The write journal, beside the backups it took over from.
+QString JournalPath();
 
 } // namespace rm27

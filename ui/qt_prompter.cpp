@@ -1,9 +1,12 @@
 #include "ui/qt_prompter.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWidget>
 
 #include "l10n/localizer.h"
@@ -59,6 +62,23 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
     mb.setStandardButtons(QMessageBox::Ok);
     mb.exec();
     return MessageAnswer::Ok;
+}
+
+int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) {
+    QWidget* parent =
+        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : Shown(box.title), Shown(box.text),
+                   QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const std::string& choice : choices)
+        buttons.push_back(mb.addButton(Shown(choice), QMessageBox::ActionRole));
+    // Taking no way back is the default: each of them writes.
+    QPushButton* close = mb.addButton(QMessageBox::Close);
+    mb.setDefaultButton(close);
+    mb.setEscapeButton(close);
+    mb.exec();
+    const auto it = std::find(buttons.begin(), buttons.end(), mb.clickedButton());
+    return it == buttons.end() ? -1 : static_cast<int>(it - buttons.begin());
 }
 
 std::string QtPrompter::inputBox(const std::string& prompt, const std::string& title,

@@ -18,6 +18,7 @@ public:
     QtPrompter(QWidget* owner, QString title) : owner_(owner), title_(std::move(title)) {}
 
     MessageAnswer message(const MessageBoxSpec& box) override;
+    int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     bool showOpen(FileDialogSpec& dialog) override;

@@ -1,6 +1,8 @@
 // r27ctl's calibration commands on the simulator's virtual time.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -22,6 +24,8 @@
 
 namespace rm27 {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::Words;
 
@@ -209,9 +213,10 @@ TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
     EXPECT_NEAR(rec.pointSignals[1], 0.75, 1e-4);
     EXPECT_NEAR(rec.userValues[2], 150, 1e-2);
     const std::string text = out.str();
-    EXPECT_EQ(
-        text.rfind("input 1: calibration stored in the eKey of input 1 (block 0), 122 bytes\n", 0),
-        0u)
+    EXPECT_EQ(text.rfind("input 1: calibration stored in the eKey of input 1 (block 0), 122 bytes "
+                         "(journal entry 1)\n",
+                         0),
+              0u)
         << text;
     EXPECT_NE(text.find("  description  Siločlen\n"), std::string::npos);
     EXPECT_NE(text.find("      0.75000   75.000\n"), std::string::npos) << text;
@@ -220,25 +225,38 @@ TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
     EXPECT_EQ(sent("$01X").size(), 1u);
 }
 
-TEST_F(CtlCalibration, CalibrateKeepsTheOldImageAndFailsOnAWriteThatDidNotLand) {
-    test::KeptBackups backups;
-    const auto withBackups = [&](CtlRunner& r) { r.ops().backups = &backups; };
+TEST_F(CtlCalibration, AStoreCutShortSaysWhatItLeftAndUndoBringsTheOldImageBack) {
+    const fs::path dir = fs::temp_directory_path() / "rm27-ctl-journal";
+    fs::remove_all(dir);
+    const auto journaled = [&](CtlRunner& r) {
+        r.session().journal() = Journal((dir / "journal.jsonl").string());
+    };
     const std::string old = [&] {
         bus.add(setup);
         return conv().block(0);
     }();
-    ASSERT_EQ(run("-y calibrate 1 --description A --point 0:0 --point 1:1", withBackups), kExitOk)
-        << err.str();
-    ASSERT_EQ(backups.kept.size(), 1u);
-    EXPECT_EQ(backups.kept[0].image, old);
-    EXPECT_NE(out.str().find("  the old image is kept in /backups/1\n"), std::string::npos);
-
-    // the description's first letter lands on the byte after it
-    bus.faults().next(sim::RequestMatch::kwIndex(8), sim::Fault::alteredIndex());
-    EXPECT_EQ(run("-y calibrate 1 --description B --point 0:0 --point 1:1", withBackups),
+    // The 17th byte gets no answer: the eKey holds the new first 16 bytes.
+    bus.faults().next(sim::RequestMatch::kwIndex(16), sim::Fault::noAnswer(), 4);
+    EXPECT_EQ(run("-y calibrate 1 --description Repro --point 0:0 --point 1,5:150", journaled),
               kExitNoAnswer);
-    EXPECT_NE(err.str().find("Blok 0 po zápisu neobsahuje, co bylo zapsáno"), std::string::npos)
-        << err.str();
+    EXPECT_NE(conv().block(0), old);
+    const std::string said = err.str();
+    const std::size_t own = said.find("Chyba ukládání kalibrace. [ERR:-17]");
+    const std::size_t left = said.find(
+        "Blok 0 (eKey Vstup1) teď může obsahovat směs starých a nových bajtů: zápis se zastavil "
+        "u bajtu 17.\nZápis je v deníku zápisů pod číslem 1 (" +
+        (dir / "journal.jsonl").string() + ").\n");
+    ASSERT_NE(own, std::string::npos) << said;
+    ASSERT_NE(left, std::string::npos) << said;
+    EXPECT_LT(own, left);
+    EXPECT_NE(
+        said.find("  Zopakovat zápis: r27ctl redo 1\n  Obnovit původní obsah: r27ctl undo 1\n"),
+        std::string::npos)
+        << said;
+
+    EXPECT_EQ(run("undo 1 --yes", journaled), kExitOk) << err.str();
+    EXPECT_EQ(conv().block(0), old);
+    fs::remove_all(dir);
 }
 
 TEST_F(CtlCalibration, CalibrateGoesBackToTheInternalCopyItWasReadFrom) {

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
+#include "link/codecs.h"
 #include "link/ekey.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
@@ -72,6 +74,7 @@ protected:
         err.str("");
         runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
         runner->ops().backups = backups.get();
+        runner->session().journal() = Journal(path("journal.jsonl"));
         return runner->run();
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
@@ -181,32 +184,31 @@ TEST_F(CtlMaintenance, NoConverterIsExitOneBeforeAnything) {
     EXPECT_FALSE(sent("$00ER"));
 }
 
-TEST_F(CtlMaintenance, EveryWriteSaysWhereTheOldImageWentAndWhetherItHolds) {
-    backups = std::make_unique<FolderBackupStore>(path("backups"));
+TEST_F(CtlMaintenance, EveryWriteSaysItsJournalEntryAndWhetherItHolds) {
     add({true, true, false, true});
+    const std::string before = bus.converter(0).block(96);
     EXPECT_EQ(run("ekey-copy-1to4 --yes"), kExitOk) << err.str();
-    const std::vector<BackupEntry> kept = backups->list();
-    ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(err.str(), "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
                          "vstupu 4. Chcete pokračovat ? (--yes: Yes)\n"
-                         "block 96: backup " +
-                             kept[0].path +
-                             "\n"
-                             "block 96: read back as written\n");
-
-    // the copy reads the block it replaces for its backup
+                         "block 96: journal entry 1\n"
+                         "block 96: read back as written\n");
     EXPECT_EQ(run("ekey-copy 2 --yes"), kExitOk) << err.str();
-    std::string kept160;
-    for (const BackupEntry& e : backups->list())
-        if (e.block == 160) kept160 = e.path;
-    ASSERT_FALSE(kept160.empty());
-    EXPECT_NE(err.str().find("block 160: backup " + kept160 +
-                             "\n"
-                             "block 160: read back as written\n"
+    EXPECT_NE(err.str().find("block 160: journal entry 2\nblock 160: read back as written\n"
                              "block 129: the input's internal copy as the reading finds it holds "
                              "the copy too\n"),
               std::string::npos)
         << err.str();
+
+    // A backup file from before the journal: input 4's image before the copy.
+    backups = std::make_unique<FolderBackupStore>(path("backups"));
+    BackupEntry old;
+    old.deviceId = "0123RM2712";
+    old.address = 1;
+    old.block = 96;
+    old.image = before;
+    const std::string file = backups->save(old, nullptr);
+    ASSERT_FALSE(file.empty());
+    const std::vector<BackupEntry> kept = backups->list();
 
     // back to input 4's image from before the copy
     bus.faults().next(sim::RequestMatch::kwIndex(1), sim::Fault::alteredIndex());
@@ -219,6 +221,37 @@ TEST_F(CtlMaintenance, EveryWriteSaysWhereTheOldImageWentAndWhetherItHolds) {
     EXPECT_EQ(bus.converter(0).block(96), kept[0].image);
     EXPECT_EQ(run("ekey-restore " + kept[0].path), kExitRefused); // not answered Yes
     EXPECT_EQ(run("ekey-restore " + path("none.ekey") + " --yes"), kExitRefused);
+}
+
+TEST_F(CtlMaintenance, ALineLostMidLoadSaysWhatItLeftAndUndoPutsTheOldBytesBack) {
+    sim::Converter& c = add({true, false, false, false});
+    std::string text;
+    std::string old;
+    for (int cell = 0x90; cell < 0xA0; ++cell) {
+        text += LongToHex(cell, 2) + " " + LongToHex(cell ^ 0x5A, 2) + "\r\n";
+        old += static_cast<char>(c.memory(cell));
+    }
+    const std::string file = path("sixteen.eep");
+    std::ofstream(file, std::ios::binary) << text;
+    int writes = 0;
+    bus.onRequest = [&](const sim::Request& r) {
+        if (r.command() == "EW" && ++writes == 8) runner->lineLost("Unknown error");
+    };
+    EXPECT_EQ(run("eeprom-load " + file + " --yes"), kExitNoAnswer);
+    bus.onRequest = nullptr;
+    const std::string said = err.str();
+    EXPECT_NE(said.find("Komunikační port byl uzavřen: Unknown error\n"), std::string::npos);
+    EXPECT_NE(said.find("Adresy paměti 90h–9Fh teď mohou obsahovat směs starých a nových bajtů: "
+                        "zápis byl přerušen.\nZápis je v deníku zápisů pod číslem 1"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("r27ctl undo 1\n"), std::string::npos) << said;
+    EXPECT_NE(c.memory(0x90), static_cast<std::uint8_t>(old[0]));
+
+    EXPECT_EQ(run("undo 1 --yes"), kExitOk) << err.str();
+    for (int k = 0; k < 16; ++k)
+        EXPECT_EQ(c.memory(0x90 + k), static_cast<std::uint8_t>(old[static_cast<std::size_t>(k)]))
+            << k;
 }
 
 TEST_F(CtlMaintenance, BackupsAreListedNewestFirstWithoutAConverter) {

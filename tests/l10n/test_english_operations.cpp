@@ -115,8 +115,11 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     run([](Operations& o) { SaveEeprom(o); });
 
     // A backup of input 1's eKey written back, and a file that is none.
-    std::string backup;
-    run([&](Operations& o) { backup = KeepBlockImage(o, 0).path; });
+    BackupEntry kept;
+    kept.deviceId = state.DeviceId;
+    kept.address = state.DeviceAddress;
+    kept.image = state.blocks.at(0).image;
+    const std::string backup = store_->save(kept, nullptr);
     ASSERT_FALSE(backup.empty());
     view.fileAnswers = {backup};
     view.answers = {MessageAnswer::Yes};

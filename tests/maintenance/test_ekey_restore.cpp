@@ -39,8 +39,15 @@ protected:
     // The block as last read, kept now; then the converter's block is
     // changed behind the program's back and read again.
     std::string keepThenChange(int block) {
-        std::string path;
-        session.run([&](Operations& o) { path = KeepBlockImage(o, block).path; });
+        // A backup file as the program kept them before the journal.
+        BackupEntry kept;
+        kept.deviceId = state.DeviceId;
+        kept.address = state.DeviceAddress;
+        kept.block = block;
+        kept.image = state.blocks.at(block).image;
+        kept.sensorId = ImageSensorId(kept.image);
+        kept.time = clock.now();
+        const std::string path = store->save(kept, nullptr);
         EXPECT_FALSE(path.empty());
         std::string changed = conv().block(block);
         changed[100] = static_cast<char>(changed[100] ^ 0x55);
@@ -127,9 +134,7 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
               std::find(frames.begin(), frames.end(), "$01AUTO00\r"));
     ASSERT_EQ(r.writes.size(), 1u);
     EXPECT_EQ(r.writes[0].result, WriteCheckResult::Same);
-    BackupEntry before;
-    ASSERT_TRUE(store->load(r.writes[0].backup.path, before, nullptr));
-    EXPECT_EQ(before.image, changed);
+    EXPECT_EQ(r.writes[0].entry.oldBytes, changed); // in the journal, to undo it
     EXPECT_TRUE(view.timer);
     EXPECT_EQ(view.statuses.back(), "OK.");
 }
@@ -250,7 +255,10 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(r.writeResult, BlockWriteNoAnswerAt(10));
     EXPECT_EQ(view.criticals.back(), "Chyba zápisu bloku 0 ze zálohy [E:-10]");
-    EXPECT_EQ(view.statuses.back(), "Původní obsah bloku 0 je v záloze " + r.writes[0].backup.path);
+    const std::vector<JournalEntry> left = ops.journal->takeUnfinished();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].block, 0);
+    EXPECT_EQ(left[0].at, 10);
 
     bus.faults().next(sim::RequestMatch::kwIndex(1), Fault::alteredIndex());
     view.criticals.clear();
@@ -278,7 +286,7 @@ TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
                            "Pořízena: 2026-01-02 03:04:05"),
               std::string::npos)
         << notRead;
-    EXPECT_NE(notRead.find("Blok nebyl přečten: jeho nynější obsah nebude zálohován."),
+    EXPECT_NE(notRead.find("Blok nebyl přečten: před zápisem se přečte do deníku zápisů."),
               std::string::npos);
     EXPECT_NE(notRead.find("Pozor: záloha je z jiného převodníku (připojen je 0123RM2712, "
                            "adresa 1)."),

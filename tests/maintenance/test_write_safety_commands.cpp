@@ -1,24 +1,27 @@
-// Every command that writes an eKey or an internal copy, run twice on the
-// same converter: with a backup folder and without. The backup has to be
-// on disk before the block's first "KW" reaches the converter, and keeping
-// it must not change a single frame or its time. A byte stored at the
-// wrong place (echoed right) is named after the reading that ends the
-// command; where that reading does not read the block, the block is read
-// back on its own, and one that cannot be read back fails the command.
+// Every command that writes the converter, blocks or memory cells: its
+// journal entry, with the bytes the write replaces, is on disk before the
+// write's first frame reaches the converter, and taking the write back
+// puts every byte back as it was. A byte stored at the wrong place (echoed
+// right) is named after the reading that ends the command; where that
+// reading does not read the block, the block is read back on its own, and
+// one that cannot be read back fails the command.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "calibration/commands.h"
 #include "link/memory.h"
+#include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
 #include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
+#include "maintenance/write_undo.h"
 #include "reading/operations.h"
 #include "support/calibration_rig.h"
 #include "support/sim_rig.h"
@@ -30,23 +33,20 @@ namespace fs = std::filesystem;
 using sim::Fault;
 using sim::RequestMatch;
 
-// One converter, its line and its user, with or without a backup folder.
+// One converter, its line and its user, the journal in a folder of its own.
 struct Bench {
-    Bench(const sim::ConverterSetup& setup, bool withBackups) {
+    explicit Bench(const sim::ConverterSetup& setup) {
         bus.add(setup);
         view.now = [this] { return line.nowMs(); };
         char pattern[] = "/tmp/rm27-guarded-XXXXXX";
         dir = mkdtemp(pattern);
-        if (withBackups) {
-            store = std::make_unique<FolderBackupStore>((fs::path(dir) / "backups").string());
-            ops.backups = store.get();
-        }
+        session.journal() = Journal((fs::path(dir) / "journal.jsonl").string());
+        // At each block's or cell's first write frame: the journal as the
+        // disk holds it then.
         bus.onRequest = [this](const sim::Request& r) {
-            if (r.command() != "KW" || backupsAtFirstKw.count(r.param(0)) != 0) return;
-            std::set<int>& kept = backupsAtFirstKw[r.param(0)];
-            if (store == nullptr) return;
-            for (const BackupEntry& e : store->list())
-                kept.insert(e.block);
+            if (r.command() != "KW" && r.command() != "EW") return;
+            const std::string where = r.command() + std::to_string(r.param(0));
+            if (atFirstWrite.count(where) == 0) atFirstWrite[where] = session.journal().entries();
         };
     }
     ~Bench() { fs::remove_all(dir); }
@@ -57,10 +57,21 @@ struct Bench {
     void read() {
         session.run([](Operations& o) { ASSERT_TRUE(DevRead(o, 1)); });
     }
-    std::string keptImage(int block) {
-        for (const BackupEntry& e : store->list())
-            if (e.block == block) return e.image;
-        return {};
+    std::string file(const std::string& name, const std::string& text) {
+        const std::string path = (fs::path(dir) / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    // Every block and memory cell of the converter.
+    std::vector<std::string> contents() {
+        std::vector<std::string> all;
+        std::string memory;
+        for (int cell = 0; cell < 256; ++cell)
+            memory += static_cast<char>(conv().memory(cell));
+        all.push_back(memory);
+        for (int block = 0; block < 256; ++block)
+            all.push_back(conv().block(block));
+        return all;
     }
 
     sim::Bus bus;
@@ -72,10 +83,7 @@ struct Bench {
     Operations& ops = session.ops();
     test::ScriptedEditor editor{line, ops};
     std::string dir;
-    std::unique_ptr<FolderBackupStore> store;
-    // Per block written: the blocks with a backup on disk when that
-    // block's first "KW" frame had reached the converter.
-    std::map<int, std::set<int>> backupsAtFirstKw;
+    std::map<std::string, std::vector<JournalEntry>> atFirstWrite;
 };
 
 sim::ConverterSetup Plugged(std::array<bool, 4> plugged,
@@ -91,7 +99,7 @@ struct WriteCommand {
     sim::ConverterSetup setup;
     std::function<void(Bench&)> before; // what the user did before the command
     std::function<void(Bench&)> command;
-    std::map<int, int> keptFirst; // block written -> block whose last image read is kept
+    std::vector<std::string> written; // "KW<block>" / "EW<cell>": each write's first frame
 };
 
 std::vector<WriteCommand> Commands() {
@@ -104,7 +112,7 @@ std::vector<WriteCommand> Commands() {
              b.view.answers = {MessageAnswer::Yes};
              b.session.run([](Operations& o) { CopyEKeyExtToInt(o, 1); });
          },
-         {{160, 160}}},
+         {"KW160"}},
         {"eKey copy 1 to 4",
          Plugged({true, false, false, true}),
          [](Bench& b) {
@@ -118,7 +126,7 @@ std::vector<WriteCommand> Commands() {
              b.view.answers = {MessageAnswer::Yes};
              b.session.run([](Operations& o) { CopyEKey1To4(o); });
          },
-         {{96, 96}}},
+         {"KW96"}},
         {"initialisation",
          Plugged({true, false, false, true}),
          read,
@@ -126,7 +134,7 @@ std::vector<WriteCommand> Commands() {
              b.view.answers = {MessageAnswer::Yes};
              b.session.run([](Operations& o) { InitEKeys(o, EKeyInitVariant::Davro); });
          },
-         {{0, 0}, {96, 96}}},
+         {"KW0", "KW96"}},
         {"RMU limits",
          Plugged({true, true, false, false}, sim::Variant::RMU),
          read,
@@ -139,7 +147,7 @@ std::vector<WriteCommand> Commands() {
                  CheckRmuStore(o, stored);
              });
          },
-         {{32, 32}, {131, 131}}},
+         {"KW32", "KW131"}},
         {"calibration store",
          Plugged({true, true, false, false}),
          read,
@@ -149,7 +157,7 @@ std::vector<WriteCommand> Commands() {
                  ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
              });
          },
-         {{0, 0}}},
+         {"KW0"}},
         {"restore",
          Plugged({true, true, false, false}),
          [](Bench& b) {
@@ -170,43 +178,83 @@ std::vector<WriteCommand> Commands() {
              b.view.answers = {MessageAnswer::Yes};
              b.session.run([](Operations& o) { RestoreEKey(o); });
          },
-         {{0, 0}}},
+         {"KW0"}},
+        {"zero and span of input 2",
+         Plugged({true, true, false, false}),
+         [](Bench& b) {
+             b.read();
+             b.ops.state.raw[1] = static_cast<float>(b.ops.state.Q[1] + 40000);
+         },
+         [](Bench& b) {
+             b.session.run([](Operations& o) {
+                 SetmVVKQ(o, 1 + kInputCount);
+                 SetmVVKQ(o, 1);
+             });
+         },
+         {"EW" + std::to_string(CellK(1)), "EW" + std::to_string(CellQ(1))}},
+        {"filter",
+         Plugged({true, false, false, false}),
+         read,
+         [](Bench& b) { b.session.run([](Operations& o) { WriteFilter(o, 3); }); },
+         {"EW" + std::to_string(kCellFilter)}},
+        {"EEPROM load",
+         Plugged({true, false, false, false}),
+         read,
+         [](Bench& b) {
+             b.view.fileAnswers = {b.file("part.eep", "90 12\r\n91 34\r\n90 56\r\n")};
+             b.view.answers = {MessageAnswer::Yes};
+             b.session.run([](Operations& o) { LoadEeprom(o); });
+         },
+         {"EW144"}},
+        {"address",
+         Plugged({true, false, false, false}),
+         read,
+         [](Bench& b) {
+             b.view.inputAnswers = {"7"};
+             b.session.run([](Operations& o) { ChangeAddress(o); });
+         },
+         {"EW0"}},
     };
 }
 
-TEST(GuardedWrites, TheBackupIsOnDiskBeforeTheFirstFrameAndAddsNoFrame) {
+// What an entry says about "KW<block>" / "EW<cell>": the old bytes there.
+const JournalEntry* EntryFor(const std::vector<JournalEntry>& entries, const std::string& where) {
+    const int n = std::stoi(where.substr(2));
+    for (const JournalEntry& e : entries) {
+        const bool block = where[0] == 'K';
+        if (block ? e.block == n : std::find(e.cells.begin(), e.cells.end(), n) != e.cells.end())
+            return &e;
+    }
+    return nullptr;
+}
+
+TEST(GuardedWrites, TheEntryIsOnDiskBeforeTheFirstFrameAndUndoPutsEveryByteBack) {
     for (const WriteCommand& c : Commands()) {
         SCOPED_TRACE(c.name);
-        Bench kept(c.setup, true);
-        Bench bare(c.setup, false);
-        c.before(kept);
-        c.before(bare);
-        std::map<int, std::string> held;
-        for (const auto& [written, block] : c.keptFirst)
-            held[block] = kept.conv().block(block);
-        const std::size_t first = kept.line.sent().size();
-        c.command(kept);
-        c.command(bare);
-
-        std::set<int> writtenBlocks;
-        for (const auto& [block, seen] : kept.backupsAtFirstKw)
-            writtenBlocks.insert(block);
-        std::set<int> expected;
-        for (const auto& [written, block] : c.keptFirst) {
-            expected.insert(written);
-            EXPECT_EQ(kept.backupsAtFirstKw[written].count(block), 1u) << written;
-            EXPECT_EQ(kept.keptImage(block), held[block]) << block;
+        Bench b(c.setup);
+        c.before(b);
+        const std::vector<std::string> before = b.contents();
+        c.command(b);
+        EXPECT_TRUE(b.view.criticals.empty()) << b.view.criticals.front();
+        for (const std::string& where : c.written) {
+            const JournalEntry* e = EntryFor(b.atFirstWrite[where], where);
+            ASSERT_NE(e, nullptr) << where;
+            const std::string& held =
+                e->isBlock() ? before[static_cast<std::size_t>(e->block) + 1] : before[0];
+            for (std::size_t k = 0; k < e->oldBytes.size(); ++k) {
+                const std::size_t at = e->isBlock() ? k : static_cast<std::size_t>(e->cells[k]);
+                EXPECT_EQ(e->oldBytes[k], held[at]) << where << " byte " << k;
+            }
         }
-        EXPECT_EQ(writtenBlocks, expected);
-        EXPECT_GT(kept.line.sent().size(), first);
-
-        // The same frames at the same virtual times, with or without.
-        ASSERT_EQ(kept.line.sent().size(), bare.line.sent().size());
-        for (std::size_t i = 0; i < kept.line.sent().size(); ++i) {
-            EXPECT_EQ(kept.line.sent()[i].text, bare.line.sent()[i].text) << i;
-            EXPECT_EQ(kept.line.sent()[i].timeMs, bare.line.sent()[i].timeMs) << i;
+        // Newest first, each taken back and read back.
+        const std::vector<JournalEntry> made = b.session.journal().entries();
+        for (auto it = made.rbegin(); it != made.rend(); ++it) {
+            UndoResult undone;
+            b.session.run([&](Operations& o) { undone = UndoWrite(o, it->id, false); });
+            EXPECT_EQ(undone.outcome, Outcome::Done) << it->id;
+            EXPECT_EQ(undone.write.entry.of, it->id);
         }
-        EXPECT_TRUE(kept.view.criticals.empty());
+        EXPECT_TRUE(b.contents() == before);
     }
 }
 
@@ -216,12 +264,13 @@ TEST(GuardedWrites, AByteStoredElsewhereIsNamedByTheReadBack) {
     // written before a restart), the block is read back.
     for (const WriteCommand& c : Commands()) {
         SCOPED_TRACE(c.name);
-        Bench b(c.setup, true);
+        Bench b(c.setup);
         c.before(b);
         // Byte 1 ("S" of "FSN") lands on byte 0 and is echoed as sent.
         b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
         c.command(b);
-        const int block = c.keptFirst.begin()->second;
+        if (c.written.front()[0] != 'K') continue; // the cells: the commands' own tests
+        const int block = std::stoi(c.written.front().substr(2));
         ASSERT_EQ(b.bus.faults().log().size(), 1u);
         ASSERT_EQ(b.view.criticals.size(), 1u);
         EXPECT_EQ(b.view.criticals[0].rfind(
@@ -231,30 +280,11 @@ TEST(GuardedWrites, AByteStoredElsewhereIsNamedByTheReadBack) {
                       0),
                   0u)
             << b.view.criticals[0];
-        EXPECT_NE(b.view.criticals[0].find(b.store->folder()), std::string::npos);
     }
 }
 
-TEST(GuardedWrites, AWriteOfABlockNeverReadSaysItHasNoBackup) {
-    Bench b(Plugged({true, true, false, false}), true);
-    b.read();
-    // the copy's own read of the block it replaces gets nothing
-    b.bus.faults().next("KBA0", Fault::noAnswer());
-    b.view.answers = {MessageAnswer::Yes};
-    CopyResult copy;
-    b.session.run([&](Operations& o) { copy = CopyEKeyExtToInt(o, 1); });
-    EXPECT_EQ(copy.outcome, Outcome::Done);
-    ASSERT_EQ(copy.writes.size(), 1u);
-    EXPECT_EQ(copy.writes[0].backup.kind, BackupKind::NeverRead);
-    EXPECT_TRUE(b.store->list().empty());
-    EXPECT_EQ(b.view.statuses.back().rfind(
-                  "Blok 160 nebyl před zápisem přečten: jeho obsah není zálohován.", 0),
-              0u)
-        << b.view.statuses.back();
-}
-
 TEST(GuardedWrites, ADifferingWriteFailsTheCommand) {
-    Bench b(Plugged({true, false, false, true}), true);
+    Bench b(Plugged({true, false, false, true}));
     b.read();
     b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
     b.view.answers = {MessageAnswer::Yes};
@@ -278,11 +308,16 @@ TEST(GuardedWrites, ADifferingWriteFailsTheCommand) {
 TEST(GuardedWrites, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
     // Input 2's eKey is plugged: the reading reads it, not the internal
     // copy written, so only the read-back can tell.
-    Bench b(Plugged({true, true, false, false}), true);
+    Bench b(Plugged({true, true, false, false}));
     b.read();
     b.view.answers = {MessageAnswer::Yes};
-    b.bus.faults().next("KBA0", Fault::none()); // its backup read goes through
-    b.bus.faults().next("KBA0", Fault::noAnswer(), 10);
+    // Once the write has begun: the block's own read before it must pass.
+    bool armed = false;
+    b.bus.onRequest = [&](const sim::Request& r) {
+        if (r.command() != "KW" || armed) return;
+        armed = true;
+        b.bus.faults().next("KBA0", Fault::noAnswer(), 10);
+    };
     CopyResult copy;
     b.session.run([&](Operations& o) { copy = CopyEKeyExtToInt(o, 1); });
     EXPECT_EQ(b.conv().block(160), b.conv().block(32)); // it did land
@@ -301,7 +336,7 @@ TEST(GuardedWrites, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
 TEST(GuardedWrites, AByteStoredAmongTheDateBytesOfAFreshBuildIsCaught) {
     // The calibration store builds its image today: byte 51 of the date
     // "261204" (49..54), sent to 50, leaves "1" where "6" was sent.
-    Bench b(Plugged({true, true, false, false}), true);
+    Bench b(Plugged({true, true, false, false}));
     b.read();
     b.bus.faults().next(RequestMatch::kwIndex(51), Fault::alteredIndex());
     b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = kTagStore; }}};
@@ -321,7 +356,7 @@ TEST(GuardedWrites, AByteStoredAmongTheDateBytesOfAFreshBuildIsCaught) {
 TEST(GuardedWrites, AStoreWhoseReadingMissedTheBlockReadsItBack) {
     // The reading after the store loses the eKey mask and reads the
     // internal copies: the block written is read on its own, last.
-    Bench b(Plugged({true, true, false, false}), true);
+    Bench b(Plugged({true, true, false, false}));
     b.read();
     b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
     b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = kTagStore; }}};

@@ -31,7 +31,7 @@ TEST_F(MaintenanceMenuTest, TheDeviceMenuAndTheCopyButtonsOnlyInExtendedMode) {
         EXPECT_EQ(device->menuAction()->isVisible(), extended);
         EXPECT_EQ(Items(*device),
                   (QStringList{"mSaveEE", "mLoadEE", "-", "mIniteKey", "mIniteKeyDavro", "-",
-                               "mCopy14", "-", "mRestoreEKey"}));
+                               "mCopy14", "-", "mRestoreEKey", "mUndo"}));
         EXPECT_EQ(Child<QAction>(*w, "mRestoreEKey")->text(),
                   QStringLiteral("Obnovit eKey ze zálohy ..."));
         auto* save = Child<QAction>(*w, "mSaveEE");
@@ -56,7 +56,7 @@ TEST_F(MaintenanceMenuTest, EveryItemIsDisabledWhileACommandRuns) {
     w->Form_Load();
     std::vector<QAction*> actions;
     for (const char* name : {"mSaveEE", "mLoadEE", "mIniteKey", "mIniteKeyDavro", "mCopy14",
-                             "mRestoreEKey", "mRMUset"})
+                             "mRestoreEKey", "mUndo", "mRMUset"})
         actions.push_back(Child<QAction>(*w, name));
     std::vector<QPushButton*> buttons;
     for (int i = 0; i < 4; ++i)

@@ -61,6 +61,8 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> inputAnswers;
     std::deque<std::string> fileAnswers;
+    // Boxes with choices of their own take the next index (-1: closed).
+    std::deque<int> choices;
     // Runs while a box, input or file dialog is "open", as the user's
     // clicks would.
     std::function<void()> whileOpen;
@@ -143,6 +145,13 @@ public:
         calls.push_back(call);
         if (whileOpen) whileOpen();
         return call.answer;
+    }
+    int choose(const MessageBoxSpec& box, const std::vector<std::string>&) override {
+        message(box);
+        if (choices.empty()) return -1;
+        const int c = choices.front();
+        choices.pop_front();
+        return c;
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
