@@ -352,6 +352,11 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2"),
         // A maintenance command that would rely on a doubtful eKey mask.
         QT_TRANSLATE_NOOP("Texts", "maska eKey je nejistá: %1"),
+        // A zero or slope refused for what it would rest on.
+        QT_TRANSLATE_NOOP("Texts", "Vstup %1 nemá živou hodnotu: od načtení převodníku nepřišla "
+                                   "žádná platná odpověď měření."),
+        QT_TRANSLATE_NOOP("Texts", "Živá hodnota vstupu %1 je nejistá: %2"),
+        QT_TRANSLATE_NOOP("Texts", "Nula (Q) nebo zesílení vstupu %1 je nejisté: %2"),
     };
     return kTexts;
 }
