@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "link/codecs.h"
+#include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
 #include "reading/operations.h"
@@ -117,6 +118,27 @@ std::optional<double> CheckedSlope(Operations& ops, int input, double reference,
     return k;
 }
 
+// A new zero is the live reading; a new slope also rests on Q and on the
+// gain the reading found. Any of them not clean as the converter sent it, and
+// the constant written would be made up: refused before anything goes out.
+bool LiveBasisTrusted(Operations& ops, int input, bool slope) {
+    const DeviceState& st = ops.state;
+    const auto i = static_cast<std::size_t>(input);
+    const std::string n = std::to_string(input + 1);
+    const Doubt basis = st.doubts.Q[i] | st.doubts.definition[i] | st.doubts.records[i];
+    std::string refusal;
+    if (!st.liveSeen[i])
+        refusal = "Vstup " + n + " nemá živou hodnotu: od načtení převodníku nepřišla žádná " +
+                  "platná odpověď měření.";
+    else if (st.liveDoubts[i].raw)
+        refusal = DoubtText(st.liveDoubts[i].raw, "Živá hodnota vstupu " + n + " je nejistá: ");
+    else if (slope && basis)
+        refusal = DoubtText(basis, "Nula (Q) nebo zesílení vstupu " + n + " je nejisté: ");
+    if (refusal.empty()) return true;
+    ops.prompter.critical(refusal + "\r\n" + kNothingWrittenText);
+    return false;
+}
+
 std::string TwoDigits(int n) {
     std::string text = std::to_string(n);
     if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
@@ -134,6 +156,10 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
     const int input = index % kInputCount;
     const auto i = static_cast<std::size_t>(input);
     const bool zero = index < kInputCount;
+    if (!LiveBasisTrusted(ops, input, !zero)) {
+        StartMeasurement(ops.port, ops.view);
+        return ConstantOutcome::Refused;
+    }
     double value = st.raw[i];
     if (!zero) {
         double reference = kReferenceMvV;
@@ -204,6 +230,7 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     m.LiveMvvRef = &st.signal[i];
     m.Adr = m.xXx.adr;
     m.SubAdr = m.xXx.subAdr;
+    m.Input = input;
     m.Tag.clear();
     editor.RunTimer(kEditorIntervalMs);
     editor.UpdateCalibration();

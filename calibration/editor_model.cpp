@@ -5,6 +5,7 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "session/ekey_mask.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
 #include "session/measurement.h"
@@ -264,6 +265,9 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
             ops_.prompter.critical(refusal);
             return;
         }
+        // Which block the record goes back to is only as sure as the mask
+        // the reading chose it by; the points stay in the editor meanwhile.
+        if (!RecordSourceReliable(ops_, Input, "Nic nebylo zapsáno.")) return;
         Tag = kTagStore;
         return;
     }

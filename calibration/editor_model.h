@@ -94,6 +94,7 @@ public:
     std::string FNXSection;
     std::int32_t Adr = 0;
     std::int32_t SubAdr = 0;
+    int Input = -1;  // the input whose sensor is edited, 0..3
     std::string Tag; // "" while editing
 
     // ---- the window's state

@@ -421,6 +421,11 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Opakuji zápis č. %1 ..."),
         QT_TRANSLATE_NOOP("Texts", "Zápis č. %1 vrácen a ověřen čtením (záznam č. %2)."),
         QT_TRANSLATE_NOOP("Texts", "Zápis č. %1 zopakován a ověřen čtením (záznam č. %2)."),
+        // A zero or slope refused for what it would rest on.
+        QT_TRANSLATE_NOOP("Texts", "Vstup %1 nemá živou hodnotu: od načtení převodníku nepřišla "
+                                   "žádná platná odpověď měření."),
+        QT_TRANSLATE_NOOP("Texts", "Živá hodnota vstupu %1 je nejistá: %2"),
+        QT_TRANSLATE_NOOP("Texts", "Nula (Q) nebo zesílení vstupu %1 je nejisté: %2"),
     };
     return kTexts;
 }

@@ -5,7 +5,7 @@
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "maintenance/ekey_mask.h"
+#include "session/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"

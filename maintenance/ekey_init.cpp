@@ -1,7 +1,7 @@
 #include "maintenance/ekey_init.h"
 
 #include "link/memory.h"
-#include "maintenance/ekey_mask.h"
+#include "session/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "link/memory.h"
-#include "maintenance/ekey_mask.h"
+#include "session/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 

@@ -5,6 +5,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
+#include "session/ekey_mask.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
 #include "session/measurement.h"
@@ -41,9 +42,12 @@ bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog) {
 
 namespace {
 
+const std::string kNothingSentText = "Nic nebylo odesláno, převodník se nerestartuje.";
+
 // A limit goes into the image as a single, and its row shows it in the
 // record's number format: what neither holds would come back as another
 // number. Only the rows that would be written count.
+
 bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInputCount>& texts) {
     for (int i = 0; i < kInputCount; ++i) {
         const auto& text = texts[static_cast<std::size_t>(i)];
@@ -59,10 +63,13 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
             c.value = NumberText(limit);
         }
         if (!c) {
-            ops.prompter.critical(c.message() +
-                                  "\r\nNic nebylo odesláno, převodník se nerestartuje.");
+            ops.prompter.critical(c.message() + "\r\n" + kNothingSentText);
             return false;
         }
+        // The limit goes back to the block the record came from.
+        if (static_cast<float>(limit) != rec.auxSingle &&
+            !RecordSourceReliable(ops, i, kNothingSentText))
+            return false;
     }
     return true;
 }

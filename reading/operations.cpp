@@ -161,6 +161,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
     if (address < 0 || address > 255 || !port.line.isOpen()) return false;
+    st.liveSeen.fill(false);
 
     // A cancelled read stops where it is: what it would read now is not
     // the converter's answer, and must not overwrite what is known.
@@ -436,6 +437,7 @@ bool MeasurementTick(Operations& ops) {
             st.signal[i] = answer->signal[i];
             st.thirdValue[i] = answer->third[i];
             st.value[i] = answer->value[i];
+            st.liveSeen[i] = true;
             DeviceState::LiveDoubts& d = st.liveDoubts[i];
             d = doubts[i];
             for (Doubt* f : {&d.raw, &d.signal, &d.third, &d.value})

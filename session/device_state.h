@@ -117,6 +117,10 @@ struct DeviceState {
         Doubt value;
     };
     std::array<LiveDoubts, kInputCount> liveDoubts{};
+    // Whether a measurement answer was decoded since the converter was last
+    // read: until then raw[i] and the others are what an earlier converter,
+    // or nobody, left, and a zero or slope taken from them would be made up.
+    std::array<bool, kInputCount> liveSeen{};
 
     // The open-file dialog of the EEPROM image files, and the save-file
     // dialog that keeps a converter's memory in one: preset once at

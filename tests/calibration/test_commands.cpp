@@ -52,6 +52,7 @@ protected:
         // As a reading leaves them: what a write of cells replaces is known.
         for (int cell = 0; cell < 256; ++cell)
             RememberCell(state, cell, conv().memory(cell));
+        state.liveSeen.fill(true);
         view.timer = true;
     }
     ConstantOutcome Run(int index) {
@@ -151,6 +152,42 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
     EXPECT_EQ(view.criticals.size(), std::size(cases));
     EXPECT_EQ(conv().memoryFloat(CellK(1)), sim::kDefaultK);
     EXPECT_EQ(state.K[3], 0);
+}
+
+TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
+    struct Case {
+        int index;
+        void (*spoil)(DeviceState&);
+        const char* message; // empty: written
+    };
+    const Case cases[] = {
+        {0, [](DeviceState& s) { s.liveSeen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](DeviceState& s) { s.liveSeen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](DeviceState& s) { s.liveDoubts[0].raw = kDoubtBadCharacter; },
+         "Živá hodnota vstupu 1 je nejistá"},
+        {4, [](DeviceState& s) { s.doubts.Q[0] = kDoubtNoAnswer; }, "Nula (Q) nebo zesílení"},
+        {4, [](DeviceState& s) { s.doubts.records[0] = kDoubtDerived; }, "Nula (Q) nebo zesílení"},
+        {0, [](DeviceState& s) { s.doubts.Q[0] = kDoubtNoAnswer; }, ""}, // a zero needs no Q
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.index) + " " + c.message);
+        DeviceState clean = state;
+        c.spoil(state);
+        const std::size_t before = line.sent().size();
+        const std::size_t criticals = view.criticals.size();
+        const ConstantOutcome outcome = Run(c.index);
+        if (*c.message == 0) {
+            EXPECT_EQ(outcome, ConstantOutcome::Written);
+        } else {
+            EXPECT_EQ(outcome, ConstantOutcome::Refused);
+            EXPECT_TRUE(framesAfter(before).empty());
+            ASSERT_EQ(view.criticals.size(), criticals + 1);
+            EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
+            EXPECT_NE(view.criticals.back().find(kNothingWrittenText), std::string::npos);
+        }
+        EXPECT_TRUE(view.timer);
+        state = clean;
+    }
 }
 
 TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {

@@ -272,6 +272,16 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     EXPECT_EQ(m.xXx.overallSlope, 50);
     EXPECT_EQ(m.xXx.preparationTime, 1234);
 
+    // a doubtful eKey mask: the block the record goes back to is not known
+    m.Tag.clear();
+    m.Input = 0;
+    state.doubts.ekeyMask = kDoubtNoAnswer;
+    view.answers = {MessageAnswer::Yes};
+    m.cmdAction_Click(1);
+    EXPECT_EQ(view.messageTexts().back().rfind("maska eKey je nejistá: ", 0), 0u);
+    EXPECT_TRUE(m.Tag.empty());
+    state.doubts.ekeyMask = {};
+
     // a file name as the target: nothing can be saved there
     m.Tag.clear();
     m.FNX = "kalibrace.clb";

@@ -447,6 +447,7 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
               0u);
 
     w->state().raw[1] = 9000000;
+    w->state().liveSeen[1] = true;
     w->cmdSetmVVKQ_Click(1);
     const std::string frames = pty.readAll();
     EXPECT_NE(frames.find("$00EW98"), std::string::npos) << frames;

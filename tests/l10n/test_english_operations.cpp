@@ -82,6 +82,7 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     view.inputAnswers = {""};
     run([](Operations& o) { ChangeAddress(o); });
     view.inputAnswers = {"0"};
+    state.liveSeen.fill(true); // as after a tick
     run([](Operations& o) { SetmVVKQ(o, 0); });
     // A value refused, its field and range texts of their own; a span so
     // small it is asked about.

@@ -165,7 +165,14 @@ TEST_F(Rmu, ALimitNoSingleOrNoRowFormatHoldsStopsTheWholeStore) {
         EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
         EXPECT_EQ(state.records, before);
     }
-    EXPECT_EQ(view.criticals.size(), std::size(cases));
+    // A record a doubtful eKey mask chose: its limit could go to the wrong block.
+    state.doubts.records[1] = kDoubtDerived;
+    Texts texts = unchanged();
+    texts[1] = "7";
+    EXPECT_EQ(store(texts).outcome(), Outcome::Refused);
+    EXPECT_EQ(line.sent().size(), firstFrame);
+    EXPECT_EQ(view.criticals.back().rfind("maska eKey je nejistá: ", 0), 0u);
+    EXPECT_EQ(view.criticals.size(), std::size(cases) + 1);
 }
 
 TEST_F(Rmu, TheMenuItemDoesNothingAtAllForAnRm27) {
