@@ -1,15 +1,21 @@
 # How the targets are compiled and linked quickly; never what they contain.
 # The machines that build this have two cores, and much of a clean build is
-# parsing the same headers (GoogleTest's, Qt's) again for every source file.
+# parsing the same headers (GoogleTest's, Qt's) and generating the same
+# inline code (GoogleTest's, the rigs') again for every source file.
 #
 # - Precompiled headers: GoogleTest and the Qt classes most used, compiled
-#   once per set of flags and reused by every target with that set (see
-#   rm27_share_precompiled_headers, run once all targets exist). A target
+#   once per set of flags and reused by every target with that set. A target
 #   the shared header does not suit sets DISABLE_PRECOMPILE_HEADERS ON.
+# - Unity builds for the test executables: their sources are compiled as
+#   combined files of up to eight. A test whose sources share private names
+#   sets UNITY_BUILD OFF. Product libraries are compiled file by file.
 # - lld links, when the compiler can use it.
-# Each can be turned off (-DRM27_PRECOMPILE_HEADERS=OFF, -DRM27_LLD=OFF).
+# rm27_speed_up_targets, run once all targets exist, applies the first two
+# to every target, so new targets need no edits. Each can be turned off
+# (-DRM27_UNITY_TESTS=OFF is handy while editing one file of a large suite).
 
 option(RM27_PRECOMPILE_HEADERS "Precompile GoogleTest and Qt headers, shared by targets with the same flags" ON)
+option(RM27_UNITY_TESTS "Compile each test executable's sources as a few combined files" ON)
 option(RM27_LLD "Link with lld when the compiler can" ON)
 
 if(RM27_LLD)
@@ -74,21 +80,23 @@ endfunction()
 # flavour (test or not, and the Qt modules it uses), built once by a small
 # target of that flavour, when two or more targets share it: same modules
 # means the same definitions and flags, which GCC requires of a reused
-# header (-Winvalid-pch, an error here, says when they differ).
-function(rm27_share_precompiled_headers)
-  if(NOT RM27_PRECOMPILE_HEADERS)
-    return()
-  endif()
+# header (-Winvalid-pch, an error here, says when they differ). Tests are
+# also unity-built unless they say otherwise.
+function(rm27_speed_up_targets)
   _rm27_all_targets(${PROJECT_SOURCE_DIR} targets)
   set(flavours)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
-    get_target_property(skip ${target} DISABLE_PRECOMPILE_HEADERS)
-    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY)$" OR skip)
+    if(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY)$")
       continue()
     endif()
     _rm27_qt_modules(${target} modules is_test)
-    if(NOT modules AND NOT is_test)
+    get_target_property(unity ${target} UNITY_BUILD)
+    if(is_test AND RM27_UNITY_TESTS AND unity STREQUAL "unity-NOTFOUND")
+      set_target_properties(${target} PROPERTIES UNITY_BUILD ON)
+    endif()
+    get_target_property(skip ${target} DISABLE_PRECOMPILE_HEADERS)
+    if(skip OR NOT RM27_PRECOMPILE_HEADERS OR (NOT modules AND NOT is_test))
       continue()
     endif()
     set(flavour ${modules})
