@@ -100,24 +100,8 @@
         <translation>Change device address</translation>
     </message>
     <message>
-        <source>Blok %1 nebyl před zápisem přečten: jeho obsah není zálohován.</source>
-        <translation>Block %1 was not read before the write: its contents are not backed up.</translation>
-    </message>
-    <message>
-        <source>Zálohu bloku %1 nelze uložit: %2</source>
-        <translation>The backup of block %1 cannot be saved: %2</translation>
-    </message>
-    <message>
         <source>Blok %1 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v bajtu %2 (zapsáno %3h, přečteno %4h).</source>
         <translation>After the write, block %1 does not hold what was written: the first difference is at byte %2 (written %3h, read %4h).</translation>
-    </message>
-    <message>
-        <source>Původní obsah bloku je v záloze %1</source>
-        <translation>The block&apos;s former contents are in the backup %1</translation>
-    </message>
-    <message>
-        <source>Původní obsah bloku %1 je v záloze %2</source>
-        <translation>The former contents of block %1 are in the backup %2</translation>
     </message>
     <message>
         <source>Zápis bloku %1 nebyl ověřen novým čtením.</source>
@@ -250,10 +234,6 @@
     <message>
         <source>Pozor: v bloku je jiný snímač, než ze kterého je záloha.</source>
         <translation>Caution: the block holds another sensor than the one the backup was taken from.</translation>
-    </message>
-    <message>
-        <source>Blok nebyl přečten: jeho nynější obsah nebude zálohován.</source>
-        <translation>The block was not read: its present contents will not be backed up.</translation>
     </message>
     <message>
         <source>Pozor: záloha je z jiného převodníku (připojen je %1, adresa %2).</source>
@@ -1097,6 +1077,258 @@
         <source>Vnitřní kopie vstupu %1 (blok %2) zkopírovaný eKey neobsahuje: převodník ho bez eKey nepoužije, kopie je jen v bloku %3.</source>
         <translation>The internal copy of input %1 (block %2) does not hold the copied eKey: the converter will not use it without the eKey; the copy is only in block %3.</translation>
     </message>
+    <message>
+        <source>Blok nebyl přečten: před zápisem se přečte do deníku zápisů.</source>
+        <translation>The block was not read: it will be read into the write journal before the write.</translation>
+    </message>
+    <message>
+        <source>Deník zápisů nelze zapsat (%1). Zápis se neprovede, nic nebylo zapsáno.</source>
+        <translation>The write journal cannot be written (%1). The write is not made, nothing was written.</translation>
+    </message>
+    <message>
+        <source>Původní obsah bloku %1 se nepodařilo přečíst. Zápis se neprovede, nic nebylo zapsáno.</source>
+        <translation>The present content of block %1 could not be read. The write is not made, nothing was written.</translation>
+    </message>
+    <message>
+        <source>Původní obsah adresy paměti %1 se nepodařilo přečíst. Zápis se neprovede, nic nebylo zapsáno.</source>
+        <translation>The present content of memory location %1 could not be read. The write is not made, nothing was written.</translation>
+    </message>
+    <message>
+        <source>Původní obsah bloku %1 není znám. Zápis se neprovede, nic nebylo zapsáno.</source>
+        <translation>The present content of block %1 is not known. The write is not made, nothing was written.</translation>
+    </message>
+    <message>
+        <source>Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno.</source>
+        <translation>The present content of memory location %1 is not known. The write is not made, nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 teď může obsahovat směs starých a nových bajtů: %2.</source>
+        <translation>%1 may now hold a mix of old and new bytes: %2.</translation>
+    </message>
+    <message>
+        <source>%1 teď mohou obsahovat směs starých a nových bajtů: %2.</source>
+        <translation>%1 may now hold a mix of old and new bytes: %2.</translation>
+    </message>
+    <message>
+        <source>zápis se zastavil u bajtu %1</source>
+        <translation>the write stopped at byte %1</translation>
+    </message>
+    <message>
+        <source>zápis se nepodařil</source>
+        <translation>the write failed</translation>
+    </message>
+    <message>
+        <source>zápis byl přerušen</source>
+        <translation>the write was interrupted</translation>
+    </message>
+    <message>
+        <source>zpětné čtení ukázalo jiný obsah, než byl zapsán</source>
+        <translation>reading it back showed other content than was written</translation>
+    </message>
+    <message>
+        <source>zápis nebyl dokončen</source>
+        <translation>the write was not finished</translation>
+    </message>
+    <message>
+        <source>Zápis je v deníku zápisů pod číslem %1.</source>
+        <translation>The write is entry %1 of the write journal.</translation>
+    </message>
+    <message>
+        <source>Zápis je v deníku zápisů pod číslem %1 (%2).</source>
+        <translation>The write is entry %1 of the write journal (%2).</translation>
+    </message>
+    <message>
+        <source>„Zopakovat zápis“ zapíše celý nový obsah znovu, „Obnovit původní obsah“ vrátí obsah z doby před zápisem.</source>
+        <translation>“Repeat the write” writes the whole new content again, “Restore the previous content” puts back the content from before the write.</translation>
+    </message>
+    <message>
+        <source>Zopakovat zápis</source>
+        <translation>Repeat the write</translation>
+    </message>
+    <message>
+        <source>Obnovit původní obsah</source>
+        <translation>Restore the previous content</translation>
+    </message>
+    <message>
+        <source>Probíhá zápis do převodníku. Přerušit ho a ukončit program?</source>
+        <translation>A write to the converter is in progress. Interrupt it and quit?</translation>
+    </message>
+    <message>
+        <source>Přerušený zápis může v převodníku zanechat směs starého a nového obsahu.</source>
+        <translation>An interrupted write may leave a mix of old and new content in the converter.</translation>
+    </message>
+    <message>
+        <source>Blok %1 (%2)</source>
+        <translation>Block %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Adresa paměti %1</source>
+        <translation>Memory location %1</translation>
+    </message>
+    <message>
+        <source>Adresy paměti %1–%2</source>
+        <translation>Memory locations %1–%2</translation>
+    </message>
+    <message>
+        <source>Adresy paměti %1 … %2 (%3 adres)</source>
+        <translation>Memory locations %1 … %2 (%3 locations)</translation>
+    </message>
+    <message>
+        <source>nula vstupu</source>
+        <translation>input zero</translation>
+    </message>
+    <message>
+        <source>strmost vstupu</source>
+        <translation>input span</translation>
+    </message>
+    <message>
+        <source>filtr</source>
+        <translation>filter</translation>
+    </message>
+    <message>
+        <source>změna adresy</source>
+        <translation>address change</translation>
+    </message>
+    <message>
+        <source>zápis EEPROM ze souboru</source>
+        <translation>EEPROM load from a file</translation>
+    </message>
+    <message>
+        <source>uložení kalibrace</source>
+        <translation>calibration store</translation>
+    </message>
+    <message>
+        <source>kopie eKey do interní paměti</source>
+        <translation>eKey copy to the internal memory</translation>
+    </message>
+    <message>
+        <source>kopie eKey vstupu 1 do vstupu 4</source>
+        <translation>copy of input 1's eKey to input 4</translation>
+    </message>
+    <message>
+        <source>inicializace eKey</source>
+        <translation>eKey initialisation</translation>
+    </message>
+    <message>
+        <source>uživatelské limity RMU</source>
+        <translation>RMU user limits</translation>
+    </message>
+    <message>
+        <source>obnovení eKey ze zálohy</source>
+        <translation>eKey restore from a backup</translation>
+    </message>
+    <message>
+        <source>vrácení zápisu</source>
+        <translation>undo of a write</translation>
+    </message>
+    <message>
+        <source>zopakování zápisu</source>
+        <translation>repeat of a write</translation>
+    </message>
+    <message>
+        <source>Vrátit zápis č. %1 ?</source>
+        <translation>Undo write no. %1?</translation>
+    </message>
+    <message>
+        <source>Zopakovat zápis č. %1 ?</source>
+        <translation>Repeat write no. %1?</translation>
+    </message>
+    <message>
+        <source>Zápis: %1, %2</source>
+        <translation>Write: %1, %2</translation>
+    </message>
+    <message>
+        <source>Vstup: %1</source>
+        <translation>Input: %1</translation>
+    </message>
+    <message>
+        <source>Výsledek zápisu: %1</source>
+        <translation>Outcome of the write: %1</translation>
+    </message>
+    <message>
+        <source>zapsán a ověřen čtením</source>
+        <translation>written and confirmed by reading</translation>
+    </message>
+    <message>
+        <source>zastavil se u bajtu %1</source>
+        <translation>stopped at byte %1</translation>
+    </message>
+    <message>
+        <source>nepodařil se</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>přerušen</source>
+        <translation>interrupted</translation>
+    </message>
+    <message>
+        <source>neověřen čtením</source>
+        <translation>not confirmed by reading</translation>
+    </message>
+    <message>
+        <source>bez výsledku</source>
+        <translation>no outcome</translation>
+    </message>
+    <message>
+        <source>Zapíše se znovu obsah, který tento zápis zapisoval.</source>
+        <translation>The content this write meant to write is written again.</translation>
+    </message>
+    <message>
+        <source>Zapíše se zpět obsah z doby před tímto zápisem.</source>
+        <translation>The content from before this write is written back.</translation>
+    </message>
+    <message>
+        <source>Pozor: zápis byl do převodníku %1 na adrese %2, připojen je %3 na adrese %4.</source>
+        <translation>Caution: the write went to converter %1 at address %2; connected is %3 at address %4.</translation>
+    </message>
+    <message>
+        <source>Pozor: na vstupu %1 je nyní snímač %2, zápis se týkal snímače %3.</source>
+        <translation>Caution: input %1 now holds sensor %2; the write concerned sensor %3.</translation>
+    </message>
+    <message>
+        <source>Deník zápisů nelze přečíst (%1).</source>
+        <translation>The write journal cannot be read (%1).</translation>
+    </message>
+    <message>
+        <source>V deníku zápisů není žádný zápis, který by šlo vrátit.</source>
+        <translation>The write journal holds no write that could be undone.</translation>
+    </message>
+    <message>
+        <source>V deníku zápisů není zápis č. %1.</source>
+        <translation>The write journal has no write no. %1.</translation>
+    </message>
+    <message>
+        <source>Chyba zápisu bloku %1 [E:%2]</source>
+        <translation>Error writing block %1 [E:%2]</translation>
+    </message>
+    <message>
+        <source>Vracím zápis č. %1 ...</source>
+        <translation>Undoing write no. %1 ...</translation>
+    </message>
+    <message>
+        <source>Opakuji zápis č. %1 ...</source>
+        <translation>Repeating write no. %1 ...</translation>
+    </message>
+    <message>
+        <source>Zápis č. %1 vrácen a ověřen čtením (záznam č. %2).</source>
+        <translation>Write no. %1 undone and confirmed by reading (entry no. %2).</translation>
+    </message>
+    <message>
+        <source>Zápis č. %1 zopakován a ověřen čtením (záznam č. %2).</source>
+        <translation>Write no. %1 repeated and confirmed by reading (entry no. %2).</translation>
+    </message>
+    <message>
+        <source>Vstup %1 nemá živou hodnotu: od načtení převodníku nepřišla žádná platná odpověď měření.</source>
+        <translation>Input %1 has no live value: no valid measurement answer has come since the converter was read.</translation>
+    </message>
+    <message>
+        <source>Živá hodnota vstupu %1 je nejistá: %2</source>
+        <translation>The live value of input %1 is uncertain: %2</translation>
+    </message>
+    <message>
+        <source>Nula (Q) nebo zesílení vstupu %1 je nejisté: %2</source>
+        <translation>The zero (Q) or the gain of input %1 is uncertain: %2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1463,6 +1695,10 @@
     <message>
         <source>Ukončit záznam</source>
         <translation>Stop logging</translation>
+    </message>
+    <message>
+        <source>Vrátit poslední zápis …</source>
+        <translation>Undo the last write …</translation>
     </message>
 </context>
 <context>

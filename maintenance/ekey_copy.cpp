@@ -15,6 +15,8 @@ namespace rm27 {
 namespace {
 
 constexpr std::uint8_t kInputs1And4 = 0x09;
+// Where the reading finds the internal copies: input 4, page = input index.
+constexpr std::int32_t kInternalCopiesInput = 4;
 
 bool Ask(Operations& ops, const std::string& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.

@@ -4,7 +4,7 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
-#include "maintenance/ekey_mask.h"
+#include "session/ekey_mask.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 

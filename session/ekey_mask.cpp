@@ -10,11 +10,11 @@ bool EKeyMaskReliable(Operations& ops) {
 }
 
 bool RecordSourceReliable(Operations& ops, int input, const std::string& after) {
-    if (input < 0 || input >= kInputCount) return false;
     const DeviceState& st = ops.state;
     // A garbled block leaves the record doubtful but the block to write
     // known; only a record chosen by a doubtful mask may sit in the wrong one.
     const bool chosenByDoubt =
+        input >= 0 && input < kInputCount &&
         st.doubts.records[static_cast<std::size_t>(input)].has(kDoubtDerived);
     const Doubt doubt = st.doubts.ekeyMask | (chosenByDoubt ? kDoubtDerived : Doubt{});
     if (!doubt) return true;

@@ -25,6 +25,7 @@
 #include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
 #include "session/controls.h"
+#include "session/write_safety.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
 #include "window_test_support.h"
@@ -437,6 +438,9 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
     w->Form_Load();
     ASSERT_TRUE(ConnectTo(*w, pty));
     pty.readAll();
+    // as a reading leaves them: what the writes replace is known
+    for (int cell : {5, 152, 153, 154, 155}) // the filter, Q of input 2
+        RememberCell(w->state(), cell, 0);
     w->setComboRows(ctl::cmbFreq, {"Stopped", "500 Hz ", "250 Hz ", "125 Hz "}, 3);
     w->cmdGain_Click();
     // the write, then its read-back, which nobody on this line answers

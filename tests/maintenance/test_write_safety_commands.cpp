@@ -184,6 +184,7 @@ std::vector<WriteCommand> Commands() {
          [](Bench& b) {
              b.read();
              b.ops.state.raw[1] = static_cast<float>(b.ops.state.Q[1] + 40000);
+             b.ops.state.liveSeen[1] = true;
          },
          [](Bench& b) {
              b.session.run([](Operations& o) {
