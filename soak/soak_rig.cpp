@@ -1,5 +1,7 @@
 #include "soak/soak_rig.h"
 
+#include "session/write_safety.h"
+
 namespace rm27::soak {
 
 bool SoakUser::warned() const {
@@ -64,6 +66,11 @@ bool Rig::runBounded(std::int64_t boundMs, const std::function<void(Operations&)
         }
     });
     session.run(fn);
+    // As the window and r27ctl do once a command has ended: every write it
+    // left unfinished is told, with its journal entry and the ways back.
+    session.run([](Operations& o) {
+        if (o.journal != nullptr) AskWayBack(o);
+    });
     return !cutOff_;
 }
 
