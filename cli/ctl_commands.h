@@ -13,6 +13,7 @@
 #include <string>
 
 #include "cli/ctl_options.h"
+#include "maintenance/outcome.h"
 #include "session/backups.h"
 #include "session/input_checks.h"
 #include "session/journal.h"
@@ -44,6 +45,9 @@ void DescribeJournalCommands(CLI::App& app, CtlOptions& o);
 std::optional<int> RunCalibrationCommand(CtlRunner& runner);
 std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
 std::optional<int> RunJournalCommand(CtlRunner& runner);
+
+// The exit status of a maintenance or journal command that ended so.
+int ExitOf(Outcome outcome);
 
 // Every write the command left half done, on err: what it left, its
 // journal entry and the two commands that lead back. False when none.

@@ -6,6 +6,7 @@
 
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "cli/terminal_view.h"
 #include "link/codecs.h"
 #include "maintenance/write_undo.h"
 
@@ -104,15 +105,7 @@ std::optional<int> RunJournalCommand(CtlRunner& r) {
     if (!r.devRead()) return kExitNoAnswer;
     const UndoResult done = c == "undo" ? UndoWrite(r.ops(), r.options().journalId)
                                         : RedoWrite(r.ops(), r.options().journalId);
-    switch (done.outcome) {
-    case Outcome::Done:
-        return kExitOk;
-    case Outcome::Refused:
-        return kExitRefused;
-    case Outcome::Failed:
-        break;
-    }
-    return kExitNoAnswer;
+    return ExitOf(done.outcome);
 }
 
 bool ReportUnfinishedWrites(CtlRunner& r) {
@@ -120,11 +113,7 @@ bool ReportUnfinishedWrites(CtlRunner& r) {
     if (!journal.hasUnfinished()) return false;
     const std::string prefix = CtlPrefix(r.options());
     for (const JournalEntry& e : journal.takeUnfinished()) {
-        std::string text = UnfinishedText(journal, e);
-        for (std::size_t at = text.find("\r\n"); at != std::string::npos;
-             at = text.find("\r\n", at))
-            text.erase(at, 1);
-        r.err() << text << "\n";
+        r.err() << TerminalText(UnfinishedText(journal, e)) << "\n";
         r.err() << "  " << kRedoChoice << ": " << prefix << " redo " << e.id << "\n";
         r.err() << "  " << kUndoChoice << ": " << prefix << " undo " << e.id << "\n";
     }

@@ -21,8 +21,6 @@
 
 namespace rm27 {
 
-namespace {
-
 int ExitOf(Outcome outcome) {
     switch (outcome) {
     case Outcome::Done:
@@ -34,6 +32,8 @@ int ExitOf(Outcome outcome) {
     }
     return kExitNoAnswer;
 }
+
+namespace {
 
 // One line per fact, so that a script can grep for the block it cares
 // about; the window says the same on its status line.

@@ -57,13 +57,16 @@ bool TerminalView::ask(const std::string& question) {
            (line[first] == 'y' || line[first] == 'Y' || line[first] == 'a' || line[first] == 'A');
 }
 
-MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
-    messages_.push_back(box.text);
-    // A box breaks its lines with CR LF; a terminal and a file want LF.
-    // The line the text may end with is the one printed after it.
-    std::string text = box.text;
+std::string TerminalText(std::string text) {
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
         text.erase(at, 1);
+    return text;
+}
+
+MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
+    messages_.push_back(box.text);
+    // The line the text may end with is the one printed after it.
+    std::string text = TerminalText(box.text);
     if (!text.empty() && text.back() == '\n') text.pop_back();
     if (box.buttons == MessageButtons::YesNo)
         return ask(text) ? MessageAnswer::Yes : MessageAnswer::No;

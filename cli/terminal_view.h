@@ -17,6 +17,10 @@
 
 namespace rm27 {
 
+// A box's text as a terminal line: a box breaks its lines with CR LF, a
+// terminal and a file want LF.
+std::string TerminalText(std::string text);
+
 struct TerminalAnswers {
     bool yes = false;           // --yes: every question is answered Yes
     std::istream* in = nullptr; // where to ask when interactive

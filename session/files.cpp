@@ -1,5 +1,6 @@
 #include "session/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -29,25 +30,26 @@ std::string TooLarge(const FileKind& kind) {
 }
 
 // Reads at most kind.maxBytes + 1 bytes: enough to tell that a file is too
-// large, however large it claims (or does not claim) to be.
+// large, however large it claims (or does not claim) to be. What is held
+// grows with what was read, not with what the kind allows.
 bool ReadCapped(int fd, const FileKind& kind, std::string& text, std::string& error) {
-    text.assign(kind.maxBytes + 1, '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+    text.clear();
+    char buf[65536];
+    while (text.size() <= kind.maxBytes) {
+        const std::size_t want = std::min(sizeof buf, kind.maxBytes + 1 - text.size());
+        const ssize_t n = ::read(fd, buf, want);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = SystemError();
             return false;
         }
         if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+        text.append(buf, static_cast<std::size_t>(n));
     }
-    if (got > kind.maxBytes) {
+    if (text.size() > kind.maxBytes) {
         error = TooLarge(kind);
         return false;
     }
-    text.resize(got);
     return true;
 }
 
