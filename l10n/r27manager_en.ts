@@ -1203,7 +1203,7 @@
     </message>
     <message>
         <source>kopie eKey vstupu 1 do vstupu 4</source>
-        <translation>copy of input 1's eKey to input 4</translation>
+        <translation>copy of input 1&apos;s eKey to input 4</translation>
     </message>
     <message>
         <source>inicializace eKey</source>
@@ -1328,6 +1328,14 @@
     <message>
         <source>Nula (Q) nebo zesílení vstupu %1 je nejisté: %2</source>
         <translation>The zero (Q) or the gain of input %1 is uncertain: %2</translation>
+    </message>
+    <message>
+        <source>zapsaný obsah se nepodařilo ověřit zpětným čtením</source>
+        <translation>what was written could not be confirmed by reading it back</translation>
+    </message>
+    <message>
+        <source>čtení ukázalo jiný obsah</source>
+        <translation>reading it back showed other content</translation>
     </message>
 </context>
 <context>

@@ -32,6 +32,8 @@ std::string ResultText(const JournalEntry& e) {
     case JournalResult::Interrupted:
         return "přerušen";
     case JournalResult::NotConfirmed:
+        return "čtení ukázalo jiný obsah";
+    case JournalResult::Unverified:
         return "neověřen čtením";
     case JournalResult::Open:
         break;

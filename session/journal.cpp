@@ -42,8 +42,8 @@ constexpr std::int32_t kFirstInternalCopy = 128;
 // The last entry line is near the end: the id is looked for there first.
 constexpr off_t kTailBytes = 64 * 1024;
 
-const std::array<const char*, 5> kResultNames = {"open", "done", "failed", "interrupted",
-                                                 "not-confirmed"};
+const std::array<const char*, 6> kResultNames = {"open",        "done",          "failed",
+                                                 "interrupted", "not-confirmed", "unverified"};
 
 // ------------------------------------------------------------ the lines
 

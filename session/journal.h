@@ -53,7 +53,8 @@ enum class JournalResult {
     Done,         // written and read back as written
     Failed,       // a byte got no answer or a wrong echo: the write stopped there
     Interrupted,  // cancelled half-way (closing, Ctrl-C, the line lost)
-    NotConfirmed, // written, but the read-back differed or could not be made
+    NotConfirmed, // written, but the read-back showed other bytes
+    Unverified,   // written, but no read-back came clean: what it holds is not known
 };
 
 struct JournalEntry {

@@ -70,11 +70,19 @@ void Settle(Operations& ops, GuardedWrite& w, JournalResult result, int at = 0) 
     // line, and the entry without an outcome still says it may be mixed.
     std::string ignored;
     ops.journal->settle(w.entry.id, result, at, &ignored);
-    const bool mixed =
-        result == JournalResult::Interrupted || result == JournalResult::Failed ||
-        (result == JournalResult::NotConfirmed && w.result == WriteCheckResult::Differs);
-    // A write stopped before its first frame left everything as it was.
+    // A write not seen whole may have left anything from all old to all new
+    // bytes: one whose read-back got no clean answer as much as one that
+    // stopped half-way. One stopped before its first frame left everything
+    // as it was.
+    const bool mixed = result != JournalResult::Done && result != JournalResult::Open;
     if (mixed && ops.port.framesSent > w.framesBefore) ops.journal->noteUnfinished(w.entry);
+}
+
+// What a write's read-back made of it.
+JournalResult Unconfirmed(const GuardedWrite& w) {
+    if (w.checked && w.result == WriteCheckResult::Same) return JournalResult::Done;
+    return w.checked && w.result == WriteCheckResult::Differs ? JournalResult::NotConfirmed
+                                                              : JournalResult::Unverified;
 }
 
 // The read-back proper, the measurement already stopped. Only a block that
@@ -128,6 +136,8 @@ std::string Reason(const JournalEntry& e) {
         return "zápis byl přerušen";
     case JournalResult::NotConfirmed:
         return "zpětné čtení ukázalo jiný obsah, než byl zapsán";
+    case JournalResult::Unverified:
+        return "zapsaný obsah se nepodařilo ověřit zpětným čtením";
     case JournalResult::Open:
     case JournalResult::Done:
         break;
@@ -347,7 +357,7 @@ void SettleCells(Operations& ops, GuardedWrite& w, const MemoryConfirmation& c) 
     if (ops.cancelled() && !w.written)
         Settle(ops, w, JournalResult::Interrupted);
     else
-        Settle(ops, w, c.confirmed() ? JournalResult::Done : JournalResult::NotConfirmed);
+        Settle(ops, w, Unconfirmed(w));
 }
 
 int FirstDifference(const std::string& written, const std::string& read) {
@@ -392,7 +402,7 @@ void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
     for (GuardedWrite& w : writes) {
         if (w.refused()) continue;
         const bool same = w.checked && w.result == WriteCheckResult::Same;
-        Settle(ops, w, same ? JournalResult::Done : JournalResult::NotConfirmed);
+        Settle(ops, w, Unconfirmed(w));
         if (!w.written || same) continue;
         const std::string block = std::to_string(w.block());
         if (!note.empty()) note += " ";

@@ -446,9 +446,15 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
     // the write, then its read-back, which nobody on this line answers
     EXPECT_EQ(pty.readAll(), "$00EW0503\r$00ER05\r$00ER05\r$00ER05\r$00ER05\r");
     EXPECT_EQ(w->state().FilterCode, 3);
-    ASSERT_EQ(prompter.criticals.size(), 1u);
+    // and, the filter cell not known now, the way back is offered
+    ASSERT_EQ(prompter.criticals.size(), 2u);
     EXPECT_EQ(prompter.criticals[0].rfind("Zápis do paměti převodníku nelze ověřit: adresu 05h", 0),
               0u);
+    EXPECT_EQ(prompter.criticals[1].rfind("Adresa paměti 05h teď může obsahovat směs starých a "
+                                          "nových bajtů: zapsaný obsah se nepodařilo ověřit",
+                                          0),
+              0u)
+        << prompter.criticals[1];
 
     w->state().raw[1] = 9000000;
     w->state().liveSeen[1] = true;

@@ -4,6 +4,7 @@
 // The EEPROM files and the refusals run end to end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -54,9 +55,9 @@ TEST(CtlMaintenanceOptions, AcceptedAndRefusedCommandLines) {
 class CtlMaintenance : public ::testing::Test {
 protected:
     CtlMaintenance() {
-        dir = fs::temp_directory_path() /
-              ("rm27_ctl_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_'); // a parameterised test's
+        dir = fs::temp_directory_path() / ("rm27_ctl_" + name);
         fs::create_directories(dir);
     }
     ~CtlMaintenance() override { fs::remove_all(dir); }
@@ -223,7 +224,13 @@ TEST_F(CtlMaintenance, EveryWriteSaysItsJournalEntryAndWhetherItHolds) {
     EXPECT_EQ(run("ekey-restore " + path("none.ekey") + " --yes"), kExitRefused);
 }
 
-TEST_F(CtlMaintenance, ALineLostMidLoadSaysWhatItLeftAndUndoPutsTheOldBytesBack) {
+// A load cut at its 8th "EW", by the line going or by Ctrl-C (which lets the
+// frame in flight finish, and nothing after it go out), says what it left
+// and exits 1; undo puts the old bytes back.
+class CtlLoadCut : public CtlMaintenance, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CtlLoadCut, SaysWhatItLeftAndUndoPutsTheOldBytesBack) {
+    const bool signalled = GetParam();
     sim::Converter& c = add({true, false, false, false});
     std::string text;
     std::string old;
@@ -235,24 +242,31 @@ TEST_F(CtlMaintenance, ALineLostMidLoadSaysWhatItLeftAndUndoPutsTheOldBytesBack)
     std::ofstream(file, std::ios::binary) << text;
     int writes = 0;
     bus.onRequest = [&](const sim::Request& r) {
-        if (r.command() == "EW" && ++writes == 8) runner->lineLost("Unknown error");
+        if (r.command() != "EW" || ++writes != 8) return;
+        if (signalled)
+            runner->interrupt();
+        else
+            runner->lineLost("Unknown error");
     };
     EXPECT_EQ(run("eeprom-load " + file + " --yes"), kExitNoAnswer);
     bus.onRequest = nullptr;
+    EXPECT_EQ(writes, 8);
     const std::string said = err.str();
-    EXPECT_NE(said.find("Komunikační port byl uzavřen: Unknown error\n"), std::string::npos);
-    EXPECT_NE(said.find("Adresy paměti 90h–9Fh teď mohou obsahovat směs starých a nových bajtů: "
-                        "zápis byl přerušen.\nZápis je v deníku zápisů pod číslem 1"),
+    EXPECT_EQ(said.find("Komunikační port byl uzavřen: Unknown error\n") != std::string::npos,
+              !signalled);
+    EXPECT_NE(said.find("Adresy paměti 90h–9Fh teď mohou obsahovat směs starých a nových "
+                        "bajtů: zápis byl přerušen.\nZápis je v deníku zápisů pod číslem 1"),
               std::string::npos)
         << said;
     EXPECT_NE(said.find("r27ctl undo 1\n"), std::string::npos) << said;
-    EXPECT_NE(c.memory(0x90), static_cast<std::uint8_t>(old[0]));
+    EXPECT_NE(c.memory(0x97), static_cast<std::uint8_t>(old[7]));
 
     EXPECT_EQ(run("undo 1 --yes"), kExitOk) << err.str();
     for (int k = 0; k < 16; ++k)
         EXPECT_EQ(c.memory(0x90 + k), static_cast<std::uint8_t>(old[static_cast<std::size_t>(k)]))
             << k;
 }
+INSTANTIATE_TEST_SUITE_P(LineLostOrSignal, CtlLoadCut, ::testing::Bool());
 
 TEST_F(CtlMaintenance, BackupsAreListedNewestFirstWithoutAConverter) {
     FolderBackupStore store(path("backups"));

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "session/write_safety.h"
 #include "ui/app_paths.h"
 #include "window_test_support.h"
 
@@ -194,6 +195,92 @@ TEST_F(MaintenanceMenuTest, RestoreOpensTheBackupFolderOnlyOnceAConverterWasRead
     EXPECT_EQ(open.dialog.initDir, BackupFolder().toStdString());
     EXPECT_EQ(open.dialog.owner, "frmMain");
     EXPECT_EQ(CountFrames(pty.readAll()), 0u);
+}
+
+// One write of cell 90h from 11h to 22h whose first frame went out; `during`
+// runs after it, and the write ends as the cancel token then says.
+void WriteOneCell(Operations& ops, const std::function<void()>& during, bool echoed = true) {
+    RememberCell(ops.state, 0x90, 0x11);
+    GuardedWrite w = BeginCellsWrite(ops, journaled::kEepromLoad, {{0x90, 0x22}}, -1);
+    ops.port.send("$01EW9022\r");
+    during();
+    EndCellsWrite(ops, w, echoed && !ops.cancelled(), 1);
+    if (w.written) SettleCells(ops, w, {});
+}
+
+const std::string kLeftMixed = "Adresa paměti 90h teď může obsahovat směs starých a nových bajtů";
+
+TEST_F(MaintenanceMenuTest, EndingTheProgramDuringAWriteAsksFirstAndThenSaysWhatWasLeft) {
+    Pty pty;
+    for (const bool viaExit : {false, true}) {
+        for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+            SCOPED_TRACE(std::string(viaExit ? "Ukončit, " : "close, ") +
+                         (answer == MessageAnswer::Yes ? "Yes" : "No"));
+            auto w = MakeWindow(QStringLiteral("zirkon"));
+            w->Form_Load();
+            w->show();
+            ASSERT_TRUE(ConnectTo(*w, pty));
+            prompter.calls.clear();
+            prompter.criticals.clear();
+            prompter.answers = {answer};
+            const int quitsBefore = quits;
+            bool wentOn = false;
+            w->RunCommand([&](Operations& ops) {
+                WriteOneCell(ops, [&] {
+                    if (viaExit)
+                        Child<QAction>(*w, "mExit")->trigger();
+                    else
+                        w->close();
+                    wentOn = !ops.cancelled();
+                });
+            });
+            QCoreApplication::processEvents(); // the deferred close
+            ASSERT_FALSE(prompter.calls.empty());
+            EXPECT_EQ(prompter.calls[0].text.rfind("Probíhá zápis do převodníku.", 0), 0u);
+            EXPECT_EQ(prompter.calls[0].defaultButton, MessageAnswer::No);
+            const bool ended = answer == MessageAnswer::Yes;
+            EXPECT_EQ(wentOn, !ended);
+            EXPECT_EQ(quits - quitsBefore, ended && viaExit ? 1 : 0);
+            EXPECT_EQ(w->isVisible(), !(ended && !viaExit));
+            ASSERT_EQ(prompter.criticals.size(), ended ? 1u : 0u);
+            if (ended) {
+                EXPECT_EQ(prompter.criticals[0].rfind(kLeftMixed + ": zápis byl přerušen.", 0), 0u)
+                    << prompter.criticals[0];
+            }
+            pty.readAll();
+        }
+    }
+}
+
+TEST_F(MaintenanceMenuTest, AFailedWriteOffersTheWayBackAndTheChoiceRunsIt) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    w->state().DeviceId = "0123RM2712";
+    w->state().DeviceAddress = 1;
+    // The cell as read since, so that the way back needs no reading first.
+    prompter.whileOpen = [&] { RememberCell(w->state(), 0x90, 0x22); };
+    for (const int choice : {-1, 0, 1}) {
+        SCOPED_TRACE(choice);
+        prompter.calls.clear();
+        prompter.choices = {choice};
+        pty.readAll();
+        w->RunCommand([&](Operations& ops) { WriteOneCell(ops, [] {}, false); });
+        ASSERT_FALSE(prompter.calls.empty());
+        EXPECT_EQ(prompter.calls[0].text.rfind(kLeftMixed + ": zápis se zastavil u bajtu 1.", 0),
+                  0u)
+            << prompter.calls[0].text;
+        // Closed: nothing more goes out. Else the old or the new byte does
+        // without a question, and, unanswered here, is offered back in turn.
+        const std::string sent = pty.readAll();
+        const std::string frames[] = {"", "$01EW9022\r", "$01EW9011\r"}; // closed, redo, undo
+        const std::string expected = "$01EW9022\r" + frames[choice + 1];
+        EXPECT_EQ(sent.substr(0, expected.size()), expected) << sent;
+        EXPECT_EQ(CountFrames(sent) > 1, choice >= 0) << sent;
+        EXPECT_EQ(prompter.calls.size(), choice >= 0 ? 2u : 1u);
+        w->setMeasurementTimer(false);
+    }
 }
 
 } // namespace
