@@ -90,6 +90,12 @@ bool Prepare(Rig& r, std::uint64_t seed, double rate) {
     return read;
 }
 
+bool AllJournaledWritesDone(Rig& r) {
+    const std::vector<JournalEntry> entries = r.session.journal().entries();
+    return std::all_of(entries.begin(), entries.end(),
+                       [](const JournalEntry& e) { return e.result == JournalResult::Done; });
+}
+
 RunResult NotRun() {
     RunResult out;
     out.notRun = true;
@@ -107,13 +113,18 @@ RunResult WriteVerdict(Rig& r, bool finished, bool success, const ConverterImage
     out.success = finished && success;
     out.virtualMs = r.commandMs();
     out.faults = FaultLog(r.bus);
+    if (keepFaultLogs) out.told = r.user.told;
     const std::string diff = FirstDifference(expected, r.conv());
     const bool changed = !FirstDifference(before, r.conv()).empty();
     if (!diff.empty() && (out.success || changed)) {
         (out.success ? out.silentCorruption : out.reportedCorruption) = true;
         out.detail = diff;
     }
-    if (!out.success && changed && Judging::journal && !SaidWhatItLeft(r.user.told)) {
+    // A command that failed after its writes were read back as written (the
+    // reading that follows a store, say) left nothing half-done to tell of.
+    const bool confirmed = diff.empty() && AllJournaledWritesDone(r);
+    if (!out.success && changed && !confirmed && Judging::journal &&
+        !SaidWhatItLeft(r.user.told)) {
         out.unsaid = true;
         if (out.detail.empty()) out.detail = "changed the converter and did not say what it left";
     }
@@ -459,18 +470,23 @@ RunResult Restore(std::uint64_t seed, double rate, std::int64_t bound) {
     return WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
 }
 
-// A run that went wrong silently is run again with the faults that alter
-// a field spared: when that one does not, those faults were the cause.
+// A run that went wrong silently (or failed without saying what it left) is
+// run again with the faults that alter a field spared: when that one does
+// not, those faults were the cause.
 template <class Run>
 RunResult Attributed(const Run& run, std::uint64_t seed, double rate, std::int64_t bound) {
     RunResult out = run(seed, rate, bound);
-    if (!out.silentCorruption && out.shown.unmarkedWrong == 0) return out;
+    if (!out.silentCorruption && !out.unsaid && out.shown.unmarkedWrong == 0) return out;
     SpareAlteredFields(true);
     const RunResult spared = run(seed, rate, bound);
     SpareAlteredFields(false);
     if (out.silentCorruption && !spared.silentCorruption) {
         out.silentCorruption = false;
         out.silentByAlteredField = true;
+    }
+    if (out.unsaid && !spared.unsaid) {
+        out.unsaid = false;
+        out.unsaidByAlteredField = true;
     }
     if (out.shown.unmarkedWrong > 0 && spared.shown.unmarkedWrong == 0) {
         out.shown.undetectable += out.shown.unmarkedWrong;

@@ -28,6 +28,10 @@ struct RunResult {
     // Failed with the converter changed, and did not say what it left (see
     // SaidWhatItLeft; judged only when Judging::journal is on).
     bool unsaid = false;
+    // Unsaid, and gone when run again with the faults that alter a field
+    // spared: a byte carried out elsewhere behind a right echo, which the
+    // program could not see and so could not tell of.
+    bool unsaidByAlteredField = false;
     // The reading before the command failed three times: not run.
     bool notRun = false;
     // The command said the write could not be checked (counted apart from
@@ -37,6 +41,8 @@ struct RunResult {
     int ticks = 0;     // monitor: ticks run and decoded
     int ticksDecoded = 0;
     std::string detail; // what went wrong, for the list of seeds
+    // What the user was told, in order (filled on a replay).
+    std::vector<std::string> told;
     // Every fault the plan applied, in order (filled on a replay).
     std::vector<std::string> faults;
 };

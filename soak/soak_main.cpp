@@ -90,6 +90,7 @@ struct Tally {
     int reported = 0;
     int unchecked = 0;
     int unsaid = 0;
+    int unsaidAltered = 0;
     int notRun = 0;
     std::int64_t maxMs = 0;
     int ticks = 0;
@@ -106,6 +107,7 @@ struct Tally {
         else
             (r.success ? success : failure)++;
         unsaid += r.unsaid;
+        unsaidAltered += r.unsaidByAlteredField;
         silent += r.silentCorruption;
         silentAltered += r.silentByAlteredField;
         reported += r.reportedCorruption;
@@ -138,9 +140,13 @@ void Replay(const Command& c, double rate, std::uint64_t seed) {
     if (r.reportedCorruption) std::cout << "  corruption, reported: " << r.detail << "\n";
     if (r.unchecked) std::cout << "  the write was said to be unchecked\n";
     if (r.unsaid) std::cout << "  failed, changed the converter, did not say what it left\n";
+    if (r.unsaidByAlteredField)
+        std::cout << "  failed, a byte landed elsewhere by an altered field, not told\n";
     if (r.notRun) std::cout << "  not run: " << r.detail << "\n";
     for (const std::string& f : r.faults)
         std::cout << "  fault: " << f << "\n";
+    for (const std::string& t : r.told)
+        std::cout << "  told: " << t << "\n";
     if (r.shown.shown > 0) {
         std::cout << "  values shown " << r.shown.shown << ", marked wrong " << r.shown.markedWrong
                   << ", marked right " << r.shown.markedRight << ", unmarked wrong "
@@ -183,8 +189,9 @@ int main(int argc, char** argv) {
     rm27::soak::Judging::journal = o.journal;
     std::printf("| command | faults | runs | not run | success | failure | hangs | "
                 "silent corruptions | silent, by an altered field | failed, left changed | "
-                "of those unsaid | said unchecked | longest (s) | bound (s) |\n"
-                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+                "of those unsaid | unsaid, by an altered field | said unchecked | longest (s) | "
+                "bound (s) |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::vector<std::string> reads;
     std::vector<std::string> seedLines;
     const auto started = std::chrono::steady_clock::now();
@@ -208,10 +215,12 @@ int main(int argc, char** argv) {
                 t.add(o.firstSeed + static_cast<std::uint64_t>(k),
                       results[static_cast<std::size_t>(k)]);
             const std::string unsaid = o.journal ? std::to_string(t.unsaid) : "-";
+            const std::string unsaidAltered = o.journal ? std::to_string(t.unsaidAltered) : "-";
             std::printf(
-                "| %s | %s | %d | %d | %d | %d | %d | %d | %d | %d | %s | %d | %.1f | %.1f |\n",
+                "| %s | %s | %d | %d | %d | %d | %d | %d | %d | %d | %s | %s | %d | %.1f | %.1f |\n",
                 c.name.c_str(), Percent(rate).c_str(), t.runs, t.notRun, t.success, t.failure,
-                t.hangs, t.silent, t.silentAltered, t.reported, unsaid.c_str(), t.unchecked,
+                t.hangs, t.silent, t.silentAltered, t.reported, unsaid.c_str(),
+                unsaidAltered.c_str(), t.unchecked,
                 static_cast<double>(t.maxMs) / 1000.0, static_cast<double>(c.boundMs) / 1000.0);
             std::fflush(stdout);
             if (t.shown.shown > 0) {
