@@ -123,12 +123,6 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     // is open, and the device commands only after a reading.
     connect(cmbSelectPort, &QComboBox::currentTextChanged, this, &FrmMain::cmbSelectPort_Click);
     connect(cmbSelectAdr, &QComboBox::currentIndexChanged, this, &FrmMain::cmbSelectAdr_Click);
-    connect(cmdConnect, &QPushButton::clicked, this, &FrmMain::cmdConnect_Click);
-    connect(cmdFindPorts, &QPushButton::clicked, this, &FrmMain::cmdFindPorts_Click);
-    connect(cmdDevRead, &QPushButton::clicked, this, &FrmMain::cmdDevRead_Click);
-    connect(cmdFindAdr, &QPushButton::clicked, this, &FrmMain::cmdFindAdr_Click);
-    connect(cmdAdresa, &QPushButton::clicked, this, &FrmMain::cmdAdresa_Click);
-    connect(cmdReset, &QPushButton::clicked, this, &FrmMain::cmdReset_Click);
     SetBackground(cmdConnect, Qt::white);
     SetEnabledOf(cmdDevRead, false);
     SetEnabledOf(cmdReset, false);

@@ -81,6 +81,16 @@ public:
     explicit FrmMain(const FrmMainSetup& setup = {}, QWidget* parent = nullptr);
     ~FrmMain() override;
 
+    // A control that starts an exchange with the converter, or changes the
+    // line under one, and its handler. The window connects these controls
+    // from this table alone and keeps exactly them disabled while a
+    // command runs, so a starter cannot be wired and left unguarded.
+    struct CommandStarter {
+        QString control;
+        std::function<void(FrmMain&)> handler;
+    };
+    static const std::vector<CommandStarter>& CommandStarters();
+
     // ---- program-wide state and the seams
     Session& session() { return *session_; }
     DeviceState& state() { return session_->state(); }
@@ -292,6 +302,7 @@ private:
     QWidget* BuildLowerPanel();
     void BuildMenus();
     void RegisterControls();
+    void ConnectStarters();
     void AlignLowerColumns();
 
     void SetClosedState();

@@ -5,6 +5,7 @@
 // screen density.
 #include "mainwindow/frm_main.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
@@ -24,6 +25,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+#include "session/controls.h"
 
 namespace rm27 {
 
@@ -288,7 +291,6 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         FitLines(lblR27Slide[i], 3);
         cmdChange[i] = Button(Indexed("cmdChange", i), tr("Změnit"), p);
         cmdChange[i]->setVisible(false);
-        connect(cmdChange[i], &QPushButton::clicked, this, [this, i] { cmdChange_Click(i); });
 
         const int c = i + 1;
         tableGrid_->addWidget(lblR27ID[i], 1, c);
@@ -367,8 +369,6 @@ QWidget* FrmMain::BuildLowerPanel() {
     const char* kqCaptions[] = {"0", "2", "x"};
     for (int i = 0; i < 4; ++i) {
         cmdCopyEKEY_Ext2Int[i] = Button(Indexed("cmdCopyEKEY_Ext2Int", i), tr("COPY Ext->Int"), s);
-        connect(cmdCopyEKEY_Ext2Int[i], &QPushButton::clicked, this,
-                [this, i] { cmdCopyEKEY_Ext2Int_Click(i); });
         cg->addWidget(cmdCopyEKEY_Ext2Int[i], 0, i + 1, Qt::AlignHCenter);
 
         lblR38mVVK[i] =
@@ -389,8 +389,6 @@ QWidget* FrmMain::BuildLowerPanel() {
             cmdSetmVVKQ[index] =
                 Button(Indexed("cmdSetmVVKQ", index), QString::fromLatin1(kqCaptions[k]), s);
             cmdSetmVVKQ[index]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-            connect(cmdSetmVVKQ[index], &QPushButton::clicked, this,
-                    [this, index] { cmdSetmVVKQ_Click(index); });
             trio->addWidget(cmdSetmVVKQ[index]);
         }
         cg->addLayout(trio, 3, i + 1);
@@ -400,7 +398,6 @@ QWidget* FrmMain::BuildLowerPanel() {
     cmbFreq->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     cg->addWidget(cmbFreq, 4, 1, 1, 2);
     cmdGain = Button(QStringLiteral("cmdGain"), tr("Zápis"), s);
-    connect(cmdGain, &QPushButton::clicked, this, &FrmMain::cmdGain_Click);
     cg->addWidget(cmdGain, 4, 3, Qt::AlignLeft);
     cg->setRowMinimumHeight(0, 0);
 
@@ -461,35 +458,67 @@ void FrmMain::BuildMenus() {
 
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
-    connect(mSaveEE, &QAction::triggered, this, &FrmMain::mSaveEE_Click);
-    connect(mLoadEE, &QAction::triggered, this, &FrmMain::mLoadEE_Click);
-    connect(mIniteKey, &QAction::triggered, this, &FrmMain::mIniteKey_Click);
-    connect(mIniteKeyDavro, &QAction::triggered, this, &FrmMain::mIniteKeyDavro_Click);
-    connect(mCopy14, &QAction::triggered, this, &FrmMain::mCopy14_Click);
-    connect(mRestoreEKey, &QAction::triggered, this, &FrmMain::mRestoreEKey_Click);
-    connect(mUndo, &QAction::triggered, this, &FrmMain::mUndo_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
-    connect(mRMUset, &QAction::triggered, this, &FrmMain::mRMUset_Click);
     connect(mChart, &QAction::triggered, this, &FrmMain::mChart_Click);
     connect(mTrace, &QAction::triggered, this, &FrmMain::mTrace_Click);
     connect(mLog, &QAction::triggered, this, &FrmMain::mLog_Click);
     connect(mLogStop, &QAction::triggered, this, &FrmMain::mLogStop_Click);
 }
 
+const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
+    static const std::vector<CommandStarter> starters = [] {
+        using Handler = void (FrmMain::*)();
+        using IndexedHandler = void (FrmMain::*)(int);
+        std::vector<CommandStarter> s;
+        const auto plain = [&s](const std::string& control, Handler handler) {
+            s.push_back(
+                {QString::fromStdString(control), [handler](FrmMain& w) { (w.*handler)(); }});
+        };
+        const auto indexed = [&s](const ctl::Array& controls, IndexedHandler handler) {
+            for (int i = 0; i < controls.size; ++i)
+                s.push_back({QString::fromStdString(controls(i)),
+                             [handler, i](FrmMain& w) { (w.*handler)(i); }});
+        };
+        plain(ctl::cmdConnect, &FrmMain::cmdConnect_Click);
+        plain(ctl::cmdFindPorts, &FrmMain::cmdFindPorts_Click);
+        plain(ctl::cmdDevRead, &FrmMain::cmdDevRead_Click);
+        plain(ctl::cmdFindAdr, &FrmMain::cmdFindAdr_Click);
+        plain(ctl::cmdAdresa, &FrmMain::cmdAdresa_Click);
+        plain(ctl::cmdReset, &FrmMain::cmdReset_Click);
+        plain(ctl::cmdGain, &FrmMain::cmdGain_Click);
+        indexed(ctl::cmdSetmVVKQ, &FrmMain::cmdSetmVVKQ_Click);
+        indexed(ctl::cmdChange, &FrmMain::cmdChange_Click);
+        indexed(ctl::cmdCopyEKEY_Ext2Int, &FrmMain::cmdCopyEKEY_Ext2Int_Click);
+        plain(ctl::mSaveEE, &FrmMain::mSaveEE_Click);
+        plain(ctl::mLoadEE, &FrmMain::mLoadEE_Click);
+        plain(ctl::mIniteKey, &FrmMain::mIniteKey_Click);
+        plain(ctl::mIniteKeyDavro, &FrmMain::mIniteKeyDavro_Click);
+        plain(ctl::mCopy14, &FrmMain::mCopy14_Click);
+        plain(ctl::mRestoreEKey, &FrmMain::mRestoreEKey_Click);
+        plain(ctl::mUndo, &FrmMain::mUndo_Click);
+        plain(ctl::mRMUset, &FrmMain::mRMUset_Click);
+        return s;
+    }();
+    return starters;
+}
+
 void FrmMain::RegisterControls() {
     for (QObject* o : findChildren<QObject*>()) {
         if (!o->objectName().isEmpty()) controls_.insert(o->objectName(), o);
     }
-    // Everything that starts an exchange with the converter, or changes
-    // the line under one.
-    QList<QObject*> guarded = {cmdConnect,     cmdFindPorts, cmdDevRead,   cmdFindAdr, cmdReset,
-                               cmdAdresa,      cmdGain,      mSaveEE,      mLoadEE,    mIniteKey,
-                               mIniteKeyDavro, mCopy14,      mRestoreEKey, mUndo,      mRMUset};
-    for (int i = 0; i < 4; ++i)
-        guarded << cmdChange[i] << cmdCopyEKEY_Ext2Int[i];
-    for (QPushButton* b : cmdSetmVVKQ)
-        guarded << b;
-    for (QObject* o : guarded) {
+    ConnectStarters();
+}
+
+void FrmMain::ConnectStarters() {
+    for (const CommandStarter& starter : CommandStarters()) {
+        QObject* o = controls_.value(starter.control);
+        Q_ASSERT_X(o != nullptr, "ConnectStarters", qPrintable(starter.control));
+        // The table is static: the handler outlives every window.
+        const auto run = [this, &starter] { starter.handler(*this); };
+        if (auto* action = qobject_cast<QAction*>(o))
+            connect(action, &QAction::triggered, this, run);
+        else
+            connect(qobject_cast<QAbstractButton*>(o), &QAbstractButton::clicked, this, run);
         guarded_.insert(o);
         enabled_.insert(o, true);
     }

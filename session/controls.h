@@ -62,6 +62,7 @@ inline const std::string mIniteKey = "mIniteKey";
 inline const std::string mIniteKeyDavro = "mIniteKeyDavro";
 inline const std::string mCopy14 = "mCopy14";
 inline const std::string mRestoreEKey = "mRestoreEKey";
+inline const std::string mUndo = "mUndo";
 inline const std::string MEKEY = "MEKEY";
 inline const std::string mppmSave = "mppmSave";
 inline const std::string mRMUmain = "mRMUmain";

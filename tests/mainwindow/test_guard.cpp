@@ -25,37 +25,6 @@ TEST_F(GuardTest, EveryControlNameOfTheOperationsIsAControlOfTheWindow) {
         EXPECT_NE(w->findChild<QObject*>(QString::fromStdString(name)), nullptr) << name;
 }
 
-// Every control that starts an exchange, with its handler.
-struct Starter {
-    std::string control;
-    std::function<void(TestWindow&)> handler;
-};
-
-std::vector<Starter> Starters() {
-    std::vector<Starter> s = {
-        {"cmdConnect", [](TestWindow& w) { w.cmdConnect_Click(); }},
-        {"cmdFindPorts", [](TestWindow& w) { w.cmdFindPorts_Click(); }},
-        {"cmdDevRead", [](TestWindow& w) { w.cmdDevRead_Click(); }},
-        {"cmdFindAdr", [](TestWindow& w) { w.cmdFindAdr_Click(); }},
-        {"cmdAdresa", [](TestWindow& w) { w.cmdAdresa_Click(); }},
-        {"cmdReset", [](TestWindow& w) { w.cmdReset_Click(); }},
-        {"cmdGain", [](TestWindow& w) { w.cmdGain_Click(); }},
-        {"mLoadEE", [](TestWindow& w) { w.mLoadEE_Click(); }},
-        {"mIniteKey", [](TestWindow& w) { w.mIniteKey_Click(); }},
-        {"mIniteKeyDavro", [](TestWindow& w) { w.mIniteKeyDavro_Click(); }},
-        {"mCopy14", [](TestWindow& w) { w.mCopy14_Click(); }},
-        {"mRMUset", [](TestWindow& w) { w.mRMUset_Click(); }},
-    };
-    for (int i = 0; i < 12; ++i)
-        s.push_back({ctl::cmdSetmVVKQ(i), [i](TestWindow& w) { w.cmdSetmVVKQ_Click(i); }});
-    for (int i = 0; i < 4; ++i) {
-        s.push_back({ctl::cmdChange(i), [i](TestWindow& w) { w.cmdChange_Click(i); }});
-        s.push_back(
-            {ctl::cmdCopyEKEY_Ext2Int(i), [i](TestWindow& w) { w.cmdCopyEKEY_Ext2Int_Click(i); }});
-    }
-    return s;
-}
-
 bool EnabledNow(const QObject* o) {
     if (const auto* a = qobject_cast<const QAction*>(o)) return a->isEnabled();
     return qobject_cast<const QWidget*>(o)->isEnabled();
@@ -66,15 +35,15 @@ TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
     auto w = MakeWindow(QStringLiteral("zirkon"));
     w->Form_Load();
     ASSERT_TRUE(ConnectTo(*w, pty));
-    for (const Starter& s : Starters())
-        w->setControlEnabled(s.control, true);
+    for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters())
+        w->setControlEnabled(s.control.toStdString(), true);
     w->state().DeviceId = "0123RM2712";
     w->state().IsRMU = true;
 
     w->RunCommand([&](Operations&) {
-        for (const Starter& s : Starters()) {
-            SCOPED_TRACE(s.control);
-            const QObject* control = w->findChild<QObject*>(QString::fromStdString(s.control));
+        for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters()) {
+            SCOPED_TRACE(s.control.toStdString());
+            const QObject* control = w->findChild<QObject*>(s.control);
             ASSERT_NE(control, nullptr);
             EXPECT_FALSE(EnabledNow(control));
             const int refusedBefore = w->guard().refusals();
@@ -85,10 +54,8 @@ TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
     });
     EXPECT_TRUE(pty.readAll().empty());
     EXPECT_TRUE(w->serialLine().portOpen());
-    for (const Starter& s : Starters()) {
-        EXPECT_TRUE(EnabledNow(w->findChild<QObject*>(QString::fromStdString(s.control))))
-            << s.control;
-    }
+    for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters())
+        EXPECT_TRUE(EnabledNow(w->findChild<QObject*>(s.control))) << s.control.toStdString();
 }
 
 TEST_F(GuardTest, ValuesStayLiveWhileTheAddressPromptIsOpen) {
