@@ -3,7 +3,9 @@
 // here, the tests a virtual-time simulator, the command-line tool a terminal.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/doubt.h"
@@ -76,6 +78,11 @@ struct Port {
     AnswerLedger answers{};
     // Frames that went out so far: whether a write got as far as its first.
     std::uint64_t framesSent = 0;
+    // Whether whoever sends a frame now may: the session answers "a command
+    // that holds the line, or the measurement ticker". Two exchanges on one
+    // line corrupt each other's answers, so debug builds stop at a frame
+    // sent by anyone else. Unset: anyone may (a bare port in a test).
+    std::function<bool()> mayExchange{};
 
     bool cancelled() const { return cancel != nullptr && cancel->requested(); }
     // Every frame goes out through here: once the command is cancelled,
@@ -100,6 +107,7 @@ struct Port {
 private:
     // A stop asked for after the frame in flight takes effect here.
     bool mayFrame() {
+        assert((!mayExchange || mayExchange()) && "a frame from outside the line's holder");
         if (cancel != nullptr && cancel->stopsBeforeNextFrame()) cancel->request();
         return !cancelled();
     }

@@ -605,7 +605,10 @@ void FrmMain::tmrCasovac_Timer() {
     // converter, not those that found nothing to ask.
     const bool asks = IsFamilyId(state().DeviceId) && comSerial->isOpen();
     tickAnswered_ = false;
-    RunMeasurementTick();
+    {
+        const auto tick = guard().ticking();
+        RunMeasurementTick();
+    }
     if (!asks) return;
     const std::int64_t mono = pump_->nowMs();
     Q_EMIT measured(SampleOf(state(), tickAnswered_, mono, wallAnchor_.wallMs(mono)));

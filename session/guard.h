@@ -59,6 +59,22 @@ public:
     LineScope releaseLine() { return LineScope(*this, 0); }
     LineScope holdLine() { return LineScope(*this, lineDepth_ + 1); }
 
+    // A measurement tick, which runs outside every command's exchanges:
+    // the line is the ticker's for as long as the object lives.
+    class [[nodiscard]] TickScope {
+    public:
+        explicit TickScope(CommandGuard& guard) : guard_(guard) { guard_.ticking_ = true; }
+        TickScope(const TickScope&) = delete;
+        TickScope& operator=(const TickScope&) = delete;
+        ~TickScope() { guard_.ticking_ = false; }
+
+    private:
+        CommandGuard& guard_;
+    };
+    TickScope ticking() { return TickScope(*this); }
+    // Whether a frame may go out now: a command holds the line, or a tick runs.
+    bool mayExchange() const { return lineHeld() || ticking_; }
+
     // Cancel the running command; false (and nothing happens) when none
     // runs. The pump is woken so that a wait in progress ends now.
     bool cancel();
@@ -85,6 +101,7 @@ private:
     EventPump& pump_;
     bool running_ = false;
     bool writing_ = false;
+    bool ticking_ = false;
     int lineDepth_ = 0;
     int refusals_ = 0;
     CancelToken token_;

@@ -73,6 +73,7 @@ bool ReadOnce(Rig& r) {
 void Ticks(Rig& r, int n) {
     for (int k = 0; k < n; ++k) {
         r.line.waitFor(kMeasurementIntervalMs);
+        const auto ticking = r.session.guard().ticking();
         MeasurementTick(r.ops());
     }
 }
@@ -211,6 +212,7 @@ RunResult Monitor(std::uint64_t seed, double rate, std::int64_t bound) {
     for (int k = 0; k < kMonitorTicks; ++k) {
         r.line.waitFor(kMeasurementIntervalMs);
         ++out.ticks;
+        const auto ticking = r.session.guard().ticking();
         if (!MeasurementTick(r.ops())) continue;
         ++out.ticksDecoded;
         out.shown += CheckTick(r.state(), r.bus);

@@ -50,6 +50,11 @@ protected:
             text += Block("000100", 0.5f, 2.0f);
         return text + std::string(2, fill) + "\r";
     }
+    // As the window's timer runs it: the line is the ticker's meanwhile.
+    void tick() {
+        const auto ticking = session.guard().ticking();
+        MeasurementTick(ops);
+    }
 
     HandLine line;
     test::Recorder view;
@@ -61,7 +66,7 @@ protected:
 TEST_F(Tick, DecodesA123CharacterAnswerAndAsksAgain) {
     line.pending = answer(Block("FFFFFF", 1.0f, 12.5f));
     ASSERT_EQ(line.pending.size(), 123u);
-    MeasurementTick(ops);
+    tick();
     EXPECT_EQ(view.caption("lblHodnota_0"), "16777215");
     EXPECT_EQ(view.caption("lblHodnota_4"), " 65536");
     EXPECT_EQ(view.caption("lblR27mVV_0"), "  1.000");
@@ -73,13 +78,13 @@ TEST_F(Tick, DecodesA123CharacterAnswerAndAsksAgain) {
 
 TEST_F(Tick, WrongLengthsShowDashesAndKeepTheRest) {
     line.pending = answer(Block("000010", 1.0f, 1.0f));
-    MeasurementTick(ops);
+    tick();
     const auto before = view.captions;
     for (const std::size_t len : {122u, 124u, 0u, 246u}) {
         std::string text = answer(Block("000020", 2.0f, 2.0f));
         text.resize(len, '0');
         line.pending = text;
-        MeasurementTick(ops);
+        tick();
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(view.caption("lblHodnota_" + std::to_string(i)), "-----");
         EXPECT_EQ(view.caption("lblR27mVV_0"), before.at("lblR27mVV_0"));
@@ -92,14 +97,14 @@ TEST_F(Tick, WrongLengthsShowDashesAndKeepTheRest) {
 TEST_F(Tick, AValueTooWideForItsFormatKeepsTheCutTextAndSaysItWhole) {
     state.records[0].numberFormat = "##0.000 ";
     line.pending = answer(Block("000010", -4999.985f, 20000.016f));
-    MeasurementTick(ops);
+    tick();
     EXPECT_EQ(view.caption("lblR27mVV_0"), "999.985");
     EXPECT_EQ(view.doubt("lblR27mVV_0"), "Hodnota se nevejde do formátu ##0.000: -4999.985");
     EXPECT_EQ(view.caption("lblR27Val_0"), "000.016 ");
     EXPECT_EQ(view.doubt("lblR27Val_0"), "Hodnota se nevejde do formátu ##0.000: 20000.016");
     line.now += 500; // the next answer comes a tick later, as it would
     line.pending = answer(Block("000010", 1.0f, 2.0f));
-    MeasurementTick(ops);
+    tick();
     EXPECT_EQ(view.doubt("lblR27mVV_0"), "");
     EXPECT_EQ(view.doubt("lblR27Val_0"), "");
 
@@ -111,20 +116,20 @@ TEST_F(Tick, AValueTooWideForItsFormatKeepsTheCutTextAndSaysItWhole) {
 
 TEST_F(Tick, TareShowsTheDifferenceFromTheNextTickOn) {
     line.pending = answer(Block("000010", 1.0f, 12.5f));
-    MeasurementTick(ops);
+    tick();
     TareInput(ops, 0);
     line.pending = answer(Block("000010", 1.0f, 13.0f));
-    MeasurementTick(ops);
+    tick();
     EXPECT_EQ(view.caption("lblR27Val_0"), "   0.50 ");
     TareInput(ops, 7); // out of range: ignored
 }
 
 TEST_F(Tick, NothingWithoutAnIdentifiedConverterOrAnOpenPort) {
     state.DeviceId = "";
-    MeasurementTick(ops);
+    tick();
     state.DeviceId = "0123RM2712";
     line.open = false;
-    MeasurementTick(ops);
+    tick();
     EXPECT_TRUE(line.written.empty());
 }
 
@@ -135,7 +140,7 @@ TEST_F(Tick, OnlyARecordWithACurveAndADescriptionIsUpdated) {
     r[1].pointCount = 2;                                           // blank description
     r[2].description = FixedText("Bez křivky", kDescriptionWidth); // no points
     line.pending = answer(Block("000100", 0.5f, 2.0f));
-    MeasurementTick(ops);
+    tick();
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(r[i].liveDiv, 256.0f) << i;
     EXPECT_TRUE(r[0].newSample);
@@ -146,7 +151,7 @@ TEST_F(Tick, OnlyARecordWithACurveAndADescriptionIsUpdated) {
 
 TEST_F(Tick, NonHexFieldsReadAsZero) {
     line.pending = answer(std::string("00G000") + Block("000000", 1.0f, 1.0f).substr(6));
-    MeasurementTick(ops);
+    tick();
     EXPECT_EQ(view.caption("lblHodnota_0"), "       0");
 }
 
@@ -188,10 +193,15 @@ TEST_F(Bus, ScanListsTheFamilyAtAddressesOneToThirtyOne) {
     add(31);
     add(40); // beyond the scan
     view.timer = true;
-    ScanAddresses(ops);
-    ASSERT_EQ(view.rows["lstCurves"].size(), 3u);
-    EXPECT_EQ(view.rows["lstCurves"][0], "@0x03 0123RM2712 KQ:0x03");
-    EXPECT_EQ(view.rows["lstCurves"][2].substr(0, 5), "@0x1F");
+    const std::vector<FoundConverter> found = ScanAddresses(ops);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[2].address, 31);
+    EXPECT_EQ(found[0].id, "0123RM2712");
+    std::vector<std::string> rows;
+    for (const FoundConverter& f : found)
+        rows.push_back(ScanRow(f));
+    EXPECT_EQ(view.rows["lstCurves"], rows);
+    EXPECT_EQ(rows[0], "@0x03 0123RM2712 KQ:0x03");
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(view.colours["cmdFindAdr"], 0xFFFFFFu);
     EXPECT_EQ(line.sent()[0].text, "\r");

@@ -44,6 +44,27 @@ TEST_F(Guard, OneCommandAtATimeAndTheLineLevels) {
     EXPECT_EQ(seen.size(), 6u);
 }
 
+// Who may put a frame on the session's line: a command holding it, or a
+// tick; a debug build stops at anyone else.
+TEST_F(Guard, OnlyTheLinesHolderOrATickMaySend) {
+    Session own{line, line, view, view, &clock, &random};
+    Port& p = own.port();
+    const auto mayNow = [&p] { return p.mayExchange(); };
+    EXPECT_FALSE(mayNow());
+    {
+        const auto tick = own.guard().ticking();
+        EXPECT_TRUE(mayNow());
+    }
+    own.run([&](Operations& o) {
+        EXPECT_TRUE(mayNow());
+        const auto free = o.guard.releaseLine();
+        EXPECT_FALSE(mayNow());
+        const auto held = o.guard.holdLine();
+        EXPECT_TRUE(mayNow());
+    });
+    EXPECT_DEBUG_DEATH(p.send("$01@\r"), "outside the line's holder");
+}
+
 TEST_F(Guard, ACancelEndsWithItsCommand) {
     EXPECT_FALSE(guard.cancel()); // nothing runs: nothing to cancel
     EXPECT_FALSE(port.cancelled());

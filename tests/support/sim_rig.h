@@ -47,6 +47,10 @@ class SimRig : public ::testing::Test {
 protected:
     SimRig() {
         view.now = [this] { return line.nowMs(); };
+        // The protocol tests drive the operations as units, outside any
+        // command and with nobody else on the line; the rule of who may
+        // send is the window's and r27ctl's, tested there.
+        port.mayExchange = nullptr;
     }
 
     sim::Converter& addConverter(int address = 1) { return bus.add(AtAddress(address)); }
