@@ -216,10 +216,9 @@ bool CtlRunner::waitForDevice() {
 }
 
 int CtlRunner::scan() {
-    ScanAddresses(ops());
-    const auto& found = view_.rows(ctl::lstCurves);
-    for (const std::string& line : found)
-        out_ << line << "\n";
+    const std::vector<FoundConverter> found = ScanAddresses(ops());
+    for (const FoundConverter& converter : found)
+        out_ << ScanRow(converter) << "\n";
     out_.flush();
     if (found.empty()) {
         if (!ops().cancelled())

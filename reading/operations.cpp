@@ -489,7 +489,12 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
     return arrived.substr(0, 2);
 }
 
-void ScanAddresses(Operations& ops) {
+std::string ScanRow(const FoundConverter& found) {
+    return "@0x" + LongToHex(found.address, 2) + " " + found.id + " KQ:0x" + found.kq;
+}
+
+std::vector<FoundConverter> ScanAddresses(Operations& ops) {
+    std::vector<FoundConverter> found;
     Port& port = ops.port;
     ops.view.setControlColor(ctl::cmdFindAdr, kRgbYellow);
     if (port.line.isOpen()) {
@@ -509,13 +514,13 @@ void ScanAddresses(Operations& ops) {
             DelayMs(port, 50);
             const std::string kq = port.line.input();
             if (kq.size() != 3) continue;
-            ops.view.addListItem(ctl::lstCurves, "@0x" + LongToHex(a, 2) + " " +
-                                                     answer.substr(0, answer.size() - 1) +
-                                                     " KQ:0x" + kq.substr(0, 2));
+            found.push_back({a, answer.substr(0, answer.size() - 1), kq.substr(0, 2)});
+            ops.view.addListItem(ctl::lstCurves, ScanRow(found.back()));
         }
         port.answers.forget();
     }
     ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
+    return found;
 }
 
 void ChangeAddress(Operations& ops) {

@@ -105,8 +105,18 @@ void TareInput(Operations& ops, int index);
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value);
 
-// Probe addresses 1..31 and list the converters of the family.
-void ScanAddresses(Operations& ops);
+// A converter of the family that answered the scan: its address, its
+// identification and its "KQ" byte as the converter sent them.
+struct FoundConverter {
+    std::int32_t address = 0;
+    std::string id; // without the CR
+    std::string kq; // two hex digits
+};
+// The row the list box shows for it: "@0x03 0123RM2712 KQ:0x03".
+std::string ScanRow(const FoundConverter& found);
+// Probe addresses 1..31 and list the converters of the family; the rows go
+// to the list box as they are found.
+std::vector<FoundConverter> ScanAddresses(Operations& ops);
 // Ask for a new address, write it to memory byte 0 and restart. The
 // measurement keeps running while the prompt is open.
 void ChangeAddress(Operations& ops);
