@@ -15,15 +15,19 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
+#include "sim/number_text.h"
 #include "soak/soak_commands.h"
 
 namespace {
@@ -50,34 +54,80 @@ std::vector<std::string> Split(const std::string& text) {
     return out;
 }
 
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--runs") {
-            o.runs = std::atoi(value().c_str());
-        } else if (a == "--rates") {
-            o.rates.clear();
-            for (const std::string& r : Split(value()))
-                o.rates.push_back(std::atof(r.c_str()));
-        } else if (a == "--command") {
-            o.commands = Split(value());
-        } else if (a == "--seed") {
-            o.seed = std::atoll(value().c_str());
-        } else if (a == "--first-seed") {
-            o.firstSeed = static_cast<std::uint64_t>(std::atoll(value().c_str()));
-        } else if (a == "--jobs") {
-            o.jobs = std::max(1, std::atoi(value().c_str()));
-        } else if (a == "--journal") {
-            o.journal = true;
-        } else if (a == "--seeds-shown") {
-            o.seedsShown = std::atoi(value().c_str());
-        } else {
-            std::cerr << "rm27soak: unknown argument " << a << "\n";
-            return false;
-        }
+[[noreturn]] void Refuse(const std::string& option, const std::string& value) {
+    throw CLI::ValidationError("bad value for " + option + ": " + value);
+}
+
+constexpr long long kAny = std::numeric_limits<long long>::min();
+
+long long Whole(const std::string& option, const std::string& text, long long lo) {
+    long long n = 0;
+    if (!rm27::sim::ReadWholeNumber(text, n) || n < lo) Refuse(option, text);
+    return n;
+}
+
+// An option with one value, handed to `take` as typed; given twice, the
+// last counts.
+void Value(CLI::App& app, const std::string& name, const std::string& type, const std::string& help,
+           std::function<void(const std::string&)> take) {
+    app.add_option_function<std::string>(name, std::move(take), help)
+        ->type_name(type)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+void Describe(CLI::App& app, Options& o) {
+    app.description("Runs every command against the simulated converter on virtual time under\n"
+                    "seeded random faults and prints what each reported against what the\n"
+                    "converter holds and sent, with the seeds worth replaying. A run is\n"
+                    "replayed with --command NAME --rates R --seed S.");
+    app.set_help_flag("-h,--help", "show this text and exit");
+    app.get_formatter()->column_width(24);
+    Value(app, "--runs", "N", "runs per command and fault rate (default 10000)",
+          [&o](const std::string& t) { o.runs = static_cast<int>(Whole("--runs", t, 1)); });
+    Value(app, "--rates", "R,...", "fault rates, fractions of requests (default 0.01,0.05,0.2)",
+          [&o](const std::string& t) {
+              o.rates.clear();
+              for (const std::string& r : Split(t)) {
+                  double rate = 0.0;
+                  if (!rm27::sim::ReadFiniteNumber(r, rate)) Refuse("--rates", r);
+                  o.rates.push_back(rate);
+              }
+              if (o.rates.empty()) Refuse("--rates", t);
+          });
+    Value(app, "--command", "NAME,...", "only these commands (default: all)",
+          [&o](const std::string& t) { o.commands = Split(t); });
+    Value(app, "--seed", "S", "replay the run of this seed and list its faults (below 0: none)",
+          [&o](const std::string& t) { o.seed = Whole("--seed", t, kAny); });
+    Value(app, "--first-seed", "S", "seed of the first run (default 1)",
+          [&o](const std::string& t) {
+              o.firstSeed = static_cast<std::uint64_t>(Whole("--first-seed", t, 0));
+          });
+    Value(app, "--jobs", "J", "threads (default 1)", [&o](const std::string& t) {
+        o.jobs = static_cast<int>(std::clamp(Whole("--jobs", t, kAny), 1LL, 1024LL));
+    });
+    Value(app, "--seeds-shown", "K", "seeds worth replaying shown per command and rate (default 5)",
+          [&o](const std::string& t) {
+              o.seedsShown = static_cast<int>(Whole("--seeds-shown", t, 0));
+          });
+    app.add_flag("--journal", o.journal,
+                 "also ask of every failure that changed the converter that it\n"
+                 "said what it left and named the write's journal entry");
+}
+
+// 0: run, 1: exit 0 (help), 2: usage error.
+int Parse(int argc, char** argv, Options& o) {
+    CLI::App app("", "rm27soak");
+    Describe(app, o);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 1;
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "rm27soak: " << e.what() << "\n";
+        return 2;
     }
-    return o.runs > 0 && !o.rates.empty();
+    return 0;
 }
 
 struct Tally {
@@ -153,7 +203,7 @@ void Replay(const Command& c, double rate, std::uint64_t seed) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) return 2;
+    if (const int parsed = Parse(argc, argv, o); parsed != 0) return parsed == 1 ? 0 : 2;
     const std::filesystem::path work =
         std::filesystem::temp_directory_path() / ("rm27soak-" + std::to_string(::getpid()));
     std::filesystem::create_directories(work);
