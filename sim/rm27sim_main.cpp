@@ -6,15 +6,13 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
+#include "sim/command_line.h"
 #include "sim/control.h"
 #include "sim/number_text.h"
 #include "sim/pty_server.h"
@@ -24,6 +22,9 @@
 #endif
 
 namespace {
+
+using rm27::sim::AddValue;
+using rm27::sim::RefuseValue;
 
 struct Options {
     std::vector<int> addresses;
@@ -43,22 +44,16 @@ struct Options {
     bool version = false;
 };
 
-[[noreturn]] void Refuse(const std::string& option, const std::string& value,
-                         const std::string& why = {}) {
-    throw CLI::ValidationError("bad value for " + option + ": " + value +
-                               (why.empty() ? "" : " (" + why + ")"));
-}
-
 int WholeIn(const std::string& option, const std::string& text, long long lo, long long hi) {
     long long n = 0;
     if (!rm27::sim::ReadWholeNumber(text, n) || n < lo || n > hi)
-        Refuse(option, text, std::to_string(lo) + ".." + std::to_string(hi));
+        RefuseValue(option, text, std::to_string(lo) + ".." + std::to_string(hi));
     return static_cast<int>(n);
 }
 
 double NumberIn(const std::string& option, const std::string& text, double lo, double hi) {
     double d = 0.0;
-    if (!rm27::sim::ReadFiniteNumber(text, d) || d < lo || d > hi) Refuse(option, text);
+    if (!rm27::sim::ReadFiniteNumber(text, d) || d < lo || d > hi) RefuseValue(option, text);
     return d;
 }
 
@@ -69,7 +64,7 @@ unsigned EKeyMask(const std::string& text) {
         const char* last = text.data() + text.size();
         unsigned n = 0;
         const auto [end, ec] = std::from_chars(first, last, n, 16);
-        if (ec != std::errc() || end != last || n > 15) Refuse("--ekeys", text, "0..15");
+        if (ec != std::errc() || end != last || n > 15) RefuseValue("--ekeys", text, "0..15");
         return n;
     }
     return static_cast<unsigned>(WholeIn("--ekeys", text, 0, 15));
@@ -77,7 +72,7 @@ unsigned EKeyMask(const std::string& text) {
 
 std::pair<int, double> Signal(const std::string& text) {
     const auto sep = text.find('=');
-    if (sep == std::string::npos) Refuse("--signal", text, "I=MVV");
+    if (sep == std::string::npos) RefuseValue("--signal", text, "I=MVV");
     const double mVV =
         NumberIn("--signal", text.substr(sep + 1), -std::numeric_limits<double>::max(),
                  std::numeric_limits<double>::max());
@@ -86,50 +81,24 @@ std::pair<int, double> Signal(const std::string& text) {
 
 void Cell(const std::string& text, Options& o) {
     const auto colon = text.find(':');
-    if (colon == std::string::npos) Refuse("--cell", text, "I:SPEC");
+    if (colon == std::string::npos) RefuseValue("--cell", text, "I:SPEC");
     const int input = WholeIn("--cell", text.substr(0, colon), 1, 4);
     rm27::sim::LoadCellSpec spec;
     std::string why;
     if (!rm27::sim::ParseLoadCellSpec(text.substr(colon + 1), &spec, &why))
-        Refuse("--cell", text, why);
+        RefuseValue("--cell", text, why);
     o.cells[static_cast<std::size_t>(input - 1)] = spec;
 }
 
-// An option taking one value per occurrence, handed to `take` as typed.
-CLI::Option* Value(CLI::App& app, const std::string& name, const std::string& type,
-                   const std::string& help, std::function<void(const std::string&)> take) {
-    return app
-        .add_option_function<std::vector<std::string>>(
-            name,
-            [take](const std::vector<std::string>& texts) {
-                for (const std::string& t : texts)
-                    take(t);
-            },
-            help)
-        ->type_name(type)
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-}
-
-// The usage line first, as the man page generator and Unix habit expect.
-class UsageFirst : public CLI::Formatter {
-public:
-    std::string make_help(const CLI::App* app, std::string name,
-                          CLI::AppFormatMode mode) const override {
-        return make_usage(app, name) + make_description(app) + make_groups(app, mode);
-    }
-};
-
 void DescribeCellsAndFiles(CLI::App& app, Options& o) {
-    Value(app, "--cell", "I:SPEC",
-          "a load cell on input I (1..4), SPEC as key=value pairs\n"
-          "separated by commas: nominal (load, default 1000),\n"
-          "sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
-          "nonlinearity, hysteresis, creep (fractions of the nominal\n"
-          "output), creep-ms (default 60000), position-effect,\n"
-          "noise (mV/V), seed; e.g. --cell 1:nominal=500,hysteresis=0.001",
-          [&o](const std::string& t) { Cell(t, o); });
+    AddValue(app, "--cell", "I:SPEC",
+             "a load cell on input I (1..4), SPEC as key=value pairs\n"
+             "separated by commas: nominal (load, default 1000),\n"
+             "sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
+             "nonlinearity, hysteresis, creep (fractions of the nominal\n"
+             "output), creep-ms (default 60000), position-effect,\n"
+             "noise (mV/V), seed; e.g. --cell 1:nominal=500,hysteresis=0.001",
+             [&o](const std::string& t) { Cell(t, o); });
     app.add_option("--control", o.control,
                    "make PATH a FIFO taking lines \"load I VALUE\",\n"
                    "\"signal I MVV\" and \"position I DEG\" (I = 1..4); a load\n"
@@ -152,42 +121,41 @@ void DescribeCellsAndFiles(CLI::App& app, Options& o) {
 }
 
 void Describe(CLI::App& app, Options& o) {
-    app.description("Serves simulated RM-27/RMU converters on a pseudo-terminal at 9600 baud.\n"
-                    "The first line printed is the terminal to open; runs until SIGINT or "
-                    "SIGTERM.");
-    app.set_help_flag("-h,--help", "show this text and exit");
-    auto formatter = std::make_shared<UsageFirst>();
-    formatter->column_width(21);
-    formatter->label("OPTIONS", "options");
-    app.formatter(formatter);
-    Value(app, "--address", "N",
-          "add a converter at address N (1..159); repeat for several\n"
-          "converters on one line (default: one converter at 1)",
-          [&o](const std::string& t) { o.addresses.push_back(WholeIn("--address", t, 1, 159)); });
-    Value(app, "--variant", "V", "rm27 or rmu (default rm27)", [&o](const std::string& t) {
-        if (t != "rm27" && t != "rmu") Refuse("--variant", t, "rm27 or rmu");
+    rm27::sim::DescribeProgram(
+        app,
+        "Serves simulated RM-27/RMU converters on a pseudo-terminal at 9600 baud.\n"
+        "The first line printed is the terminal to open; runs until SIGINT or SIGTERM.",
+        21);
+    AddValue(
+        app, "--address", "N",
+        "add a converter at address N (1..159); repeat for several\n"
+        "converters on one line (default: one converter at 1)",
+        [&o](const std::string& t) { o.addresses.push_back(WholeIn("--address", t, 1, 159)); });
+    AddValue(app, "--variant", "V", "rm27 or rmu (default rm27)", [&o](const std::string& t) {
+        if (t != "rm27" && t != "rmu") RefuseValue("--variant", t, "rm27 or rmu");
         o.variant = t == "rmu" ? rm27::sim::Variant::RMU : rm27::sim::Variant::RM27;
     });
-    Value(app, "--ekeys", "MASK", "eKeys plugged in, bit i for input i, e.g. 0x05 (default 0x03)",
-          [&o](const std::string& t) { o.ekeys = EKeyMask(t); });
-    Value(app, "--signal", "I=MVV",
-          "signal applied to input I (0..3) in mV/V, e.g. --signal 2=1.25",
-          [&o](const std::string& t) { o.signals.push_back(Signal(t)); });
-    Value(app, "--fault-rate", "R",
-          "fraction of requests (0..1) that get a random fault (default 0)",
-          [&o](const std::string& t) { o.faultRate = NumberIn("--fault-rate", t, 0.0, 1.0); });
-    Value(app, "--fault-seed", "S", "seed of the random faults (default 1)",
-          [&o](const std::string& t) {
-              long long n = 0;
-              if (!rm27::sim::ReadWholeNumber(t, n)) Refuse("--fault-seed", t);
-              o.faultSeed = static_cast<unsigned long long>(n);
-          });
+    AddValue(app, "--ekeys", "MASK",
+             "eKeys plugged in, bit i for input i, e.g. 0x05 (default 0x03)",
+             [&o](const std::string& t) { o.ekeys = EKeyMask(t); });
+    AddValue(app, "--signal", "I=MVV",
+             "signal applied to input I (0..3) in mV/V, e.g. --signal 2=1.25",
+             [&o](const std::string& t) { o.signals.push_back(Signal(t)); });
+    AddValue(app, "--fault-rate", "R",
+             "fraction of requests (0..1) that get a random fault (default 0)",
+             [&o](const std::string& t) { o.faultRate = NumberIn("--fault-rate", t, 0.0, 1.0); });
+    AddValue(app, "--fault-seed", "S", "seed of the random faults (default 1)",
+             [&o](const std::string& t) {
+                 long long n = 0;
+                 if (!rm27::sim::ReadWholeNumber(t, n)) RefuseValue("--fault-seed", t);
+                 o.faultSeed = static_cast<unsigned long long>(n);
+             });
     const double kForever = std::numeric_limits<double>::max();
-    Value(app, "--turnaround", "MS", "pause before each answer in ms (default 2)",
-          [&o, kForever](const std::string& t) {
-              o.turnaroundMs = NumberIn("--turnaround", t, 0.0, kForever);
-          });
-    Value(
+    AddValue(app, "--turnaround", "MS", "pause before each answer in ms (default 2)",
+             [&o, kForever](const std::string& t) {
+                 o.turnaroundMs = NumberIn("--turnaround", t, 0.0, kForever);
+             });
+    AddValue(
         app, "--boot", "MS", "time a restarted converter stays deaf in ms (default 300)",
         [&o, kForever](const std::string& t) { o.bootMs = NumberIn("--boot", t, 0.0, kForever); });
     app.add_flag("--copies-apart", o.copiesApart,
@@ -200,14 +168,8 @@ void Describe(CLI::App& app, Options& o) {
 int ParseArgs(int argc, char** argv, Options& o) {
     CLI::App app("", "rm27sim");
     Describe(app, o);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
-        return 1;
-    } catch (const CLI::ParseError& e) {
-        std::cerr << "rm27sim: " << e.what() << "\n(rm27sim --help lists the options)\n";
-        return 2;
+    if (const int parsed = rm27::sim::ParseCommandLine(app, argc, argv); parsed != 0) {
+        return parsed;
     }
     if (o.version) {
         std::cout << "rm27sim " << RM27_VERSION << "\n";
@@ -218,6 +180,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
     }
     return 0;
 }
+
 std::string Hex(const std::string& bytes) {
     std::string out;
     out.reserve(2 * bytes.size());

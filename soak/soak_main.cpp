@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <iostream>
 #include <limits>
 #include <sstream>
@@ -25,12 +24,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
+#include "sim/command_line.h"
 #include "sim/number_text.h"
 #include "soak/soak_commands.h"
 
 namespace {
+
+using rm27::sim::AddValue;
+using rm27::sim::RefuseValue;
 
 using rm27::soak::Command;
 using rm27::soak::RunResult;
@@ -54,61 +55,50 @@ std::vector<std::string> Split(const std::string& text) {
     return out;
 }
 
-[[noreturn]] void Refuse(const std::string& option, const std::string& value) {
-    throw CLI::ValidationError("bad value for " + option + ": " + value);
-}
-
 constexpr long long kAny = std::numeric_limits<long long>::min();
 
 long long Whole(const std::string& option, const std::string& text, long long lo) {
     long long n = 0;
-    if (!rm27::sim::ReadWholeNumber(text, n) || n < lo) Refuse(option, text);
+    if (!rm27::sim::ReadWholeNumber(text, n) || n < lo) RefuseValue(option, text);
     return n;
 }
 
-// An option with one value, handed to `take` as typed; given twice, the
-// last counts.
-void Value(CLI::App& app, const std::string& name, const std::string& type, const std::string& help,
-           std::function<void(const std::string&)> take) {
-    app.add_option_function<std::string>(name, std::move(take), help)
-        ->type_name(type)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-}
-
 void Describe(CLI::App& app, Options& o) {
-    app.description("Runs every command against the simulated converter on virtual time under\n"
-                    "seeded random faults and prints what each reported against what the\n"
-                    "converter holds and sent, with the seeds worth replaying. A run is\n"
-                    "replayed with --command NAME --rates R --seed S.");
-    app.set_help_flag("-h,--help", "show this text and exit");
-    app.get_formatter()->column_width(24);
-    Value(app, "--runs", "N", "runs per command and fault rate (default 10000)",
-          [&o](const std::string& t) { o.runs = static_cast<int>(Whole("--runs", t, 1)); });
-    Value(app, "--rates", "R,...", "fault rates, fractions of requests (default 0.01,0.05,0.2)",
-          [&o](const std::string& t) {
-              o.rates.clear();
-              for (const std::string& r : Split(t)) {
-                  double rate = 0.0;
-                  if (!rm27::sim::ReadFiniteNumber(r, rate)) Refuse("--rates", r);
-                  o.rates.push_back(rate);
-              }
-              if (o.rates.empty()) Refuse("--rates", t);
-          });
-    Value(app, "--command", "NAME,...", "only these commands (default: all)",
-          [&o](const std::string& t) { o.commands = Split(t); });
-    Value(app, "--seed", "S", "replay the run of this seed and list its faults (below 0: none)",
-          [&o](const std::string& t) { o.seed = Whole("--seed", t, kAny); });
-    Value(app, "--first-seed", "S", "seed of the first run (default 1)",
-          [&o](const std::string& t) {
-              o.firstSeed = static_cast<std::uint64_t>(Whole("--first-seed", t, 0));
-          });
-    Value(app, "--jobs", "J", "threads (default 1)", [&o](const std::string& t) {
+    rm27::sim::DescribeProgram(
+        app,
+        "Runs every command against the simulated converter on virtual time under\n"
+        "seeded random faults and prints what each reported against what the\n"
+        "converter holds and sent, with the seeds worth replaying. A run is\n"
+        "replayed with --command NAME --rates R --seed S.",
+        24);
+    AddValue(app, "--runs", "N", "runs per command and fault rate (default 10000)",
+             [&o](const std::string& t) { o.runs = static_cast<int>(Whole("--runs", t, 1)); });
+    AddValue(app, "--rates", "R,...", "fault rates, fractions of requests (default 0.01,0.05,0.2)",
+             [&o](const std::string& t) {
+                 o.rates.clear();
+                 for (const std::string& r : Split(t)) {
+                     double rate = 0.0;
+                     if (!rm27::sim::ReadFiniteNumber(r, rate)) RefuseValue("--rates", r);
+                     o.rates.push_back(rate);
+                 }
+                 if (o.rates.empty()) RefuseValue("--rates", t);
+             });
+    AddValue(app, "--command", "NAME,...", "only these commands (default: all)",
+             [&o](const std::string& t) { o.commands = Split(t); });
+    AddValue(app, "--seed", "S", "replay the run of this seed and list its faults (below 0: none)",
+             [&o](const std::string& t) { o.seed = Whole("--seed", t, kAny); });
+    AddValue(app, "--first-seed", "S", "seed of the first run (default 1)",
+             [&o](const std::string& t) {
+                 o.firstSeed = static_cast<std::uint64_t>(Whole("--first-seed", t, 0));
+             });
+    AddValue(app, "--jobs", "J", "threads (default 1)", [&o](const std::string& t) {
         o.jobs = static_cast<int>(std::clamp(Whole("--jobs", t, kAny), 1LL, 1024LL));
     });
-    Value(app, "--seeds-shown", "K", "seeds worth replaying shown per command and rate (default 5)",
-          [&o](const std::string& t) {
-              o.seedsShown = static_cast<int>(Whole("--seeds-shown", t, 0));
-          });
+    AddValue(app, "--seeds-shown", "K",
+             "seeds worth replaying shown per command and rate (default 5)",
+             [&o](const std::string& t) {
+                 o.seedsShown = static_cast<int>(Whole("--seeds-shown", t, 0));
+             });
     app.add_flag("--journal", o.journal,
                  "also ask of every failure that changed the converter that it\n"
                  "said what it left and named the write's journal entry");
@@ -118,16 +108,7 @@ void Describe(CLI::App& app, Options& o) {
 int Parse(int argc, char** argv, Options& o) {
     CLI::App app("", "rm27soak");
     Describe(app, o);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
-        return 1;
-    } catch (const CLI::ParseError& e) {
-        std::cerr << "rm27soak: " << e.what() << "\n";
-        return 2;
-    }
-    return 0;
+    return rm27::sim::ParseCommandLine(app, argc, argv);
 }
 
 struct Tally {
