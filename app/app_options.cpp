@@ -9,35 +9,16 @@ namespace {
 
 // The options every Qt program takes (QGuiApplication, QApplication and the
 // X11 platform plugin); those with a value take the next word.
-const char* const kQtValueOptions[] = {
-    "style",
-    "stylesheet",
-    "platform",
-    "platformpluginpath",
-    "platformtheme",
-    "plugin",
-    "qwindowgeometry",
-    "qwindowicon",
-    "qwindowtitle",
-    "session",
-    "display",
-    "geometry",
-    "title",
-    "icon",
-    "name",
-    "visual",
-    "qmljsdebugger",
-    "dialogs",
-    "fontengine",
-};
-const char* const kQtFlagOptions[] = {"widgetcount", "reverse", "nograb",
-                                      "dograb",      "sync",    "testability"};
+const char kQtValueOptions[] = "style stylesheet platform platformpluginpath platformtheme plugin "
+                               "qwindowgeometry qwindowicon qwindowtitle session display geometry "
+                               "title icon name visual qmljsdebugger dialogs fontengine";
+const char kQtFlagOptions[] = "widgetcount reverse nograb dograb sync testability";
 
 void AddQtOptions(QCommandLineParser& parser) {
-    for (const char* name : kQtValueOptions)
-        parser.addOption({QString::fromLatin1(name), QString(), QStringLiteral("value")});
-    for (const char* name : kQtFlagOptions)
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    for (const QString& name : QString::fromLatin1(kQtValueOptions).split(QLatin1Char(' ')))
+        parser.addOption({name, QString(), QStringLiteral("value")});
+    for (const QString& name : QString::fromLatin1(kQtFlagOptions).split(QLatin1Char(' ')))
+        parser.addOption(QCommandLineOption(name));
 }
 
 // The option named `name` as it was typed, dashes and all.
