@@ -1,7 +1,8 @@
-// The switches of r27manager. Every other argument is left alone: the word
-// that turns on the extended mode may stand anywhere, in any case, inside
-// any argument ("ZIRKON", "-zirkon", "/xzirkonx"), and Qt's own options
-// (-style, -platform ...) are Qt's business.
+// The switches of r27manager. A word that holds "zirkon" (any case, inside
+// any argument: "ZIRKON", "-zirkon", "/xzirkonx") turns on the extended
+// mode wherever it stands and is no option; other words are passed on; Qt's
+// own options (-style, -platform ...) are Qt's business. Any other option
+// is refused: a mistyped switch must not start the window without it.
 #pragma once
 
 #include <QString>
@@ -16,9 +17,12 @@ struct AppOptions {
     bool version = false;
     // "--lang en" / "--lang=cs" as typed; empty: by the system locale.
     QString lang;
-    bool langMissing = false; // "--lang" with no word after it
+    // Why the command line was refused (English, for the terminal); empty
+    // when it was not.
+    QString error;
 };
 
+// args: the words after the program's name, as typed.
 AppOptions ParseAppOptions(const QStringList& args);
 QString UsageText();
 

@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const rm27::AppOptions options = rm27::ParseAppOptions(args);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "r27manager: %s\n", options.error.toLocal8Bit().constData());
+        return 2;
+    }
     if (options.help) {
         std::fputs(rm27::UsageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -31,8 +35,7 @@ int main(int argc, char** argv) {
     }
 
     rm27::Language language = rm27::Language::Czech;
-    if (options.langMissing ||
-        (!options.lang.isEmpty() && !rm27::ParseLanguage(options.lang, &language))) {
+    if (!options.lang.isEmpty() && !rm27::ParseLanguage(options.lang, &language)) {
         std::fputs("r27manager: --lang takes \"en\" or \"cs\"\n", stderr);
         return 2;
     }

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <vector>
 
+#include "sim/number_text.h"
+
 namespace rm27::sim {
 
 namespace {
@@ -19,12 +21,6 @@ namespace {
 bool Fail(std::string* error, std::string why) {
     if (error) *error = std::move(why);
     return false;
-}
-
-bool FiniteNumber(const std::string& text, double& out) {
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0' && std::isfinite(out);
 }
 
 LoadCell& CellOn(Converter& c, int input, const LoadCellSpec& spec) {
@@ -59,7 +55,7 @@ std::optional<ControlCommand> ParseControlLine(const std::string& line, std::str
         return std::nullopt;
     }
     c.input = words[1][0] - '1';
-    if (!FiniteNumber(words[2], c.value)) {
+    if (!ReadFiniteNumber(words[2], c.value)) {
         Fail(error, "not a number: " + words[2]);
         return std::nullopt;
     }
@@ -87,7 +83,7 @@ bool ParseLoadCellSpec(const std::string& text, LoadCellSpec* spec, std::string*
         const auto eq = pair.find('=');
         const std::string key = pair.substr(0, eq);
         double value = 0.0;
-        if (eq == std::string::npos || !FiniteNumber(pair.substr(eq + 1), value))
+        if (eq == std::string::npos || !ReadFiniteNumber(pair.substr(eq + 1), value))
             return Fail(error, "expected key=number: " + pair);
         if (key == "seed") {
             spec->noiseSeed = static_cast<std::uint64_t>(std::fabs(value));

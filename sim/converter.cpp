@@ -299,10 +299,10 @@ MeasuredInput Converter::measure(int input, double timeMs) {
     // the converter's own copy, else the bare signal.
     std::optional<SensorCurve> curve;
     if (setup_.plugged[input]) {
-        curve = DecodeSensorCurve(block(32 * input), input, 0);
+        curve = DecodeSensorCurve(block(32 * input));
     }
     if (!curve) {
-        curve = DecodeSensorCurve(block(128 + input), 4, input);
+        curve = DecodeSensorCurve(block(128 + input));
     }
     if (curve) {
         m.value = ToSingle(CurveValue(*curve, curve->signalInMvV ? mvv : raw));

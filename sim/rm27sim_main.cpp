@@ -2,16 +2,19 @@
 // running the program or any serial tool without hardware.
 
 #include <array>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/command_line.h"
 #include "sim/control.h"
+#include "sim/number_text.h"
 #include "sim/pty_server.h"
 
 #ifndef RM27_VERSION
@@ -20,38 +23,8 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: rm27sim [options]\n"
-    "Serves simulated RM-27/RMU converters on a pseudo-terminal at 9600 baud.\n"
-    "The first line printed is the terminal to open; runs until SIGINT or SIGTERM.\n"
-    "\n"
-    "Options:\n"
-    "  --address N        add a converter at address N (1..159); repeat for several\n"
-    "                     converters on one line (default: one converter at 1)\n"
-    "  --variant V        rm27 or rmu (default rm27)\n"
-    "  --ekeys MASK       eKeys plugged in, bit i for input i, e.g. 0x05 (default 0x03)\n"
-    "  --signal I=MVV     signal applied to input I (0..3) in mV/V, e.g. --signal 2=1.25\n"
-    "  --fault-rate R     fraction of requests (0..1) that get a random fault (default 0)\n"
-    "  --fault-seed S     seed of the random faults (default 1)\n"
-    "  --turnaround MS    pause before each answer in ms (default 2)\n"
-    "  --boot MS          time a restarted converter stays deaf in ms (default 300)\n"
-    "  --copies-apart     keep blocks 160, 192, 224 apart from the internal copies\n"
-    "                     129, 130, 131 (default: one storage under both numbers)\n"
-    "  --cell I:SPEC      a load cell on input I (1..4), SPEC as key=value pairs\n"
-    "                     separated by commas: nominal (load, default 1000),\n"
-    "                     sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
-    "                     nonlinearity, hysteresis, creep (fractions of the nominal\n"
-    "                     output), creep-ms (default 60000), position-effect,\n"
-    "                     noise (mV/V), seed; e.g. --cell 1:nominal=500,hysteresis=0.001\n"
-    "  --control PATH     make PATH a FIFO taking lines \"load I VALUE\",\n"
-    "                     \"signal I MVV\" and \"position I DEG\" (I = 1..4); a load\n"
-    "                     on an input without --cell puts the default cell there\n"
-    "  --link PATH        also make PATH a symbolic link to the terminal\n"
-    "  --dump FILE        write every converter's memory and blocks to FILE on SIGUSR1\n"
-    "                     and at the end (one line per memory or block, 512 hex digits)\n"
-    "  --verbose          log every request and answer to stderr\n"
-    "  --help             show this text and exit\n"
-    "  --version          show the version and exit\n";
+using rm27::sim::AddValue;
+using rm27::sim::RefuseValue;
 
 struct Options {
     std::vector<int> addresses;
@@ -68,132 +41,139 @@ struct Options {
     std::array<std::optional<rm27::sim::LoadCellSpec>, rm27::sim::kInputs> cells;
     std::string dump;
     bool verbose = false;
+    bool version = false;
 };
 
-bool ParseNumber(const std::string& text, double& out) {
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
-}
-
-bool ParseInteger(const std::string& text, long long& out) {
-    char* end = nullptr;
-    out = std::strtoll(text.c_str(), &end, 0);
-    return !text.empty() && end && *end == '\0';
-}
-
-// "I:SPEC" of --cell; false (with the reason said) when it is not one.
-bool ParseCell(const std::string& value, Options& o) {
+int WholeIn(const std::string& option, const std::string& text, long long lo, long long hi) {
     long long n = 0;
-    const auto colon = value.find(':');
-    if (colon == std::string::npos || !ParseInteger(value.substr(0, colon), n) || n < 1 || n > 4)
-        return false;
+    if (!rm27::sim::ReadWholeNumber(text, n) || n < lo || n > hi)
+        RefuseValue(option, text, std::to_string(lo) + ".." + std::to_string(hi));
+    return static_cast<int>(n);
+}
+
+double NumberIn(const std::string& option, const std::string& text, double lo, double hi) {
+    double d = 0.0;
+    if (!rm27::sim::ReadFiniteNumber(text, d) || d < lo || d > hi) RefuseValue(option, text);
+    return d;
+}
+
+// The mask is a bit pattern, so hexadecimal is welcome here (0x05).
+unsigned EKeyMask(const std::string& text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const char* first = text.data() + 2;
+        const char* last = text.data() + text.size();
+        unsigned n = 0;
+        const auto [end, ec] = std::from_chars(first, last, n, 16);
+        if (ec != std::errc() || end != last || n > 15) RefuseValue("--ekeys", text, "0..15");
+        return n;
+    }
+    return static_cast<unsigned>(WholeIn("--ekeys", text, 0, 15));
+}
+
+std::pair<int, double> Signal(const std::string& text) {
+    const auto sep = text.find('=');
+    if (sep == std::string::npos) RefuseValue("--signal", text, "I=MVV");
+    const double mVV =
+        NumberIn("--signal", text.substr(sep + 1), -std::numeric_limits<double>::max(),
+                 std::numeric_limits<double>::max());
+    return {WholeIn("--signal", text.substr(0, sep), 0, 3), mVV};
+}
+
+void Cell(const std::string& text, Options& o) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) RefuseValue("--cell", text, "I:SPEC");
+    const int input = WholeIn("--cell", text.substr(0, colon), 1, 4);
     rm27::sim::LoadCellSpec spec;
     std::string why;
-    if (!rm27::sim::ParseLoadCellSpec(value.substr(colon + 1), &spec, &why)) {
-        std::cerr << "rm27sim: --cell: " << why << "\n";
-        return false;
+    if (!rm27::sim::ParseLoadCellSpec(text.substr(colon + 1), &spec, &why))
+        RefuseValue("--cell", text, why);
+    o.cells[static_cast<std::size_t>(input - 1)] = spec;
+}
+
+void DescribeCellsAndFiles(CLI::App& app, Options& o) {
+    AddValue(app, "--cell", "I:SPEC",
+             "a load cell on input I (1..4), SPEC as key=value pairs\n"
+             "separated by commas: nominal (load, default 1000),\n"
+             "sensitivity (mV/V at nominal, default 2), zero (mV/V),\n"
+             "nonlinearity, hysteresis, creep (fractions of the nominal\n"
+             "output), creep-ms (default 60000), position-effect,\n"
+             "noise (mV/V), seed; e.g. --cell 1:nominal=500,hysteresis=0.001",
+             [&o](const std::string& t) { Cell(t, o); });
+    app.add_option("--control", o.control,
+                   "make PATH a FIFO taking lines \"load I VALUE\",\n"
+                   "\"signal I MVV\" and \"position I DEG\" (I = 1..4); a load\n"
+                   "on an input without --cell puts the default cell there")
+        ->type_name("PATH");
+    app.add_option("--link", o.link, "also make PATH a symbolic link to the terminal")
+        ->type_name("PATH");
+    app.add_option("--dump", o.dump,
+                   "write every converter's memory and blocks to FILE on SIGUSR1\n"
+                   "and at the end (one line per memory or block, 512 hex digits)")
+        ->type_name("FILE");
+    app.add_flag("--verbose", o.verbose, "log every request and answer to stderr");
+    app.add_flag("--version", o.version, "show the version and exit");
+    // Given twice, the last one counts (the options above see every one,
+    // so each is checked, and keep the last where they keep one value).
+    for (CLI::Option* option : app.get_options()) {
+        if (option->get_multi_option_policy() != CLI::MultiOptionPolicy::TakeAll)
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
-    o.cells[static_cast<std::size_t>(n - 1)] = spec;
-    return true;
+}
+
+void Describe(CLI::App& app, Options& o) {
+    rm27::sim::DescribeProgram(
+        app,
+        "Serves simulated RM-27/RMU converters on a pseudo-terminal at 9600 baud.\n"
+        "The first line printed is the terminal to open; runs until SIGINT or SIGTERM.",
+        21);
+    AddValue(
+        app, "--address", "N",
+        "add a converter at address N (1..159); repeat for several\n"
+        "converters on one line (default: one converter at 1)",
+        [&o](const std::string& t) { o.addresses.push_back(WholeIn("--address", t, 1, 159)); });
+    AddValue(app, "--variant", "V", "rm27 or rmu (default rm27)", [&o](const std::string& t) {
+        if (t != "rm27" && t != "rmu") RefuseValue("--variant", t, "rm27 or rmu");
+        o.variant = t == "rmu" ? rm27::sim::Variant::RMU : rm27::sim::Variant::RM27;
+    });
+    AddValue(app, "--ekeys", "MASK",
+             "eKeys plugged in, bit i for input i, e.g. 0x05 (default 0x03)",
+             [&o](const std::string& t) { o.ekeys = EKeyMask(t); });
+    AddValue(app, "--signal", "I=MVV",
+             "signal applied to input I (0..3) in mV/V, e.g. --signal 2=1.25",
+             [&o](const std::string& t) { o.signals.push_back(Signal(t)); });
+    AddValue(app, "--fault-rate", "R",
+             "fraction of requests (0..1) that get a random fault (default 0)",
+             [&o](const std::string& t) { o.faultRate = NumberIn("--fault-rate", t, 0.0, 1.0); });
+    AddValue(app, "--fault-seed", "S", "seed of the random faults (default 1)",
+             [&o](const std::string& t) {
+                 long long n = 0;
+                 if (!rm27::sim::ReadWholeNumber(t, n)) RefuseValue("--fault-seed", t);
+                 o.faultSeed = static_cast<unsigned long long>(n);
+             });
+    const double kForever = std::numeric_limits<double>::max();
+    AddValue(app, "--turnaround", "MS", "pause before each answer in ms (default 2)",
+             [&o, kForever](const std::string& t) {
+                 o.turnaroundMs = NumberIn("--turnaround", t, 0.0, kForever);
+             });
+    AddValue(
+        app, "--boot", "MS", "time a restarted converter stays deaf in ms (default 300)",
+        [&o, kForever](const std::string& t) { o.bootMs = NumberIn("--boot", t, 0.0, kForever); });
+    app.add_flag("--copies-apart", o.copiesApart,
+                 "keep blocks 160, 192, 224 apart from the internal copies\n"
+                 "129, 130, 131 (default: one storage under both numbers)");
+    DescribeCellsAndFiles(app, o);
 }
 
 // 0: run, 1: exit 0 (help, version), 2: usage error.
 int ParseArgs(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool hasValue = false;
-        const auto eq = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg = arg.substr(0, eq);
-            hasValue = true;
-        }
-        auto need = [&]() {
-            if (hasValue) {
-                return true;
-            }
-            if (i + 1 >= argc) {
-                std::cerr << "rm27sim: " << arg << " needs a value\n";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        auto bad = [&]() {
-            std::cerr << "rm27sim: bad value for " << arg << ": " << value << "\n";
-            return 2;
-        };
-        long long n = 0;
-        double d = 0.0;
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 1;
-        } else if (arg == "--version") {
-            std::cout << "rm27sim " << RM27_VERSION << "\n";
-            return 1;
-        } else if (arg == "--verbose") {
-            o.verbose = true;
-        } else if (arg == "--copies-apart") {
-            o.copiesApart = true;
-        } else if (arg == "--address") {
-            if (!need()) return 2;
-            if (!ParseInteger(value, n) || n < 1 || n > 159) return bad();
-            o.addresses.push_back(static_cast<int>(n));
-        } else if (arg == "--variant") {
-            if (!need()) return 2;
-            if (value == "rm27") {
-                o.variant = rm27::sim::Variant::RM27;
-            } else if (value == "rmu") {
-                o.variant = rm27::sim::Variant::RMU;
-            } else {
-                return bad();
-            }
-        } else if (arg == "--ekeys") {
-            if (!need()) return 2;
-            if (!ParseInteger(value, n) || n < 0 || n > 15) return bad();
-            o.ekeys = static_cast<unsigned>(n);
-        } else if (arg == "--signal") {
-            if (!need()) return 2;
-            const auto sep = value.find('=');
-            if (sep == std::string::npos || !ParseInteger(value.substr(0, sep), n) || n < 0 ||
-                n > 3 || !ParseNumber(value.substr(sep + 1), d)) {
-                return bad();
-            }
-            o.signals.emplace_back(static_cast<int>(n), d);
-        } else if (arg == "--fault-rate") {
-            if (!need()) return 2;
-            if (!ParseNumber(value, d) || d < 0.0 || d > 1.0) return bad();
-            o.faultRate = d;
-        } else if (arg == "--fault-seed") {
-            if (!need()) return 2;
-            if (!ParseInteger(value, n)) return bad();
-            o.faultSeed = static_cast<unsigned long long>(n);
-        } else if (arg == "--turnaround") {
-            if (!need()) return 2;
-            if (!ParseNumber(value, d) || d < 0.0) return bad();
-            o.turnaroundMs = d;
-        } else if (arg == "--boot") {
-            if (!need()) return 2;
-            if (!ParseNumber(value, d) || d < 0.0) return bad();
-            o.bootMs = d;
-        } else if (arg == "--cell") {
-            if (!need()) return 2;
-            if (!ParseCell(value, o)) return bad();
-        } else if (arg == "--control") {
-            if (!need()) return 2;
-            o.control = value;
-        } else if (arg == "--link") {
-            if (!need()) return 2;
-            o.link = value;
-        } else if (arg == "--dump") {
-            if (!need()) return 2;
-            o.dump = value;
-        } else {
-            std::cerr << "rm27sim: unknown option " << arg << "\n" << kUsage;
-            return 2;
-        }
+    CLI::App app("", "rm27sim");
+    Describe(app, o);
+    if (const int parsed = rm27::sim::ParseCommandLine(app, argc, argv); parsed != 0) {
+        return parsed;
+    }
+    if (o.version) {
+        std::cout << "rm27sim " << RM27_VERSION << "\n";
+        return 1;
     }
     if (o.addresses.empty()) {
         o.addresses.push_back(1);

@@ -15,15 +15,16 @@ struct SensorCurve {
     bool signalInMvV = true; // false: the curve's signal is in divisions
 };
 
-// A decodable 256-byte image for the sensor on input `input` (0..3):
-// different sensors per input (load cells in kg, a force sensor in N).
+// The 256-byte eKey image of the sensor on input `input` (0..3):
+// different sensors per input (load cells in kg, force sensors in N).
 std::string DefaultSensorImage(int input);
-// The converter's own copy for input `input`: same sensor, its record
-// addressed as the internal copy.
+// The converter's own copy for input `input`: the same sensor.
 std::string DefaultInternalImage(int input);
 
-// The curve of an image, or nothing when the image does not decode.
-std::optional<SensorCurve> DecodeSensorCurve(const std::string& image, int adr, int subAdr);
+// The curve of an image, read the way the converter reads it, or nothing
+// when the converter would not measure with it (no "FSN" or "KRI" marker,
+// no curve, a point count outside 2..40 or beyond the block).
+std::optional<SensorCurve> DecodeSensorCurve(const std::string& image);
 
 // Piecewise-linear value of x on the curve; beyond the ends the first and
 // last segments go on. A curve of fewer than 2 points gives x itself.

@@ -15,18 +15,23 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "sim/command_line.h"
+#include "sim/number_text.h"
 #include "soak/soak_commands.h"
 
 namespace {
+
+using rm27::sim::AddValue;
+using rm27::sim::RefuseValue;
 
 using rm27::soak::Command;
 using rm27::soak::RunResult;
@@ -50,34 +55,60 @@ std::vector<std::string> Split(const std::string& text) {
     return out;
 }
 
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--runs") {
-            o.runs = std::atoi(value().c_str());
-        } else if (a == "--rates") {
-            o.rates.clear();
-            for (const std::string& r : Split(value()))
-                o.rates.push_back(std::atof(r.c_str()));
-        } else if (a == "--command") {
-            o.commands = Split(value());
-        } else if (a == "--seed") {
-            o.seed = std::atoll(value().c_str());
-        } else if (a == "--first-seed") {
-            o.firstSeed = static_cast<std::uint64_t>(std::atoll(value().c_str()));
-        } else if (a == "--jobs") {
-            o.jobs = std::max(1, std::atoi(value().c_str()));
-        } else if (a == "--journal") {
-            o.journal = true;
-        } else if (a == "--seeds-shown") {
-            o.seedsShown = std::atoi(value().c_str());
-        } else {
-            std::cerr << "rm27soak: unknown argument " << a << "\n";
-            return false;
-        }
-    }
-    return o.runs > 0 && !o.rates.empty();
+constexpr long long kAny = std::numeric_limits<long long>::min();
+
+long long Whole(const std::string& option, const std::string& text, long long lo) {
+    long long n = 0;
+    if (!rm27::sim::ReadWholeNumber(text, n) || n < lo) RefuseValue(option, text);
+    return n;
+}
+
+void Describe(CLI::App& app, Options& o) {
+    rm27::sim::DescribeProgram(
+        app,
+        "Runs every command against the simulated converter on virtual time under\n"
+        "seeded random faults and prints what each reported against what the\n"
+        "converter holds and sent, with the seeds worth replaying. A run is\n"
+        "replayed with --command NAME --rates R --seed S.",
+        24);
+    AddValue(app, "--runs", "N", "runs per command and fault rate (default 10000)",
+             [&o](const std::string& t) { o.runs = static_cast<int>(Whole("--runs", t, 1)); });
+    AddValue(app, "--rates", "R,...", "fault rates, fractions of requests (default 0.01,0.05,0.2)",
+             [&o](const std::string& t) {
+                 o.rates.clear();
+                 for (const std::string& r : Split(t)) {
+                     double rate = 0.0;
+                     if (!rm27::sim::ReadFiniteNumber(r, rate)) RefuseValue("--rates", r);
+                     o.rates.push_back(rate);
+                 }
+                 if (o.rates.empty()) RefuseValue("--rates", t);
+             });
+    AddValue(app, "--command", "NAME,...", "only these commands (default: all)",
+             [&o](const std::string& t) { o.commands = Split(t); });
+    AddValue(app, "--seed", "S", "replay the run of this seed and list its faults (below 0: none)",
+             [&o](const std::string& t) { o.seed = Whole("--seed", t, kAny); });
+    AddValue(app, "--first-seed", "S", "seed of the first run (default 1)",
+             [&o](const std::string& t) {
+                 o.firstSeed = static_cast<std::uint64_t>(Whole("--first-seed", t, 0));
+             });
+    AddValue(app, "--jobs", "J", "threads (default 1)", [&o](const std::string& t) {
+        o.jobs = static_cast<int>(std::clamp(Whole("--jobs", t, kAny), 1LL, 1024LL));
+    });
+    AddValue(app, "--seeds-shown", "K",
+             "seeds worth replaying shown per command and rate (default 5)",
+             [&o](const std::string& t) {
+                 o.seedsShown = static_cast<int>(Whole("--seeds-shown", t, 0));
+             });
+    app.add_flag("--journal", o.journal,
+                 "also ask of every failure that changed the converter that it\n"
+                 "said what it left and named the write's journal entry");
+}
+
+// 0: run, 1: exit 0 (help), 2: usage error.
+int Parse(int argc, char** argv, Options& o) {
+    CLI::App app("", "rm27soak");
+    Describe(app, o);
+    return rm27::sim::ParseCommandLine(app, argc, argv);
 }
 
 struct Tally {
@@ -159,7 +190,7 @@ void Replay(const Command& c, double rate, std::uint64_t seed) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) return 2;
+    if (const int parsed = Parse(argc, argv, o); parsed != 0) return parsed == 1 ? 0 : 2;
     const std::filesystem::path work =
         std::filesystem::temp_directory_path() / ("rm27soak-" + std::to_string(::getpid()));
     std::filesystem::create_directories(work);

@@ -8,6 +8,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "reading/operations.h"
+#include "sim/sensor_images.h"
 #include "support/calibration_rig.h"
 
 namespace rm27 {
@@ -431,6 +432,16 @@ TEST_F(EditingRun, CapturedTypedEditedAndDeletedPointsGoIntoTheEKey) {
             EXPECT_NEAR(rec->userValues[k], values[k], 1e-2) << k;
         }
     }
+    // the simulated converter, reading the block its own way, measures with
+    // the same points
+    const auto curve = sim::DecodeSensorCurve(conv().block(0));
+    ASSERT_TRUE(curve.has_value());
+    ASSERT_EQ(curve->signals.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(curve->signals[k], decoded.pointSignals[k]) << k;
+        EXPECT_EQ(curve->values[k], decoded.userValues[k]) << k;
+    }
+    EXPECT_TRUE(curve->signalInMvV);
     EXPECT_EQ(state.sources[0], InputSource::EKey);
 }
 

@@ -187,22 +187,43 @@ TEST(LanguageChoice, TheOptionWinsThenTheSystemsLanguage) {
     }
 }
 
-TEST(LanguageChoice, TheOptionOnTheCommandLine) {
+// The words of r27manager's command line: "zirkon" inside any word and
+// Qt's own options pass, any other option is refused.
+TEST(CommandLine, OptionsTheModeWordAndQtsOwn) {
     const struct {
         QStringList args;
         const char* lang;
-        bool missing;
+        bool simulator;
+        const char* error; // a part of the refusal; empty: accepted
     } cases[] = {
-        {{QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("zirkon")}, "en", false},
-        {{QStringLiteral("--simulator"), QStringLiteral("--lang=cs")}, "cs", false},
-        {{QStringLiteral("--lang")}, "", true},
-        {{QStringLiteral("zirkon")}, "", false},
+        {{QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("zirkon")},
+         "en",
+         false,
+         ""},
+        {{QStringLiteral("--simulator"), QStringLiteral("--lang=cs")}, "cs", true, ""},
+        {{QStringLiteral("--lang")}, "", false, "--lang takes"},
+        {{QStringLiteral("--lang"), QStringLiteral("ZIRKON")}, "", false, "--lang takes"},
+        {{QStringLiteral("-zirkon"), QStringLiteral("--simulator"), QStringLiteral("/xZirkonx")},
+         "",
+         true,
+         ""},
+        {{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-reverse"),
+          QStringLiteral("--platform=offscreen"), QStringLiteral("words")},
+         "",
+         false,
+         ""},
+        {{QStringLiteral("zirkon"), QStringLiteral("--simulatr")}, "", false, "option --simulatr"},
+        {{QStringLiteral("-x")}, "", false, "option -x"},
+        {{QStringLiteral("--simulator=yes")}, "", false, "simulator"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
         const AppOptions o = ParseAppOptions(c.args);
+        EXPECT_EQ(o.error.isEmpty(), *c.error == '\0') << o.error.toStdString();
+        EXPECT_TRUE(o.error.contains(QString::fromLatin1(c.error))) << o.error.toStdString();
+        if (!o.error.isEmpty()) continue;
         EXPECT_EQ(o.lang.toStdString(), c.lang);
-        EXPECT_EQ(o.langMissing, c.missing);
+        EXPECT_EQ(o.simulator, c.simulator);
     }
 }
 

@@ -149,9 +149,13 @@ TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {
           "--turnaround", "--cell", "--control", "--link", "--version"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
-    for (const char* options : {"--address 999", "--cell 5:nominal=1", "--cell 1:bogus=1"}) {
-        const int bad =
-            std::system((std::string(RM27SIM_PATH) + " " + options + " 2>/dev/null").c_str());
+    // numbers are read whole and decimal, except the mask in hexadecimal
+    for (const char* options :
+         {"--address 999", "--address 0x10", "--address 3 4", "--turnaround 1abc",
+          "--fault-rate nan", "--signal 2=inf", "--ekeys 0x10", "--cell 5:nominal=1",
+          "--cell 1:bogus=1", "--cell 1:nominal=0x10", "--bogus", "stray"}) {
+        const int bad = std::system(
+            ("timeout 10 " + std::string(RM27SIM_PATH) + " " + options + " 2>/dev/null").c_str());
         EXPECT_TRUE(WIFEXITED(bad) && WEXITSTATUS(bad) == 2) << options << ": " << bad;
     }
 }

@@ -6,13 +6,17 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/bus.h"
 #include "sim/converter.h"
+#include "sim/sensor_images.h"
 #include "sim/virtual_line.h"
 
 namespace rm27::sim {
 namespace {
+
+using namespace std::string_literals;
 
 struct Rig {
     Bus bus;
@@ -152,6 +156,48 @@ TEST(SimMeasurement, ValueFallsBackToInternalCopyThenToSignal) {
     EXPECT_NEAR(MkValue(rig.ask("$01MK\r"), 0), 249.8, 0.05);
     c.setBlock(128, std::string(256, '\0'));
     EXPECT_NEAR(MkValue(rig.ask("$01MK\r"), 0), 1.0, 1e-4);
+}
+
+// The converter's own reading of an image, apart from the program's codec:
+// what it refuses, and point values of both widths, signs and the skipped
+// third value.
+TEST(SimMeasurement, WhatTheConverterReadsOfAnImage) {
+    const auto with = [](std::size_t at, const std::string& bytes) {
+        std::string image = DefaultSensorImage(0);
+        image.replace(at, bytes.size(), bytes);
+        return image;
+    };
+    // 3-byte values with a third one each, signal in divisions:
+    // (1, -2.5), (2, 0), each followed by -0.25 that is not a point
+    const std::string threeBytes = with(99, "\xA0\x02\0\0\0"
+                                            "\x81\0\0\x82\xA0\0\x7F\x80\0"
+                                            "\x82\0\0\0\xFF\xFF\x7F\x80\0"s);
+    const struct {
+        const char* what;
+        std::string image;
+        std::vector<double> signals; // empty: refused
+        std::vector<double> values;
+        bool mVV;
+    } cases[] = {
+        {"as made", DefaultSensorImage(0), {0, 1, 2}, {0, 249.8f, 500}, true},
+        {"no FSN", with(0, "X"), {}, {}, true},
+        {"no KRI", with(98, "X"), {}, {}, true},
+        {"no curve", with(99, "\x50"), {}, {}, true},
+        {"one point", with(100, "\x01"), {}, {}, true},
+        {"41 points", with(100, "\x29"), {}, {}, true},
+        {"beyond the block", with(100, "\x14"), {}, {}, true},
+        {"short", DefaultSensorImage(0).substr(0, 254), {}, {}, true},
+        {"3-byte values", threeBytes, {1, 2}, {-2.5, 0}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto curve = DecodeSensorCurve(c.image);
+        ASSERT_EQ(curve.has_value(), !c.signals.empty());
+        if (!curve) continue;
+        EXPECT_EQ(curve->signals, c.signals);
+        EXPECT_EQ(curve->values, c.values);
+        EXPECT_EQ(curve->signalInMvV, c.mVV);
+    }
 }
 
 TEST(SimMeasurement, NewZeroTakesEffectOnlyAfterLt) {
