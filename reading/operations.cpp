@@ -156,20 +156,21 @@ void ReadEKeyPresence(Operations& ops) {
     }
 }
 
-bool ReadRM27(Operations& ops, std::int32_t& address) {
-    Port& port = ops.port;
+namespace {
+
+// The reading's phases, in the order they go out. Each returns false when
+// the reading ends there (cancelled, or nothing to read on): a cancelled
+// read stops where it is, since what it would read now is not the
+// converter's answer and must not overwrite what is known.
+
+bool IdentifyConverter(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
-    if (address < 0 || address > 255 || !port.line.isOpen()) return false;
-    st.liveSeen.fill(false);
-
-    // A cancelled read stops where it is: what it would read now is not
-    // the converter's answer, and must not overwrite what is known.
     view.setStatus(WithPercent("Načítám ... ", 2));
-    DevQuery(port, address, "AUTO00", 2, kQueryTimeoutMs);
+    DevQuery(ops.port, address, "AUTO00", 2, kQueryTimeoutMs);
     view.setStatus(WithPercent("Skenuji ... ", 10));
     const TextAnswer idAnswer =
-        DevQueryChecked(port, address, "@", 10, kQueryTimeoutMs, AnswerForm::Text);
+        DevQueryChecked(ops.port, address, "@", 10, kQueryTimeoutMs, AnswerForm::Text);
     const std::string& id = idAnswer.text;
     if (ops.cancelled()) return false;
     view.setStatus("Identifikace jednotky ...");
@@ -190,12 +191,17 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     ShowDoubt(view, ctl::lblID, st.doubts.id);
     st.IsRMU = id.find("RMU") != std::string::npos;
     view.setControlVisible(ctl::mRMUmain, st.IsRMU);
+    return true;
+}
 
-    // At the universal address the converter tells its own; everything
-    // after this goes to it alone.
+// At the universal address the converter tells its own; everything after
+// this goes to it alone.
+bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
+    DeviceState& st = ops.state;
+    MainView& view = ops.view;
     view.setStatus(WithPercent("Načítání ... ", 12));
     const TextAnswer own =
-        DevQueryChecked(port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
+        DevQueryChecked(ops.port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     address = HexToLong(own.text);
     st.DeviceAddress = address;
@@ -207,7 +213,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
 
     const TextAnswer filter =
-        DevQueryChecked(port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs);
+        DevQueryChecked(ops.port, address, "ER" + LongToHex(kCellFilter, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     st.FilterCode = HexToLong(filter.text);
     st.doubts.filter = filter.doubt;
@@ -216,10 +222,14 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
                       std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
     ShowDoubt(view, ctl::cmbFreq, st.doubts.filter);
+    return true;
+}
 
-    view.setStatus(WithPercent("Načítání ... ", 20));
-    view.setStatus(WithPercent("Načítání DEF kódů ... ", 30));
-    const TextAnswer def = DevQueryChecked(port, address, "DEF", 8, kQueryTimeoutMs);
+bool ReadDefinitions(Operations& ops, std::int32_t address) {
+    DeviceState& st = ops.state;
+    ops.view.setStatus(WithPercent("Načítání ... ", 20));
+    ops.view.setStatus(WithPercent("Načítání DEF kódů ... ", 30));
+    const TextAnswer def = DevQueryChecked(ops.port, address, "DEF", 8, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     for (int i = 0; i < kInputCount; ++i) {
         const auto at = static_cast<std::size_t>(2 * i);
@@ -227,15 +237,21 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         st.definitionBytes[i] = usable ? HexToLong(def.text.substr(at, 2)) : 255;
         st.doubts.definition[i] = usable ? PairDoubt(def, at) : kDoubtNoAnswer;
     }
+    return true;
+}
 
+// K and Q of every input, the status line counting up from 30 % as it goes.
+bool ReadConstants(Operations& ops, std::int32_t address) {
+    DeviceState& st = ops.state;
+    MainView& view = ops.view;
     int p = 30;
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        const FloatAnswer k = MemReadFloatChecked(port, address, CellK(i), kConstantTimeoutMs);
+        const FloatAnswer k = MemReadFloatChecked(ops.port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
-        const FloatAnswer q = MemReadFloatChecked(port, address, CellQ(i), kConstantTimeoutMs);
+        const FloatAnswer q = MemReadFloatChecked(ops.port, address, CellQ(i), kConstantTimeoutMs);
         if (ops.cancelled()) return false;
         st.K[i] = k.value;
         st.Q[i] = q.value;
@@ -249,9 +265,13 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         p += 2;
         view.setStatus(WithPercent("Načítání ... ", p));
     }
+    return true;
+}
 
+bool ReadConfiguration(Operations& ops, std::int32_t address) {
+    DeviceState& st = ops.state;
     const auto config = [&](std::int32_t cell) {
-        return DevQueryChecked(port, address, "ER" + LongToHex(cell, 2), 2, kQueryTimeoutMs);
+        return DevQueryChecked(ops.port, address, "ER" + LongToHex(cell, 2), 2, kQueryTimeoutMs);
     };
     const TextAnswer config29 = config(kCellConfig1);
     const TextAnswer config28 = config(kCellConfig0);
@@ -261,64 +281,95 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     st.configBytes[0] = HexToLong(config28.text);
     st.configBytes[2] = HexToLong(config2A.text);
     st.doubts.config = {config28.doubt, config29.doubt, config2A.doubt};
-    view.setStatus(WithPercent("Načítání ... ", 69));
+    ops.view.setStatus(WithPercent("Načítání ... ", 69));
+    return true;
+}
 
-    view.setStatus("Načítám kalibrační data ...");
+// Input i's record, from its eKey when the mask says one is plugged, else
+// from the converter's internal copy. False when the block did not come.
+bool ReadRecord(Operations& ops, std::int32_t address, int i, Doubt& image,
+                std::uint32_t& colour) {
+    DeviceState& st = ops.state;
+    SensorRecord& rec = st.records[i];
+    colour = kRgbWhite;
+    if ((st.EKeyMask >> i) & 1U) {
+        if (BlockReadChecked(ops.port, st.imageBuffer, address, i, 0, image) < 0) {
+            ops.prompter.critical("Error reading EKEY block");
+            return false;
+        }
+        RememberBlock(st, BlockNumber(i, 0), st.imageBuffer);
+        DecodeEKeyImage(st.imageBuffer, rec, i, 0, ops.nowMs());
+        st.sources[i] = InputSource::EKey;
+        ops.view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
+        colour = kRgbGreen;
+        return true;
+    }
+    if (BlockReadChecked(ops.port, st.imageBuffer, address, 4, i, image) < 0) {
+        ops.prompter.critical("Error reading MEM block");
+        return false;
+    }
+    RememberBlock(st, BlockNumber(4, i), st.imageBuffer);
+    const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, ops.nowMs());
+    if (code == 0) {
+        st.sources[i] = InputSource::Internal;
+        ops.view.setCaption(ctl::lblR27ID(i), "Internal");
+        return true;
+    }
+    InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10, "######0",
+                     "div", 10, false, 4, i, kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV,
+                     ops.clock.now(), ops.nowMs());
+    st.sources[i] = InputSource::InternalNA;
+    ops.view.setCaption(ctl::lblR27ID(i), "Internal - N/A");
+    colour = kRgbRed;
+    return true;
+}
+
+void ShowRecord(Operations& ops, int i, std::uint32_t colour) {
+    const DeviceState& st = ops.state;
+    const SensorRecord& rec = st.records[i];
+    MainView& view = ops.view;
+    view.setInputRowColor(i, colour);
+    view.setCaption(ctl::lblR27Unit(i), TrimBlanks(rec.unit));
+    view.setCaption(ctl::lblR27Popis(i), TrimBlanks(rec.description));
+    view.setCaption(ctl::lblR27Slide(i), InputInfoText(rec, st.definitionBytes[i]));
+    for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Unit, ctl::lblR27Popis})
+        ShowDoubt(view, a(i), st.doubts.records[i]);
+    ShowDoubt(view, ctl::lblR27Slide(i), st.doubts.records[i] | st.doubts.definition[i]);
+    view.setControlVisible(ctl::cmdChange(i), true);
+}
+
+bool ReadRecords(Operations& ops, std::int32_t address) {
+    DeviceState& st = ops.state;
+    ops.view.setStatus("Načítám kalibrační data ...");
     ReadEKeyPresence(ops);
     if (ops.cancelled()) return false;
-
     // Without a clean mask the choice between eKey and internal copy below
     // may be the wrong one for every input.
     const Doubt fromMask = st.doubts.ekeyMask ? kDoubtDerived : Doubt{};
     for (int i = 0; i < kInputCount; ++i) {
-        SensorRecord& rec = st.records[i];
         st.imageBuffer.assign(256, '\0');
-        view.setStatus(WithPercent("Čtení kalibračních dat ... ", 25 * i));
-        std::uint32_t colour = kRgbWhite;
+        ops.view.setStatus(WithPercent("Čtení kalibračních dat ... ", 25 * i));
         Doubt image;
-        if ((st.EKeyMask >> i) & 1U) {
-            if (BlockReadChecked(port, st.imageBuffer, address, i, 0, image) < 0) {
-                ops.prompter.critical("Error reading EKEY block");
-                return false;
-            }
-            RememberBlock(st, BlockNumber(i, 0), st.imageBuffer);
-            DecodeEKeyImage(st.imageBuffer, rec, i, 0, ops.nowMs());
-            st.sources[i] = InputSource::EKey;
-            view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
-            colour = kRgbGreen;
-        } else {
-            if (BlockReadChecked(port, st.imageBuffer, address, 4, i, image) < 0) {
-                ops.prompter.critical("Error reading MEM block");
-                return false;
-            }
-            RememberBlock(st, BlockNumber(4, i), st.imageBuffer);
-            const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, ops.nowMs());
-            if (code == 0) {
-                st.sources[i] = InputSource::Internal;
-                view.setCaption(ctl::lblR27ID(i), "Internal");
-            } else {
-                InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10,
-                                 "######0", "div", 10, false, 4, i,
-                                 kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV,
-                                 ops.clock.now(), ops.nowMs());
-                st.sources[i] = InputSource::InternalNA;
-                view.setCaption(ctl::lblR27ID(i), "Internal - N/A");
-                colour = kRgbRed;
-            }
-        }
+        std::uint32_t colour = kRgbWhite;
+        if (!ReadRecord(ops, address, i, image, colour)) return false;
         st.images[i] = st.imageBuffer;
         st.doubts.records[i] = image | fromMask;
-        view.setInputRowColor(i, colour);
-        view.setCaption(ctl::lblR27Unit(i), TrimBlanks(rec.unit));
-        view.setCaption(ctl::lblR27Popis(i), TrimBlanks(rec.description));
-        view.setCaption(ctl::lblR27Slide(i), InputInfoText(rec, st.definitionBytes[i]));
-        for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Unit, ctl::lblR27Popis})
-            ShowDoubt(view, a(i), st.doubts.records[i]);
-        ShowDoubt(view, ctl::lblR27Slide(i), st.doubts.records[i] | st.doubts.definition[i]);
-        view.setControlVisible(ctl::cmdChange(i), true);
+        ShowRecord(ops, i, colour);
     }
-    view.setStatus("OK.");
-    DelayMs(port, 100);
+    return true;
+}
+
+} // namespace
+
+bool ReadRM27(Operations& ops, std::int32_t& address) {
+    if (address < 0 || address > 255 || !ops.port.line.isOpen()) return false;
+    ops.state.liveSeen.fill(false);
+    if (!IdentifyConverter(ops, address) || !ReadAddressAndFilter(ops, address) ||
+        !ReadDefinitions(ops, address) || !ReadConstants(ops, address) ||
+        !ReadConfiguration(ops, address) || !ReadRecords(ops, address))
+        return false;
+    ops.view.setStatus("OK.");
+    DelayMs(ops.port, 100);
     return true;
 }
 
