@@ -193,24 +193,17 @@ int CtlRunner::monitorReconnecting() {
 bool CtlRunner::waitForDevice() {
     err_ << kWaitingFor << reconnect_.device << " ..." << std::endl;
     EventPump& pump = session_.port().pump;
-    std::string told;
+    ReconnectWatch watch(reconnect_);
     // Outside any command: nothing else runs meanwhile, and a plain wait
     // (not the cancellable one of the port) sleeps in the event loop.
     for (;;) {
         if (stopRequested()) return false;
-        if (!reconnect_.present || reconnect_.present()) {
-            std::string why;
-            if (reconnect_.reopen(why)) {
-                err_ << kReconnected << std::endl;
-                return true;
-            }
-            // The file is back but does not open yet (udev may still be
-            // giving it its group); a lasting reason is told once.
-            if (!why.empty() && why != told) {
-                err_ << why << std::endl;
-                told = why;
-            }
+        std::string tell;
+        if (watch.poll(tell)) {
+            err_ << kReconnected << std::endl;
+            return true;
         }
+        if (!tell.empty()) err_ << tell << std::endl;
         DelayMs(pump, kReconnectPollMs);
     }
 }

@@ -15,6 +15,7 @@
 #include "link/line.h"
 #include "reading/operations.h"
 #include "session/operations.h"
+#include "session/reconnect.h"
 #include "watch/record_file.h"
 #include "watch/wall_time.h"
 
@@ -30,16 +31,6 @@ struct CalibrationTools {
     CalibrationFileStore* files = nullptr;
     CertificatePrinter* certificates = nullptr;
     std::string program; // the program and its version, as the files name it
-};
-
-// How `monitor --reconnect` gets its line back once it was lost.
-struct LineReconnect {
-    std::string device; // what is waited for, as the user named it
-    // The device is there again (its file exists).
-    std::function<bool()> present;
-    // Opens it with the settings it had; false with a reason worth telling
-    // the user in `why` (or none).
-    std::function<bool(std::string& why)> reopen;
 };
 
 class CtlRunner {
@@ -75,8 +66,6 @@ public:
     void setOutputFd(int fd) { output_.attach(fd); }
     // What monitor --reconnect needs; without it the option changes nothing.
     void setReconnect(LineReconnect reconnect) { reconnect_ = std::move(reconnect); }
-    // While waiting for the device: how often its file is looked for.
-    static constexpr int kReconnectPollMs = 1000;
 
     // A monitor gives up after this many ticks in a row without an answer.
     static constexpr int kSilentTickLimit = 20;

@@ -51,7 +51,6 @@ const QString kConnectionSection = QStringLiteral("Connection");
 const QString kReconnectKey = QStringLiteral("Reconnect");
 // Often enough that a replugged adapter is back within a second or two,
 // rarely enough that waiting costs nothing (one stat of the device file).
-constexpr int kReconnectPollMs = 1000;
 
 // The window's own texts about reconnecting, in one place.
 const char* const kReconnectSwitch = "Po odpojení převodníku znovu připojit";
@@ -528,23 +527,32 @@ void FrmMain::ForgetLostPort() {
     UpdateWatch();
 }
 
+ReconnectWatch FrmMain::WatchForLostPort() {
+    const QString path = lostPath_;
+    return ReconnectWatch(LineReconnect{path.toStdString(), [path] { return PortMap::present(path); },
+                                        [this](std::string&) {
+                                            comSerial->clearError();
+                                            comSerial->setSettings(
+                                                QString::fromLatin1(kLineSettings));
+                                            // A refusal puts its hint on the status line.
+                                            return OpenPort();
+                                        }});
+}
+
 void FrmMain::tmrReconnect_Timer() {
     if (!watchingForDevice()) {
         tmrReconnect->stop();
         return;
     }
-    // A command runs (or a box of one waits): next second.
-    if (busy() || comSerial->portOpen()) return;
-    if (!PortMap::present(lostPath_)) return;
+    // A command runs (or a box of one waits): next second. Nor is a command
+    // started only to find the file still missing.
+    if (busy() || comSerial->portOpen() || !PortMap::present(lostPath_)) return;
     RunCommand([this](Operations& ops) { Reconnect(ops); });
 }
 
 void FrmMain::Reconnect(Operations& ops) {
-    comSerial->clearError();
-    comSerial->setSettings(QString::fromLatin1(kLineSettings));
-    // The file is back but may not open yet (udev may still be giving it
-    // its group): next second.
-    if (!OpenPort()) return;
+    std::string tell;
+    if (!WatchForLostPort().poll(tell)) return;
     ForgetLostPort();
     const CivilDateTime t = ops.clock.now();
     const QString at = QStringLiteral("%1:%2:%3")

@@ -29,6 +29,7 @@
 #include "session/device_state.h"
 #include "session/main_view.h"
 #include "session/operations.h"
+#include "session/reconnect.h"
 #include "watch/tick_sample.h"
 #include "watch/wall_time.h"
 
@@ -302,6 +303,8 @@ private:
     QWidget* BuildLowerPanel();
     void BuildMenus();
     void RegisterControls();
+    // Getting the lost port back: its file looked for, then reopened.
+    ReconnectWatch WatchForLostPort();
     void ConnectStarters();
     void AlignLowerColumns();
 

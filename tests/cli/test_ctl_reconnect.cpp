@@ -4,6 +4,8 @@
 // rows under its one header.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <QDateTime>
 
 #include <sstream>
@@ -33,7 +35,12 @@ protected:
         EXPECT_TRUE(p.ok()) << p.error;
         runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
         runner->setReconnect(LineReconnect{"/dev/ttyUSB0", [this] { return present; },
-                                           [this](std::string&) {
+                                           [this](std::string& why) {
+                                               if (!refusals.empty()) {
+                                                   why = refusals.front();
+                                                   refusals.pop_front();
+                                                   return false;
+                                               }
                                                reopenedAtMs = line.nowMs();
                                                waitsAtReopen = line.waitCalls();
                                                ++reopens;
@@ -90,6 +97,8 @@ protected:
     std::int64_t stopAtMs = -1;
     int reopens = 0;
     std::function<void()> beforeReopen;
+    // Why the device file, back, will not open yet: one per look.
+    std::deque<std::string> refusals;
 };
 
 TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
@@ -105,7 +114,7 @@ TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
     // Reopened at the first look after the file came back, a second at most.
     ASSERT_EQ(reopens, 1);
     EXPECT_GE(reopenedAtMs, lostAtMs + kAwayMs);
-    EXPECT_LE(reopenedAtMs, lostAtMs + kAwayMs + CtlRunner::kReconnectPollMs);
+    EXPECT_LE(reopenedAtMs, lostAtMs + kAwayMs + kReconnectPollMs);
     // and read again
     EXPECT_EQ(identifications(), 2);
 
@@ -145,6 +154,18 @@ TEST_F(CtlReconnect, WaitingLooksOnceASecond) {
     EXPECT_EQ(lines().size(), 2u); // text lines, no header
 }
 
+TEST_F(CtlReconnect, AReasonTheDeviceWillNotOpenIsToldOnce) {
+    rowsBeforeLoss = 1;
+    refusals = {"no access", "no access", "no access", "busy"};
+    ASSERT_EQ(run("monitor --reconnect --count 2"), kExitOk) << err.str();
+    EXPECT_EQ(reopens, 1);
+    const std::string said = err.str();
+    const auto noAccess = said.find("no access\n");
+    ASSERT_NE(noAccess, std::string::npos) << said;
+    EXPECT_EQ(said.find("no access", noAccess + 1), std::string::npos) << said;
+    EXPECT_NE(said.find("busy\n"), std::string::npos) << said;
+}
+
 TEST_F(CtlReconnect, AnotherConverterAfterTheGapEndsTheCsv) {
     // Input 1 now holds input 2's sensor: the header would lie about it.
     beforeReopen = [this] { bus.converter(0).setBlock(0, bus.converter(0).block(32)); };
@@ -166,7 +187,7 @@ TEST_F(CtlReconnect, SignalWhileWaitingEndsWithZero) {
     stopAtMs = 10'000;
     ASSERT_EQ(run("monitor --reconnect --csv"), kExitOk) << err.str();
     EXPECT_EQ(reopens, 0);
-    EXPECT_LE(line.nowMs(), stopAtMs + CtlRunner::kReconnectPollMs);
+    EXPECT_LE(line.nowMs(), stopAtMs + kReconnectPollMs);
     EXPECT_EQ(lines().size(), 5u + 2u);
 }
 
