@@ -34,7 +34,7 @@ CtlRunner::CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& option
                      WallClock* clock, RandomSource* random)
     : options_(options), out_(out), err_(err),
       view_(out, err, options.verbose, WithYes(answers, options.yes)),
-      session_(line, pump, view_, view_, clock, random) {
+      session_(line, pump, view_, view_, clock, random), connection_(session_, ConnectionHooks()) {
     // The restart and the address change read the converter at their end
     // but do not say whether that worked; the terminal must, in its status.
     session_.ops().readConverter = [this](std::int32_t& address) {
@@ -43,11 +43,20 @@ CtlRunner::CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& option
     };
 }
 
+Connection::Hooks CtlRunner::ConnectionHooks() {
+    Connection::Hooks h;
+    h.tellLineLost = [this](const std::string& reason) {
+        err_ << "Komunikační port byl uzavřen: " << reason << std::endl;
+    };
+    // Whatever the command's own status: the converter may now hold a mix.
+    h.offerWayBack = [this] { leftUnfinished_ = ReportUnfinishedWrites(*this); };
+    return h;
+}
+
 void CtlRunner::lineLost(const std::string& reason) {
     if (lineLost_) return;
     lineLost_ = true;
-    session_.guard().cancel();
-    err_ << "Komunikační port byl uzavřen: " << reason << std::endl;
+    connection_.lineLost(reason);
 }
 
 void CtlRunner::interrupt() {
@@ -66,9 +75,7 @@ int CtlRunner::run() {
     if (options_.command == "monitor" && options_.reconnect && reconnect_.reopen)
         return monitorReconnecting();
     int status = kExitUsage;
-    session_.run([&](Operations&) { status = dispatch(); });
-    // Whatever the command's own status: the converter may now hold a mix.
-    leftUnfinished_ = ReportUnfinishedWrites(*this);
+    connection_.run([&](Operations&) { status = dispatch(); });
     return lineLost_ || leftUnfinished_ ? kExitNoAnswer : status;
 }
 
@@ -180,7 +187,7 @@ std::optional<int> CtlRunner::put(const std::string& text) {
 int CtlRunner::monitorReconnecting() {
     for (;;) {
         int status = kExitUsage;
-        session_.run([&](Operations&) { status = monitor(); });
+        connection_.run([&](Operations&) { status = monitor(); });
         const bool lost = lineLost_ || !session_.port().line.isOpen();
         if (!lost) return status;
         // The loss was told by lineLost(), unless the line just closed.

@@ -14,6 +14,7 @@
 #include "cli/terminal_view.h"
 #include "link/line.h"
 #include "reading/operations.h"
+#include "session/connection.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
 #include "watch/record_file.h"
@@ -89,6 +90,7 @@ public:
     bool leftUnfinished() const { return leftUnfinished_; }
 
 private:
+    Connection::Hooks ConnectionHooks();
     int dispatch();
     int read();
     int monitor();
@@ -107,6 +109,7 @@ private:
     std::ostream& err_;
     TerminalView view_;
     Session session_;
+    Connection connection_;
     bool lastReadOk_ = false;
     bool lineLost_ = false;
     std::function<bool()> stop_;

@@ -107,6 +107,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
     session_->ops().backups = backups_.get();
     session_->journal() = Journal(JournalPath().toStdString());
+    connection_ = std::make_unique<Connection>(*session_, ConnectionHooks());
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
@@ -260,15 +261,10 @@ void FrmMain::changeEvent(QEvent* e) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
-    if (busy() && !MayInterruptWrite()) {
-        e->ignore();
-        return;
-    }
     if (busy()) {
         // A command is half-way through: cancel it, and close once it has
-        // unwound (RunCommand comes back here).
-        closePending_ = true;
-        guard().cancel();
+        // unwound (the connection comes back here).
+        connection_->end(Connection::Ending::Close);
         e->ignore();
         return;
     }
@@ -287,13 +283,7 @@ void FrmMain::mExit_Click() {
     // and unwinds first (its waits end at once, nothing more is sent);
     // quitting from inside its wait would leave every later wait returning
     // at once, that is spinning.
-    if (busy() && !MayInterruptWrite()) return;
-    if (busy()) {
-        exitPending_ = true;
-        guard().cancel();
-        return;
-    }
-    Quit();
+    connection_->end(Connection::Ending::Exit);
 }
 
 void FrmMain::Quit() {
@@ -452,14 +442,7 @@ void FrmMain::onLineLost(const QString& reason) {
     // The path as mapped, not as QSerialPort names it ("ttyUSB0").
     lostPath_ = ports_->device(lostPort_).path;
     UpdateWatch();
-    if (busy()) {
-        // The command cannot go on without its line: cancel it, and say why
-        // once it has unwound, instead of each of its steps failing aloud.
-        lostLineReason_ = reason;
-        guard().cancel();
-        return;
-    }
-    ShowLostLine(reason);
+    connection_->lineLost(reason.toStdString());
 }
 
 void FrmMain::ShowLostLine(const QString& reason) {
@@ -737,13 +720,30 @@ bool FrmMain::busy() const {
 }
 
 bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
-    if (!session_->run(fn)) return false;
-    AfterCommand();
-    return true;
+    return connection_->run(fn);
+}
+
+Connection::Hooks FrmMain::ConnectionHooks() {
+    Connection::Hooks h;
+    h.mayInterruptWrite = [this] { return MayInterruptWrite(); };
+    h.end = [this](Connection::Ending how) {
+        if (how == Connection::Ending::Exit)
+            Quit();
+        else
+            QTimer::singleShot(0, this, &QWidget::close);
+    };
+    h.tellLineLost = [this](const std::string& reason) {
+        ShowLostLine(QString::fromStdString(reason));
+    };
+    // Past the command's own prompter, which a cancelled command silences.
+    h.tellUnfinished = [this](const Journal& journal, const JournalEntry& e) {
+        rawPrompter_->critical(UnfinishedText(journal, e));
+    };
+    h.offerWayBack = [this] { OfferWayBack(); };
+    return h;
 }
 
 bool FrmMain::MayInterruptWrite() {
-    if (!guard().writing() || closePending_ || exitPending_) return true;
     // Asked past the command's own prompter: a command cancelled meanwhile
     // would swallow the question.
     return rawPrompter_->question("Probíhá zápis do převodníku. Přerušit ho a ukončit program?\r\n"
@@ -752,39 +752,11 @@ bool FrmMain::MayInterruptWrite() {
                                   MessageAnswer::No);
 }
 
-void FrmMain::SayUnfinished() {
-    Journal& journal = session_->journal();
-    for (const JournalEntry& e : journal.takeUnfinished())
-        rawPrompter_->critical(UnfinishedText(journal, e));
-}
-
 void FrmMain::OfferWayBack() {
-    if (!session_->journal().hasUnfinished()) return;
     std::vector<WayBack> ways;
     session_->run([&ways](Operations& ops) { ways = AskWayBack(ops); });
     for (const WayBack& way : ways)
         RunCommand([way](Operations& ops) { RunWayBack(ops, way); });
-}
-
-void FrmMain::AfterCommand() {
-    if (exitPending_) {
-        exitPending_ = false;
-        SayUnfinished();
-        Quit();
-        return;
-    }
-    if (closePending_) {
-        closePending_ = false;
-        SayUnfinished();
-        QTimer::singleShot(0, this, &QWidget::close);
-        return;
-    }
-    OfferWayBack();
-    if (!lostLineReason_.isEmpty()) {
-        const QString reason = lostLineReason_;
-        lostLineReason_.clear();
-        ShowLostLine(reason);
-    }
 }
 
 void FrmMain::OnGuardChanged() {

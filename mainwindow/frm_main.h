@@ -28,6 +28,7 @@
 #include "reading/operations.h"
 #include "session/device_state.h"
 #include "session/main_view.h"
+#include "session/connection.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
 #include "watch/tick_sample.h"
@@ -323,13 +324,13 @@ private:
     void Reconnect(Operations& ops);
     void RunStartupPause();
     void OnGuardChanged();
-    void AfterCommand();
+    // How this window runs commands and ends (see session/connection.h).
+    Connection::Hooks ConnectionHooks();
     // Closing while a command writes: the operator decides (No: the write
     // goes on); true when the program may go on to close.
     bool MayInterruptWrite();
-    // What the command just ended left half written: on the way out said,
-    // otherwise offered the way back (run as commands of their own).
-    void SayUnfinished();
+    // What a command left half written, offered the way back (run as
+    // commands of their own).
     void OfferWayBack();
     void Quit();
     void OnLogChanged(bool active);
@@ -348,6 +349,7 @@ private:
     AppSettings* settings_ = nullptr;
     EventPump* pump_ = nullptr;
     std::unique_ptr<Session> session_;
+    std::unique_ptr<Connection> connection_;
     std::unique_ptr<FolderBackupStore> backups_;
     int guardListener_ = 0;
 
@@ -362,12 +364,9 @@ private:
 
     bool firstActivation_ = false;
     bool startupPausePending_ = false;
-    bool closePending_ = false;
     Prompter* rawPrompter_ = nullptr; // the prompter the session's cancellable one wraps
-    bool exitPending_ = false;
     std::function<void()> quit_;
     bool wasBusy_ = false;
-    QString lostLineReason_;
     // The port whose line was lost, while the user has not taken over.
     int lostPort_ = 0;
     QString lostPath_;
