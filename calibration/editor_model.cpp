@@ -336,14 +336,11 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         // The editor is open with the line free so that the values stay
         // live; the read takes it back, and the measurement's last request
         // is waited out before the "KB" goes out.
-        const auto held = ops_.guard.holdLine();
-        const bool measuring = ops_.view.measurementTimerEnabled();
-        StopMeasurement(ops_.port, ops_.view);
+        const PausedMeasurement paused(ops_.port, ops_.view, ops_.guard);
         if (ops_.cancelled()) return false;
         result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
         if (ops_.cancelled()) return false;
         if (result == kBlockReadOk) RememberBlock(ops_.state, block, image);
-        if (measuring) StartMeasurement(ops_.port, ops_.view);
     }
     if (result != kBlockReadOk) {
         ops_.prompter.critical("Kalibraci nelze načíst ze snímače (blok " + std::to_string(block) +

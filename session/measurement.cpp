@@ -32,4 +32,14 @@ void StopMeasurement(Port& port, MainView& view) {
     if (port.line.isOpen()) port.flush();
 }
 
+PausedMeasurement::PausedMeasurement(Port& port, MainView& view, CommandGuard& guard)
+    : port_(port), view_(view), held_(guard.holdLine()),
+      measuring_(view.measurementTimerEnabled()) {
+    StopMeasurement(port_, view_);
+}
+
+PausedMeasurement::~PausedMeasurement() {
+    if (measuring_ && !port_.cancelled()) StartMeasurement(port_, view_);
+}
+
 } // namespace rm27
