@@ -32,6 +32,69 @@ void FillInitRecord(SensorRecord& rec, EKeyInitVariant variant, const CivilDateT
     if (davro) rec.limit = kDavroLimit;
 }
 
+namespace {
+
+// Input n's eKey (from 1) initialised with rec: its line of the report;
+// true when it was written.
+bool InitOneEKey(Operations& ops, EKeyInitVariant variant, int n, SensorRecord& rec,
+                 EKeyInitResult& result) {
+    DeviceState& st = ops.state;
+    std::string& line = result.lines[static_cast<std::size_t>(n - 1)];
+    const std::string number = std::to_string(n);
+    if (((st.EKeyMask >> (n - 1)) & 1U) == 0) {
+        line = number + " - neni eKey";
+        return false;
+    }
+    // The input number ends the identifier, so that eKeys written in the
+    // same second still differ.
+    const CivilDateTime now = ops.clock.now();
+    rec.sensorId = MakeEKeyId(now, "", n, ops.uniform());
+    rec.dateOfSave = DateYYMMDD(now);
+    rec.validity = DateYYMMDD(now);
+    std::string image;
+    const std::int32_t built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
+    if (built < 0) {
+        line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
+        return false;
+    }
+    result.writes.push_back(
+        BeginBlockWrite(ops, journaled::kEKeyInit, BlockNumber(n - 1, 0), image));
+    if (result.writes.back().refused()) {
+        line = number + " - neslo zapsat";
+        return false;
+    }
+    const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
+    EndBlockWrite(ops, result.writes.back(), write);
+    if (write < 0) {
+        ops.prompter.plain(number + " - neslo zapsat");
+        line = number + " - neslo zapsat {" + std::to_string(write) + ")";
+        return false;
+    }
+    line = number + " - ID [ " + rec.sensorId + " ]";
+    return true;
+}
+
+// The report, then the reading and the checks of what was written.
+void ReportAndCheck(Operations& ops, EKeyInitResult& result) {
+    std::string lines;
+    for (const std::string& line : result.lines)
+        lines += line + "\r\n";
+    ops.prompter.information("Vysledek : \r\n" + lines);
+    ops.prompter.clipboardClear();
+    ops.prompter.clipboardSetText(lines);
+    if (!ops.cancelled()) ReadConverter(ops, ops.state.DeviceAddress);
+    CheckWrites(ops, result.writes);
+    StartMeasurement(ops.port, ops.view);
+    // A key the reading did not read again (its mask bit lost, its block
+    // unreadable) is read on its own, after the steps.
+    ReadBackUnchecked(ops, result.writes);
+    // Last, so that it stays: what the report could not say about the
+    // checks.
+    SettleWrites(ops, result.writes);
+}
+
+} // namespace
+
 EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     EKeyInitResult result;
     if (!EKeyMaskReliable(ops)) {
@@ -47,12 +110,11 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     }
     StopMeasurement(ops.port, ops.view);
 
-    DeviceState& st = ops.state;
     // What every plugged eKey holds goes to the journal with its write:
     // known from the reading, else read now, before the first frame.
     std::vector<std::int32_t> plugged;
     for (int i = 0; i < kInputCount; ++i) {
-        if ((st.EKeyMask >> i) & 1U) plugged.push_back(BlockNumber(i, 0));
+        if ((ops.state.EKeyMask >> i) & 1U) plugged.push_back(BlockNumber(i, 0));
     }
     if (!KnowBlocks(ops, plugged)) {
         StartMeasurement(ops.port, ops.view);
@@ -62,57 +124,9 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     SensorRecord rec;
     FillInitRecord(rec, variant, ops.clock.now(), ops.nowMs());
     int written = 0;
-    for (int n = 1; n <= kInputCount; ++n) {
-        std::string& line = result.lines[static_cast<std::size_t>(n - 1)];
-        const std::string number = std::to_string(n);
-        if (((st.EKeyMask >> (n - 1)) & 1U) == 0) {
-            line = number + " - neni eKey";
-            continue;
-        }
-        // The input number ends the identifier, so that eKeys written in
-        // the same second still differ.
-        const CivilDateTime now = ops.clock.now();
-        rec.sensorId = MakeEKeyId(now, "", n, ops.uniform());
-        rec.dateOfSave = DateYYMMDD(now);
-        rec.validity = DateYYMMDD(now);
-        std::string image;
-        const std::int32_t built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
-        if (built < 0) {
-            line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
-            continue;
-        }
-        result.writes.push_back(
-            BeginBlockWrite(ops, journaled::kEKeyInit, BlockNumber(n - 1, 0), image));
-        if (result.writes.back().refused()) {
-            line = number + " - neslo zapsat";
-            continue;
-        }
-        const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
-        EndBlockWrite(ops, result.writes.back(), write);
-        if (write < 0) {
-            ops.prompter.plain(number + " - neslo zapsat");
-            line = number + " - neslo zapsat {" + std::to_string(write) + ")";
-            continue;
-        }
-        line = number + " - ID [ " + rec.sensorId + " ]";
-        ++written;
-    }
-
-    std::string lines;
-    for (const std::string& line : result.lines)
-        lines += line + "\r\n";
-    ops.prompter.information("Vysledek : \r\n" + lines);
-    ops.prompter.clipboardClear();
-    ops.prompter.clipboardSetText(lines);
-    if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
-    CheckWrites(ops, result.writes);
-    StartMeasurement(ops.port, ops.view);
-    // A key the reading did not read again (its mask bit lost, its block
-    // unreadable) is read on its own, after the steps.
-    ReadBackUnchecked(ops, result.writes);
-    // Last, so that it stays: what the report could not say about the
-    // checks.
-    SettleWrites(ops, result.writes);
+    for (int n = 1; n <= kInputCount; ++n)
+        written += InitOneEKey(ops, variant, n, rec, result) ? 1 : 0;
+    ReportAndCheck(ops, result);
 
     if (plugged.empty())
         result.outcome = Outcome::Refused;
