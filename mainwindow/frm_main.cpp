@@ -145,26 +145,34 @@ FrmMain::~FrmMain() {
 // ------------------------------------------------------ start-up and close
 
 void FrmMain::Form_Load() {
-    // 1. The window starts idle: the measurement stop of a closed port.
+    // The window starts idle: the measurement stop of a closed port.
     for (int i = 0; i < 4; ++i)
         lblHodnota[i]->clear();
     tmrCasovac->stop();
     startupPausePending_ = true;
     if (isVisible()) RunStartupPause();
 
-    // 2.
     firstActivation_ = true;
-    // 3. Formed for compatibility only: nothing reads or writes the file.
+    // Formed for compatibility only: nothing reads or writes the file.
     configFilePath_ = QCoreApplication::applicationDirPath() + QDir::separator() +
                       QStringLiteral("r27manager.cfg");
-    // 4.
     setWindowTitle(QStringLiteral("%1 v%2.%3.%4")
                        .arg(QString::fromUtf8(build::kProgramTitle))
                        .arg(build::kVersionMajor)
                        .arg(build::kVersionMinor)
                        .arg(build::kVersionPatch));
+    FillPortList();
+    FillAddressList();
+    PresetFileDialogs();
+    ClearInputRows();
+    ApplyMode();
+    centralWidget()->adjustSize();
+    adjustSize();
+    // Centred once the mode has given the window its height.
+    CenterForm(this);
+}
 
-    // 5., 6.
+void FrmMain::FillPortList() {
     ports_->refresh(&settings_->store());
     cmbSelectPort->clear();
     for (int n = 1; n <= kPortCount; ++n)
@@ -174,23 +182,24 @@ void FrmMain::Form_Load() {
     if (portIndex > cmbSelectPort->count() - 1 || portIndex < 0) portIndex = 0;
     cmbSelectPort->setCurrentIndex(portIndex);
     cmbSelectPort_Click();
+}
 
-    // 7., 8. The position in the list is the address.
-    {
-        const QSignalBlocker quiet(cmbSelectAdr);
-        cmbSelectAdr->clear();
-        cmbSelectAdr->addItem(tr("0-Default"));
-        for (int n = 1; n <= 255; ++n) {
-            cmbSelectAdr->addItem(
-                QString::fromStdString(FormatFixed(n, "000") + " [0x" + LongToHex(n, 2) + "] "));
-        }
-        int addressIndex =
-            ReadNumberLiteral(settings_->GetSetting(kSection, kAddressKey, QStringLiteral("0")));
-        if (addressIndex > cmbSelectAdr->count() - 1 || addressIndex < 0) addressIndex = 0;
-        cmbSelectAdr->setCurrentIndex(addressIndex);
+void FrmMain::FillAddressList() {
+    // The position in the list is the address.
+    const QSignalBlocker quiet(cmbSelectAdr);
+    cmbSelectAdr->clear();
+    cmbSelectAdr->addItem(tr("0-Default"));
+    for (int n = 1; n <= 255; ++n) {
+        cmbSelectAdr->addItem(
+            QString::fromStdString(FormatFixed(n, "000") + " [0x" + LongToHex(n, 2) + "] "));
     }
+    int addressIndex =
+        ReadNumberLiteral(settings_->GetSetting(kSection, kAddressKey, QStringLiteral("0")));
+    if (addressIndex > cmbSelectAdr->count() - 1 || addressIndex < 0) addressIndex = 0;
+    cmbSelectAdr->setCurrentIndex(addressIndex);
+}
 
-    // 10. The EEPROM image files.
+void FrmMain::PresetFileDialogs() {
     FileDialogSpec& eeprom = eepromDialog();
     eeprom.title = "Výběr souboru s obsahem pro eeprom";
     eeprom.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
@@ -202,11 +211,10 @@ void FrmMain::Form_Load() {
     save.title = "Uložit obsah EEPROM do souboru";
     state().restoreDialog =
         RestoreDialogSpec(BackupFolder().toStdString(), objectName().toStdString());
+}
 
-    // 11.
-    ClearInputRows();
-
-    // 12., 13. The mode is read once and holds for the whole run.
+void FrmMain::ApplyMode() {
+    // Read once: the mode holds for the whole run.
     state().ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
     if (state().ExtendedMode) {
         mDevice->menuAction()->setVisible(true);
@@ -221,10 +229,6 @@ void FrmMain::Form_Load() {
         mDevice->menuAction()->setVisible(false);
         calibrationStrip_->setVisible(false);
     }
-    centralWidget()->adjustSize();
-    adjustSize();
-    // 9. Centred once the mode has given the window its height.
-    CenterForm(this);
 }
 
 void FrmMain::RunStartupPause() {

@@ -323,6 +323,11 @@ private:
     void ForgetLostPort();
     void Reconnect(Operations& ops);
     void RunStartupPause();
+    // The start-up steps of Form_Load.
+    void FillPortList();
+    void FillAddressList();
+    void PresetFileDialogs();
+    void ApplyMode();
     void OnGuardChanged();
     // How this window runs commands and ends (see session/connection.h).
     Connection::Hooks ConnectionHooks();
