@@ -186,97 +186,80 @@ void Replay(const Command& c, double rate, std::uint64_t seed) {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    if (const int parsed = Parse(argc, argv, o); parsed != 0) return parsed == 1 ? 0 : 2;
-    const std::filesystem::path work =
-        std::filesystem::temp_directory_path() / ("rm27soak-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(work);
-    std::vector<Command> commands = rm27::soak::AllCommands(work.string());
-    if (!o.commands.empty()) {
-        std::vector<Command> chosen;
-        for (const std::string& name : o.commands) {
-            const auto it = std::find_if(commands.begin(), commands.end(),
-                                         [&](const Command& c) { return c.name == name; });
-            if (it == commands.end()) {
-                std::cerr << "rm27soak: no command " << name << "\n";
-                return 2;
-            }
-            chosen.push_back(*it);
+// The commands named on the command line (all when none is); false when a
+// name is no command.
+bool ChooseCommands(const Options& o, std::vector<Command>& commands) {
+    if (o.commands.empty()) return true;
+    std::vector<Command> chosen;
+    for (const std::string& name : o.commands) {
+        const auto it = std::find_if(commands.begin(), commands.end(),
+                                     [&](const Command& c) { return c.name == name; });
+        if (it == commands.end()) {
+            std::cerr << "rm27soak: no command " << name << "\n";
+            return false;
         }
-        commands = chosen;
+        chosen.push_back(*it);
     }
-    if (o.seed >= 0) {
-        rm27::soak::KeepFaultLogs(true);
-        for (const Command& c : commands)
-            for (double rate : o.rates)
-                Replay(c, rate, static_cast<std::uint64_t>(o.seed));
-        std::filesystem::remove_all(work);
-        return 0;
-    }
+    commands = chosen;
+    return true;
+}
 
-    rm27::soak::Judging::journal = o.journal;
-    std::printf("| command | faults | runs | not run | success | failure | hangs | "
-                "silent corruptions | silent, by an altered field | failed, left changed | "
-                "of those unsaid | unsaid, by an altered field | said unchecked | longest (s) | "
-                "bound (s) |\n"
-                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
-    std::vector<std::string> reads;
-    std::vector<std::string> seedLines;
-    const auto started = std::chrono::steady_clock::now();
-    for (const Command& c : commands) {
-        for (const double rate : o.rates) {
-            std::vector<RunResult> results(static_cast<std::size_t>(o.runs));
-            std::atomic<int> next{0};
-            const auto work1 = [&] {
-                for (int k; (k = next++) < o.runs;)
-                    results[static_cast<std::size_t>(k)] =
-                        c.run(o.firstSeed + static_cast<std::uint64_t>(k), rate);
-            };
-            std::vector<std::thread> pool;
-            for (int j = 1; j < o.jobs; ++j)
-                pool.emplace_back(work1);
-            work1();
-            for (std::thread& t : pool)
-                t.join();
-            Tally t;
-            for (int k = 0; k < o.runs; ++k)
-                t.add(o.firstSeed + static_cast<std::uint64_t>(k),
-                      results[static_cast<std::size_t>(k)]);
-            const std::string unsaid = o.journal ? std::to_string(t.unsaid) : "-";
-            const std::string unsaidAltered = o.journal ? std::to_string(t.unsaidAltered) : "-";
-            std::printf(
-                "| %s | %s | %d | %d | %d | %d | %d | %d | %d | %d | %s | %s | %d | %.1f | %.1f |\n",
+// Every run of c at rate, on o.jobs threads, tallied.
+Tally RunAll(const Options& o, const Command& c, double rate) {
+    std::vector<RunResult> results(static_cast<std::size_t>(o.runs));
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int k; (k = next++) < o.runs;)
+            results[static_cast<std::size_t>(k)] =
+                c.run(o.firstSeed + static_cast<std::uint64_t>(k), rate);
+    };
+    std::vector<std::thread> pool;
+    for (int j = 1; j < o.jobs; ++j)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    Tally t;
+    for (int k = 0; k < o.runs; ++k)
+        t.add(o.firstSeed + static_cast<std::uint64_t>(k), results[static_cast<std::size_t>(k)]);
+    return t;
+}
+
+void PrintCommandRow(const Options& o, const Command& c, double rate, const Tally& t) {
+    const std::string unsaid = o.journal ? std::to_string(t.unsaid) : "-";
+    const std::string unsaidAltered = o.journal ? std::to_string(t.unsaidAltered) : "-";
+    std::printf("| %s | %s | %d | %d | %d | %d | %d | %d | %d | %d | %s | %s | %d | %.1f | %.1f |\n",
                 c.name.c_str(), Percent(rate).c_str(), t.runs, t.notRun, t.success, t.failure,
                 t.hangs, t.silent, t.silentAltered, t.reported, unsaid.c_str(),
-                unsaidAltered.c_str(), t.unchecked,
-                static_cast<double>(t.maxMs) / 1000.0, static_cast<double>(c.boundMs) / 1000.0);
-            std::fflush(stdout);
-            if (t.shown.shown > 0) {
-                char line[512];
-                std::snprintf(line, sizeof line, "| %s | %s | %d | %d | %d | %d | %d | %d | %d |",
-                              c.name.c_str(), Percent(rate).c_str(),
-                              c.name == "monitor" ? t.ticksDecoded : t.success, t.shown.shown,
-                              t.shown.markedWrong, t.shown.markedRight, t.shown.unmarkedWrong,
-                              t.shown.undetectable,
-                              c.name == "monitor" ? t.ticks - t.ticksDecoded : t.failure);
-                reads.push_back(line);
-            }
-            for (std::size_t k = 0;
-                 k < t.seeds.size() && k < static_cast<std::size_t>(o.seedsShown); ++k) {
-                seedLines.push_back("  --command " + c.name + " --rates " + std::to_string(rate) +
-                                    " --seed " + std::to_string(t.seeds[k].first) + "   # " +
-                                    t.seeds[k].second);
-            }
-            if (t.seeds.size() > static_cast<std::size_t>(o.seedsShown))
-                seedLines.push_back(
-                    "  ... and " +
-                    std::to_string(t.seeds.size() - static_cast<std::size_t>(o.seedsShown)) +
-                    " more of " + c.name + " at " + Percent(rate));
-        }
+                unsaidAltered.c_str(), t.unchecked, static_cast<double>(t.maxMs) / 1000.0,
+                static_cast<double>(c.boundMs) / 1000.0);
+    std::fflush(stdout);
+}
+
+std::string ShownRow(const Command& c, double rate, const Tally& t) {
+    char line[512];
+    std::snprintf(line, sizeof line, "| %s | %s | %d | %d | %d | %d | %d | %d | %d |",
+                  c.name.c_str(), Percent(rate).c_str(),
+                  c.name == "monitor" ? t.ticksDecoded : t.success, t.shown.shown,
+                  t.shown.markedWrong, t.shown.markedRight, t.shown.unmarkedWrong,
+                  t.shown.undetectable, c.name == "monitor" ? t.ticks - t.ticksDecoded : t.failure);
+    return line;
+}
+
+void AddSeedLines(const Options& o, const Command& c, double rate, const Tally& t,
+                  std::vector<std::string>& seedLines) {
+    const auto shown = static_cast<std::size_t>(o.seedsShown);
+    for (std::size_t k = 0; k < t.seeds.size() && k < shown; ++k) {
+        seedLines.push_back("  --command " + c.name + " --rates " + std::to_string(rate) +
+                            " --seed " + std::to_string(t.seeds[k].first) + "   # " +
+                            t.seeds[k].second);
     }
+    if (t.seeds.size() > shown)
+        seedLines.push_back("  ... and " + std::to_string(t.seeds.size() - shown) + " more of " +
+                            c.name + " at " + Percent(rate));
+}
+
+void PrintTail(const std::vector<std::string>& reads, const std::vector<std::string>& seedLines) {
     if (!reads.empty()) {
         std::printf("\n| command | faults | readings (ticks) shown | values | marked wrong | "
                     "marked right | unmarked wrong | undetectable | readings (ticks) failed |\n"
@@ -288,10 +271,54 @@ int main(int argc, char** argv) {
     if (seedLines.empty()) std::printf("  none\n");
     for (const std::string& line : seedLines)
         std::printf("%s\n", line.c_str());
+}
+
+void RunTables(const Options& o, const std::vector<Command>& commands) {
+    rm27::soak::Judging::journal = o.journal;
+    std::printf("| command | faults | runs | not run | success | failure | hangs | "
+                "silent corruptions | silent, by an altered field | failed, left changed | "
+                "of those unsaid | unsaid, by an altered field | said unchecked | longest (s) | "
+                "bound (s) |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::vector<std::string> reads;
+    std::vector<std::string> seedLines;
+    const auto started = std::chrono::steady_clock::now();
+    for (const Command& c : commands) {
+        for (const double rate : o.rates) {
+            const Tally t = RunAll(o, c, rate);
+            PrintCommandRow(o, c, rate, t);
+            if (t.shown.shown > 0) reads.push_back(ShownRow(c, rate, t));
+            AddSeedLines(o, c, rate, t, seedLines);
+        }
+    }
+    PrintTail(reads, seedLines);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("\n%d runs per command and rate, first seed %llu, %.0f s\n", o.runs,
                 static_cast<unsigned long long>(o.firstSeed), seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (const int parsed = Parse(argc, argv, o); parsed != 0) return parsed == 1 ? 0 : 2;
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / ("rm27soak-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(work);
+    std::vector<Command> commands = rm27::soak::AllCommands(work.string());
+    if (!ChooseCommands(o, commands)) {
+        std::filesystem::remove_all(work);
+        return 2;
+    }
+    if (o.seed >= 0) {
+        rm27::soak::KeepFaultLogs(true);
+        for (const Command& c : commands)
+            for (double rate : o.rates)
+                Replay(c, rate, static_cast<std::uint64_t>(o.seed));
+    } else {
+        RunTables(o, commands);
+    }
     std::filesystem::remove_all(work);
     return 0;
 }
