@@ -499,6 +499,83 @@ std::string PadToWidth(const std::string& text, const std::string& format) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
+// The digits a value shows in each section of a pattern.
+struct PlacedDigits {
+    std::string integer;
+    std::string fraction;
+    int exponent = 0;
+};
+
+PlacedDigits PlaceDigits(Decimal& d, const Pattern& p) {
+    const int intCount = p.count(Section::Integer);
+    const int fracCount = p.count(Section::Fraction);
+    PlacedDigits out;
+    if (p.scientific) {
+        if (!d.digits.empty()) {
+            RoundTo(d, intCount + fracCount);
+            // Exactly intCount digits in front of the point (none for
+            // ".00E+00", where the first digit follows the point).
+            out.exponent = d.point - intCount;
+            out.integer = Digits(d, 0, intCount);
+            out.fraction = Digits(d, intCount, fracCount);
+        } else {
+            out.fraction = std::string(static_cast<std::size_t>(fracCount), '0');
+        }
+    } else {
+        RoundTo(d, d.point + fracCount);
+        if (d.point > 0 && !d.digits.empty()) out.integer = Digits(d, 0, d.point);
+        out.fraction = Digits(d, d.point, fracCount);
+    }
+    return out;
+}
+
+// "#" places after the point show their digit unless it and all after it
+// are zeros; "0" places always show. The last place shown, -1 for none.
+int LastShownFraction(const Pattern& p, const std::string& fraction) {
+    int lastShown = -1;
+    int j = 0;
+    for (const Item& item : p.items) {
+        if (item.kind == Kind::Placeholder && item.section == Section::Fraction) {
+            if (item.ch == '0' || fraction[static_cast<std::size_t>(j)] != '0') lastShown = j;
+            ++j;
+        }
+    }
+    return lastShown;
+}
+
+// One item of the pattern onto out; j counts the item's section's places.
+void PutItem(const Item& item, const Pattern& p, const PlacedDigits& digits, int lastShown,
+             int& j, std::string& out) {
+    switch (item.kind) {
+    case Kind::Literal:
+        out += item.ch;
+        break;
+    case Kind::Point:
+        out += DecimalSeparator();
+        break;
+    case Kind::ExponentMark:
+        out += item.ch;
+        if (digits.exponent < 0) {
+            out += '-';
+        } else if (p.alwaysSign) {
+            out += '+';
+        }
+        break;
+    case Kind::Placeholder:
+        if (item.section == Section::Integer) {
+            out += PlaceDigit(digits.integer, p.count(Section::Integer), j, item.ch);
+        } else if (item.section == Section::Fraction) {
+            if (j <= lastShown) out += digits.fraction[static_cast<std::size_t>(j)];
+        } else {
+            const int e = digits.exponent;
+            out += PlaceDigit(std::to_string(e < 0 ? -e : e), p.count(Section::Exponent), j,
+                              item.ch);
+        }
+        ++j;
+        break;
+    }
+}
+
 // The value formatted, before it is fitted to the field.
 std::string FormatUncut(double value, const std::string& format) {
     if (std::isnan(value)) {
@@ -509,49 +586,10 @@ std::string FormatUncut(double value, const std::string& format) {
     }
     const Pattern p = Parse(format);
     const int intCount = p.count(Section::Integer);
-    const int fracCount = p.count(Section::Fraction);
-    const int expCount = p.count(Section::Exponent);
-
     Decimal d = ToDecimal(std::fabs(value));
-    int exponent = 0;
-    std::string integerDigits;
-    std::string fractionDigits;
-    if (p.scientific) {
-        if (!d.digits.empty()) {
-            RoundTo(d, intCount + fracCount);
-            // Exactly intCount digits in front of the point (none for
-            // ".00E+00", where the first digit follows the point).
-            exponent = d.point - intCount;
-            integerDigits = Digits(d, 0, intCount);
-            fractionDigits = Digits(d, intCount, fracCount);
-        } else {
-            fractionDigits = std::string(static_cast<std::size_t>(fracCount), '0');
-        }
-    } else {
-        RoundTo(d, d.point + fracCount);
-        if (d.point > 0 && !d.digits.empty()) {
-            integerDigits = Digits(d, 0, d.point);
-        }
-        fractionDigits = Digits(d, d.point, fracCount);
-    }
-    const std::string exponentDigits = std::to_string(exponent < 0 ? -exponent : exponent);
+    const PlacedDigits digits = PlaceDigits(d, p);
+    const int lastShown = LastShownFraction(p, digits.fraction);
 
-    // "#" places after the point show their digit unless it and all after it
-    // are zeros; "0" places always show.
-    int lastShown = -1;
-    {
-        int j = 0;
-        for (const Item& item : p.items) {
-            if (item.kind == Kind::Placeholder && item.section == Section::Fraction) {
-                if (item.ch == '0' || fractionDigits[static_cast<std::size_t>(j)] != '0') {
-                    lastShown = j;
-                }
-                ++j;
-            }
-        }
-    }
-
-    const char separator = DecimalSeparator();
     std::string integerPart;
     std::string rest;
     bool integerDone = false;
@@ -559,46 +597,18 @@ std::string FormatUncut(double value, const std::string& format) {
     for (const Item& item : p.items) {
         if (item.section != Section::Integer && !integerDone) {
             if (intCount == 0) {
-                integerPart += integerDigits; // ".00" still shows 12.50
+                integerPart += digits.integer; // ".00" still shows 12.50
             }
             integerDone = true;
         }
-        std::string& out = integerDone ? rest : integerPart;
-        int& j = index[static_cast<int>(item.section)];
-        switch (item.kind) {
-        case Kind::Literal:
-            out += item.ch;
-            break;
-        case Kind::Point:
-            out += separator;
-            break;
-        case Kind::ExponentMark:
-            out += item.ch;
-            if (exponent < 0) {
-                out += '-';
-            } else if (p.alwaysSign) {
-                out += '+';
-            }
-            break;
-        case Kind::Placeholder:
-            if (item.section == Section::Integer) {
-                out += PlaceDigit(integerDigits, intCount, j, item.ch);
-            } else if (item.section == Section::Fraction) {
-                if (j <= lastShown) {
-                    out += fractionDigits[static_cast<std::size_t>(j)];
-                }
-            } else {
-                out += PlaceDigit(exponentDigits, expCount, j, item.ch);
-            }
-            ++j;
-            break;
-        }
+        PutItem(item, p, digits, lastShown, index[static_cast<int>(item.section)],
+                integerDone ? rest : integerPart);
     }
     if (!integerDone && intCount == 0) {
-        integerPart += integerDigits;
+        integerPart += digits.integer;
     }
     if (p.grouping) {
-        integerPart = Group(integerPart, separator);
+        integerPart = Group(integerPart, DecimalSeparator());
     }
     // A negative value that rounds to zero is shown as zero, without "-".
     const bool showMinus = value < 0.0 && !d.digits.empty();
