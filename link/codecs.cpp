@@ -118,9 +118,11 @@ double RadixLiteral(std::string_view digits, int radix) {
 
 } // namespace
 
-double ValComma(const std::string& text) {
-    // Operators type "0,25" or "0.25" depending on their habits; both must
-    // give the same number. Blanks are ignored anywhere, so "1 000" is 1000.
+namespace {
+
+// Operators type "0,25" or "0.25" depending on their habits; both must give
+// the same number. Blanks are ignored anywhere, so "1 000" is 1000.
+std::string WithoutBlanksCommaAsPoint(const std::string& text) {
     std::string s;
     bool commaSeen = false;
     for (char c : text) {
@@ -133,25 +135,13 @@ double ValComma(const std::string& text) {
         }
         s += c;
     }
-    if (s.size() >= 2 && s[0] == '&') {
-        const char prefix = AsciiUpper(s[1]);
-        if (prefix == 'H') {
-            return RadixLiteral(std::string_view(s).substr(2), 16);
-        }
-        if (prefix == 'O') {
-            return RadixLiteral(std::string_view(s).substr(2), 8);
-        }
-        return 0.0;
-    }
+    return s;
+}
 
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    // Collect the longest prefix that reads as a number, in a form that
-    // std::from_chars takes: always "C" notation, whatever the locale.
+// The longest prefix of s from i that reads as a number, in a form that
+// std::from_chars takes: always "C" notation, whatever the locale. Empty
+// when there is no digit.
+std::string NumberLiteral(const std::string& s, std::size_t i) {
     std::string literal = "0";
     bool anyDigit = false;
     while (i < s.size() && IsDigit(s[i])) {
@@ -170,7 +160,7 @@ double ValComma(const std::string& text) {
         }
     }
     if (!anyDigit) {
-        return 0.0;
+        return {};
     }
     if (i < s.size() && (AsciiUpper(s[i]) == 'E' || AsciiUpper(s[i]) == 'D')) {
         std::size_t j = i + 1;
@@ -186,6 +176,33 @@ double ValComma(const std::string& text) {
         if (j > firstDigit) {
             literal += exponent;
         }
+    }
+    return literal;
+}
+
+} // namespace
+
+double ValComma(const std::string& text) {
+    const std::string s = WithoutBlanksCommaAsPoint(text);
+    if (s.size() >= 2 && s[0] == '&') {
+        const char prefix = AsciiUpper(s[1]);
+        if (prefix == 'H') {
+            return RadixLiteral(std::string_view(s).substr(2), 16);
+        }
+        if (prefix == 'O') {
+            return RadixLiteral(std::string_view(s).substr(2), 8);
+        }
+        return 0.0;
+    }
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    const std::string literal = NumberLiteral(s, i);
+    if (literal.empty()) {
+        return 0.0;
     }
     double value = 0.0;
     const char* first = literal.data();
