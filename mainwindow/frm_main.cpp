@@ -115,7 +115,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
 
     BuildWindow();
     BuildReconnect();
-    watch_ = new WatchWindows(this, FrmMain::prompter(), [this] { return HeaderOf(state()); });
+    watch_ = new WatchWindows(
+        this, FrmMain::prompter(), [this] { return HeaderOf(state()); }, comSerial);
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
     connect(watch_, &WatchWindows::logChanged, this, &FrmMain::OnLogChanged);
 

@@ -128,7 +128,9 @@ bool QtSerialLine::setPortOpen(bool open) {
     buffer_.clear();
     // The trace counts from the connection.
     logClock_.restart();
-    qCDebug(lcWire) << "opened" << device.path << settingsText_;
+    const QString opened = QStringLiteral("opened \"%1\" \"%2\"").arg(device.path, settingsText_);
+    qCDebug(lcWire).noquote() << opened;
+    emit lineNoted(opened);
     return true;
 }
 
@@ -157,14 +159,19 @@ void QtSerialLine::onError(QSerialPort::SerialPortError error) {
     port_.clearError();
     port_.close();
     buffer_.clear();
-    qCDebug(lcWire) << "line lost:" << reason;
+    const QString lost = QStringLiteral("line lost: \"%1\"").arg(reason);
+    qCDebug(lcWire).noquote() << lost;
+    emit lineNoted(lost);
     emit lineLost(reason);
 }
 
 void QtSerialLine::output(const std::string& text) {
     if (!port_.isOpen()) return;
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    qCDebug(lcWire).noquote() << logClock_.elapsed() << "TX" << Escaped(bytes);
+    const QString escaped = Escaped(bytes);
+    const qint64 ms = logClock_.elapsed();
+    qCDebug(lcWire).noquote() << ms << "TX" << escaped;
+    emit frameSeen(ms, true, escaped);
     port_.write(bytes);
     port_.flush();
 }
@@ -173,7 +180,10 @@ void QtSerialLine::pull() {
     if (!port_.isOpen()) return;
     const QByteArray more = port_.readAll();
     if (!more.isEmpty()) {
-        qCDebug(lcWire).noquote() << logClock_.elapsed() << "RX" << Escaped(more);
+        const QString escaped = Escaped(more);
+        const qint64 ms = logClock_.elapsed();
+        qCDebug(lcWire).noquote() << ms << "RX" << escaped;
+        emit frameSeen(ms, false, escaped);
         buffer_ += more;
     }
 }

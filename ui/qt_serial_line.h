@@ -69,6 +69,12 @@ signals:
     // The device failed while open (pulled adapter, simulator gone). The
     // port is already closed when this is emitted, and it is emitted once.
     void lineLost(const QString& reason);
+    // Every frame as it goes out or comes in (in the pieces it is read
+    // in), control characters escaped ("\\r"), with the milliseconds since
+    // the port was opened; and what happens to the line itself (opened,
+    // lost), for whoever shows the traffic.
+    void frameSeen(qint64 ms, bool sent, const QString& escapedText);
+    void lineNoted(const QString& text);
 
 private:
     bool openDevice(const QString& path);

@@ -26,22 +26,6 @@ bool EndsWithCr(const std::string& escaped) {
 
 } // namespace
 
-WireMessage ParseWireMessage(const std::string& message) {
-    WireMessage m;
-    m.text = message;
-    const std::size_t space = message.find(' ');
-    if (space == std::string::npos || space == 0 || message.size() < space + 4) return m;
-    for (std::size_t i = 0; i < space; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(message[i]))) return m;
-    }
-    const std::string_view dir(message.data() + space + 1, 2);
-    if ((dir != "TX" && dir != "RX") || message[space + 3] != ' ') return m;
-    m.ms = std::stoll(message.substr(0, space));
-    m.dir = dir == "TX" ? TraceDir::Tx : TraceDir::Rx;
-    m.text = message.substr(space + 4);
-    return m;
-}
-
 std::string CommandOf(const std::string& frame) {
     std::string_view body(frame);
     if (!body.empty() && body[0] == '$') body.remove_prefix(std::min<std::size_t>(3, body.size()));

@@ -1,8 +1,9 @@
 // The frame trace: every frame the serial line sent and received, as the
-// line logs it on the "rm27.wire" category ("<ms> TX <escaped text>"), kept
-// in a bounded book. The line logs what it receives in the pieces it reads
-// them; the book joins the pieces of one answer (up to its CR) into one
-// line, stamped with the time its first piece came.
+// line reports it (the milliseconds since it opened, the direction, the text
+// with control characters escaped), kept in a bounded book. The line reports
+// what it receives in the pieces it reads them; the book joins the pieces of
+// one answer (up to its CR) into one line, stamped with the time its first
+// piece came.
 #pragma once
 
 #include <cstddef>
@@ -16,14 +17,13 @@ namespace rm27 {
 
 enum class TraceDir { Tx, Rx, Note };
 
-// One message of the wire log. Anything that is not a frame (the port
-// opened, the line lost) is a note without a time.
+// One report of the line. Anything that is not a frame (the port opened,
+// the line lost) is a note without a time.
 struct WireMessage {
     std::int64_t ms = -1;
     TraceDir dir = TraceDir::Note;
     std::string text;
 };
-WireMessage ParseWireMessage(const std::string& message);
 
 // The command letters of a frame as the line logs it: "$01ER05\r" -> "ER",
 // "$00AUTO00\r" -> "AUTO", "X\r" -> "X"; "" when there are none.

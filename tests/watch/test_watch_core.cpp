@@ -369,21 +369,17 @@ TEST(CsvLog, ADiskThatFillsUpLeavesOnlyWholeRecords) {
 
 // ------------------------------------------------------------------ trace
 
-TEST(TraceBook, ParsesTheWireLogAndNamesTheCommands) {
-    const WireMessage tx = ParseWireMessage("1234 TX $01ER05\\r");
-    EXPECT_EQ(tx.ms, 1234);
-    EXPECT_EQ(tx.dir, TraceDir::Tx);
-    EXPECT_EQ(tx.text, "$01ER05\\r");
-    const WireMessage rx = ParseWireMessage("7 RX 0456RMU 12\\r");
-    EXPECT_EQ(rx.dir, TraceDir::Rx);
-    EXPECT_EQ(rx.text, "0456RMU 12\\r");
-    for (const char* note : {"opened \"/dev/pts/3\" \"9600,n,8,1\"", "line lost: \"gone\"",
-                             "12 XX abc", "x1 TX a", "5 TX"}) {
-        const WireMessage m = ParseWireMessage(note);
-        EXPECT_EQ(m.dir, TraceDir::Note) << note;
-        EXPECT_EQ(m.text, note);
-    }
+WireMessage Tx(std::int64_t ms, const char* text) {
+    return {ms, TraceDir::Tx, text};
+}
+WireMessage Rx(std::int64_t ms, const char* text) {
+    return {ms, TraceDir::Rx, text};
+}
+WireMessage Note(const char* text) {
+    return {-1, TraceDir::Note, text};
+}
 
+TEST(TraceBook, NamesTheCommandsOfFrames) {
     const std::pair<const char*, const char*> commands[] = {
         {"$01ER05\\r", "ER"}, {"$00AUTO00\\r", "AUTO"}, {"$01DEF\\r", "DEF"}, {"$05@\\r", "@"},
         {"$01KBA0\\r", "KB"}, {"$01EWAB05\\r", "EW"},   {"X\\r", "X"},        {"\\r", ""},
@@ -395,11 +391,11 @@ TEST(TraceBook, ParsesTheWireLogAndNamesTheCommands) {
 
 TEST(TraceBook, JoinsTheFramesPiecesAndKeepsTheLast) {
     TraceBook book(5);
-    book.add(ParseWireMessage("opened \"/dev/pts/3\" \"9600,n,8,1\""));
-    book.add(ParseWireMessage("10 TX $01@\\r"));
-    book.add(ParseWireMessage("40 RX 0123R"));
+    book.add(Note("opened \"/dev/pts/3\" \"9600,n,8,1\""));
+    book.add(Tx(10, "$01@\\r"));
+    book.add(Rx(40, "0123R"));
     EXPECT_TRUE(book.hasPending());
-    book.add(ParseWireMessage("50 RX M2712\\r"));
+    book.add(Rx(50, "M2712\\r"));
     EXPECT_FALSE(book.hasPending());
     ASSERT_EQ(book.size(), 3u);
     const TraceLine& answer = book.bySerial(2);
@@ -411,9 +407,9 @@ TEST(TraceBook, JoinsTheFramesPiecesAndKeepsTheLast) {
     EXPECT_EQ(TraceText(book.bySerial(0)), "            --  opened \"/dev/pts/3\" \"9600,n,8,1\"");
 
     // an answer without its CR is all there is once the next frame goes
-    book.add(ParseWireMessage("60 TX $01MK\\r"));
-    book.add(ParseWireMessage("70 RX 00FF"));
-    book.add(ParseWireMessage("560 TX $01MK\\r"));
+    book.add(Tx(60, "$01MK\\r"));
+    book.add(Rx(70, "00FF"));
+    book.add(Tx(560, "$01MK\\r"));
     EXPECT_EQ(book.bySerial(4).text, "00FF");
     EXPECT_EQ(book.bySerial(4).command, "MK");
     // bounded: the oldest go, serials keep counting
@@ -428,9 +424,10 @@ TEST(TraceBook, JoinsTheFramesPiecesAndKeepsTheLast) {
 
 TEST(TraceBook, FilterByCommandLetters) {
     TraceBook book;
-    for (const char* m : {"opened x", "1 TX $01ER05\\r", "2 RX 0A\\r", "3 TX $01MK\\r",
-                          "4 RX 00\\r", "5 TX $01KB00\\r", "6 RX FF\\r"})
-        book.add(ParseWireMessage(m));
+    for (const WireMessage& m : {Note("opened x"), Tx(1, "$01ER05\\r"), Rx(2, "0A\\r"),
+                                 Tx(3, "$01MK\\r"), Rx(4, "00\\r"), Tx(5, "$01KB00\\r"),
+                                 Rx(6, "FF\\r")})
+        book.add(m);
     book.flushPending();
     auto shown = [&](const std::string& words) {
         const TraceFilter f(words);

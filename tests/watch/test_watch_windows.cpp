@@ -34,22 +34,11 @@
 #include "watch/ui/frm_chart.h"
 #include "watch/ui/frm_trace.h"
 #include "watch/ui/watch_windows.h"
-#include "watch/ui/wire_tap.h"
 #include "watch/wall_time.h"
 #include "watch_test_support.h"
 
 namespace rm27 {
 namespace {
-
-// Whatever reaches the message handler that was there before the frame
-// trace's tap (standard error in the program). Installed before main, so
-// that the tap finds it whichever test runs first.
-std::vector<QString> gForwarded;
-void Capture(QtMsgType, const QMessageLogContext& context, const QString& message) {
-    if (context.category != nullptr && QByteArray(context.category) == "rm27.wire")
-        gForwarded.push_back(message);
-}
-[[maybe_unused]] const QtMessageHandler kDefaultHandler = qInstallMessageHandler(Capture);
 
 using test::CsvRecords;
 using test::MeasurementAnswer;
@@ -548,79 +537,55 @@ TEST_F(WatchWindows_, TraceShowsAReadsFramesInOrder) {
 
 TEST_F(WatchWindows_, TraceKeepsTheLastLinesFiltersCopiesAndSaves) {
     QTemporaryDir dir;
-    gForwarded.clear();
-    EXPECT_FALSE(lcWire().isDebugEnabled());
-    {
-        FrmTrace trace(prompter, nullptr, 10);
-        EXPECT_TRUE(lcWire().isDebugEnabled());
-        for (int k = 0; k < 15; ++k) {
-            qCDebug(lcWire).noquote()
-                << 100 * k << "TX" << (k % 3 == 0 ? "$01ER05\\r" : "$01MK\\r");
-            qCDebug(lcWire).noquote() << 100 * k + 50 << "RX"
-                                      << "0A\\r";
-        }
-        trace.takeIncoming();
-        // the last ten lines only
-        EXPECT_EQ(trace.book().size(), 10u);
-        ASSERT_EQ(trace.shownCount(), 10);
-        EXPECT_EQ(trace.shownLine(0).toStdString(), "     1.000  TX  $01MK\\r");
-        EXPECT_EQ(trace.shownLine(9).toStdString(), "     1.450  RX  0A\\r");
-        auto* list = trace.findChild<QListView*>(QStringLiteral("lstTrace"));
-        EXPECT_EQ(list->model()->index(9, 0).data(Qt::ToolTipRole).toString(),
-                  QStringLiteral("0A\\r"));
-        // nobody asked for the frames on standard error
-        EXPECT_TRUE(gForwarded.empty());
-
-        auto* filter = trace.findChild<QLineEdit*>(QStringLiteral("txtFilter"));
-        QTest::keyClicks(filter, QStringLiteral("er"));
-        ASSERT_EQ(trace.shownCount(), 2); // the ER frame of 1.2 s with its answer
-        EXPECT_EQ(trace.shownLine(0).toStdString(), "     1.200  TX  $01ER05\\r");
-        filter->setText(QStringLiteral("-ER"));
-        EXPECT_EQ(trace.shownCount(), 8);
-
-        QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
-        EXPECT_EQ(QString::fromStdString(prompter.clipboard), trace.shownText(false));
-        EXPECT_EQ(std::count(prompter.clipboard.begin(), prompter.clipboard.end(), '\n'), 8);
-        list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
-        QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
-        EXPECT_EQ(QString::fromStdString(prompter.clipboard),
-                  trace.shownLine(2) + QLatin1Char('\n'));
-
-        const QString path = dir.filePath(QStringLiteral("trace.txt"));
-        prompter.fileAnswers.push_back(path.toStdString());
-        QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
-        EXPECT_EQ(QString::fromStdString(ReadText(path)), trace.shownText(false));
-
-        // new frames join the list; an answer without its CR shows once the
-        // line has been quiet for a while
-        qCDebug(lcWire).noquote() << 2000 << "TX"
-                                  << "$01KQ\\r";
-        qCDebug(lcWire).noquote() << 2010 << "RX"
-                                  << "0";
-        filter->clear();
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return trace.shownCount() == 10 && !trace.book().hasPending(); }, 2000));
-        EXPECT_EQ(trace.shownLine(9).toStdString(), "     2.010  RX  0");
-
-        QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdClear")),
-                          Qt::LeftButton);
-        EXPECT_EQ(trace.shownCount(), 0);
-
-        // asked for on standard error (--log-frames): there too
-        QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
-        qCDebug(lcWire).noquote() << 3000 << "TX"
-                                  << "$01MK\\r";
-        EXPECT_EQ(gForwarded.size(), 1u);
-        QLoggingCategory::setFilterRules(QString());
-        qCDebug(lcWire).noquote() << 3100 << "TX"
-                                  << "$01MK\\r";
-        EXPECT_EQ(gForwarded.size(), 1u);
-        trace.takeIncoming();
-        EXPECT_EQ(trace.shownCount(), 2);
+    FrmTrace trace(prompter, nullptr, 10);
+    const auto frame = [&trace](std::int64_t ms, bool sent, const char* text) {
+        trace.takeMessage({ms, sent ? TraceDir::Tx : TraceDir::Rx, text});
+    };
+    for (int k = 0; k < 15; ++k) {
+        frame(100 * k, true, k % 3 == 0 ? "$01ER05\\r" : "$01MK\\r");
+        frame(100 * k + 50, false, "0A\\r");
     }
-    // closed for good: the frames are no longer made at all
-    EXPECT_FALSE(lcWire().isDebugEnabled());
-    EXPECT_EQ(WireTap::listenerCount(), 0);
+    trace.takeIncoming();
+    // the last ten lines only
+    EXPECT_EQ(trace.book().size(), 10u);
+    ASSERT_EQ(trace.shownCount(), 10);
+    EXPECT_EQ(trace.shownLine(0).toStdString(), "     1.000  TX  $01MK\\r");
+    EXPECT_EQ(trace.shownLine(9).toStdString(), "     1.450  RX  0A\\r");
+    auto* list = trace.findChild<QListView*>(QStringLiteral("lstTrace"));
+    EXPECT_EQ(list->model()->index(9, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("0A\\r"));
+
+    auto* filter = trace.findChild<QLineEdit*>(QStringLiteral("txtFilter"));
+    QTest::keyClicks(filter, QStringLiteral("er"));
+    ASSERT_EQ(trace.shownCount(), 2); // the ER frame of 1.2 s with its answer
+    EXPECT_EQ(trace.shownLine(0).toStdString(), "     1.200  TX  $01ER05\\r");
+    filter->setText(QStringLiteral("-ER"));
+    EXPECT_EQ(trace.shownCount(), 8);
+
+    QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
+    EXPECT_EQ(QString::fromStdString(prompter.clipboard), trace.shownText(false));
+    EXPECT_EQ(std::count(prompter.clipboard.begin(), prompter.clipboard.end(), '\n'), 8);
+    list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
+    QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdCopy")), Qt::LeftButton);
+    EXPECT_EQ(QString::fromStdString(prompter.clipboard), trace.shownLine(2) + QLatin1Char('\n'));
+
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    prompter.fileAnswers.push_back(path.toStdString());
+    QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdSave")), Qt::LeftButton);
+    EXPECT_EQ(QString::fromStdString(ReadText(path)), trace.shownText(false));
+
+    // new frames join the list; an answer without its CR shows once the
+    // line has been quiet for a while (rounds of the take timer)
+    frame(2000, true, "$01KQ\\r");
+    frame(2010, false, "0");
+    filter->clear();
+    for (int round = 0; round < 10 && trace.book().hasPending(); ++round)
+        trace.takeIncoming();
+    EXPECT_EQ(trace.shownCount(), 10);
+    EXPECT_EQ(trace.shownLine(9).toStdString(), "     2.010  RX  0");
+
+    QTest::mouseClick(trace.findChild<QPushButton*>(QStringLiteral("cmdClear")), Qt::LeftButton);
+    EXPECT_EQ(trace.shownCount(), 0);
 }
 
 } // namespace

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 
-#include "watch/ui/wire_tap.h"
 
 namespace rm27 {
 
@@ -154,15 +153,6 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     const QFontMetrics fm(lstTrace->font());
     resize(fm.horizontalAdvance(QString(100, QLatin1Char('0'))), fm.lineSpacing() * 30);
 
-    // The log may come from any thread; the list is filled on ours.
-    tap_ = WireTap::subscribe([this](const QString& message) {
-        const std::lock_guard<std::mutex> lock(incomingMutex_);
-        incoming_.push_back(message);
-        // The book keeps no more than this anyway.
-        if (incoming_.size() > 2 * incomingLimit_)
-            incoming_.erase(incoming_.begin(),
-                            incoming_.begin() + static_cast<std::ptrdiff_t>(incomingLimit_));
-    });
     tmrTake = new QTimer(this);
     tmrTake->setInterval(kTakeIntervalMs);
     connect(tmrTake, &QTimer::timeout, this, &FrmTrace::takeIncoming);
@@ -170,16 +160,19 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     updateCount();
 }
 
-FrmTrace::~FrmTrace() {
-    WireTap::unsubscribe(tap_);
+FrmTrace::~FrmTrace() = default;
+
+void FrmTrace::takeMessage(const WireMessage& message) {
+    incoming_.push_back(message);
+    // The book keeps no more than this anyway.
+    if (incoming_.size() > 2 * incomingLimit_)
+        incoming_.erase(incoming_.begin(),
+                        incoming_.begin() + static_cast<std::ptrdiff_t>(incomingLimit_));
 }
 
 void FrmTrace::takeIncoming() {
-    std::vector<QString> batch;
-    {
-        const std::lock_guard<std::mutex> lock(incomingMutex_);
-        batch.swap(incoming_);
-    }
+    std::vector<WireMessage> batch;
+    batch.swap(incoming_);
     if (batch.empty()) {
         if (book_.hasPending() && ++quietRounds_ >= kQuietRoundsForPartial) {
             book_.flushPending();
@@ -189,8 +182,8 @@ void FrmTrace::takeIncoming() {
         return;
     }
     quietRounds_ = 0;
-    for (const QString& m : batch)
-        book_.add(ParseWireMessage(m.toStdString()));
+    for (const WireMessage& m : batch)
+        book_.add(m);
     QScrollBar* bar = lstTrace->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     model_.sync();

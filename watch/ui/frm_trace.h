@@ -1,5 +1,5 @@
-// "Komunikace": the frames the serial line sent and received, as its frame
-// log has them, with the time since connecting, the direction and the text
+// "Komunikace": the frames the serial line sent and received, as the line
+// reports them, with the time since connecting, the direction and the text
 // (CR as \r). Keeps the last 10,000 lines; shows the commands the filter
 // names; copies and saves what it shows. Collects from its first showing
 // on, also while closed, so that reopening it shows what happened.
@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <deque>
-#include <mutex>
 #include <vector>
 
 #include "session/prompter.h"
@@ -63,8 +62,11 @@ public:
     QString shownText(bool selectedOnly) const;
     FileDialogSpec& saveDialog() { return saveDialog_; }
 
+    // A frame or a note of the line; it joins the list at the next take.
+    void takeMessage(const WireMessage& message);
+
 public Q_SLOTS:
-    // Takes what the log brought since the last call into the list.
+    // Takes what the line brought since the last call into the list.
     void takeIncoming();
     void cmdCopy_Click();
     void cmdSave_Click();
@@ -77,9 +79,7 @@ private:
     Prompter& prompter_;
     TraceBook book_;
     TraceModel model_;
-    int tap_ = 0;
-    std::mutex incomingMutex_;
-    std::vector<QString> incoming_;
+    std::vector<WireMessage> incoming_;
     std::size_t incomingLimit_;
     int quietRounds_ = 0;
     FileDialogSpec saveDialog_;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "ui/qt_serial_line.h"
 #include "watch/ui/frm_chart.h"
 #include "watch/ui/frm_trace.h"
 
@@ -23,8 +24,9 @@ void Raise(QWidget* w) {
 } // namespace
 
 WatchWindows::WatchWindows(QWidget* owner, Prompter& prompter,
-                           std::function<WatchHeader()> currentHeader)
-    : QObject(owner), owner_(owner), prompter_(prompter), currentHeader_(std::move(currentHeader)) {
+                           std::function<WatchHeader()> currentHeader, QtSerialLine* line)
+    : QObject(owner), owner_(owner), line_(line), prompter_(prompter),
+      currentHeader_(std::move(currentHeader)) {
     logDialog_.title = "Záznam do souboru";
     logDialog_.filter = kCsvDialogFilter;
     logDialog_.filterIndex = DefaultCsvFilterIndex();
@@ -47,7 +49,21 @@ void WatchWindows::showChart() {
 }
 
 void WatchWindows::showTrace() {
-    if (trace_ == nullptr) trace_ = new FrmTrace(prompter_, owner_);
+    if (trace_ == nullptr) {
+        trace_ = new FrmTrace(prompter_, owner_);
+        // From its first showing on, also while closed.
+        if (line_ != nullptr) {
+            FrmTrace* trace = trace_;
+            connect(line_, &QtSerialLine::frameSeen, trace,
+                    [trace](qint64 ms, bool sent, const QString& text) {
+                        trace->takeMessage(
+                            {ms, sent ? TraceDir::Tx : TraceDir::Rx, text.toStdString()});
+                    });
+            connect(line_, &QtSerialLine::lineNoted, trace, [trace](const QString& text) {
+                trace->takeMessage({-1, TraceDir::Note, text.toStdString()});
+            });
+        }
+    }
     Raise(trace_);
 }
 

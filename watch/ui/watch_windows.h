@@ -18,6 +18,8 @@ class QWidget;
 
 namespace rm27 {
 
+class QtSerialLine;
+
 class FrmChart;
 class FrmTrace;
 
@@ -26,7 +28,9 @@ class WatchWindows final : public QObject {
 public:
     // owner: the main window (parent of the windows); currentHeader: what
     // the device state names now, for a log started between ticks.
-    WatchWindows(QWidget* owner, Prompter& prompter, std::function<WatchHeader()> currentHeader);
+    // line: the serial line whose frames the trace shows (none: no frames).
+    WatchWindows(QWidget* owner, Prompter& prompter, std::function<WatchHeader()> currentHeader,
+                 QtSerialLine* line = nullptr);
     ~WatchWindows() override;
 
     FrmChart* chart() const { return chart_; }
@@ -53,6 +57,7 @@ private:
     void logFailed();
 
     QWidget* owner_;
+    QtSerialLine* line_;
     Prompter& prompter_;
     std::function<WatchHeader()> currentHeader_;
     FrmChart* chart_ = nullptr;
