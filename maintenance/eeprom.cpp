@@ -64,7 +64,7 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
                                            MessageButtons::YesNo, MessageAnswer::No)) !=
         MessageAnswer::Yes)
         return Outcome::Refused;
-    FileDialogSpec& dialog = st.eepromDialog;
+    FileDialogSpec& dialog = ops.dialogs->eeprom;
     if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return Outcome::Refused;
     const std::string path = dialog.fileName;
 
@@ -241,7 +241,7 @@ Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
         ops.prompter.critical("Komunikační port není otevřen, obsah EEPROM nelze přečíst.");
         return Outcome::Refused;
     }
-    FileDialogSpec& dialog = ops.state.eepromSaveDialog;
+    FileDialogSpec& dialog = ops.dialogs->eepromSave;
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();

@@ -30,7 +30,7 @@ std::string EepromLoadWarning();
 std::string EepromProgressText(const std::string& prefix, int done, int total);
 
 // mLoadEE: the measurement stops; after the warning (No preselected) and
-// the open-file dialog (ops.state.eepromDialog) the whole file is read and
+// the open-file dialog (ops.dialogs->eeprom) the whole file is read and
 // checked before the first frame; then one QuickWriteByte per line and a
 // summary of the echoes. The measurement starts again in every case. After
 // that, every location written is read back (the measurement stopped once
@@ -39,7 +39,7 @@ std::string EepromProgressText(const std::string& prefix, int done, int total);
 // or could not be read back.
 Outcome LoadEeprom(Operations& ops, const EepromProgress& progress = {});
 
-// mSaveEE: asks for the file (ops.state.eepromSaveDialog) with the values
+// mSaveEE: asks for the file (ops.dialogs->eepromSave) with the values
 // still live, then with the measurement stopped reads locations 0..255
 // ("ER") and writes every location that answered cleanly; a missing or
 // doubtful answer leaves the location out (Failed, and the summary says so).

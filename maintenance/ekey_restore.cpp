@@ -141,7 +141,7 @@ RestoreResult RestoreEKey(Operations& ops) {
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
-        FileDialogSpec& dialog = st.restoreDialog;
+        FileDialogSpec& dialog = ops.dialogs->restore;
         if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return result;
         // Read whole and checked before anything is read from or sent to
         // the converter.

@@ -41,7 +41,7 @@ struct RestoreResult {
     std::vector<GuardedWrite> writes; // the one write, with its journal entry
 };
 
-// Asks for a backup file (state.restoreDialog), shows what it is and asks;
+// Asks for a backup file (ops.dialogs->restore), shows what it is and asks;
 // then stops the measurement, journals the write (the block's present image
 // read first when the reading did not bring it), writes the backup's 256
 // bytes to its block, reads the converter again

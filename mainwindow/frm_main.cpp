@@ -207,10 +207,10 @@ void FrmMain::PresetFileDialogs() {
     eeprom.defaultExt = ".eep";
     eeprom.initDir = QDir::currentPath().toStdString();
     eeprom.owner = objectName().toStdString();
-    FileDialogSpec& save = state().eepromSaveDialog;
+    FileDialogSpec& save = session_->dialogs().eepromSave;
     save = eeprom;
     save.title = "Uložit obsah EEPROM do souboru";
-    state().restoreDialog =
+    session_->dialogs().restore =
         RestoreDialogSpec(BackupFolder().toStdString(), objectName().toStdString());
 }
 

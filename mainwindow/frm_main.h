@@ -105,7 +105,7 @@ public:
     // The boxes of the operations (quiet once a command is cancelled).
     Prompter& prompter() { return session_->ops().prompter; }
     // The file dialog of the EEPROM image files, preset at start-up.
-    FileDialogSpec& eepromDialog() { return state().eepromDialog; }
+    FileDialogSpec& eepromDialog() { return session_->dialogs().eeprom; }
     // The chart, the frame trace and the CSV log of the menu "Zobrazit".
     WatchWindows& watch() { return *watch_; }
     // Folder of the program + "r27manager.cfg"; formed at start-up, unused.

@@ -287,29 +287,29 @@ bool ReadConfiguration(Operations& ops, std::int32_t address) {
 
 // Input i's record, from its eKey when the mask says one is plugged, else
 // from the converter's internal copy. False when the block did not come.
-bool ReadRecord(Operations& ops, std::int32_t address, int i, Doubt& image,
+bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffer, Doubt& image,
                 std::uint32_t& colour) {
     DeviceState& st = ops.state;
     SensorRecord& rec = st.records[i];
     colour = kRgbWhite;
     if ((st.EKeyMask >> i) & 1U) {
-        if (BlockReadChecked(ops.port, st.imageBuffer, address, i, 0, image) < 0) {
+        if (BlockReadChecked(ops.port, buffer, address, i, 0, image) < 0) {
             ops.prompter.critical("Error reading EKEY block");
             return false;
         }
-        RememberBlock(st, BlockNumber(i, 0), st.imageBuffer);
-        DecodeEKeyImage(st.imageBuffer, rec, i, 0, ops.nowMs());
+        RememberBlock(st, BlockNumber(i, 0), buffer);
+        DecodeEKeyImage(buffer, rec, i, 0, ops.nowMs());
         st.sources[i] = InputSource::EKey;
         ops.view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
         colour = kRgbGreen;
         return true;
     }
-    if (BlockReadChecked(ops.port, st.imageBuffer, address, 4, i, image) < 0) {
+    if (BlockReadChecked(ops.port, buffer, address, 4, i, image) < 0) {
         ops.prompter.critical("Error reading MEM block");
         return false;
     }
-    RememberBlock(st, BlockNumber(4, i), st.imageBuffer);
-    const std::int32_t code = DecodeEKeyImage(st.imageBuffer, rec, 4, i, ops.nowMs());
+    RememberBlock(st, BlockNumber(4, i), buffer);
+    const std::int32_t code = DecodeEKeyImage(buffer, rec, 4, i, ops.nowMs());
     if (code == 0) {
         st.sources[i] = InputSource::Internal;
         ops.view.setCaption(ctl::lblR27ID(i), "Internal");
@@ -347,12 +347,12 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
     // may be the wrong one for every input.
     const Doubt fromMask = st.doubts.ekeyMask ? kDoubtDerived : Doubt{};
     for (int i = 0; i < kInputCount; ++i) {
-        st.imageBuffer.assign(256, '\0');
+        std::string buffer(256, '\0');
         ops.view.setStatus(WithPercent("Čtení kalibračních dat ... ", 25 * i));
         Doubt image;
         std::uint32_t colour = kRgbWhite;
-        if (!ReadRecord(ops, address, i, image, colour)) return false;
-        st.images[i] = st.imageBuffer;
+        if (!ReadRecord(ops, address, i, buffer, image, colour)) return false;
+        st.images[i] = buffer;
         st.doubts.records[i] = image | fromMask;
         ShowRecord(ops, i, colour);
     }

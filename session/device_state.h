@@ -10,7 +10,6 @@
 
 #include "link/doubt.h"
 #include "link/ekey.h"
-#include "session/prompter.h"
 
 namespace rm27 {
 
@@ -49,10 +48,8 @@ struct DeviceState {
     bool EKeyMaskValid = false;
 
     // Sensor records, one per input, decoded from the eKeys or the internal
-    // copies, and the 256-byte image the block reads fill (one character
-    // per byte).
+    // copies.
     std::array<SensorRecord, kInputCount> records{};
-    std::string imageBuffer;
     // Per input: where its record came from, and the very image (256 bytes,
     // one character per byte) it was decoded from; empty when the block
     // could not be read. Kept so that a write can back the old image up.
@@ -121,14 +118,6 @@ struct DeviceState {
     // read: until then raw[i] and the others are what an earlier converter,
     // or nobody, left, and a zero or slope taken from them would be made up.
     std::array<bool, kInputCount> liveSeen{};
-
-    // The open-file dialog of the EEPROM image files, and the save-file
-    // dialog that keeps a converter's memory in one: preset once at
-    // start-up and reused, so they remember the folder and filter chosen.
-    FileDialogSpec eepromDialog;
-    FileDialogSpec eepromSaveDialog;
-    // The open-file dialog over the eKey backups, preset at start-up.
-    FileDialogSpec restoreDialog;
 };
 
 } // namespace rm27

@@ -56,6 +56,7 @@ Session::Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& pr
                                         random != nullptr ? *random : systemRandom_,
                                         guard_} {
     ops_.journal = &journal_;
+    ops_.dialogs = &dialogs_;
     port_.mayExchange = [this] { return guard_.mayExchange(); };
 }
 

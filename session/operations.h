@@ -69,6 +69,8 @@ struct Operations {
     // Where every write is recorded before its first frame; never null (a
     // session keeps one in memory until a file is plugged in).
     Journal* journal = nullptr;
+    // The file dialogs, as the front end preset them; never null.
+    DialogPresets* dialogs = nullptr;
 
     bool cancelled() const { return port.cancelled(); }
     std::int64_t nowMs() const { return port.pump.nowMs(); }
@@ -114,6 +116,7 @@ public:
     Operations& ops() { return ops_; }
     // In memory until the program points it at its file.
     Journal& journal() { return journal_; }
+    DialogPresets& dialogs() { return dialogs_; }
 
     // Runs fn as a command; false when another command runs (see
     // CommandGuard::run).
@@ -127,6 +130,7 @@ private:
     SystemClock systemClock_;
     SystemRandom systemRandom_;
     Journal journal_;
+    DialogPresets dialogs_;
     Operations ops_;
 };
 

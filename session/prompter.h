@@ -39,6 +39,14 @@ struct FileDialogSpec {
     std::string fileName;
 };
 
+// The file dialogs the operations open, preset by the front end at
+// start-up and reused, so that they remember the folder and filter chosen.
+struct DialogPresets {
+    FileDialogSpec eeprom;     // the EEPROM image files to load
+    FileDialogSpec eepromSave; // a converter's memory kept in one
+    FileDialogSpec restore;    // the eKey backups
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;

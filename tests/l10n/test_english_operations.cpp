@@ -34,11 +34,11 @@ protected:
         store_ = std::make_unique<FolderBackupStore>((dir_ / "backups").string());
         ops.backups = store_.get();
         // As the window presets them.
-        state.eepromDialog.title = "Výběr souboru s obsahem pro eeprom";
-        state.eepromDialog.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
-        state.eepromSaveDialog = state.eepromDialog;
-        state.eepromSaveDialog.title = "Uložit obsah EEPROM do souboru";
-        state.restoreDialog = RestoreDialogSpec((dir_ / "backups").string(), "frmMain");
+        session.dialogs().eeprom.title = "Výběr souboru s obsahem pro eeprom";
+        session.dialogs().eeprom.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
+        session.dialogs().eepromSave = session.dialogs().eeprom;
+        session.dialogs().eepromSave.title = "Uložit obsah EEPROM do souboru";
+        session.dialogs().restore = RestoreDialogSpec((dir_ / "backups").string(), "frmMain");
     }
     void SetUp() override { ASSERT_TRUE(InstallLanguage(Language::English)); }
     void TearDown() override { InstallLanguage(Language::Czech); }

@@ -75,9 +75,9 @@ protected:
               ("rm27_eeprom_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
-        state.eepromDialog.title = "Výběr souboru s obsahem pro eeprom";
-        state.eepromDialog.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
-        state.eepromDialog.defaultExt = ".eep";
+        session.dialogs().eeprom.title = "Výběr souboru s obsahem pro eeprom";
+        session.dialogs().eeprom.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
+        session.dialogs().eeprom.defaultExt = ".eep";
     }
     ~Eeprom() override { fs::remove_all(dir); }
 

@@ -46,9 +46,9 @@ TEST_F(MaintenanceMenuTest, TheDeviceMenuAndTheCopyButtonsOnlyInExtendedMode) {
             EXPECT_EQ(copy->text(), QStringLiteral("COPY Ext->Int"));
         }
         // Both file dialogs are preset at start-up.
-        EXPECT_EQ(w->state().eepromSaveDialog.title, "Uložit obsah EEPROM do souboru");
-        EXPECT_EQ(w->state().eepromSaveDialog.filter, w->state().eepromDialog.filter);
-        EXPECT_EQ(w->state().eepromSaveDialog.defaultExt, ".eep");
+        EXPECT_EQ(w->session().dialogs().eepromSave.title, "Uložit obsah EEPROM do souboru");
+        EXPECT_EQ(w->session().dialogs().eepromSave.filter, w->session().dialogs().eeprom.filter);
+        EXPECT_EQ(w->session().dialogs().eepromSave.defaultExt, ".eep");
     }
 }
 
