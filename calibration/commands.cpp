@@ -96,7 +96,7 @@ std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
 std::optional<double> CheckedSlope(Operations& ops, int input, double reference, bool entered) {
     const DeviceState& st = ops.state;
     const auto i = static_cast<std::size_t>(input);
-    const double span = static_cast<double>(st.raw[i]) - st.Q[i];
+    const double span = static_cast<double>(st.live.raw[i]) - st.Q[i];
     if (span == 0) {
         ops.prompter.critical(kSlopeUndefinedText);
         return std::nullopt;
@@ -127,11 +127,11 @@ bool LiveBasisTrusted(Operations& ops, int input, bool slope) {
     const std::string n = std::to_string(input + 1);
     const Doubt basis = st.doubts.Q[i] | st.doubts.definition[i] | st.doubts.records[i];
     std::string refusal;
-    if (!st.liveSeen[i])
+    if (!st.live.seen[i])
         refusal = "Vstup " + n + " nemá živou hodnotu: od načtení převodníku nepřišla žádná " +
                   "platná odpověď měření.";
-    else if (st.liveDoubts[i].raw)
-        refusal = DoubtText(st.liveDoubts[i].raw, "Živá hodnota vstupu " + n + " je nejistá: ");
+    else if (st.live.doubts[i].raw)
+        refusal = DoubtText(st.live.doubts[i].raw, "Živá hodnota vstupu " + n + " je nejistá: ");
     else if (slope && basis)
         refusal = DoubtText(basis, "Nula (Q) nebo zesílení vstupu " + n + " je nejisté: ");
     if (refusal.empty()) return true;
@@ -160,7 +160,7 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
         StartMeasurement(ops.port, ops.view);
         return ConstantOutcome::Refused;
     }
-    double value = st.raw[i];
+    double value = st.live.raw[i];
     if (!zero) {
         double reference = kReferenceMvV;
         const bool entered = index >= 2 * kInputCount;
@@ -226,8 +226,8 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     m.xXx = st.records[i];
     m.FNX = kTargetEKey;
     m.FNXSection = "Kalibrace\\Snimac" + TwoDigits(input + 1);
-    m.LiveDivRef = &st.raw[i];
-    m.LiveMvvRef = &st.signal[i];
+    m.LiveDivRef = &st.live.raw[i];
+    m.LiveMvvRef = &st.live.signal[i];
     m.Adr = m.xXx.adr;
     m.SubAdr = m.xXx.subAdr;
     m.Input = input;

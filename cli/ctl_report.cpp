@@ -120,7 +120,7 @@ std::vector<DoubtNote> ReadingDoubtNotes(const DeviceState& st) {
 std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& st) {
     std::vector<DoubtNote> notes;
     for (int i = 0; i < kInputCount; ++i) {
-        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
+        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
         const std::string in = " of " + InputText(i);
         if (d.raw) notes.push_back({Indexed("raw", i), "the raw reading" + in, d.raw});
         if (d.signal) notes.push_back({Indexed("mvv", i), "the mV/V" + in, d.signal});
@@ -250,7 +250,7 @@ std::string MonitorLine(const DeviceState& st) {
     std::string line;
     for (int i = 0; i < kInputCount; ++i) {
         const LiveTexts t = LiveTextsOf(st, i, true);
-        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
+        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
         const auto mark = [](Doubt doubt) { return doubt ? "?" : ""; };
         if (i > 0) line += " |";
         line += " " + std::to_string(i + 1) + ": " + t.raw + mark(d.raw) + " " + t.raw256 +

@@ -363,7 +363,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
 
 bool ReadRM27(Operations& ops, std::int32_t& address) {
     if (address < 0 || address > 255 || !ops.port.line.isOpen()) return false;
-    ops.state.liveSeen.fill(false);
+    ops.state.live.seen.fill(false);
     if (!IdentifyConverter(ops, address) || !ReadAddressAndFilter(ops, address) ||
         !ReadDefinitions(ops, address) || !ReadConstants(ops, address) ||
         !ReadConfiguration(ops, address) || !ReadRecords(ops, address))
@@ -420,21 +420,21 @@ const char* InputSourceName(InputSource source) {
 
 LiveTexts LiveTextsOf(const DeviceState& st, int i, bool whole) {
     const auto shown = whole ? FormatWhole : FormatFixed;
-    const double value = static_cast<double>(st.value[i]) - st.tare[i];
+    const double value = static_cast<double>(st.live.value[i]) - st.live.tare[i];
     const std::string& format = st.records[i].numberFormat;
     LiveTexts t;
     // Raw readings are 24 bits: always within their formats.
-    t.raw = FormatFixed(st.raw[i], "#######0");
-    t.raw256 = FormatFixed(static_cast<double>(st.raw[i]) / 256.0, "#####0");
-    t.signal = shown(st.signal[i], kFormatSignal);
+    t.raw = FormatFixed(st.live.raw[i], "#######0");
+    t.raw256 = FormatFixed(static_cast<double>(st.live.raw[i]) / 256.0, "#####0");
+    t.signal = shown(st.live.signal[i], kFormatSignal);
     t.value = shown(value, format);
-    t.signalOverflow = OverflowText(st.signal[i], kFormatSignal);
+    t.signalOverflow = OverflowText(st.live.signal[i], kFormatSignal);
     t.valueOverflow = OverflowText(value, format);
     return t;
 }
 
-std::array<DeviceState::LiveDoubts, kInputCount> MeasurementAnswerDoubts(const std::string& text) {
-    std::array<DeviceState::LiveDoubts, kInputCount> out{};
+std::array<DeviceState::LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text) {
+    std::array<DeviceState::LiveValues::Doubts, kInputCount> out{};
     if (text.size() != kMeasurementAnswerLength) return out;
     // Each field is judged by its own characters; the frame as a whole by
     // where its CR stands (the two status characters before it are not
@@ -484,12 +484,12 @@ bool MeasurementTick(Operations& ops) {
         const Doubt taken = ops.port.answers.taken(ops.nowMs());
         const auto doubts = MeasurementAnswerDoubts(text);
         for (int i = 0; i < kInputCount; ++i) {
-            st.raw[i] = answer->raw[i];
-            st.signal[i] = answer->signal[i];
-            st.thirdValue[i] = answer->third[i];
-            st.value[i] = answer->value[i];
-            st.liveSeen[i] = true;
-            DeviceState::LiveDoubts& d = st.liveDoubts[i];
+            st.live.raw[i] = answer->raw[i];
+            st.live.signal[i] = answer->signal[i];
+            st.live.third[i] = answer->third[i];
+            st.live.value[i] = answer->value[i];
+            st.live.seen[i] = true;
+            DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
             d = doubts[i];
             for (Doubt* f : {&d.raw, &d.signal, &d.third, &d.value})
                 *f |= taken;
@@ -503,7 +503,7 @@ bool MeasurementTick(Operations& ops) {
             ShowDoubt(view, ctl::lblR27Val(i), d.value, t.valueOverflow);
             ShowDoubt(view, ctl::lblHodnota(i), d.raw);
             ShowDoubt(view, ctl::lblHodnota(i + 4), d.raw);
-            rec.liveDiv = st.raw[i];
+            rec.liveDiv = st.live.raw[i];
             if (rec.pointCount >= 1 && !TrimBlanks(rec.description).empty()) {
                 UpdateSensorRecord(rec, 0, ops.nowMs());
             }
@@ -520,7 +520,7 @@ bool MeasurementTick(Operations& ops) {
 
 void TareInput(Operations& ops, int index) {
     if (index < 0 || index >= kInputCount) return;
-    ops.state.tare[index] = ops.state.value[index];
+    ops.state.live.tare[index] = ops.state.live.value[index];
 }
 
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,

@@ -94,7 +94,7 @@ std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
 // not a hex digit in the field, and the whole answer when its CR is not the
 // last character or another CR or LF stands inside. Nothing for any other
 // length (such an answer is not decoded).
-std::array<DeviceState::LiveDoubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
+std::array<DeviceState::LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.

@@ -98,26 +98,31 @@ struct DeviceState {
     };
     ReadingDoubts doubts;
 
-    // Live values of the last measurement answer, single precision as the
-    // converter sends them. tare[i] is subtracted from value[i] for display
-    // and survives everything but another tare of the same input.
-    std::array<float, kInputCount> raw{};
-    std::array<float, kInputCount> signal{};
-    std::array<float, kInputCount> thirdValue{};
-    std::array<float, kInputCount> value{};
-    std::array<float, kInputCount> tare{};
-    // The doubts about each input's fields of the last decoded answer.
-    struct LiveDoubts {
-        Doubt raw;
-        Doubt signal;
-        Doubt third;
-        Doubt value;
+    // The live values, as the measurement ticks bring them.
+    struct LiveValues {
+        // Of the last measurement answer, single precision as the converter
+        // sends them. tare[i] is subtracted from value[i] for display and
+        // survives everything but another tare of the same input.
+        std::array<float, kInputCount> raw{};
+        std::array<float, kInputCount> signal{};
+        std::array<float, kInputCount> third{};
+        std::array<float, kInputCount> value{};
+        std::array<float, kInputCount> tare{};
+        // The doubts about each input's fields of the last decoded answer.
+        struct Doubts {
+            Doubt raw;
+            Doubt signal;
+            Doubt third;
+            Doubt value;
+        };
+        std::array<Doubts, kInputCount> doubts{};
+        // Whether a measurement answer was decoded since the converter was
+        // last read: until then raw[i] and the others are what an earlier
+        // converter, or nobody, left, and a zero or slope taken from them
+        // would be made up.
+        std::array<bool, kInputCount> seen{};
     };
-    std::array<LiveDoubts, kInputCount> liveDoubts{};
-    // Whether a measurement answer was decoded since the converter was last
-    // read: until then raw[i] and the others are what an earlier converter,
-    // or nobody, left, and a zero or slope taken from them would be made up.
-    std::array<bool, kInputCount> liveSeen{};
+    LiveValues live;
 };
 
 } // namespace rm27

@@ -106,11 +106,11 @@ ShownValues CheckTick(const DeviceState& st, const sim::Bus& bus) {
     }
     ShownValues v;
     for (int i = 0; i < kInputCount; ++i) {
-        const DeviceState::LiveDoubts& d = st.liveDoubts[i];
-        Judge(v, "raw reading", raws[i].count(std::bit_cast<std::uint32_t>(st.raw[i])) > 0, d.raw);
-        Judge(v, "mV/V", signals[i].count(std::bit_cast<std::uint32_t>(st.signal[i])) > 0,
+        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
+        Judge(v, "raw reading", raws[i].count(std::bit_cast<std::uint32_t>(st.live.raw[i])) > 0, d.raw);
+        Judge(v, "mV/V", signals[i].count(std::bit_cast<std::uint32_t>(st.live.signal[i])) > 0,
               d.signal);
-        Judge(v, "value", values[i].count(std::bit_cast<std::uint32_t>(st.value[i])) > 0, d.value);
+        Judge(v, "value", values[i].count(std::bit_cast<std::uint32_t>(st.live.value[i])) > 0, d.value);
     }
     return v;
 }

@@ -25,10 +25,10 @@ TickSample SampleOf(const DeviceState& st, bool answered, std::int64_t monoMs,
     s.answered = answered;
     s.monoMs = monoMs;
     s.wallMs = wallMs;
-    s.raw = st.raw;
-    s.signal = st.signal;
+    s.raw = st.live.raw;
+    s.signal = st.live.signal;
     for (std::size_t i = 0; i < s.value.size(); ++i)
-        s.value[i] = static_cast<double>(st.value[i]) - st.tare[i];
+        s.value[i] = static_cast<double>(st.live.value[i]) - st.live.tare[i];
     s.header = HeaderOf(st);
     return s;
 }

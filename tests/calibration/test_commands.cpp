@@ -47,13 +47,13 @@ protected:
         state.DeviceId = "0123RM2712";
         for (int i = 0; i < 4; ++i) {
             state.Q[i] = 8388608;
-            state.raw[i] = 8428608; // reading - Q = 40000
+            state.live.raw[i] = 8428608; // reading - Q = 40000
             state.records[i].gainCode = 7;
         }
         // As a reading leaves them: what a write of cells replaces is known.
         for (int cell = 0; cell < 256; ++cell)
             RememberCell(state, cell, conv().memory(cell));
-        state.liveSeen.fill(true);
+        state.live.seen.fill(true);
         view.timer = true;
     }
     ConstantOutcome Run(int index) {
@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
-    state.raw[2] = 9000000;
+    state.live.raw[2] = 9000000;
     ASSERT_EQ(Run(2), ConstantOutcome::Written);
     std::vector<std::string> expected = FloatFrames(160, 9000000.0f);
     expected.push_back("$01LT\r");
@@ -78,7 +78,7 @@ TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
     EXPECT_TRUE(view.timer);
 
     const std::size_t before = line.sent().size();
-    state.raw[2] = 9040000;
+    state.live.raw[2] = 9040000;
     ASSERT_EQ(Run(6), ConstantOutcome::Written);
     expected = FloatFrames(164, 5e-5f);
     expected.push_back("$01LT\r");
@@ -117,7 +117,7 @@ TEST_F(Constants, SlopeIsReferredTo128xUnlessTheInputSaysOtherwise) {
 }
 
 TEST_F(Constants, RefusedSlopesSendNothing) {
-    state.raw[3] = static_cast<float>(state.Q[3]); // reading equal to the zero
+    state.live.raw[3] = static_cast<float>(state.Q[3]); // reading equal to the zero
     struct Case {
         int index;
         const char* answer; // the "x" button's answer
@@ -162,9 +162,9 @@ TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
         const char* message; // empty: written
     };
     const Case cases[] = {
-        {0, [](DeviceState& s) { s.liveSeen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
-        {4, [](DeviceState& s) { s.liveSeen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
-        {4, [](DeviceState& s) { s.liveDoubts[0].raw = kDoubtBadCharacter; },
+        {0, [](DeviceState& s) { s.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](DeviceState& s) { s.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](DeviceState& s) { s.live.doubts[0].raw = kDoubtBadCharacter; },
          "Živá hodnota vstupu 1 je nejistá"},
         {4, [](DeviceState& s) { s.doubts.Q[0] = kDoubtNoAnswer; }, "Nula (Q) nebo zesílení"},
         {4, [](DeviceState& s) { s.doubts.records[0] = kDoubtDerived; }, "Nula (Q) nebo zesílení"},
@@ -192,7 +192,7 @@ TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
 }
 
 TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {
-    state.raw[1] = static_cast<float>(state.Q[1] + 3); // an unloaded input
+    state.live.raw[1] = static_cast<float>(state.Q[1] + 3); // an unloaded input
     bool measuringWhileAsked = true;
     view.whileOpen = [&] { measuringWhileAsked = view.timer; };
     for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
@@ -228,7 +228,7 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
     EXPECT_GE(line.sent()[before].timeMs - start, 500);
     EXPECT_EQ(frames[4], "$01LT\r");
     EXPECT_GE(line.sent()[before + 5].timeMs - line.sent()[before + 4].timeMs, 500);
-    EXPECT_EQ(state.Q[1], state.raw[1]);
+    EXPECT_EQ(state.Q[1], state.live.raw[1]);
     EXPECT_EQ(view.caption(ctl::lblR38mVVQ(1)), FormatFixed(state.Q[1], "#######0"));
     line.waitFor(20);
     EXPECT_EQ(conv().activeQ(1), static_cast<float>(state.Q[1]));

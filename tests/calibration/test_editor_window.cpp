@@ -461,8 +461,8 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
               0u)
         << prompter.criticals[1];
 
-    w->state().raw[1] = 9000000;
-    w->state().liveSeen[1] = true;
+    w->state().live.raw[1] = 9000000;
+    w->state().live.seen[1] = true;
     w->cmdSetmVVKQ_Click(1);
     const std::string frames = pty.readAll();
     EXPECT_NE(frames.find("$00EW98"), std::string::npos) << frames;
@@ -487,8 +487,8 @@ public:
 protected:
     void RunMeasurementTick() override {
         ++ticks;
-        state().signal[0] = 0.25f * static_cast<float>(ticks);
-        state().raw[0] = 8388608.0f + 1000.0f * static_cast<float>(ticks);
+        state().live.signal[0] = 0.25f * static_cast<float>(ticks);
+        state().live.raw[0] = 8388608.0f + 1000.0f * static_cast<float>(ticks);
     }
 };
 

@@ -27,13 +27,13 @@ DeviceState StateWithInput0(int points, Doubt doubt, float signal) {
     DeviceState st;
     st.DeviceId = "0123RM2712";
     st.DeviceAddress = 3;
-    st.raw[0] = 9388605;
-    st.signal[0] = signal;
-    st.value[0] = 124.9f;
-    st.tare[0] = 100; // the window's, not the gateway's
+    st.live.raw[0] = 9388605;
+    st.live.signal[0] = signal;
+    st.live.value[0] = 124.9f;
+    st.live.tare[0] = 100; // the window's, not the gateway's
     st.records[0].pointCount = points;
     st.records[0].unit = FixedText("kg", kUnitWidth);
-    st.liveDoubts[0].signal = doubt;
+    st.live.doubts[0].signal = doubt;
     return st;
 }
 

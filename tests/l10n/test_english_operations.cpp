@@ -82,7 +82,7 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     view.inputAnswers = {""};
     run([](Operations& o) { ChangeAddress(o); });
     view.inputAnswers = {"0"};
-    state.liveSeen.fill(true); // as after a tick
+    state.live.seen.fill(true); // as after a tick
     run([](Operations& o) { SetmVVKQ(o, 0); });
     // A value refused, its field and range texts of their own; a span so
     // small it is asked about.
@@ -91,7 +91,7 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     EXPECT_EQ(Shown(view.criticals.back()).toStdString(),
               "The mV/V entered: the value 1e+40 cannot be used, accepted values are 0 or "
               "1.17549e-38 ≤ |x| ≤ 3.40282e+38.\r\nNothing was written.");
-    state.raw[1] = static_cast<float>(state.Q[1] + 3);
+    state.live.raw[1] = static_cast<float>(state.Q[1] + 3);
     run([](Operations& o) { SetmVVKQ(o, 5); });
 
     view.answers = {MessageAnswer::Yes};
