@@ -516,17 +516,23 @@ std::string PadToWidth(const std::string& text, const std::string& format) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-// The digits a value shows in each section of a pattern.
+// The digits a value shows in each section of a pattern, and how many
+// places each section has.
 struct PlacedDigits {
     std::string integer;
     std::string fraction;
     int exponent = 0;
+    std::string exponentDigits; // without its sign
+    int intCount = 0;
+    int expCount = 0;
 };
 
 PlacedDigits PlaceDigits(Decimal& d, const Pattern& p) {
     const int intCount = p.count(Section::Integer);
     const int fracCount = p.count(Section::Fraction);
     PlacedDigits out;
+    out.intCount = intCount;
+    out.expCount = p.count(Section::Exponent);
     if (p.scientific) {
         if (!d.digits.empty()) {
             RoundTo(d, intCount + fracCount);
@@ -543,6 +549,7 @@ PlacedDigits PlaceDigits(Decimal& d, const Pattern& p) {
         if (d.point > 0 && !d.digits.empty()) out.integer = Digits(d, 0, d.point);
         out.fraction = Digits(d, d.point, fracCount);
     }
+    out.exponentDigits = std::to_string(out.exponent < 0 ? -out.exponent : out.exponent);
     return out;
 }
 
@@ -562,13 +569,13 @@ int LastShownFraction(const Pattern& p, const std::string& fraction) {
 
 // One item of the pattern onto out; j counts the item's section's places.
 void PutItem(const Item& item, const Pattern& p, const PlacedDigits& digits, int lastShown,
-             int& j, std::string& out) {
+             char separator, int& j, std::string& out) {
     switch (item.kind) {
     case Kind::Literal:
         out += item.ch;
         break;
     case Kind::Point:
-        out += DecimalSeparator();
+        out += separator;
         break;
     case Kind::ExponentMark:
         out += item.ch;
@@ -580,13 +587,11 @@ void PutItem(const Item& item, const Pattern& p, const PlacedDigits& digits, int
         break;
     case Kind::Placeholder:
         if (item.section == Section::Integer) {
-            out += PlaceDigit(digits.integer, p.count(Section::Integer), j, item.ch);
+            out += PlaceDigit(digits.integer, digits.intCount, j, item.ch);
         } else if (item.section == Section::Fraction) {
             if (j <= lastShown) out += digits.fraction[static_cast<std::size_t>(j)];
         } else {
-            const int e = digits.exponent;
-            out += PlaceDigit(std::to_string(e < 0 ? -e : e), p.count(Section::Exponent), j,
-                              item.ch);
+            out += PlaceDigit(digits.exponentDigits, digits.expCount, j, item.ch);
         }
         ++j;
         break;
@@ -602,10 +607,11 @@ std::string FormatUncut(double value, const std::string& format) {
         return value < 0 ? "-Inf" : "Inf";
     }
     const Pattern p = Parse(format);
-    const int intCount = p.count(Section::Integer);
     Decimal d = ToDecimal(std::fabs(value));
     const PlacedDigits digits = PlaceDigits(d, p);
+    const int intCount = digits.intCount;
     const int lastShown = LastShownFraction(p, digits.fraction);
+    const char separator = DecimalSeparator();
 
     std::string integerPart;
     std::string rest;
@@ -618,14 +624,14 @@ std::string FormatUncut(double value, const std::string& format) {
             }
             integerDone = true;
         }
-        PutItem(item, p, digits, lastShown, index[static_cast<int>(item.section)],
+        PutItem(item, p, digits, lastShown, separator, index[static_cast<int>(item.section)],
                 integerDone ? rest : integerPart);
     }
     if (!integerDone && intCount == 0) {
         integerPart += digits.integer;
     }
     if (p.grouping) {
-        integerPart = Group(integerPart, DecimalSeparator());
+        integerPart = Group(integerPart, separator);
     }
     // A negative value that rounds to zero is shown as zero, without "-".
     const bool showMinus = value < 0.0 && !d.digits.empty();

@@ -516,9 +516,8 @@ void FrmMain::ForgetLostPort() {
 }
 
 ReconnectWatch FrmMain::WatchForLostPort() {
-    const QString path = lostPath_;
-    return ReconnectWatch(LineReconnect{path.toStdString(), [path] { return PortMap::present(path); },
-                                        [this](std::string&) {
+    // The timer has seen the file back before it runs this: no second look.
+    return ReconnectWatch(LineReconnect{lostPath_.toStdString(), {}, [this](std::string&) {
                                             comSerial->clearError();
                                             comSerial->setSettings(
                                                 QString::fromLatin1(kLineSettings));

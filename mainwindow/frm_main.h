@@ -304,7 +304,7 @@ private:
     QWidget* BuildLowerPanel();
     void BuildMenus();
     void RegisterControls();
-    // Getting the lost port back: its file looked for, then reopened.
+    // Getting the lost port back, once the timer has seen its file again.
     ReconnectWatch WatchForLostPort();
     void ConnectStarters();
     void AlignLowerColumns();

@@ -1,5 +1,7 @@
 #include "session/connection.h"
 
+#include <utility>
+
 namespace rm27 {
 
 bool Connection::run(const std::function<void(Operations&)>& fn) {
@@ -32,8 +34,7 @@ void Connection::lineLost(const std::string& reason) {
     // The command cannot go on without its line: cancelled, it unwinds,
     // and the reason is told once, instead of each of its steps failing
     // aloud.
-    if (!lineLost_) lostReason_ = reason;
-    lineLost_ = true;
+    if (!lostReason_) lostReason_ = reason;
     session_.guard().cancel();
 }
 
@@ -47,10 +48,9 @@ void Connection::afterCommand() {
         if (hooks_.end) hooks_.end(pending_);
         return;
     }
-    if (lineLost_) {
-        lineLost_ = false;
-        if (hooks_.tellLineLost) hooks_.tellLineLost(lostReason_);
-        lostReason_.clear();
+    if (lostReason_) {
+        const std::string reason = *std::exchange(lostReason_, std::nullopt);
+        if (hooks_.tellLineLost) hooks_.tellLineLost(reason);
     }
     if (session_.journal().hasUnfinished() && hooks_.offerWayBack) hooks_.offerWayBack();
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "session/journal.h"
@@ -58,8 +59,8 @@ private:
     Hooks hooks_;
     bool ending_ = false;
     Ending pending_ = Ending::Exit;
-    bool lineLost_ = false;
-    std::string lostReason_;
+    // The first reason a line went while a command ran, until told.
+    std::optional<std::string> lostReason_;
 };
 
 } // namespace rm27

@@ -1,6 +1,7 @@
 #include "ui/qt_serial_line.h"
 
 #include <QLoggingCategory>
+#include <QMetaMethod>
 #include <QStringList>
 
 #include <cerrno>
@@ -165,13 +166,20 @@ void QtSerialLine::onError(QSerialPort::SerialPortError error) {
     emit lineLost(reason);
 }
 
+void QtSerialLine::report(bool sent, const QByteArray& bytes) {
+    // Every tick passes here twice: nothing is formatted for nobody.
+    const bool logged = lcWire().isDebugEnabled();
+    if (!logged && !isSignalConnected(QMetaMethod::fromSignal(&QtSerialLine::frameSeen))) return;
+    const QString escaped = Escaped(bytes);
+    const qint64 ms = logClock_.elapsed();
+    if (logged) qCDebug(lcWire).noquote() << ms << (sent ? "TX" : "RX") << escaped;
+    emit frameSeen(ms, sent, escaped);
+}
+
 void QtSerialLine::output(const std::string& text) {
     if (!port_.isOpen()) return;
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    const QString escaped = Escaped(bytes);
-    const qint64 ms = logClock_.elapsed();
-    qCDebug(lcWire).noquote() << ms << "TX" << escaped;
-    emit frameSeen(ms, true, escaped);
+    report(true, bytes);
     port_.write(bytes);
     port_.flush();
 }
@@ -180,10 +188,7 @@ void QtSerialLine::pull() {
     if (!port_.isOpen()) return;
     const QByteArray more = port_.readAll();
     if (!more.isEmpty()) {
-        const QString escaped = Escaped(more);
-        const qint64 ms = logClock_.elapsed();
-        qCDebug(lcWire).noquote() << ms << "RX" << escaped;
-        emit frameSeen(ms, false, escaped);
+        report(false, more);
         buffer_ += more;
     }
 }

@@ -77,6 +77,8 @@ signals:
     void lineNoted(const QString& text);
 
 private:
+    // A frame to the log, when on, and to whoever listens to frameSeen.
+    void report(bool sent, const QByteArray& bytes);
     bool openDevice(const QString& path);
     void onError(QSerialPort::SerialPortError error);
     void pull();
