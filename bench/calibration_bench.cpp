@@ -57,11 +57,11 @@ class YesPrompter final : public rm27::Prompter {
 public:
     std::vector<std::string> texts;
     rm27::MessageAnswer message(const rm27::MessageBoxSpec& box) override {
-        texts.push_back(box.text);
+        texts.push_back(box.text.czech());
         return box.buttons == rm27::MessageButtons::YesNo ? rm27::MessageAnswer::Yes
                                                           : rm27::MessageAnswer::Ok;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const rm27::Text&, const rm27::Text&, const std::string&) override {
         return {};
     }
     bool showOpen(rm27::FileDialogSpec&) override { return false; }
@@ -76,9 +76,9 @@ public:
     using FrmMain::FrmMain;
     QElapsedTimer clock;
     qint64 okAt = -1;
-    void setStatus(const std::string& text) override {
+    void setStatus(const rm27::Text& text) override {
         FrmMain::setStatus(text);
-        if (text == "OK, měření spuštěno." && okAt < 0) okAt = clock.nsecsElapsed();
+        if (text.czech() == "OK, měření spuštěno." && okAt < 0) okAt = clock.nsecsElapsed();
     }
 };
 

@@ -42,24 +42,24 @@ constexpr double kQuickWriteMs = 2 * 100.0;
 class Operator final : public MainView, public Prompter {
 public:
     std::string file;
-    void setStatus(const std::string&) override {}
-    void setCaption(const std::string&, const std::string&) override {}
+    void setStatus(const Text&) override {}
+    void setCaption(const std::string&, const Text&) override {}
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}
     void setInputRowColor(int, std::uint32_t) override {}
     void setControlColor(const std::string&, std::uint32_t) override {}
     void setComboRows(const std::string&, const std::vector<std::string>&, int) override {}
     void clearList(const std::string&) override {}
-    void addListItem(const std::string&, const std::string&) override {}
+    void addListItem(const std::string&, const Text&) override {}
     void setMeasurementTimer(bool on) override { timer_ = on; }
     bool measurementTimerEnabled() const override { return timer_; }
     MessageAnswer message(const MessageBoxSpec& box) override {
         if (box.buttons == MessageButtons::YesNo) return MessageAnswer::Yes;
         if (box.icon == MessageIcon::Critical || box.icon == MessageIcon::Exclamation)
-            std::fprintf(stderr, "eeprom_bench: %s\n", box.text.c_str());
+            std::fprintf(stderr, "eeprom_bench: %s\n", box.text.czech().c_str());
         return MessageAnswer::Ok;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const rm27::Text&, const rm27::Text&, const std::string&) override {
         return {};
     }
     bool showOpen(FileDialogSpec& d) override { return take(d); }

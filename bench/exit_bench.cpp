@@ -51,7 +51,7 @@ public:
         ++shown;
         return rm27::MessageAnswer::No;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const rm27::Text&, const rm27::Text&, const std::string&) override {
         return {};
     }
     bool showOpen(rm27::FileDialogSpec&) override { return false; }

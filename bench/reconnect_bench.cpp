@@ -88,7 +88,7 @@ public:
     rm27::MessageAnswer message(const rm27::MessageBoxSpec&) override {
         return rm27::MessageAnswer::Ok;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const rm27::Text&, const rm27::Text&, const std::string&) override {
         return {};
     }
     bool showOpen(rm27::FileDialogSpec&) override { return false; }

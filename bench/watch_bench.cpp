@@ -147,10 +147,10 @@ public:
     int boxes = 0;
     rm27::MessageAnswer message(const rm27::MessageBoxSpec& box) override {
         ++boxes;
-        std::fprintf(stderr, "message: %s\n", box.text.c_str());
+        std::fprintf(stderr, "message: %s\n", box.text.czech().c_str());
         return rm27::MessageAnswer::Ok;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const rm27::Text&, const rm27::Text&, const std::string&) override {
         return {};
     }
     bool showOpen(rm27::FileDialogSpec&) override { return false; }

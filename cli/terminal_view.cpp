@@ -25,12 +25,12 @@ std::uint32_t TerminalView::rowColour(int row) const {
     return it == rowColours_.end() ? kRgbWhite : it->second;
 }
 
-void TerminalView::setStatus(const std::string& text) {
-    if (verbose_) err_ << text << std::endl;
+void TerminalView::setStatus(const Text& text) {
+    if (verbose_) err_ << shown(text) << std::endl;
 }
 
-void TerminalView::setCaption(const std::string& control, const std::string& text) {
-    captions_[ctl::Checked(control)] = text;
+void TerminalView::setCaption(const std::string& control, const Text& text) {
+    captions_[ctl::Checked(control)] = shown(text);
 }
 
 void TerminalView::setComboRows(const std::string& control, const std::vector<std::string>& rows,
@@ -64,9 +64,9 @@ std::string TerminalText(std::string text) {
 }
 
 MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
-    messages_.push_back(box.text);
+    messages_.push_back(shown(box.text));
     // The line the text may end with is the one printed after it.
-    std::string text = TerminalText(box.text);
+    std::string text = TerminalText(messages_.back());
     if (!text.empty() && text.back() == '\n') text.pop_back();
     if (box.buttons == MessageButtons::YesNo)
         return ask(text) ? MessageAnswer::Yes : MessageAnswer::No;
@@ -74,9 +74,8 @@ MessageAnswer TerminalView::message(const MessageBoxSpec& box) {
     return MessageAnswer::Ok;
 }
 
-std::string TerminalView::inputBox(const std::string& prompt, const std::string&,
-                                   const std::string&) {
-    if (verbose_) err_ << prompt << std::endl;
+std::string TerminalView::inputBox(const Text& prompt, const Text&, const std::string&) {
+    if (verbose_) err_ << shown(prompt) << std::endl;
     if (inputAnswers_.empty()) return "";
     std::string answer = inputAnswers_.front();
     inputAnswers_.pop_front();

@@ -50,8 +50,12 @@ public:
     void answerFileWith(const std::string& path) { fileAnswers_.push_back(path); }
 
     // MainView
-    void setStatus(const std::string& text) override;
-    void setCaption(const std::string& control, const std::string& text) override;
+    // The language the texts are printed in; Czech until one is set.
+    void setWording(Wording wording) { wording_ = std::move(wording); }
+    std::string shown(const Text& text) const { return text.render(wording_); }
+
+    void setStatus(const Text& text) override;
+    void setCaption(const std::string& control, const Text& text) override;
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}
     void setInputRowColor(int row, std::uint32_t rgb) override { rowColours_[row] = rgb; }
@@ -59,8 +63,8 @@ public:
     void setComboRows(const std::string& control, const std::vector<std::string>& rows,
                       int selected) override;
     void clearList(const std::string& control) override { lists_[control].clear(); }
-    void addListItem(const std::string& control, const std::string& text) override {
-        lists_[control].push_back(text);
+    void addListItem(const std::string& control, const Text& text) override {
+        lists_[control].push_back(shown(text));
     }
     // The timer is only a flag here: r27ctl runs the ticks itself.
     void setMeasurementTimer(bool enabled) override { timer_ = enabled; }
@@ -68,7 +72,7 @@ public:
 
     // Prompter
     MessageAnswer message(const MessageBoxSpec& box) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
+    std::string inputBox(const Text& prompt, const Text& title,
                          const std::string& defaultText) override;
     bool showOpen(FileDialogSpec& dialog) override;
     bool showSave(FileDialogSpec& dialog) override;
@@ -92,6 +96,7 @@ private:
     std::deque<std::string> fileAnswers_;
     std::string clipboard_;
     bool timer_ = false;
+    Wording wording_;
 };
 
 } // namespace rm27

@@ -217,6 +217,13 @@ QString Shown(const QString& czech, TextKind kind) {
     return Translate(czech, kind, &found);
 }
 
+QString Shown(const Text& text, TextKind kind) {
+    if (Current().language == Language::Czech) return QString::fromStdString(text.czech());
+    return QString::fromStdString(text.render([kind](const char* czech) {
+        return Shown(QString::fromUtf8(czech), kind).toStdString();
+    }));
+}
+
 QString Shown(const std::string& czech, TextKind kind) {
     return Shown(QString::fromStdString(czech), kind);
 }

@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 enum class Language { Czech, English };
@@ -42,6 +44,7 @@ enum class TextKind {
 // The text in the current language.
 QString Shown(const std::string& czech, TextKind kind = TextKind::Program);
 QString Shown(const QString& czech, TextKind kind = TextKind::Program);
+QString Shown(const Text& text, TextKind kind = TextKind::Program);
 
 // The texts shown in English without an entry since the last call.
 QStringList TakeMisses();

@@ -796,12 +796,12 @@ QObject* FrmMain::Control(const std::string& name) const {
     return controls_.value(QString::fromStdString(ctl::Checked(name)), nullptr);
 }
 
-void FrmMain::setStatus(const std::string& text) {
+void FrmMain::setStatus(const Text& text) {
     lblStatus->setText(Shown(text));
     lblStatus->repaint();
 }
 
-void FrmMain::setCaption(const std::string& control, const std::string& text) {
+void FrmMain::setCaption(const std::string& control, const Text& text) {
     QObject* o = Control(control);
     // A display field shows values (an identifier, a reading); everything
     // else a caption is the program's own text.
@@ -844,7 +844,7 @@ void FrmMain::setControlColor(const std::string& control, std::uint32_t rgb) {
     }
 }
 
-void FrmMain::setDoubt(const std::string& control, const std::string& why) {
+void FrmMain::setDoubt(const std::string& control, const Text& why) {
     auto* w = qobject_cast<QWidget*>(Control(control));
     if (w == nullptr) return;
     // The control's own tip, kept from the first time a doubt came.
@@ -878,7 +878,7 @@ void FrmMain::clearList(const std::string& control) {
     if (auto* list = qobject_cast<QListWidget*>(Control(control))) list->clear();
 }
 
-void FrmMain::addListItem(const std::string& control, const std::string& text) {
+void FrmMain::addListItem(const std::string& control, const Text& text) {
     if (auto* list = qobject_cast<QListWidget*>(Control(control))) {
         list->addItem(Shown(text, TextKind::Value));
         list->repaint();

@@ -152,19 +152,19 @@ public:
     bool busy() const;
 
     // ---- MainView
-    void setStatus(const std::string& text) override;
-    void setCaption(const std::string& control, const std::string& text) override;
+    void setStatus(const Text& text) override;
+    void setCaption(const std::string& control, const Text& text) override;
     void setControlEnabled(const std::string& control, bool enabled) override;
     void setControlVisible(const std::string& control, bool visible) override;
     void setInputRowColor(int row, std::uint32_t rgb) override { SetInputRowColor(row, rgb); }
     void setControlColor(const std::string& control, std::uint32_t rgb) override;
     // The reason goes into the control's tool tip, after the tip the control
     // has of its own; "" gives the control its own tip back.
-    void setDoubt(const std::string& control, const std::string& why) override;
+    void setDoubt(const std::string& control, const Text& why) override;
     void setComboRows(const std::string& control, const std::vector<std::string>& rows,
                       int selected) override;
     void clearList(const std::string& control) override;
-    void addListItem(const std::string& control, const std::string& text) override;
+    void addListItem(const std::string& control, const Text& text) override;
     void setMeasurementTimer(bool enabled) override;
     bool measurementTimerEnabled() const override;
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 inline constexpr std::uint32_t kRgbWhite = 0xFFFFFF;
@@ -24,9 +26,9 @@ public:
 
     // The status line, repainted at once: long sequences report progress
     // through it while they wait for the converter.
-    virtual void setStatus(const std::string& text) = 0;
+    virtual void setStatus(const Text& text) = 0;
     // Caption of a label, button, menu or menu item, repainted at once.
-    virtual void setCaption(const std::string& control, const std::string& text) = 0;
+    virtual void setCaption(const std::string& control, const Text& text) = 0;
     virtual void setControlEnabled(const std::string& control, bool enabled) = 0;
     virtual void setControlVisible(const std::string& control, bool visible) = 0;
     // Background of the seven labels of one input row (row 0..3), rgb as
@@ -39,12 +41,12 @@ public:
                               int selected) = 0;
     // Rows of a list box.
     virtual void clearList(const std::string& control) = 0;
-    virtual void addListItem(const std::string& control, const std::string& text) = 0;
+    virtual void addListItem(const std::string& control, const Text& text) = 0;
     // Says that what a control shows may not be what the converter holds:
     // `why` is the reason in the operator's words, "" when the value is
     // certain again. The control's text stays exactly as it was set; the
     // window adds the reason to its tool tip.
-    virtual void setDoubt(const std::string& control, const std::string& why) {
+    virtual void setDoubt(const std::string& control, const Text& why) {
         (void)control;
         (void)why;
     }

@@ -19,7 +19,7 @@ MessageAnswer CancellablePrompter::message(const MessageBoxSpec& box) {
     return inner_.message(box);
 }
 
-std::string CancellablePrompter::inputBox(const std::string& prompt, const std::string& title,
+std::string CancellablePrompter::inputBox(const Text& prompt, const Text& title,
                                           const std::string& defaultText) {
     return guard_.cancelled() ? std::string() : inner_.inputBox(prompt, title, defaultText);
 }
@@ -41,7 +41,7 @@ void CancellablePrompter::clipboardSetText(const std::string& text) {
 }
 
 int CancellablePrompter::choose(const MessageBoxSpec& box,
-                                const std::vector<std::string>& choices) {
+                                const std::vector<Text>& choices) {
     return guard_.cancelled() ? -1 : inner_.choose(box, choices);
 }
 

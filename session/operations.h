@@ -88,13 +88,13 @@ public:
     CancellablePrompter(Prompter& inner, const CommandGuard& guard)
         : inner_(inner), guard_(guard) {}
     MessageAnswer message(const MessageBoxSpec& box) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
+    std::string inputBox(const Text& prompt, const Text& title,
                          const std::string& defaultText) override;
     bool showOpen(FileDialogSpec& dialog) override;
     bool showSave(FileDialogSpec& dialog) override;
     void clipboardClear() override;
     void clipboardSetText(const std::string& text) override;
-    int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) override;
+    int choose(const MessageBoxSpec& box, const std::vector<Text>& choices) override;
 
 private:
     Prompter& inner_;

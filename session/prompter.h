@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
@@ -15,13 +17,13 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 struct MessageBoxSpec {
-    std::string text;
+    Text text;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     // The button a bare Enter presses: Ok for a box with OK only.
     MessageAnswer defaultButton = MessageAnswer::Ok;
     // Empty: the program's title, as every box of the program carries.
-    std::string title;
+    Text title;
 };
 
 // A file dialog's settings, kept between runs where a window presets them
@@ -53,7 +55,7 @@ public:
 
     virtual MessageAnswer message(const MessageBoxSpec& box) = 0;
     // The text the user typed, or "" when the box was cancelled.
-    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+    virtual std::string inputBox(const Text& prompt, const Text& title,
                                  const std::string& defaultText) = 0;
     // True when a file was chosen: dialog.fileName then holds its path and
     // dialog.filterIndex the filter the user had selected. False when
@@ -65,24 +67,24 @@ public:
     // A box whose buttons are `choices` (texts of the program) and one that
     // closes it: the index of the choice taken, -1 when it was closed. A
     // user who cannot be offered buttons sees the text and takes none.
-    virtual int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) {
+    virtual int choose(const MessageBoxSpec& box, const std::vector<Text>& choices) {
         (void)choices;
         message(box);
         return -1;
     }
 
     // The boxes the operations use most.
-    void critical(const std::string& text) { message(Box(text, MessageIcon::Critical)); }
-    void information(const std::string& text) { message(Box(text, MessageIcon::Information)); }
+    void critical(const Text& text) { message(Box(text, MessageIcon::Critical)); }
+    void information(const Text& text) { message(Box(text, MessageIcon::Information)); }
     // OK only, no icon.
-    void plain(const std::string& text) { message(Box(text, MessageIcon::None)); }
+    void plain(const Text& text) { message(Box(text, MessageIcon::None)); }
     // Yes/No with the question icon; true for Yes.
-    bool question(const std::string& text, MessageAnswer defaultButton = MessageAnswer::Yes) {
+    bool question(const Text& text, MessageAnswer defaultButton = MessageAnswer::Yes) {
         return message(Box(text, MessageIcon::Question, MessageButtons::YesNo, defaultButton)) ==
                MessageAnswer::Yes;
     }
 
-    static MessageBoxSpec Box(std::string text, MessageIcon icon,
+    static MessageBoxSpec Box(Text text, MessageIcon icon,
                               MessageButtons buttons = MessageButtons::Ok,
                               MessageAnswer defaultButton = MessageAnswer::Ok) {
         MessageBoxSpec box;

@@ -31,30 +31,30 @@ public:
     std::string lastStatus;
     std::map<std::string, std::string> doubts;
 
-    void setStatus(const std::string& text) override {
-        lastStatus = text;
-        told.push_back(text);
+    void setStatus(const Text& text) override {
+        lastStatus = text.czech();
+        told.push_back(lastStatus);
     }
-    void setCaption(const std::string&, const std::string&) override {}
+    void setCaption(const std::string&, const Text&) override {}
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}
     void setInputRowColor(int, std::uint32_t) override {}
     void setControlColor(const std::string&, std::uint32_t) override {}
     void setComboRows(const std::string&, const std::vector<std::string>&, int) override {}
     void clearList(const std::string&) override {}
-    void addListItem(const std::string&, const std::string&) override {}
-    void setDoubt(const std::string& control, const std::string& why) override {
-        doubts[control] = why;
+    void addListItem(const std::string&, const Text&) override {}
+    void setDoubt(const std::string& control, const Text& why) override {
+        doubts[control] = why.czech();
     }
     void setMeasurementTimer(bool enabled) override { timer_ = enabled; }
     bool measurementTimerEnabled() const override { return timer_; }
 
     MessageAnswer message(const MessageBoxSpec& box) override {
-        boxes.push_back({box.icon, box.text});
-        told.push_back(box.text);
+        boxes.push_back({box.icon, box.text.czech()});
+        told.push_back(boxes.back().text);
         return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
+    std::string inputBox(const Text&, const Text&, const std::string&) override {
         return inputAnswer;
     }
     bool showOpen(FileDialogSpec& dialog) override { return file(dialog); }

@@ -64,13 +64,13 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
     return MessageAnswer::Ok;
 }
 
-int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) {
+int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choices) {
     QWidget* parent =
         QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
     QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : Shown(box.title), Shown(box.text),
                    QMessageBox::NoButton, parent);
     std::vector<QAbstractButton*> buttons;
-    for (const std::string& choice : choices)
+    for (const Text& choice : choices)
         buttons.push_back(mb.addButton(Shown(choice), QMessageBox::ActionRole));
     // Taking no way back is the default: each of them writes.
     QPushButton* close = mb.addButton(QMessageBox::Close);
@@ -81,7 +81,7 @@ int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<std::string>
     return it == buttons.end() ? -1 : static_cast<int>(it - buttons.begin());
 }
 
-std::string QtPrompter::inputBox(const std::string& prompt, const std::string& title,
+std::string QtPrompter::inputBox(const Text& prompt, const Text& title,
                                  const std::string& defaultText) {
     QWidget* parent =
         QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;

@@ -18,8 +18,8 @@ public:
     QtPrompter(QWidget* owner, QString title) : owner_(owner), title_(std::move(title)) {}
 
     MessageAnswer message(const MessageBoxSpec& box) override;
-    int choose(const MessageBoxSpec& box, const std::vector<std::string>& choices) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
+    int choose(const MessageBoxSpec& box, const std::vector<Text>& choices) override;
+    std::string inputBox(const Text& prompt, const Text& title,
                          const std::string& defaultText) override;
     bool showOpen(FileDialogSpec& dialog) override;
     bool showSave(FileDialogSpec& dialog) override;

@@ -31,7 +31,7 @@ PointTable Table(const std::vector<P>& points) {
 }
 
 // "signal:value ..." of the points, for comparing tables at a glance.
-std::string Text(const std::vector<P>& points) {
+std::string CurveText(const std::vector<P>& points) {
     std::string out;
     for (const P& p : points)
         out += SingleText(p.signal) + ":" + SingleText(p.value) + " ";
@@ -42,7 +42,7 @@ std::string Points(const PointTable& t) {
     std::vector<P> out;
     for (int k = 1; k <= t.count(); ++k)
         out.push_back({t.slot(k).signal, t.slot(k).userValue});
-    return Text(out);
+    return CurveText(out);
 }
 
 EditorFields ValidFields() {

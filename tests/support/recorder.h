@@ -86,8 +86,8 @@ public:
     }
 
     // MainView
-    void setStatus(const std::string& text) override {
-        statuses.push_back(text);
+    void setStatus(const Text& text) override {
+        statuses.push_back(text.czech());
         statusTimes.push_back(now ? now() : 0);
     }
     // Time of the first status with this text; -1 when never shown.
@@ -97,12 +97,14 @@ public:
         }
         return -1;
     }
-    void setCaption(const std::string& c, const std::string& text) override {
+    void setCaption(const std::string& c, const Text& text) override {
         known(c);
-        captions[c] = text;
-        captionLog.emplace_back(c, text);
+        captions[c] = text.czech();
+        captionLog.emplace_back(c, captions[c]);
     }
-    void setDoubt(const std::string& c, const std::string& why) override { doubts[known(c)] = why; }
+    void setDoubt(const std::string& c, const Text& why) override {
+        doubts[known(c)] = why.czech();
+    }
     std::string doubt(const std::string& c) const {
         const auto it = doubts.find(c);
         return it == doubts.end() ? std::string() : it->second;
@@ -120,19 +122,19 @@ public:
         selected[c] = sel;
     }
     void clearList(const std::string& c) override { rows[known(c)].clear(); }
-    void addListItem(const std::string& c, const std::string& text) override {
-        rows[known(c)].push_back(text);
+    void addListItem(const std::string& c, const Text& text) override {
+        rows[known(c)].push_back(text.czech());
     }
 
     // Prompter
     MessageAnswer message(const MessageBoxSpec& box) override {
         PromptCall call;
         call.kind = PromptCall::Message;
-        call.text = box.text;
+        call.text = box.text.czech();
         call.icon = box.icon;
         call.buttons = box.buttons;
         call.defaultButton = box.defaultButton;
-        call.title = box.title;
+        call.title = box.title.czech();
         if (box.buttons == MessageButtons::YesNo) {
             call.answer =
                 box.defaultButton == MessageAnswer::Ok ? MessageAnswer::Yes : box.defaultButton;
@@ -141,27 +143,27 @@ public:
                 answers.pop_front();
             }
         }
-        if (box.icon == MessageIcon::Critical) criticals.push_back(box.text);
+        if (box.icon == MessageIcon::Critical) criticals.push_back(call.text);
         calls.push_back(call);
         if (whileOpen) whileOpen();
         return call.answer;
     }
-    int choose(const MessageBoxSpec& box, const std::vector<std::string>&) override {
+    int choose(const MessageBoxSpec& box, const std::vector<Text>&) override {
         message(box);
         if (choices.empty()) return -1;
         const int c = choices.front();
         choices.pop_front();
         return c;
     }
-    std::string inputBox(const std::string& prompt, const std::string& title,
+    std::string inputBox(const Text& prompt, const Text& title,
                          const std::string& defaultText) override {
         PromptCall call;
         call.kind = PromptCall::Input;
-        call.text = prompt;
-        call.title = title;
+        call.text = prompt.czech();
+        call.title = title.czech();
         call.defaultText = defaultText;
         calls.push_back(call);
-        prompts.push_back(prompt);
+        prompts.push_back(call.text);
         if (whileOpen) whileOpen();
         if (inputAnswers.empty()) return "";
         std::string a = inputAnswers.front();

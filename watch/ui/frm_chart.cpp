@@ -51,7 +51,7 @@ constexpr std::int64_t kShortestSpanMs = 5'000;
 const QColor kSeriesColors[kInputCount] = {QColor(31, 119, 180), QColor(214, 39, 40),
                                            QColor(44, 160, 44), QColor(148, 103, 189)};
 
-QString Text(const std::string& s) {
+QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
@@ -318,14 +318,14 @@ QString FrmChart::unitOf(int input) const {
     case Quantity::Value:
         break;
     }
-    return Text(header_.inputs[static_cast<std::size_t>(input)].unit);
+    return Q(header_.inputs[static_cast<std::size_t>(input)].unit);
 }
 
 void FrmChart::updateNames() {
     for (int i = 0; i < kInputCount; ++i) {
         const std::string& d = header_.inputs[static_cast<std::size_t>(i)].description;
         QString name = QStringLiteral("%1: %2").arg(i + 1).arg(d.empty() ? tr("Vstup %1").arg(i + 1)
-                                                                         : Text(d));
+                                                                         : Q(d));
         const QString unit = unitOf(i);
         if (!unit.isEmpty()) name += QStringLiteral(" [%1]").arg(unit);
         series_[static_cast<std::size_t>(i)]->setName(name);
@@ -374,7 +374,7 @@ QString FrmChart::valueText(int input, const SeriesPoint& p) const {
         break;
     }
     }
-    QString out = Text(TrimBlanks(text));
+    QString out = Q(TrimBlanks(text));
     const QString unit = unitOf(input);
     if (!unit.isEmpty()) out += QLatin1Char(' ') + unit;
     return out;
@@ -383,7 +383,7 @@ QString FrmChart::valueText(int input, const SeriesPoint& p) const {
 QString FrmChart::cursorText() const {
     if (!cursor_) return tr("Kurzor: klepněte do grafu");
     const std::int64_t t = *cursor_;
-    QString text = tr("Kurzor %1").arg(Text(IsoLocalTime(t).substr(11)));
+    QString text = tr("Kurzor %1").arg(Q(IsoLocalTime(t).substr(11)));
     for (int i = 0; i < kInputCount; ++i) {
         const SeriesRing& r = rings_[static_cast<std::size_t>(i)];
         text += QStringLiteral("   %1: ").arg(i + 1);
@@ -444,7 +444,7 @@ void FrmChart::showEvent(QShowEvent* event) {
 
 void FrmChart::cmdSavePng_Click() {
     if (!prompter_.showSave(pngDialog_)) return;
-    const QString path = Text(pngDialog_.fileName);
+    const QString path = Q(pngDialog_.fileName);
     if (!view_->grab().save(path, "PNG"))
         prompter_.critical("Obrázek nelze uložit do souboru " + pngDialog_.fileName);
 }
@@ -472,7 +472,7 @@ void FrmChart::cmdSaveCsv_Click() {
         }
         text += CsvRow(t, values, columns, header_, dialect);
     }
-    QFile file(Text(csvDialog_.fileName));
+    QFile file(Q(csvDialog_.fileName));
     const QByteArray bytes = QByteArray::fromStdString(text);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {

@@ -1,0 +1,61 @@
+#include "l10n/text.h"
+
+namespace rm27 {
+
+Text Text::Value(std::string shown) {
+    Text t;
+    t.value_ = std::move(shown);
+    return t;
+}
+
+Text::Text(std::string finished) : value_(std::move(finished)), finished_(true) {}
+
+Text::Text(const char* finished) : Text(std::string(finished)) {}
+
+Text& Text::then(Text next) {
+    more_.push_back(std::move(next));
+    return *this;
+}
+
+bool Text::empty() const {
+    return id_ == nullptr && value_.empty() && more_.empty();
+}
+
+std::string FillWording(const std::string& wording, const std::vector<std::string>& args) {
+    std::string out;
+    out.reserve(wording.size());
+    for (std::size_t i = 0; i < wording.size(); ++i) {
+        const char c = wording[i];
+        const char next = i + 1 < wording.size() ? wording[i + 1] : '\0';
+        if (c == '%' && next >= '1' && next <= '9') {
+            const auto n = static_cast<std::size_t>(next - '1');
+            if (n < args.size()) out += args[n];
+            ++i;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string Text::render(const Wording& wording) const {
+    std::string out;
+    if (id_ != nullptr) {
+        std::vector<std::string> filled;
+        filled.reserve(args_.size());
+        for (const TextArg& a : args_)
+            filled.push_back(a.text() != nullptr ? a.text()->render(wording) : a.value());
+        out = FillWording(wording ? wording(id_->czech) : std::string(id_->czech), filled);
+    } else if (finished_ && wording) {
+        out = wording(value_.c_str());
+    } else {
+        out = value_;
+    }
+    for (const Text& line : more_) {
+        out += "\r\n";
+        out += line.render(wording);
+    }
+    return out;
+}
+
+} // namespace rm27
