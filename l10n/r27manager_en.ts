@@ -1337,6 +1337,20 @@
         <source>čtení ukázalo jiný obsah</source>
         <translation>reading it back showed other content</translation>
     </message>
+    <message>
+        <source>%1
+%2</source>
+        <translation>%1
+%2</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Blok %1</source>
+        <translation>Block %1</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
