@@ -16,6 +16,35 @@ namespace rm27 {
 
 std::span<const char* const> TextCatalogue() {
     static constexpr std::array kTexts = {
+        QT_TRANSLATE_NOOP("Texts", "Načítám ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Skenuji ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Načítání ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Čtení ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Načítání DEF kódů ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Načítám kalibrační data ..."),
+        QT_TRANSLATE_NOOP("Texts", "Čtení kalibračních dat ... %1%"),
+        QT_TRANSLATE_NOOP("Texts", "Identifikace jednotky ..."),
+        QT_TRANSLATE_NOOP("Texts", "Na adrese %1 nebyla nalezena žádná jednotka RM-27/RMU."),
+        QT_TRANSLATE_NOOP("Texts", "Na adrese %1 nebyla nalezena RM-27/RMU."),
+        QT_TRANSLATE_NOOP("Texts", "Error reading EKEY block"),
+        QT_TRANSLATE_NOOP("Texts", "Error reading MEM block"),
+        QT_TRANSLATE_NOOP("Texts", "eKey %1"),
+        QT_TRANSLATE_NOOP("Texts", "Internal"),
+        QT_TRANSLATE_NOOP("Texts", "Internal - N/A"),
+        QT_TRANSLATE_NOOP("Texts", "OK."),
+        QT_TRANSLATE_NOOP("Texts", "Ukončuji měření  ..."),
+        QT_TRANSLATE_NOOP("Texts", "Načítání ..."),
+        QT_TRANSLATE_NOOP("Texts", "Spouštím živé měření ..."),
+        QT_TRANSLATE_NOOP("Texts", "OK, měření spuštěno ..."),
+        QT_TRANSLATE_NOOP("Texts", "Jednotka nenalezena!"),
+        QT_TRANSLATE_NOOP("Texts", "Jednotka nepřipojena"),
+        QT_TRANSLATE_NOOP("Texts", "Actual device address is %1. While changing address (in range "
+                                   "1 to 159) take care on address colision."),
+        QT_TRANSLATE_NOOP("Texts", "Change device address "),
+        QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
+                                   "bajtu %2 (zapsáno %3h, přečteno %4h)."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis bloku %1 nebyl ověřen novým čtením."),
+        QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno."),
         QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen. Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze přečíst (%2). Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP("Texts",
@@ -238,7 +267,23 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP(
             "Texts",
             "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno."),
+        // What is held against a value shown (its tool tip), a reason a line.
+        QT_TRANSLATE_NOOP("Texts", "Hodnota je nejistá: %1"),
+        QT_TRANSLATE_NOOP("Texts",
+                          "převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě."),
+        QT_TRANSLATE_NOOP("Texts", "odpověď převodníku obsahovala znak, který v ní nemůže být."),
+        QT_TRANSLATE_NOOP("Texts", "odpověď převodníku neskončila tam, kde měla (mohou to být "
+                                   "kusy dvou odpovědí)."),
+        QT_TRANSLATE_NOOP("Texts", "na lince čekaly znaky, o které se nikdo nežádal."),
+        QT_TRANSLATE_NOOP("Texts", "může to být opožděná odpověď na jiný, dřívější dotaz."),
+        QT_TRANSLATE_NOOP("Texts", "vychází z jiné nejisté hodnoty (masky eKey)."),
         // The read-backs after a write.
+        QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku se nepodařil: na adrese %1 je %2h, "
+                                   "zapsáno bylo %3h."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku nelze ověřit: adresu %1 se "
+                                   "nepodařilo spolehlivě přečíst zpět."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Zápis bloku %1 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět."),
         QT_TRANSLATE_NOOP("Texts", "Převodník se do %1 s po restartu neozval: zapsané bloky (%2) "
                                    "nelze ověřit zpětným čtením."),
         // What the external-to-internal copy found where the reading looks.
@@ -300,7 +345,35 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Platnost kalibrace"),
         // A value its format shows cut: the tool tip of its field.
         QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2"),
-        // Quitting while a write is under way.
+        // A maintenance command that would rely on a doubtful eKey mask.
+        QT_TRANSLATE_NOOP("Texts", "maska eKey je nejistá: %1"),
+        // The write journal: a write refused before its first frame.
+        QT_TRANSLATE_NOOP(
+            "Texts", "Deník zápisů nelze zapsat (%1). Zápis se neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Původní obsah bloku %1 se nepodařilo přečíst. Zápis se "
+                                   "neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP("Texts", "Původní obsah adresy paměti %1 se nepodařilo přečíst. Zápis se "
+                                   "neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP(
+            "Texts", "Původní obsah bloku %1 není znám. Zápis se neprovede, nic nebylo zapsáno."),
+        QT_TRANSLATE_NOOP(
+            "Texts",
+            "Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno."),
+        // What a write left, and the two ways back.
+        QT_TRANSLATE_NOOP("Texts", "%1 teď může obsahovat směs starých a nových bajtů: %2."),
+        QT_TRANSLATE_NOOP("Texts", "%1 teď mohou obsahovat směs starých a nových bajtů: %2."),
+        QT_TRANSLATE_NOOP("Texts", "zápis se zastavil u bajtu %1"),
+        QT_TRANSLATE_NOOP("Texts", "zápis se nepodařil"),
+        QT_TRANSLATE_NOOP("Texts", "zápis byl přerušen"),
+        QT_TRANSLATE_NOOP("Texts", "zpětné čtení ukázalo jiný obsah, než byl zapsán"),
+        QT_TRANSLATE_NOOP("Texts", "zapsaný obsah se nepodařilo ověřit zpětným čtením"),
+        QT_TRANSLATE_NOOP("Texts", "zápis nebyl dokončen"),
+        QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1."),
+        QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1 (%2)."),
+        QT_TRANSLATE_NOOP("Texts", "„Zopakovat zápis“ zapíše celý nový obsah znovu, „Obnovit "
+                                   "původní obsah“ vrátí obsah z doby před zápisem."),
+        QT_TRANSLATE_NOOP("Texts", "Zopakovat zápis"),
+        QT_TRANSLATE_NOOP("Texts", "Obnovit původní obsah"),
         QT_TRANSLATE_NOOP("Texts", "Probíhá zápis do převodníku. Přerušit ho a ukončit program?"),
         QT_TRANSLATE_NOOP(
             "Texts", "Přerušený zápis může v převodníku zanechat směs starého a nového obsahu."),
