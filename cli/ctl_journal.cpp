@@ -113,7 +113,7 @@ bool ReportUnfinishedWrites(CtlRunner& r) {
     if (!journal.hasUnfinished()) return false;
     const std::string prefix = CtlPrefix(r.options());
     for (const JournalEntry& e : journal.takeUnfinished()) {
-        r.err() << TerminalText(UnfinishedText(journal, e)) << "\n";
+        r.err() << TerminalText(UnfinishedText(journal, e).czech()) << "\n";
         r.err() << "  " << kRedoChoice << ": " << prefix << " redo " << e.id << "\n";
         r.err() << "  " << kUndoChoice << ": " << prefix << " undo " << e.id << "\n";
     }

@@ -1369,6 +1369,20 @@
         <source>The PDF could not be started</source>
         <translation>The PDF could not be started</translation>
     </message>
+    <message>
+        <source>%1
+%2</source>
+        <translation>%1
+%2</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Blok %1</source>
+        <translation>Block %1</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

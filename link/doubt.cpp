@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/texts.h"
+
 namespace rm27 {
 
 namespace {
@@ -10,22 +12,22 @@ struct Reason {
     Doubt doubt;
     const char* name;
     const char* words;
-    const char* text;
+    const TextId* text;
 };
 
 const Reason kReasons[] = {
     {kDoubtNoAnswer, "no-answer", "no answer",
-     "převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě."},
+     &texts::link::kReasonNoAnswer},
     {kDoubtBadCharacter, "bad-character", "a character of the answer is not a hex digit",
-     "odpověď převodníku obsahovala znak, který v ní nemůže být."},
+     &texts::link::kReasonBadCharacter},
     {kDoubtMisframed, "misframed", "the answer did not end where it should",
-     "odpověď převodníku neskončila tam, kde měla (mohou to být kusy dvou odpovědí)."},
+     &texts::link::kReasonMisframed},
     {kDoubtStray, "stray-characters", "characters nobody asked for came with the answer",
-     "na lince čekaly znaky, o které se nikdo nežádal."},
+     &texts::link::kReasonStray},
     {kDoubtMaybeLate, "maybe-late-answer", "it may be the late answer of an earlier request",
-     "může to být opožděná odpověď na jiný, dřívější dotaz."},
+     &texts::link::kReasonMaybeLate},
     {kDoubtDerived, "derived", "it rests on another uncertain value",
-     "vychází z jiné nejisté hodnoty (masky eKey)."},
+     &texts::link::kReasonDerived},
 };
 
 } // namespace
@@ -50,18 +52,21 @@ std::string DoubtWords(Doubt doubt) {
     return out;
 }
 
-std::string DoubtText(Doubt doubt) {
-    return DoubtText(doubt, "Hodnota je nejistá: ");
+Text DoubtReasons(Doubt doubt) {
+    Text out;
+    for (const Reason& r : kReasons) {
+        if (!doubt.has(r.doubt)) continue;
+        out = out.empty() ? Text(*r.text) : Text(texts::link::kReasonUnder, out, Text(*r.text));
+    }
+    return out;
+}
+
+Text DoubtText(Doubt doubt) {
+    return doubt ? Text(texts::link::kValueUncertain, DoubtReasons(doubt)) : Text();
 }
 
 std::string DoubtText(Doubt doubt, const std::string& lead) {
-    std::string out;
-    for (const Reason& r : kReasons) {
-        if (!doubt.has(r.doubt)) continue;
-        out += out.empty() ? lead : "\n";
-        out += r.text;
-    }
-    return out;
+    return doubt ? lead + DoubtReasons(doubt).czech() : std::string();
 }
 
 bool IsHexDigit(char c) {

@@ -14,6 +14,8 @@
 #include <deque>
 #include <string>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 // A set of reasons; empty means the value rests on a clean answer.
@@ -53,10 +55,14 @@ inline constexpr Doubt kDoubtDerived{0x20};
 // "no-answer", "bad-character", "misframed", "stray-characters",
 // "maybe-late-answer", "derived", joined with ","; "" for no doubt.
 std::string DoubtNames(Doubt doubt);
-// The same in words for the operator, in the window's language: one
-// sentence per reason, starting "Hodnota je nejistá: ".
-std::string DoubtText(Doubt doubt);
-// The same reasons after another lead ("maska eKey je nejistá: ").
+// The same in words for the operator: one sentence per reason, one a line;
+// nothing for no doubt. A sentence that says what is doubtful takes them
+// as its argument.
+Text DoubtReasons(Doubt doubt);
+// A value's tool tip: "Hodnota je nejistá: " and the reasons.
+Text DoubtText(Doubt doubt);
+// The reasons in Czech after a lead of the caller's, for callers that
+// still put their sentences together themselves.
 std::string DoubtText(Doubt doubt, const std::string& lead);
 // In English, for r27ctl's notes and warnings ("no answer; ...").
 std::string DoubtWords(Doubt doubt);

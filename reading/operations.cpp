@@ -7,7 +7,9 @@
 #include "link/codecs.h"
 #include "link/live.h"
 #include "link/memory.h"
+#include "link/texts.h"
 #include "link/transact.h"
+#include "reading/texts.h"
 #include "session/controls.h"
 #include "session/input_checks.h"
 #include "session/measurement.h"
@@ -39,20 +41,16 @@ namespace {
 // lblR27mVV's format.
 const char* const kFormatSignal = "##0.000";
 
-std::string WithPercent(const std::string& text, int percent) {
-    return text + std::to_string(percent) + "%";
-}
-
 void SetRawReadings(MainView& view, const std::string& text) {
     for (int i = 0; i < kInputCount; ++i)
-        view.setCaption(ctl::lblHodnota(i), text);
+        view.setCaption(ctl::lblHodnota(i), Text::Value(text));
 }
 
 void ClearInputRows(MainView& view) {
     for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Popis, ctl::lblR27Slide, ctl::lblR27Unit,
                                 ctl::lblR27Val, ctl::lblR27mVV}) {
         for (int i = 0; i < kInputCount; ++i)
-            view.setCaption(a(i), "");
+            view.setCaption(a(i), Text());
     }
 }
 
@@ -105,18 +103,19 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     return text;
 }
 
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt,
-               const std::string& overflow) {
-    std::string why = doubt ? DoubtText(doubt) : std::string();
-    if (!overflow.empty()) why += (why.empty() ? "" : "\n") + overflow;
-    view.setDoubt(control, why);
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow) {
+    const Text why = DoubtText(doubt);
+    if (why.empty() || overflow.empty())
+        view.setDoubt(control, why.empty() ? overflow : why);
+    else
+        view.setDoubt(control, Text(texts::link::kReasonUnder, why, overflow));
 }
 
 void ShowConstants(MainView& view, const DeviceState& st, int i) {
-    view.setCaption(ctl::lblR38mVVK(i), FormatFixed(st.K[i], kFormatK));
-    view.setCaption(ctl::lblR38mVVQ(i), FormatFixed(st.Q[i], kFormatQ));
-    ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i], OverflowText(st.K[i], kFormatK));
-    ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i], OverflowText(st.Q[i], kFormatQ));
+    view.setCaption(ctl::lblR38mVVK(i), Text::Value(FormatFixed(st.K[i], kFormatK)));
+    view.setCaption(ctl::lblR38mVVQ(i), Text::Value(FormatFixed(st.Q[i], kFormatQ)));
+    ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i], FormatOverflow(st.K[i], kFormatK));
+    ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i], FormatOverflow(st.Q[i], kFormatQ));
 }
 
 std::string AddressCaptionRead(std::int32_t address) {
@@ -166,26 +165,24 @@ namespace {
 bool IdentifyConverter(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
-    view.setStatus(WithPercent("Načítám ... ", 2));
+    view.setStatus(Text(texts::reading::kLoadingPercent, 2));
     DevQuery(ops.port, address, "AUTO00", 2, kQueryTimeoutMs);
-    view.setStatus(WithPercent("Skenuji ... ", 10));
+    view.setStatus(Text(texts::reading::kScanningPercent, 10));
     const TextAnswer idAnswer =
         DevQueryChecked(ops.port, address, "@", 10, kQueryTimeoutMs, AnswerForm::Text);
     const std::string& id = idAnswer.text;
     if (ops.cancelled()) return false;
-    view.setStatus("Identifikace jednotky ...");
+    view.setStatus(Text(texts::reading::kIdentifying));
     if (id.size() != 10) {
-        ops.prompter.critical("Na adrese " + std::to_string(address) +
-                              " nebyla nalezena žádná jednotka RM-27/RMU.");
+        ops.prompter.critical(Text(texts::reading::kNoUnitAt, address));
         return false;
     }
     if (id.compare(4, 2, "RM") != 0) {
-        ops.prompter.critical("Na adrese " + std::to_string(address) +
-                              " nebyla nalezena RM-27/RMU.");
+        ops.prompter.critical(Text(texts::reading::kNoRm27At, address));
         st.DeviceId.clear();
         return false;
     }
-    view.setCaption(ctl::lblID, id);
+    view.setCaption(ctl::lblID, Text::Value(id));
     st.DeviceId = id;
     st.doubts.id = idAnswer.doubt;
     ShowDoubt(view, ctl::lblID, st.doubts.id);
@@ -199,7 +196,7 @@ bool IdentifyConverter(Operations& ops, std::int32_t address) {
 bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
-    view.setStatus(WithPercent("Načítání ... ", 12));
+    view.setStatus(Text(texts::reading::kReadingPercent, 12));
     const TextAnswer own =
         DevQueryChecked(ops.port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
@@ -208,8 +205,8 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     st.doubts.address = own.doubt;
     // What a write of these cells would replace, when it came cleanly.
     if (!own.doubt) RememberCell(st, kCellAddress, address);
-    view.setStatus(WithPercent("Čtení ... ", 15));
-    view.setCaption(ctl::lblAdresa, AddressCaptionRead(address));
+    view.setStatus(Text(texts::reading::kReadingOnPercent, 15));
+    view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionRead(address)));
     ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
 
     const TextAnswer filter =
@@ -227,8 +224,8 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
 
 bool ReadDefinitions(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
-    ops.view.setStatus(WithPercent("Načítání ... ", 20));
-    ops.view.setStatus(WithPercent("Načítání DEF kódů ... ", 30));
+    ops.view.setStatus(Text(texts::reading::kReadingPercent, 20));
+    ops.view.setStatus(Text(texts::reading::kDefinitionsPercent, 30));
     const TextAnswer def = DevQueryChecked(ops.port, address, "DEF", 8, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     for (int i = 0; i < kInputCount; ++i) {
@@ -247,10 +244,10 @@ bool ReadConstants(Operations& ops, std::int32_t address) {
     int p = 30;
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
-        view.setStatus(WithPercent("Načítání ... ", p));
+        view.setStatus(Text(texts::reading::kReadingPercent, p));
         const FloatAnswer k = MemReadFloatChecked(ops.port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
-        view.setStatus(WithPercent("Načítání ... ", p));
+        view.setStatus(Text(texts::reading::kReadingPercent, p));
         const FloatAnswer q = MemReadFloatChecked(ops.port, address, CellQ(i), kConstantTimeoutMs);
         if (ops.cancelled()) return false;
         st.K[i] = k.value;
@@ -260,10 +257,10 @@ bool ReadConstants(Operations& ops, std::int32_t address) {
         RememberFloat(st, CellK(i), k);
         RememberFloat(st, CellQ(i), q);
         p += 3;
-        view.setStatus(WithPercent("Načítání ... ", p));
+        view.setStatus(Text(texts::reading::kReadingPercent, p));
         ShowConstants(view, st, i);
         p += 2;
-        view.setStatus(WithPercent("Načítání ... ", p));
+        view.setStatus(Text(texts::reading::kReadingPercent, p));
     }
     return true;
 }
@@ -281,7 +278,7 @@ bool ReadConfiguration(Operations& ops, std::int32_t address) {
     st.configBytes[0] = HexToLong(config28.text);
     st.configBytes[2] = HexToLong(config2A.text);
     st.doubts.config = {config28.doubt, config29.doubt, config2A.doubt};
-    ops.view.setStatus(WithPercent("Načítání ... ", 69));
+    ops.view.setStatus(Text(texts::reading::kReadingPercent, 69));
     return true;
 }
 
@@ -294,32 +291,32 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
     colour = kRgbWhite;
     if ((st.EKeyMask >> i) & 1U) {
         if (BlockReadChecked(ops.port, buffer, address, i, 0, image) < 0) {
-            ops.prompter.critical("Error reading EKEY block");
+            ops.prompter.critical(Text(texts::reading::kEKeyBlockUnread));
             return false;
         }
         RememberBlock(st, BlockNumber(i, 0), buffer);
         DecodeEKeyImage(buffer, rec, i, 0, ops.nowMs());
         st.sources[i] = InputSource::EKey;
-        ops.view.setCaption(ctl::lblR27ID(i), "eKey " + TrimBlanks(rec.sensorId));
+        ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceEKey, TrimBlanks(rec.sensorId)));
         colour = kRgbGreen;
         return true;
     }
     if (BlockReadChecked(ops.port, buffer, address, 4, i, image) < 0) {
-        ops.prompter.critical("Error reading MEM block");
+        ops.prompter.critical(Text(texts::reading::kMemBlockUnread));
         return false;
     }
     RememberBlock(st, BlockNumber(4, i), buffer);
     const std::int32_t code = DecodeEKeyImage(buffer, rec, 4, i, ops.nowMs());
     if (code == 0) {
         st.sources[i] = InputSource::Internal;
-        ops.view.setCaption(ctl::lblR27ID(i), "Internal");
+        ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceInternal));
         return true;
     }
     InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10, "######0",
                      "div", 10, false, 4, i, kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV,
                      ops.clock.now(), ops.nowMs());
     st.sources[i] = InputSource::InternalNA;
-    ops.view.setCaption(ctl::lblR27ID(i), "Internal - N/A");
+    ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceInternalNA));
     colour = kRgbRed;
     return true;
 }
@@ -329,9 +326,9 @@ void ShowRecord(Operations& ops, int i, std::uint32_t colour) {
     const SensorRecord& rec = st.records[i];
     MainView& view = ops.view;
     view.setInputRowColor(i, colour);
-    view.setCaption(ctl::lblR27Unit(i), TrimBlanks(rec.unit));
-    view.setCaption(ctl::lblR27Popis(i), TrimBlanks(rec.description));
-    view.setCaption(ctl::lblR27Slide(i), InputInfoText(rec, st.definitionBytes[i]));
+    view.setCaption(ctl::lblR27Unit(i), Text::Value(TrimBlanks(rec.unit)));
+    view.setCaption(ctl::lblR27Popis(i), Text::Value(TrimBlanks(rec.description)));
+    view.setCaption(ctl::lblR27Slide(i), Text::Value(InputInfoText(rec, st.definitionBytes[i])));
     for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Unit, ctl::lblR27Popis})
         ShowDoubt(view, a(i), st.doubts.records[i]);
     ShowDoubt(view, ctl::lblR27Slide(i), st.doubts.records[i] | st.doubts.definition[i]);
@@ -340,7 +337,7 @@ void ShowRecord(Operations& ops, int i, std::uint32_t colour) {
 
 bool ReadRecords(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
-    ops.view.setStatus("Načítám kalibrační data ...");
+    ops.view.setStatus(Text(texts::reading::kRecordsStart));
     ReadEKeyPresence(ops);
     if (ops.cancelled()) return false;
     // Without a clean mask the choice between eKey and internal copy below
@@ -348,7 +345,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
     const Doubt fromMask = st.doubts.ekeyMask ? kDoubtDerived : Doubt{};
     for (int i = 0; i < kInputCount; ++i) {
         std::string buffer(256, '\0');
-        ops.view.setStatus(WithPercent("Čtení kalibračních dat ... ", 25 * i));
+        ops.view.setStatus(Text(texts::reading::kRecordsPercent, 25 * i));
         Doubt image;
         std::uint32_t colour = kRgbWhite;
         if (!ReadRecord(ops, address, i, buffer, image, colour)) return false;
@@ -368,7 +365,7 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
         !ReadDefinitions(ops, address) || !ReadConstants(ops, address) ||
         !ReadConfiguration(ops, address) || !ReadRecords(ops, address))
         return false;
-    ops.view.setStatus("OK.");
+    ops.view.setStatus(Text(texts::reading::kDone));
     DelayMs(ops.port, 100);
     return true;
 }
@@ -378,7 +375,7 @@ bool DevRead(Operations& ops, int addressIndex) {
     MainView& view = ops.view;
     if (!ops.port.line.isOpen()) return false;
     if (st.IsRMU) view.setControlVisible(ctl::mRMUmain, false);
-    view.setStatus("Ukončuji měření  ...");
+    view.setStatus(Text(texts::reading::kStopping));
     StopMeasurement(ops.port, view);
     SetRawReadings(view, "?????");
     ClearInputRows(view);
@@ -386,19 +383,19 @@ bool DevRead(Operations& ops, int addressIndex) {
         st.sources[i] = InputSource::None;
         st.images[i].clear();
     }
-    view.setStatus("Načítání ...");
+    view.setStatus(Text(texts::reading::kReading));
     st.DeviceAddress = addressIndex;
     const bool ok = ReadConverter(ops, st.DeviceAddress);
     if (ops.cancelled()) return false;
     if (ok) {
-        view.setStatus("Spouštím živé měření ...");
+        view.setStatus(Text(texts::reading::kStartingLive));
         StartMeasurement(ops.port, view);
-        view.setStatus("OK, měření spuštěno ...");
+        view.setStatus(Text(texts::reading::kLiveStarted));
         view.setControlEnabled(ctl::cmdReset, true);
         if (st.ExtendedMode) view.setControlEnabled(ctl::cmdAdresa, true);
         if (st.IsRMU) view.setControlVisible(ctl::mRMUmain, true);
     } else {
-        view.setStatus("Jednotka nenalezena!");
+        view.setStatus(Text(texts::reading::kNotFound));
         StopMeasurement(ops.port, view);
     }
     return ok;
@@ -428,8 +425,8 @@ LiveTexts LiveTextsOf(const DeviceState& st, int i, bool whole) {
     t.raw256 = FormatFixed(static_cast<double>(st.live.raw[i]) / 256.0, "#####0");
     t.signal = shown(st.live.signal[i], kFormatSignal);
     t.value = shown(value, format);
-    t.signalOverflow = OverflowText(st.live.signal[i], kFormatSignal);
-    t.valueOverflow = OverflowText(value, format);
+    t.signalOverflow = FormatOverflow(st.live.signal[i], kFormatSignal);
+    t.valueOverflow = FormatOverflow(value, format);
     return t;
 }
 
@@ -495,10 +492,10 @@ bool MeasurementTick(Operations& ops) {
                 *f |= taken;
             SensorRecord& rec = st.records[i];
             const LiveTexts t = LiveTextsOf(st, i);
-            view.setCaption(ctl::lblR27mVV(i), t.signal);
-            view.setCaption(ctl::lblR27Val(i), t.value);
-            view.setCaption(ctl::lblHodnota(i), t.raw);
-            view.setCaption(ctl::lblHodnota(i + 4), t.raw256);
+            view.setCaption(ctl::lblR27mVV(i), Text::Value(t.signal));
+            view.setCaption(ctl::lblR27Val(i), Text::Value(t.value));
+            view.setCaption(ctl::lblHodnota(i), Text::Value(t.raw));
+            view.setCaption(ctl::lblHodnota(i + 4), Text::Value(t.raw256));
             ShowDoubt(view, ctl::lblR27mVV(i), d.signal, t.signalOverflow);
             ShowDoubt(view, ctl::lblR27Val(i), d.value, t.valueOverflow);
             ShowDoubt(view, ctl::lblHodnota(i), d.raw);
@@ -566,7 +563,7 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
             const std::string kq = port.line.input();
             if (kq.size() != 3) continue;
             found.push_back({a, answer.substr(0, answer.size() - 1), kq.substr(0, 2)});
-            ops.view.addListItem(ctl::lstCurves, ScanRow(found.back()));
+            ops.view.addListItem(ctl::lstCurves, Text::Value(ScanRow(found.back())));
         }
         port.answers.forget();
     }
@@ -577,7 +574,7 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
 void ChangeAddress(Operations& ops) {
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical("Jednotka nepřipojena");
+        ops.prompter.critical(Text(texts::reading::kNotConnected));
         return;
     }
     long n = 0;
@@ -587,10 +584,10 @@ void ChangeAddress(Operations& ops) {
         for (;;) {
             std::string current = std::to_string(st.DeviceAddress);
             if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
-            const std::string answer = ops.prompter.inputBox(
-                "Actual device address is " + current +
-                    ". While changing address (in range 1 to 159) take care on address colision.",
-                "Change device address ", std::to_string(st.DeviceAddress));
+            const std::string answer =
+                ops.prompter.inputBox(Text(texts::reading::kAddressPrompt, current),
+                                      Text(texts::reading::kAddressTitle),
+                                      std::to_string(st.DeviceAddress));
             if (answer.empty()) return;
             n = std::lround(ValComma(answer));
             if (n >= 1 && n <= 159) break;
@@ -612,7 +609,7 @@ void ChangeAddress(Operations& ops) {
     EndCellsWrite(ops, w, true);
     if (ops.cancelled()) return;
     st.DeviceAddress = HexToLong(echo);
-    ops.view.setCaption(ctl::lblAdresa, AddressCaptionChanged(st.DeviceAddress));
+    ops.view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionChanged(st.DeviceAddress)));
     RestartConverter(ops);
     DelayMs(ops.port, 200);
     StartMeasurement(ops.port, ops.view);
@@ -624,7 +621,7 @@ void ChangeAddress(Operations& ops) {
 void RestartConverter(Operations& ops) {
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical("Jednotka nepřipojena");
+        ops.prompter.critical(Text(texts::reading::kNotConnected));
         return;
     }
     StopMeasurement(ops.port, ops.view);

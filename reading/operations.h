@@ -39,10 +39,10 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
 
 // Tells the view that a control's value is uncertain (its reason in the
 // operator's words), or certain again for an empty doubt. `overflow` is
-// what FormatFixed cut off the value's text (OverflowText), said in the
+// what FormatFixed cut off the value's text (FormatOverflow), said in the
 // same tool tip: the caption keeps the cut text.
 void ShowDoubt(MainView& view, const std::string& control, Doubt doubt,
-               const std::string& overflow = {});
+               const Text& overflow = {});
 
 // The display formats of K and Q (lblR38mVVK, lblR38mVVQ).
 inline const std::string kFormatK = "0.0000 E+00";
@@ -72,9 +72,9 @@ struct LiveTexts {
     std::string raw256; // lblHodnota(i + 4)
     std::string signal; // lblR27mVV(i), mV/V
     std::string value;  // lblR27Val(i), value - tare in the record's format
-    // OverflowText of the two that can be too wide for their format.
-    std::string signalOverflow;
-    std::string valueOverflow;
+    // FormatOverflow of the two that can be too wide for their format.
+    Text signalOverflow;
+    Text valueOverflow;
 };
 // whole: a number too wide for its format is given whole rather than cut
 // to the format's width (what r27ctl prints).

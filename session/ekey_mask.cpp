@@ -1,15 +1,17 @@
 #include "session/ekey_mask.h"
 
+#include "session/texts.h"
+
 namespace rm27 {
 
 bool EKeyMaskReliable(Operations& ops) {
     const Doubt doubt = ops.state.doubts.ekeyMask;
     if (!doubt) return true;
-    ops.prompter.critical(DoubtText(doubt, "maska eKey je nejistá: "));
+    ops.prompter.critical(Text(texts::session::kMaskUncertain, DoubtReasons(doubt)));
     return false;
 }
 
-bool RecordSourceReliable(Operations& ops, int input, const std::string& after) {
+bool RecordSourceReliable(Operations& ops, int input, const Text& after) {
     const DeviceState& st = ops.state;
     // A garbled block leaves the record doubtful but the block to write
     // known; only a record chosen by a doubtful mask may sit in the wrong one.
@@ -18,7 +20,7 @@ bool RecordSourceReliable(Operations& ops, int input, const std::string& after) 
         st.doubts.records[static_cast<std::size_t>(input)].has(kDoubtDerived);
     const Doubt doubt = st.doubts.ekeyMask | (chosenByDoubt ? kDoubtDerived : Doubt{});
     if (!doubt) return true;
-    ops.prompter.critical(DoubtText(doubt, "maska eKey je nejistá: ") + "\r\n" + after);
+    ops.prompter.critical(Text(texts::session::kMaskUncertain, DoubtReasons(doubt)).then(after));
     return false;
 }
 

@@ -18,6 +18,6 @@ bool EKeyMaskReliable(Operations& ops);
 // took it from: a doubtful mask, or a record the reading doubted, may have
 // sent it to the internal copy while the sensor's eKey keeps the old one.
 // `after` follows the reasons on a line of its own (what was not done).
-bool RecordSourceReliable(Operations& ops, int input, const std::string& after);
+bool RecordSourceReliable(Operations& ops, int input, const Text& after);
 
 } // namespace rm27

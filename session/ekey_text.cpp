@@ -1,14 +1,19 @@
 #include "session/ekey_text.h"
 
 #include "link/codepage.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
-std::string EKeyTextRefusal(const SensorRecord& rec) {
+Text EKeyTextRefusalWording(const SensorRecord& rec) {
     const std::string character = UnencodableEKeyCharacter(rec);
     if (character.empty()) return {};
-    return "Znak „" + ReplaceInvalidUtf8(character) + "“ (" + CodePointText(character) +
-           ") nelze uložit do eKey: kódová stránka snímače (Windows-1250) ho neobsahuje.";
+    return Text(texts::session::kUnencodableCharacter, ReplaceInvalidUtf8(character),
+                CodePointText(character));
+}
+
+std::string EKeyTextRefusal(const SensorRecord& rec) {
+    return EKeyTextRefusalWording(rec).czech();
 }
 
 } // namespace rm27

@@ -6,6 +6,7 @@
 
 #include "link/codecs.h"
 #include "link/ekey.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
@@ -195,10 +196,14 @@ InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const
     return refused;
 }
 
-std::string OverflowText(double value, const std::string& format) {
+Text FormatOverflow(double value, const std::string& format) {
     if (FitsFormat(value, format)) return {};
-    return "Hodnota se nevejde do formátu " + TrimBlanks(format) + ": " +
-           TrimBlanks(FormatWhole(value, format));
+    return Text(texts::session::kFormatOverflow, TrimBlanks(format),
+                TrimBlanks(FormatWhole(value, format)));
+}
+
+std::string OverflowText(double value, const std::string& format) {
+    return FormatOverflow(value, format).czech();
 }
 
 } // namespace rm27

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 // What a check found: ok, or the field refused, the value as text, and
@@ -69,7 +71,9 @@ InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const
                       const std::string& field, double& value);
 
 // "Hodnota se nevejde do formátu ##0.000: 20000.016" when FormatFixed cuts
-// the value; "" when it shows it whole.
+// the value; nothing when it shows it whole.
+Text FormatOverflow(double value, const std::string& format);
+// The same in Czech.
 std::string OverflowText(double value, const std::string& format);
 
 } // namespace rm27

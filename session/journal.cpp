@@ -16,6 +16,7 @@
 #include "link/memory.h"
 #include "session/backups.h"
 #include "session/device_state.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
@@ -497,25 +498,36 @@ int BlockInput(std::int32_t block) {
     return -1;
 }
 
-std::string BlockRole(std::int32_t block) {
+Text BlockRoleWording(std::int32_t block) {
     const int input = BlockInput(block);
     if (input < 0) return {};
-    return (IsEKeyBlock(block) ? "eKey Vstup" : "interní kopie Vstup") + std::to_string(input + 1);
+    return Text(IsEKeyBlock(block) ? texts::session::kRoleEKey : texts::session::kRoleInternal,
+                input + 1);
 }
 
-std::string TargetText(const JournalEntry& e) {
+std::string BlockRole(std::int32_t block) {
+    return BlockRoleWording(block).czech();
+}
+
+Text TargetWording(const JournalEntry& e) {
     if (e.isBlock()) {
-        const std::string role = BlockRole(e.block);
-        return "Blok " + std::to_string(e.block) + (role.empty() ? "" : " (" + role + ")");
+        const Text role = BlockRoleWording(e.block);
+        return role.empty() ? Text(texts::session::kTargetBlock, e.block)
+                            : Text(texts::session::kTargetBlockRole, e.block, role);
     }
     const auto cell = [](std::int32_t c) { return LongToHex(c, 2) + "h"; };
-    if (e.cells.size() == 1) return "Adresa paměti " + cell(e.cells[0]);
+    if (e.cells.size() == 1) return Text(texts::session::kTargetCell, cell(e.cells[0]));
     bool run = true;
     for (std::size_t i = 1; i < e.cells.size(); ++i)
         run = run && e.cells[i] == e.cells[i - 1] + 1;
-    if (run) return "Adresy paměti " + cell(e.cells.front()) + "–" + cell(e.cells.back());
-    return "Adresy paměti " + cell(e.cells.front()) + " … " + cell(e.cells.back()) + " (" +
-           std::to_string(e.cells.size()) + " adres)";
+    if (run)
+        return Text(texts::session::kTargetCellRun, cell(e.cells.front()), cell(e.cells.back()));
+    return Text(texts::session::kTargetCells, cell(e.cells.front()), cell(e.cells.back()),
+                e.cells.size());
+}
+
+std::string TargetText(const JournalEntry& e) {
+    return TargetWording(e).czech();
 }
 
 std::string CommandLabel(const std::string& name) {

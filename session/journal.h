@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 
 namespace rm27 {
@@ -122,7 +123,9 @@ private:
 };
 
 // What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",
-// or "" for a block the program neither reads nor writes as a sensor's.
+// or nothing for a block the program neither reads nor writes as a sensor's.
+Text BlockRoleWording(std::int32_t block);
+// The same in Czech.
 std::string BlockRole(std::int32_t block);
 // The input (0..3) an eKey or internal copy belongs to, -1 for another
 // block. The internal copies answer to two names each.
@@ -130,6 +133,8 @@ int BlockInput(std::int32_t block);
 bool IsEKeyBlock(std::int32_t block);
 // What an entry wrote, as a line of a message starts with it: "Blok 96
 // (eKey Vstup4)", "Adresy paměti 90h–93h", "Adresa paměti 05h".
+Text TargetWording(const JournalEntry& entry);
+// The same in Czech (r27ctl's journal listing).
 std::string TargetText(const JournalEntry& entry);
 // The operator's name of the entry's command, and its time as shown.
 std::string CommandLabel(const std::string& name);

@@ -11,7 +11,7 @@ namespace {
 
 void ClearRawReadings(MainView& view) {
     for (int i = 0; i < 4; ++i)
-        view.setCaption(ctl::lblHodnota(i), "");
+        view.setCaption(ctl::lblHodnota(i), Text());
 }
 
 } // namespace

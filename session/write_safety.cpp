@@ -7,12 +7,11 @@
 #include "link/ekey.h"
 #include "link/memory.h"
 #include "session/measurement.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
 namespace {
-
-const char* const kNothingWritten = " Zápis se neprovede, nic nebylo zapsáno.";
 
 std::string CellName(std::int32_t cell) {
     return LongToHex(cell, 2) + "h";
@@ -42,7 +41,7 @@ GuardedWrite Journaled(Operations& ops, JournalEntry entry) {
     GuardedWrite w;
     std::string error;
     if (!ops.journal->append(entry, &error)) {
-        ops.prompter.critical("Deník zápisů nelze zapsat (" + error + ")." + kNothingWritten);
+        ops.prompter.critical(Text(texts::session::kJournalUnwritable, error));
         return w;
     }
     w.entry = std::move(entry);
@@ -102,11 +101,9 @@ WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
                    ? static_cast<unsigned char>(s[static_cast<std::size_t>(i)])
                    : 0u;
     };
-    ops.prompter.critical(
-        "Blok " + std::to_string(check.block) +
-        " po zápisu neobsahuje, co bylo zapsáno: první rozdíl v bajtu " + std::to_string(at) +
-        " (zapsáno " + LongToHex(static_cast<std::int32_t>(byteAt(check.written, at)), 2) +
-        "h, přečteno " + LongToHex(static_cast<std::int32_t>(byteAt(read, at)), 2) + "h).");
+    ops.prompter.critical(Text(texts::session::kBlockDiffersAt, check.block, at,
+                               LongToHex(static_cast<std::int32_t>(byteAt(check.written, at)), 2),
+                               LongToHex(static_cast<std::int32_t>(byteAt(read, at)), 2)));
     return WriteCheckResult::Differs;
 }
 
@@ -122,27 +119,26 @@ WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
         RememberBlock(st, check.block, image);
         return FinishWriteCheck(ops, check);
     }
-    ops.prompter.critical("Zápis bloku " + std::to_string(check.block) +
-                          " nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.");
+    ops.prompter.critical(Text(texts::session::kBlockUnverifiable, check.block));
     return WriteCheckResult::NotReadAgain;
 }
 
-std::string Reason(const JournalEntry& e) {
+Text Reason(const JournalEntry& e) {
     switch (e.result) {
     case JournalResult::Failed:
-        return e.at > 0 ? "zápis se zastavil u bajtu " + std::to_string(e.at)
-                        : std::string("zápis se nepodařil");
+        return e.at > 0 ? Text(texts::session::kStoppedAtByte, e.at)
+                        : Text(texts::session::kWriteFailed);
     case JournalResult::Interrupted:
-        return "zápis byl přerušen";
+        return Text(texts::session::kWriteInterrupted);
     case JournalResult::NotConfirmed:
-        return "zpětné čtení ukázalo jiný obsah, než byl zapsán";
+        return Text(texts::session::kReadBackDiffered);
     case JournalResult::Unverified:
-        return "zapsaný obsah se nepodařilo ověřit zpětným čtením";
+        return Text(texts::session::kReadBackFailed);
     case JournalResult::Open:
     case JournalResult::Done:
         break;
     }
-    return "zápis nebyl dokončen";
+    return Text(texts::session::kWriteUnfinished);
 }
 
 } // namespace
@@ -203,17 +199,16 @@ MemoryConfirmation ConfirmMemory(Operations& ops, const CellValues& written,
     return result;
 }
 
-std::string ConfirmationText(const MemoryConfirmation& c) {
+Text ConfirmationText(const MemoryConfirmation& c) {
     const std::string cell = CellName(c.cell);
     switch (c.result) {
     case MemoryConfirmation::Confirmed:
         break;
     case MemoryConfirmation::Differs:
-        return "Zápis do paměti převodníku se nepodařil: na adrese " + cell + " je " +
-               LongToHex(c.found, 2) + "h, zapsáno bylo " + LongToHex(c.wanted, 2) + "h.";
+        return Text(texts::session::kMemoryDiffers, cell, LongToHex(c.found, 2),
+                    LongToHex(c.wanted, 2));
     case MemoryConfirmation::Unreadable:
-        return "Zápis do paměti převodníku nelze ověřit: adresu " + cell +
-               " se nepodařilo spolehlivě přečíst zpět.";
+        return Text(texts::session::kMemoryUnverifiable, cell);
     }
     return {};
 }
@@ -229,8 +224,7 @@ bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks) {
                              block % kPagesPerInput, doubt);
         if (ops.cancelled()) return false;
         if (read != kBlockReadOk || doubt) {
-            ops.prompter.critical("Původní obsah bloku " + std::to_string(block) +
-                                  " se nepodařilo přečíst." + kNothingWritten);
+            ops.prompter.critical(Text(texts::session::kOldBlockUnread, block));
             return false;
         }
         RememberBlock(st, block, image);
@@ -244,8 +238,7 @@ bool KnowCells(Operations& ops, const std::vector<std::int32_t>& cells) {
         const ByteAnswer a = ReadCellChecked(ops, cell, kCellReadTimeoutMs);
         if (ops.cancelled()) return false;
         if (a.doubt || a.value < 0) {
-            ops.prompter.critical("Původní obsah adresy paměti " + CellName(cell) +
-                                  " se nepodařilo přečíst." + kNothingWritten);
+            ops.prompter.critical(Text(texts::session::kOldCellUnread, CellName(cell)));
             return false;
         }
     }
@@ -257,8 +250,7 @@ GuardedWrite BeginBlockWrite(Operations& ops, const char* command, std::int32_t 
     DeviceState& st = ops.state;
     const DeviceState::BlockImage* old = KnownBlock(st, block);
     if (old == nullptr) {
-        ops.prompter.critical("Původní obsah bloku " + std::to_string(block & 0xFF) +
-                              " není znám." + kNothingWritten);
+        ops.prompter.critical(Text(texts::session::kOldBlockUnknown, block & 0xFF));
         return {};
     }
     JournalEntry e = NewEntry(ops, command, of);
@@ -291,8 +283,7 @@ GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellVal
         }
         const DeviceState::CellValue* old = KnownCell(st, cell);
         if (old == nullptr) {
-            ops.prompter.critical("Původní obsah adresy paměti " + CellName(cell) + " není znám." +
-                                  kNothingWritten);
+            ops.prompter.critical(Text(texts::session::kOldCellUnknown, CellName(cell)));
             return {};
         }
         e.cells.push_back(cell & 0xFF);
@@ -398,33 +389,31 @@ bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes) {
 }
 
 void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
-    std::string note;
+    Text note;
     for (GuardedWrite& w : writes) {
         if (w.refused()) continue;
         const bool same = w.checked && w.result == WriteCheckResult::Same;
         Settle(ops, w, Unconfirmed(w));
         if (!w.written || same) continue;
-        const std::string block = std::to_string(w.block());
-        if (!note.empty()) note += " ";
-        note += w.result == WriteCheckResult::Differs
-                    ? "Blok " + block + " po zápisu neobsahuje, co bylo zapsáno."
-                    : "Zápis bloku " + block + " nebyl ověřen novým čtením.";
+        const Text sentence(w.result == WriteCheckResult::Differs
+                                ? texts::session::kBlockDiffers
+                                : texts::session::kBlockNotReadAgain,
+                            w.block());
+        note = note.empty() ? sentence : Text(texts::session::kSentenceAfter, note, sentence);
     }
     // Last, so that it stays; nothing once the command was cancelled
     // (whoever cancelled it has said why).
     if (!note.empty() && !ops.cancelled()) ops.view.setStatus(note);
 }
 
-std::string UnfinishedText(const Journal& journal, const JournalEntry& e) {
+Text UnfinishedText(const Journal& journal, const JournalEntry& e) {
     const bool plural = !e.isBlock() && e.cells.size() > 1;
-    std::string text = TargetText(e) + (plural ? " teď mohou" : " teď může") +
-                       " obsahovat směs starých a nových bajtů: " + Reason(e) + ".\r\n";
-    text += journal.path().empty()
-                ? "Zápis je v deníku zápisů pod číslem " + std::to_string(e.id) + "."
-                : "Zápis je v deníku zápisů pod číslem " + std::to_string(e.id) + " (" +
-                      journal.path() + ").";
-    return text + "\r\n„" + kRedoChoice + "“ zapíše celý nový obsah znovu, „" + kUndoChoice +
-           "“ vrátí obsah z doby před zápisem.";
+    Text text(plural ? texts::session::kMayBeMixedPlural : texts::session::kMayBeMixed,
+              TargetWording(e), Reason(e));
+    text.then(journal.path().empty()
+                  ? Text(texts::session::kJournalNumber, e.id)
+                  : Text(texts::session::kJournalNumberPath, e.id, journal.path()));
+    return text.then(Text(texts::session::kWaysBack));
 }
 
 std::vector<WayBack> AskWayBack(Operations& ops) {
@@ -432,7 +421,7 @@ std::vector<WayBack> AskWayBack(Operations& ops) {
     for (const JournalEntry& e : ops.journal->takeUnfinished()) {
         const int choice = ops.prompter.choose(
             Prompter::Box(UnfinishedText(*ops.journal, e), MessageIcon::Critical),
-            {kRedoChoice, kUndoChoice});
+            {Text(texts::session::kRedoChoice), Text(texts::session::kUndoChoice)});
         if (choice == 0) chosen.push_back({WayBack::Redo, e.id});
         if (choice == 1) chosen.push_back({WayBack::Undo, e.id});
     }

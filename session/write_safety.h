@@ -25,6 +25,7 @@
 #include "link/transact.h"
 #include "session/journal.h"
 #include "session/operations.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
@@ -71,7 +72,7 @@ using CellValues = std::vector<std::pair<std::int32_t, std::int32_t>>; // cell, 
 MemoryConfirmation ConfirmMemory(Operations& ops, const CellValues& written,
                                  const std::function<void(int, int)>& progress = {});
 // The message for a write that was not confirmed ("" when it was).
-std::string ConfirmationText(const MemoryConfirmation& confirmation);
+Text ConfirmationText(const MemoryConfirmation& confirmation);
 
 // ---------------------------------------------------------- before the write
 
@@ -162,12 +163,13 @@ void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes);
 
 // ---------------------------------------------------------- the way back
 
-inline const std::string kRedoChoice = "Zopakovat zápis";
-inline const std::string kUndoChoice = "Obnovit původní obsah";
+// The two choices in Czech, for r27ctl's hints.
+inline const std::string kRedoChoice = texts::session::kRedoChoice.czech;
+inline const std::string kUndoChoice = texts::session::kUndoChoice.czech;
 
 // What an entry left, for the operator: which block or cells may now hold a
 // mix of old and new bytes, why, and the journal entry.
-std::string UnfinishedText(const Journal& journal, const JournalEntry& entry);
+Text UnfinishedText(const Journal& journal, const JournalEntry& entry);
 
 struct WayBack {
     enum Kind { Redo, Undo } kind = Undo;

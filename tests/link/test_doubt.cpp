@@ -41,9 +41,9 @@ TEST(AnswerShape, NamesAndTexts) {
     EXPECT_EQ(DoubtNames({}), "");
     EXPECT_EQ(DoubtNames(kDoubtNoAnswer | kDoubtMaybeLate), "no-answer,maybe-late-answer");
     EXPECT_EQ(DoubtWords(kDoubtBadCharacter), "a character of the answer is not a hex digit");
-    EXPECT_EQ(DoubtText({}), "");
-    EXPECT_EQ(DoubtText(kDoubtNoAnswer).rfind("Hodnota je nejistá: ", 0), 0u);
-    EXPECT_NE(DoubtText(kDoubtNoAnswer | kDoubtDerived).find('\n'), std::string::npos);
+    EXPECT_TRUE(DoubtText({}).empty());
+    EXPECT_EQ(DoubtText(kDoubtNoAnswer).czech().rfind("Hodnota je nejistá: ", 0), 0u);
+    EXPECT_NE(DoubtText(kDoubtNoAnswer | kDoubtDerived).czech().find('\n'), std::string::npos);
 }
 
 // Requests at 100 ms steps, answers taken after the wire time.

@@ -18,10 +18,10 @@ TEST_F(DoubtTips, TheReasonGoesIntoTheTipAndTheTextStays) {
     ASSERT_NE(k, nullptr);
     ASSERT_TRUE(k->toolTip().isEmpty());
     w->setCaption("lblR38mVVK_1", "-1.#QNB E+00");
-    const std::string why = DoubtText(kDoubtNoAnswer);
+    const Text why = DoubtText(kDoubtNoAnswer);
     w->setDoubt("lblR38mVVK_1", why);
     EXPECT_EQ(k->text(), QStringLiteral("-1.#QNB E+00"));
-    EXPECT_EQ(k->toolTip().toStdString(), why);
+    EXPECT_EQ(k->toolTip().toStdString(), why.czech());
     w->setDoubt("lblR38mVVK_1", "");
     EXPECT_TRUE(k->toolTip().isEmpty());
     EXPECT_EQ(k->text(), QStringLiteral("-1.#QNB E+00"));
@@ -38,10 +38,10 @@ TEST_F(DoubtTips, AControlsOwnTipComesFirstAndBack) {
         w->setDoubt(name, DoubtText(kDoubtBadCharacter));
         const QString tip = c->toolTip();
         EXPECT_TRUE(tip.startsWith(own));
-        EXPECT_TRUE(tip.endsWith(QString::fromStdString(DoubtText(kDoubtBadCharacter))));
+        EXPECT_TRUE(tip.endsWith(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
         // a second doubt replaces the first, it does not pile up
         w->setDoubt(name, DoubtText(kDoubtMaybeLate));
-        EXPECT_FALSE(c->toolTip().contains(QString::fromStdString(DoubtText(kDoubtBadCharacter))));
+        EXPECT_FALSE(c->toolTip().contains(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
         w->setDoubt(name, "");
         EXPECT_EQ(c->toolTip(), own);
     }

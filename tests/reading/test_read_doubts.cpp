@@ -24,7 +24,7 @@ protected:
     void expectDoubt(const std::string& control, Doubt expected, Doubt actual, Doubt record = {}) {
         SCOPED_TRACE(control);
         EXPECT_TRUE(actual.has(expected)) << DoubtNames(actual);
-        EXPECT_EQ(view.doubt(control), DoubtText(actual | record));
+        EXPECT_EQ(view.doubt(control), DoubtText(actual | record).czech());
     }
 };
 
@@ -64,7 +64,7 @@ TEST_F(ReadingDoubts, EachValueCarriesTheDoubtOfItsOwnAnswer) {
         bus.faults().next(c.match, c.fault, c.times);
         ASSERT_TRUE(read());
         expectDoubt(c.control, c.expected, c.doubt(state), c.firstEKey);
-        EXPECT_EQ(view.doubt("lblR27Unit_0"), DoubtText(c.firstEKey));
+        EXPECT_EQ(view.doubt("lblR27Unit_0"), DoubtText(c.firstEKey).czech());
         // The next clean reading takes the doubt back.
         ASSERT_TRUE(read());
         EXPECT_EQ(c.doubt(state), Doubt{});
@@ -96,7 +96,7 @@ TEST_F(ReadingDoubts, ALostMaskDoubtsTheSourceOfEveryInput) {
         // read from the internal copy, cleanly, but maybe from the wrong place
         EXPECT_EQ(state.sources[i], InputSource::Internal);
         EXPECT_EQ(state.doubts.records[i], kDoubtDerived);
-        EXPECT_EQ(view.doubt("lblR27ID_" + std::to_string(i)), DoubtText(kDoubtDerived));
+        EXPECT_EQ(view.doubt("lblR27ID_" + std::to_string(i)), DoubtText(kDoubtDerived).czech());
     }
 }
 
@@ -115,7 +115,7 @@ TEST_F(ReadingDoubts, AnEarlierRequestsLateAnswerTakenForTheMaskIsMarked) {
     EXPECT_TRUE(state.doubts.ekeyMask.has(kDoubtMaybeLate));
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(state.doubts.records[i].has(kDoubtDerived));
-    EXPECT_EQ(view.doubt("lblR27Slide_3"), DoubtText(state.doubts.records[3]));
+    EXPECT_EQ(view.doubt("lblR27Slide_3"), DoubtText(state.doubts.records[3]).czech());
 }
 
 TEST(MeasurementDoubts, EachFieldIsJudgedByItsOwnCharacters) {
@@ -163,7 +163,7 @@ TEST_F(ReadingDoubts, TheTickMarksTheLabelsOfAFieldThatWasNotHex) {
     DelayMs(line, 500);
     ASSERT_TRUE(MeasurementTick(ops));
     EXPECT_EQ(state.live.doubts[1].signal, kDoubtBadCharacter);
-    EXPECT_EQ(view.doubt("lblR27mVV_1"), DoubtText(kDoubtBadCharacter));
+    EXPECT_EQ(view.doubt("lblR27mVV_1"), DoubtText(kDoubtBadCharacter).czech());
     EXPECT_EQ(view.doubt("lblHodnota_1"), "");
     EXPECT_EQ(view.doubt("lblR27mVV_0"), "");
     // The next answer is clean again.

@@ -1,0 +1,91 @@
+// The wordings the session shows: what guards a write to the converter
+// (the journal, the read-backs, the way back from a mixed write), the eKey
+// mask a command relies on, and a value too wide for its format.
+#pragma once
+
+#include "l10n/text.h"
+
+namespace rm27::texts::session {
+
+// A value's tool tip: %1 the format, %2 the value whole.
+inline constexpr TextId kFormatOverflow{
+    QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2")};
+// A command that would rely on a doubtful eKey mask: %1 the reasons.
+inline constexpr TextId kMaskUncertain{QT_TRANSLATE_NOOP("Texts", "maska eKey je nejistá: %1")};
+
+// A write refused before its first frame: %1 why the journal failed, or
+// the block (number) or memory cell (hex with "h") whose content is missing.
+inline constexpr TextId kJournalUnwritable{QT_TRANSLATE_NOOP(
+    "Texts", "Deník zápisů nelze zapsat (%1). Zápis se neprovede, nic nebylo zapsáno.")};
+inline constexpr TextId kOldBlockUnread{
+    QT_TRANSLATE_NOOP("Texts", "Původní obsah bloku %1 se nepodařilo přečíst. Zápis se "
+                               "neprovede, nic nebylo zapsáno.")};
+inline constexpr TextId kOldCellUnread{
+    QT_TRANSLATE_NOOP("Texts", "Původní obsah adresy paměti %1 se nepodařilo přečíst. Zápis se "
+                               "neprovede, nic nebylo zapsáno.")};
+inline constexpr TextId kOldBlockUnknown{QT_TRANSLATE_NOOP(
+    "Texts", "Původní obsah bloku %1 není znám. Zápis se neprovede, nic nebylo zapsáno.")};
+inline constexpr TextId kOldCellUnknown{QT_TRANSLATE_NOOP(
+    "Texts",
+    "Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno.")};
+
+// The read-backs after a write.
+inline constexpr TextId kBlockDiffersAt{
+    QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
+                               "bajtu %2 (zapsáno %3h, přečteno %4h).")};
+inline constexpr TextId kBlockUnverifiable{QT_TRANSLATE_NOOP(
+    "Texts", "Zápis bloku %1 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.")};
+inline constexpr TextId kMemoryDiffers{
+    QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku se nepodařil: na adrese %1 je %2h, "
+                               "zapsáno bylo %3h.")};
+inline constexpr TextId kMemoryUnverifiable{
+    QT_TRANSLATE_NOOP("Texts", "Zápis do paměti převodníku nelze ověřit: adresu %1 se "
+                               "nepodařilo spolehlivě přečíst zpět.")};
+// The status after several writes: one sentence a block, side by side.
+inline constexpr TextId kBlockDiffers{
+    QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno.")};
+inline constexpr TextId kBlockNotReadAgain{
+    QT_TRANSLATE_NOOP("Texts", "Zápis bloku %1 nebyl ověřen novým čtením.")};
+inline constexpr TextId kSentenceAfter{QT_TRANSLATE_NOOP("Texts", "%1 %2")};
+
+// What a write left (%1 where it wrote, %2 why), and the two ways back.
+inline constexpr TextId kMayBeMixed{
+    QT_TRANSLATE_NOOP("Texts", "%1 teď může obsahovat směs starých a nových bajtů: %2.")};
+inline constexpr TextId kMayBeMixedPlural{
+    QT_TRANSLATE_NOOP("Texts", "%1 teď mohou obsahovat směs starých a nových bajtů: %2.")};
+inline constexpr TextId kStoppedAtByte{QT_TRANSLATE_NOOP("Texts", "zápis se zastavil u bajtu %1")};
+inline constexpr TextId kWriteFailed{QT_TRANSLATE_NOOP("Texts", "zápis se nepodařil")};
+inline constexpr TextId kWriteInterrupted{QT_TRANSLATE_NOOP("Texts", "zápis byl přerušen")};
+inline constexpr TextId kReadBackDiffered{
+    QT_TRANSLATE_NOOP("Texts", "zpětné čtení ukázalo jiný obsah, než byl zapsán")};
+inline constexpr TextId kReadBackFailed{
+    QT_TRANSLATE_NOOP("Texts", "zapsaný obsah se nepodařilo ověřit zpětným čtením")};
+inline constexpr TextId kWriteUnfinished{QT_TRANSLATE_NOOP("Texts", "zápis nebyl dokončen")};
+inline constexpr TextId kJournalNumber{
+    QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1.")};
+inline constexpr TextId kJournalNumberPath{
+    QT_TRANSLATE_NOOP("Texts", "Zápis je v deníku zápisů pod číslem %1 (%2).")};
+inline constexpr TextId kWaysBack{
+    QT_TRANSLATE_NOOP("Texts", "„Zopakovat zápis“ zapíše celý nový obsah znovu, „Obnovit "
+                               "původní obsah“ vrátí obsah z doby před zápisem.")};
+inline constexpr TextId kRedoChoice{QT_TRANSLATE_NOOP("Texts", "Zopakovat zápis")};
+inline constexpr TextId kUndoChoice{QT_TRANSLATE_NOOP("Texts", "Obnovit původní obsah")};
+
+// Where a journal entry wrote: %1 the block, %2 its role; %1, %2 cells in
+// hex with "h", %3 how many.
+inline constexpr TextId kTargetBlock{QT_TRANSLATE_NOOP("Texts", "Blok %1")};
+inline constexpr TextId kTargetBlockRole{QT_TRANSLATE_NOOP("Texts", "Blok %1 (%2)")};
+inline constexpr TextId kTargetCell{QT_TRANSLATE_NOOP("Texts", "Adresa paměti %1")};
+inline constexpr TextId kTargetCellRun{QT_TRANSLATE_NOOP("Texts", "Adresy paměti %1–%2")};
+inline constexpr TextId kTargetCells{
+    QT_TRANSLATE_NOOP("Texts", "Adresy paměti %1 … %2 (%3 adres)")};
+// The role of a block: %1 the input, 1 .. 4.
+inline constexpr TextId kRoleEKey{QT_TRANSLATE_NOOP("Texts", "eKey Vstup%1")};
+inline constexpr TextId kRoleInternal{QT_TRANSLATE_NOOP("Texts", "interní kopie Vstup%1")};
+
+// A text an eKey cannot hold: %1 the character, %2 its code point.
+inline constexpr TextId kUnencodableCharacter{
+    QT_TRANSLATE_NOOP("Texts", "Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače "
+                               "(Windows-1250) ho neobsahuje.")};
+
+} // namespace rm27::texts::session
