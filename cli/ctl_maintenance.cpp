@@ -227,7 +227,8 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
 }
 
 std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err) {
-    // Before the terminal's view exists, and so in Czech, as it speaks.
+    // Checked before the terminal's view exists: in Czech, the language r27ctl
+    // prints in until it is given another.
     std::string refusal;
     if (o.command == "eeprom-load") {
         std::vector<EepromByte> bytes;
