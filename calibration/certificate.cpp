@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "calibration/clb_file.h"
+#include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/device_state.h"
@@ -54,7 +55,7 @@ std::vector<std::pair<std::string, std::string>> Fields(const CertificateData& c
         {"Adresa převodníku", std::to_string(c.address)},
         {"Vstup", std::to_string(c.input) + (c.ekey ? " (eKey" : " (vnitřní kopie") + ", blok " +
                       std::to_string(c.block) + ")"},
-        {"Zesílení", TrimBlanks(kGainRows[static_cast<std::size_t>(c.gainCode & 7)])},
+        {"Zesílení", TrimBlanks(texts::calibration::kGainRows[c.gainCode & 7].czech)},
         {"Datum uložení", Dash(CertificateDate(c.dateOfSave))},
         {"Platnost kalibrace", Dash(CertificateDate(c.validity))},
         {"Nejistota", uncertainty + " %"},
@@ -119,7 +120,11 @@ std::string CertificateCsv(const CertificateData& c) {
         csv += CsvRecord({label, value}, kCsvComma);
     csv += "\r\n";
     const LinearityTexts t = CertificateTable(c);
-    csv += CsvRecord(t.headers, kCsvComma);
+    // The sheet is a Czech document, whoever prints it.
+    std::vector<std::string> headers;
+    for (const Text& h : t.headers)
+        headers.push_back(h.czech());
+    csv += CsvRecord(headers, kCsvComma);
     const LinearityReport& r = c.linearity;
     for (std::size_t k = 0; k < r.points.size(); ++k) {
         std::vector<std::string> row = {std::to_string(k + 1),

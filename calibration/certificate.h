@@ -63,8 +63,7 @@ class CertificatePrinter {
 public:
     virtual ~CertificatePrinter() = default;
     // Writes the certificate as an A4 PDF. False with the reason.
-    virtual bool writePdf(const CertificateData& c, const std::string& path,
-                          std::string& reason) = 0;
+    virtual bool writePdf(const CertificateData& c, const std::string& path, Text& reason) = 0;
 };
 
 // path with its extension replaced: "a/b.pdf", ".csv" -> "a/b.csv".

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "calibration/curve.h"
+#include "calibration/texts.h"
 #include "link/codepage.h"
 #include "session/device_state.h"
 #include "session/input_checks.h"
@@ -11,6 +13,8 @@
 namespace rm27 {
 
 namespace {
+
+namespace tx = texts::calibration;
 
 // Key names. They are the file format: never rename one.
 const char* const kProgram = "Program";
@@ -52,7 +56,7 @@ public:
     explicit GroupReader(const ClbGroup& group) : group_(group) {}
 
     bool ok() const { return error_.empty(); }
-    const std::string& error() const { return error_; }
+    const Text& error() const { return error_; }
 
     std::string text(const char* key, std::size_t width) {
         const std::string* value = need(key);
@@ -65,12 +69,11 @@ public:
         if (value == nullptr) return 0;
         double number = 0;
         if (!ParseNumber(*value, number)) {
-            fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
+            fail(Text(tx::kKeyNotNumber, Quoted(key), Quoted(*value)));
             return 0;
         }
         if (const InputCheck c = check(number, key); !c) {
-            fail("Položka " + Quoted(key) + " je mimo rozsah: " + Quoted(*value) +
-                 ", přípustné jsou hodnoty " + c.range() + ".");
+            fail(Text(tx::kKeyOutOfRange, Quoted(key), Quoted(*value), Text(c.range())));
             return 0;
         }
         return static_cast<float>(number);
@@ -80,30 +83,29 @@ public:
         if (value == nullptr) return 0;
         double number = 0;
         if (!ParseNumber(*value, number)) {
-            fail("Položka " + Quoted(key) + " není číslo: " + Quoted(*value) + ".");
+            fail(Text(tx::kKeyNotNumber, Quoted(key), Quoted(*value)));
             return 0;
         }
         if (number != std::floor(number) || number < lo || number > hi) {
-            fail("Položka " + Quoted(key) + " musí být celé číslo od " + std::to_string(lo) +
-                 " do " + std::to_string(hi) + ": " + Quoted(*value) + ".");
+            fail(Text(tx::kKeyNotWhole, Quoted(key), lo, hi, Quoted(*value)));
             return 0;
         }
         return static_cast<std::int32_t>(number);
     }
-    void fail(const std::string& message) {
-        if (error_.empty()) error_ = message;
+    void fail(Text message) {
+        if (error_.empty()) error_ = std::move(message);
     }
 
 private:
     const std::string* need(const std::string& key) {
         if (!ok()) return nullptr;
         const std::string* value = group_.find(key);
-        if (value == nullptr) fail("Chybí položka " + Quoted(key) + ".");
+        if (value == nullptr) fail(Text(tx::kKeyMissing, Quoted(key)));
         return value;
     }
 
     const ClbGroup& group_;
-    std::string error_;
+    Text error_;
 };
 
 } // namespace
@@ -166,8 +168,7 @@ const ClbGroup* PickCalibrationGroup(const std::vector<ClbGroup>& groups,
     return groups.size() == 1 ? &groups.front() : nullptr;
 }
 
-bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints,
-                          std::string& error) {
+bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints, Text& error) {
     GroupReader in(group);
     SensorRecord r = rec;
     r.sensorId = in.text(kSensorId, kSensorIdWidth);
@@ -189,8 +190,7 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
     r.validity = in.text(kValidity, kDateWidth);
     const std::int32_t count = in.whole(kPoints, 0, kMaxPoints);
     if (in.ok() && (count < 2 || count > maxPoints)) {
-        in.fail("Položka " + Quoted(kPoints) + " = " + std::to_string(count) +
-                ": kalibrační křivka může mít 2 až " + std::to_string(maxPoints) + " bodů.");
+        in.fail(Text(tx::kPointCount, Quoted(kPoints), count, maxPoints));
     }
     for (int k = 1; in.ok() && k <= count; ++k) {
         const auto i = static_cast<std::size_t>(k - 1);
@@ -200,11 +200,11 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
         for (int j = 1; in.ok() && j < k; ++j) {
             const auto o = static_cast<std::size_t>(j - 1);
             if (r.pointSignals[o] == r.pointSignals[i]) {
-                in.fail("Položka " + Quoted(SignalKey(k)) + " = " + SingleText(r.pointSignals[i]) +
-                        " opakuje položku " + Quoted(SignalKey(j)) + ".");
+                in.fail(Text(tx::kKeyRepeats, Quoted(SignalKey(k)), SingleText(r.pointSignals[i]),
+                             Quoted(SignalKey(j))));
             } else if (r.userValues[o] == r.userValues[i]) {
-                in.fail("Položka " + Quoted(ValueKey(k)) + " = " + SingleText(r.userValues[i]) +
-                        " opakuje položku " + Quoted(ValueKey(j)) + ".");
+                in.fail(Text(tx::kKeyRepeats, Quoted(ValueKey(k)), SingleText(r.userValues[i]),
+                             Quoted(ValueKey(j))));
             }
         }
     }
@@ -217,13 +217,12 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
     return true;
 }
 
-bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& error) {
+bool ClbTextAsUtf8(const std::string& bytes, std::string& text, Text& error) {
     static const std::string kBom = "\xEF\xBB\xBF";
     const bool marked = bytes.compare(0, kBom.size(), kBom) == 0;
     const std::string body = marked ? bytes.substr(kBom.size()) : bytes;
     const auto lineOf = [&](std::size_t at) {
-        return std::to_string(
-            std::count(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1);
+        return std::count(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
     };
     const std::size_t invalid = FirstInvalidUtf8(body);
     if (invalid == std::string::npos) {
@@ -231,15 +230,12 @@ bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& err
         return true;
     }
     if (marked) {
-        error = "Soubor je označen jako UTF-8, ale řádek " + lineOf(invalid) +
-                " není platný text UTF-8.";
+        error = Text(tx::kBadUtf8, lineOf(invalid));
         return false;
     }
     const std::size_t undefined = FirstUndefinedCp1250(body);
     if (undefined != std::string::npos) {
-        error = "Soubor není v UTF-8 ani ve Windows-1250: řádek " + lineOf(undefined) +
-                " obsahuje bajt " + CodePointText(body.substr(undefined, 1)) +
-                ", který Windows-1250 nezná.";
+        error = Text(tx::kNotCp1250, lineOf(undefined), CodePointText(body.substr(undefined, 1)));
         return false;
     }
     text = Cp1250ToUtf8(body);

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 
 namespace rm27 {
@@ -39,12 +40,11 @@ public:
     // stay, so do the group's own subgroups); the file is created when
     // missing. False, with the system's reason, when it could not be
     // written.
-    virtual bool writeGroup(const std::string& path, const ClbGroup& group,
-                            std::string& reason) = 0;
+    virtual bool writeGroup(const std::string& path, const ClbGroup& group, Text& reason) = 0;
     // Every group of the file that holds keys. False, with the system's
     // reason, when the file cannot be read.
     virtual bool readGroups(const std::string& path, std::vector<ClbGroup>& groups,
-                            std::string& reason) = 0;
+                            Text& reason) = 0;
 };
 
 // The input 1..4 whose block this is: the eKey of input adr + 1, or (adr 4)
@@ -71,8 +71,7 @@ const ClbGroup* PickCalibrationGroup(const std::vector<ClbGroup>& groups,
 // the eKey (the points and the limit the eKey's own float, the uncertainty
 // 0..100 %), the curve has fewer than 2 or more than maxPoints points, or a
 // signal or a value repeats.
-bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints,
-                          std::string& error);
+bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoints, Text& error);
 
 // The text of a calibration file's bytes as UTF-8, without a byte-order
 // mark. The program writes UTF-8. A file that is not UTF-8 and has no UTF-8
@@ -80,6 +79,6 @@ bool CalibrationFromGroup(const ClbGroup& group, SensorRecord& rec, int maxPoint
 // workstations, in Windows-1250, and is read as such when every byte is one
 // of that code page's characters. Otherwise false, with a message naming
 // the line that stops the reading.
-bool ClbTextAsUtf8(const std::string& bytes, std::string& text, std::string& error);
+bool ClbTextAsUtf8(const std::string& bytes, std::string& text, Text& error);
 
 } // namespace rm27

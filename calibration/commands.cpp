@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/doubt.h"
 #include "link/memory.h"
@@ -17,6 +18,8 @@
 namespace rm27 {
 
 namespace {
+
+namespace tx = texts::calibration;
 
 // The slope is kept referred to 128x (gain code 7); an input of definition
 // bit 1 is calibrated at its own gain and needs no referring.
@@ -45,7 +48,7 @@ ConstantOutcome Confirm(Operations& ops, GuardedWrite& w, const CellValues& writ
     SettleCells(ops, w, c);
     if (ops.cancelled()) return ConstantOutcome::NotRun;
     if (c.confirmed()) return ConstantOutcome::Written;
-    ops.prompter.critical(ConfirmationText(c));
+    ops.prompter.critical(Text(ConfirmationText(c)));
     return ConstantOutcome::NotConfirmed;
 }
 
@@ -75,13 +78,13 @@ CellValues FloatCells(std::int32_t cell, double value) {
 // stopped; a value no single holds is refused and the measurement runs
 // again.
 std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
-    const double typed = ValComma(ops.prompter.inputBox("Zadejte kolik to je mVV", "", "2"));
+    const double typed = ValComma(ops.prompter.inputBox(Text(tx::kEnterMvV), Text(), "2"));
     if (std::fabs(typed) <= std::numeric_limits<float>::max() && static_cast<float>(typed) == 0) {
-        ops.prompter.critical("nemuze to byt nula");
+        ops.prompter.critical(Text(tx::kZeroMvV));
         return ConstantOutcome::ZeroEntered;
     }
-    if (const InputCheck c = CheckSingle(typed, "Zadaná hodnota mV/V"); !c) {
-        ops.prompter.critical(c.message() + "\r\n" + kNothingWrittenText);
+    if (const InputCheck c = CheckSingle(typed, tx::kFieldEnteredMvV.czech); !c) {
+        ops.prompter.critical(Text(c.message()).then(Text(tx::kNothingWritten)));
         StartMeasurement(ops.port, ops.view);
         return ConstantOutcome::Refused;
     }
@@ -98,22 +101,21 @@ std::optional<double> CheckedSlope(Operations& ops, int input, double reference,
     const auto i = static_cast<std::size_t>(input);
     const double span = static_cast<double>(st.live.raw[i]) - st.Q[i];
     if (span == 0) {
-        ops.prompter.critical(kSlopeUndefinedText);
+        ops.prompter.critical(Text(tx::kSlopeUndefined));
         return std::nullopt;
     }
     double k = reference / span;
     if (entered || (st.definitionBytes[i] & kDefOwnGain) == 0)
         k = ToReferenceGain(k, st.records[i]);
-    const std::string n = std::to_string(input + 1);
-    if (const InputCheck c = CheckNonZeroSingle(k, "Strmost K vstupu " + n); !c) {
-        ops.prompter.critical(c.message() + "\r\n" + kNothingWrittenText);
+    const int n = input + 1;
+    if (const InputCheck c = CheckNonZeroSingle(k, Text(tx::kFieldSlope, n).czech()); !c) {
+        ops.prompter.critical(Text(c.message()).then(Text(tx::kNothingWritten)));
         return std::nullopt;
     }
     if (std::fabs(span) < kPlausibleSpan &&
-        !ops.prompter.question("Vstup " + n + " je od nuly (Q) vzdálen jen " + NumberText(span) +
-                                   " dílků: strmost by byla K = " +
-                                   TrimBlanks(FormatFixed(k, kFormatK)) + ". Opravdu ji zapsat?",
-                               MessageAnswer::No))
+        !ops.prompter.question(
+            Text(tx::kSmallSpan, n, NumberText(span), TrimBlanks(FormatFixed(k, kFormatK))),
+            MessageAnswer::No))
         return std::nullopt;
     return k;
 }
@@ -124,18 +126,17 @@ std::optional<double> CheckedSlope(Operations& ops, int input, double reference,
 bool LiveBasisTrusted(Operations& ops, int input, bool slope) {
     const DeviceState& st = ops.state;
     const auto i = static_cast<std::size_t>(input);
-    const std::string n = std::to_string(input + 1);
+    const int n = input + 1;
     const Doubt basis = st.doubts.Q[i] | st.doubts.definition[i] | st.doubts.records[i];
-    std::string refusal;
+    Text refusal;
     if (!st.live.seen[i])
-        refusal = "Vstup " + n + " nemá živou hodnotu: od načtení převodníku nepřišla žádná " +
-                  "platná odpověď měření.";
+        refusal = Text(tx::kNoLiveValue, n);
     else if (st.live.doubts[i].raw)
-        refusal = DoubtText(st.live.doubts[i].raw, "Živá hodnota vstupu " + n + " je nejistá: ");
+        refusal = Text(tx::kLiveDoubtful, n, Text(DoubtText(st.live.doubts[i].raw, "")));
     else if (slope && basis)
-        refusal = DoubtText(basis, "Nula (Q) nebo zesílení vstupu " + n + " je nejisté: ");
+        refusal = Text(tx::kBasisDoubtful, n, Text(DoubtText(basis, "")));
     if (refusal.empty()) return true;
-    ops.prompter.critical(refusal + "\r\n" + kNothingWrittenText);
+    ops.prompter.critical(refusal.then(Text(tx::kNothingWritten)));
     return false;
 }
 
@@ -250,7 +251,7 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     }
 
     if (run.tag == kTagStore) {
-        ops.view.setStatus("Zastavuji měření ...");
+        ops.view.setStatus(Text(tx::kStoppingMeasurement));
         StopMeasurement(ops.port, ops.view);
         // What the block holds goes to the journal with the store; it is
         // usually known from the reading, else read now, before anything
@@ -260,14 +261,14 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         SensorRecord& rec = st.records[i];
         rec = m.xXx;
         rec.zeroOffset = 0;
-        ops.view.setStatus("Ukládám kalibraci (Vstup " + std::to_string(input + 1) + ") ...");
+        ops.view.setStatus(Text(tx::kSavingCalibration, input + 1));
         // The editor refuses such a text already; any other way in is named too.
         if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
-            ops.prompter.critical(refusal);
+            ops.prompter.critical(Text(refusal));
         run.imageSize = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
         if (run.imageSize < 1) {
             run.image.clear();
-            ops.prompter.plain("Nelze uložit křivku [ERR:" + std::to_string(run.imageSize) + "]");
+            ops.prompter.plain(Text(tx::kCurveNotBuilt, run.imageSize));
         } else if (known) {
             run.write = BeginBlockWrite(ops, journaled::kCalibration, block, run.image);
         }
@@ -275,17 +276,16 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
             EndBlockWrite(ops, run.write, run.writeResult);
             if (run.writeResult != kBlockWriteOk) {
-                ops.prompter.plain(
-                    "Chyba ukládání kalibrace. [ERR:" + std::to_string(run.writeResult) + "]");
+                ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult));
             }
         }
         // A restart has the converter take up the block it was given.
         ops.port.send(BuildFrame(st.DeviceAddress, "X"));
         DelayMs(ops.port, kRestartWaitMs);
     }
-    ops.view.setStatus("Spouštím měření ...");
+    ops.view.setStatus(Text(tx::kStartingMeasurement));
     StartMeasurement(ops.port, ops.view);
-    ops.view.setStatus("OK, měření spuštěno.");
+    ops.view.setStatus(Text(tx::kMeasurementStarted));
     return run;
 }
 

@@ -15,13 +15,6 @@
 
 namespace rm27 {
 
-// Shown when the live reading equals the zero: K would be a division by
-// zero, and a converter told K = inf shows nothing sensible.
-inline const std::string kSlopeUndefinedText =
-    "Strmost nelze určit: živá hodnota vstupu se rovná nule (Q). Nic nebylo zapsáno.";
-// The line under a refused value's message.
-inline const std::string kNothingWrittenText = "Nic nebylo zapsáno.";
-
 enum class ConstantOutcome {
     Written,      // constant in memory (read back), "LT" sent, measurement running
     NotConfirmed, // written and "LT" sent, but the cells read back other values, or

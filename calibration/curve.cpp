@@ -4,6 +4,7 @@
 #include <cassert>
 #include <charconv>
 
+#include "calibration/texts.h"
 #include "link/codecs.h"
 #include "session/input_checks.h"
 
@@ -15,12 +16,10 @@ const std::array<const char*, 16> kSlideRows = {
     "Vypnuto", "2", "3", "4", "5", "6", "7", "8", "9", "10", "12", "15", "20", "30", "40", "50"};
 const std::array<const char*, 16> kSlideRychlRows = {
     "Off", "2", "3", "4", "5", "6", "7", "8", "9", "10", "12", "15", "20", "30", "40", "50"};
-const std::array<const char*, 8> kGainRows = {
-    "Potenciometr G0/1x",  "Potenciometr G1/2x",  "Univerzální G2/4x  ", "Univerzální G3/8x  ",
-    "Univerzální G4/16x ", "Univerzální G5/32x ", "Tenzometr G6/64x ",   "Tenzometr G7/128x"};
-const std::array<const char*, 2> kCurveTypeRows = {"div -> usr", "mV/V -> usr"};
 
 namespace {
+
+namespace tx = texts::calibration;
 
 const char* const kSignalFormatDiv = "#######0";
 const char* const kSignalFormatMvV = "####0.00000";
@@ -88,16 +87,14 @@ bool PointTable::CheckDuplicates(Prompter& prompter) const {
         for (int j = 1; j <= count_; ++j)
             same += slot(j).userValue == p.userValue ? 1 : 0;
         if (same > 1) {
-            prompter.critical("Hondota etalonu " + SingleText(p.userValue) +
-                              " se vyskytuje opakovaně. ");
+            prompter.critical(Text(tx::kRepeatedValue, SingleText(p.userValue)));
             return false;
         }
         same = 0;
         for (int j = 1; j <= count_; ++j)
             same += slot(j).signal == p.signal ? 1 : 0;
         if (same > 1) {
-            prompter.critical("Hodnota signálu " + SingleText(p.signal) +
-                              " se vyskytuje opakovaně. ");
+            prompter.critical(Text(tx::kRepeatedSignal, SingleText(p.signal)));
             return false;
         }
     }
@@ -132,7 +129,7 @@ void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& 
     fields.lstKrivkaSelected = -1;
     const bool mvv = (xXx.curveFlags & kCurveSignalMvV) != 0;
     fields.lblLiveUnit = mvv ? "mV/V" : "div";
-    fields.lblCurveSignalPopis = mvv ? "Signál [mV/V]" : "Signál [div]";
+    fields.lblCurveSignalPopis = Text(mvv ? tx::kSignalMvV : tx::kSignalDiv);
     const char* signalFormat = mvv ? kSignalFormatMvV : kSignalFormatDiv;
     for (int k = 1; k <= points.count(); ++k) {
         const CurvePoint& p = points.slot(k);
@@ -165,7 +162,7 @@ void LoadCalibration(PointTable& points, const SensorRecord& xXx, std::int32_t a
     fields.txtPopis = xXx.description;
     fields.txtSN = xXx.serialNumber;
     fields.txtLimit = SingleText(xXx.limit);
-    fields.frame2 = "Snímač [ID:" + xXx.sensorId + "]";
+    fields.frame2 = Text(tx::kSensorFrame, xXx.sensorId);
 
     const std::string format = TrimBlanks(xXx.numberFormat);
     fields.cmbFormat = 0;
@@ -180,8 +177,7 @@ void LoadCalibration(PointTable& points, const SensorRecord& xXx, std::int32_t a
     fields.txtPlatnostKalibrace = xXx.validity;
     fields.cmbSlide = RowOfLength(kSlideRows, xXx.slidingLength);
     fields.cmbSlideRychl = RowOfLength(kSlideRychlRows, xXx.fastSlidingLength);
-    fields.caption = "Kalibrace [ " + TrimBlanks(xXx.description) +
-                     " ] Adr=" + std::to_string(adr) + " SubAdr=" + std::to_string(subAdr);
+    fields.caption = Text(tx::kEditorCaption, TrimBlanks(xXx.description), adr, subAdr);
     ShowCurve(points, xXx, fields);
 }
 
@@ -190,15 +186,15 @@ bool TXT2XXX(PointTable& points, const EditorFields& fields, SensorRecord& xXx, 
     points.SortPoints();
     points.CountPoints();
     if (!points.CheckDuplicates(prompter)) {
-        prompter.critical("Kalibrační křivka numůže obsahovat dva shodné body.");
+        prompter.critical(Text(tx::kTwoSamePoints));
         return false;
     }
     if (points.count() < 2) {
-        prompter.critical("Kalibrační křivka musí mít alespoň dva body.");
+        prompter.critical(Text(tx::kTooFewPoints));
         return false;
     }
     if (TrimBlanks(fields.txtPopis).empty()) {
-        prompter.critical("Kalibrační křivka musí mít jméno (popis).");
+        prompter.critical(Text(tx::kNoDescription));
         return false;
     }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 #include "session/prompter.h"
 
@@ -23,13 +24,11 @@ inline constexpr int kEditorMaxPoints = 9; // what the editor lets the user ente
 inline constexpr std::uint8_t kSlotUsed = 3;
 inline constexpr std::uint8_t kSlotFree = 0;
 
-// The lists of the editor, in order. The blanks at the end of some gain
-// rows are part of their texts.
+// The lists of the editor, in order (the gain and curve type rows are
+// texts of their own: texts::calibration::kGainRows, kCurveTypeRows).
 extern const std::array<const char*, 6> kFormatRows;
 extern const std::array<const char*, 16> kSlideRows;
 extern const std::array<const char*, 16> kSlideRychlRows;
-extern const std::array<const char*, 8> kGainRows;
-extern const std::array<const char*, 2> kCurveTypeRows;
 
 // The ordinary decimal text of a single: the shortest text that reads back
 // as the same single ("0.1", "9999", "1e-05").
@@ -88,12 +87,12 @@ struct EditorFields {
     int cmbSlideRychl = -1;
     int cmbCurveType = -1;
 
-    std::string caption; // the window's
-    std::string frame2;  // Frame2: "Snímač [ID:...]"
-    std::string label3;  // number of points loaded
+    Text caption;       // the window's
+    Text frame2;        // Frame2: "Snímač [ID:...]"
+    std::string label3; // number of points loaded
     std::string lblLiveUnit;
     std::string lblSignal;
-    std::string lblCurveSignalPopis;
+    Text lblCurveSignalPopis;
     std::vector<std::string> lstKrivka;
     // Per line, what its formats cut off (the line keeps the cut text);
     // "" for a line shown whole.

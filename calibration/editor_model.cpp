@@ -3,6 +3,7 @@
 #include <cctype>
 #include <utility>
 
+#include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/ekey_mask.h"
@@ -15,14 +16,16 @@ namespace rm27 {
 
 namespace {
 
+namespace tx = texts::calibration;
+
 // The editor's file dialogs: owned by the editor, one filter row chosen,
 // starting in the program's folder.
-FileDialogSpec EditorFileDialog(const std::string& folder, std::string title, std::string filter,
-                                std::string defaultExt) {
+FileDialogSpec EditorFileDialog(const std::string& folder, const TextId& title,
+                                const TextId& filter, std::string defaultExt) {
     FileDialogSpec d;
     d.owner = kCalibrationEditorName;
-    d.title = std::move(title);
-    d.filter = std::move(filter);
+    d.title = title.czech;
+    d.filter = filter.czech;
     d.defaultExt = std::move(defaultExt);
     d.filterIndex = 1;
     d.initDir = folder;
@@ -32,9 +35,6 @@ FileDialogSpec EditorFileDialog(const std::string& folder, std::string title, st
 const char* const kDialogSignalFormat = "#######0.00000";
 const char* const kLiveDivFormat = "#######0";
 const char* const kLiveMvvFormat = "###0.0000";
-
-const char* const kTenthPoint =
-    "Kalibrační křivka může obsahovat maximálně 9 bodu, nelze přidat další bod.";
 
 bool EndsWith(const std::string& name, const std::string& upperTail) {
     if (name.size() < upperTail.size()) return false;
@@ -144,15 +144,15 @@ void CalibrationEditorModel::cmbCurveType_Click(int index) {
 
 bool CalibrationEditorModel::RefuseTenthPoint() {
     if (points.count() < kEditorMaxPoints) return false;
-    ops_.prompter.critical(kTenthPoint);
+    ops_.prompter.critical(Text(tx::kTenthPoint));
     return true;
 }
 
 bool CalibrationEditorModel::PointPasses(const PointDialogModel& d) {
     InputCheck c = CheckDeviceFloat(d.Signal, "Signal");
-    if (c) c = CheckDeviceFloat(d.Etalon, "Etalon");
+    if (c) c = CheckDeviceFloat(d.Etalon, tx::kFieldEtalon.czech);
     if (c) return true;
-    ops_.prompter.critical(c.message());
+    ops_.prompter.critical(Text(c.message()));
     return false;
 }
 
@@ -219,7 +219,7 @@ void CalibrationEditorModel::lstKrivka_DblClick() {
 void CalibrationEditorModel::mKrivkaBodDelete_Click() {
     const int line = fields.lstKrivkaSelected;
     if (line < 0) {
-        ops_.prompter.critical("Nejprve označte bod křivky, který se má vymazat !");
+        ops_.prompter.critical(Text(tx::kMarkPointFirst));
         return;
     }
     points.DeletePoint(line + 1);
@@ -227,11 +227,11 @@ void CalibrationEditorModel::mKrivkaBodDelete_Click() {
 }
 
 void CalibrationEditorModel::mKrivkaNew_Click() {
-    const MessageAnswer answer = ops_.prompter.message(
-        Prompter::Box("Do you really want to create new calibration data ?",
-                      MessageIcon::Exclamation, MessageButtons::YesNo, MessageAnswer::No));
+    const MessageAnswer answer =
+        ops_.prompter.message(Prompter::Box(Text(tx::kNewCurveQuestion), MessageIcon::Exclamation,
+                                            MessageButtons::YesNo, MessageAnswer::No));
     if (answer != MessageAnswer::Yes) return;
-    ops_.prompter.information("The data will be saved after 'Save' button had been pressed");
+    ops_.prompter.information(Text(tx::kSavedOnSave));
     fields.txtPopis.clear();
     xXx.pointCount = 0;
     points.Clear();
@@ -245,16 +245,12 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
     }
     if (index != 1) return;
     if (xXx.noEKey) {
-        ops_.prompter.critical("Kalibrační data nemohou být zapsána do snímače, protože "
-                               "neobsahuje vniřní paměť dat (eKey).");
+        ops_.prompter.critical(Text(tx::kNoEKeyToWrite));
         return;
     }
-    if (!ops_.prompter.question("Chcete opravdu zapsat kalibrační data do snímače ?",
-                                MessageAnswer::No)) {
-        return;
-    }
+    if (!ops_.prompter.question(Text(tx::kWriteQuestion), MessageAnswer::No)) return;
     if (!TXT2XXX()) {
-        ops_.prompter.critical("Calibation data cannot be prepared to save.");
+        ops_.prompter.critical(Text(tx::kCannotPrepare));
         return;
     }
     PrepareSlopes(xXx, ops_.nowMs());
@@ -262,57 +258,53 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
         // Refused here, while the user can still change the text: the key
         // holds one Windows-1250 byte per character.
         if (const std::string refusal = EKeyTextRefusal(xXx); !refusal.empty()) {
-            ops_.prompter.critical(refusal);
+            ops_.prompter.critical(Text(refusal));
             return;
         }
         // Which block the record goes back to is only as sure as the mask
         // the reading chose it by; the points stay in the editor meanwhile.
-        if (!RecordSourceReliable(ops_, Input, "Nic nebylo zapsáno.")) return;
+        if (!RecordSourceReliable(ops_, Input, tx::kNothingWritten.czech)) return;
         Tag = kTagStore;
         return;
     }
-    if (!xXx2CFGFile(FNX, FNXSection))
-        ops_.prompter.critical("Calibration data WERE NOT saved to calibration file.");
+    if (!xXx2CFGFile(FNX, FNXSection)) ops_.prompter.critical(Text(tx::kFileNotSaved));
 }
 
 void CalibrationEditorModel::mFileSaveAs_Click() {
-    FileDialogSpec d = EditorFileDialog(appFolder, "Save calibration data to file",
-                                        "Calibration files (*.CLB)|*.CLB", ".CLB");
+    FileDialogSpec d = EditorFileDialog(appFolder, tx::kSaveFileTitle, tx::kSaveFileFilter, ".CLB");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return;
     std::string name = d.fileName;
     if (!EndsWithClb(name)) name += ".CLB";
     if (!TXT2XXX()) return;
     if (!xXx2CFGFile(name, kClbMenuGroup))
-        ops_.prompter.critical("Write data to file failed. \r\n" + name + "\r\n" + fileError_);
+        ops_.prompter.critical(Text(tx::kFileWriteFailed, name, fileError_));
 }
 
 bool CalibrationEditorModel::mFileOpen_Click() {
-    FileDialogSpec d =
-        EditorFileDialog(appFolder, "Open calibration file",
-                         "Calibration files (*.CLB)|*.CLB|All files (*.*)|*.*", ".CLB");
+    FileDialogSpec d = EditorFileDialog(appFolder, tx::kOpenFileTitle, tx::kOpenFileFilter, ".CLB");
     if (!ops_.prompter.showOpen(d) || d.fileName.empty()) return false;
     const std::string& path = d.fileName;
 
     std::vector<ClbGroup> groups;
-    std::string reason = "no calibration file store";
+    Text reason(tx::kNoFileStore);
     if (files == nullptr || !files->readGroups(path, groups, reason)) {
-        ops_.prompter.critical("Kalibrační soubor nelze přečíst: " + path + "\r\n" + reason);
+        ops_.prompter.critical(Text(tx::kFileUnreadable, path, reason));
         return false;
     }
     const ClbGroup* group = PickCalibrationGroup(groups, FNXSection);
     if (group == nullptr) {
-        std::string wanted = "[" + kClbMenuGroup + "]";
+        const std::string menuGroup = "[" + kClbMenuGroup + "]";
+        Text wanted = Text::Value(menuGroup);
         if (!FNXSection.empty() && FNXSection != kClbMenuGroup)
-            wanted = "[" + FNXSection + "] ani " + wanted;
-        ops_.prompter.critical("V kalibračním souboru " + path + " není skupina " + wanted + ".");
+            wanted = Text(tx::kGroupOrGroup, FNXSection, menuGroup);
+        ops_.prompter.critical(Text(tx::kNoSuchGroup, path, wanted));
         return false;
     }
     // A refused file leaves xXx as it was. The block stays the editor's:
     // the calibration goes to the sensor being edited.
-    std::string error;
+    Text error;
     if (!CalibrationFromGroup(*group, xXx, kEditorMaxPoints, error)) {
-        ops_.prompter.critical("Kalibrační soubor " + path + " nelze načíst, skupina [" +
-                               group->name + "]:\r\n" + error);
+        ops_.prompter.critical(Text(tx::kGroupRefused, path, group->name, error));
         return false;
     }
     UpdateCalibration();
@@ -321,8 +313,8 @@ bool CalibrationEditorModel::mFileOpen_Click() {
 
 void CalibrationEditorModel::mKrivkaDelete_Click() {
     const MessageAnswer answer = ops_.prompter.message(
-        Prompter::Box("Do you really want to remove all points of the curve ?",
-                      MessageIcon::Exclamation, MessageButtons::YesNo, MessageAnswer::No));
+        Prompter::Box(Text(tx::kRemoveCurveQuestion), MessageIcon::Exclamation,
+                      MessageButtons::YesNo, MessageAnswer::No));
     if (answer != MessageAnswer::Yes) return;
     points.Clear();
     ShowCurve(points, xXx, fields);
@@ -343,17 +335,15 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         if (result == kBlockReadOk) RememberBlock(ops_.state, block, image);
     }
     if (result != kBlockReadOk) {
-        ops_.prompter.critical("Kalibraci nelze načíst ze snímače (blok " + std::to_string(block) +
-                               "): " + BlockReadResultText(result) +
-                               " [ERR:" + std::to_string(result) + "]");
+        ops_.prompter.critical(
+            Text(tx::kBlockUnread, block, Text(BlockReadResultText(result)), result));
         return false;
     }
     SensorRecord read = xXx;
     const std::int32_t decoded = DecodeEKeyImage(image, read, Adr, SubAdr, ops_.nowMs());
     if (decoded != kDecodeOk) {
-        ops_.prompter.critical("Blok " + std::to_string(block) +
-                               " neobsahuje kalibrační data: " + DecodeResultText(decoded) +
-                               " [ERR:" + std::to_string(decoded) + "]");
+        ops_.prompter.critical(
+            Text(tx::kBlockNotCalibration, block, Text(DecodeResultText(decoded)), decoded));
         return false;
     }
     xXx = read;
@@ -372,14 +362,15 @@ void CalibrationEditorModel::mGrafLinearity_Click() {
 bool CalibrationEditorModel::mKalibracniList_Click() {
     // What the certificate states as typed: checked before anything else.
     double uncertainty = 0;
-    InputCheck typed = CheckTyped(fields.txtNejistota, CheckPercent, "Nejistota [%]", uncertainty);
-    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, "Platnost kalibrace");
+    InputCheck typed =
+        CheckTyped(fields.txtNejistota, CheckPercent, tx::kFieldUncertainty.czech, uncertainty);
+    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, tx::kFieldValidity.czech);
     if (!typed) {
-        ops_.prompter.critical(typed.message());
+        ops_.prompter.critical(Text(typed.message()));
         return false;
     }
-    FileDialogSpec d = EditorFileDialog(appFolder, "Uložit kalibrační list",
-                                        "Kalibrační list PDF (*.pdf)|*.pdf", ".pdf");
+    FileDialogSpec d =
+        EditorFileDialog(appFolder, tx::kCertificateTitle, tx::kCertificateFilter, ".pdf");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return false;
     std::string pdf = d.fileName;
     if (!EndsWith(pdf, ".PDF")) pdf += ".pdf";
@@ -392,16 +383,18 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
     // leaves them alone.
     c.sheetNumber = TrimBlanks(fields.txtKL);
     c.validity = TrimBlanks(fields.txtPlatnostKalibrace);
-    std::string reason = "no PDF writer";
+    Text reason(tx::kNoPdfWriter);
     if (certificates == nullptr || !certificates->writePdf(c, pdf, reason)) {
-        ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + pdf + "\r\n" + reason);
+        ops_.prompter.critical(Text(tx::kCertificateNotSaved, pdf, reason));
         return false;
     }
-    if (!WriteWholeFile(csv, CertificateCsv(c), reason)) {
-        ops_.prompter.critical("Kalibrační list nelze uložit do souboru " + csv + "\r\n" + reason);
+    // The system's reason, as it gives it.
+    std::string systemReason;
+    if (!WriteWholeFile(csv, CertificateCsv(c), systemReason)) {
+        ops_.prompter.critical(Text(tx::kCertificateNotSaved, csv, systemReason));
         return false;
     }
-    ops_.prompter.information("Kalibrační list byl uložen do souborů\r\n" + pdf + "\r\n" + csv);
+    ops_.prompter.information(Text(tx::kCertificateSaved, pdf, csv));
     return true;
 }
 
@@ -414,9 +407,9 @@ bool CalibrationEditorModel::TXT2XXX() {
 }
 
 bool CalibrationEditorModel::xXx2CFGFile(const std::string& fileName, const std::string& section) {
-    fileError_.clear();
+    fileError_ = Text();
     if (files == nullptr) {
-        fileError_ = "no calibration file store";
+        fileError_ = Text(tx::kNoFileStore);
         return false;
     }
     return files->writeGroup(fileName, CalibrationGroup(section, xXx, program), fileError_);

@@ -160,7 +160,7 @@ public:
     // xXx into the group `section` of the calibration file fileName. False
     // when the file could not be written; lastFileError() says why.
     bool xXx2CFGFile(const std::string& fileName, const std::string& section);
-    const std::string& lastFileError() const { return fileError_; }
+    const Text& lastFileError() const { return fileError_; }
     int FindSignal(float s) const { return points.FindSignal(s); }
 
     // The linearity of the points as they stand, and its texts in the
@@ -183,7 +183,7 @@ private:
 
     Operations& ops_;
     PointDialog& dialog_;
-    std::string fileError_;
+    Text fileError_;
 };
 
 // What DoCalibration drives: the editor window, loaded on first use and

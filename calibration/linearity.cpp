@@ -3,11 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "calibration/texts.h"
 #include "link/codecs.h"
 
 namespace rm27 {
 
 namespace {
+
+namespace tx = texts::calibration;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const char* const kPercentFormat = "##0.000";
@@ -37,19 +40,17 @@ std::string PercentText(double pct) {
     return std::isnan(pct) ? kNoPercent : Number(pct, kPercentFormat);
 }
 
-std::string WithUnit(const std::string& text, const std::string& unit) {
-    return unit.empty() ? text : text + " [" + unit + "]";
+Text WithUnit(const TextId& bare, const TextId& withUnit, const std::string& unit) {
+    return unit.empty() ? Text(bare) : Text(withUnit, unit);
 }
 
-std::string LargestText(const char* what, const LinearityReport& r, int at,
-                        double PointDeviation::*value, double PointDeviation::*pct,
-                        const std::string& format, const std::string& unit) {
+Text LargestText(const TextId& what, const LinearityReport& r, int at,
+                 double PointDeviation::*value, double PointDeviation::*pct,
+                 const std::string& format, const std::string& unit) {
     const PointDeviation& d = r.deviations[static_cast<std::size_t>(at)];
-    std::string text =
-        std::string("Největší odchylka od ") + what + ": " + Number(d.*value, format);
-    if (!unit.empty()) text += " " + unit;
-    text += " = " + PercentText(d.*pct) + " % rozsahu (bod " + std::to_string(at + 1) + ")";
-    return text;
+    const std::string deviation = Number(d.*value, format);
+    if (unit.empty()) return Text(tx::kLargest, Text(what), deviation, PercentText(d.*pct), at + 1);
+    return Text(tx::kLargestWithUnit, Text(what), deviation, unit, PercentText(d.*pct), at + 1);
 }
 
 } // namespace
@@ -121,14 +122,13 @@ std::string DeviationFormat(const std::string& numberFormat) {
 LinearityTexts LinearityTable(const LinearityReport& r, const std::string& numberFormat,
                               bool signalMvV, const std::string& unit) {
     LinearityTexts t;
-    const std::string signalHeading = signalMvV ? "Signál [mV/V]" : "Signál [div]";
-    t.headers = {"Bod",
-                 signalHeading,
-                 WithUnit("Hodnota", unit),
-                 WithUnit("Odchylka od přímky krajních bodů", unit),
-                 "[% rozsahu]",
-                 WithUnit("Odchylka od přímky nejmenších čtverců", unit),
-                 "[% rozsahu]"};
+    t.headers = {Text(tx::kHeadingPoint),
+                 Text(signalMvV ? tx::kSignalMvV : tx::kSignalDiv),
+                 WithUnit(tx::kHeadingValue, tx::kHeadingValueIn, unit),
+                 WithUnit(tx::kHeadingEndPoint, tx::kHeadingEndPointIn, unit),
+                 Text(tx::kHeadingPercent),
+                 WithUnit(tx::kHeadingLeastSquares, tx::kHeadingLeastSquaresIn, unit),
+                 Text(tx::kHeadingPercent)};
     const std::string signalFormat = signalMvV ? kSignalFormatMvV : kSignalFormatDiv;
     // A record without a format shows whole numbers, as the editor's list
     // falls back to its first row.
@@ -152,10 +152,10 @@ LinearityTexts LinearityTable(const LinearityReport& r, const std::string& numbe
     }
     if (r.valid) {
         t.largestEndPoint =
-            LargestText("přímky krajních bodů", r, r.largestEndPoint, &PointDeviation::endPoint,
+            LargestText(tx::kEndPointLine, r, r.largestEndPoint, &PointDeviation::endPoint,
                         &PointDeviation::endPointPct, deviationFormat, unit);
         t.largestLeastSquares = LargestText(
-            "přímky nejmenších čtverců", r, r.largestLeastSquares, &PointDeviation::leastSquares,
+            tx::kLeastSquaresLine, r, r.largestLeastSquares, &PointDeviation::leastSquares,
             &PointDeviation::leastSquaresPct, deviationFormat, unit);
     }
     return t;

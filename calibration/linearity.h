@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calibration/curve.h"
+#include "l10n/text.h"
 
 namespace rm27 {
 
@@ -59,10 +60,10 @@ LinearityReport Linearity(const std::vector<CurveSample>& points);
 // numbers through FormatFixed, values in numberFormat, deviations with two
 // more decimals, percentages in "##0.000"; blanks trimmed.
 struct LinearityTexts {
-    std::vector<std::string> headers;
+    std::vector<Text> headers;
     std::vector<std::vector<std::string>> rows; // one per point
-    std::string largestEndPoint;                // "" when not valid
-    std::string largestLeastSquares;
+    Text largestEndPoint;                       // empty when not valid
+    Text largestLeastSquares;
 };
 LinearityTexts LinearityTable(const LinearityReport& report, const std::string& numberFormat,
                               bool signalMvV, const std::string& unit);

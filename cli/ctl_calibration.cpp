@@ -13,6 +13,7 @@
 #include "calibration/clb_file.h"
 #include "calibration/commands.h"
 #include "calibration/curve.h"
+#include "calibration/texts.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
@@ -225,15 +226,15 @@ std::string BlockText(const SensorRecord& rec) {
 }
 
 // A record as the editor shows it, one field a line, then its curve.
-void PrintRecord(std::ostream& out, const SensorRecord& rec, bool full) {
+void PrintRecord(std::ostream& out, const TerminalView& view, const SensorRecord& rec, bool full) {
     PointTable points;
     EditorFields fields;
     LoadCalibration(points, rec, rec.adr, rec.subAdr, fields);
     out << "  description  " << Trimmed(rec.description) << "\n"
         << "  unit         " << Trimmed(rec.unit) << "\n"
         << "  format       " << Trimmed(rec.numberFormat) << "\n"
-        << "  gain         " << Trimmed(kGainRows[static_cast<std::size_t>(rec.gainCode & 7)])
-        << "\n"
+        << "  gain         "
+        << Trimmed(view.shown(Text(texts::calibration::kGainRows[rec.gainCode & 7]))) << "\n"
         << "  averaging    " << rec.slidingLength << ", fast " << rec.fastSlidingLength << "\n"
         << "  identifier   " << Trimmed(rec.sensorId) << "\n"
         << "  saved        " << rec.dateOfSave << "\n";
@@ -241,7 +242,7 @@ void PrintRecord(std::ostream& out, const SensorRecord& rec, bool full) {
         out << "  validity     " << rec.validity << "\n"
             << "  limit        " << SingleText(rec.limit) << "\n";
     }
-    out << "  " << fields.lblCurveSignalPopis << "  value\n";
+    out << "  " << view.shown(fields.lblCurveSignalPopis) << "  value\n";
     for (const std::string& line : fields.lstKrivka)
         out << "  " << line.substr(0, line.find_last_not_of(' ') + 1) << "\n";
     out.flush();
@@ -267,7 +268,7 @@ int Calibrate(CtlRunner& r) {
     if (!reread || run.checkResult != WriteCheckResult::Same) return kExitNoAnswer;
 
     // What the converter gives back now.
-    PrintRecord(r.out(), r.state().records[static_cast<std::size_t>(i)], false);
+    PrintRecord(r.out(), r.view(), r.state().records[static_cast<std::size_t>(i)], false);
     return kExitOk;
 }
 
@@ -290,15 +291,17 @@ int Calibration(CtlRunner& r) {
     const std::string& path = r.options().saveFile;
     if (path.empty()) {
         r.out() << "input " << input << ": " << BlockText(*rec) << "\n";
-        PrintRecord(r.out(), *rec, true);
+        PrintRecord(r.out(), r.view(), *rec, true);
         return kExitOk;
     }
     const CalibrationTools& tools = r.calibrationTools();
-    std::string reason = "no calibration file store";
+    Text reason(texts::calibration::kNoFileStore);
     if (tools.files == nullptr ||
         !tools.files->writeGroup(path, CalibrationGroup(kClbMenuGroup, *rec, tools.program),
                                  reason)) {
-        r.err() << "Write data to file failed. \n" << path << "\n" << reason << std::endl;
+        r.err() << "Write data to file failed. \n"
+                << path << "\n"
+                << r.view().shown(reason) << std::endl;
         return kExitRefused;
     }
     r.out() << "input " << input << ": calibration from " << BlockText(*rec) << " saved to " << path
@@ -319,20 +322,21 @@ int Certificate(CtlRunner& r) {
                                         uncertainty, tools.program, r.ops().clock.now());
     if (o.validity) c.validity = Trimmed(*o.validity);
     InputCheck dates = CheckDate(c.dateOfSave, "Datum uložení");
-    if (dates) dates = CheckDate(c.validity, "Platnost kalibrace");
+    if (dates) dates = CheckDate(c.validity, texts::calibration::kFieldValidity.czech);
     if (!dates) {
         r.err() << dates.message() << std::endl;
         return kExitRefused;
     }
-    std::string reason = "no PDF writer";
+    Text reason(texts::calibration::kNoPdfWriter);
     if (tools.certificates == nullptr || !tools.certificates->writePdf(c, o.pdfFile, reason)) {
         r.err() << "Kalibrační list nelze uložit do souboru " << o.pdfFile << "\n"
-                << reason << std::endl;
+                << r.view().shown(reason) << std::endl;
         return kExitRefused;
     }
-    if (!o.csvFile.empty() && !WriteWholeFile(o.csvFile, CertificateCsv(c), reason)) {
+    if (std::string systemReason;
+        !o.csvFile.empty() && !WriteWholeFile(o.csvFile, CertificateCsv(c), systemReason)) {
         r.err() << "Kalibrační list nelze uložit do souboru " << o.csvFile << "\n"
-                << reason << std::endl;
+                << systemReason << std::endl;
         return kExitRefused;
     }
     r.out() << "input " << o.input << ": " << kCertificateTitle << " " << c.sensorId << " -> "
@@ -342,9 +346,10 @@ int Certificate(CtlRunner& r) {
     const LinearityTexts t = CertificateTable(c);
     r.out() << "  "
             << (t.largestEndPoint.empty() ? "no linearity: fewer than two distinct points"
-                                          : t.largestEndPoint)
+                                          : r.view().shown(t.largestEndPoint))
             << "\n";
-    if (!t.largestLeastSquares.empty()) r.out() << "  " << t.largestLeastSquares << "\n";
+    if (!t.largestLeastSquares.empty())
+        r.out() << "  " << r.view().shown(t.largestLeastSquares) << "\n";
     r.out().flush();
     return kExitOk;
 }

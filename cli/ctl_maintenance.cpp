@@ -227,8 +227,7 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
 }
 
 std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err) {
-    // Checked before the terminal's view exists: in Czech, the language r27ctl
-    // prints in until it is given another.
+    // Checked before the terminal's view exists, and so said in Czech.
     std::string refusal;
     if (o.command == "eeprom-load") {
         std::vector<EepromByte> bytes;

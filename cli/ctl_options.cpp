@@ -112,6 +112,11 @@ void Describe(CLI::App& app, CtlOptions& o) {
     app.add_flag("-v,--verbose", o.verbose, "show the status lines on stderr");
     app.add_flag("-y,--yes", o.yes, "answer Yes to the command's questions");
     app.add_flag("--version", o.version, "show the version");
+    app.add_option("--lang", o.lang,
+                   "the language of the converter's texts: en or cs (default: the system's, "
+                   "Czech for cs, sk or none)")
+        ->type_name("en|cs")
+        ->check(CLI::IsMember({"en", "cs", "cz"}, CLI::ignore_case));
     for (CLI::Option* opt : app.get_options())
         opt->disable_flag_override();
 

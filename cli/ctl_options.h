@@ -38,6 +38,8 @@ struct CtlOptions {
     bool yes = false;
     bool help = false;
     bool version = false;
+    // "en" or "cs"; empty: as the system's language says, as the window does.
+    std::string lang;
     // monitor: the European CSV, ";" between fields and a decimal comma
     // (implies csv).
     bool csvSemicolon = false;

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     rm27::SensorRecord rec;
     rec.description = rm27::FixedText("untouched", rm27::kDescriptionWidth);
     const rm27::SensorRecord before = rec;
-    std::string error;
+    rm27::Text error;
     if (!rm27::CalibrationFromGroup(group, rec, 9, error)) {
         FUZZ_CHECK(!error.empty(), "refused without a message");
         FUZZ_CHECK(rec == before, "a refused file changed the record");
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     const rm27::ClbGroup written = rm27::CalibrationGroup("Kalibrace", rec, "fuzz");
     rm27::SensorRecord again;
     FUZZ_CHECK(rm27::CalibrationFromGroup(written, again, 9, error), "written back refused: %s",
-               error.c_str());
+               error.czech().c_str());
     FUZZ_CHECK(again.pointCount == rec.pointCount && again.description == rec.description &&
                    again.unit == rec.unit && again.sensorId == rec.sensorId &&
                    again.curveFlags == rec.curveFlags && again.gainCode == rec.gainCode,

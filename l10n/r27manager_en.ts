@@ -1337,6 +1337,38 @@
         <source>čtení ukázalo jiný obsah</source>
         <translation>reading it back showed other content</translation>
     </message>
+    <message>
+        <source>Do you really want to remove all points of the curve ?</source>
+        <translation>Do you really want to remove all points of the curve ?</translation>
+    </message>
+    <message>
+        <source>no calibration file store</source>
+        <translation>no calibration file store</translation>
+    </message>
+    <message>
+        <source>no PDF writer</source>
+        <translation>no PDF writer</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Is a directory</translation>
+    </message>
+    <message>
+        <source>The file could not be written</source>
+        <translation>The file could not be written</translation>
+    </message>
+    <message>
+        <source>The file is not an INI text file; it was left as it was</source>
+        <translation>The file is not an INI text file; it was left as it was</translation>
+    </message>
+    <message>
+        <source>The file is not an INI text file</source>
+        <translation>The file is not an INI text file</translation>
+    </message>
+    <message>
+        <source>The PDF could not be started</source>
+        <translation>The PDF could not be started</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -32,7 +32,7 @@ std::string Trimmed(double value, const std::string& format) {
 
 // A long heading on two lines, broken at the blank nearest its middle, so
 // that the table fits the window without scrolling.
-QString Heading(const std::string& text) {
+QString Heading(const Text& text) {
     QString h = Shown(text);
     if (h.size() <= 16) return h;
     int best = -1;

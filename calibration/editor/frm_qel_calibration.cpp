@@ -23,6 +23,7 @@
 
 #include "calibration/editor/frm_linearity.h"
 #include "calibration/editor/frm_qel_calib_input_box.h"
+#include "calibration/texts.h"
 #include "l10n/localizer.h"
 #include "ui/build_info.h"
 #include "ui/window_placement.h"
@@ -43,7 +44,7 @@ QString Q(const std::string& text) {
 }
 
 // A caption the model built, in the user's language.
-QString Caption(const std::string& text) {
+QString Caption(const Text& text) {
     return Shown(text);
 }
 
@@ -52,6 +53,14 @@ template <std::size_t N> void Fill(QComboBox* combo, const std::array<const char
     combo->clear();
     for (const char* row : rows)
         combo->addItem(Shown(std::string(row), TextKind::Value));
+    combo->setCurrentIndex(-1);
+}
+
+template <std::size_t N> void Fill(QComboBox* combo, const TextId (&rows)[N]) {
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const TextId& row : rows)
+        combo->addItem(Shown(Text(row)));
     combo->setCurrentIndex(-1);
 }
 
@@ -160,7 +169,7 @@ void FrmQELCalibration::BuildWindow() {
     row(6, 0, tr("Last saved"), text(txtDateOfSave, "txtDateOfSave"));
     row(6, 2, tr("S/N"), text(txtSN, "txtSN"));
     Fill(cmbFormat, kFormatRows);
-    Fill(cmbGain, kGainRows);
+    Fill(cmbGain, texts::calibration::kGainRows);
     Fill(cmbSlide, kSlideRows);
     Fill(cmbSlideRychl, kSlideRychlRows);
     layout->addWidget(Frame2);
@@ -170,7 +179,7 @@ void FrmQELCalibration::BuildWindow() {
     auto* curve = new QGridLayout(Frame1);
     cmbCurveType = new QComboBox(Frame1);
     cmbCurveType->setObjectName(QStringLiteral("cmbCurveType"));
-    Fill(cmbCurveType, kCurveTypeRows);
+    Fill(cmbCurveType, texts::calibration::kCurveTypeRows);
     connect(cmbCurveType, &QComboBox::activated, this, &FrmQELCalibration::cmbCurveType_Click);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lblCurveSignalPopis = new QLabel(Frame1);

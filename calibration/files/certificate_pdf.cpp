@@ -11,6 +11,8 @@
 
 #include <array>
 
+#include "calibration/texts.h"
+
 namespace rm27 {
 
 namespace {
@@ -112,10 +114,10 @@ private:
 } // namespace
 
 bool QtCertificatePrinter::writePdf(const CertificateData& c, const std::string& path,
-                                    std::string& reason) {
+                                    Text& reason) {
     QFile file(Q(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        reason = file.errorString().toStdString();
+        reason = Text::Value(file.errorString().toStdString());
         return false;
     }
     {
@@ -128,7 +130,7 @@ bool QtCertificatePrinter::writePdf(const CertificateData& c, const std::string&
         writer.setCreator(Q(c.program));
         QPainter painter(&writer);
         if (!painter.isActive()) {
-            reason = "The PDF could not be started";
+            reason = Text(texts::calibration::kPdfNotStarted);
             return false;
         }
         Page page(writer, painter);
@@ -140,13 +142,17 @@ bool QtCertificatePrinter::writePdf(const CertificateData& c, const std::string&
         page.rule();
         page.line(QStringLiteral("Kalibrační křivka"), Font(12, true), 1.3);
         const LinearityTexts table = CertificateTable(c);
-        page.row(table.headers, true);
+        // The sheet is a Czech document, whoever prints it.
+        std::vector<std::string> headers;
+        for (const Text& h : table.headers)
+            headers.push_back(h.czech());
+        page.row(headers, true);
         for (const auto& cells : table.rows)
             page.row(cells, false);
         page.y += kDpi / 10;
         if (!table.largestEndPoint.empty()) {
-            page.line(Q(table.largestEndPoint), Font(10, true));
-            page.line(Q(table.largestLeastSquares), Font(10));
+            page.line(Q(table.largestEndPoint.czech()), Font(10, true));
+            page.line(Q(table.largestLeastSquares.czech()), Font(10));
         } else {
             page.line(QStringLiteral("Linearitu nelze určit: křivka nemá dva body s různým "
                                      "signálem."),
@@ -156,7 +162,7 @@ bool QtCertificatePrinter::writePdf(const CertificateData& c, const std::string&
     }
     file.close();
     if (file.error() != QFileDevice::NoError) {
-        reason = file.errorString().toStdString();
+        reason = Text::Value(file.errorString().toStdString());
         return false;
     }
     return true;

@@ -8,7 +8,7 @@ namespace rm27 {
 
 class QtCertificatePrinter final : public CertificatePrinter {
 public:
-    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override;
+    bool writePdf(const CertificateData& c, const std::string& path, Text& reason) override;
 };
 
 } // namespace rm27

@@ -7,11 +7,14 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include "calibration/texts.h"
 #include "session/files.h"
 
 namespace rm27 {
 
 namespace {
+
+namespace tx = texts::calibration;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -33,12 +36,12 @@ std::string ProgramName(const QString& group) {
 
 // QSettings says only that it failed; the system says why when asked the
 // same way: QSettings replaces the file through a QSaveFile.
-std::string WhyNotWritable(const QString& path) {
-    if (QFileInfo(path).isDir()) return "Is a directory";
+Text WhyNotWritable(const QString& path) {
+    if (QFileInfo(path).isDir()) return Text(tx::kIsDirectory);
     QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly)) return probe.errorString().toStdString();
+    if (!probe.open(QIODevice::WriteOnly)) return Text::Value(probe.errorString().toStdString());
     probe.cancelWriting();
-    return "The file could not be written";
+    return Text(tx::kNotWritten);
 }
 
 void CollectGroups(QSettings& s, std::vector<ClbGroup>& groups) {
@@ -68,7 +71,7 @@ void CollectGroups(QSettings& s, std::vector<ClbGroup>& groups) {
 } // namespace
 
 bool QtCalibrationFileStore::writeGroup(const std::string& path, const ClbGroup& group,
-                                        std::string& reason) {
+                                        Text& reason) {
     const QString file = Q(path);
     // QSettings would make a missing folder; a mistyped path should fail.
     const QFileInfo info(file);
@@ -79,7 +82,7 @@ bool QtCalibrationFileStore::writeGroup(const std::string& path, const ClbGroup&
     {
         QSettings s(file, QSettings::IniFormat);
         if (s.status() == QSettings::FormatError) {
-            reason = "The file is not an INI text file; it was left as it was";
+            reason = Text(tx::kNotIniLeft);
             return false;
         }
         // The same name in QSettings' own spelling of a "\" (one group,
@@ -100,12 +103,15 @@ bool QtCalibrationFileStore::writeGroup(const std::string& path, const ClbGroup&
 }
 
 bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<ClbGroup>& groups,
-                                        std::string& reason) {
+                                        Text& reason) {
     const QString file = Q(path);
     // QSettings would wait on a FIFO and read /dev/zero until memory ran
     // out: the file is looked at and read as every file of the program is.
     std::string bytes;
-    if (!ReadWholeFile(path, kClbFile, bytes, reason)) return false;
+    if (std::string refusal; !ReadWholeFile(path, kClbFile, bytes, refusal)) {
+        reason = Text(refusal);
+        return false;
+    }
     std::string text;
     if (!ClbTextAsUtf8(bytes, text, reason)) return false;
     // QSettings reads UTF-8 only: a file in another encoding, or with a
@@ -117,14 +123,14 @@ bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<Clb
             copy.write(text.data(), static_cast<qint64>(text.size())) !=
                 static_cast<qint64>(text.size()) ||
             !copy.flush()) {
-            reason = copy.errorString().toStdString();
+            reason = Text::Value(copy.errorString().toStdString());
             return false;
         }
         source = copy.fileName();
     }
     QSettings s(source, QSettings::IniFormat);
     if (s.status() != QSettings::NoError) {
-        reason = "The file is not an INI text file";
+        reason = Text(tx::kNotIni);
         return false;
     }
     groups.clear();

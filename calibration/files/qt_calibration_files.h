@@ -16,9 +16,8 @@ namespace rm27 {
 
 class QtCalibrationFileStore final : public CalibrationFileStore {
 public:
-    bool writeGroup(const std::string& path, const ClbGroup& group, std::string& reason) override;
-    bool readGroups(const std::string& path, std::vector<ClbGroup>& groups,
-                    std::string& reason) override;
+    bool writeGroup(const std::string& path, const ClbGroup& group, Text& reason) override;
+    bool readGroups(const std::string& path, std::vector<ClbGroup>& groups, Text& reason) override;
 };
 
 } // namespace rm27

@@ -29,9 +29,9 @@ class KeptCertificates final : public CertificatePrinter {
 public:
     std::vector<std::pair<CertificateData, std::string>> written;
     std::string failWith; // not empty: every PDF fails with this reason
-    bool writePdf(const CertificateData& c, const std::string& path, std::string& reason) override {
+    bool writePdf(const CertificateData& c, const std::string& path, Text& reason) override {
         if (!failWith.empty()) {
-            reason = failWith;
+            reason = Text::Value(failWith);
             return false;
         }
         written.emplace_back(c, path);

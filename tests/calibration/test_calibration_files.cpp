@@ -45,8 +45,8 @@ std::map<std::string, std::string> KeysOf(const ClbGroup& g) {
 std::map<std::string, std::map<std::string, std::string>> Read(const std::string& path) {
     QtCalibrationFileStore store;
     std::vector<ClbGroup> groups;
-    std::string reason;
-    EXPECT_TRUE(store.readGroups(path, groups, reason)) << reason;
+    Text reason;
+    EXPECT_TRUE(store.readGroups(path, groups, reason)) << reason.czech();
     std::map<std::string, std::map<std::string, std::string>> out;
     for (const ClbGroup& g : groups)
         out[g.name] = KeysOf(g);
@@ -77,7 +77,7 @@ protected:
     }
     QTemporaryDir dir;
     QtCalibrationFileStore store;
-    std::string reason;
+    Text reason;
 };
 
 TEST_F(Folder, ABackslashGroupIsWrittenNestedAndEverySpellingReadsBack) {
@@ -132,8 +132,8 @@ TEST_F(Folder, AwkwardTextsAndEverySingleComeBack) {
     ASSERT_TRUE(store.readGroups(file, groups, reason));
     ASSERT_EQ(groups.size(), 1u);
     SensorRecord back;
-    std::string error;
-    ASSERT_TRUE(CalibrationFromGroup(groups[0], back, 9, error)) << error;
+    Text error;
+    ASSERT_TRUE(CalibrationFromGroup(groups[0], back, 9, error)) << error.czech();
     r.unit = FixedText("µm", kUnitWidth); // padding blanks are not part of a text
     EXPECT_EQ(back, r);
 }
@@ -155,10 +155,11 @@ TEST_F(Folder, AFileInWindows1250IsReadAsSuchAndOtherBytesNameTheirLine) {
     for (const auto& [bytes, refusal] : cases) {
         Spill(path("k.CLB"), bytes);
         std::vector<ClbGroup> groups;
-        reason.clear();
-        EXPECT_EQ(store.readGroups(path("k.CLB"), groups, reason), refusal == nullptr) << reason;
+        reason = Text();
+        EXPECT_EQ(store.readGroups(path("k.CLB"), groups, reason), refusal == nullptr)
+            << reason.czech();
         if (refusal != nullptr) {
-            EXPECT_EQ(reason, refusal);
+            EXPECT_EQ(reason.czech(), refusal);
         } else {
             ASSERT_EQ(groups.size(), 1u) << bytes;
             EXPECT_EQ(*groups[0].find("Description"), "Siloměr žluťoučký") << bytes;
@@ -174,20 +175,20 @@ TEST_F(Folder, WriteAndReadFailuresGiveTheSystemsReason) {
         {path(""), "Is a directory"},
     };
     for (const auto& [file, why] : cases) {
-        reason.clear();
+        reason = Text();
         EXPECT_FALSE(
             store.writeGroup(file, CalibrationGroup("Kalibrace", Curve("x", {}), "p"), reason))
             << file;
-        EXPECT_NE(reason.find(why), std::string::npos) << file << ": " << reason;
+        EXPECT_NE(reason.czech().find(why), std::string::npos) << file << ": " << reason.czech();
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path("missing"))));
     std::vector<ClbGroup> groups;
     EXPECT_FALSE(store.readGroups(path("none.CLB"), groups, reason));
-    EXPECT_NE(reason.find("No such file"), std::string::npos) << reason;
+    EXPECT_NE(reason.czech().find("No such file"), std::string::npos) << reason.czech();
     // QSettings would wait on a FIFO for a writer that never comes.
     ASSERT_EQ(::mkfifo(path("fifo.CLB").c_str(), 0600), 0);
     EXPECT_FALSE(store.readGroups(path("fifo.CLB"), groups, reason));
-    EXPECT_EQ(reason, "je to pojmenovaná roura (FIFO), ne soubor");
+    EXPECT_EQ(reason.czech(), "je to pojmenovaná roura (FIFO), ne soubor");
 }
 
 // Numbers as a Czech desktop writes them: LC_NUMERIC and the C++ global
@@ -276,8 +277,8 @@ TEST(CalibrationCertificate, ThePdfHoldsTitleIdentifierPointsAndTheLargestError)
     QTemporaryDir dir;
     const std::string file = dir.filePath(QStringLiteral("list.pdf")).toStdString();
     QtCertificatePrinter printer;
-    std::string reason;
-    ASSERT_TRUE(printer.writePdf(c, file, reason)) << reason;
+    Text reason;
+    ASSERT_TRUE(printer.writePdf(c, file, reason)) << reason.czech();
     SetDecimalSeparator('\0');
 
     const std::string text = test::PdfText(file);
@@ -312,7 +313,8 @@ TEST(CalibrationCertificate, ThePdfHoldsTitleIdentifierPointsAndTheLargestError)
 
     EXPECT_FALSE(
         printer.writePdf(c, dir.filePath(QStringLiteral("no/list.pdf")).toStdString(), reason));
-    EXPECT_NE(reason.find("No such file or directory"), std::string::npos) << reason;
+    EXPECT_NE(reason.czech().find("No such file or directory"), std::string::npos)
+        << reason.czech();
 }
 
 // From a file into the editor, into the eKey, read back, into a file.
@@ -341,11 +343,11 @@ protected:
     }
     // The input's record as the reading left it, into a file.
     void Save(const std::string& path) {
-        std::string reason;
+        Text reason;
         ASSERT_TRUE(store.writeGroup(
             path, CalibrationGroup(kClbMenuGroup, state.records[0], editor.model().program),
             reason))
-            << reason;
+            << reason.czech();
     }
 
     test::ScriptedEditor editor{line, ops};

@@ -81,8 +81,8 @@ TEST(ClbGroup, WritesEveryFieldAndReadsItBack) {
 
     SensorRecord back;
     back.adr = 1; // the block stays the reader's
-    std::string error;
-    ASSERT_TRUE(CalibrationFromGroup(g, back, 9, error)) << error;
+    Text error;
+    ASSERT_TRUE(CalibrationFromGroup(g, back, 9, error)) << error.czech();
     SensorRecord want = r;
     want.adr = 1;
     want.subAdr = 0;
@@ -133,10 +133,10 @@ TEST(ClbGroup, RefusalsNameTheKeyAndLeaveTheRecord) {
         SensorRecord target;
         target.description = FixedText("untouched", kDescriptionWidth);
         const SensorRecord before = target;
-        std::string error;
+        Text error;
         EXPECT_FALSE(CalibrationFromGroup(WithKey(good, c.key, c.value), target, 9, error))
             << c.key;
-        EXPECT_EQ(error, c.message) << c.key;
+        EXPECT_EQ(error.czech(), c.message) << c.key;
         EXPECT_EQ(target, before) << c.key;
     }
     // what only says where the record came from may be missing
@@ -144,8 +144,8 @@ TEST(ClbGroup, RefusalsNameTheKeyAndLeaveTheRecord) {
     for (const char* key : {"Program", "Input", "Adr", "SubAdr"})
         bare = WithKey(bare, key, nullptr);
     SensorRecord target;
-    std::string error;
-    EXPECT_TRUE(CalibrationFromGroup(bare, target, 9, error)) << error;
+    Text error;
+    EXPECT_TRUE(CalibrationFromGroup(bare, target, 9, error)) << error.czech();
     EXPECT_EQ(target.pointCount, 3);
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "calibration/commands.h"
+#include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "reading/operations.h"
@@ -13,6 +14,8 @@
 
 namespace rm27 {
 namespace {
+
+namespace tx = texts::calibration;
 
 using Entry = ScriptedPointDialog::Entry;
 
@@ -137,8 +140,8 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
         {9, "-1e39", ConstantOutcome::Refused, entered + "-1e+39 nelze použít", true},
         {9, "1e-40", ConstantOutcome::Refused, entered + "1e-40 nelze použít", true}, // denormal
         {9, "1e-37", ConstantOutcome::Refused, "Strmost K vstupu 2: hodnotu ", true}, // K denormal
-        {7, "2", ConstantOutcome::Refused, kSlopeUndefinedText, true},
-        {11, "2", ConstantOutcome::Refused, kSlopeUndefinedText, true},
+        {7, "2", ConstantOutcome::Refused, tx::kSlopeUndefined.czech, true},
+        {11, "2", ConstantOutcome::Refused, tx::kSlopeUndefined.czech, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.index) + " " + c.answer);
@@ -184,7 +187,7 @@ TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
             EXPECT_TRUE(framesAfter(before).empty());
             ASSERT_EQ(view.criticals.size(), criticals + 1);
             EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
-            EXPECT_NE(view.criticals.back().find(kNothingWrittenText), std::string::npos);
+            EXPECT_NE(view.criticals.back().find(tx::kNothingWritten.czech), std::string::npos);
         }
         EXPECT_TRUE(view.timer);
         state = clean;

@@ -230,8 +230,8 @@ TEST(LoadCalibration, FillsTheFieldsFromTheRecord) {
         EXPECT_EQ(f.label3, "40");
         EXPECT_EQ(t.slot(40).signal, 39);
         EXPECT_EQ(f.lstKrivka.size(), 40u);
-        EXPECT_EQ(f.caption, "Kalibrace [ Váha ] Adr=4 SubAdr=2");
-        EXPECT_EQ(f.frame2, "Snímač [ID:AC04BBAA]");
+        EXPECT_EQ(f.caption.czech(), "Kalibrace [ Váha ] Adr=4 SubAdr=2");
+        EXPECT_EQ(f.frame2.czech(), "Snímač [ID:AC04BBAA]");
         EXPECT_EQ(f.txtLimit, "9999");
         EXPECT_EQ(f.txtNejistota, "0.5");
     }
@@ -246,7 +246,7 @@ TEST(ShowCurve, LinesAndCaptionsFollowTheCurveType) {
     f.lstKrivkaSelected = 1;
     ShowCurve(t, rec, f);
     EXPECT_EQ(f.lblLiveUnit, "div");
-    EXPECT_EQ(f.lblCurveSignalPopis, "Signál [div]");
+    EXPECT_EQ(f.lblCurveSignalPopis.czech(), "Signál [div]");
     EXPECT_EQ(f.cmbCurveType, 0);
     EXPECT_EQ(f.lstKrivkaSelected, -1);
     EXPECT_EQ(f.lstKrivka, (std::vector<std::string>{"       1     12.5 ", " 1234567    100.0 "}));
@@ -254,7 +254,7 @@ TEST(ShowCurve, LinesAndCaptionsFollowTheCurveType) {
     rec.curveFlags = kCurveSignalMvV;
     ShowCurve(t, rec, f);
     EXPECT_EQ(f.lblLiveUnit, "mV/V");
-    EXPECT_EQ(f.lblCurveSignalPopis, "Signál [mV/V]");
+    EXPECT_EQ(f.lblCurveSignalPopis.czech(), "Signál [mV/V]");
     EXPECT_EQ(f.cmbCurveType, 1);
     EXPECT_EQ(f.lstKrivka[0], "    0.50000     12.5 ");
     SetDecimalSeparator('\0');

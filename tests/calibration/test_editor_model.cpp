@@ -56,7 +56,7 @@ TEST_F(EditorModel, CaptureTakesTheLiveMvvWhateverTheCurveTypeShows) {
     m.LiveMvvRef = &mvv;
     m.cmbCurveType_Click(1);
     EXPECT_NE(m.xXx.curveFlags & kCurveSignalMvV, 0);
-    EXPECT_EQ(m.fields.lblCurveSignalPopis, "Signál [mV/V]");
+    EXPECT_EQ(m.fields.lblCurveSignalPopis.czech(), "Signál [mV/V]");
     m.tmrOpisovac_Timer();
     EXPECT_EQ(m.fields.lblSignal, "   1.2346");
     EXPECT_EQ(m.LiveSignal(), mvv);
@@ -415,8 +415,8 @@ TEST_F(EditorModel, OpenChecksTheFileAndKeepsTheEditorsBlock) {
     EXPECT_EQ(m.fields.cmbFormat, 3);
     EXPECT_EQ(m.fields.cmbGain, 5);
     EXPECT_EQ(m.fields.cmbSlide, 10);
-    EXPECT_EQ(m.fields.frame2, "Snímač [ID:AC05XYZ1]");
-    EXPECT_EQ(m.fields.caption, "Kalibrace [ Ze souboru ] Adr=4 SubAdr=1");
+    EXPECT_EQ(m.fields.frame2.czech(), "Snímač [ID:AC05XYZ1]");
+    EXPECT_EQ(m.fields.caption.czech(), "Kalibrace [ Ze souboru ] Adr=4 SubAdr=1");
     EXPECT_EQ(m.xXx.adr, 4);
     EXPECT_EQ(m.xXx.subAdr, 1);
 }
@@ -430,7 +430,7 @@ TEST_F(EditorModel, LinearityFollowsThePoints) {
     EXPECT_NEAR(m.CurveLinearity().deviations[1].endPoint, -0.5, 1e-5);
     m.fields.txtJednotka = "kg";
     EXPECT_EQ(m.CurveLinearityTexts().rows[1][3], "-0.500");
-    EXPECT_EQ(m.CurveLinearityTexts().headers[2], "Hodnota [kg]");
+    EXPECT_EQ(m.CurveLinearityTexts().headers[2].czech(), "Hodnota [kg]");
     m.fields.lstKrivkaSelected = 1;
     m.mKrivkaBodDelete_Click();
     EXPECT_EQ(m.CurveLinearity().points.size(), 2u);

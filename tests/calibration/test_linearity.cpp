@@ -79,26 +79,27 @@ TEST(Linearity, CurveValueAsTheLiveUpdateDrawsIt) {
 TEST_F(LinearityTexts_, RowsAndTheLargestNamed) {
     const LinearityTexts t =
         LinearityTable(Linearity({{0, 0}, {1, 100}, {2, 201}}), "####0.0 ", true, "kg");
-    EXPECT_EQ(t.headers[1], "Signál [mV/V]");
-    EXPECT_EQ(t.headers[3], "Odchylka od přímky krajních bodů [kg]");
+    EXPECT_EQ(t.headers[1].czech(), "Signál [mV/V]");
+    EXPECT_EQ(t.headers[3].czech(), "Odchylka od přímky krajních bodů [kg]");
     ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_EQ(t.rows[1], (std::vector<std::string>{"2", "1.00000", "100.0", "-0.500", "-0.249",
                                                    "-0.333", "-0.166"}));
-    EXPECT_EQ(t.largestEndPoint,
+    EXPECT_EQ(t.largestEndPoint.czech(),
               "Největší odchylka od přímky krajních bodů: -0.500 kg = -0.249 % rozsahu (bod 2)");
-    EXPECT_EQ(t.largestLeastSquares, "Největší odchylka od přímky nejmenších čtverců: -0.333 kg "
-                                     "= -0.166 % rozsahu (bod 2)");
+    EXPECT_EQ(t.largestLeastSquares.czech(),
+              "Největší odchylka od přímky nejmenších čtverců: -0.333 kg "
+              "= -0.166 % rozsahu (bod 2)");
 
     // divisions, whole numbers, a span of 0, no unit
     const LinearityTexts d = LinearityTable(Linearity({{8388608, 5}, {9388608, 7}, {10388608, 5}}),
                                             "######0", false, "");
-    EXPECT_EQ(d.headers[1], "Signál [div]");
-    EXPECT_EQ(d.headers[2], "Hodnota");
+    EXPECT_EQ(d.headers[1].czech(), "Signál [div]");
+    EXPECT_EQ(d.headers[2].czech(), "Hodnota");
     EXPECT_EQ(d.rows[1], (std::vector<std::string>{"2", "9388608", "7", "2.00", "–", "1.33", "–"}));
     // no line: the points without deviations
     const LinearityTexts none = LinearityTable(Linearity({{1, 1}}), "##0.000", true, "N");
     EXPECT_EQ(none.rows[0], (std::vector<std::string>{"1", "1.00000", "1.000", "", "", "", ""}));
-    EXPECT_EQ(none.largestEndPoint, "");
+    EXPECT_TRUE(none.largestEndPoint.empty());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "calibration/commands.h"
 #include "calibration/files/qt_calibration_files.h"
 #include "calibration/kept_outputs.h"
+#include "calibration/texts.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
 #include "link/codecs.h"
@@ -171,7 +172,7 @@ TEST_F(CtlCalibration, SpanAgainstTwoOrAnEnteredValueAndItsRefusals) {
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(sent("$01EW").size(), writes);
     EXPECT_EQ(run("span 3"), kExitRefused);
-    EXPECT_NE(err.str().find(kSlopeUndefinedText), std::string::npos);
+    EXPECT_NE(err.str().find(texts::calibration::kSlopeUndefined.czech), std::string::npos);
     EXPECT_EQ(sent("$01EW").size(), writes);
 }
 
@@ -340,8 +341,8 @@ TEST_F(CtlCalibrationFiles, CalibrationPrintsOrSavesTheRecordAsRead) {
     EXPECT_EQ(out.str(), "input 2: calibration from the eKey of input 2 (block 32) saved to " +
                              path + " [Kalibrace]\n");
     std::vector<ClbGroup> groups;
-    std::string reason;
-    ASSERT_TRUE(store.readGroups(path, groups, reason)) << reason;
+    Text reason;
+    ASSERT_TRUE(store.readGroups(path, groups, reason)) << reason.czech();
     ASSERT_EQ(groups.size(), 1u);
     const ClbGroup written =
         CalibrationGroup("Kalibrace", runner->state().records[1], "RM-27/RMU Manager 9.9.9");
@@ -379,7 +380,7 @@ TEST_F(CtlCalibrationFiles, CalibrateFromAFileStoresItInTheInputsOwnBlock) {
 TEST_F(CtlCalibrationFiles, CalibrateFromABadFileRefusesAndWritesNothing) {
     const std::string path = file("bad.CLB");
     ASSERT_EQ(runWithTools("calibration 1 --save " + path), kExitOk) << err.str();
-    std::string reason;
+    Text reason;
     ASSERT_TRUE(store.writeGroup(
         path,
         test::WithKey(CalibrationGroup("Kalibrace", runner->state().records[0], "p"), "Points",
@@ -412,8 +413,8 @@ TEST_F(CtlCalibrationFiles, CertificateOfAnInputAsRead) {
     EXPECT_EQ(test::ReadWholeText(csv), CertificateCsv(c));
     const LinearityTexts t = CertificateTable(c);
     EXPECT_EQ(out.str(), "input 1: Kalibrační list " + c.sensorId + " -> " + file("list.pdf") +
-                             ", " + csv + "\n  " + t.largestEndPoint + "\n  " +
-                             t.largestLeastSquares + "\n");
+                             ", " + csv + "\n  " + t.largestEndPoint.czech() + "\n  " +
+                             t.largestLeastSquares.czech() + "\n");
 
     printer.failWith = "Disk full";
     EXPECT_EQ(runWithTools("certificate 1 --pdf " + file("b.pdf")), kExitRefused);

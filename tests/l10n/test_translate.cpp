@@ -59,19 +59,11 @@ TEST_F(InEnglish, TranslatesFinishedTextsWithWhatIsFilledIn) {
          "none).\r\nThe new contents take effect when the converter restarts."},
         {"lines with data", "Zapsat zálohu zpět do převodníku ?\r\n\r\nZáloha: a.ekey\r\n",
          "Write the backup back to the converter ?\r\n\r\nBackup: a.ekey\r\n"},
-        {"a template spanning lines",
-         "Kalibrační soubor nelze přečíst: /tmp/a.CLB\r\nIs a directory",
-         "The calibration file cannot be read: /tmp/a.CLB\r\nIs a directory"},
         {"a message nested twice",
          "Soubor /p/x.ekey nelze použít jako zálohu eKey: řádek 4: blok musí být celé číslo od 0 "
          "do 255: „0x60“",
          "File /p/x.ekey cannot be used as an eKey backup: line 4: the block must be a whole "
          "number from 0 to 255: “0x60”"},
-        {"a nested message under a template",
-         "Kalibrační soubor /tmp/a.CLB nelze načíst, skupina [Menu]:\r\nPoložka \"Body\" "
-         "není číslo: \"x\".",
-         "Calibration file /tmp/a.CLB cannot be loaded, group [Menu]:\r\nItem \"Body\" is not a "
-         "number: \"x\"."},
         {"notes in one status line",
          "Zápis bloku 3 nebyl ověřen novým čtením. Blok 4 po zápisu neobsahuje, co bylo zapsáno.",
          "The write of block 3 was not checked by reading it again. After the write, block 4 "

@@ -16,9 +16,9 @@ public:
     // Not empty: every write fails with this reason.
     std::string failWith;
 
-    bool writeGroup(const std::string& path, const ClbGroup& group, std::string& reason) override {
+    bool writeGroup(const std::string& path, const ClbGroup& group, Text& reason) override {
         if (!failWith.empty()) {
-            reason = failWith;
+            reason = Text::Value(failWith);
             return false;
         }
         std::vector<ClbGroup>& groups = files[path];
@@ -31,11 +31,10 @@ public:
         groups.push_back(group);
         return true;
     }
-    bool readGroups(const std::string& path, std::vector<ClbGroup>& groups,
-                    std::string& reason) override {
+    bool readGroups(const std::string& path, std::vector<ClbGroup>& groups, Text& reason) override {
         const auto it = files.find(path);
         if (it == files.end()) {
-            reason = "No such file or directory";
+            reason = Text::Value("No such file or directory");
             return false;
         }
         groups = it->second;
