@@ -18,6 +18,7 @@
 #include "maintenance/ekey_init.h"
 #include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
+#include "maintenance/texts.h"
 
 namespace rm27 {
 
@@ -98,11 +99,11 @@ int ListBackups(BackupStore& backups, const std::string& where, std::ostream& ou
 // A load takes about a minute: on a terminal it shows how far it got, one
 // line rewritten in place. In a pipe only the summary counts, and with
 // --verbose the status lines say it already.
-EepromProgress TerminalProgress(CtlRunner& r, const char* what) {
+EepromProgress TerminalProgress(CtlRunner& r, const TextId& what) {
     if (r.options().verbose || ::isatty(STDERR_FILENO) == 0) return {};
-    return [&err = r.err(), what](int done, int total) {
-        err << "\r" << EepromProgressText(what, done, total) << (done == total ? "\n" : "")
-            << std::flush;
+    return [&r, &what](int done, int total) {
+        r.err() << "\r" << r.view().shown(EepromProgressText(what, done, total))
+                << (done == total ? "\n" : "") << std::flush;
     };
 }
 
@@ -122,8 +123,9 @@ int RmuLimits(CtlRunner& r) {
         }
         RmuStoreResult stored;
         RunRmuSettings(r.ops(), [&] {
-            stored = StoreRmuLimits(r.ops(), texts, [&r](const std::string& text) {
-                if (r.options().verbose && !text.empty()) r.err() << text << std::endl;
+            stored = StoreRmuLimits(r.ops(), texts, [&r](const Text& text) {
+                if (r.options().verbose && !text.empty())
+                    r.err() << r.view().shown(text) << std::endl;
             });
         });
         CheckRmuStore(r.ops(), stored);
@@ -136,7 +138,7 @@ int RmuLimits(CtlRunner& r) {
     }
     for (int i = 0; i < kInputCount; ++i) {
         const SensorRecord& rec = st.records[static_cast<std::size_t>(i)];
-        r.out() << RmuRowCaption(rec, i) << "  " << RmuLimitText(rec) << "\n";
+        r.out() << r.view().shown(RmuRowCaption(rec, i)) << "  " << RmuLimitText(rec) << "\n";
     }
     r.out().flush();
     return status;
@@ -215,23 +217,24 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     }
     if (c == "eeprom-load") {
         r.view().answerFileWith(o.eepFile);
-        return ExitOf(LoadEeprom(ops, TerminalProgress(r, "Zápis EEPROM ")));
+        return ExitOf(LoadEeprom(ops, TerminalProgress(r, texts::maintenance::kEepromWriting)));
     }
     if (c == "eeprom-save") {
         r.view().answerFileWith(o.eepFile);
-        return ExitOf(SaveEeprom(ops, TerminalProgress(r, "Čtení EEPROM ")));
+        return ExitOf(SaveEeprom(ops, TerminalProgress(r, texts::maintenance::kEepromReading)));
     }
     return RmuLimits(r);
 }
 
 std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err) {
+    // Checked before the terminal's view exists, and so said in Czech.
     std::string refusal;
     if (o.command == "eeprom-load") {
         std::vector<EepromByte> bytes;
-        refusal = ReadEepFile(o.eepFile, bytes);
+        refusal = ReadEepFile(o.eepFile, bytes).czech();
     } else if (o.command == "ekey-restore") {
         BackupEntry entry;
-        refusal = ReadBackupFile(nullptr, o.backupFile, entry);
+        refusal = ReadBackupFile(nullptr, o.backupFile, entry).czech();
     } else if (o.command == "calibrate" && !o.fromFile.empty()) {
         // Its groups are judged against the input's record, once read.
         std::string text;

@@ -37,7 +37,6 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Spouštím živé měření ..."),
         QT_TRANSLATE_NOOP("Texts", "OK, měření spuštěno ..."),
         QT_TRANSLATE_NOOP("Texts", "Jednotka nenalezena!"),
-        QT_TRANSLATE_NOOP("Texts", "Jednotka nepřipojena"),
         QT_TRANSLATE_NOOP("Texts", "Actual device address is %1. While changing address (in range "
                                    "1 to 159) take care on address colision."),
         QT_TRANSLATE_NOOP("Texts", "Change device address "),
@@ -45,7 +44,6 @@ std::span<const char* const> TextCatalogue() {
                                    "bajtu %2 (zapsáno %3h, přečteno %4h)."),
         QT_TRANSLATE_NOOP("Texts", "Zápis bloku %1 nebyl ověřen novým čtením."),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno."),
-        QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen. Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze přečíst (%2). Do EEPROM nebylo nic zapsáno."),
         QT_TRANSLATE_NOOP("Texts",
                           "Řádek %1 souboru %2 nemá tvar \"LL VV\" (adresa a hodnota, každá dvěma "
@@ -61,27 +59,15 @@ std::span<const char* const> TextCatalogue() {
                      "odpovědí převodníku: %3 (první na adrese %4: zapsáno %5, odpověď %6)."),
         QT_TRANSLATE_NOOP("Texts", "Zápis EEPROM ze souboru %1 skončil. Zapsáno bajtů: %2, z toho "
                                    "s odlišnou odpovědí převodníku: %3."),
-        QT_TRANSLATE_NOOP("Texts", "žádná"),
-        QT_TRANSLATE_NOOP("Texts", "Nový obsah platí po restartu převodníku."),
         QT_TRANSLATE_NOOP("Texts",
                           "Převodník neodpověděl na žádné čtení EEPROM, soubor %1 nebyl uložen."),
         QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze zapsat (%2)."),
         QT_TRANSLATE_NOOP("Texts", "Obsah EEPROM uložen do souboru %1. Uloženo bajtů: %2."),
         QT_TRANSLATE_NOOP("Texts",
                           "Adresy bez odpovědi převodníku: %1 (první %2), v souboru chybí."),
-        QT_TRANSLATE_NOOP(
-            "Texts", "Tato funkce slouží k blokovému přepsání paměti eeprom převodníku hodnotami z "
-                     "datového souboru. Používá se zejména při výrobě nebo řešení abnormálních "
-                     "stavů. Zavedením standardního obsahu se mimo jiné ruší dosavadní kalibrace."),
-        QT_TRANSLATE_NOOP("Texts", "    Chcete přesto pokračovat v akci?"),
-        QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen, obsah EEPROM nelze přečíst."),
-        QT_TRANSLATE_NOOP("Texts", "(bez identifikátoru)"),
         QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze použít jako zálohu eKey: %2"),
-        QT_TRANSLATE_NOOP("Texts", "Obnovit eKey ze zálohy"),
-        QT_TRANSLATE_NOOP("Texts", "Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*"),
         QT_TRANSLATE_NOOP("Texts", "eKey Vstup%1"),
         QT_TRANSLATE_NOOP("Texts", "interní kopie Vstup%1"),
-        QT_TRANSLATE_NOOP("Texts", "Zapsat zálohu zpět do převodníku ?"),
         QT_TRANSLATE_NOOP("Texts", "Záloha: %1"),
         QT_TRANSLATE_NOOP("Texts", "Převodník: %1, adresa %2"),
         QT_TRANSLATE_NOOP("Texts", "Blok: %1 (%2)"),
@@ -90,13 +76,10 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP(
             "Texts", "Blok nyní obsahuje (podle posledního čtení): snímač %1, shodný se zálohou"),
         QT_TRANSLATE_NOOP("Texts", "Blok nyní obsahuje (podle posledního čtení): snímač %1"),
-        QT_TRANSLATE_NOOP("Texts", "Pozor: v bloku je jiný snímač, než ze kterého je záloha."),
-        QT_TRANSLATE_NOOP("Texts", "Blok nebyl přečten: před zápisem se přečte do deníku zápisů."),
         QT_TRANSLATE_NOOP("Texts",
                           "Pozor: záloha je z jiného převodníku (připojen je %1, adresa %2)."),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 není eKey ani interní kopie: záloha se nezapíše."),
         QT_TRANSLATE_NOOP("Texts", "Obraz v záloze: snímač %1, popis „%2“."),
-        QT_TRANSLATE_NOOP("Texts", "Obraz v záloze není záznam snímače."),
         QT_TRANSLATE_NOOP("Texts", "Pozor: na vstupu %1 je nyní snímač %2, popis „%3“."),
         // Why a backup file is refused.
         QT_TRANSLATE_NOOP("Texts", "není to záloha eKey"),
@@ -119,28 +102,17 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Obnovuji blok %1 ze zálohy ..."),
         QT_TRANSLATE_NOOP("Texts", "Chyba zápisu bloku %1 ze zálohy [E:%2]"),
         QT_TRANSLATE_NOOP("Texts", "Blok %1 obnoven ze zálohy a ověřen čtením."),
-        QT_TRANSLATE_NOOP("Texts", "Tato funkce provede prvotní inicializaci VŠECH připojených "
-                                   "e-Key. Chcete pokračovat ?"),
         QT_TRANSLATE_NOOP("Texts", "%1 - neni eKey"),
         QT_TRANSLATE_NOOP("Texts", "%1 - neslo vytvorit {%2)"),
         QT_TRANSLATE_NOOP("Texts", "%1 - neslo zapsat"),
         QT_TRANSLATE_NOOP("Texts", "%1 - neslo zapsat {%2)"),
         QT_TRANSLATE_NOOP("Texts", "%1 - ID [ %2 ]"),
-        QT_TRANSLATE_NOOP("Texts", "Vysledek : "),
         QT_TRANSLATE_NOOP("Texts", "Error during writing EKEY@Vstup4 [E:%1]"),
         QT_TRANSLATE_NOOP("Texts", "Reading source e-key Vstup%1 ..."),
         QT_TRANSLATE_NOOP("Texts", "Error reading EKEY@vstup%1 block"),
         QT_TRANSLATE_NOOP("Texts", "Writing to internal Vstup%1 ..."),
         QT_TRANSLATE_NOOP("Texts", "Copied. Read=%1 WRITE=%2"),
-        QT_TRANSLATE_NOOP("Texts", "EKEYS not present"),
-        QT_TRANSLATE_NOOP("Texts", "Reading destination e-key Vstup4 ..."),
-        QT_TRANSLATE_NOOP("Texts", "WRITING source e-key Vstup1 to e-key Vstup4 ..."),
         QT_TRANSLATE_NOOP("Texts", "Saved. Read=%1>%2 WRITE=%3"),
-        QT_TRANSLATE_NOOP(
-            "Texts",
-            "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?"),
-        QT_TRANSLATE_NOOP("Texts", "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do "
-                                   "ekeye na vstupu 4. Chcete pokračovat ?"),
         QT_TRANSLATE_NOOP("Texts", "Ukládání nastavení %1/4 ..."),
         QT_TRANSLATE_NOOP("Texts", "Nelze uložit nastavení [ERR:%1]"),
         QT_TRANSLATE_NOOP("Texts", "Chyba ukládání nastavení. [ERR:%1]"),
@@ -216,7 +188,6 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Vnitřní kopie vstupu %1 (blok %2) zkopírovaný eKey neobsahuje: "
                                    "převodník ho bez eKey nepoužije, kopie je jen v bloku %3."),
         QT_TRANSLATE_NOOP("Texts", "Ověření EEPROM %1/%2 ... %3%"),
-        QT_TRANSLATE_NOOP("Texts", "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty."),
         QT_TRANSLATE_NOOP("Texts",
                           "Adresy s nejistou odpovědí převodníku: %1 (první %2), v souboru chybí."),
         // Load series: the plan, the readings file and the class table.
@@ -263,8 +234,8 @@ std::span<const char* const> TextCatalogue() {
         // the Czech the test view recorded.
         QT_TRANSLATE_NOOP("Texts", "Vstup %1 je od nuly (Q) vzdálen jen %2 dílků: strmost by "
                                    "byla K = %3. Opravdu ji zapsat?"),
+        // The RMU limit's field inside a refused value's message, likewise.
         QT_TRANSLATE_NOOP("Texts", "Limit vstupu %1"),
-        QT_TRANSLATE_NOOP("Texts", "Nic nebylo odesláno, převodník se nerestartuje."),
         // A value its format shows cut: the tool tip of its field.
         QT_TRANSLATE_NOOP("Texts", "Hodnota se nevejde do formátu %1: %2"),
         // A maintenance command that would rely on a doubtful eKey mask.
@@ -323,22 +294,13 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Zápis: %1, %2"),
         QT_TRANSLATE_NOOP("Texts", "Vstup: %1"),
         QT_TRANSLATE_NOOP("Texts", "Výsledek zápisu: %1"),
-        QT_TRANSLATE_NOOP("Texts", "zapsán a ověřen čtením"),
         QT_TRANSLATE_NOOP("Texts", "zastavil se u bajtu %1"),
-        QT_TRANSLATE_NOOP("Texts", "nepodařil se"),
-        QT_TRANSLATE_NOOP("Texts", "přerušen"),
-        QT_TRANSLATE_NOOP("Texts", "neověřen čtením"),
-        QT_TRANSLATE_NOOP("Texts", "čtení ukázalo jiný obsah"),
-        QT_TRANSLATE_NOOP("Texts", "bez výsledku"),
-        QT_TRANSLATE_NOOP("Texts", "Zapíše se znovu obsah, který tento zápis zapisoval."),
-        QT_TRANSLATE_NOOP("Texts", "Zapíše se zpět obsah z doby před tímto zápisem."),
         QT_TRANSLATE_NOOP(
             "Texts",
             "Pozor: zápis byl do převodníku %1 na adrese %2, připojen je %3 na adrese %4."),
         QT_TRANSLATE_NOOP("Texts",
                           "Pozor: na vstupu %1 je nyní snímač %2, zápis se týkal snímače %3."),
         QT_TRANSLATE_NOOP("Texts", "Deník zápisů nelze přečíst (%1)."),
-        QT_TRANSLATE_NOOP("Texts", "V deníku zápisů není žádný zápis, který by šlo vrátit."),
         QT_TRANSLATE_NOOP("Texts", "V deníku zápisů není zápis č. %1."),
         QT_TRANSLATE_NOOP("Texts", "Chyba zápisu bloku %1 [E:%2]"),
         QT_TRANSLATE_NOOP("Texts", "Vracím zápis č. %1 ..."),

@@ -6,10 +6,13 @@
 
 #include "link/codecs.h"
 #include "link/transact.h"
+#include "maintenance/texts.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
 
 namespace rm27 {
+
+namespace t = texts::maintenance;
 
 namespace {
 
@@ -29,13 +32,13 @@ std::string Location(std::int32_t location) {
     return LongToHex(location, 2) + "h";
 }
 
-const char* const kNothingWritten = " Do EEPROM nebylo nic zapsáno.";
-
 // What the load sent, for the read-back after it and its summary.
 struct LoadRun {
     CellValues written; // location, value
     int differed = 0;
-    std::string firstDifference;
+    std::int32_t firstLocation = 0;
+    std::int32_t firstWritten = 0;
+    std::string firstEcho;
     GuardedWrite write; // the whole load, one journal entry
 };
 
@@ -54,10 +57,19 @@ GuardedWrite JournalLoad(Operations& ops, const std::vector<EepromByte>& bytes) 
     return BeginCellsWrite(ops, journaled::kEepromLoad, cells, -1);
 }
 
+// What the echoes said: the bytes written, those echoed otherwise, and the
+// first of them.
+Text LoadSummary(const std::string& path, const LoadRun& run) {
+    if (run.differed == 0) return Text(t::kLoadSummary, path, run.written.size(), run.differed);
+    const Text echo = run.firstEcho.empty() ? Text(t::kNoEcho) : Text::Value(Shown(run.firstEcho));
+    return Text(t::kLoadSummaryDiffering, path, run.written.size(), run.differed,
+                Location(run.firstLocation), LongToHex(run.firstWritten, 2), echo);
+}
+
 Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run) {
     DeviceState& st = ops.state;
     if (!ops.port.line.isOpen()) {
-        ops.prompter.critical(std::string("Komunikační port není otevřen.") + kNothingWritten);
+        ops.prompter.critical(Text(t::kLoadPortClosed));
         return Outcome::Refused;
     }
     if (ops.prompter.message(Prompter::Box(EepromLoadWarning(), MessageIcon::Exclamation,
@@ -71,7 +83,7 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
     // All of it before the first frame: half a file written is worse than
     // none.
     std::vector<EepromByte> bytes;
-    if (const std::string refusal = ReadEepFile(path, bytes); !refusal.empty()) {
+    if (const Text refusal = ReadEepFile(path, bytes); !refusal.empty()) {
         ops.prompter.critical(refusal);
         return Outcome::Refused;
     }
@@ -81,7 +93,7 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
     const int total = static_cast<int>(bytes.size());
     for (const EepromByte& b : bytes) {
         const int written = static_cast<int>(run.written.size());
-        ops.view.setStatus(EepromProgressText("Zápis EEPROM ", written + 1, total));
+        ops.view.setStatus(EepromProgressText(t::kEepromWriting, written + 1, total));
         const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
         if (ops.cancelled()) {
             EndCellsWrite(ops, run.write, false);
@@ -91,9 +103,9 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
         // The converter echoes what it stored, in upper case; no echo at
         // all differs too.
         if (echo != LongToHex(b.value, 2) && run.differed++ == 0) {
-            run.firstDifference = " (první na adrese " + Location(b.location) + ": zapsáno " +
-                                  LongToHex(b.value, 2) + ", odpověď " +
-                                  (echo.empty() ? "žádná" : Shown(echo)) + ")";
+            run.firstLocation = b.location;
+            run.firstWritten = b.value;
+            run.firstEcho = echo;
         }
         if (progress) progress(written + 1, total);
     }
@@ -102,11 +114,8 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
     // The load's own summary, as the operator knows it: what the echoes
     // said. Whether the bytes are really there is the read-back's to say,
     // once the load is over.
-    std::string summary =
-        "Zápis EEPROM ze souboru " + path +
-        " skončil. Zapsáno bajtů: " + std::to_string(run.written.size()) +
-        ", z toho s odlišnou odpovědí převodníku: " + std::to_string(run.differed) +
-        run.firstDifference + ".\r\nNový obsah platí po restartu převodníku.";
+    Text summary = LoadSummary(path, run);
+    summary.then(Text(t::kAfterRestart));
     if (run.differed == 0)
         ops.prompter.information(summary);
     else
@@ -120,12 +129,12 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
 // that landed. So the read-back, not the echoes, decides the outcome.
 Outcome ConfirmLoad(Operations& ops, LoadRun& run) {
     const MemoryConfirmation c = ConfirmMemory(ops, run.written, [&ops](int done, int total) {
-        ops.view.setStatus(EepromProgressText("Ověření EEPROM ", done, total));
+        ops.view.setStatus(EepromProgressText(t::kEepromVerifying, done, total));
     });
     SettleCells(ops, run.write, c);
     if (ops.cancelled()) return Outcome::Failed;
     if (c.confirmed()) {
-        ops.view.setStatus("Zpětným čtením ověřeno: převodník drží všechny zapsané bajty.");
+        ops.view.setStatus(Text(t::kLoadConfirmed));
         return Outcome::Done;
     }
     ops.prompter.critical(ConfirmationText(c));
@@ -143,7 +152,7 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
     int uncertain = 0;
     std::int32_t firstUncertain = 0;
     for (std::int32_t location = 0; location < kEepromSize; ++location) {
-        ops.view.setStatus(EepromProgressText("Čtení EEPROM ", location + 1, kEepromSize));
+        ops.view.setStatus(EepromProgressText(t::kEepromReading, location + 1, kEepromSize));
         const ByteAnswer a = ReadCellChecked(ops, location, kEepromReadTimeoutMs);
         if (ops.cancelled()) return Outcome::Failed;
         if (a.value < 0) {
@@ -156,8 +165,7 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
         if (progress) progress(location + 1, kEepromSize);
     }
     if (bytes.empty()) {
-        ops.prompter.critical("Převodník neodpověděl na žádné čtení EEPROM, soubor " + path +
-                              " nebyl uložen.");
+        ops.prompter.critical(Text(t::kSaveNoAnswer, path));
         return Outcome::Failed;
     }
     std::string error;
@@ -167,22 +175,19 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
         if (renamed) error = renamed.message();
     }
     if (!error.empty()) {
-        ops.prompter.critical("Soubor " + path + " nelze zapsat (" + error + ").");
+        ops.prompter.critical(Text(t::kFileNotWritten, path, Text::Value(error)));
         return Outcome::Failed;
     }
-    std::string summary = "Obsah EEPROM uložen do souboru " + path +
-                          ". Uloženo bajtů: " + std::to_string(bytes.size()) + ".";
+    Text summary(t::kSaved, path, bytes.size());
     if (missing == 0 && uncertain == 0) {
         ops.prompter.information(summary);
         return Outcome::Done;
     }
     if (missing > 0) {
-        summary += "\r\nAdresy bez odpovědi převodníku: " + std::to_string(missing) + " (první " +
-                   Location(firstMissing) + "), v souboru chybí.";
+        summary.then(Text(t::kSaveMissing, missing, Location(firstMissing)));
     }
     if (uncertain > 0) {
-        summary += "\r\nAdresy s nejistou odpovědí převodníku: " + std::to_string(uncertain) +
-                   " (první " + Location(firstUncertain) + "), v souboru chybí.";
+        summary.then(Text(t::kSaveUncertain, uncertain, Location(firstUncertain)));
     }
     ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
     return Outcome::Failed;
@@ -190,41 +195,28 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
 
 } // namespace
 
-std::string ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes) {
+Text ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes) {
     bytes.clear();
     std::string text;
     std::string error;
+    // Why the file is not read is the file layer's own sentence.
     if (!ReadWholeFile(path, kEepFile, text, error))
-        return "Soubor " + path + " nelze přečíst (" + error + ")." + kNothingWritten;
+        return Text(t::kEepUnreadable, path, Text(error));
     EepParse file = ParseEep(text);
-    if (file.tooManyLines) {
-        return "Soubor " + path + " má víc než " + std::to_string(kMaxEepLines) +
-               " řádků s hodnotou (paměť převodníku má " + std::to_string(kEepromSize) +
-               " adres)." + kNothingWritten;
-    }
-    if (!file.ok()) {
-        return "Řádek " + std::to_string(file.badLine) + " souboru " + path +
-               " nemá tvar \"LL VV\" (adresa a hodnota, každá dvěma šestnáctkovými "
-               "číslicemi): \"" +
-               Shown(file.badText) + "\"." + kNothingWritten;
-    }
-    if (file.bytes.empty())
-        return "Soubor " + path + " neobsahuje žádný řádek s hodnotou." + kNothingWritten;
+    if (file.tooManyLines) return Text(t::kEepTooManyLines, path, kMaxEepLines, kEepromSize);
+    if (!file.ok()) return Text(t::kEepBadLine, file.badLine, path, Shown(file.badText));
+    if (file.bytes.empty()) return Text(t::kEepEmpty, path);
     bytes = std::move(file.bytes);
     return {};
 }
 
-std::string EepromLoadWarning() {
-    return std::string("Tato funkce slouží k blokovému přepsání paměti eeprom převodníku ") +
-           "hodnotami z datového souboru. Používá se zejména při výrobě nebo řešení " +
-           "abnormálních stavů. Zavedením standardního obsahu se mimo jiné ruší dosavadní " +
-           "kalibrace." + "\r\n" + "\r\n" + "    Chcete přesto pokračovat v akci?";
+Text EepromLoadWarning() {
+    return Text(t::kLoadWarning).then(Text()).then(Text(t::kContinueAnyway));
 }
 
-std::string EepromProgressText(const std::string& prefix, int done, int total) {
+Text EepromProgressText(const TextId& wording, int done, int total) {
     const int percent = total > 0 ? done * 100 / total : 100;
-    return prefix + std::to_string(done) + "/" + std::to_string(total) + " ... " +
-           std::to_string(percent) + "%";
+    return Text(wording, done, total, percent);
 }
 
 Outcome LoadEeprom(Operations& ops, const EepromProgress& progress) {
@@ -238,7 +230,7 @@ Outcome LoadEeprom(Operations& ops, const EepromProgress& progress) {
 
 Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
     if (!ops.port.line.isOpen()) {
-        ops.prompter.critical("Komunikační port není otevřen, obsah EEPROM nelze přečíst.");
+        ops.prompter.critical(Text(t::kSavePortClosed));
         return Outcome::Refused;
     }
     FileDialogSpec& dialog = ops.dialogs->eepromSave;
@@ -255,7 +247,7 @@ Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
     const std::string partial = path + ".part";
     std::string error;
     if (!WriteWholeFile(partial, "", error)) {
-        ops.prompter.critical("Soubor " + path + " nelze zapsat (" + error + ").");
+        ops.prompter.critical(Text(t::kFileNotWritten, path, Text::Value(error)));
         return Outcome::Refused;
     }
     StopMeasurement(ops.port, ops.view);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "l10n/text.h"
 #include "maintenance/eeprom_file.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
@@ -19,15 +20,16 @@ inline constexpr std::int32_t kEepromReadTimeoutMs = 100;
 // Called after each location: done of total.
 using EepromProgress = std::function<void(int done, int total)>;
 
-// The .eep file a load would write, read whole and checked: "" with its
-// bytes, or the message that refuses it (also for a file that is no
-// regular file or is too large). Nothing is sent.
-std::string ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes);
+// The .eep file a load would write, read whole and checked: an empty text
+// with its bytes, or the message that refuses it (also for a file that is
+// no regular file or is too large). Nothing is sent.
+Text ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes);
 
 // The warning shown before anything is overwritten.
-std::string EepromLoadWarning();
-// "17/256 ... 6%": the progress the status line shows after `prefix`.
-std::string EepromProgressText(const std::string& prefix, int done, int total);
+Text EepromLoadWarning();
+// "Zápis EEPROM 17/256 ... 6%": `wording` is one of the progress lines
+// (texts::maintenance::kEepromWriting, kEepromReading, kEepromVerifying).
+Text EepromProgressText(const TextId& wording, int done, int total);
 
 // mLoadEE: the measurement stops; after the warning (No preselected) and
 // the open-file dialog (ops.dialogs->eeprom) the whole file is read and

@@ -5,12 +5,15 @@
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "session/ekey_mask.h"
+#include "maintenance/texts.h"
 #include "reading/operations.h"
+#include "session/ekey_mask.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
 
 namespace rm27 {
+
+namespace t = texts::maintenance;
 
 namespace {
 
@@ -18,7 +21,7 @@ constexpr std::uint8_t kInputs1And4 = 0x09;
 // Where the reading finds the internal copies: input 4, page = input index.
 constexpr std::int32_t kInternalCopiesInput = 4;
 
-bool Ask(Operations& ops, const std::string& text) {
+bool Ask(Operations& ops, const Text& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.
     const auto free = ops.guard.releaseLine();
     return ops.prompter.question(text);
@@ -53,67 +56,60 @@ std::int32_t ReadForCopy(Operations& ops, std::string& image, std::int32_t input
     return read >= 0 && doubt ? -1 : read;
 }
 
-std::string WriteError(std::int32_t result) {
-    // One text for both copies: it names input 4 whichever input was
-    // written.
-    return "Error during writing EKEY@Vstup4 [E:" + std::to_string(result) + "]";
-}
-
 Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
-    const std::string n = std::to_string(index + 1);
+    const int n = index + 1;
     if (((st.EKeyMask >> index) & 1U) == 0) {
-        ops.prompter.critical("EKEY (Vstup" + n + ") not present");
+        ops.prompter.critical(Text(t::kEKeyNotPresent, n));
         return Outcome::Refused;
     }
     // What the internal copy holds now goes to the journal with the copy:
     // read first when the reading did not bring it.
     const std::int32_t target = BlockNumber(InternalCopyInput(index), 0);
     if (!KnowBlocks(ops, {target})) return Outcome::Failed;
-    ops.view.setStatus("Reading source e-key Vstup" + n + " ...");
+    ops.view.setStatus(Text(t::kReadingSource, n));
     std::string image;
     const std::int32_t read = ReadForCopy(ops, image, index);
     if (read < 0) {
-        ops.prompter.critical("Error reading EKEY@vstup" + n + " block");
+        ops.prompter.critical(Text(t::kReadError, n));
         return Outcome::Failed;
     }
     RememberBlock(st, BlockNumber(index, 0), image);
-    ops.view.setStatus("Writing to internal Vstup" + n + " ...");
+    ops.view.setStatus(Text(t::kWritingInternal, n));
     writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy, target, image));
     if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write =
         BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
     EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
-        ops.prompter.critical(WriteError(write));
+        ops.prompter.critical(Text(t::kWriteError, write));
         return Outcome::Failed;
     }
-    ops.view.setStatus("");
-    ops.prompter.information("Copied. Read=" + std::to_string(read) +
-                             " WRITE=" + std::to_string(write));
+    ops.view.setStatus(Text());
+    ops.prompter.information(Text(t::kCopied, read, write));
     return Outcome::Done;
 }
 
 Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
     if ((st.EKeyMask & kInputs1And4) != kInputs1And4) {
-        ops.prompter.critical("EKEYS not present");
+        ops.prompter.critical(Text(t::kEKeysNotPresent));
         return Outcome::Refused;
     }
-    ops.view.setStatus("Reading source e-key Vstup1 ...");
+    ops.view.setStatus(Text(t::kReadingSource, 1));
     std::string source;
     const std::int32_t readSource = ReadForCopy(ops, source, 0);
     if (readSource < 0) {
-        ops.prompter.critical("Error reading EKEY@vstup1 block");
+        ops.prompter.critical(Text(t::kReadError, 1));
         return Outcome::Failed;
     }
     RememberBlock(st, BlockNumber(0, 0), source);
-    ops.view.setStatus("Reading destination e-key Vstup4 ...");
+    ops.view.setStatus(Text(t::kReadingDestination));
     std::string destination;
     // Its identifier goes into the image written: it must be the key's.
     const std::int32_t readDestination = ReadForCopy(ops, destination, 3);
     if (readDestination < 0) {
-        ops.prompter.critical("Error reading EKEY@vstup4 block");
+        ops.prompter.critical(Text(t::kReadError, 4));
         return Outcome::Failed;
     }
     // Read a moment ago: the freshest image of input 4 there is to keep.
@@ -121,18 +117,17 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     // Two sensors must never share an identifier: input 4 keeps its own.
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
-    ops.view.setStatus("WRITING source e-key Vstup1 to e-key Vstup4 ...");
+    ops.view.setStatus(Text(t::kWriting1To4));
     writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy14, BlockNumber(3, 0), source));
     if (writes.back().refused()) return Outcome::Failed;
     const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
     EndBlockWrite(ops, writes.back(), write);
     if (write < 0) {
-        ops.prompter.critical(WriteError(write));
+        ops.prompter.critical(Text(t::kWriteError, write));
         return Outcome::Failed;
     }
-    ops.view.setStatus("");
-    ops.prompter.information("Saved. Read=" + std::to_string(readSource) + ">" +
-                             std::to_string(readDestination) + " WRITE=" + std::to_string(write));
+    ops.view.setStatus(Text());
+    ops.prompter.information(Text(t::kSaved1To4, readSource, readDestination, write));
     return Outcome::Done;
 }
 
@@ -171,16 +166,8 @@ void SayWhatTheReadingFinds(Operations& ops, int index, CopyResult& result) {
     if (!ReadingBlockNow(ops, result.readingBlock, check, image)) return;
     const bool same = FirstDifference(check.written, image) < 0;
     result.shown = same ? CopyShown::Shown : CopyShown::NotShown;
-    const std::string n = std::to_string(index + 1);
-    const std::string reading = std::to_string(result.readingBlock);
-    const std::string info =
-        same ? "Vnitřní kopie vstupu " + n + " (blok " + reading +
-                   ") obsahuje zkopírovaný eKey: převodník ho bez eKey použije."
-             : "Vnitřní kopie vstupu " + n + " (blok " + reading +
-                   ") zkopírovaný eKey neobsahuje: převodník ho bez eKey nepoužije, kopie je "
-                   "jen v bloku " +
-                   std::to_string(check.block) + ".";
-    ops.view.setStatus(info);
+    ops.view.setStatus(same ? Text(t::kCopyShown, index + 1, result.readingBlock)
+                            : Text(t::kCopyNotShown, index + 1, result.readingBlock, check.block));
 }
 
 } // namespace
@@ -192,9 +179,7 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
         result.outcome = Outcome::Failed;
         return result;
     }
-    if (!Ask(ops,
-             "Tato funkce zkopíruje externí ekey (256B) do interni pameti. Chcete pokračovat ?"))
-        return result;
+    if (!Ask(ops, Text(t::kCopyExtToIntQuestion))) return result;
     StopMeasurement(ops.port, ops.view);
     result.outcome = CopyToInternal(ops, index, result.writes);
     Finish(ops, result);
@@ -208,9 +193,7 @@ CopyResult CopyEKey1To4(Operations& ops) {
         result.outcome = Outcome::Failed;
         return result;
     }
-    if (!Ask(ops, "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
-                  "vstupu 4. Chcete pokračovat ?"))
-        return result;
+    if (!Ask(ops, Text(t::kCopy1To4Question))) return result;
     StopMeasurement(ops.port, ops.view);
     result.outcome = Copy1To4(ops, result.writes);
     Finish(ops, result);

@@ -1,11 +1,14 @@
 #include "maintenance/ekey_init.h"
 
 #include "link/memory.h"
-#include "session/ekey_mask.h"
+#include "maintenance/texts.h"
 #include "reading/operations.h"
+#include "session/ekey_mask.h"
 #include "session/measurement.h"
 
 namespace rm27 {
+
+namespace t = texts::maintenance;
 
 namespace {
 
@@ -39,10 +42,9 @@ namespace {
 bool InitOneEKey(Operations& ops, EKeyInitVariant variant, int n, SensorRecord& rec,
                  EKeyInitResult& result) {
     DeviceState& st = ops.state;
-    std::string& line = result.lines[static_cast<std::size_t>(n - 1)];
-    const std::string number = std::to_string(n);
+    Text& line = result.lines[static_cast<std::size_t>(n - 1)];
     if (((st.EKeyMask >> (n - 1)) & 1U) == 0) {
-        line = number + " - neni eKey";
+        line = Text(t::kInitNoEKey, n);
         return false;
     }
     // The input number ends the identifier, so that eKeys written in the
@@ -54,32 +56,37 @@ bool InitOneEKey(Operations& ops, EKeyInitVariant variant, int n, SensorRecord& 
     std::string image;
     const std::int32_t built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
     if (built < 0) {
-        line = number + " - neslo vytvorit {" + std::to_string(built) + ")";
+        line = Text(t::kInitNotBuilt, n, built);
         return false;
     }
     result.writes.push_back(
         BeginBlockWrite(ops, journaled::kEKeyInit, BlockNumber(n - 1, 0), image));
     if (result.writes.back().refused()) {
-        line = number + " - neslo zapsat";
+        line = Text(t::kInitNotWritten, n);
         return false;
     }
     const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
     EndBlockWrite(ops, result.writes.back(), write);
     if (write < 0) {
-        ops.prompter.plain(number + " - neslo zapsat");
-        line = number + " - neslo zapsat {" + std::to_string(write) + ")";
+        ops.prompter.plain(Text(t::kInitNotWritten, n));
+        line = Text(t::kInitWriteFailed, n, write);
         return false;
     }
-    line = number + " - ID [ " + rec.sensorId + " ]";
+    line = Text(t::kInitWritten, n, rec.sensorId);
     return true;
 }
 
 // The report, then the reading and the checks of what was written.
 void ReportAndCheck(Operations& ops, EKeyInitResult& result) {
+    Text report(t::kInitReport);
+    // The identifiers are pasted elsewhere, as they stand: the clipboard
+    // gets the lines in Czech whatever language the box speaks.
     std::string lines;
-    for (const std::string& line : result.lines)
-        lines += line + "\r\n";
-    ops.prompter.information("Vysledek : \r\n" + lines);
+    for (const Text& line : result.lines) {
+        report.then(line);
+        lines += line.czech() + "\r\n";
+    }
+    ops.prompter.information(report.then(Text()));
     ops.prompter.clipboardClear();
     ops.prompter.clipboardSetText(lines);
     if (!ops.cancelled()) ReadConverter(ops, ops.state.DeviceAddress);
@@ -104,9 +111,7 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
-        if (!ops.prompter.question("Tato funkce provede prvotní inicializaci VŠECH připojených "
-                                   "e-Key. Chcete pokračovat ?"))
-            return result;
+        if (!ops.prompter.question(Text(t::kInitQuestion))) return result;
     }
     StopMeasurement(ops.port, ops.view);
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
@@ -34,7 +35,7 @@ struct EKeyInitResult {
     // Failed also when an eKey read back different from what was written.
     Outcome outcome = Outcome::Refused;
     // One line per input, as the report and the clipboard show them.
-    std::array<std::string, kInputCount> lines{};
+    std::array<Text, kInputCount> lines{};
     // Every eKey write with its backup and check, in input order.
     std::vector<GuardedWrite> writes;
 };

@@ -3,16 +3,19 @@
 #include <filesystem>
 
 #include "link/memory.h"
-#include "session/ekey_mask.h"
+#include "maintenance/texts.h"
 #include "reading/operations.h"
+#include "session/ekey_mask.h"
 #include "session/measurement.h"
 
 namespace rm27 {
 
+namespace t = texts::maintenance;
+
 namespace {
 
-std::string ShownSensor(const std::string& id) {
-    return id.empty() ? std::string("(bez identifikátoru)") : id;
+Text ShownSensor(const std::string& id) {
+    return id.empty() ? Text(t::kNoSensorId) : Text::Value(id);
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -34,13 +37,12 @@ bool ImageSensor(const std::string& image, std::string& id, std::string& descrip
 // The file's own "sensor" line is only a label: what the write puts back
 // is the image, so the question shows the sensor inside it, and warns when
 // the input now holds another one.
-std::string ImageParagraph(const DeviceState& st, const BackupEntry& b) {
+Text ImageParagraph(const DeviceState& st, const BackupEntry& b) {
     std::string id;
     std::string description;
-    std::string text =
-        ImageSensor(b.image, id, description)
-            ? "Obraz v záloze: snímač " + ShownSensor(id) + ", popis „" + description + "“."
-            : std::string("Obraz v záloze není záznam snímače.");
+    Text text = ImageSensor(b.image, id, description)
+                    ? Text(t::kImageSensor, ShownSensor(id), description)
+                    : Text(t::kImageNoSensor);
     const int input = BlockInput(b.block);
     if (input < 0) return text;
     const auto i = static_cast<std::size_t>(input);
@@ -48,8 +50,7 @@ std::string ImageParagraph(const DeviceState& st, const BackupEntry& b) {
     const std::string nowId = TrimBlanks(st.records[i].sensorId);
     const std::string nowDescription = TrimBlanks(st.records[i].description);
     if (nowId != id || nowDescription != description) {
-        text += "\r\nPozor: na vstupu " + std::to_string(input + 1) + " je nyní snímač " +
-                ShownSensor(nowId) + ", popis „" + nowDescription + "“.";
+        text.then(Text(t::kOtherSensorOnInput, input + 1, ShownSensor(nowId), nowDescription));
     }
     return text;
 }
@@ -82,60 +83,58 @@ void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
 
 FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner) {
     FileDialogSpec dialog;
-    dialog.title = "Obnovit eKey ze zálohy";
-    dialog.filter = "Zálohy eKey (*.ekey)|*.ekey|Všechny |*.*";
+    // In Czech: the window shows them in the reader's language.
+    dialog.title = t::kRestoreTitle.czech;
+    dialog.filter = t::kRestoreFilter.czech;
     dialog.defaultExt = ".ekey";
     dialog.initDir = backupFolder;
     dialog.owner = owner;
     return dialog;
 }
 
-std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry) {
+Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry) {
     std::string error;
     // Any file may be chosen, not only one of the store's own folder.
     FolderBackupStore files(std::filesystem::path(path).parent_path().string());
     if (!(store != nullptr ? *store : files).load(path, entry, &error))
-        return "Soubor " + path + " nelze použít jako zálohu eKey: " + error;
-    if (BlockRole(entry.block).empty())
-        return "Blok " + std::to_string(entry.block) +
-               " není eKey ani interní kopie: záloha se nezapíše.";
+        return Text(t::kNoBackup, path, Text(error)); // the store's own sentence
+    if (BlockRole(entry.block).empty()) return Text(t::kBlockNotRestorable, entry.block);
     return {};
 }
 
-std::string RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
-    const std::string crlf = "\r\n";
-    std::string text = "Zapsat zálohu zpět do převodníku ?" + crlf + crlf;
-    text += "Záloha: " + FileNameOf(b.path) + crlf;
-    text += "Převodník: " + TrimBlanks(b.deviceId) + ", adresa " + std::to_string(b.address) + crlf;
-    text += "Blok: " + std::to_string(b.block) + " (" + BlockRole(b.block) + ")" + crlf;
+Text RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
+    Text text(t::kRestoreQuestion);
+    text.then(Text());
+    text.then(Text(t::kBackupFile, FileNameOf(b.path)));
+    text.then(Text(t::kConverter, TrimBlanks(b.deviceId), b.address));
+    // The block's role is the journal's sentence.
+    text.then(Text(t::kBlock, b.block, Text(BlockRole(b.block))));
     // The sensor in the image that would be written, not the file's label.
     const std::string id = ImageSensorId(b.image);
-    text += "Snímač: " + ShownSensor(id) + crlf;
-    text += "Pořízena: " + ShownTime(b.time) + crlf + crlf;
+    text.then(Text(t::kSensor, ShownSensor(id)));
+    text.then(Text(t::kTaken, ShownTime(b.time)));
+    text.then(Text());
 
     const DeviceState::BlockImage* now = LastRead(st, b.block);
     if (now != nullptr) {
         const std::string sensor = ImageSensorId(now->image);
-        text += "Blok nyní obsahuje (podle posledního čtení): snímač " + ShownSensor(sensor);
-        if (now->image == b.image)
-            text += ", shodný se zálohou";
-        else if (sensor != id)
-            text += crlf + "Pozor: v bloku je jiný snímač, než ze kterého je záloha.";
+        const bool same = now->image == b.image;
+        text.then(Text(same ? t::kBlockNowSame : t::kBlockNow, ShownSensor(sensor)));
+        if (!same && sensor != id) text.then(Text(t::kOtherSensorInBlock));
     } else {
-        text += "Blok nebyl přečten: před zápisem se přečte do deníku zápisů.";
+        text.then(Text(t::kBlockNotRead));
     }
-    if (TrimBlanks(b.deviceId) != TrimBlanks(st.DeviceId) || b.address != st.DeviceAddress) {
-        text += crlf + "Pozor: záloha je z jiného převodníku (připojen je " +
-                TrimBlanks(st.DeviceId) + ", adresa " + std::to_string(st.DeviceAddress) + ").";
-    }
-    return text + crlf + crlf + ImageParagraph(st, b);
+    if (TrimBlanks(b.deviceId) != TrimBlanks(st.DeviceId) || b.address != st.DeviceAddress)
+        text.then(Text(t::kOtherConverter, TrimBlanks(st.DeviceId), st.DeviceAddress));
+    text.then(Text());
+    return text.then(ImageParagraph(st, b));
 }
 
 RestoreResult RestoreEKey(Operations& ops) {
     RestoreResult result;
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical("Jednotka nepřipojena");
+        ops.prompter.critical(Text(t::kUnitNotConnected));
         return result;
     }
     {
@@ -145,7 +144,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return result;
         // Read whole and checked before anything is read from or sent to
         // the converter.
-        const std::string refusal = ReadBackupFile(ops.backups, dialog.fileName, result.backup);
+        const Text refusal = ReadBackupFile(ops.backups, dialog.fileName, result.backup);
         if (!refusal.empty()) {
             ops.prompter.critical(refusal);
             return result;
@@ -158,8 +157,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         // An eKey that is not plugged does not answer: the write would
         // only fail at its first byte.
         if (IsEKeyBlock(block) && ((st.EKeyMask >> (block / kPagesPerInput)) & 1U) == 0) {
-            ops.prompter.critical("EKEY (Vstup" + std::to_string(block / kPagesPerInput + 1) +
-                                  ") not present");
+            ops.prompter.critical(Text(t::kEKeyNotPresent, block / kPagesPerInput + 1));
             return result;
         }
         // Overwriting a sensor's calibration is not undone by Enter.
@@ -170,7 +168,6 @@ RestoreResult RestoreEKey(Operations& ops) {
     if (ops.cancelled()) return result;
 
     const BackupEntry& b = result.backup;
-    const std::string block = std::to_string(b.block);
     // What the block holds now goes to the journal: the restore is a write
     // like any other, and can be undone.
     if (KnowBlocks(ops, {b.block}))
@@ -180,21 +177,20 @@ RestoreResult RestoreEKey(Operations& ops) {
         if (!ops.cancelled()) result.outcome = Outcome::Failed;
         return result;
     }
-    ops.view.setStatus("Obnovuji blok " + block + " ze zálohy ...");
+    ops.view.setStatus(Text(t::kRestoring, b.block));
     GuardedWrite& w = result.writes.back();
     result.writeResult = BlockWrite(ops.port, b.image, st.DeviceAddress, b.block / kPagesPerInput,
                                     b.block % kPagesPerInput);
     EndBlockWrite(ops, w, result.writeResult);
     if (!w.written && !ops.cancelled())
-        ops.prompter.critical("Chyba zápisu bloku " + block +
-                              " ze zálohy [E:" + std::to_string(result.writeResult) + "]");
+        ops.prompter.critical(Text(t::kRestoreWriteError, b.block, result.writeResult));
 
     if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
     ReadBlockIfNotRead(ops, w);
     CheckWrites(ops, result.writes);
     if (w.checked && w.result == WriteCheckResult::Same) {
         result.outcome = Outcome::Done;
-        ops.prompter.information("Blok " + block + " obnoven ze zálohy a ověřen čtením.");
+        ops.prompter.information(Text(t::kRestored, b.block));
     } else if (!ops.cancelled()) {
         result.outcome = Outcome::Failed;
     }

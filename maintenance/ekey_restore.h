@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "maintenance/outcome.h"
 #include "session/backups.h"
 #include "session/journal.h"
@@ -19,17 +20,17 @@ namespace rm27 {
 FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner);
 
 // A backup file read and checked as the restore takes it (through `store`,
-// or the folder the file is in when null): "" with the entry, or the
+// or the folder the file is in when null): an empty text with the entry, or the
 // message that refuses it: a file that is no backup (what is wrong, and on
 // which line) or whose block is neither an eKey nor an internal copy.
-std::string ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry);
+Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry);
 
 // The question before the write: the backup (converter, block, the sensor
 // its image holds, time) and what the block held at the last reading, with
 // a warning when the backup was taken from another converter or another
 // sensor; then the image's sensor with its description, and a warning when
 // the input now holds another sensor.
-std::string RestoreQuestion(const DeviceState& state, const BackupEntry& backup);
+Text RestoreQuestion(const DeviceState& state, const BackupEntry& backup);
 
 struct RestoreResult {
     // Done: written and read back as written. Refused: nothing written

@@ -5,6 +5,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
+#include "maintenance/texts.h"
 #include "session/ekey_mask.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
@@ -12,12 +13,13 @@
 
 namespace rm27 {
 
-std::string RmuRowCaption(const SensorRecord& rec, int index) {
+namespace t = texts::maintenance;
+
+Text RmuRowCaption(const SensorRecord& rec, int index) {
     // The word before the description is always "Internal": nothing tells
     // the dialog where a record came from.
-    return "Vstup" + std::to_string(index + 1) + "> " + "Internal" + ": " +
-           FixedText(rec.description, kDescriptionWidth) + "  [" + FixedText(rec.unit, kUnitWidth) +
-           "]";
+    return Text(t::kRmuRow, index + 1, FixedText(rec.description, kDescriptionWidth),
+                FixedText(rec.unit, kUnitWidth));
 }
 
 std::string RmuLimitText(const SensorRecord& rec) {
@@ -42,8 +44,6 @@ bool RunRmuSettings(Operations& ops, const std::function<void()>& dialog) {
 
 namespace {
 
-const std::string kNothingSentText = "Nic nebylo odesláno, převodník se nerestartuje.";
-
 // A limit goes into the image as a single, and its row shows it in the
 // record's number format: what neither holds would come back as another
 // number. Only the rows that would be written count.
@@ -53,7 +53,8 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
         const auto& text = texts[static_cast<std::size_t>(i)];
         if (!text) continue;
         const SensorRecord& rec = ops.state.records[static_cast<std::size_t>(i)];
-        const std::string field = "Limit vstupu " + std::to_string(i + 1);
+        // The check still puts its message together in Czech.
+        const std::string field = Text(t::kLimitField, i + 1).czech();
         const double limit = RmuLimitOf(*text);
         InputCheck c = CheckSingle(limit, field);
         // The single is what the row will show; the message names the
@@ -63,12 +64,12 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
             c.value = NumberText(limit);
         }
         if (!c) {
-            ops.prompter.critical(c.message() + "\r\n" + kNothingSentText);
+            ops.prompter.critical(Text(c.message()).then(Text(t::kNothingSent)));
             return false;
         }
         // The limit goes back to the block the record came from.
         if (static_cast<float>(limit) != rec.auxSingle &&
-            !RecordSourceReliable(ops, i, kNothingSentText))
+            !RecordSourceReliable(ops, i, t::kNothingSent.czech))
             return false;
     }
     return true;
@@ -93,7 +94,7 @@ bool KnowRmuBlocks(Operations& ops,
 
 RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
-                              const std::function<void(const std::string&)>& info) {
+                              const std::function<void(const Text&)>& info) {
     DeviceState& st = ops.state;
     RmuStoreResult result;
     if (!RowsPass(ops, texts) || !KnowRmuBlocks(ops, texts)) {
@@ -110,13 +111,13 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
         if (limit == rec.auxSingle) continue;
         // Kept even when the write fails, until the converter is read again.
         rec.auxSingle = limit;
-        if (info) info("Ukládání nastavení " + std::to_string(i + 1) + "/4 ...");
+        if (info) info(Text(t::kStoring, i + 1));
         // A text the key cannot hold is named; the build then refuses it.
         if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
-            ops.prompter.critical(refusal);
+            ops.prompter.critical(Text(refusal));
         std::string image;
         if (BuildEKeyImage(image, rec, 1, ops.clock.now()) <= 0) {
-            ops.prompter.plain("Nelze uložit nastavení [ERR:" + std::to_string(i) + "]");
+            ops.prompter.plain(Text(t::kNotStored, i));
             ++result.failed;
             continue;
         }
@@ -129,13 +130,13 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
         EndBlockWrite(ops, result.writes.back(),
                       BlockWrite(ops.port, image, st.DeviceAddress, rec.adr, rec.subAdr));
         if (!result.writes.back().written) {
-            ops.prompter.plain("Chyba ukládání nastavení. [ERR:" + std::to_string(i) + "]");
+            ops.prompter.plain(Text(t::kStoreError, i));
             ++result.failed;
             continue;
         }
         ++result.written;
     }
-    if (info) info("");
+    if (info) info(Text());
     // The restart makes the converter take the new limits; "$00" reaches
     // it at whatever address it answers.
     ops.port.send("$00X\r");
@@ -186,9 +187,8 @@ void CheckRmuStore(Operations& ops, RmuStoreResult& stored) {
         std::any_of(stored.writes.begin(), stored.writes.end(), NeedsReadBack) &&
         !WaitUntilBack(ops) && !ops.cancelled()) {
         stored.notBack = true;
-        ops.prompter.critical("Převodník se do " + std::to_string(kRestartBoundMs / 1000) +
-                              " s po restartu neozval: zapsané bloky (" +
-                              WrittenBlocks(stored.writes) + ") nelze ověřit zpětným čtením.");
+        ops.prompter.critical(
+            Text(t::kNotBack, kRestartBoundMs / 1000, WrittenBlocks(stored.writes)));
         SettleWrites(ops, stored.writes);
         return;
     }

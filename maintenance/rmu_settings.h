@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 #include "maintenance/outcome.h"
 #include "session/operations.h"
@@ -19,7 +20,7 @@ namespace rm27 {
 
 // Row i (0..3) of the dialog: "Vstup1> Internal: " + the 32-character
 // description + "  [" + the 6-character unit + "]".
-std::string RmuRowCaption(const SensorRecord& rec, int index);
+Text RmuRowCaption(const SensorRecord& rec, int index);
 // The limit as its text box shows it, in the record's number format.
 std::string RmuLimitText(const SensorRecord& rec);
 // What FormatFixed cut off the limit in its row ("" when it shows whole):
@@ -64,7 +65,7 @@ struct RmuStoreResult {
 // awaited. The writes are checked later, by CheckRmuStore.
 RmuStoreResult StoreRmuLimits(Operations& ops,
                               const std::array<std::optional<std::string>, kInputCount>& texts,
-                              const std::function<void(const std::string&)>& info);
+                              const std::function<void(const Text&)>& info);
 
 // How long a restarted converter is waited for before the read-back.
 inline constexpr std::int64_t kRestartBoundMs = 5000;

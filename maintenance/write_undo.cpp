@@ -4,11 +4,14 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
-#include "session/ekey_mask.h"
+#include "maintenance/texts.h"
 #include "reading/operations.h"
+#include "session/ekey_mask.h"
 #include "session/measurement.h"
 
 namespace rm27 {
+
+namespace t = texts::maintenance;
 
 namespace {
 
@@ -18,27 +21,26 @@ constexpr std::int32_t kCellWriteTimeoutMs = 100;
 constexpr std::int32_t kFirstConstantCell = 144;
 constexpr std::int32_t kLastConstantCell = 175;
 
-std::string ShownSensor(const std::string& id) {
-    return id.empty() ? std::string("(bez identifikátoru)") : id;
+Text ShownSensor(const std::string& id) {
+    return id.empty() ? Text(t::kNoSensorId) : Text::Value(id);
 }
 
-std::string ResultText(const JournalEntry& e) {
+Text ResultText(const JournalEntry& e) {
     switch (e.result) {
     case JournalResult::Done:
-        return "zapsán a ověřen čtením";
+        return Text(t::kResultDone);
     case JournalResult::Failed:
-        return e.at > 0 ? "zastavil se u bajtu " + std::to_string(e.at)
-                        : std::string("nepodařil se");
+        return e.at > 0 ? Text(t::kResultStoppedAt, e.at) : Text(t::kResultFailed);
     case JournalResult::Interrupted:
-        return "přerušen";
+        return Text(t::kResultInterrupted);
     case JournalResult::NotConfirmed:
-        return "čtení ukázalo jiný obsah";
+        return Text(t::kResultDiffered);
     case JournalResult::Unverified:
-        return "neověřen čtením";
+        return Text(t::kResultUnverified);
     case JournalResult::Open:
         break;
     }
-    return "bez výsledku";
+    return Text(t::kResultNone);
 }
 
 // The sensor the write left on its input, and the one there now as far as
@@ -62,20 +64,16 @@ std::string SensorNow(const DeviceState& st, const JournalEntry& e) {
                : std::string();
 }
 
-std::string Warnings(const DeviceState& st, const JournalEntry& e, bool redo) {
-    std::string text;
+// The warnings under the question, each a line of its own.
+void AddWarnings(Text& text, const DeviceState& st, const JournalEntry& e, bool redo) {
     if (TrimBlanks(e.deviceId) != TrimBlanks(st.DeviceId) || e.address != st.DeviceAddress) {
-        text += "\r\nPozor: zápis byl do převodníku " + TrimBlanks(e.deviceId) + " na adrese " +
-                std::to_string(e.address) + ", připojen je " + TrimBlanks(st.DeviceId) +
-                " na adrese " + std::to_string(st.DeviceAddress) + ".";
+        text.then(Text(t::kWrittenElsewhere, TrimBlanks(e.deviceId), e.address,
+                       TrimBlanks(st.DeviceId), st.DeviceAddress));
     }
     const std::string now = SensorNow(st, e);
     const std::string left = SensorLeft(e, redo);
-    if (e.input > 0 && !now.empty() && now != left) {
-        text += "\r\nPozor: na vstupu " + std::to_string(e.input) + " je nyní snímač " + now +
-                ", zápis se týkal snímače " + ShownSensor(left) + ".";
-    }
-    return text;
+    if (e.input > 0 && !now.empty() && now != left)
+        text.then(Text(t::kOtherSensorNow, e.input, now, ShownSensor(left)));
 }
 
 // The entry asked for, or the box that says why there is none.
@@ -83,16 +81,14 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
     std::string error;
     const std::vector<JournalEntry> entries = ops.journal->entries(nullptr, &error);
     if (!error.empty()) {
-        ops.prompter.critical("Deník zápisů nelze přečíst (" + error + ").");
+        // Why is the journal's own sentence.
+        ops.prompter.critical(Text(t::kJournalUnreadable, Text(error)));
         return false;
     }
     if (id == 0 && !redo) id = LastUndoable(entries);
     const JournalEntry* e = FindEntry(entries, id);
     if (e == nullptr) {
-        ops.prompter.critical(id == 0
-                                  ? std::string("V deníku zápisů není žádný zápis, který by "
-                                                "šlo vrátit.")
-                                  : "V deníku zápisů není zápis č. " + std::to_string(id) + ".");
+        ops.prompter.critical(id == 0 ? Text(t::kNothingToUndo) : Text(t::kNoSuchEntry, id));
         return false;
     }
     out = *e;
@@ -103,7 +99,7 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
 bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     const DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical("Jednotka nepřipojena");
+        ops.prompter.critical(Text(t::kUnitNotConnected));
         return false;
     }
     if (!e.isBlock() || !IsEKeyBlock(e.block)) return true;
@@ -114,8 +110,7 @@ bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     // An eKey that is not plugged does not answer: the write would only
     // fail at its first byte.
     if (((st.EKeyMask >> (e.block / kPagesPerInput)) & 1U) == 0) {
-        ops.prompter.critical("EKEY (Vstup" + std::to_string(e.block / kPagesPerInput + 1) +
-                              ") not present");
+        ops.prompter.critical(Text(t::kEKeyNotPresent, e.block / kPagesPerInput + 1));
         return false;
     }
     return true;
@@ -132,8 +127,7 @@ void WriteBlock(Operations& ops, const JournalEntry& e, const std::string& bytes
                                          e.block / kPagesPerInput, e.block % kPagesPerInput);
     EndBlockWrite(ops, result.write, code);
     if (!result.write.written && !ops.cancelled())
-        ops.prompter.critical("Chyba zápisu bloku " + std::to_string(e.block) +
-                              " [E:" + std::to_string(code) + "]");
+        ops.prompter.critical(Text(t::kBlockWriteError, e.block, code));
     std::vector<GuardedWrite> writes = {result.write};
     if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
     CheckWrites(ops, writes);
@@ -202,8 +196,7 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
     }
     StopMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return result;
-    ops.view.setStatus((redo ? "Opakuji zápis č. " : "Vracím zápis č. ") + std::to_string(e.id) +
-                       " ...");
+    ops.view.setStatus(Text(redo ? t::kRedoing : t::kUndoing, e.id));
     const std::string& bytes = redo ? e.newBytes : e.oldBytes;
     if (e.isBlock())
         WriteBlock(ops, e, bytes, redo, result);
@@ -217,29 +210,27 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
     const bool done = result.write.entry.result == JournalResult::Done;
     result.outcome = done ? Outcome::Done : Outcome::Failed;
     if (done && !ops.cancelled()) {
-        ops.prompter.information((redo ? "Zápis č. " + std::to_string(e.id) + " zopakován"
-                                       : "Zápis č. " + std::to_string(e.id) + " vrácen") +
-                                 " a ověřen čtením (záznam č. " +
-                                 std::to_string(result.write.entry.id) + ").");
+        ops.prompter.information(Text(redo ? t::kRedone : t::kUndone, e.id, result.write.entry.id));
     }
     return result;
 }
 
 } // namespace
 
-std::string UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
-    const std::string crlf = "\r\n";
-    std::string text = (redo ? "Zopakovat zápis č. " : "Vrátit zápis č. ") + std::to_string(e.id) +
-                       " ?" + crlf + crlf;
-    text += "Zápis: " + CommandLabel(e.command) + ", " + ShownTime(e.time) + crlf;
-    text += "Převodník: " + TrimBlanks(e.deviceId) + ", adresa " + std::to_string(e.address) + crlf;
-    text += TargetText(e) + crlf;
-    if (!e.isBlock() && e.input > 0) text += "Vstup: " + std::to_string(e.input) + crlf;
-    text += "Snímač: " + ShownSensor(e.sensor) + crlf;
-    text += "Výsledek zápisu: " + ResultText(e) + crlf + crlf;
-    text += redo ? "Zapíše se znovu obsah, který tento zápis zapisoval."
-                 : "Zapíše se zpět obsah z doby před tímto zápisem.";
-    return text + Warnings(st, e, redo);
+Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
+    Text text(redo ? t::kRedoQuestion : t::kUndoQuestion, e.id);
+    text.then(Text());
+    // The command's label and the block or cells are the journal's sentences.
+    text.then(Text(t::kEntry, Text(CommandLabel(e.command)), ShownTime(e.time)));
+    text.then(Text(t::kConverter, TrimBlanks(e.deviceId), e.address));
+    text.then(Text(TargetText(e)));
+    if (!e.isBlock() && e.input > 0) text.then(Text(t::kInput, e.input));
+    text.then(Text(t::kSensor, ShownSensor(e.sensor)));
+    text.then(Text(t::kEntryResult, ResultText(e)));
+    text.then(Text());
+    text.then(Text(redo ? t::kRedoWrites : t::kUndoWrites));
+    AddWarnings(text, st, e, redo);
+    return text;
 }
 
 UndoResult UndoWrite(Operations& ops, int id, bool ask) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "l10n/text.h"
 #include "maintenance/outcome.h"
 #include "session/journal.h"
 #include "session/operations.h"
@@ -19,7 +20,7 @@ namespace rm27 {
 // input, the sensor and how the write ended; a warning when another
 // converter (or address) is connected now, or the input now holds another
 // sensor than the write left there.
-std::string UndoQuestion(const DeviceState& state, const JournalEntry& entry, bool redo);
+Text UndoQuestion(const DeviceState& state, const JournalEntry& entry, bool redo);
 
 struct UndoResult {
     // Done: written and read back as written. Refused: nothing written

@@ -92,7 +92,7 @@ void FrmRMUSetup::Form_Load() {
     }
 }
 
-void FrmRMUSetup::SetInfo(const std::string& text) {
+void FrmRMUSetup::SetInfo(const Text& text) {
     lblninfo->setText(Shown(text));
     lblninfo->repaint();
 }
@@ -105,7 +105,7 @@ void FrmRMUSetup::cmdOK_Click() {
     std::array<std::optional<std::string>, kInputCount> texts;
     for (std::size_t k = 0; k < texts.size(); ++k)
         texts[k] = txtnlim[k]->text().toStdString();
-    stored_ = StoreRmuLimits(ops_, texts, [this](const std::string& text) { SetInfo(text); });
+    stored_ = StoreRmuLimits(ops_, texts, [this](const Text& text) { SetInfo(text); });
     storing_ = false;
     if (stored_.refused) {
         // Nothing was sent: the rows stay as typed, to be put right.

@@ -40,7 +40,7 @@ public Q_SLOTS:
 
 private:
     void Form_Load();
-    void SetInfo(const std::string& text);
+    void SetInfo(const Text& text);
 
     Operations& ops_;
     bool storing_ = false;

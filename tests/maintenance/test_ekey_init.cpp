@@ -69,11 +69,11 @@ TEST_F(Init, KeysOnInputsOneAndFourGetIdentifiersEndingInTheirInput) {
     EXPECT_EQ(writtenBlocks(), (std::vector<std::string>{"00", "60"}));
     // 4 Dec 2026 00:00:19: A C 04, (19 * 180) / 150 = 22 -> "AW", the
     // random letter for 0.5 is "M", then the input.
-    EXPECT_EQ(r.lines[0], "1 - ID [ AC04AWM1 ]");
-    EXPECT_EQ(r.lines[1], "2 - neni eKey");
-    EXPECT_EQ(r.lines[3], "4 - ID [ AC04AWM4 ]");
-    EXPECT_EQ(view.clipboard, r.lines[0] + "\r\n" + r.lines[1] + "\r\n" + r.lines[2] + "\r\n" +
-                                  r.lines[3] + "\r\n");
+    EXPECT_EQ(r.lines[0].czech(), "1 - ID [ AC04AWM1 ]");
+    EXPECT_EQ(r.lines[1].czech(), "2 - neni eKey");
+    EXPECT_EQ(r.lines[3].czech(), "4 - ID [ AC04AWM4 ]");
+    EXPECT_EQ(view.clipboard, r.lines[0].czech() + "\r\n" + r.lines[1].czech() + "\r\n" +
+                                  r.lines[2].czech() + "\r\n" + r.lines[3].czech() + "\r\n");
     // The re-read shows what was written.
     EXPECT_EQ(state.records[0].sensorId, "AC04AWM1");
     EXPECT_EQ(state.records[3].sensorId, "AC04AWM4");
@@ -131,8 +131,8 @@ TEST_F(Init, AFailedWriteIsShownAtOnceAndTheOthersGoOn) {
     };
     const EKeyInitResult r = run(EKeyInitVariant::R27);
     EXPECT_EQ(r.outcome, Outcome::Failed);
-    EXPECT_EQ(r.lines[0], "1 - neslo zapsat {-1)");
-    EXPECT_EQ(r.lines[2], "3 - ID [ AC04AWM3 ]");
+    EXPECT_EQ(r.lines[0].czech(), "1 - neslo zapsat {-1)");
+    EXPECT_EQ(r.lines[2].czech(), "3 - ID [ AC04AWM3 ]");
     EXPECT_EQ(writtenBlocks(), (std::vector<std::string>{"00", "40"}));
     // The box comes at once: before input 3 is written, before the report.
     ASSERT_GT(sentAtBox, firstFrame);

@@ -281,7 +281,7 @@ TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
     b.sensorId = "";
     b.time = {2026, 1, 2, 3, 4, 5};
     b.image = std::string(256, '\0');
-    const std::string notRead = RestoreQuestion(st, b);
+    const std::string notRead = RestoreQuestion(st, b).czech();
     EXPECT_NE(notRead.find("Blok: 131 (interní kopie Vstup4)\r\nSnímač: (bez identifikátoru)\r\n"
                            "Pořízena: 2026-01-02 03:04:05"),
               std::string::npos)
@@ -298,14 +298,14 @@ TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
     b.deviceId = st.DeviceId;
     b.address = 1;
     b.sensorId = "SIMKEY04";
-    const std::string other = RestoreQuestion(st, b);
+    const std::string other = RestoreQuestion(st, b).czech();
     EXPECT_NE(other.find("snímač OTHER001\r\nPozor: v bloku je jiný snímač, než ze kterého je "
                          "záloha."),
               std::string::npos)
         << other;
     EXPECT_EQ(other.find("jiného převodníku"), std::string::npos);
     b.image = image;
-    EXPECT_NE(RestoreQuestion(st, b).find("shodný se zálohou"), std::string::npos);
+    EXPECT_NE(RestoreQuestion(st, b).czech().find("shodný se zálohou"), std::string::npos);
 }
 
 TEST(RestoreQuestion, ShowsTheSensorInTheImageAndWarnsWhenTheInputHoldsAnother) {
@@ -337,7 +337,7 @@ TEST(RestoreQuestion, ShowsTheSensorInTheImageAndWarnsWhenTheInputHoldsAnother) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         b.image = c.image;
-        const std::string q = RestoreQuestion(st, b);
+        const std::string q = RestoreQuestion(st, b).czech();
         EXPECT_NE(q.find("\r\nSnímač: " + c.id + "\r\n"), std::string::npos) << q;
         ASSERT_GE(q.size(), c.tail.size());
         EXPECT_EQ(q.substr(q.size() - c.tail.size()), c.tail) << q;

@@ -19,7 +19,7 @@ TEST(RmuRows, FixedWidthDescriptionAndUnitAndTheFormattedLimit) {
     rec.unit = FixedText("kg", 6);
     rec.numberFormat = FixedText("##0.00", 8);
     rec.auxSingle = 12.5f;
-    EXPECT_EQ(RmuRowCaption(rec, 1),
+    EXPECT_EQ(RmuRowCaption(rec, 1).czech(),
               "Vstup2> Internal: Load cell 500 kg                  [kg    ]");
     EXPECT_EQ(RmuLimitText(rec), " 12.50  ");
     for (const auto& [text, value] : std::vector<std::pair<std::string, float>>{
@@ -42,7 +42,7 @@ protected:
     RmuStoreResult store(const Texts& texts) {
         RmuStoreResult r;
         session.run([&](Operations& o) {
-            r = StoreRmuLimits(o, texts, [this](const std::string& t) { info.push_back(t); });
+            r = StoreRmuLimits(o, texts, [this](const Text& t) { info.push_back(t.czech()); });
         });
         return r;
     }
