@@ -593,20 +593,14 @@ void FrmMain::StopMeasurement() {
 }
 
 void FrmMain::tmrCasovac_Timer() {
-    // A command exchanging frames owns the line; one waiting for the user
-    // has let it go, and the values stay live.
-    if (!guard().tickAllowed()) return;
+    using Result = Connection::Tick::Result;
+    const Connection::Tick tick = connection_->tick();
     // The windows watching the inputs see the ticks that asked the
     // converter, not those that found nothing to ask.
-    const bool asks = IsFamilyId(state().DeviceId) && comSerial->isOpen();
-    tickAnswered_ = false;
-    {
-        const auto tick = guard().ticking();
-        RunMeasurementTick();
-    }
-    if (!asks) return;
+    if (tick.result == Result::NotAsked) return;
     const std::int64_t mono = pump_->nowMs();
-    Q_EMIT measured(SampleOf(state(), tickAnswered_, mono, wallAnchor_.wallMs(mono)));
+    Q_EMIT measured(
+        SampleOf(state(), tick.result == Result::Decoded, mono, wallAnchor_.wallMs(mono)));
 }
 
 void FrmMain::RunMeasurementTick() {
@@ -744,6 +738,12 @@ Connection::Hooks FrmMain::ConnectionHooks() {
         rawPrompter_->critical(UnfinishedText(journal, e));
     };
     h.offerWayBack = [this] { OfferWayBack(); };
+    h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
+    // Through the window's own tick, which the tests replace.
+    h.measure = [this](Operations&) {
+        RunMeasurementTick();
+        return tickAnswered_;
+    };
     return h;
 }
 
