@@ -41,6 +41,12 @@ void Connection::lineLost(const std::string& reason) {
     session_.guard().cancel();
 }
 
+bool Connection::lookForLostPort(std::string& tell) {
+    if (!lostPort_ || !lostPort_->poll(tell)) return false;
+    lostPort_.reset();
+    return true;
+}
+
 Connection::Tick Connection::tick() {
     Tick t;
     CommandGuard& guard = session_.guard();

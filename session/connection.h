@@ -77,6 +77,16 @@ public:
     // once it has unwound; with none running, told now.
     void lineLost(const std::string& reason);
 
+    // The port went under the program and its device is waited for, until
+    // it is back, the user takes the port over, or another is chosen.
+    void watchForLostPort(LineReconnect device) { lostPort_.emplace(std::move(device)); }
+    void forgetLostPort() { lostPort_.reset(); }
+    // The device a lost port is waited on; empty: none.
+    std::string lostDevice() const { return lostPort_ ? lostPort_->device() : std::string(); }
+    // One look for it: true once it is open again, and no longer waited
+    // for; a reason it will not open yet comes back in `tell`, once.
+    bool lookForLostPort(std::string& tell);
+
     // One tick, as the window's timer runs it: not while a command holds
     // the line (one waiting for the user has let it go, and the values stay
     // live).
@@ -117,6 +127,7 @@ private:
     // The first reason a line went while a command ran, until told.
     std::optional<std::string> lostReason_;
     bool interrupted_ = false;
+    std::optional<ReconnectWatch> lostPort_;
 };
 
 } // namespace rm27

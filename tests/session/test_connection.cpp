@@ -181,6 +181,32 @@ TEST_F(CommandEnding, ATickAfterTheIntervalWaitsOnePeriodUnlessStoppedOrCancelle
     }
 }
 
+// A lost port is waited for until it opens again, or until the user takes
+// the port over; a look then reopens nothing.
+TEST_F(CommandEnding, ALostPortIsWaitedForUntilBackOrForgotten) {
+    for (const bool forgotten : {false, true}) {
+        SCOPED_TRACE(forgotten);
+        int opens = 0;
+        connection->watchForLostPort(LineReconnect{"/dev/ttyUSB0", {}, [&](std::string& why) {
+                                                       why = "Permission denied";
+                                                       return ++opens == 3;
+                                                   }});
+        if (forgotten) connection->forgetLostPort();
+        std::vector<std::string> tells;
+        for (int look = 0; look < 4; ++look) {
+            std::string tell;
+            const bool back = connection->lookForLostPort(tell);
+            tells.push_back((back ? "back " : "") + tell);
+        }
+        if (forgotten)
+            EXPECT_EQ(tells, (std::vector<std::string>{"", "", "", ""}));
+        else
+            EXPECT_EQ(tells, (std::vector<std::string>{"Permission denied", "", "back ", ""}));
+        EXPECT_EQ(opens, forgotten ? 0 : 3);
+        EXPECT_EQ(connection->lostDevice(), "");
+    }
+}
+
 // r27ctl's signals: no question; a write is let finish the frame in flight
 // (its answer is still waited for), a second signal or one outside a write
 // cancels at once; no command starts after.
