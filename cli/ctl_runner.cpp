@@ -50,6 +50,8 @@ Connection::Hooks CtlRunner::ConnectionHooks() {
     };
     // Whatever the command's own status: the converter may now hold a mix.
     h.offerWayBack = [this] { leftUnfinished_ = ReportUnfinishedWrites(*this); };
+    h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
+    h.measure = MeasurementTick;
     return h;
 }
 
@@ -60,18 +62,11 @@ void CtlRunner::lineLost(const std::string& reason) {
 }
 
 void CtlRunner::interrupt() {
-    // A write is let finish the frame in flight, so that what it left is
-    // known; asked again, the program ends at once.
-    CommandGuard& guard = session_.guard();
-    if (guard.writing() && !interrupted_)
-        guard.cancelAfterFrame();
-    else
-        guard.cancel();
-    interrupted_ = true;
+    connection_.interrupt();
 }
 
 int CtlRunner::run() {
-    if (interrupted_) return kExitOk;
+    if (connection_.interrupted()) return kExitOk;
     if (options_.command == "monitor" && options_.reconnect && reconnect_.reopen)
         return monitorReconnecting();
     int status = kExitUsage;
@@ -125,39 +120,36 @@ int CtlRunner::monitor() {
             return kExitNoAnswer;
         }
     }
-    Port& port = session_.port();
+    EventPump& pump = session_.port().pump;
     // Stamped as the window's log stamps: the wall clock once, then the
     // measurement's own clock (which runs on through a reconnection, so a
     // gap shows as a gap).
-    wall_.wallMs(port.pump.nowMs());
-    int silent = 0;
-    // The window's timer, run by hand: each tick takes the answer to the
-    // previous tick's request and sends the next one, so the first tick
-    // after the read has nothing to show.
-    while ((options_.count == 0 || printed_ < options_.count) && !stopRequested()) {
-        DelayMs(port, kMeasurementIntervalMs);
-        if (stopRequested() || ops().cancelled()) break;
-        const bool decoded = MeasurementTick(ops());
-        if (!port.line.isOpen()) {
-            // A reconnecting monitor takes it as a lost line.
-            if (options_.reconnect && reconnect_.reopen) break;
-            err_ << "r27ctl: the port closed" << std::endl;
-            return kExitNoAnswer;
-        }
-        if (!decoded) {
-            if (++silent >= kSilentTickLimit) {
-                err_ << "r27ctl: the converter stopped answering" << std::endl;
-                return kExitNoAnswer;
-            }
-            continue;
-        }
-        silent = 0;
-        if (const auto status =
-                put(csv ? MonitorCsvRow(state(), wall_.wallMs(port.pump.nowMs()), dialect)
-                        : MonitorLine(state())))
-            return *status;
-        err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
-        ++printed_;
+    wall_.wallMs(pump.nowMs());
+    std::optional<int> status;
+    const auto more = [this] {
+        return (options_.count == 0 || printed_ < options_.count) && !stopRequested();
+    };
+    const auto ticker = session_.guard().releaseLine();
+    const auto end = connection_.tickWhile(
+        more,
+        [&] {
+            status = put(csv ? MonitorCsvRow(state(), wall_.wallMs(pump.nowMs()), dialect)
+                             : MonitorLine(state()));
+            if (status) return false;
+            err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
+            ++printed_;
+            return true;
+        },
+        kSilentTickLimit);
+    if (status) return *status;
+    // A reconnecting monitor takes a closed line as a lost one.
+    if (end == Connection::TicksEnd::LineClosed && !(options_.reconnect && reconnect_.reopen)) {
+        err_ << "r27ctl: the port closed" << std::endl;
+        return kExitNoAnswer;
+    }
+    if (end == Connection::TicksEnd::Silent) {
+        err_ << "r27ctl: the converter stopped answering" << std::endl;
+        return kExitNoAnswer;
     }
     return kExitOk;
 }
@@ -199,20 +191,13 @@ int CtlRunner::monitorReconnecting() {
 
 bool CtlRunner::waitForDevice() {
     err_ << kWaitingFor << reconnect_.device << " ..." << std::endl;
-    EventPump& pump = session_.port().pump;
     ReconnectWatch watch(reconnect_);
-    // Outside any command: nothing else runs meanwhile, and a plain wait
-    // (not the cancellable one of the port) sleeps in the event loop.
-    for (;;) {
-        if (stopRequested()) return false;
-        std::string tell;
-        if (watch.poll(tell)) {
-            err_ << kReconnected << std::endl;
-            return true;
-        }
-        if (!tell.empty()) err_ << tell << std::endl;
-        DelayMs(pump, kReconnectPollMs);
-    }
+    if (!connection_.waitForDevice(
+            watch, [this] { return stopRequested(); },
+            [this](const std::string& why) { err_ << why << std::endl; }))
+        return false;
+    err_ << kReconnected << std::endl;
+    return true;
 }
 
 int CtlRunner::scan() {

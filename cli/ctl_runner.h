@@ -100,7 +100,7 @@ private:
     int scan();
     int setAddress();
     int restart();
-    bool stopRequested() const { return interrupted_ || (stop_ && stop_()); }
+    bool stopRequested() const { return connection_.interrupted() || (stop_ && stop_()); }
     // Writes the monitor's text; the exit status when that ends it.
     std::optional<int> put(const std::string& text);
 
@@ -113,7 +113,6 @@ private:
     bool lastReadOk_ = false;
     bool lineLost_ = false;
     std::function<bool()> stop_;
-    bool interrupted_ = false;
     bool leftUnfinished_ = false;
     RecordFile output_;
     CalibrationTools calibrationTools_;

@@ -444,8 +444,15 @@ bool FrmMain::OpenPort() {
 void FrmMain::onLineLost(const QString& reason) {
     SetClosedState();
     lostPort_ = comSerial->commPort();
-    // The path as mapped, not as QSerialPort names it ("ttyUSB0").
-    lostPath_ = ports_->device(lostPort_).path;
+    // The path as mapped, not as QSerialPort names it ("ttyUSB0"). The
+    // timer has seen the file back before it looks: no second look.
+    connection_->watchForLostPort(
+        LineReconnect{ports_->device(lostPort_).path.toStdString(), {}, [this](std::string&) {
+                          comSerial->clearError();
+                          comSerial->setSettings(QString::fromLatin1(kLineSettings));
+                          // A refusal puts its hint on the status line.
+                          return OpenPort();
+                      }});
     UpdateWatch();
     connection_->lineLost(reason.toStdString());
 }
@@ -502,7 +509,8 @@ void FrmMain::UpdateWatch() {
     }
     if (!tmrReconnect->isActive()) tmrReconnect->start();
     lblReconnect->setText(Shown(QString::fromUtf8(kReconnectWaiting)
-                                    .arg(QStringLiteral("COM%1").arg(lostPort_), lostPath_)));
+                                    .arg(QStringLiteral("COM%1").arg(lostPort_),
+                                         QString::fromStdString(connection_->lostDevice()))));
     // The status bar comes with the first watch (or log) and stays.
     if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
     statusBar()->show();
@@ -511,19 +519,8 @@ void FrmMain::UpdateWatch() {
 
 void FrmMain::ForgetLostPort() {
     lostPort_ = 0;
-    lostPath_.clear();
+    connection_->forgetLostPort();
     UpdateWatch();
-}
-
-ReconnectWatch FrmMain::WatchForLostPort() {
-    // The timer has seen the file back before it runs this: no second look.
-    return ReconnectWatch(LineReconnect{lostPath_.toStdString(), {}, [this](std::string&) {
-                                            comSerial->clearError();
-                                            comSerial->setSettings(
-                                                QString::fromLatin1(kLineSettings));
-                                            // A refusal puts its hint on the status line.
-                                            return OpenPort();
-                                        }});
 }
 
 void FrmMain::tmrReconnect_Timer() {
@@ -533,13 +530,15 @@ void FrmMain::tmrReconnect_Timer() {
     }
     // A command runs (or a box of one waits): next second. Nor is a command
     // started only to find the file still missing.
-    if (busy() || comSerial->portOpen() || !PortMap::present(lostPath_)) return;
+    if (busy() || comSerial->portOpen() ||
+        !PortMap::present(QString::fromStdString(connection_->lostDevice())))
+        return;
     RunCommand([this](Operations& ops) { Reconnect(ops); });
 }
 
 void FrmMain::Reconnect(Operations& ops) {
     std::string tell;
-    if (!WatchForLostPort().poll(tell)) return;
+    if (!connection_->lookForLostPort(tell)) return;
     ForgetLostPort();
     const CivilDateTime t = ops.clock.now();
     const QString at = QStringLiteral("%1:%2:%3")
@@ -593,20 +592,14 @@ void FrmMain::StopMeasurement() {
 }
 
 void FrmMain::tmrCasovac_Timer() {
-    // A command exchanging frames owns the line; one waiting for the user
-    // has let it go, and the values stay live.
-    if (!guard().tickAllowed()) return;
+    using Result = Connection::Tick::Result;
+    const Connection::Tick tick = connection_->tick();
     // The windows watching the inputs see the ticks that asked the
     // converter, not those that found nothing to ask.
-    const bool asks = IsFamilyId(state().DeviceId) && comSerial->isOpen();
-    tickAnswered_ = false;
-    {
-        const auto tick = guard().ticking();
-        RunMeasurementTick();
-    }
-    if (!asks) return;
+    if (tick.result == Result::NotAsked) return;
     const std::int64_t mono = pump_->nowMs();
-    Q_EMIT measured(SampleOf(state(), tickAnswered_, mono, wallAnchor_.wallMs(mono)));
+    Q_EMIT measured(
+        SampleOf(state(), tick.result == Result::Decoded, mono, wallAnchor_.wallMs(mono)));
 }
 
 void FrmMain::RunMeasurementTick() {
@@ -744,6 +737,12 @@ Connection::Hooks FrmMain::ConnectionHooks() {
         rawPrompter_->critical(UnfinishedText(journal, e));
     };
     h.offerWayBack = [this] { OfferWayBack(); };
+    h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
+    // Through the window's own tick, which the tests replace.
+    h.measure = [this](Operations&) {
+        RunMeasurementTick();
+        return tickAnswered_;
+    };
     return h;
 }
 

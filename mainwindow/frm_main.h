@@ -304,8 +304,6 @@ private:
     QWidget* BuildLowerPanel();
     void BuildMenus();
     void RegisterControls();
-    // Getting the lost port back, once the timer has seen its file again.
-    ReconnectWatch WatchForLostPort();
     void ConnectStarters();
     void AlignLowerColumns();
 
@@ -374,7 +372,6 @@ private:
     bool wasBusy_ = false;
     // The port whose line was lost, while the user has not taken over.
     int lostPort_ = 0;
-    QString lostPath_;
     // The address position of the last "Načíst" (-1: none yet), which a
     // reconnection reads again.
     int lastReadAddress_ = -1;

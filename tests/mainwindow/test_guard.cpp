@@ -58,25 +58,6 @@ TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
         EXPECT_TRUE(EnabledNow(w->findChild<QObject*>(s.control))) << s.control.toStdString();
 }
 
-TEST_F(GuardTest, ValuesStayLiveWhileTheAddressPromptIsOpen) {
-    Pty pty;
-    auto w = MakeWindow({}, true);
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    w->state().DeviceId = "0123RM2712";
-    w->StartMeasurement();
-    std::size_t ticksDuringPrompt = 0;
-    prompter.whileOpen = [&] {
-        RunFor(1300); // the user reads the prompt; the timer goes on
-        const std::string written = pty.readAll();
-        ticksDuringPrompt = CountFrames(written);
-        EXPECT_EQ(written.find("EW"), std::string::npos);
-    };
-    w->cmdAdresa_Click(); // the prompt is cancelled: nothing changes
-    EXPECT_GE(ticksDuringPrompt, 2u);
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-}
-
 // A command on a line where nobody answers (the scan: about 2 s of waits),
 // cancelled 700 ms into it.
 class CancelTest : public WindowTest {
@@ -106,28 +87,6 @@ protected:
     qint64 unwoundMs = -1;
     std::string writtenBefore, writtenAfter;
 };
-
-TEST_F(CancelTest, ExitEndsTheCommandAndThenTheProgram) {
-    ScanAndCancelWith([this] { Child<QAction>(*w, "mExit")->trigger(); });
-    EXPECT_LT(unwoundMs, 100);
-    EXPECT_NE(writtenBefore.find("@"), std::string::npos);
-    EXPECT_TRUE(writtenAfter.empty()) << writtenAfter;
-    EXPECT_EQ(quits, 1);
-    EXPECT_TRUE(prompter.calls.empty());
-    // with nothing running it ends the program at once
-    Child<QAction>(*w, "mExit")->trigger();
-    EXPECT_EQ(quits, 2);
-}
-
-TEST_F(CancelTest, CloseBoxEndsTheCommandAndClosesTheWindow) {
-    ScanAndCancelWith([this] { w->close(); });
-    EXPECT_LT(unwoundMs, 100);
-    EXPECT_TRUE(writtenAfter.empty()) << writtenAfter;
-    RunFor(50);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(w->serialLine().portOpen());
-    EXPECT_TRUE(prompter.calls.empty());
-}
 
 TEST_F(CancelTest, LostLineEndsTheCommandWithOneMessage) {
     ScanAndCancelWith([this] { pty.closeMaster(); });

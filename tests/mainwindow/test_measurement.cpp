@@ -90,53 +90,5 @@ TEST_F(MeasurementTest, ReadSavesTheAddressAndBracketsTheExchange) {
     EXPECT_EQ(Child<QLabel>(*w, "lblStatus")->text(), QStringLiteral("Jednotka nenalezena!"));
 }
 
-TEST_F(MeasurementTest, ClicksAndTicksInsideAWaitStartNothing) {
-    Pty pty;
-    auto w = MakeWindow({}, true);
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    auto* read = Child<QPushButton>(*w, "cmdDevRead");
-    bool disabledInWait = false;
-    int intrusions = 0;
-    // Fired from inside StopMeasurement's wait, and again inside the read.
-    auto intrude = [&] {
-        if (++intrusions > 2) return;
-        disabledInWait = !read->isEnabled() && !Child<QPushButton>(*w, "cmdConnect")->isEnabled();
-        read->click();
-        w->cmdDevRead_Click();
-        w->tick();
-        w->cmdReset_Click();
-    };
-    QTimer::singleShot(50, w.get(), intrude);
-    w->duringRead = [&] { QTimer::singleShot(20, w.get(), intrude); };
-    w->cmdDevRead_Click();
-    EXPECT_TRUE(disabledInWait);
-    EXPECT_EQ(w->reads, 1);
-    EXPECT_EQ(CountFrames(pty.readAll()), 1u);
-    EXPECT_TRUE(read->isEnabled());
-
-    // Outside a sequence the same tick does reach the line.
-    w->tick();
-    EXPECT_EQ(pty.read(6), "$00MK\r");
-}
-
-TEST_F(MeasurementTest, NothingStartsWhileAMessageBoxIsOpen) {
-    Pty pty;
-    auto w = MakeWindow();
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    bool disabledInBox = false;
-    prompter.whileOpen = [&] {
-        disabledInBox = !Child<QPushButton>(*w, "cmdDevRead")->isEnabled();
-        w->cmdDevRead_Click();
-        w->tick();
-    };
-    w->RunCommand([](Operations& ops) { ops.prompter.information("Hotovo"); });
-    EXPECT_TRUE(disabledInBox);
-    EXPECT_EQ(w->reads, 0);
-    EXPECT_TRUE(pty.readAll().empty());
-    EXPECT_TRUE(Child<QPushButton>(*w, "cmdDevRead")->isEnabled());
-}
-
 } // namespace
 } // namespace rm27::test
