@@ -64,7 +64,7 @@ public:
     }
     // A number the record keeps as a single, within what `check` lets
     // its place in the eKey hold.
-    float single(const std::string& key, InputCheck (*check)(double, const std::string&)) {
+    float single(const std::string& key, InputCheck (*check)(double, const Text&)) {
         const std::string* value = need(key);
         if (value == nullptr) return 0;
         double number = 0;
@@ -72,8 +72,8 @@ public:
             fail(Text(tx::kKeyNotNumber, Quoted(key), Quoted(*value)));
             return 0;
         }
-        if (const InputCheck c = check(number, key); !c) {
-            fail(Text(tx::kKeyOutOfRange, Quoted(key), Quoted(*value), Text(c.range())));
+        if (const InputCheck c = check(number, Text::Value(key)); !c) {
+            fail(Text(tx::kKeyOutOfRange, Quoted(key), Quoted(*value), c.range()));
             return 0;
         }
         return static_cast<float>(number);

@@ -83,8 +83,8 @@ std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
         ops.prompter.critical(Text(tx::kZeroMvV));
         return ConstantOutcome::ZeroEntered;
     }
-    if (const InputCheck c = CheckSingle(typed, tx::kFieldEnteredMvV.czech); !c) {
-        ops.prompter.critical(Text(c.message()).then(Text(tx::kNothingWritten)));
+    if (const InputCheck c = CheckSingle(typed, tx::kFieldEnteredMvV); !c) {
+        ops.prompter.critical(c.message().then(Text(tx::kNothingWritten)));
         StartMeasurement(ops.port, ops.view);
         return ConstantOutcome::Refused;
     }
@@ -108,8 +108,8 @@ std::optional<double> CheckedSlope(Operations& ops, int input, double reference,
     if (entered || (st.definitionBytes[i] & kDefOwnGain) == 0)
         k = ToReferenceGain(k, st.records[i]);
     const int n = input + 1;
-    if (const InputCheck c = CheckNonZeroSingle(k, Text(tx::kFieldSlope, n).czech()); !c) {
-        ops.prompter.critical(Text(c.message()).then(Text(tx::kNothingWritten)));
+    if (const InputCheck c = CheckNonZeroSingle(k, Text(tx::kFieldSlope, n)); !c) {
+        ops.prompter.critical(c.message().then(Text(tx::kNothingWritten)));
         return std::nullopt;
     }
     if (std::fabs(span) < kPlausibleSpan &&
@@ -132,9 +132,9 @@ bool LiveBasisTrusted(Operations& ops, int input, bool slope) {
     if (!st.live.seen[i])
         refusal = Text(tx::kNoLiveValue, n);
     else if (st.live.doubts[i].raw)
-        refusal = Text(tx::kLiveDoubtful, n, Text(DoubtText(st.live.doubts[i].raw, "")));
+        refusal = Text(tx::kLiveDoubtful, n, DoubtReasons(st.live.doubts[i].raw));
     else if (slope && basis)
-        refusal = Text(tx::kBasisDoubtful, n, Text(DoubtText(basis, "")));
+        refusal = Text(tx::kBasisDoubtful, n, DoubtReasons(basis));
     if (refusal.empty()) return true;
     ops.prompter.critical(refusal.then(Text(tx::kNothingWritten)));
     return false;
@@ -263,8 +263,8 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         rec.zeroOffset = 0;
         ops.view.setStatus(Text(tx::kSavingCalibration, input + 1));
         // The editor refuses such a text already; any other way in is named too.
-        if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
-            ops.prompter.critical(Text(refusal));
+        if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
+            ops.prompter.critical(refusal);
         run.imageSize = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
         if (run.imageSize < 1) {
             run.image.clear();

@@ -6,6 +6,7 @@
 
 #include "calibration/texts.h"
 #include "link/codecs.h"
+#include "link/texts.h"
 #include "session/input_checks.h"
 
 namespace rm27 {
@@ -135,9 +136,9 @@ void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& 
         const CurvePoint& p = points.slot(k);
         fields.lstKrivka.push_back(FormatFixed(p.signal, signalFormat) + "  " +
                                    FormatFixed(p.userValue, xXx.numberFormat));
-        std::string tip = OverflowText(p.signal, signalFormat);
-        const std::string value = OverflowText(p.userValue, xXx.numberFormat);
-        if (!value.empty()) tip += (tip.empty() ? "" : "\n") + value;
+        Text tip = FormatOverflow(p.signal, signalFormat);
+        const Text value = FormatOverflow(p.userValue, xXx.numberFormat);
+        if (!value.empty()) tip = tip.empty() ? value : Text(texts::link::kReasonUnder, tip, value);
         fields.lstKrivkaTips.push_back(tip);
     }
     fields.cmbCurveType = mvv ? 1 : 0;

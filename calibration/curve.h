@@ -96,7 +96,7 @@ struct EditorFields {
     std::vector<std::string> lstKrivka;
     // Per line, what its formats cut off (the line keeps the cut text);
     // "" for a line shown whole.
-    std::vector<std::string> lstKrivkaTips;
+    std::vector<Text> lstKrivkaTips;
     int lstKrivkaSelected = -1; // 0-based line, -1 none
 };
 

@@ -149,10 +149,10 @@ bool CalibrationEditorModel::RefuseTenthPoint() {
 }
 
 bool CalibrationEditorModel::PointPasses(const PointDialogModel& d) {
-    InputCheck c = CheckDeviceFloat(d.Signal, "Signal");
-    if (c) c = CheckDeviceFloat(d.Etalon, tx::kFieldEtalon.czech);
+    InputCheck c = CheckDeviceFloat(d.Signal, Text::Value("Signal"));
+    if (c) c = CheckDeviceFloat(d.Etalon, tx::kFieldEtalon);
     if (c) return true;
-    ops_.prompter.critical(Text(c.message()));
+    ops_.prompter.critical(c.message());
     return false;
 }
 
@@ -257,13 +257,13 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
     if (FNX == kTargetEKey) {
         // Refused here, while the user can still change the text: the key
         // holds one Windows-1250 byte per character.
-        if (const std::string refusal = EKeyTextRefusal(xXx); !refusal.empty()) {
-            ops_.prompter.critical(Text(refusal));
+        if (const Text refusal = EKeyTextRefusal(xXx); !refusal.empty()) {
+            ops_.prompter.critical(refusal);
             return;
         }
         // Which block the record goes back to is only as sure as the mask
         // the reading chose it by; the points stay in the editor meanwhile.
-        if (!RecordSourceReliable(ops_, Input, tx::kNothingWritten.czech)) return;
+        if (!RecordSourceReliable(ops_, Input, tx::kNothingWritten)) return;
         Tag = kTagStore;
         return;
     }
@@ -336,14 +336,14 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
     }
     if (result != kBlockReadOk) {
         ops_.prompter.critical(
-            Text(tx::kBlockUnread, block, Text(BlockReadResultText(result)), result));
+            Text(tx::kBlockUnread, block, Text::Value(BlockReadResultText(result)), result));
         return false;
     }
     SensorRecord read = xXx;
     const std::int32_t decoded = DecodeEKeyImage(image, read, Adr, SubAdr, ops_.nowMs());
     if (decoded != kDecodeOk) {
         ops_.prompter.critical(
-            Text(tx::kBlockNotCalibration, block, Text(DecodeResultText(decoded)), decoded));
+            Text(tx::kBlockNotCalibration, block, Text::Value(DecodeResultText(decoded)), decoded));
         return false;
     }
     xXx = read;
@@ -363,10 +363,10 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
     // What the certificate states as typed: checked before anything else.
     double uncertainty = 0;
     InputCheck typed =
-        CheckTyped(fields.txtNejistota, CheckPercent, tx::kFieldUncertainty.czech, uncertainty);
-    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, tx::kFieldValidity.czech);
+        CheckTyped(fields.txtNejistota, CheckPercent, tx::kFieldUncertainty, uncertainty);
+    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, tx::kFieldValidity);
     if (!typed) {
-        ops_.prompter.critical(Text(typed.message()));
+        ops_.prompter.critical(typed.message());
         return false;
     }
     FileDialogSpec d =

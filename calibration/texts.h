@@ -129,6 +129,7 @@ inline constexpr TextId kCertificateFilter{
 // ---- the certificate
 inline constexpr TextId kFieldUncertainty{QT_TRANSLATE_NOOP("Texts", "Nejistota [%]")};
 inline constexpr TextId kFieldValidity{QT_TRANSLATE_NOOP("Texts", "Platnost kalibrace")};
+inline constexpr TextId kFieldDateOfSave{QT_TRANSLATE_NOOP("Texts", "Datum uložení")};
 // %1 the file, %2 why.
 inline constexpr TextId kCertificateNotSaved{
     QT_TRANSLATE_NOOP("Texts", "Kalibrační list nelze uložit do souboru %1\r\n%2")};

@@ -321,10 +321,10 @@ int Certificate(CtlRunner& r) {
     CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
                                         uncertainty, tools.program, r.ops().clock.now());
     if (o.validity) c.validity = Trimmed(*o.validity);
-    InputCheck dates = CheckDate(c.dateOfSave, "Datum uložení");
-    if (dates) dates = CheckDate(c.validity, texts::calibration::kFieldValidity.czech);
+    InputCheck dates = CheckDate(c.dateOfSave, texts::calibration::kFieldDateOfSave);
+    if (dates) dates = CheckDate(c.validity, texts::calibration::kFieldValidity);
     if (!dates) {
-        r.err() << dates.message() << std::endl;
+        r.err() << r.view().shown(dates.message()) << std::endl;
         return kExitRefused;
     }
     Text reason(texts::calibration::kNoPdfWriter);
@@ -468,7 +468,7 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
         ->type_name("YYMMDD")
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
-                return CheckDate(text, "the validity")
+                return CheckDate(text, Text::Value("the validity"))
                            ? std::string()
                            : text + ": the validity is YYMMDD of a day that exists";
             },

@@ -29,10 +29,10 @@ CLI::Validator WholeNumber(int lo, int hi, const std::string& what);
 // A number typed whole (ParseNumber: a decimal comma allowed, "1abc",
 // "0x10", "1,5,5", "nan", "inf" refused) that `check` takes; `what`
 // names it in the usage error.
-CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const std::string&));
+CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const Text&));
 // The usage error for text as `what`, "" when check takes it.
 std::string NumberError(const std::string& text, const std::string& what,
-                        InputCheck (*check)(double, const std::string&));
+                        InputCheck (*check)(double, const Text&));
 
 void DescribeReadingCommands(CLI::App& app, CtlOptions& o);
 void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o);

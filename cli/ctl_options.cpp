@@ -55,18 +55,18 @@ CLI::Validator WholeNumber(int lo, int hi, const std::string& what) {
 }
 
 std::string NumberError(const std::string& text, const std::string& what,
-                        InputCheck (*check)(double, const std::string&)) {
+                        InputCheck (*check)(double, const Text&)) {
     double value = 0;
     if (!ParseNumber(text, value)) {
         return text + ": " + what +
                " is a number: digits with one decimal point or comma and an optional exponent "
                "(12, 0,5, 1e-3)";
     }
-    const InputCheck c = check(value, what);
+    const InputCheck c = check(value, Text::Value(what));
     return c ? std::string() : text + ": " + what + " cannot be stored: " + c.rangeInEnglish();
 }
 
-CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const std::string&)) {
+CLI::Validator Number(const std::string& what, InputCheck (*check)(double, const Text&)) {
     return CLI::Validator(
         [=](std::string& text) -> std::string { return NumberError(text, what, check); }, "");
 }

@@ -1383,6 +1383,10 @@
         <source>Blok %1</source>
         <translation>Block %1</translation>
     </message>
+    <message>
+        <source>Datum uložení</source>
+        <translation>Date of save</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

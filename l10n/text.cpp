@@ -8,13 +8,16 @@ Text Text::Value(std::string shown) {
     return t;
 }
 
-Text::Text(std::string finished) : value_(std::move(finished)), finished_(true) {}
-
-Text::Text(const char* finished) : Text(std::string(finished)) {}
-
 Text& Text::then(Text next) {
     more_.push_back(std::move(next));
     return *this;
+}
+
+Text Text::Finished(std::string czech) {
+    Text t;
+    t.value_ = std::move(czech);
+    t.finished_ = true;
+    return t;
 }
 
 bool Text::empty() const {

@@ -64,11 +64,10 @@ public:
     // A value the program shows as it stands, in every language: a sensor's
     // description, a number, an identifier.
     static Text Value(std::string shown);
-
-    // Until every operation names its wordings: a finished Czech sentence,
-    // which the window still has to match against the catalogue.
-    Text(std::string finished);
-    Text(const char* finished);
+    // A sentence some layer still puts together whole, in Czech: the window
+    // finds its English by matching it against the catalogue's wordings.
+    // Each call is a text that has yet to be given its identity.
+    static Text Finished(std::string czech);
 
     // Appends a line under this one (a message's next paragraph); an empty
     // text adds an empty line.

@@ -155,13 +155,9 @@ std::span<const char* const> TextCatalogue() {
         QT_TRANSLATE_NOOP("Texts", "Uložit zobrazená data"),
         QT_TRANSLATE_NOOP("Texts", "CSV, oddělovač čárka, desetinná tečka (*.csv)|*.csv|CSV, "
                                    "oddělovač středník, desetinná čárka (*.csv)|*.csv"),
-        QT_TRANSLATE_NOOP("Texts", "Obrázek nelze uložit do souboru %1"),
-        QT_TRANSLATE_NOOP("Texts", "Soubor nelze uložit: %1"),
         QT_TRANSLATE_NOOP("Texts", "Uložit komunikaci do souboru"),
         QT_TRANSLATE_NOOP("Texts", "Text (*.txt)|*.txt|Všechny |*.*"),
         QT_TRANSLATE_NOOP("Texts", "Záznam do souboru"),
-        QT_TRANSLATE_NOOP("Texts", "Záznam lze začít až po načtení převodníku (Načíst)."),
-        QT_TRANSLATE_NOOP("Texts", "Záznam do souboru %1 nelze začít: %2"),
         QT_TRANSLATE_NOOP("Texts", "Záznam do souboru %1 byl ukončen: %2. Zapsáno řádků: %3."),
         // What is held against a value shown (its tool tip), a reason a line.
         QT_TRANSLATE_NOOP("Texts", "Hodnota je nejistá: %1"),

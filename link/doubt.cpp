@@ -65,10 +65,6 @@ Text DoubtText(Doubt doubt) {
     return doubt ? Text(texts::link::kValueUncertain, DoubtReasons(doubt)) : Text();
 }
 
-std::string DoubtText(Doubt doubt, const std::string& lead) {
-    return doubt ? lead + DoubtReasons(doubt).czech() : std::string();
-}
-
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }

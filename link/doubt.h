@@ -61,9 +61,6 @@ std::string DoubtNames(Doubt doubt);
 Text DoubtReasons(Doubt doubt);
 // A value's tool tip: "Hodnota je nejistá: " and the reasons.
 Text DoubtText(Doubt doubt);
-// The reasons in Czech after a lead of the caller's, for callers that
-// still put their sentences together themselves.
-std::string DoubtText(Doubt doubt, const std::string& lead);
 // In English, for r27ctl's notes and warnings ("no answer; ...").
 std::string DoubtWords(Doubt doubt);
 

@@ -201,7 +201,7 @@ Text ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes) {
     std::string error;
     // Why the file is not read is the file layer's own sentence.
     if (!ReadWholeFile(path, kEepFile, text, error))
-        return Text(t::kEepUnreadable, path, Text(error));
+        return Text(t::kEepUnreadable, path, Text::Finished(error));
     EepParse file = ParseEep(text);
     if (file.tooManyLines) return Text(t::kEepTooManyLines, path, kMaxEepLines, kEepromSize);
     if (!file.ok()) return Text(t::kEepBadLine, file.badLine, path, Shown(file.badText));

@@ -97,7 +97,7 @@ Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& en
     // Any file may be chosen, not only one of the store's own folder.
     FolderBackupStore files(std::filesystem::path(path).parent_path().string());
     if (!(store != nullptr ? *store : files).load(path, entry, &error))
-        return Text(t::kNoBackup, path, Text(error)); // the store's own sentence
+        return Text(t::kNoBackup, path, Text::Finished(error)); // the store's own sentence
     if (BlockRole(entry.block).empty()) return Text(t::kBlockNotRestorable, entry.block);
     return {};
 }
@@ -108,7 +108,7 @@ Text RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
     text.then(Text(t::kBackupFile, FileNameOf(b.path)));
     text.then(Text(t::kConverter, TrimBlanks(b.deviceId), b.address));
     // The block's role is the journal's sentence.
-    text.then(Text(t::kBlock, b.block, Text(BlockRole(b.block))));
+    text.then(Text(t::kBlock, b.block, BlockRoleWording(b.block)));
     // The sensor in the image that would be written, not the file's label.
     const std::string id = ImageSensorId(b.image);
     text.then(Text(t::kSensor, ShownSensor(id)));

@@ -26,8 +26,8 @@ std::string RmuLimitText(const SensorRecord& rec) {
     return FormatFixed(rec.auxSingle, rec.numberFormat);
 }
 
-std::string RmuLimitOverflow(const SensorRecord& rec) {
-    return OverflowText(rec.auxSingle, rec.numberFormat);
+Text RmuLimitOverflow(const SensorRecord& rec) {
+    return FormatOverflow(rec.auxSingle, rec.numberFormat);
 }
 
 double RmuLimitOf(const std::string& text) {
@@ -53,8 +53,7 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
         const auto& text = texts[static_cast<std::size_t>(i)];
         if (!text) continue;
         const SensorRecord& rec = ops.state.records[static_cast<std::size_t>(i)];
-        // The check still puts its message together in Czech.
-        const std::string field = Text(t::kLimitField, i + 1).czech();
+        const Text field(t::kLimitField, i + 1);
         const double limit = RmuLimitOf(*text);
         InputCheck c = CheckSingle(limit, field);
         // The single is what the row will show; the message names the
@@ -64,12 +63,12 @@ bool RowsPass(Operations& ops, const std::array<std::optional<std::string>, kInp
             c.value = NumberText(limit);
         }
         if (!c) {
-            ops.prompter.critical(Text(c.message()).then(Text(t::kNothingSent)));
+            ops.prompter.critical(c.message().then(Text(t::kNothingSent)));
             return false;
         }
         // The limit goes back to the block the record came from.
         if (static_cast<float>(limit) != rec.auxSingle &&
-            !RecordSourceReliable(ops, i, t::kNothingSent.czech))
+            !RecordSourceReliable(ops, i, t::kNothingSent))
             return false;
     }
     return true;
@@ -113,8 +112,8 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
         rec.auxSingle = limit;
         if (info) info(Text(t::kStoring, i + 1));
         // A text the key cannot hold is named; the build then refuses it.
-        if (const std::string refusal = EKeyTextRefusal(rec); !refusal.empty())
-            ops.prompter.critical(Text(refusal));
+        if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
+            ops.prompter.critical(refusal);
         std::string image;
         if (BuildEKeyImage(image, rec, 1, ops.clock.now()) <= 0) {
             ops.prompter.plain(Text(t::kNotStored, i));

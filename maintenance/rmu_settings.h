@@ -25,7 +25,7 @@ Text RmuRowCaption(const SensorRecord& rec, int index);
 std::string RmuLimitText(const SensorRecord& rec);
 // What FormatFixed cut off the limit in its row ("" when it shows whole):
 // the row's tool tip.
-std::string RmuLimitOverflow(const SensorRecord& rec);
+Text RmuLimitOverflow(const SensorRecord& rec);
 // The number a text box's text stands for: blanks trimmed, a decimal comma
 // accepted; text that is not a number gives 0. Stored as a single once it
 // has passed the checks.

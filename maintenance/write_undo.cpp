@@ -82,7 +82,7 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
     const std::vector<JournalEntry> entries = ops.journal->entries(nullptr, &error);
     if (!error.empty()) {
         // Why is the journal's own sentence.
-        ops.prompter.critical(Text(t::kJournalUnreadable, Text(error)));
+        ops.prompter.critical(Text(t::kJournalUnreadable, Text::Finished(error)));
         return false;
     }
     if (id == 0 && !redo) id = LastUndoable(entries);
@@ -221,9 +221,9 @@ Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
     Text text(redo ? t::kRedoQuestion : t::kUndoQuestion, e.id);
     text.then(Text());
     // The command's label and the block or cells are the journal's sentences.
-    text.then(Text(t::kEntry, Text(CommandLabel(e.command)), ShownTime(e.time)));
+    text.then(Text(t::kEntry, Text::Finished(CommandLabel(e.command)), ShownTime(e.time)));
     text.then(Text(t::kConverter, TrimBlanks(e.deviceId), e.address));
-    text.then(Text(TargetText(e)));
+    text.then(TargetWording(e));
     if (!e.isBlock() && e.input > 0) text.then(Text(t::kInput, e.input));
     text.then(Text(t::kSensor, ShownSensor(e.sensor)));
     text.then(Text(t::kEntryResult, ResultText(e)));

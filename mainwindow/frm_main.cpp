@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "mainwindow/texts.h"
 #include "calibration/commands.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "l10n/localizer.h"
@@ -53,14 +54,7 @@ const QString kReconnectKey = QStringLiteral("Reconnect");
 // rarely enough that waiting costs nothing (one stat of the device file).
 
 // The window's own texts about reconnecting, in one place.
-const char* const kReconnectSwitch = "Po odpojení převodníku znovu připojit";
-const char* const kReconnectSwitchTip =
-    "Když se komunikační port ztratí (odpojený USB převodník), program čeká, až se vrátí, "
-    "otevře ho znovu a zopakuje poslední načtení.";
-const char* const kReconnectWaiting = "Čekám na návrat portu %1 (%2) ...";
-const char* const kReconnectReading = "Převodník se znovu připojil, načítám ...";
-const char* const kReconnectDone = "Převodník se znovu připojil (%1), měření běží.";
-const char* const kReconnectOpened = "Převodník se znovu připojil (%1).";
+namespace tx = texts::mainwindow;
 
 QColor FromRgb(std::uint32_t rgb) {
     return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
@@ -396,7 +390,7 @@ void FrmMain::SetClosedState() {
     SetEnabledOf(cmdReset, false);
     SetEnabledOf(cmdAdresa, false);
     cmdConnect->setText(tr("Připojit"));
-    setStatus("Komunikační port uzavřen.");
+    setStatus(Text(tx::kPortClosed));
     if (state().IsRMU) mRMUmain->menuAction()->setVisible(false);
 }
 
@@ -408,7 +402,7 @@ void FrmMain::SetOpenState() {
     SetEnabledOf(cmbSelectAdr, true);
     SetEnabledOf(cmdDevRead, true);
     cmdConnect->setText(tr("Spojeno"));
-    setStatus("Komunikační port otevřen");
+    setStatus(Text(tx::kPortOpened));
 }
 
 void FrmMain::cmdConnect_Click() {
@@ -423,7 +417,7 @@ void FrmMain::cmdConnect_Click() {
             SetClosedState();
             return;
         }
-        if (!OpenPort()) ops.prompter.critical("Nelze otevřít komunikační port");
+        if (!OpenPort()) ops.prompter.critical(Text(tx::kPortNotOpened));
     });
 }
 
@@ -433,7 +427,7 @@ bool FrmMain::OpenPort() {
         // A refusal the user can mend says how, before any box about it, so
         // that it stands there while the box is read.
         const QString hint = comSerial->openHint();
-        if (!hint.isEmpty()) setStatus(hint.toStdString());
+        if (!hint.isEmpty()) setStatus(Text::Finished(hint.toStdString()));
         return false;
     }
     SetOpenState();
@@ -462,16 +456,16 @@ void FrmMain::ShowLostLine(const QString& reason) {
     // back while nobody is at the screen to close the box must still be
     // reopened and read by the watch (the controls are modal-blocked
     // meanwhile, so nothing else can start).
-    prompter().critical("Komunikační port byl uzavřen: " + reason.toStdString());
+    prompter().critical(Text(tx::kLineLost, Text::Finished(reason.toStdString())));
 }
 
 // ----------------------------------------------------------- reconnecting
 
 void FrmMain::BuildReconnect() {
-    mReconnect = new QAction(Shown(std::string(kReconnectSwitch)), this);
+    mReconnect = new QAction(Shown(Text(tx::kReconnectSwitch)), this);
     mReconnect->setObjectName(QStringLiteral("mReconnect"));
-    mReconnect->setToolTip(Shown(std::string(kReconnectSwitchTip)));
-    mReconnect->setStatusTip(Shown(std::string(kReconnectSwitchTip)));
+    mReconnect->setToolTip(Shown(Text(tx::kReconnectSwitchTip)));
+    mReconnect->setStatusTip(Shown(Text(tx::kReconnectSwitchTip)));
     mReconnect->setCheckable(true);
     mReconnect->setChecked(ReadNumberLiteral(settings_->GetSetting(
                                kConnectionSection, kReconnectKey, QStringLiteral("1"))) != 0);
@@ -508,9 +502,9 @@ void FrmMain::UpdateWatch() {
         return;
     }
     if (!tmrReconnect->isActive()) tmrReconnect->start();
-    lblReconnect->setText(Shown(QString::fromUtf8(kReconnectWaiting)
-                                    .arg(QStringLiteral("COM%1").arg(lostPort_),
-                                         QString::fromStdString(connection_->lostDevice()))));
+    lblReconnect->setText(
+        Shown(Text(tx::kReconnectWaiting, "COM" + std::to_string(lostPort_),
+                   connection_->lostDevice())));
     // The status bar comes with the first watch (or log) and stays.
     if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
     statusBar()->show();
@@ -546,13 +540,13 @@ void FrmMain::Reconnect(Operations& ops) {
                            .arg(t.minute, 2, 10, QLatin1Char('0'))
                            .arg(t.second, 2, 10, QLatin1Char('0'));
     if (lastReadAddress_ < 0) {
-        setStatus(QString::fromUtf8(kReconnectOpened).arg(at).toStdString());
+        setStatus(Text(tx::kReconnectOpened, at.toStdString()));
         return;
     }
-    setStatus(kReconnectReading);
+    setStatus(Text(tx::kReconnectReading));
     // A failed read has said so itself (its box and status).
     if (DevRead(ops, lastReadAddress_) && !ops.cancelled())
-        setStatus(QString::fromUtf8(kReconnectDone).arg(at).toStdString());
+        setStatus(Text(tx::kReconnectDone, at.toStdString()));
 }
 
 void FrmMain::cmdFindPorts_Click() {
@@ -749,10 +743,8 @@ Connection::Hooks FrmMain::ConnectionHooks() {
 bool FrmMain::MayInterruptWrite() {
     // Asked past the command's own prompter: a command cancelled meanwhile
     // would swallow the question.
-    return rawPrompter_->question("Probíhá zápis do převodníku. Přerušit ho a ukončit program?\r\n"
-                                  "Přerušený zápis může v převodníku zanechat směs starého a "
-                                  "nového obsahu.",
-                                  MessageAnswer::No);
+    return rawPrompter_->question(
+        Text(tx::kInterruptWrite).then(Text(tx::kInterruptLeavesMix)), MessageAnswer::No);
 }
 
 void FrmMain::OfferWayBack() {

@@ -5,15 +5,11 @@
 
 namespace rm27 {
 
-Text EKeyTextRefusalWording(const SensorRecord& rec) {
+Text EKeyTextRefusal(const SensorRecord& rec) {
     const std::string character = UnencodableEKeyCharacter(rec);
     if (character.empty()) return {};
     return Text(texts::session::kUnencodableCharacter, ReplaceInvalidUtf8(character),
                 CodePointText(character));
-}
-
-std::string EKeyTextRefusal(const SensorRecord& rec) {
-    return EKeyTextRefusalWording(rec).czech();
 }
 
 } // namespace rm27

@@ -14,8 +14,6 @@ namespace rm27 {
 // first character of its texts that the sensors' code page (Windows-1250)
 // cannot hold, with its code point, since it may be invisible (a zero-width
 // space pasted with a description). Callers show it before their first frame.
-Text EKeyTextRefusalWording(const SensorRecord& rec);
-// The same in Czech.
-std::string EKeyTextRefusal(const SensorRecord& rec);
+Text EKeyTextRefusal(const SensorRecord& rec);
 
 } // namespace rm27

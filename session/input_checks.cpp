@@ -22,7 +22,7 @@ std::string BoundText(double value) {
     return std::string(buffer, r.ptr);
 }
 
-InputCheck Refused(double value, const std::string& field, Accepts accepts, double low,
+InputCheck Refused(double value, const Text& field, Accepts accepts, double low,
                    double high) {
     return {false, field, NumberText(value), accepts, BoundText(low), BoundText(high)};
 }
@@ -63,18 +63,18 @@ bool IsDigits(const std::string& text) {
 
 } // namespace
 
-std::string InputCheck::range() const {
+Text InputCheck::range() const {
     switch (accepts) {
     case Accepts::Between:
-        return low + " až " + high;
+        return Text(texts::session::kRangeBetween, low, high);
     case Accepts::ZeroOrSized:
-        return "0 nebo " + low + " ≤ |x| ≤ " + high;
+        return Text(texts::session::kRangeZeroOr, low, high);
     case Accepts::Sized:
-        return low + " ≤ |x| ≤ " + high;
+        return Text::Value(low + " ≤ |x| ≤ " + high);
     case Accepts::Date:
         break;
     }
-    return "RRMMDD (skutečné datum)";
+    return Text(texts::session::kRangeDate);
 }
 
 std::string InputCheck::rangeInEnglish() const {
@@ -91,8 +91,8 @@ std::string InputCheck::rangeInEnglish() const {
     return "YYMMDD of a day that exists";
 }
 
-std::string InputCheck::message() const {
-    return field + ": hodnotu " + value + " nelze použít, přípustné jsou hodnoty " + range() + ".";
+Text InputCheck::message() const {
+    return Text(texts::session::kValueRefused, field, value, range());
 }
 
 bool ParseNumber(const std::string& text, double& value) {
@@ -136,17 +136,17 @@ std::string NumberText(double value) {
     return std::string(buffer, r.ptr);
 }
 
-InputCheck CheckSingle(double value, const std::string& field) {
+InputCheck CheckSingle(double value, const Text& field) {
     if (FitsSingle(value)) return {};
     return Refused(value, field, Accepts::ZeroOrSized, kSingleMin, kSingleMax);
 }
 
-InputCheck CheckNonZeroSingle(double value, const std::string& field) {
+InputCheck CheckNonZeroSingle(double value, const Text& field) {
     if (value != 0 && FitsSingle(value)) return {};
     return Refused(value, field, Accepts::Sized, kSingleMin, kSingleMax);
 }
 
-InputCheck CheckDeviceFloat(double value, const std::string& field) {
+InputCheck CheckDeviceFloat(double value, const Text& field) {
     const double size = std::fabs(value);
     if (value == 0 || (size >= kDeviceFloatMin && size < kDeviceFloatLimit &&
                        std::fabs(static_cast<float>(value)) < kDeviceFloatLimit))
@@ -156,7 +156,7 @@ InputCheck CheckDeviceFloat(double value, const std::string& field) {
                    std::nextafter(static_cast<float>(kDeviceFloatLimit), 0.0f));
 }
 
-InputCheck CheckFitsFormat(double value, const std::string& format, const std::string& field) {
+InputCheck CheckFitsFormat(double value, const std::string& format, const Text& field) {
     if (std::isfinite(value) && FitsFormat(value, format)) return {};
     double low = 0;
     double high = 0;
@@ -168,12 +168,12 @@ InputCheck CheckFitsFormat(double value, const std::string& format, const std::s
     return refused;
 }
 
-InputCheck CheckPercent(double value, const std::string& field) {
+InputCheck CheckPercent(double value, const Text& field) {
     if (value >= 0 && value <= 100) return {};
     return {false, field, NumberText(value), Accepts::Between, "0", "100"};
 }
 
-InputCheck CheckDate(const std::string& yymmdd, const std::string& field) {
+InputCheck CheckDate(const std::string& yymmdd, const Text& field) {
     const std::string date = TrimBlanks(yymmdd);
     if (date.empty()) return {};
     if (date.size() == 6 && IsDigits(date)) {
@@ -187,8 +187,8 @@ InputCheck CheckDate(const std::string& yymmdd, const std::string& field) {
     return {false, field, date, Accepts::Date, {}, {}};
 }
 
-InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const std::string&),
-                      const std::string& field, double& value) {
+InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const Text&),
+                      const Text& field, double& value) {
     if (ParseNumber(text, value)) return check(value, field);
     // Every check refuses NaN: its refusal states the range.
     InputCheck refused = check(std::numeric_limits<double>::quiet_NaN(), field);
@@ -200,10 +200,6 @@ Text FormatOverflow(double value, const std::string& format) {
     if (FitsFormat(value, format)) return {};
     return Text(texts::session::kFormatOverflow, TrimBlanks(format),
                 TrimBlanks(FormatWhole(value, format)));
-}
-
-std::string OverflowText(double value, const std::string& format) {
-    return FormatOverflow(value, format).czech();
 }
 
 } // namespace rm27

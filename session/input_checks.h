@@ -23,17 +23,17 @@ struct InputCheck {
     };
 
     bool ok = true;
-    std::string field;
+    Text field;
     std::string value;
     Accepts accepts = Accepts::Between;
     std::string low, high;
 
     explicit operator bool() const { return ok; }
     // "<field>: hodnotu <value> nelze použít, přípustné jsou hodnoty <range>."
-    std::string message() const;
+    Text message() const;
     // What the field takes, in Czech ("-9999,9 až 99999,9") and in English
     // (r27ctl's usage errors: "-9999.9 to 99999.9").
-    std::string range() const;
+    Text range() const;
     std::string rangeInEnglish() const;
 };
 
@@ -49,31 +49,29 @@ std::string NumberText(double value);
 // An IEEE single as the converter keeps it (Q, the RMU limit, an entered
 // mV/V): finite, within a single's range, and 0 or a normal single (a
 // denormal has lost its digits, and 1e-45 mV/V is a slip, not a value).
-InputCheck CheckSingle(double value, const std::string& field);
+InputCheck CheckSingle(double value, const Text& field);
 // K: the same, and not 0.
-InputCheck CheckNonZeroSingle(double value, const std::string& field);
+InputCheck CheckNonZeroSingle(double value, const Text& field);
 // A value kept as the eKey's own float (curve points, the curve's limit):
 // 0, or a magnitude from 2^-128 up to below 2^127. The encoder would write
 // anything else as 0 or as its largest number.
-InputCheck CheckDeviceFloat(double value, const std::string& field);
+InputCheck CheckDeviceFloat(double value, const Text& field);
 // A value that has to be shown whole in a display format, such as the RMU
 // limit in its record's number format: "####0.0" takes -9999.9 .. 99999.9.
 // A format that shows no digit at all checks nothing.
-InputCheck CheckFitsFormat(double value, const std::string& format, const std::string& field);
+InputCheck CheckFitsFormat(double value, const std::string& format, const Text& field);
 // A percentage, 0 .. 100.
-InputCheck CheckPercent(double value, const std::string& field);
+InputCheck CheckPercent(double value, const Text& field);
 // "YYMMDD" of a day that exists; blank means not stated and passes.
-InputCheck CheckDate(const std::string& yymmdd, const std::string& field);
+InputCheck CheckDate(const std::string& yymmdd, const Text& field);
 
 // text read whole (ParseNumber) into value, then checked; text that is no
 // number is refused with the range the check states.
-InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const std::string&),
-                      const std::string& field, double& value);
+InputCheck CheckTyped(const std::string& text, InputCheck (*check)(double, const Text&),
+                      const Text& field, double& value);
 
 // "Hodnota se nevejde do formátu ##0.000: 20000.016" when FormatFixed cuts
 // the value; nothing when it shows it whole.
 Text FormatOverflow(double value, const std::string& format);
-// The same in Czech.
-std::string OverflowText(double value, const std::string& format);
 
 } // namespace rm27

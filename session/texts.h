@@ -88,4 +88,12 @@ inline constexpr TextId kUnencodableCharacter{
     QT_TRANSLATE_NOOP("Texts", "Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače "
                                "(Windows-1250) ho neobsahuje.")};
 
+// A value refused before anything is written: %1 the field, %2 the value,
+// %3 what the field takes (one of the ranges below).
+inline constexpr TextId kValueRefused{
+    QT_TRANSLATE_NOOP("Texts", "%1: hodnotu %2 nelze použít, přípustné jsou hodnoty %3.")};
+inline constexpr TextId kRangeBetween{QT_TRANSLATE_NOOP("Texts", "%1 až %2")};
+inline constexpr TextId kRangeZeroOr{QT_TRANSLATE_NOOP("Texts", "0 nebo %1 ≤ |x| ≤ %2")};
+inline constexpr TextId kRangeDate{QT_TRANSLATE_NOOP("Texts", "RRMMDD (skutečné datum)")};
+
 } // namespace rm27::texts::session

@@ -109,7 +109,7 @@ bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<Clb
     // out: the file is looked at and read as every file of the program is.
     std::string bytes;
     if (std::string refusal; !ReadWholeFile(path, kClbFile, bytes, refusal)) {
-        reason = Text(refusal);
+        reason = Text::Finished(refusal);
         return false;
     }
     std::string text;

@@ -10,7 +10,9 @@
 #include <QTimer>
 
 #include "app/app_options.h"
+#include "calibration/texts.h"
 #include "l10n/localizer.h"
+#include "reading/texts.h"
 #include "support/qt_environment.h"
 #include "ui/qt_prompter.h"
 
@@ -133,18 +135,17 @@ TEST_F(InEnglish, TheWindowsBoxesAndInputsShowEnglish) {
         });
     };
     closeWhenOpen();
-    prompter.critical("Jednotka nepřipojena");
+    prompter.critical(Text(texts::reading::kNotConnected));
     EXPECT_EQ(seen, QStringLiteral("Unit not connected"));
     EXPECT_EQ(seenTitle, QStringLiteral("RM-27/RMU Manager"));
 
     closeWhenOpen();
-    prompter.inputBox("Zadejte kolik to je mVV", "", "2");
+    prompter.inputBox(Text(texts::calibration::kEnterMvV), Text(), "2");
     EXPECT_EQ(seen, QStringLiteral("Enter how much that is in mV/V"));
 
     closeWhenOpen();
-    prompter.inputBox("Actual device address is 05. While changing address (in range 1 to 159) "
-                      "take care on address colision.",
-                      "Change device address ", "5");
+    prompter.inputBox(Text(texts::reading::kAddressPrompt, "05"),
+                      Text(texts::reading::kAddressTitle), "5");
     EXPECT_EQ(seenTitle, QStringLiteral("Change device address"));
     EXPECT_TRUE(TakeMisses().isEmpty());
 }

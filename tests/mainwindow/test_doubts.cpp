@@ -17,12 +17,12 @@ TEST_F(DoubtTips, TheReasonGoesIntoTheTipAndTheTextStays) {
     auto* k = Child<QLabel>(*w, "lblR38mVVK_1");
     ASSERT_NE(k, nullptr);
     ASSERT_TRUE(k->toolTip().isEmpty());
-    w->setCaption("lblR38mVVK_1", "-1.#QNB E+00");
+    w->setCaption("lblR38mVVK_1", Text::Value("-1.#QNB E+00"));
     const Text why = DoubtText(kDoubtNoAnswer);
     w->setDoubt("lblR38mVVK_1", why);
     EXPECT_EQ(k->text(), QStringLiteral("-1.#QNB E+00"));
     EXPECT_EQ(k->toolTip().toStdString(), why.czech());
-    w->setDoubt("lblR38mVVK_1", "");
+    w->setDoubt("lblR38mVVK_1", Text());
     EXPECT_TRUE(k->toolTip().isEmpty());
     EXPECT_EQ(k->text(), QStringLiteral("-1.#QNB E+00"));
 }
@@ -42,7 +42,7 @@ TEST_F(DoubtTips, AControlsOwnTipComesFirstAndBack) {
         // a second doubt replaces the first, it does not pile up
         w->setDoubt(name, DoubtText(kDoubtMaybeLate));
         EXPECT_FALSE(c->toolTip().contains(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
-        w->setDoubt(name, "");
+        w->setDoubt(name, Text());
         EXPECT_EQ(c->toolTip(), own);
     }
     EXPECT_FALSE(Child<QLabel>(*w, "lblR27Val_2")->toolTip().isEmpty()); // it has one of its own

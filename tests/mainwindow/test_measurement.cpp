@@ -15,7 +15,7 @@ class MeasurementTest : public WindowTest {
 protected:
     void SetRaw(TestWindow& w, const QString& text) {
         for (int i = 0; i < 4; ++i)
-            w.setCaption("lblHodnota_" + std::to_string(i), text.toStdString());
+            w.setCaption("lblHodnota_" + std::to_string(i), Text::Value(text.toStdString()));
     }
     void ExpectRawEmpty(TestWindow& w) {
         for (int i = 0; i < 4; ++i)

@@ -89,7 +89,7 @@ TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {
         EXPECT_FALSE(w->RunCommand([&](Operations&) { nestedRan = true; }));
         w->setControlEnabled("cmdReset", true);
         w->setControlVisible("mRMUmain", true);
-        w->setCaption("lblHodnota_5", "65536");
+        w->setCaption("lblHodnota_5", Text::Value("65536"));
         EXPECT_FALSE(reset->isEnabled());
     });
     EXPECT_TRUE(ran);
@@ -106,8 +106,8 @@ TEST_F(WindowStateTest, ViewFillsListsAndCombos) {
     auto* freq = Child<QComboBox>(*w, "cmbFreq");
     EXPECT_EQ(freq->count(), 2);
     EXPECT_EQ(freq->currentText(), QStringLiteral("500 Hz "));
-    w->addListItem("lstCurves", "@0x01 0123RM2712");
-    w->addListItem("lstCurves", "@0x02 0456RMU 12");
+    w->addListItem("lstCurves", Text::Value("@0x01 0123RM2712"));
+    w->addListItem("lstCurves", Text::Value("@0x02 0456RMU 12"));
     auto* list = Child<QListWidget>(*w, "lstCurves");
     EXPECT_EQ(list->count(), 2);
     w->clearList("lstCurves");

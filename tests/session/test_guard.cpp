@@ -72,18 +72,18 @@ TEST_F(Guard, ACancelEndsWithItsCommand) {
         EXPECT_TRUE(guard.cancel());
         EXPECT_TRUE(o.cancelled());
         // quiet from here on: boxes answer No, inputs and dialogs are cancelled
-        EXPECT_FALSE(o.prompter.question("Pokračovat?"));
-        EXPECT_EQ(o.prompter.inputBox("Adresa", "", "5"), "");
+        EXPECT_FALSE(o.prompter.question(Text::Value("Pokračovat?")));
+        EXPECT_EQ(o.prompter.inputBox(Text::Value("Adresa"), Text(), "5"), "");
         FileDialogSpec dialog;
         EXPECT_FALSE(o.prompter.showOpen(dialog));
-        o.prompter.critical("Error reading MEM block");
+        o.prompter.critical(Text::Value("Error reading MEM block"));
         o.prompter.clipboardSetText("1 - ID");
     });
     EXPECT_TRUE(view.calls.empty());
     // the next command starts clean
     session.run([&](Operations& o) {
         EXPECT_FALSE(o.cancelled());
-        EXPECT_TRUE(o.prompter.question("Pokračovat?"));
+        EXPECT_TRUE(o.prompter.question(Text::Value("Pokračovat?")));
     });
     EXPECT_EQ(view.calls.size(), 1u);
 }

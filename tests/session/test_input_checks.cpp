@@ -50,37 +50,37 @@ TEST(InputChecks, WhatEachPlaceHolds) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(NumberText(c.value));
-        EXPECT_EQ(bool(CheckSingle(c.value, "f")), c.single);
-        EXPECT_EQ(bool(CheckNonZeroSingle(c.value, "f")), c.slope);
-        EXPECT_EQ(bool(CheckDeviceFloat(c.value, "f")), c.deviceFloat);
-        EXPECT_EQ(bool(CheckPercent(c.value, "f")), c.percent);
-        EXPECT_EQ(bool(CheckFitsFormat(c.value, "####0.0 ", "f")), c.format);
+        EXPECT_EQ(bool(CheckSingle(c.value, Text::Value("f"))), c.single);
+        EXPECT_EQ(bool(CheckNonZeroSingle(c.value, Text::Value("f"))), c.slope);
+        EXPECT_EQ(bool(CheckDeviceFloat(c.value, Text::Value("f"))), c.deviceFloat);
+        EXPECT_EQ(bool(CheckPercent(c.value, Text::Value("f"))), c.percent);
+        EXPECT_EQ(bool(CheckFitsFormat(c.value, "####0.0 ", Text::Value("f"))), c.format);
     }
     // A format that shows no digit has nothing to fit.
-    EXPECT_TRUE(CheckFitsFormat(1e30, "        ", "f"));
+    EXPECT_TRUE(CheckFitsFormat(1e30, "        ", Text::Value("f")));
 }
 
 TEST(InputChecks, ARefusalNamesTheFieldTheValueAndWhatTheFieldTakes) {
     SetDecimalSeparator('.');
-    EXPECT_EQ(CheckFitsFormat(99999999999.0, "####0.0 ", "Limit vstupu 2").message(),
+    EXPECT_EQ(CheckFitsFormat(99999999999.0, "####0.0 ", Text::Value("Limit vstupu 2")).message().czech(),
               "Limit vstupu 2: hodnotu 99999999999 nelze použít, přípustné jsou hodnoty -9999.9 až "
               "99999.9.");
-    EXPECT_EQ(CheckFitsFormat(-5, "0.00000", "f").range(), "0.00000 až 9.99999");
-    EXPECT_EQ(CheckDeviceFloat(1e40, "Etalon").message(),
+    EXPECT_EQ(CheckFitsFormat(-5, "0.00000", Text::Value("f")).range().czech(), "0.00000 až 9.99999");
+    EXPECT_EQ(CheckDeviceFloat(1e40, Text::Value("Etalon")).message().czech(),
               "Etalon: hodnotu 1e+40 nelze použít, přípustné jsou hodnoty 0 nebo 2.93874e-39 ≤ "
               "|x| ≤ 1.70141e+38.");
-    EXPECT_EQ(CheckNonZeroSingle(0, "K").rangeInEnglish(), "1.17549e-38 <= |x| <= 3.40282e+38");
+    EXPECT_EQ(CheckNonZeroSingle(0, Text::Value("K")).rangeInEnglish(), "1.17549e-38 <= |x| <= 3.40282e+38");
     double value = 1;
-    const InputCheck typed = CheckTyped(" 1abc", CheckPercent, "Nejistota [%]", value);
-    EXPECT_EQ(typed.message(),
+    const InputCheck typed = CheckTyped(" 1abc", CheckPercent, Text::Value("Nejistota [%]"), value);
+    EXPECT_EQ(typed.message().czech(),
               "Nejistota [%]: hodnotu 1abc nelze použít, přípustné jsou hodnoty 0 až 100.");
     SetDecimalSeparator('\0');
 
     for (const char* date : {"261204", "280229", "", "      "})
-        EXPECT_TRUE(CheckDate(date, "d")) << date;
+        EXPECT_TRUE(CheckDate(date, Text::Value("d"))) << date;
     for (const char* date : {"260229", "261301", "261200", "260431", "26120", "2612O4", "-61204"})
-        EXPECT_FALSE(CheckDate(date, "d")) << date;
-    EXPECT_EQ(CheckDate("261332", "Platnost kalibrace").message(),
+        EXPECT_FALSE(CheckDate(date, Text::Value("d"))) << date;
+    EXPECT_EQ(CheckDate("261332", Text::Value("Platnost kalibrace")).message().czech(),
               "Platnost kalibrace: hodnotu 261332 nelze použít, přípustné jsou hodnoty RRMMDD "
               "(skutečné datum).");
 }

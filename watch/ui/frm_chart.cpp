@@ -24,6 +24,7 @@
 #include <limits>
 #include <vector>
 
+#include "watch/texts.h"
 #include "link/codecs.h"
 #include "link/ekey.h"
 #include "watch/wall_time.h"
@@ -446,7 +447,7 @@ void FrmChart::cmdSavePng_Click() {
     if (!prompter_.showSave(pngDialog_)) return;
     const QString path = Q(pngDialog_.fileName);
     if (!view_->grab().save(path, "PNG"))
-        prompter_.critical("Obrázek nelze uložit do souboru " + pngDialog_.fileName);
+        prompter_.critical(Text(texts::watch::kImageNotSaved, pngDialog_.fileName));
 }
 
 void FrmChart::cmdSaveCsv_Click() {
@@ -476,7 +477,7 @@ void FrmChart::cmdSaveCsv_Click() {
     const QByteArray bytes = QByteArray::fromStdString(text);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
-        prompter_.critical("Soubor nelze uložit: " + file.errorString().toStdString());
+        prompter_.critical(Text(texts::watch::kFileNotSaved, file.errorString().toStdString()));
     }
 }
 

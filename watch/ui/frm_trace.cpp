@@ -1,4 +1,5 @@
 #include "watch/ui/frm_trace.h"
+#include "watch/texts.h"
 
 #include <QAction>
 #include <QDir>
@@ -224,7 +225,7 @@ void FrmTrace::cmdSave_Click() {
     const QByteArray text = shownText(false).toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
         !file.flush()) {
-        prompter_.critical("Soubor nelze uložit: " + file.errorString().toStdString());
+        prompter_.critical(Text(texts::watch::kFileNotSaved, file.errorString().toStdString()));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "watch/ui/watch_windows.h"
+#include "watch/texts.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -72,7 +73,7 @@ bool WatchWindows::startLog() {
     const WatchHeader header = currentHeader_ ? currentHeader_() : WatchHeader{};
     if (header.deviceId.empty()) {
         // Without a converter there is nothing to name in the header.
-        prompter_.critical("Záznam lze začít až po načtení převodníku (Načíst).");
+        prompter_.critical(Text(texts::watch::kLogNeedsReading));
         return false;
     }
     logDialog_.fileName = QDateTime::currentDateTime()
@@ -82,7 +83,7 @@ bool WatchWindows::startLog() {
     const std::string why =
         log_.start(logDialog_.fileName, header, DialectOfFilter(logDialog_.filterIndex));
     if (!why.empty()) {
-        prompter_.critical("Záznam do souboru " + logDialog_.fileName + " nelze začít: " + why);
+        prompter_.critical(Text(texts::watch::kLogNotStarted, logDialog_.fileName, Text::Finished(why)));
         return false;
     }
     logDialog_.initDir =
@@ -114,7 +115,8 @@ void WatchWindows::onTick(const TickSample& sample) {
 }
 
 void WatchWindows::logFailed() {
-    prompter_.critical(RecordingStoppedText(log_.path(), log_.failure(), log_.rows()));
+    prompter_.critical(
+        Text::Finished(RecordingStoppedText(log_.path(), log_.failure(), log_.rows())));
 }
 
 void WatchWindows::updateIndicator() {
