@@ -22,6 +22,7 @@
 #include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
+#include "l10n/localizer.h"
 #include "link/codecs.h"
 #include "session/journal.h"
 #include "ui/app_paths.h"
@@ -132,6 +133,7 @@ int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const 
     answers.in = &std::cin;
     answers.interactive = ::isatty(STDIN_FILENO) != 0;
     rm27::CtlRunner runner(line, pump, options, std::cout, std::cerr, answers);
+    runner.view().setWording(rm27::CurrentWording());
     runner.ops().backups = &backups;
     runner.session().journal() = journal;
     rm27::QtCalibrationFileStore calibrationFiles;
@@ -205,6 +207,9 @@ int main(int argc, char** argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
+    // Chosen as the window chooses: the option, else the system's language.
+    rm27::InstallLanguage(
+        rm27::ChooseLanguage(QString::fromStdString(options.lang), QLocale::system()));
     if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
 
     // The window's numbering of the ports, with the user's overrides from

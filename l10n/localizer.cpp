@@ -217,6 +217,11 @@ QString Shown(const QString& czech, TextKind kind) {
     return Translate(czech, kind, &found);
 }
 
+Wording CurrentWording() {
+    if (Current().language == Language::Czech) return {};
+    return [](const char* czech) { return Shown(QString::fromUtf8(czech)).toStdString(); };
+}
+
 QString Shown(const Text& text, TextKind kind) {
     if (Current().language == Language::Czech) return QString::fromStdString(text.czech());
     return QString::fromStdString(text.render([kind](const char* czech) {

@@ -41,6 +41,10 @@ enum class TextKind {
     Value,
 };
 
+// How r27ctl's terminal renders a text's wordings in the current language;
+// empty (Czech as written) when the language is Czech.
+Wording CurrentWording();
+
 // The text in the current language.
 QString Shown(const std::string& czech, TextKind kind = TextKind::Program);
 QString Shown(const QString& czech, TextKind kind = TextKind::Program);

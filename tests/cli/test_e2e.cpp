@@ -53,6 +53,12 @@ TEST(CtlEndToEnd, ReadAsJson) {
     ASSERT_EQ(inputs.size(), 4);
     EXPECT_EQ(inputs[0].toObject()["source"].toString(), QStringLiteral("eKey"));
     EXPECT_EQ(inputs[1].toObject()["source"].toString(), QStringLiteral("Internal"));
+
+    // The converter's texts in the language asked for (the others here
+    // speak Czech: the tests' locale says nothing).
+    const Result english = RunCtl({"--lang", "en", "--port", sim.pty(), "ekey-init"});
+    EXPECT_EQ(english.status, 4);
+    EXPECT_NE(english.err.find("Do you want to continue ?"), std::string::npos) << english.err;
 }
 
 TEST(CtlEndToEnd, SimulatorDumpsItsState) {

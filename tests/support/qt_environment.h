@@ -39,6 +39,9 @@ public:
             platform += ":configfile=" + QFile::encodeName(config.fileName());
         }
         qputenv("QT_QPA_PLATFORM", platform);
+        // The programs the tests start choose their language from the
+        // locale: Czech, whatever language this machine speaks.
+        qputenv("LC_ALL", "C.UTF-8");
         // The user's data folder too (eKey backups): never the real one.
         qputenv("XDG_DATA_HOME", dir_->filePath(QStringLiteral("data")).toLocal8Bit());
         static int argc = 1;
