@@ -224,9 +224,8 @@ Wording CurrentWording() {
 
 QString Shown(const Text& text, TextKind kind) {
     if (Current().language == Language::Czech) return QString::fromStdString(text.czech());
-    return QString::fromStdString(text.render([kind](const char* czech) {
-        return Shown(QString::fromUtf8(czech), kind).toStdString();
-    }));
+    return QString::fromStdString(text.render(
+        [kind](const char* czech) { return Shown(QString::fromUtf8(czech), kind).toStdString(); }));
 }
 
 QString Shown(const std::string& czech, TextKind kind) {

@@ -60,7 +60,8 @@ public:
     // Nothing to show.
     Text() = default;
     template <class... Args>
-    Text(const TextId& id, Args&&... args) : id_(&id), args_{TextArg(std::forward<Args>(args))...} {}
+    Text(const TextId& id, Args&&... args)
+        : id_(&id), args_{TextArg(std::forward<Args>(args))...} {}
     // A value the program shows as it stands, in every language: a sensor's
     // description, a number, an identifier.
     static Text Value(std::string shown);

@@ -16,8 +16,7 @@ struct Reason {
 };
 
 const Reason kReasons[] = {
-    {kDoubtNoAnswer, "no-answer", "no answer",
-     &texts::link::kReasonNoAnswer},
+    {kDoubtNoAnswer, "no-answer", "no answer", &texts::link::kReasonNoAnswer},
     {kDoubtBadCharacter, "bad-character", "a character of the answer is not a hex digit",
      &texts::link::kReasonBadCharacter},
     {kDoubtMisframed, "misframed", "the answer did not end where it should",
@@ -26,8 +25,7 @@ const Reason kReasons[] = {
      &texts::link::kReasonStray},
     {kDoubtMaybeLate, "maybe-late-answer", "it may be the late answer of an earlier request",
      &texts::link::kReasonMaybeLate},
-    {kDoubtDerived, "derived", "it rests on another uncertain value",
-     &texts::link::kReasonDerived},
+    {kDoubtDerived, "derived", "it rests on another uncertain value", &texts::link::kReasonDerived},
 };
 
 } // namespace

@@ -17,8 +17,7 @@ inline constexpr TextId kReasonNoAnswer{QT_TRANSLATE_NOOP(
 inline constexpr TextId kReasonBadCharacter{
     QT_TRANSLATE_NOOP("Texts", "odpověď převodníku obsahovala znak, který v ní nemůže být.")};
 inline constexpr TextId kReasonMisframed{QT_TRANSLATE_NOOP(
-    "Texts",
-    "odpověď převodníku neskončila tam, kde měla (mohou to být kusy dvou odpovědí).")};
+    "Texts", "odpověď převodníku neskončila tam, kde měla (mohou to být kusy dvou odpovědí).")};
 inline constexpr TextId kReasonStray{
     QT_TRANSLATE_NOOP("Texts", "na lince čekaly znaky, o které se nikdo nežádal.")};
 inline constexpr TextId kReasonMaybeLate{

@@ -15,7 +15,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "mainwindow/texts.h"
 #include "calibration/commands.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "l10n/localizer.h"
@@ -28,6 +27,7 @@
 #include "maintenance/rmu_settings.h"
 #include "maintenance/ui/frm_rmu_setup.h"
 #include "maintenance/write_undo.h"
+#include "mainwindow/texts.h"
 #include "session/controls.h"
 #include "session/measurement.h"
 #include "ui/app_paths.h"
@@ -502,9 +502,8 @@ void FrmMain::UpdateWatch() {
         return;
     }
     if (!tmrReconnect->isActive()) tmrReconnect->start();
-    lblReconnect->setText(
-        Shown(Text(tx::kReconnectWaiting, "COM" + std::to_string(lostPort_),
-                   connection_->lostDevice())));
+    lblReconnect->setText(Shown(
+        Text(tx::kReconnectWaiting, "COM" + std::to_string(lostPort_), connection_->lostDevice())));
     // The status bar comes with the first watch (or log) and stays.
     if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
     statusBar()->show();
@@ -743,8 +742,8 @@ Connection::Hooks FrmMain::ConnectionHooks() {
 bool FrmMain::MayInterruptWrite() {
     // Asked past the command's own prompter: a command cancelled meanwhile
     // would swallow the question.
-    return rawPrompter_->question(
-        Text(tx::kInterruptWrite).then(Text(tx::kInterruptLeavesMix)), MessageAnswer::No);
+    return rawPrompter_->question(Text(tx::kInterruptWrite).then(Text(tx::kInterruptLeavesMix)),
+                                  MessageAnswer::No);
 }
 
 void FrmMain::OfferWayBack() {

@@ -26,9 +26,9 @@
 
 #include "link/line.h"
 #include "reading/operations.h"
+#include "session/connection.h"
 #include "session/device_state.h"
 #include "session/main_view.h"
-#include "session/connection.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
 #include "watch/tick_sample.h"

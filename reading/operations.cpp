@@ -297,7 +297,8 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
         RememberBlock(st, BlockNumber(i, 0), buffer);
         DecodeEKeyImage(buffer, rec, i, 0, ops.nowMs());
         st.sources[i] = InputSource::EKey;
-        ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceEKey, TrimBlanks(rec.sensorId)));
+        ops.view.setCaption(ctl::lblR27ID(i),
+                            Text(texts::reading::kSourceEKey, TrimBlanks(rec.sensorId)));
         colour = kRgbGreen;
         return true;
     }
@@ -430,7 +431,8 @@ LiveTexts LiveTextsOf(const DeviceState& st, int i, bool whole) {
     return t;
 }
 
-std::array<DeviceState::LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text) {
+std::array<DeviceState::LiveValues::Doubts, kInputCount>
+MeasurementAnswerDoubts(const std::string& text) {
     std::array<DeviceState::LiveValues::Doubts, kInputCount> out{};
     if (text.size() != kMeasurementAnswerLength) return out;
     // Each field is judged by its own characters; the frame as a whole by
@@ -584,10 +586,9 @@ void ChangeAddress(Operations& ops) {
         for (;;) {
             std::string current = std::to_string(st.DeviceAddress);
             if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
-            const std::string answer =
-                ops.prompter.inputBox(Text(texts::reading::kAddressPrompt, current),
-                                      Text(texts::reading::kAddressTitle),
-                                      std::to_string(st.DeviceAddress));
+            const std::string answer = ops.prompter.inputBox(
+                Text(texts::reading::kAddressPrompt, current), Text(texts::reading::kAddressTitle),
+                std::to_string(st.DeviceAddress));
             if (answer.empty()) return;
             n = std::lround(ValComma(answer));
             if (n >= 1 && n <= 159) break;

@@ -41,8 +41,7 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
 // operator's words), or certain again for an empty doubt. `overflow` is
 // what FormatFixed cut off the value's text (FormatOverflow), said in the
 // same tool tip: the caption keeps the cut text.
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt,
-               const Text& overflow = {});
+void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow = {});
 
 // The display formats of K and Q (lblR38mVVK, lblR38mVVQ).
 inline const std::string kFormatK = "0.0000 E+00";
@@ -94,7 +93,8 @@ std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
 // not a hex digit in the field, and the whole answer when its CR is not the
 // last character or another CR or LF stands inside. Nothing for any other
 // length (such an answer is not decoded).
-std::array<DeviceState::LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
+std::array<DeviceState::LiveValues::Doubts, kInputCount>
+MeasurementAnswerDoubts(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.

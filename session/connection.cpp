@@ -52,8 +52,8 @@ Connection::Tick Connection::tick() {
     CommandGuard& guard = session_.guard();
     if (!guard.tickAllowed()) return t;
     Operations& ops = session_.ops();
-    const bool asks = hooks_.converterRead && hooks_.converterRead(ops.state) &&
-                      ops.port.line.isOpen();
+    const bool asks =
+        hooks_.converterRead && hooks_.converterRead(ops.state) && ops.port.line.isOpen();
     bool decoded = false;
     {
         const auto ticking = guard.ticking();
@@ -72,8 +72,7 @@ Connection::Tick Connection::tickAfterInterval(const std::function<bool()>& stop
 }
 
 Connection::TicksEnd Connection::tickWhile(const std::function<bool()>& more,
-                                            const std::function<bool()>& decoded,
-                                            int silentLimit) {
+                                           const std::function<bool()>& decoded, int silentLimit) {
     int silent = 0;
     while (more()) {
         bool stopped = false;

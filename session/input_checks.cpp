@@ -22,8 +22,7 @@ std::string BoundText(double value) {
     return std::string(buffer, r.ptr);
 }
 
-InputCheck Refused(double value, const Text& field, Accepts accepts, double low,
-                   double high) {
+InputCheck Refused(double value, const Text& field, Accepts accepts, double low, double high) {
     return {false, field, NumberText(value), accepts, BoundText(low), BoundText(high)};
 }
 

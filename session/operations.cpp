@@ -40,8 +40,7 @@ void CancellablePrompter::clipboardSetText(const std::string& text) {
     if (!guard_.cancelled()) inner_.clipboardSetText(text);
 }
 
-int CancellablePrompter::choose(const MessageBoxSpec& box,
-                                const std::vector<Text>& choices) {
+int CancellablePrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choices) {
     return guard_.cancelled() ? -1 : inner_.choose(box, choices);
 }
 

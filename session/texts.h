@@ -26,8 +26,7 @@ inline constexpr TextId kOldCellUnread{
 inline constexpr TextId kOldBlockUnknown{QT_TRANSLATE_NOOP(
     "Texts", "Původní obsah bloku %1 není znám. Zápis se neprovede, nic nebylo zapsáno.")};
 inline constexpr TextId kOldCellUnknown{QT_TRANSLATE_NOOP(
-    "Texts",
-    "Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno.")};
+    "Texts", "Původní obsah adresy paměti %1 není znám. Zápis se neprovede, nic nebylo zapsáno.")};
 
 // The read-backs after a write.
 inline constexpr TextId kBlockDiffersAt{

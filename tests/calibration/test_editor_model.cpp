@@ -155,8 +155,8 @@ TEST_F(EditorModel, APointTheEKeyCannotHoldIsRefusedByAddAndByEdit) {
     std::vector<std::string> tips;
     for (const Text& tip : m.fields.lstKrivkaTips)
         tips.push_back(tip.czech());
-    EXPECT_EQ(tips,
-              (std::vector<std::string>{"", "", "Hodnota se nevejde do formátu ####0.0: 123456.0"}));
+    EXPECT_EQ(tips, (std::vector<std::string>{"", "",
+                                              "Hodnota se nevejde do formátu ####0.0: 123456.0"}));
 }
 
 TEST_F(EditorModel, DuplicatesAreReportedAndStay) {

@@ -208,7 +208,8 @@ TEST_F(Copy, ADoubtfulMaskIsSaidBeforeAnythingAndNothingIsSent) {
         EXPECT_EQ(outcome, Outcome::Failed);
         ASSERT_EQ(view.calls.size(), 1u); // no question either
         EXPECT_EQ(view.calls[0].icon, MessageIcon::Critical);
-        EXPECT_EQ(view.calls[0].text, "maska eKey je nejistá: " + DoubtReasons(state.doubts.ekeyMask).czech());
+        EXPECT_EQ(view.calls[0].text,
+                  "maska eKey je nejistá: " + DoubtReasons(state.doubts.ekeyMask).czech());
         EXPECT_EQ(line.sent().size(), firstFrame);
         EXPECT_TRUE(view.timer);
     }

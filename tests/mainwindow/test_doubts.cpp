@@ -41,7 +41,8 @@ TEST_F(DoubtTips, AControlsOwnTipComesFirstAndBack) {
         EXPECT_TRUE(tip.endsWith(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
         // a second doubt replaces the first, it does not pile up
         w->setDoubt(name, DoubtText(kDoubtMaybeLate));
-        EXPECT_FALSE(c->toolTip().contains(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
+        EXPECT_FALSE(
+            c->toolTip().contains(QString::fromStdString(DoubtText(kDoubtBadCharacter).czech())));
         w->setDoubt(name, Text());
         EXPECT_EQ(c->toolTip(), own);
     }

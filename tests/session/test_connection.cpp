@@ -216,7 +216,8 @@ TEST_F(CommandEnding, ASignalStopsAWriteAfterTheFrameInFlightAndASecondAtOnce) {
         int signals;
         bool waitRunsOn;
     };
-    for (const SignalCase& c : std::vector<SignalCase>{{true, 1, true}, {true, 2, false}, {false, 1, false}}) {
+    for (const SignalCase& c :
+         std::vector<SignalCase>{{true, 1, true}, {true, 2, false}, {false, 1, false}}) {
         SCOPED_TRACE(std::to_string(c.writes) + " " + std::to_string(c.signals));
         Connection::Hooks h;
         h.mayInterruptWrite = [this] {

@@ -62,14 +62,17 @@ TEST(InputChecks, WhatEachPlaceHolds) {
 
 TEST(InputChecks, ARefusalNamesTheFieldTheValueAndWhatTheFieldTakes) {
     SetDecimalSeparator('.');
-    EXPECT_EQ(CheckFitsFormat(99999999999.0, "####0.0 ", Text::Value("Limit vstupu 2")).message().czech(),
-              "Limit vstupu 2: hodnotu 99999999999 nelze použít, přípustné jsou hodnoty -9999.9 až "
-              "99999.9.");
-    EXPECT_EQ(CheckFitsFormat(-5, "0.00000", Text::Value("f")).range().czech(), "0.00000 až 9.99999");
+    EXPECT_EQ(
+        CheckFitsFormat(99999999999.0, "####0.0 ", Text::Value("Limit vstupu 2")).message().czech(),
+        "Limit vstupu 2: hodnotu 99999999999 nelze použít, přípustné jsou hodnoty -9999.9 až "
+        "99999.9.");
+    EXPECT_EQ(CheckFitsFormat(-5, "0.00000", Text::Value("f")).range().czech(),
+              "0.00000 až 9.99999");
     EXPECT_EQ(CheckDeviceFloat(1e40, Text::Value("Etalon")).message().czech(),
               "Etalon: hodnotu 1e+40 nelze použít, přípustné jsou hodnoty 0 nebo 2.93874e-39 ≤ "
               "|x| ≤ 1.70141e+38.");
-    EXPECT_EQ(CheckNonZeroSingle(0, Text::Value("K")).rangeInEnglish(), "1.17549e-38 <= |x| <= 3.40282e+38");
+    EXPECT_EQ(CheckNonZeroSingle(0, Text::Value("K")).rangeInEnglish(),
+              "1.17549e-38 <= |x| <= 3.40282e+38");
     double value = 1;
     const InputCheck typed = CheckTyped(" 1abc", CheckPercent, Text::Value("Nejistota [%]"), value);
     EXPECT_EQ(typed.message().czech(),

@@ -24,9 +24,9 @@
 #include <limits>
 #include <vector>
 
-#include "watch/texts.h"
 #include "link/codecs.h"
 #include "link/ekey.h"
+#include "watch/texts.h"
 #include "watch/wall_time.h"
 
 namespace rm27 {
@@ -325,8 +325,8 @@ QString FrmChart::unitOf(int input) const {
 void FrmChart::updateNames() {
     for (int i = 0; i < kInputCount; ++i) {
         const std::string& d = header_.inputs[static_cast<std::size_t>(i)].description;
-        QString name = QStringLiteral("%1: %2").arg(i + 1).arg(d.empty() ? tr("Vstup %1").arg(i + 1)
-                                                                         : Q(d));
+        QString name =
+            QStringLiteral("%1: %2").arg(i + 1).arg(d.empty() ? tr("Vstup %1").arg(i + 1) : Q(d));
         const QString unit = unitOf(i);
         if (!unit.isEmpty()) name += QStringLiteral(" [%1]").arg(unit);
         series_[static_cast<std::size_t>(i)]->setName(name);

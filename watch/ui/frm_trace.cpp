@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-
 namespace rm27 {
 
 namespace {

@@ -83,7 +83,8 @@ bool WatchWindows::startLog() {
     const std::string why =
         log_.start(logDialog_.fileName, header, DialectOfFilter(logDialog_.filterIndex));
     if (!why.empty()) {
-        prompter_.critical(Text(texts::watch::kLogNotStarted, logDialog_.fileName, Text::Finished(why)));
+        prompter_.critical(
+            Text(texts::watch::kLogNotStarted, logDialog_.fileName, Text::Finished(why)));
         return false;
     }
     logDialog_.initDir =
