@@ -174,6 +174,27 @@ int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const 
     return status;
 }
 
+// The application the command needs, in the language it speaks.
+std::unique_ptr<QCoreApplication> MakeApplication(const rm27::CtlOptions& options, int& argc,
+                                                  char** argv) {
+    // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
+    // terminal tool shows nothing on a screen, so it takes the offscreen
+    // platform whatever the desktop would offer (or lack).
+    std::unique_ptr<QCoreApplication> app;
+    if (options.command == "certificate") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
+    // Chosen as the window chooses: the option, else the system's language.
+    rm27::InstallLanguage(
+        rm27::ChooseLanguage(QString::fromStdString(options.lang), QLocale::system()));
+    if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
+    return app;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -196,21 +217,7 @@ int main(int argc, char** argv) {
     if (const auto status = rm27::RunOfflineProcedureCommand(options, std::cout, std::cerr))
         return *status;
 
-    // The certificate's PDF needs fonts, and fonts a QGuiApplication; a
-    // terminal tool shows nothing on a screen, so it takes the offscreen
-    // platform whatever the desktop would offer (or lack).
-    std::unique_ptr<QCoreApplication> app;
-    if (options.command == "certificate") {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QCoreApplication::setApplicationName(QStringLiteral("r27ctl"));
-    // Chosen as the window chooses: the option, else the system's language.
-    rm27::InstallLanguage(
-        rm27::ChooseLanguage(QString::fromStdString(options.lang), QLocale::system()));
-    if (options.logFrames) QLoggingCategory::setFilterRules(QStringLiteral("rm27.wire.debug=true"));
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(options, argc, argv);
 
     // The window's numbering of the ports, with the user's overrides from
     // the window's own settings.

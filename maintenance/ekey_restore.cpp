@@ -4,6 +4,7 @@
 
 #include "link/memory.h"
 #include "maintenance/texts.h"
+#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -134,7 +135,7 @@ RestoreResult RestoreEKey(Operations& ops) {
     RestoreResult result;
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(t::kUnitNotConnected));
+        ops.prompter.critical(Text(texts::reading::kNotConnected));
         return result;
     }
     {

@@ -109,7 +109,6 @@ inline constexpr TextId kNoBackup{
     QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze použít jako zálohu eKey: %2")};
 inline constexpr TextId kBlockNotRestorable{
     QT_TRANSLATE_NOOP("Texts", "Blok %1 není eKey ani interní kopie: záloha se nezapíše.")};
-inline constexpr TextId kUnitNotConnected{QT_TRANSLATE_NOOP("Texts", "Jednotka nepřipojena")};
 inline constexpr TextId kRestoreQuestion{
     QT_TRANSLATE_NOOP("Texts", "Zapsat zálohu zpět do převodníku ?")};
 inline constexpr TextId kBackupFile{QT_TRANSLATE_NOOP("Texts", "Záloha: %1")};

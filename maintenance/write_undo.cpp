@@ -5,6 +5,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
+#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -99,7 +100,7 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
 bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     const DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(t::kUnitNotConnected));
+        ops.prompter.critical(Text(texts::reading::kNotConnected));
         return false;
     }
     if (!e.isBlock() || !IsEKeyBlock(e.block)) return true;
