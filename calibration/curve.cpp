@@ -6,7 +6,6 @@
 
 #include "calibration/texts.h"
 #include "link/codecs.h"
-#include "link/texts.h"
 #include "session/input_checks.h"
 
 namespace rm27 {
@@ -137,8 +136,7 @@ void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& 
         fields.lstKrivka.push_back(FormatFixed(p.signal, signalFormat) + "  " +
                                    FormatFixed(p.userValue, xXx.numberFormat));
         Text tip = FormatOverflow(p.signal, signalFormat);
-        const Text value = FormatOverflow(p.userValue, xXx.numberFormat);
-        if (!value.empty()) tip = tip.empty() ? value : Text(texts::link::kReasonUnder, tip, value);
+        tip.join(FormatOverflow(p.userValue, xXx.numberFormat), Joint::LineBreak);
         fields.lstKrivkaTips.push_back(tip);
     }
     fields.cmbCurveType = mvv ? 1 : 0;

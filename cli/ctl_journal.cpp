@@ -9,6 +9,7 @@
 #include "cli/terminal_view.h"
 #include "link/codecs.h"
 #include "maintenance/write_undo.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
@@ -25,7 +26,7 @@ std::string EntryJson(const JournalEntry& e) {
         "{\"id\":" + std::to_string(e.id) + ",\"time\":" + JsonString(IsoTime(e.time)) +
         ",\"command\":" + JsonString(e.command) +
         ",\"device\":" + JsonString(TrimBlanks(e.deviceId)) +
-        ",\"address\":" + std::to_string(e.address) + ",\"target\":" + JsonString(TargetText(e)) +
+        ",\"address\":" + std::to_string(e.address) + ",\"target\":" + JsonString(TargetText(e).czech()) +
         ",\"input\":" + std::to_string(e.input) + ",\"sensor\":" + JsonString(e.sensor) +
         ",\"of\":" + std::to_string(e.of) + ",\"result\":" + JsonString(ResultName(e.result));
     if (e.at > 0) json += ",\"at\":" + std::to_string(e.at);
@@ -52,7 +53,7 @@ int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostre
         }
         out << std::setw(5) << e.id << "  " << IsoTime(e.time) << "  " << std::left << std::setw(12)
             << e.command << "  " << std::setw(10) << TrimBlanks(e.deviceId) << std::right << "  "
-            << std::setw(3) << e.address << "  " << TargetText(e)
+            << std::setw(3) << e.address << "  " << TargetText(e).czech()
             << (e.sensor.empty() ? "" : "  " + e.sensor)
             << (e.of > 0 ? "  (of " + std::to_string(e.of) + ")" : "") << "  " << ResultWord(e)
             << "\n";
@@ -114,8 +115,8 @@ bool ReportUnfinishedWrites(CtlRunner& r) {
     const std::string prefix = CtlPrefix(r.options());
     for (const JournalEntry& e : journal.takeUnfinished()) {
         r.err() << TerminalText(UnfinishedText(journal, e).czech()) << "\n";
-        r.err() << "  " << kRedoChoice << ": " << prefix << " redo " << e.id << "\n";
-        r.err() << "  " << kUndoChoice << ": " << prefix << " undo " << e.id << "\n";
+        r.err() << "  " << texts::session::kRedoChoice.czech << ": " << prefix << " redo " << e.id << "\n";
+        r.err() << "  " << texts::session::kUndoChoice.czech << ": " << prefix << " undo " << e.id << "\n";
     }
     r.err().flush();
     return true;

@@ -1370,16 +1370,6 @@
         <translation>The PDF could not be started</translation>
     </message>
     <message>
-        <source>%1
-%2</source>
-        <translation>%1
-%2</translation>
-    </message>
-    <message>
-        <source>%1 %2</source>
-        <translation>%1 %2</translation>
-    </message>
-    <message>
         <source>Blok %1</source>
         <translation>Block %1</translation>
     </message>

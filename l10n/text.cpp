@@ -10,6 +10,15 @@ Text Text::Value(std::string shown) {
 
 Text& Text::then(Text next) {
     more_.push_back(std::move(next));
+    joints_.push_back(Joint::Paragraph);
+    return *this;
+}
+
+Text& Text::join(Text next, Joint joint) {
+    if (next.empty()) return *this;
+    if (empty()) return *this = std::move(next);
+    more_.push_back(std::move(next));
+    joints_.push_back(joint);
     return *this;
 }
 
@@ -54,9 +63,19 @@ std::string Text::render(const Wording& wording) const {
     } else {
         out = value_;
     }
-    for (const Text& line : more_) {
-        out += "\r\n";
-        out += line.render(wording);
+    for (std::size_t i = 0; i < more_.size(); ++i) {
+        switch (joints_[i]) {
+        case Joint::Paragraph:
+            out += "\r\n";
+            break;
+        case Joint::LineBreak:
+            out += '\n';
+            break;
+        case Joint::Space:
+            out += ' ';
+            break;
+        }
+        out += more_[i].render(wording);
     }
     return out;
 }

@@ -55,6 +55,13 @@ private:
 // its wording in the reader's language. Empty keeps Czech.
 using Wording = std::function<std::string(const char* czech)>;
 
+// What stands between a text and the one joined after it.
+enum class Joint {
+    Paragraph, // "\r\n": a message's next paragraph
+    LineBreak, // "\n": the next line of one tool tip
+    Space,     // " ": the next sentence of one status line
+};
+
 class Text {
 public:
     // Nothing to show.
@@ -73,14 +80,11 @@ public:
     // Appends a line under this one (a message's next paragraph); an empty
     // text adds an empty line.
     Text& then(Text next);
+    // Appends next after `joint`, leaving out what is empty: an empty text
+    // becomes next, an empty next changes nothing.
+    Text& join(Text next, Joint joint);
 
     bool empty() const;
-    const TextId* id() const { return id_; }
-    const std::vector<TextArg>& args() const { return args_; }
-    const std::vector<Text>& lines() const { return more_; }
-    bool isValue() const { return id_ == nullptr && !finished_; }
-    bool isFinished() const { return finished_; }
-    const std::string& value() const { return value_; }
 
     // In the reader's language; lines are joined by "\r\n".
     std::string render(const Wording& wording) const;
@@ -92,7 +96,9 @@ private:
     std::vector<TextArg> args_;
     std::string value_;     // a value's text, or a finished sentence
     bool finished_ = false; // value_ is a finished Czech sentence
+    // What follows, each after its joint.
     std::vector<Text> more_;
+    std::vector<Joint> joints_;
 };
 
 inline TextArg::TextArg(const Text& text) : text_(std::make_shared<const Text>(text)) {}

@@ -54,7 +54,7 @@ Text DoubtReasons(Doubt doubt) {
     Text out;
     for (const Reason& r : kReasons) {
         if (!doubt.has(r.doubt)) continue;
-        out = out.empty() ? Text(*r.text) : Text(texts::link::kReasonUnder, out, Text(*r.text));
+        out.join(Text(*r.text), Joint::LineBreak);
     }
     return out;
 }

@@ -8,10 +8,6 @@ namespace rm27::texts::link {
 
 // A value's tool tip: %1 the reasons, one a line.
 inline constexpr TextId kValueUncertain{QT_TRANSLATE_NOOP("Texts", "Hodnota je nejistá: %1")};
-// The next reason under the ones before it: a line break inside one
-// paragraph (a tool tip), not a paragraph of its own.
-inline constexpr TextId kReasonUnder{QT_TRANSLATE_NOOP("Texts", "%1\n%2")};
-
 inline constexpr TextId kReasonNoAnswer{QT_TRANSLATE_NOOP(
     "Texts", "převodník neodpověděl, zobrazená hodnota jen stojí na jejím místě.")};
 inline constexpr TextId kReasonBadCharacter{

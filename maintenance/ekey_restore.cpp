@@ -109,7 +109,7 @@ Text RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
     text.then(Text(t::kBackupFile, FileNameOf(b.path)));
     text.then(Text(t::kConverter, TrimBlanks(b.deviceId), b.address));
     // The block's role is the journal's sentence.
-    text.then(Text(t::kBlock, b.block, BlockRoleWording(b.block)));
+    text.then(Text(t::kBlock, b.block, BlockRole(b.block)));
     // The sensor in the image that would be written, not the file's label.
     const std::string id = ImageSensorId(b.image);
     text.then(Text(t::kSensor, ShownSensor(id)));

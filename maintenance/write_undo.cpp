@@ -224,7 +224,7 @@ Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
     // The command's label and the block or cells are the journal's sentences.
     text.then(Text(t::kEntry, Text::Finished(CommandLabel(e.command)), ShownTime(e.time)));
     text.then(Text(t::kConverter, TrimBlanks(e.deviceId), e.address));
-    text.then(TargetWording(e));
+    text.then(TargetText(e));
     if (!e.isBlock() && e.input > 0) text.then(Text(t::kInput, e.input));
     text.then(Text(t::kSensor, ShownSensor(e.sensor)));
     text.then(Text(t::kEntryResult, ResultText(e)));

@@ -7,7 +7,6 @@
 #include "link/codecs.h"
 #include "link/live.h"
 #include "link/memory.h"
-#include "link/texts.h"
 #include "link/transact.h"
 #include "reading/texts.h"
 #include "session/controls.h"
@@ -104,11 +103,8 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
 }
 
 void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow) {
-    const Text why = DoubtText(doubt);
-    if (why.empty() || overflow.empty())
-        view.setDoubt(control, why.empty() ? overflow : why);
-    else
-        view.setDoubt(control, Text(texts::link::kReasonUnder, why, overflow));
+    Text why = DoubtText(doubt);
+    view.setDoubt(control, why.join(overflow, Joint::LineBreak));
 }
 
 void ShowConstants(MainView& view, const DeviceState& st, int i) {

@@ -498,20 +498,16 @@ int BlockInput(std::int32_t block) {
     return -1;
 }
 
-Text BlockRoleWording(std::int32_t block) {
+Text BlockRole(std::int32_t block) {
     const int input = BlockInput(block);
     if (input < 0) return {};
     return Text(IsEKeyBlock(block) ? texts::session::kRoleEKey : texts::session::kRoleInternal,
                 input + 1);
 }
 
-std::string BlockRole(std::int32_t block) {
-    return BlockRoleWording(block).czech();
-}
-
-Text TargetWording(const JournalEntry& e) {
+Text TargetText(const JournalEntry& e) {
     if (e.isBlock()) {
-        const Text role = BlockRoleWording(e.block);
+        const Text role = BlockRole(e.block);
         return role.empty() ? Text(texts::session::kTargetBlock, e.block)
                             : Text(texts::session::kTargetBlockRole, e.block, role);
     }
@@ -524,10 +520,6 @@ Text TargetWording(const JournalEntry& e) {
         return Text(texts::session::kTargetCellRun, cell(e.cells.front()), cell(e.cells.back()));
     return Text(texts::session::kTargetCells, cell(e.cells.front()), cell(e.cells.back()),
                 e.cells.size());
-}
-
-std::string TargetText(const JournalEntry& e) {
-    return TargetWording(e).czech();
 }
 
 std::string CommandLabel(const std::string& name) {

@@ -124,18 +124,14 @@ private:
 
 // What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",
 // or nothing for a block the program neither reads nor writes as a sensor's.
-Text BlockRoleWording(std::int32_t block);
-// The same in Czech.
-std::string BlockRole(std::int32_t block);
+Text BlockRole(std::int32_t block);
 // The input (0..3) an eKey or internal copy belongs to, -1 for another
 // block. The internal copies answer to two names each.
 int BlockInput(std::int32_t block);
 bool IsEKeyBlock(std::int32_t block);
 // What an entry wrote, as a line of a message starts with it: "Blok 96
 // (eKey Vstup4)", "Adresy paměti 90h–93h", "Adresa paměti 05h".
-Text TargetWording(const JournalEntry& entry);
-// The same in Czech (r27ctl's journal listing).
-std::string TargetText(const JournalEntry& entry);
+Text TargetText(const JournalEntry& entry);
 // The operator's name of the entry's command, and its time as shown.
 std::string CommandLabel(const std::string& name);
 std::string ShownTime(const CivilDateTime& time);

@@ -45,7 +45,6 @@ inline constexpr TextId kBlockDiffers{
     QT_TRANSLATE_NOOP("Texts", "Blok %1 po zápisu neobsahuje, co bylo zapsáno.")};
 inline constexpr TextId kBlockNotReadAgain{
     QT_TRANSLATE_NOOP("Texts", "Zápis bloku %1 nebyl ověřen novým čtením.")};
-inline constexpr TextId kSentenceAfter{QT_TRANSLATE_NOOP("Texts", "%1 %2")};
 
 // What a write left (%1 where it wrote, %2 why), and the two ways back.
 inline constexpr TextId kMayBeMixed{

@@ -399,7 +399,7 @@ void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
                                 ? texts::session::kBlockDiffers
                                 : texts::session::kBlockNotReadAgain,
                             w.block());
-        note = note.empty() ? sentence : Text(texts::session::kSentenceAfter, note, sentence);
+        note.join(sentence, Joint::Space);
     }
     // Last, so that it stays; nothing once the command was cancelled
     // (whoever cancelled it has said why).
@@ -409,7 +409,7 @@ void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes) {
 Text UnfinishedText(const Journal& journal, const JournalEntry& e) {
     const bool plural = !e.isBlock() && e.cells.size() > 1;
     Text text(plural ? texts::session::kMayBeMixedPlural : texts::session::kMayBeMixed,
-              TargetWording(e), Reason(e));
+              TargetText(e), Reason(e));
     text.then(journal.path().empty()
                   ? Text(texts::session::kJournalNumber, e.id)
                   : Text(texts::session::kJournalNumberPath, e.id, journal.path()));

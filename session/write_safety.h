@@ -25,7 +25,6 @@
 #include "link/transact.h"
 #include "session/journal.h"
 #include "session/operations.h"
-#include "session/texts.h"
 
 namespace rm27 {
 
@@ -162,10 +161,6 @@ bool AllWritesConfirmed(const std::vector<GuardedWrite>& writes);
 void SettleWrites(Operations& ops, std::vector<GuardedWrite>& writes);
 
 // ---------------------------------------------------------- the way back
-
-// The two choices in Czech, for r27ctl's hints.
-inline const std::string kRedoChoice = texts::session::kRedoChoice.czech;
-inline const std::string kUndoChoice = texts::session::kUndoChoice.czech;
 
 // What an entry left, for the operator: which block or cells may now hold a
 // mix of old and new bytes, why, and the journal entry.

@@ -62,7 +62,7 @@ TEST(Journal, EntriesAndOutcomesComeBackFromTheFile) {
     EXPECT_EQ(all[1].cells, cells.cells);
     EXPECT_EQ(all[1].oldBytes, cells.oldBytes);
     EXPECT_EQ(all[1].result, JournalResult::Open);
-    EXPECT_EQ(TargetText(all[1]), "Adresy paměti 90h … 05h (3 adres)");
+    EXPECT_EQ(TargetText(all[1]).czech(), "Adresy paměti 90h … 05h (3 adres)");
     EXPECT_EQ(all[2].of, 1);
 
     // An undo is never the one to undo; a write counts as taken back only
