@@ -26,7 +26,8 @@ std::string EntryJson(const JournalEntry& e) {
         "{\"id\":" + std::to_string(e.id) + ",\"time\":" + JsonString(IsoTime(e.time)) +
         ",\"command\":" + JsonString(e.command) +
         ",\"device\":" + JsonString(TrimBlanks(e.deviceId)) +
-        ",\"address\":" + std::to_string(e.address) + ",\"target\":" + JsonString(TargetText(e).czech()) +
+        ",\"address\":" + std::to_string(e.address) +
+        ",\"target\":" + JsonString(TargetText(e).czech()) +
         ",\"input\":" + std::to_string(e.input) + ",\"sensor\":" + JsonString(e.sensor) +
         ",\"of\":" + std::to_string(e.of) + ",\"result\":" + JsonString(ResultName(e.result));
     if (e.at > 0) json += ",\"at\":" + std::to_string(e.at);
@@ -115,8 +116,10 @@ bool ReportUnfinishedWrites(CtlRunner& r) {
     const std::string prefix = CtlPrefix(r.options());
     for (const JournalEntry& e : journal.takeUnfinished()) {
         r.err() << TerminalText(UnfinishedText(journal, e).czech()) << "\n";
-        r.err() << "  " << texts::session::kRedoChoice.czech << ": " << prefix << " redo " << e.id << "\n";
-        r.err() << "  " << texts::session::kUndoChoice.czech << ": " << prefix << " undo " << e.id << "\n";
+        r.err() << "  " << texts::session::kRedoChoice.czech << ": " << prefix << " redo " << e.id
+                << "\n";
+        r.err() << "  " << texts::session::kUndoChoice.czech << ": " << prefix << " undo " << e.id
+                << "\n";
     }
     r.err().flush();
     return true;

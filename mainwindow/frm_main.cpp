@@ -595,8 +595,8 @@ void FrmMain::tmrCasovac_Timer() {
         SampleOf(state(), tick.result == Result::Decoded, mono, wallAnchor_.wallMs(mono)));
 }
 
-void FrmMain::RunMeasurementTick() {
-    tickAnswered_ = MeasurementTick(operations());
+bool FrmMain::RunMeasurementTick() {
+    return MeasurementTick(operations());
 }
 
 void FrmMain::cmdDevRead_Click() {
@@ -732,10 +732,7 @@ Connection::Hooks FrmMain::ConnectionHooks() {
     h.offerWayBack = [this] { OfferWayBack(); };
     h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
     // Through the window's own tick, which the tests replace.
-    h.measure = [this](Operations&) {
-        RunMeasurementTick();
-        return tickAnswered_;
-    };
+    h.measure = [this](Operations&) { return RunMeasurementTick(); };
     return h;
 }
 

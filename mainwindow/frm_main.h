@@ -221,8 +221,9 @@ protected:
     // The operations on the converter, bound to this window's line, state
     // and boxes; readings go through the overridable ReadRM27.
     Operations& operations() { return session_->ops(); }
-    // One measurement tick, run by tmrCasovac_Timer outside any sequence.
-    virtual void RunMeasurementTick();
+    // One measurement tick, run by tmrCasovac_Timer outside any sequence;
+    // true when the converter's answer decoded.
+    virtual bool RunMeasurementTick();
     // The calibration editor the commands drive: frmQELCalibration.
     virtual CalibrationEditor& CalibrationEditorWindow();
     // "Načíst" inside a running command: the read at the address chosen.
@@ -363,7 +364,6 @@ private:
     WatchWindows* watch_ = nullptr;
     // The wall time of the ticks runs on the measurement's own clock.
     WallAnchor wallAnchor_;
-    bool tickAnswered_ = false;
 
     bool firstActivation_ = false;
     bool startupPausePending_ = false;

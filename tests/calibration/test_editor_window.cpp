@@ -485,10 +485,11 @@ public:
     int ticks = 0;
 
 protected:
-    void RunMeasurementTick() override {
+    bool RunMeasurementTick() override {
         ++ticks;
         state().live.signal[0] = 0.25f * static_cast<float>(ticks);
         state().live.raw[0] = 8388608.0f + 1000.0f * static_cast<float>(ticks);
+        return false;
     }
 };
 

@@ -76,7 +76,10 @@ public:
     void tick() { tmrCasovac_Timer(); }
 
 protected:
-    void RunMeasurementTick() override { port().line.output("$00MK\r"); }
+    bool RunMeasurementTick() override {
+        port().line.output("$00MK\r");
+        return false;
+    }
 };
 
 class WindowTest : public ::testing::Test {
