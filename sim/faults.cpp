@@ -221,8 +221,7 @@ double FaultPlan::uniform(double lo, double hi) {
     return lo + (hi - lo) * u;
 }
 
-Fault FaultPlan::pick(const Request& request) {
-    Fault chosen;
+Fault FaultPlan::pickScripted(const Request& request) {
     for (Rule& rule : rules_) {
         if (rule.remaining <= 0) {
             continue;
@@ -231,10 +230,72 @@ Fault FaultPlan::pick(const Request& request) {
             rule.number > 0 ? rule.number == request.number : rule.match.matches(request);
         if (hit) {
             --rule.remaining;
-            chosen = rule.fault;
-            break;
+            return rule.fault;
         }
     }
+    return Fault::none();
+}
+
+namespace {
+
+const char kJunk[] = "#~?*GZ \x7F";
+
+std::string JunkOf(std::uint64_t draw) {
+    std::string junk;
+    const std::size_t n = 1 + draw % 3;
+    for (std::size_t i = 0; i < n; ++i) {
+        junk += kJunk[(draw >> (8 * (i + 1))) % (sizeof kJunk - 1)];
+    }
+    return junk;
+}
+
+} // namespace
+
+// p1 and p2 are the frame's two draws, used as each kind needs them.
+Fault FaultPlan::randomFault(FaultKind kind, double p1, std::uint64_t p2) const {
+    const double lo = params_.gapMinMs;
+    const double gap = lo + (params_.gapMaxMs - lo) * p1;
+    Fault chosen;
+    switch (kind) {
+    case FaultKind::Late:
+        return Fault::late(params_.lateMinMs + (params_.lateMaxMs - params_.lateMinMs) * p1);
+    case FaultKind::Split:
+        return Fault::split(
+            2 + static_cast<int>(
+                    p2 % static_cast<std::uint64_t>(std::max(1, params_.splitMaxPieces - 1))),
+            gap);
+    case FaultKind::Trickle:
+        return Fault::trickle(gap / 4.0);
+    case FaultKind::GarbageBefore:
+        return Fault::garbageBefore(JunkOf(p2));
+    case FaultKind::GarbageAfter:
+        return Fault::garbageAfter(JunkOf(p2));
+    case FaultKind::NonHex:
+        chosen = Fault::nonHex(0, kJunk[p2 % (sizeof kJunk - 1)]);
+        chosen.where = p1;
+        return chosen;
+    case FaultKind::Truncate:
+    case FaultKind::LineCut:
+        chosen.kind = kind;
+        chosen.where = p1;
+        return chosen;
+    case FaultKind::WrongEcho:
+        return Fault::wrongEcho();
+    case FaultKind::AlteredIndex:
+    case FaultKind::AlteredBlock:
+    case FaultKind::AlteredAddress:
+    case FaultKind::AlteredReadIndex:
+        // Any one bit of the field: a block number may turn into
+        // an internal copy's, an address into the universal one.
+        return Fault::altered(kind, -1, 1 << (p2 % 8));
+    default:
+        chosen.kind = kind;
+        return chosen;
+    }
+}
+
+Fault FaultPlan::pick(const Request& request) {
+    Fault chosen = pickScripted(request);
     if (randomOn_) {
         // Always the same number of draws per frame, whatever is chosen, so
         // one frame's fault does not shift the faults of later frames.
@@ -243,59 +304,7 @@ Fault FaultPlan::pick(const Request& request) {
         const double p1 = uniform(0.0, 1.0);
         const std::uint64_t p2 = nextRandom();
         if (!chosen.active() && roll < rate_) {
-            const FaultKind kind = kinds_[kindDraw % kinds_.size()];
-            const double lo = params_.gapMinMs;
-            const double gap = lo + (params_.gapMaxMs - lo) * p1;
-            static const char kJunk[] = "#~?*GZ \x7F";
-            switch (kind) {
-            case FaultKind::Late:
-                chosen =
-                    Fault::late(params_.lateMinMs + (params_.lateMaxMs - params_.lateMinMs) * p1);
-                break;
-            case FaultKind::Split:
-                chosen =
-                    Fault::split(2 + static_cast<int>(p2 % static_cast<std::uint64_t>(std::max(
-                                                               1, params_.splitMaxPieces - 1))),
-                                 gap);
-                break;
-            case FaultKind::Trickle:
-                chosen = Fault::trickle(gap / 4.0);
-                break;
-            case FaultKind::GarbageBefore:
-            case FaultKind::GarbageAfter: {
-                std::string junk;
-                const std::size_t n = 1 + p2 % 3;
-                for (std::size_t i = 0; i < n; ++i) {
-                    junk += kJunk[(p2 >> (8 * (i + 1))) % (sizeof kJunk - 1)];
-                }
-                chosen = kind == FaultKind::GarbageBefore ? Fault::garbageBefore(junk)
-                                                          : Fault::garbageAfter(junk);
-                break;
-            }
-            case FaultKind::NonHex:
-                chosen = Fault::nonHex(0, kJunk[p2 % (sizeof kJunk - 1)]);
-                chosen.where = p1;
-                break;
-            case FaultKind::Truncate:
-            case FaultKind::LineCut:
-                chosen.kind = kind;
-                chosen.where = p1;
-                break;
-            case FaultKind::WrongEcho:
-                chosen = Fault::wrongEcho();
-                break;
-            case FaultKind::AlteredIndex:
-            case FaultKind::AlteredBlock:
-            case FaultKind::AlteredAddress:
-            case FaultKind::AlteredReadIndex:
-                // Any one bit of the field: a block number may turn into
-                // an internal copy's, an address into the universal one.
-                chosen = Fault::altered(kind, -1, 1 << (p2 % 8));
-                break;
-            default:
-                chosen.kind = kind;
-                break;
-            }
+            chosen = randomFault(kinds_[kindDraw % kinds_.size()], p1, p2);
         }
     }
     if (std::find(spared_.begin(), spared_.end(), chosen.kind) != spared_.end()) {

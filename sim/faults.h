@@ -182,6 +182,8 @@ private:
     };
     std::uint64_t nextRandom();
     double uniform(double lo, double hi);
+    Fault pickScripted(const Request& request);
+    Fault randomFault(FaultKind kind, double p1, std::uint64_t p2) const;
 
     std::vector<Rule> rules_;
     bool randomOn_ = false;
