@@ -388,9 +388,7 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
         ops_.prompter.critical(Text(tx::kCertificateNotSaved, pdf, reason));
         return false;
     }
-    // The system's reason, as it gives it.
-    std::string systemReason;
-    if (!WriteWholeFile(csv, CertificateCsv(c), systemReason)) {
+    if (const Text systemReason = WriteWholeFile(csv, CertificateCsv(c)); !systemReason.empty()) {
         ops_.prompter.critical(Text(tx::kCertificateNotSaved, csv, systemReason));
         return false;
     }

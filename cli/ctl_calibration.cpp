@@ -329,15 +329,18 @@ int Certificate(CtlRunner& r) {
     }
     Text reason(texts::calibration::kNoPdfWriter);
     if (tools.certificates == nullptr || !tools.certificates->writePdf(c, o.pdfFile, reason)) {
-        r.err() << "Kalibrační list nelze uložit do souboru " << o.pdfFile << "\n"
-                << r.view().shown(reason) << std::endl;
+        r.err() << TerminalText(r.view().shown(
+                       Text(texts::calibration::kCertificateNotSaved, o.pdfFile, reason)))
+                << std::endl;
         return kExitRefused;
     }
-    if (std::string systemReason;
-        !o.csvFile.empty() && !WriteWholeFile(o.csvFile, CertificateCsv(c), systemReason)) {
-        r.err() << "Kalibrační list nelze uložit do souboru " << o.csvFile << "\n"
-                << systemReason << std::endl;
-        return kExitRefused;
+    if (!o.csvFile.empty()) {
+        if (const Text why = WriteWholeFile(o.csvFile, CertificateCsv(c)); !why.empty()) {
+            r.err() << TerminalText(r.view().shown(
+                           Text(texts::calibration::kCertificateNotSaved, o.csvFile, why)))
+                    << std::endl;
+            return kExitRefused;
+        }
     }
     r.out() << "input " << o.input << ": " << kCertificateTitle << " " << c.sensorId << " -> "
             << o.pdfFile;

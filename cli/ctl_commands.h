@@ -53,9 +53,13 @@ int ExitOf(Outcome outcome);
 // journal entry and the two commands that lead back. False when none.
 bool ReportUnfinishedWrites(CtlRunner& runner);
 
+// The commands below run before the terminal's view exists: each says its
+// words through `wording` (empty: Czech).
+
 // "journal", which needs no converter; nothing when the command is another.
 std::optional<int> RunOfflineJournalCommand(const CtlOptions& options, const Journal& journal,
-                                            std::ostream& out, std::ostream& err);
+                                            std::ostream& out, std::ostream& err,
+                                            const Wording& wording = {});
 
 // The maintenance commands that need no converter and no port ("backups"),
 // run before the port is opened; nothing when the command is another.
@@ -67,12 +71,13 @@ std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, Backu
 // The load-series commands that need no converter ("procedure evaluate");
 // nothing when the command is another.
 std::optional<int> RunOfflineProcedureCommand(const CtlOptions& options, std::ostream& out,
-                                              std::ostream& err);
+                                              std::ostream& err, const Wording& wording = {});
 
 // The file a command reads (eeprom-load's .eep, ekey-restore's backup,
 // calibrate --from's .CLB), read and checked before the port is opened:
 // the usage status with the reason said on err when it is refused; nothing
 // when the command reads no file or the file is usable.
-std::optional<int> CheckInputFile(const CtlOptions& options, std::ostream& err);
+std::optional<int> CheckInputFile(const CtlOptions& options, std::ostream& err,
+                                  const Wording& wording = {});
 
 } // namespace rm27

@@ -34,7 +34,8 @@ std::string EntryJson(const JournalEntry& e) {
     return json + "}";
 }
 
-int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostream& err) {
+int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostream& err,
+                const Wording& wording) {
     int unreadable = 0;
     std::string error;
     const std::vector<JournalEntry> entries = journal.entries(&unreadable, &error);
@@ -54,7 +55,7 @@ int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostre
         }
         out << std::setw(5) << e.id << "  " << IsoTime(e.time) << "  " << std::left << std::setw(12)
             << e.command << "  " << std::setw(10) << TrimBlanks(e.deviceId) << std::right << "  "
-            << std::setw(3) << e.address << "  " << TargetText(e).czech()
+            << std::setw(3) << e.address << "  " << TargetText(e).render(wording)
             << (e.sensor.empty() ? "" : "  " + e.sensor)
             << (e.of > 0 ? "  (of " + std::to_string(e.of) + ")" : "") << "  " << ResultWord(e)
             << "\n";
@@ -96,9 +97,10 @@ void DescribeJournalCommands(CLI::App& app, CtlOptions& o) {
 }
 
 std::optional<int> RunOfflineJournalCommand(const CtlOptions& options, const Journal& journal,
-                                            std::ostream& out, std::ostream& err) {
+                                            std::ostream& out, std::ostream& err,
+                                            const Wording& wording) {
     if (options.command != "journal") return std::nullopt;
-    return ListJournal(journal, options.json, out, err);
+    return ListJournal(journal, options.json, out, err, wording);
 }
 
 std::optional<int> RunJournalCommand(CtlRunner& r) {
@@ -114,12 +116,13 @@ bool ReportUnfinishedWrites(CtlRunner& r) {
     Journal& journal = *r.ops().journal;
     if (!journal.hasUnfinished()) return false;
     const std::string prefix = CtlPrefix(r.options());
+    const TerminalView& view = r.view();
     for (const JournalEntry& e : journal.takeUnfinished()) {
-        r.err() << TerminalText(UnfinishedText(journal, e).czech()) << "\n";
-        r.err() << "  " << texts::session::kRedoChoice.czech << ": " << prefix << " redo " << e.id
-                << "\n";
-        r.err() << "  " << texts::session::kUndoChoice.czech << ": " << prefix << " undo " << e.id
-                << "\n";
+        r.err() << TerminalText(view.shown(UnfinishedText(journal, e))) << "\n";
+        r.err() << "  " << view.shown(Text(texts::session::kRedoChoice)) << ": " << prefix
+                << " redo " << e.id << "\n";
+        r.err() << "  " << view.shown(Text(texts::session::kUndoChoice)) << ": " << prefix
+                << " undo " << e.id << "\n";
     }
     r.err().flush();
     return true;

@@ -11,6 +11,7 @@
 #include <iomanip>
 #include <optional>
 
+#include "calibration/texts.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
 #include "maintenance/eeprom.h"
@@ -226,24 +227,22 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     return RmuLimits(r);
 }
 
-std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err) {
-    // Checked before the terminal's view exists, and so said in Czech.
-    std::string refusal;
+std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err, const Wording& wording) {
+    Text refusal;
     if (o.command == "eeprom-load") {
         std::vector<EepromByte> bytes;
-        refusal = ReadEepFile(o.eepFile, bytes).czech();
+        refusal = ReadEepFile(o.eepFile, bytes);
     } else if (o.command == "ekey-restore") {
         BackupEntry entry;
-        refusal = ReadBackupFile(nullptr, o.backupFile, entry).czech();
+        refusal = ReadBackupFile(nullptr, o.backupFile, entry);
     } else if (o.command == "calibrate" && !o.fromFile.empty()) {
         // Its groups are judged against the input's record, once read.
         std::string text;
-        std::string error;
-        if (!ReadWholeFile(o.fromFile, kClbFile, text, error))
-            refusal = "Kalibrační soubor nelze přečíst: " + o.fromFile + "\r\n" + error;
+        if (const Text why = ReadWholeFile(o.fromFile, kClbFile, text); !why.empty())
+            refusal = Text(texts::calibration::kFileUnreadable, o.fromFile, why);
     }
     if (refusal.empty()) return std::nullopt;
-    err << "r27ctl: " << refusal << std::endl;
+    err << "r27ctl: " << refusal.render(wording) << std::endl;
     return kExitUsage;
 }
 

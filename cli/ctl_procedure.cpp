@@ -5,12 +5,15 @@
 #include <cstdio>
 
 #include "cli/ctl_commands.h"
+#include "cli/texts.h"
 #include "procedure/evaluation.h"
 #include "session/files.h"
 
 namespace rm27 {
 
 namespace {
+
+namespace t = texts::cli;
 
 const char* const kEvaluate = "procedure evaluate";
 
@@ -35,21 +38,23 @@ std::string Row(const std::vector<std::string>& cells) {
     return line + "\n";
 }
 
-std::string FiguresText(const Evaluation& e) {
-    std::string out = Row({"Zatížení", "Výchylka (mV/V)", "b (%)", "b' (%)", "fc (%)", "v (%)"});
+std::string FiguresText(const Evaluation& e, const Wording& wording) {
+    const auto say = [&wording](const Text& text) { return text.render(wording); };
+    std::string out = Row({say(Text(t::kLoadColumn)), say(Text(t::kDeflectionColumn)), "b (%)",
+                           "b' (%)", "fc (%)", "v (%)"});
     for (const StepFigures& s : e.steps) {
         char load[32];
         std::snprintf(load, sizeof load, "%g", s.load);
         out += Row({load, Fixed(s.deflection, 6), Fixed(s.b, 4), Fixed(s.bPrime, 4), Fixed(s.fc, 4),
                     Fixed(s.v, 4)});
     }
-    out += "\n" + Row({"Série", "f0 (%)"});
+    out += "\n" + Row({say(Text(t::kSeriesColumn)), "f0 (%)"});
     for (std::size_t k = 0; k < e.f0.size(); ++k)
         out += Row({std::to_string(k + 1), Fixed(e.f0[k], 4)});
-    out += "\nNejhorší:";
+    out += "\n" + say(Text(t::kWorst));
     for (const Figure f : kFigures)
         out += std::string("  ") + FigureName(f) + " " + Fixed(At(e.worst, f), 4);
-    out += "\nPolynom stupně " + std::to_string(e.degree) + ":";
+    out += "\n" + say(Text(t::kPolynomial, e.degree));
     const char* const kNames[] = {"A", "B", "C"};
     for (std::size_t k = 0; k < e.coefficients.size() && k < 3; ++k) {
         char c[48];
@@ -57,9 +62,10 @@ std::string FiguresText(const Evaluation& e) {
         out += c;
     }
     if (e.coefficients.empty()) out += "  -";
-    out += "\nTřída: " + e.className.value_or("žádná") + "\n";
+    const Text className = e.className ? Text::Value(*e.className) : Text(t::kNoClass);
+    out += "\n" + say(Text(t::kClass, className)) + "\n";
     if (!e.missing.empty()) {
-        out += "Nelze určit:";
+        out += say(Text(t::kUndetermined));
         for (const std::string& name : e.missing)
             out += " " + name;
         out += "\n";
@@ -67,33 +73,34 @@ std::string FiguresText(const Evaluation& e) {
     return out;
 }
 
-bool ReadInto(const std::string& path, const FileKind& kind, std::string& text, std::ostream& err) {
-    std::string why;
-    if (ReadWholeFile(path, kind, text, why)) return true;
-    err << "r27ctl: " << path << ": " << why << std::endl;
+bool ReadInto(const std::string& path, const FileKind& kind, std::string& text, std::ostream& err,
+              const Wording& wording) {
+    const Text why = ReadWholeFile(path, kind, text);
+    if (why.empty()) return true;
+    err << "r27ctl: " << path << ": " << why.render(wording) << std::endl;
     return false;
 }
 
-int Evaluate(const CtlOptions& o, std::ostream& out, std::ostream& err) {
+int Evaluate(const CtlOptions& o, std::ostream& out, std::ostream& err, const Wording& wording) {
     ClassTable classes = DefaultClassTable();
     std::string text;
     if (!o.classesFile.empty()) {
-        if (!ReadInto(o.classesFile, kClassTableFile, text, err)) return kExitRefused;
+        if (!ReadInto(o.classesFile, kClassTableFile, text, err, wording)) return kExitRefused;
         ClassTableParse table = ParseClassTable(text);
         if (!table.ok()) {
-            err << "r27ctl: " << o.classesFile << ": " << table.error << std::endl;
+            err << "r27ctl: " << o.classesFile << ": " << table.error.render(wording) << std::endl;
             return kExitRefused;
         }
         classes = std::move(table.table);
     }
-    if (!ReadInto(o.readingsFile, kReadingsFile, text, err)) return kExitRefused;
+    if (!ReadInto(o.readingsFile, kReadingsFile, text, err, wording)) return kExitRefused;
     const ReadingsParse readings = ParseReadings(text);
     if (!readings.ok()) {
-        err << "r27ctl: " << o.readingsFile << ": " << readings.error << std::endl;
+        err << "r27ctl: " << o.readingsFile << ": " << readings.error.render(wording) << std::endl;
         return kExitRefused;
     }
     const Evaluation e = Evaluate(readings.readings, o.degree, classes);
-    out << (o.json ? EvaluationJson(e) : FiguresText(e)) << std::flush;
+    out << (o.json ? EvaluationJson(e) : FiguresText(e, wording)) << std::flush;
     return kExitOk;
 }
 
@@ -121,9 +128,9 @@ void DescribeProcedureCommands(CLI::App& app, CtlOptions& o) {
 }
 
 std::optional<int> RunOfflineProcedureCommand(const CtlOptions& options, std::ostream& out,
-                                              std::ostream& err) {
+                                              std::ostream& err, const Wording& wording) {
     if (options.command != kEvaluate) return std::nullopt;
-    return Evaluate(options, out, err);
+    return Evaluate(options, out, err, wording);
 }
 
 } // namespace rm27

@@ -22,6 +22,7 @@
 #include "cli/ctl_commands.h"
 #include "cli/ctl_options.h"
 #include "cli/ctl_runner.h"
+#include "cli/texts.h"
 #include "l10n/localizer.h"
 #include "link/codecs.h"
 #include "session/journal.h"
@@ -80,11 +81,17 @@ const char* SignalName(int signal) {
     }
 }
 
+// A text of r27ctl's own in the language it speaks.
+std::string Said(const rm27::Text& text) {
+    return text.render(rm27::CurrentWording());
+}
+
 // A command cut short by a signal ends as a shell reports a killed program;
 // the monitor, which runs until it is stopped, with 0.
 int StatusAfterSignal(const rm27::CtlOptions& options, int status) {
     if (gSignal == 0 || options.command == "monitor") return status;
-    std::cerr << "r27ctl: přerušeno (" << SignalName(gSignal) << ")" << std::endl;
+    std::cerr << "r27ctl: " << Said(rm27::Text(rm27::texts::cli::kInterrupted, SignalName(gSignal)))
+              << std::endl;
     return 128 + gSignal;
 }
 
@@ -115,9 +122,10 @@ bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) 
     line.setCommPort(comPort);
     line.setSettings(QString::fromLatin1(rm27::kLineSettings));
     if (line.setPortOpen(true)) return true;
-    std::cerr << "Nelze otevřít komunikační port ("
-              << (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ")
-              << line.lastError().toStdString() << ")" << std::endl;
+    const std::string why =
+        (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ") +
+        line.lastError().toStdString();
+    std::cerr << Said(rm27::Text(rm27::texts::cli::kPortNotOpened, why)) << std::endl;
     // What stands in the way, when it is known: the program holding the
     // port, a lock left behind, the group to join.
     const QString hint = line.openHint();
@@ -214,10 +222,12 @@ int main(int argc, char** argv) {
                   << "\n";
         return rm27::kExitOk;
     }
-    if (const auto status = rm27::RunOfflineProcedureCommand(options, std::cout, std::cerr))
-        return *status;
-
+    // Before anything is said: a refusal speaks the language chosen, too.
     const std::unique_ptr<QCoreApplication> app = MakeApplication(options, argc, argv);
+    const rm27::Wording wording = rm27::CurrentWording();
+    if (const auto status =
+            rm27::RunOfflineProcedureCommand(options, std::cout, std::cerr, wording))
+        return *status;
 
     // The window's numbering of the ports, with the user's overrides from
     // the window's own settings.
@@ -232,17 +242,20 @@ int main(int argc, char** argv) {
                                                                std::cout, std::cerr))
         return *status;
     const rm27::Journal journal(rm27::JournalPath().toStdString());
-    if (const auto status = rm27::RunOfflineJournalCommand(options, journal, std::cout, std::cerr))
+    if (const auto status =
+            rm27::RunOfflineJournalCommand(options, journal, std::cout, std::cerr, wording))
         return *status;
 
     // Refused at once, not after the port was opened and the converter read.
-    if (const auto status = rm27::CheckInputFile(options, std::cerr)) return *status;
+    if (const auto status = rm27::CheckInputFile(options, std::cerr, wording)) return *status;
 
     rm27::SimulatorHost simulator;
     if (options.simulator) {
         QString error;
         if (!simulator.start(&error)) {
-            std::cerr << "Simulátor nelze spustit: " << error.toStdString() << std::endl;
+            std::cerr << Said(rm27::Text(rm27::texts::cli::kSimulatorNotStarted,
+                                         error.toStdString()))
+                      << std::endl;
             return rm27::kExitPort;
         }
         ports.setFixed(1, rm27::PortDevice{simulator.devicePath(), QStringLiteral("simulator")});

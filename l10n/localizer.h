@@ -1,8 +1,9 @@
 // The program speaks Czech, its own language; English comes from a Qt
 // Linguist catalogue. Widgets translate their own captions with tr(). The
-// texts the operations build (Qt-free, in Czech, often with numbers, paths
-// or other texts inside) reach the screen only through the main window's
-// view and the prompter, and those translate them here, at the boundary.
+// texts the operations build (Qt-free, by identity: a wording and its
+// arguments, see text.h) reach the screen only through the main window's
+// view, the prompter and r27ctl's terminal, and those render them here, at
+// the boundary, each wording looked up whole.
 #pragma once
 
 #include <QLocale>
@@ -30,12 +31,12 @@ bool ParseLanguage(const QString& word, Language* language);
 bool InstallLanguage(Language language);
 Language CurrentLanguage();
 
-// How a text is treated when the catalogue has no entry for it.
+// How a wording is treated when the catalogue has no entry for it.
 enum class TextKind {
     // A program text (status, message, caption): without an entry it is a
     // miss.
     Program,
-    // A value shown in a field or a list row (a device id, a sensor name the
+    // A row or a field that may hold a value (a device id, a sensor name the
     // user typed, a number): translated when the catalogue knows it, a miss
     // only when it is plainly Czech (has Czech letters).
     Value,
@@ -50,12 +51,7 @@ QString Shown(const std::string& czech, TextKind kind = TextKind::Program);
 QString Shown(const QString& czech, TextKind kind = TextKind::Program);
 QString Shown(const Text& text, TextKind kind = TextKind::Program);
 
-// The texts shown in English without an entry since the last call.
+// The wordings shown in English without an entry since the last call.
 QStringList TakeMisses();
-
-// For the catalogue checks: every template of the operations' texts, and
-// whether a text has a finished English entry (whole or through templates).
-QStringList OperationTemplates();
-bool HasEnglish(const QString& czech);
 
 } // namespace rm27

@@ -1377,6 +1377,46 @@
         <source>Datum uložení</source>
         <translation>Date of save</translation>
     </message>
+    <message>
+        <source>přerušeno (%1)</source>
+        <translation>interrupted (%1)</translation>
+    </message>
+    <message>
+        <source>Nelze otevřít komunikační port (%1)</source>
+        <translation>Cannot open the communication port (%1)</translation>
+    </message>
+    <message>
+        <source>Simulátor nelze spustit: %1</source>
+        <translation>The simulator cannot be started: %1</translation>
+    </message>
+    <message>
+        <source>Zatížení</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Výchylka (mV/V)</source>
+        <translation>Deflection (mV/V)</translation>
+    </message>
+    <message>
+        <source>Série</source>
+        <translation>Series</translation>
+    </message>
+    <message>
+        <source>Nejhorší:</source>
+        <translation>Worst:</translation>
+    </message>
+    <message>
+        <source>Polynom stupně %1:</source>
+        <translation>Polynomial of degree %1:</translation>
+    </message>
+    <message>
+        <source>Třída: %1</source>
+        <translation>Class: %1</translation>
+    </message>
+    <message>
+        <source>Nelze určit:</source>
+        <translation>Cannot be determined:</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -22,13 +22,6 @@ Text& Text::join(Text next, Joint joint) {
     return *this;
 }
 
-Text Text::Finished(std::string czech) {
-    Text t;
-    t.value_ = std::move(czech);
-    t.finished_ = true;
-    return t;
-}
-
 bool Text::empty() const {
     return id_ == nullptr && value_.empty() && more_.empty();
 }
@@ -58,8 +51,6 @@ std::string Text::render(const Wording& wording) const {
         for (const TextArg& a : args_)
             filled.push_back(a.text() != nullptr ? a.text()->render(wording) : a.value());
         out = FillWording(wording ? wording(id_->czech) : std::string(id_->czech), filled);
-    } else if (finished_ && wording) {
-        out = wording(value_.c_str());
     } else {
         out = value_;
     }

@@ -72,10 +72,6 @@ public:
     // A value the program shows as it stands, in every language: a sensor's
     // description, a number, an identifier.
     static Text Value(std::string shown);
-    // A sentence some layer still puts together whole, in Czech: the window
-    // finds its English by matching it against the catalogue's wordings.
-    // Each call is a text that has yet to be given its identity.
-    static Text Finished(std::string czech);
 
     // Appends a line under this one (a message's next paragraph); an empty
     // text adds an empty line.
@@ -94,8 +90,7 @@ public:
 private:
     const TextId* id_ = nullptr;
     std::vector<TextArg> args_;
-    std::string value_;     // a value's text, or a finished sentence
-    bool finished_ = false; // value_ is a finished Czech sentence
+    std::string value_; // a value's text
     // What follows, each after its joint.
     std::vector<Text> more_;
     std::vector<Joint> joints_;

@@ -168,14 +168,14 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
         ops.prompter.critical(Text(t::kSaveNoAnswer, path));
         return Outcome::Failed;
     }
-    std::string error;
-    if (WriteWholeFile(partial, FormatEep(bytes), error)) {
+    Text error = WriteWholeFile(partial, FormatEep(bytes));
+    if (error.empty()) {
         std::error_code renamed;
         std::filesystem::rename(partial, path, renamed);
-        if (renamed) error = renamed.message();
+        if (renamed) error = Text::Value(renamed.message());
     }
     if (!error.empty()) {
-        ops.prompter.critical(Text(t::kFileNotWritten, path, Text::Value(error)));
+        ops.prompter.critical(Text(t::kFileNotWritten, path, error));
         return Outcome::Failed;
     }
     Text summary(t::kSaved, path, bytes.size());
@@ -198,10 +198,8 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
 Text ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes) {
     bytes.clear();
     std::string text;
-    std::string error;
-    // Why the file is not read is the file layer's own sentence.
-    if (!ReadWholeFile(path, kEepFile, text, error))
-        return Text(t::kEepUnreadable, path, Text::Finished(error));
+    if (const Text error = ReadWholeFile(path, kEepFile, text); !error.empty())
+        return Text(t::kEepUnreadable, path, error);
     EepParse file = ParseEep(text);
     if (file.tooManyLines) return Text(t::kEepTooManyLines, path, kMaxEepLines, kEepromSize);
     if (!file.ok()) return Text(t::kEepBadLine, file.badLine, path, Shown(file.badText));
@@ -245,9 +243,8 @@ Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
     // converter that stops answering half-way. Writing there is tried
     // before the memory is read.
     const std::string partial = path + ".part";
-    std::string error;
-    if (!WriteWholeFile(partial, "", error)) {
-        ops.prompter.critical(Text(t::kFileNotWritten, path, Text::Value(error)));
+    if (const Text error = WriteWholeFile(partial, ""); !error.empty()) {
+        ops.prompter.critical(Text(t::kFileNotWritten, path, error));
         return Outcome::Refused;
     }
     StopMeasurement(ops.port, ops.view);

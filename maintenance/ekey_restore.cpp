@@ -94,11 +94,11 @@ FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::str
 }
 
 Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry) {
-    std::string error;
+    Text error;
     // Any file may be chosen, not only one of the store's own folder.
     FolderBackupStore files(std::filesystem::path(path).parent_path().string());
     if (!(store != nullptr ? *store : files).load(path, entry, &error))
-        return Text(t::kNoBackup, path, Text::Finished(error)); // the store's own sentence
+        return Text(t::kNoBackup, path, error);
     if (BlockRole(entry.block).empty()) return Text(t::kBlockNotRestorable, entry.block);
     return {};
 }

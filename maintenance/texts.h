@@ -8,6 +8,12 @@
 namespace rm27::texts::maintenance {
 
 // --- Loading the EEPROM from an image file, and saving it into one.
+// The file dialogs' titles and filter, as the window presets them.
+inline constexpr TextId kEepOpenTitle{
+    QT_TRANSLATE_NOOP("Texts", "Výběr souboru s obsahem pro eeprom")};
+inline constexpr TextId kEepFilter{
+    QT_TRANSLATE_NOOP("Texts", "Soubory  (*.eep)|*.eep|Všechny |*.*")};
+inline constexpr TextId kEepSaveTitle{QT_TRANSLATE_NOOP("Texts", "Uložit obsah EEPROM do souboru")};
 inline constexpr TextId kLoadPortClosed{
     QT_TRANSLATE_NOOP("Texts", "Komunikační port není otevřen. Do EEPROM nebylo nic zapsáno.")};
 inline constexpr TextId kEepUnreadable{

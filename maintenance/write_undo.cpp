@@ -82,8 +82,8 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
     std::string error;
     const std::vector<JournalEntry> entries = ops.journal->entries(nullptr, &error);
     if (!error.empty()) {
-        // Why is the journal's own sentence.
-        ops.prompter.critical(Text(t::kJournalUnreadable, Text::Finished(error)));
+        // Why is the system's reason, with the journal's path.
+        ops.prompter.critical(Text(t::kJournalUnreadable, Text::Value(error)));
         return false;
     }
     if (id == 0 && !redo) id = LastUndoable(entries);
@@ -221,8 +221,7 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
 Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
     Text text(redo ? t::kRedoQuestion : t::kUndoQuestion, e.id);
     text.then(Text());
-    // The command's label and the block or cells are the journal's sentences.
-    text.then(Text(t::kEntry, Text::Finished(CommandLabel(e.command)), ShownTime(e.time)));
+    text.then(Text(t::kEntry, CommandLabel(e.command), ShownTime(e.time)));
     text.then(Text(t::kConverter, TrimBlanks(e.deviceId), e.address));
     text.then(TargetText(e));
     if (!e.isBlock() && e.input > 0) text.then(Text(t::kInput, e.input));

@@ -427,7 +427,7 @@ bool FrmMain::OpenPort() {
         // A refusal the user can mend says how, before any box about it, so
         // that it stands there while the box is read.
         const QString hint = comSerial->openHint();
-        if (!hint.isEmpty()) setStatus(Text::Finished(hint.toStdString()));
+        if (!hint.isEmpty()) setStatus(comSerial->openHintText());
         return false;
     }
     SetOpenState();
@@ -456,7 +456,7 @@ void FrmMain::ShowLostLine(const QString& reason) {
     // back while nobody is at the screen to close the box must still be
     // reopened and read by the watch (the controls are modal-blocked
     // meanwhile, so nothing else can start).
-    prompter().critical(Text(tx::kLineLost, Text::Finished(reason.toStdString())));
+    prompter().critical(Text(tx::kLineLost, Text::Value(reason.toStdString())));
 }
 
 // ----------------------------------------------------------- reconnecting

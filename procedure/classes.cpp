@@ -1,6 +1,7 @@
 #include "procedure/classes.h"
 
 #include "procedure/csv_lines.h"
+#include "procedure/texts.h"
 
 #include <charconv>
 #include <cmath>
@@ -27,18 +28,19 @@ bool Limit(const std::string& text, double& out) {
     return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(out) && out >= 0.0;
 }
 
+namespace t = texts::procedure;
+
 // A class without its name or one of its limits, in the JSON's k-th
 // object or on the CSV's line k.
-std::string BadClass(bool json, std::size_t k) {
-    return (json ? "Tabulka tříd, položka " : "Tabulka tříd, řádek ") + std::to_string(k) +
-           ": očekáván název třídy a pět mezí (nezáporná čísla).";
+Text BadClass(bool json, std::size_t k) {
+    return Text(json ? t::kBadClassItem : t::kBadClassLine, k);
 }
 
 ClassTableParse ParseJson(const std::string& text) {
     ClassTableParse result;
     const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
     if (doc.is_discarded() || !doc.is_array()) {
-        result.error = "Tabulku tříd nelze přečíst: není to JSON.";
+        result.error = Text(t::kClassesNotJson);
         return result;
     }
     for (std::size_t k = 0; k < doc.size(); ++k) {
@@ -66,8 +68,7 @@ ClassTableParse ParseCsv(const std::string& text) {
     ClassTableParse result;
     ForEachLine(text, [&result](const std::string& line, int number) {
         if (number == 1) {
-            if (line != CsvHeader())
-                result.error = "Tabulka tříd, řádek 1: záhlaví musí být „" + CsvHeader() + "“.";
+            if (line != CsvHeader()) result.error = Text(t::kClassesHeader, CsvHeader());
             return result.ok();
         }
         const std::vector<std::string> f = CsvFields(line);
@@ -139,7 +140,7 @@ ClassTableParse ParseClassTable(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     ClassTableParse result =
         first != std::string::npos && text[first] == '[' ? ParseJson(text) : ParseCsv(text);
-    if (result.ok() && result.table.empty()) result.error = "Tabulka tříd je prázdná.";
+    if (result.ok() && result.table.empty()) result.error = Text(t::kClassesEmpty);
     return result;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 // The five figures, in the order of the class table's columns.
@@ -44,7 +46,7 @@ std::optional<std::string> Classify(const FigureSet& worst, const ClassTable& ta
 
 struct ClassTableParse {
     ClassTable table;
-    std::string error; // empty: read
+    Text error; // empty: read
     bool ok() const { return error.empty(); }
 };
 

@@ -4,33 +4,35 @@
 #include <nlohmann/json.hpp>
 #include <type_traits>
 
+#include "procedure/texts.h"
+
 namespace rm27 {
 
 namespace {
 
 using nlohmann::json;
+namespace t = texts::procedure;
 
-std::string Missing(const char* key) {
-    return std::string("Plán: „") + key + "“ chybí nebo nemá správný typ.";
+Text Missing(const char* key) {
+    return Text(t::kPlanMissing, key);
 }
 
-// The first broken rule of the plan, or "".
-std::string Broken(const Plan& p) {
-    if (p.input < 1 || p.input > 4) return "Plán: vstup musí být 1 až 4.";
+// The first broken rule of the plan, or nothing.
+Text Broken(const Plan& p) {
+    if (p.input < 1 || p.input > 4) return Text(t::kPlanInput);
     bool rising = p.loads.size() >= 2;
     for (std::size_t k = 0; k < p.loads.size() && rising; ++k)
         rising = std::isfinite(p.loads[k]) && p.loads[k] > 0.0 &&
                  (k == 0 || p.loads[k] > p.loads[k - 1]);
-    if (!rising)
-        return "Plán: zatížení musí být nejméně dvě, každé větší než nula a větší než předchozí.";
-    if (p.preloads < 0) return "Plán: počet předzatížení nesmí být záporný.";
-    if (p.series.empty()) return "Plán: chybí série.";
+    if (!rising) return Text(t::kPlanLoads);
+    if (p.preloads < 0) return Text(t::kPlanPreloads);
+    if (p.series.empty()) return Text(t::kPlanNoSeries);
     for (const SeriesPlan& s : p.series) {
         if (!std::isfinite(s.positionDeg)) return Missing("position_deg");
     }
     if (!(p.stability.bandMvV > 0.0) || !std::isfinite(p.stability.bandMvV) ||
         p.stability.timeMs < 0)
-        return "Plán: pásmo stability musí být větší než nula a doba nesmí být záporná.";
+        return Text(t::kPlanStability);
     return {};
 }
 
@@ -49,7 +51,7 @@ template <class T> bool Take(const json& object, const char* key, T& out) {
     return true;
 }
 
-std::string ReadSeries(const json& list, std::vector<SeriesPlan>& out) {
+Text ReadSeries(const json& list, std::vector<SeriesPlan>& out) {
     if (!list.is_array()) return Missing("series");
     for (std::size_t k = 0; k < list.size(); ++k) {
         const json& item = list[k];
@@ -58,13 +60,13 @@ std::string ReadSeries(const json& list, std::vector<SeriesPlan>& out) {
         if (!item.is_object() || !Take(item, "position_deg", s.positionDeg))
             return Missing("position_deg");
         if (!Take(item, "direction", word) || !DirectionFromWord(word, s.direction))
-            return "Plán: směr série " + std::to_string(k + 1) + " musí být „up“ nebo „down“.";
+            return Text(t::kPlanDirection, k + 1);
         out.push_back(s);
     }
     return {};
 }
 
-std::string ReadPlan(const json& doc, Plan& p) {
+Text ReadPlan(const json& doc, Plan& p) {
     if (!doc.is_object()) return Missing("input");
     if (!Take(doc, "input", p.input)) return Missing("input");
     if (!Take(doc, "unit", p.unit)) return Missing("unit");
@@ -77,7 +79,7 @@ std::string ReadPlan(const json& doc, Plan& p) {
     if (doc.contains("preloads") && !Take(doc, "preloads", p.preloads)) return Missing("preloads");
     const auto series = doc.find("series");
     if (series == doc.end()) return Missing("series");
-    if (std::string why = ReadSeries(*series, p.series); !why.empty()) return why;
+    if (Text why = ReadSeries(*series, p.series); !why.empty()) return why;
     const auto stability = doc.find("stability");
     if (stability == doc.end() || !stability->is_object() ||
         !Take(*stability, "band_mvv", p.stability.bandMvV) ||
@@ -104,7 +106,7 @@ PlanParse ParsePlanJson(const std::string& text) {
     PlanParse result;
     const json doc = json::parse(text, nullptr, false);
     if (doc.is_discarded()) {
-        result.error = "Plán nelze přečíst: není to JSON.";
+        result.error = Text(t::kPlanNotJson);
         return result;
     }
     result.error = ReadPlan(doc, result.plan);

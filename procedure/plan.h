@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 enum class Direction { Up, Down };
@@ -44,7 +46,7 @@ struct Plan {
 
 struct PlanParse {
     Plan plan;
-    std::string error; // empty: the plan is usable
+    Text error; // empty: the plan is usable
     bool ok() const { return error.empty(); }
 };
 

@@ -1,6 +1,7 @@
 #include "procedure/readings.h"
 
 #include "procedure/csv_lines.h"
+#include "procedure/texts.h"
 
 #include <unistd.h>
 
@@ -37,36 +38,32 @@ bool ParseSeries(const std::string& text, int& out) {
     return !text.empty() && ec == std::errc() && ptr == end && out >= 1;
 }
 
-std::string AtLine(int line, const std::string& what) {
-    return "Řádek " + std::to_string(line) + ": " + what;
+namespace t = texts::procedure;
+
+Text AtLine(int line, const Text& what) {
+    return Text(t::kOnLine, line, what);
 }
 
 // The reading of one row, or the reason it is none.
-std::string ParseRow(const std::string& line, int number, Reading& r) {
+Text ParseRow(const std::string& line, int number, Reading& r) {
     const std::vector<std::string> f = CsvFields(line);
-    if (f.size() != 7)
-        return AtLine(number, "očekáváno 7 polí oddělených čárkou, je jich " +
-                                  std::to_string(f.size()) + ".");
-    if (!ParseSeries(f[0], r.series))
-        return AtLine(number, "„" + f[0] + "“ není číslo série (1, 2, ...).");
+    if (f.size() != 7) return AtLine(number, Text(t::kFieldCount, f.size()));
+    if (!ParseSeries(f[0], r.series)) return AtLine(number, Text(t::kNotASeries, f[0]));
     for (const std::size_t k : {1u, 4u, 5u}) {
         double& target = k == 1 ? r.positionDeg : k == 4 ? r.load : r.signalMvV;
-        if (!ParseNumber(f[k], target)) return AtLine(number, "„" + f[k] + "“ není číslo.");
+        if (!ParseNumber(f[k], target)) return AtLine(number, Text(t::kNotANumber, f[k]));
     }
     r.value = NAN;
     if (!f[6].empty() && !ParseNumber(f[6], r.value))
-        return AtLine(number, "„" + f[6] + "“ není číslo.");
-    if (!DirectionFromWord(f[2], r.direction))
-        return AtLine(number, "směr musí být „up“ nebo „down“, ne „" + f[2] + "“.");
+        return AtLine(number, Text(t::kNotANumber, f[6]));
+    if (!DirectionFromWord(f[2], r.direction)) return AtLine(number, Text(t::kBadDirection, f[2]));
     bool known = false;
     for (const ReadingKind k : kKinds) {
         if (f[3] != ReadingKindWord(k)) continue;
         r.kind = k;
         known = true;
     }
-    if (!known)
-        return AtLine(number,
-                      "druh musí být „zero-before“, „load“ nebo „zero-after“, ne „" + f[3] + "“.");
+    if (!known) return AtLine(number, Text(t::kBadKind, f[3]));
     return {};
 }
 
@@ -107,16 +104,15 @@ std::string ReadingRow(const Reading& r) {
 ReadingsParse ParseReadings(const std::string& text) {
     ReadingsParse result;
     ForEachLine(text, [&result](const std::string& line, int number) {
-        std::string why;
+        Text why;
         if (number == 1) {
             if (line != kReadingsHeader)
-                why = AtLine(number, std::string("záhlaví musí být „") + kReadingsHeader + "“.");
+                why = AtLine(number, Text(t::kHeaderMustBe, kReadingsHeader));
         } else {
             Reading r;
             why = ParseRow(line, number, r);
             if (why.empty() && !Continues(result.readings, r))
-                why = AtLine(number, "série " + std::to_string(r.series) +
-                                         " nenavazuje na předchozí řádky.");
+                why = AtLine(number, Text(t::kSeriesOutOfOrder, r.series));
             if (why.empty()) result.readings.push_back(r);
         }
         if (why.empty()) return true;
@@ -132,11 +128,11 @@ ReadingsWriter::~ReadingsWriter() {
     close();
 }
 
-bool ReadingsWriter::open(const std::string& path, std::string& error) {
+bool ReadingsWriter::open(const std::string& path, Text& error) {
     close();
     file_ = std::fopen(path.c_str(), "ab");
     if (!file_) {
-        error = "Soubor " + path + " nelze otevřít pro zápis: " + std::strerror(errno);
+        error = Text(t::kReadingsNotOpened, path, Text::Value(std::strerror(errno)));
         return false;
     }
     path_ = path;
@@ -145,15 +141,17 @@ bool ReadingsWriter::open(const std::string& path, std::string& error) {
     return true;
 }
 
-bool ReadingsWriter::append(const Reading& r, std::string& error) {
+bool ReadingsWriter::append(const Reading& r, Text& error) {
     return put(ReadingRow(r), error);
 }
 
-bool ReadingsWriter::put(const std::string& text, std::string& error) {
+bool ReadingsWriter::put(const std::string& text, Text& error) {
     errno = 0;
     const bool ok = file_ && std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
                     std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-    if (!ok) error = "Do souboru " + path_ + " nelze zapsat: " + std::strerror(errno ? errno : EIO);
+    if (!ok)
+        error =
+            Text(t::kReadingsNotWritten, path_, Text::Value(std::strerror(errno ? errno : EIO)));
     return ok;
 }
 

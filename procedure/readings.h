@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
+
 #include "procedure/plan.h"
 
 namespace rm27 {
@@ -39,7 +41,7 @@ std::string ReadingRow(const Reading& r);
 struct ReadingsParse {
     std::vector<Reading> readings;
     int errorLine = 0; // counting from 1; 0: the whole text was read
-    std::string error; // what is wrong on that line
+    Text error;        // what is wrong on that line
     bool ok() const { return errorLine == 0; }
 };
 
@@ -62,12 +64,12 @@ public:
     ReadingsWriter& operator=(const ReadingsWriter&) = delete;
 
     // False with the reason in error.
-    bool open(const std::string& path, std::string& error);
-    bool append(const Reading& r, std::string& error);
+    bool open(const std::string& path, Text& error);
+    bool append(const Reading& r, Text& error);
     void close();
 
 private:
-    bool put(const std::string& text, std::string& error);
+    bool put(const std::string& text, Text& error);
 
     std::FILE* file_ = nullptr;
     std::string path_;

@@ -9,12 +9,14 @@
 #include <system_error>
 
 #include "session/files.h"
+#include "session/texts.h"
 
 namespace rm27 {
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace t = texts::session;
 
 constexpr const char* kMagic = "RM27-EKEY-BACKUP 1";
 constexpr std::size_t kBackupImageSize = 256;
@@ -76,42 +78,36 @@ bool ParseByteNumber(const std::string& text, std::int32_t& out) {
     return true;
 }
 
-std::string OnLine(int number, const std::string& what) {
-    return "řádek " + std::to_string(number) + ": " + what;
-}
-
-// One "key value" line into e; "" or why the line is refused.
-std::string TakeLine(const std::string& key, const std::string& value, BackupEntry& e) {
+// One "key value" line into e; empty or why the line is refused.
+Text TakeLine(const std::string& key, const std::string& value, BackupEntry& e) {
     if (key == "device") {
         e.deviceId = value;
     } else if (key == "address") {
-        if (!ParseByteNumber(value, e.address))
-            return "adresa musí být celé číslo od 0 do 255: „" + value + "“";
+        if (!ParseByteNumber(value, e.address)) return Text(t::kBackupBadAddress, value);
     } else if (key == "block") {
-        if (!ParseByteNumber(value, e.block))
-            return "blok musí být celé číslo od 0 do 255: „" + value + "“";
+        if (!ParseByteNumber(value, e.block)) return Text(t::kBackupBadBlock, value);
     } else if (key == "sensor") {
         e.sensorId = value;
     } else if (key == "time") {
-        if (!ParseIso(value, e.time)) return "chybný čas „" + value + "“";
+        if (!ParseIso(value, e.time)) return Text(t::kBackupBadTime, value);
     } else if (key == "image") {
         if (value.size() != 2 * kBackupImageSize || !FromHex(value, e.image))
-            return "obraz musí mít 512 šestnáctkových číslic";
+            return Text(t::kBackupBadImage);
     } else {
-        return "neznámá položka „" + key + "“";
+        return Text(t::kBackupUnknownKey, key);
     }
     return {};
 }
 
 // The whole file, strictly: the first line, then every key once, block and
 // image required.
-bool ParseBackup(const std::string& text, BackupEntry& e, std::string& why) {
+bool ParseBackup(const std::string& text, BackupEntry& e, Text& why) {
     std::istringstream in(text);
     std::string line;
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line != kMagic) {
-        why = "není to záloha eKey";
+        why = Text(t::kNoBackupFile);
         return false;
     }
     std::set<std::string> seen;
@@ -121,20 +117,19 @@ bool ParseBackup(const std::string& text, BackupEntry& e, std::string& why) {
         const auto space = line.find(' ');
         const std::string key = line.substr(0, space);
         const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
-        std::string refused = seen.insert(key).second
-                                  ? TakeLine(key, value, e)
-                                  : "položka „" + key + "“ je v souboru podruhé";
+        const Text refused =
+            seen.insert(key).second ? TakeLine(key, value, e) : Text(t::kBackupKeyTwice, key);
         if (!refused.empty()) {
-            why = OnLine(number, refused);
+            why = Text(t::kBackupOnLine, number, refused);
             return false;
         }
     }
     if (seen.count("block") == 0) {
-        why = "chybí číslo bloku";
+        why = Text(t::kBackupNoBlock);
         return false;
     }
     if (seen.count("image") == 0) {
-        why = "chybí obraz";
+        why = Text(t::kBackupNoImage);
         return false;
     }
     return true;
@@ -187,12 +182,12 @@ std::string FolderBackupStore::save(const BackupEntry& entry, std::string* error
     return path.string();
 }
 
-bool FolderBackupStore::load(const std::string& path, BackupEntry& entry, std::string* error) {
+bool FolderBackupStore::load(const std::string& path, BackupEntry& entry, Text* error) {
     std::string text;
-    std::string why;
+    Text why = ReadWholeFile(path, kBackupFile, text);
     BackupEntry e;
     e.path = path;
-    if (!ReadWholeFile(path, kBackupFile, text, why) || !ParseBackup(text, e, why)) {
+    if (!why.empty() || !ParseBackup(text, e, why)) {
         if (error) *error = why;
         return false;
     }

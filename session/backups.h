@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/text.h"
 #include "link/ekey.h"
 
 namespace rm27 {
@@ -33,7 +34,7 @@ public:
     // Reads one backup file back, whole and strictly (see the format in
     // FolderBackupStore); false with the reason in *error, naming the line
     // where one is to blame.
-    virtual bool load(const std::string& path, BackupEntry& entry, std::string* error) = 0;
+    virtual bool load(const std::string& path, BackupEntry& entry, Text* error) = 0;
 };
 
 // The backups of one folder (created when the first one is saved). A file
@@ -48,7 +49,7 @@ public:
 
     std::string save(const BackupEntry& entry, std::string* error) override;
     std::vector<BackupEntry> list() override;
-    bool load(const std::string& path, BackupEntry& entry, std::string* error) override;
+    bool load(const std::string& path, BackupEntry& entry, Text* error) override;
 
 private:
     std::string folder_;

@@ -9,30 +9,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "session/texts.h"
+
 namespace rm27 {
 
 namespace {
 
-std::string SystemError() {
-    return errno != 0 ? std::string(std::strerror(errno)) : std::string("I/O error");
+namespace t = texts::session;
+
+Text SystemError() {
+    return Text::Value(errno != 0 ? std::string(std::strerror(errno)) : std::string("I/O error"));
 }
 
 // Why a file of this type is no file to read.
-std::string NotAFile(mode_t mode) {
-    if (S_ISDIR(mode)) return "je to složka, ne soubor";
-    if (S_ISFIFO(mode)) return "je to pojmenovaná roura (FIFO), ne soubor";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "je to zařízení, ne soubor";
-    return "není to obyčejný soubor";
+Text NotAFile(mode_t mode) {
+    if (S_ISDIR(mode)) return Text(t::kIsFolder);
+    if (S_ISFIFO(mode)) return Text(t::kIsFifo);
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return Text(t::kIsDevice);
+    return Text(t::kNotRegular);
 }
 
-std::string TooLarge(const FileKind& kind) {
-    return "soubor je větší než " + std::to_string(kind.maxBytes / 1024) + " KiB";
+Text TooLarge(const FileKind& kind) {
+    return Text(t::kFileTooLarge, kind.maxBytes / 1024);
 }
 
 // Reads at most kind.maxBytes + 1 bytes: enough to tell that a file is too
 // large, however large it claims (or does not claim) to be. What is held
 // grows with what was read, not with what the kind allows.
-bool ReadCapped(int fd, const FileKind& kind, std::string& text, std::string& error) {
+bool ReadCapped(int fd, const FileKind& kind, std::string& text, Text& error) {
     text.clear();
     char buf[65536];
     while (text.size() <= kind.maxBytes) {
@@ -55,31 +59,20 @@ bool ReadCapped(int fd, const FileKind& kind, std::string& text, std::string& er
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, const FileKind& kind, std::string& text,
-                   std::string& error) {
+Text ReadWholeFile(const std::string& path, const FileKind& kind, std::string& text) {
     // Looked at before it is opened: opening a device may do something
     // (a serial port drops its modem lines), and a FIFO waits for a writer.
     struct stat st {};
     errno = 0;
-    if (::stat(path.c_str(), &st) != 0) {
-        error = SystemError();
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = NotAFile(st.st_mode);
-        return false;
-    }
-    if (static_cast<std::size_t>(st.st_size) > kind.maxBytes) {
-        error = TooLarge(kind);
-        return false;
-    }
+    text.clear();
+    if (::stat(path.c_str(), &st) != 0) return SystemError();
+    if (!S_ISREG(st.st_mode)) return NotAFile(st.st_mode);
+    if (static_cast<std::size_t>(st.st_size) > kind.maxBytes) return TooLarge(kind);
     // Non-blocking, and looked at again once open: the name may have been
     // given to something else in between.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        error = SystemError();
-        return false;
-    }
+    if (fd < 0) return SystemError();
+    Text error;
     bool ok = ::fstat(fd, &st) == 0;
     if (!ok)
         error = SystemError();
@@ -88,23 +81,17 @@ bool ReadWholeFile(const std::string& path, const FileKind& kind, std::string& t
     ok = ok && S_ISREG(st.st_mode) && ReadCapped(fd, kind, text, error);
     ::close(fd);
     if (!ok) text.clear();
-    return ok;
+    return error;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error) {
+Text WriteWholeFile(const std::string& path, const std::string& text) {
     errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = SystemError();
-        return false;
-    }
+    if (!out) return SystemError();
     out << text;
     out.close();
-    if (!out) {
-        error = SystemError();
-        return false;
-    }
-    return true;
+    if (!out) return SystemError();
+    return {};
 }
 
 } // namespace rm27

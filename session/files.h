@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 // What a file is read as. Each kind has the size no honest file of its kind
@@ -25,14 +27,14 @@ inline constexpr FileKind kBackupFile{16 * 1024};
 inline constexpr FileKind kReadingsFile{1024 * 1024};
 inline constexpr FileKind kClassTableFile{64 * 1024};
 
-// Reads a regular file of `kind` whole. Refused, with the reason in the
-// program's words in error: anything but a regular file (a folder, a FIFO,
-// a device; none is opened in a way that could block), and a file larger
-// than kind.maxBytes (never more than one byte over it is read). A reason
-// the system gives (no such file, no permission) is the system's text.
-bool ReadWholeFile(const std::string& path, const FileKind& kind, std::string& text,
-                   std::string& error);
-// Replaces the file. False with a reason (the system's text) in error.
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string& error);
+// Reads a regular file of `kind` whole into text; empty when it was read,
+// else why not. Refused in the program's words: anything but a regular
+// file (a folder, a FIFO, a device; none is opened in a way that could
+// block), and a file larger than kind.maxBytes (never more than one byte
+// over it is read). A reason the system gives (no such file, no
+// permission) is the system's text, a value.
+Text ReadWholeFile(const std::string& path, const FileKind& kind, std::string& text);
+// Replaces the file; empty when it was written, else the system's reason.
+Text WriteWholeFile(const std::string& path, const std::string& text);
 
 } // namespace rm27

@@ -22,21 +22,23 @@ namespace rm27 {
 
 namespace {
 
+namespace t = texts::session;
+
 // Journal name, r27ctl word, what the operator calls it.
 constexpr std::array kWriteCommands = {
-    WriteCommand{journaled::kZero, "zero", "nula vstupu"},
-    WriteCommand{journaled::kSpan, "span", "strmost vstupu"},
-    WriteCommand{journaled::kFilter, "filter", "filtr"},
-    WriteCommand{journaled::kAddress, "set-address", "změna adresy"},
-    WriteCommand{journaled::kEepromLoad, "eeprom-load", "zápis EEPROM ze souboru"},
-    WriteCommand{journaled::kCalibration, "calibrate", "uložení kalibrace"},
-    WriteCommand{journaled::kEKeyCopy, "ekey-copy", "kopie eKey do interní paměti"},
-    WriteCommand{journaled::kEKeyCopy14, "ekey-copy-1to4", "kopie eKey vstupu 1 do vstupu 4"},
-    WriteCommand{journaled::kEKeyInit, "ekey-init", "inicializace eKey"},
-    WriteCommand{journaled::kRmuLimits, "rmu-limits", "uživatelské limity RMU"},
-    WriteCommand{journaled::kRestore, "ekey-restore", "obnovení eKey ze zálohy"},
-    WriteCommand{journaled::kUndo, "undo", "vrácení zápisu"},
-    WriteCommand{journaled::kRedo, "redo", "zopakování zápisu"},
+    WriteCommand{journaled::kZero, "zero", &t::kLabelZero},
+    WriteCommand{journaled::kSpan, "span", &t::kLabelSpan},
+    WriteCommand{journaled::kFilter, "filter", &t::kLabelFilter},
+    WriteCommand{journaled::kAddress, "set-address", &t::kLabelAddress},
+    WriteCommand{journaled::kEepromLoad, "eeprom-load", &t::kLabelEepromLoad},
+    WriteCommand{journaled::kCalibration, "calibrate", &t::kLabelCalibration},
+    WriteCommand{journaled::kEKeyCopy, "ekey-copy", &t::kLabelEKeyCopy},
+    WriteCommand{journaled::kEKeyCopy14, "ekey-copy-1to4", &t::kLabelEKeyCopy14},
+    WriteCommand{journaled::kEKeyInit, "ekey-init", &t::kLabelEKeyInit},
+    WriteCommand{journaled::kRmuLimits, "rmu-limits", &t::kLabelRmuLimits},
+    WriteCommand{journaled::kRestore, "ekey-restore", &t::kLabelRestore},
+    WriteCommand{journaled::kUndo, "undo", &t::kLabelUndo},
+    WriteCommand{journaled::kRedo, "redo", &t::kLabelRedo},
 };
 
 constexpr std::int32_t kFirstInternalCopy = 128;
@@ -522,9 +524,9 @@ Text TargetText(const JournalEntry& e) {
                 e.cells.size());
 }
 
-std::string CommandLabel(const std::string& name) {
+Text CommandLabel(const std::string& name) {
     const WriteCommand* c = FindWriteCommand(name);
-    return c != nullptr ? c->label : name;
+    return c != nullptr ? Text(*c->label) : Text::Value(name);
 }
 
 std::string ShownTime(const CivilDateTime& t) {

@@ -23,9 +23,9 @@ namespace rm27 {
 // whether a command writes, or what it is called in the journal, in r27ctl
 // or to the operator, looks it up here.
 struct WriteCommand {
-    const char* name;  // in the journal: "zero"
-    const char* ctl;   // r27ctl's command word: "zero"
-    const char* label; // in the operator's words
+    const char* name;    // in the journal: "zero"
+    const char* ctl;     // r27ctl's command word: "zero"
+    const TextId* label; // in the operator's words
 };
 std::span<const WriteCommand> WriteCommands();
 // By journal name, or by r27ctl's word; null when the command does not write.
@@ -132,8 +132,9 @@ bool IsEKeyBlock(std::int32_t block);
 // What an entry wrote, as a line of a message starts with it: "Blok 96
 // (eKey Vstup4)", "Adresy paměti 90h–93h", "Adresa paměti 05h".
 Text TargetText(const JournalEntry& entry);
-// The operator's name of the entry's command, and its time as shown.
-std::string CommandLabel(const std::string& name);
+// The operator's name of the entry's command (a command of no meaning
+// here, from a newer program, by its journal name), and its time as shown.
+Text CommandLabel(const std::string& name);
 std::string ShownTime(const CivilDateTime& time);
 
 // The newest entry that can still be undone: a write that is no undo

@@ -1,6 +1,7 @@
 // The wordings the session shows: what guards a write to the converter
 // (the journal, the read-backs, the way back from a mixed write), the eKey
-// mask a command relies on, and a value too wide for its format.
+// mask a command relies on, a value too wide for its format, and why a
+// file or an eKey backup is not read.
 #pragma once
 
 #include "l10n/text.h"
@@ -81,6 +82,23 @@ inline constexpr TextId kTargetCells{
 inline constexpr TextId kRoleEKey{QT_TRANSLATE_NOOP("Texts", "eKey Vstup%1")};
 inline constexpr TextId kRoleInternal{QT_TRANSLATE_NOOP("Texts", "interní kopie Vstup%1")};
 
+// The operator's names of the commands that write, in the journal's list
+// of them.
+inline constexpr TextId kLabelZero{QT_TRANSLATE_NOOP("Texts", "nula vstupu")};
+inline constexpr TextId kLabelSpan{QT_TRANSLATE_NOOP("Texts", "strmost vstupu")};
+inline constexpr TextId kLabelFilter{QT_TRANSLATE_NOOP("Texts", "filtr")};
+inline constexpr TextId kLabelAddress{QT_TRANSLATE_NOOP("Texts", "změna adresy")};
+inline constexpr TextId kLabelEepromLoad{QT_TRANSLATE_NOOP("Texts", "zápis EEPROM ze souboru")};
+inline constexpr TextId kLabelCalibration{QT_TRANSLATE_NOOP("Texts", "uložení kalibrace")};
+inline constexpr TextId kLabelEKeyCopy{QT_TRANSLATE_NOOP("Texts", "kopie eKey do interní paměti")};
+inline constexpr TextId kLabelEKeyCopy14{
+    QT_TRANSLATE_NOOP("Texts", "kopie eKey vstupu 1 do vstupu 4")};
+inline constexpr TextId kLabelEKeyInit{QT_TRANSLATE_NOOP("Texts", "inicializace eKey")};
+inline constexpr TextId kLabelRmuLimits{QT_TRANSLATE_NOOP("Texts", "uživatelské limity RMU")};
+inline constexpr TextId kLabelRestore{QT_TRANSLATE_NOOP("Texts", "obnovení eKey ze zálohy")};
+inline constexpr TextId kLabelUndo{QT_TRANSLATE_NOOP("Texts", "vrácení zápisu")};
+inline constexpr TextId kLabelRedo{QT_TRANSLATE_NOOP("Texts", "zopakování zápisu")};
+
 // A text an eKey cannot hold: %1 the character, %2 its code point.
 inline constexpr TextId kUnencodableCharacter{
     QT_TRANSLATE_NOOP("Texts", "Znak „%1“ (%2) nelze uložit do eKey: kódová stránka snímače "
@@ -93,5 +111,31 @@ inline constexpr TextId kValueRefused{
 inline constexpr TextId kRangeBetween{QT_TRANSLATE_NOOP("Texts", "%1 až %2")};
 inline constexpr TextId kRangeZeroOr{QT_TRANSLATE_NOOP("Texts", "0 nebo %1 ≤ |x| ≤ %2")};
 inline constexpr TextId kRangeDate{QT_TRANSLATE_NOOP("Texts", "RRMMDD (skutečné datum)")};
+
+// Why a file is not read (the system's own reasons travel as values).
+inline constexpr TextId kIsFolder{QT_TRANSLATE_NOOP("Texts", "je to složka, ne soubor")};
+inline constexpr TextId kIsFifo{
+    QT_TRANSLATE_NOOP("Texts", "je to pojmenovaná roura (FIFO), ne soubor")};
+inline constexpr TextId kIsDevice{QT_TRANSLATE_NOOP("Texts", "je to zařízení, ne soubor")};
+inline constexpr TextId kNotRegular{QT_TRANSLATE_NOOP("Texts", "není to obyčejný soubor")};
+// %1: the kind's limit in KiB.
+inline constexpr TextId kFileTooLarge{QT_TRANSLATE_NOOP("Texts", "soubor je větší než %1 KiB")};
+
+// Why a file is no eKey backup; a line's reason (%1 the line, %2 why)
+// names the line.
+inline constexpr TextId kNoBackupFile{QT_TRANSLATE_NOOP("Texts", "není to záloha eKey")};
+inline constexpr TextId kBackupOnLine{QT_TRANSLATE_NOOP("Texts", "řádek %1: %2")};
+inline constexpr TextId kBackupBadAddress{
+    QT_TRANSLATE_NOOP("Texts", "adresa musí být celé číslo od 0 do 255: „%1“")};
+inline constexpr TextId kBackupBadBlock{
+    QT_TRANSLATE_NOOP("Texts", "blok musí být celé číslo od 0 do 255: „%1“")};
+inline constexpr TextId kBackupBadTime{QT_TRANSLATE_NOOP("Texts", "chybný čas „%1“")};
+inline constexpr TextId kBackupBadImage{
+    QT_TRANSLATE_NOOP("Texts", "obraz musí mít 512 šestnáctkových číslic")};
+inline constexpr TextId kBackupUnknownKey{QT_TRANSLATE_NOOP("Texts", "neznámá položka „%1“")};
+inline constexpr TextId kBackupKeyTwice{
+    QT_TRANSLATE_NOOP("Texts", "položka „%1“ je v souboru podruhé")};
+inline constexpr TextId kBackupNoBlock{QT_TRANSLATE_NOOP("Texts", "chybí číslo bloku")};
+inline constexpr TextId kBackupNoImage{QT_TRANSLATE_NOOP("Texts", "chybí obraz")};
 
 } // namespace rm27::texts::session

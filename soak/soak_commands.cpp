@@ -398,8 +398,7 @@ RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
     // Every line in the file must be the converter's byte, whatever the
     // outcome: a failed save still leaves the lines it could read.
     std::string text;
-    std::string error;
-    if (ReadWholeFile(path, kEepFile, text, error)) {
+    if (ReadWholeFile(path, kEepFile, text).empty()) {
         const EepParse file = ParseEep(text);
         bool wrong = !file.ok();
         std::string where = wrong ? "the file does not parse" : "";
@@ -506,8 +505,7 @@ void KeepFaultLogs(bool keep) {
 
 std::vector<Command> AllCommands(const std::string& workDir) {
     // The .eep file every load takes.
-    std::string error;
-    WriteWholeFile(EepPath(workDir), FormatEep(EepBytes()), error);
+    WriteWholeFile(EepPath(workDir), FormatEep(EepBytes()));
 
     using Run = std::function<RunResult(std::uint64_t, double, std::int64_t)>;
     const auto make = [](std::string name, bool write, std::int64_t bound, Run run) {

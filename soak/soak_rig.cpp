@@ -19,10 +19,10 @@ std::string MemoryBackups::save(const BackupEntry& entry, std::string*) {
     return path;
 }
 
-bool MemoryBackups::load(const std::string& path, BackupEntry& entry, std::string* error) {
+bool MemoryBackups::load(const std::string& path, BackupEntry& entry, Text* error) {
     const auto it = kept_.find(path);
     if (it == kept_.end()) {
-        if (error != nullptr) *error = "no such backup";
+        if (error != nullptr) *error = Text::Value("no such backup");
         return false;
     }
     entry = it->second;

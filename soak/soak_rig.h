@@ -81,7 +81,7 @@ class MemoryBackups final : public BackupStore {
 public:
     std::string save(const BackupEntry& entry, std::string* error) override;
     std::vector<BackupEntry> list() override { return {}; }
-    bool load(const std::string& path, BackupEntry& entry, std::string* error) override;
+    bool load(const std::string& path, BackupEntry& entry, Text* error) override;
 
 private:
     std::map<std::string, BackupEntry> kept_;

@@ -20,23 +20,13 @@
 #include <unistd.h>
 
 #include "session/files.h"
+#include "ui/texts.h"
 
 namespace rm27 {
 
 namespace {
 
-// The texts of the hint, in one place.
-const char* const kJoinGroup = "Port %1 smí používat jen členové skupiny „%2“: přidejte uživatele "
-                               "%3 do skupiny (sudo usermod -aG %2 %3) a přihlaste se znovu.";
-const char* const kLoginAgain = "Uživatel %1 už je ve skupině „%2“, ale program byl spuštěn dřív: "
-                                "odhlaste se a přihlaste znovu.";
-const char* const kNoRights =
-    "Uživatel %3 nemá k portu %1 přístup (vlastník %4, skupina „%2“, práva %5).";
-const char* const kInUse = "%1 (%2) používá jiný program: %3, PID %4";
-const char* const kInUseUnnamed = "%1 (%2) používá jiný program, PID %3";
-const char* const kStaleLock =
-    "Port %1 (%2) zůstal zamčený po programu, který už neběží (PID %3): zámek %4 smí odstranit "
-    "jen jeho vlastník (%5) nebo správce (sudo rm %4).";
+namespace t = texts::ui;
 
 // A lock file and a process's name are a few bytes; the lock folder is
 // writable by everyone, so whatever stands there is read with care.
@@ -98,8 +88,7 @@ QString ModeText(mode_t mode) {
 
 QString SmallFileText(const QString& path) {
     std::string text;
-    std::string error;
-    if (!ReadWholeFile(path.toStdString(), kSmallFile, text, error)) return QString();
+    if (!ReadWholeFile(path.toStdString(), kSmallFile, text).empty()) return QString();
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -198,17 +187,17 @@ PortHolder FindPortHolder(const QString& devicePath) {
     return h;
 }
 
-QString PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& h) {
+Text PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& h) {
+    const auto s = [](const QString& text) { return text.toStdString(); };
     if (h.stale) {
-        if (h.removeError == 0) return QString();
-        const QString pid = h.pid > 0 ? QString::number(h.pid) : QStringLiteral("?");
-        const QString owner = h.lockOwner.isEmpty() ? QStringLiteral("?") : h.lockOwner;
-        return QString::fromUtf8(kStaleLock).arg(port, devicePath, pid, h.lockFile, owner);
+        if (h.removeError == 0) return {};
+        const std::string pid = h.pid > 0 ? std::to_string(h.pid) : "?";
+        const std::string owner = h.lockOwner.isEmpty() ? "?" : s(h.lockOwner);
+        return Text(t::kStaleLock, s(port), s(devicePath), pid, s(h.lockFile), owner);
     }
-    if (h.pid <= 0) return QString();
-    if (h.program.isEmpty())
-        return QString::fromUtf8(kInUseUnnamed).arg(port, devicePath, QString::number(h.pid));
-    return QString::fromUtf8(kInUse).arg(port, devicePath, h.program, QString::number(h.pid));
+    if (h.pid <= 0) return {};
+    if (h.program.isEmpty()) return Text(t::kInUseUnnamed, s(port), s(devicePath), h.pid);
+    return Text(t::kInUse, s(port), s(devicePath), s(h.program), h.pid);
 }
 
 PortAccessFacts ReadPortAccess(const QString& path) {
@@ -233,21 +222,23 @@ PortAccessFacts ReadPortAccess(const QString& path) {
     return f;
 }
 
-QString PortPermissionHint(const QString& path, const PortAccessFacts& facts) {
-    if (facts.accessError != EACCES) return QString();
-    const QString group =
-        facts.groupName.isEmpty() ? QString::number(facts.group) : facts.groupName;
-    const QString owner =
-        facts.ownerName.isEmpty() ? QString::number(facts.owner) : facts.ownerName;
-    const QString user = facts.userName.isEmpty() ? QStringLiteral("$USER") : facts.userName;
+Text PortPermissionHint(const QString& path, const PortAccessFacts& facts) {
+    if (facts.accessError != EACCES) return {};
+    const std::string group =
+        facts.groupName.isEmpty() ? std::to_string(facts.group) : facts.groupName.toStdString();
+    const std::string owner =
+        facts.ownerName.isEmpty() ? std::to_string(facts.owner) : facts.ownerName.toStdString();
+    const std::string user =
+        facts.userName.isEmpty() ? std::string("$USER") : facts.userName.toStdString();
     const bool groupMayUse = (facts.mode & 060) == 060;
     // An owner is judged by the owner's bits alone, so the group is no way
     // in for the file's own owner.
     if (groupMayUse && !facts.processInGroup && !facts.processIsOwner) {
-        if (facts.accountInGroup) return QString::fromUtf8(kLoginAgain).arg(user, group);
-        return QString::fromUtf8(kJoinGroup).arg(path, group, user);
+        if (facts.accountInGroup) return Text(t::kLoginAgain, user, group);
+        return Text(t::kJoinGroup, path.toStdString(), group, user);
     }
-    return QString::fromUtf8(kNoRights).arg(path, group, user, owner, ModeText(facts.mode));
+    return Text(t::kNoRights, path.toStdString(), group, user, owner,
+                ModeText(facts.mode).toStdString());
 }
 
 } // namespace rm27

@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
 // What the system says about a device file, as seen by this process.
@@ -35,8 +37,8 @@ PortAccessFacts ReadPortAccess(const QString& path);
 // The status-line hint for a device that did not open because the user may
 // not use it; empty when the facts say nothing of the kind (the device is
 // missing or busy, or the process may use it).
-QString PortPermissionHint(const QString& path, const PortAccessFacts& facts);
-inline QString PortPermissionHint(const QString& path) {
+Text PortPermissionHint(const QString& path, const PortAccessFacts& facts);
+inline Text PortPermissionHint(const QString& path) {
     return PortPermissionHint(path, ReadPortAccess(path));
 }
 
@@ -64,6 +66,6 @@ PortHolder FindPortHolder(const QString& devicePath);
 
 // What the user is told about the holder of port (e.g. "COM1") at
 // devicePath; empty when nothing is known or the lock was stale and gone.
-QString PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& holder);
+Text PortHolderHint(const QString& port, const QString& devicePath, const PortHolder& holder);
 
 } // namespace rm27

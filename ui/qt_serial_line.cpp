@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "l10n/localizer.h"
 #include "ui/port_access.h"
 #include "ui/port_map.h"
 
@@ -91,6 +92,10 @@ bool QtSerialLine::setSettings(const QString& text) {
     return true;
 }
 
+QString QtSerialLine::openHint() const {
+    return Shown(openHint_);
+}
+
 bool QtSerialLine::setPortOpen(bool open) {
     if (!open) {
         if (port_.isOpen()) port_.close();
@@ -98,7 +103,7 @@ bool QtSerialLine::setPortOpen(bool open) {
         return true;
     }
     if (port_.isOpen()) return true;
-    openHint_.clear();
+    openHint_ = Text();
     const PortDevice device = ports_.device(commPort_);
     if (device.path.isEmpty()) {
         lastError_ = QStringLiteral("COM%1 is not mapped to any device").arg(commPort_);
@@ -118,7 +123,7 @@ bool QtSerialLine::setPortOpen(bool open) {
         }
         if (!ok) {
             openHint_ = PortHolderHint(QStringLiteral("COM%1").arg(commPort_), device.path, holder);
-            if (openHint_.isEmpty()) openHint_ = PortPermissionHint(device.path);
+            if (openHint_.empty()) openHint_ = PortPermissionHint(device.path);
             return false;
         }
     }

@@ -10,6 +10,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include "l10n/text.h"
 #include "link/line.h"
 
 // Every frame sent ("TX") and every piece received ("RX"), with the
@@ -52,10 +53,12 @@ public:
     // (see port_access.h): the program that holds the port, a lock left by
     // a program that no longer runs that this user may not remove, or the
     // group to join. Empty otherwise.
-    QString openHint() const { return openHint_; }
+    const Text& openHintText() const { return openHint_; }
+    // The same in the reader's language, for whoever prints it.
+    QString openHint() const;
     void clearError() {
         lastError_.clear();
-        openHint_.clear();
+        openHint_ = Text();
     }
     // The device actually opened (or last tried).
     QString devicePath() const { return port_.portName(); }
@@ -89,7 +92,7 @@ private:
     QString settingsText_ = QString::fromLatin1(rm27::kLineSettings);
     LineSettings settings_;
     QString lastError_;
-    QString openHint_;
+    Text openHint_;
     QByteArray buffer_;
     bool opening_ = false;
     QElapsedTimer logClock_;

@@ -2,36 +2,37 @@
 
 #include <cstring>
 
+#include "watch/texts.h"
+
 namespace rm27 {
 
-std::string CsvLog::start(const std::string& path, const WatchHeader& header,
-                          const CsvDialect& dialect) {
+Text CsvLog::start(const std::string& path, const WatchHeader& header, const CsvDialect& dialect) {
     stop();
     stop_ = LogStop::None;
-    failure_.clear();
+    failure_ = Text();
     rows_ = 0;
     path_ = path;
     header_ = header;
     dialect_ = dialect;
-    if (std::string why = file_.create(path); !why.empty()) return why;
-    if (!file_.write(CsvHeader(header, LogColumns(), dialect))) return std::strerror(file_.error());
+    if (std::string why = file_.create(path); !why.empty()) return Text::Value(why);
+    if (!file_.write(CsvHeader(header, LogColumns(), dialect)))
+        return Text::Value(std::strerror(file_.error()));
     return {};
 }
 
 bool CsvLog::record(const TickSample& sample) {
     if (!active() || !sample.answered) return true;
     if (!(sample.header == header_)) {
-        fail(LogStop::HeaderChanged,
-             "převodník byl načten znovu a jeho vstupy jsou popsány jinak než v hlavičce záznamu");
+        fail(LogStop::HeaderChanged, Text(texts::watch::kHeaderChanged));
         return false;
     }
     // Better said at once than written on into nothing.
     if (!file_.stillThere()) {
-        fail(LogStop::Vanished, VanishedText());
+        fail(LogStop::Vanished, Text(texts::watch::kFileVanished));
         return false;
     }
     if (!file_.write(CsvLogRow(sample, dialect_))) {
-        fail(LogStop::WriteFailed, std::strerror(file_.error()));
+        fail(LogStop::WriteFailed, Text::Value(std::strerror(file_.error())));
         return false;
     }
     ++rows_;
@@ -44,10 +45,10 @@ void CsvLog::stop() {
     stop_ = LogStop::ByUser;
 }
 
-void CsvLog::fail(LogStop why, const std::string& text) {
+void CsvLog::fail(LogStop why, Text text) {
     file_.close();
     stop_ = why;
-    failure_ = text;
+    failure_ = std::move(text);
 }
 
 } // namespace rm27

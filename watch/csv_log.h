@@ -31,10 +31,9 @@ public:
     CsvLog(const CsvLog&) = delete;
     CsvLog& operator=(const CsvLog&) = delete;
 
-    // Creates (or empties) `path` and writes the header. Returns "" when
-    // the log runs, else the reason it could not start.
-    std::string start(const std::string& path, const WatchHeader& header,
-                      const CsvDialect& dialect);
+    // Creates (or empties) `path` and writes the header. Returns nothing
+    // when the log runs, else the reason it could not start.
+    Text start(const std::string& path, const WatchHeader& header, const CsvDialect& dialect);
     // One record per answered tick; unanswered ticks are ignored. False
     // when this tick stopped the log (see stopReason(), failure()).
     bool record(const TickSample& sample);
@@ -46,10 +45,10 @@ public:
     const CsvDialect& dialect() const { return dialect_; }
     LogStop stopReason() const { return stop_; }
     // Why the log stopped on its own, in words for the user.
-    const std::string& failure() const { return failure_; }
+    const Text& failure() const { return failure_; }
 
 private:
-    void fail(LogStop why, const std::string& text);
+    void fail(LogStop why, Text text);
 
     RecordFile file_;
     std::string path_;
@@ -57,7 +56,7 @@ private:
     CsvDialect dialect_;
     std::int64_t rows_ = 0;
     LogStop stop_ = LogStop::None;
-    std::string failure_;
+    Text failure_;
 };
 
 } // namespace rm27

@@ -8,16 +8,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "watch/texts.h"
+
 namespace rm27 {
 
+Text RecordingStopped(const std::string& name, const Text& why, std::int64_t rows) {
+    return Text(texts::watch::kRecordingStopped, name, why, rows);
+}
+
 std::string VanishedText() {
-    return "soubor nebo jeho složka již neexistuje";
+    return texts::watch::kFileVanished.czech;
 }
 
 std::string RecordingStoppedText(const std::string& name, const std::string& why,
                                  std::int64_t rows) {
-    return "Záznam do souboru " + name + " byl ukončen: " + why +
-           ". Zapsáno řádků: " + std::to_string(rows) + ".";
+    return RecordingStopped(name, Text::Value(why), rows).czech();
 }
 
 RecordFile::~RecordFile() {

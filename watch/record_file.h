@@ -11,12 +11,16 @@
 #include <cstdint>
 #include <string>
 
+#include "l10n/text.h"
+
 namespace rm27 {
 
-// The words for a file that stillThere() no longer finds.
-std::string VanishedText();
 // What is said when writing records into `name` stopped for `why`, after
 // `rows` records.
+Text RecordingStopped(const std::string& name, const Text& why, std::int64_t rows);
+// The same in Czech, with the words for a file that stillThere() no
+// longer finds, for a caller that prints Czech only.
+std::string VanishedText();
 std::string RecordingStoppedText(const std::string& name, const std::string& why,
                                  std::int64_t rows);
 

@@ -108,8 +108,8 @@ bool QtCalibrationFileStore::readGroups(const std::string& path, std::vector<Clb
     // QSettings would wait on a FIFO and read /dev/zero until memory ran
     // out: the file is looked at and read as every file of the program is.
     std::string bytes;
-    if (std::string refusal; !ReadWholeFile(path, kClbFile, bytes, refusal)) {
-        reason = Text::Finished(refusal);
+    if (Text refusal = ReadWholeFile(path, kClbFile, bytes); !refusal.empty()) {
+        reason = std::move(refusal);
         return false;
     }
     std::string text;

@@ -22,7 +22,7 @@ public:
         return kept.back().path;
     }
     std::vector<BackupEntry> list() override { return kept; }
-    bool load(const std::string&, BackupEntry&, std::string*) override { return false; }
+    bool load(const std::string&, BackupEntry&, Text*) override { return false; }
 };
 
 class KeptCertificates final : public CertificatePrinter {

@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -188,11 +189,32 @@ TEST(CtlProcedure, EvaluateJsonOfAReadingsFile) {
     EXPECT_EQ(doc["class"].toString(), "2");
     EXPECT_TRUE(doc["missing"].toArray().isEmpty());
 
+    // Every word of r27ctl's own goes through the language's wording: one
+    // that drops whatever is not ASCII leaves none of the Czech behind.
+    const Wording ascii = [](const char* czech) {
+        std::string kept;
+        for (const char c : std::string(czech))
+            kept += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string();
+        return kept;
+    };
+    const auto isAscii = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    const CtlParse text = ParseCtlArgs(Words("procedure evaluate " + path));
+    out.str("");
+    EXPECT_EQ(RunOfflineProcedureCommand(text.options, out, err, ascii), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("Polynom stupn 1:"), std::string::npos) << out.str();
+    EXPECT_TRUE(isAscii(out.str())) << out.str();
+
     std::ofstream(path) << kReadingsHeader << "\n1,0,up,zero,0,1,1\n";
     out.str("");
     EXPECT_EQ(RunOfflineProcedureCommand(p.options, out, err), kExitRefused);
     EXPECT_NE(err.str().find(path + ": Řádek 2: druh"), std::string::npos) << err.str();
     EXPECT_EQ(out.str(), "");
+    err.str("");
+    EXPECT_EQ(RunOfflineProcedureCommand(p.options, out, err, ascii), kExitRefused);
+    EXPECT_TRUE(isAscii(err.str())) << err.str();
     std::remove(path.c_str());
     for (const char* line : {"procedure", "procedure evaluate", "procedure evaluate x --degree 4"})
         EXPECT_FALSE(ParseCtlArgs(Words(line)).ok()) << line;

@@ -126,7 +126,8 @@ TEST(MaintenanceEndToEnd, EepromSaveThenLoadGivesTheMemoryBack) {
 }
 
 // A command's file is read and checked before the port is opened: a port
-// that does not exist is never tried (status 2, not 3).
+// that does not exist is never tried (status 2, not 3). The refusal speaks
+// the language asked for, though no view exists yet.
 TEST(MaintenanceEndToEnd, InputFilesAreRefusedBeforeThePortIsOpened) {
     QTemporaryDir dir;
     const auto file = [&](const char* name, const std::string& text) {
@@ -139,22 +140,30 @@ TEST(MaintenanceEndToEnd, InputFilesAreRefusedBeforeThePortIsOpened) {
     const struct {
         std::vector<std::string> command;
         const char* said;
+        const char* english;
     } cases[] = {
-        {{"eeprom-load", file("bad.eep", "40 11\r\n4142\r\n")}, "Řádek 2 souboru"},
-        {{"eeprom-load", fifo}, "(je to pojmenovaná roura (FIFO), ne soubor)"},
-        {{"ekey-restore", "/dev/zero"}, ": je to zařízení, ne soubor"},
+        {{"eeprom-load", file("bad.eep", "40 11\r\n4142\r\n")}, "Řádek 2 souboru",
+         "Line 2 of file"},
+        {{"eeprom-load", fifo}, "(je to pojmenovaná roura (FIFO), ne soubor)",
+         "(it is a named pipe (FIFO), not a file)"},
+        {{"ekey-restore", "/dev/zero"}, ": je to zařízení, ne soubor", ": it is a device, not a file"},
         {{"ekey-restore", file("b.ekey", "RM27-EKEY-BACKUP 1\nblock 0x60\n")},
-         ": řádek 2: blok musí být celé číslo od 0 do 255: „0x60“"},
-        {{"calibrate", "1", "--from", dir.path().toStdString()}, "je to složka, ne soubor"},
+         ": řádek 2: blok musí být celé číslo od 0 do 255: „0x60“",
+         ": line 2: the block must be a whole number from 0 to 255: “0x60”"},
+        {{"calibrate", "1", "--from", dir.path().toStdString()}, "je to složka, ne soubor",
+         "it is a folder, not a file"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"--port", "/nonexistent/ttyUSB9", "--yes"};
-        args.insert(args.end(), c.command.begin(), c.command.end());
-        const Result r = RunCtl(args, 10000);
-        EXPECT_EQ(r.status, 2) << c.command[0] << ": " << r.err;
-        EXPECT_EQ(r.err.rfind("r27ctl: ", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("Nelze otevřít komunikační port"), std::string::npos) << r.err;
+        for (const char* lang : {"cs", "en"}) {
+            std::vector<std::string> args = {"--lang", lang, "--port", "/nonexistent/ttyUSB9",
+                                             "--yes"};
+            args.insert(args.end(), c.command.begin(), c.command.end());
+            const Result r = RunCtl(args, 10000);
+            EXPECT_EQ(r.status, 2) << c.command[0] << ": " << r.err;
+            EXPECT_EQ(r.err.rfind("r27ctl: ", 0), 0u) << r.err;
+            EXPECT_NE(r.err.find(*lang == 'e' ? c.english : c.said), std::string::npos) << r.err;
+            EXPECT_EQ(r.err.find("Nelze otevřít komunikační port"), std::string::npos) << r.err;
+        }
     }
 }
 

@@ -47,47 +47,6 @@ std::vector<TsMessage> ReadTs(const QString& path) {
     return out;
 }
 
-QStringList StringLiterals(const QString& s) {
-    QStringList out;
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = s[i];
-        if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('/')) {
-            while (i < n && s[i] != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
-            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? n : end + 1;
-        } else if (c == QLatin1Char('\'')) {
-            // A character literal, or a digit separator (1'000): either way
-            // no text is inside.
-            if (i + 2 < n && s[i + 1] == QLatin1Char('\\'))
-                i += 3;
-            else if (i + 2 < n && s[i + 2] == QLatin1Char('\''))
-                i += 2;
-        } else if (c == QLatin1Char('"')) {
-            QString text;
-            for (++i; i < n && s[i] != QLatin1Char('"'); ++i) {
-                if (s[i] != QLatin1Char('\\') || i + 1 >= n) {
-                    text += s[i];
-                    continue;
-                }
-                const QChar e = s[++i];
-                if (e == QLatin1Char('n'))
-                    text += QLatin1Char('\n');
-                else if (e == QLatin1Char('r'))
-                    text += QLatin1Char('\r');
-                else if (e == QLatin1Char('t'))
-                    text += QLatin1Char('\t');
-                else
-                    text += e;
-            }
-            out << text;
-        }
-    }
-    return out;
-}
-
 bool HasCzechLetter(const QString& text) {
     static const QRegularExpression czech(QStringLiteral(u"[áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ]"));
     return text.contains(czech);

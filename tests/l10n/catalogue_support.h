@@ -1,5 +1,4 @@
-// Reading the translation catalogue and the program's sources for the
-// catalogue checks.
+// Reading the translation catalogue for the catalogue checks.
 #pragma once
 
 #include <QString>
@@ -18,10 +17,6 @@ struct TsMessage {
 
 // The messages of a Linguist .ts file; empty when it cannot be read.
 std::vector<TsMessage> ReadTs(const QString& path);
-
-// The string literals of a C++ source text, escapes decoded; comments and
-// character literals are skipped.
-QStringList StringLiterals(const QString& source);
 
 // Whether the text has a letter only Czech (or Slovak) spelling uses.
 bool HasCzechLetter(const QString& text);

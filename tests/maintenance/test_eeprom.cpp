@@ -320,8 +320,7 @@ TEST_F(Eeprom, ASaveLeavesOutWhatTheConverterMayNotHaveSaid) {
     const std::string path = (dir / "doubt.eep").string();
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     const EepParse p = ParseEep(text);
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p.bytes.size(), 255u);
@@ -358,8 +357,7 @@ TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
     EXPECT_FALSE(fs::exists(path + ".part"));
 
     std::string text;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     EXPECT_EQ(text.substr(0, 14), "00 01\r\n01 0A\r\n");
     EXPECT_EQ(text.size(), 256u * 7);
 
@@ -377,8 +375,7 @@ TEST_F(Eeprom, SilentLocationsAreLeftOutAndCounted) {
     const std::string path = (dir / "gaps.eep").string();
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     const EepParse p = ParseEep(text);
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p.bytes.size(), 254u);
@@ -397,8 +394,7 @@ TEST_F(Eeprom, ASaveThatGetsNoAnswerKeepsTheOldFile) {
     line.waitFor(1000);
     EXPECT_EQ(save({path}), Outcome::Failed);
     std::string text;
-    std::string error;
-    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text, error));
+    ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     EXPECT_EQ(text, "00 01\r\n");
     EXPECT_FALSE(fs::exists(path + ".part"));
     EXPECT_EQ(view.criticals.size(), 1u);

@@ -17,7 +17,7 @@ namespace {
 
 std::vector<Reading> HandSeries(const std::function<bool(const Reading&)>& keep = {}) {
     const ReadingsParse parsed = ParseReadings(test::kHandSeriesCsv);
-    EXPECT_TRUE(parsed.ok()) << parsed.error;
+    EXPECT_TRUE(parsed.ok()) << parsed.error.czech();
     std::vector<Reading> out;
     std::copy_if(parsed.readings.begin(), parsed.readings.end(), std::back_inserter(out),
                  [&](const Reading& r) { return !keep || keep(r); });

@@ -27,20 +27,20 @@ const char* const kPlan = R"({
 
 TEST(PlanFile, ReadsBackAsWrittenAndNamesWhatIsWrong) {
     const PlanParse parsed = ParsePlanJson(kPlan);
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    ASSERT_TRUE(parsed.ok()) << parsed.error.czech();
     EXPECT_EQ(parsed.plan.input, 2);
     EXPECT_EQ(parsed.plan.series[1], (SeriesPlan{120, Direction::Down}));
     EXPECT_EQ(parsed.plan.stability, (StabilityCriterion{0.0002, 2000}));
     const PlanParse again = ParsePlanJson(PlanJson(parsed.plan));
-    ASSERT_TRUE(again.ok()) << again.error;
+    ASSERT_TRUE(again.ok()) << again.error.czech();
     EXPECT_EQ(again.plan, parsed.plan);
 
     const auto broken = [](const std::string& from, const std::string& to) {
         std::string text = kPlan;
         text.replace(text.find(from), from.size(), to);
-        return ParsePlanJson(text).error;
+        return ParsePlanJson(text).error.czech();
     };
-    EXPECT_EQ(ParsePlanJson("[]").error, "Plán: „input“ chybí nebo nemá správný typ.");
+    EXPECT_EQ(ParsePlanJson("[]").error.czech(), "Plán: „input“ chybí nebo nemá správný typ.");
     EXPECT_EQ(broken("}\n}", "}"), "Plán nelze přečíst: není to JSON.");
     EXPECT_EQ(broken("\"input\": 2", "\"input\": 5"), "Plán: vstup musí být 1 až 4.");
     for (const char* loads : {"[50]", "[50, 50, 150]", "[0, 100]", "[\"50\", 100]"})
@@ -55,7 +55,7 @@ TEST(ClassTableFile, JsonAndCsvReadBackAndBrokenOnesAreRefused) {
     const ClassTable table = DefaultClassTable();
     for (const std::string& text : {ClassTableJson(table), ClassTableCsv(table)}) {
         const ClassTableParse parsed = ParseClassTable(text);
-        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        ASSERT_TRUE(parsed.ok()) << parsed.error.czech();
         EXPECT_EQ(parsed.table, table);
     }
     EXPECT_EQ(ParseClassTable("class,b,b_prime,fc,f0,v\nA,1,1,1,1,1\n").table.size(), 1u);
@@ -90,20 +90,20 @@ TEST(ReadingsFile, RowsAppendedAcrossARestartReadBackExactly) {
         {2, 240.5, Direction::Down, ReadingKind::ZeroAfter, 0, 0.000123, -3},
     };
     TempFile file;
-    std::string error;
+    Text error;
     {
         ReadingsWriter writer;
-        ASSERT_TRUE(writer.open(file.path, error)) << error;
-        ASSERT_TRUE(writer.append(rows[0], error)) << error;
-        ASSERT_TRUE(writer.append(rows[1], error)) << error;
+        ASSERT_TRUE(writer.open(file.path, error)) << error.czech();
+        ASSERT_TRUE(writer.append(rows[0], error)) << error.czech();
+        ASSERT_TRUE(writer.append(rows[1], error)) << error.czech();
         // Flushed as taken: on disk before the writer goes away.
         EXPECT_EQ(ParseReadings(file.text()).readings.size(), 2u);
     }
     ReadingsWriter resumed; // a run taken up again: no second header
-    ASSERT_TRUE(resumed.open(file.path, error)) << error;
-    ASSERT_TRUE(resumed.append(rows[2], error)) << error;
+    ASSERT_TRUE(resumed.open(file.path, error)) << error.czech();
+    ASSERT_TRUE(resumed.append(rows[2], error)) << error.czech();
     const ReadingsParse parsed = ParseReadings(file.text());
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    ASSERT_TRUE(parsed.ok()) << parsed.error.czech();
     EXPECT_EQ(parsed.readings, rows);
     EXPECT_EQ(file.text().rfind(kReadingsHeader), 0u);
 }
@@ -136,9 +136,9 @@ TEST(ReadingsFile, StrictReadingNamesTheLine) {
         SCOPED_TRACE(c.text);
         const ReadingsParse parsed = ParseReadings(c.text);
         EXPECT_EQ(parsed.errorLine, c.line);
-        EXPECT_EQ(parsed.error.rfind("Řádek " + std::to_string(c.line) + ": ", 0), 0u)
-            << parsed.error;
-        EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
+        const std::string error = parsed.error.czech();
+        EXPECT_EQ(error.rfind("Řádek " + std::to_string(c.line) + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
         EXPECT_TRUE(parsed.readings.empty());
     }
     // A run cut short in the middle of a series is still readable.

@@ -285,7 +285,7 @@ TEST(CsvLog, EachRecordReachesTheFileAtOnce) {
     TempDir dir;
     CsvLog log;
     const std::string path = dir.file("a.csv");
-    ASSERT_EQ(log.start(path, Header(), kCsvSemicolon), "");
+    ASSERT_TRUE(log.start(path, Header(), kCsvSemicolon).empty());
     const std::string header = CsvHeader(Header(), LogColumns(), kCsvSemicolon);
     EXPECT_EQ(ReadFile(path), header);
     std::string expected = header;
@@ -306,17 +306,17 @@ TEST(CsvLog, StopsOnAFullDiskAVanishedFolderOrAnotherConverter) {
     {
         // a full disk at the start: the header cannot be written
         CsvLog log;
-        EXPECT_NE(log.start("/dev/full", Header(), kCsvComma), "");
+        EXPECT_FALSE(log.start("/dev/full", Header(), kCsvComma).empty());
         EXPECT_FALSE(log.active());
         CsvLog none;
-        EXPECT_NE(none.start("/nonexistent/folder/a.csv", Header(), kCsvComma), "");
+        EXPECT_FALSE(none.start("/nonexistent/folder/a.csv", Header(), kCsvComma).empty());
     }
     {
         TempDir dir;
         fs::create_directory(dir.path() / "sub");
         const std::string path = (dir.path() / "sub" / "a.csv").string();
         CsvLog log;
-        ASSERT_EQ(log.start(path, Header(), kCsvComma), "");
+        ASSERT_TRUE(log.start(path, Header(), kCsvComma).empty());
         EXPECT_TRUE(log.record(Sample(1, 1.0)));
         fs::remove_all(dir.path() / "sub");
         EXPECT_FALSE(log.record(Sample(2, 1.0)));
@@ -330,7 +330,7 @@ TEST(CsvLog, StopsOnAFullDiskAVanishedFolderOrAnotherConverter) {
     {
         TempDir dir;
         CsvLog log;
-        ASSERT_EQ(log.start(dir.file("a.csv"), Header(), kCsvComma), "");
+        ASSERT_TRUE(log.start(dir.file("a.csv"), Header(), kCsvComma).empty());
         TickSample other = Sample(1, 1.0);
         other.header.inputs[2].unit = "MPa";
         EXPECT_FALSE(log.record(other));
@@ -343,7 +343,7 @@ TEST(CsvLog, ADiskThatFillsUpLeavesOnlyWholeRecords) {
     TempDir dir;
     const std::string path = dir.file("a.csv");
     CsvLog log;
-    ASSERT_EQ(log.start(path, Header(), kCsvComma), "");
+    ASSERT_TRUE(log.start(path, Header(), kCsvComma).empty());
     ASSERT_TRUE(log.record(Sample(1, 1.0)));
     const auto good = fs::file_size(path);
     // The file may grow by half a record more: the next write stops short.

@@ -31,8 +31,7 @@
 
 namespace rm27 {
 
-const char* const kCsvDialogFilter = "CSV, oddělovač čárka, desetinná tečka (*.csv)|*.csv|"
-                                     "CSV, oddělovač středník, desetinná čárka (*.csv)|*.csv";
+const char* const kCsvDialogFilter = texts::watch::kCsvFilter.czech;
 
 CsvDialect DialectOfFilter(int filterIndex) {
     return filterIndex == 2 ? kCsvSemicolon : kCsvComma;
@@ -65,12 +64,13 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     setObjectName(QStringLiteral("frmChart"));
     setWindowTitle(tr("Graf vstupů"));
 
-    pngDialog_.title = "Uložit graf jako obrázek";
-    pngDialog_.filter = "Obrázek PNG (*.png)|*.png";
+    // In Czech: the prompter shows them in the reader's language.
+    pngDialog_.title = texts::watch::kPngTitle.czech;
+    pngDialog_.filter = texts::watch::kPngFilter.czech;
     pngDialog_.defaultExt = ".png";
     pngDialog_.initDir = QDir::currentPath().toStdString();
     pngDialog_.owner = objectName().toStdString();
-    csvDialog_.title = "Uložit zobrazená data";
+    csvDialog_.title = texts::watch::kCsvTitle.czech;
     csvDialog_.filter = kCsvDialogFilter;
     csvDialog_.filterIndex = DefaultCsvFilterIndex();
     csvDialog_.defaultExt = ".csv";

@@ -93,8 +93,9 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     setObjectName(QStringLiteral("frmTrace"));
     setWindowTitle(tr("Komunikace"));
 
-    saveDialog_.title = "Uložit komunikaci do souboru";
-    saveDialog_.filter = "Text (*.txt)|*.txt|Všechny |*.*";
+    // In Czech: the prompter shows them in the reader's language.
+    saveDialog_.title = texts::watch::kTraceTitle.czech;
+    saveDialog_.filter = texts::watch::kTraceFilter.czech;
     saveDialog_.defaultExt = ".txt";
     saveDialog_.initDir = QDir::currentPath().toStdString();
     saveDialog_.owner = objectName().toStdString();

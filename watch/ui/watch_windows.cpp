@@ -28,7 +28,7 @@ WatchWindows::WatchWindows(QWidget* owner, Prompter& prompter,
                            std::function<WatchHeader()> currentHeader, QtSerialLine* line)
     : QObject(owner), owner_(owner), line_(line), prompter_(prompter),
       currentHeader_(std::move(currentHeader)) {
-    logDialog_.title = "Záznam do souboru";
+    logDialog_.title = texts::watch::kLogTitle.czech;
     logDialog_.filter = kCsvDialogFilter;
     logDialog_.filterIndex = DefaultCsvFilterIndex();
     logDialog_.defaultExt = ".csv";
@@ -80,11 +80,10 @@ bool WatchWindows::startLog() {
                               .toString(QStringLiteral("'rm27_'yyyy-MM-dd_HHmmss'.csv'"))
                               .toStdString();
     if (!prompter_.showSave(logDialog_)) return false;
-    const std::string why =
+    const Text why =
         log_.start(logDialog_.fileName, header, DialectOfFilter(logDialog_.filterIndex));
     if (!why.empty()) {
-        prompter_.critical(
-            Text(texts::watch::kLogNotStarted, logDialog_.fileName, Text::Finished(why)));
+        prompter_.critical(Text(texts::watch::kLogNotStarted, logDialog_.fileName, why));
         return false;
     }
     logDialog_.initDir =
@@ -116,8 +115,7 @@ void WatchWindows::onTick(const TickSample& sample) {
 }
 
 void WatchWindows::logFailed() {
-    prompter_.critical(
-        Text::Finished(RecordingStoppedText(log_.path(), log_.failure(), log_.rows())));
+    prompter_.critical(RecordingStopped(log_.path(), log_.failure(), log_.rows()));
 }
 
 void WatchWindows::updateIndicator() {

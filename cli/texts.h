@@ -1,0 +1,32 @@
+// What r27ctl says in words of its own: the load series' figures, and why
+// it stopped before or instead of its command (a signal, a port or a
+// simulator that would not open). What scripts read (JSON, CSV, the
+// report's English keys) is no wording and stays as it is.
+#pragma once
+
+#include "l10n/text.h"
+
+namespace rm27::texts::cli {
+
+// %1: the signal's name ("SIGINT").
+inline constexpr TextId kInterrupted{QT_TRANSLATE_NOOP("Texts", "přerušeno (%1)")};
+// %1: the device and the system's reason.
+inline constexpr TextId kPortNotOpened{
+    QT_TRANSLATE_NOOP("Texts", "Nelze otevřít komunikační port (%1)")};
+// %1: why, in the simulator's words.
+inline constexpr TextId kSimulatorNotStarted{
+    QT_TRANSLATE_NOOP("Texts", "Simulátor nelze spustit: %1")};
+
+// The figures of a load series: the headings of the steps' and the series'
+// columns, then the worst figures, the polynomial (%1 its degree), the
+// class (%1 its name, or "none") and the figures that could not be told.
+inline constexpr TextId kLoadColumn{QT_TRANSLATE_NOOP("Texts", "Zatížení")};
+inline constexpr TextId kDeflectionColumn{QT_TRANSLATE_NOOP("Texts", "Výchylka (mV/V)")};
+inline constexpr TextId kSeriesColumn{QT_TRANSLATE_NOOP("Texts", "Série")};
+inline constexpr TextId kWorst{QT_TRANSLATE_NOOP("Texts", "Nejhorší:")};
+inline constexpr TextId kPolynomial{QT_TRANSLATE_NOOP("Texts", "Polynom stupně %1:")};
+inline constexpr TextId kClass{QT_TRANSLATE_NOOP("Texts", "Třída: %1")};
+inline constexpr TextId kNoClass{QT_TRANSLATE_NOOP("Texts", "žádná")};
+inline constexpr TextId kUndetermined{QT_TRANSLATE_NOOP("Texts", "Nelze určit:")};
+
+} // namespace rm27::texts::cli
