@@ -1377,6 +1377,26 @@
         <source>Datum uložení</source>
         <translation>Date of save</translation>
     </message>
+    <message>
+        <source>Připojit</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Spojeno</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>Komunikační port byl uzavřen.</source>
+        <translation>The communication port was closed.</translation>
+    </message>
+    <message>
+        <source>Čekám na návrat portu %1 ...</source>
+        <translation>Waiting for port %1 to come back ...</translation>
+    </message>
+    <message>
+        <source>Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí záhlaví CSV; sledování končí.</source>
+        <translation>After reconnecting, a different converter or different sensors answer than the CSV header names; monitoring ends.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1559,14 +1579,6 @@
     <message>
         <source>0-Default</source>
         <translation>0-Default</translation>
-    </message>
-    <message>
-        <source>Připojit</source>
-        <translation>Connect</translation>
-    </message>
-    <message>
-        <source>Spojeno</source>
-        <translation>Connected</translation>
     </message>
     <message>
         <source>Spojení / Informace o jednotce</source>
