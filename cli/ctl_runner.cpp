@@ -56,7 +56,8 @@ void CtlRunner::setReconnect(LineReconnect device) {
         options_.command == "monitor" && options_.reconnect, [device] { return device; },
         [this, dialect](const DeviceState& s) {
             return csvHeader_.empty() || MonitorCsvHeader(s, dialect) == csvHeader_;
-        }});
+        },
+        [this](Operations&) { repeated_ = monitorTicks(); }});
 }
 
 void CtlRunner::interrupt() {
@@ -173,24 +174,19 @@ std::optional<int> CtlRunner::put(const std::string& text) {
 }
 
 int CtlRunner::monitorReconnecting() {
-    int status = kExitUsage;
-    connection_.run([&](Operations&) { status = monitor(); });
-    for (;;) {
-        // A line that just closed is lost too, without a reason.
-        if (!session_.port().line.isOpen()) connection_.lineLost("");
-        if (!connection_.lineWasLost()) return status;
-        using R = Connection::Reconnect;
-        const R back =
-            connection_.waitForDevice([this] { return stopRequested(); },
-                                      [this](const std::string& why) { err_ << why << std::endl; });
-        if (back == R::NotWatching) return kExitOk;
-        if (back == R::OtherConverter) return kExitNoAnswer;
-        // A reading that failed without losing the line again said why.
-        if (back == R::Unread) {
-            if (connection_.lineWasLost()) continue;
-            return kExitNoAnswer;
-        }
-        connection_.run([&](Operations&) { status = monitorTicks(); });
+    connection_.run([&](Operations&) { repeated_ = monitor(); });
+    using R = Connection::Reconnect;
+    switch (
+        connection_.waitForDevice([this] { return stopRequested(); },
+                                  [this](const std::string& why) { err_ << why << std::endl; })) {
+    case R::NotYet:
+    case R::Opened:
+    case R::Read:
+        return repeated_;
+    case R::NotWatching:
+        return kExitOk;
+    default: // said why
+        return kExitNoAnswer;
     }
 }
 

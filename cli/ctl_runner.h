@@ -122,6 +122,9 @@ private:
     // one clock for the stamps.
     std::string csvHeader_;
     int printed_ = 0;
+    // The exit status of the monitor's last run, first or after a
+    // reconnection.
+    int repeated_ = kExitUsage;
     WallAnchor wall_;
 };
 

@@ -379,6 +379,7 @@ void FrmMain::StartReconnect() {
                                  [this](std::string&) { return OpenLine(); },
                                  comSerial->commPort()};
         },
+        {},
         {}});
 }
 

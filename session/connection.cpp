@@ -171,6 +171,7 @@ Connection::Reconnect Connection::reopenLostPort(Operations& ops, std::string& w
         return Reconnect::OtherConverter;
     }
     ops.view.setStatus(Text(ts::kReconnectDone, at));
+    if (policy_.repeat) policy_.repeat(ops);
     return Reconnect::Read;
 }
 
@@ -222,6 +223,20 @@ Connection::TicksEnd Connection::tickWhile(const std::function<bool()>& more,
 Connection::Reconnect
 Connection::waitForDevice(const std::function<bool()>& stop,
                           const std::function<void(const std::string&)>& tell) {
+    Reconnect r = Reconnect::NotYet;
+    for (;;) {
+        // A line that just closed is lost too, without a reason.
+        if (!session_.port().line.isOpen()) lineLost("");
+        if (!lost_) return r;
+        r = waitOnce(stop, tell);
+        // A reading again that lost the line again waits again.
+        if (r != Reconnect::Read && r != Reconnect::Opened && !(r == Reconnect::Unread && lost_))
+            return r;
+    }
+}
+
+Connection::Reconnect Connection::waitOnce(const std::function<bool()>& stop,
+                                           const std::function<void(const std::string&)>& tell) {
     tellReconnect(Text(ts::kWaitingForDevice, lostPort().device));
     // Outside any command: nothing else runs meanwhile, and a plain wait
     // (not the cancellable one of the port) sleeps in the event loop.

@@ -141,10 +141,14 @@ public:
     // after `silentLimit` ticks in a row without an answer.
     TicksEnd tickWhile(const std::function<bool()>& more, const std::function<bool()>& decoded,
                        int silentLimit);
-    // r27ctl's wait, outside every command: says what it waits for, then
-    // looks every kReconnectPollMs until the look comes to more than
-    // NotYet, or `stop` (NotWatching); a reason it will not open yet goes
-    // to `tell`, once.
+    // r27ctl's wait, outside every command, after a command that may have
+    // lost the line (or found it closed, which counts as lost): while it is
+    // lost, says what it waits for and looks every kReconnectPollMs, the
+    // policy's repeat running after each reading again, until the line is
+    // no longer lost (NotYet: it never was; Read, Opened: what the policy
+    // repeats ended on its own), the reading again fails (Unread) or finds
+    // another converter, or `stop` (NotWatching). A reason it will not open
+    // yet goes to `tell`, once.
     Reconnect waitForDevice(const std::function<bool()>& stop,
                             const std::function<void(const std::string&)>& tell);
 
@@ -160,6 +164,8 @@ private:
     bool openPort(MainView& view);
     void forgetLostPort();
     Reconnect reopenLostPort(Operations& ops, std::string& why);
+    Reconnect waitOnce(const std::function<bool()>& stop,
+                       const std::function<void(const std::string&)>& tell);
     void tellReconnect(const Text& text) const;
 
     Session& session_;

@@ -4,13 +4,18 @@
 // yet (udev may still be giving it its group) is told once, not every
 // second; once it is open the converter is read again at the address last
 // read, and, where the front end asks, checked to be the one the loss cut
-// off (r27ctl's CSV header must still describe its rows).
+// off (r27ctl's CSV header must still describe its rows); then what the
+// loss cut short is repeated.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "session/device_state.h"
+
+namespace rm27 {
+struct Operations;
+}
 
 namespace rm27 {
 
@@ -35,6 +40,10 @@ struct ReconnectPolicy {
     // After the reading again: whether it is still the converter (and the
     // sensors) the loss cut off; unset: any converter will do.
     std::function<bool(const DeviceState&)> sameConverter;
+    // What the loss cut short, repeated after the reading again in the same
+    // command (r27ctl its monitor); unset: nothing (the window's timer
+    // measures on by itself).
+    std::function<void(Operations&)> repeat;
 };
 
 class ReconnectWatch {

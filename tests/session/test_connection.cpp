@@ -65,6 +65,46 @@ protected:
         connection->lineLost("gone");
         told.clear();
     }
+    // Opened by hand, read at address 1 (or not), lost; the file back.
+    void openReadAndLose(bool read) {
+        line.setOpen(false);
+        connection->connectOrDisconnect();
+        if (read) {
+            connection->run([this](Operations& o) { ASSERT_TRUE(connection->read(o, 1)); });
+        }
+        lose();
+        present = true;
+        view.statuses.clear();
+        reopens = 0;
+    }
+    // Waited for, the port is not looked for while a command runs (nor is
+    // the command refused); a reason it will not open is told once.
+    void expectStillWaiting() {
+        const int before = reopens;
+        present = true;
+        std::string why;
+        connection->run([&](Operations&) {
+            EXPECT_EQ(connection->lookForLostPort(why), Connection::Reconnect::NotYet);
+        });
+        EXPECT_EQ(why, "");
+        EXPECT_EQ(reopens, before);
+        EXPECT_EQ(guard.refusals(), 0);
+        if (refusal.empty()) return;
+        EXPECT_EQ(connection->lookForLostPort(why), Connection::Reconnect::NotYet);
+        EXPECT_EQ(why, "");
+    }
+    // What a case of the reconnection changed, back as it was.
+    void undoCase() {
+        bus.faults().clear();
+        refusal.clear();
+        state.PortNumber = 1;
+        policy.on = true;
+        policy.sameConverter = nullptr;
+        policy.repeat = nullptr;
+        connection->setReconnect(policy);
+        connection->closePort();
+        told.clear();
+    }
 
     // A command that writes cell 90h and then waits up to 5 s in polls of
     // 10 ms, as the operations wait for an answer; `at` 1 s in.
@@ -114,7 +154,7 @@ TEST_F(CommandEnding, TheEndWaitsForTheCommandToUnwindAndWhatItLeftIsSaidFirst) 
 }
 
 TEST_F(CommandEnding, ALostLineCancelsAndIsToldOnceAfterTheUnwind) {
-    connection->lineLost("gone"); // nothing runs: at once
+    connection->lineLost("gone");  // nothing runs: at once
     connection->lineLost("again"); // told once until the port opens again
     EXPECT_EQ(told, (std::vector<std::string>{"lost: gone"}));
     line.setOpen(false);
@@ -268,84 +308,34 @@ TEST_F(CommandEnding, ALostPortIsReopenedAndReadAgainAsThePolicySays) {
     const std::string reading = "Převodník se znovu připojil, načítám ...";
     const std::string other = "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, "
                               "než uvádí záhlaví CSV; sledování končí.";
+    const char* const done = "Převodník se znovu připojil (00:00:19), měření běží.";
+    // clang-format off
     const std::vector<LookCase> cases = {
-        {"nothing read before",
-         false,
-         [] {},
-         R::Opened,
-         1,
-         false,
-         {},
+        {"nothing read before", false, [] {}, R::Opened, 1, false, {},
          "Převodník se znovu připojil (00:00:19)."},
         {"not back", true, [&] { present = false; }, R::NotYet, 0, false, {}, ""},
-        {"switched off",
-         true,
-         [&] { connection->setReconnecting(false); },
-         R::NotWatching,
-         0,
-         false,
-         {},
-         ""},
-        {"another port chosen",
-         true,
-         [&] {
-             state.PortNumber = 2;
-             connection->portChosen();
-         },
-         R::NotWatching,
-         0,
-         false,
-         {},
-         ""},
-        {"the port closed (a search, the window's close)",
-         true,
-         [&] { connection->closePort(); },
-         R::NotWatching,
-         0,
-         false,
-         {},
-         ""},
+        {"switched off", true, [&] { policy.on = false; }, R::NotWatching, 0, false, {}, ""},
+        {"another port chosen", true, [&] { state.PortNumber = 2, connection->portChosen(); },
+         R::NotWatching, 0, false, {}, ""},
+        {"the port closed (a search, the window's close)", true, [&] { connection->closePort(); },
+         R::NotWatching, 0, false, {}, ""},
         {"refused", true, [&] { refusal = "Permission denied"; }, R::NotYet, 1, false, {}, ""},
-        {"read again",
-         true,
-         [] {},
-         R::Read,
-         1,
-         true,
-         {reading},
-         "Převodník se znovu připojil (00:00:19), měření běží."},
-        {"the converter silent",
-         true,
+        {"read again, what the loss cut short repeated", true,
+         [&] { policy.repeat = [this](Operations&) { told.push_back("repeated"); }; },
+         R::Read, 1, true, {reading, "repeated"}, done},
+        {"the converter silent", true,
          [&] { bus.faults().next("@", sim::Fault::noAnswer(), 100); },
-         R::Unread,
-         1,
-         true,
-         {reading},
-         ""},
-        {"another converter",
-         true,
-         [&] {
-             policy.sameConverter = [](const DeviceState&) { return false; };
-             connection->setReconnect(policy);
-         },
-         R::OtherConverter,
-         1,
-         true,
-         {reading, other},
-         ""},
+         R::Unread, 1, true, {reading}, ""},
+        {"another converter", true,
+         [&] { policy.sameConverter = [](const DeviceState&) { return false; }; },
+         R::OtherConverter, 1, true, {reading, other}, ""},
     };
+    // clang-format on
     for (const LookCase& c : cases) {
         SCOPED_TRACE(c.situation);
-        line.setOpen(false);
-        connection->connectOrDisconnect(); // open by hand
-        if (c.readBefore) {
-            connection->run([this](Operations& o) { ASSERT_TRUE(connection->read(o, 1)); });
-        }
-        lose();
-        present = true;
+        openReadAndLose(c.readBefore);
         c.meanwhile();
-        view.statuses.clear();
-        reopens = 0;
+        connection->setReconnect(policy);
         const std::size_t before = framesStartingWith("$01@").size();
         std::string why;
         const R r = connection->lookForLostPort(why);
@@ -355,32 +345,11 @@ TEST_F(CommandEnding, ALostPortIsReopenedAndReadAgainAsThePolicySays) {
         EXPECT_EQ(framesStartingWith("$01@").size() > before, c.readAgain);
         EXPECT_EQ(told, c.told);
         if (c.status[0] != '\0') {
-            ASSERT_FALSE(view.statuses.empty());
             EXPECT_EQ(view.statuses.back(), c.status);
         }
         EXPECT_EQ(connection->watching(), r == R::NotYet);
-        // Waited for, it is not looked for while a command runs; a reason
-        // it will not open is told once.
-        if (r == R::NotYet) {
-            present = true;
-            connection->run(
-                [&](Operations&) { EXPECT_EQ(connection->lookForLostPort(why), R::NotYet); });
-            EXPECT_EQ(why, "");
-            EXPECT_EQ(reopens, c.reopens);
-        }
-        if (!refusal.empty()) {
-            EXPECT_EQ(connection->lookForLostPort(why), R::NotYet);
-            EXPECT_EQ(why, "");
-        }
-        EXPECT_EQ(guard.refusals(), 0);
-        // what a case changed, back as it was
-        bus.faults().clear();
-        refusal.clear();
-        state.PortNumber = 1;
-        policy.sameConverter = nullptr;
-        connection->setReconnect(policy);
-        connection->closePort();
-        told.clear();
+        if (r == R::NotYet) expectStillWaiting();
+        undoCase();
     }
 }
 
