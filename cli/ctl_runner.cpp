@@ -8,19 +8,14 @@
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "session/texts.h"
 #include "watch/wall_time.h"
 
 namespace rm27 {
 
 namespace {
 
-// What monitor --reconnect says, in one place.
-const char* const kLostNoReason = "Komunikační port byl uzavřen.";
-const char* const kWaitingFor = "Čekám na návrat portu ";
-const char* const kReconnected = "Převodník se znovu připojil, načítám ...";
-const char* const kOtherConverter =
-    "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí záhlaví CSV; "
-    "sledování končí.";
+namespace ts = texts::session;
 
 TerminalAnswers WithYes(TerminalAnswers answers, bool yes) {
     answers.yes = answers.yes || yes;
@@ -34,31 +29,35 @@ CtlRunner::CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& option
                      WallClock* clock, RandomSource* random)
     : options_(options), out_(out), err_(err),
       view_(out, err, options.verbose, WithYes(answers, options.yes)),
-      session_(line, pump, view_, view_, clock, random), connection_(session_, ConnectionHooks()) {
-    // The restart and the address change read the converter at their end
-    // but do not say whether that worked; the terminal must, in its status.
-    session_.ops().readConverter = [this](std::int32_t& address) {
-        lastReadOk_ = ReadRM27(session_.ops(), address);
-        return lastReadOk_;
-    };
-}
+      session_(line, pump, view_, view_, clock, random), connection_(session_, ConnectionHooks()) {}
 
 Connection::Hooks CtlRunner::ConnectionHooks() {
     Connection::Hooks h;
     h.tellLineLost = [this](const std::string& reason) {
-        err_ << "Komunikační port byl uzavřen: " << reason << std::endl;
+        say(reason.empty() ? Text(ts::kLineClosed) : Text(ts::kLineLost, Text::Value(reason)));
     };
     // Whatever the command's own status: the converter may now hold a mix.
     h.offerWayBack = [this] { leftUnfinished_ = ReportUnfinishedWrites(*this); };
-    h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
     h.measure = MeasurementTick;
+    h.read = DevRead;
+    h.tellReconnect = [this](const Text& text) { say(text); };
     return h;
 }
 
-void CtlRunner::lineLost(const std::string& reason) {
-    if (lineLost_) return;
-    lineLost_ = true;
-    connection_.lineLost(reason);
+void CtlRunner::say(const Text& text) {
+    err_ << view_.shown(text) << std::endl;
+}
+
+void CtlRunner::setReconnect(LineReconnect device) {
+    // After a reconnection the rows go on under the header already
+    // written, as long as it still describes them.
+    const CsvDialect dialect = options_.csvSemicolon ? kCsvSemicolon : kCsvComma;
+    connection_.setReconnect(ReconnectPolicy{
+        options_.command == "monitor" && options_.reconnect, [device] { return device; },
+        [this, dialect](const DeviceState& s) {
+            return csvHeader_.empty() || MonitorCsvHeader(s, dialect) == csvHeader_;
+        },
+        [this](Operations&) { repeated_ = monitorTicks(); }});
 }
 
 void CtlRunner::interrupt() {
@@ -67,11 +66,10 @@ void CtlRunner::interrupt() {
 
 int CtlRunner::run() {
     if (connection_.interrupted()) return kExitOk;
-    if (options_.command == "monitor" && options_.reconnect && reconnect_.reopen)
-        return monitorReconnecting();
+    if (connection_.reconnecting()) return monitorReconnecting();
     int status = kExitUsage;
     connection_.run([&](Operations&) { status = dispatch(); });
-    return lineLost_ || leftUnfinished_ ? kExitNoAnswer : status;
+    return connection_.lineWasLost() || leftUnfinished_ ? kExitNoAnswer : status;
 }
 
 int CtlRunner::dispatch() {
@@ -89,7 +87,7 @@ int CtlRunner::dispatch() {
 
 bool CtlRunner::devRead() {
     // The read's own message box said why, or the line loss did.
-    return DevRead(ops(), options_.address);
+    return connection_.read(ops(), options_.address);
 }
 
 void CtlRunner::printReading() {
@@ -109,17 +107,16 @@ int CtlRunner::monitor() {
     const bool csv = options_.csv || options_.csvSemicolon;
     const CsvDialect dialect = options_.csvSemicolon ? kCsvSemicolon : kCsvComma;
     if (csv) {
-        // After a reconnection the rows go on under the header already
-        // written, as long as it still describes them.
         const std::string header = MonitorCsvHeader(state(), dialect);
-        if (csvHeader_.empty()) {
-            if (const auto status = put(header)) return *status;
-            csvHeader_ = header;
-        } else if (header != csvHeader_) {
-            err_ << kOtherConverter << std::endl;
-            return kExitNoAnswer;
-        }
+        if (const auto status = put(header)) return *status;
+        csvHeader_ = header;
     }
+    return monitorTicks();
+}
+
+int CtlRunner::monitorTicks() {
+    const bool csv = options_.csv || options_.csvSemicolon;
+    const CsvDialect dialect = options_.csvSemicolon ? kCsvSemicolon : kCsvComma;
     EventPump& pump = session_.port().pump;
     // Stamped as the window's log stamps: the wall clock once, then the
     // measurement's own clock (which runs on through a reconnection, so a
@@ -143,7 +140,7 @@ int CtlRunner::monitor() {
         kSilentTickLimit);
     if (status) return *status;
     // A reconnecting monitor takes a closed line as a lost one.
-    if (end == Connection::TicksEnd::LineClosed && !(options_.reconnect && reconnect_.reopen)) {
+    if (end == Connection::TicksEnd::LineClosed && !connection_.reconnecting()) {
         err_ << "r27ctl: the port closed" << std::endl;
         return kExitNoAnswer;
     }
@@ -177,27 +174,20 @@ std::optional<int> CtlRunner::put(const std::string& text) {
 }
 
 int CtlRunner::monitorReconnecting() {
-    for (;;) {
-        int status = kExitUsage;
-        connection_.run([&](Operations&) { status = monitor(); });
-        const bool lost = lineLost_ || !session_.port().line.isOpen();
-        if (!lost) return status;
-        // The loss was told by lineLost(), unless the line just closed.
-        if (!lineLost_) err_ << kLostNoReason << std::endl;
-        lineLost_ = false;
-        if (!waitForDevice()) return kExitOk;
+    connection_.run([&](Operations&) { repeated_ = monitor(); });
+    using R = Connection::Reconnect;
+    switch (
+        connection_.waitForDevice([this] { return stopRequested(); },
+                                  [this](const std::string& why) { err_ << why << std::endl; })) {
+    case R::NotYet:
+    case R::Opened:
+    case R::Read:
+        return repeated_;
+    case R::NotWatching:
+        return kExitOk;
+    default: // said why
+        return kExitNoAnswer;
     }
-}
-
-bool CtlRunner::waitForDevice() {
-    err_ << kWaitingFor << reconnect_.device << " ..." << std::endl;
-    ReconnectWatch watch(reconnect_);
-    if (!connection_.waitForDevice(
-            watch, [this] { return stopRequested(); },
-            [this](const std::string& why) { err_ << why << std::endl; }))
-        return false;
-    err_ << kReconnected << std::endl;
-    return true;
 }
 
 int CtlRunner::scan() {
@@ -216,9 +206,7 @@ int CtlRunner::scan() {
 int CtlRunner::setAddress() {
     if (!devRead()) return kExitNoAnswer;
     view_.answerInputWith(std::to_string(options_.newAddress));
-    lastReadOk_ = false;
-    ChangeAddress(ops());
-    if (!lastReadOk_) return kExitNoAnswer;
+    if (!ReadingAfter(ops(), ChangeAddress, ReadRM27)) return kExitNoAnswer;
     // Without an echo the reading falls back to the universal address and
     // finds whichever converter answers there: make sure it is ours, moved.
     if (state().DeviceAddress != options_.newAddress) {
@@ -232,9 +220,7 @@ int CtlRunner::setAddress() {
 
 int CtlRunner::restart() {
     if (!devRead()) return kExitNoAnswer;
-    lastReadOk_ = false;
-    RestartConverter(ops());
-    if (!lastReadOk_) return kExitNoAnswer;
+    if (!ReadingAfter(ops(), RestartConverter, ReadRM27)) return kExitNoAnswer;
     printReading();
     return kExitOk;
 }

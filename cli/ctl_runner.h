@@ -50,7 +50,7 @@ public:
 
     // The line went away: the running command is cancelled and unwinds at
     // once, the message is printed once, and run() returns 1.
-    void lineLost(const std::string& reason);
+    void lineLost(const std::string& reason) { connection_.lineLost(reason); }
 
     // Asked between measurement ticks; true ends the monitor with status 0.
     void setStopRequested(std::function<bool()> stop) { stop_ = std::move(stop); }
@@ -66,7 +66,9 @@ public:
     // a file behind fd that was removed meanwhile (with 1).
     void setOutputFd(int fd) { output_.attach(fd); }
     // What monitor --reconnect needs; without it the option changes nothing.
-    void setReconnect(LineReconnect reconnect) { reconnect_ = std::move(reconnect); }
+    // After a reconnection the converter must still be the one the CSV
+    // header describes.
+    void setReconnect(LineReconnect device);
 
     // A monitor gives up after this many ticks in a row without an answer.
     static constexpr int kSilentTickLimit = 20;
@@ -85,7 +87,7 @@ public:
     bool devRead();
     // The reading as the command line asked for it (text or JSON).
     void printReading();
-    bool lineWasLost() const { return lineLost_; }
+    bool lineWasLost() const { return connection_.lineWasLost(); }
     // The command left a write half done (and said so).
     bool leftUnfinished() const { return leftUnfinished_; }
 
@@ -94,9 +96,11 @@ private:
     int dispatch();
     int read();
     int monitor();
+    // The monitor's rows, after its reading (and its header).
+    int monitorTicks();
     int monitorReconnecting();
-    // false: stopped (SIGINT/SIGTERM) before the device came back.
-    bool waitForDevice();
+    // A line on err, in the language of the texts.
+    void say(const Text& text);
     int scan();
     int setAddress();
     int restart();
@@ -110,17 +114,17 @@ private:
     TerminalView view_;
     Session session_;
     Connection connection_;
-    bool lastReadOk_ = false;
-    bool lineLost_ = false;
     std::function<bool()> stop_;
     bool leftUnfinished_ = false;
     RecordFile output_;
     CalibrationTools calibrationTools_;
-    LineReconnect reconnect_;
     // The monitor's run, across reconnections: one CSV header, one count,
     // one clock for the stamps.
     std::string csvHeader_;
     int printed_ = 0;
+    // The exit status of the monitor's last run, first or after a
+    // reconnection.
+    int repeated_ = kExitUsage;
     WallAnchor wall_;
 };
 

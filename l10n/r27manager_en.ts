@@ -1416,6 +1416,24 @@
     <message>
         <source>Nelze určit:</source>
         <translation>Cannot be determined:</translation>
+        <source>Připojit</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Spojeno</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>Komunikační port byl uzavřen.</source>
+        <translation>The communication port was closed.</translation>
+    </message>
+    <message>
+        <source>Čekám na návrat portu %1 ...</source>
+        <translation>Waiting for port %1 to come back ...</translation>
+    </message>
+    <message>
+        <source>Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí záhlaví CSV; sledování končí.</source>
+        <translation>After reconnecting, a different converter or different sensors answer than the CSV header names; monitoring ends.</translation>
     </message>
 </context>
 <context>
@@ -1599,14 +1617,6 @@
     <message>
         <source>0-Default</source>
         <translation>0-Default</translation>
-    </message>
-    <message>
-        <source>Připojit</source>
-        <translation>Connect</translation>
-    </message>
-    <message>
-        <source>Spojeno</source>
-        <translation>Connected</translation>
     </message>
     <message>
         <source>Spojení / Informace o jednotce</source>

@@ -50,24 +50,8 @@ const QString kPortKey = QStringLiteral("COMPortIndex");
 const QString kAddressKey = QStringLiteral("AddressIndex");
 const QString kConnectionSection = QStringLiteral("Connection");
 const QString kReconnectKey = QStringLiteral("Reconnect");
-// Often enough that a replugged adapter is back within a second or two,
-// rarely enough that waiting costs nothing (one stat of the device file).
-
 // The window's own texts about reconnecting, in one place.
 namespace tx = texts::mainwindow;
-
-QColor FromRgb(std::uint32_t rgb) {
-    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
-                  static_cast<int>(rgb & 0xFF));
-}
-
-void SetBackground(QWidget* w, const QColor& color) {
-    QPalette p = w->palette();
-    p.setColor(qobject_cast<QPushButton*>(w) != nullptr ? QPalette::Button : QPalette::Window,
-               color);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
 
 } // namespace
 
@@ -105,24 +89,29 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
     // handling, which must finish before a message box spins the loop.
-    connect(comSerial, &QtSerialLine::lineLost, this, &FrmMain::onLineLost, Qt::QueuedConnection);
+    connect(
+        comSerial, &QtSerialLine::lineLost, this,
+        [this](const QString& reason) { connection_->lineLost(reason.toStdString()); },
+        Qt::QueuedConnection);
 
     BuildWindow();
-    BuildReconnect();
+    StartReconnect();
     watch_ = new WatchWindows(
         this, FrmMain::prompter(), [this] { return HeaderOf(state()); }, comSerial);
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
     connect(watch_, &WatchWindows::logChanged, this, &FrmMain::OnLogChanged);
+    connect(mChart, &QAction::triggered, watch_, &WatchWindows::showChart);
+    connect(mTrace, &QAction::triggered, watch_, &WatchWindows::showTrace);
+    connect(mLog, &QAction::triggered, watch_, &WatchWindows::startLog);
+    connect(mLogStop, &QAction::triggered, watch_, &WatchWindows::stopLog);
 
     // The state of a window just created: nothing to read before a port
     // is open, and the device commands only after a reading.
     connect(cmbSelectPort, &QComboBox::currentTextChanged, this, &FrmMain::cmbSelectPort_Click);
     connect(cmbSelectAdr, &QComboBox::currentIndexChanged, this, &FrmMain::cmbSelectAdr_Click);
-    SetBackground(cmdConnect, Qt::white);
-    SetEnabledOf(cmdDevRead, false);
-    SetEnabledOf(cmdReset, false);
-    SetEnabledOf(cmdAdresa, false);
-    SetEnabledOf(cmbSelectAdr, false);
+    SetBackground(cmdConnect, kRgbWhite);
+    for (const std::string& c : {ctl::cmdDevRead, ctl::cmdReset, ctl::cmdAdresa, ctl::cmbSelectAdr})
+        setControlEnabled(c, false);
     cmdAdresa->setVisible(false);
     tmrCasovac->stop();
 }
@@ -220,7 +209,7 @@ void FrmMain::ApplyMode() {
         calibrationStrip_->setVisible(true);
     } else {
         mRMUmain->menuAction()->setVisible(false);
-        SetEnabledOf(cmdAdresa, false);
+        setControlEnabled(ctl::cmdAdresa, false);
         mDevice->menuAction()->setVisible(false);
         calibrationStrip_->setVisible(false);
     }
@@ -267,9 +256,8 @@ void FrmMain::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    if (comSerial->portOpen()) comSerial->setPortOpen(false);
     // Nothing may open the port again on the way out.
-    ForgetLostPort();
+    connection_->closePort();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible()) w->close();
     }
@@ -295,22 +283,6 @@ void FrmMain::Quit() {
 void FrmMain::mAbout_Click() {
     if (frmAbout_ == nullptr) frmAbout_ = new FrmAbout(this);
     frmAbout_->exec();
-}
-
-void FrmMain::mChart_Click() {
-    watch_->showChart();
-}
-
-void FrmMain::mTrace_Click() {
-    watch_->showTrace();
-}
-
-void FrmMain::mLog_Click() {
-    watch_->startLog();
-}
-
-void FrmMain::mLogStop_Click() {
-    watch_->stopLog();
 }
 
 void FrmMain::OnLogChanged(bool active) {
@@ -343,25 +315,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
 
 // ------------------------------------------------------------- the inputs
 
-void FrmMain::SetInputRowColor(int row, std::uint32_t rgb) {
-    if (row < 0 || row > 3) return;
-    const auto r = static_cast<std::size_t>(row);
-    const QColor color = FromRgb(rgb);
-    for (QLabel* l : {lblHodnota[r], lblR27ID[r], lblR27mVV[r], lblR27Popis[r], lblR27Slide[r],
-                      lblR27Unit[r], lblR27Val[r]}) {
-        SetBackground(l, color);
-    }
-}
-
-void FrmMain::ClearInputRows() {
-    for (std::size_t i = 0; i < 4; ++i) {
-        for (QLabel* l : {lblR27ID[i], lblR27Val[i], lblR27Popis[i], lblR27Unit[i], lblR27Slide[i],
-                          lblR27mVV[i]}) {
-            l->clear();
-        }
-    }
-}
-
 void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
     if (index < 0 || index > 3 || button != Qt::RightButton) return;
     MEKEY->popup(globalPos);
@@ -378,50 +331,16 @@ void FrmMain::cmbSelectPort_Click() {
     const int n = ReadNumberLiteral(cmbSelectPort->currentText().mid(3));
     if (n >= 1 && n <= kPortCount) state().PortNumber = n;
     // Another port chosen: the user no longer waits for the lost one.
-    if (lostPort_ != 0 && state().PortNumber != lostPort_) ForgetLostPort();
-}
-
-void FrmMain::SetClosedState() {
-    SetBackground(cmdConnect, Qt::white);
-    SetEnabledOf(cmbSelectPort, true);
-    SetEnabledOf(cmdFindPorts, true);
-    SetEnabledOf(cmdDevRead, false);
-    SetEnabledOf(cmbSelectAdr, false);
-    SetEnabledOf(cmdReset, false);
-    SetEnabledOf(cmdAdresa, false);
-    cmdConnect->setText(tr("Připojit"));
-    setStatus(Text(tx::kPortClosed));
-    if (state().IsRMU) mRMUmain->menuAction()->setVisible(false);
-}
-
-void FrmMain::SetOpenState() {
-    SetBackground(cmdConnect, FromRgb(kRgbGreen));
-    SetEnabledOf(cmbSelectPort, false);
-    // A search would close the port under the user's feet.
-    SetEnabledOf(cmdFindPorts, false);
-    SetEnabledOf(cmbSelectAdr, true);
-    SetEnabledOf(cmdDevRead, true);
-    cmdConnect->setText(tr("Spojeno"));
-    setStatus(Text(tx::kPortOpened));
+    connection_->portChosen();
 }
 
 void FrmMain::cmdConnect_Click() {
-    // Not an exchange itself, but closing the line under a running command
-    // would cut its exchange in half: a command of its own.
-    RunCommand([this](Operations& ops) {
-        // By hand, whichever way: the user has taken the port over.
-        ForgetLostPort();
-        comSerial->clearError();
-        if (comSerial->portOpen()) {
-            comSerial->setPortOpen(false);
-            SetClosedState();
-            return;
-        }
-        if (!OpenPort()) ops.prompter.critical(Text(tx::kPortNotOpened));
-    });
+    connection_->connectOrDisconnect();
 }
 
-bool FrmMain::OpenPort() {
+bool FrmMain::OpenLine() {
+    comSerial->clearError();
+    comSerial->setSettings(QString::fromLatin1(kLineSettings));
     comSerial->setCommPort(state().PortNumber);
     if (!comSerial->setPortOpen(true)) {
         // A refusal the user can mend says how, before any box about it, so
@@ -430,25 +349,8 @@ bool FrmMain::OpenPort() {
         if (!hint.isEmpty()) setStatus(comSerial->openHintText());
         return false;
     }
-    SetOpenState();
     settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
     return true;
-}
-
-void FrmMain::onLineLost(const QString& reason) {
-    SetClosedState();
-    lostPort_ = comSerial->commPort();
-    // The path as mapped, not as QSerialPort names it ("ttyUSB0"). The
-    // timer has seen the file back before it looks: no second look.
-    connection_->watchForLostPort(
-        LineReconnect{ports_->device(lostPort_).path.toStdString(), {}, [this](std::string&) {
-                          comSerial->clearError();
-                          comSerial->setSettings(QString::fromLatin1(kLineSettings));
-                          // A refusal puts its hint on the status line.
-                          return OpenPort();
-                      }});
-    UpdateWatch();
-    connection_->lineLost(reason.toStdString());
 }
 
 void FrmMain::ShowLostLine(const QString& reason) {
@@ -461,38 +363,35 @@ void FrmMain::ShowLostLine(const QString& reason) {
 
 // ----------------------------------------------------------- reconnecting
 
-void FrmMain::BuildReconnect() {
-    mReconnect = new QAction(Shown(Text(tx::kReconnectSwitch)), this);
-    mReconnect->setObjectName(QStringLiteral("mReconnect"));
-    mReconnect->setToolTip(Shown(Text(tx::kReconnectSwitchTip)));
-    mReconnect->setStatusTip(Shown(Text(tx::kReconnectSwitchTip)));
-    mReconnect->setCheckable(true);
+void FrmMain::StartReconnect() {
+    BuildReconnect();
     mReconnect->setChecked(ReadNumberLiteral(settings_->GetSetting(
                                kConnectionSection, kReconnectKey, QStringLiteral("1"))) != 0);
-    // In the program's menu, between "O aplikaci" and "Ukončit".
-    mApp->insertAction(mExit, mReconnect);
-    mApp->insertSeparator(mExit);
     connect(mReconnect, &QAction::toggled, this, &FrmMain::mReconnect_Click);
-
-    tmrReconnect = new QTimer(this);
-    tmrReconnect->setObjectName(QStringLiteral("tmrReconnect"));
-    tmrReconnect->setInterval(kReconnectPollMs);
     connect(tmrReconnect, &QTimer::timeout, this, &FrmMain::tmrReconnect_Timer);
-
-    lblReconnect = new QLabel(this);
-    lblReconnect->setObjectName(QStringLiteral("lblReconnect"));
-    lblReconnect->hide();
+    // The lost port is read again at the address last read.
+    connection_->setReconnect(ReconnectPolicy{
+        mReconnect->isChecked(),
+        [this] {
+            // The path as mapped, not as QSerialPort names it ("ttyUSB0").
+            const QString path = ports_->device(comSerial->commPort()).path;
+            return LineReconnect{path.toStdString(), [path] { return PortMap::present(path); },
+                                 [this](std::string&) { return OpenLine(); },
+                                 comSerial->commPort()};
+        },
+        {},
+        {}});
 }
 
 void FrmMain::mReconnect_Click(bool on) {
     if (mReconnect->isChecked() != on) mReconnect->setChecked(on);
     settings_->SaveSetting(kConnectionSection, kReconnectKey,
                            on ? QStringLiteral("1") : QStringLiteral("0"));
-    UpdateWatch();
+    connection_->setReconnecting(on);
 }
 
 bool FrmMain::watchingForDevice() const {
-    return lostPort_ != 0 && mReconnect->isChecked();
+    return connection_->watching();
 }
 
 void FrmMain::UpdateWatch() {
@@ -502,50 +401,20 @@ void FrmMain::UpdateWatch() {
         return;
     }
     if (!tmrReconnect->isActive()) tmrReconnect->start();
-    lblReconnect->setText(Shown(
-        Text(tx::kReconnectWaiting, "COM" + std::to_string(lostPort_), connection_->lostDevice())));
+    const LineReconnect lost = connection_->lostPort();
+    lblReconnect->setText(
+        Shown(Text(tx::kReconnectWaiting, "COM" + std::to_string(lost.port), lost.device)));
     // The status bar comes with the first watch (or log) and stays.
     if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
     statusBar()->show();
     lblReconnect->show();
 }
 
-void FrmMain::ForgetLostPort() {
-    lostPort_ = 0;
-    connection_->forgetLostPort();
-    UpdateWatch();
-}
-
 void FrmMain::tmrReconnect_Timer() {
-    if (!watchingForDevice()) {
+    // A reason the port will not open is on the status line already.
+    std::string why;
+    if (connection_->lookForLostPort(why) == Connection::Reconnect::NotWatching)
         tmrReconnect->stop();
-        return;
-    }
-    // A command runs (or a box of one waits): next second. Nor is a command
-    // started only to find the file still missing.
-    if (busy() || comSerial->portOpen() ||
-        !PortMap::present(QString::fromStdString(connection_->lostDevice())))
-        return;
-    RunCommand([this](Operations& ops) { Reconnect(ops); });
-}
-
-void FrmMain::Reconnect(Operations& ops) {
-    std::string tell;
-    if (!connection_->lookForLostPort(tell)) return;
-    ForgetLostPort();
-    const CivilDateTime t = ops.clock.now();
-    const QString at = QStringLiteral("%1:%2:%3")
-                           .arg(t.hour, 2, 10, QLatin1Char('0'))
-                           .arg(t.minute, 2, 10, QLatin1Char('0'))
-                           .arg(t.second, 2, 10, QLatin1Char('0'));
-    if (lastReadAddress_ < 0) {
-        setStatus(Text(tx::kReconnectOpened, at.toStdString()));
-        return;
-    }
-    setStatus(Text(tx::kReconnectReading));
-    // A failed read has said so itself (its box and status).
-    if (DevRead(ops, lastReadAddress_) && !ops.cancelled())
-        setStatus(Text(tx::kReconnectDone, at.toStdString()));
 }
 
 void FrmMain::cmdFindPorts_Click() {
@@ -554,11 +423,7 @@ void FrmMain::cmdFindPorts_Click() {
 
 void FrmMain::ListSerialPorts() {
     // A search renumbers the ports: the lost one is no longer "the same".
-    ForgetLostPort();
-    if (comSerial->portOpen()) {
-        comSerial->setPortOpen(false);
-        SetClosedState();
-    }
+    connection_->closePort();
     ports_->refresh(&settings_->store());
     cmbSelectPort->clear();
     for (int n = 1; n <= kPortCount; ++n) {
@@ -608,8 +473,7 @@ void FrmMain::DevReadAction(Operations& ops) {
     // Remembered here rather than at connect: the address that was last
     // read is the one worth offering next time.
     settings_->SaveSetting(kSection, kAddressKey, QString::number(cmbSelectAdr->currentIndex()));
-    lastReadAddress_ = cmbSelectAdr->currentIndex();
-    DevRead(ops, lastReadAddress_);
+    connection_->read(ops, cmbSelectAdr->currentIndex());
 }
 
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
@@ -730,9 +594,13 @@ Connection::Hooks FrmMain::ConnectionHooks() {
         rawPrompter_->critical(UnfinishedText(journal, e));
     };
     h.offerWayBack = [this] { OfferWayBack(); };
-    h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
     // Through the window's own tick, which the tests replace.
     h.measure = [this](Operations&) { return RunMeasurementTick(); };
+    h.read = DevRead;
+    h.openPort = [this] { return OpenLine(); };
+    h.closePort = [this] { comSerial->setPortOpen(false); };
+    h.watchChanged = [this] { UpdateWatch(); };
+    h.tellReconnect = [this](const Text& text) { setStatus(text); };
     return h;
 }
 
@@ -754,133 +622,8 @@ void FrmMain::OnGuardChanged() {
     const bool now = busy();
     if (now == wasBusy_) return;
     wasBusy_ = now;
-    for (QObject* o : std::as_const(guarded_))
-        ApplyEnabled(o);
+    view_.setBusy(now);
     Q_EMIT busyChanged(now);
-}
-
-void FrmMain::SetEnabledOf(QObject* control, bool enabled) {
-    if (control == nullptr) return;
-    enabled_.insert(control, enabled);
-    ApplyEnabled(control);
-}
-
-void FrmMain::ApplyEnabled(QObject* control) {
-    const bool on = enabled_.value(control, true) && !(busy() && guarded_.contains(control));
-    if (auto* w = qobject_cast<QWidget*>(control)) {
-        if (auto* menu = qobject_cast<QMenu*>(w))
-            menu->menuAction()->setEnabled(on);
-        else
-            w->setEnabled(on);
-    } else if (auto* a = qobject_cast<QAction*>(control)) {
-        a->setEnabled(on);
-    }
-}
-
-// ---------------------------------------------------------------- MainView
-
-QObject* FrmMain::Control(const std::string& name) const {
-    return controls_.value(QString::fromStdString(ctl::Checked(name)), nullptr);
-}
-
-void FrmMain::setStatus(const Text& text) {
-    lblStatus->setText(Shown(text));
-    lblStatus->repaint();
-}
-
-void FrmMain::setCaption(const std::string& control, const Text& text) {
-    QObject* o = Control(control);
-    // A display field shows values (an identifier, a reading); everything
-    // else a caption is the program's own text.
-    const QString t =
-        Shown(text, o != nullptr && o->property(kValueField).toBool() ? TextKind::Value
-                                                                      : TextKind::Program);
-    if (auto* l = qobject_cast<QLabel*>(o)) {
-        l->setText(t);
-        l->repaint();
-    } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
-        b->setText(t);
-        b->repaint();
-    } else if (auto* g = qobject_cast<QGroupBox*>(o)) {
-        g->setTitle(t);
-    } else if (auto* m = qobject_cast<QMenu*>(o)) {
-        m->setTitle(t);
-    } else if (auto* a = qobject_cast<QAction*>(o)) {
-        a->setText(t);
-    }
-}
-
-void FrmMain::setControlEnabled(const std::string& control, bool enabled) {
-    SetEnabledOf(Control(control), enabled);
-}
-
-void FrmMain::setControlVisible(const std::string& control, bool visible) {
-    QObject* o = Control(control);
-    if (auto* m = qobject_cast<QMenu*>(o))
-        m->menuAction()->setVisible(visible);
-    else if (auto* w = qobject_cast<QWidget*>(o))
-        w->setVisible(visible);
-    else if (auto* a = qobject_cast<QAction*>(o))
-        a->setVisible(visible);
-}
-
-void FrmMain::setControlColor(const std::string& control, std::uint32_t rgb) {
-    if (auto* w = qobject_cast<QWidget*>(Control(control))) {
-        SetBackground(w, FromRgb(rgb));
-        w->repaint();
-    }
-}
-
-void FrmMain::setDoubt(const std::string& control, const Text& why) {
-    auto* w = qobject_cast<QWidget*>(Control(control));
-    if (w == nullptr) return;
-    // The control's own tip, kept from the first time a doubt came.
-    static const char* const kOwnTip = "rm27OwnToolTip";
-    QVariant own = w->property(kOwnTip);
-    if (!own.isValid()) {
-        own = w->toolTip();
-        w->setProperty(kOwnTip, own);
-    }
-    const QString base = own.toString();
-    QString tip = base;
-    if (!why.empty()) {
-        const QString reason = Shown(why);
-        tip = base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason;
-    }
-    // Every tick says it again; only a change is worth an event.
-    if (w->toolTip() != tip) w->setToolTip(tip);
-}
-
-void FrmMain::setComboRows(const std::string& control, const std::vector<std::string>& rows,
-                           int selected) {
-    auto* combo = qobject_cast<QComboBox*>(Control(control));
-    if (combo == nullptr) return;
-    combo->clear();
-    for (const std::string& row : rows)
-        combo->addItem(Shown(row, TextKind::Value));
-    combo->setCurrentIndex(selected >= 0 && selected < combo->count() ? selected : -1);
-}
-
-void FrmMain::clearList(const std::string& control) {
-    if (auto* list = qobject_cast<QListWidget*>(Control(control))) list->clear();
-}
-
-void FrmMain::addListItem(const std::string& control, const Text& text) {
-    if (auto* list = qobject_cast<QListWidget*>(Control(control))) {
-        list->addItem(Shown(text, TextKind::Value));
-        list->repaint();
-    }
-}
-
-void FrmMain::setMeasurementTimer(bool enabled) {
-    if (enabled)
-        tmrCasovac->start();
-    else
-        tmrCasovac->stop();
-}
-
-bool FrmMain::measurementTimerEnabled() const {
-    return tmrCasovac->isActive();
 }
 
 } // namespace rm27

@@ -31,6 +31,7 @@
 #include "session/main_view.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
+#include "ui/widget_view.h"
 #include "watch/tick_sample.h"
 #include "watch/wall_time.h"
 
@@ -55,10 +56,6 @@ class FrmQELCalibration;
 class PortMap;
 class QtSerialLine;
 class WatchWindows;
-
-// The dynamic property that marks a display field of the main window: its
-// caption is a value (an identifier, a reading), not a text of the program.
-inline constexpr const char* kValueField = "rm27ValueField";
 
 // What the window plugs into its seams. Anything left null is created by
 // the window itself: the real settings store, port map, message boxes,
@@ -122,9 +119,9 @@ public:
     // ---- operations other windows and the operations call
     void StartMeasurement();
     void StopMeasurement();
-    void SetInputRowColor(int row, std::uint32_t rgb);
+    void SetInputRowColor(int row, std::uint32_t rgb) { view_.setInputRowColor(row, rgb); }
     // Empties ID, value, description, unit, information and mV/V of rows 0..3.
-    void ClearInputRows();
+    void ClearInputRows() { view_.clearInputRows(); }
     // Lists the ports COM1..COM15 that open with "9600,n,8,1".
     void ListSerialPorts();
     // Identifies and reads the converter at `address` (updated to the
@@ -151,22 +148,34 @@ public:
     bool RunCommand(const std::function<void(Operations&)>& fn);
     bool busy() const;
 
-    // ---- MainView
-    void setStatus(const Text& text) override;
-    void setCaption(const std::string& control, const Text& text) override;
-    void setControlEnabled(const std::string& control, bool enabled) override;
-    void setControlVisible(const std::string& control, bool visible) override;
+    // ---- MainView, shown by the widgets (ui/widget_view.h)
+    void setStatus(const Text& text) override { view_.setStatus(text); }
+    void setCaption(const std::string& control, const Text& text) override {
+        view_.setCaption(control, text);
+    }
+    void setControlEnabled(const std::string& control, bool enabled) override {
+        view_.setControlEnabled(control, enabled);
+    }
+    void setControlVisible(const std::string& control, bool visible) override {
+        view_.setControlVisible(control, visible);
+    }
     void setInputRowColor(int row, std::uint32_t rgb) override { SetInputRowColor(row, rgb); }
-    void setControlColor(const std::string& control, std::uint32_t rgb) override;
-    // The reason goes into the control's tool tip, after the tip the control
-    // has of its own; "" gives the control its own tip back.
-    void setDoubt(const std::string& control, const Text& why) override;
+    void setControlColor(const std::string& control, std::uint32_t rgb) override {
+        view_.setControlColor(control, rgb);
+    }
+    void setDoubt(const std::string& control, const Text& why) override {
+        view_.setDoubt(control, why);
+    }
     void setComboRows(const std::string& control, const std::vector<std::string>& rows,
-                      int selected) override;
-    void clearList(const std::string& control) override;
-    void addListItem(const std::string& control, const Text& text) override;
-    void setMeasurementTimer(bool enabled) override;
-    bool measurementTimerEnabled() const override;
+                      int selected) override {
+        view_.setComboRows(control, rows, selected);
+    }
+    void clearList(const std::string& control) override { view_.clearList(control); }
+    void addListItem(const std::string& control, const Text& text) override {
+        view_.addListItem(control, text);
+    }
+    void setMeasurementTimer(bool enabled) override { view_.setMeasurementTimer(enabled); }
+    bool measurementTimerEnabled() const override { return view_.measurementTimerEnabled(); }
 
 Q_SIGNALS:
     // A command started (true) or ended (false).
@@ -199,10 +208,6 @@ public Q_SLOTS:
     void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
-    void mChart_Click();
-    void mTrace_Click();
-    void mLog_Click();
-    void mLogStop_Click();
     // The switch of the reconnecting (checked: on).
     void mReconnect_Click(bool on);
     // Once a second while watching: reopens the port when its device is back.
@@ -308,19 +313,17 @@ private:
     void ConnectStarters();
     void AlignLowerColumns();
 
-    void SetClosedState();
-    void SetOpenState();
-    // Opens PortNumber as "Spojit" does; false (closed) when it would not.
-    bool OpenPort();
-    void onLineLost(const QString& reason);
+    // Opens PortNumber with the line's settings; false (closed, a hint on
+    // the status line when the user can mend it) when it would not.
+    bool OpenLine();
     void ShowLostLine(const QString& reason);
     void BuildReconnect();
-    // Starts or stops the watch after anything that changes whether a
+    // The switch, its timer and the connection's policy: the lost port's
+    // device file, reopened, read again at the address last read.
+    void StartReconnect();
+    // Shows the watch, or not, after anything that changes whether a
     // device is wanted back or the switch.
     void UpdateWatch();
-    // The user took the port over (or there is nothing to wait for).
-    void ForgetLostPort();
-    void Reconnect(Operations& ops);
     void RunStartupPause();
     // The start-up steps of Form_Load.
     void FillPortList();
@@ -338,12 +341,6 @@ private:
     void OfferWayBack();
     void Quit();
     void OnLogChanged(bool active);
-
-    // Enabled state as the program sets it; while a command runs the
-    // guarded controls show disabled whatever their own state is.
-    void SetEnabledOf(QObject* control, bool enabled);
-    void ApplyEnabled(QObject* control);
-    QObject* Control(const std::string& name) const;
 
     std::unique_ptr<PortMap> ownPorts_;
     std::unique_ptr<AppSettings> ownSettings_;
@@ -370,15 +367,8 @@ private:
     Prompter* rawPrompter_ = nullptr; // the prompter the session's cancellable one wraps
     std::function<void()> quit_;
     bool wasBusy_ = false;
-    // The port whose line was lost, while the user has not taken over.
-    int lostPort_ = 0;
-    // The address position of the last "Načíst" (-1: none yet), which a
-    // reconnection reads again.
-    int lastReadAddress_ = -1;
 
-    QHash<QString, QObject*> controls_;
-    QHash<QObject*, bool> enabled_;
-    QSet<QObject*> guarded_;
+    WidgetView view_;
     QGridLayout* tableGrid_ = nullptr;
     QWidget* lowerPanel_ = nullptr;
     QWidget* calibrationStrip_ = nullptr;

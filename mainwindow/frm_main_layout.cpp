@@ -26,6 +26,8 @@
 
 #include <algorithm>
 
+#include "l10n/localizer.h"
+#include "mainwindow/texts.h"
 #include "session/controls.h"
 
 namespace rm27 {
@@ -459,10 +461,6 @@ void FrmMain::BuildMenus() {
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
-    connect(mChart, &QAction::triggered, this, &FrmMain::mChart_Click);
-    connect(mTrace, &QAction::triggered, this, &FrmMain::mTrace_Click);
-    connect(mLog, &QAction::triggered, this, &FrmMain::mLog_Click);
-    connect(mLogStop, &QAction::triggered, this, &FrmMain::mLogStop_Click);
 }
 
 const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
@@ -502,16 +500,36 @@ const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
     return starters;
 }
 
+// The switch of the reconnecting, its timer and the status bar's note of
+// what is waited for.
+void FrmMain::BuildReconnect() {
+    namespace tx = texts::mainwindow;
+    mReconnect = new QAction(Shown(Text(tx::kReconnectSwitch)), this);
+    mReconnect->setObjectName(QStringLiteral("mReconnect"));
+    mReconnect->setToolTip(Shown(Text(tx::kReconnectSwitchTip)));
+    mReconnect->setStatusTip(Shown(Text(tx::kReconnectSwitchTip)));
+    mReconnect->setCheckable(true);
+    // In the program's menu, between "O aplikaci" and "Ukončit".
+    mApp->insertAction(mExit, mReconnect);
+    mApp->insertSeparator(mExit);
+
+    tmrReconnect = new QTimer(this);
+    tmrReconnect->setObjectName(QStringLiteral("tmrReconnect"));
+    tmrReconnect->setInterval(kReconnectPollMs);
+
+    lblReconnect = new QLabel(this);
+    lblReconnect->setObjectName(QStringLiteral("lblReconnect"));
+    lblReconnect->hide();
+}
+
 void FrmMain::RegisterControls() {
-    for (QObject* o : findChildren<QObject*>()) {
-        if (!o->objectName().isEmpty()) controls_.insert(o->objectName(), o);
-    }
+    view_.registerControls(this, tmrCasovac);
     ConnectStarters();
 }
 
 void FrmMain::ConnectStarters() {
     for (const CommandStarter& starter : CommandStarters()) {
-        QObject* o = controls_.value(starter.control);
+        QObject* o = view_.control(starter.control);
         Q_ASSERT_X(o != nullptr, "ConnectStarters", qPrintable(starter.control));
         // The table is static: the handler outlives every window.
         const auto run = [this, &starter] { starter.handler(*this); };
@@ -519,8 +537,7 @@ void FrmMain::ConnectStarters() {
             connect(action, &QAction::triggered, this, run);
         else
             connect(qobject_cast<QAbstractButton*>(o), &QAbstractButton::clicked, this, run);
-        guarded_.insert(o);
-        enabled_.insert(o, true);
+        view_.guardControl(o);
     }
 }
 

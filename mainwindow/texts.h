@@ -1,17 +1,14 @@
-// What the main window says of its own: the port it opens and closes, the
-// lost line and its return, the question before a write is cut.
+// What the main window says of its own: the lost line, the watch for its
+// return, the question before a write is cut.
 #pragma once
 
 #include "l10n/text.h"
+#include "session/texts.h"
 
 namespace rm27::texts::mainwindow {
 
-inline constexpr TextId kPortClosed{QT_TRANSLATE_NOOP("Texts", "Komunikační port uzavřen.")};
-inline constexpr TextId kPortOpened{QT_TRANSLATE_NOOP("Texts", "Komunikační port otevřen")};
-inline constexpr TextId kPortNotOpened{
-    QT_TRANSLATE_NOOP("Texts", "Nelze otevřít komunikační port")};
 // %1: why, in the serial line's words.
-inline constexpr TextId kLineLost{QT_TRANSLATE_NOOP("Texts", "Komunikační port byl uzavřen: %1")};
+inline constexpr TextId kLineLost = texts::session::kLineLost;
 inline constexpr TextId kReconnectSwitch{
     QT_TRANSLATE_NOOP("Texts", "Po odpojení převodníku znovu připojit")};
 inline constexpr TextId kReconnectSwitchTip{QT_TRANSLATE_NOOP(
@@ -20,13 +17,6 @@ inline constexpr TextId kReconnectSwitchTip{QT_TRANSLATE_NOOP(
 // %1 the port (COMn), %2 its device file.
 inline constexpr TextId kReconnectWaiting{
     QT_TRANSLATE_NOOP("Texts", "Čekám na návrat portu %1 (%2) ...")};
-inline constexpr TextId kReconnectReading{
-    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil, načítám ...")};
-// %1: the time it came back.
-inline constexpr TextId kReconnectDone{
-    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil (%1), měření běží.")};
-inline constexpr TextId kReconnectOpened{
-    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil (%1).")};
 inline constexpr TextId kInterruptWrite{
     QT_TRANSLATE_NOOP("Texts", "Probíhá zápis do převodníku. Přerušit ho a ukončit program?")};
 inline constexpr TextId kInterruptLeavesMix{QT_TRANSLATE_NOOP(

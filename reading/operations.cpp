@@ -80,15 +80,6 @@ void RememberFloat(DeviceState& st, std::int32_t cell, const FloatAnswer& a) {
 
 } // namespace
 
-bool IsFamilyId(const std::string& id) {
-    return id.size() >= 6 && id.compare(4, 2, "RM") == 0;
-}
-
-bool IsScanId(const std::string& answer) {
-    return answer.size() >= 7 && (answer.compare(4, 3, "RMU") == 0 ||
-                                  (answer.size() >= 8 && answer.compare(4, 4, "RM27") == 0));
-}
-
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte) {
     const std::int32_t gain = record.gainCode & 7;
     std::string text = "G" + FormatFixed(gain, "0") + "(" +

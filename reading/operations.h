@@ -26,11 +26,6 @@ inline constexpr std::size_t kMeasurementAnswerLength = 123;
 // Filter table: row index = filter code (low 4 bits).
 extern const std::array<const char*, 16> kFilterRows;
 
-// "????RM*": four characters of anything, then RM.
-bool IsFamilyId(const std::string& id);
-// "????RMU*" or "????RM27*": what the scan accepts.
-bool IsScanId(const std::string& answer);
-
 // "eKey", "Internal", "Internal - N/A" ("" before a reading).
 const char* InputSourceName(InputSource source);
 

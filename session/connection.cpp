@@ -1,11 +1,52 @@
 #include "session/connection.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "link/transact.h"
+#include "session/controls.h"
 #include "session/measurement.h"
+#include "session/texts.h"
 
 namespace rm27 {
+
+namespace {
+
+namespace ts = texts::session;
+
+// The port's controls: closed, a port (or the search) may be chosen and
+// nothing read; open, the reading may start.
+void ShowPortClosed(MainView& view, const DeviceState& st) {
+    view.setControlColor(ctl::cmdConnect, kRgbWhite);
+    view.setControlEnabled(ctl::cmbSelectPort, true);
+    view.setControlEnabled(ctl::cmdFindPorts, true);
+    view.setControlEnabled(ctl::cmdDevRead, false);
+    view.setControlEnabled(ctl::cmbSelectAdr, false);
+    view.setControlEnabled(ctl::cmdReset, false);
+    view.setControlEnabled(ctl::cmdAdresa, false);
+    view.setCaption(ctl::cmdConnect, Text(ts::kConnect));
+    view.setStatus(Text(ts::kPortClosed));
+    if (st.IsRMU) view.setControlVisible(ctl::mRMUmain, false);
+}
+
+void ShowPortOpen(MainView& view) {
+    view.setControlColor(ctl::cmdConnect, kRgbGreen);
+    view.setControlEnabled(ctl::cmbSelectPort, false);
+    // A search would close the port under the user's feet.
+    view.setControlEnabled(ctl::cmdFindPorts, false);
+    view.setControlEnabled(ctl::cmbSelectAdr, true);
+    view.setControlEnabled(ctl::cmdDevRead, true);
+    view.setCaption(ctl::cmdConnect, Text(ts::kConnected));
+    view.setStatus(Text(ts::kPortOpened));
+}
+
+std::string ClockText(const CivilDateTime& t) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return text;
+}
+
+} // namespace
 
 bool Connection::run(const std::function<void(Operations&)>& fn) {
     if (interrupted_ || !session_.run(fn)) return false;
@@ -30,6 +71,11 @@ bool Connection::end(Ending how) {
 }
 
 void Connection::lineLost(const std::string& reason) {
+    if (lost_) return;
+    lost_ = true;
+    ShowPortClosed(session_.ops().view, session_.state());
+    if (policy_.device) lostPort_.emplace(policy_.device());
+    if (hooks_.watchChanged) hooks_.watchChanged();
     if (!busy()) {
         if (hooks_.tellLineLost) hooks_.tellLineLost(reason);
         return;
@@ -41,10 +87,96 @@ void Connection::lineLost(const std::string& reason) {
     session_.guard().cancel();
 }
 
-bool Connection::lookForLostPort(std::string& tell) {
-    if (!lostPort_ || !lostPort_->poll(tell)) return false;
-    lostPort_.reset();
+bool Connection::connectOrDisconnect() {
+    // Not an exchange itself, but closing the line under a running command
+    // would cut its exchange in half: a command of its own.
+    return run([this](Operations& ops) {
+        const bool open = ops.port.line.isOpen();
+        // By hand, whichever way: the user has taken the port over.
+        forgetLostPort();
+        if (open) {
+            if (hooks_.closePort) hooks_.closePort();
+            ShowPortClosed(ops.view, ops.state);
+        } else if (!openPort(ops.view)) {
+            ops.prompter.critical(Text(ts::kPortNotOpened));
+        }
+    });
+}
+
+void Connection::closePort() {
+    forgetLostPort();
+    if (!session_.port().line.isOpen()) return;
+    if (hooks_.closePort) hooks_.closePort();
+    ShowPortClosed(session_.ops().view, session_.state());
+}
+
+void Connection::portChosen() {
+    if (lostPort_ && session_.state().PortNumber != lostPort_->lost().port) forgetLostPort();
+}
+
+bool Connection::read(Operations& ops, int address) {
+    lastReadAddress_ = address;
+    return hooks_.read && hooks_.read(ops, address);
+}
+
+void Connection::setReconnect(ReconnectPolicy policy) {
+    policy_ = std::move(policy);
+    if (hooks_.watchChanged) hooks_.watchChanged();
+}
+
+void Connection::setReconnecting(bool on) {
+    policy_.on = on;
+    if (hooks_.watchChanged) hooks_.watchChanged();
+}
+
+bool Connection::openPort(MainView& view) {
+    if (!hooks_.openPort || !hooks_.openPort()) return false;
+    lost_ = false;
+    ShowPortOpen(view);
     return true;
+}
+
+void Connection::forgetLostPort() {
+    if (!lostPort_) return;
+    lostPort_.reset();
+    if (hooks_.watchChanged) hooks_.watchChanged();
+}
+
+Connection::Reconnect Connection::lookForLostPort(std::string& why) {
+    why.clear();
+    if (!watching()) return Reconnect::NotWatching;
+    // A command runs (or a box of one waits): the next look. Nor is a
+    // command started only to find the file still missing.
+    if (busy() || session_.port().line.isOpen() || !lostPort_->present()) return Reconnect::NotYet;
+    Reconnect r = Reconnect::NotYet;
+    run([&](Operations& ops) { r = reopenLostPort(ops, why); });
+    return r;
+}
+
+Connection::Reconnect Connection::reopenLostPort(Operations& ops, std::string& why) {
+    if (!lostPort_ || !lostPort_->poll(why)) return Reconnect::NotYet;
+    forgetLostPort();
+    lost_ = false;
+    ShowPortOpen(ops.view);
+    const std::string at = ClockText(ops.clock.now());
+    if (lastReadAddress_ < 0) {
+        ops.view.setStatus(Text(ts::kReconnectOpened, at));
+        return Reconnect::Opened;
+    }
+    tellReconnect(Text(ts::kReconnectReading));
+    // A failed read has said so itself (its box and status).
+    if (!read(ops, lastReadAddress_) || ops.cancelled()) return Reconnect::Unread;
+    if (policy_.sameConverter && !policy_.sameConverter(ops.state)) {
+        tellReconnect(Text(ts::kOtherConverter));
+        return Reconnect::OtherConverter;
+    }
+    ops.view.setStatus(Text(ts::kReconnectDone, at));
+    if (policy_.repeat) policy_.repeat(ops);
+    return Reconnect::Read;
+}
+
+void Connection::tellReconnect(const Text& text) const {
+    if (hooks_.tellReconnect) hooks_.tellReconnect(text);
 }
 
 Connection::Tick Connection::tick() {
@@ -52,8 +184,7 @@ Connection::Tick Connection::tick() {
     CommandGuard& guard = session_.guard();
     if (!guard.tickAllowed()) return t;
     Operations& ops = session_.ops();
-    const bool asks =
-        hooks_.converterRead && hooks_.converterRead(ops.state) && ops.port.line.isOpen();
+    const bool asks = IsFamilyId(ops.state.DeviceId) && ops.port.line.isOpen();
     bool decoded = false;
     {
         const auto ticking = guard.ticking();
@@ -89,15 +220,32 @@ Connection::TicksEnd Connection::tickWhile(const std::function<bool()>& more,
     return TicksEnd::Stopped;
 }
 
-bool Connection::waitForDevice(ReconnectWatch& watch, const std::function<bool()>& stop,
-                               const std::function<void(const std::string&)>& tell) {
+Connection::Reconnect
+Connection::waitForDevice(const std::function<bool()>& stop,
+                          const std::function<void(const std::string&)>& tell) {
+    Reconnect r = Reconnect::NotYet;
+    for (;;) {
+        // A line that just closed is lost too, without a reason.
+        if (!session_.port().line.isOpen()) lineLost("");
+        if (!lost_) return r;
+        r = waitOnce(stop, tell);
+        // A reading again that lost the line again waits again.
+        if (r != Reconnect::Read && r != Reconnect::Opened && !(r == Reconnect::Unread && lost_))
+            return r;
+    }
+}
+
+Connection::Reconnect Connection::waitOnce(const std::function<bool()>& stop,
+                                           const std::function<void(const std::string&)>& tell) {
+    tellReconnect(Text(ts::kWaitingForDevice, lostPort().device));
     // Outside any command: nothing else runs meanwhile, and a plain wait
     // (not the cancellable one of the port) sleeps in the event loop.
     for (;;) {
-        if (stop()) return false;
+        if (stop()) return Reconnect::NotWatching;
         std::string why;
-        if (watch.poll(why)) return true;
+        const Reconnect r = lookForLostPort(why);
         if (!why.empty()) tell(why);
+        if (r != Reconnect::NotYet) return r;
         DelayMs(session_.port().pump, kReconnectPollMs);
     }
 }

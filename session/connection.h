@@ -7,7 +7,9 @@
 //
 // The measurement ticker is the connection's too: the window's timer and
 // r27ctl's monitor drive the same tick, which never runs while a command
-// holds the line and says what it came to as a value.
+// holds the line and says what it came to as a value. So is the port:
+// opened and closed by hand, lost, waited for and read again as one
+// reconnect policy says (session/reconnect.h).
 #pragma once
 
 #include <functional>
@@ -39,13 +41,22 @@ public:
         std::function<void(const Journal&, const JournalEntry&)> tellUnfinished;
         // Writes left half done while the program goes on: the way back.
         std::function<void()> offerWayBack;
-        // The reading's part of a tick (the session does not know the
-        // converter's answers): whether a converter was read that ticks
-        // ask, and the tick's exchange, which takes the answer to the last
-        // request and sends the next (true: the answer decoded). Unset:
-        // no tick asks anything.
-        std::function<bool(const DeviceState&)> converterRead;
+        // The reading's part (the session does not know the converter's
+        // answers): the tick's exchange, which takes the answer to the
+        // last request and sends the next (true: the answer decoded;
+        // unset: no tick asks anything), and "Načíst" at an address
+        // (true: read, the measurement running).
         std::function<bool(Operations&)> measure;
+        std::function<bool(Operations&, int address)> read;
+        // The port itself: opens the port chosen (state's PortNumber)
+        // with the line's settings, false when it would not (a reason the
+        // user can mend already on the status line); closes it.
+        std::function<bool()> openPort;
+        std::function<void()> closePort;
+        // Whether a lost port is waited for may have changed.
+        std::function<void()> watchChanged;
+        // A step of getting the line back worth telling the user.
+        std::function<void(const Text&)> tellReconnect;
     };
 
     // What one measurement tick came to.
@@ -73,19 +84,45 @@ public:
     // writes, and the end follows its unwind. False: the user let the
     // write go on, and nothing happens.
     bool end(Ending how);
-    // The line went: a running command is cancelled and the reason told
-    // once it has unwound; with none running, told now.
+    // The line went: the port shows closed, its device is waited for as
+    // the policy says, and a running command is cancelled and the reason
+    // told once it has unwound (with none running, told now). Said once
+    // until the port opens again ("" when it just closed, no reason given).
     void lineLost(const std::string& reason);
+    bool lineWasLost() const { return lost_; }
 
-    // The port went under the program and its device is waited for, until
-    // it is back, the user takes the port over, or another is chosen.
-    void watchForLostPort(LineReconnect device) { lostPort_.emplace(std::move(device)); }
-    void forgetLostPort() { lostPort_.reset(); }
-    // The device a lost port is waited on; empty: none.
-    std::string lostDevice() const { return lostPort_ ? lostPort_->device() : std::string(); }
-    // One look for it: true once it is open again, and no longer waited
-    // for; a reason it will not open yet comes back in `tell`, once.
-    bool lookForLostPort(std::string& tell);
+    // "Připojit" / "Spojeno", a command of its own: an open port is closed,
+    // a closed one opened (a box when it will not); the user has taken the
+    // port over either way.
+    bool connectOrDisconnect();
+    // The port is closed if open, as a search of the ports or the window's
+    // close wants, and a lost one no longer waited for.
+    void closePort();
+    // Another port may have been chosen (state's PortNumber): the lost one
+    // is then no longer waited for.
+    void portChosen();
+    // "Načíst" at `address`, the address a reconnection reads again.
+    bool read(Operations& ops, int address);
+
+    void setReconnect(ReconnectPolicy policy);
+    void setReconnecting(bool on);
+    bool reconnecting() const { return policy_.on && policy_.device != nullptr; }
+    // A lost port is waited for, the switch on.
+    bool watching() const { return lostPort_ && policy_.on; }
+    // The port waited for (an empty device: none).
+    LineReconnect lostPort() const { return lostPort_ ? lostPort_->lost() : LineReconnect{}; }
+    enum class Reconnect {
+        NotWatching,    // nothing lost is waited for
+        NotYet,         // not back, a command runs, or the port is open
+        Opened,         // open again; nothing was read before to read again
+        Read,           // open again and read at the address last read
+        Unread,         // open again, but the reading failed (and said so)
+        OtherConverter, // read, but not the converter the loss cut off
+    };
+    // One look for the lost port, as the window's timer takes it: once it
+    // is back, reopened and read again as the policy says, in a command of
+    // its own; a reason it will not open yet comes back in `why`, once.
+    Reconnect lookForLostPort(std::string& why);
 
     // One tick, as the window's timer runs it: not while a command holds
     // the line (one waiting for the user has let it go, and the values stay
@@ -104,11 +141,16 @@ public:
     // after `silentLimit` ticks in a row without an answer.
     TicksEnd tickWhile(const std::function<bool()>& more, const std::function<bool()>& decoded,
                        int silentLimit);
-    // Outside every command: looks for a lost device every kReconnectPollMs
-    // until it is open again (true) or `stop` (false); a reason it will not
-    // open yet goes to `tell`, once.
-    bool waitForDevice(ReconnectWatch& watch, const std::function<bool()>& stop,
-                       const std::function<void(const std::string&)>& tell);
+    // r27ctl's wait, outside every command, after a command that may have
+    // lost the line (or found it closed, which counts as lost): while it is
+    // lost, says what it waits for and looks every kReconnectPollMs, the
+    // policy's repeat running after each reading again, until the line is
+    // no longer lost (NotYet: it never was; Read, Opened: what the policy
+    // repeats ended on its own), the reading again fails (Unread) or finds
+    // another converter, or `stop` (NotWatching). A reason it will not open
+    // yet goes to `tell`, once.
+    Reconnect waitForDevice(const std::function<bool()>& stop,
+                            const std::function<void(const std::string&)>& tell);
 
     // The program was asked to end by a signal (r27ctl): no question, the
     // running command is cancelled, but a write only after the frame in
@@ -119,6 +161,12 @@ public:
 
 private:
     void afterCommand();
+    bool openPort(MainView& view);
+    void forgetLostPort();
+    Reconnect reopenLostPort(Operations& ops, std::string& why);
+    Reconnect waitOnce(const std::function<bool()>& stop,
+                       const std::function<void(const std::string&)>& tell);
+    void tellReconnect(const Text& text) const;
 
     Session& session_;
     Hooks hooks_;
@@ -128,6 +176,10 @@ private:
     std::optional<std::string> lostReason_;
     bool interrupted_ = false;
     std::optional<ReconnectWatch> lostPort_;
+    bool lost_ = false;
+    ReconnectPolicy policy_;
+    // The address of the last "Načíst" (-1: none yet).
+    int lastReadAddress_ = -1;
 };
 
 } // namespace rm27

@@ -125,4 +125,15 @@ struct DeviceState {
     LiveValues live;
 };
 
+// "????RM*": four characters of anything, then RM: a converter of the
+// family answered the identification, and a reading may ask it more.
+inline bool IsFamilyId(const std::string& id) {
+    return id.size() >= 6 && id.compare(4, 2, "RM") == 0;
+}
+// "????RMU*" or "????RM27*": what the scan accepts.
+inline bool IsScanId(const std::string& answer) {
+    return answer.size() >= 7 && (answer.compare(4, 3, "RMU") == 0 ||
+                                  (answer.size() >= 8 && answer.compare(4, 4, "RM27") == 0));
+}
+
 } // namespace rm27

@@ -13,6 +13,19 @@ double SystemRandom::uniform01() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(engine_);
 }
 
+bool ReadingAfter(Operations& ops, const std::function<void(Operations&)>& sequence,
+                  const std::function<bool(Operations&, std::int32_t&)>& plainRead) {
+    const auto own = ops.readConverter;
+    bool read = false;
+    ops.readConverter = [&](std::int32_t& address) {
+        read = own ? own(address) : plainRead(ops, address);
+        return read;
+    };
+    sequence(ops);
+    ops.readConverter = own;
+    return read;
+}
+
 MessageAnswer CancellablePrompter::message(const MessageBoxSpec& box) {
     if (guard_.cancelled())
         return box.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;

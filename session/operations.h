@@ -80,6 +80,13 @@ struct Operations {
     }
 };
 
+// Runs a sequence that ends in a reading of the converter (the restart,
+// the address change, which do not say how it went) and returns whether
+// that reading read it; false too when the sequence stopped before it.
+// `plainRead` reads when ops has no read of its own plugged in.
+bool ReadingAfter(Operations& ops, const std::function<void(Operations&)>& sequence,
+                  const std::function<bool(Operations&, std::int32_t&)>& plainRead);
+
 // A prompter that goes quiet once the command is cancelled: the program is
 // closing or the line is gone, and whoever cancelled says so once. Boxes
 // then answer No (or OK), inputs and file dialogs are cancelled.

@@ -4,7 +4,7 @@ namespace rm27 {
 
 bool ReconnectWatch::poll(std::string& tell) {
     tell.clear();
-    if (!reconnect_.reopen || (reconnect_.present && !reconnect_.present())) return false;
+    if (!reconnect_.reopen) return false;
     std::string why;
     if (reconnect_.reopen(why)) {
         told_.clear();

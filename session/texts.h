@@ -1,7 +1,8 @@
 // The wordings the session shows: what guards a write to the converter
 // (the journal, the read-backs, the way back from a mixed write), the eKey
-// mask a command relies on, a value too wide for its format, and why a
-// file or an eKey backup is not read.
+// mask a command relies on, a value too wide for its format, why a file or
+// an eKey backup is not read, and the port as the connection opens, loses
+// and gets it back.
 #pragma once
 
 #include "l10n/text.h"
@@ -137,5 +138,27 @@ inline constexpr TextId kBackupKeyTwice{
     QT_TRANSLATE_NOOP("Texts", "položka „%1“ je v souboru podruhé")};
 inline constexpr TextId kBackupNoBlock{QT_TRANSLATE_NOOP("Texts", "chybí číslo bloku")};
 inline constexpr TextId kBackupNoImage{QT_TRANSLATE_NOOP("Texts", "chybí obraz")};
+// The port's button and the status line as the port opens and closes.
+inline constexpr TextId kConnect{QT_TRANSLATE_NOOP("Texts", "Připojit")};
+inline constexpr TextId kConnected{QT_TRANSLATE_NOOP("Texts", "Spojeno")};
+inline constexpr TextId kPortClosed{QT_TRANSLATE_NOOP("Texts", "Komunikační port uzavřen.")};
+inline constexpr TextId kPortOpened{QT_TRANSLATE_NOOP("Texts", "Komunikační port otevřen")};
+inline constexpr TextId kPortNotOpened{
+    QT_TRANSLATE_NOOP("Texts", "Nelze otevřít komunikační port")};
+// The line went: %1 why, in the serial line's words; or no reason came.
+inline constexpr TextId kLineLost{QT_TRANSLATE_NOOP("Texts", "Komunikační port byl uzavřen: %1")};
+inline constexpr TextId kLineClosed{QT_TRANSLATE_NOOP("Texts", "Komunikační port byl uzavřen.")};
+// Getting it back: %1 the device file waited for; %1 the time it came back.
+inline constexpr TextId kWaitingForDevice{
+    QT_TRANSLATE_NOOP("Texts", "Čekám na návrat portu %1 ...")};
+inline constexpr TextId kReconnectReading{
+    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil, načítám ...")};
+inline constexpr TextId kReconnectDone{
+    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil (%1), měření běží.")};
+inline constexpr TextId kReconnectOpened{
+    QT_TRANSLATE_NOOP("Texts", "Převodník se znovu připojil (%1).")};
+inline constexpr TextId kOtherConverter{QT_TRANSLATE_NOOP(
+    "Texts", "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí "
+             "záhlaví CSV; sledování končí.")};
 
 } // namespace rm27::texts::session

@@ -2,8 +2,8 @@
 // lost line cancel the running command, which unwinds at once; the user
 // hears of it once, after the unwind; a write is not cut without asking,
 // and what a cut write left is said before the program ends, or offered
-// the way back when it goes on. The ticker both front ends drive, and the
-// signal rule of r27ctl.
+// the way back when it goes on. The ticker both front ends drive, the port
+// they open, lose and get back, and the signal rule of r27ctl.
 #include <gtest/gtest.h>
 
 #include "reading/operations.h"
@@ -35,9 +35,75 @@ protected:
             told.push_back("way back");
             session.journal().takeUnfinished();
         };
-        h.converterRead = [](const DeviceState& s) { return IsFamilyId(s.DeviceId); };
         h.measure = MeasurementTick;
+        h.read = DevRead;
+        h.openPort = [this] {
+            if (!opens) return false;
+            line.setOpen(true);
+            return true;
+        };
+        h.closePort = [this] { line.setOpen(false); };
+        h.tellReconnect = [this](const Text& t) { told.push_back(t.czech()); };
         connection = std::make_unique<Connection>(session, h);
+        policy.on = true;
+        policy.device = [this] {
+            return LineReconnect{"/dev/ttyUSB0", [this] { return present; },
+                                 [this](std::string& why) {
+                                     ++reopens;
+                                     why = refusal;
+                                     return refusal.empty() && (line.setOpen(true), true);
+                                 },
+                                 1};
+        };
+        connection->setReconnect(policy);
+    }
+
+    // The line goes from under the port (COM1), its device file with it.
+    void lose() {
+        line.setOpen(false);
+        present = false;
+        connection->lineLost("gone");
+        told.clear();
+    }
+    // Opened by hand, read at address 1 (or not), lost; the file back.
+    void openReadAndLose(bool read) {
+        line.setOpen(false);
+        connection->connectOrDisconnect();
+        if (read) {
+            connection->run([this](Operations& o) { ASSERT_TRUE(connection->read(o, 1)); });
+        }
+        lose();
+        present = true;
+        view.statuses.clear();
+        reopens = 0;
+    }
+    // Waited for, the port is not looked for while a command runs (nor is
+    // the command refused); a reason it will not open is told once.
+    void expectStillWaiting() {
+        const int before = reopens;
+        present = true;
+        std::string why;
+        connection->run([&](Operations&) {
+            EXPECT_EQ(connection->lookForLostPort(why), Connection::Reconnect::NotYet);
+        });
+        EXPECT_EQ(why, "");
+        EXPECT_EQ(reopens, before);
+        EXPECT_EQ(guard.refusals(), 0);
+        if (refusal.empty()) return;
+        EXPECT_EQ(connection->lookForLostPort(why), Connection::Reconnect::NotYet);
+        EXPECT_EQ(why, "");
+    }
+    // What a case of the reconnection changed, back as it was.
+    void undoCase() {
+        bus.faults().clear();
+        refusal.clear();
+        state.PortNumber = 1;
+        policy.on = true;
+        policy.sameConverter = nullptr;
+        policy.repeat = nullptr;
+        connection->setReconnect(policy);
+        connection->closePort();
+        told.clear();
     }
 
     // A command that writes cell 90h and then waits up to 5 s in polls of
@@ -58,6 +124,11 @@ protected:
     std::vector<std::string> told;
     bool interruptWrite = true;
     std::unique_ptr<Connection> connection;
+    ReconnectPolicy policy;
+    bool opens = true;   // the port opens by hand
+    bool present = true; // the lost device's file is there
+    std::string refusal; // why it will not reopen ("": it does)
+    int reopens = 0;
 };
 
 TEST_F(CommandEnding, TheEndWaitsForTheCommandToUnwindAndWhatItLeftIsSaidFirst) {
@@ -83,8 +154,11 @@ TEST_F(CommandEnding, TheEndWaitsForTheCommandToUnwindAndWhatItLeftIsSaidFirst) 
 }
 
 TEST_F(CommandEnding, ALostLineCancelsAndIsToldOnceAfterTheUnwind) {
-    connection->lineLost("gone"); // nothing runs: at once
+    connection->lineLost("gone");  // nothing runs: at once
+    connection->lineLost("again"); // told once until the port opens again
     EXPECT_EQ(told, (std::vector<std::string>{"lost: gone"}));
+    line.setOpen(false);
+    connection->connectOrDisconnect();
     told.clear();
     writeAndWait([this] {
         connection->lineLost("Input/output error");
@@ -181,29 +255,145 @@ TEST_F(CommandEnding, ATickAfterTheIntervalWaitsOnePeriodUnlessStoppedOrCancelle
     }
 }
 
-// A lost port is waited for until it opens again, or until the user takes
-// the port over; a look then reopens nothing.
-TEST_F(CommandEnding, ALostPortIsWaitedForUntilBackOrForgotten) {
-    for (const bool forgotten : {false, true}) {
-        SCOPED_TRACE(forgotten);
-        int opens = 0;
-        connection->watchForLostPort(LineReconnect{"/dev/ttyUSB0", {}, [&](std::string& why) {
-                                                       why = "Permission denied";
-                                                       return ++opens == 3;
-                                                   }});
-        if (forgotten) connection->forgetLostPort();
-        std::vector<std::string> tells;
-        for (int look = 0; look < 4; ++look) {
-            std::string tell;
-            const bool back = connection->lookForLostPort(tell);
-            tells.push_back((back ? "back " : "") + tell);
+// "Připojit" / "Spojeno": closes an open port, opens a closed one, shows
+// which; either way a lost port is no longer waited for.
+TEST_F(CommandEnding, ThePortIsOpenedAndClosedByHandAndShowsWhich) {
+    struct PortCase {
+        const char* situation;
+        bool openBefore, opens, openAfter;
+        const char* caption;
+        const char* status;
+    };
+    for (const PortCase& c :
+         std::vector<PortCase>{{"open", true, true, false, "Připojit", "Komunikační port uzavřen."},
+                               {"closed", false, true, true, "Spojeno", "Komunikační port otevřen"},
+                               {"closed, refused", false, false, false, "", ""}}) {
+        SCOPED_TRACE(c.situation);
+        line.setOpen(c.openBefore);
+        opens = c.opens;
+        connection->lineLost("gone");
+        line.setOpen(c.openBefore);
+        view.captions.clear();
+        view.statuses.clear();
+        view.criticals.clear();
+        EXPECT_TRUE(connection->connectOrDisconnect());
+        EXPECT_EQ(line.isOpen(), c.openAfter);
+        EXPECT_EQ(view.caption("cmdConnect"), c.caption);
+        EXPECT_EQ(view.statuses.empty() ? "" : view.statuses.back(), c.status);
+        EXPECT_EQ(view.criticals.size(), c.opens ? 0u : 1u);
+        if (c.caption[0] != '\0') {
+            EXPECT_EQ(view.enabled["cmdDevRead"], c.openAfter);
+            EXPECT_EQ(view.enabled["cmbSelectPort"], !c.openAfter);
         }
-        if (forgotten)
-            EXPECT_EQ(tells, (std::vector<std::string>{"", "", "", ""}));
-        else
-            EXPECT_EQ(tells, (std::vector<std::string>{"Permission denied", "", "back ", ""}));
-        EXPECT_EQ(opens, forgotten ? 0 : 3);
-        EXPECT_EQ(connection->lostDevice(), "");
+        EXPECT_FALSE(connection->watching());
+        EXPECT_EQ(connection->lineWasLost(), !c.openAfter);
+    }
+}
+
+// Once lost, the port's device is waited for; a look reopens it when its
+// file is back, reads the converter again where it was last read, and says
+// so, unless the wait ended or the converter is no longer the one read.
+TEST_F(CommandEnding, ALostPortIsReopenedAndReadAgainAsThePolicySays) {
+    using R = Connection::Reconnect;
+    struct LookCase {
+        const char* situation;
+        bool readBefore;
+        std::function<void()> meanwhile; // after the loss, the file back
+        R result;
+        int reopens;
+        bool readAgain; // "$01@" went out after the loss
+        std::vector<std::string> told;
+        const char* status;
+    };
+    const std::string reading = "Převodník se znovu připojil, načítám ...";
+    const std::string other = "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, "
+                              "než uvádí záhlaví CSV; sledování končí.";
+    const char* const done = "Převodník se znovu připojil (00:00:19), měření běží.";
+    // clang-format off
+    const std::vector<LookCase> cases = {
+        {"nothing read before", false, [] {}, R::Opened, 1, false, {},
+         "Převodník se znovu připojil (00:00:19)."},
+        {"not back", true, [&] { present = false; }, R::NotYet, 0, false, {}, ""},
+        {"switched off", true, [&] { policy.on = false; }, R::NotWatching, 0, false, {}, ""},
+        {"another port chosen", true, [&] { state.PortNumber = 2, connection->portChosen(); },
+         R::NotWatching, 0, false, {}, ""},
+        {"the port closed (a search, the window's close)", true, [&] { connection->closePort(); },
+         R::NotWatching, 0, false, {}, ""},
+        {"refused", true, [&] { refusal = "Permission denied"; }, R::NotYet, 1, false, {}, ""},
+        {"read again, what the loss cut short repeated", true,
+         [&] { policy.repeat = [this](Operations&) { told.push_back("repeated"); }; },
+         R::Read, 1, true, {reading, "repeated"}, done},
+        {"the converter silent", true,
+         [&] { bus.faults().next("@", sim::Fault::noAnswer(), 100); },
+         R::Unread, 1, true, {reading}, ""},
+        {"another converter", true,
+         [&] { policy.sameConverter = [](const DeviceState&) { return false; }; },
+         R::OtherConverter, 1, true, {reading, other}, ""},
+    };
+    // clang-format on
+    for (const LookCase& c : cases) {
+        SCOPED_TRACE(c.situation);
+        openReadAndLose(c.readBefore);
+        c.meanwhile();
+        connection->setReconnect(policy);
+        const std::size_t before = framesStartingWith("$01@").size();
+        std::string why;
+        const R r = connection->lookForLostPort(why);
+        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(why, refusal);
+        EXPECT_EQ(reopens, c.reopens);
+        EXPECT_EQ(framesStartingWith("$01@").size() > before, c.readAgain);
+        EXPECT_EQ(told, c.told);
+        if (c.status[0] != '\0') {
+            EXPECT_EQ(view.statuses.back(), c.status);
+        }
+        EXPECT_EQ(connection->watching(), r == R::NotYet);
+        if (r == R::NotYet) expectStillWaiting();
+        undoCase();
+    }
+}
+
+// r27ctl's wait: says what it waits for, then looks once a second until the
+// device is back or it is told to stop.
+TEST_F(CommandEnding, AWaitForTheDeviceLooksOnceASecondUntilBackOrStopped) {
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped);
+        line.setOpen(false);
+        connection->connectOrDisconnect();
+        lose();
+        const std::int64_t lost = line.nowMs();
+        if (!stopped) line.after(2500, [this] { present = true; });
+        refusal = "";
+        const auto r = connection->waitForDevice(
+            [&] { return stopped && line.nowMs() - lost >= 4000; }, [](const std::string&) {});
+        EXPECT_EQ(r, stopped ? Connection::Reconnect::NotWatching : Connection::Reconnect::Opened);
+        EXPECT_EQ(line.nowMs() - lost, stopped ? 4000 : 3000);
+        EXPECT_EQ(told.front(), "Čekám na návrat portu /dev/ttyUSB0 ...");
+        connection->closePort();
+    }
+}
+
+// The restart does not say how the reading at its end went; the reading's
+// success comes back as a value.
+TEST_F(CommandEnding, ARestartSaysWhetherItsReadingRead) {
+    struct RestartCase {
+        const char* situation;
+        bool readBefore, silent, read;
+    };
+    for (const RestartCase& c :
+         std::vector<RestartCase>{{"nothing read: refused", false, false, false},
+                                  {"read again", true, false, true},
+                                  {"silent after it", true, true, false}}) {
+        SCOPED_TRACE(c.situation);
+        if (c.readBefore) {
+            ASSERT_TRUE(DevRead(ops, 1));
+        }
+        if (c.silent) bus.faults().next("@", sim::Fault::noAnswer(), 100);
+        const std::size_t restarts = framesStartingWith("X").size();
+        EXPECT_EQ(ReadingAfter(ops, RestartConverter, ReadRM27), c.read);
+        EXPECT_EQ(framesStartingWith("X").size() - restarts, c.readBefore ? 1u : 0u);
+        EXPECT_FALSE(ops.readConverter); // nothing left plugged in
+        bus.faults().clear();
     }
 }
 
