@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "calibration/texts.h"
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "reading/operations.h"
 #include "session/controls.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/codepage.h"
 #include "reading/operations.h"

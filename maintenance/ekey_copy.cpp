@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "device/converter.h"
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
 #include "maintenance/texts.h"
-#include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -135,7 +136,7 @@ RestoreResult RestoreEKey(Operations& ops) {
     RestoreResult result;
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return result;
     }
     {

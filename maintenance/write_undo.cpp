@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -100,7 +101,7 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
 bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     const DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return false;
     }
     if (!e.isBlock() || !IsEKeyBlock(e.block)) return true;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/codecs.h"
 #include "link/live.h"
 #include "link/memory.h"
@@ -53,10 +55,6 @@ void ClearInputRows(MainView& view) {
     }
 }
 
-std::string Frame(std::int32_t address, const std::string& body) {
-    return "$" + LongToHex(address, 2) + body + "\r";
-}
-
 // A pair of hex digits of a longer answer: the answer's own doubts, less a
 // bad character that stands in another pair.
 Doubt PairDoubt(const TextAnswer& answer, std::size_t at) {
@@ -102,53 +100,12 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     return text;
 }
 
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow) {
-    Text why = DoubtText(doubt);
-    view.setDoubt(control, why.join(overflow, Joint::LineBreak));
-}
-
-void ShowConstants(MainView& view, const DeviceState& st, int i) {
-    view.setCaption(ctl::lblR38mVVK(i), Text::Value(FormatFixed(st.K[i], kFormatK)));
-    view.setCaption(ctl::lblR38mVVQ(i), Text::Value(FormatFixed(st.Q[i], kFormatQ)));
-    ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i], FormatOverflow(st.K[i], kFormatK));
-    ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i], FormatOverflow(st.Q[i], kFormatQ));
-}
-
 std::string AddressCaptionRead(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (0x" + LongToHex(address, 2) + ")";
 }
 
 std::string AddressCaptionChanged(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (" + LongToHex(address, 2) + "h)";
-}
-
-bool ReadConverter(Operations& ops, std::int32_t& address) {
-    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
-}
-
-void ReadEKeyPresence(Operations& ops) {
-    DeviceState& st = ops.state;
-    if (!ops.port.line.isOpen()) {
-        st.EKeyMask = 0;
-        st.EKeyMaskValid = false;
-        return;
-    }
-    ops.port.flush();
-    ops.port.ask(Frame(st.DeviceAddress, "KQ"), 3);
-    DelayMs(ops.port, 100);
-    const std::string answer = ops.port.line.input();
-    // One try and a fixed wait: a missing mask just means every input is
-    // read from the converter's internal copy.
-    st.EKeyMaskValid = answer.size() == 3;
-    st.EKeyMask = st.EKeyMaskValid
-                      ? static_cast<std::uint8_t>(HexToLong(answer.substr(0, 2)) & 0xFF)
-                      : std::uint8_t{0};
-    if (st.EKeyMaskValid) {
-        st.doubts.ekeyMask = HexAnswerDoubt(answer) | ops.port.answers.taken(ops.nowMs());
-    } else {
-        ops.port.answers.discarded(answer);
-        st.doubts.ekeyMask = kDoubtNoAnswer;
-    }
 }
 
 namespace {
@@ -367,6 +324,10 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     return true;
 }
 
+void UseReadRM27(Operations& ops) {
+    ops.readConverter = [&ops](std::int32_t& address) { return ReadRM27(ops, address); };
+}
+
 bool DevRead(Operations& ops, int addressIndex) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
@@ -509,30 +470,13 @@ bool MeasurementTick(Operations& ops) {
         for (int i = 0; i < kInputCount; ++i)
             ShowDoubt(view, ctl::lblHodnota(i), {});
     }
-    ops.port.ask(Frame(st.DeviceAddress, "MK"), static_cast<int>(kMeasurementAnswerLength));
+    ops.port.ask(RequestFrame(st.DeviceAddress, "MK"), static_cast<int>(kMeasurementAnswerLength));
     return decoded;
 }
 
 void TareInput(Operations& ops, int index) {
     if (index < 0 || index >= kInputCount) return;
     ops.state.live.tare[index] = ops.state.live.value[index];
-}
-
-std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
-                           std::int32_t value) {
-    ops.port.ask("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) + LongToHex(value, 2) +
-                     "\r",
-                 3);
-    DelayMs(ops.port, 100);
-    const std::string arrived = ops.port.line.input();
-    // The echo is the caller's to judge; the ledger still has to know
-    // whether the answer it waited for came.
-    if (arrived.size() == 3)
-        ops.port.answers.taken(ops.nowMs());
-    else
-        ops.port.answers.discarded(arrived);
-    DelayMs(ops.port, 100);
-    return arrived.substr(0, 2);
 }
 
 std::string ScanRow(const FoundConverter& found) {
@@ -552,11 +496,11 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
         DelayMs(port, 100);
         for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
             port.line.input();
-            port.send(Frame(a, "@"));
+            port.send(RequestFrame(a, "@"));
             DelayMs(port, 50);
             const std::string answer = port.line.input();
             if (!IsScanId(answer)) continue;
-            port.send(Frame(a, "KQ"));
+            port.send(RequestFrame(a, "KQ"));
             DelayMs(port, 50);
             const std::string kq = port.line.input();
             if (kq.size() != 3) continue;
@@ -572,7 +516,7 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
 void ChangeAddress(Operations& ops) {
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return;
     }
     long n = 0;
@@ -618,7 +562,7 @@ void ChangeAddress(Operations& ops) {
 void RestartConverter(Operations& ops) {
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return;
     }
     StopMeasurement(ops.port, ops.view);

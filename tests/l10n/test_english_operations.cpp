@@ -29,6 +29,7 @@ class EnglishOperations : public SimRig {
 protected:
     EnglishOperations() {
         addConverter(1);
+        UseReadRM27(ops);
         char pattern[] = "/tmp/rm27-l10n-XXXXXX";
         dir_ = mkdtemp(pattern);
         store_ = std::make_unique<FolderBackupStore>((dir_ / "backups").string());

@@ -26,6 +26,7 @@ class Restore : public test::SimRig {
 protected:
     Restore() {
         addConverter(1); // eKeys on inputs 1 and 2
+        UseReadRM27(ops);
         char pattern[] = "/tmp/rm27-restore-XXXXXX";
         dir_ = mkdtemp(pattern);
         store = std::make_unique<FolderBackupStore>((fs::path(dir_) / "backups").string());

@@ -37,6 +37,7 @@ using sim::RequestMatch;
 struct Bench {
     explicit Bench(const sim::ConverterSetup& setup) {
         bus.add(setup);
+        UseReadRM27(ops);
         view.now = [this] { return line.nowMs(); };
         char pattern[] = "/tmp/rm27-guarded-XXXXXX";
         dir = mkdtemp(pattern);
