@@ -9,10 +9,6 @@
 
 namespace rm27 {
 
-std::string RequestFrame(std::int32_t address, const std::string& body) {
-    return "$" + LongToHex(address, 2) + body + "\r";
-}
-
 void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow) {
     Text why = DoubtText(doubt);
     view.setDoubt(control, why.join(overflow, Joint::LineBreak));
@@ -40,7 +36,7 @@ void ReadEKeyPresence(Operations& ops) {
         return;
     }
     ops.port.flush();
-    ops.port.ask(RequestFrame(st.DeviceAddress, "KQ"), 3);
+    ops.port.ask(BuildFrame(st.DeviceAddress, "KQ"), 3);
     DelayMs(ops.port, 100);
     const std::string answer = ops.port.line.input();
     // One try and a fixed wait: a missing mask just means every input is

@@ -15,9 +15,6 @@
 
 namespace rm27 {
 
-// A request frame: "$", the address in two hex digits, the body, CR.
-std::string RequestFrame(std::int32_t address, const std::string& body);
-
 // Tells the view that a control's value is uncertain (its reason in the
 // operator's words), or certain again for an empty doubt. `overflow` is
 // what FormatFixed cut off the value's text (FormatOverflow), said in the

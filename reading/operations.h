@@ -37,6 +37,10 @@ const char* InputSourceName(InputSource source);
 // Three lines (CR LF between them) describing an input's record.
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
 
+// The raw labels of the four inputs, all one text: "?????" while reading,
+// "-----" without an answer, "RESET" during the restart.
+void SetRawReadings(MainView& view, const std::string& text);
+
 // "  5  (0x05)" after a read; the address change writes "  7  (07h)".
 std::string AddressCaptionRead(std::int32_t address);
 std::string AddressCaptionChanged(std::int32_t address);
@@ -65,7 +69,8 @@ struct LiveTexts {
 };
 // whole: a number too wide for its format is given whole rather than cut
 // to the format's width (what r27ctl prints).
-LiveTexts LiveTextsOf(const DeviceState& state, int input, bool whole = false);
+LiveTexts LiveTextsOf(const DeviceState& state, const LiveValues& live, int input,
+                      bool whole = false);
 
 // The four inputs of a measurement answer, as the converter sent them.
 struct MeasuredInputs {
@@ -81,8 +86,7 @@ std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
 // not a hex digit in the field, and the whole answer when its CR is not the
 // last character or another CR or LF stands inside. Nothing for any other
 // length (such an answer is not decoded).
-std::array<DeviceState::LiveValues::Doubts, kInputCount>
-MeasurementAnswerDoubts(const std::string& text);
+std::array<LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.

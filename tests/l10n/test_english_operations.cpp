@@ -83,7 +83,7 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     view.inputAnswers = {""};
     run([](Operations& o) { ChangeAddress(o); });
     view.inputAnswers = {"0"};
-    state.live.seen.fill(true); // as after a tick
+    live.seen.fill(true); // as after a tick
     run([](Operations& o) { SetmVVKQ(o, 0); });
     // A value refused, its field and range texts of their own; a span so
     // small it is asked about.
@@ -92,7 +92,7 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     EXPECT_EQ(Shown(view.criticals.back()).toStdString(),
               "The mV/V entered: the value 1e+40 cannot be used, accepted values are 0 or "
               "1.17549e-38 ≤ |x| ≤ 3.40282e+38.\r\nNothing was written.");
-    state.live.raw[1] = static_cast<float>(state.Q[1] + 3);
+    live.raw[1] = static_cast<float>(state.Q[1] + 3);
     run([](Operations& o) { SetmVVKQ(o, 5); });
 
     view.answers = {MessageAnswer::Yes};
@@ -120,7 +120,8 @@ TEST_F(EnglishOperations, EveryTextTheMaintenanceAndReadingShowHasEnglish) {
     BackupEntry kept;
     kept.deviceId = state.DeviceId;
     kept.address = state.DeviceAddress;
-    kept.image = state.blocks.at(0).image;
+    ASSERT_NE(cache.block(0), nullptr);
+    kept.image = cache.block(0)->image;
     const std::string backup = store_->save(kept, nullptr);
     ASSERT_FALSE(backup.empty());
     view.fileAnswers = {backup};
