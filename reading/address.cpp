@@ -9,6 +9,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
+#include "reading/read_again.h"
 #include "reading/texts.h"
 #include "session/controls.h"
 #include "session/measurement.h"
@@ -111,7 +112,7 @@ void RestartConverter(Operations& ops) {
     ops.port.answers.forget();
     DelayMs(ops.port, 500);
     SetRawReadings(ops.view, "");
-    ReadConverter(ops, st.DeviceAddress);
+    ReadAgain(ops, st.DeviceAddress);
     StartMeasurement(ops.port, ops.view);
 }
 

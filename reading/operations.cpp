@@ -10,6 +10,7 @@
 #include "link/live.h"
 #include "link/memory.h"
 #include "link/transact.h"
+#include "reading/read_again.h"
 #include "reading/texts.h"
 #include "session/controls.h"
 #include "session/input_checks.h"
@@ -320,6 +321,10 @@ void UseReadRM27(Operations& ops) {
     ops.readConverter = [&ops](std::int32_t& address) { return ReadRM27(ops, address); };
 }
 
+bool ReadAgain(Operations& ops, std::int32_t& address) {
+    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
+}
+
 bool DevRead(Operations& ops, int addressIndex) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
@@ -335,7 +340,7 @@ bool DevRead(Operations& ops, int addressIndex) {
     }
     view.setStatus(Text(texts::reading::kReading));
     st.DeviceAddress = addressIndex;
-    const bool ok = ReadConverter(ops, st.DeviceAddress);
+    const bool ok = ReadAgain(ops, st.DeviceAddress);
     if (ops.cancelled()) return false;
     if (ok) {
         view.setStatus(Text(texts::reading::kStartingLive));

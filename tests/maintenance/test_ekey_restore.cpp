@@ -45,9 +45,9 @@ protected:
         kept.deviceId = state.DeviceId;
         kept.address = state.DeviceAddress;
         kept.block = block;
-        const BlockCache::BlockImage* read = cache.block(block);
-        EXPECT_NE(read, nullptr);
-        kept.image = read != nullptr ? read->image : std::string();
+        const BlockCache::BlockImage* last = cache.block(block);
+        EXPECT_NE(last, nullptr);
+        kept.image = last != nullptr ? last->image : std::string();
         kept.sensorId = ImageSensorId(kept.image);
         kept.time = clock.now();
         const std::string path = store->save(kept, nullptr);
