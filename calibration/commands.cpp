@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "calibration/texts.h"
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "reading/operations.h"
 #include "session/controls.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
@@ -99,7 +99,7 @@ std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
 std::optional<double> CheckedSlope(Operations& ops, int input, double reference, bool entered) {
     const DeviceState& st = ops.state;
     const auto i = static_cast<std::size_t>(input);
-    const double span = static_cast<double>(st.live.raw[i]) - st.Q[i];
+    const double span = static_cast<double>(ops.live.raw[i]) - st.Q[i];
     if (span == 0) {
         ops.prompter.critical(Text(tx::kSlopeUndefined));
         return std::nullopt;
@@ -129,10 +129,10 @@ bool LiveBasisTrusted(Operations& ops, int input, bool slope) {
     const int n = input + 1;
     const Doubt basis = st.doubts.Q[i] | st.doubts.definition[i] | st.doubts.records[i];
     Text refusal;
-    if (!st.live.seen[i])
+    if (!ops.live.seen[i])
         refusal = Text(tx::kNoLiveValue, n);
-    else if (st.live.doubts[i].raw)
-        refusal = Text(tx::kLiveDoubtful, n, DoubtReasons(st.live.doubts[i].raw));
+    else if (ops.live.doubts[i].raw)
+        refusal = Text(tx::kLiveDoubtful, n, DoubtReasons(ops.live.doubts[i].raw));
     else if (slope && basis)
         refusal = Text(tx::kBasisDoubtful, n, DoubtReasons(basis));
     if (refusal.empty()) return true;
@@ -161,7 +161,7 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
         StartMeasurement(ops.port, ops.view);
         return ConstantOutcome::Refused;
     }
-    double value = st.live.raw[i];
+    double value = ops.live.raw[i];
     if (!zero) {
         double reference = kReferenceMvV;
         const bool entered = index >= 2 * kInputCount;
@@ -227,8 +227,8 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     m.xXx = st.records[i];
     m.FNX = kTargetEKey;
     m.FNXSection = "Kalibrace\\Snimac" + TwoDigits(input + 1);
-    m.LiveDivRef = &st.live.raw[i];
-    m.LiveMvvRef = &st.live.signal[i];
+    m.LiveDivRef = &ops.live.raw[i];
+    m.LiveMvvRef = &ops.live.signal[i];
     m.Adr = m.xXx.adr;
     m.SubAdr = m.xXx.subAdr;
     m.Input = input;

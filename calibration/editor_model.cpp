@@ -332,7 +332,7 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         if (ops_.cancelled()) return false;
         result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
         if (ops_.cancelled()) return false;
-        if (result == kBlockReadOk) RememberBlock(ops_.state, block, image);
+        if (result == kBlockReadOk) RememberBlock(ops_, block, image);
     }
     if (result != kBlockReadOk) {
         ops_.prompter.critical(

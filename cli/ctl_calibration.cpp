@@ -16,6 +16,7 @@
 #include "calibration/texts.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"

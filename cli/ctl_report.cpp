@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/codepage.h"
 #include "reading/operations.h"
@@ -117,10 +118,10 @@ std::vector<DoubtNote> ReadingDoubtNotes(const DeviceState& st) {
     return notes;
 }
 
-std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& st) {
+std::vector<DoubtNote> LiveDoubtNotes(const LiveValues& live) {
     std::vector<DoubtNote> notes;
     for (int i = 0; i < kInputCount; ++i) {
-        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
+        const LiveValues::Doubts& d = live.doubts[i];
         const std::string in = " of " + InputText(i);
         if (d.raw) notes.push_back({Indexed("raw", i), "the raw reading" + in, d.raw});
         if (d.signal) notes.push_back({Indexed("mvv", i), "the mV/V" + in, d.signal});
@@ -246,11 +247,11 @@ std::string ReadReportJson(const DeviceState& st) {
            ",\"inputs\":" + JsonArray(inputs) + ",\"uncertain\":{" + uncertain + "}}\n";
 }
 
-std::string MonitorLine(const DeviceState& st) {
+std::string MonitorLine(const DeviceState& st, const LiveValues& live) {
     std::string line;
     for (int i = 0; i < kInputCount; ++i) {
-        const LiveTexts t = LiveTextsOf(st, i, true);
-        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
+        const LiveTexts t = LiveTextsOf(st, live, i, true);
+        const LiveValues::Doubts& d = live.doubts[i];
         const auto mark = [](Doubt doubt) { return doubt ? "?" : ""; };
         if (i > 0) line += " |";
         line += " " + std::to_string(i + 1) + ": " + t.raw + mark(d.raw) + " " + t.raw256 +
@@ -265,8 +266,9 @@ std::string MonitorCsvHeader(const DeviceState& st, const CsvDialect& dialect) {
     return CsvHeader(HeaderOf(st), LogColumns(), dialect);
 }
 
-std::string MonitorCsvRow(const DeviceState& st, std::int64_t wallMs, const CsvDialect& dialect) {
-    return CsvLogRow(SampleOf(st, true, wallMs, wallMs), dialect);
+std::string MonitorCsvRow(const DeviceState& st, const LiveValues& live, std::int64_t wallMs,
+                          const CsvDialect& dialect) {
+    return CsvLogRow(SampleOf(st, live, true, wallMs, wallMs), dialect);
 }
 
 } // namespace rm27

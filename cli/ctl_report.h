@@ -22,7 +22,7 @@ struct DoubtNote {
 };
 std::vector<DoubtNote> ReadingDoubtNotes(const DeviceState& state);
 // The same for the fields of the last decoded measurement answer.
-std::vector<DoubtNote> LiveDoubtNotes(const DeviceState& state);
+std::vector<DoubtNote> LiveDoubtNotes(const LiveValues& live);
 // "r27ctl: warning: K of input 2 is uncertain (no answer)", one line each.
 std::string DoubtWarnings(const std::vector<DoubtNote>& notes);
 
@@ -39,11 +39,12 @@ std::string ReadReportJson(const DeviceState& state);
 // One line per decoded tick: raw, raw / 256, mV/V and value with its unit
 // for each input (numbered 1..4), as the window's labels show them but
 // never cut to their formats; an uncertain one is followed by "?".
-std::string MonitorLine(const DeviceState& state);
+std::string MonitorLine(const DeviceState& state, const LiveValues& live);
 // The CSV of the window's log (watch/csv_format.h): its header for the
 // converter just read, and the record of an answered tick at wall time
 // wallMs (ms since the epoch).
 std::string MonitorCsvHeader(const DeviceState& state, const CsvDialect& dialect);
-std::string MonitorCsvRow(const DeviceState& state, std::int64_t wallMs, const CsvDialect& dialect);
+std::string MonitorCsvRow(const DeviceState& state, const LiveValues& live, std::int64_t wallMs,
+                          const CsvDialect& dialect);
 
 } // namespace rm27

@@ -130,10 +130,10 @@ int CtlRunner::monitorTicks() {
     const auto end = connection_.tickWhile(
         more,
         [&] {
-            status = put(csv ? MonitorCsvRow(state(), wall_.wallMs(pump.nowMs()), dialect)
-                             : MonitorLine(state()));
+            status = put(csv ? MonitorCsvRow(state(), live(), wall_.wallMs(pump.nowMs()), dialect)
+                             : MonitorLine(state(), live()));
             if (status) return false;
-            err_ << DoubtWarnings(LiveDoubtNotes(state())) << std::flush;
+            err_ << DoubtWarnings(LiveDoubtNotes(live())) << std::flush;
             ++printed_;
             return true;
         },

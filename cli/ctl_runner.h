@@ -74,6 +74,7 @@ public:
     static constexpr int kSilentTickLimit = 20;
 
     DeviceState& state() { return session_.state(); }
+    LiveValues& live() { return session_.live(); }
     TerminalView& view() { return view_; }
     Session& session() { return session_; }
     Operations& ops() { return session_.ops(); }

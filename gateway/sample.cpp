@@ -16,23 +16,23 @@ ConverterDescription DescriptionOf(const DeviceState& st) {
     return d;
 }
 
-ConverterSample ConverterSampleOf(const DeviceState& st, bool answered, std::int64_t monoMs,
-                                  std::int64_t wallMs) {
+ConverterSample ConverterSampleOf(const DeviceState& st, const LiveValues& live, bool answered,
+                                  std::int64_t monoMs, std::int64_t wallMs) {
     ConverterSample s;
     s.address = st.DeviceAddress;
     s.deviceId = TrimBlanks(st.DeviceId);
     for (std::size_t i = 0; i < s.inputs.size(); ++i) {
         const SensorRecord& rec = st.records[i];
-        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
+        const LiveValues::Doubts& d = live.doubts[i];
         InputReading& in = s.inputs[i];
         in.wallMs = wallMs;
         in.monoMs = monoMs;
         // The raw field is six hex digits: whole and below 2^24.
-        in.raw = static_cast<std::uint32_t>(st.live.raw[i]);
-        in.mvv = st.live.signal[i];
+        in.raw = static_cast<std::uint32_t>(live.raw[i]);
+        in.mvv = live.signal[i];
         // The same rule as the live update's: without a curve point the
         // converter has nothing to turn divisions into the sensor's unit.
-        if (rec.pointCount >= 1) in.value = st.live.value[i];
+        if (rec.pointCount >= 1) in.value = live.value[i];
         in.unit = TrimBlanks(rec.unit);
         in.doubt = d.raw | d.signal | d.value;
         in.fresh = answered;

@@ -59,8 +59,8 @@ ConverterDescription DescriptionOf(const DeviceState& state);
 // watch's tick sample). answered: this poll brought it; false marks every
 // input stale. The tare is the window's display offset
 // and is not applied.
-ConverterSample ConverterSampleOf(const DeviceState& state, bool answered, std::int64_t monoMs,
-                                  std::int64_t wallMs);
+ConverterSample ConverterSampleOf(const DeviceState& state, const LiveValues& live, bool answered,
+                                  std::int64_t monoMs, std::int64_t wallMs);
 
 // The topic-safe name of a converter: its identification and its address,
 // "0123RM2712-3". Characters other than letters, digits, '-', '_' and '.'

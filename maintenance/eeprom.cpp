@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "link/transact.h"
 #include "maintenance/texts.h"
-#include "reading/operations.h"
 #include "session/measurement.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 

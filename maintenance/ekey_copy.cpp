@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "device/converter.h"
 #include "link/doubt.h"
 #include "link/memory.h"
 #include "link/transact.h"
 #include "maintenance/texts.h"
-#include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
@@ -74,7 +74,7 @@ Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& wr
         ops.prompter.critical(Text(t::kReadError, n));
         return Outcome::Failed;
     }
-    RememberBlock(st, BlockNumber(index, 0), image);
+    RememberBlock(ops, BlockNumber(index, 0), image);
     ops.view.setStatus(Text(t::kWritingInternal, n));
     writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy, target, image));
     if (writes.back().refused()) return Outcome::Failed;
@@ -103,7 +103,7 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
         ops.prompter.critical(Text(t::kReadError, 1));
         return Outcome::Failed;
     }
-    RememberBlock(st, BlockNumber(0, 0), source);
+    RememberBlock(ops, BlockNumber(0, 0), source);
     ops.view.setStatus(Text(t::kReadingDestination));
     std::string destination;
     // Its identifier goes into the image written: it must be the key's.
@@ -113,7 +113,7 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
         return Outcome::Failed;
     }
     // Read a moment ago: the freshest image of input 4 there is to keep.
-    RememberBlock(st, BlockNumber(3, 0), destination);
+    RememberBlock(ops, BlockNumber(3, 0), destination);
     // Two sensors must never share an identifier: input 4 keeps its own.
     source.replace(kImageIdOffset, kSensorIdWidth,
                    destination.substr(kImageIdOffset, kSensorIdWidth));
@@ -135,9 +135,9 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
 // (by the reading that ended the copy), else read now on its own.
 bool ReadingBlockNow(Operations& ops, std::int32_t block, const WriteCheck& check,
                      std::string& image) {
-    const auto it = ops.state.blocks.find(block);
-    if (it != ops.state.blocks.end() && it->second.readNumber > check.readsBefore) {
-        image = it->second.image;
+    const BlockCache::BlockImage* known = ops.cache.block(block);
+    if (known != nullptr && known->readNumber > check.readsBefore) {
+        image = known->image;
         return true;
     }
     Doubt doubt;
@@ -147,7 +147,7 @@ bool ReadingBlockNow(Operations& ops, std::int32_t block, const WriteCheck& chec
                          block % kPagesPerInput, doubt);
     StartMeasurement(ops.port, ops.view);
     if (read != kBlockReadOk || doubt || ops.cancelled()) return false;
-    RememberBlock(ops.state, block, image);
+    RememberBlock(ops, block, image);
     return true;
 }
 

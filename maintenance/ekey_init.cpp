@@ -1,10 +1,11 @@
 #include "maintenance/ekey_init.h"
 
+#include "device/converter.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
+#include "session/write_safety.h"
 
 namespace rm27 {
 

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -57,12 +58,9 @@ Text ImageParagraph(const DeviceState& st, const BackupEntry& b) {
 }
 
 // The block's image as read from the converter now connected, if it was.
-const DeviceState::BlockImage* LastRead(const DeviceState& st, std::int32_t block) {
-    const auto it = st.blocks.find(block);
-    if (it == st.blocks.end() || it->second.deviceId != st.DeviceId ||
-        it->second.address != st.DeviceAddress)
-        return nullptr;
-    return &it->second;
+const BlockCache::BlockImage* LastRead(const DeviceState& st, const BlockCache& cache,
+                                       std::int32_t block) {
+    return cache.knownBlock(block, st.DeviceId, st.DeviceAddress);
 }
 
 // The write is checked against the reading that ends the command; an
@@ -72,12 +70,12 @@ const DeviceState::BlockImage* LastRead(const DeviceState& st, std::int32_t bloc
 void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
     if (!w.written || ops.cancelled()) return;
     DeviceState& st = ops.state;
-    const DeviceState::BlockImage* read = LastRead(st, w.block());
+    const BlockCache::BlockImage* read = LastRead(st, ops.cache, w.block());
     if (read != nullptr && read->readNumber > w.check.readsBefore) return;
     std::string image;
     if (BlockRead(ops.port, image, st.DeviceAddress, w.block() / kPagesPerInput,
                   w.block() % kPagesPerInput) == kBlockReadOk)
-        RememberBlock(st, w.block(), image);
+        RememberBlock(ops, w.block(), image);
 }
 
 } // namespace
@@ -103,7 +101,7 @@ Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& en
     return {};
 }
 
-Text RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
+Text RestoreQuestion(const DeviceState& st, const BlockCache& cache, const BackupEntry& b) {
     Text text(t::kRestoreQuestion);
     text.then(Text());
     text.then(Text(t::kBackupFile, FileNameOf(b.path)));
@@ -116,7 +114,7 @@ Text RestoreQuestion(const DeviceState& st, const BackupEntry& b) {
     text.then(Text(t::kTaken, ShownTime(b.time)));
     text.then(Text());
 
-    const DeviceState::BlockImage* now = LastRead(st, b.block);
+    const BlockCache::BlockImage* now = LastRead(st, cache, b.block);
     if (now != nullptr) {
         const std::string sensor = ImageSensorId(now->image);
         const bool same = now->image == b.image;
@@ -135,7 +133,7 @@ RestoreResult RestoreEKey(Operations& ops) {
     RestoreResult result;
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return result;
     }
     {
@@ -162,7 +160,8 @@ RestoreResult RestoreEKey(Operations& ops) {
             return result;
         }
         // Overwriting a sensor's calibration is not undone by Enter.
-        if (!ops.prompter.question(RestoreQuestion(st, result.backup), MessageAnswer::No))
+        if (!ops.prompter.question(RestoreQuestion(st, ops.cache, result.backup),
+                                   MessageAnswer::No))
             return result;
     }
     StopMeasurement(ops.port, ops.view);

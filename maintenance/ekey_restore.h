@@ -30,7 +30,7 @@ Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& en
 // a warning when the backup was taken from another converter or another
 // sensor; then the image's sensor with its description, and a warning when
 // the input now holds another sensor.
-Text RestoreQuestion(const DeviceState& state, const BackupEntry& backup);
+Text RestoreQuestion(const DeviceState& state, const BlockCache& cache, const BackupEntry& backup);
 
 struct RestoreResult {
     // Done: written and read back as written. Refused: nothing written

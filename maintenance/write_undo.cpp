@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/texts.h"
 #include "reading/operations.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -51,12 +52,11 @@ std::string SensorLeft(const JournalEntry& e, bool redo) {
     return redo ? e.sensor : ImageSensorId(e.newBytes);
 }
 
-std::string SensorNow(const DeviceState& st, const JournalEntry& e) {
+std::string SensorNow(const DeviceState& st, const BlockCache& cache, const JournalEntry& e) {
     if (e.isBlock()) {
-        const auto it = st.blocks.find(e.block);
-        return it == st.blocks.end() || it->second.deviceId != st.DeviceId
-                   ? std::string()
-                   : ImageSensorId(it->second.image);
+        const BlockCache::BlockImage* read = cache.block(e.block);
+        return read == nullptr || read->deviceId != st.DeviceId ? std::string()
+                                                                : ImageSensorId(read->image);
     }
     if (e.input < 1) return {};
     const auto i = static_cast<std::size_t>(e.input - 1);
@@ -66,12 +66,13 @@ std::string SensorNow(const DeviceState& st, const JournalEntry& e) {
 }
 
 // The warnings under the question, each a line of its own.
-void AddWarnings(Text& text, const DeviceState& st, const JournalEntry& e, bool redo) {
+void AddWarnings(Text& text, const DeviceState& st, const BlockCache& cache, const JournalEntry& e,
+                 bool redo) {
     if (TrimBlanks(e.deviceId) != TrimBlanks(st.DeviceId) || e.address != st.DeviceAddress) {
         text.then(Text(t::kWrittenElsewhere, TrimBlanks(e.deviceId), e.address,
                        TrimBlanks(st.DeviceId), st.DeviceAddress));
     }
-    const std::string now = SensorNow(st, e);
+    const std::string now = SensorNow(st, cache, e);
     const std::string left = SensorLeft(e, redo);
     if (e.input > 0 && !now.empty() && now != left)
         text.then(Text(t::kOtherSensorNow, e.input, now, ShownSensor(left)));
@@ -100,7 +101,7 @@ bool FindTarget(Operations& ops, int id, bool redo, JournalEntry& out) {
 bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     const DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
+        ops.prompter.critical(Text(texts::device::kNotConnected));
         return false;
     }
     if (!e.isBlock() || !IsEKeyBlock(e.block)) return true;
@@ -192,7 +193,7 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
     if (ask) {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
-        if (!ops.prompter.question(UndoQuestion(ops.state, e, redo), MessageAnswer::No))
+        if (!ops.prompter.question(UndoQuestion(ops.state, ops.cache, e, redo), MessageAnswer::No))
             return result;
     }
     StopMeasurement(ops.port, ops.view);
@@ -218,7 +219,8 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
 
 } // namespace
 
-Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
+Text UndoQuestion(const DeviceState& st, const BlockCache& cache, const JournalEntry& e,
+                  bool redo) {
     Text text(redo ? t::kRedoQuestion : t::kUndoQuestion, e.id);
     text.then(Text());
     text.then(Text(t::kEntry, CommandLabel(e.command), ShownTime(e.time)));
@@ -229,7 +231,7 @@ Text UndoQuestion(const DeviceState& st, const JournalEntry& e, bool redo) {
     text.then(Text(t::kEntryResult, ResultText(e)));
     text.then(Text());
     text.then(Text(redo ? t::kRedoWrites : t::kUndoWrites));
-    AddWarnings(text, st, e, redo);
+    AddWarnings(text, st, cache, e, redo);
     return text;
 }
 

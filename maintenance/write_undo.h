@@ -20,7 +20,8 @@ namespace rm27 {
 // input, the sensor and how the write ended; a warning when another
 // converter (or address) is connected now, or the input now holds another
 // sensor than the write left there.
-Text UndoQuestion(const DeviceState& state, const JournalEntry& entry, bool redo);
+Text UndoQuestion(const DeviceState& state, const BlockCache& cache, const JournalEntry& entry,
+                  bool redo);
 
 struct UndoResult {
     // Done: written and read back as written. Refused: nothing written

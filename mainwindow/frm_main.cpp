@@ -456,8 +456,8 @@ void FrmMain::tmrCasovac_Timer() {
     // converter, not those that found nothing to ask.
     if (tick.result == Result::NotAsked) return;
     const std::int64_t mono = pump_->nowMs();
-    Q_EMIT measured(
-        SampleOf(state(), tick.result == Result::Decoded, mono, wallAnchor_.wallMs(mono)));
+    Q_EMIT measured(SampleOf(state(), session_->live(), tick.result == Result::Decoded, mono,
+                             wallAnchor_.wallMs(mono)));
 }
 
 bool FrmMain::RunMeasurementTick() {

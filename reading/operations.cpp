@@ -4,10 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "device/converter.h"
+#include "device/texts.h"
 #include "link/codecs.h"
 #include "link/live.h"
 #include "link/memory.h"
 #include "link/transact.h"
+#include "reading/read_again.h"
 #include "reading/texts.h"
 #include "session/controls.h"
 #include "session/input_checks.h"
@@ -35,15 +38,12 @@ const std::array<const char*, 16> kFilterRows = {
     "4.17 Hz /Reject 50,60Hz",
 };
 
-namespace {
-
-// lblR27mVV's format.
-const char* const kFormatSignal = "##0.000";
-
 void SetRawReadings(MainView& view, const std::string& text) {
     for (int i = 0; i < kInputCount; ++i)
         view.setCaption(ctl::lblHodnota(i), Text::Value(text));
 }
+
+namespace {
 
 void ClearInputRows(MainView& view) {
     for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Popis, ctl::lblR27Slide, ctl::lblR27Unit,
@@ -51,10 +51,6 @@ void ClearInputRows(MainView& view) {
         for (int i = 0; i < kInputCount; ++i)
             view.setCaption(a(i), Text());
     }
-}
-
-std::string Frame(std::int32_t address, const std::string& body) {
-    return "$" + LongToHex(address, 2) + body + "\r";
 }
 
 // A pair of hex digits of a longer answer: the answer's own doubts, less a
@@ -67,15 +63,10 @@ Doubt PairDoubt(const TextAnswer& answer, std::size_t at) {
     return doubt;
 }
 
-// A 6-digit raw field or an 8-digit single sent most significant byte first.
-float AnswerSingle(const std::string& text, std::size_t at) {
-    return HexToSingle(ReverseHexBytes(text.substr(at, 8)), false);
-}
-
-void RememberFloat(DeviceState& st, std::int32_t cell, const FloatAnswer& a) {
+void RememberFloat(Operations& ops, std::int32_t cell, const FloatAnswer& a) {
     if (a.doubt) return;
     for (std::size_t k = 0; k < a.bytes.size(); ++k)
-        RememberCell(st, cell + static_cast<std::int32_t>(k), a.bytes[k]);
+        RememberCell(ops, cell + static_cast<std::int32_t>(k), a.bytes[k]);
 }
 
 } // namespace
@@ -93,53 +84,12 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     return text;
 }
 
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow) {
-    Text why = DoubtText(doubt);
-    view.setDoubt(control, why.join(overflow, Joint::LineBreak));
-}
-
-void ShowConstants(MainView& view, const DeviceState& st, int i) {
-    view.setCaption(ctl::lblR38mVVK(i), Text::Value(FormatFixed(st.K[i], kFormatK)));
-    view.setCaption(ctl::lblR38mVVQ(i), Text::Value(FormatFixed(st.Q[i], kFormatQ)));
-    ShowDoubt(view, ctl::lblR38mVVK(i), st.doubts.K[i], FormatOverflow(st.K[i], kFormatK));
-    ShowDoubt(view, ctl::lblR38mVVQ(i), st.doubts.Q[i], FormatOverflow(st.Q[i], kFormatQ));
-}
-
 std::string AddressCaptionRead(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (0x" + LongToHex(address, 2) + ")";
 }
 
 std::string AddressCaptionChanged(std::int32_t address) {
     return FormatFixed(address, "##0") + "  (" + LongToHex(address, 2) + "h)";
-}
-
-bool ReadConverter(Operations& ops, std::int32_t& address) {
-    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
-}
-
-void ReadEKeyPresence(Operations& ops) {
-    DeviceState& st = ops.state;
-    if (!ops.port.line.isOpen()) {
-        st.EKeyMask = 0;
-        st.EKeyMaskValid = false;
-        return;
-    }
-    ops.port.flush();
-    ops.port.ask(Frame(st.DeviceAddress, "KQ"), 3);
-    DelayMs(ops.port, 100);
-    const std::string answer = ops.port.line.input();
-    // One try and a fixed wait: a missing mask just means every input is
-    // read from the converter's internal copy.
-    st.EKeyMaskValid = answer.size() == 3;
-    st.EKeyMask = st.EKeyMaskValid
-                      ? static_cast<std::uint8_t>(HexToLong(answer.substr(0, 2)) & 0xFF)
-                      : std::uint8_t{0};
-    if (st.EKeyMaskValid) {
-        st.doubts.ekeyMask = HexAnswerDoubt(answer) | ops.port.answers.taken(ops.nowMs());
-    } else {
-        ops.port.answers.discarded(answer);
-        st.doubts.ekeyMask = kDoubtNoAnswer;
-    }
 }
 
 namespace {
@@ -191,7 +141,7 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     st.DeviceAddress = address;
     st.doubts.address = own.doubt;
     // What a write of these cells would replace, when it came cleanly.
-    if (!own.doubt) RememberCell(st, kCellAddress, address);
+    if (!own.doubt) RememberCell(ops, kCellAddress, address);
     view.setStatus(Text(texts::reading::kReadingOnPercent, 15));
     view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionRead(address)));
     ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
@@ -201,7 +151,7 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     if (ops.cancelled()) return false;
     st.FilterCode = HexToLong(filter.text);
     st.doubts.filter = filter.doubt;
-    if (!filter.doubt) RememberCell(st, kCellFilter, st.FilterCode);
+    if (!filter.doubt) RememberCell(ops, kCellFilter, st.FilterCode);
     view.setComboRows(ctl::cmbFreq,
                       std::vector<std::string>(kFilterRows.begin(), kFilterRows.end()),
                       st.FilterCode & 15);
@@ -241,8 +191,8 @@ bool ReadConstants(Operations& ops, std::int32_t address) {
         st.Q[i] = q.value;
         st.doubts.K[i] = k.doubt;
         st.doubts.Q[i] = q.doubt;
-        RememberFloat(st, CellK(i), k);
-        RememberFloat(st, CellQ(i), q);
+        RememberFloat(ops, CellK(i), k);
+        RememberFloat(ops, CellQ(i), q);
         p += 3;
         view.setStatus(Text(texts::reading::kReadingPercent, p));
         ShowConstants(view, st, i);
@@ -281,7 +231,7 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
             ops.prompter.critical(Text(texts::reading::kEKeyBlockUnread));
             return false;
         }
-        RememberBlock(st, BlockNumber(i, 0), buffer);
+        RememberBlock(ops, BlockNumber(i, 0), buffer);
         DecodeEKeyImage(buffer, rec, i, 0, ops.nowMs());
         st.sources[i] = InputSource::EKey;
         ops.view.setCaption(ctl::lblR27ID(i),
@@ -293,7 +243,7 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
         ops.prompter.critical(Text(texts::reading::kMemBlockUnread));
         return false;
     }
-    RememberBlock(st, BlockNumber(4, i), buffer);
+    RememberBlock(ops, BlockNumber(4, i), buffer);
     const std::int32_t code = DecodeEKeyImage(buffer, rec, 4, i, ops.nowMs());
     if (code == 0) {
         st.sources[i] = InputSource::Internal;
@@ -348,7 +298,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
 
 bool ReadRM27(Operations& ops, std::int32_t& address) {
     if (address < 0 || address > 255 || !ops.port.line.isOpen()) return false;
-    ops.state.live.seen.fill(false);
+    ops.live.seen.fill(false);
     if (!IdentifyConverter(ops, address) || !ReadAddressAndFilter(ops, address) ||
         !ReadDefinitions(ops, address) || !ReadConstants(ops, address) ||
         !ReadConfiguration(ops, address) || !ReadRecords(ops, address))
@@ -356,6 +306,14 @@ bool ReadRM27(Operations& ops, std::int32_t& address) {
     ops.view.setStatus(Text(texts::reading::kDone));
     DelayMs(ops.port, 100);
     return true;
+}
+
+void UseReadRM27(Operations& ops) {
+    ops.readConverter = [&ops](std::int32_t& address) { return ReadRM27(ops, address); };
+}
+
+bool ReadAgain(Operations& ops, std::int32_t& address) {
+    return ops.readConverter ? ops.readConverter(address) : ReadRM27(ops, address);
 }
 
 bool DevRead(Operations& ops, int addressIndex) {
@@ -373,7 +331,7 @@ bool DevRead(Operations& ops, int addressIndex) {
     }
     view.setStatus(Text(texts::reading::kReading));
     st.DeviceAddress = addressIndex;
-    const bool ok = ReadConverter(ops, st.DeviceAddress);
+    const bool ok = ReadAgain(ops, st.DeviceAddress);
     if (ops.cancelled()) return false;
     if (ok) {
         view.setStatus(Text(texts::reading::kStartingLive));
@@ -401,228 +359,6 @@ const char* InputSourceName(InputSource source) {
         break;
     }
     return "";
-}
-
-LiveTexts LiveTextsOf(const DeviceState& st, int i, bool whole) {
-    const auto shown = whole ? FormatWhole : FormatFixed;
-    const double value = static_cast<double>(st.live.value[i]) - st.live.tare[i];
-    const std::string& format = st.records[i].numberFormat;
-    LiveTexts t;
-    // Raw readings are 24 bits: always within their formats.
-    t.raw = FormatFixed(st.live.raw[i], "#######0");
-    t.raw256 = FormatFixed(static_cast<double>(st.live.raw[i]) / 256.0, "#####0");
-    t.signal = shown(st.live.signal[i], kFormatSignal);
-    t.value = shown(value, format);
-    t.signalOverflow = FormatOverflow(st.live.signal[i], kFormatSignal);
-    t.valueOverflow = FormatOverflow(value, format);
-    return t;
-}
-
-std::array<DeviceState::LiveValues::Doubts, kInputCount>
-MeasurementAnswerDoubts(const std::string& text) {
-    std::array<DeviceState::LiveValues::Doubts, kInputCount> out{};
-    if (text.size() != kMeasurementAnswerLength) return out;
-    // Each field is judged by its own characters; the frame as a whole by
-    // where its CR stands (the two status characters before it are not
-    // interpreted).
-    Doubt frame;
-    if (text.back() != '\r' || text.find_first_of("\r\n") != text.size() - 1)
-        frame = kDoubtMisframed;
-    const auto field = [&](std::size_t at, std::size_t n) {
-        Doubt d = frame;
-        for (std::size_t k = at; k < at + n; ++k) {
-            if (!IsHexDigit(text[k])) d |= kDoubtBadCharacter;
-        }
-        return d;
-    };
-    for (int i = 0; i < kInputCount; ++i) {
-        const auto p = static_cast<std::size_t>(30 * i);
-        out[i] = {field(p, 6), field(p + 6, 8), field(p + 14, 8), field(p + 22, 8)};
-    }
-    return out;
-}
-
-std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text) {
-    if (text.size() != kMeasurementAnswerLength) return std::nullopt;
-    MeasuredInputs m;
-    for (int i = 0; i < kInputCount; ++i) {
-        const auto p = static_cast<std::size_t>(30 * i);
-        m.raw[i] = static_cast<float>(HexToLong(text.substr(p, 6)));
-        m.signal[i] = AnswerSingle(text, p + 6);
-        m.third[i] = AnswerSingle(text, p + 14);
-        m.value[i] = AnswerSingle(text, p + 22);
-    }
-    return m;
-}
-
-bool MeasurementTick(Operations& ops) {
-    DeviceState& st = ops.state;
-    MainView& view = ops.view;
-    SerialLine& line = ops.port.line;
-    if (!IsFamilyId(st.DeviceId) || !line.isOpen()) return false;
-
-    // A failing device is noticed by the line itself, which closes the port
-    // and tells the window; here an unusable read is just a wrong length.
-    const std::string text = line.input();
-    const std::optional<MeasuredInputs> answer = DecodeMeasurementAnswer(text);
-    const bool decoded = answer.has_value();
-    if (decoded) {
-        const Doubt taken = ops.port.answers.taken(ops.nowMs());
-        const auto doubts = MeasurementAnswerDoubts(text);
-        for (int i = 0; i < kInputCount; ++i) {
-            st.live.raw[i] = answer->raw[i];
-            st.live.signal[i] = answer->signal[i];
-            st.live.third[i] = answer->third[i];
-            st.live.value[i] = answer->value[i];
-            st.live.seen[i] = true;
-            DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
-            d = doubts[i];
-            for (Doubt* f : {&d.raw, &d.signal, &d.third, &d.value})
-                *f |= taken;
-            SensorRecord& rec = st.records[i];
-            const LiveTexts t = LiveTextsOf(st, i);
-            view.setCaption(ctl::lblR27mVV(i), Text::Value(t.signal));
-            view.setCaption(ctl::lblR27Val(i), Text::Value(t.value));
-            view.setCaption(ctl::lblHodnota(i), Text::Value(t.raw));
-            view.setCaption(ctl::lblHodnota(i + 4), Text::Value(t.raw256));
-            ShowDoubt(view, ctl::lblR27mVV(i), d.signal, t.signalOverflow);
-            ShowDoubt(view, ctl::lblR27Val(i), d.value, t.valueOverflow);
-            ShowDoubt(view, ctl::lblHodnota(i), d.raw);
-            ShowDoubt(view, ctl::lblHodnota(i + 4), d.raw);
-            rec.liveDiv = st.live.raw[i];
-            if (rec.pointCount >= 1 && !TrimBlanks(rec.description).empty()) {
-                UpdateSensorRecord(rec, 0, ops.nowMs());
-            }
-        }
-    } else {
-        ops.port.answers.discarded(text);
-        SetRawReadings(view, "-----");
-        for (int i = 0; i < kInputCount; ++i)
-            ShowDoubt(view, ctl::lblHodnota(i), {});
-    }
-    ops.port.ask(Frame(st.DeviceAddress, "MK"), static_cast<int>(kMeasurementAnswerLength));
-    return decoded;
-}
-
-void TareInput(Operations& ops, int index) {
-    if (index < 0 || index >= kInputCount) return;
-    ops.state.live.tare[index] = ops.state.live.value[index];
-}
-
-std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
-                           std::int32_t value) {
-    ops.port.ask("$" + LongToHex(address, 2) + "EW" + LongToHex(location, 2) + LongToHex(value, 2) +
-                     "\r",
-                 3);
-    DelayMs(ops.port, 100);
-    const std::string arrived = ops.port.line.input();
-    // The echo is the caller's to judge; the ledger still has to know
-    // whether the answer it waited for came.
-    if (arrived.size() == 3)
-        ops.port.answers.taken(ops.nowMs());
-    else
-        ops.port.answers.discarded(arrived);
-    DelayMs(ops.port, 100);
-    return arrived.substr(0, 2);
-}
-
-std::string ScanRow(const FoundConverter& found) {
-    return "@0x" + LongToHex(found.address, 2) + " " + found.id + " KQ:0x" + found.kq;
-}
-
-std::vector<FoundConverter> ScanAddresses(Operations& ops) {
-    std::vector<FoundConverter> found;
-    Port& port = ops.port;
-    ops.view.setControlColor(ctl::cmdFindAdr, kRgbYellow);
-    if (port.line.isOpen()) {
-        StopMeasurement(port, ops.view);
-        ops.view.clearList(ctl::lstCurves);
-        // A probe's silence means that nobody is there, not a late answer.
-        port.answers.forget();
-        port.send("\r"); // ends whatever partial frame is on the line
-        DelayMs(port, 100);
-        for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
-            port.line.input();
-            port.send(Frame(a, "@"));
-            DelayMs(port, 50);
-            const std::string answer = port.line.input();
-            if (!IsScanId(answer)) continue;
-            port.send(Frame(a, "KQ"));
-            DelayMs(port, 50);
-            const std::string kq = port.line.input();
-            if (kq.size() != 3) continue;
-            found.push_back({a, answer.substr(0, answer.size() - 1), kq.substr(0, 2)});
-            ops.view.addListItem(ctl::lstCurves, Text::Value(ScanRow(found.back())));
-        }
-        port.answers.forget();
-    }
-    ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
-    return found;
-}
-
-void ChangeAddress(Operations& ops) {
-    DeviceState& st = ops.state;
-    if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
-        return;
-    }
-    long n = 0;
-    {
-        // Nothing is sent before the answer: the values stay live meanwhile.
-        const auto free = ops.guard.releaseLine();
-        for (;;) {
-            std::string current = std::to_string(st.DeviceAddress);
-            if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
-            const std::string answer = ops.prompter.inputBox(
-                Text(texts::reading::kAddressPrompt, current), Text(texts::reading::kAddressTitle),
-                std::to_string(st.DeviceAddress));
-            if (answer.empty()) return;
-            n = std::lround(ValComma(answer));
-            if (n >= 1 && n <= 159) break;
-        }
-    }
-    StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return;
-    const auto value = static_cast<std::int32_t>(n);
-    GuardedWrite w;
-    if (KnowCells(ops, {kCellAddress}))
-        w = BeginCellsWrite(ops, journaled::kAddress, {{kCellAddress, value}}, -1);
-    if (w.refused()) {
-        // Nothing went out: the converter measures on at its address.
-        StartMeasurement(ops.port, ops.view);
-        return;
-    }
-    // The converter keeps answering at its old address until it restarts.
-    const std::string echo = QuickWriteByte(ops, st.DeviceAddress, kCellAddress, value);
-    EndCellsWrite(ops, w, true);
-    if (ops.cancelled()) return;
-    st.DeviceAddress = HexToLong(echo);
-    ops.view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionChanged(st.DeviceAddress)));
-    RestartConverter(ops);
-    DelayMs(ops.port, 200);
-    StartMeasurement(ops.port, ops.view);
-    // The restart's reading asked the converter its address: that settles
-    // the write, without a frame of its own.
-    SettleCells(ops, w, ConfirmFromReading(ops.state, w));
-}
-
-void RestartConverter(Operations& ops) {
-    DeviceState& st = ops.state;
-    if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::reading::kNotConnected));
-        return;
-    }
-    StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return;
-    SetRawReadings(ops.view, "RESET");
-    // No "$" and no address: every converter on the line restarts.
-    ops.port.send("X\r");
-    // Whatever a restarting converter still owed will never come.
-    ops.port.answers.forget();
-    DelayMs(ops.port, 500);
-    SetRawReadings(ops.view, "");
-    ReadConverter(ops, st.DeviceAddress);
-    StartMeasurement(ops.port, ops.view);
 }
 
 } // namespace rm27

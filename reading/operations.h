@@ -32,17 +32,9 @@ const char* InputSourceName(InputSource source);
 // Three lines (CR LF between them) describing an input's record.
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
 
-// Tells the view that a control's value is uncertain (its reason in the
-// operator's words), or certain again for an empty doubt. `overflow` is
-// what FormatFixed cut off the value's text (FormatOverflow), said in the
-// same tool tip: the caption keeps the cut text.
-void ShowDoubt(MainView& view, const std::string& control, Doubt doubt, const Text& overflow = {});
-
-// The display formats of K and Q (lblR38mVVK, lblR38mVVQ).
-inline const std::string kFormatK = "0.0000 E+00";
-inline const std::string kFormatQ = "#######0";
-// K and Q of an input into their labels, with what is held against them.
-void ShowConstants(MainView& view, const DeviceState& state, int input);
+// The raw labels of the four inputs, all one text: "?????" while reading,
+// "-----" without an answer, "RESET" during the restart.
+void SetRawReadings(MainView& view, const std::string& text);
 
 // "  5  (0x05)" after a read; the address change writes "  7  (07h)".
 std::string AddressCaptionRead(std::int32_t address);
@@ -52,10 +44,10 @@ std::string AddressCaptionChanged(std::int32_t address);
 // converter's own address replaces it after identification, and the later
 // requests of the same read already use it. Returns ok (all four inputs read).
 bool ReadRM27(Operations& ops, std::int32_t& address);
-// The read the sequences that end in a reading use: ops.readConverter when
-// set, else ReadRM27.
-bool ReadConverter(Operations& ops, std::int32_t& address);
-void ReadEKeyPresence(Operations& ops);
+// Makes ReadRM27 the reading the shared sequences end in (ops.readConverter),
+// for a session whose front end does not route it through a reading of its
+// own.
+void UseReadRM27(Operations& ops);
 // "Načíst": addressIndex is the position chosen in the address list.
 // Returns whether the read succeeded (measurement running).
 bool DevRead(Operations& ops, int addressIndex);
@@ -72,7 +64,8 @@ struct LiveTexts {
 };
 // whole: a number too wide for its format is given whole rather than cut
 // to the format's width (what r27ctl prints).
-LiveTexts LiveTextsOf(const DeviceState& state, int input, bool whole = false);
+LiveTexts LiveTextsOf(const DeviceState& state, const LiveValues& live, int input,
+                      bool whole = false);
 
 // The four inputs of a measurement answer, as the converter sent them.
 struct MeasuredInputs {
@@ -88,17 +81,12 @@ std::optional<MeasuredInputs> DecodeMeasurementAnswer(const std::string& text);
 // not a hex digit in the field, and the whole answer when its CR is not the
 // last character or another CR or LF stands inside. Nothing for any other
 // length (such an answer is not decoded).
-std::array<DeviceState::LiveValues::Doubts, kInputCount>
-MeasurementAnswerDoubts(const std::string& text);
+std::array<LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::string& text);
 
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.
 bool MeasurementTick(Operations& ops);
 void TareInput(Operations& ops, int index);
-
-// Plain one-byte memory write; result the first two characters of the echo.
-std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
-                           std::int32_t value);
 
 // A converter of the family that answered the scan: its address, its
 // identification and its "KQ" byte as the converter sent them.

@@ -38,7 +38,6 @@ inline constexpr TextId kSourceEKey{QT_TRANSLATE_NOOP("Texts", "eKey %1")};
 inline constexpr TextId kSourceInternal{QT_TRANSLATE_NOOP("Texts", "Internal")};
 inline constexpr TextId kSourceInternalNA{QT_TRANSLATE_NOOP("Texts", "Internal - N/A")};
 
-inline constexpr TextId kNotConnected{QT_TRANSLATE_NOOP("Texts", "Jednotka nepřipojena")};
 // The address box: %1 the address now, two digits.
 inline constexpr TextId kAddressPrompt{
     QT_TRANSLATE_NOOP("Texts", "Actual device address is %1. While changing address (in range "

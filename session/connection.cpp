@@ -192,7 +192,7 @@ Connection::Tick Connection::tick() {
     }
     if (!asks) return t;
     t.result = decoded ? Tick::Result::Decoded : Tick::Result::Unanswered;
-    if (decoded) t.live = session_.state().live;
+    if (decoded) t.live = session_.live();
     return t;
 }
 

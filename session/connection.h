@@ -68,7 +68,7 @@ public:
             Decoded,    // the answer decoded: `live` holds its values
         };
         Result result = Result::NotAsked;
-        DeviceState::LiveValues live{};
+        LiveValues live{};
     };
 
     Connection(Session& session, Hooks hooks) : session_(session), hooks_(std::move(hooks)) {}

@@ -1,11 +1,12 @@
 // What the program knows about the serial port and the converter it talks
-// to: one plain record that the main window owns and every operation on the
-// converter reads and fills. No widgets, no Qt.
+// to (DeviceState), and the live values its measurement brings
+// (LiveValues): plain records that the session holds and every operation on
+// the converter reads and fills. What was read of the converter's memory is
+// the session's block cache (session/block_cache.h). No widgets, no Qt.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "link/doubt.h"
@@ -21,6 +22,32 @@ enum class InputSource {
     EKey,       // the sensor's own eKey
     Internal,   // the converter's internal copy
     InternalNA, // the internal copy did not decode: a default record stands in
+};
+
+// The live values, as the measurement ticks bring them; the session holds
+// them beside the device state.
+struct LiveValues {
+    // Of the last measurement answer, single precision as the converter
+    // sends them. tare[i] is subtracted from value[i] for display and
+    // survives everything but another tare of the same input.
+    std::array<float, kInputCount> raw{};
+    std::array<float, kInputCount> signal{};
+    std::array<float, kInputCount> third{};
+    std::array<float, kInputCount> value{};
+    std::array<float, kInputCount> tare{};
+    // The doubts about each input's fields of the last decoded answer.
+    struct Doubts {
+        Doubt raw;
+        Doubt signal;
+        Doubt third;
+        Doubt value;
+    };
+    std::array<Doubts, kInputCount> doubts{};
+    // Whether a measurement answer was decoded since the converter was
+    // last read: until then raw[i] and the others are what an earlier
+    // converter, or nobody, left, and a zero or slope taken from them
+    // would be made up.
+    std::array<bool, kInputCount> seen{};
 };
 
 struct DeviceState {
@@ -55,31 +82,6 @@ struct DeviceState {
     // could not be read. Kept so that a write can back the old image up.
     std::array<InputSource, kInputCount> sources{};
     std::array<std::string, kInputCount> images{};
-    // Every block read so far (the reading's and the commands' own reads),
-    // by block number: what a backup keeps before the block is written, and
-    // what a write is checked against when the block is read again.
-    struct BlockImage {
-        std::string image;            // 256 bytes
-        std::uint64_t readNumber = 0; // order of the reads, from 1
-        // The converter it was read from: a block read from another
-        // converter, or at another address, is no backup of this one's.
-        std::string deviceId;
-        std::int32_t address = 0;
-    };
-    std::map<std::int32_t, BlockImage> blocks;
-    std::uint64_t blockReads = 0;
-    // The memory cells read cleanly so far (the reading's, the read-backs'
-    // and the reads a write makes first), by cell: what a write of cells
-    // replaces, kept as the blocks are. A cell written is forgotten until it
-    // is read again.
-    struct CellValue {
-        std::int32_t value = 0;
-        std::uint64_t readNumber = 0; // order of the reads, from 1
-        std::string deviceId;
-        std::int32_t address = 0;
-    };
-    std::map<std::int32_t, CellValue> cells;
-    std::uint64_t cellReads = 0;
 
     // What the last reading could not be sure of, value by value, kept with
     // the value until it is read again (empty: as the converter sent it;
@@ -97,32 +99,6 @@ struct DeviceState {
         std::array<Doubt, kInputCount> records{};
     };
     ReadingDoubts doubts;
-
-    // The live values, as the measurement ticks bring them.
-    struct LiveValues {
-        // Of the last measurement answer, single precision as the converter
-        // sends them. tare[i] is subtracted from value[i] for display and
-        // survives everything but another tare of the same input.
-        std::array<float, kInputCount> raw{};
-        std::array<float, kInputCount> signal{};
-        std::array<float, kInputCount> third{};
-        std::array<float, kInputCount> value{};
-        std::array<float, kInputCount> tare{};
-        // The doubts about each input's fields of the last decoded answer.
-        struct Doubts {
-            Doubt raw;
-            Doubt signal;
-            Doubt third;
-            Doubt value;
-        };
-        std::array<Doubts, kInputCount> doubts{};
-        // Whether a measurement answer was decoded since the converter was
-        // last read: until then raw[i] and the others are what an earlier
-        // converter, or nobody, left, and a zero or slope taken from them
-        // would be made up.
-        std::array<bool, kInputCount> seen{};
-    };
-    LiveValues live;
 };
 
 // "????RM*": four characters of anything, then RM: a converter of the

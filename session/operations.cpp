@@ -62,6 +62,8 @@ Session::Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& pr
     : guard_(pump), port_{line, pump, &guard_.token()},
       prompter_(prompter, guard_), ops_{port_,
                                         state_,
+                                        live_,
+                                        cache_,
                                         view,
                                         prompter_,
                                         clock != nullptr ? *clock : systemClock_,

@@ -1,5 +1,6 @@
 // What every operation on the converter is handed: the line with its
-// clock and cancellation, the program-wide state, the user (view and
+// clock and cancellation, the program-wide state (the device facts, the
+// live values, the block cache), the user (view and
 // prompter), the wall clock and the random source (fixed by the tests),
 // and the guard. Operations call operations through this bundle; they
 // never call a window's click handler.
@@ -12,6 +13,7 @@
 #include "link/ekey.h"
 #include "link/line.h"
 #include "session/backups.h"
+#include "session/block_cache.h"
 #include "session/device_state.h"
 #include "session/guard.h"
 #include "session/journal.h"
@@ -54,14 +56,16 @@ private:
 struct Operations {
     Port& port;
     DeviceState& state;
+    LiveValues& live;
+    BlockCache& cache;
     MainView& view;
     Prompter& prompter;
     WallClock& clock;
     RandomSource& random;
     CommandGuard& guard;
     // How the sequences that end in a reading ("Načíst", the restart, the
-    // writes) read the converter; empty means ReadRM27. The window routes
-    // it through its own overridable ReadRM27.
+    // writes) read the converter: the reading's ReadRM27 (UseReadRM27), or
+    // the window's own overridable one. Set by whoever builds the session.
     std::function<bool(std::int32_t& address)> readConverter = {};
     // The backup files of eKey images kept before the journal took their
     // place: what the restore reads. Null: none.
@@ -118,6 +122,8 @@ public:
     Session& operator=(const Session&) = delete;
 
     DeviceState& state() { return state_; }
+    LiveValues& live() { return live_; }
+    BlockCache& cache() { return cache_; }
     CommandGuard& guard() { return guard_; }
     Port& port() { return port_; }
     Operations& ops() { return ops_; }
@@ -131,6 +137,8 @@ public:
 
 private:
     DeviceState state_;
+    LiveValues live_;
+    BlockCache cache_;
     CommandGuard guard_;
     Port port_;
     CancellablePrompter prompter_;

@@ -20,20 +20,12 @@ std::string CellName(std::int32_t cell) {
 // What the last reading (or a read since) brought of the converter now
 // connected; null when nothing, or when it came from another converter or
 // address, whose bytes are no record of this one's.
-const DeviceState::BlockImage* KnownBlock(const DeviceState& st, std::int32_t block) {
-    const auto it = st.blocks.find(block & 0xFF);
-    if (it == st.blocks.end() || it->second.deviceId != st.DeviceId ||
-        it->second.address != st.DeviceAddress)
-        return nullptr;
-    return &it->second;
+const BlockCache::BlockImage* KnownBlock(const Operations& ops, std::int32_t block) {
+    return ops.cache.knownBlock(block & 0xFF, ops.state.DeviceId, ops.state.DeviceAddress);
 }
 
-const DeviceState::CellValue* KnownCell(const DeviceState& st, std::int32_t cell) {
-    const auto it = st.cells.find(cell & 0xFF);
-    if (it == st.cells.end() || it->second.deviceId != st.DeviceId ||
-        it->second.address != st.DeviceAddress)
-        return nullptr;
-    return &it->second;
+const BlockCache::CellValue* KnownCell(const Operations& ops, std::int32_t cell) {
+    return ops.cache.knownCell(cell & 0xFF, ops.state.DeviceId, ops.state.DeviceAddress);
 }
 
 // The entry on disk, or the box that stops the write.
@@ -90,10 +82,10 @@ JournalResult Unconfirmed(const GuardedWrite& w) {
 WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check);
 
 WriteCheckResult FinishWriteCheck(Operations& ops, const WriteCheck& check) {
-    const auto it = ops.state.blocks.find(check.block);
-    if (it == ops.state.blocks.end() || it->second.readNumber <= check.readsBefore)
+    const BlockCache::BlockImage* again = ops.cache.block(check.block);
+    if (again == nullptr || again->readNumber <= check.readsBefore)
         return WriteCheckResult::NotReadAgain;
-    const std::string& read = it->second.image;
+    const std::string& read = again->image;
     const int at = FirstDifference(check.written, read);
     if (at < 0) return WriteCheckResult::Same;
     const auto byteAt = [](const std::string& s, int i) {
@@ -116,7 +108,7 @@ WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
                          check.block % kPagesPerInput, doubt);
     if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
     if (read == kBlockReadOk && !doubt) {
-        RememberBlock(st, check.block, image);
+        RememberBlock(ops, check.block, image);
         return FinishWriteCheck(ops, check);
     }
     ops.prompter.critical(Text(texts::session::kBlockUnverifiable, check.block));
@@ -149,13 +141,12 @@ std::string ImageSensorId(const std::string& image) {
     return TrimBlanks(Cp1250ToUtf8(image.substr(kImageIdOffset, kSensorIdWidth)));
 }
 
-void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image) {
-    state.blocks[block & 0xFF] = {image, ++state.blockReads, state.DeviceId, state.DeviceAddress};
+void RememberBlock(Operations& ops, std::int32_t block, const std::string& image) {
+    ops.cache.rememberBlock(block, image, ops.state.DeviceId, ops.state.DeviceAddress);
 }
 
-void RememberCell(DeviceState& state, std::int32_t cell, std::int32_t value) {
-    state.cells[cell & 0xFF] = {value & 0xFF, ++state.cellReads, state.DeviceId,
-                                state.DeviceAddress};
+void RememberCell(Operations& ops, std::int32_t cell, std::int32_t value) {
+    ops.cache.rememberCell(cell, value, ops.state.DeviceId, ops.state.DeviceAddress);
 }
 
 ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t timeoutMs) {
@@ -164,7 +155,7 @@ ByteAnswer ReadCellChecked(Operations& ops, std::int32_t cell, std::int32_t time
         a = DevTransactChecked(ops.port, ops.state.DeviceAddress, cell, timeoutMs, "ER");
         if (!a.doubt || a.doubt.has(kDoubtNoAnswer)) break;
     }
-    if (!ops.cancelled() && !a.doubt && a.value >= 0) RememberCell(ops.state, cell, a.value);
+    if (!ops.cancelled() && !a.doubt && a.value >= 0) RememberCell(ops, cell, a.value);
     return a;
 }
 
@@ -216,7 +207,7 @@ Text ConfirmationText(const MemoryConfirmation& c) {
 bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks) {
     DeviceState& st = ops.state;
     for (const std::int32_t block : blocks) {
-        if (KnownBlock(st, block) != nullptr) continue;
+        if (KnownBlock(ops, block) != nullptr) continue;
         std::string image;
         Doubt doubt;
         const std::int32_t read =
@@ -227,14 +218,14 @@ bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks) {
             ops.prompter.critical(Text(texts::session::kOldBlockUnread, block));
             return false;
         }
-        RememberBlock(st, block, image);
+        RememberBlock(ops, block, image);
     }
     return true;
 }
 
 bool KnowCells(Operations& ops, const std::vector<std::int32_t>& cells) {
     for (const std::int32_t cell : cells) {
-        if (KnownCell(ops.state, cell) != nullptr) continue;
+        if (KnownCell(ops, cell) != nullptr) continue;
         const ByteAnswer a = ReadCellChecked(ops, cell, kCellReadTimeoutMs);
         if (ops.cancelled()) return false;
         if (a.doubt || a.value < 0) {
@@ -247,8 +238,7 @@ bool KnowCells(Operations& ops, const std::vector<std::int32_t>& cells) {
 
 GuardedWrite BeginBlockWrite(Operations& ops, const char* command, std::int32_t block,
                              const std::string& image, int of) {
-    DeviceState& st = ops.state;
-    const DeviceState::BlockImage* old = KnownBlock(st, block);
+    const BlockCache::BlockImage* old = KnownBlock(ops, block);
     if (old == nullptr) {
         ops.prompter.critical(Text(texts::session::kOldBlockUnknown, block & 0xFF));
         return {};
@@ -261,13 +251,13 @@ GuardedWrite BeginBlockWrite(Operations& ops, const char* command, std::int32_t 
     e.newBytes = image.substr(0, e.oldBytes.size()) +
                  e.oldBytes.substr(std::min(image.size(), e.oldBytes.size()));
     e.sensor = ImageSensorId(e.oldBytes);
-    const std::uint64_t readsBefore = st.blockReads;
+    const std::uint64_t readsBefore = ops.cache.blockReads();
     GuardedWrite w = Journaled(ops, std::move(e));
     if (w.refused()) return w;
     w.check = {w.entry.block, image, readsBefore};
     // From the first frame on, what the block holds is not known until it
     // is read again.
-    st.blocks.erase(w.entry.block);
+    ops.cache.forgetBlock(w.entry.block);
     return w;
 }
 
@@ -281,7 +271,7 @@ GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellVal
             e.newBytes[static_cast<std::size_t>(at - e.cells.begin())] = static_cast<char>(value);
             continue;
         }
-        const DeviceState::CellValue* old = KnownCell(st, cell);
+        const BlockCache::CellValue* old = KnownCell(ops, cell);
         if (old == nullptr) {
             ops.prompter.critical(Text(texts::session::kOldCellUnknown, CellName(cell)));
             return {};
@@ -297,22 +287,21 @@ GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellVal
             e.sensor = TrimBlanks(st.records[i].sensorId);
     }
     GuardedWrite w = Journaled(ops, std::move(e));
-    w.check.readsBefore = st.cellReads;
+    w.check.readsBefore = ops.cache.cellReads();
     for (const std::int32_t cell : w.entry.cells)
-        st.cells.erase(cell);
+        ops.cache.forgetCell(cell);
     return w;
 }
 
-MemoryConfirmation ConfirmFromReading(const DeviceState& st, const GuardedWrite& w) {
+MemoryConfirmation ConfirmFromReading(const BlockCache& cache, const GuardedWrite& w) {
     for (std::size_t k = 0; k < w.entry.cells.size(); ++k) {
         const std::int32_t cell = w.entry.cells[k];
         const auto wanted = static_cast<unsigned char>(w.entry.newBytes[k]);
-        const auto it = st.cells.find(cell);
-        if (it == st.cells.end() || it->second.readNumber <= w.check.readsBefore ||
-            it->second.deviceId != w.entry.deviceId)
+        const BlockCache::CellValue* read = cache.cell(cell);
+        if (read == nullptr || read->readNumber <= w.check.readsBefore ||
+            read->deviceId != w.entry.deviceId)
             return {MemoryConfirmation::Unreadable, cell, wanted, -1};
-        if (it->second.value != wanted)
-            return {MemoryConfirmation::Differs, cell, wanted, it->second.value};
+        if (read->value != wanted) return {MemoryConfirmation::Differs, cell, wanted, read->value};
     }
     return {};
 }

@@ -28,11 +28,12 @@
 
 namespace rm27 {
 
-// Notes an image just read from `block` (BlockRead's 256 characters), with
-// the converter it came from (the identification and address in `state`).
-void RememberBlock(DeviceState& state, std::int32_t block, const std::string& image);
+// Notes an image just read from `block` (BlockRead's 256 characters) in the
+// block cache, with the converter it came from (the identification and
+// address in the device state).
+void RememberBlock(Operations& ops, std::int32_t block, const std::string& image);
 // The same for a memory cell read cleanly.
-void RememberCell(DeviceState& state, std::int32_t cell, std::int32_t value);
+void RememberCell(Operations& ops, std::int32_t cell, std::int32_t value);
 
 // The sensor identifier an eKey image carries, as UTF-8; "" when the image is not
 // one (blank, or not written by this family).
@@ -131,7 +132,7 @@ void EndBlockWrite(Operations& ops, GuardedWrite& w, std::int32_t result);
 void EndCellsWrite(Operations& ops, GuardedWrite& w, bool echoed, int failedAt = 0);
 // The cells as a reading since the write found them (none read again:
 // Unreadable), for a command whose own reading asked for them.
-MemoryConfirmation ConfirmFromReading(const DeviceState& state, const GuardedWrite& w);
+MemoryConfirmation ConfirmFromReading(const BlockCache& cache, const GuardedWrite& w);
 // The cells' read-back decides a cells write that was not already settled.
 void SettleCells(Operations& ops, GuardedWrite& w, const MemoryConfirmation& confirmation);
 

@@ -215,7 +215,7 @@ RunResult Monitor(std::uint64_t seed, double rate, std::int64_t bound) {
         const auto ticking = r.session.guard().ticking();
         if (!MeasurementTick(r.ops())) continue;
         ++out.ticksDecoded;
-        out.shown += CheckTick(r.state(), r.bus);
+        out.shown += CheckTick(r.ops().live, r.bus);
     }
     out.virtualMs = r.line.nowMs() - started;
     out.faults = FaultLog(r.bus);

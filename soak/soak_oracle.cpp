@@ -92,7 +92,7 @@ ShownValues CheckReading(const DeviceState& st, sim::Bus& bus) {
     return v;
 }
 
-ShownValues CheckTick(const DeviceState& st, const sim::Bus& bus) {
+ShownValues CheckTick(const LiveValues& live, const sim::Bus& bus) {
     // Every field each input ever had in an answer to "MK".
     std::array<std::set<std::uint32_t>, kInputCount> raws, signals, values;
     for (const sim::AnswerRecord& a : bus.answers()) {
@@ -106,11 +106,13 @@ ShownValues CheckTick(const DeviceState& st, const sim::Bus& bus) {
     }
     ShownValues v;
     for (int i = 0; i < kInputCount; ++i) {
-        const DeviceState::LiveValues::Doubts& d = st.live.doubts[i];
-        Judge(v, "raw reading", raws[i].count(std::bit_cast<std::uint32_t>(st.live.raw[i])) > 0, d.raw);
-        Judge(v, "mV/V", signals[i].count(std::bit_cast<std::uint32_t>(st.live.signal[i])) > 0,
+        const LiveValues::Doubts& d = live.doubts[i];
+        Judge(v, "raw reading", raws[i].count(std::bit_cast<std::uint32_t>(live.raw[i])) > 0,
+              d.raw);
+        Judge(v, "mV/V", signals[i].count(std::bit_cast<std::uint32_t>(live.signal[i])) > 0,
               d.signal);
-        Judge(v, "value", values[i].count(std::bit_cast<std::uint32_t>(st.live.value[i])) > 0, d.value);
+        Judge(v, "value", values[i].count(std::bit_cast<std::uint32_t>(live.value[i])) > 0,
+              d.value);
     }
     return v;
 }

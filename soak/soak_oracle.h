@@ -38,7 +38,7 @@ ShownValues CheckReading(const DeviceState& state, sim::Bus& bus);
 // The live values of the last decoded tick, against every measurement
 // answer the converter gave (a late answer is an older measurement, not a
 // wrong one).
-ShownValues CheckTick(const DeviceState& state, const sim::Bus& bus);
+ShownValues CheckTick(const LiveValues& live, const sim::Bus& bus);
 
 // Configuration memory and every block, as the converter keeps them.
 struct ConverterImage {

@@ -1,5 +1,6 @@
 #include "soak/soak_rig.h"
 
+#include "reading/operations.h"
 #include "session/write_safety.h"
 
 namespace rm27::soak {
@@ -53,6 +54,7 @@ void SpareAlteredFields(bool spare) {
 Rig::Rig(const sim::ConverterSetup& setup) {
     bus.add(setup);
     session.ops().backups = &backups;
+    UseReadRM27(session.ops());
 }
 
 bool Rig::runBounded(std::int64_t boundMs, const std::function<void(Operations&)>& fn) {

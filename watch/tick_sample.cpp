@@ -19,16 +19,16 @@ WatchHeader HeaderOf(const DeviceState& st) {
     return h;
 }
 
-TickSample SampleOf(const DeviceState& st, bool answered, std::int64_t monoMs,
-                    std::int64_t wallMs) {
+TickSample SampleOf(const DeviceState& st, const LiveValues& live, bool answered,
+                    std::int64_t monoMs, std::int64_t wallMs) {
     TickSample s;
     s.answered = answered;
     s.monoMs = monoMs;
     s.wallMs = wallMs;
-    s.raw = st.live.raw;
-    s.signal = st.live.signal;
+    s.raw = live.raw;
+    s.signal = live.signal;
     for (std::size_t i = 0; i < s.value.size(); ++i)
-        s.value[i] = static_cast<double>(st.live.value[i]) - st.live.tare[i];
+        s.value[i] = static_cast<double>(live.value[i]) - live.tare[i];
     s.header = HeaderOf(st);
     return s;
 }

@@ -46,8 +46,8 @@ struct TickSample {
 };
 
 WatchHeader HeaderOf(const DeviceState& state);
-TickSample SampleOf(const DeviceState& state, bool answered, std::int64_t monoMs,
-                    std::int64_t wallMs);
+TickSample SampleOf(const DeviceState& state, const LiveValues& live, bool answered,
+                    std::int64_t monoMs, std::int64_t wallMs);
 
 // Digits after the decimal point of a display format ("##0.000" -> 3,
 // "#####0" -> 0).

@@ -50,13 +50,13 @@ protected:
         state.DeviceId = "0123RM2712";
         for (int i = 0; i < 4; ++i) {
             state.Q[i] = 8388608;
-            state.live.raw[i] = 8428608; // reading - Q = 40000
+            live.raw[i] = 8428608; // reading - Q = 40000
             state.records[i].gainCode = 7;
         }
         // As a reading leaves them: what a write of cells replaces is known.
         for (int cell = 0; cell < 256; ++cell)
-            RememberCell(state, cell, conv().memory(cell));
-        state.live.seen.fill(true);
+            RememberCell(ops, cell, conv().memory(cell));
+        live.seen.fill(true);
         view.timer = true;
     }
     ConstantOutcome Run(int index) {
@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
-    state.live.raw[2] = 9000000;
+    live.raw[2] = 9000000;
     ASSERT_EQ(Run(2), ConstantOutcome::Written);
     std::vector<std::string> expected = FloatFrames(160, 9000000.0f);
     expected.push_back("$01LT\r");
@@ -81,7 +81,7 @@ TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
     EXPECT_TRUE(view.timer);
 
     const std::size_t before = line.sent().size();
-    state.live.raw[2] = 9040000;
+    live.raw[2] = 9040000;
     ASSERT_EQ(Run(6), ConstantOutcome::Written);
     expected = FloatFrames(164, 5e-5f);
     expected.push_back("$01LT\r");
@@ -120,7 +120,7 @@ TEST_F(Constants, SlopeIsReferredTo128xUnlessTheInputSaysOtherwise) {
 }
 
 TEST_F(Constants, RefusedSlopesSendNothing) {
-    state.live.raw[3] = static_cast<float>(state.Q[3]); // reading equal to the zero
+    live.raw[3] = static_cast<float>(state.Q[3]); // reading equal to the zero
     struct Case {
         int index;
         const char* answer; // the "x" button's answer
@@ -161,22 +161,24 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
 TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
     struct Case {
         int index;
-        void (*spoil)(DeviceState&);
+        void (*spoil)(Operations&);
         const char* message; // empty: written
     };
     const Case cases[] = {
-        {0, [](DeviceState& s) { s.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
-        {4, [](DeviceState& s) { s.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
-        {4, [](DeviceState& s) { s.live.doubts[0].raw = kDoubtBadCharacter; },
+        {0, [](Operations& o) { o.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](Operations& o) { o.live.seen[0] = false; }, "Vstup 1 nemá živou hodnotu"},
+        {4, [](Operations& o) { o.live.doubts[0].raw = kDoubtBadCharacter; },
          "Živá hodnota vstupu 1 je nejistá"},
-        {4, [](DeviceState& s) { s.doubts.Q[0] = kDoubtNoAnswer; }, "Nula (Q) nebo zesílení"},
-        {4, [](DeviceState& s) { s.doubts.records[0] = kDoubtDerived; }, "Nula (Q) nebo zesílení"},
-        {0, [](DeviceState& s) { s.doubts.Q[0] = kDoubtNoAnswer; }, ""}, // a zero needs no Q
+        {4, [](Operations& o) { o.state.doubts.Q[0] = kDoubtNoAnswer; }, "Nula (Q) nebo zesílení"},
+        {4, [](Operations& o) { o.state.doubts.records[0] = kDoubtDerived; },
+         "Nula (Q) nebo zesílení"},
+        {0, [](Operations& o) { o.state.doubts.Q[0] = kDoubtNoAnswer; }, ""}, // a zero needs no Q
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.index) + " " + c.message);
-        DeviceState clean = state;
-        c.spoil(state);
+        const DeviceState clean = state;
+        const LiveValues cleanLive = live;
+        c.spoil(ops);
         const std::size_t before = line.sent().size();
         const std::size_t criticals = view.criticals.size();
         const ConstantOutcome outcome = Run(c.index);
@@ -191,11 +193,12 @@ TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
         }
         EXPECT_TRUE(view.timer);
         state = clean;
+        live = cleanLive;
     }
 }
 
 TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {
-    state.live.raw[1] = static_cast<float>(state.Q[1] + 3); // an unloaded input
+    live.raw[1] = static_cast<float>(state.Q[1] + 3); // an unloaded input
     bool measuringWhileAsked = true;
     view.whileOpen = [&] { measuringWhileAsked = view.timer; };
     for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
@@ -231,7 +234,7 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
     EXPECT_GE(line.sent()[before].timeMs - start, 500);
     EXPECT_EQ(frames[4], "$01LT\r");
     EXPECT_GE(line.sent()[before + 5].timeMs - line.sent()[before + 4].timeMs, 500);
-    EXPECT_EQ(state.Q[1], state.live.raw[1]);
+    EXPECT_EQ(state.Q[1], live.raw[1]);
     EXPECT_EQ(view.caption(ctl::lblR38mVVQ(1)), FormatFixed(state.Q[1], "#######0"));
     line.waitFor(20);
     EXPECT_EQ(conv().activeQ(1), static_cast<float>(state.Q[1]));
@@ -290,7 +293,7 @@ TEST_F(Constants, AWriteIsReportedByWhatTheConverterHoldsNotByItsEchoes) {
         SCOPED_TRACE(c.name);
         conv().setMemoryFloat(CellQ(0), 1.0f);
         for (int k = 0; k < 4; ++k) // as a reading since would know them
-            RememberCell(state, CellQ(0) + k, conv().memory(CellQ(0) + k));
+            RememberCell(ops, CellQ(0) + k, conv().memory(CellQ(0) + k));
         bus.faults().clear();
         bus.faults().next(c.match, c.fault, c.times);
         view.criticals.clear();
@@ -582,7 +585,8 @@ TEST_F(EditingRun, LoadFromSensorReadsTheBlockAgainWithTheMeasurementStopped) {
     EXPECT_EQ(editor.model().xXx.pointSignals[1], 2);
     EXPECT_EQ(editor.model().xXx.adr, 0);
     // the block is what the next write's backup keeps
-    EXPECT_EQ(state.blocks.at(0).image, conv().block(0));
+    ASSERT_NE(cache.block(0), nullptr);
+    EXPECT_EQ(cache.block(0)->image, conv().block(0));
     // the measurement's last request waited out, then the read, then the
     // measurement again
     std::int64_t kb = -1;

@@ -445,7 +445,7 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
     pty.readAll();
     // as a reading leaves them: what the writes replace is known
     for (int cell : {5, 152, 153, 154, 155}) // the filter, Q of input 2
-        RememberCell(w->state(), cell, 0);
+        RememberCell(w->session().ops(), cell, 0);
     w->setComboRows(ctl::cmbFreq, {"Stopped", "500 Hz ", "250 Hz ", "125 Hz "}, 3);
     w->cmdGain_Click();
     // the write, then its read-back, which nobody on this line answers
@@ -461,8 +461,8 @@ TEST_F(WindowTest, CalibrationButtonsRunTheirOperations) {
               0u)
         << prompter.criticals[1];
 
-    w->state().live.raw[1] = 9000000;
-    w->state().live.seen[1] = true;
+    w->session().live().raw[1] = 9000000;
+    w->session().live().seen[1] = true;
     w->cmdSetmVVKQ_Click(1);
     const std::string frames = pty.readAll();
     EXPECT_NE(frames.find("$00EW98"), std::string::npos) << frames;
@@ -487,8 +487,8 @@ public:
 protected:
     bool RunMeasurementTick() override {
         ++ticks;
-        state().live.signal[0] = 0.25f * static_cast<float>(ticks);
-        state().live.raw[0] = 8388608.0f + 1000.0f * static_cast<float>(ticks);
+        session().live().signal[0] = 0.25f * static_cast<float>(ticks);
+        session().live().raw[0] = 8388608.0f + 1000.0f * static_cast<float>(ticks);
         return false;
     }
 };

@@ -23,18 +23,23 @@ namespace {
 // 4 December 2026, 09:15:02.500 UTC.
 constexpr std::int64_t kWallMs = 1796375702500;
 
-DeviceState StateWithInput0(int points, Doubt doubt, float signal) {
+struct Converter {
     DeviceState st;
-    st.DeviceId = "0123RM2712";
-    st.DeviceAddress = 3;
-    st.live.raw[0] = 9388605;
-    st.live.signal[0] = signal;
-    st.live.value[0] = 124.9f;
-    st.live.tare[0] = 100; // the window's, not the gateway's
-    st.records[0].pointCount = points;
-    st.records[0].unit = FixedText("kg", kUnitWidth);
-    st.live.doubts[0].signal = doubt;
-    return st;
+    LiveValues live;
+};
+
+Converter WithInput0(int points, Doubt doubt, float signal) {
+    Converter c;
+    c.st.DeviceId = "0123RM2712";
+    c.st.DeviceAddress = 3;
+    c.live.raw[0] = 9388605;
+    c.live.signal[0] = signal;
+    c.live.value[0] = 124.9f;
+    c.live.tare[0] = 100; // the window's, not the gateway's
+    c.st.records[0].pointCount = points;
+    c.st.records[0].unit = FixedText("kg", kUnitWidth);
+    c.live.doubts[0].signal = doubt;
+    return c;
 }
 
 TEST(GatewayPayload, AReadingAsTheSubscriberGetsIt) {
@@ -61,14 +66,14 @@ TEST(GatewayPayload, AReadingAsTheSubscriberGetsIt) {
          R"("unit":"kg","uncertain":[]})"},
     };
     for (const auto& c : kCases) {
-        const DeviceState st = StateWithInput0(c.points, c.doubt, c.signal);
-        const ConverterSample s = ConverterSampleOf(st, true, 0, kWallMs);
+        const Converter conv = WithInput0(c.points, c.doubt, c.signal);
+        const ConverterSample s = ConverterSampleOf(conv.st, conv.live, true, 0, kWallMs);
         EXPECT_EQ(InputPayload(s.inputs[0]), c.json) << c.points;
     }
 }
 
 TEST(GatewayPayload, TheConverterNamedInItsTopicsAndMeta) {
-    DeviceState st = StateWithInput0(2, {}, 1.0f);
+    DeviceState st = WithInput0(2, {}, 1.0f).st;
     st.DeviceId = "01/3RM#+  ";
     st.records[1].description = FixedText("Síla \"A\"", kDescriptionWidth);
     const ConverterDescription d = DescriptionOf(st);

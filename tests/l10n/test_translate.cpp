@@ -9,6 +9,7 @@
 
 #include "app/app_options.h"
 #include "calibration/texts.h"
+#include "device/texts.h"
 #include "l10n/localizer.h"
 #include "reading/texts.h"
 #include "support/qt_environment.h"
@@ -66,7 +67,7 @@ TEST_F(InEnglish, TheWindowsBoxesAndInputsShowEnglish) {
         });
     };
     closeWhenOpen();
-    prompter.critical(Text(texts::reading::kNotConnected));
+    prompter.critical(Text(texts::device::kNotConnected));
     EXPECT_EQ(seen, QStringLiteral("Unit not connected"));
     EXPECT_EQ(seenTitle, QStringLiteral("RM-27/RMU Manager"));
 

@@ -26,6 +26,7 @@ protected:
         sim::ConverterSetup setup = test::AtAddress(1);
         setup.copiesApart = copiesApart;
         bus.add(setup);
+        UseReadRM27(ops);
     }
 
     // Plugs the eKeys and reads the converter as "Načíst" does.

@@ -15,7 +15,10 @@ using sim::RequestMatch;
 
 class Init : public test::SimRig {
 protected:
-    Init() { addConverter(1); }
+    Init() {
+        addConverter(1);
+        UseReadRM27(ops);
+    }
 
     void readWith(std::array<bool, 4> plugged) {
         for (int i = 0; i < 4; ++i)

@@ -26,6 +26,7 @@ class Restore : public test::SimRig {
 protected:
     Restore() {
         addConverter(1); // eKeys on inputs 1 and 2
+        UseReadRM27(ops);
         char pattern[] = "/tmp/rm27-restore-XXXXXX";
         dir_ = mkdtemp(pattern);
         store = std::make_unique<FolderBackupStore>((fs::path(dir_) / "backups").string());
@@ -44,7 +45,9 @@ protected:
         kept.deviceId = state.DeviceId;
         kept.address = state.DeviceAddress;
         kept.block = block;
-        kept.image = state.blocks.at(block).image;
+        const BlockCache::BlockImage* last = cache.block(block);
+        EXPECT_NE(last, nullptr);
+        kept.image = last != nullptr ? last->image : std::string();
         kept.sensorId = ImageSensorId(kept.image);
         kept.time = clock.now();
         const std::string path = store->save(kept, nullptr);
@@ -271,6 +274,7 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
 
 TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
     DeviceState st;
+    BlockCache cache;
     st.DeviceId = "0123RM2712";
     st.DeviceAddress = 1;
     BackupEntry b;
@@ -281,7 +285,7 @@ TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
     b.sensorId = "";
     b.time = {2026, 1, 2, 3, 4, 5};
     b.image = std::string(256, '\0');
-    const std::string notRead = RestoreQuestion(st, b).czech();
+    const std::string notRead = RestoreQuestion(st, cache, b).czech();
     EXPECT_NE(notRead.find("Blok: 131 (interní kopie Vstup4)\r\nSnímač: (bez identifikátoru)\r\n"
                            "Pořízena: 2026-01-02 03:04:05"),
               std::string::npos)
@@ -294,18 +298,18 @@ TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {
 
     // read from this converter, with another sensor in it
     std::string image = "FSN" + std::string(58, ' ') + "OTHER001" + std::string(187, ' ');
-    st.blocks[131] = {image, 1, st.DeviceId, 1};
+    cache.rememberBlock(131, image, st.DeviceId, 1);
     b.deviceId = st.DeviceId;
     b.address = 1;
     b.sensorId = "SIMKEY04";
-    const std::string other = RestoreQuestion(st, b).czech();
+    const std::string other = RestoreQuestion(st, cache, b).czech();
     EXPECT_NE(other.find("snímač OTHER001\r\nPozor: v bloku je jiný snímač, než ze kterého je "
                          "záloha."),
               std::string::npos)
         << other;
     EXPECT_EQ(other.find("jiného převodníku"), std::string::npos);
     b.image = image;
-    EXPECT_NE(RestoreQuestion(st, b).czech().find("shodný se zálohou"), std::string::npos);
+    EXPECT_NE(RestoreQuestion(st, cache, b).czech().find("shodný se zálohou"), std::string::npos);
 }
 
 TEST(RestoreQuestion, ShowsTheSensorInTheImageAndWarnsWhenTheInputHoldsAnother) {
@@ -337,7 +341,7 @@ TEST(RestoreQuestion, ShowsTheSensorInTheImageAndWarnsWhenTheInputHoldsAnother) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         b.image = c.image;
-        const std::string q = RestoreQuestion(st, b).czech();
+        const std::string q = RestoreQuestion(st, BlockCache{}, b).czech();
         EXPECT_NE(q.find("\r\nSnímač: " + c.id + "\r\n"), std::string::npos) << q;
         ASSERT_GE(q.size(), c.tail.size());
         EXPECT_EQ(q.substr(q.size() - c.tail.size()), c.tail) << q;

@@ -37,6 +37,7 @@ using sim::RequestMatch;
 struct Bench {
     explicit Bench(const sim::ConverterSetup& setup) {
         bus.add(setup);
+        UseReadRM27(ops);
         view.now = [this] { return line.nowMs(); };
         char pattern[] = "/tmp/rm27-guarded-XXXXXX";
         dir = mkdtemp(pattern);
@@ -183,8 +184,8 @@ std::vector<WriteCommand> Commands() {
          Plugged({true, true, false, false}),
          [](Bench& b) {
              b.read();
-             b.ops.state.live.raw[1] = static_cast<float>(b.ops.state.Q[1] + 40000);
-             b.ops.state.live.seen[1] = true;
+             b.ops.live.raw[1] = static_cast<float>(b.ops.state.Q[1] + 40000);
+             b.ops.live.seen[1] = true;
          },
          [](Bench& b) {
              b.session.run([](Operations& o) {

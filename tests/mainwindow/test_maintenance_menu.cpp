@@ -200,7 +200,7 @@ TEST_F(MaintenanceMenuTest, RestoreOpensTheBackupFolderOnlyOnceAConverterWasRead
 // One write of cell 90h from 11h to 22h whose first frame went out; `during`
 // runs after it, and the write ends as the cancel token then says.
 void WriteOneCell(Operations& ops, const std::function<void()>& during, bool echoed = true) {
-    RememberCell(ops.state, 0x90, 0x11);
+    RememberCell(ops, 0x90, 0x11);
     GuardedWrite w = BeginCellsWrite(ops, journaled::kEepromLoad, {{0x90, 0x22}}, -1);
     ops.port.send("$01EW9022\r");
     during();
@@ -260,7 +260,7 @@ TEST_F(MaintenanceMenuTest, AFailedWriteOffersTheWayBackAndTheChoiceRunsIt) {
     w->state().DeviceId = "0123RM2712";
     w->state().DeviceAddress = 1;
     // The cell as read since, so that the way back needs no reading first.
-    prompter.whileOpen = [&] { RememberCell(w->state(), 0x90, 0x22); };
+    prompter.whileOpen = [&] { RememberCell(w->session().ops(), 0x90, 0x22); };
     for (const int choice : {-1, 0, 1}) {
         SCOPED_TRACE(choice);
         prompter.calls.clear();

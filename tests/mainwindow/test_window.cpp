@@ -75,9 +75,9 @@ TEST_F(WindowStateTest, DoubleClickTaresThatInputOnly) {
     auto w = MakeWindow();
     w->Form_Load();
     w->show();
-    w->state().live.value = {1.0f, 2.0f, 12.5f, 4.0f};
+    w->session().live().value = {1.0f, 2.0f, 12.5f, 4.0f};
     QTest::mouseDClick(Child<QLabel>(*w, "lblR27Val_2"), Qt::LeftButton);
-    EXPECT_EQ(w->state().live.tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
+    EXPECT_EQ(w->session().live().tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
 }
 
 TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {

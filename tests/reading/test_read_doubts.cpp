@@ -162,14 +162,14 @@ TEST_F(ReadingDoubts, TheTickMarksTheLabelsOfAFieldThatWasNotHex) {
     bus.faults().next("MK", Fault::nonHex(30 + 8, '#'));
     DelayMs(line, 500);
     ASSERT_TRUE(MeasurementTick(ops));
-    EXPECT_EQ(state.live.doubts[1].signal, kDoubtBadCharacter);
+    EXPECT_EQ(live.doubts[1].signal, kDoubtBadCharacter);
     EXPECT_EQ(view.doubt("lblR27mVV_1"), DoubtText(kDoubtBadCharacter).czech());
     EXPECT_EQ(view.doubt("lblHodnota_1"), "");
     EXPECT_EQ(view.doubt("lblR27mVV_0"), "");
     // The next answer is clean again.
     DelayMs(line, 500);
     ASSERT_TRUE(MeasurementTick(ops));
-    EXPECT_EQ(state.live.doubts[1].signal, Doubt{});
+    EXPECT_EQ(live.doubts[1].signal, Doubt{});
     EXPECT_EQ(view.doubt("lblR27mVV_1"), "");
 }
 

@@ -1,6 +1,7 @@
 // The live tick, tare, the bus scan, the address change and the restart.
 #include <gtest/gtest.h>
 
+#include "device/converter.h"
 #include "link/codecs.h"
 #include "reading/operations.h"
 #include "session/measurement.h"
@@ -157,6 +158,7 @@ TEST_F(Tick, NonHexFieldsReadAsZero) {
 
 class Bus : public test::SimRig {
 protected:
+    Bus() { UseReadRM27(ops); }
     sim::Converter& add(int address) { return addConverter(address); }
 };
 

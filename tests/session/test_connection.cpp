@@ -111,7 +111,7 @@ protected:
     void writeAndWait(const std::function<void()>& at) {
         line.after(1000, at);
         connection->run([&](Operations& o) {
-            RememberCell(o.state, 0x90, 0x11);
+            RememberCell(o, 0x90, 0x11);
             GuardedWrite w = BeginCellsWrite(o, journaled::kEepromLoad, {{0x90, 0x22}}, -1);
             o.port.send("$01EW9022\r");
             for (int k = 0; k < 500 && !o.cancelled(); ++k)

@@ -85,6 +85,8 @@ protected:
     Session session{line, line, view, view, &clock, &random};
     Port& port = session.port();
     DeviceState& state = session.state();
+    LiveValues& live = session.live();
+    BlockCache& cache = session.cache();
     CommandGuard& guard = session.guard();
     Operations& ops = session.ops();
 };

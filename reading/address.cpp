@@ -1,0 +1,119 @@
+#include "reading/operations.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "device/converter.h"
+#include "device/texts.h"
+#include "link/codecs.h"
+#include "link/memory.h"
+#include "link/transact.h"
+#include "reading/read_again.h"
+#include "reading/texts.h"
+#include "session/controls.h"
+#include "session/measurement.h"
+#include "session/write_safety.h"
+
+namespace rm27 {
+
+std::string ScanRow(const FoundConverter& found) {
+    return "@0x" + LongToHex(found.address, 2) + " " + found.id + " KQ:0x" + found.kq;
+}
+
+std::vector<FoundConverter> ScanAddresses(Operations& ops) {
+    std::vector<FoundConverter> found;
+    Port& port = ops.port;
+    ops.view.setControlColor(ctl::cmdFindAdr, kRgbYellow);
+    if (port.line.isOpen()) {
+        StopMeasurement(port, ops.view);
+        ops.view.clearList(ctl::lstCurves);
+        // A probe's silence means that nobody is there, not a late answer.
+        port.answers.forget();
+        port.send("\r"); // ends whatever partial frame is on the line
+        DelayMs(port, 100);
+        for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
+            port.line.input();
+            port.send(BuildFrame(a, "@"));
+            DelayMs(port, 50);
+            const std::string answer = port.line.input();
+            if (!IsScanId(answer)) continue;
+            port.send(BuildFrame(a, "KQ"));
+            DelayMs(port, 50);
+            const std::string kq = port.line.input();
+            if (kq.size() != 3) continue;
+            found.push_back({a, answer.substr(0, answer.size() - 1), kq.substr(0, 2)});
+            ops.view.addListItem(ctl::lstCurves, Text::Value(ScanRow(found.back())));
+        }
+        port.answers.forget();
+    }
+    ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
+    return found;
+}
+
+void ChangeAddress(Operations& ops) {
+    DeviceState& st = ops.state;
+    if (!IsFamilyId(st.DeviceId)) {
+        ops.prompter.critical(Text(texts::device::kNotConnected));
+        return;
+    }
+    long n = 0;
+    {
+        // Nothing is sent before the answer: the values stay live meanwhile.
+        const auto free = ops.guard.releaseLine();
+        for (;;) {
+            std::string current = std::to_string(st.DeviceAddress);
+            if (current.size() < 2) current.insert(0, 2 - current.size(), '0');
+            const std::string answer = ops.prompter.inputBox(
+                Text(texts::reading::kAddressPrompt, current), Text(texts::reading::kAddressTitle),
+                std::to_string(st.DeviceAddress));
+            if (answer.empty()) return;
+            n = std::lround(ValComma(answer));
+            if (n >= 1 && n <= 159) break;
+        }
+    }
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
+    const auto value = static_cast<std::int32_t>(n);
+    GuardedWrite w;
+    if (KnowCells(ops, {kCellAddress}))
+        w = BeginCellsWrite(ops, journaled::kAddress, {{kCellAddress, value}}, -1);
+    if (w.refused()) {
+        // Nothing went out: the converter measures on at its address.
+        StartMeasurement(ops.port, ops.view);
+        return;
+    }
+    // The converter keeps answering at its old address until it restarts.
+    const std::string echo = QuickWriteByte(ops, st.DeviceAddress, kCellAddress, value);
+    EndCellsWrite(ops, w, true);
+    if (ops.cancelled()) return;
+    st.DeviceAddress = HexToLong(echo);
+    ops.view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionChanged(st.DeviceAddress)));
+    RestartConverter(ops);
+    DelayMs(ops.port, 200);
+    StartMeasurement(ops.port, ops.view);
+    // The restart's reading asked the converter its address: that settles
+    // the write, without a frame of its own.
+    SettleCells(ops, w, ConfirmFromReading(ops.cache, w));
+}
+
+void RestartConverter(Operations& ops) {
+    DeviceState& st = ops.state;
+    if (!IsFamilyId(st.DeviceId)) {
+        ops.prompter.critical(Text(texts::device::kNotConnected));
+        return;
+    }
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
+    SetRawReadings(ops.view, "RESET");
+    // No "$" and no address: every converter on the line restarts.
+    ops.port.send("X\r");
+    // Whatever a restarting converter still owed will never come.
+    ops.port.answers.forget();
+    DelayMs(ops.port, 500);
+    SetRawReadings(ops.view, "");
+    ReadAgain(ops, st.DeviceAddress);
+    StartMeasurement(ops.port, ops.view);
+}
+
+} // namespace rm27
