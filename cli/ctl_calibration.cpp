@@ -245,7 +245,8 @@ int Calibrate(CtlRunner& r) {
     if (run.tag != EditorTag::Store) return ExitOf(ResultCode::Refused);
     // Nothing sent: the block's old content or the journal was not to be had.
     if (run.built.size() > 0 && run.write.refused()) return ExitOf(ResultCode::Refused);
-    if (!run.stored()) return ExitOf(run.built.ok() ? run.writeResult : run.built);
+    // A failed build or write: its message is printed.
+    if (!run.stored()) return ExitOf(ResultCode::Failed);
     r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
             << run.image.size() << " bytes (journal entry " << run.write.entry.id << ")"
             << std::endl;
