@@ -43,6 +43,7 @@ class Operator final : public MainView, public Prompter {
 public:
     std::string file;
     void setStatus(const Text&) override {}
+    void setProgress(const Progress&) override {}
     void setCaption(const std::string&, const Text&) override {}
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}
@@ -119,10 +120,10 @@ int main(int argc, char** argv) {
         for (int r = 0; r < runs && ok; ++r) {
             QElapsedTimer clock;
             clock.start();
-            ok = SaveEeprom(ops) == Outcome::Done;
+            ok = SaveEeprom(ops) == ResultCode::Ok;
             saves.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
             clock.restart();
-            ok = ok && LoadEeprom(ops) == Outcome::Done;
+            ok = ok && LoadEeprom(ops) == ResultCode::Ok;
             loads.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
     });

@@ -43,13 +43,13 @@ double ToReferenceGain(double k, const SensorRecord& rec) {
 
 // The steps are done; now the converter is asked what it holds. Its echoes
 // said only that a byte arrived somewhere.
-ConstantOutcome Confirm(Operations& ops, GuardedWrite& w, const CellValues& written) {
+Result Confirm(Operations& ops, GuardedWrite& w, const CellValues& written) {
     const MemoryConfirmation c = ConfirmMemory(ops, written);
     SettleCells(ops, w, c);
-    if (ops.cancelled()) return ConstantOutcome::NotRun;
-    if (c.confirmed()) return ConstantOutcome::Written;
+    if (ops.cancelled()) return ResultCode::NotRun;
+    if (c.confirmed()) return ResultCode::Ok;
     ops.prompter.critical(Text(ConfirmationText(c)));
-    return ConstantOutcome::NotConfirmed;
+    return ResultCode::NotConfirmed;
 }
 
 // The write of `cells`, journaled before its first frame (the cells' old
@@ -77,16 +77,16 @@ CellValues FloatCells(std::int32_t cell, double value) {
 // reads as 0) gives "nemuze to byt nula" and leaves the measurement
 // stopped; a value no single holds is refused and the measurement runs
 // again.
-std::optional<ConstantOutcome> EnteredMvV(Operations& ops, double& reference) {
+std::optional<Result> EnteredMvV(Operations& ops, double& reference) {
     const double typed = ValComma(ops.prompter.inputBox(Text(tx::kEnterMvV), Text(), "2"));
     if (std::fabs(typed) <= std::numeric_limits<float>::max() && static_cast<float>(typed) == 0) {
         ops.prompter.critical(Text(tx::kZeroMvV));
-        return ConstantOutcome::ZeroEntered;
+        return ResultCode::ZeroEntered;
     }
     if (const InputCheck c = CheckSingle(typed, tx::kFieldEnteredMvV); !c) {
         ops.prompter.critical(c.message().then(Text(tx::kNothingWritten)));
         StartMeasurement(ops.port, ops.view);
-        return ConstantOutcome::Refused;
+        return ResultCode::Refused;
     }
     reference = static_cast<float>(typed);
     return std::nullopt;
@@ -148,18 +148,18 @@ std::string TwoDigits(int n) {
 
 } // namespace
 
-ConstantOutcome SetmVVKQ(Operations& ops, int index) {
-    if (index < 0 || index >= 3 * kInputCount) return ConstantOutcome::NotRun;
+Result SetmVVKQ(Operations& ops, int index) {
+    if (index < 0 || index >= 3 * kInputCount) return ResultCode::NotRun;
     DeviceState& st = ops.state;
     StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    if (ops.cancelled()) return ResultCode::NotRun;
 
     const int input = index % kInputCount;
     const auto i = static_cast<std::size_t>(input);
     const bool zero = index < kInputCount;
     if (!LiveBasisTrusted(ops, input, !zero)) {
         StartMeasurement(ops.port, ops.view);
-        return ConstantOutcome::Refused;
+        return ResultCode::Refused;
     }
     double value = ops.live.raw[i];
     if (!zero) {
@@ -174,7 +174,7 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
         if (!k) {
             // Nothing reached the converter: it measures on as before.
             StartMeasurement(ops.port, ops.view);
-            return ConstantOutcome::Refused;
+            return ResultCode::Refused;
         }
         value = *k;
     }
@@ -183,7 +183,7 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
     GuardedWrite w = JournalCells(ops, zero ? journaled::kZero : journaled::kSpan, cells, input);
     if (w.refused()) {
         StartMeasurement(ops.port, ops.view);
-        return ConstantOutcome::Refused;
+        return ResultCode::Refused;
     }
     (zero ? st.Q[i] : st.K[i]) = value;
     const bool echoed =
@@ -194,26 +194,26 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index) {
     // the new ones from memory. It does not answer.
     ops.port.send(BuildFrame(st.DeviceAddress, "LT"));
     StartMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    if (ops.cancelled()) return ResultCode::NotRun;
     return Confirm(ops, w, cells);
 }
 
-ConstantOutcome WriteFilter(Operations& ops, int filterCode) {
-    if (filterCode < 0 || filterCode > 15) return ConstantOutcome::NotRun;
+Result WriteFilter(Operations& ops, int filterCode) {
+    if (filterCode < 0 || filterCode > 15) return ResultCode::NotRun;
     StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    if (ops.cancelled()) return ResultCode::NotRun;
     const CellValues cells = {{kCellFilter, filterCode}};
     GuardedWrite w = JournalCells(ops, journaled::kFilter, cells, -1);
     if (w.refused()) {
         StartMeasurement(ops.port, ops.view);
-        return ConstantOutcome::Refused;
+        return ResultCode::Refused;
     }
     ops.state.FilterCode = filterCode;
     QuickWriteByte(ops, ops.state.DeviceAddress, kCellFilter, filterCode);
     // The echo is not the filter's to judge: the read-back is.
     EndCellsWrite(ops, w, true);
     StartMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return ConstantOutcome::NotRun;
+    if (ops.cancelled()) return ResultCode::NotRun;
     return Confirm(ops, w, cells);
 }
 
@@ -232,7 +232,7 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
     m.Adr = m.xXx.adr;
     m.SubAdr = m.xXx.subAdr;
     m.Input = input;
-    m.Tag.clear();
+    m.Tag = EditorTag::None;
     editor.RunTimer(kEditorIntervalMs);
     editor.UpdateCalibration();
     {
@@ -240,17 +240,17 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         // and keep the editor's signal moving. Nothing else may start.
         const auto free = ops.guard.releaseLine();
         editor.Show();
-        while (m.Tag.empty() && !ops.cancelled())
+        while (m.Tag == EditorTag::None && !ops.cancelled())
             DelayMs(ops.port, kEditorPollMs);
     }
     run.tag = m.Tag;
     editor.Unload();
     if (ops.cancelled()) {
-        run.tag.clear();
+        run.tag = EditorTag::None;
         return run;
     }
 
-    if (run.tag == kTagStore) {
+    if (run.tag == EditorTag::Store) {
         ops.view.setStatus(Text(tx::kStoppingMeasurement));
         StopMeasurement(ops.port, ops.view);
         // What the block holds goes to the journal with the store; it is
@@ -265,18 +265,18 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         // The editor refuses such a text already; any other way in is named too.
         if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
             ops.prompter.critical(refusal);
-        run.imageSize = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
-        if (run.imageSize < 1) {
+        run.built = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
+        if (!run.built.ok()) {
             run.image.clear();
-            ops.prompter.plain(Text(tx::kCurveNotBuilt, run.imageSize));
+            ops.prompter.plain(Text(tx::kCurveNotBuilt, run.built.shownNumber()));
         } else if (known) {
             run.write = BeginBlockWrite(ops, journaled::kCalibration, block, run.image);
         }
         if (!run.write.refused()) {
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
             EndBlockWrite(ops, run.write, run.writeResult);
-            if (run.writeResult != kBlockWriteOk) {
-                ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult));
+            if (!run.writeResult.ok()) {
+                ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult.shownNumber()));
             }
         }
         // A restart has the converter take up the block it was given.

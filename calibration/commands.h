@@ -9,31 +9,27 @@
 #include <string>
 
 #include "calibration/editor_model.h"
-#include "link/results.h"
+#include "link/result.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
 namespace rm27 {
 
-enum class ConstantOutcome {
-    Written,      // constant in memory (read back), "LT" sent, measurement running
-    NotConfirmed, // written and "LT" sent, but the cells read back other values, or
-                  // could not be read back: a message said which
-
-    NotRun,      // no such button, or the command was cancelled
-    ZeroEntered, // "nemuze to byt nula": nothing written, measurement left stopped
-    // A check refused the value (reading equal to Q, a K or an entered mV/V
-    // no single holds), or the operator said No to a span that small:
-    // nothing written, measurement running again.
-    Refused,
-};
+// SetmVVKQ and WriteFilter end Ok (constant in memory, read back, "LT"
+// sent, measurement running), NotConfirmed (written and "LT" sent, but the
+// cells read back other values, or could not be read back: a message said
+// which), NotRun (no such button, or the command was cancelled),
+// ZeroEntered ("nemuze to byt nula": nothing written, measurement left
+// stopped) or Refused (a check refused the value: reading equal to Q, a K
+// or an entered mV/V no single holds, or the operator said No to a span
+// that small; nothing written, measurement running again).
 
 // The twelve "0", "2" and "x" buttons. Index 0..3: the zero of input
 // index from its live reading; 4..7: the slope of input index - 4 against a
 // 2 mV/V reference; 8..11: the slope of input index - 8 against a value the
 // user enters. A slope is checked before it goes out, and one taken over
 // fewer than 1000 divisions is asked about first (No preselected).
-ConstantOutcome SetmVVKQ(Operations& ops, int index);
+Result SetmVVKQ(Operations& ops, int index);
 
 // After their steps, both read back the cells they wrote (the measurement
 // stopped for it once more) and say so when the converter does not hold
@@ -41,22 +37,22 @@ ConstantOutcome SetmVVKQ(Operations& ops, int index);
 
 // "Zápis" beside the filter list: filterCode is the row chosen (0..15).
 // Nothing happens (NotRun) for a code outside 0..15 (no row chosen yet).
-ConstantOutcome WriteFilter(Operations& ops, int filterCode);
+Result WriteFilter(Operations& ops, int filterCode);
 
 // What an editing run came to.
 struct CalibrationRun {
-    std::string tag;            // the editor's result tag; "" when cancelled
-    std::int32_t imageSize = 0; // BuildEKeyImage's result; 0 when nothing was built
-    std::int32_t writeResult = kBlockWriteOk;
-    std::string image; // the image sent, when one was built
+    EditorTag tag = EditorTag::None; // how the editor was left; None when cancelled
+    Result built;                    // BuildEKeyImage's, carrying the size; Ok, size 0, when
+                                     // nothing was built
+    Result writeResult;              // BlockWrite's, when it ran
+    std::string image;               // the image sent, when one was built
     // The store with its journal entry (none when nothing was sent: no
     // image, or the block's old content or the journal was not to be had),
     // checked against the reading that follows it.
     GuardedWrite write;
     WriteCheckResult checkResult = WriteCheckResult::NotReadAgain;
     bool stored() const {
-        return tag == kTagStore && imageSize >= 1 && !write.refused() &&
-               writeResult == kBlockWriteOk;
+        return tag == EditorTag::Store && built.size() > 0 && !write.refused() && writeResult.ok();
     }
 };
 

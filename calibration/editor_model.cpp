@@ -112,7 +112,7 @@ void CalibrationEditorModel::Form_Unload() {
     dialog_.Unload();
     pointDialog.loaded = false;
     linearityShown = false;
-    if (Tag.empty()) Tag = kTagClosed;
+    if (Tag == EditorTag::None) Tag = EditorTag::Closed;
 }
 
 void CalibrationEditorModel::RunTimer(int ti) {
@@ -235,12 +235,12 @@ void CalibrationEditorModel::mKrivkaNew_Click() {
     fields.txtPopis.clear();
     xXx.pointCount = 0;
     points.Clear();
-    Tag = kTagNew;
+    Tag = EditorTag::New;
 }
 
 void CalibrationEditorModel::cmdAction_Click(int index) {
     if (index == 0) {
-        Tag = kTagCancel;
+        Tag = EditorTag::Cancel;
         return;
     }
     if (index != 1) return;
@@ -264,7 +264,7 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
         // Which block the record goes back to is only as sure as the mask
         // the reading chose it by; the points stay in the editor meanwhile.
         if (!RecordSourceReliable(ops_, Input, tx::kNothingWritten)) return;
-        Tag = kTagStore;
+        Tag = EditorTag::Store;
         return;
     }
     if (!xXx2CFGFile(FNX, FNXSection)) ops_.prompter.critical(Text(tx::kFileNotSaved));
@@ -323,7 +323,7 @@ void CalibrationEditorModel::mKrivkaDelete_Click() {
 bool CalibrationEditorModel::mLoadEEKrivka_Click() {
     const std::int32_t block = BlockNumber(Adr, SubAdr);
     std::string image;
-    std::int32_t result = kBlockReadNoAnswer;
+    Result result = Result::Of(ResultOf::BlockRead, ResultCode::NoAnswer);
     {
         // The editor is open with the line free so that the values stay
         // live; the read takes it back, and the measurement's last request
@@ -332,18 +332,18 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         if (ops_.cancelled()) return false;
         result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
         if (ops_.cancelled()) return false;
-        if (result == kBlockReadOk) RememberBlock(ops_, block, image);
+        if (result.ok()) RememberBlock(ops_, block, image);
     }
-    if (result != kBlockReadOk) {
+    if (!result.ok()) {
         ops_.prompter.critical(
-            Text(tx::kBlockUnread, block, Text::Value(BlockReadResultText(result)), result));
+            Text(tx::kBlockUnread, block, Text::Value(result.text()), result.shownNumber()));
         return false;
     }
     SensorRecord read = xXx;
-    const std::int32_t decoded = DecodeEKeyImage(image, read, Adr, SubAdr, ops_.nowMs());
-    if (decoded != kDecodeOk) {
-        ops_.prompter.critical(
-            Text(tx::kBlockNotCalibration, block, Text::Value(DecodeResultText(decoded)), decoded));
+    const Result decoded = DecodeEKeyImage(image, read, Adr, SubAdr, ops_.nowMs());
+    if (!decoded.ok()) {
+        ops_.prompter.critical(Text(tx::kBlockNotCalibration, block, Text::Value(decoded.text()),
+                                    decoded.shownNumber()));
         return false;
     }
     xXx = read;
@@ -454,7 +454,7 @@ bool ScriptedCalibrationEditor::AddPoint(const std::string& signal, const std::s
 
 void ScriptedCalibrationEditor::SaveOrCancel(bool save) {
     if (save) model_.cmdAction_Click(1);
-    if (model_.Tag.empty()) model_.cmdAction_Click(0);
+    if (model_.Tag == EditorTag::None) model_.cmdAction_Click(0);
 }
 
 } // namespace rm27

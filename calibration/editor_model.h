@@ -28,11 +28,14 @@ inline const std::string kPointDialogName = "frmQELCalibInputBox";
 // the name of a calibration file.
 inline const std::string kTargetEKey = "Velicina";
 
-// Result tags of an editing run.
-inline const std::string kTagStore = "xXx";   // confirmed for the eKey
-inline const std::string kTagCancel = "exit"; // "Storno"
-inline const std::string kTagClosed = "Closed";
-inline const std::string kTagNew = "New"; // a new curve was started
+// How the user left an editing run; None while the editor is open.
+enum class EditorTag {
+    None,
+    Store,  // confirmed for the eKey
+    Cancel, // "Storno"
+    Closed, // the window closed
+    New,    // a new curve was started
+};
 
 // Etalon on return from the point dialog when the user cancelled it (also
 // when the user typed exactly this value).
@@ -95,7 +98,7 @@ public:
     std::int32_t Adr = 0;
     std::int32_t SubAdr = 0;
     int Input = -1;  // the input whose sensor is edited, 0..3
-    std::string Tag; // "" while editing
+    EditorTag Tag = EditorTag::None;
 
     // ---- the window's state
     SensorRecord xXx;

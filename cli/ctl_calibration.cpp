@@ -114,26 +114,11 @@ std::string FilterText(int code) {
            ")";
 }
 
-int ExitOf(ConstantOutcome outcome) {
-    switch (outcome) {
-    case ConstantOutcome::Written:
-        return kExitOk;
-    case ConstantOutcome::NotConfirmed: // the message said what the converter holds
-        break;
-    case ConstantOutcome::ZeroEntered:
-    case ConstantOutcome::Refused:
-        return kExitRefused;
-    case ConstantOutcome::NotRun:
-        break;
-    }
-    return kExitNoAnswer;
-}
-
 int Zero(CtlRunner& r) {
     const int i = r.options().input - 1;
     const double before = r.state().Q[static_cast<std::size_t>(i)];
-    const ConstantOutcome outcome = SetmVVKQ(r.ops(), i);
-    if (outcome == ConstantOutcome::Written) {
+    const Result outcome = SetmVVKQ(r.ops(), i);
+    if (outcome == ResultCode::Ok) {
         r.out() << "input " << i + 1 << ": Q " << QText(before) << " -> "
                 << QText(r.state().Q[static_cast<std::size_t>(i)]) << " (cells " << CellQ(i) << ".."
                 << CellQ(i) + 3 << ")" << std::endl;
@@ -151,8 +136,8 @@ int Span(CtlRunner& r) {
         r.view().answerInputWith(o.mvv);
         index = 2 * kInputCount + i;
     }
-    const ConstantOutcome outcome = SetmVVKQ(r.ops(), index);
-    if (outcome == ConstantOutcome::Written) {
+    const Result outcome = SetmVVKQ(r.ops(), index);
+    if (outcome == ResultCode::Ok) {
         r.out() << "input " << i + 1 << ": K " << KText(before) << " -> "
                 << KText(r.state().K[static_cast<std::size_t>(i)]) << " mV/V per division (cells "
                 << CellK(i) << ".." << CellK(i) + 3 << ")" << std::endl;
@@ -162,8 +147,8 @@ int Span(CtlRunner& r) {
 
 int Filter(CtlRunner& r) {
     const int before = r.state().FilterCode;
-    const ConstantOutcome outcome = WriteFilter(r.ops(), r.options().filterCode);
-    if (outcome == ConstantOutcome::Written) {
+    const Result outcome = WriteFilter(r.ops(), r.options().filterCode);
+    if (outcome == ResultCode::Ok) {
         r.out() << "filter: " << FilterText(before) << " -> " << FilterText(r.state().FilterCode)
                 << " (cell " << kCellFilter << ")" << std::endl;
     }
@@ -256,17 +241,20 @@ int Calibrate(CtlRunner& r) {
     bool reread = false;
     const CalibrationRun run =
         ChangeCalibration(r.ops(), i, editor, [&](Operations&) { reread = r.devRead(); });
-    if (run.tag.empty()) return kExitNoAnswer; // cancelled: the reason is printed
-    if (run.tag != kTagStore) return kExitRefused;
+    // Cancelled: the reason is printed.
+    if (run.tag == EditorTag::None) return ExitOf(ResultCode::Cancelled);
+    if (run.tag != EditorTag::Store) return ExitOf(ResultCode::Refused);
     // Nothing sent: the block's old content or the journal was not to be had.
-    if (run.imageSize >= 1 && run.write.refused()) return kExitRefused;
-    if (!run.stored()) return kExitNoAnswer;
+    if (run.built.size() > 0 && run.write.refused()) return ExitOf(ResultCode::Refused);
+    // A failed build or write: its message is printed.
+    if (!run.stored()) return ExitOf(ResultCode::Failed);
     r.out() << "input " << i + 1 << ": calibration stored in " << BlockText(target) << ", "
             << run.image.size() << " bytes (journal entry " << run.write.entry.id << ")"
             << std::endl;
     // The message of a block that did not read back as written, or could
     // not be read back, is printed.
-    if (!reread || run.checkResult != WriteCheckResult::Same) return kExitNoAnswer;
+    if (!reread || run.checkResult != WriteCheckResult::Same)
+        return ExitOf(ResultCode::NotConfirmed);
 
     // What the converter gives back now.
     PrintRecord(r.out(), r.view(), r.state().records[static_cast<std::size_t>(i)], false);

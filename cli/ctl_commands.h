@@ -13,7 +13,7 @@
 #include <string>
 
 #include "cli/ctl_options.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/backups.h"
 #include "session/input_checks.h"
 #include "session/journal.h"
@@ -46,8 +46,9 @@ std::optional<int> RunCalibrationCommand(CtlRunner& runner);
 std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
 std::optional<int> RunJournalCommand(CtlRunner& runner);
 
-// The exit status of a maintenance or journal command that ended so.
-int ExitOf(Outcome outcome);
+// The exit status of a command on the converter that ended so: the one
+// mapping from results to r27ctl's exit statuses.
+int ExitOf(const Result& result);
 
 // Every write the command left half done, on err: what it left, its
 // journal entry and the two commands that lead back. False when none.

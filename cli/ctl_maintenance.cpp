@@ -23,16 +23,18 @@
 
 namespace rm27 {
 
-int ExitOf(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Done:
+int ExitOf(const Result& result) {
+    switch (result.code()) {
+    case ResultCode::Ok:
         return kExitOk;
-    case Outcome::Refused:
+    case ResultCode::Refused:
+    case ResultCode::ZeroEntered:
         return kExitRefused;
-    case Outcome::Failed:
-        break;
+    default:
+        // The messages said what failed, what the converter holds, or why
+        // the command could not run.
+        return kExitNoAnswer;
     }
-    return kExitNoAnswer;
 }
 
 namespace {
@@ -72,7 +74,7 @@ void PrintShown(CtlRunner& r, const CopyResult& copied) {
                           std::to_string(copied.writes.front().block()) + " does)\n");
 }
 
-template <class Result> int Reported(CtlRunner& r, const Result& result, Outcome outcome) {
+template <class Writes> int Reported(CtlRunner& r, const Writes& result, const Result& outcome) {
     PrintWrites(r, result.writes);
     return ExitOf(outcome);
 }
@@ -103,7 +105,7 @@ int ListBackups(BackupStore& backups, const std::string& where, std::ostream& ou
 EepromProgress TerminalProgress(CtlRunner& r, const TextId& what) {
     if (r.options().verbose || ::isatty(STDERR_FILENO) == 0) return {};
     return [&r, &what](int done, int total) {
-        r.err() << "\r" << r.view().shown(EepromProgressText(what, done, total))
+        r.err() << "\r" << r.view().shown(Progress::Counted(what, done, total).text())
                 << (done == total ? "\n" : "") << std::flush;
     };
 }

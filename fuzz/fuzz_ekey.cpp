@@ -6,7 +6,7 @@
 
 #include "fuzz/oracle.h"
 #include "link/ekey.h"
-#include "link/results.h"
+#include "link/result.h"
 
 namespace {
 
@@ -23,10 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     // The block holds 256 bytes; shorter texts exercise the length check.
     std::string image = rm27::fuzz::Text(data, std::min<std::size_t>(size, 256));
     rm27::SensorRecord rec;
-    const std::int32_t code = rm27::DecodeEKeyImage(image, rec, 1, 0, 0);
-    FUZZ_CHECK(code == 0 || code == -30 || code == -32 || code == -33 || code == -34 || code == -43,
-               "code %d", code);
-    if (code != 0) return 0;
+    const rm27::Result decoded = rm27::DecodeEKeyImage(image, rec, 1, 0, 0);
+    // Every refusal shows the decoder's own number, none of another function's.
+    FUZZ_CHECK(decoded.ok() || decoded.shownNumber() != 0, "result %s",
+               std::string(decoded.name()).c_str());
+    if (!decoded.ok()) return 0;
     FUZZ_CHECK(rec.pointCount >= 2 && rec.pointCount <= 40, "%d points", rec.pointCount);
     for (int k = 0; k < rec.pointCount; ++k) {
         FUZZ_CHECK(std::isfinite(rec.pointSignals[k]) && std::isfinite(rec.userValues[k]),
@@ -37,12 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     rm27::SensorRecord again = rec;
     again.curveFlags &= static_cast<std::uint8_t>(~rm27::kCurveThreeValues);
     std::string built;
-    const std::int32_t size2 =
+    const rm27::Result rebuilt =
         rm27::BuildEKeyImage(built, again, 1, rm27::CivilDateTime{2026, 12, 6});
     // Every text decoded from a key encodes back; only a curve too long for
     // the block is refused, not cut.
-    FUZZ_CHECK(size2 != rm27::kBuildUnencodableText, "decoded texts refused");
-    if (size2 < 0) return 0;
+    FUZZ_CHECK(rebuilt != rm27::ResultCode::UnencodableText, "decoded texts refused");
+    if (!rebuilt.ok()) return 0;
+    const std::int32_t size2 = rebuilt.size();
     // The same text bytes (the identifier and validity as they stood; the
     // description and unit trimmed of blanks, as decoding does).
     FUZZ_CHECK(built.substr(55, 14) == image.substr(55, 14),
@@ -57,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
                built.size(), size2);
     built.resize(256, '\0');
     rm27::SensorRecord back;
-    FUZZ_CHECK(rm27::DecodeEKeyImage(built, back, 1, 0, 0) == 0, "rebuilt image refused");
+    FUZZ_CHECK(rm27::DecodeEKeyImage(built, back, 1, 0, 0).ok(), "rebuilt image refused");
     FUZZ_CHECK(back.pointCount == again.pointCount, "%d points back of %d", back.pointCount,
                again.pointCount);
     FUZZ_CHECK(back.description == again.description, "description changed");

@@ -1416,6 +1416,8 @@
     <message>
         <source>Nelze určit:</source>
         <translation>Cannot be determined:</translation>
+    </message>
+    <message>
         <source>Připojit</source>
         <translation>Connect</translation>
     </message>

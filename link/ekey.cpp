@@ -219,24 +219,25 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad,
-                            const CivilDateTime& today) {
+Result BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad,
+                      const CivilDateTime& today) {
+    const auto refused = [](ResultCode code) { return Result::Of(ResultOf::Build, code); };
     // The builder never writes a third value per point.
     const auto flags = static_cast<std::uint8_t>(rec.curveFlags & ~kCurveThreeValues);
     const int w = PointValueWidth(flags);
     if (rec.pointCount < 2) {
-        return kBuildTooFewPoints;
+        return refused(ResultCode::TooFewPoints);
     }
     if (rec.pointCount > MaxPoints(2 * w)) {
-        return kBuildTooManyPoints;
+        return refused(ResultCode::TooManyPoints);
     }
     if ((flags & kCurveHasCurve) == 0) {
-        return kBuildNoCurveFlag;
+        return refused(ResultCode::NoCurveFlag);
     }
     const ImageTexts texts = TextsToWrite(rec);
     ImageTexts bytes;
     if (!EncodeTexts(texts, bytes)) {
-        return kBuildUnencodableText;
+        return refused(ResultCode::UnencodableText);
     }
     const int count = rec.pointCount;
 
@@ -275,7 +276,7 @@ std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad
     rec.description = texts.description;
     rec.unit = texts.unit;
     rec.curveFlags = flags;
-    return kSizeBase + count * 2 * w;
+    return Result::Of(ResultOf::Build, ResultCode::Ok, kSizeBase + count * 2 * w);
 }
 
 std::string UnencodableEKeyCharacter(const SensorRecord& rec) {
@@ -287,19 +288,20 @@ std::string UnencodableEKeyCharacter(const SensorRecord& rec) {
     return {};
 }
 
-std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad) {
+Result BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad) {
     return BuildEKeyImage(image, rec, formatPad, LocalNow());
 }
 
-std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
-                             std::int64_t nowMs) {
+Result DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
+                       std::int64_t nowMs) {
+    const auto result = [](ResultCode code) { return Result::Of(ResultOf::Decode, code); };
     if (image.size() < kMinImageSize) {
-        return kDecodeShort;
+        return result(ResultCode::Short);
     }
     ResetAveraging(rec);
     rec.restart = true;
     if (image.compare(0, 3, "FSN") != 0) {
-        return kDecodeNoFSN;
+        return result(ResultCode::NoFsn);
     }
     rec.gainCode = Byte(image, kOffGain) & 7;
     rec.description = FixedText(
@@ -319,24 +321,24 @@ std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int ad
     rec.auxSingle = HexToSingle(HexOfBytes(image, kOffAuxSingle, 4));
 
     if (TrimBlanks(image.substr(kOffKRI, 3)) != "KRI") {
-        return kDecodeNoKRI;
+        return result(ResultCode::NoKri);
     }
     rec.curveFlags = static_cast<std::uint8_t>(Byte(image, kOffFlags));
     if ((rec.curveFlags & kCurveHasCurve) == 0) {
-        return kDecodeNoCurve;
+        return result(ResultCode::NoCurveFlag);
     }
     const int w = PointValueWidth(rec.curveFlags);
     const int perPoint = (rec.curveFlags & kCurveThreeValues) != 0 ? 3 * w : 2 * w;
     const int count = Byte(image, kOffCount);
     if (count < 2 || count > kMaxPoints) {
-        return kDecodeBadCount;
+        return result(ResultCode::BadCount);
     }
     // Every point, its skipped third value included, must lie inside the
     // block and inside the text we were given: a count the block cannot hold
     // is a corrupt image, not a short curve.
     const std::size_t end = std::min(image.size(), kBlockSize);
     if (kOffPoints + static_cast<std::size_t>(count * perPoint) > end) {
-        return kDecodeBadCount;
+        return result(ResultCode::BadCount);
     }
     std::size_t offset = kOffPoints;
     for (int k = 0; k < count; ++k) {
@@ -360,7 +362,7 @@ std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int ad
     rec.minimum = 1000000;
     rec.adr = adr;
     rec.subAdr = subAdr;
-    return kDecodeOk;
+    return result(ResultCode::Ok);
 }
 
 void InitSensorRecord(SensorRecord& rec, const std::string& description, float signal0,

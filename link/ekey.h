@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "link/results.h"
+#include "link/result.h"
 
 namespace rm27 {
 
@@ -145,22 +145,23 @@ struct SensorRecord {
 
 // Builds the eKey image of rec into image: a byte string (one char per byte)
 // that ends after the last point; the rest of the 256-byte block is not part
-// of it. Returns 72 + count * 2w (the image length less 32), w = 4 with
+// of it. Its Ok result carries the size 72 + count * 2w (the image length
+// less 32), w = 4 with
 // kCurveWidePoints, else 3. formatPad corrects the decimals byte for the
 // converter's display (1 normally). As a side effect the record's
 // description and unit are trimmed and re-padded and kCurveThreeValues is
 // cleared in its flags (the builder never writes a third value).
-// A record that could not be read back is refused instead, with a negative
-// code and nothing changed: kBuildTooFewPoints for fewer than 2 points,
-// kBuildTooManyPoints for more than 25 points of 3 bytes or 19 of 4 bytes
-// (this also keeps the size within 255), kBuildNoCurveFlag when bit 7 of the
-// curve flags is clear, kBuildUnencodableText when a text it writes holds a
+// A record that could not be read back is refused instead, with nothing
+// changed: TooFewPoints for fewer than 2 points, TooManyPoints for more
+// than 25 points of 3 bytes or 19 of 4 bytes (this also keeps the size
+// within 255), NoCurveFlag when bit 7 of the curve flags is clear,
+// UnencodableText when a text it writes holds a
 // character the sensors' code page cannot hold (see UnencodableEKeyCharacter).
 // The texts (description, unit, number format, validity, identifier) are
 // written in Windows-1250, one byte per character.
-std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad,
-                            const CivilDateTime& today);
-std::int32_t BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad);
+Result BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad,
+                      const CivilDateTime& today);
+Result BuildEKeyImage(std::string& image, SensorRecord& rec, int formatPad);
 
 // The first character of the texts BuildEKeyImage would write for rec
 // (after trimming and cutting them to their widths) that Windows-1250
@@ -172,14 +173,14 @@ std::string UnencodableEKeyCharacter(const SensorRecord& rec);
 // Decodes an eKey image (at least 255 characters; the block is 256) into rec,
 // which then carries adr/subAdr as the block it came from. Its texts are
 // read as Windows-1250 into UTF-8; every byte maps (see Cp1250ToUtf8), so
-// building the record again writes the same text bytes. Result 0 or one of
-// the kDecode codes. The averaging and the trend sums are reset (the elapsed
+// building the record again writes the same text bytes. Result Ok, Short,
+// NoFsn, NoKri, NoCurveFlag or BadCount. The averaging and the trend sums are reset (the elapsed
 // time is kept) and the restart flag set before the "FSN" check; fields read
 // before a failing check keep their new values, the rest of the record its
 // old contents. nowMs is the monotonic clock that becomes the preparation
 // time.
-std::int32_t DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
-                             std::int64_t nowMs);
+Result DecodeEKeyImage(const std::string& image, SensorRecord& rec, int adr, int subAdr,
+                       std::int64_t nowMs);
 
 // The default record: a straight line through (signal0, value0) and
 // (signal1, value1), used when an input has no usable image. limit becomes

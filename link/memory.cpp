@@ -69,28 +69,29 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
     return confirmed == 4 ? 1.0 : 0.0;
 }
 
-std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
-                       std::int32_t page) {
+Result BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
+                 std::int32_t page) {
     Doubt ignored;
     return BlockReadChecked(port, block, address, input, page, ignored);
 }
 
-std::int32_t BlockReadChecked(Port& port, std::string& block, std::int32_t address,
-                              std::int32_t input, std::int32_t page, Doubt& doubt) {
+Result BlockReadChecked(Port& port, std::string& block, std::int32_t address, std::int32_t input,
+                        std::int32_t page, Doubt& doubt) {
+    const auto result = [](ResultCode code) { return Result::Of(ResultOf::BlockRead, code); };
     doubt = kDoubtNoAnswer;
     // A cancelled command reads as a closed port: whatever cancelled it
     // (the line lost, the program closing) leaves nothing to talk to.
-    if (!port.line.isOpen() || port.cancelled()) return kBlockReadPortClosed;
+    if (!port.line.isOpen() || port.cancelled()) return result(ResultCode::PortClosed);
     port.flush();
     port.ask(BuildFrame(address, "KB", BlockNumber(input, page)), kReadAnswerLength);
 
     std::int32_t k = 0;
     do {
         DelayMs(port, 10);
-        if (port.cancelled()) return kBlockReadPortClosed;
+        if (port.cancelled()) return result(ResultCode::PortClosed);
         ++k;
     } while (port.line.inBufferCount() != kReadAnswerLength && k <= kReadPolls);
-    if (k > kReadPolls) return kBlockReadNoAnswer;
+    if (k > kReadPolls) return result(ResultCode::NoAnswer);
 
     const std::string answer = port.line.input();
     doubt = HexAnswerDoubt(answer) | port.answers.taken(port.pump.nowMs());
@@ -101,13 +102,16 @@ std::int32_t BlockReadChecked(Port& port, std::string& block, std::int32_t addre
         bytes[j] = static_cast<char>(HexToLong(pair) & 0xFF);
     }
     block = std::move(bytes);
-    return kBlockReadOk;
+    return result(ResultCode::Ok);
 }
 
-std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
-                        std::int32_t input, std::int32_t page) {
-    if (!port.line.isOpen() || port.cancelled()) return kBlockPortClosed;
-    if (block.size() > static_cast<std::size_t>(kBlockSize)) return kBlockTooLong;
+Result BlockWrite(Port& port, const std::string& block, std::int32_t address, std::int32_t input,
+                  std::int32_t page) {
+    const auto result = [](ResultCode code, std::int32_t byte = 0) {
+        return Result::Of(ResultOf::BlockWrite, code, byte);
+    };
+    if (!port.line.isOpen() || port.cancelled()) return result(ResultCode::PortClosed);
+    if (block.size() > static_cast<std::size_t>(kBlockSize)) return result(ResultCode::TooLong);
     DelayMs(port, 200);
 
     const std::int32_t blockNumber = BlockNumber(input, page);
@@ -120,23 +124,23 @@ std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t addre
         bool answered = false;
         for (int sends = 0; sends < kWriteSends && !answered; ++sends) {
             // Bytes before this one are written; the rest are not sent.
-            if (port.cancelled()) return kBlockPortClosed;
+            if (port.cancelled()) return result(ResultCode::PortClosed);
             port.flush();
             port.ask(frame, 3);
             std::int32_t k = 0;
             do {
                 DelayMs(port, 10);
-                if (port.cancelled()) return kBlockPortClosed;
+                if (port.cancelled()) return result(ResultCode::PortClosed);
                 ++k;
                 answered = port.line.inBufferCount() == 3;
             } while (!answered && k <= kWritePolls);
         }
-        if (!answered) return BlockWriteNoAnswerAt(i);
+        if (!answered) return result(ResultCode::NoAnswer, i);
         const std::string echo = port.line.input();
         port.answers.taken(port.pump.nowMs());
-        if (HexToLong(echo.substr(0, 2)) != byte) return BlockWriteWrongEchoAt(i);
+        if (HexToLong(echo.substr(0, 2)) != byte) return result(ResultCode::WrongEcho, i);
     }
-    return kBlockWriteOk;
+    return result(ResultCode::Ok);
 }
 
 } // namespace rm27

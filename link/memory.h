@@ -8,7 +8,7 @@
 
 #include "link/doubt.h"
 #include "link/line.h"
-#include "link/results.h"
+#include "link/result.h"
 
 namespace rm27 {
 
@@ -64,21 +64,21 @@ double MemWriteFloat(Port& port, std::int32_t address, std::int32_t location, do
 
 // One "KB" exchange of 513 characters; sent once, waited for about 1 s.
 // block gets 256 characters (one per byte) on success and is left as it was
-// otherwise. Result kBlockReadOk, kBlockReadNoAnswer or kBlockReadPortClosed.
-std::int32_t BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
-                       std::int32_t page);
+// otherwise. Result Ok, NoAnswer or PortClosed.
+Result BlockRead(Port& port, std::string& block, std::int32_t address, std::int32_t input,
+                 std::int32_t page);
 // The same; `doubt` gets what is known against the answer taken (a missing
 // or misplaced CR, non-hex digits, an earlier request still owed), and
-// kDoubtNoAnswer when the result is not kBlockReadOk.
-std::int32_t BlockReadChecked(Port& port, std::string& block, std::int32_t address,
-                              std::int32_t input, std::int32_t page, Doubt& doubt);
+// kDoubtNoAnswer when the result is not Ok.
+Result BlockReadChecked(Port& port, std::string& block, std::int32_t address, std::int32_t input,
+                        std::int32_t page, Doubt& doubt);
 
 // Writes block byte by byte ("KW"), each byte sent up to three times and its
 // echo checked; an echo to the third send still counts. Stops at the first
 // failing byte: bytes before it are written, none after it is sent.
-// Result kBlockWriteOk, BlockWriteNoAnswerAt(i), BlockWriteWrongEchoAt(i),
-// kBlockPortClosed or kBlockTooLong (see link/results.h).
-std::int32_t BlockWrite(Port& port, const std::string& block, std::int32_t address,
-                        std::int32_t input, std::int32_t page);
+// Result Ok, NoAnswer or WrongEcho carrying the byte (from 1), PortClosed
+// or TooLong.
+Result BlockWrite(Port& port, const std::string& block, std::int32_t address, std::int32_t input,
+                  std::int32_t page);
 
 } // namespace rm27

@@ -67,18 +67,18 @@ Text LoadSummary(const std::string& path, const LoadRun& run) {
                 Location(run.firstLocation), LongToHex(run.firstWritten, 2), echo);
 }
 
-Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run) {
+Result LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run) {
     DeviceState& st = ops.state;
     if (!ops.port.line.isOpen()) {
         ops.prompter.critical(Text(t::kLoadPortClosed));
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
     if (ops.prompter.message(Prompter::Box(EepromLoadWarning(), MessageIcon::Exclamation,
                                            MessageButtons::YesNo, MessageAnswer::No)) !=
         MessageAnswer::Yes)
-        return Outcome::Refused;
+        return ResultCode::Refused;
     FileDialogSpec& dialog = ops.dialogs->eeprom;
-    if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return Outcome::Refused;
+    if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return ResultCode::Refused;
     const std::string path = dialog.fileName;
 
     // All of it before the first frame: half a file written is worse than
@@ -86,19 +86,19 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
     std::vector<EepromByte> bytes;
     if (const Text refusal = ReadEepFile(path, bytes); !refusal.empty()) {
         ops.prompter.critical(refusal);
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
 
     run.write = JournalLoad(ops, bytes);
-    if (run.write.refused()) return ops.cancelled() ? Outcome::Failed : Outcome::Refused;
+    if (run.write.refused()) return ops.cancelled() ? ResultCode::Failed : ResultCode::Refused;
     const int total = static_cast<int>(bytes.size());
     for (const EepromByte& b : bytes) {
         const int written = static_cast<int>(run.written.size());
-        ops.view.setStatus(EepromProgressText(t::kEepromWriting, written + 1, total));
+        ops.view.setProgress(Progress::Counted(t::kEepromWriting, written + 1, total));
         const std::string echo = QuickWriteByte(ops, st.DeviceAddress, b.location, b.value);
         if (ops.cancelled()) {
             EndCellsWrite(ops, run.write, false);
-            return Outcome::Failed;
+            return ResultCode::Failed;
         }
         run.written.emplace_back(b.location, b.value);
         // The converter echoes what it stored, in upper case; no echo at
@@ -121,29 +121,29 @@ Outcome LoadProper(Operations& ops, const EepromProgress& progress, LoadRun& run
         ops.prompter.information(summary);
     else
         ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
-    return Outcome::Done;
+    return ResultCode::Ok;
 }
 
 // After the load: the converter is asked back every location written. An
 // echo says only that a byte arrived; a location hit on its way in stores
 // the byte elsewhere and echoes it right, and a lost echo may hide a byte
 // that landed. So the read-back, not the echoes, decides the outcome.
-Outcome ConfirmLoad(Operations& ops, LoadRun& run) {
+Result ConfirmLoad(Operations& ops, LoadRun& run) {
     const MemoryConfirmation c = ConfirmMemory(ops, run.written, [&ops](int done, int total) {
-        ops.view.setStatus(EepromProgressText(t::kEepromVerifying, done, total));
+        ops.view.setProgress(Progress::Counted(t::kEepromVerifying, done, total));
     });
     SettleCells(ops, run.write, c);
-    if (ops.cancelled()) return Outcome::Failed;
+    if (ops.cancelled()) return ResultCode::Failed;
     if (c.confirmed()) {
         ops.view.setStatus(Text(t::kLoadConfirmed));
-        return Outcome::Done;
+        return ResultCode::Ok;
     }
     ops.prompter.critical(ConfirmationText(c));
-    return Outcome::Failed;
+    return ResultCode::Failed;
 }
 
-Outcome SaveProper(Operations& ops, const std::string& path, const std::string& partial,
-                   const EepromProgress& progress) {
+Result SaveProper(Operations& ops, const std::string& path, const std::string& partial,
+                  const EepromProgress& progress) {
     std::vector<EepromByte> bytes;
     int missing = 0;
     std::int32_t firstMissing = 0;
@@ -153,9 +153,9 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
     int uncertain = 0;
     std::int32_t firstUncertain = 0;
     for (std::int32_t location = 0; location < kEepromSize; ++location) {
-        ops.view.setStatus(EepromProgressText(t::kEepromReading, location + 1, kEepromSize));
+        ops.view.setProgress(Progress::Counted(t::kEepromReading, location + 1, kEepromSize));
         const ByteAnswer a = ReadCellChecked(ops, location, kEepromReadTimeoutMs);
-        if (ops.cancelled()) return Outcome::Failed;
+        if (ops.cancelled()) return ResultCode::Failed;
         if (a.value < 0) {
             if (missing++ == 0) firstMissing = location;
         } else if (a.doubt) {
@@ -167,7 +167,7 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
     }
     if (bytes.empty()) {
         ops.prompter.critical(Text(t::kSaveNoAnswer, path));
-        return Outcome::Failed;
+        return ResultCode::Failed;
     }
     Text error = WriteWholeFile(partial, FormatEep(bytes));
     if (error.empty()) {
@@ -177,12 +177,12 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
     }
     if (!error.empty()) {
         ops.prompter.critical(Text(t::kFileNotWritten, path, error));
-        return Outcome::Failed;
+        return ResultCode::Failed;
     }
     Text summary(t::kSaved, path, bytes.size());
     if (missing == 0 && uncertain == 0) {
         ops.prompter.information(summary);
-        return Outcome::Done;
+        return ResultCode::Ok;
     }
     if (missing > 0) {
         summary.then(Text(t::kSaveMissing, missing, Location(firstMissing)));
@@ -191,7 +191,7 @@ Outcome SaveProper(Operations& ops, const std::string& path, const std::string& 
         summary.then(Text(t::kSaveUncertain, uncertain, Location(firstUncertain)));
     }
     ops.prompter.message(Prompter::Box(summary, MessageIcon::Exclamation));
-    return Outcome::Failed;
+    return ResultCode::Failed;
 }
 
 } // namespace
@@ -213,30 +213,25 @@ Text EepromLoadWarning() {
     return Text(t::kLoadWarning).then(Text()).then(Text(t::kContinueAnyway));
 }
 
-Text EepromProgressText(const TextId& wording, int done, int total) {
-    const int percent = total > 0 ? done * 100 / total : 100;
-    return Text(wording, done, total, percent);
-}
-
-Outcome LoadEeprom(Operations& ops, const EepromProgress& progress) {
+Result LoadEeprom(Operations& ops, const EepromProgress& progress) {
     StopMeasurement(ops.port, ops.view);
     LoadRun run;
-    const Outcome outcome = LoadProper(ops, progress, run);
+    const Result outcome = LoadProper(ops, progress, run);
     StartMeasurement(ops.port, ops.view);
-    if (outcome != Outcome::Done || ops.cancelled()) return outcome;
+    if (outcome != ResultCode::Ok || ops.cancelled()) return outcome;
     return ConfirmLoad(ops, run);
 }
 
-Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
+Result SaveEeprom(Operations& ops, const EepromProgress& progress) {
     if (!ops.port.line.isOpen()) {
         ops.prompter.critical(Text(t::kSavePortClosed));
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
     FileDialogSpec& dialog = ops.dialogs->eepromSave;
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
-        if (!ops.prompter.showSave(dialog) || dialog.fileName.empty()) return Outcome::Refused;
+        if (!ops.prompter.showSave(dialog) || dialog.fileName.empty()) return ResultCode::Refused;
     }
     const std::string path = dialog.fileName;
     // The contents go to a file beside it first and replace the chosen file
@@ -246,10 +241,10 @@ Outcome SaveEeprom(Operations& ops, const EepromProgress& progress) {
     const std::string partial = path + ".part";
     if (const Text error = WriteWholeFile(partial, ""); !error.empty()) {
         ops.prompter.critical(Text(t::kFileNotWritten, path, error));
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
     StopMeasurement(ops.port, ops.view);
-    const Outcome outcome = SaveProper(ops, path, partial, progress);
+    const Result outcome = SaveProper(ops, path, partial, progress);
     std::error_code ignored;
     std::filesystem::remove(partial, ignored); // gone already after a successful save
     StartMeasurement(ops.port, ops.view);

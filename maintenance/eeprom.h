@@ -7,8 +7,8 @@
 #include <string>
 
 #include "l10n/text.h"
+#include "link/result.h"
 #include "maintenance/eeprom_file.h"
-#include "maintenance/outcome.h"
 #include "session/operations.h"
 
 namespace rm27 {
@@ -27,9 +27,6 @@ Text ReadEepFile(const std::string& path, std::vector<EepromByte>& bytes);
 
 // The warning shown before anything is overwritten.
 Text EepromLoadWarning();
-// "Zápis EEPROM 17/256 ... 6%": `wording` is one of the progress lines
-// (texts::maintenance::kEepromWriting, kEepromReading, kEepromVerifying).
-Text EepromProgressText(const TextId& wording, int done, int total);
 
 // mLoadEE: the measurement stops; after the warning (No preselected) and
 // the open-file dialog (ops.dialogs->eeprom) the whole file is read and
@@ -39,12 +36,12 @@ Text EepromProgressText(const TextId& wording, int done, int total);
 // more): Done only when the converter holds every byte written; otherwise
 // a critical box after the summary names the first location that differs
 // or could not be read back.
-Outcome LoadEeprom(Operations& ops, const EepromProgress& progress = {});
+Result LoadEeprom(Operations& ops, const EepromProgress& progress = {});
 
 // mSaveEE: asks for the file (ops.dialogs->eepromSave) with the values
 // still live, then with the measurement stopped reads locations 0..255
 // ("ER") and writes every location that answered cleanly; a missing or
 // doubtful answer leaves the location out (Failed, and the summary says so).
-Outcome SaveEeprom(Operations& ops, const EepromProgress& progress = {});
+Result SaveEeprom(Operations& ops, const EepromProgress& progress = {});
 
 } // namespace rm27

@@ -41,76 +41,74 @@ void Finish(Operations& ops, CopyResult& result) {
     SettleWrites(ops, result.writes);
     if (ops.cancelled()) return;
     // Done only for what the converter was seen to hold.
-    if (!AllWritesConfirmed(result.writes) && result.outcome == Outcome::Done)
-        result.outcome = Outcome::Failed;
+    if (!AllWritesConfirmed(result.writes) && result.outcome == ResultCode::Ok)
+        result.outcome = ResultCode::Failed;
 }
 
 // A block read for a copy: the bytes go to another key as they came, so a
 // block with a character that was not hex, a misplaced CR or an answer
 // that may be another request's is as good as none (its result is then
-// below 0 like a failed read's).
-std::int32_t ReadForCopy(Operations& ops, std::string& image, std::int32_t input) {
+// no answer, like a failed read's).
+Result ReadForCopy(Operations& ops, std::string& image, std::int32_t input) {
     Doubt doubt;
-    const std::int32_t read =
-        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, input, 0, doubt);
-    return read >= 0 && doubt ? -1 : read;
+    const Result read = BlockReadChecked(ops.port, image, ops.state.DeviceAddress, input, 0, doubt);
+    return read.ok() && doubt ? Result::Of(ResultOf::BlockRead, ResultCode::NoAnswer) : read;
 }
 
-Outcome CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& writes) {
+Result CopyToInternal(Operations& ops, int index, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
     const int n = index + 1;
     if (((st.EKeyMask >> index) & 1U) == 0) {
         ops.prompter.critical(Text(t::kEKeyNotPresent, n));
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
     // What the internal copy holds now goes to the journal with the copy:
     // read first when the reading did not bring it.
     const std::int32_t target = BlockNumber(InternalCopyInput(index), 0);
-    if (!KnowBlocks(ops, {target})) return Outcome::Failed;
+    if (!KnowBlocks(ops, {target})) return ResultCode::Failed;
     ops.view.setStatus(Text(t::kReadingSource, n));
     std::string image;
-    const std::int32_t read = ReadForCopy(ops, image, index);
-    if (read < 0) {
+    const Result read = ReadForCopy(ops, image, index);
+    if (!read.ok()) {
         ops.prompter.critical(Text(t::kReadError, n));
-        return Outcome::Failed;
+        return ResultCode::Failed;
     }
     RememberBlock(ops, BlockNumber(index, 0), image);
     ops.view.setStatus(Text(t::kWritingInternal, n));
     writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy, target, image));
-    if (writes.back().refused()) return Outcome::Failed;
-    const std::int32_t write =
-        BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
+    if (writes.back().refused()) return ResultCode::Failed;
+    const Result write = BlockWrite(ops.port, image, st.DeviceAddress, InternalCopyInput(index), 0);
     EndBlockWrite(ops, writes.back(), write);
-    if (write < 0) {
-        ops.prompter.critical(Text(t::kWriteError, write));
-        return Outcome::Failed;
+    if (!write.ok()) {
+        ops.prompter.critical(Text(t::kWriteError, write.shownNumber()));
+        return ResultCode::Failed;
     }
     ops.view.setStatus(Text());
-    ops.prompter.information(Text(t::kCopied, read, write));
-    return Outcome::Done;
+    ops.prompter.information(Text(t::kCopied, read.shownNumber(), write.shownNumber()));
+    return ResultCode::Ok;
 }
 
-Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
+Result Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
     DeviceState& st = ops.state;
     if ((st.EKeyMask & kInputs1And4) != kInputs1And4) {
         ops.prompter.critical(Text(t::kEKeysNotPresent));
-        return Outcome::Refused;
+        return ResultCode::Refused;
     }
     ops.view.setStatus(Text(t::kReadingSource, 1));
     std::string source;
-    const std::int32_t readSource = ReadForCopy(ops, source, 0);
-    if (readSource < 0) {
+    const Result readSource = ReadForCopy(ops, source, 0);
+    if (!readSource.ok()) {
         ops.prompter.critical(Text(t::kReadError, 1));
-        return Outcome::Failed;
+        return ResultCode::Failed;
     }
     RememberBlock(ops, BlockNumber(0, 0), source);
     ops.view.setStatus(Text(t::kReadingDestination));
     std::string destination;
     // Its identifier goes into the image written: it must be the key's.
-    const std::int32_t readDestination = ReadForCopy(ops, destination, 3);
-    if (readDestination < 0) {
+    const Result readDestination = ReadForCopy(ops, destination, 3);
+    if (!readDestination.ok()) {
         ops.prompter.critical(Text(t::kReadError, 4));
-        return Outcome::Failed;
+        return ResultCode::Failed;
     }
     // Read a moment ago: the freshest image of input 4 there is to keep.
     RememberBlock(ops, BlockNumber(3, 0), destination);
@@ -119,16 +117,17 @@ Outcome Copy1To4(Operations& ops, std::vector<GuardedWrite>& writes) {
                    destination.substr(kImageIdOffset, kSensorIdWidth));
     ops.view.setStatus(Text(t::kWriting1To4));
     writes.push_back(BeginBlockWrite(ops, journaled::kEKeyCopy14, BlockNumber(3, 0), source));
-    if (writes.back().refused()) return Outcome::Failed;
-    const std::int32_t write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
+    if (writes.back().refused()) return ResultCode::Failed;
+    const Result write = BlockWrite(ops.port, source, st.DeviceAddress, 3, 0);
     EndBlockWrite(ops, writes.back(), write);
-    if (write < 0) {
-        ops.prompter.critical(Text(t::kWriteError, write));
-        return Outcome::Failed;
+    if (!write.ok()) {
+        ops.prompter.critical(Text(t::kWriteError, write.shownNumber()));
+        return ResultCode::Failed;
     }
     ops.view.setStatus(Text());
-    ops.prompter.information(Text(t::kSaved1To4, readSource, readDestination, write));
-    return Outcome::Done;
+    ops.prompter.information(Text(t::kSaved1To4, readSource.shownNumber(),
+                                  readDestination.shownNumber(), write.shownNumber()));
+    return ResultCode::Ok;
 }
 
 // The reading's block of the input, as read since the copy's write began
@@ -142,11 +141,10 @@ bool ReadingBlockNow(Operations& ops, std::int32_t block, const WriteCheck& chec
     }
     Doubt doubt;
     StopMeasurement(ops.port, ops.view);
-    const std::int32_t read =
-        BlockReadChecked(ops.port, image, ops.state.DeviceAddress, block / kPagesPerInput,
-                         block % kPagesPerInput, doubt);
+    const Result read = BlockReadChecked(ops.port, image, ops.state.DeviceAddress,
+                                         block / kPagesPerInput, block % kPagesPerInput, doubt);
     StartMeasurement(ops.port, ops.view);
-    if (read != kBlockReadOk || doubt || ops.cancelled()) return false;
+    if (!read.ok() || doubt || ops.cancelled()) return false;
     RememberBlock(ops, block, image);
     return true;
 }
@@ -176,7 +174,7 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
     CopyResult result;
     if (index < 0 || index >= kInputCount) return result;
     if (!EKeyMaskReliable(ops)) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     if (!Ask(ops, Text(t::kCopyExtToIntQuestion))) return result;
@@ -190,7 +188,7 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
 CopyResult CopyEKey1To4(Operations& ops) {
     CopyResult result;
     if (!EKeyMaskReliable(ops)) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     if (!Ask(ops, Text(t::kCopy1To4Question))) return result;

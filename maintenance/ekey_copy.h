@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/ekey.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
@@ -34,7 +34,7 @@ enum class CopyShown {
 
 struct CopyResult {
     // Failed also when the write read back different from what was sent.
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     // The write with its backup and check (none when nothing was written).
     std::vector<GuardedWrite> writes;
     CopyShown shown = CopyShown::Unknown;

@@ -55,9 +55,9 @@ bool InitOneEKey(Operations& ops, EKeyInitVariant variant, int n, SensorRecord& 
     rec.dateOfSave = DateYYMMDD(now);
     rec.validity = DateYYMMDD(now);
     std::string image;
-    const std::int32_t built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
-    if (built < 0) {
-        line = Text(t::kInitNotBuilt, n, built);
+    const Result built = BuildEKeyImage(image, rec, InitFormatPad(variant), now);
+    if (!built.ok()) {
+        line = Text(t::kInitNotBuilt, n, built.shownNumber());
         return false;
     }
     result.writes.push_back(
@@ -66,11 +66,11 @@ bool InitOneEKey(Operations& ops, EKeyInitVariant variant, int n, SensorRecord& 
         line = Text(t::kInitNotWritten, n);
         return false;
     }
-    const std::int32_t write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
+    const Result write = BlockWrite(ops.port, image, st.DeviceAddress, n - 1, 0);
     EndBlockWrite(ops, result.writes.back(), write);
-    if (write < 0) {
+    if (!write.ok()) {
         ops.prompter.plain(Text(t::kInitNotWritten, n));
-        line = Text(t::kInitWriteFailed, n, write);
+        line = Text(t::kInitWriteFailed, n, write.shownNumber());
         return false;
     }
     line = Text(t::kInitWritten, n, rec.sensorId);
@@ -106,7 +106,7 @@ void ReportAndCheck(Operations& ops, EKeyInitResult& result) {
 EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     EKeyInitResult result;
     if (!EKeyMaskReliable(ops)) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     {
@@ -124,7 +124,7 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     }
     if (!KnowBlocks(ops, plugged)) {
         StartMeasurement(ops.port, ops.view);
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     SensorRecord rec;
@@ -135,12 +135,12 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     ReportAndCheck(ops, result);
 
     if (plugged.empty())
-        result.outcome = Outcome::Refused;
+        result.outcome = ResultCode::Refused;
     else
         result.outcome =
             written == static_cast<int>(plugged.size()) && AllWritesConfirmed(result.writes)
-                ? Outcome::Done
-                : Outcome::Failed;
+                ? ResultCode::Ok
+                : ResultCode::Failed;
     return result;
 }
 

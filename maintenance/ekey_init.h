@@ -10,7 +10,7 @@
 
 #include "l10n/text.h"
 #include "link/ekey.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
@@ -33,7 +33,7 @@ int InitFormatPad(EKeyInitVariant variant);
 
 struct EKeyInitResult {
     // Failed also when an eKey read back different from what was written.
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     // One line per input, as the report and the clipboard show them.
     std::array<Text, kInputCount> lines{};
     // Every eKey write with its backup and check, in input order.

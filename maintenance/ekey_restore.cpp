@@ -28,9 +28,9 @@ std::string FileNameOf(const std::string& path) {
 // description without their blanks); false when it is no sensor record.
 bool ImageSensor(const std::string& image, std::string& id, std::string& description) {
     SensorRecord rec;
-    const std::int32_t code = DecodeEKeyImage(image, rec, 0, 0, 0);
+    const Result decoded = DecodeEKeyImage(image, rec, 0, 0, 0);
     // The texts come before any check the decoder may still refuse.
-    if (code == kDecodeShort || code == kDecodeNoFSN) return false;
+    if (decoded == ResultCode::Short || decoded == ResultCode::NoFsn) return false;
     id = TrimBlanks(rec.sensorId);
     description = TrimBlanks(rec.description);
     return true;
@@ -74,7 +74,8 @@ void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
     if (read != nullptr && read->readNumber > w.check.readsBefore) return;
     std::string image;
     if (BlockRead(ops.port, image, st.DeviceAddress, w.block() / kPagesPerInput,
-                  w.block() % kPagesPerInput) == kBlockReadOk)
+                  w.block() % kPagesPerInput)
+            .ok())
         RememberBlock(ops, w.block(), image);
 }
 
@@ -150,7 +151,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         }
         const std::int32_t block = result.backup.block;
         if (IsEKeyBlock(block) && !EKeyMaskReliable(ops)) {
-            result.outcome = Outcome::Failed;
+            result.outcome = ResultCode::Failed;
             return result;
         }
         // An eKey that is not plugged does not answer: the write would
@@ -174,7 +175,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         result.writes.push_back(BeginBlockWrite(ops, journaled::kRestore, b.block, b.image));
     if (result.writes.empty() || result.writes.back().refused()) {
         StartMeasurement(ops.port, ops.view);
-        if (!ops.cancelled()) result.outcome = Outcome::Failed;
+        if (!ops.cancelled()) result.outcome = ResultCode::Failed;
         return result;
     }
     ops.view.setStatus(Text(t::kRestoring, b.block));
@@ -183,16 +184,17 @@ RestoreResult RestoreEKey(Operations& ops) {
                                     b.block % kPagesPerInput);
     EndBlockWrite(ops, w, result.writeResult);
     if (!w.written && !ops.cancelled())
-        ops.prompter.critical(Text(t::kRestoreWriteError, b.block, result.writeResult));
+        ops.prompter.critical(
+            Text(t::kRestoreWriteError, b.block, result.writeResult.shownNumber()));
 
     if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
     ReadBlockIfNotRead(ops, w);
     CheckWrites(ops, result.writes);
     if (w.checked && w.result == WriteCheckResult::Same) {
-        result.outcome = Outcome::Done;
+        result.outcome = ResultCode::Ok;
         ops.prompter.information(Text(t::kRestored, b.block));
     } else if (!ops.cancelled()) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
     }
     StartMeasurement(ops.port, ops.view);
     SettleWrites(ops, result.writes);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "l10n/text.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/backups.h"
 #include "session/journal.h"
 #include "session/operations.h"
@@ -36,9 +36,9 @@ struct RestoreResult {
     // Done: written and read back as written. Refused: nothing written
     // (No, no file, a file that is no backup, no converter or eKey).
     // Failed: the write failed, or the block read back different.
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     BackupEntry backup;               // the backup chosen, once it could be read
-    std::int32_t writeResult = 0;     // BlockWrite's result, when it ran
+    Result writeResult;               // BlockWrite's result, when it ran
     std::vector<GuardedWrite> writes; // the one write, with its journal entry
 };
 

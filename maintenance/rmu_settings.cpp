@@ -115,7 +115,7 @@ RmuStoreResult StoreRmuLimits(Operations& ops,
         if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
             ops.prompter.critical(refusal);
         std::string image;
-        if (BuildEKeyImage(image, rec, 1, ops.clock.now()) <= 0) {
+        if (!BuildEKeyImage(image, rec, 1, ops.clock.now()).ok()) {
             ops.prompter.plain(Text(t::kNotStored, i));
             ++result.failed;
             continue;

@@ -12,7 +12,7 @@
 
 #include "l10n/text.h"
 #include "link/ekey.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
 
@@ -49,9 +49,9 @@ struct RmuStoreResult {
     // read back (a message said so; the writes themselves are not blamed).
     bool notBack = false;
     // Done only when every write was read back as written (CheckRmuStore).
-    Outcome outcome() const {
-        if (refused) return Outcome::Refused;
-        return failed > 0 || !AllWritesConfirmed(writes) ? Outcome::Failed : Outcome::Done;
+    Result outcome() const {
+        if (refused) return ResultCode::Refused;
+        return failed > 0 || !AllWritesConfirmed(writes) ? ResultCode::Failed : ResultCode::Ok;
     }
 };
 

@@ -106,7 +106,7 @@ bool CanWrite(Operations& ops, const JournalEntry& e, UndoResult& result) {
     }
     if (!e.isBlock() || !IsEKeyBlock(e.block)) return true;
     if (!EKeyMaskReliable(ops)) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return false;
     }
     // An eKey that is not plugged does not answer: the write would only
@@ -125,11 +125,11 @@ void WriteBlock(Operations& ops, const JournalEntry& e, const std::string& bytes
         result.write =
             BeginBlockWrite(ops, redo ? journaled::kRedo : journaled::kUndo, e.block, bytes, e.id);
     if (result.write.refused()) return;
-    const std::int32_t code = BlockWrite(ops.port, bytes, st.DeviceAddress,
-                                         e.block / kPagesPerInput, e.block % kPagesPerInput);
-    EndBlockWrite(ops, result.write, code);
+    const Result written = BlockWrite(ops.port, bytes, st.DeviceAddress, e.block / kPagesPerInput,
+                                      e.block % kPagesPerInput);
+    EndBlockWrite(ops, result.write, written);
     if (!result.write.written && !ops.cancelled())
-        ops.prompter.critical(Text(t::kBlockWriteError, e.block, code));
+        ops.prompter.critical(Text(t::kBlockWriteError, e.block, written.shownNumber()));
     std::vector<GuardedWrite> writes = {result.write};
     if (!ops.cancelled()) ReadConverter(ops, st.DeviceAddress);
     CheckWrites(ops, writes);
@@ -185,7 +185,7 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
     UndoResult result;
     JournalEntry e;
     if (!FindTarget(ops, id, redo, e)) {
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     result.entry = e.id;
@@ -206,11 +206,11 @@ UndoResult Rewrite(Operations& ops, int id, bool redo, bool ask) {
         WriteCells(ops, e, bytes, redo, result);
     if (result.write.refused()) {
         StartMeasurement(ops.port, ops.view);
-        result.outcome = Outcome::Failed;
+        result.outcome = ResultCode::Failed;
         return result;
     }
     const bool done = result.write.entry.result == JournalResult::Done;
-    result.outcome = done ? Outcome::Done : Outcome::Failed;
+    result.outcome = done ? ResultCode::Ok : ResultCode::Failed;
     if (done && !ops.cancelled()) {
         ops.prompter.information(Text(redo ? t::kRedone : t::kUndone, e.id, result.write.entry.id));
     }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "l10n/text.h"
-#include "maintenance/outcome.h"
+#include "link/result.h"
 #include "session/journal.h"
 #include "session/operations.h"
 #include "session/write_safety.h"
@@ -27,7 +27,7 @@ struct UndoResult {
     // Done: written and read back as written. Refused: nothing written
     // (No, no such entry, no converter). Failed: the write or its
     // read-back failed, or the journal could not be read.
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     int entry = 0;      // the entry taken back or repeated
     GuardedWrite write; // the undo's (or redo's) own write
 };

@@ -450,13 +450,13 @@ void FrmMain::StopMeasurement() {
 }
 
 void FrmMain::tmrCasovac_Timer() {
-    using Result = Connection::Tick::Result;
+    using TickResult = Connection::Tick::Result;
     const Connection::Tick tick = connection_->tick();
     // The windows watching the inputs see the ticks that asked the
     // converter, not those that found nothing to ask.
-    if (tick.result == Result::NotAsked) return;
+    if (tick.result == TickResult::NotAsked) return;
     const std::int64_t mono = pump_->nowMs();
-    Q_EMIT measured(SampleOf(state(), session_->live(), tick.result == Result::Decoded, mono,
+    Q_EMIT measured(SampleOf(state(), session_->live(), tick.result == TickResult::Decoded, mono,
                              wallAnchor_.wallMs(mono)));
 }
 

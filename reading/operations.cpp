@@ -45,6 +45,10 @@ void SetRawReadings(MainView& view, const std::string& text) {
 
 namespace {
 
+// The reading's phases count in steps of a hundred, its status lines'
+// percentages.
+constexpr int kReadingSteps = 100;
+
 void ClearInputRows(MainView& view) {
     for (const ctl::Array& a : {ctl::lblR27ID, ctl::lblR27Popis, ctl::lblR27Slide, ctl::lblR27Unit,
                                 ctl::lblR27Val, ctl::lblR27mVV}) {
@@ -102,9 +106,9 @@ namespace {
 bool IdentifyConverter(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
-    view.setStatus(Text(texts::reading::kLoadingPercent, 2));
+    view.setProgress(Progress::Percent(texts::reading::kLoadingPercent, 2, kReadingSteps));
     DevQuery(ops.port, address, "AUTO00", 2, kQueryTimeoutMs);
-    view.setStatus(Text(texts::reading::kScanningPercent, 10));
+    view.setProgress(Progress::Percent(texts::reading::kScanningPercent, 10, kReadingSteps));
     const TextAnswer idAnswer =
         DevQueryChecked(ops.port, address, "@", 10, kQueryTimeoutMs, AnswerForm::Text);
     const std::string& id = idAnswer.text;
@@ -133,7 +137,7 @@ bool IdentifyConverter(Operations& ops, std::int32_t address) {
 bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     DeviceState& st = ops.state;
     MainView& view = ops.view;
-    view.setStatus(Text(texts::reading::kReadingPercent, 12));
+    view.setProgress(Progress::Percent(texts::reading::kReadingPercent, 12, kReadingSteps));
     const TextAnswer own =
         DevQueryChecked(ops.port, address, "ER" + LongToHex(kCellAddress, 2), 2, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
@@ -142,7 +146,7 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
     st.doubts.address = own.doubt;
     // What a write of these cells would replace, when it came cleanly.
     if (!own.doubt) RememberCell(ops, kCellAddress, address);
-    view.setStatus(Text(texts::reading::kReadingOnPercent, 15));
+    view.setProgress(Progress::Percent(texts::reading::kReadingOnPercent, 15, kReadingSteps));
     view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionRead(address)));
     ShowDoubt(view, ctl::lblAdresa, st.doubts.address);
 
@@ -161,8 +165,8 @@ bool ReadAddressAndFilter(Operations& ops, std::int32_t& address) {
 
 bool ReadDefinitions(Operations& ops, std::int32_t address) {
     DeviceState& st = ops.state;
-    ops.view.setStatus(Text(texts::reading::kReadingPercent, 20));
-    ops.view.setStatus(Text(texts::reading::kDefinitionsPercent, 30));
+    ops.view.setProgress(Progress::Percent(texts::reading::kReadingPercent, 20, kReadingSteps));
+    ops.view.setProgress(Progress::Percent(texts::reading::kDefinitionsPercent, 30, kReadingSteps));
     const TextAnswer def = DevQueryChecked(ops.port, address, "DEF", 8, kQueryTimeoutMs);
     if (ops.cancelled()) return false;
     for (int i = 0; i < kInputCount; ++i) {
@@ -181,10 +185,10 @@ bool ReadConstants(Operations& ops, std::int32_t address) {
     int p = 30;
     for (int i = 0; i < kInputCount; ++i) {
         p += 2;
-        view.setStatus(Text(texts::reading::kReadingPercent, p));
+        view.setProgress(Progress::Percent(texts::reading::kReadingPercent, p, kReadingSteps));
         const FloatAnswer k = MemReadFloatChecked(ops.port, address, CellK(i), kConstantTimeoutMs);
         p += 2;
-        view.setStatus(Text(texts::reading::kReadingPercent, p));
+        view.setProgress(Progress::Percent(texts::reading::kReadingPercent, p, kReadingSteps));
         const FloatAnswer q = MemReadFloatChecked(ops.port, address, CellQ(i), kConstantTimeoutMs);
         if (ops.cancelled()) return false;
         st.K[i] = k.value;
@@ -194,10 +198,10 @@ bool ReadConstants(Operations& ops, std::int32_t address) {
         RememberFloat(ops, CellK(i), k);
         RememberFloat(ops, CellQ(i), q);
         p += 3;
-        view.setStatus(Text(texts::reading::kReadingPercent, p));
+        view.setProgress(Progress::Percent(texts::reading::kReadingPercent, p, kReadingSteps));
         ShowConstants(view, st, i);
         p += 2;
-        view.setStatus(Text(texts::reading::kReadingPercent, p));
+        view.setProgress(Progress::Percent(texts::reading::kReadingPercent, p, kReadingSteps));
     }
     return true;
 }
@@ -215,7 +219,7 @@ bool ReadConfiguration(Operations& ops, std::int32_t address) {
     st.configBytes[0] = HexToLong(config28.text);
     st.configBytes[2] = HexToLong(config2A.text);
     st.doubts.config = {config28.doubt, config29.doubt, config2A.doubt};
-    ops.view.setStatus(Text(texts::reading::kReadingPercent, 69));
+    ops.view.setProgress(Progress::Percent(texts::reading::kReadingPercent, 69, kReadingSteps));
     return true;
 }
 
@@ -227,7 +231,7 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
     SensorRecord& rec = st.records[i];
     colour = kRgbWhite;
     if ((st.EKeyMask >> i) & 1U) {
-        if (BlockReadChecked(ops.port, buffer, address, i, 0, image) < 0) {
+        if (!BlockReadChecked(ops.port, buffer, address, i, 0, image).ok()) {
             ops.prompter.critical(Text(texts::reading::kEKeyBlockUnread));
             return false;
         }
@@ -239,20 +243,21 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
         colour = kRgbGreen;
         return true;
     }
-    if (BlockReadChecked(ops.port, buffer, address, 4, i, image) < 0) {
+    if (!BlockReadChecked(ops.port, buffer, address, 4, i, image).ok()) {
         ops.prompter.critical(Text(texts::reading::kMemBlockUnread));
         return false;
     }
     RememberBlock(ops, BlockNumber(4, i), buffer);
-    const std::int32_t code = DecodeEKeyImage(buffer, rec, 4, i, ops.nowMs());
-    if (code == 0) {
+    const Result decoded = DecodeEKeyImage(buffer, rec, 4, i, ops.nowMs());
+    if (decoded.ok()) {
         st.sources[i] = InputSource::Internal;
         ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceInternal));
         return true;
     }
-    InitSensorRecord(rec, "ERR:" + std::to_string(code), 0.0f, 0.0f, 1.0f, 1.0f, 10, "######0",
-                     "div", 10, false, 4, i, kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV,
-                     ops.clock.now(), ops.nowMs());
+    InitSensorRecord(rec, "ERR:" + std::to_string(decoded.shownNumber()), 0.0f, 0.0f, 1.0f, 1.0f,
+                     10, "######0", "div", 10, false, 4, i,
+                     kCurveHasCurve | kCurveWidePoints | kCurveSignalMvV, ops.clock.now(),
+                     ops.nowMs());
     st.sources[i] = InputSource::InternalNA;
     ops.view.setCaption(ctl::lblR27ID(i), Text(texts::reading::kSourceInternalNA));
     colour = kRgbRed;
@@ -283,7 +288,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
     const Doubt fromMask = st.doubts.ekeyMask ? kDoubtDerived : Doubt{};
     for (int i = 0; i < kInputCount; ++i) {
         std::string buffer(256, '\0');
-        ops.view.setStatus(Text(texts::reading::kRecordsPercent, 25 * i));
+        ops.view.setProgress(Progress::Percent(texts::reading::kRecordsPercent, i, kInputCount));
         Doubt image;
         std::uint32_t colour = kRgbWhite;
         if (!ReadRecord(ops, address, i, buffer, image, colour)) return false;

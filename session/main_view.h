@@ -20,13 +20,37 @@ inline constexpr std::uint32_t kRgbGreen = 0x00FF00;
 inline constexpr std::uint32_t kRgbRed = 0xFF0000;
 inline constexpr std::uint32_t kRgbYellow = 0xFFFF00;
 
+// How far a long sequence has come: step `step` of `of`, told in a wording
+// that takes the percentage done ("Načítání ... %1%"), or, when it counts
+// them, the step, the count and the percentage ("Čtení EEPROM %1/%2 ... %3%").
+struct Progress {
+    const TextId* wording = nullptr;
+    int step = 0;
+    int of = 0;
+    bool counted = false;
+
+    static Progress Percent(const TextId& wording, int step, int of) {
+        return {&wording, step, of, false};
+    }
+    static Progress Counted(const TextId& wording, int step, int of) {
+        return {&wording, step, of, true};
+    }
+    int percent() const { return of > 0 ? step * 100 / of : 100; }
+    // The status line that shows it.
+    Text text() const {
+        return counted ? Text(*wording, step, of, percent()) : Text(*wording, percent());
+    }
+};
+
 class MainView {
 public:
     virtual ~MainView() = default;
 
-    // The status line, repainted at once: long sequences report progress
-    // through it while they wait for the converter.
+    // The status line, repainted at once.
     virtual void setStatus(const Text& text) = 0;
+    // The status line as long sequences report their progress through it
+    // while they wait for the converter.
+    virtual void setProgress(const Progress& progress) = 0;
     // Caption of a label, button, menu or menu item, repainted at once.
     virtual void setCaption(const std::string& control, const Text& text) = 0;
     virtual void setControlEnabled(const std::string& control, bool enabled) = 0;

@@ -103,11 +103,11 @@ WriteCheckResult ReadBackStopped(Operations& ops, const WriteCheck& check) {
     DeviceState& st = ops.state;
     std::string image;
     Doubt doubt;
-    const std::int32_t read =
+    const Result read =
         BlockReadChecked(ops.port, image, st.DeviceAddress, check.block / kPagesPerInput,
                          check.block % kPagesPerInput, doubt);
     if (ops.cancelled()) return WriteCheckResult::NotReadAgain;
-    if (read == kBlockReadOk && !doubt) {
+    if (read.ok() && !doubt) {
         RememberBlock(ops, check.block, image);
         return FinishWriteCheck(ops, check);
     }
@@ -210,11 +210,10 @@ bool KnowBlocks(Operations& ops, const std::vector<std::int32_t>& blocks) {
         if (KnownBlock(ops, block) != nullptr) continue;
         std::string image;
         Doubt doubt;
-        const std::int32_t read =
-            BlockReadChecked(ops.port, image, st.DeviceAddress, block / kPagesPerInput,
-                             block % kPagesPerInput, doubt);
+        const Result read = BlockReadChecked(ops.port, image, st.DeviceAddress,
+                                             block / kPagesPerInput, block % kPagesPerInput, doubt);
         if (ops.cancelled()) return false;
-        if (read != kBlockReadOk || doubt) {
+        if (!read.ok() || doubt) {
             ops.prompter.critical(Text(texts::session::kOldBlockUnread, block));
             return false;
         }
@@ -306,17 +305,15 @@ MemoryConfirmation ConfirmFromReading(const BlockCache& cache, const GuardedWrit
     return {};
 }
 
-void EndBlockWrite(Operations& ops, GuardedWrite& w, std::int32_t result) {
+void EndBlockWrite(Operations& ops, GuardedWrite& w, const Result& result) {
     if (w.refused()) return;
-    w.written = result == kBlockWriteOk;
+    w.written = result.ok();
     if (w.written) return;
-    if (ops.cancelled() || result == kBlockPortClosed) {
+    if (ops.cancelled() || result == ResultCode::PortClosed) {
         Settle(ops, w, JournalResult::Interrupted);
         return;
     }
-    const std::int32_t at =
-        result <= -kBlockWrongEchoBase ? -result - kBlockWrongEchoBase : -result;
-    Settle(ops, w, JournalResult::Failed, at > 0 && at <= kBlockSize ? at : 0);
+    Settle(ops, w, JournalResult::Failed, result.byte());
 }
 
 void EndCellsWrite(Operations& ops, GuardedWrite& w, bool echoed, int failedAt) {

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/result.h"
 #include "link/transact.h"
 #include "session/journal.h"
 #include "session/operations.h"
@@ -126,7 +127,7 @@ GuardedWrite BeginCellsWrite(Operations& ops, const char* command, const CellVal
 
 // BlockWrite's result for w: a failure or an interruption is the write's
 // outcome now (and the way back will be offered).
-void EndBlockWrite(Operations& ops, GuardedWrite& w, std::int32_t result);
+void EndBlockWrite(Operations& ops, GuardedWrite& w, const Result& result);
 // The cells' frames are done: `echoed` when every byte came back right;
 // failedAt the byte (from 1) where a write stopped, 0 when it did not.
 void EndCellsWrite(Operations& ops, GuardedWrite& w, bool echoed, int failedAt = 0);

@@ -231,9 +231,9 @@ RunResult Constant(std::uint64_t seed, double rate, std::int64_t bound, int inde
     Rig r(DefaultSetup());
     if (!Prepare(r, seed, rate)) return NotRun();
     const ConverterImage before = Snapshot(r.conv());
-    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    Result outcome = ResultCode::NotRun;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = SetmVVKQ(o, index); });
-    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, before,
+    return WriteVerdict(r, finished, outcome == ResultCode::Ok, before,
                         MeantConstant(r, before, index));
 }
 
@@ -243,9 +243,9 @@ RunResult Filter(std::uint64_t seed, double rate, std::int64_t bound) {
     const ConverterImage before = Snapshot(r.conv());
     ConverterImage expected = before;
     expected.memory[kCellFilter] = 3;
-    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    Result outcome = ResultCode::NotRun;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = WriteFilter(o, 3); });
-    return WriteVerdict(r, finished, outcome == ConstantOutcome::Written, before, expected);
+    return WriteVerdict(r, finished, outcome == ResultCode::Ok, before, expected);
 }
 
 // The editor as a user fills it: the old points go, two new ones come,
@@ -274,8 +274,8 @@ RunResult CalibrationStore(std::uint64_t seed, double rate, std::int64_t bound) 
         run = ChangeCalibration(o, 0, editor, [&](Operations& x) { reread = DevRead(x, 1); });
     });
     // What r27ctl's calibrate calls done (status 0).
-    const bool success =
-        run.tag == kTagStore && run.stored() && reread && run.checkResult == WriteCheckResult::Same;
+    const bool success = run.tag == EditorTag::Store && run.stored() && reread &&
+                         run.checkResult == WriteCheckResult::Same;
     // The editor's points and description, the zero offset cleared, on
     // input 1's sensor as the eKey held it.
     ConverterImage expected = before;
@@ -310,7 +310,7 @@ RunResult CopyExtToInt(std::uint64_t seed, double rate, std::int64_t bound) {
     CopyResult result;
     const bool finished =
         r.runBounded(bound, [&](Operations& o) { result = CopyEKeyExtToInt(o, 1); });
-    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
+    RunResult out = WriteVerdict(r, finished, result.outcome == ResultCode::Ok, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
@@ -326,7 +326,7 @@ RunResult Copy1To4(std::uint64_t seed, double rate, std::int64_t bound) {
     expected.blocks[96] = image;
     CopyResult result;
     const bool finished = r.runBounded(bound, [&](Operations& o) { result = CopyEKey1To4(o); });
-    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
+    RunResult out = WriteVerdict(r, finished, result.outcome == ResultCode::Ok, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
@@ -352,7 +352,7 @@ RunResult Init(std::uint64_t seed, double rate, std::int64_t bound) {
                    held.gainCode == 7 && held.limit == 1.0f;
         });
     }
-    RunResult out = WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
+    RunResult out = WriteVerdict(r, finished, result.outcome == ResultCode::Ok, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
@@ -377,9 +377,9 @@ RunResult EepromLoad(std::uint64_t seed, double rate, std::int64_t bound,
     for (const EepromByte& b : EepBytes())
         expected.memory[static_cast<std::size_t>(b.location)] = static_cast<std::uint8_t>(b.value);
     r.user.fileAnswer = EepPath(workDir);
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = LoadEeprom(o); });
-    return WriteVerdict(r, finished, outcome == Outcome::Done, before, expected);
+    return WriteVerdict(r, finished, outcome == ResultCode::Ok, before, expected);
 }
 
 RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
@@ -388,11 +388,11 @@ RunResult EepromSave(std::uint64_t seed, double rate, std::int64_t bound,
     if (!Prepare(r, seed, rate)) return NotRun();
     const std::string path = workDir + "/save-" + std::to_string(seed) + ".eep";
     r.user.fileAnswer = path;
-    Outcome outcome = Outcome::Refused;
+    Result outcome = ResultCode::Refused;
     const bool finished = r.runBounded(bound, [&](Operations& o) { outcome = SaveEeprom(o); });
     RunResult out;
     out.hang = !finished;
-    out.success = finished && outcome == Outcome::Done;
+    out.success = finished && outcome == ResultCode::Ok;
     out.virtualMs = r.commandMs();
     out.faults = FaultLog(r.bus);
     // Every line in the file must be the converter's byte, whatever the
@@ -445,7 +445,7 @@ RunResult RmuStore(std::uint64_t seed, double rate, std::int64_t bound) {
             return old && SameCurve(held, *old) && held.auxSingle == limit;
         });
     }
-    RunResult out = WriteVerdict(r, finished, result.outcome() == Outcome::Done, before, expected);
+    RunResult out = WriteVerdict(r, finished, result.outcome() == ResultCode::Ok, before, expected);
     out.unchecked = out.success && Unchecked(result.writes);
     return out;
 }
@@ -468,7 +468,7 @@ RunResult Restore(std::uint64_t seed, double rate, std::int64_t bound) {
     expected.blocks[32] = backup.image;
     RestoreResult result;
     const bool finished = r.runBounded(bound, [&](Operations& o) { result = RestoreEKey(o); });
-    return WriteVerdict(r, finished, result.outcome == Outcome::Done, before, expected);
+    return WriteVerdict(r, finished, result.outcome == ResultCode::Ok, before, expected);
 }
 
 // A run that went wrong silently (or failed without saying what it left) is

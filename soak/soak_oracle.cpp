@@ -171,7 +171,7 @@ std::vector<float> RawReadings(const sim::Bus& bus, int input) {
 
 std::optional<SensorRecord> RecordOf(const std::string& image) {
     SensorRecord rec;
-    if (DecodeEKeyImage(image, rec, 0, 0, 0) != 0) return std::nullopt;
+    if (!DecodeEKeyImage(image, rec, 0, 0, 0).ok()) return std::nullopt;
     return rec;
 }
 

@@ -59,8 +59,8 @@ protected:
         live.seen.fill(true);
         view.timer = true;
     }
-    ConstantOutcome Run(int index) {
-        ConstantOutcome outcome = ConstantOutcome::NotRun;
+    Result Run(int index) {
+        Result outcome = ResultCode::NotRun;
         session.run([&](Operations& o) { outcome = SetmVVKQ(o, index); });
         return outcome;
     }
@@ -69,7 +69,7 @@ protected:
 
 TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
     live.raw[2] = 9000000;
-    ASSERT_EQ(Run(2), ConstantOutcome::Written);
+    ASSERT_EQ(Run(2), ResultCode::Ok);
     std::vector<std::string> expected = FloatFrames(160, 9000000.0f);
     expected.push_back("$01LT\r");
     EXPECT_EQ(Sent(), Joined(expected, ReadBackFrames(160, 4)));
@@ -82,7 +82,7 @@ TEST_F(Constants, ZeroAndSlopeOfTheThirdInputGoToTheirCells) {
 
     const std::size_t before = line.sent().size();
     live.raw[2] = 9040000;
-    ASSERT_EQ(Run(6), ConstantOutcome::Written);
+    ASSERT_EQ(Run(6), ResultCode::Ok);
     expected = FloatFrames(164, 5e-5f);
     expected.push_back("$01LT\r");
     EXPECT_EQ(framesAfter(before), Joined(expected, ReadBackFrames(164, 4)));
@@ -107,7 +107,7 @@ TEST_F(Constants, SlopeIsReferredTo128xUnlessTheInputSaysOtherwise) {
         state.records[0].gainCode = c.gain;
         state.definitionBytes[0] = c.definition;
         if (c.answer) view.inputAnswers = {c.answer};
-        ASSERT_EQ(Run(c.index), ConstantOutcome::Written) << c.index << " " << c.gain;
+        ASSERT_EQ(Run(c.index), ResultCode::Ok) << c.index << " " << c.gain;
         EXPECT_FLOAT_EQ(static_cast<float>(state.K[0]), c.expected) << c.index << " " << c.gain;
         EXPECT_EQ(conv().memoryFloat(148), static_cast<float>(state.K[0]));
         EXPECT_EQ(line.sent().back().text, "$01ER97\r");
@@ -124,24 +124,24 @@ TEST_F(Constants, RefusedSlopesSendNothing) {
     struct Case {
         int index;
         const char* answer; // the "x" button's answer
-        ConstantOutcome outcome;
+        Result outcome;
         std::string message; // how the critical box begins
         bool timerAfter;     // a zero typed leaves the measurement stopped
     };
     const std::string entered = "Zadaná hodnota mV/V: hodnotu ";
     const Case cases[] = {
-        {9, "0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {9, "", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {9, "0,0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {9, "abc", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {9, "-0", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false},
-        {9, "1e-50", ConstantOutcome::ZeroEntered, "nemuze to byt nula", false}, // 0 as a single
-        {9, "1e40", ConstantOutcome::Refused, entered + "1e+40 nelze použít", true},
-        {9, "-1e39", ConstantOutcome::Refused, entered + "-1e+39 nelze použít", true},
-        {9, "1e-40", ConstantOutcome::Refused, entered + "1e-40 nelze použít", true}, // denormal
-        {9, "1e-37", ConstantOutcome::Refused, "Strmost K vstupu 2: hodnotu ", true}, // K denormal
-        {7, "2", ConstantOutcome::Refused, tx::kSlopeUndefined.czech, true},
-        {11, "2", ConstantOutcome::Refused, tx::kSlopeUndefined.czech, true},
+        {9, "0", ResultCode::ZeroEntered, "nemuze to byt nula", false},
+        {9, "", ResultCode::ZeroEntered, "nemuze to byt nula", false},
+        {9, "0,0", ResultCode::ZeroEntered, "nemuze to byt nula", false},
+        {9, "abc", ResultCode::ZeroEntered, "nemuze to byt nula", false},
+        {9, "-0", ResultCode::ZeroEntered, "nemuze to byt nula", false},
+        {9, "1e-50", ResultCode::ZeroEntered, "nemuze to byt nula", false}, // 0 as a single
+        {9, "1e40", ResultCode::Refused, entered + "1e+40 nelze použít", true},
+        {9, "-1e39", ResultCode::Refused, entered + "-1e+39 nelze použít", true},
+        {9, "1e-40", ResultCode::Refused, entered + "1e-40 nelze použít", true}, // denormal
+        {9, "1e-37", ResultCode::Refused, "Strmost K vstupu 2: hodnotu ", true}, // K denormal
+        {7, "2", ResultCode::Refused, tx::kSlopeUndefined.czech, true},
+        {11, "2", ResultCode::Refused, tx::kSlopeUndefined.czech, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.index) + " " + c.answer);
@@ -181,11 +181,11 @@ TEST_F(Constants, ZeroAndSlopeRefuseWhatTheConverterDidNotSayCleanly) {
         c.spoil(ops);
         const std::size_t before = line.sent().size();
         const std::size_t criticals = view.criticals.size();
-        const ConstantOutcome outcome = Run(c.index);
+        const Result outcome = Run(c.index);
         if (*c.message == 0) {
-            EXPECT_EQ(outcome, ConstantOutcome::Written);
+            EXPECT_EQ(outcome, ResultCode::Ok);
         } else {
-            EXPECT_EQ(outcome, ConstantOutcome::Refused);
+            EXPECT_EQ(outcome, ResultCode::Refused);
             EXPECT_TRUE(framesAfter(before).empty());
             ASSERT_EQ(view.criticals.size(), criticals + 1);
             EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
@@ -204,7 +204,7 @@ TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {
     for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
         view.answers = {answer};
         const std::size_t before = line.sent().size();
-        const ConstantOutcome outcome = Run(5);
+        const Result outcome = Run(5);
         const test::PromptCall& q = view.calls.back();
         EXPECT_EQ(q.text, "Vstup 2 je od nuly (Q) vzdálen jen 3 dílků: strmost by byla K = "
                           "6.6667 E-01. Opravdu ji zapsat?");
@@ -212,10 +212,10 @@ TEST_F(Constants, ASpanOfFewDivisionsIsAskedAboutBeforeTheSlopeGoesOut) {
         EXPECT_FALSE(measuringWhileAsked);
         EXPECT_TRUE(view.timer);
         if (answer == MessageAnswer::No) {
-            EXPECT_EQ(outcome, ConstantOutcome::Refused);
+            EXPECT_EQ(outcome, ResultCode::Refused);
             EXPECT_TRUE(framesAfter(before).empty());
         } else {
-            EXPECT_EQ(outcome, ConstantOutcome::Written);
+            EXPECT_EQ(outcome, ResultCode::Ok);
             EXPECT_EQ(conv().memoryFloat(CellK(1)), 2.0f / 3.0f);
         }
     }
@@ -226,7 +226,7 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
     line.waitFor(2000);
     const std::size_t before = line.sent().size();
     const std::int64_t start = line.nowMs();
-    ASSERT_EQ(Run(1), ConstantOutcome::Written);
+    ASSERT_EQ(Run(1), ResultCode::Ok);
     const auto frames = framesAfter(before);
     ASSERT_EQ(frames.size(), 9u);
     // The first write waits out the last tick's answer, and so does the
@@ -241,9 +241,9 @@ TEST_F(Constants, TheMeasurementIsStoppedBeforeTheWriteAndTheLabelsShowAtOnce) {
 }
 
 TEST_F(Constants, FilterGoesToCellFiveWithTheEchoWaits) {
-    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    Result outcome = ResultCode::NotRun;
     session.run([&](Operations& o) { outcome = WriteFilter(o, 12); });
-    ASSERT_EQ(outcome, ConstantOutcome::Written);
+    ASSERT_EQ(outcome, ResultCode::Ok);
     EXPECT_EQ(Sent(), (std::vector<std::string>{"$01EW050C\r", "$01ER05\r"}));
     EXPECT_EQ(conv().memory(kCellFilter), 12);
     EXPECT_EQ(state.FilterCode, 12);
@@ -254,7 +254,7 @@ TEST_F(Constants, FilterGoesToCellFiveWithTheEchoWaits) {
     EXPECT_EQ(line.sent()[1].timeMs, 1200);
 
     session.run([&](Operations& o) { outcome = WriteFilter(o, -1); });
-    EXPECT_EQ(outcome, ConstantOutcome::NotRun);
+    EXPECT_EQ(outcome, ResultCode::NotRun);
     EXPECT_EQ(line.sent().size(), 2u);
 }
 
@@ -264,30 +264,28 @@ TEST_F(Constants, AWriteIsReportedByWhatTheConverterHoldsNotByItsEchoes) {
         sim::RequestMatch match;
         sim::Fault fault;
         int times;
-        ConstantOutcome outcome;
+        Result outcome;
         const char* message; // the start of the critical message, "" for none
     } cases[] = {
         // The location is hit on its way in: the echo is right, the byte
         // lands in the neighbouring cell.
         {"altered location", sim::RequestMatch("EW", 0, 0x92), sim::Fault::alteredIndex(), 1,
-         ConstantOutcome::NotConfirmed,
-         "Zápis do paměti převodníku se nepodařil: na adrese 92h je"},
+         ResultCode::NotConfirmed, "Zápis do paměti převodníku se nepodařil: na adrese 92h je"},
         // The echo never comes, but the converter took the byte.
-        {"lost echo", "EW", sim::Fault::noAnswer(), 1, ConstantOutcome::Written, ""},
+        {"lost echo", "EW", sim::Fault::noAnswer(), 1, ResultCode::Ok, ""},
         // The byte is damaged on its way in and stored damaged.
         {"wrong value", sim::RequestMatch("EW", 0, 0x93), sim::Fault::wrongEcho(0x00), 1,
-         ConstantOutcome::NotConfirmed,
-         "Zápis do paměti převodníku se nepodařil: na adrese 93h je 00h"},
+         ResultCode::NotConfirmed, "Zápis do paměti převodníku se nepodařil: na adrese 93h je 00h"},
         // Nothing can be read back.
         {"silent read-back", sim::RequestMatch("ER", 0, 0x90), sim::Fault::noAnswer(), 4,
-         ConstantOutcome::NotConfirmed,
+         ResultCode::NotConfirmed,
          "Zápis do paměti převodníku nelze ověřit: adresu 90h se nepodařilo"},
         // A doubtful answer is asked again; one that stays so proves nothing.
         {"non-hex read-back", sim::RequestMatch("ER", 0, 0x91), sim::Fault::nonHex(0, '#'),
-         kCellAsks, ConstantOutcome::NotConfirmed,
+         kCellAsks, ResultCode::NotConfirmed,
          "Zápis do paměti převodníku nelze ověřit: adresu 91h"},
         {"non-hex once", sim::RequestMatch("ER", 0, 0x91), sim::Fault::nonHex(0, '#'), 1,
-         ConstantOutcome::Written, ""},
+         ResultCode::Ok, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -313,9 +311,9 @@ TEST_F(Constants, AWriteIsReportedByWhatTheConverterHoldsNotByItsEchoes) {
 
 TEST_F(Constants, AFilterStoredElsewhereIsReported) {
     bus.faults().next("EW05", sim::Fault::alteredIndex());
-    ConstantOutcome outcome = ConstantOutcome::NotRun;
+    Result outcome = ResultCode::NotRun;
     session.run([&](Operations& o) { outcome = WriteFilter(o, 3); });
-    EXPECT_EQ(outcome, ConstantOutcome::NotConfirmed);
+    EXPECT_EQ(outcome, ResultCode::NotConfirmed);
     EXPECT_EQ(conv().memory(0x04), 3); // where it went
     ASSERT_EQ(view.criticals.size(), 1u);
     EXPECT_EQ(view.criticals[0],
@@ -399,7 +397,7 @@ TEST_F(EditingRun, CapturedTypedEditedAndDeletedPointsGoIntoTheEKey) {
     const std::size_t before = line.sent().size();
     const CalibrationRun run = Change(0);
 
-    ASSERT_TRUE(run.stored()) << run.tag << " " << run.writeResult;
+    ASSERT_TRUE(run.stored()) << static_cast<int>(run.tag) << " " << run.writeResult;
     EXPECT_EQ(editor.model().points.count(), 3);
     // the live signal moved while the editor was open
     EXPECT_NE(std::find(editor.signalLabels.begin(), editor.signalLabels.end(), "   1.0000"),
@@ -422,7 +420,7 @@ TEST_F(EditingRun, CapturedTypedEditedAndDeletedPointsGoIntoTheEKey) {
 
     // the converter's block decodes to the edited curve, and so does the re-read
     SensorRecord decoded;
-    ASSERT_EQ(DecodeEKeyImage(conv().block(0), decoded, 0, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(conv().block(0), decoded, 0, 0, 0), ResultCode::Ok);
     EXPECT_EQ(readActions, 1);
     for (const SensorRecord* rec : {&decoded, &state.records[0]}) {
         EXPECT_EQ(TrimBlanks(rec->description), "Siločlen 100 kg");
@@ -487,10 +485,10 @@ TEST_F(EditingRun, StatusesWaitsAndTheMeasurementAroundTheWrite) {
 
 TEST_F(EditingRun, EndingWithoutSavingWritesNothing) {
     ReadAndMeasure();
-    const std::pair<const char*, std::function<void(CalibrationEditorModel&)>> endings[] = {
-        {"exit", [](CalibrationEditorModel& m) { m.cmdAction_Click(0); }},
-        {"Closed", [&](CalibrationEditorModel&) { editor.Unload(); }},
-        {"New",
+    const std::pair<EditorTag, std::function<void(CalibrationEditorModel&)>> endings[] = {
+        {EditorTag::Cancel, [](CalibrationEditorModel& m) { m.cmdAction_Click(0); }},
+        {EditorTag::Closed, [&](CalibrationEditorModel&) { editor.Unload(); }},
+        {EditorTag::New,
          [&](CalibrationEditorModel& m) {
              view.answers = {MessageAnswer::Yes};
              m.mKrivkaNew_Click();
@@ -506,15 +504,15 @@ TEST_F(EditingRun, EndingWithoutSavingWritesNothing) {
         const std::vector<std::string> statuses(view.statuses.begin() + statusesBefore,
                                                 view.statuses.end());
         const auto start = std::find(statuses.begin(), statuses.end(), "Spouštím měření ...");
-        ASSERT_NE(start, statuses.end()) << tag;
-        EXPECT_EQ(*(start + 1), "OK, měření spuštěno.") << tag;
+        ASSERT_NE(start, statuses.end()) << static_cast<int>(tag);
+        EXPECT_EQ(*(start + 1), "OK, měření spuštěno.") << static_cast<int>(tag);
         EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "Zastavuji měření ..."),
                   statuses.end());
         for (const std::string& f : framesAfter(before)) {
-            EXPECT_NE(f.substr(0, 5), "$01KW") << tag;
-            EXPECT_NE(f, "$01X\r") << tag;
+            EXPECT_NE(f.substr(0, 5), "$01KW") << static_cast<int>(tag);
+            EXPECT_NE(f, "$01X\r") << static_cast<int>(tag);
         }
-        EXPECT_TRUE(view.timer) << tag;
+        EXPECT_TRUE(view.timer) << static_cast<int>(tag);
         EXPECT_FALSE(editor.visible);
     }
     EXPECT_EQ(editor.loads, 1); // hidden and reused, not loaded again
@@ -527,10 +525,10 @@ TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
     // an image that cannot be built
     At(500, [](CalibrationEditorModel& m) {
         m.xXx.pointCount = 1;
-        m.Tag = kTagStore;
+        m.Tag = EditorTag::Store;
     });
     CalibrationRun run = Change(0);
-    EXPECT_EQ(run.imageSize, kBuildTooFewPoints);
+    EXPECT_EQ(run.built, ResultCode::TooFewPoints);
     ASSERT_FALSE(view.calls.empty());
     EXPECT_EQ(view.calls.back().text, "Nelze uložit křivku [ERR:-2]");
     EXPECT_EQ(view.calls.back().icon, MessageIcon::None);
@@ -540,10 +538,10 @@ TEST_F(EditingRun, FailuresAreReportedAsPlainBoxesAndTheConverterRestarted) {
     // an eKey pulled out before the write
     editor.actions = {{500, [&](CalibrationEditorModel& m) {
                            conv().setPlugged(0, false);
-                           m.Tag = kTagStore;
+                           m.Tag = EditorTag::Store;
                        }}};
     run = Change(0);
-    EXPECT_EQ(run.writeResult, BlockWriteNoAnswerAt(1));
+    EXPECT_EQ(run.writeResult, Result::Of(ResultOf::BlockWrite, ResultCode::NoAnswer, 1));
     EXPECT_EQ(view.calls.back().text, "Chyba ukládání kalibrace. [ERR:-1]");
     EXPECT_EQ(view.calls.back().icon, MessageIcon::None);
     EXPECT_EQ(framesStartingWith("$01X\r").size(), 2u);
@@ -561,7 +559,7 @@ TEST_F(EditingRun, LoadFromSensorReadsTheBlockAgainWithTheMeasurementStopped) {
     elsewhere.pointSignals[1] = 2;
     elsewhere.userValues[1] = 40;
     std::string image;
-    ASSERT_GT(BuildEKeyImage(image, elsewhere, 1, clock.when), 0);
+    ASSERT_TRUE(BuildEKeyImage(image, elsewhere, 1, clock.when).ok());
     conv().setBlock(0, image);
 
     bool loaded = false;
@@ -622,10 +620,9 @@ TEST_F(EditingRun, LoadFromSensorThatDoesNotAnswerLeavesTheEditor) {
     EXPECT_EQ(text, "typed");
     EXPECT_EQ(editor.model().fields.txtPopis, "typed");
     EXPECT_EQ(view.criticals,
-              (std::vector<std::string>{"Kalibraci nelze načíst ze snímače (blok 0): " +
-                                            BlockReadResultText(kBlockReadNoAnswer) + " [ERR:-1]",
-                                        "Blok 0 neobsahuje kalibrační data: " +
-                                            DecodeResultText(kDecodeNoFSN) + " [ERR:-34]"}));
+              (std::vector<std::string>{
+                  "Kalibraci nelze načíst ze snímače (blok 0): no complete answer [ERR:-1]",
+                  "Blok 0 neobsahuje kalibrační data: no FSN mark [ERR:-34]"}));
     EXPECT_TRUE(view.timer);
 }
 
@@ -637,7 +634,7 @@ TEST_F(EditingRun, AWindows1250KeyKeepsItsBytesAndWhatItCannotHoldIsRefused) {
     ReadAndMeasure();
     const std::string description = "Force sensor 10 kN \x96 C3" + std::string(9, ' ');
     ASSERT_EQ(conv().block(32).substr(8, 32), description);
-    std::string tagAfterRefusal = "not saved";
+    EditorTag tagAfterRefusal = EditorTag::Store;
     At(500, [&](CalibrationEditorModel& m) {
         m.fields.txtJednotka = "kΩ";
         view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
@@ -648,7 +645,7 @@ TEST_F(EditingRun, AWindows1250KeyKeepsItsBytesAndWhatItCannotHoldIsRefused) {
     });
     const CalibrationRun run = Change(1);
     ASSERT_TRUE(run.stored());
-    EXPECT_EQ(tagAfterRefusal, "");
+    EXPECT_EQ(tagAfterRefusal, EditorTag::None);
     EXPECT_EQ(view.criticals, std::vector<std::string>{"Znak „Ω“ (U+03A9) nelze uložit do eKey: "
                                                        "kódová stránka snímače (Windows-1250) ho "
                                                        "neobsahuje."});
@@ -663,7 +660,7 @@ TEST_F(EditingRun, TheStoredRecordHasNoZeroOffset) {
     ReadAndMeasure();
     At(500, [](CalibrationEditorModel& m) {
         m.xXx.zeroOffset = 7; // as a tare would leave it
-        m.Tag = kTagStore;
+        m.Tag = EditorTag::Store;
     });
     const CalibrationRun run = Change(0);
     ASSERT_TRUE(run.stored());
@@ -677,7 +674,7 @@ TEST_F(EditingRun, ClosingTheProgramEndsTheWaitAndWritesNothing) {
     const std::size_t before = line.sent().size();
     const std::size_t statusesBefore = view.statuses.size();
     const CalibrationRun run = Change(2);
-    EXPECT_EQ(run.tag, "");
+    EXPECT_EQ(run.tag, EditorTag::None);
     // it unwinds at once: no restart of the measurement is reported
     EXPECT_EQ(view.statuses.size(), statusesBefore);
     EXPECT_FALSE(editor.visible);

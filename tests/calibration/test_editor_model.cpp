@@ -204,7 +204,7 @@ TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
         view.answers = {MessageAnswer::No};
         (m.*click)();
         EXPECT_EQ(m.points.count(), 2);
-        EXPECT_TRUE(m.Tag.empty());
+        EXPECT_EQ(m.Tag, EditorTag::None);
         ASSERT_EQ(view.calls.size(), 1u);
         EXPECT_EQ(view.calls[0].text, text);
         EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
@@ -216,7 +216,7 @@ TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
     m.mKrivkaDelete_Click();
     EXPECT_EQ(m.points.count(), 0);
     EXPECT_TRUE(m.fields.lstKrivka.empty());
-    EXPECT_TRUE(m.Tag.empty()); // unlike a new curve, the run goes on
+    EXPECT_EQ(m.Tag, EditorTag::None); // unlike a new curve, the run goes on
 
     Type({{"1", "10"}, {"2", "20"}});
     view.calls.clear();
@@ -225,7 +225,7 @@ TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
     ASSERT_EQ(view.calls.size(), 2u);
     EXPECT_EQ(view.calls[1].text, "The data will be saved after 'Save' button had been pressed");
     EXPECT_EQ(view.calls[1].icon, MessageIcon::Information);
-    EXPECT_EQ(m.Tag, kTagNew);
+    EXPECT_EQ(m.Tag, EditorTag::New);
     EXPECT_EQ(m.points.count(), 0);
     EXPECT_EQ(m.xXx.pointCount, 0);
     EXPECT_EQ(m.fields.txtPopis, "");
@@ -249,7 +249,7 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     EXPECT_EQ(view.calls[0].text, "Chcete opravdu zapsat kalibrační data do snímače ?");
     EXPECT_EQ(view.calls[0].icon, MessageIcon::Question);
     EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
-    EXPECT_TRUE(m.Tag.empty());
+    EXPECT_EQ(m.Tag, EditorTag::None);
 
     view.calls.clear();
     m.fields.txtPopis = " ";
@@ -259,7 +259,7 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
               (std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?",
                                         "Kalibrační křivka musí mít jméno (popis).",
                                         "Calibation data cannot be prepared to save."}));
-    EXPECT_TRUE(m.Tag.empty());
+    EXPECT_EQ(m.Tag, EditorTag::None);
 
     // the menu's "Save calibration data to sensor" is the same button
     line.waitFor(1234);
@@ -269,32 +269,32 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     m.mSaveEEKrivka_Click();
     EXPECT_EQ(view.messageTexts(),
               std::vector<std::string>{"Chcete opravdu zapsat kalibrační data do snímače ?"});
-    EXPECT_EQ(m.Tag, kTagStore);
+    EXPECT_EQ(m.Tag, EditorTag::Store);
     EXPECT_EQ(m.xXx.slopes[0], 50);
     EXPECT_EQ(m.xXx.overallSlope, 50);
     EXPECT_EQ(m.xXx.preparationTime, 1234);
 
     // a doubtful eKey mask: the block the record goes back to is not known
-    m.Tag.clear();
+    m.Tag = EditorTag::None;
     m.Input = 0;
     state.doubts.ekeyMask = kDoubtNoAnswer;
     view.answers = {MessageAnswer::Yes};
     m.cmdAction_Click(1);
     EXPECT_EQ(view.messageTexts().back().rfind("maska eKey je nejistá: ", 0), 0u);
-    EXPECT_TRUE(m.Tag.empty());
+    EXPECT_EQ(m.Tag, EditorTag::None);
     state.doubts.ekeyMask = {};
 
     // a file name as the target: nothing can be saved there
-    m.Tag.clear();
+    m.Tag = EditorTag::None;
     m.FNX = "kalibrace.clb";
     view.calls.clear();
     view.answers = {MessageAnswer::Yes};
     m.cmdAction_Click(1);
     EXPECT_EQ(view.messageTexts().back(), "Calibration data WERE NOT saved to calibration file.");
-    EXPECT_TRUE(m.Tag.empty());
+    EXPECT_EQ(m.Tag, EditorTag::None);
 
     m.cmdAction_Click(0);
-    EXPECT_EQ(m.Tag, kTagCancel);
+    EXPECT_EQ(m.Tag, EditorTag::Cancel);
 }
 
 TEST_F(EditorModel, SaveToFileWritesTheBuiltRecordOrSaysWhyNot) {
@@ -525,10 +525,10 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
 
 TEST_F(EditorModel, ClosingTagsAnUnfinishedRunAndActivationLoadsOnce) {
     m.Form_Unload();
-    EXPECT_EQ(m.Tag, kTagClosed);
-    m.Tag = kTagCancel;
+    EXPECT_EQ(m.Tag, EditorTag::Closed);
+    m.Tag = EditorTag::Cancel;
     m.Form_Unload();
-    EXPECT_EQ(m.Tag, kTagCancel);
+    EXPECT_EQ(m.Tag, EditorTag::Cancel);
 
     // the dialog's focus choice starts over once it was unloaded
     m.pointDialog.EditSignal = false;

@@ -278,7 +278,8 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              menu("mSaveEEKrivka")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"cmdAction_0", click("cmdAction_0"), [&] { EXPECT_EQ(editor->model().Tag, kTagCancel); }},
+        {"cmdAction_0", click("cmdAction_0"),
+         [&] { EXPECT_EQ(editor->model().Tag, EditorTag::Cancel); }},
     };
     // As the window runs the editor: inside a command that has let the
     // line go while the user edits.
@@ -543,7 +544,7 @@ TEST_F(EditorInTheWindow, LiveSignalMovesWhileTheWindowMeasuresAndTheEditorIsReu
     EXPECT_TRUE(seen[1].endsWith(QStringLiteral("00"))) << seen[1].toStdString();
     EXPECT_EQ(refusedDuringRun, 1);
     EXPECT_TRUE(editor->isHidden());
-    EXPECT_EQ(editor->model().Tag, kTagCancel);
+    EXPECT_EQ(editor->model().Tag, EditorTag::Cancel);
     EXPECT_EQ(w->reads, 1); // "Načíst" after the run
 
     // the same window again; the close box ends this run
@@ -555,7 +556,7 @@ TEST_F(EditorInTheWindow, LiveSignalMovesWhileTheWindowMeasuresAndTheEditorIsReu
     w->cmdChange_Click(0);
     EXPECT_EQ(w->calibrationEditorWindow(), editor);
     EXPECT_TRUE(editor->isHidden());
-    EXPECT_EQ(editor->model().Tag, kTagClosed);
+    EXPECT_EQ(editor->model().Tag, EditorTag::Closed);
     EXPECT_EQ(w->reads, 2);
 }
 

@@ -203,7 +203,7 @@ TEST_F(CtlCalibration, CalibrateStoresTheCurveAndShowsItReadBack) {
               kExitOk)
         << err.str();
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(conv().block(0), rec, 0, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(conv().block(0), rec, 0, 0, 0), ResultCode::Ok);
     EXPECT_EQ(TrimBlanks(rec.description), "Siločlen");
     EXPECT_EQ(TrimBlanks(rec.unit), "N");
     EXPECT_EQ(TrimBlanks(rec.numberFormat), "##0.000");
@@ -267,7 +267,7 @@ TEST_F(CtlCalibration, CalibrateGoesBackToTheInternalCopyItWasReadFrom) {
     EXPECT_EQ(sent("$01KW82").size(), 104u + 2 * 6);
     EXPECT_NE(out.str().find("the internal copy of input 3 (block 130)"), std::string::npos);
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(conv().block(130), rec, 4, 2, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(conv().block(130), rec, 4, 2, 0), ResultCode::Ok);
     EXPECT_EQ(TrimBlanks(rec.description), "Kopie");
 }
 
@@ -366,7 +366,7 @@ TEST_F(CtlCalibrationFiles, CalibrateFromAFileStoresItInTheInputsOwnBlock) {
               0u)
         << out.str();
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(conv().block(32), rec, 1, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(conv().block(32), rec, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(rec.description, one.description);
     EXPECT_EQ(rec.sensorId, one.sensorId);
     EXPECT_EQ(rec.pointCount, one.pointCount);

@@ -162,7 +162,7 @@ TEST_F(CtlMaintenance, RmuLimitsPrintOrStore) {
     EXPECT_EQ(out.str().substr(0, 53), "limits written: 1, failed: 0; the converter restarts\n");
     EXPECT_NE(out.str().find("[N     ]       13 "), std::string::npos) << out.str();
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(c.block(32), rec, 1, 0, 0), 0);
+    ASSERT_EQ(DecodeEKeyImage(c.block(32), rec, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(rec.auxSingle, 12.5f);
     EXPECT_EQ(c.block(32).substr(8, 24), "Force sensor 10 kN \x96 C3 "); // its bytes kept
     EXPECT_TRUE(sent("$00X\r"));

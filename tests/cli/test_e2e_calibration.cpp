@@ -107,7 +107,7 @@ TEST(CalibrationEndToEnd, CalibrateStoresTheCurveInTheEKey) {
         << r.out;
 
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), rec, 1, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), rec, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(TrimBlanks(rec.description), "Siločlen 2 kN");
     ASSERT_EQ(rec.pointCount, 3);
     EXPECT_NEAR(rec.pointSignals[2], 2.5, 1e-4);
@@ -125,7 +125,7 @@ TEST(CalibrationEndToEnd, CalibrateStoresTheCurveInTheEKey) {
                               "--point", "0:0", "--point", "1:1"});
     EXPECT_EQ(no.status, 4);
     SensorRecord after;
-    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), after, 1, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), after, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(TrimBlanks(after.description), "Siločlen 2 kN");
 }
 
@@ -147,7 +147,7 @@ TEST(CalibrationEndToEnd, AFileIntoAnotherInputAndItsCertificate) {
               std::string::npos)
         << r.out;
     SensorRecord rec;
-    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), rec, 1, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(sim.state()[0].blocks.at(32), rec, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(TrimBlanks(rec.description), "Load cell 500 kg");
 
     r = RunCtl({"--port", sim.pty(), "certificate", "2", "--pdf", file("list.pdf"), "--csv",

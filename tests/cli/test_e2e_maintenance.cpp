@@ -40,7 +40,7 @@ constexpr std::size_t kIdAt = 61;
 
 SensorRecord Decoded(const std::string& image) {
     SensorRecord rec;
-    EXPECT_EQ(DecodeEKeyImage(image, rec, 0, 0, 0), 0);
+    EXPECT_EQ(DecodeEKeyImage(image, rec, 0, 0, 0), ResultCode::Ok);
     return rec;
 }
 

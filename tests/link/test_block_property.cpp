@@ -12,7 +12,7 @@ namespace rm27 {
 namespace {
 
 struct Outcome {
-    std::int32_t result = 0;
+    Result result;
     std::int64_t endMs = 0;
     std::size_t frames = 0;
 };
@@ -43,15 +43,11 @@ Outcome RunOnce(std::uint64_t seed, double rate) {
     const std::string after = bus.converter(0).block(0);
     line.waitFor(5000); // anything still on its way must not change the verdict
 
-    if (out.result == 0) {
+    if (out.result.ok()) {
         EXPECT_EQ(after, image) << "seed " << seed;
         return out;
     }
-    int failing = 0; // 1-based byte the code names
-    if (out.result <= -10001 && out.result >= -10256)
-        failing = -out.result - 10000;
-    else if (out.result <= -1 && out.result >= -256)
-        failing = -out.result;
+    const int failing = out.result.byte(); // from 1
     EXPECT_GT(failing, 0) << "seed " << seed << " result " << out.result;
     if (failing == 0) return out;
 
@@ -73,7 +69,7 @@ TEST(BlockWriteProperty, EndsWrittenOrNamesTheFailingByte) {
     for (std::uint64_t seed = 1; seed <= 60; ++seed) {
         const double rate = seed % 3 == 0 ? 0.002 : 0.01;
         const Outcome o = RunOnce(seed, rate);
-        (o.result == 0 ? succeeded : failed)++;
+        (o.result.ok() ? succeeded : failed)++;
         // bounded: at most three sends of 21 polls per byte, plus the pause
         EXPECT_LE(o.frames, 3u * 256u);
         EXPECT_LE(o.endMs, 200 + 256 * 3 * 220);

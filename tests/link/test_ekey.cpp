@@ -48,7 +48,7 @@ SensorRecord CurveRecord(int count, std::uint8_t flags) {
 std::string Block(const SensorRecord& rec, std::size_t size = 256) {
     SensorRecord copy = rec;
     std::string image;
-    EXPECT_GT(BuildEKeyImage(image, copy, 1, kDay), 0);
+    EXPECT_TRUE(BuildEKeyImage(image, copy, 1, kDay).ok());
     image.resize(size, '\0');
     return image;
 }
@@ -58,7 +58,7 @@ TEST(EKeyBuild, WritesTheFixedLayout) {
     r.description = "  Load cell 3 t";
     r.unit = " kN";
     std::string image;
-    ASSERT_EQ(BuildEKeyImage(image, r, 1, kDay), 72 + 2 * 6);
+    ASSERT_EQ(BuildEKeyImage(image, r, 1, kDay).size(), 72 + 2 * 6);
     const std::string expected = "FSN\x01\x05\0\0\0"s + FixedText("Load cell 3 t", 32) +
                                  "\x02kN    \x07\x0C"
                                  "261204271204AC04BBAA"
@@ -73,10 +73,10 @@ TEST(EKeyBuild, WritesTheFixedLayout) {
 }
 
 TEST(EKeyBuild, RefusesWhatCannotBeReadBack) {
-    const std::tuple<int, std::uint8_t, std::int32_t> cases[] = {
-        {0, 0x80, kBuildTooFewPoints},   {1, 0xC0, kBuildTooFewPoints},
-        {26, 0x80, kBuildTooManyPoints}, {20, 0xC0, kBuildTooManyPoints},
-        {41, 0x80, kBuildTooManyPoints}, {5, 0x50, kBuildNoCurveFlag}};
+    const std::tuple<int, std::uint8_t, ResultCode> cases[] = {
+        {0, 0x80, ResultCode::TooFewPoints},   {1, 0xC0, ResultCode::TooFewPoints},
+        {26, 0x80, ResultCode::TooManyPoints}, {20, 0xC0, ResultCode::TooManyPoints},
+        {41, 0x80, ResultCode::TooManyPoints}, {5, 0x50, ResultCode::NoCurveFlag}};
     for (const auto& [count, flags, code] : cases) {
         SensorRecord r = CurveRecord(count, flags);
         std::string image = "untouched";
@@ -101,7 +101,7 @@ TEST(EKeyBuild, DecimalsByteAndDateOfBuilding) {
         r.numberFormat = format;
         r.dateOfSave = "990101"; // the image carries the day it was built
         std::string image;
-        ASSERT_GT(BuildEKeyImage(image, r, pad, today), 0);
+        ASSERT_TRUE(BuildEKeyImage(image, r, pad, today).ok());
         EXPECT_EQ(static_cast<int>(image[40]), decimals) << format << " pad " << pad;
         EXPECT_EQ(image.substr(49, 6), "310709");
         EXPECT_EQ(r.dateOfSave, "990101");
@@ -119,7 +119,7 @@ TEST(EKeyRoundTrip, AllCountsAndBothPointWidths) {
             out.uncertainty = out.trendN = out.windowSum = 3.0f;
             out.auxValue = out.windowPos = 3;
             out.window.clear();
-            ASSERT_EQ(DecodeEKeyImage(Block(in), out, 4, 2, 5000), kDecodeOk) << count;
+            ASSERT_EQ(DecodeEKeyImage(Block(in), out, 4, 2, 5000), ResultCode::Ok) << count;
             EXPECT_TRUE(out == in) << int{flags} << " " << count;
         }
     }
@@ -127,22 +127,22 @@ TEST(EKeyRoundTrip, AllCountsAndBothPointWidths) {
 
 TEST(EKeyDecode, FailureCodes) {
     const std::tuple<const char*, std::size_t, std::string, std::size_t, int, std::uint8_t,
-                     std::int32_t>
+                     ResultCode>
         cases[] = {
-            {"254 chars", 0, "", 254, 2, 0x80, kDecodeShort},
-            {"no FSN", 0, "FSX", 256, 2, 0x80, kDecodeNoFSN},
-            {"KRI shifted", 96, " KR", 256, 2, 0x80, kDecodeNoKRI},
-            {"KRI cut", 96, "KR ", 256, 2, 0x80, kDecodeNoKRI},
-            {"no bit 7", 99, "\x40", 256, 2, 0x80, kDecodeNoCurve},
-            {"count 1", 100, "\x01", 256, 2, 0x80, kDecodeBadCount},
-            {"count 0", 100, std::string(1, '\0'), 256, 2, 0x80, kDecodeBadCount},
-            {"count 41", 100, "\x29", 256, 2, 0x80, kDecodeBadCount},
-            {"26 x 3 bytes", 100, "\x1A", 256, 25, 0x80, kDecodeBadCount},
-            {"20 x 4 bytes", 100, "\x14", 256, 19, 0xC0, kDecodeBadCount},
-            {"17 x 3 values", 99, "\xA0\x11", 256, 2, 0x80, kDecodeBadCount},
-            {"19 x 4 bytes in 255 chars", 0, "", 255, 19, 0xC0, kDecodeBadCount},
-            {"25 x 3 bytes in 255 chars", 0, "", 255, 25, 0x80, kDecodeOk},
-            {"16 x 3 values", 99, "\xA0\x10", 256, 2, 0x80, kDecodeOk},
+            {"254 chars", 0, "", 254, 2, 0x80, ResultCode::Short},
+            {"no FSN", 0, "FSX", 256, 2, 0x80, ResultCode::NoFsn},
+            {"KRI shifted", 96, " KR", 256, 2, 0x80, ResultCode::NoKri},
+            {"KRI cut", 96, "KR ", 256, 2, 0x80, ResultCode::NoKri},
+            {"no bit 7", 99, "\x40", 256, 2, 0x80, ResultCode::NoCurveFlag},
+            {"count 1", 100, "\x01", 256, 2, 0x80, ResultCode::BadCount},
+            {"count 0", 100, std::string(1, '\0'), 256, 2, 0x80, ResultCode::BadCount},
+            {"count 41", 100, "\x29", 256, 2, 0x80, ResultCode::BadCount},
+            {"26 x 3 bytes", 100, "\x1A", 256, 25, 0x80, ResultCode::BadCount},
+            {"20 x 4 bytes", 100, "\x14", 256, 19, 0xC0, ResultCode::BadCount},
+            {"17 x 3 values", 99, "\xA0\x11", 256, 2, 0x80, ResultCode::BadCount},
+            {"19 x 4 bytes in 255 chars", 0, "", 255, 19, 0xC0, ResultCode::BadCount},
+            {"25 x 3 bytes in 255 chars", 0, "", 255, 25, 0x80, ResultCode::Ok},
+            {"16 x 3 values", 99, "\xA0\x10", 256, 2, 0x80, ResultCode::Ok},
         };
     for (const auto& [what, offset, bytes, size, count, flags, code] : cases) {
         std::string image = Block(CurveRecord(count, flags), size);
@@ -151,8 +151,9 @@ TEST(EKeyDecode, FailureCodes) {
         r.description = "old";
         EXPECT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), code) << what;
         // Nothing is read from a short image; the text fields precede "KRI".
-        EXPECT_EQ(r.description == "old", code == kDecodeShort || code == kDecodeNoFSN) << what;
-        EXPECT_EQ(r.restart, code != kDecodeShort) << what;
+        EXPECT_EQ(r.description == "old", code == ResultCode::Short || code == ResultCode::NoFsn)
+            << what;
+        EXPECT_EQ(r.restart, code != ResultCode::Short) << what;
     }
 }
 
@@ -168,7 +169,7 @@ TEST(EKeyDecode, TextFieldsAreTrimmed) {
         image.replace(8, 32, FixedText(description, 32));
         image.replace(41, 6, FixedText(unit, 6));
         SensorRecord r;
-        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
         EXPECT_EQ(r.description, FixedText(wantDescription, 32)) << description;
         EXPECT_EQ(r.unit, FixedText(wantUnit, 6)) << unit;
     }
@@ -192,11 +193,11 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
         image.replace(8, 32, bytes + std::string(32 - bytes.size(), ' '));
         image.replace(41, 6, "\xB0\x43    "); // "°C"
         SensorRecord r;
-        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
         EXPECT_EQ(r.description, FixedText(text, 32)) << text;
         EXPECT_EQ(r.unit, "°C    ");
         std::string rebuilt;
-        ASSERT_GT(BuildEKeyImage(rebuilt, r, 1, kDay), 0) << text;
+        ASSERT_TRUE(BuildEKeyImage(rebuilt, r, 1, kDay).ok()) << text;
         EXPECT_EQ(rebuilt, image.substr(0, rebuilt.size())) << text;
     }
 
@@ -204,7 +205,7 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
     SensorRecord r = CurveRecord(2, 0x90);
     r.description = "Příliš žluťoučký kůň úpěl ďábelské Ω";
     std::string image;
-    ASSERT_GT(BuildEKeyImage(image, r, 1, kDay), 0);
+    ASSERT_TRUE(BuildEKeyImage(image, r, 1, kDay).ok());
     EXPECT_EQ(image.substr(8, 32), descriptions[1].second);
     EXPECT_EQ(r.description, "Příliš žluťoučký kůň úpěl ďábels");
 
@@ -221,7 +222,7 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
         const SensorRecord before = r;
         image = "untouched";
         EXPECT_EQ(UnencodableEKeyCharacter(r), named);
-        EXPECT_EQ(BuildEKeyImage(image, r, 1, kDay), kBuildUnencodableText) << text;
+        EXPECT_EQ(BuildEKeyImage(image, r, 1, kDay), ResultCode::UnencodableText) << text;
         EXPECT_EQ(image, "untouched");
         EXPECT_TRUE(r == before) << text;
     }
@@ -234,7 +235,7 @@ TEST(EKeyDecode, ThirdValuePerPointIsSkipped) {
     image += std::string("\x81\x00\x00\x82\x00\x00\x7F\x7F\x7F\x83\x00\x00\x84\x00\x00", 15);
     image.resize(256, '\0');
     SensorRecord r;
-    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
     EXPECT_EQ((std::array{r.pointSignals[0], r.userValues[0], r.pointSignals[1], r.userValues[1]}),
               (std::array{1.0f, 2.0f, 4.0f, 8.0f}));
 }
@@ -250,7 +251,7 @@ TEST(EKeyDecode, DefaultsForUnsetBytes) {
         image[47] = image[48] = '\0';
         image.replace(73, 4, std::string(4, '\0')); // limit 0: the last point's value
         SensorRecord r;
-        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), kDecodeOk);
+        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
         EXPECT_EQ(r.numberFormat, FixedText(format, 8)) << decimals;
         EXPECT_EQ(r.slidingLength + r.fastSlidingLength, 20);
         EXPECT_EQ(r.limit, 3.5f);

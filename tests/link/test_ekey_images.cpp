@@ -33,7 +33,7 @@ TEST(EKeyImages, TheSimulatorsKeysDecodeAndBuildByteForByte) {
         ASSERT_EQ(image.size(), 256u);
         EXPECT_EQ(sim::DefaultInternalImage(input), image);
         SensorRecord rec;
-        ASSERT_EQ(DecodeEKeyImage(image, rec, input, 0, 0), kDecodeOk);
+        ASSERT_EQ(DecodeEKeyImage(image, rec, input, 0, 0), ResultCode::Ok);
         EXPECT_EQ(TrimBlanks(rec.description), key.description);
         EXPECT_EQ(TrimBlanks(rec.unit), key.unit);
         EXPECT_EQ(TrimBlanks(rec.numberFormat), key.format);
@@ -48,7 +48,7 @@ TEST(EKeyImages, TheSimulatorsKeysDecodeAndBuildByteForByte) {
             EXPECT_FLOAT_EQ(rec.userValues[k], key.values[k]) << k;
         }
         std::string rebuilt;
-        ASSERT_GT(BuildEKeyImage(rebuilt, rec, 1, built), 0);
+        ASSERT_TRUE(BuildEKeyImage(rebuilt, rec, 1, built).ok());
         rebuilt.resize(256, '\0');
         EXPECT_EQ(rebuilt, image);
     }

@@ -160,9 +160,9 @@ TEST(LiveUpdate, ReReadKeepsTheElapsedTimeForTheFirstStamp) {
         if (decode) {
             SensorRecord source = Line(2.0f, 1, 2);
             std::string image;
-            ASSERT_GT(BuildEKeyImage(image, source, 1, CivilDateTime{}), 0);
+            ASSERT_TRUE(BuildEKeyImage(image, source, 1, CivilDateTime{}).ok());
             image.resize(256, '\0');
-            ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), kDecodeOk);
+            ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), ResultCode::Ok);
         } else {
             InitSensorRecord(r, "line", 0, 0, 1.0f, 2.0f, 1, "##0.000", "kg", 2, false, 0, 0, 0x80,
                              CivilDateTime{}, 5000);

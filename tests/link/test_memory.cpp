@@ -23,6 +23,11 @@ std::string PatternBlock(std::size_t size, int salt = 0) {
     return s;
 }
 
+// A block write that stopped at byte (from 1).
+Result WriteFailed(ResultCode code, std::int32_t byte) {
+    return Result::Of(ResultOf::BlockWrite, code, byte);
+}
+
 class Memory : public SimFixture {};
 
 TEST_F(Memory, WriteFloatPutsTheSingleLeastSignificantByteFirst) {
@@ -59,12 +64,12 @@ TEST_F(Memory, BlockReadFetchesTheEKeyOfAnInput) {
     const std::string image = PatternBlock(256, 3);
     conv().setBlock(32, image);
     std::string block;
-    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), 1);
+    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), ResultCode::Ok);
     EXPECT_EQ(block, image);
     ASSERT_EQ(line.sent().size(), 1u);
     EXPECT_EQ(line.sent()[0].text, "$01KB20\r");
     // the internal copy of input 2 is input 4, page 2
-    EXPECT_EQ(BlockRead(port, block, 1, 4, 2), 1);
+    EXPECT_EQ(BlockRead(port, block, 1, 4, 2), ResultCode::Ok);
     EXPECT_EQ(block, conv().block(130));
 
     // An answer nobody took is still waiting: it must not be counted into
@@ -72,7 +77,7 @@ TEST_F(Memory, BlockReadFetchesTheEKeyOfAnInput) {
     line.output("$01@\r");
     DelayMs(line, 30);
     ASSERT_EQ(line.inBufferCount(), 11);
-    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), 1);
+    EXPECT_EQ(BlockRead(port, block, 1, 1, 0), ResultCode::Ok);
     EXPECT_EQ(block, image);
 }
 
@@ -80,23 +85,23 @@ TEST_F(Memory, BlockReadFailures) {
     std::string block = "untouched";
     // 512 hex digits without the CR: the full second, then -1
     bus.faults().next("KB", Fault::truncate(-1));
-    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), -1);
+    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), ResultCode::NoAnswer);
     EXPECT_EQ(line.nowMs(), 1010);
     EXPECT_EQ(block, "untouched");
     EXPECT_EQ(line.sent().size(), 1u); // no retry
 
     conv().setPlugged(3, false); // an unplugged eKey stays silent
-    EXPECT_EQ(BlockRead(port, block, 1, 3, 0), -1);
+    EXPECT_EQ(BlockRead(port, block, 1, 3, 0), ResultCode::NoAnswer);
 
     line.setOpen(false);
     const auto sent = line.sent().size();
-    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), -2);
+    EXPECT_EQ(BlockRead(port, block, 1, 0, 0), ResultCode::PortClosed);
     EXPECT_EQ(line.sent().size(), sent);
 }
 
 TEST_F(Memory, BlockWriteWritesEveryByteWithItsIndex) {
     const std::string image = PatternBlock(256, 11);
-    EXPECT_EQ(BlockWrite(port, image, 1, 4, 1), 0);
+    EXPECT_EQ(BlockWrite(port, image, 1, 4, 1), ResultCode::Ok);
     EXPECT_EQ(conv().block(129), image);
     const auto frames = framesStartingWith("$01KW");
     ASSERT_EQ(frames.size(), 256u);
@@ -106,15 +111,15 @@ TEST_F(Memory, BlockWriteWritesEveryByteWithItsIndex) {
 }
 
 TEST_F(Memory, BlockWriteEdgeCodes) {
-    EXPECT_EQ(BlockWrite(port, "", 1, 0, 0), 0);
+    EXPECT_EQ(BlockWrite(port, "", 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(line.nowMs(), 200);
     EXPECT_TRUE(line.sent().empty());
 
-    EXPECT_EQ(BlockWrite(port, PatternBlock(257), 1, 0, 0), kBlockTooLong);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(257), 1, 0, 0), ResultCode::TooLong);
     EXPECT_TRUE(line.sent().empty());
 
     line.setOpen(false);
-    EXPECT_EQ(BlockWrite(port, PatternBlock(256), 1, 0, 0), kBlockPortClosed);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(256), 1, 0, 0), ResultCode::PortClosed);
     EXPECT_TRUE(line.sent().empty());
 }
 
@@ -122,7 +127,7 @@ TEST_F(Memory, BlockWriteStopsAtAWrongEcho) {
     const std::string before = conv().block(0);
     const std::string image = PatternBlock(256, 1);
     bus.faults().next(RequestMatch::kwIndex(4), Fault::wrongEcho());
-    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), -10005);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), WriteFailed(ResultCode::WrongEcho, 5));
     EXPECT_EQ(conv().block(0).substr(0, 4), image.substr(0, 4));
     EXPECT_EQ(conv().block(0).substr(5), before.substr(5));
     EXPECT_EQ(framesStartingWith("$01KW").size(), 5u);
@@ -137,7 +142,7 @@ TEST_F(Memory, BlockWriteDropsWhatWaitsBeforeEachSend) {
     line.output("$01@\r"); // an answer nobody read
     DelayMs(line, 30);
     ASSERT_EQ(line.inBufferCount(), 11);
-    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(conv().block(0).substr(0, 8), image);
     EXPECT_EQ(framesStartingWith("$01KW0000").size(), 1u);
 
@@ -164,7 +169,7 @@ TEST_F(Memory, BlockWriteDropsWhatWaitsBeforeEachSend) {
         const auto before3 = framesStartingWith("$01KW0003").size();
         const auto before4 = framesStartingWith("$01KW0004").size();
         bus.faults().next(RequestMatch::kwIndex(3), c.fault);
-        EXPECT_EQ(BlockWrite(port, salted, 1, 0, 0), 0);
+        EXPECT_EQ(BlockWrite(port, salted, 1, 0, 0), ResultCode::Ok);
         EXPECT_EQ(conv().block(0).substr(0, 8), salted);
         EXPECT_EQ(framesStartingWith("$01KW0003").size() - before3, c.sendsOfByte3);
         EXPECT_EQ(framesStartingWith("$01KW0004").size() - before4, c.sendsOfByte4);
@@ -176,7 +181,7 @@ TEST_F(Memory, BlockWriteDropsWhatWaitsBeforeEachSend) {
 // send and must not count.
 TEST_F(Memory, BlockWriteWaitsTwentyOnePollsPerSend) {
     bus.faults().next(RequestMatch::kwIndex(0), Fault::noAnswer(), 3);
-    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), -1);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), WriteFailed(ResultCode::NoAnswer, 1));
     ASSERT_EQ(line.sent().size(), 3u);
     EXPECT_EQ(line.sent()[0].timeMs, 200);
     EXPECT_EQ(line.sent()[1].timeMs, 200 + 210);
@@ -188,7 +193,7 @@ TEST_F(Memory, BlockWriteWaitsTwentyOnePollsPerSend) {
     bus.faults().next(RequestMatch::kwIndex(0), Fault::noAnswer(), 2);
     bus.faults().next(RequestMatch::kwIndex(0), Fault::late(197));
     const std::int64_t start = line.nowMs();
-    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), -1);
+    EXPECT_EQ(BlockWrite(port, PatternBlock(1), 1, 0, 0), WriteFailed(ResultCode::NoAnswer, 1));
     EXPECT_EQ(line.nowMs() - start, 200 + 3 * 210);
     DelayMs(line, 10);
     EXPECT_EQ(line.input(), "00\r"); // it did come
@@ -197,7 +202,7 @@ TEST_F(Memory, BlockWriteWaitsTwentyOnePollsPerSend) {
 TEST_F(Memory, BlockWriteSendsEachByteAtMostThreeTimes) {
     const std::string image = PatternBlock(16);
     bus.faults().next(RequestMatch::kwIndex(2), Fault::noAnswer(), 3);
-    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), -3);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), WriteFailed(ResultCode::NoAnswer, 3));
     EXPECT_EQ(framesStartingWith("$01KW0002").size(), 3u);
     EXPECT_TRUE(framesStartingWith("$01KW0003").empty());
 }
@@ -205,7 +210,7 @@ TEST_F(Memory, BlockWriteSendsEachByteAtMostThreeTimes) {
 TEST_F(Memory, BlockWriteCountsAnAnswerToTheThirdSend) {
     const std::string image = PatternBlock(16);
     bus.faults().next(RequestMatch::kwIndex(2), Fault::noAnswer(), 2);
-    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(framesStartingWith("$01KW0002").size(), 3u);
     EXPECT_EQ(conv().block(0).substr(0, 16), image);
 }
@@ -216,7 +221,7 @@ TEST_F(Memory, BlockWriteNeverTakesTwoEchoesForOne) {
     // goes out a third time, and that echo counts.
     const std::string image = PatternBlock(4);
     bus.faults().next(RequestMatch::kwIndex(0), Fault::late(215));
-    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), 0);
+    EXPECT_EQ(BlockWrite(port, image, 1, 0, 0), ResultCode::Ok);
     EXPECT_EQ(framesStartingWith("$01KW0000").size(), 3u);
     EXPECT_EQ(conv().block(0).substr(0, 4), image);
 }

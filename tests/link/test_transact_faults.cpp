@@ -57,15 +57,15 @@ const Transaction kTransactions[] = {
      [](Port& port, sim::Converter&) {
          std::string block;
          Doubt doubt;
-         const std::int32_t r = BlockReadChecked(port, block, 1, 0, 0, doubt);
-         return Outcome{r == kBlockReadOk && block == Image(), doubt};
+         const Result r = BlockReadChecked(port, block, 1, 0, 0, doubt);
+         return Outcome{r.ok() && block == Image(), doubt};
      }},
     {"BlockWrite", "KW",
      [](Port& port, sim::Converter& c) {
          std::string image = Image();
          image[7] = 'x';
-         const std::int32_t r = BlockWrite(port, image, 1, 0, 0);
-         return Outcome{r == kBlockWriteOk && c.block(0) == image, {}};
+         const Result r = BlockWrite(port, image, 1, 0, 0);
+         return Outcome{r.ok() && c.block(0) == image, {}};
      }},
 };
 

@@ -90,16 +90,16 @@ protected:
         ASSERT_TRUE(DevRead(ops, 1));
         firstFrame = line.sent().size();
     }
-    Outcome load(std::vector<MessageAnswer> answers, std::vector<std::string> files) {
+    Result load(std::vector<MessageAnswer> answers, std::vector<std::string> files) {
         view.answers.assign(answers.begin(), answers.end());
         view.fileAnswers.assign(files.begin(), files.end());
-        Outcome o = Outcome::Done;
+        Result o = ResultCode::Ok;
         session.run([&](Operations& x) { o = LoadEeprom(x); });
         return o;
     }
-    Outcome save(std::vector<std::string> files) {
+    Result save(std::vector<std::string> files) {
         view.fileAnswers.assign(files.begin(), files.end());
-        Outcome o = Outcome::Done;
+        Result o = ResultCode::Ok;
         session.run([&](Operations& x) { o = SaveEeprom(x); });
         return o;
     }
@@ -133,7 +133,7 @@ TEST_F(Eeprom, TwoLinesTwoFramesTwoHundredMillisecondsEach) {
             framesAtSummary = line.sent().size() - firstFrame;
     };
     view.timer = true;
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Done);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Ok);
     EXPECT_TRUE(stoppedAtWarning);
 
     const auto sent = framesSince();
@@ -223,7 +223,7 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
         view.timer = true;
         const auto before = line.sent().size();
         const auto start = line.nowMs();
-        EXPECT_EQ(load(c.answers, c.files), Outcome::Refused);
+        EXPECT_EQ(load(c.answers, c.files), ResultCode::Refused);
         EXPECT_EQ(line.sent().size(), before);
         EXPECT_GE(line.nowMs() - start, 500); // stopped...
         EXPECT_TRUE(view.timer);              // ...and started again
@@ -241,10 +241,10 @@ TEST_F(Eeprom, WhatSendsNothingButStillRestartsTheMeasurement) {
 TEST_F(Eeprom, AClosedPortOrACancelledSaveSendsNothing) {
     read();
     line.setOpen(false);
-    EXPECT_EQ(load({MessageAnswer::Yes}, {file("a.eep", "00 01\r\n")}), Outcome::Refused);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {file("a.eep", "00 01\r\n")}), ResultCode::Refused);
     ASSERT_EQ(view.calls.size(), 1u); // said before any question
     EXPECT_EQ(view.calls[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(save({(dir / "s.eep").string()}), Outcome::Refused);
+    EXPECT_EQ(save({(dir / "s.eep").string()}), ResultCode::Refused);
     EXPECT_EQ(view.calls.size(), 2u);
     EXPECT_EQ(line.sent().size(), firstFrame);
 
@@ -252,7 +252,7 @@ TEST_F(Eeprom, AClosedPortOrACancelledSaveSendsNothing) {
     view.timer = true;
     view.captionLog.clear();
     const auto now = line.nowMs();
-    EXPECT_EQ(save({}), Outcome::Refused);
+    EXPECT_EQ(save({}), ResultCode::Refused);
     EXPECT_EQ(line.sent().size(), firstFrame);
     EXPECT_EQ(line.nowMs(), now);
     EXPECT_TRUE(view.timer);
@@ -264,7 +264,7 @@ TEST_F(Eeprom, DifferingEchoesAreCountedAndTheFirstIsNamed) {
     bus.faults().next("EW11", Fault::wrongEcho(0x3E));
     bus.faults().next("EW12", Fault::noAnswer());
     const std::string path = file("three.eep", "10 01\r\n11 3F\r\n12 02\r\n");
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Failed);
     // The echo stops nothing. The read-back asks again when an answer may be
     // another's (the lost echo of 12h may still come), and stops at the
     // first cell that does not hold what was written.
@@ -292,14 +292,14 @@ TEST_F(Eeprom, TheReadBackDecidesNotTheEchoes) {
     // stores the byte elsewhere behind a right echo.
     const std::string path = file("four.eep", "20 01\r\n21 02\r\n22 03\r\n23 04\r\n");
     bus.faults().next("EW21", Fault::noAnswer());
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Done);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Ok);
     EXPECT_EQ(view.calls.back().icon, MessageIcon::Exclamation); // the summary, nothing after
     EXPECT_NE(view.calls.back().text.find("odpovědí převodníku: 1 "), std::string::npos);
 
     for (int cell = 0x20; cell <= 0x23; ++cell)
         conv().setMemory(cell, 0);
     bus.faults().next("EW22", Fault::alteredIndex());
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Failed);
     EXPECT_EQ(conv().memory(0x23), 0x04); // the 03 went to 23h and was overwritten
     EXPECT_NE(view.calls.back().text.find("nepodařil: na adrese 22h je 00h, zapsáno bylo 03h."),
               std::string::npos)
@@ -308,7 +308,7 @@ TEST_F(Eeprom, TheReadBackDecidesNotTheEchoes) {
     // A read-back answer that is not hex proves nothing either way, also
     // when it comes so every time it is asked.
     bus.faults().next("ER20", Fault::nonHex(0, '#'), kCellAsks);
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Failed);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Failed);
     EXPECT_NE(view.calls.back().text.find("nelze ověřit: adresu 20h"), std::string::npos);
 }
 
@@ -318,7 +318,7 @@ TEST_F(Eeprom, ASaveLeavesOutWhatTheConverterMayNotHaveSaid) {
     // "1?" would read as 0x18, however often it is asked
     bus.faults().next("ER40", Fault::nonHex(1, '?'), kCellAsks);
     const std::string path = (dir / "doubt.eep").string();
-    EXPECT_EQ(save({path}), Outcome::Failed);
+    EXPECT_EQ(save({path}), ResultCode::Failed);
     std::string text;
     ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     const EepParse p = ParseEep(text);
@@ -343,7 +343,7 @@ TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
             liveAtDialog = guard.tickAllowed() && view.timer;
     };
     view.timer = true;
-    EXPECT_EQ(save({path}), Outcome::Done);
+    EXPECT_EQ(save({path}), ResultCode::Ok);
     EXPECT_TRUE(liveAtDialog);
     ASSERT_EQ(view.calls[0].kind, test::PromptCall::Save);
 
@@ -364,7 +364,7 @@ TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
     // Overwrite, then load what was saved: the memory is as it was.
     for (int i = 1; i < 256; ++i)
         conv().setMemory(i, 0);
-    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), Outcome::Done);
+    EXPECT_EQ(load({MessageAnswer::Yes}, {path}), ResultCode::Ok);
     EXPECT_EQ(memory(), original);
 }
 
@@ -373,7 +373,7 @@ TEST_F(Eeprom, SilentLocationsAreLeftOutAndCounted) {
     bus.faults().next("ER11", Fault::noAnswer(), 4);
     bus.faults().next("ER80", Fault::noAnswer(), 4);
     const std::string path = (dir / "gaps.eep").string();
-    EXPECT_EQ(save({path}), Outcome::Failed);
+    EXPECT_EQ(save({path}), ResultCode::Failed);
     std::string text;
     ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     const EepParse p = ParseEep(text);
@@ -392,7 +392,7 @@ TEST_F(Eeprom, ASaveThatGetsNoAnswerKeepsTheOldFile) {
     bus.converter(0).setMemory(0, 9);
     bus.converter(0).restart(static_cast<double>(line.nowMs())); // now answers at 9 only
     line.waitFor(1000);
-    EXPECT_EQ(save({path}), Outcome::Failed);
+    EXPECT_EQ(save({path}), ResultCode::Failed);
     std::string text;
     ASSERT_TRUE(ReadWholeFile(path, kEepFile, text).empty());
     EXPECT_EQ(text, "00 01\r\n");

@@ -36,8 +36,8 @@ protected:
         ASSERT_TRUE(DevRead(ops, 1));
         firstFrame = line.sent().size();
     }
-    Outcome run(const std::function<CopyResult(Operations&)>& op) {
-        Outcome outcome = Outcome::Done;
+    Result run(const std::function<CopyResult(Operations&)>& op) {
+        Result outcome = ResultCode::Ok;
         EXPECT_TRUE(session.run([&](Operations& o) { outcome = op(o).outcome; }));
         return outcome;
     }
@@ -79,7 +79,7 @@ TEST_P(CopyEitherWay, EachInputWritesAndChecksBlockNPlus3Times32) {
         CopyResult copied;
         EXPECT_TRUE(session.run([&](Operations& o) { copied = CopyEKeyExtToInt(o, i); }));
 
-        EXPECT_EQ(copied.outcome, Outcome::Done);
+        EXPECT_EQ(copied.outcome, ResultCode::Ok);
         EXPECT_TRUE(view.criticals.empty());
         // its own read of the block it replaces, then the Part's source read
         EXPECT_EQ(blockFrames("KB"),
@@ -147,7 +147,7 @@ TEST_F(Copy, AbsentKeysAreRefusedWithoutABlockFrame) {
         readWith(c.plugged);
         view.criticals.clear();
         view.answers = {MessageAnswer::Yes};
-        EXPECT_EQ(run(c.op), Outcome::Refused);
+        EXPECT_EQ(run(c.op), ResultCode::Refused);
         EXPECT_EQ(view.criticals, std::vector<std::string>{c.message});
         EXPECT_TRUE(blockFrames("KB").empty());
         EXPECT_TRUE(blockFrames("KW").empty());
@@ -197,16 +197,16 @@ TEST_F(Copy, ADoubtfulMaskIsSaidBeforeAnythingAndNothingIsSent) {
     bus.faults().next("KQ", Fault::nonHex(0, 'Z'));
     readWith({true, true, false, true});
     ASSERT_TRUE(state.doubts.ekeyMask);
-    const std::function<Outcome(Operations&)> commands[] = {
+    const std::function<Result(Operations&)> commands[] = {
         [](Operations& o) { return CopyEKeyExtToInt(o, 0).outcome; },
         [](Operations& o) { return CopyEKey1To4(o).outcome; },
         [](Operations& o) { return InitEKeys(o, EKeyInitVariant::R27).outcome; },
     };
     for (const auto& op : commands) {
         view.calls.clear();
-        Outcome outcome = Outcome::Done;
+        Result outcome = ResultCode::Ok;
         session.run([&](Operations& o) { outcome = op(o); });
-        EXPECT_EQ(outcome, Outcome::Failed);
+        EXPECT_EQ(outcome, ResultCode::Failed);
         ASSERT_EQ(view.calls.size(), 1u); // no question either
         EXPECT_EQ(view.calls[0].icon, MessageIcon::Critical);
         EXPECT_EQ(view.calls[0].text,
@@ -222,7 +222,7 @@ TEST_F(Copy, OneToFourKeepsInputFoursIdentifierAndNothingElse) {
     const std::string before = conv().block(96);
     ASSERT_NE(source.substr(kImageIdOffset, 8), before.substr(kImageIdOffset, 8));
     view.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(run(CopyEKey1To4), Outcome::Done);
+    EXPECT_EQ(run(CopyEKey1To4), ResultCode::Ok);
 
     std::string expected = source;
     expected.replace(kImageIdOffset, 8, before.substr(kImageIdOffset, 8));
@@ -287,7 +287,7 @@ TEST_F(Copy, FailuresNameTheirStepAndKeepTheLastProgress) {
         view.answers = {MessageAnswer::Yes};
         // The re-read replaces the status line: look at it as the
         // operation left it, before the re-read's first status.
-        EXPECT_EQ(run(c.op), Outcome::Failed);
+        EXPECT_EQ(run(c.op), ResultCode::Failed);
         EXPECT_EQ(view.criticals, std::vector<std::string>{c.message});
         EXPECT_EQ(blockFrames("KW").size(), c.writes);
         const auto reread = std::find(view.statuses.begin(), view.statuses.end(), "Načítám ... 2%");

@@ -48,7 +48,7 @@ protected:
 TEST_F(Init, NoKeyPluggedReportsFourLinesAndWritesNothing) {
     readWith({false, false, false, false});
     const EKeyInitResult r = run(EKeyInitVariant::R27);
-    EXPECT_EQ(r.outcome, Outcome::Refused);
+    EXPECT_EQ(r.outcome, ResultCode::Refused);
     EXPECT_TRUE(writtenBlocks().empty());
     const std::string lines =
         "1 - neni eKey\r\n2 - neni eKey\r\n3 - neni eKey\r\n4 - neni eKey\r\n";
@@ -68,7 +68,7 @@ TEST_F(Init, NoKeyPluggedReportsFourLinesAndWritesNothing) {
 TEST_F(Init, KeysOnInputsOneAndFourGetIdentifiersEndingInTheirInput) {
     readWith({true, false, false, true});
     const EKeyInitResult r = run(EKeyInitVariant::R27);
-    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.outcome, ResultCode::Ok);
     EXPECT_EQ(writtenBlocks(), (std::vector<std::string>{"00", "60"}));
     // 4 Dec 2026 00:00:19: A C 04, (19 * 180) / 150 = 22 -> "AW", the
     // random letter for 0.5 is "M", then the input.
@@ -108,7 +108,7 @@ TEST_F(Init, TheTwoVariantsWriteTheirOwnContents) {
         EXPECT_EQ(static_cast<unsigned char>(image[47]), 10);  // fast sliding length
         EXPECT_EQ(static_cast<unsigned char>(image[99]), 208); // curve flags
         SensorRecord rec;
-        ASSERT_EQ(DecodeEKeyImage(image, rec, 0, 0, 0), 0);
+        ASSERT_EQ(DecodeEKeyImage(image, rec, 0, 0, 0), ResultCode::Ok);
         EXPECT_EQ(TrimBlanks(rec.description), c.description);
         EXPECT_EQ(TrimBlanks(rec.unit), c.unit);
         EXPECT_EQ(rec.slidingLength, c.sliding);
@@ -133,7 +133,7 @@ TEST_F(Init, AFailedWriteIsShownAtOnceAndTheOthersGoOn) {
         if (view.calls.back().text == "1 - neslo zapsat") sentAtBox = line.sent().size();
     };
     const EKeyInitResult r = run(EKeyInitVariant::R27);
-    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(r.outcome, ResultCode::Failed);
     EXPECT_EQ(r.lines[0].czech(), "1 - neslo zapsat {-1)");
     EXPECT_EQ(r.lines[2].czech(), "3 - ID [ AC04AWM3 ]");
     EXPECT_EQ(writtenBlocks(), (std::vector<std::string>{"00", "40"}));

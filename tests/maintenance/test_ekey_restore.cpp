@@ -97,7 +97,7 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
     view.calls.clear();
     const RestoreResult r = restore(path);
 
-    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.outcome, ResultCode::Ok);
     EXPECT_EQ(conv().block(0), original);
     EXPECT_EQ(state.images[0], original); // read again
     // the dialog and the question: the values stay live, nothing is sent
@@ -211,7 +211,7 @@ TEST_F(Restore, RefusalsSendNothing) {
         first = line.sent().size();
         RestoreResult r;
         session.run([&](Operations& o) { r = RestoreEKey(o); });
-        EXPECT_EQ(r.outcome, Outcome::Refused);
+        EXPECT_EQ(r.outcome, ResultCode::Refused);
         EXPECT_TRUE(framesSince().empty());
         EXPECT_TRUE(view.timer); // the measurement was never stopped
         if (c.message.empty()) {
@@ -239,7 +239,7 @@ TEST_F(Restore, AnInternalCopyBehindAPluggedEKeyIsReadBackOnItsOwn) {
     conv().setPlugged(1, true);
     read(); // now its eKey: the reading no longer reads block 129
     const RestoreResult r = restore(path);
-    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.outcome, ResultCode::Ok);
     EXPECT_EQ(conv().block(129), original);
     const auto frames = framesSince();
     ASSERT_FALSE(frames.empty());
@@ -255,8 +255,8 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
     const std::string path = keepThenChange(0);
     bus.faults().next(sim::RequestMatch::kwIndex(9), Fault::noAnswer(), 3);
     RestoreResult r = restore(path);
-    EXPECT_EQ(r.outcome, Outcome::Failed);
-    EXPECT_EQ(r.writeResult, BlockWriteNoAnswerAt(10));
+    EXPECT_EQ(r.outcome, ResultCode::Failed);
+    EXPECT_EQ(r.writeResult, Result::Of(ResultOf::BlockWrite, ResultCode::NoAnswer, 10));
     EXPECT_EQ(view.criticals.back(), "Chyba zápisu bloku 0 ze zálohy [E:-10]");
     const std::vector<JournalEntry> left = ops.journal->takeUnfinished();
     ASSERT_EQ(left.size(), 1u);
@@ -266,7 +266,7 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
     bus.faults().next(sim::RequestMatch::kwIndex(1), Fault::alteredIndex());
     view.criticals.clear();
     r = restore(path);
-    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(r.outcome, ResultCode::Failed);
     ASSERT_EQ(view.criticals.size(), 1u);
     EXPECT_EQ(view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno", 0), 0u);
     EXPECT_NE(view.messageTexts().back().rfind("Blok 0 obnoven", 0), 0u);
@@ -317,7 +317,7 @@ TEST(RestoreQuestion, ShowsTheSensorInTheImageAndWarnsWhenTheInputHoldsAnother) 
     st.DeviceId = "0123RM2712";
     st.DeviceAddress = 1;
     st.sources[3] = InputSource::EKey;
-    ASSERT_EQ(DecodeEKeyImage(sim::DefaultSensorImage(3), st.records[3], 3, 0, 0), kDecodeOk);
+    ASSERT_EQ(DecodeEKeyImage(sim::DefaultSensorImage(3), st.records[3], 3, 0, 0), ResultCode::Ok);
     BackupEntry b;
     b.deviceId = st.DeviceId;
     b.address = 1;

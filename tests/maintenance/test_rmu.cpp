@@ -59,7 +59,7 @@ protected:
     }
     float storedLimit(int block) {
         SensorRecord rec;
-        EXPECT_EQ(DecodeEKeyImage(conv().block(block), rec, 0, 0, 0), 0);
+        EXPECT_EQ(DecodeEKeyImage(conv().block(block), rec, 0, 0, 0), ResultCode::Ok);
         return rec.auxSingle;
     }
     Texts unchanged() const { return {shown[0], shown[1], shown[2], shown[3]}; }
@@ -124,7 +124,7 @@ TEST_F(Rmu, FailuresAreReportedWithTheInputIndexAndTheRestGoesOn) {
     const RmuStoreResult r = store(texts);
     EXPECT_EQ(r.failed, 2);
     EXPECT_EQ(r.written, 1);
-    EXPECT_EQ(r.outcome(), Outcome::Failed);
+    EXPECT_EQ(r.outcome(), ResultCode::Failed);
     ASSERT_EQ(view.calls.size(), 2u);
     EXPECT_EQ(view.calls[0].text, "Nelze uložit nastavení [ERR:0]");
     EXPECT_EQ(view.calls[1].text, "Chyba ukládání nastavení. [ERR:2]");
@@ -159,7 +159,7 @@ TEST_F(Rmu, ALimitNoSingleOrNoRowFormatHoldsStopsTheWholeStore) {
         texts[static_cast<std::size_t>((c.row + 1) % 4)] = "7"; // a row that would pass
         texts[static_cast<std::size_t>(c.row)] = c.text;
         const RmuStoreResult r = store(texts);
-        EXPECT_EQ(r.outcome(), Outcome::Refused);
+        EXPECT_EQ(r.outcome(), ResultCode::Refused);
         EXPECT_EQ(line.sent().size(), firstFrame); // not even the restart
         ASSERT_FALSE(view.criticals.empty());
         EXPECT_EQ(view.criticals.back().rfind(c.message, 0), 0u) << view.criticals.back();
@@ -169,7 +169,7 @@ TEST_F(Rmu, ALimitNoSingleOrNoRowFormatHoldsStopsTheWholeStore) {
     state.doubts.records[1] = kDoubtDerived;
     Texts texts = unchanged();
     texts[1] = "7";
-    EXPECT_EQ(store(texts).outcome(), Outcome::Refused);
+    EXPECT_EQ(store(texts).outcome(), ResultCode::Refused);
     EXPECT_EQ(line.sent().size(), firstFrame);
     EXPECT_EQ(view.criticals.back().rfind("maska eKey je nejistá: ", 0), 0u);
     EXPECT_EQ(view.criticals.size(), std::size(cases) + 1);

@@ -153,7 +153,8 @@ std::vector<WriteCommand> Commands() {
          Plugged({true, true, false, false}),
          read,
          [](Bench& b) {
-             b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = kTagStore; }}};
+             b.editor.actions = {
+                 {500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
              b.session.run([&b](Operations& o) {
                  ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
              });
@@ -253,7 +254,7 @@ TEST(GuardedWrites, TheEntryIsOnDiskBeforeTheFirstFrameAndUndoPutsEveryByteBack)
         for (auto it = made.rbegin(); it != made.rend(); ++it) {
             UndoResult undone;
             b.session.run([&](Operations& o) { undone = UndoWrite(o, it->id, false); });
-            EXPECT_EQ(undone.outcome, Outcome::Done) << it->id;
+            EXPECT_EQ(undone.outcome, ResultCode::Ok) << it->id;
             EXPECT_EQ(undone.write.entry.of, it->id);
         }
         EXPECT_TRUE(b.contents() == before);
@@ -292,7 +293,7 @@ TEST(GuardedWrites, ADifferingWriteFailsTheCommand) {
     b.view.answers = {MessageAnswer::Yes};
     CopyResult copy;
     b.session.run([&](Operations& o) { copy = CopyEKey1To4(o); });
-    EXPECT_EQ(copy.outcome, Outcome::Failed);
+    EXPECT_EQ(copy.outcome, ResultCode::Failed);
     ASSERT_EQ(copy.writes.size(), 1u);
     EXPECT_EQ(copy.writes[0].result, WriteCheckResult::Differs);
     // the Part's own box still says the copy went through
@@ -302,7 +303,7 @@ TEST(GuardedWrites, ADifferingWriteFailsTheCommand) {
     // written cleanly, the same copy reads back as written
     b.view.answers = {MessageAnswer::Yes};
     b.session.run([&](Operations& o) { copy = CopyEKey1To4(o); });
-    EXPECT_EQ(copy.outcome, Outcome::Done);
+    EXPECT_EQ(copy.outcome, ResultCode::Ok);
     EXPECT_EQ(copy.writes[0].result, WriteCheckResult::Same);
     EXPECT_EQ(b.view.statuses.back(), "OK.");
 }
@@ -323,7 +324,7 @@ TEST(GuardedWrites, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
     CopyResult copy;
     b.session.run([&](Operations& o) { copy = CopyEKeyExtToInt(o, 1); });
     EXPECT_EQ(b.conv().block(160), b.conv().block(32)); // it did land
-    EXPECT_EQ(copy.outcome, Outcome::Failed);
+    EXPECT_EQ(copy.outcome, ResultCode::Failed);
     ASSERT_EQ(copy.writes.size(), 1u);
     EXPECT_EQ(copy.writes[0].result, WriteCheckResult::NotReadAgain);
     ASSERT_EQ(b.view.criticals.size(), 1u);
@@ -341,7 +342,7 @@ TEST(GuardedWrites, AByteStoredAmongTheDateBytesOfAFreshBuildIsCaught) {
     Bench b(Plugged({true, true, false, false}));
     b.read();
     b.bus.faults().next(RequestMatch::kwIndex(51), Fault::alteredIndex());
-    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = kTagStore; }}};
+    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
     CalibrationRun run;
     b.session.run([&](Operations& o) {
         run = ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
@@ -361,7 +362,7 @@ TEST(GuardedWrites, AStoreWhoseReadingMissedTheBlockReadsItBack) {
     Bench b(Plugged({true, true, false, false}));
     b.read();
     b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
-    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = kTagStore; }}};
+    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
     CalibrationRun run;
     b.session.run([&](Operations& o) {
         run = ChangeCalibration(o, 0, b.editor, [&b](Operations& oo) {

@@ -53,10 +53,10 @@ TEST_P(Cancel, ReadStopsWhereItIs) {
 
 TEST_P(Cancel, BlockWriteStopsAtTheByteInProgress) {
     const std::string image(256, 'A');
-    std::int32_t result = 0;
+    Result result;
     const std::int64_t end =
         runCancelled([&](Operations& o) { result = BlockWrite(o.port, image, 1, 0, 0); });
-    EXPECT_EQ(result, kBlockPortClosed);
+    EXPECT_EQ(result, ResultCode::PortClosed);
     expectNothingAfter(GetParam().atMs, end);
     // the bytes sent before the cancel reached the eKey, none after
     const auto kw = framesStartingWith("$01KW");

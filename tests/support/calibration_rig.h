@@ -57,7 +57,7 @@ public:
         }
         // A script that never ends the run would wait forever.
         line_.after(kGiveUpMs, [this, run] {
-            if (!visible || shows != run || !model_.Tag.empty()) return;
+            if (!visible || shows != run || model_.Tag != EditorTag::None) return;
             ADD_FAILURE() << "the editor was still open after the script";
             model_.cmdAction_Click(0);
         });
