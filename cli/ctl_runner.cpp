@@ -29,7 +29,10 @@ CtlRunner::CtlRunner(SerialLine& line, EventPump& pump, const CtlOptions& option
                      WallClock* clock, RandomSource* random)
     : options_(options), out_(out), err_(err),
       view_(out, err, options.verbose, WithYes(answers, options.yes)),
-      session_(line, pump, view_, view_, clock, random), connection_(session_, ConnectionHooks()) {}
+      session_(line, pump, view_, view_, clock, random), connection_(session_, ConnectionHooks()) {
+    // The writes, copies and restores end in a reading, as in the window.
+    UseReadRM27(session_.ops());
+}
 
 Connection::Hooks CtlRunner::ConnectionHooks() {
     Connection::Hooks h;
