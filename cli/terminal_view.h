@@ -55,7 +55,6 @@ public:
     std::string shown(const Text& text) const { return text.render(wording_); }
 
     void setStatus(const Text& text) override;
-    void setProgress(const Progress& progress) override { setStatus(progress.text()); }
     void setCaption(const std::string& control, const Text& text) override;
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}

@@ -150,7 +150,6 @@ public:
 
     // ---- MainView, shown by the widgets (ui/widget_view.h)
     void setStatus(const Text& text) override { view_.setStatus(text); }
-    void setProgress(const Progress& progress) override { view_.setProgress(progress); }
     void setCaption(const std::string& control, const Text& text) override {
         view_.setCaption(control, text);
     }

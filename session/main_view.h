@@ -49,8 +49,9 @@ public:
     // The status line, repainted at once.
     virtual void setStatus(const Text& text) = 0;
     // The status line as long sequences report their progress through it
-    // while they wait for the converter.
-    virtual void setProgress(const Progress& progress) = 0;
+    // while they wait for the converter; a view that shows progress
+    // otherwise (a bar, nothing at all) says so.
+    virtual void setProgress(const Progress& progress) { setStatus(progress.text()); }
     // Caption of a label, button, menu or menu item, repainted at once.
     virtual void setCaption(const std::string& control, const Text& text) = 0;
     virtual void setControlEnabled(const std::string& control, bool enabled) = 0;

@@ -35,7 +35,6 @@ public:
         lastStatus = text.czech();
         told.push_back(lastStatus);
     }
-    void setProgress(const Progress& progress) override { setStatus(progress.text()); }
     void setCaption(const std::string&, const Text&) override {}
     void setControlEnabled(const std::string&, bool) override {}
     void setControlVisible(const std::string&, bool) override {}

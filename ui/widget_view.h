@@ -39,7 +39,6 @@ public:
     void clearInputRows();
 
     void setStatus(const Text& text) override;
-    void setProgress(const Progress& progress) override { setStatus(progress.text()); }
     void setCaption(const std::string& control, const Text& text) override;
     void setControlEnabled(const std::string& control, bool enabled) override;
     void setControlVisible(const std::string& control, bool visible) override;

@@ -90,7 +90,6 @@ public:
         statuses.push_back(text.czech());
         statusTimes.push_back(now ? now() : 0);
     }
-    void setProgress(const Progress& progress) override { setStatus(progress.text()); }
     // Time of the first status with this text; -1 when never shown.
     std::int64_t timeOfStatus(const std::string& text) const {
         for (std::size_t i = 0; i < statuses.size(); ++i) {
