@@ -1,7 +1,7 @@
 // How a group of r27ctl commands plugs in: it describes its words and
 // switches on the command line, and runs them on the runner. Each group
-// lives in its own file: the reading commands (ctl_options.cpp and
-// ctl_runner.cpp), the calibration commands (ctl_calibration.cpp), the
+// lives in its own file: the reading commands (ctl_options.cpp,
+// ctl_reading.cpp and ctl_monitor.cpp), the calibration commands (ctl_calibration.cpp), the
 // maintenance commands (ctl_maintenance.cpp), the load series
 // (ctl_procedure.cpp).
 #pragma once
@@ -42,6 +42,7 @@ void DescribeJournalCommands(CLI::App& app, CtlOptions& o);
 
 // The exit status when the command is one of the group's; nothing when not.
 // Each runs inside the runner's command (the guard is held).
+std::optional<int> RunReadingCommand(CtlRunner& runner);
 std::optional<int> RunCalibrationCommand(CtlRunner& runner);
 std::optional<int> RunMaintenanceCommand(CtlRunner& runner);
 std::optional<int> RunJournalCommand(CtlRunner& runner);

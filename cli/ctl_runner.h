@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ctl_monitor.h"
 #include "cli/ctl_options.h"
 #include "cli/terminal_view.h"
 #include "link/line.h"
@@ -17,8 +18,6 @@
 #include "session/connection.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
-#include "watch/record_file.h"
-#include "watch/wall_time.h"
 
 namespace rm27 {
 
@@ -59,25 +58,23 @@ public:
     // and no command starts any more. A command that is writing stops
     // after the frame in flight, unless it is asked a second time.
     void interrupt();
-    // The monitor writes its lines or records to fd (standard output)
-    // instead of out: a write that fails ends it with 1 and a message, and
-    // a regular file behind fd is cut back to its last whole record; a
-    // reader that went away (a closed pipe) ends it quietly with 0. So does
-    // a file behind fd that was removed meanwhile (with 1).
-    void setOutputFd(int fd) { output_.attach(fd); }
+    // The monitor writes to fd (see CtlMonitor::setOutputFd).
+    void setOutputFd(int fd) { monitor_.setOutputFd(fd); }
     // What monitor --reconnect needs; without it the option changes nothing.
     // After a reconnection the converter must still be the one the CSV
     // header describes.
     void setReconnect(LineReconnect device);
 
     // A monitor gives up after this many ticks in a row without an answer.
-    static constexpr int kSilentTickLimit = 20;
+    static constexpr int kSilentTickLimit = CtlMonitor::kSilentTickLimit;
 
     DeviceState& state() { return session_.state(); }
     LiveValues& live() { return session_.live(); }
     TerminalView& view() { return view_; }
     Session& session() { return session_; }
     Operations& ops() { return session_.ops(); }
+    Connection& connection() { return connection_; }
+    CtlMonitor& monitor() { return monitor_; }
     const CtlOptions& options() const { return options_; }
     CalibrationTools& calibrationTools() { return calibrationTools_; }
     std::ostream& out() { return out_; }
@@ -88,6 +85,13 @@ public:
     bool devRead();
     // The reading as the command line asked for it (text or JSON).
     void printReading();
+    // A line on err, in the language of the texts; sayError prefixes it
+    // with the program's name, as every reason a command failed is.
+    void say(const Text& text);
+    void sayError(const Text& text);
+    // The program was interrupted or the caller asked the monitor to stop.
+    bool stopRequested() const { return connection_.interrupted() || (stop_ && stop_()); }
+
     bool lineWasLost() const { return connection_.lineWasLost(); }
     // The command left a write half done (and said so).
     bool leftUnfinished() const { return leftUnfinished_; }
@@ -95,19 +99,6 @@ public:
 private:
     Connection::Hooks ConnectionHooks();
     int dispatch();
-    int read();
-    int monitor();
-    // The monitor's rows, after its reading (and its header).
-    int monitorTicks();
-    int monitorReconnecting();
-    // A line on err, in the language of the texts.
-    void say(const Text& text);
-    int scan();
-    int setAddress();
-    int restart();
-    bool stopRequested() const { return connection_.interrupted() || (stop_ && stop_()); }
-    // Writes the monitor's text; the exit status when that ends it.
-    std::optional<int> put(const std::string& text);
 
     CtlOptions options_;
     std::ostream& out_;
@@ -117,16 +108,8 @@ private:
     Connection connection_;
     std::function<bool()> stop_;
     bool leftUnfinished_ = false;
-    RecordFile output_;
     CalibrationTools calibrationTools_;
-    // The monitor's run, across reconnections: one CSV header, one count,
-    // one clock for the stamps.
-    std::string csvHeader_;
-    int printed_ = 0;
-    // The exit status of the monitor's last run, first or after a
-    // reconnection.
-    int repeated_ = kExitUsage;
-    WallAnchor wall_;
+    CtlMonitor monitor_{*this};
 };
 
 } // namespace rm27

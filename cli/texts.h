@@ -17,6 +17,17 @@ inline constexpr TextId kPortNotOpened{
 inline constexpr TextId kSimulatorNotStarted{
     QT_TRANSLATE_NOOP("Texts", "Simulátor nelze spustit: %1")};
 
+// Why a command on the converter ended without its result: the monitor's
+// line closed or its converter fell silent, the scan found nobody (%1..%2
+// the addresses it probed), the converter moved to another address than
+// asked (%1 where it answers, %2 the address asked for).
+inline constexpr TextId kPortClosed{QT_TRANSLATE_NOOP("Texts", "port se zavřel")};
+inline constexpr TextId kConverterSilent{QT_TRANSLATE_NOOP("Texts", "převodník přestal odpovídat")};
+inline constexpr TextId kNoConverterFound{
+    QT_TRANSLATE_NOOP("Texts", "na adresách %1 až %2 neodpověděl žádný převodník")};
+inline constexpr TextId kAnswersElsewhere{
+    QT_TRANSLATE_NOOP("Texts", "převodník odpovídá na adrese %1, ne na %2")};
+
 // The figures of a load series: the headings of the steps' and the series'
 // columns, then the worst figures, the polynomial (%1 its degree), the
 // class (%1 its name, or "none") and the figures that could not be told.

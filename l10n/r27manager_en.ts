@@ -1437,6 +1437,22 @@
         <source>Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí záhlaví CSV; sledování končí.</source>
         <translation>After reconnecting, a different converter or different sensors answer than the CSV header names; monitoring ends.</translation>
     </message>
+    <message>
+        <source>port se zavřel</source>
+        <translation>the port closed</translation>
+    </message>
+    <message>
+        <source>převodník přestal odpovídat</source>
+        <translation>the converter stopped answering</translation>
+    </message>
+    <message>
+        <source>na adresách %1 až %2 neodpověděl žádný převodník</source>
+        <translation>no converter answered at addresses %1 to %2</translation>
+    </message>
+    <message>
+        <source>převodník odpovídá na adrese %1, ne na %2</source>
+        <translation>the converter answers at address %1, not %2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -16,15 +16,6 @@ Text RecordingStopped(const std::string& name, const Text& why, std::int64_t row
     return Text(texts::watch::kRecordingStopped, name, why, rows);
 }
 
-std::string VanishedText() {
-    return texts::watch::kFileVanished.czech;
-}
-
-std::string RecordingStoppedText(const std::string& name, const std::string& why,
-                                 std::int64_t rows) {
-    return RecordingStopped(name, Text::Value(why), rows).czech();
-}
-
 RecordFile::~RecordFile() {
     close();
 }

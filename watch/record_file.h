@@ -18,11 +18,6 @@ namespace rm27 {
 // What is said when writing records into `name` stopped for `why`, after
 // `rows` records.
 Text RecordingStopped(const std::string& name, const Text& why, std::int64_t rows);
-// The same in Czech, with the words for a file that stillThere() no
-// longer finds, for a caller that prints Czech only.
-std::string VanishedText();
-std::string RecordingStoppedText(const std::string& name, const std::string& why,
-                                 std::int64_t rows);
 
 class RecordFile {
 public:

@@ -391,7 +391,7 @@ TEST_F(CtlRun, SilenceIsExitOneWithTheWindowsMessage) {
     EXPECT_EQ(run("scan"), kExitNoAnswer);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Na adrese 4 nebyla nalezena žádná jednotka RM-27/RMU.\n"
-                         "r27ctl: no converter answered at addresses 1 to 31\n");
+                         "r27ctl: na adresách 1 až 31 neodpověděl žádný převodník\n");
 }
 
 TEST_F(CtlRun, ALostLineEndsTheReadAtOnceWithOneMessage) {
@@ -466,7 +466,7 @@ TEST_F(CtlRun, MonitorStopsWhenAskedAndGivesUpOnSilence) {
     bus.faults().next("MK", sim::Fault::noAnswer(), 1000);
     EXPECT_EQ(run("monitor --count 1"), kExitNoAnswer);
     EXPECT_EQ(out.str(), "");
-    EXPECT_NE(err.str().find("stopped answering"), std::string::npos);
+    EXPECT_NE(err.str().find("převodník přestal odpovídat"), std::string::npos);
 }
 
 // Standard output as a shell hands it over: a file on a disk that fills
@@ -564,7 +564,7 @@ TEST_F(CtlRun, SetAddressWithoutEchoFailsWhenAnotherConverterAnswers) {
     bus.faults().next("EW", sim::Fault::wrongEcho(5));
     EXPECT_EQ(run("set-address 9"), kExitNoAnswer);
     // and the journal entry of the address cell is named, with the way back
-    EXPECT_EQ(err.str().rfind("r27ctl: the converter answers at address 5, not 9\n"
+    EXPECT_EQ(err.str().rfind("r27ctl: převodník odpovídá na adrese 5, ne na 9\n"
                               "Adresa paměti 00h teď může obsahovat směs",
                               0),
               0u)
