@@ -2,10 +2,12 @@
 
 #include <cassert>
 
+#include "device/texts.h"
 #include "link/codecs.h"
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/input_checks.h"
+#include "session/measurement.h"
 
 namespace rm27 {
 
@@ -68,6 +70,30 @@ std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t l
         ops.port.answers.discarded(arrived);
     DelayMs(ops.port, 100);
     return arrived.substr(0, 2);
+}
+
+void SetRawReadings(MainView& view, const std::string& text) {
+    for (int i = 0; i < kInputCount; ++i)
+        view.setCaption(ctl::lblHodnota(i), Text::Value(text));
+}
+
+void RestartConverter(Operations& ops) {
+    DeviceState& st = ops.state;
+    if (!IsFamilyId(st.DeviceId)) {
+        ops.prompter.critical(Text(texts::device::kNotConnected));
+        return;
+    }
+    StopMeasurement(ops.port, ops.view);
+    if (ops.cancelled()) return;
+    SetRawReadings(ops.view, "RESET");
+    // No "$" and no address: every converter on the line restarts.
+    ops.port.send("X\r");
+    // Whatever a restarting converter still owed will never come.
+    ops.port.answers.forget();
+    DelayMs(ops.port, 500);
+    SetRawReadings(ops.view, "");
+    ReadConverter(ops, st.DeviceAddress);
+    StartMeasurement(ops.port, ops.view);
 }
 
 } // namespace rm27

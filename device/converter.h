@@ -38,4 +38,11 @@ void ReadEKeyPresence(Operations& ops);
 std::string QuickWriteByte(Operations& ops, std::int32_t address, std::int32_t location,
                            std::int32_t value);
 
+// The raw labels of the four inputs, all one text: "?????" while reading,
+// "-----" without an answer, "RESET" during the restart.
+void SetRawReadings(MainView& view, const std::string& text);
+
+// Restart every converter on the line ("X" + CR), then read again.
+void RestartConverter(Operations& ops);
+
 } // namespace rm27

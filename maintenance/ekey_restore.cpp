@@ -6,7 +6,7 @@
 #include "device/texts.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
-#include "reading/operations.h"
+#include "device/converter.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
 

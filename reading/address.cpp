@@ -9,7 +9,6 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "link/transact.h"
-#include "reading/read_again.h"
 #include "reading/texts.h"
 #include "session/controls.h"
 #include "session/measurement.h"
@@ -32,7 +31,7 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
         port.answers.forget();
         port.send("\r"); // ends whatever partial frame is on the line
         DelayMs(port, 100);
-        for (std::int32_t a = 1; a <= 31 && !ops.cancelled(); ++a) {
+        for (std::int32_t a = kScanFirstAddress; a <= kScanLastAddress && !ops.cancelled(); ++a) {
             port.line.input();
             port.send(BuildFrame(a, "@"));
             DelayMs(port, 50);
@@ -95,25 +94,6 @@ void ChangeAddress(Operations& ops) {
     // The restart's reading asked the converter its address: that settles
     // the write, without a frame of its own.
     SettleCells(ops, w, ConfirmFromReading(ops.cache, w));
-}
-
-void RestartConverter(Operations& ops) {
-    DeviceState& st = ops.state;
-    if (!IsFamilyId(st.DeviceId)) {
-        ops.prompter.critical(Text(texts::device::kNotConnected));
-        return;
-    }
-    StopMeasurement(ops.port, ops.view);
-    if (ops.cancelled()) return;
-    SetRawReadings(ops.view, "RESET");
-    // No "$" and no address: every converter on the line restarts.
-    ops.port.send("X\r");
-    // Whatever a restarting converter still owed will never come.
-    ops.port.answers.forget();
-    DelayMs(ops.port, 500);
-    SetRawReadings(ops.view, "");
-    ReadAgain(ops, st.DeviceAddress);
-    StartMeasurement(ops.port, ops.view);
 }
 
 } // namespace rm27

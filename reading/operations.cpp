@@ -38,11 +38,6 @@ const std::array<const char*, 16> kFilterRows = {
     "4.17 Hz /Reject 50,60Hz",
 };
 
-void SetRawReadings(MainView& view, const std::string& text) {
-    for (int i = 0; i < kInputCount; ++i)
-        view.setCaption(ctl::lblHodnota(i), Text::Value(text));
-}
-
 namespace {
 
 // The reading's phases count in steps of a hundred, its status lines'
@@ -86,6 +81,10 @@ std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByt
     text += std::string((record.curveFlags & kCurveSignalMvV) != 0 ? "IN:[mVV]" : "IN:[div]") +
             "A=" + std::to_string(record.slidingLength);
     return text;
+}
+
+std::string AddressListRow(std::int32_t address) {
+    return FormatFixed(address, "000") + " [0x" + LongToHex(address, 2) + "] ";
 }
 
 std::string AddressCaptionRead(std::int32_t address) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/converter.h"
 #include "link/ekey.h"
 #include "link/transact.h"
 #include "session/operations.h"
@@ -32,10 +33,8 @@ const char* InputSourceName(InputSource source);
 // Three lines (CR LF between them) describing an input's record.
 std::string InputInfoText(const SensorRecord& record, std::int32_t definitionByte);
 
-// The raw labels of the four inputs, all one text: "?????" while reading,
-// "-----" without an answer, "RESET" during the restart.
-void SetRawReadings(MainView& view, const std::string& text);
-
+// The address list's row of an address: "005 [0x05] ".
+std::string AddressListRow(std::int32_t address);
 // "  5  (0x05)" after a read; the address change writes "  7  (07h)".
 std::string AddressCaptionRead(std::int32_t address);
 std::string AddressCaptionChanged(std::int32_t address);
@@ -97,13 +96,14 @@ struct FoundConverter {
 };
 // The row the list box shows for it: "@0x03 0123RM2712 KQ:0x03".
 std::string ScanRow(const FoundConverter& found);
-// Probe addresses 1..31 and list the converters of the family; the rows go
-// to the list box as they are found.
+// The addresses the scan probes.
+inline constexpr std::int32_t kScanFirstAddress = 1;
+inline constexpr std::int32_t kScanLastAddress = 31;
+// Probe the scan's addresses and list the converters of the family; the
+// rows go to the list box as they are found.
 std::vector<FoundConverter> ScanAddresses(Operations& ops);
 // Ask for a new address, write it to memory byte 0 and restart. The
 // measurement keeps running while the prompt is open.
 void ChangeAddress(Operations& ops);
-// Restart every converter on the line ("X" + CR), then read again.
-void RestartConverter(Operations& ops);
 
 } // namespace rm27
