@@ -128,8 +128,7 @@ bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) 
     std::cerr << Said(rm27::Text(rm27::texts::cli::kPortNotOpened, why)) << std::endl;
     // What stands in the way, when it is known: the program holding the
     // port, a lock left behind, the group to join.
-    const QString hint = line.openHint();
-    if (!hint.isEmpty()) std::cerr << hint.toStdString() << std::endl;
+    if (!line.openHint().empty()) std::cerr << Said(line.openHint()) << std::endl;
     return false;
 }
 
@@ -173,7 +172,7 @@ int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const 
             [&line](std::string& why) {
                 line.clearError();
                 if (line.setPortOpen(true)) return true;
-                why = line.openHint().toStdString();
+                why = Said(line.openHint());
                 return false;
             }});
     }

@@ -7,6 +7,7 @@
 #include "device/converter.h"
 #include "link/codecs.h"
 #include "link/transact.h"
+#include "maintenance/ekey_restore.h"
 #include "maintenance/texts.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
@@ -249,6 +250,21 @@ Result SaveEeprom(Operations& ops, const EepromProgress& progress) {
     std::filesystem::remove(partial, ignored); // gone already after a successful save
     StartMeasurement(ops.port, ops.view);
     return outcome;
+}
+
+DialogPresets MaintenanceDialogs(const std::string& workingDir, const std::string& backupFolder,
+                                 const std::string& owner) {
+    DialogPresets d;
+    namespace tx = texts::maintenance;
+    d.eeprom.title = tx::kEepOpenTitle.czech;
+    d.eeprom.filter = tx::kEepFilter.czech;
+    d.eeprom.defaultExt = ".eep";
+    d.eeprom.initDir = workingDir;
+    d.eeprom.owner = owner;
+    d.eepromSave = d.eeprom;
+    d.eepromSave.title = tx::kEepSaveTitle.czech;
+    d.restore = RestoreDialogSpec(backupFolder, owner);
+    return d;
 }
 
 } // namespace rm27

@@ -44,4 +44,10 @@ Result LoadEeprom(Operations& ops, const EepromProgress& progress = {});
 // doubtful answer leaves the location out (Failed, and the summary says so).
 Result SaveEeprom(Operations& ops, const EepromProgress& progress = {});
 
+// The file dialogs of these commands and of the eKey restore as a window
+// presets them at start-up: the EEPROM images from `workingDir`, the eKey
+// backups in their folder, each owned by the window named `owner`.
+DialogPresets MaintenanceDialogs(const std::string& workingDir, const std::string& backupFolder,
+                                 const std::string& owner);
+
 } // namespace rm27

@@ -6,27 +6,22 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "calibration/commands.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "l10n/localizer.h"
-#include "link/codecs.h"
 #include "link/transact.h"
 #include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
 #include "maintenance/ekey_restore.h"
-#include "maintenance/rmu_settings.h"
 #include "maintenance/ui/frm_rmu_setup.h"
 #include "maintenance/write_undo.h"
+#include "mainwindow/reconnect_switch.h"
 #include "mainwindow/texts.h"
 #include "session/controls.h"
 #include "session/measurement.h"
@@ -48,10 +43,15 @@ namespace {
 const QString kSection = QStringLiteral("MRU");
 const QString kPortKey = QStringLiteral("COMPortIndex");
 const QString kAddressKey = QStringLiteral("AddressIndex");
-const QString kConnectionSection = QStringLiteral("Connection");
-const QString kReconnectKey = QStringLiteral("Reconnect");
-// The window's own texts about reconnecting, in one place.
 namespace tx = texts::mainwindow;
+
+// A seam the window was given, or else one it makes and owns.
+template <class Made, class Seam, class... Args>
+Seam* GivenOr(Seam* given, std::unique_ptr<Seam>& own, Args&&... args) {
+    if (given != nullptr) return given;
+    own = std::make_unique<Made>(std::forward<Args>(args)...);
+    return own.get();
+}
 
 } // namespace
 
@@ -62,21 +62,17 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     const QString title = QString::fromUtf8(build::kProgramTitle);
 
-    if (setup.ports == nullptr) ownPorts_ = std::make_unique<PortMap>();
-    if (setup.settings == nullptr) ownSettings_ = std::make_unique<AppSettings>(title);
-    if (setup.prompter == nullptr) ownPrompter_ = std::make_unique<QtPrompter>(this, title);
-    if (setup.pump == nullptr) ownPump_ = std::make_unique<QtEventPump>();
-    ports_ = setup.ports != nullptr ? setup.ports : ownPorts_.get();
-    settings_ = setup.settings != nullptr ? setup.settings : ownSettings_.get();
-    Prompter& prompter = setup.prompter != nullptr ? *setup.prompter : *ownPrompter_;
-    rawPrompter_ = &prompter;
-    pump_ = setup.pump != nullptr ? setup.pump : ownPump_.get();
+    ports_ = GivenOr<PortMap>(setup.ports, ownPorts_);
+    settings_ = GivenOr<AppSettings>(setup.settings, ownSettings_, title);
+    rawPrompter_ = GivenOr<QtPrompter>(setup.prompter, ownPrompter_, this, title);
+    pump_ = GivenOr<QtEventPump>(setup.pump, ownPump_);
 
     comSerial = new QtSerialLine(*ports_, this);
     comSerial->setObjectName(QStringLiteral("comSerial"));
     comSerial->setSettings(QString::fromLatin1(kLineSettings));
     session_ =
-        std::make_unique<Session>(*comSerial, *pump_, *this, prompter, setup.clock, setup.random);
+        std::make_unique<Session>(*comSerial, *pump_, *this, *rawPrompter_, setup.clock, setup.random);
+    // Through the window's own reading, which the tests replace.
     session_->ops().readConverter = [this](std::int32_t& address) {
         bool ok = false;
         ReadRM27(address, ok);
@@ -95,15 +91,18 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         Qt::QueuedConnection);
 
     BuildWindow();
-    StartReconnect();
+    reconnect_ = new ReconnectSwitch(*connection_, *settings_, *mApp, *mExit, *this);
+    // The lost port is read again at the address last read.
+    reconnect_->start([this] {
+        // The path as mapped, not as QSerialPort names it ("ttyUSB0").
+        const QString path = ports_->device(comSerial->commPort()).path;
+        return LineReconnect{path.toStdString(), [path] { return PortMap::present(path); },
+                             [this](std::string&) { return OpenLine(); }, comSerial->commPort()};
+    });
     watch_ = new WatchWindows(
         this, FrmMain::prompter(), [this] { return HeaderOf(state()); }, comSerial);
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
-    connect(watch_, &WatchWindows::logChanged, this, &FrmMain::OnLogChanged);
-    connect(mChart, &QAction::triggered, watch_, &WatchWindows::showChart);
-    connect(mTrace, &QAction::triggered, watch_, &WatchWindows::showTrace);
-    connect(mLog, &QAction::triggered, watch_, &WatchWindows::startLog);
-    connect(mLogStop, &QAction::triggered, watch_, &WatchWindows::stopLog);
+    watch_->attach({mChart, mTrace, mLog, mLogStop}, *this);
 
     // The state of a window just created: nothing to read before a port
     // is open, and the device commands only after a reading.
@@ -120,7 +119,8 @@ FrmMain::~FrmMain() {
     // Widgets die with the QObject tree after this body; nothing of theirs
     // may call back into a half-destroyed window.
     tmrCasovac->stop();
-    tmrReconnect->stop();
+    delete reconnect_;
+    reconnect_ = nullptr;
     guard().unsubscribe(guardListener_);
     disconnect(comSerial, nullptr, this, nullptr);
     if (comSerial->portOpen()) comSerial->setPortOpen(false);
@@ -140,14 +140,13 @@ void FrmMain::Form_Load() {
     // Formed for compatibility only: nothing reads or writes the file.
     configFilePath_ = QCoreApplication::applicationDirPath() + QDir::separator() +
                       QStringLiteral("r27manager.cfg");
-    setWindowTitle(QStringLiteral("%1 v%2.%3.%4")
-                       .arg(QString::fromUtf8(build::kProgramTitle))
-                       .arg(build::kVersionMajor)
-                       .arg(build::kVersionMinor)
-                       .arg(build::kVersionPatch));
+    setWindowTitle(QString::fromUtf8(build::kProgramTitle) + QStringLiteral(" v") +
+                   QString::fromLatin1(build::kVersionText));
     FillPortList();
     FillAddressList();
-    PresetFileDialogs();
+    session_->dialogs() = MaintenanceDialogs(QDir::currentPath().toStdString(),
+                                             BackupFolder().toStdString(),
+                                             objectName().toStdString());
     ClearInputRows();
     ApplyMode();
     centralWidget()->adjustSize();
@@ -161,10 +160,7 @@ void FrmMain::FillPortList() {
     cmbSelectPort->clear();
     for (int n = 1; n <= kPortCount; ++n)
         cmbSelectPort->addItem(ports_->entryText(n));
-    int portIndex =
-        ReadNumberLiteral(settings_->GetSetting(kSection, kPortKey, QStringLiteral("0")));
-    if (portIndex > cmbSelectPort->count() - 1 || portIndex < 0) portIndex = 0;
-    cmbSelectPort->setCurrentIndex(portIndex);
+    cmbSelectPort->setCurrentIndex(settings_->GetIndex(kSection, kPortKey, cmbSelectPort->count()));
     cmbSelectPort_Click();
 }
 
@@ -173,45 +169,24 @@ void FrmMain::FillAddressList() {
     const QSignalBlocker quiet(cmbSelectAdr);
     cmbSelectAdr->clear();
     cmbSelectAdr->addItem(tr("0-Default"));
-    for (int n = 1; n <= 255; ++n) {
-        cmbSelectAdr->addItem(
-            QString::fromStdString(FormatFixed(n, "000") + " [0x" + LongToHex(n, 2) + "] "));
-    }
-    int addressIndex =
-        ReadNumberLiteral(settings_->GetSetting(kSection, kAddressKey, QStringLiteral("0")));
-    if (addressIndex > cmbSelectAdr->count() - 1 || addressIndex < 0) addressIndex = 0;
-    cmbSelectAdr->setCurrentIndex(addressIndex);
-}
-
-void FrmMain::PresetFileDialogs() {
-    FileDialogSpec& eeprom = eepromDialog();
-    eeprom.title = "Výběr souboru s obsahem pro eeprom";
-    eeprom.filter = "Soubory  (*.eep)|*.eep|Všechny |*.*";
-    eeprom.defaultExt = ".eep";
-    eeprom.initDir = QDir::currentPath().toStdString();
-    eeprom.owner = objectName().toStdString();
-    FileDialogSpec& save = session_->dialogs().eepromSave;
-    save = eeprom;
-    save.title = "Uložit obsah EEPROM do souboru";
-    session_->dialogs().restore =
-        RestoreDialogSpec(BackupFolder().toStdString(), objectName().toStdString());
+    for (int n = 1; n <= 255; ++n)
+        cmbSelectAdr->addItem(QString::fromStdString(AddressListRow(n)));
+    cmbSelectAdr->setCurrentIndex(settings_->GetIndex(kSection, kAddressKey, cmbSelectAdr->count()));
 }
 
 void FrmMain::ApplyMode() {
     // Read once: the mode holds for the whole run.
-    state().ExtendedMode = commandLine_.toLower().contains(QLatin1String("zirkon"));
-    if (state().ExtendedMode) {
-        mDevice->menuAction()->setVisible(true);
+    const bool extended = commandLine_.toLower().contains(QLatin1String("zirkon"));
+    state().ExtendedMode = extended;
+    mDevice->menuAction()->setVisible(extended);
+    mRMUmain->menuAction()->setVisible(extended);
+    calibrationStrip_->setVisible(extended);
+    if (extended) {
         // The save stands beside the load it makes undoable.
         mSaveEE->setVisible(true);
-        mRMUmain->menuAction()->setVisible(true);
         cmdAdresa->setVisible(true);
-        calibrationStrip_->setVisible(true);
     } else {
-        mRMUmain->menuAction()->setVisible(false);
         setControlEnabled(ctl::cmdAdresa, false);
-        mDevice->menuAction()->setVisible(false);
-        calibrationStrip_->setVisible(false);
     }
 }
 
@@ -285,45 +260,6 @@ void FrmMain::mAbout_Click() {
     frmAbout_->exec();
 }
 
-void FrmMain::OnLogChanged(bool active) {
-    mLog->setEnabled(!active);
-    mLogStop->setEnabled(active);
-    // The status bar comes with the first log and stays.
-    if (active && watch_->indicator()->parentWidget() != statusBar()) {
-        statusBar()->addPermanentWidget(watch_->indicator());
-        statusBar()->show();
-    }
-}
-
-bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
-    const QVariant index = watched->property("rm27Index");
-    if (index.isValid()) {
-        const int i = index.toInt();
-        const bool slide = watched == lblR27Slide[static_cast<std::size_t>(i)];
-        if (e->type() == QEvent::MouseButtonPress) {
-            auto* me = static_cast<QMouseEvent*>(e);
-            if (slide)
-                lblR27Slide_MouseDown(i, me->button(), me->globalPosition().toPoint());
-            else
-                lblR27Val_MouseDown(i, me->button());
-        } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
-            lblR27Val_DblClick(i);
-        }
-    }
-    return QMainWindow::eventFilter(watched, e);
-}
-
-// ------------------------------------------------------------- the inputs
-
-void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
-    if (index < 0 || index > 3 || button != Qt::RightButton) return;
-    MEKEY->popup(globalPos);
-}
-
-void FrmMain::lblR27Val_DblClick(int index) {
-    TareInput(operations(), index);
-}
-
 // ------------------------------------------------------------- connection
 
 void FrmMain::cmbSelectPort_Click() {
@@ -334,10 +270,6 @@ void FrmMain::cmbSelectPort_Click() {
     connection_->portChosen();
 }
 
-void FrmMain::cmdConnect_Click() {
-    connection_->connectOrDisconnect();
-}
-
 bool FrmMain::OpenLine() {
     comSerial->clearError();
     comSerial->setSettings(QString::fromLatin1(kLineSettings));
@@ -345,8 +277,7 @@ bool FrmMain::OpenLine() {
     if (!comSerial->setPortOpen(true)) {
         // A refusal the user can mend says how, before any box about it, so
         // that it stands there while the box is read.
-        const QString hint = comSerial->openHint();
-        if (!hint.isEmpty()) setStatus(comSerial->openHintText());
+        if (!comSerial->openHint().empty()) setStatus(comSerial->openHint());
         return false;
     }
     settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
@@ -363,62 +294,12 @@ void FrmMain::ShowLostLine(const QString& reason) {
 
 // ----------------------------------------------------------- reconnecting
 
-void FrmMain::StartReconnect() {
-    BuildReconnect();
-    mReconnect->setChecked(ReadNumberLiteral(settings_->GetSetting(
-                               kConnectionSection, kReconnectKey, QStringLiteral("1"))) != 0);
-    connect(mReconnect, &QAction::toggled, this, &FrmMain::mReconnect_Click);
-    connect(tmrReconnect, &QTimer::timeout, this, &FrmMain::tmrReconnect_Timer);
-    // The lost port is read again at the address last read.
-    connection_->setReconnect(ReconnectPolicy{
-        mReconnect->isChecked(),
-        [this] {
-            // The path as mapped, not as QSerialPort names it ("ttyUSB0").
-            const QString path = ports_->device(comSerial->commPort()).path;
-            return LineReconnect{path.toStdString(), [path] { return PortMap::present(path); },
-                                 [this](std::string&) { return OpenLine(); },
-                                 comSerial->commPort()};
-        },
-        {},
-        {}});
-}
-
-void FrmMain::mReconnect_Click(bool on) {
-    if (mReconnect->isChecked() != on) mReconnect->setChecked(on);
-    settings_->SaveSetting(kConnectionSection, kReconnectKey,
-                           on ? QStringLiteral("1") : QStringLiteral("0"));
-    connection_->setReconnecting(on);
-}
-
 bool FrmMain::watchingForDevice() const {
-    return connection_->watching();
-}
-
-void FrmMain::UpdateWatch() {
-    if (!watchingForDevice()) {
-        tmrReconnect->stop();
-        lblReconnect->hide();
-        return;
-    }
-    if (!tmrReconnect->isActive()) tmrReconnect->start();
-    const LineReconnect lost = connection_->lostPort();
-    lblReconnect->setText(
-        Shown(Text(tx::kReconnectWaiting, "COM" + std::to_string(lost.port), lost.device)));
-    // The status bar comes with the first watch (or log) and stays.
-    if (lblReconnect->parentWidget() != statusBar()) statusBar()->addWidget(lblReconnect);
-    statusBar()->show();
-    lblReconnect->show();
+    return reconnect_->watching();
 }
 
 void FrmMain::tmrReconnect_Timer() {
-    // A reason the port will not open is on the status line already.
-    std::string why;
-    if (connection_->lookForLostPort(why) == Connection::Reconnect::NotWatching)
-        tmrReconnect->stop();
-}
-
-void FrmMain::cmdFindPorts_Click() {
-    RunCommand([this](Operations&) { ListSerialPorts(); });
+    reconnect_->look();
 }
 
 void FrmMain::ListSerialPorts() {
@@ -426,13 +307,8 @@ void FrmMain::ListSerialPorts() {
     connection_->closePort();
     ports_->refresh(&settings_->store());
     cmbSelectPort->clear();
-    for (int n = 1; n <= kPortCount; ++n) {
-        comSerial->clearError();
-        comSerial->setCommPort(n);
-        comSerial->setSettings(QString::fromLatin1(kLineSettings));
-        if (comSerial->setPortOpen(true)) cmbSelectPort->addItem(ports_->entryText(n));
-        comSerial->setPortOpen(false);
-    }
+    for (const int n : comSerial->openablePorts(kPortCount))
+        cmbSelectPort->addItem(ports_->entryText(n));
     if (cmbSelectPort->count() > 0) {
         cmbSelectPort->setCurrentIndex(0);
         cmbSelectPort_Click();
@@ -440,14 +316,6 @@ void FrmMain::ListSerialPorts() {
 }
 
 // ------------------------------------------------------------ measurement
-
-void FrmMain::StartMeasurement() {
-    rm27::StartMeasurement(port(), *this);
-}
-
-void FrmMain::StopMeasurement() {
-    rm27::StopMeasurement(port(), *this);
-}
 
 void FrmMain::tmrCasovac_Timer() {
     using TickResult = Connection::Tick::Result;
@@ -460,14 +328,6 @@ void FrmMain::tmrCasovac_Timer() {
                              wallAnchor_.wallMs(mono)));
 }
 
-bool FrmMain::RunMeasurementTick() {
-    return MeasurementTick(operations());
-}
-
-void FrmMain::cmdDevRead_Click() {
-    RunCommand([this](Operations& ops) { DevReadAction(ops); });
-}
-
 void FrmMain::DevReadAction(Operations& ops) {
     if (!comSerial->portOpen()) return;
     // Remembered here rather than at connect: the address that was last
@@ -476,29 +336,36 @@ void FrmMain::DevReadAction(Operations& ops) {
     connection_->read(ops, cmbSelectAdr->currentIndex());
 }
 
-void FrmMain::ReadRM27(std::int32_t& address, bool& ok) {
-    ok = rm27::ReadRM27(operations(), address);
-}
+// ----------------------------------------------------------------- commands
 
-void FrmMain::cmdFindAdr_Click() {
-    RunCommand([](Operations& ops) { ScanAddresses(ops); });
-}
+// The buttons and menu items that start an exchange, each its operation
+// run as a command of the guard (CommandStarters connects them).
+// clang-format off
+void FrmMain::cmdConnect_Click() { connection_->connectOrDisconnect(); }
+void FrmMain::cmdFindPorts_Click() { RunCommand([this](Operations&) { ListSerialPorts(); }); }
+void FrmMain::cmdDevRead_Click() { RunCommand([this](Operations& ops) { DevReadAction(ops); }); }
+void FrmMain::cmdFindAdr_Click() { RunCommand(ScanAddresses); }
+void FrmMain::cmdAdresa_Click() { RunCommand(ChangeAddress); }
+void FrmMain::cmdReset_Click() { RunCommand(RestartConverter); }
+void FrmMain::cmdSetmVVKQ_Click(int index) { RunCommand([index](Operations& ops) { SetmVVKQ(ops, index); }); }
+void FrmMain::cmdGain_Click() { RunCommand([this](Operations& ops) { WriteFilter(ops, cmbFreq->currentIndex()); }); }
+void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) { RunCommand([index](Operations& ops) { CopyEKeyExtToInt(ops, index); }); }
+void FrmMain::mCopy14_Click() { RunCommand(CopyEKey1To4); }
+void FrmMain::mRestoreEKey_Click() { RunCommand(RestoreEKey); }
+void FrmMain::mUndo_Click() { RunCommand([](Operations& ops) { UndoWrite(ops, 0); }); }
+void FrmMain::mIniteKey_Click() { RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); }); }
+void FrmMain::mIniteKeyDavro_Click() { RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::Davro); }); }
+void FrmMain::mLoadEE_Click() { RunCommand([](Operations& ops) { LoadEeprom(ops); }); }
+void FrmMain::mSaveEE_Click() { RunCommand([](Operations& ops) { SaveEeprom(ops); }); }
+void FrmMain::mRMUset_Click() { RunCommand([this](Operations& ops) { RunRmuSetup(ops, this); }); }
+// Tare from the next measurement on; not a command, as it sends nothing.
+void FrmMain::lblR27Val_DblClick(int index) { TareInput(operations(), index); }
 
-void FrmMain::cmdAdresa_Click() {
-    RunCommand([](Operations& ops) { ChangeAddress(ops); });
-}
-
-void FrmMain::cmdReset_Click() {
-    RunCommand([](Operations& ops) { RestartConverter(ops); });
-}
-
-void FrmMain::cmdSetmVVKQ_Click(int index) {
-    RunCommand([index](Operations& ops) { SetmVVKQ(ops, index); });
-}
-
-void FrmMain::cmdGain_Click() {
-    RunCommand([this](Operations& ops) { WriteFilter(ops, cmbFreq->currentIndex()); });
-}
+void FrmMain::StartMeasurement() { rm27::StartMeasurement(port(), *this); }
+void FrmMain::StopMeasurement() { rm27::StopMeasurement(port(), *this); }
+bool FrmMain::RunMeasurementTick() { return MeasurementTick(operations()); }
+void FrmMain::ReadRM27(std::int32_t& address, bool& ok) { ok = rm27::ReadRM27(operations(), address); }
+// clang-format on
 
 void FrmMain::cmdChange_Click(int index) {
     RunCommand([this, index](Operations& ops) {
@@ -520,54 +387,6 @@ CalibrationEditor& FrmMain::CalibrationEditorWindow() {
     }
     return *frmQELCalibration_;
 }
-
-void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) {
-    RunCommand([index](Operations& ops) { CopyEKeyExtToInt(ops, index); });
-}
-
-void FrmMain::mCopy14_Click() {
-    RunCommand([](Operations& ops) { CopyEKey1To4(ops); });
-}
-
-void FrmMain::mRestoreEKey_Click() {
-    RunCommand([](Operations& ops) { RestoreEKey(ops); });
-}
-
-void FrmMain::mUndo_Click() {
-    RunCommand([](Operations& ops) { UndoWrite(ops, 0); });
-}
-
-void FrmMain::mIniteKey_Click() {
-    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); });
-}
-
-void FrmMain::mIniteKeyDavro_Click() {
-    RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::Davro); });
-}
-
-void FrmMain::mLoadEE_Click() {
-    RunCommand([](Operations& ops) { LoadEeprom(ops); });
-}
-
-void FrmMain::mSaveEE_Click() {
-    RunCommand([](Operations& ops) { SaveEeprom(ops); });
-}
-
-void FrmMain::mRMUset_Click() {
-    RunCommand([this](Operations& ops) {
-        // Created for each opening and gone when closed: every opening
-        // shows the records as they are now.
-        RmuStoreResult stored;
-        RunRmuSettings(ops, [&] {
-            FrmRMUSetup frmRMUSetup(ops, this);
-            frmRMUSetup.exec();
-            stored = frmRMUSetup.stored();
-        });
-        CheckRmuStore(ops, stored);
-    });
-}
-
-// ----------------------------------------------------------------- commands
 
 bool FrmMain::busy() const {
     return session_->guard().commandRunning();
@@ -599,7 +418,9 @@ Connection::Hooks FrmMain::ConnectionHooks() {
     h.read = DevRead;
     h.openPort = [this] { return OpenLine(); };
     h.closePort = [this] { comSerial->setPortOpen(false); };
-    h.watchChanged = [this] { UpdateWatch(); };
+    h.watchChanged = [this] {
+        if (reconnect_ != nullptr) reconnect_->update();
+    };
     h.tellReconnect = [this](const Text& text) { setStatus(text); };
     return h;
 }

@@ -54,6 +54,7 @@ class CalibrationEditor;
 class FrmAbout;
 class FrmQELCalibration;
 class PortMap;
+class ReconnectSwitch;
 class QtSerialLine;
 class WatchWindows;
 
@@ -208,8 +209,6 @@ public Q_SLOTS:
     void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
-    // The switch of the reconnecting (checked: on).
-    void mReconnect_Click(bool on);
     // Once a second while watching: reopens the port when its device is back.
     void tmrReconnect_Timer();
     // Ends the program at once; a running command is cancelled first.
@@ -298,10 +297,9 @@ protected:
     QTimer* tmrCasovac = nullptr;
     QtSerialLine* comSerial = nullptr;
 
-    QAction* mReconnect = nullptr;
-    QTimer* tmrReconnect = nullptr;
-    // In the status bar while watching: which device the window waits for.
-    QLabel* lblReconnect = nullptr;
+    // The switch mReconnect, its timer tmrReconnect and the note
+    // lblReconnect of the device waited for.
+    ReconnectSwitch* reconnect_ = nullptr;
 
 private:
     void BuildWindow();
@@ -317,18 +315,10 @@ private:
     // the status line when the user can mend it) when it would not.
     bool OpenLine();
     void ShowLostLine(const QString& reason);
-    void BuildReconnect();
-    // The switch, its timer and the connection's policy: the lost port's
-    // device file, reopened, read again at the address last read.
-    void StartReconnect();
-    // Shows the watch, or not, after anything that changes whether a
-    // device is wanted back or the switch.
-    void UpdateWatch();
     void RunStartupPause();
     // The start-up steps of Form_Load.
     void FillPortList();
     void FillAddressList();
-    void PresetFileDialogs();
     void ApplyMode();
     void OnGuardChanged();
     // How this window runs commands and ends (see session/connection.h).
@@ -340,7 +330,6 @@ private:
     // commands of their own).
     void OfferWayBack();
     void Quit();
-    void OnLogChanged(bool active);
 
     std::unique_ptr<PortMap> ownPorts_;
     std::unique_ptr<AppSettings> ownSettings_;

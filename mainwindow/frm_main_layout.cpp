@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -500,28 +501,6 @@ const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
     return starters;
 }
 
-// The switch of the reconnecting, its timer and the status bar's note of
-// what is waited for.
-void FrmMain::BuildReconnect() {
-    namespace tx = texts::mainwindow;
-    mReconnect = new QAction(Shown(Text(tx::kReconnectSwitch)), this);
-    mReconnect->setObjectName(QStringLiteral("mReconnect"));
-    mReconnect->setToolTip(Shown(Text(tx::kReconnectSwitchTip)));
-    mReconnect->setStatusTip(Shown(Text(tx::kReconnectSwitchTip)));
-    mReconnect->setCheckable(true);
-    // In the program's menu, between "O aplikaci" and "Ukončit".
-    mApp->insertAction(mExit, mReconnect);
-    mApp->insertSeparator(mExit);
-
-    tmrReconnect = new QTimer(this);
-    tmrReconnect->setObjectName(QStringLiteral("tmrReconnect"));
-    tmrReconnect->setInterval(kReconnectPollMs);
-
-    lblReconnect = new QLabel(this);
-    lblReconnect->setObjectName(QStringLiteral("lblReconnect"));
-    lblReconnect->hide();
-}
-
 void FrmMain::RegisterControls() {
     view_.registerControls(this, tmrCasovac);
     ConnectStarters();
@@ -539,6 +518,30 @@ void FrmMain::ConnectStarters() {
             connect(qobject_cast<QAbstractButton*>(o), &QAbstractButton::clicked, this, run);
         view_.guardControl(o);
     }
+}
+
+// The input labels' clicks, routed to the handlers of the row they stand in.
+bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
+    const QVariant index = watched->property("rm27Index");
+    if (index.isValid()) {
+        const int i = index.toInt();
+        const bool slide = watched == lblR27Slide[static_cast<std::size_t>(i)];
+        if (e->type() == QEvent::MouseButtonPress) {
+            auto* me = static_cast<QMouseEvent*>(e);
+            if (slide)
+                lblR27Slide_MouseDown(i, me->button(), me->globalPosition().toPoint());
+            else
+                lblR27Val_MouseDown(i, me->button());
+        } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
+            lblR27Val_DblClick(i);
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
+    if (index < 0 || index > 3 || button != Qt::RightButton) return;
+    MEKEY->popup(globalPos);
 }
 
 void FrmMain::AlignLowerColumns() {

@@ -14,6 +14,11 @@ QString AppSettings::GetSetting(const QString& section, const QString& key,
     return settings_.value(section + QLatin1Char('/') + key, defaultValue).toString();
 }
 
+int AppSettings::GetIndex(const QString& section, const QString& key, int count) {
+    const int index = ReadNumberLiteral(GetSetting(section, key, QStringLiteral("0")));
+    return index >= 0 && index < count ? index : 0;
+}
+
 void AppSettings::SaveSetting(const QString& section, const QString& key, const QString& value) {
     settings_.setValue(section + QLatin1Char('/') + key, value);
     settings_.sync();

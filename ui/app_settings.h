@@ -16,6 +16,9 @@ public:
     QString GetSetting(const QString& section, const QString& key,
                        const QString& defaultValue = QString());
     void SaveSetting(const QString& section, const QString& key, const QString& value);
+    // A remembered position in a list of `count` entries; 0 when none was
+    // remembered or the list has become shorter.
+    int GetIndex(const QString& section, const QString& key, int count);
 
     // The store itself, for readers that want a whole group (the port map's
     // "Ports" overrides).

@@ -92,8 +92,16 @@ bool QtSerialLine::setSettings(const QString& text) {
     return true;
 }
 
-QString QtSerialLine::openHint() const {
-    return Shown(openHint_);
+std::vector<int> QtSerialLine::openablePorts(int count) {
+    std::vector<int> found;
+    for (int n = 1; n <= count; ++n) {
+        clearError();
+        setCommPort(n);
+        setSettings(QString::fromLatin1(kLineSettings));
+        if (setPortOpen(true)) found.push_back(n);
+        setPortOpen(false);
+    }
+    return found;
 }
 
 bool QtSerialLine::setPortOpen(bool open) {

@@ -10,6 +10,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <vector>
+
 #include "l10n/text.h"
 #include "link/line.h"
 
@@ -53,13 +55,14 @@ public:
     // (see port_access.h): the program that holds the port, a lock left by
     // a program that no longer runs that this user may not remove, or the
     // group to join. Empty otherwise.
-    const Text& openHintText() const { return openHint_; }
-    // The same in the reader's language, for whoever prints it.
-    QString openHint() const;
+    const Text& openHint() const { return openHint_; }
     void clearError() {
         lastError_.clear();
         openHint_ = Text();
     }
+    // The ports among 1..count that open with the line's settings, each
+    // opened and closed again; the line is left closed.
+    std::vector<int> openablePorts(int count);
     // The device actually opened (or last tried).
     QString devicePath() const { return port_.portName(); }
 

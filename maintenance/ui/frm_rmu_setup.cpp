@@ -32,6 +32,16 @@ QFont LimitFont() {
 
 } // namespace
 
+void RunRmuSetup(Operations& ops, QWidget* parent) {
+    RmuStoreResult stored;
+    RunRmuSettings(ops, [&] {
+        FrmRMUSetup dialog(ops, parent);
+        dialog.exec();
+        stored = dialog.stored();
+    });
+    CheckRmuStore(ops, stored);
+}
+
 FrmRMUSetup::FrmRMUSetup(Operations& ops, QWidget* parent) : QDialog(parent), ops_(ops) {
     setObjectName(QStringLiteral("frmRMUSetup"));
     setModal(true);

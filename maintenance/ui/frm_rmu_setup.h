@@ -19,6 +19,11 @@ class QPushButton;
 
 namespace rm27 {
 
+// mRMUset: the dialog, created for each opening and gone when closed so
+// that every opening shows the records as they are now; its writes checked
+// once it has gone. Runs inside the caller's command.
+void RunRmuSetup(Operations& ops, QWidget* parent);
+
 class FrmRMUSetup : public QDialog {
     Q_OBJECT
 public:

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "l10n/localizer.h"
 #include "support/access_denied.h"
 #include "ui/qt_serial_line.h"
 #include "window_test_support.h"
@@ -140,7 +141,7 @@ TEST_F(ReconnectTest, PortTheUserMayNotOpenNamesTheGroupInTheStatus) {
     EXPECT_FALSE(w->serialLine().portOpen());
     const QString status = Status(*w);
     const QString group = RunningAsRoot() ? QString::fromStdString(DeniedGroup())
-                                          : w->serialLine().openHint().section("„", 1, 1);
+                                          : Shown(w->serialLine().openHint()).section("„", 1, 1);
     EXPECT_TRUE(status.startsWith(QStringLiteral("Port %1 ").arg(device)) ||
                 status.startsWith(QStringLiteral("Uživatel ")))
         << status.toStdString();
@@ -152,7 +153,7 @@ TEST_F(ReconnectTest, PortTheUserMayNotOpenNamesTheGroupInTheStatus) {
     w->cmdConnect_Click();
     EXPECT_EQ(prompter.criticals.size(), 2u);
     EXPECT_EQ(Status(*w), status);
-    EXPECT_TRUE(w->serialLine().openHint().isEmpty());
+    EXPECT_TRUE(w->serialLine().openHint().empty());
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "watch/ui/watch_windows.h"
 #include "watch/texts.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -91,6 +94,21 @@ bool WatchWindows::startLog() {
     updateIndicator();
     Q_EMIT logChanged(true);
     return true;
+}
+
+void WatchWindows::attach(const MenuItems& items, QMainWindow& window) {
+    connect(items.chart, &QAction::triggered, this, &WatchWindows::showChart);
+    connect(items.trace, &QAction::triggered, this, &WatchWindows::showTrace);
+    connect(items.log, &QAction::triggered, this, &WatchWindows::startLog);
+    connect(items.logStop, &QAction::triggered, this, &WatchWindows::stopLog);
+    connect(this, &WatchWindows::logChanged, &window, [this, items, &window](bool active) {
+        items.log->setEnabled(!active);
+        items.logStop->setEnabled(active);
+        if (active && indicator_->parentWidget() != window.statusBar()) {
+            window.statusBar()->addPermanentWidget(indicator_);
+            window.statusBar()->show();
+        }
+    });
 }
 
 void WatchWindows::stopLog() {

@@ -13,7 +13,9 @@
 #include "watch/csv_log.h"
 #include "watch/tick_sample.h"
 
+class QAction;
 class QLabel;
+class QMainWindow;
 class QWidget;
 
 namespace rm27 {
@@ -39,6 +41,17 @@ public:
     // "objectName lblZaznam": what the log does, for the status bar.
     QLabel* indicator() const { return indicator_; }
     FileDialogSpec& logDialog() { return logDialog_; }
+
+    // The menu items that open these and start and stop the log. The log's
+    // two follow whether a log runs; its indicator joins the window's
+    // status bar with the first log and stays.
+    struct MenuItems {
+        QAction* chart = nullptr;
+        QAction* trace = nullptr;
+        QAction* log = nullptr;
+        QAction* logStop = nullptr;
+    };
+    void attach(const MenuItems& items, QMainWindow& window);
 
     void showChart();
     void showTrace();
