@@ -117,36 +117,18 @@ double Median(std::vector<double> v) {
     return v.size() % 2 == 1 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The user's own settings and backups stay untouched.
-    QTemporaryDir scratch;
-    qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
-
-    QProcess sim;
+// rm27sim names its pseudo-terminal on its first line.
+bool StartSimulator(QProcess& sim, QString& pty) {
     sim.start(QStringLiteral(RM27SIM_PATH), {});
     if (!sim.waitForReadyRead(10000)) {
         std::fprintf(stderr, "calibration_bench: rm27sim did not start\n");
-        return 1;
+        return false;
     }
-    const QString pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return true;
+}
 
-    rm27::PortMap ports;
-    ports.setFixed(1, rm27::PortDevice{pty, QStringLiteral("rm27sim")});
-    rm27::AppSettings settings(QString::fromUtf8(rm27::build::kProgramTitle));
-    settings.store().clear();
-    YesPrompter prompter;
-    rm27::FrmMainSetup setup;
-    setup.commandLine = QStringLiteral("zirkon");
-    setup.ports = &ports;
-    setup.settings = &settings;
-    setup.prompter = &prompter;
-    TimedWindow w(setup);
+bool ConnectAndRead(TimedWindow& w) {
     w.Form_Load();
     w.show();
     w.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
@@ -154,56 +136,64 @@ int main(int argc, char** argv) {
     w.cmdDevRead_Click();
     if (w.state().DeviceId.empty()) {
         std::fprintf(stderr, "calibration_bench: the converter was not read\n");
-        return 1;
+        return false;
     }
+    return true;
+}
 
+struct StoreFigures {
     std::vector<double> elapsed;
     std::vector<double> late;
     std::size_t imageBytes = 0;
-    for (int r = 0; r < runs; ++r) {
-        LatencyProbe probe;
-        qint64 savedAt = -1;
-        w.okAt = -1;
-        w.clock.start();
-        // Once the editor is up: a 9-point curve, then "Uložit kalibraci".
-        QTimer poll;
-        poll.setInterval(20);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* editor = w.calibrationEditorWindow();
-            if (editor == nullptr || !editor->isVisible()) return;
-            poll.stop();
-            rm27::CalibrationEditorModel& m = editor->model();
-            m.points.Clear();
-            for (int k = 1; k <= kPoints; ++k) {
-                m.points.slot(k) = {static_cast<float>(100 * (k - 1) + r),
-                                    0.25f * static_cast<float>(k - 1), rm27::kSlotUsed};
-            }
-            m.points.setCount(kPoints);
-            editor->Push();
-            probe.start();
-            savedAt = w.clock.nsecsElapsed();
-            editor->findChild<QPushButton*>(QStringLiteral("cmdAction_1"))->click();
-        });
-        poll.start();
-        w.cmdChange_Click(0);
-        probe.stop();
-        if (savedAt < 0 || w.okAt < 0) {
-            std::fprintf(stderr, "calibration_bench: run %d did not store the curve\n", r + 1);
-            for (const std::string& t : prompter.texts)
-                std::fprintf(stderr, "  %s\n", t.c_str());
-            return 1;
-        }
-        elapsed.push_back(static_cast<double>(w.okAt - savedAt) / 1e6);
-        // Only the ticks between the click and the end of the write count.
-        const auto during = static_cast<std::size_t>(elapsed.back() / kProbeMs);
-        late.insert(late.end(), probe.lateMs.begin(),
-                    probe.lateMs.begin() +
-                        static_cast<std::ptrdiff_t>(std::min(during, probe.lateMs.size())));
-        imageBytes = 104 + 6 * kPoints;
-    }
-    sim.terminate();
-    sim.waitForFinished(5000);
+};
 
+bool StoreCurve(TimedWindow& w, const YesPrompter& prompter, int r, StoreFigures& figures) {
+    LatencyProbe probe;
+    qint64 savedAt = -1;
+    w.okAt = -1;
+    w.clock.start();
+    // Once the editor is up: a 9-point curve, then "Uložit kalibraci".
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* editor = w.calibrationEditorWindow();
+        if (editor == nullptr || !editor->isVisible()) return;
+        poll.stop();
+        rm27::CalibrationEditorModel& m = editor->model();
+        m.points.Clear();
+        for (int k = 1; k <= kPoints; ++k) {
+            m.points.slot(k) = {static_cast<float>(100 * (k - 1) + r),
+                                0.25f * static_cast<float>(k - 1), rm27::kSlotUsed};
+        }
+        m.points.setCount(kPoints);
+        editor->Push();
+        probe.start();
+        savedAt = w.clock.nsecsElapsed();
+        editor->findChild<QPushButton*>(QStringLiteral("cmdAction_1"))->click();
+    });
+    poll.start();
+    w.cmdChange_Click(0);
+    probe.stop();
+    if (savedAt < 0 || w.okAt < 0) {
+        std::fprintf(stderr, "calibration_bench: run %d did not store the curve\n", r + 1);
+        for (const std::string& t : prompter.texts)
+            std::fprintf(stderr, "  %s\n", t.c_str());
+        return false;
+    }
+    figures.elapsed.push_back(static_cast<double>(w.okAt - savedAt) / 1e6);
+    // Only the ticks between the click and the end of the write count.
+    const auto during = static_cast<std::size_t>(figures.elapsed.back() / kProbeMs);
+    figures.late.insert(figures.late.end(), probe.lateMs.begin(),
+                        probe.lateMs.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(during, probe.lateMs.size())));
+    figures.imageBytes = 104 + 6 * kPoints;
+    return true;
+}
+
+void Report(int runs, const StoreFigures& figures) {
+    const std::vector<double>& elapsed = figures.elapsed;
+    const std::vector<double>& late = figures.late;
+    const std::size_t imageBytes = figures.imageBytes;
     const double perByteMs = std::ceil(kKwChars * kCharMs / kPollMs) * kPollMs;
     const double waitsMs = kStopMeasurementMs + kBlockWriteSettleMs + kRestartWaitMs;
     const double boundMs = waitsMs + static_cast<double>(imageBytes) * perByteMs;
@@ -227,5 +217,41 @@ int main(int argc, char** argv) {
     std::printf("    lateness p50 %.2f ms, p99 %.2f ms, max %.2f ms   (target p99 <= 20 ms)\n",
                 Percentile(late, 0.50), Percentile(late, 0.99),
                 late.empty() ? 0.0 : *std::max_element(late.begin(), late.end()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The user's own settings and backups stay untouched.
+    QTemporaryDir scratch;
+    qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
+
+    QProcess sim;
+    QString pty;
+    if (!StartSimulator(sim, pty)) return 1;
+    rm27::PortMap ports;
+    ports.setFixed(1, rm27::PortDevice{pty, QStringLiteral("rm27sim")});
+    rm27::AppSettings settings(QString::fromUtf8(rm27::build::kProgramTitle));
+    settings.store().clear();
+    YesPrompter prompter;
+    rm27::FrmMainSetup setup;
+    setup.commandLine = QStringLiteral("zirkon");
+    setup.ports = &ports;
+    setup.settings = &settings;
+    setup.prompter = &prompter;
+    TimedWindow w(setup);
+    if (!ConnectAndRead(w)) return 1;
+
+    StoreFigures figures;
+    for (int r = 0; r < runs; ++r) {
+        if (!StoreCurve(w, prompter, r, figures)) return 1;
+    }
+    sim.terminate();
+    sim.waitForFinished(5000);
+    Report(runs, figures);
     return 0;
 }

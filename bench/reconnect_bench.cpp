@@ -110,38 +110,50 @@ struct ReturnFigures {
     std::vector<double> reopenMs, readMs;
 };
 
-int WindowBench(int seconds, int runs) {
-    QTemporaryDir dir;
-    const std::string link = dir.filePath(QStringLiteral("rm27")).toStdString();
-    rm27::sim::PtyServer server;
-    server.bus().add({});
+bool Serve(rm27::sim::PtyServer& server, const std::string& link) {
     std::string error;
     if (!server.open(&error) || !server.createLink(link, &error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
-        return 1;
+        return false;
     }
     server.start();
+    return true;
+}
 
-    rm27::PortMap ports;
-    ports.setFixed(1, rm27::PortDevice{QString::fromStdString(link), QStringLiteral("rm27")});
-    QuietPrompter prompter;
-    rm27::FrmMainSetup setup;
-    setup.ports = &ports;
-    setup.prompter = &prompter;
-    rm27::FrmMain window(setup);
+bool ConnectAndRead(rm27::FrmMain& window) {
     window.Form_Load();
     window.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
     window.findChild<QComboBox*>(QStringLiteral("cmbSelectAdr"))->setCurrentIndex(1);
     window.cmdConnect_Click();
     if (!window.serialLine().portOpen()) {
         std::fprintf(stderr, "the port did not open\n");
-        return 1;
+        return false;
     }
     window.cmdDevRead_Click();
-    auto* status = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
-    auto* reconnect = window.findChild<QAction*>(QStringLiteral("mReconnect"));
-    reconnect->setChecked(true);
+    return true;
+}
 
+struct WaitingCpu {
+    double on = -1, off = -1;
+};
+
+WaitingCpu MeasureWindowWaiting(QAction* reconnect, int seconds) {
+    WaitingCpu cpu;
+    RunEventsFor(1000); // the loss's own work done
+    double before = OwnCpuMs();
+    RunEventsFor(seconds * 1000);
+    cpu.on = (OwnCpuMs() - before) / (seconds * 10.0);
+    reconnect->setChecked(false);
+    before = OwnCpuMs();
+    RunEventsFor(seconds * 1000);
+    cpu.off = (OwnCpuMs() - before) / (seconds * 10.0);
+    reconnect->setChecked(true);
+    return cpu;
+}
+
+bool TimeWindowReturn(rm27::FrmMain& window, rm27::sim::PtyServer& server, const std::string& link,
+                      int run, ReturnFigures& back) {
+    const auto* status = window.findChild<QLabel*>(QStringLiteral("lblStatus"));
     // Notes the reopening from inside the nested waits of the reading that
     // follows it at once.
     QElapsedTimer sinceBack;
@@ -152,9 +164,41 @@ int WindowBench(int seconds, int runs) {
         if (reopenedMs < 0 && window.serialLine().portOpen())
             reopenedMs = static_cast<double>(sinceBack.nsecsElapsed()) / 1e6;
     });
+    probe.start();
+    sinceBack.start();
+    if (!Serve(server, link)) return false;
+    const bool read = RunEventsUntil(
+        [&] { return status->text().contains(QStringLiteral("měření běží")); }, 20000);
+    probe.stop();
+    if (!read || reopenedMs < 0) {
+        std::fprintf(stderr, "run %d: not back (%s)\n", run + 1, qPrintable(status->text()));
+        return false;
+    }
+    back.reopenMs.push_back(reopenedMs);
+    back.readMs.push_back(static_cast<double>(sinceBack.nsecsElapsed()) / 1e6);
+    return true;
+}
+
+int WindowBench(int seconds, int runs) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("rm27")).toStdString();
+    rm27::sim::PtyServer server;
+    server.bus().add({});
+    if (!Serve(server, link)) return 1;
+
+    rm27::PortMap ports;
+    ports.setFixed(1, rm27::PortDevice{QString::fromStdString(link), QStringLiteral("rm27")});
+    QuietPrompter prompter;
+    rm27::FrmMainSetup setup;
+    setup.ports = &ports;
+    setup.prompter = &prompter;
+    rm27::FrmMain window(setup);
+    if (!ConnectAndRead(window)) return 1;
+    auto* reconnect = window.findChild<QAction*>(QStringLiteral("mReconnect"));
+    reconnect->setChecked(true);
 
     ReturnFigures back;
-    double cpuOn = -1, cpuOff = -1;
+    WaitingCpu cpu;
     for (int run = 0; run < runs; ++run) {
         server.close();
         if (!RunEventsUntil([&] { return window.watchingForDevice(); }, 5000)) {
@@ -162,42 +206,18 @@ int WindowBench(int seconds, int runs) {
             return 1;
         }
         if (run == 0) {
-            RunEventsFor(1000); // the loss's own work done
-            double before = OwnCpuMs();
-            RunEventsFor(seconds * 1000);
-            cpuOn = (OwnCpuMs() - before) / (seconds * 10.0);
-            reconnect->setChecked(false);
-            before = OwnCpuMs();
-            RunEventsFor(seconds * 1000);
-            cpuOff = (OwnCpuMs() - before) / (seconds * 10.0);
-            reconnect->setChecked(true);
+            cpu = MeasureWindowWaiting(reconnect, seconds);
         } else {
             // back at a random point of the watch's second
             RunEventsFor(1000 + std::rand() % 1000);
         }
-        reopenedMs = -1;
-        probe.start();
-        sinceBack.start();
-        if (!server.open(&error) || !server.createLink(link, &error)) {
-            std::fprintf(stderr, "simulator: %s\n", error.c_str());
-            return 1;
-        }
-        server.start();
-        const bool read = RunEventsUntil(
-            [&] { return status->text().contains(QStringLiteral("měření běží")); }, 20000);
-        probe.stop();
-        if (!read || reopenedMs < 0) {
-            std::fprintf(stderr, "run %d: not back (%s)\n", run + 1, qPrintable(status->text()));
-            return 1;
-        }
-        back.reopenMs.push_back(reopenedMs);
-        back.readMs.push_back(static_cast<double>(sinceBack.nsecsElapsed()) / 1e6);
+        if (!TimeWindowReturn(window, server, link, run, back)) return 1;
     }
     server.close();
 
     std::printf("window, waiting %d s for the device: CPU %.3f %% of a core with the watch, "
                 "%.3f %% without\n",
-                seconds, cpuOn, cpuOff);
+                seconds, cpu.on, cpu.off);
     std::printf("window, device back (%d runs): reopened after %.0f ms median, %.0f ms max; "
                 "read again after %.0f ms median, %.0f ms max\n",
                 runs, Median(back.reopenMs), Max(back.reopenMs), Median(back.readMs),
@@ -205,38 +225,74 @@ int WindowBench(int seconds, int runs) {
     return 0;
 }
 
-int CtlBench(int seconds, int runs) {
-    QTemporaryDir dir;
-    const std::string link = dir.filePath(QStringLiteral("rm27")).toStdString();
-    const QStringList simArgs{QStringLiteral("--link"), QString::fromStdString(link)};
-    auto startSim = [&](QProcess& sim) {
-        sim.start(QStringLiteral(RM27SIM_PATH), simArgs);
-        return sim.waitForReadyRead(10000); // its first line: the link is in place
-    };
-    auto sim = std::make_unique<QProcess>();
-    if (!startSim(*sim)) {
-        std::fprintf(stderr, "rm27sim did not start\n");
-        return 1;
+bool StartSim(QProcess& sim, const std::string& link) {
+    sim.start(QStringLiteral(RM27SIM_PATH),
+              {QStringLiteral("--link"), QString::fromStdString(link)});
+    return sim.waitForReadyRead(10000); // its first line: the link is in place
+}
+
+// r27ctl monitor --reconnect --csv and all it has printed so far.
+class CtlMonitor {
+public:
+    void start(const std::string& link) {
+        ctl.start(QStringLiteral(R27CTL_PATH),
+                  {QStringLiteral("--port"), QString::fromStdString(link),
+                   QStringLiteral("monitor"), QStringLiteral("--reconnect"),
+                   QStringLiteral("--csv")});
     }
-    QProcess ctl;
-    ctl.start(QStringLiteral(R27CTL_PATH),
-              {QStringLiteral("--port"), QString::fromStdString(link), QStringLiteral("monitor"),
-               QStringLiteral("--reconnect"), QStringLiteral("--csv")});
-    std::string out, err;
-    auto rows = [&] {
+    std::ptrdiff_t rows() {
         out += ctl.readAllStandardOutput().toStdString();
         err += ctl.readAllStandardError().toStdString();
         return std::count(out.begin(), out.end(), '\n') - 5;
-    };
-    auto until = [&](auto pred, int limitMs) {
+    }
+    template <class Pred> bool until(Pred pred, int limitMs) {
         QElapsedTimer t;
         t.start();
         while (!pred() && t.elapsed() < limitMs)
             ctl.waitForReadyRead(5);
         return pred();
-    };
-    if (!until([&] { return rows() >= 2; }, 20000)) {
-        std::fprintf(stderr, "no rows: %s\n", err.c_str());
+    }
+    QProcess ctl;
+    std::string out, err;
+};
+
+bool TimeCtlReturn(CtlMonitor& m, std::unique_ptr<QProcess>& sim, const std::string& link,
+                   ReturnFigures& back) {
+    const long long rowsBefore = m.rows();
+    m.err.clear();
+    QElapsedTimer sinceBack;
+    sim = std::make_unique<QProcess>();
+    sinceBack.start();
+    if (!StartSim(*sim, link)) return false;
+    double reopened = -1;
+    if (!m.until(
+            [&] {
+                const long long n = m.rows();
+                if (reopened < 0 && m.err.find("znovu připojil") != std::string::npos)
+                    reopened = static_cast<double>(sinceBack.nsecsElapsed()) / 1e6;
+                return n > rowsBefore;
+            },
+            20000)) {
+        std::fprintf(stderr, "r27ctl not back: %s\n", m.err.c_str());
+        return false;
+    }
+    back.reopenMs.push_back(reopened);
+    back.readMs.push_back(static_cast<double>(sinceBack.nsecsElapsed()) / 1e6);
+    return true;
+}
+
+int CtlBench(int seconds, int runs) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("rm27")).toStdString();
+    auto sim = std::make_unique<QProcess>();
+    if (!StartSim(*sim, link)) {
+        std::fprintf(stderr, "rm27sim did not start\n");
+        return 1;
+    }
+    CtlMonitor m;
+    m.start(link);
+    if (!m.until([&] { return m.rows() >= 2; }, 20000)) {
+        std::fprintf(stderr, "no rows: %s\n", m.err.c_str());
         return 1;
     }
     ReturnFigures back;
@@ -244,46 +300,27 @@ int CtlBench(int seconds, int runs) {
     for (int run = 0; run < runs; ++run) {
         ::kill(static_cast<pid_t>(sim->processId()), SIGKILL);
         sim->waitForFinished();
-        if (!until(
+        if (!m.until(
                 [&] {
-                    rows();
-                    return err.find("Čekám na návrat portu") != std::string::npos;
+                    m.rows();
+                    return m.err.find("Čekám na návrat portu") != std::string::npos;
                 },
                 5000)) {
-            std::fprintf(stderr, "r27ctl did not start waiting: %s\n", err.c_str());
+            std::fprintf(stderr, "r27ctl did not start waiting: %s\n", m.err.c_str());
             return 1;
         }
         if (run == 0) {
-            ctl.waitForFinished(1000);
-            const double before = ProcessCpuMs(ctl.processId());
-            ctl.waitForFinished(seconds * 1000);
-            cpu = (ProcessCpuMs(ctl.processId()) - before) / (seconds * 10.0);
+            m.ctl.waitForFinished(1000);
+            const double before = ProcessCpuMs(m.ctl.processId());
+            m.ctl.waitForFinished(seconds * 1000);
+            cpu = (ProcessCpuMs(m.ctl.processId()) - before) / (seconds * 10.0);
         } else {
-            ctl.waitForFinished(1000 + std::rand() % 1000);
+            m.ctl.waitForFinished(1000 + std::rand() % 1000);
         }
-        const long long rowsBefore = rows();
-        err.clear();
-        QElapsedTimer sinceBack;
-        sim = std::make_unique<QProcess>();
-        sinceBack.start();
-        if (!startSim(*sim)) return 1;
-        double reopened = -1;
-        if (!until(
-                [&] {
-                    const long long n = rows();
-                    if (reopened < 0 && err.find("znovu připojil") != std::string::npos)
-                        reopened = static_cast<double>(sinceBack.nsecsElapsed()) / 1e6;
-                    return n > rowsBefore;
-                },
-                20000)) {
-            std::fprintf(stderr, "r27ctl not back: %s\n", err.c_str());
-            return 1;
-        }
-        back.reopenMs.push_back(reopened);
-        back.readMs.push_back(static_cast<double>(sinceBack.nsecsElapsed()) / 1e6);
+        if (!TimeCtlReturn(m, sim, link, back)) return 1;
     }
-    ::kill(static_cast<pid_t>(ctl.processId()), SIGTERM);
-    ctl.waitForFinished(5000);
+    ::kill(static_cast<pid_t>(m.ctl.processId()), SIGTERM);
+    m.ctl.waitForFinished(5000);
     sim->terminate();
     sim->waitForFinished(5000);
 

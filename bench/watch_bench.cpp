@@ -178,20 +178,162 @@ Stats Of(std::vector<double> v) {
     return s;
 }
 
+struct BenchArgs {
+    int ticks = 100000;
+    bool watching = true;
+};
+
+// watch_bench [ticks] [--without]: --without opens none of the three, for
+// the cost of the bare tick next to it.
+BenchArgs ParseArgs(int argc, char** argv) {
+    BenchArgs args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--without")
+            args.watching = false;
+        else
+            args.ticks = std::max(1, std::atoi(argv[i]));
+    }
+    return args;
+}
+
+// Connected and read, with the chart, the trace and the log open unless
+// `watching` is off; the measurement timer left to the bench.
+bool StartMeasuring(rm27::FrmMain& window, bool watching) {
+    window.Form_Load();
+    window.show();
+    window.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
+    window.cmdConnect_Click();
+    if (!window.serialLine().portOpen()) {
+        std::fprintf(stderr, "the port did not open\n");
+        return false;
+    }
+    // The chart, the trace and the log, as the user opens them.
+    if (watching) {
+        window.findChild<QAction*>(QStringLiteral("mChart"))->trigger();
+        window.findChild<QAction*>(QStringLiteral("mTrace"))->trigger();
+    }
+    // A real read: the records with their curves, so that each tick does
+    // the live update as it does on a converter.
+    window.cmdDevRead_Click();
+    if (window.state().DeviceId.empty()) {
+        std::fprintf(stderr, "the read failed\n");
+        return false;
+    }
+    if (watching) {
+        window.findChild<QAction*>(QStringLiteral("mLog"))->trigger();
+        if (!window.watch().log().active()) return false;
+    }
+    // The timer is the bench's: one tick per loop below.
+    window.setMeasurementTimer(false);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    return true;
+}
+
+struct TickRun {
+    int answered = 0;
+    std::vector<double> tickMs, between, tickCpuMs;
+    double rssBefore = 0, rssHalf = 0, rssAfter = 0;
+    double seconds = 0;
+};
+
+// The measured run. `run` outlives the window's signal that counts into it.
+void RunTicks(rm27::FrmMain& window, VirtualPump& pump, int ticks, TickRun& run) {
+    QObject::connect(&window, &rm27::FrmMain::measured,
+                     [&run](const rm27::TickSample& s) { run.answered += s.answered ? 1 : 0; });
+    // Filled in before the first figure of memory, so that the bench's own
+    // arrays do not count as growth.
+    run.tickMs.assign(static_cast<std::size_t>(ticks), 0.0);
+    run.between.assign(static_cast<std::size_t>(ticks), 0.0);
+    run.tickCpuMs.assign(static_cast<std::size_t>(ticks), 0.0);
+    run.rssBefore = ResidentMb();
+    Clock wall;
+    wall.start();
+    Clock t;
+    for (int k = 0; k < ticks; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        pump.waitFor(rm27::kMeasurementIntervalMs); // the answer to the last request comes
+        const double cpu = ThreadCpuMs();
+        t.start();
+        window.tmrCasovac_Timer();
+        run.tickMs[at] = static_cast<double>(t.nsecsElapsed()) / 1e6;
+        run.tickCpuMs[at] = ThreadCpuMs() - cpu;
+        t.start();
+        QCoreApplication::processEvents();
+        run.between[at] = static_cast<double>(t.nsecsElapsed()) / 1e6;
+        if (k == ticks / 2) run.rssHalf = ResidentMb();
+    }
+    run.seconds = static_cast<double>(wall.elapsed()) / 1000.0;
+    run.rssAfter = ResidentMb();
+}
+
+// At the real pace (two ticks a second) the chart redraws after every
+// tick: what one redraw costs with the rings full, per span.
+std::vector<Stats> MeasureRedraws(rm27::FrmChart& chart) {
+    auto* span = chart.findChild<QComboBox*>(QStringLiteral("cmbSpan"));
+    std::vector<Stats> redraws;
+    Clock t;
+    for (int s = 0; s < 3; ++s) {
+        span->setCurrentIndex(s);
+        std::vector<double> ms;
+        for (int i = 0; i < 50; ++i) {
+            t.start();
+            chart.refreshNow();
+            chart.chartView()->viewport()->repaint();
+            ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        }
+        redraws.push_back(Of(ms));
+    }
+    return redraws;
+}
+
+void ReportBare(int ticks, const TickRun& run) {
+    const Stats tick = Of(run.tickMs);
+    const Stats tickCpu = Of(run.tickCpuMs);
+    std::printf("watch_bench: %d ticks on virtual time in %.1f s, nothing watching\n", ticks,
+                run.seconds);
+    std::printf("  tick                    mean %.3f ms  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
+                tick.mean, tick.p50, tick.p99, tick.max);
+    std::printf("  tick, CPU               mean %.3f ms  p99 %.3f ms\n", tickCpu.mean, tickCpu.p99);
+    std::printf("  resident memory         growth %.1f MB\n", run.rssAfter - run.rssBefore);
+}
+
+void ReportWatching(rm27::FrmMain& window, int ticks, const TickRun& run,
+                    const std::vector<Stats>& redraws) {
+    const Stats tick = Of(run.tickMs);
+    const Stats tickCpu = Of(run.tickCpuMs);
+    const Stats ui = Of(run.between);
+    const rm27::FrmChart* chart = window.watch().chart();
+    std::printf("watch_bench: %d ticks on virtual time (%.0f h of measurement) in %.1f s, "
+                "chart + log + trace open\n",
+                ticks, ticks * 0.5 / 3600.0, run.seconds);
+    std::printf("  answered ticks          %d (log rows %lld, chart ring %zu, trace lines %zu)\n",
+                run.answered, static_cast<long long>(window.watch().log().rows()),
+                chart->ring(0).size(), window.watch().trace()->book().size());
+    std::printf("  tick                    mean %.3f ms  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
+                tick.mean, tick.p50, tick.p99, tick.max);
+    std::printf("  tick, CPU               mean %.3f ms  p99 %.3f ms\n", tickCpu.mean, tickCpu.p99);
+    std::printf("  windows between ticks   mean %.3f ms  p99 %.3f ms  max %.3f ms\n", ui.mean,
+                ui.p99, ui.max);
+    std::printf("  resident memory         %.1f MB before, %.1f MB half-way, %.1f MB after: "
+                "growth %.1f MB (%.1f MB in the second half)\n",
+                run.rssBefore, run.rssHalf, run.rssAfter, run.rssAfter - run.rssBefore,
+                run.rssAfter - run.rssHalf);
+    const char* spans[] = {"1 min", "5 min", "30 min"};
+    for (int s = 0; s < 3; ++s) {
+        const Stats& r = redraws[static_cast<std::size_t>(s)];
+        std::printf("  chart redraw, %-6s    mean %.3f ms  p99 %.3f ms  max %.3f ms (%lld points "
+                    "drawn per input)\n",
+                    spans[s], r.mean, r.p99, r.max,
+                    static_cast<long long>(chart->series(0)->count()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // watch_bench [ticks] [--without]: --without opens none of the three,
-    // for the cost of the bare tick next to it.
-    int ticks = 100000;
-    bool watching = true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--without")
-            watching = false;
-        else
-            ticks = std::max(1, std::atoi(argv[i]));
-    }
+    const BenchArgs args = ParseArgs(argc, argv);
     QApplication app(argc, argv);
     QTemporaryDir dir;
     // The window's settings go to the bench's folder, never the user's.
@@ -213,120 +355,17 @@ int main(int argc, char** argv) {
     setup.pump = &pump;
     setup.prompter = &prompter;
     rm27::FrmMain window(setup);
-    window.Form_Load();
-    window.show();
-    window.findChild<QComboBox*>(QStringLiteral("cmbSelectPort"))->setCurrentIndex(0);
-    window.cmdConnect_Click();
-    if (!window.serialLine().portOpen()) {
-        std::fprintf(stderr, "the port did not open\n");
-        return 1;
-    }
-    // The chart, the trace and the log, as the user opens them.
-    if (watching) {
-        window.findChild<QAction*>(QStringLiteral("mChart"))->trigger();
-        window.findChild<QAction*>(QStringLiteral("mTrace"))->trigger();
-    }
-    // A real read: the records with their curves, so that each tick does
-    // the live update as it does on a converter.
-    window.cmdDevRead_Click();
-    if (window.state().DeviceId.empty()) {
-        std::fprintf(stderr, "the read failed\n");
-        return 1;
-    }
-    if (watching) {
-        window.findChild<QAction*>(QStringLiteral("mLog"))->trigger();
-        if (!window.watch().log().active()) return 1;
-    }
-    // The timer is the bench's: one tick per loop below.
-    window.setMeasurementTimer(false);
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    if (!StartMeasuring(window, args.watching)) return 1;
 
-    int answered = 0;
-    QObject::connect(&window, &rm27::FrmMain::measured,
-                     [&](const rm27::TickSample& s) { answered += s.answered ? 1 : 0; });
-    // Filled in before the first figure of memory, so that the bench's own
-    // arrays do not count as growth.
-    std::vector<double> tickMs(static_cast<std::size_t>(ticks), 0.0);
-    std::vector<double> between(static_cast<std::size_t>(ticks), 0.0);
-    std::vector<double> tickCpuMs(static_cast<std::size_t>(ticks), 0.0);
-    const double rssBefore = ResidentMb();
-    double rssHalf = 0;
-    Clock wall;
-    wall.start();
-    Clock t;
-    for (int k = 0; k < ticks; ++k) {
-        pump.waitFor(rm27::kMeasurementIntervalMs); // the answer to the last request comes
-        const double cpu = ThreadCpuMs();
-        t.start();
-        window.tmrCasovac_Timer();
-        tickMs[static_cast<std::size_t>(k)] = static_cast<double>(t.nsecsElapsed()) / 1e6;
-        tickCpuMs[static_cast<std::size_t>(k)] = ThreadCpuMs() - cpu;
-        t.start();
-        QCoreApplication::processEvents();
-        between[static_cast<std::size_t>(k)] = static_cast<double>(t.nsecsElapsed()) / 1e6;
-        if (k == ticks / 2) rssHalf = ResidentMb();
+    TickRun run;
+    RunTicks(window, pump, args.ticks, run);
+    if (!args.watching) {
+        ReportBare(args.ticks, run);
+    } else {
+        window.watch().trace()->takeIncoming();
+        ReportWatching(window, args.ticks, run, MeasureRedraws(*window.watch().chart()));
+        if (prompter.boxes > 0) return 1;
     }
-    const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
-    const double rssAfter = ResidentMb();
-
-    const Stats tick = Of(tickMs);
-    const Stats tickCpu = Of(tickCpuMs);
-    const Stats ui = Of(between);
-    if (!watching) {
-        std::printf("watch_bench: %d ticks on virtual time in %.1f s, nothing watching\n", ticks,
-                    seconds);
-        std::printf(
-            "  tick                    mean %.3f ms  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
-            tick.mean, tick.p50, tick.p99, tick.max);
-        std::printf("  tick, CPU               mean %.3f ms  p99 %.3f ms\n", tickCpu.mean,
-                    tickCpu.p99);
-        std::printf("  resident memory         growth %.1f MB\n", rssAfter - rssBefore);
-        return answered == ticks - 1 ? 0 : 1;
-    }
-    window.watch().trace()->takeIncoming();
-
-    // At the real pace (two ticks a second) the chart redraws after every
-    // tick: what one redraw costs with the rings full, per span.
-    auto* chart = window.watch().chart();
-    auto* span = chart->findChild<QComboBox*>(QStringLiteral("cmbSpan"));
-    std::vector<Stats> redraws;
-    for (int s = 0; s < 3; ++s) {
-        span->setCurrentIndex(s);
-        std::vector<double> ms;
-        for (int i = 0; i < 50; ++i) {
-            t.start();
-            chart->refreshNow();
-            chart->chartView()->viewport()->repaint();
-            ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-        }
-        redraws.push_back(Of(ms));
-    }
-
-    std::printf("watch_bench: %d ticks on virtual time (%.0f h of measurement) in %.1f s, "
-                "chart + log + trace open\n",
-                ticks, ticks * 0.5 / 3600.0, seconds);
-    std::printf("  answered ticks          %d (log rows %lld, chart ring %zu, trace lines %zu)\n",
-                answered, static_cast<long long>(window.watch().log().rows()),
-                chart->ring(0).size(), window.watch().trace()->book().size());
-    std::printf("  tick                    mean %.3f ms  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
-                tick.mean, tick.p50, tick.p99, tick.max);
-    std::printf("  tick, CPU               mean %.3f ms  p99 %.3f ms\n", tickCpu.mean, tickCpu.p99);
-    std::printf("  windows between ticks   mean %.3f ms  p99 %.3f ms  max %.3f ms\n", ui.mean,
-                ui.p99, ui.max);
-    std::printf("  resident memory         %.1f MB before, %.1f MB half-way, %.1f MB after: "
-                "growth %.1f MB (%.1f MB in the second half)\n",
-                rssBefore, rssHalf, rssAfter, rssAfter - rssBefore, rssAfter - rssHalf);
-    const char* spans[] = {"1 min", "5 min", "30 min"};
-    for (int s = 0; s < 3; ++s) {
-        std::printf("  chart redraw, %-6s    mean %.3f ms  p99 %.3f ms  max %.3f ms (%lld points "
-                    "drawn per input)\n",
-                    spans[s], redraws[static_cast<std::size_t>(s)].mean,
-                    redraws[static_cast<std::size_t>(s)].p99,
-                    redraws[static_cast<std::size_t>(s)].max,
-                    static_cast<long long>(chart->series(0)->count()));
-    }
-    if (prompter.boxes > 0) return 1;
     // The first tick after the start finds no answer yet.
-    return answered == ticks - 1 ? 0 : 1;
+    return run.answered == args.ticks - 1 ? 0 : 1;
 }

@@ -346,20 +346,20 @@ int Certificate(CtlRunner& r) {
     return kExitOk;
 }
 
-} // namespace
+void AddInput(CLI::App* sub, CtlOptions& o) {
+    sub->add_option("I", o.input, "the input, 1..4 as the window's columns")
+        ->required()
+        ->check(WholeNumber(1, 4, "the input"));
+}
 
-void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
-    auto input = [&](CLI::App* sub) {
-        sub->add_option("I", o.input, "the input, 1..4 as the window's columns")
-            ->required()
-            ->check(WholeNumber(1, 4, "the input"));
-    };
-    input(AddCommand(app, o, kZero,
-                     "set the zero of input I from its live reading (the \"0\" button)"));
+void DescribeLiveCommands(CLI::App& app, CtlOptions& o) {
+    AddInput(AddCommand(app, o, kZero,
+                        "set the zero of input I from its live reading (the \"0\" button)"),
+             o);
     CLI::App* span =
         AddCommand(app, o, kSpan,
                    "set the slope of input I against 2 mV/V, or against X mV/V (\"2\" / \"x\")");
-    input(span);
+    AddInput(span, o);
     span->add_option_function<std::string>(
             "--mvv",
             [&o](const std::string& x) {
@@ -373,18 +373,10 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
         ->add_option("CODE", o.filterCode, "the filter row, 0 = Stopped .. 15 = 4.17 Hz")
         ->required()
         ->check(WholeNumber(0, 15, "the filter code"));
+}
 
-    CLI::App* cal = AddCommand(
-        app, o, kCalibrate,
-        "build the record as \"Uložit kalibraci\" does and store it in input I's eKey (or the "
-        "internal copy it was read from); asks first, --yes answers");
-    input(cal);
-    CLI::Option* from =
-        cal->add_option("--from", o.fromFile,
-                        "open this calibration file (.CLB) in the editor instead of typing the "
-                        "fields and points: its group [Kalibrace\\SnimacNN] of the input, else "
-                        "[Kalibrace], is checked and stored")
-            ->type_name("FILE.CLB");
+// The record's fields and points as typed on the command line.
+std::vector<CLI::Option*> AddTypedRecord(CLI::App* cal, CtlOptions& o) {
     std::vector<CLI::Option*> typed;
     typed.push_back(
         cal->add_option("--description", o.description, "the sensor's description (32 characters)")
@@ -421,7 +413,22 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
                         ->expected(1)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
                         ->check(PointText()));
-    for (CLI::Option* option : typed)
+    return typed;
+}
+
+void DescribeCalibrate(CLI::App& app, CtlOptions& o) {
+    CLI::App* cal = AddCommand(
+        app, o, kCalibrate,
+        "build the record as \"Uložit kalibraci\" does and store it in input I's eKey (or the "
+        "internal copy it was read from); asks first, --yes answers");
+    AddInput(cal, o);
+    CLI::Option* from =
+        cal->add_option("--from", o.fromFile,
+                        "open this calibration file (.CLB) in the editor instead of typing the "
+                        "fields and points: its group [Kalibrace\\SnimacNN] of the input, else "
+                        "[Kalibrace], is checked and stored")
+            ->type_name("FILE.CLB");
+    for (CLI::Option* option : AddTypedRecord(cal, o))
         from->excludes(option);
     cal->parse_complete_callback([cal] {
         if (cal->count("--from") > 0) return;
@@ -431,21 +438,25 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
                                        "curve's --point SIGNAL:VALUE");
         }
     });
+}
 
+void DescribeShow(CLI::App& app, CtlOptions& o) {
     CLI::App* show =
         AddCommand(app, o, kCalibration,
                    "print input I's calibration as read (eKey or internal copy), or save it to a "
                    "calibration file");
-    input(show);
+    AddInput(show, o);
     show->add_option("--save", o.saveFile,
                      "write it to this calibration file (.CLB), group [Kalibrace]; the file's "
                      "other groups stay")
         ->type_name("FILE.CLB");
+}
 
+void DescribeCertificate(CLI::App& app, CtlOptions& o) {
     CLI::App* cert = AddCommand(app, o, kCertificate,
                                 "write the calibration certificate (\"Kalibrační list\") of input "
                                 "I's calibration as read: an A4 PDF, and a CSV when asked");
-    input(cert);
+    AddInput(cert, o);
     cert->add_option("--pdf", o.pdfFile, "the PDF to write")->required()->type_name("FILE");
     cert->add_option("--csv", o.csvFile, "also write the certificate as CSV")->type_name("FILE");
     cert->add_option_function<std::string>(
@@ -465,6 +476,15 @@ void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
                            : text + ": the validity is YYMMDD of a day that exists";
             },
             ""));
+}
+
+} // namespace
+
+void DescribeCalibrationCommands(CLI::App& app, CtlOptions& o) {
+    DescribeLiveCommands(app, o);
+    DescribeCalibrate(app, o);
+    DescribeShow(app, o);
+    DescribeCertificate(app, o);
 }
 
 std::optional<int> RunCalibrationCommand(CtlRunner& r) {

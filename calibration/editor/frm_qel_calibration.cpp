@@ -108,7 +108,15 @@ FrmQELCalibration::~FrmQELCalibration() {
 void FrmQELCalibration::BuildWindow() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
+    layout->addWidget(BuildSignalFrame(central));
+    layout->addWidget(BuildSensorFrame(central));
+    layout->addWidget(BuildCurveFrame(central), 1);
+    layout->addLayout(BuildActionRow(central));
+    setCentralWidget(central);
+    ConnectWindow();
+}
 
+QGroupBox* FrmQELCalibration::BuildSignalFrame(QWidget* central) {
     Frame3 = new QGroupBox(tr("Signál vstupu"), central);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     auto* live = new QHBoxLayout(Frame3);
@@ -132,9 +140,10 @@ void FrmQELCalibration::BuildWindow() {
     live->addStretch(1);
     live->addWidget(lblSignal);
     live->addWidget(lblLiveUnit);
-    connect(cmdSCAN, &QPushButton::clicked, this, &FrmQELCalibration::cmdSCAN_Click);
-    layout->addWidget(Frame3);
+    return Frame3;
+}
 
+QGroupBox* FrmQELCalibration::BuildSensorFrame(QWidget* central) {
     Frame2 = new QGroupBox(tr("Snímač"), central);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     auto* form = new QGridLayout(Frame2);
@@ -172,38 +181,40 @@ void FrmQELCalibration::BuildWindow() {
     Fill(cmbGain, texts::calibration::kGainRows);
     Fill(cmbSlide, kSlideRows);
     Fill(cmbSlideRychl, kSlideRychlRows);
-    layout->addWidget(Frame2);
+    return Frame2;
+}
 
+QGroupBox* FrmQELCalibration::BuildCurveFrame(QWidget* central) {
     Frame1 = new QGroupBox(tr("Kalibrační křivka"), central);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* curve = new QGridLayout(Frame1);
     cmbCurveType = new QComboBox(Frame1);
     cmbCurveType->setObjectName(QStringLiteral("cmbCurveType"));
     Fill(cmbCurveType, texts::calibration::kCurveTypeRows);
-    connect(cmbCurveType, &QComboBox::activated, this, &FrmQELCalibration::cmbCurveType_Click);
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     lblCurveSignalPopis = new QLabel(Frame1);
     lblCurveSignalPopis->setObjectName(QStringLiteral("lblCurveSignalPopis"));
     lblCurveEthPopis = new QLabel(tr("Etalon"), Frame1);
     lblCurveEthPopis->setObjectName(QStringLiteral("lblCurveEthPopis"));
     lstKrivka = new QListWidget(Frame1);
     lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
-    lstKrivka->setFont(fixed);
-    connect(lstKrivka, &QListWidget::itemDoubleClicked, this,
-            &FrmQELCalibration::lstKrivka_DblClick);
+    lstKrivka->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const QString listCaptions[] = {tr("Přidat bod"), tr("Smazat bod")};
     const QString listTips[] = {tr("Přidat bod kalibrační křivky"),
                                 tr("Odstranit vybraný bod kalibrační křivky")};
-    auto* listButtons = new QVBoxLayout;
     for (int i = 0; i < 2; ++i) {
         const auto k = static_cast<std::size_t>(i);
         cmdListAction[k] = new QPushButton(listCaptions[i], Frame1);
         cmdListAction[k]->setObjectName(Indexed("cmdListAction", i));
         cmdListAction[k]->setToolTip(listTips[i]);
-        connect(cmdListAction[k], &QPushButton::clicked, this,
-                [this, i] { cmdListAction_Click(i); });
-        listButtons->addWidget(cmdListAction[k]);
     }
+    LayOutCurveFrame(curve);
+    return Frame1;
+}
+
+void FrmQELCalibration::LayOutCurveFrame(QGridLayout* curve) {
+    auto* listButtons = new QVBoxLayout;
+    for (QPushButton* button : cmdListAction)
+        listButtons->addWidget(button);
     listButtons->addStretch(1);
     auto* headings = new QHBoxLayout;
     headings->addWidget(lblCurveSignalPopis);
@@ -214,8 +225,9 @@ void FrmQELCalibration::BuildWindow() {
     curve->addWidget(lstKrivka, 2, 0);
     curve->addLayout(listButtons, 2, 1);
     curve->setRowStretch(2, 1);
-    layout->addWidget(Frame1, 1);
+}
 
+QHBoxLayout* FrmQELCalibration::BuildActionRow(QWidget* central) {
     auto* bottom = new QHBoxLayout;
     Label3 = new QLabel(central);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -226,11 +238,24 @@ void FrmQELCalibration::BuildWindow() {
         const auto k = static_cast<std::size_t>(i);
         cmdAction[k] = new QPushButton(actionCaptions[i], central);
         cmdAction[k]->setObjectName(Indexed("cmdAction", i));
-        connect(cmdAction[k], &QPushButton::clicked, this, [this, i] { cmdAction_Click(i); });
         bottom->addWidget(cmdAction[k]);
     }
-    layout->addLayout(bottom);
-    setCentralWidget(central);
+    return bottom;
+}
+
+void FrmQELCalibration::ConnectWindow() {
+    connect(cmdSCAN, &QPushButton::clicked, this, &FrmQELCalibration::cmdSCAN_Click);
+    connect(cmbCurveType, &QComboBox::activated, this, &FrmQELCalibration::cmbCurveType_Click);
+    connect(lstKrivka, &QListWidget::itemDoubleClicked, this,
+            &FrmQELCalibration::lstKrivka_DblClick);
+    for (int i = 0; i < 2; ++i) {
+        connect(cmdListAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { cmdListAction_Click(i); });
+    }
+    for (int i = 1; i >= 0; --i) {
+        connect(cmdAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { cmdAction_Click(i); });
+    }
 }
 
 void FrmQELCalibration::BuildMenus() {

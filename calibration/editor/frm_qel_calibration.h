@@ -17,7 +17,9 @@
 
 class QAction;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -82,6 +84,12 @@ protected:
 
 private:
     void BuildWindow();
+    QGroupBox* BuildSignalFrame(QWidget* central);
+    QGroupBox* BuildSensorFrame(QWidget* central);
+    QGroupBox* BuildCurveFrame(QWidget* central);
+    void LayOutCurveFrame(QGridLayout* curve);
+    QHBoxLayout* BuildActionRow(QWidget* central);
+    void ConnectWindow();
     void BuildMenus();
     // Runs a handler of the model between Pull and Push.
     template <class F> void Handle(F&& handler);

@@ -63,7 +63,21 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
                                   SeriesRing(ringCapacity), SeriesRing(ringCapacity)} {
     setObjectName(QStringLiteral("frmChart"));
     setWindowTitle(tr("Graf vstupů"));
+    setUpDialogs();
+    buildControls();
+    buildChart();
+    layOut();
+    connectControls();
 
+    applyScaleControls();
+    updateNames();
+    updateCursor();
+    sinceRefresh_.start();
+    const QFontMetrics fm(font());
+    resize(fm.averageCharWidth() * 130, fm.lineSpacing() * 32);
+}
+
+void FrmChart::setUpDialogs() {
     // In Czech: the prompter shows them in the reader's language.
     pngDialog_.title = texts::watch::kPngTitle.czech;
     pngDialog_.filter = texts::watch::kPngFilter.czech;
@@ -76,7 +90,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     csvDialog_.defaultExt = ".csv";
     csvDialog_.initDir = pngDialog_.initDir;
     csvDialog_.owner = pngDialog_.owner;
+}
 
+void FrmChart::buildControls() {
     cmbQuantity = new QComboBox(this);
     cmbQuantity->setObjectName(QStringLiteral("cmbQuantity"));
     cmbQuantity->addItems({tr("Veličina (v jednotkách)"), tr("Vstup [mV/V]"), tr("Dílky (DIV)")});
@@ -106,7 +122,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     cmdSaveCsv->setToolTip(tr("Uložit zobrazená data do souboru CSV"));
     for (QPushButton* b : {cmdPause, cmdSavePng, cmdSaveCsv})
         b->setAutoDefault(false);
+}
 
+void FrmChart::buildChart() {
     chart_ = new QChart;
     chart_->setObjectName(QStringLiteral("chrInputs"));
     chart_->legend()->setAlignment(Qt::AlignBottom);
@@ -148,7 +166,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     lblCursor = new QLabel(this);
     lblCursor->setObjectName(QStringLiteral("lblCursor"));
     lblCursor->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
 
+void FrmChart::layOut() {
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(tr("Zobrazit:"), this));
     top->addWidget(cmbQuantity);
@@ -168,7 +188,9 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     root->addLayout(top);
     root->addWidget(view_, 1);
     root->addWidget(lblCursor);
+}
 
+void FrmChart::connectControls() {
     tmrRefresh = new QTimer(this);
     tmrRefresh->setSingleShot(true);
     connect(tmrRefresh, &QTimer::timeout, this, &FrmChart::refreshNow);
@@ -194,13 +216,6 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     connect(cmdPause, &QPushButton::clicked, this, &FrmChart::cmdPause_Click);
     connect(cmdSavePng, &QPushButton::clicked, this, &FrmChart::cmdSavePng_Click);
     connect(cmdSaveCsv, &QPushButton::clicked, this, &FrmChart::cmdSaveCsv_Click);
-
-    applyScaleControls();
-    updateNames();
-    updateCursor();
-    sinceRefresh_.start();
-    const QFontMetrics fm(font());
-    resize(fm.averageCharWidth() * 130, fm.lineSpacing() * 32);
 }
 
 FrmChart::~FrmChart() = default;

@@ -75,6 +75,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setUpDialogs();
+    void buildControls();
+    void buildChart();
+    void layOut();
+    void connectControls();
     void scheduleRefresh();
     void applyScaleControls();
     void updateNames();
