@@ -16,6 +16,7 @@
 #include "calibration/texts.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "cli/texts.h"
 #include "device/converter.h"
 #include "link/codecs.h"
 #include "link/memory.h"
@@ -97,7 +98,7 @@ bool WaitForLiveReading(CtlRunner& r) {
         if (MeasurementTick(ops)) return true;
         if (!ops.port.line.isOpen()) break;
     }
-    r.err() << "r27ctl: the converter sent no measurement" << std::endl;
+    r.sayError(Text(texts::cli::kNoMeasurement));
     return false;
 }
 
@@ -267,9 +268,7 @@ const SensorRecord* ReadRecord(CtlRunner& r) {
     const auto i = static_cast<std::size_t>(r.options().input - 1);
     if (r.state().sources[i] == InputSource::EKey || r.state().sources[i] == InputSource::Internal)
         return &r.state().records[i];
-    r.err() << "r27ctl: input " << i + 1
-            << " has no calibration that could be read (neither its eKey nor the internal copy)"
-            << std::endl;
+    r.sayError(Text(texts::cli::kNoCalibrationToRead, static_cast<int>(i) + 1));
     return nullptr;
 }
 

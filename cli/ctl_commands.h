@@ -68,7 +68,7 @@ std::optional<int> RunOfflineJournalCommand(const CtlOptions& options, const Jou
 // `where` names the backups' folder in messages.
 std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
                                                 const std::string& where, std::ostream& out,
-                                                std::ostream& err);
+                                                std::ostream& err, const Wording& wording = {});
 
 // The load-series commands that need no converter ("procedure evaluate");
 // nothing when the command is another.

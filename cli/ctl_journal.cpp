@@ -7,6 +7,7 @@
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
 #include "cli/terminal_view.h"
+#include "cli/texts.h"
 #include "link/codecs.h"
 #include "maintenance/write_undo.h"
 #include "session/texts.h"
@@ -44,7 +45,8 @@ int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostre
         return kExitNoAnswer;
     }
     if (unreadable > 0)
-        err << "r27ctl: " << unreadable << " line(s) of " << journal.path() << " could not be read"
+        err << "r27ctl: "
+            << Text(texts::cli::kUnreadableLines, unreadable, journal.path()).render(wording)
             << std::endl;
     if (json) out << "[";
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
@@ -61,7 +63,9 @@ int ListJournal(const Journal& journal, bool json, std::ostream& out, std::ostre
             << "\n";
     }
     if (json) out << "]\n";
-    if (!json && entries.empty()) err << "r27ctl: no writes in " << journal.path() << std::endl;
+    if (!json && entries.empty())
+        err << "r27ctl: " << Text(texts::cli::kNoWrites, journal.path()).render(wording)
+            << std::endl;
     out.flush();
     return kExitOk;
 }

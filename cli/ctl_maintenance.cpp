@@ -14,6 +14,7 @@
 #include "calibration/texts.h"
 #include "cli/ctl_commands.h"
 #include "cli/ctl_runner.h"
+#include "cli/texts.h"
 #include "maintenance/eeprom.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
@@ -80,10 +81,10 @@ template <class Writes> int Reported(CtlRunner& r, const Writes& result, const R
 }
 
 int ListBackups(BackupStore& backups, const std::string& where, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, const Wording& wording) {
     const std::vector<BackupEntry> all = backups.list();
     if (all.empty()) {
-        err << "r27ctl: no backups in " << where << std::endl;
+        err << "r27ctl: " << Text(texts::cli::kNoBackups, where).render(wording) << std::endl;
         return kExitOk;
     }
     // The sensor identifier has 8 characters and may hold blanks: the
@@ -113,8 +114,7 @@ EepromProgress TerminalProgress(CtlRunner& r, const TextId& what) {
 int RmuLimits(CtlRunner& r) {
     DeviceState& st = r.state();
     if (!st.IsRMU) {
-        r.err() << "r27ctl: the converter at address " << st.DeviceAddress << " is not an RMU ("
-                << st.DeviceId << ")" << std::endl;
+        r.sayError(Text(texts::cli::kNotAnRmu, st.DeviceAddress, Text::Value(st.DeviceId)));
         return kExitRefused;
     }
     const std::vector<std::string>& words = r.options().rmuLimits;
@@ -250,9 +250,9 @@ std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err, const 
 
 std::optional<int> RunOfflineMaintenanceCommand(const CtlOptions& options, BackupStore& backups,
                                                 const std::string& where, std::ostream& out,
-                                                std::ostream& err) {
+                                                std::ostream& err, const Wording& wording) {
     if (options.command != "backups") return std::nullopt;
-    return ListBackups(backups, where, out, err);
+    return ListBackups(backups, where, out, err, wording);
 }
 
 } // namespace rm27

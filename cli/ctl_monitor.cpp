@@ -19,12 +19,12 @@ bool CtlMonitor::csv() const {
 ReconnectPolicy CtlMonitor::reconnectPolicy(LineReconnect device) {
     const CtlOptions& o = runner_.options();
     const CsvDialect dialect = o.csvSemicolon ? kCsvSemicolon : kCsvComma;
-    return ReconnectPolicy{
-        o.command == "monitor" && o.reconnect, [device] { return device; },
-        [this, dialect](const DeviceState& s) {
-            return csvHeader_.empty() || MonitorCsvHeader(s, dialect) == csvHeader_;
-        },
-        [this](Operations&) { repeated_ = ticks(); }};
+    return ReconnectPolicy{o.command == "monitor" && o.reconnect, [device] { return device; },
+                           [this, dialect](const DeviceState& s) {
+                               return csvHeader_.empty() ||
+                                      MonitorCsvHeader(s, dialect) == csvHeader_;
+                           },
+                           [this](Operations&) { repeated_ = ticks(); }};
 }
 
 int CtlMonitor::run() {

@@ -66,8 +66,8 @@ int CtlRunner::run() {
 }
 
 int CtlRunner::dispatch() {
-    for (const auto group : {RunReadingCommand, RunCalibrationCommand, RunMaintenanceCommand,
-                             RunJournalCommand}) {
+    for (const auto group :
+         {RunReadingCommand, RunCalibrationCommand, RunMaintenanceCommand, RunJournalCommand}) {
         if (const auto status = group(*this)) return *status;
     }
     return kExitUsage;

@@ -103,7 +103,9 @@ int ListPorts(const rm27::PortMap& ports) {
         std::cout << ports.entryText(n).toStdString() << "  " << device.path.toStdString() << "\n";
         ++listed;
     }
-    if (listed == 0) std::cerr << "r27ctl: no serial devices found" << std::endl;
+    if (listed == 0)
+        std::cerr << "r27ctl: " << Said(rm27::Text(rm27::texts::cli::kNoSerialDevices))
+                  << std::endl;
     return rm27::kExitOk;
 }
 
@@ -238,7 +240,7 @@ int main(int argc, char** argv) {
     const std::string backupFolder = rm27::BackupFolder().toStdString();
     rm27::FolderBackupStore backups(backupFolder);
     if (const auto status = rm27::RunOfflineMaintenanceCommand(options, backups, backupFolder,
-                                                               std::cout, std::cerr))
+                                                               std::cout, std::cerr, wording))
         return *status;
     const rm27::Journal journal(rm27::JournalPath().toStdString());
     if (const auto status =

@@ -28,6 +28,24 @@ inline constexpr TextId kNoConverterFound{
 inline constexpr TextId kAnswersElsewhere{
     QT_TRANSLATE_NOOP("Texts", "převodník odpovídá na adrese %1, ne na %2")};
 
+// A command's converter or files without what it needs: no serial device
+// at all (ports), no measurement came
+// (calibrate), input %1 has no calibration to start from, the converter at
+// address %1 (identified as %2) is no RMU, no backups or journal entries
+// in %1, and %1 lines of the journal %2 that could not be read.
+inline constexpr TextId kNoSerialDevices{
+    QT_TRANSLATE_NOOP("Texts", "nebylo nalezeno žádné sériové zařízení")};
+inline constexpr TextId kNoMeasurement{
+    QT_TRANSLATE_NOOP("Texts", "převodník neposlal žádné měření")};
+inline constexpr TextId kNoCalibrationToRead{QT_TRANSLATE_NOOP(
+    "Texts", "vstup %1 nemá kalibraci, kterou by šlo přečíst (ani v eKey, ani ve vnitřní kopii)")};
+inline constexpr TextId kNotAnRmu{
+    QT_TRANSLATE_NOOP("Texts", "převodník na adrese %1 není RMU (%2)")};
+inline constexpr TextId kNoBackups{QT_TRANSLATE_NOOP("Texts", "ve složce %1 nejsou žádné zálohy")};
+inline constexpr TextId kNoWrites{QT_TRANSLATE_NOOP("Texts", "v deníku %1 nejsou žádné zápisy")};
+inline constexpr TextId kUnreadableLines{
+    QT_TRANSLATE_NOOP("Texts", "nečitelné řádky deníku %2: %1")};
+
 // The figures of a load series: the headings of the steps' and the series'
 // columns, then the worst figures, the polynomial (%1 its degree), the
 // class (%1 its name, or "none") and the figures that could not be told.

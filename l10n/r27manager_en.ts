@@ -1453,6 +1453,34 @@
         <source>převodník odpovídá na adrese %1, ne na %2</source>
         <translation>the converter answers at address %1, not %2</translation>
     </message>
+    <message>
+        <source>převodník neposlal žádné měření</source>
+        <translation>the converter sent no measurement</translation>
+    </message>
+    <message>
+        <source>vstup %1 nemá kalibraci, kterou by šlo přečíst (ani v eKey, ani ve vnitřní kopii)</source>
+        <translation>input %1 has no calibration that could be read (neither its eKey nor the internal copy)</translation>
+    </message>
+    <message>
+        <source>převodník na adrese %1 není RMU (%2)</source>
+        <translation>the converter at address %1 is not an RMU (%2)</translation>
+    </message>
+    <message>
+        <source>ve složce %1 nejsou žádné zálohy</source>
+        <translation>no backups in %1</translation>
+    </message>
+    <message>
+        <source>v deníku %1 nejsou žádné zápisy</source>
+        <translation>no writes in %1</translation>
+    </message>
+    <message>
+        <source>nečitelné řádky deníku %2: %1</source>
+        <translation>%1 line(s) of %2 could not be read</translation>
+    </message>
+    <message>
+        <source>nebylo nalezeno žádné sériové zařízení</source>
+        <translation>no serial devices found</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

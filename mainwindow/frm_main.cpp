@@ -70,8 +70,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     comSerial = new QtSerialLine(*ports_, this);
     comSerial->setObjectName(QStringLiteral("comSerial"));
     comSerial->setSettings(QString::fromLatin1(kLineSettings));
-    session_ =
-        std::make_unique<Session>(*comSerial, *pump_, *this, *rawPrompter_, setup.clock, setup.random);
+    session_ = std::make_unique<Session>(*comSerial, *pump_, *this, *rawPrompter_, setup.clock,
+                                         setup.random);
     // Through the window's own reading, which the tests replace.
     session_->ops().readConverter = [this](std::int32_t& address) {
         bool ok = false;
@@ -144,9 +144,9 @@ void FrmMain::Form_Load() {
                    QString::fromLatin1(build::kVersionText));
     FillPortList();
     FillAddressList();
-    session_->dialogs() = MaintenanceDialogs(QDir::currentPath().toStdString(),
-                                             BackupFolder().toStdString(),
-                                             objectName().toStdString());
+    session_->dialogs() =
+        MaintenanceDialogs(QDir::currentPath().toStdString(), BackupFolder().toStdString(),
+                           objectName().toStdString());
     ClearInputRows();
     ApplyMode();
     centralWidget()->adjustSize();
@@ -171,7 +171,8 @@ void FrmMain::FillAddressList() {
     cmbSelectAdr->addItem(tr("0-Default"));
     for (int n = 1; n <= 255; ++n)
         cmbSelectAdr->addItem(QString::fromStdString(AddressListRow(n)));
-    cmbSelectAdr->setCurrentIndex(settings_->GetIndex(kSection, kAddressKey, cmbSelectAdr->count()));
+    cmbSelectAdr->setCurrentIndex(
+        settings_->GetIndex(kSection, kAddressKey, cmbSelectAdr->count()));
 }
 
 void FrmMain::ApplyMode() {

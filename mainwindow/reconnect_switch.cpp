@@ -22,7 +22,7 @@ namespace tx = texts::mainwindow;
 } // namespace
 
 ReconnectSwitch::ReconnectSwitch(Connection& connection, AppSettings& settings, QMenu& menu,
-                               QAction& before, QMainWindow& window)
+                                 QAction& before, QMainWindow& window)
     : QObject(&window), connection_(connection), settings_(settings), window_(window) {
     switch_ = new QAction(Shown(Text(tx::kReconnectSwitch)), &window);
     switch_->setObjectName(QStringLiteral("mReconnect"));
@@ -43,7 +43,8 @@ ReconnectSwitch::ReconnectSwitch(Connection& connection, AppSettings& settings, 
 }
 
 void ReconnectSwitch::start(std::function<LineReconnect()> device) {
-    switch_->setChecked(ReadNumberLiteral(settings_.GetSetting(kSection, kKey, QStringLiteral("1"))) != 0);
+    switch_->setChecked(
+        ReadNumberLiteral(settings_.GetSetting(kSection, kKey, QStringLiteral("1"))) != 0);
     connect(switch_, &QAction::toggled, this, &ReconnectSwitch::switched);
     connect(timer_, &QTimer::timeout, this, &ReconnectSwitch::look);
     connection_.setReconnect(ReconnectPolicy{switch_->isChecked(), std::move(device), {}, {}});

@@ -27,7 +27,7 @@ public:
     // The switch goes into `menu` before `before`; the note into the
     // window's status bar, which comes with the first watch.
     ReconnectSwitch(Connection& connection, AppSettings& settings, QMenu& menu, QAction& before,
-                   QMainWindow& window);
+                    QMainWindow& window);
 
     // Hands the connection its policy: `device` names the port to wait for
     // when the line is lost (asked then, not now).

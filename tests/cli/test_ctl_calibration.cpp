@@ -429,8 +429,8 @@ TEST_F(CtlCalibrationFiles, AnInputWithoutACalibrationHasNoFileNorCertificate) {
     for (const std::string& command :
          {"calibration 3 --save " + path, "certificate 3 --pdf " + file("none.pdf")}) {
         EXPECT_EQ(runWithTools(command), kExitRefused) << command;
-        EXPECT_EQ(err.str(), "r27ctl: input 3 has no calibration that could be read (neither its "
-                             "eKey nor the internal copy)\n");
+        EXPECT_EQ(err.str(), "r27ctl: vstup 3 nemá kalibraci, kterou by šlo přečíst (ani v eKey, "
+                             "ani ve vnitřní kopii)\n");
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     EXPECT_TRUE(printer.written.empty());

@@ -275,7 +275,7 @@ TEST_F(CtlMaintenance, BackupsAreListedNewestFirstWithoutAConverter) {
                                            store.folder(), listed, said),
               kExitOk);
     EXPECT_EQ(listed.str(), "");
-    EXPECT_EQ(said.str(), "r27ctl: no backups in " + store.folder() + "\n");
+    EXPECT_EQ(said.str(), "r27ctl: ve složce " + store.folder() + " nejsou žádné zálohy\n");
 
     BackupEntry e;
     e.deviceId = "0123RM2712";
