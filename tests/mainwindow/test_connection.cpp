@@ -120,53 +120,5 @@ TEST_F(ConnectionTest, PortSearchListsWhatOpensAndClosesAnOpenPort) {
     EXPECT_EQ(w->state().PortNumber, 2);
 }
 
-// Every event the application delivers while it lives.
-class EventCount : public QObject {
-public:
-    EventCount() { QCoreApplication::instance()->installEventFilter(this); }
-    ~EventCount() override { QCoreApplication::instance()->removeEventFilter(this); }
-    int n = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent*) override {
-        ++n;
-        return false;
-    }
-};
-
-TEST_F(ConnectionTest, LostLineClosesOnceAndReconnects) {
-    auto w = MakeWindow({}, true);
-    w->Form_Load();
-    {
-        Pty pty;
-        ASSERT_TRUE(ConnectTo(*w, pty));
-        pty.closeMaster();
-        for (int i = 0; i < 200 && prompter.calls.empty(); ++i)
-            RunFor(10);
-    }
-    ASSERT_EQ(prompter.calls.size(), 1u);
-    EXPECT_EQ(prompter.calls[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(prompter.calls[0].text.rfind("Komunikační port byl uzavřen: ", 0), 0u)
-        << prompter.calls[0].text;
-    ExpectState(*w, false);
-
-    // A device that keeps failing must not spin the event loop: whatever
-    // the failure posts would be there again at every turn of the loop,
-    // where an idle window has none.
-    {
-        const EventCount events;
-        for (int turn = 0; turn < 100; ++turn)
-            QCoreApplication::processEvents();
-        EXPECT_LT(events.n, 50) << events.n;
-    }
-    EXPECT_EQ(prompter.calls.size(), 1u);
-
-    Pty fresh;
-    ASSERT_TRUE(ConnectTo(*w, fresh));
-    ExpectState(*w, true);
-    w->serialLine().output("$01@\r");
-    EXPECT_EQ(fresh.read(5), "$01@\r");
-}
-
 } // namespace
 } // namespace rm27::test

@@ -79,6 +79,20 @@ protected:
     FixedClock clock;
 };
 
+// Every event the application delivers while it lives.
+class EventCount : public QObject {
+public:
+    EventCount() { QCoreApplication::instance()->installEventFilter(this); }
+    ~EventCount() override { QCoreApplication::instance()->removeEventFilter(this); }
+    int n = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent*) override {
+        ++n;
+        return false;
+    }
+};
+
 TEST_F(ReconnectTest, DeviceBackIsReopenedAndReadAtTheAddressLastRead) {
     auto w = Window();
     ReadThenLose(*w);
@@ -94,6 +108,16 @@ TEST_F(ReconnectTest, DeviceBackIsReopenedAndReadAtTheAddressLastRead) {
     auto* waiting = Child<QLabel>(*w, "lblReconnect");
     EXPECT_FALSE(waiting->isHidden());
     EXPECT_EQ(waiting->text(), QStringLiteral("Čekám na návrat portu COM1 (%1) ...").arg(link));
+    // A device that keeps failing must not spin the event loop: whatever
+    // the failure posts would be there again at every turn of the loop,
+    // where an idle window has none.
+    {
+        const EventCount events;
+        for (int turn = 0; turn < 100; ++turn)
+            QCoreApplication::processEvents();
+        EXPECT_LT(events.n, 50) << events.n;
+    }
+    EXPECT_EQ(prompter.calls.size(), 1u);
     // The switch, remembered: off ends the watch, on again takes it up.
     auto* on = Child<QAction>(*w, "mReconnect");
     on->trigger();
