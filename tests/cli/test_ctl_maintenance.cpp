@@ -193,6 +193,12 @@ TEST_F(CtlMaintenance, EveryWriteSaysItsJournalEntryAndWhetherItHolds) {
                          "vstupu 4. Chcete pokračovat ? (--yes: Yes)\n"
                          "block 96: journal entry 1\n"
                          "block 96: read back as written\n");
+    // and, as in the window, ends in a reading of the converter
+    const auto readings =
+        std::count_if(line.sent().begin(), line.sent().end(), [](const auto& f) {
+            return f.text.size() == 5 && f.text.compare(3, 2, "@\r") == 0;
+        });
+    EXPECT_EQ(readings, 2);
     EXPECT_EQ(run("ekey-copy 2 --yes"), kExitOk) << err.str();
     EXPECT_NE(err.str().find("block 160: journal entry 2\nblock 160: read back as written\n"
                              "block 129: the input's internal copy as the reading finds it holds "
