@@ -44,11 +44,26 @@ QWidget* QtPrompter::window(const std::string& name) const {
     return owner_;
 }
 
+QWidget* QtPrompter::inFront(QWidget* wanted) {
+    QWidget* onTop = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) onTop = w;
+    }
+    if (onTop == nullptr) return wanted;
+    // A box of the window on top, or of a dialog of it, shows over it.
+    for (QWidget* w = wanted; w != nullptr; w = w->parentWidget()) {
+        if (w == onTop) return wanted;
+    }
+    return onTop;
+}
+
+QWidget* QtPrompter::boxParent() const {
+    QWidget* active = QApplication::activeWindow();
+    return inFront(active != nullptr ? active : owner_);
+}
+
 MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
-    // The box belongs to whichever window is active (the editor, a dialog),
-    // so that it comes up over the window the user is working in.
-    QWidget* parent =
-        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    QWidget* parent = boxParent();
     QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : Shown(box.title), Shown(box.text),
                    QMessageBox::NoButton, parent);
     if (box.buttons == MessageButtons::YesNo) {
@@ -65,8 +80,7 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
 }
 
 int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choices) {
-    QWidget* parent =
-        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    QWidget* parent = boxParent();
     QMessageBox mb(ToQt(box.icon), box.title.empty() ? title_ : Shown(box.title), Shown(box.text),
                    QMessageBox::NoButton, parent);
     std::vector<QAbstractButton*> buttons;
@@ -83,8 +97,7 @@ int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choic
 
 std::string QtPrompter::inputBox(const Text& prompt, const Text& title,
                                  const std::string& defaultText) {
-    QWidget* parent =
-        QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : owner_;
+    QWidget* parent = boxParent();
     bool ok = false;
     const QString text =
         QInputDialog::getText(parent, title.empty() ? title_ : Shown(title), Shown(prompt),
@@ -100,7 +113,7 @@ bool QtPrompter::showFile(FileDialogSpec& dialog, bool save) {
     cd.DefaultExt = QString::fromStdString(dialog.defaultExt);
     cd.InitDir = QString::fromStdString(dialog.initDir);
     cd.FileName = QString::fromStdString(dialog.fileName);
-    cd.hOwner = window(dialog.owner);
+    cd.hOwner = inFront(window(dialog.owner));
     if (!(save ? cd.ShowSave() : cd.ShowOpen())) return false;
     dialog.fileName = cd.FileName.toStdString();
     dialog.filterIndex = cd.FilterIndex;

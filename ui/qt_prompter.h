@@ -30,6 +30,11 @@ private:
     bool showFile(FileDialogSpec& dialog, bool save);
     // The visible top-level window called `name`; the owner when none is.
     QWidget* window(const std::string& name) const;
+    // The window a box belongs to: the one the user works in (the active
+    // one, else the owner), unless a window kept on top (the calibration
+    // editor) would then stand in front of the box and hide it.
+    QWidget* boxParent() const;
+    static QWidget* inFront(QWidget* wanted);
 
     QWidget* owner_;
     QString title_;
