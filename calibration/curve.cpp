@@ -116,6 +116,13 @@ int PointTable::FindSignal(float s) const {
     return 0;
 }
 
+int PointTable::FindUserValue(float v) const {
+    for (int k = 1; k <= count_; ++k) {
+        if (slot(k).userValue == v) return k;
+    }
+    return 0;
+}
+
 int PointTable::FirstFreeSlot() const {
     for (int k = 1; k <= kPointSlots; ++k) {
         if (slot(k).state == kSlotFree) return k;
@@ -127,6 +134,8 @@ void ShowCurve(const PointTable& points, const SensorRecord& xXx, EditorFields& 
     fields.lstKrivka.clear();
     fields.lstKrivkaTips.clear();
     fields.lstKrivkaSelected = -1;
+    // The counter follows every change of the table, not only the load.
+    fields.label3 = std::to_string(points.count());
     const bool mvv = (xXx.curveFlags & kCurveSignalMvV) != 0;
     fields.lblLiveUnit = mvv ? "mV/V" : "div";
     fields.lblCurveSignalPopis = Text(mvv ? tx::kSignalMvV : tx::kSignalDiv);

@@ -60,6 +60,8 @@ public:
     // Removes point k; the points after it move up one slot.
     void DeletePoint(int k);
     // 1-based index of the first point whose signal is exactly s; 0 if none.
+    // The slot (1..count) of the point at this reference value; 0: none.
+    int FindUserValue(float v) const;
     int FindSignal(float s) const;
     // The first free slot, 0 when all 40 are taken.
     int FirstFreeSlot() const;
@@ -89,7 +91,7 @@ struct EditorFields {
 
     Text caption;       // the window's
     Text frame2;        // Frame2: "Snímač [ID:...]"
-    std::string label3; // number of points loaded
+    std::string label3; // number of points in the table
     std::string lblLiveUnit;
     std::string lblSignal;
     Text lblCurveSignalPopis;

@@ -156,11 +156,28 @@ bool CalibrationEditorModel::PointPasses(const PointDialogModel& d) {
     return false;
 }
 
-bool CalibrationEditorModel::AddFromDialog() {
+bool CalibrationEditorModel::ReplacedSameLoad(const PointDialogModel& d) {
+    const auto load = static_cast<float>(d.Etalon);
+    const int k = points.FindUserValue(load);
+    if (k == 0) return false;
+    const auto signal = static_cast<float>(d.Signal);
+    const Text ask(tx::kReplacePoint, SingleText(load), SingleText(points.slot(k).signal),
+                   SingleText(signal));
+    if (!ops_.prompter.question(ask, MessageAnswer::No)) return false;
+    points.slot(k).signal = signal;
+    points.SortPoints();
+    points.CheckDuplicates(ops_.prompter);
+    ShowCurve(points, xXx, fields);
+    fields.lstKrivkaSelected = FindSignal(signal) - 1;
+    return true;
+}
+
+bool CalibrationEditorModel::AddFromDialog(bool offerReplace) {
     PointDialogModel& d = Dialog();
     if (d.Etalon == kPointCancelled) return false;
     if (RefuseTenthPoint()) return false;
     if (!PointPasses(d)) return false;
+    if (offerReplace && ReplacedSameLoad(d)) return true;
     const int k = points.FirstFreeSlot();
     if (k == 0) return false;
     CurvePoint& p = points.slot(k);
@@ -185,7 +202,7 @@ bool CalibrationEditorModel::cmdSCAN_Click() {
     d.ValueFormat = xXx.numberFormat;
     d.EditSignal = false;
     dialog_.ShowModal(d);
-    return AddFromDialog();
+    return AddFromDialog(true);
 }
 
 bool CalibrationEditorModel::mKrivkaBodAdd_Click() {

@@ -177,7 +177,13 @@ private:
     PointDialogModel& Dialog();
     // Steps after the dialog of capture and add: the point goes in unless
     // the dialog was cancelled or nine points are there already.
-    bool AddFromDialog();
+    // offerReplace: a capture (F5) at a reference value the table has offers
+    // to take the new signal in that point's place; points typed whole are
+    // added as they are (and a repeated value reported).
+    bool AddFromDialog(bool offerReplace = false);
+    // A point at the reference value just entered: offers to take the new
+    // signal in its place (No preselected). True when it was replaced.
+    bool ReplacedSameLoad(const PointDialogModel& d);
     bool RefuseTenthPoint();
     // A point goes into the eKey as the converter's own float: a value that
     // float cannot hold is refused (a message naming Signal or Etalon)

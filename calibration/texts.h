@@ -64,6 +64,12 @@ inline constexpr TextId kSensorFrame{QT_TRANSLATE_NOOP("Texts", "Snímač [ID:%1
 inline constexpr TextId kEditorCaption{
     QT_TRANSLATE_NOOP("Texts", "Kalibrace [ %1 ] Adr=%2 SubAdr=%3")};
 
+// A new point at a reference value the table has: %1 the value, %2 the
+// signal it has, %3 the new one.
+inline constexpr TextId kReplacePoint{QT_TRANSLATE_NOOP(
+    "Texts", "Bod s hodnotou etalonu %1 už v tabulce je (signál %2). Nahradit jeho signál novým "
+             "(%3)? Ne: přidat další bod.")};
+
 // ---- the curve refused
 inline constexpr TextId kRepeatedValue{
     QT_TRANSLATE_NOOP("Texts", "Hondota etalonu %1 se vyskytuje opakovaně. ")};

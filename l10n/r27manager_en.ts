@@ -1481,6 +1481,10 @@
         <source>nebylo nalezeno žádné sériové zařízení</source>
         <translation>no serial devices found</translation>
     </message>
+    <message>
+        <source>Bod s hodnotou etalonu %1 už v tabulce je (signál %2). Nahradit jeho signál novým (%3)? Ne: přidat další bod.</source>
+        <translation>The table already has a point at the reference value %1 (signal %2). Replace its signal with the new one (%3)? No: add another point.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -159,13 +159,31 @@ TEST_F(EditorModel, APointTheEKeyCannotHoldIsRefusedByAddAndByEdit) {
                                               "Hodnota se nevejde do formátu ####0.0: 123456.0"}));
 }
 
-TEST_F(EditorModel, DuplicatesAreReportedAndStay) {
-    Type({{"1", "10"}});
-    dialog.script.push_back(Entry{"2", "10", false});
+TEST_F(EditorModel, ACaptureAtALoadTheTableHasReplacesItsSignalOnlyWhenAsked) {
+    Type({{"1", "10"}, {"3", "30"}});
+    m.xXx.liveMvV = 2;
+    view.answers.push_back(MessageAnswer::Yes);
+    dialog.script.push_back(Entry{std::nullopt, "30", false});
+    EXPECT_TRUE(m.cmdSCAN_Click());
+    EXPECT_EQ(Curve(), "1:10 2:30 ");
+    EXPECT_EQ(m.fields.label3, "2");
+    ASSERT_EQ(view.calls.size(), 1u);
+    EXPECT_EQ(view.calls[0].text, "Bod s hodnotou etalonu 30 už v tabulce je (signál 3). Nahradit "
+                                  "jeho signál novým (2)? Ne: přidat další bod.");
+    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+
+    // No: added beside it, and the repeated value reported; it stays. So
+    // is a point typed whole, without the offer.
+    m.xXx.liveMvV = 4;
+    dialog.script.push_back(Entry{std::nullopt, "10", false});
+    EXPECT_TRUE(m.cmdSCAN_Click());
+    EXPECT_EQ(Curve(), "1:10 2:30 4:10 ");
+    EXPECT_EQ(view.calls.size(), 3u); // the offer, and the repeated value
+    dialog.script.push_back(Entry{"5", "10", false});
     EXPECT_TRUE(m.mKrivkaBodAdd_Click());
-    EXPECT_EQ(Curve(), "1:10 2:10 ");
-    EXPECT_EQ(view.criticals,
-              std::vector<std::string>{"Hondota etalonu 10 se vyskytuje opakovaně. "});
+    EXPECT_EQ(view.calls.size(), 4u);
+    EXPECT_EQ(view.criticals.size(), 2u);
+    EXPECT_EQ(view.criticals[0], "Hondota etalonu 10 se vyskytuje opakovaně. ");
 }
 
 TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
@@ -189,6 +207,7 @@ TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
     m.mKrivkaBodDelete_Click();
     EXPECT_EQ(Curve(), "2:20 4:40 ");
     EXPECT_EQ(m.fields.lstKrivka.size(), 2u);
+    EXPECT_EQ(m.fields.label3, "2"); // the counter follows
 }
 
 TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
