@@ -413,8 +413,25 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
     return true;
 }
 
+namespace {
+
+std::string CurveKey(const PointTable& points) {
+    std::string key;
+    for (int k = 1; k <= points.count(); ++k)
+        key += SingleText(points.slot(k).signal) + ":" + SingleText(points.slot(k).userValue) + " ";
+    return key;
+}
+
+} // namespace
+
 void CalibrationEditorModel::UpdateCalibration() {
     LoadCalibration(points, xXx, Adr, SubAdr, fields);
+    openedCurve_ = CurveKey(points);
+}
+
+bool CalibrationEditorModel::MayLeave() {
+    if (CurveKey(points) == openedCurve_) return true;
+    return ops_.prompter.question(Text(tx::kDiscardPoints, points.count()), MessageAnswer::No);
 }
 
 bool CalibrationEditorModel::TXT2XXX() {

@@ -138,6 +138,10 @@ public:
     void mKrivkaBodDelete_Click();
     void mKrivkaNew_Click();
     void cmdAction_Click(int index); // 1 "Uložit kalibraci", 0 "Storno"
+    // Before the user leaves the editor without storing: true at once when
+    // the curve is as it was opened, else the answer to a question naming
+    // the points that would be lost (No preselected).
+    bool MayLeave();
     void mFileSaveAs_Click();
     // A .CLB file into the editor, after checking it; a refused file
     // leaves the editor as it was. True when one was loaded.
@@ -180,6 +184,8 @@ private:
     // offerReplace: a capture (F5) at a reference value the table has offers
     // to take the new signal in that point's place; points typed whole are
     // added as they are (and a repeated value reported).
+    // The points as the editor opened them, to tell whether any changed.
+    std::string openedCurve_;
     bool AddFromDialog(bool offerReplace = false);
     // A point at the reference value just entered: offers to take the new
     // signal in its place (No preselected). True when it was replaced.

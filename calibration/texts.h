@@ -64,6 +64,12 @@ inline constexpr TextId kSensorFrame{QT_TRANSLATE_NOOP("Texts", "Snímač [ID:%1
 inline constexpr TextId kEditorCaption{
     QT_TRANSLATE_NOOP("Texts", "Kalibrace [ %1 ] Adr=%2 SubAdr=%3")};
 
+// Leaving the editor with a curve that differs from the one it opened
+// with; %1 the points it holds.
+inline constexpr TextId kDiscardPoints{QT_TRANSLATE_NOOP(
+    "Texts", "Křivka se od otevření editoru změnila a není uložená. Zavřít editor a zahodit ji "
+             "(bodů: %1)?")};
+
 // A new point at a reference value the table has: %1 the value, %2 the
 // signal it has, %3 the new one.
 inline constexpr TextId kReplacePoint{QT_TRANSLATE_NOOP(

@@ -1485,6 +1485,10 @@
         <source>Bod s hodnotou etalonu %1 už v tabulce je (signál %2). Nahradit jeho signál novým (%3)? Ne: přidat další bod.</source>
         <translation>The table already has a point at the reference value %1 (signal %2). Replace its signal with the new one (%3)? No: add another point.</translation>
     </message>
+    <message>
+        <source>Křivka se od otevření editoru změnila a není uložená. Zavřít editor a zahodit ji (bodů: %1)?</source>
+        <translation>The curve has changed since the editor opened and is not saved. Close the editor and discard it (%1 points)?</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -422,6 +422,7 @@ bool FrmQELCalibration::event(QEvent* e) {
 void FrmQELCalibration::closeEvent(QCloseEvent* e) {
     // Hidden, not destroyed: the next run finds it loaded.
     e->ignore();
+    if (!model_.MayLeave()) return;
     Unload();
 }
 
@@ -466,7 +467,10 @@ void FrmQELCalibration::cmdListAction_Click(int index) {
 }
 
 void FrmQELCalibration::cmdAction_Click(int index) {
-    Handle([this, index] { model_.cmdAction_Click(index); });
+    Handle([this, index] {
+        if (index == 0 && !model_.MayLeave()) return;
+        model_.cmdAction_Click(index);
+    });
 }
 
 void FrmQELCalibration::mKrivkaNew_Click() {

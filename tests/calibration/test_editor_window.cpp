@@ -278,8 +278,20 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
              menu("mSaveEEKrivka")();
          },
          [&] { EXPECT_EQ(lastText(), "Chcete opravdu zapsat kalibrační data do snímače ?"); }},
-        {"cmdAction_0", click("cmdAction_0"),
-         [&] { EXPECT_EQ(editor->model().Tag, EditorTag::Cancel); }},
+        // The curve differs from the one opened: Storno asks first, No stays.
+        {"cmdAction_0",
+         [&] {
+             prompter.answers = {MessageAnswer::No};
+             click("cmdAction_0")();
+         },
+         [&] {
+             EXPECT_EQ(lastText().rfind("Křivka se od otevření editoru změnila", 0), 0u);
+             EXPECT_EQ(prompter.calls.back().defaultButton, MessageAnswer::No);
+             EXPECT_EQ(editor->model().Tag, EditorTag::None);
+             prompter.answers = {MessageAnswer::Yes};
+             click("cmdAction_0")();
+             EXPECT_EQ(editor->model().Tag, EditorTag::Cancel);
+         }},
     };
     // As the window runs the editor: inside a command that has let the
     // line go while the user edits.
@@ -376,6 +388,11 @@ TEST_F(EditorWindow, TheLinearityViewFollowsEveryPointAndTheLiveSignal) {
     EXPECT_FALSE(view->isVisible());
     E<QAction>("mGrafLinearity")->trigger();
     EXPECT_TRUE(view->isVisible());
+    // the close button asks before the points it holds go (No: it stays)
+    prompter.answers = {MessageAnswer::No};
+    editor->close();
+    EXPECT_TRUE(view->isVisible());
+    prompter.answers = {MessageAnswer::Yes};
     editor->close();
     EXPECT_FALSE(view->isVisible());
 }
