@@ -97,9 +97,7 @@ int main(int argc, char** argv) {
     ports.setFixed(
         1, PortDevice{QString::fromLocal8Bit(sim.readLine()).trimmed(), QStringLiteral("rm27sim")});
     QtSerialLine line(ports);
-    line.setCommPort(1);
-    line.setSettings(QStringLiteral("9600,n,8,1"));
-    if (!line.setPortOpen(true)) {
+    if (!line.openPort(1)) {
         std::fprintf(stderr, "eeprom_bench: cannot open the simulator's terminal\n");
         return 1;
     }

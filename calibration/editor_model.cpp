@@ -156,6 +156,14 @@ bool CalibrationEditorModel::PointPasses(const PointDialogModel& d) {
     return false;
 }
 
+void CalibrationEditorModel::ShowChangedCurve(float selected) {
+    points.SortPoints();
+    // A repeated value is reported but stays: the user fixes or deletes it.
+    points.CheckDuplicates(ops_.prompter);
+    ShowCurve(points, xXx, fields);
+    fields.lstKrivkaSelected = FindSignal(selected) - 1;
+}
+
 bool CalibrationEditorModel::ReplacedSameLoad(const PointDialogModel& d) {
     const auto load = static_cast<float>(d.Etalon);
     const int k = points.FindUserValue(load);
@@ -165,10 +173,7 @@ bool CalibrationEditorModel::ReplacedSameLoad(const PointDialogModel& d) {
                    SingleText(signal));
     if (!ops_.prompter.question(ask, MessageAnswer::No)) return false;
     points.slot(k).signal = signal;
-    points.SortPoints();
-    points.CheckDuplicates(ops_.prompter);
-    ShowCurve(points, xXx, fields);
-    fields.lstKrivkaSelected = FindSignal(signal) - 1;
+    ShowChangedCurve(signal);
     return true;
 }
 
@@ -185,11 +190,7 @@ bool CalibrationEditorModel::AddFromDialog(bool offerReplace) {
     p.signal = static_cast<float>(d.Signal);
     p.state = kSlotUsed;
     points.setCount(points.count() + 1);
-    points.SortPoints();
-    // A repeated value is reported but stays: the user fixes or deletes it.
-    points.CheckDuplicates(ops_.prompter);
-    ShowCurve(points, xXx, fields);
-    fields.lstKrivkaSelected = FindSignal(static_cast<float>(d.Signal)) - 1;
+    ShowChangedCurve(static_cast<float>(d.Signal));
     return true;
 }
 

@@ -190,6 +190,9 @@ private:
     // A point at the reference value just entered: offers to take the new
     // signal in its place (No preselected). True when it was replaced.
     bool ReplacedSameLoad(const PointDialogModel& d);
+    // After a point was added, edited or replaced: the table sorted, a
+    // repeated value reported, shown again with `selected` marked.
+    void ShowChangedCurve(float selected);
     bool RefuseTenthPoint();
     // A point goes into the eKey as the converter's own float: a value that
     // float cannot hold is refused (a message naming Signal or Etalon)

@@ -92,7 +92,7 @@ std::string Trimmed(const std::string& text) {
 // commands take their readings from there.
 bool WaitForLiveReading(CtlRunner& r) {
     Operations& ops = r.ops();
-    for (int tick = 0; tick < CtlRunner::kSilentTickLimit; ++tick) {
+    for (int tick = 0; tick < CtlMonitor::kSilentTickLimit; ++tick) {
         DelayMs(ops.port, kMeasurementIntervalMs);
         if (ops.cancelled()) return false;
         if (MeasurementTick(ops)) return true;

@@ -16,13 +16,16 @@ bool CtlMonitor::csv() const {
     return runner_.options().csv || runner_.options().csvSemicolon;
 }
 
+CsvDialect CtlMonitor::dialect() const {
+    return runner_.options().csvSemicolon ? kCsvSemicolon : kCsvComma;
+}
+
 ReconnectPolicy CtlMonitor::reconnectPolicy(LineReconnect device) {
     const CtlOptions& o = runner_.options();
-    const CsvDialect dialect = o.csvSemicolon ? kCsvSemicolon : kCsvComma;
     return ReconnectPolicy{o.command == "monitor" && o.reconnect, [device] { return device; },
-                           [this, dialect](const DeviceState& s) {
+                           [this](const DeviceState& s) {
                                return csvHeader_.empty() ||
-                                      MonitorCsvHeader(s, dialect) == csvHeader_;
+                                      MonitorCsvHeader(s, dialect()) == csvHeader_;
                            },
                            [this](Operations&) { repeated_ = ticks(); }};
 }
@@ -30,8 +33,7 @@ ReconnectPolicy CtlMonitor::reconnectPolicy(LineReconnect device) {
 int CtlMonitor::run() {
     if (!runner_.devRead()) return kExitNoAnswer;
     if (csv()) {
-        const CsvDialect dialect = runner_.options().csvSemicolon ? kCsvSemicolon : kCsvComma;
-        const std::string header = MonitorCsvHeader(runner_.state(), dialect);
+        const std::string header = MonitorCsvHeader(runner_.state(), dialect());
         if (const auto status = put(header)) return *status;
         csvHeader_ = header;
     }
@@ -39,7 +41,7 @@ int CtlMonitor::run() {
 }
 
 int CtlMonitor::ticks() {
-    const CsvDialect dialect = runner_.options().csvSemicolon ? kCsvSemicolon : kCsvComma;
+    const CsvDialect dialect = this->dialect();
     const int count = runner_.options().count;
     EventPump& pump = runner_.session().port().pump;
     // Stamped as the window's log stamps: the wall clock once, then the

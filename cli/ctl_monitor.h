@@ -7,6 +7,7 @@
 
 #include "cli/ctl_options.h"
 #include "session/reconnect.h"
+#include "watch/csv_format.h"
 #include "watch/record_file.h"
 #include "watch/wall_time.h"
 
@@ -40,6 +41,7 @@ public:
 
 private:
     bool csv() const;
+    CsvDialect dialect() const;
     // The monitor's rows, after its reading (and its header).
     int ticks();
     // Writes the monitor's text; the exit status when that ends it.

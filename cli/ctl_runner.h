@@ -65,9 +65,6 @@ public:
     // header describes.
     void setReconnect(LineReconnect device);
 
-    // A monitor gives up after this many ticks in a row without an answer.
-    static constexpr int kSilentTickLimit = CtlMonitor::kSilentTickLimit;
-
     DeviceState& state() { return session_.state(); }
     LiveValues& live() { return session_.live(); }
     TerminalView& view() { return view_; }

@@ -121,9 +121,7 @@ int ChosenComPort(const rm27::CtlOptions& options, rm27::PortMap& ports) {
 
 // Opens COMn as the window does; false with the reason said.
 bool OpenPort(rm27::QtSerialLine& line, int comPort, const QString& devicePath) {
-    line.setCommPort(comPort);
-    line.setSettings(QString::fromLatin1(rm27::kLineSettings));
-    if (line.setPortOpen(true)) return true;
+    if (line.openPort(comPort)) return true;
     const std::string why =
         (devicePath.isEmpty() ? std::string() : devicePath.toStdString() + ": ") +
         line.lastError().toStdString();
@@ -172,8 +170,7 @@ int RunCommand(const rm27::CtlOptions& options, rm27::QtSerialLine& line, const 
         runner.setReconnect(rm27::LineReconnect{
             devicePath.toStdString(), [devicePath] { return rm27::PortMap::present(devicePath); },
             [&line](std::string& why) {
-                line.clearError();
-                if (line.setPortOpen(true)) return true;
+                if (line.openPort(line.commPort())) return true;
                 why = Said(line.openHint());
                 return false;
             }});

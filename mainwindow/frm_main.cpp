@@ -272,10 +272,7 @@ void FrmMain::cmbSelectPort_Click() {
 }
 
 bool FrmMain::OpenLine() {
-    comSerial->clearError();
-    comSerial->setSettings(QString::fromLatin1(kLineSettings));
-    comSerial->setCommPort(state().PortNumber);
-    if (!comSerial->setPortOpen(true)) {
+    if (!comSerial->openPort(state().PortNumber)) {
         // A refusal the user can mend says how, before any box about it, so
         // that it stands there while the box is read.
         if (!comSerial->openHint().empty()) setStatus(comSerial->openHint());

@@ -92,13 +92,17 @@ bool QtSerialLine::setSettings(const QString& text) {
     return true;
 }
 
+bool QtSerialLine::openPort(int n) {
+    clearError();
+    setCommPort(n);
+    setSettings(QString::fromLatin1(kLineSettings));
+    return setPortOpen(true);
+}
+
 std::vector<int> QtSerialLine::openablePorts(int count) {
     std::vector<int> found;
     for (int n = 1; n <= count; ++n) {
-        clearError();
-        setCommPort(n);
-        setSettings(QString::fromLatin1(kLineSettings));
-        if (setPortOpen(true)) found.push_back(n);
+        if (openPort(n)) found.push_back(n);
         setPortOpen(false);
     }
     return found;

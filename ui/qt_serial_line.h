@@ -60,6 +60,9 @@ public:
         lastError_.clear();
         openHint_ = Text();
     }
+    // Opens COMn afresh with the line's own settings ("9600,n,8,1"); false,
+    // with lastError() and openHint() saying why, when it would not.
+    bool openPort(int n);
     // The ports among 1..count that open with the line's settings, each
     // opened and closed again; the line is left closed.
     std::vector<int> openablePorts(int count);
