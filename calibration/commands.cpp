@@ -239,6 +239,9 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         // The user edits with the values live: the main window's ticks run
         // and keep the editor's signal moving. Nothing else may start.
         const auto free = ops.guard.releaseLine();
+        // Points captured over hours are not dropped with a lost line: the
+        // editor stays open and waits for the line to come back.
+        const auto work = ops.guard.keepingWork();
         editor.Show();
         while (m.Tag == EditorTag::None && !ops.cancelled())
             DelayMs(ops.port, kEditorPollMs);
@@ -275,6 +278,8 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         if (!run.write.refused()) {
             run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
             EndBlockWrite(ops, run.write, run.writeResult);
+            // Stored: the work kept in case it was lost is no longer needed.
+            if (run.writeResult.ok()) m.DropDraft();
             if (!run.writeResult.ok()) {
                 ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult.shownNumber()));
             }

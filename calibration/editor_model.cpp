@@ -3,13 +3,16 @@
 #include <cctype>
 #include <utility>
 
+#include "calibration/draft.h"
 #include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "session/ekey_mask.h"
 #include "session/ekey_text.h"
 #include "session/input_checks.h"
+#include "session/journal.h"
 #include "session/measurement.h"
+#include "session/measurement_status.h"
 #include "session/write_safety.h"
 
 namespace rm27 {
@@ -195,6 +198,11 @@ bool CalibrationEditorModel::AddFromDialog(bool offerReplace) {
 }
 
 bool CalibrationEditorModel::cmdSCAN_Click() {
+    // A signal no answer has refreshed would be a point of another load.
+    if (!LiveFresh()) {
+        ops_.prompter.critical(Text(tx::kSignalStale));
+        return false;
+    }
     PointDialogModel& d = Dialog();
     // Always the live mV/V, whatever the curve type shows: the timer
     // refreshes it only while the type is "mV/V -> usr".
@@ -245,6 +253,7 @@ void CalibrationEditorModel::mKrivkaBodDelete_Click() {
 }
 
 void CalibrationEditorModel::mKrivkaNew_Click() {
+    if (!MayLeave()) return;
     const MessageAnswer answer =
         ops_.prompter.message(Prompter::Box(Text(tx::kNewCurveQuestion), MessageIcon::Exclamation,
                                             MessageButtons::YesNo, MessageAnswer::No));
@@ -262,6 +271,10 @@ void CalibrationEditorModel::cmdAction_Click(int index) {
         return;
     }
     if (index != 1) return;
+    if (FNX == kTargetEKey && !ops_.port.line.isOpen()) {
+        ops_.prompter.critical(Text(tx::kEditorNoLine));
+        return;
+    }
     if (xXx.noEKey) {
         ops_.prompter.critical(Text(tx::kNoEKeyToWrite));
         return;
@@ -339,6 +352,10 @@ void CalibrationEditorModel::mKrivkaDelete_Click() {
 }
 
 bool CalibrationEditorModel::mLoadEEKrivka_Click() {
+    if (!ops_.port.line.isOpen()) {
+        ops_.prompter.critical(Text(tx::kEditorNoLine));
+        return false;
+    }
     const std::int32_t block = BlockNumber(Adr, SubAdr);
     std::string image;
     Result result = Result::Of(ResultOf::BlockRead, ResultCode::NoAnswer);
@@ -347,6 +364,13 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         // live; the read takes it back, and the measurement's last request
         // is waited out before the "KB" goes out.
         const PausedMeasurement paused(ops_.port, ops_.view, ops_.guard);
+        // Clicks serviced during the read's waits must not edit (or store)
+        // what the read is about to replace.
+        exchanging_ = true;
+        const struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{exchanging_};
         if (ops_.cancelled()) return false;
         result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
         if (ops_.cancelled()) return false;
@@ -431,8 +455,51 @@ void CalibrationEditorModel::UpdateCalibration() {
 }
 
 bool CalibrationEditorModel::MayLeave() {
-    if (CurveKey(points) == openedCurve_) return true;
-    return ops_.prompter.question(Text(tx::kDiscardPoints, points.count()), MessageAnswer::No);
+    if (CurveKey(points) != openedCurve_ &&
+        !ops_.prompter.question(Text(tx::kDiscardPoints, points.count()), MessageAnswer::No))
+        return false;
+    DropDraft();
+    return true;
+}
+
+bool CalibrationEditorModel::LiveFresh() const {
+    return rm27::LiveFresh(ops_.live, ops_.port.line.isOpen(), ops_.nowMs());
+}
+
+std::string CalibrationEditorModel::DraftFile() const {
+    return DraftPath(draftFolder, xXx.sensorId, ops_.state.DeviceId, Input + 1);
+}
+
+void CalibrationEditorModel::KeepDraft() {
+    if (draftFolder.empty()) return;
+    if (CurveKey(points) == openedCurve_)
+        RemoveDraft(DraftFile());
+    else
+        WriteDraft(DraftFile(), points, ShownTime(ops_.clock.now()));
+}
+
+bool CalibrationEditorModel::OfferDraft() {
+    if (draftFolder.empty()) return false;
+    const std::optional<CalibrationDraft> draft = ReadDraft(DraftFile());
+    if (!draft) return false;
+    PointTable kept;
+    FillPoints(kept, *draft);
+    if (CurveKey(kept) == openedCurve_) {
+        RemoveDraft(DraftFile());
+        return false;
+    }
+    if (!ops_.prompter.question(Text(tx::kRestoreDraft, kept.count(), draft->saved))) {
+        // Declined once is declined: it is not offered at every opening.
+        RemoveDraft(DraftFile());
+        return false;
+    }
+    points = kept;
+    ShowCurve(points, xXx, fields);
+    return true;
+}
+
+void CalibrationEditorModel::DropDraft() {
+    if (!draftFolder.empty()) RemoveDraft(DraftFile());
 }
 
 bool CalibrationEditorModel::TXT2XXX() {

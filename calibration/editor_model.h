@@ -119,6 +119,9 @@ public:
     std::string program;
     // The linearity view is open: it follows every change of the points.
     bool linearityShown = false;
+    // Where the work in progress is kept after every change (KeepDraft);
+    // empty: nowhere.
+    std::string draftFolder;
 
     // ---- window events
     void Form_Load();
@@ -176,6 +179,20 @@ public:
     LinearityTexts CurveLinearityTexts() const;
     // The live signal in the curve's unit (the one the timer shows).
     double LiveSignal() const;
+    // Whether an answer refreshed the live signal lately, the line open.
+    bool LiveFresh() const;
+    // The editor's own exchange with the converter runs: every command of
+    // the editor waits for it.
+    bool Exchanging() const { return exchanging_; }
+
+    // The work in progress onto disk after a change, or away once the
+    // curve is as it was opened.
+    void KeepDraft();
+    // Points an earlier editing of this sensor left unsaved, offered back
+    // (the time they were kept named). True when they were taken.
+    bool OfferDraft();
+    // The work is stored or given up: no draft to offer any more.
+    void DropDraft();
 
 private:
     PointDialogModel& Dialog();
@@ -199,9 +216,12 @@ private:
     // before it joins the curve.
     bool PointPasses(const PointDialogModel& d);
 
+    std::string DraftFile() const;
+
     Operations& ops_;
     PointDialog& dialog_;
     Text fileError_;
+    bool exchanging_ = false;
 };
 
 // What DoCalibration drives: the editor window, loaded on first use and

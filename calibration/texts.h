@@ -199,4 +199,16 @@ inline constexpr TextId kHeadingLeastSquaresIn{
     QT_TRANSLATE_NOOP("Texts", "Odchylka od přímky nejmenších čtverců [%1]")};
 inline constexpr TextId kHeadingPercent{QT_TRANSLATE_NOOP("Texts", "[% rozsahu]")};
 
+// The editor while the line is away or the signal is old.
+inline constexpr TextId kSignalStale{QT_TRANSLATE_NOOP(
+    "Texts", "Signál není aktuální: převodník neodpověděl déle než 1,5 s nebo chybí spojení. Bod "
+             "nelze zachytit, dokud měření znovu neběží.")};
+inline constexpr TextId kEditorNoLine{QT_TRANSLATE_NOOP(
+    "Texts", "Spojení s převodníkem je přerušeno. Body zůstávají v editoru; uložit je do převodníku "
+             "lze, až se spojení obnoví. Do kalibračního souboru je lze uložit i nyní.")};
+// Unsaved points of an earlier editing: %1 how many, %2 when they were kept.
+inline constexpr TextId kRestoreDraft{QT_TRANSLATE_NOOP(
+    "Texts", "Pro tento snímač jsou uloženy neuložené body z předchozí úpravy (bodů: %1, %2). "
+             "Obnovit je?")};
+
 } // namespace rm27::texts::calibration

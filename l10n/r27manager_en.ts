@@ -1489,6 +1489,98 @@
         <source>Křivka se od otevření editoru změnila a není uložená. Zavřít editor a zahodit ji (bodů: %1)?</source>
         <translation>The curve has changed since the editor opened and is not saved. Close the editor and discard it (%1 points)?</translation>
     </message>
+    <message>
+        <source>Signál není aktuální: převodník neodpověděl déle než 1,5 s nebo chybí spojení. Bod nelze zachytit, dokud měření znovu neběží.</source>
+        <translation>The signal is not current: the converter has not answered for more than 1.5 s, or the line is missing. No point can be captured until the measurement runs again.</translation>
+    </message>
+    <message>
+        <source>Spojení s převodníkem je přerušeno. Body zůstávají v editoru; uložit je do převodníku lze, až se spojení obnoví. Do kalibračního souboru je lze uložit i nyní.</source>
+        <translation>The line to the converter is broken. The points stay in the editor; they can be stored in the converter once the line is back. They can be saved to a calibration file now.</translation>
+    </message>
+    <message>
+        <source>Pro tento snímač jsou uloženy neuložené body z předchozí úpravy (bodů: %1, %2). Obnovit je?</source>
+        <translation>Unsaved points of an earlier editing of this sensor were kept (points: %1, %2). Restore them?</translation>
+    </message>
+    <message>
+        <source>Příkaz byl přerušen.</source>
+        <translation>The command was stopped.</translation>
+    </message>
+    <message>
+        <source>Měření běží</source>
+        <translation>Measurement running</translation>
+    </message>
+    <message>
+        <source>Měření běží, poslední odpověď %1</source>
+        <translation>Measurement running, last answer %1</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno: probíhá příkaz</source>
+        <translation>Measurement stopped: a command is running</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno: port je odpojen</source>
+        <translation>Measurement stopped: the port is disconnected</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno: spojení s převodníkem se ztratilo</source>
+        <translation>Measurement stopped: the line to the converter was lost</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno: převodník není načten</source>
+        <translation>Measurement stopped: no converter read</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno po příkazu „%1“</source>
+        <translation>Measurement stopped after the command “%1”</translation>
+    </message>
+    <message>
+        <source>Měření zastaveno</source>
+        <translation>Measurement stopped</translation>
+    </message>
+    <message>
+        <source>Spustit měření</source>
+        <translation>Start measurement</translation>
+    </message>
+    <message>
+        <source>Přerušit</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Hodnota není aktuální: poslední odpověď převodníku %1.</source>
+        <translation>The value is not current: the converter last answered at %1.</translation>
+    </message>
+    <message>
+        <source>Hodnota není aktuální: převodník od načtení neodpověděl.</source>
+        <translation>The value is not current: the converter has not answered since it was read.</translation>
+    </message>
+    <message>
+        <source>Komunikační port není otevřen, příkaz se neprovede a nic nebylo odesláno. Otevřete port tlačítkem „%1“.</source>
+        <translation>The serial port is not open: the command is not run and nothing was sent. Open the port with “%1”.</translation>
+    </message>
+    <message>
+        <source>Zapsáno a ověřeno: %1, %2 (%3)</source>
+        <translation>Written and verified: %1, %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Zapsáno, ale neověřeno: %1, %2 (%3)</source>
+        <translation>Written but not verified: %1, %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Zapsáno, ale zpětné čtení se liší: %1, %2 (%3)</source>
+        <translation>Written, but the read-back differs: %1, %2 (%3)</translation>
+    </message>
+    <message>
+        <source>Zápis nedokončen: %1, %2 (%3)</source>
+        <translation>Write not completed: %1, %2 (%3)</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Hodnoty nejsou aktuální: převodník neodpovídá nebo měření neběží</source>
+        <translation>The values are not current: the converter does not answer or the measurement is not running</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1851,6 +1943,10 @@
     <message>
         <source>Vrátit poslední zápis …</source>
         <translation>Undo the last write …</translation>
+    </message>
+    <message>
+        <source>Spustit měření</source>
+        <translation>Start measurement</translation>
     </message>
 </context>
 <context>

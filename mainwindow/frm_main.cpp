@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -21,6 +22,7 @@
 #include "maintenance/ekey_restore.h"
 #include "maintenance/ui/frm_rmu_setup.h"
 #include "maintenance/write_undo.h"
+#include "mainwindow/measurement_bar.h"
 #include "mainwindow/reconnect_switch.h"
 #include "mainwindow/texts.h"
 #include "session/controls.h"
@@ -87,7 +89,11 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     // handling, which must finish before a message box spins the loop.
     connect(
         comSerial, &QtSerialLine::lineLost, this,
-        [this](const QString& reason) { connection_->lineLost(reason.toStdString()); },
+        [this](const QString& reason) {
+            view_.setLineOpen(false);
+            connection_->lineLost(reason.toStdString());
+            ShowMeasurement();
+        },
         Qt::QueuedConnection);
 
     BuildWindow();
@@ -103,6 +109,18 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         this, FrmMain::prompter(), [this] { return HeaderOf(state()); }, comSerial);
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
     watch_->attach({mChart, mTrace, mLog, mLogStop}, *this);
+    reconnect_->onBack([this] { CloseLostLineBox(); });
+    measurementBar_ = new MeasurementBar(
+        *this, *mMereni,
+        {[this] { return CurrentFacts(); },
+         [this] { return LiveFresh(session_->live(), comSerial->portOpen(), pump_->nowMs()); },
+         [this](const Text& why) {
+             view_.setLiveStale(why);
+             watch_->setStale(!why.empty());
+         },
+         [this] {
+             if (connection_->cancelCommand()) setStatus(Text(tx::kCancelledByUser));
+         }});
 
     // The state of a window just created: nothing to read before a port
     // is open, and the device commands only after a reading.
@@ -113,6 +131,7 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         setControlEnabled(c, false);
     cmdAdresa->setVisible(false);
     tmrCasovac->stop();
+    ShowMeasurement();
 }
 
 FrmMain::~FrmMain() {
@@ -225,6 +244,10 @@ void FrmMain::changeEvent(QEvent* e) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* e) {
+    if (!MayDropCalibration()) {
+        e->ignore();
+        return;
+    }
     if (busy()) {
         // A command is half-way through: cancel it, and close once it has
         // unwound (the connection comes back here).
@@ -246,7 +269,15 @@ void FrmMain::mExit_Click() {
     // and unwinds first (its waits end at once, nothing more is sent);
     // quitting from inside its wait would leave every later wait returning
     // at once, that is spinning.
+    if (!MayDropCalibration()) return;
     connection_->end(Connection::Ending::Exit);
+}
+
+bool FrmMain::MayDropCalibration() {
+    // Asked once: the editor, closed by the cancelled command, does not ask
+    // again.
+    if (frmQELCalibration_ == nullptr || !frmQELCalibration_->isVisible()) return true;
+    return frmQELCalibration_->model().MayLeave();
 }
 
 void FrmMain::Quit() {
@@ -254,6 +285,10 @@ void FrmMain::Quit() {
         quit_();
     else
         QCoreApplication::exit(0);
+}
+
+void FrmMain::mMereni_Click() {
+    RunCommand([](Operations& ops) { rm27::StartMeasurement(ops.port, ops.view); });
 }
 
 void FrmMain::mAbout_Click() {
@@ -278,6 +313,7 @@ bool FrmMain::OpenLine() {
         if (!comSerial->openHint().empty()) setStatus(comSerial->openHint());
         return false;
     }
+    view_.setLineOpen(true);
     settings_->SaveSetting(kSection, kPortKey, QString::number(cmbSelectPort->currentIndex()));
     return true;
 }
@@ -287,7 +323,22 @@ void FrmMain::ShowLostLine(const QString& reason) {
     // back while nobody is at the screen to close the box must still be
     // reopened and read by the watch (the controls are modal-blocked
     // meanwhile, so nothing else can start).
-    prompter().critical(Text(tx::kLineLost, Text::Value(reason.toStdString())));
+    const Text lost(tx::kLineLost, Text::Value(reason.toStdString()));
+    lostLineText_ = Shown(lost);
+    lostLine_ = lost;
+    prompter().critical(lost);
+    lostLineText_.clear();
+}
+
+void FrmMain::CloseLostLineBox() {
+    if (lostLineText_.isEmpty()) return;
+    // The line is back: a box still saying it is lost would be wrong, and
+    // would wait for a click nobody needs to give.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box != nullptr && box->isVisible() && box->text() == lostLineText_) box->done(0);
+    }
+    setStatus(Text(lostLine_).join(view_.status(), Joint::Space));
 }
 
 // ----------------------------------------------------------- reconnecting
@@ -320,6 +371,12 @@ void FrmMain::tmrCasovac_Timer() {
     const Connection::Tick tick = connection_->tick();
     // The windows watching the inputs see the ticks that asked the
     // converter, not those that found nothing to ask.
+    if (tick.result == TickResult::Decoded) {
+        lastAnswer_ = ClockTime(operations().clock.now());
+        measurementBar_->answered();
+    } else {
+        ShowMeasurement();
+    }
     if (tick.result == TickResult::NotAsked) return;
     const std::int64_t mono = pump_->nowMs();
     Q_EMIT measured(SampleOf(state(), session_->live(), tick.result == TickResult::Decoded, mono,
@@ -340,7 +397,7 @@ void FrmMain::DevReadAction(Operations& ops) {
 // run as a command of the guard (CommandStarters connects them).
 // clang-format off
 void FrmMain::cmdConnect_Click() { connection_->connectOrDisconnect(); }
-void FrmMain::cmdFindPorts_Click() { RunCommand([this](Operations&) { ListSerialPorts(); }); }
+void FrmMain::cmdFindPorts_Click() { connection_->run([this](Operations&) { ListSerialPorts(); }); }
 void FrmMain::cmdDevRead_Click() { RunCommand([this](Operations& ops) { DevReadAction(ops); }); }
 void FrmMain::cmdFindAdr_Click() { RunCommand(ScanAddresses); }
 void FrmMain::cmdAdresa_Click() { RunCommand(ChangeAddress); }
@@ -391,7 +448,7 @@ bool FrmMain::busy() const {
 }
 
 bool FrmMain::RunCommand(const std::function<void(Operations&)>& fn) {
-    return connection_->run(fn);
+    return connection_->runOnLine(fn);
 }
 
 Connection::Hooks FrmMain::ConnectionHooks() {
@@ -415,7 +472,10 @@ Connection::Hooks FrmMain::ConnectionHooks() {
     h.measure = [this](Operations&) { return RunMeasurementTick(); };
     h.read = DevRead;
     h.openPort = [this] { return OpenLine(); };
-    h.closePort = [this] { comSerial->setPortOpen(false); };
+    h.closePort = [this] {
+        comSerial->setPortOpen(false);
+        view_.setLineOpen(false);
+    };
     h.watchChanged = [this] {
         if (reconnect_ != nullptr) reconnect_->update();
     };
@@ -439,10 +499,40 @@ void FrmMain::OfferWayBack() {
 
 void FrmMain::OnGuardChanged() {
     const bool now = busy();
-    if (now == wasBusy_) return;
-    wasBusy_ = now;
-    view_.setBusy(now);
-    Q_EMIT busyChanged(now);
+    if (now != wasBusy_) {
+        wasBusy_ = now;
+        view_.setBusy(now);
+        if (!now) ConfirmWrites();
+        Q_EMIT busyChanged(now);
+    }
+    ShowMeasurement();
+}
+
+void FrmMain::ShowMeasurement() {
+    if (measurementBar_ == nullptr) return;
+    measurementBar_->refresh();
+    view_.setEnabledOf(mMereni, measurementBar_->offer() == MeasurementOffer::Start);
+}
+
+MeasurementFacts FrmMain::CurrentFacts() const {
+    MeasurementFacts f;
+    f.lineOpen = comSerial->portOpen();
+    f.lineLost = connection_->lineWasLost();
+    f.converterRead = IsFamilyId(session_->state().DeviceId);
+    // A command holding the line keeps the ticks from asking.
+    f.timerOn = view_.measurementTimerEnabled() && session_->guard().tickAllowed();
+    f.commandRunning = busy();
+    f.commandWrites = session_->guard().writing();
+    f.lastAnswer = lastAnswer_;
+    f.lastCommand = lastCommand_;
+    return f;
+}
+
+void FrmMain::ConfirmWrites() {
+    const Journal& journal = session_->journal();
+    if (journal.settledCount() == confirmedWrites_ || !journal.lastSettled()) return;
+    confirmedWrites_ = journal.settledCount();
+    measurementBar_->confirm(WriteConfirmation(*journal.lastSettled()));
 }
 
 } // namespace rm27

@@ -29,6 +29,7 @@
 #include "session/connection.h"
 #include "session/device_state.h"
 #include "session/main_view.h"
+#include "session/measurement_status.h"
 #include "session/operations.h"
 #include "session/reconnect.h"
 #include "ui/widget_view.h"
@@ -53,6 +54,7 @@ class AppSettings;
 class CalibrationEditor;
 class FrmAbout;
 class FrmQELCalibration;
+class MeasurementBar;
 class PortMap;
 class ReconnectSwitch;
 class QtSerialLine;
@@ -88,6 +90,9 @@ public:
     struct CommandStarter {
         QString control;
         std::function<void(FrmMain&)> handler;
+        // Its command talks to the converter: the control is disabled, and
+        // the command refused at once, while the port is closed.
+        bool needsLine = true;
     };
     static const std::vector<CommandStarter>& CommandStarters();
 
@@ -144,9 +149,12 @@ public:
 
     // ---- commands
     // Runs fn as a command of the guard: refused (false) while another one
-    // runs. Afterwards carries out what arrived meanwhile: the exit, the
-    // close, the message about a lost line.
+    // runs, and at once with a message while the port is closed. Afterwards
+    // carries out what arrived meanwhile: the exit, the close, the message
+    // about a lost line.
     bool RunCommand(const std::function<void(Operations&)>& fn);
+    // The status bar's account of the measurement.
+    MeasurementBar& measurementBar() { return *measurementBar_; }
     bool busy() const;
 
     // ---- MainView, shown by the widgets (ui/widget_view.h)
@@ -209,6 +217,8 @@ public Q_SLOTS:
     void mSaveEE_Click();
     void mRMUset_Click();
     void mAbout_Click();
+    // "Spustit měření": the measurement the last command left stopped.
+    void mMereni_Click();
     // Once a second while watching: reopens the port when its device is back.
     void tmrReconnect_Timer();
     // Ends the program at once; a running command is cancelled first.
@@ -276,6 +286,7 @@ protected:
     QMenu* mApp = nullptr;
     QAction* mAbout = nullptr;
     QAction* mExit = nullptr;
+    QAction* mMereni = nullptr;
     QMenu* mDevice = nullptr;
     QAction* mSaveEE = nullptr;
     QAction* mLoadEE = nullptr;
@@ -300,6 +311,7 @@ protected:
     // The switch mReconnect, its timer tmrReconnect and the note
     // lblReconnect of the device waited for.
     ReconnectSwitch* reconnect_ = nullptr;
+    MeasurementBar* measurementBar_ = nullptr;
 
 private:
     void BuildWindow();
@@ -321,11 +333,22 @@ private:
     void FillAddressList();
     void ApplyMode();
     void OnGuardChanged();
+    // The measurement indicator, the values' freshness and the start
+    // command's state said again.
+    void ShowMeasurement();
+    MeasurementFacts CurrentFacts() const;
+    // After a command: what its last write came to, once.
+    void ConfirmWrites();
+    // The box about a lost line closes itself once the line is back.
+    void CloseLostLineBox();
     // How this window runs commands and ends (see session/connection.h).
     Connection::Hooks ConnectionHooks();
     // Closing while a command writes: the operator decides (No: the write
     // goes on); true when the program may go on to close.
     bool MayInterruptWrite();
+    // Closing or "Ukončit" while the calibration editor holds points not
+    // stored: the operator decides; true when they may go.
+    bool MayDropCalibration();
     // What a command left half written, offered the way back (run as
     // commands of their own).
     void OfferWayBack();
@@ -356,6 +379,15 @@ private:
     Prompter* rawPrompter_ = nullptr; // the prompter the session's cancellable one wraps
     std::function<void()> quit_;
     bool wasBusy_ = false;
+    // The caption of the control whose command ran last ("Hledat").
+    std::string lastCommand_;
+    // When the last measurement answer came ("10:15:02"), "" none yet.
+    std::string lastAnswer_;
+    int confirmedWrites_ = 0;
+    // The box about a lost line while it is open: its text as shown, and
+    // the text itself, which goes to the status line when the box closes.
+    QString lostLineText_;
+    Text lostLine_;
 
     WidgetView view_;
     QGridLayout* tableGrid_ = nullptr;

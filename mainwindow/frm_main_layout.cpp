@@ -420,6 +420,8 @@ void FrmMain::BuildMenus() {
 
     mApp = bar->addMenu(tr("Aplikace"));
     mApp->setObjectName(QStringLiteral("mApp"));
+    mMereni = action(mApp, "mMereni", tr("Spustit měření"));
+    mApp->addSeparator();
     mAbout = action(mApp, "mAbout", tr("O aplikaci ..."));
     mApp->addSeparator();
     mExit = action(mApp, "mExit", tr("Ukončit / Zavřít"));
@@ -469,17 +471,19 @@ const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
         using Handler = void (FrmMain::*)();
         using IndexedHandler = void (FrmMain::*)(int);
         std::vector<CommandStarter> s;
-        const auto plain = [&s](const std::string& control, Handler handler) {
-            s.push_back(
-                {QString::fromStdString(control), [handler](FrmMain& w) { (w.*handler)(); }});
+        const auto plain = [&s](const std::string& control, Handler handler,
+                                bool needsLine = true) {
+            s.push_back({QString::fromStdString(control),
+                         [handler](FrmMain& w) { (w.*handler)(); }, needsLine});
         };
         const auto indexed = [&s](const ctl::Array& controls, IndexedHandler handler) {
             for (int i = 0; i < controls.size; ++i)
                 s.push_back({QString::fromStdString(controls(i)),
                              [handler, i](FrmMain& w) { (w.*handler)(i); }});
         };
-        plain(ctl::cmdConnect, &FrmMain::cmdConnect_Click);
-        plain(ctl::cmdFindPorts, &FrmMain::cmdFindPorts_Click);
+        // Opening the port and looking for ports send nothing.
+        plain(ctl::cmdConnect, &FrmMain::cmdConnect_Click, false);
+        plain(ctl::cmdFindPorts, &FrmMain::cmdFindPorts_Click, false);
         plain(ctl::cmdDevRead, &FrmMain::cmdDevRead_Click);
         plain(ctl::cmdFindAdr, &FrmMain::cmdFindAdr_Click);
         plain(ctl::cmdAdresa, &FrmMain::cmdAdresa_Click);
@@ -496,6 +500,7 @@ const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
         plain(ctl::mRestoreEKey, &FrmMain::mRestoreEKey_Click);
         plain(ctl::mUndo, &FrmMain::mUndo_Click);
         plain(ctl::mRMUset, &FrmMain::mRMUset_Click);
+        plain(ctl::mMereni, &FrmMain::mMereni_Click);
         return s;
     }();
     return starters;
@@ -511,12 +516,19 @@ void FrmMain::ConnectStarters() {
         QObject* o = view_.control(starter.control);
         Q_ASSERT_X(o != nullptr, "ConnectStarters", qPrintable(starter.control));
         // The table is static: the handler outlives every window.
-        const auto run = [this, &starter] { starter.handler(*this); };
+        const auto run = [this, &starter, o] {
+            // Named when the measurement stays stopped after it.
+            if (auto* b = qobject_cast<QAbstractButton*>(o))
+                lastCommand_ = b->text().remove(QLatin1Char('&')).toStdString();
+            else if (auto* a = qobject_cast<QAction*>(o))
+                lastCommand_ = a->text().remove(QLatin1Char('&')).toStdString();
+            starter.handler(*this);
+        };
         if (auto* action = qobject_cast<QAction*>(o))
             connect(action, &QAction::triggered, this, run);
         else
             connect(qobject_cast<QAbstractButton*>(o), &QAbstractButton::clicked, this, run);
-        view_.guardControl(o);
+        view_.guardControl(o, starter.needsLine);
     }
 }
 

@@ -76,7 +76,11 @@ void ReconnectSwitch::update() {
 void ReconnectSwitch::look() {
     // A reason the port will not open is on the status line already.
     std::string why;
-    if (connection_.lookForLostPort(why) == Connection::Reconnect::NotWatching) timer_->stop();
+    const Connection::Reconnect r = connection_.lookForLostPort(why);
+    if (r == Connection::Reconnect::NotWatching) timer_->stop();
+    const bool back = r == Connection::Reconnect::Opened || r == Connection::Reconnect::Read ||
+                      r == Connection::Reconnect::Unread || r == Connection::Reconnect::OtherConverter;
+    if (back && back_) back_();
 }
 
 } // namespace rm27

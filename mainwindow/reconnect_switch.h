@@ -35,6 +35,8 @@ public:
     bool watching() const { return connection_.watching(); }
     // After anything that changes whether a device is wanted back.
     void update();
+    // Called each time a look finds the port back and open again.
+    void onBack(std::function<void()> back) { back_ = std::move(back); }
 
 public Q_SLOTS:
     // Reopens the port when its device is back (the timer's slot).
@@ -49,6 +51,7 @@ private:
     QAction* switch_ = nullptr; // mReconnect
     QTimer* timer_ = nullptr;   // tmrReconnect
     QLabel* note_ = nullptr;    // lblReconnect
+    std::function<void()> back_;
 };
 
 } // namespace rm27

@@ -22,4 +22,7 @@ inline constexpr TextId kInterruptWrite{
 inline constexpr TextId kInterruptLeavesMix{QT_TRANSLATE_NOOP(
     "Texts", "Přerušený zápis může v převodníku zanechat směs starého a nového obsahu.")};
 
+// "Přerušit" in the status bar stopped the command.
+inline constexpr TextId kCancelledByUser{QT_TRANSLATE_NOOP("Texts", "Příkaz byl přerušen.")};
+
 } // namespace rm27::texts::mainwindow

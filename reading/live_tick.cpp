@@ -87,6 +87,7 @@ bool MeasurementTick(Operations& ops) {
     const std::optional<MeasuredInputs> answer = DecodeMeasurementAnswer(text);
     const bool decoded = answer.has_value();
     if (decoded) {
+        live.answeredMs = ops.nowMs();
         const Doubt taken = ops.port.answers.taken(ops.nowMs());
         const auto doubts = MeasurementAnswerDoubts(text);
         for (int i = 0; i < kInputCount; ++i) {

@@ -303,6 +303,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
 bool ReadRM27(Operations& ops, std::int32_t& address) {
     if (address < 0 || address > 255 || !ops.port.line.isOpen()) return false;
     ops.live.seen.fill(false);
+    ops.live.answeredMs = -1;
     if (!IdentifyConverter(ops, address) || !ReadAddressAndFilter(ops, address) ||
         !ReadDefinitions(ops, address) || !ReadConstants(ops, address) ||
         !ReadConfiguration(ops, address) || !ReadRecords(ops, address))

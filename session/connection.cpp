@@ -1,11 +1,11 @@
 #include "session/connection.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "link/transact.h"
 #include "session/controls.h"
 #include "session/measurement.h"
+#include "session/measurement_status.h"
 #include "session/texts.h"
 
 namespace rm27 {
@@ -40,18 +40,29 @@ void ShowPortOpen(MainView& view) {
     view.setStatus(Text(ts::kPortOpened));
 }
 
-std::string ClockText(const CivilDateTime& t) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return text;
-}
-
 } // namespace
 
 bool Connection::run(const std::function<void(Operations&)>& fn) {
     if (interrupted_ || !session_.run(fn)) return false;
     afterCommand();
     return true;
+}
+
+bool Connection::runOnLine(const std::function<void(Operations&)>& fn) {
+    if (!session_.port().line.isOpen()) {
+        // At once: a command on a closed port would only wait out its
+        // time-outs, and a reader might take its silence for the converter's.
+        if (!busy() && !interrupted_) session_.ops().prompter.critical(Text(ts::kNoLine, Text(ts::kConnect)));
+        return false;
+    }
+    return run(fn);
+}
+
+bool Connection::cancelCommand() {
+    // A write is not cut by a click: what it would leave is worse than the
+    // wait.
+    if (!busy() || session_.guard().writing()) return false;
+    return session_.guard().cancel();
 }
 
 bool Connection::end(Ending how) {
@@ -76,7 +87,9 @@ void Connection::lineLost(const std::string& reason) {
     ShowPortClosed(session_.ops().view, session_.state());
     if (policy_.device) lostPort_.emplace(policy_.device());
     if (hooks_.watchChanged) hooks_.watchChanged();
-    if (!busy()) {
+    // With none running, or one that waits with the user's work (the
+    // editor keeps its points and waits for the line), told now.
+    if (!busy() || session_.guard().waitsWithWork()) {
         if (hooks_.tellLineLost) hooks_.tellLineLost(reason);
         return;
     }
@@ -147,7 +160,13 @@ Connection::Reconnect Connection::lookForLostPort(std::string& why) {
     if (!watching()) return Reconnect::NotWatching;
     // A command runs (or a box of one waits): the next look. Nor is a
     // command started only to find the file still missing.
-    if (busy() || session_.port().line.isOpen() || !lostPort_->present()) return Reconnect::NotYet;
+    if (session_.port().line.isOpen() || !lostPort_->present()) return Reconnect::NotYet;
+    if (busy()) {
+        // A command waiting with the user's work gets its line back under
+        // it, without the reading again, which would change what it edits.
+        if (!session_.guard().waitsWithWork()) return Reconnect::NotYet;
+        return reopenUnderWork(session_.ops(), why);
+    }
     Reconnect r = Reconnect::NotYet;
     run([&](Operations& ops) { r = reopenLostPort(ops, why); });
     return r;
@@ -158,7 +177,7 @@ Connection::Reconnect Connection::reopenLostPort(Operations& ops, std::string& w
     forgetLostPort();
     lost_ = false;
     ShowPortOpen(ops.view);
-    const std::string at = ClockText(ops.clock.now());
+    const std::string at = ClockTime(ops.clock.now());
     if (lastReadAddress_ < 0) {
         ops.view.setStatus(Text(ts::kReconnectOpened, at));
         return Reconnect::Opened;
@@ -173,6 +192,16 @@ Connection::Reconnect Connection::reopenLostPort(Operations& ops, std::string& w
     ops.view.setStatus(Text(ts::kReconnectDone, at));
     if (policy_.repeat) policy_.repeat(ops);
     return Reconnect::Read;
+}
+
+Connection::Reconnect Connection::reopenUnderWork(Operations& ops, std::string& why) {
+    if (!lostPort_->poll(why)) return Reconnect::NotYet;
+    forgetLostPort();
+    lost_ = false;
+    ShowPortOpen(ops.view);
+    StartMeasurement(ops.port, ops.view);
+    ops.view.setStatus(Text(ts::kReconnectOpened, ClockTime(ops.clock.now())));
+    return Reconnect::Opened;
 }
 
 void Connection::tellReconnect(const Text& text) const {

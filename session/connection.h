@@ -79,6 +79,13 @@ public:
     // Runs fn as a command (false, nothing run, while another runs), then
     // what its end deferred: the program's end, the lost line, the way back.
     bool run(const std::function<void(Operations&)>& fn);
+    // As run, for a command that talks to the converter: on a closed port
+    // refused at once, with a message, sending nothing.
+    bool runOnLine(const std::function<void(Operations&)>& fn);
+    // The operator stops a command that writes nothing (a reading, the
+    // scan): cancelled as closing the window cancels it. False when none
+    // runs or the one running writes.
+    bool cancelCommand();
     // Ends the program (or closes the window): at once when no command
     // runs; else the command is cancelled, after the question when it
     // writes, and the end follows its unwind. False: the user let the
@@ -86,7 +93,8 @@ public:
     bool end(Ending how);
     // The line went: the port shows closed, its device is waited for as
     // the policy says, and a running command is cancelled and the reason
-    // told once it has unwound (with none running, told now). Said once
+    // told once it has unwound (with none running, or one that waits with
+    // the user's work, told now and nothing cancelled). Said once
     // until the port opens again ("" when it just closed, no reason given).
     void lineLost(const std::string& reason);
     bool lineWasLost() const { return lost_; }
@@ -121,7 +129,8 @@ public:
     };
     // One look for the lost port, as the window's timer takes it: once it
     // is back, reopened and read again as the policy says, in a command of
-    // its own; a reason it will not open yet comes back in `why`, once.
+    // its own (under a command that waits with the user's work: reopened
+    // only, the measurement running again); a reason it will not open yet comes back in `why`, once.
     Reconnect lookForLostPort(std::string& why);
 
     // One tick, as the window's timer runs it: not while a command holds
@@ -164,6 +173,7 @@ private:
     bool openPort(MainView& view);
     void forgetLostPort();
     Reconnect reopenLostPort(Operations& ops, std::string& why);
+    Reconnect reopenUnderWork(Operations& ops, std::string& why);
     Reconnect waitOnce(const std::function<bool()>& stop,
                        const std::function<void(const std::string&)>& tell);
     void tellReconnect(const Text& text) const;

@@ -17,7 +17,7 @@ const std::vector<std::string>& AllNames() {
             lblID,         lblAdresa,  cmdReset,     cmdAdresa,      lstCurves,  lblStatus,
             cmbFreq,       cmdGain,    mApp,         mAbout,         mExit,      mDevice,
             mSaveEE,       mLoadEE,    mIniteKey,    mIniteKeyDavro, mCopy14,    mRestoreEKey,
-            mUndo,         MEKEY,      mppmSave,     mRMUmain,       mRMUset,
+            mUndo,         MEKEY,      mppmSave,     mRMUmain,       mRMUset,    mMereni,
         };
         for (const Array& a :
              {lblR27ID, lblR27Popis, lblR27mVV, lblR27Val, lblR27Unit, lblR27Slide, cmdChange,

@@ -55,6 +55,8 @@ inline const std::string cmdGain = "cmdGain";
 inline const std::string mApp = "mApp";
 inline const std::string mAbout = "mAbout";
 inline const std::string mExit = "mExit";
+// "Spustit měření": the measurement started again by hand.
+inline const std::string mMereni = "mMereni";
 inline const std::string mDevice = "mDevice";
 inline const std::string mSaveEE = "mSaveEE";
 inline const std::string mLoadEE = "mLoadEE";

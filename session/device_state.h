@@ -48,6 +48,9 @@ struct LiveValues {
     // converter, or nobody, left, and a zero or slope taken from them
     // would be made up.
     std::array<bool, kInputCount> seen{};
+    // The pump's time of the last decoded answer; -1 before the first. A
+    // value shown long after it is no longer live (session/measurement_status.h).
+    std::int64_t answeredMs = -1;
 };
 
 struct DeviceState {

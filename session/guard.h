@@ -75,6 +75,28 @@ public:
     // Whether a frame may go out now: a command holds the line, or a tick runs.
     bool mayExchange() const { return lineHeld() || ticking_; }
 
+    // Inside a command whose window holds the user's work while it waits
+    // with the line let go (the calibration editor): a lost line does not
+    // cancel such a command. Its window keeps the work and refuses what
+    // needs the line until the line is back.
+    class [[nodiscard]] WorkScope {
+    public:
+        explicit WorkScope(CommandGuard& guard) : guard_(guard), saved_(guard.keepsWork_) {
+            guard_.keepsWork_ = true;
+        }
+        WorkScope(const WorkScope&) = delete;
+        WorkScope& operator=(const WorkScope&) = delete;
+        ~WorkScope() { guard_.keepsWork_ = saved_; }
+
+    private:
+        CommandGuard& guard_;
+        bool saved_;
+    };
+    WorkScope keepingWork() { return WorkScope(*this); }
+    // A command runs, waits for the user with the line let go, and holds
+    // work a lost line must not take.
+    bool waitsWithWork() const { return running_ && lineDepth_ == 0 && keepsWork_; }
+
     // Cancel the running command; false (and nothing happens) when none
     // runs. The pump is woken so that a wait in progress ends now.
     bool cancel();
@@ -102,6 +124,7 @@ private:
     bool running_ = false;
     bool writing_ = false;
     bool ticking_ = false;
+    bool keepsWork_ = false;
     int lineDepth_ = 0;
     int refusals_ = 0;
     CancelToken token_;

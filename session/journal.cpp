@@ -455,12 +455,23 @@ bool Journal::append(JournalEntry& entry, std::string* error) {
             return EntryLine(numbered);
         },
         error);
-    if (ok) entry.id = id;
+    if (ok) {
+        entry.id = id;
+        settled_.reset();
+        written_ = entry;
+    }
     return ok;
 }
 
 bool Journal::settle(int id, JournalResult result, int at, std::string* error) {
-    return appendWith([&](int) { return OutcomeLine(id, result, at); }, error);
+    const bool ok = appendWith([&](int) { return OutcomeLine(id, result, at); }, error);
+    if (ok && written_ && written_->id == id) {
+        written_->result = result;
+        written_->at = at;
+        settled_ = written_;
+        ++settledCount_;
+    }
+    return ok;
 }
 
 std::vector<JournalEntry> Journal::entries(int* unreadable, std::string* error) const {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,6 +114,11 @@ public:
     bool hasUnfinished() const { return !unfinished_.empty(); }
     std::vector<JournalEntry> takeUnfinished();
 
+    // The last write of this session whose outcome is known, and how many
+    // came to one so far: what the operator is told after a command.
+    const std::optional<JournalEntry>& lastSettled() const { return settled_; }
+    int settledCount() const { return settledCount_; }
+
 private:
     // Appends what `line` makes of the highest id so far, under the lock.
     bool appendWith(const std::function<std::string(int lastId)>& line, std::string* error);
@@ -120,6 +126,9 @@ private:
     std::string path_;
     std::string memory_; // the file's text when there is no file
     std::vector<JournalEntry> unfinished_;
+    std::optional<JournalEntry> written_;
+    std::optional<JournalEntry> settled_;
+    int settledCount_ = 0;
 };
 
 // What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",

@@ -161,4 +161,44 @@ inline constexpr TextId kOtherConverter{QT_TRANSLATE_NOOP(
     "Texts", "Po opětovném připojení odpovídá jiný převodník nebo jiné snímače, než uvádí "
              "záhlaví CSV; sledování končí.")};
 
+// The measurement as the status bar tells it. %1 the time of the last
+// answer; %1 the command after which it stayed stopped.
+inline constexpr TextId kMeasuring{QT_TRANSLATE_NOOP("Texts", "Měření běží")};
+inline constexpr TextId kMeasuringSince{
+    QT_TRANSLATE_NOOP("Texts", "Měření běží, poslední odpověď %1")};
+inline constexpr TextId kStoppedCommand{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: probíhá příkaz")};
+inline constexpr TextId kStoppedDisconnected{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: port je odpojen")};
+inline constexpr TextId kStoppedLineLost{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: spojení s převodníkem se ztratilo")};
+inline constexpr TextId kStoppedNotRead{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: převodník není načten")};
+inline constexpr TextId kStoppedAfter{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno po příkazu „%1“")};
+inline constexpr TextId kStopped{QT_TRANSLATE_NOOP("Texts", "Měření zastaveno")};
+inline constexpr TextId kStartMeasurement{QT_TRANSLATE_NOOP("Texts", "Spustit měření")};
+inline constexpr TextId kCancelCommand{QT_TRANSLATE_NOOP("Texts", "Přerušit")};
+// A value in the window that no answer has refreshed: %1 the time of the
+// last answer, or none came since the reading.
+inline constexpr TextId kStaleSince{
+    QT_TRANSLATE_NOOP("Texts", "Hodnota není aktuální: poslední odpověď převodníku %1.")};
+inline constexpr TextId kStaleNever{
+    QT_TRANSLATE_NOOP("Texts", "Hodnota není aktuální: převodník od načtení neodpověděl.")};
+// A command that needs the converter, started while the port is closed:
+// %1 the caption of the button that opens it.
+inline constexpr TextId kNoLine{QT_TRANSLATE_NOOP(
+    "Texts", "Komunikační port není otevřen, příkaz se neprovede a nic nebylo odesláno. "
+             "Otevřete port tlačítkem „%1“.")};
+// After a write: %1 the command, %2 where it wrote, %3 the time.
+inline constexpr TextId kWrittenDone{
+    QT_TRANSLATE_NOOP("Texts", "Zapsáno a ověřeno: %1, %2 (%3)")};
+inline constexpr TextId kWrittenUnchecked{
+    QT_TRANSLATE_NOOP("Texts", "Zapsáno, ale neověřeno: %1, %2 (%3)")};
+inline constexpr TextId kWrittenDiffers{
+    QT_TRANSLATE_NOOP("Texts", "Zapsáno, ale zpětné čtení se liší: %1, %2 (%3)")};
+inline constexpr TextId kWriteNotDone{
+    QT_TRANSLATE_NOOP("Texts", "Zápis nedokončen: %1, %2 (%3)")};
+inline constexpr TextId kOfInput{QT_TRANSLATE_NOOP("Texts", "%1 %2")};
+
 } // namespace rm27::texts::session

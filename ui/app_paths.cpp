@@ -6,13 +6,25 @@
 
 namespace rm27 {
 
-QString BackupFolder() {
-    // r27ctl calls itself r27ctl; its backups belong with the window's.
+namespace {
+
+QDir DataFolder() {
+    // r27ctl calls itself r27ctl; what it keeps belongs with the window's.
     const QString own = QCoreApplication::applicationName();
     QCoreApplication::setApplicationName(QStringLiteral("r27manager"));
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QCoreApplication::setApplicationName(own);
-    return QDir(data).filePath(QStringLiteral("backups"));
+    return QDir(data);
+}
+
+} // namespace
+
+QString BackupFolder() {
+    return DataFolder().filePath(QStringLiteral("backups"));
+}
+
+QString DraftFolder() {
+    return DataFolder().filePath(QStringLiteral("drafts"));
 }
 
 QString JournalPath() {

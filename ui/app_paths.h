@@ -10,5 +10,7 @@ namespace rm27 {
 QString BackupFolder();
 // The write journal, beside the backups it took over from.
 QString JournalPath();
+// The calibration editor's work in progress, in the same data folder.
+QString DraftFolder();
 
 } // namespace rm27

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -33,15 +34,72 @@ void WidgetView::registerControls(QObject* root, QTimer* timer) {
     timer_ = timer;
 }
 
-void WidgetView::guardControl(QObject* control) {
+void WidgetView::guardControl(QObject* control, bool needsLine) {
     guarded_.insert(control);
+    if (needsLine) needLine_.insert(control);
     enabled_.insert(control, true);
+    applyEnabled(control);
 }
 
 void WidgetView::setBusy(bool busy) {
     busy_ = busy;
     for (QObject* o : std::as_const(guarded_))
         applyEnabled(o);
+}
+
+void WidgetView::setLineOpen(bool open) {
+    if (open == lineOpen_) return;
+    lineOpen_ = open;
+    for (QObject* o : std::as_const(needLine_))
+        applyEnabled(o);
+}
+
+namespace {
+
+const char* const kOwnTip = "rm27OwnToolTip";
+const char* const kDoubtTip = "rm27DoubtTip";
+
+// The fields a measurement answer refreshes.
+bool IsLiveField(const QString& name) {
+    for (const ctl::Array& a : {ctl::lblR27Val, ctl::lblR27mVV, ctl::lblHodnota}) {
+        if (name.startsWith(QString::fromLatin1(a.base) + QLatin1Char('_'))) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void WidgetView::setLiveStale(const Text& why) {
+    const bool stale = !why.empty();
+    if (!stale && staleWhy_.empty()) return;
+    staleWhy_ = why;
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        auto* w = qobject_cast<QWidget*>(it.value());
+        if (w == nullptr || !IsLiveField(it.key())) continue;
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText,
+                   stale ? QColor(0x80, 0x80, 0x80)
+                         : QApplication::palette(w).color(QPalette::WindowText));
+        w->setPalette(p);
+        composeTip(w);
+    }
+}
+
+void WidgetView::composeTip(QWidget* w) {
+    // The control's own tip, kept from the first time anything was added.
+    QVariant own = w->property(kOwnTip);
+    if (!own.isValid()) {
+        own = w->toolTip();
+        w->setProperty(kOwnTip, own);
+    }
+    QStringList parts;
+    for (const QString& part : {own.toString(), w->property(kDoubtTip).toString(),
+                                IsLiveField(w->objectName()) ? Shown(staleWhy_) : QString()}) {
+        if (!part.isEmpty()) parts << part;
+    }
+    const QString tip = parts.join(QStringLiteral("\n\n"));
+    // Every tick says it again; only a change is worth an event.
+    if (w->toolTip() != tip) w->setToolTip(tip);
 }
 
 QObject* WidgetView::control(const std::string& name) const {
@@ -55,7 +113,8 @@ void WidgetView::setEnabledOf(QObject* control, bool enabled) {
 }
 
 void WidgetView::applyEnabled(QObject* control) {
-    const bool on = enabled_.value(control, true) && !(busy_ && guarded_.contains(control));
+    const bool on = enabled_.value(control, true) && !(busy_ && guarded_.contains(control)) &&
+                    (lineOpen_ || !needLine_.contains(control));
     if (auto* menu = qobject_cast<QMenu*>(control))
         menu->menuAction()->setEnabled(on);
     else if (auto* w = qobject_cast<QWidget*>(control))
@@ -74,6 +133,7 @@ void WidgetView::clearInputRows() {
 }
 
 void WidgetView::setStatus(const Text& text) {
+    status_ = text;
     if (auto* l = qobject_cast<QLabel*>(control(ctl::lblStatus))) {
         l->setText(Shown(text));
         l->repaint();
@@ -134,21 +194,8 @@ void WidgetView::setControlColor(const std::string& name, std::uint32_t rgb) {
 void WidgetView::setDoubt(const std::string& name, const Text& why) {
     auto* w = qobject_cast<QWidget*>(control(name));
     if (w == nullptr) return;
-    // The control's own tip, kept from the first time a doubt came.
-    static const char* const kOwnTip = "rm27OwnToolTip";
-    QVariant own = w->property(kOwnTip);
-    if (!own.isValid()) {
-        own = w->toolTip();
-        w->setProperty(kOwnTip, own);
-    }
-    const QString base = own.toString();
-    QString tip = base;
-    if (!why.empty()) {
-        const QString reason = Shown(why);
-        tip = base.isEmpty() ? reason : base + QStringLiteral("\n\n") + reason;
-    }
-    // Every tick says it again; only a change is worth an event.
-    if (w->toolTip() != tip) w->setToolTip(tip);
+    w->setProperty(kDoubtTip, why.empty() ? QString() : Shown(why));
+    composeTip(w);
 }
 
 void WidgetView::setComboRows(const std::string& name, const std::vector<std::string>& rows,

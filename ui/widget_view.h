@@ -28,9 +28,16 @@ class WidgetView : public MainView {
 public:
     // Every named object under root; `timer` is the measurement's.
     void registerControls(QObject* root, QTimer* timer);
-    // A control that starts a command: disabled while one runs.
-    void guardControl(QObject* control);
+    // A control that starts a command: disabled while one runs, and while
+    // the port is closed too when its command talks to the converter.
+    void guardControl(QObject* control, bool needsLine);
     void setBusy(bool busy);
+    void setLineOpen(bool open);
+    // The live values (the inputs' values, mV/V and raw readings) shown as
+    // no longer live: dimmed, the reason in their tool tips; an empty
+    // reason shows them live again.
+    void setLiveStale(const Text& why);
+    bool liveStale() const { return !staleWhy_.empty(); }
     QObject* control(const std::string& name) const;
     QObject* control(const QString& name) const { return controls_.value(name, nullptr); }
     // Enabled as the program sets it (shown disabled while guarded and busy).
@@ -39,6 +46,8 @@ public:
     void clearInputRows();
 
     void setStatus(const Text& text) override;
+    // What the status line says now.
+    const Text& status() const { return status_; }
     void setCaption(const std::string& control, const Text& text) override;
     void setControlEnabled(const std::string& control, bool enabled) override;
     void setControlVisible(const std::string& control, bool visible) override;
@@ -56,11 +65,18 @@ public:
 
 private:
     void applyEnabled(QObject* control);
+    // The tool tip from the control's own, its doubt and, for a live
+    // value, why it is stale.
+    void composeTip(QWidget* w);
 
     QHash<QString, QObject*> controls_;
     QHash<QObject*, bool> enabled_;
     QSet<QObject*> guarded_;
+    QSet<QObject*> needLine_;
     bool busy_ = false;
+    bool lineOpen_ = false;
+    Text staleWhy_;
+    Text status_;
     QTimer* timer_ = nullptr;
 };
 

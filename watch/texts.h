@@ -34,4 +34,8 @@ inline constexpr TextId kHeaderChanged{QT_TRANSLATE_NOOP(
 inline constexpr TextId kRecordingStopped{
     QT_TRANSLATE_NOOP("Texts", "Záznam do souboru %1 byl ukončen: %2. Zapsáno řádků: %3.")};
 
+// The chart's title while no answer refreshes the values.
+inline constexpr TextId kChartStale{
+    QT_TRANSLATE_NOOP("Texts", "Hodnoty nejsou aktuální: převodník neodpovídá nebo měření neběží")};
+
 } // namespace rm27::texts::watch

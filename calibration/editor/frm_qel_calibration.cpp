@@ -1,6 +1,7 @@
 #include "calibration/editor/frm_qel_calibration.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,6 +26,8 @@
 #include "calibration/editor/frm_qel_calib_input_box.h"
 #include "calibration/texts.h"
 #include "l10n/localizer.h"
+#include "session/measurement_status.h"
+#include "ui/app_paths.h"
 #include "ui/build_info.h"
 #include "ui/window_placement.h"
 
@@ -86,6 +89,7 @@ FrmQELCalibration::FrmQELCalibration(Operations& ops, QWidget* parent, PointDial
     setWindowTitle(tr("Kalibrace"));
     model_.appFolder = QCoreApplication::applicationDirPath().toStdString();
     model_.files = &files_;
+    model_.draftFolder = DraftFolder().toStdString();
     model_.certificates = &printer_;
     model_.program = std::string(build::kProgramTitle) + " " + build::kVersionText;
     BuildWindow();
@@ -362,9 +366,13 @@ void FrmQELCalibration::ShowLinearity() {
 }
 
 template <class F> void FrmQELCalibration::Handle(F&& handler) {
+    // A click serviced while the editor's own exchange waits would act on
+    // what that exchange is about to replace.
+    if (model_.Exchanging()) return;
     Pull();
     handler();
     Push();
+    model_.KeepDraft();
 }
 
 // -------------------------------------------------------------- the run
@@ -398,6 +406,7 @@ void FrmQELCalibration::Show() {
     // Activation may come late (or, headless, not at all); the first
     // showing counts as the first activation.
     Form_Activate();
+    Handle([this] { model_.OfferDraft(); });
 }
 
 void FrmQELCalibration::Unload() {
@@ -444,6 +453,7 @@ bool FrmQELCalibration::eventFilter(QObject* watched, QEvent* e) {
 void FrmQELCalibration::tmrOpisovac_Timer() {
     model_.tmrOpisovac_Timer();
     lblSignal->setText(Q(model_.fields.lblSignal));
+    ShowSignalFreshness();
     if (linearity_ != nullptr && linearity_->isVisible()) linearity_->ShowLive(model_);
 }
 
@@ -498,7 +508,26 @@ void FrmQELCalibration::mKrivkaDelete_Click() {
 }
 
 void FrmQELCalibration::mLoadEEKrivka_Click() {
+    // Shown as busy too: the model already ignores what is clicked meanwhile.
+    setEnabled(false);
     Handle([this] { model_.mLoadEEKrivka_Click(); });
+    setEnabled(true);
+}
+
+void FrmQELCalibration::ShowSignalFreshness() {
+    const bool fresh = model_.LiveFresh();
+    if (fresh == lblSignal->property("rm27Fresh").toBool() &&
+        lblSignal->property("rm27Fresh").isValid())
+        return;
+    lblSignal->setProperty("rm27Fresh", fresh);
+    QPalette p = lblSignal->palette();
+    p.setColor(QPalette::WindowText, fresh ? QApplication::palette(lblSignal).color(
+                                                 QPalette::WindowText)
+                                           : QColor(0x80, 0x80, 0x80));
+    lblSignal->setPalette(p);
+    lblSignal->setToolTip(
+        fresh ? QString()
+              : Shown(Text(texts::calibration::kSignalStale)));
 }
 
 void FrmQELCalibration::mSaveEEKrivka_Click() {

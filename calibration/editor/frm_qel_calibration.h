@@ -96,6 +96,8 @@ private:
     // The linearity view as the model wants it: shown and following, or
     // hidden.
     void ShowLinearity();
+    // The live signal dimmed, with why, while no answer refreshes it.
+    void ShowSignalFreshness();
 
     QtCalibrationFileStore files_;
     QtCertificatePrinter printer_;

@@ -27,6 +27,8 @@ protected:
         m.FNX = kTargetEKey;
         m.Form_Load();
         m.Form_Activate();
+        // A measurement answer has just come: the live signal counts.
+        ops.live.answeredMs = ops.nowMs();
     }
     ~EditorModel() override { SetDecimalSeparator('\0'); }
 
@@ -212,23 +214,35 @@ TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
 
 TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
     Type({{"1", "10"}, {"2", "20"}});
-    const std::pair<const char*, void (CalibrationEditorModel::*)()> asks[] = {
-        {"Do you really want to create new calibration data ?",
-         &CalibrationEditorModel::mKrivkaNew_Click},
-        {"Do you really want to remove all points of the curve ?",
-         &CalibrationEditorModel::mKrivkaDelete_Click},
+    // A new curve first asks whether the changed curve may go; either
+    // question answered No keeps the points.
+    const std::string discard =
+        "Křivka se od otevření editoru změnila a není uložená. Zavřít editor a zahodit ji "
+        "(bodů: 2)?";
+    struct Ask {
+        const char* text;
+        void (CalibrationEditorModel::*click)();
+        std::vector<MessageAnswer> before;
     };
-    for (const auto& [text, click] : asks) {
+    const Ask asks[] = {
+        {discard.c_str(), &CalibrationEditorModel::mKrivkaNew_Click, {}},
+        {"Do you really want to create new calibration data ?",
+         &CalibrationEditorModel::mKrivkaNew_Click, {MessageAnswer::Yes}},
+        {"Do you really want to remove all points of the curve ?",
+         &CalibrationEditorModel::mKrivkaDelete_Click, {}},
+    };
+    for (const Ask& ask : asks) {
         view.calls.clear();
-        view.answers = {MessageAnswer::No};
-        (m.*click)();
+        view.answers.assign(ask.before.begin(), ask.before.end());
+        view.answers.push_back(MessageAnswer::No);
+        (m.*ask.click)();
         EXPECT_EQ(m.points.count(), 2);
         EXPECT_EQ(m.Tag, EditorTag::None);
-        ASSERT_EQ(view.calls.size(), 1u);
-        EXPECT_EQ(view.calls[0].text, text);
-        EXPECT_EQ(view.calls[0].icon, MessageIcon::Exclamation);
-        EXPECT_EQ(view.calls[0].buttons, MessageButtons::YesNo);
-        EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+        ASSERT_EQ(view.calls.size(), ask.before.size() + 1);
+        const auto& asked = view.calls.back();
+        EXPECT_EQ(asked.text, ask.text);
+        EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
+        EXPECT_EQ(asked.defaultButton, MessageAnswer::No);
     }
 
     view.answers = {MessageAnswer::Yes};
@@ -239,11 +253,11 @@ TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
 
     Type({{"1", "10"}, {"2", "20"}});
     view.calls.clear();
-    view.answers = {MessageAnswer::Yes};
+    view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     m.mKrivkaNew_Click();
-    ASSERT_EQ(view.calls.size(), 2u);
-    EXPECT_EQ(view.calls[1].text, "The data will be saved after 'Save' button had been pressed");
-    EXPECT_EQ(view.calls[1].icon, MessageIcon::Information);
+    ASSERT_EQ(view.calls.size(), 3u);
+    EXPECT_EQ(view.calls[2].text, "The data will be saved after 'Save' button had been pressed");
+    EXPECT_EQ(view.calls[2].icon, MessageIcon::Information);
     EXPECT_EQ(m.Tag, EditorTag::New);
     EXPECT_EQ(m.points.count(), 0);
     EXPECT_EQ(m.xXx.pointCount, 0);

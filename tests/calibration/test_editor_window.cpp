@@ -95,6 +95,8 @@ protected:
         editor->RunTimer(100);
         editor->UpdateCalibration();
         editor->Show();
+        // A measurement answer has just come: the live signal counts.
+        session.live().answeredMs = session.ops().nowMs();
     }
     void TearDown() override { SetDecimalSeparator('\0'); }
 
@@ -256,7 +258,8 @@ TEST_F(EditorWindow, EveryControlRunsItsHandler) {
          }},
         {"mKrivkaNew",
          [&] {
-             prompter.answers = {MessageAnswer::No};
+             // the changed curve may go, but not for a new one
+             prompter.answers = {MessageAnswer::Yes, MessageAnswer::No};
              menu("mKrivkaNew")();
          },
          [&] { EXPECT_EQ(lastText(), "Do you really want to create new calibration data ?"); }},

@@ -53,8 +53,10 @@ TEST_F(MaintenanceMenuTest, TheDeviceMenuAndTheCopyButtonsOnlyInExtendedMode) {
 }
 
 TEST_F(MaintenanceMenuTest, EveryItemIsDisabledWhileACommandRuns) {
+    Pty pty;
     auto w = MakeWindow(QStringLiteral("zirkon"));
     w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
     std::vector<QAction*> actions;
     for (const char* name : {"mSaveEE", "mLoadEE", "mIniteKey", "mIniteKeyDavro", "mCopy14",
                              "mRestoreEKey", "mUndo", "mRMUset"})
@@ -135,8 +137,10 @@ TEST_F(MaintenanceMenuTest, EachItemStartsItsOwnOperation) {
 }
 
 TEST_F(MaintenanceMenuTest, RmuSettingsOpenModallyOnlyForAnRmu) {
+    Pty pty;
     auto w = MakeWindow(QStringLiteral("zirkon"));
     w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
     auto* item = Child<QAction>(*w, "mRMUset");
     const auto start = instant.nowMs();
     int opened = 0;

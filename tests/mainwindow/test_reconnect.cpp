@@ -135,7 +135,7 @@ TEST_F(ReconnectTest, DeviceBackIsReopenedAndReadAtTheAddressLastRead) {
 
     Plug();
     // Another command running: the watch waits its turn (no refused click).
-    w->RunCommand([&](Operations&) { w->tmrReconnect_Timer(); });
+    w->session().run([&](Operations&) { w->tmrReconnect_Timer(); });
     EXPECT_FALSE(w->serialLine().portOpen());
     EXPECT_EQ(w->guard().refusals(), 0);
     w->tmrReconnect_Timer();

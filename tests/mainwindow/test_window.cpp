@@ -81,8 +81,10 @@ TEST_F(WindowStateTest, DoubleClickTaresThatInputOnly) {
 }
 
 TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {
+    Pty pty;
     auto w = MakeWindow();
     w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
     auto* reset = Child<QPushButton>(*w, "cmdReset");
     bool nestedRan = false;
     const bool ran = w->RunCommand([&](Operations&) {

@@ -26,6 +26,7 @@
 
 #include "link/codecs.h"
 #include "link/ekey.h"
+#include "l10n/localizer.h"
 #include "watch/texts.h"
 #include "watch/wall_time.h"
 
@@ -265,6 +266,12 @@ void FrmChart::scheduleRefresh() {
     if (paused_ || !isVisible() || tmrRefresh->isActive()) return;
     tmrRefresh->start(
         static_cast<int>(std::max<qint64>(0, kRefreshGapMs - sinceRefresh_.elapsed())));
+}
+
+void FrmChart::setStale(bool stale) {
+    if (stale == stale_) return;
+    stale_ = stale;
+    chart_->setTitle(stale ? Shown(Text(texts::watch::kChartStale)) : QString());
 }
 
 void FrmChart::refreshNow() {

@@ -60,6 +60,10 @@ public:
 
     // Draws what the rings hold now (also what the refresh timer does).
     void refreshNow();
+    // No answer has refreshed the values for a while: the chart says so in
+    // its title until one does.
+    void setStale(bool stale);
+    bool stale() const { return stale_; }
 
 public Q_SLOTS:
     void onTick(const rm27::TickSample& sample);
@@ -92,6 +96,7 @@ private:
     WatchHeader header_;
     bool haveHeader_ = false;
     bool paused_ = false;
+    bool stale_ = false;
     std::int64_t pausedAt_ = 0;
     std::int64_t shownFrom_ = 0;
     std::int64_t shownTo_ = 0;

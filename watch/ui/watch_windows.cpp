@@ -43,12 +43,20 @@ WatchWindows::WatchWindows(QWidget* owner, Prompter& prompter,
     indicator_->hide();
 }
 
+void WatchWindows::setStale(bool stale) {
+    stale_ = stale;
+    if (chart_ != nullptr) chart_->setStale(stale);
+}
+
 WatchWindows::~WatchWindows() {
     log_.stop();
 }
 
 void WatchWindows::showChart() {
-    if (chart_ == nullptr) chart_ = new FrmChart(prompter_, owner_);
+    if (chart_ == nullptr) {
+        chart_ = new FrmChart(prompter_, owner_);
+        chart_->setStale(stale_);
+    }
     Raise(chart_);
 }
 

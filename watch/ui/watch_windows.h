@@ -61,6 +61,8 @@ public:
 
 public Q_SLOTS:
     void onTick(const rm27::TickSample& sample);
+    // The values are no longer live (or live again): the chart says so.
+    void setStale(bool stale);
 
 Q_SIGNALS:
     void logChanged(bool active);
@@ -74,6 +76,7 @@ private:
     Prompter& prompter_;
     std::function<WatchHeader()> currentHeader_;
     FrmChart* chart_ = nullptr;
+    bool stale_ = false;
     FrmTrace* trace_ = nullptr;
     CsvLog log_;
     FileDialogSpec logDialog_;
