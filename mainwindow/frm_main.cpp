@@ -120,7 +120,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
          },
          [this] {
              if (connection_->cancelCommand()) setStatus(Text(tx::kCancelledByUser));
-         }});
+         },
+         [this](bool on) { view_.setEnabledOf(mMereni, on); }});
 
     // The state of a window just created: nothing to read before a port
     // is open, and the device commands only after a reading.
@@ -509,9 +510,7 @@ void FrmMain::OnGuardChanged() {
 }
 
 void FrmMain::ShowMeasurement() {
-    if (measurementBar_ == nullptr) return;
-    measurementBar_->refresh();
-    view_.setEnabledOf(mMereni, measurementBar_->offer() == MeasurementOffer::Start);
+    if (measurementBar_ != nullptr) measurementBar_->refresh();
 }
 
 MeasurementFacts FrmMain::CurrentFacts() const {

@@ -56,6 +56,7 @@ void MeasurementBar::refresh() {
     if (label_->text() != text) label_->setText(text);
 
     offer_ = m.offer;
+    hooks_.offerStart(offer_ == MeasurementOffer::Start);
     if (offer_ == MeasurementOffer::None) {
         button_->hide();
     } else {

@@ -31,6 +31,8 @@ public:
         std::function<void(const Text&)> showStale;
         // "Přerušit".
         std::function<void()> cancel;
+        // Whether "Spustit měření" may be chosen now.
+        std::function<void(bool)> offerStart;
     };
     // start: the window's "Spustit měření", which the bar's button triggers.
     MeasurementBar(QMainWindow& window, QAction& start, Hooks hooks);

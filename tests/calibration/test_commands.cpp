@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "calibration/commands.h"
+#include "session/measurement_status.h"
 #include "calibration/texts.h"
 #include "link/codecs.h"
 #include "link/memory.h"
@@ -252,6 +253,10 @@ TEST_F(Constants, FilterGoesToCellFiveWithTheEchoWaits) {
     // the read-back after another stop
     EXPECT_EQ(line.sent()[0].timeMs, 500);
     EXPECT_EQ(line.sent()[1].timeMs, 1200);
+    // what the operator is told afterwards comes from the journal
+    ASSERT_TRUE(session.journal().lastSettled());
+    EXPECT_EQ(WriteConfirmation(*session.journal().lastSettled()).czech(),
+              "Zapsáno a ověřeno: filtr, Adresa paměti 05h (" + ClockTime(clock.now()) + ")");
 
     session.run([&](Operations& o) { outcome = WriteFilter(o, -1); });
     EXPECT_EQ(outcome, ResultCode::NotRun);

@@ -3,12 +3,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include <unistd.h>
 
 #include "calibration/editor_model.h"
 #include "calibration/kept_outputs.h"
 #include "link/codecs.h"
+#include "link/transact.h"
+#include "session/measurement_status.h"
 #include "support/memory_file_store.h"
 #include "support/sim_rig.h"
 
@@ -81,6 +84,16 @@ TEST_F(EditorModel, CaptureTakesTheLiveMvvWhateverTheCurveTypeShows) {
     // the signal went through its text: five decimals
     EXPECT_EQ(Curve(), "1.23457:50 ");
     EXPECT_EQ(m.fields.lstKrivkaSelected, 0);
+
+    // No answer for longer than the limit, or no line: nothing to capture.
+    for (const bool open : {true, false}) {
+        DelayMs(ops.port, static_cast<std::int32_t>(open ? kStaleAfterMs + 1 : 0));
+        line.setOpen(open);
+        view.calls.clear();
+        EXPECT_FALSE(m.cmdSCAN_Click());
+        EXPECT_EQ(view.messageTexts().at(0).rfind("Signál není aktuální", 0), 0u);
+    }
+    EXPECT_EQ(dialog.shown.size(), 1u);
 }
 
 TEST_F(EditorModel, PointsAreSortedAndTheNewOneSelected) {
@@ -264,6 +277,36 @@ TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
     EXPECT_EQ(m.fields.txtPopis, "");
 }
 
+TEST_F(EditorModel, UnsavedPointsAreKeptAndOfferedAtTheNextEditingOfTheSensor) {
+    const std::string folder = ::testing::TempDir() + "drafts-" + std::to_string(::getpid());
+    m.draftFolder = folder;
+    m.UpdateCalibration();
+    Type({{"1", "10"}, {"2", "20"}});
+    m.KeepDraft();
+
+    // The program ends without a store; the next editing of the sensor.
+    ScriptedPointDialog again;
+    CalibrationEditorModel next{ops, again};
+    next.xXx = m.xXx;
+    next.xXx.pointCount = 0;
+    next.draftFolder = folder;
+    next.UpdateCalibration();
+    view.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(next.OfferDraft());
+    EXPECT_EQ(view.messageTexts().back().rfind("Pro tento snímač jsou uloženy neuložené body z "
+                                               "předchozí úpravy (bodů: 2, 20",
+                                               0),
+              0u);
+    ASSERT_EQ(next.points.count(), 2);
+    EXPECT_EQ(next.points.slot(2).signal, 2.0f);
+    EXPECT_EQ(next.points.slot(2).userValue, 20.0f);
+    // Given up after the question: not offered again.
+    view.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(next.MayLeave());
+    EXPECT_FALSE(next.OfferDraft());
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     Type({{"0", "0"}, {"2", "100"}});
     m.fields.txtPopis = "Váha";
@@ -274,6 +317,14 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
               std::vector<std::string>{"Kalibrační data nemohou být zapsána do snímače, protože "
                                        "neobsahuje vniřní paměť dat (eKey)."});
     m.xXx.noEKey = false;
+    view.calls.clear();
+
+    // The line gone (the editor stays open): refused before the question.
+    line.setOpen(false);
+    m.cmdAction_Click(1);
+    ASSERT_EQ(view.calls.size(), 1u);
+    EXPECT_EQ(view.calls[0].text.rfind("Spojení s převodníkem je přerušeno.", 0), 0u);
+    line.setOpen(true);
     view.calls.clear();
 
     view.answers = {MessageAnswer::No};

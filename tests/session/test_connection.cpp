@@ -171,6 +171,55 @@ TEST_F(CommandEnding, ALostLineCancelsAndIsToldOnceAfterTheUnwind) {
     EXPECT_TRUE(told.empty()); // told once, not again after the next command
 }
 
+TEST_F(CommandEnding, ACommandHoldingTheUsersWorkOutlivesALostLineAndGetsThePortBack) {
+    line.setOpen(false);
+    connection->connectOrDisconnect();
+    told.clear();
+    bool cancelled = true;
+    Connection::Reconnect back = Connection::Reconnect::NotYet;
+    connection->run([&](Operations& o) {
+        const auto free = o.guard.releaseLine();
+        const auto work = o.guard.keepingWork();
+        line.setOpen(false);
+        present = false;
+        connection->lineLost("gone");
+        EXPECT_EQ(told, (std::vector<std::string>{"lost: gone"})); // at once
+        present = true;
+        std::string why;
+        back = connection->lookForLostPort(why);
+        cancelled = o.cancelled();
+    });
+    EXPECT_FALSE(cancelled);
+    // Reopened under the command, not read again: what it edits stays.
+    EXPECT_EQ(back, Connection::Reconnect::Opened);
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_TRUE(view.timer);
+    EXPECT_TRUE(framesStartingWith("$01@").empty());
+}
+
+TEST_F(CommandEnding, OnAClosedPortACommandIsRefusedAtOnceAndOnlyAReadingMayBeStopped) {
+    line.setOpen(false);
+    bool ran = false;
+    const auto before = line.nowMs();
+    EXPECT_FALSE(connection->runOnLine([&](Operations&) { ran = true; }));
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(line.nowMs(), before);
+    EXPECT_EQ(view.messageTexts(),
+              std::vector<std::string>{"Komunikační port není otevřen, příkaz se neprovede a nic "
+                                       "nebylo odesláno. Otevřete port tlačítkem „Připojit“."});
+    line.setOpen(true);
+    EXPECT_FALSE(connection->cancelCommand()); // nothing runs
+    connection->runOnLine([&](Operations& o) {
+        o.guard.noteWriting();
+        EXPECT_FALSE(connection->cancelCommand());
+        EXPECT_FALSE(o.cancelled());
+    });
+    connection->runOnLine([&](Operations& o) {
+        EXPECT_TRUE(connection->cancelCommand());
+        EXPECT_TRUE(o.cancelled());
+    });
+}
+
 TEST_F(CommandEnding, ATickAsksOnlyOnAFreeLineAndSaysWhatItCameTo) {
     using R = Connection::Tick::Result;
     const auto inCommand = [this](bool letLineGo) {

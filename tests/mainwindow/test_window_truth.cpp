@@ -1,0 +1,155 @@
+// What the window shows must be what is: a box is never hidden behind a
+// window kept on top, the measurement's state is said, a value no answer
+// refreshed looks stale, and a closed port closes every door to the line.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTimer>
+
+#include "mainwindow/measurement_bar.h"
+#include "session/measurement_status.h"
+#include "ui/qt_prompter.h"
+#include "ui/window_placement.h"
+#include "window_test_support.h"
+
+namespace rm27::test {
+namespace {
+
+// The window the next box, question or input box comes up in; the box is
+// closed as soon as it shows.
+class BoxParent {
+public:
+    void expectNext() {
+        parent_ = nullptr;
+        QTimer::singleShot(0, [this] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            parent_ = box->parentWidget();
+            box->close();
+        });
+    }
+    QWidget* parent() const { return parent_; }
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+TEST(BoxesInFront, ABoxBelongsToTheWindowKeptOnTopWhicheverIsActive) {
+    QMainWindow main;
+    main.show();
+    QMainWindow editor(&main);
+    editor.setWindowFlag(Qt::Window, true);
+    editor.show();
+    SetTopmost(&editor, true);
+    main.activateWindow();
+    QtPrompter prompter(&main, QStringLiteral("RM-27/RMU Manager"));
+    BoxParent box;
+
+    box.expectNext();
+    prompter.critical(Text::Value("Kalibrační list byl uložen"));
+    EXPECT_EQ(box.parent(), &editor);
+    box.expectNext();
+    prompter.question(Text::Value("?"), MessageAnswer::No);
+    EXPECT_EQ(box.parent(), &editor);
+    box.expectNext();
+    prompter.inputBox(Text::Value("Hodnota"), {}, "1");
+    EXPECT_EQ(box.parent(), &editor);
+
+    // Without a window on top the box is the main window's.
+    SetTopmost(&editor, false);
+    editor.hide();
+    box.expectNext();
+    prompter.critical(Text::Value("x"));
+    EXPECT_EQ(box.parent(), &main);
+}
+
+class WindowTruth : public WindowTest {
+protected:
+    QString Indicator(const TestWindow& w) { return Child<QLabel>(w, "lblMereni")->text(); }
+    // The offer of the indicator, "" when it offers nothing.
+    QString Offer(const TestWindow& w) {
+        auto* b = Child<QPushButton>(w, "cmdMereni");
+        return b->isHidden() ? QString() : b->text();
+    }
+};
+
+TEST_F(WindowTruth, TheIndicatorSaysWhyValuesStopAndStaleValuesLookIt) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    EXPECT_EQ(Indicator(*w), QStringLiteral("Měření zastaveno: port je odpojen"));
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    w->state().DeviceId = "0001RM2701";
+    w->session().live().seen.fill(true);
+    auto* value = Child<QLabel>(*w, "lblR27Val_0");
+
+    // Started by hand; an answer just came: live.
+    w->measurementBar().refresh();
+    Child<QAction>(*w, "mMereni")->trigger();
+    w->session().live().answeredMs = instant.nowMs();
+    w->measurementBar().staleTimeout();
+    EXPECT_EQ(Indicator(*w), QStringLiteral("Měření běží"));
+    EXPECT_EQ(Offer(*w), QString());
+    EXPECT_FALSE(value->toolTip().contains(QStringLiteral("není aktuální")));
+    // No answer for longer than the limit: dimmed, with why.
+    DelayMs(instant, kStaleAfterMs + 1);
+    w->measurementBar().staleTimeout();
+    EXPECT_TRUE(value->toolTip().contains(QStringLiteral("Hodnota není aktuální")));
+    EXPECT_NE(value->palette().color(QPalette::WindowText),
+              QApplication::palette(value).color(QPalette::WindowText));
+
+    // During a command that only reads: stopped, and it may be cut short.
+    bool cancelled = false;
+    w->RunCommand([&](Operations& ops) {
+        EXPECT_EQ(Indicator(*w), QStringLiteral("Měření zastaveno: probíhá příkaz"));
+        EXPECT_EQ(Offer(*w), QStringLiteral("Přerušit"));
+        Child<QPushButton>(*w, "cmdMereni")->click();
+        cancelled = ops.cancelled();
+    });
+    EXPECT_TRUE(cancelled);
+
+    // "x" refused (no mV/V typed): stopped after it, and it can be started.
+    Child<QPushButton>(*w, "cmdSetmVVKQ_8")->click();
+    EXPECT_EQ(Indicator(*w), QStringLiteral("Měření zastaveno po příkazu „x“"));
+    EXPECT_EQ(Offer(*w), QStringLiteral("Spustit měření"));
+    Child<QPushButton>(*w, "cmdMereni")->click();
+    EXPECT_TRUE(w->measurementTimerEnabled());
+    EXPECT_EQ(Indicator(*w), QStringLiteral("Měření běží"));
+}
+
+TEST_F(WindowTruth, AClosedPortDisablesEveryControlThatSendsAndRefusesAtOnce) {
+    Pty pty;
+    auto w = MakeWindow(QStringLiteral("zirkon"));
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    w->state().DeviceId = "0001RM2701";
+    w->session().live().answeredMs = instant.nowMs();
+    w->cmdConnect_Click(); // "Odpojit"
+    ASSERT_FALSE(w->serialLine().portOpen());
+    EXPECT_EQ(Indicator(*w), QStringLiteral("Měření zastaveno: port je odpojen"));
+    EXPECT_TRUE(Child<QLabel>(*w, "lblR27mVV_2")->toolTip().contains(
+        QStringLiteral("Hodnota není aktuální")));
+    for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters()) {
+        QObject* o = w->findChild<QObject*>(s.control);
+        ASSERT_NE(o, nullptr);
+        const bool on = qobject_cast<QAction*>(o) != nullptr ? qobject_cast<QAction*>(o)->isEnabled()
+                                                              : qobject_cast<QWidget*>(o)->isEnabled();
+        EXPECT_EQ(on, !s.needsLine) << s.control.toStdString();
+    }
+    pty.readAll();
+    const auto before = instant.nowMs();
+    bool ran = false;
+    EXPECT_FALSE(w->RunCommand([&](Operations&) { ran = true; }));
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(instant.nowMs(), before);
+    EXPECT_EQ(pty.readAll(), "");
+    ASSERT_FALSE(prompter.calls.empty());
+    EXPECT_EQ(prompter.calls.back().text.rfind("Komunikační port není otevřen", 0), 0u);
+}
+
+} // namespace
+} // namespace rm27::test
