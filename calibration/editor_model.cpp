@@ -471,7 +471,9 @@ std::string CalibrationEditorModel::DraftFile() const {
 }
 
 void CalibrationEditorModel::KeepDraft() {
-    if (draftFolder.empty()) return;
+    // Leaving: given up (the draft went with the question) or being stored
+    // (it goes once the store has written).
+    if (draftFolder.empty() || Tag != EditorTag::None) return;
     if (CurveKey(points) == openedCurve_)
         RemoveDraft(DraftFile());
     else

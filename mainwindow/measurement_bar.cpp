@@ -30,7 +30,6 @@ MeasurementBar::MeasurementBar(QMainWindow& window, QAction& start, Hooks hooks)
     written_ = NamedLabel("lblZapsano", &window);
     button_ = new QPushButton(&window);
     button_->setObjectName(QStringLiteral("cmdMereni"));
-    button_->setFlat(true);
     button_->hide();
     connect(button_, &QPushButton::clicked, this, &MeasurementBar::offerClicked);
 
