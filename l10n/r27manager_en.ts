@@ -2022,6 +2022,18 @@
         <source>&amp;Show Linearity</source>
         <translation>&amp;Show Linearity</translation>
     </message>
+    <message>
+        <source>Do eKey se neukládá</source>
+        <translation>Not stored in the eKey</translation>
+    </message>
+    <message>
+        <source>Jen pro kalibrační list: do eKey se neukládá</source>
+        <translation>Certificate only: not stored in the eKey</translation>
+    </message>
+    <message>
+        <source>Jen pro kalibrační list</source>
+        <translation>Certificate only</translation>
+    </message>
 </context>
 <context>
     <name>rm27::FrmRMUSetup</name>
