@@ -1489,6 +1489,10 @@
         <source>Křivka se od otevření editoru změnila a není uložená. Zavřít editor a zahodit ji (bodů: %1)?</source>
         <translation>The curve has changed since the editor opened and is not saved. Close the editor and discard it (%1 points)?</translation>
     </message>
+    <message>
+        <source>Netto: tára %1 odečtena</source>
+        <translation>Net: tare %1 subtracted</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1851,6 +1855,14 @@
     <message>
         <source>Vrátit poslední zápis …</source>
         <translation>Undo the last write …</translation>
+    </message>
+    <message>
+        <source>NET</source>
+        <translation>NET</translation>
+    </message>
+    <message>
+        <source>Zrušit táru</source>
+        <translation>Clear tare</translation>
     </message>
 </context>
 <context>
