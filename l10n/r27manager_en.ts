@@ -1493,6 +1493,10 @@
         <source>Netto: tára %1 odečtena</source>
         <translation>Net: tare %1 subtracted</translation>
     </message>
+    <message>
+        <source>tára vstupu se změnila a hodnoty by již neodpovídaly hlavičce záznamu</source>
+        <translation>an input&apos;s tare changed and the values would no longer match the log&apos;s header</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1637,6 +1641,10 @@
     <message>
         <source>do</source>
         <translation>to</translation>
+    </message>
+    <message>
+        <source>NET</source>
+        <translation>NET</translation>
     </message>
 </context>
 <context>
