@@ -139,6 +139,18 @@ void FitChars(QLabel* label, int chars) {
                            2 * label->margin() + 2 * label->frameWidth() + fm.averageCharWidth());
 }
 
+// The mark of a value less a tare: bold, hidden until a tare is taken, laid
+// over the right end of the unit's field.
+QLabel* NetMark(const QString& name, const QString& text, const QFont& font, QWidget* parent) {
+    auto* l = Heading(name, text, parent);
+    QFont bold = font;
+    bold.setBold(true);
+    l->setFont(bold);
+    l->setMargin(3);
+    l->setVisible(false);
+    return l;
+}
+
 QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
@@ -284,14 +296,7 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         lblR27Val[i] = Field(Indexed("lblR27Val", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
         lblR27Val[i]->setToolTip(tr("Údaj převodníku (v dílcích)"));
         lblR27Unit[i] = Field(Indexed("lblR27Unit", i), p, sans, Qt::AlignCenter);
-        // Over the unit's right end, shown while the value is less a tare.
-        lblR27Net[i] = new QLabel(tr("NET"), p);
-        lblR27Net[i]->setObjectName(Indexed("lblR27Net", i));
-        QFont bold = sans;
-        bold.setBold(true);
-        lblR27Net[i]->setFont(bold);
-        lblR27Net[i]->setMargin(3);
-        lblR27Net[i]->setVisible(false);
+        lblR27Net[i] = NetMark(Indexed("lblR27Net", i), tr("NET"), sans, p);
         lblR27Slide[i] = Field(Indexed("lblR27Slide", i), p, sans, Qt::AlignLeft | Qt::AlignTop);
         lblR27Popis[i]->setWordWrap(false);
         FitLines(lblR27ID[i], 1);
