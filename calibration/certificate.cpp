@@ -61,6 +61,7 @@ std::vector<std::pair<std::string, std::string>> Fields(const CertificateData& c
         {"Nejistota", uncertainty + " %"},
         {"Největší chyba linearity", largest},
     };
+    if (!c.serialNumber.empty()) f.insert(f.begin() + 1, {"Výrobní číslo", c.serialNumber});
     if (!c.sheetNumber.empty())
         f.insert(f.begin() + 1, {"Číslo kalibračního listu", c.sheetNumber});
     f.emplace_back("Vystaveno", CertificateDate(DateYYMMDD(c.issued)));
@@ -70,11 +71,28 @@ std::vector<std::pair<std::string, std::string>> Fields(const CertificateData& c
 
 } // namespace
 
+InputCheck ReadStated(const std::string& uncertainty, const std::string& validity,
+                      CertificateStated& stated, const Text& uncertaintyField,
+                      const Text& validityField) {
+    double percent = 0;
+    const InputCheck u = CheckTyped(uncertainty, CheckPercent, uncertaintyField, percent);
+    if (!u) return u;
+    stated.uncertainty = percent;
+    const InputCheck v = CheckDate(validity, validityField);
+    if (!v) return v;
+    stated.validity = TrimBlanks(validity);
+    return {};
+}
+
 CertificateData MakeCertificate(const SensorRecord& rec, const std::string& converterId,
-                                int address, double uncertainty, const std::string& program,
-                                const CivilDateTime& issued) {
+                                int address, const CertificateStated& stated,
+                                const std::string& program, const CivilDateTime& issued) {
+    const auto given = [](const std::optional<std::string>& typed, const std::string& kept) {
+        return TrimBlanks(typed ? *typed : kept);
+    };
     CertificateData c;
     c.sensorId = TrimBlanks(rec.sensorId);
+    c.serialNumber = given(stated.serialNumber, rec.serialNumber);
     c.description = TrimBlanks(rec.description);
     c.unit = TrimBlanks(rec.unit);
     c.numberFormat = TrimBlanks(rec.numberFormat);
@@ -92,9 +110,9 @@ CertificateData MakeCertificate(const SensorRecord& rec, const std::string& conv
     }
     c.linearity = Linearity(points);
     c.dateOfSave = TrimBlanks(rec.dateOfSave);
-    c.validity = TrimBlanks(rec.validity);
-    c.uncertainty = uncertainty;
-    c.sheetNumber = TrimBlanks(rec.sheetNumber);
+    c.validity = given(stated.validity, rec.validity);
+    c.uncertainty = stated.uncertainty.value_or(rec.uncertainty);
+    c.sheetNumber = given(stated.sheetNumber, rec.sheetNumber);
     c.program = program;
     c.issued = issued;
     return c;

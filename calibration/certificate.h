@@ -6,6 +6,7 @@
 // program) and a CSV for the lab's records.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "calibration/linearity.h"
 #include "link/ekey.h"
 #include "session/files.h"
+#include "session/input_checks.h"
 
 namespace rm27 {
 
@@ -20,6 +22,7 @@ inline const std::string kCertificateTitle = "Kalibrační list";
 
 struct CertificateData {
     std::string sensorId;
+    std::string serialNumber;
     std::string description;
     std::string unit;
     std::string numberFormat;
@@ -39,10 +42,31 @@ struct CertificateData {
     CivilDateTime issued;
 };
 
-// The certificate of a record: texts trimmed, the curve's linearity.
+// What a certificate states as the user typed it rather than as the
+// record holds it. Building an eKey image leaves these alone (the eKey has
+// no room for them, and its validity is the one it was built with), so the
+// editor's boxes and r27ctl's options are where they come from. What is
+// not given is the record's.
+struct CertificateStated {
+    std::optional<double> uncertainty;   // %
+    std::optional<std::string> validity; // "YYMMDD"
+    std::optional<std::string> serialNumber;
+    std::optional<std::string> sheetNumber;
+};
+
+// The uncertainty (a number 0..100, decimal comma allowed) and the validity
+// (blank, or "YYMMDD" of a day that exists) as typed into `stated`; the
+// first one refused, named by `uncertaintyField` or `validityField`, ends
+// the check and `stated` keeps what passed.
+InputCheck ReadStated(const std::string& uncertainty, const std::string& validity,
+                      CertificateStated& stated, const Text& uncertaintyField,
+                      const Text& validityField);
+
+// The certificate of a record: texts trimmed, the curve's linearity, and
+// what `stated` gives in place of the record's.
 CertificateData MakeCertificate(const SensorRecord& rec, const std::string& converterId,
-                                int address, double uncertainty, const std::string& program,
-                                const CivilDateTime& issued);
+                                int address, const CertificateStated& stated,
+                                const std::string& program, const CivilDateTime& issued);
 
 // "YYMMDD" as "DD.MM.20YY"; any other text trimmed as it is.
 std::string CertificateDate(const std::string& yymmdd);

@@ -403,14 +403,18 @@ void CalibrationEditorModel::mGrafLinearity_Click() {
 
 bool CalibrationEditorModel::mKalibracniList_Click() {
     // What the certificate states as typed: checked before anything else.
-    double uncertainty = 0;
-    InputCheck typed =
-        CheckTyped(fields.txtNejistota, CheckPercent, tx::kFieldUncertainty, uncertainty);
-    if (typed) typed = CheckDate(fields.txtPlatnostKalibrace, tx::kFieldValidity);
-    if (!typed) {
+    // The build leaves these boxes alone, so the certificate takes them
+    // from here.
+    CertificateStated stated;
+    if (const InputCheck typed =
+            ReadStated(fields.txtNejistota, fields.txtPlatnostKalibrace, stated,
+                       Text(tx::kFieldUncertainty), Text(tx::kFieldValidity));
+        !typed) {
         ops_.prompter.critical(typed.message());
         return false;
     }
+    stated.serialNumber = fields.txtSN;
+    stated.sheetNumber = fields.txtKL;
     FileDialogSpec d =
         EditorFileDialog(appFolder, tx::kCertificateTitle, tx::kCertificateFilter, ".pdf");
     if (!ops_.prompter.showSave(d) || d.fileName.empty()) return false;
@@ -419,12 +423,8 @@ bool CalibrationEditorModel::mKalibracniList_Click() {
     const std::string csv = WithExtension(pdf, ".csv");
     // The certificate shows the calibration as it would be stored.
     if (!TXT2XXX()) return false;
-    CertificateData c = MakeCertificate(xXx, ops_.state.DeviceId, ops_.state.DeviceAddress,
-                                        uncertainty, program, ops_.clock.now());
-    // The sheet number and the validity are what the user typed; the build
-    // leaves them alone.
-    c.sheetNumber = TrimBlanks(fields.txtKL);
-    c.validity = TrimBlanks(fields.txtPlatnostKalibrace);
+    const CertificateData c = MakeCertificate(xXx, ops_.state.DeviceId, ops_.state.DeviceAddress,
+                                              stated, program, ops_.clock.now());
     Text reason(tx::kNoPdfWriter);
     if (certificates == nullptr || !certificates->writePdf(c, pdf, reason)) {
         ops_.prompter.critical(Text(tx::kCertificateNotSaved, pdf, reason));

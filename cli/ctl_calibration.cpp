@@ -304,11 +304,13 @@ int Certificate(CtlRunner& r) {
     const CalibrationTools& tools = r.calibrationTools();
     // --uncertainty and --validity were checked on the command line; a
     // record's dates from the converter are checked here.
-    double uncertainty = rec->uncertainty;
-    if (o.uncertainty) ParseNumber(*o.uncertainty, uncertainty);
-    CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
-                                        uncertainty, tools.program, r.ops().clock.now());
-    if (o.validity) c.validity = Trimmed(*o.validity);
+    CertificateStated stated;
+    double uncertainty = 0;
+    if (o.uncertainty && ParseNumber(*o.uncertainty, uncertainty)) stated.uncertainty = uncertainty;
+    stated.validity = o.validity;
+    stated.serialNumber = o.serial;
+    const CertificateData c = MakeCertificate(*rec, r.state().DeviceId, r.state().DeviceAddress,
+                                              stated, tools.program, r.ops().clock.now());
     InputCheck dates = CheckDate(c.dateOfSave, texts::calibration::kFieldDateOfSave);
     if (dates) dates = CheckDate(c.validity, texts::calibration::kFieldValidity);
     if (!dates) {
@@ -475,6 +477,10 @@ void DescribeCertificate(CLI::App& app, CtlOptions& o) {
                            : text + ": the validity is YYMMDD of a day that exists";
             },
             ""));
+    cert->add_option_function<std::string>(
+            "--serial", [&o](const std::string& s) { o.serial = s; },
+            "the sensor's serial number to state; default: none")
+        ->type_name("S/N");
 }
 
 } // namespace

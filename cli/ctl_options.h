@@ -66,6 +66,7 @@ struct CtlOptions {
     std::string csvFile;                    // certificate --csv ("" = none)
     std::optional<std::string> uncertainty; // certificate --uncertainty, as typed
     std::optional<std::string> validity;    // certificate --validity, YYMMDD
+    std::optional<std::string> serial;      // certificate --serial
 
     // ---- maintenance commands (ctl_maintenance.cpp)
     int ekeyInput = 0;                  // ekey-copy: input 1..4

@@ -263,7 +263,8 @@ std::string MonitorLine(const DeviceState& st, const LiveValues& live) {
 }
 
 std::string MonitorCsvHeader(const DeviceState& st, const CsvDialect& dialect) {
-    return CsvHeader(HeaderOf(st), LogColumns(), dialect);
+    // r27ctl takes no tare: every value is as measured.
+    return CsvHeader(HeaderOf(st, LiveValues{}), LogColumns(), dialect);
 }
 
 std::string MonitorCsvRow(const DeviceState& st, const LiveValues& live, std::int64_t wallMs,

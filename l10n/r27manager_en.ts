@@ -1581,6 +1581,14 @@
         <source>Hodnoty nejsou aktuální: převodník neodpovídá nebo měření neběží</source>
         <translation>The values are not current: the converter does not answer or the measurement is not running</translation>
     </message>
+    <message>
+        <source>Netto: tára %1 odečtena</source>
+        <translation>Net: tare %1 subtracted</translation>
+    </message>
+    <message>
+        <source>tára vstupu se změnila a hodnoty by již neodpovídaly hlavičce záznamu</source>
+        <translation>an input&apos;s tare changed and the values would no longer match the log&apos;s header</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1725,6 +1733,10 @@
     <message>
         <source>do</source>
         <translation>to</translation>
+    </message>
+    <message>
+        <source>NET</source>
+        <translation>NET</translation>
     </message>
 </context>
 <context>
@@ -1948,6 +1960,14 @@
         <source>Spustit měření</source>
         <translation>Start measurement</translation>
     </message>
+    <message>
+        <source>NET</source>
+        <translation>NET</translation>
+    </message>
+    <message>
+        <source>Zrušit táru</source>
+        <translation>Clear tare</translation>
+    </message>
 </context>
 <context>
     <name>rm27::FrmQELCalibInputBox</name>
@@ -2117,6 +2137,18 @@
     <message>
         <source>&amp;Show Linearity</source>
         <translation>&amp;Show Linearity</translation>
+    </message>
+    <message>
+        <source>Do eKey se neukládá</source>
+        <translation>Not stored in the eKey</translation>
+    </message>
+    <message>
+        <source>Jen pro kalibrační list: do eKey se neukládá</source>
+        <translation>Certificate only: not stored in the eKey</translation>
+    </message>
+    <message>
+        <source>Jen pro kalibrační list</source>
+        <translation>Certificate only</translation>
     </message>
 </context>
 <context>

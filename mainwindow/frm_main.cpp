@@ -106,7 +106,8 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
                              [this](std::string&) { return OpenLine(); }, comSerial->commPort()};
     });
     watch_ = new WatchWindows(
-        this, FrmMain::prompter(), [this] { return HeaderOf(state()); }, comSerial);
+        this, FrmMain::prompter(), [this] { return HeaderOf(state(), session_->live()); },
+        comSerial);
     connect(this, &FrmMain::measured, watch_, &WatchWindows::onTick);
     watch_->attach({mChart, mTrace, mLog, mLogStop}, *this);
     reconnect_->onBack([this] { CloseLostLineBox(); });

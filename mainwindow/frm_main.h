@@ -183,6 +183,8 @@ public:
     void addListItem(const std::string& control, const Text& text) override {
         view_.addListItem(control, text);
     }
+    // The NET mark beside the value, its tip the tare subtracted.
+    void setTare(int input, const Text& note) override;
     void setMeasurementTimer(bool enabled) override { view_.setMeasurementTimer(enabled); }
     bool measurementTimerEnabled() const override { return view_.measurementTimerEnabled(); }
 
@@ -227,7 +229,8 @@ public Q_SLOTS:
     void lstCurves_Click() {}
     // Right button: the popup MEKEY at the mouse; other buttons nothing.
     void lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos);
-    void lblR27Val_MouseDown(int, Qt::MouseButton) {}
+    // Right button: the popup mTare ("Zrušit táru") at the mouse.
+    void lblR27Val_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos);
     // Tare: from the next measurement on, the input shows value - this value.
     void lblR27Val_DblClick(int index);
 
@@ -272,6 +275,7 @@ protected:
     std::array<QLabel*, 4> lblR27mVV{};
     std::array<QLabel*, 4> lblR27Val{};
     std::array<QLabel*, 4> lblR27Unit{};
+    std::array<QLabel*, 4> lblR27Net{};
     std::array<QLabel*, 4> lblR27Slide{};
     std::array<QPushButton*, 4> cmdChange{};
 
@@ -297,6 +301,9 @@ protected:
     QAction* mUndo = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
+    QMenu* mTare = nullptr;
+    QAction* mClearTare = nullptr;
+    int tareMenuInput_ = 0; // the input mTare was opened over
     QMenu* mRMUmain = nullptr;
     QAction* mRMUset = nullptr;
     QMenu* mView = nullptr;

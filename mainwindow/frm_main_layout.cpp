@@ -139,6 +139,18 @@ void FitChars(QLabel* label, int chars) {
                            2 * label->margin() + 2 * label->frameWidth() + fm.averageCharWidth());
 }
 
+// The mark of a value less a tare: bold, hidden until a tare is taken, laid
+// over the right end of the unit's field.
+QLabel* NetMark(const QString& name, const QString& text, const QFont& font, QWidget* parent) {
+    auto* l = Heading(name, text, parent);
+    QFont bold = font;
+    bold.setBold(true);
+    l->setFont(bold);
+    l->setMargin(3);
+    l->setVisible(false);
+    return l;
+}
+
 QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
@@ -284,6 +296,7 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         lblR27Val[i] = Field(Indexed("lblR27Val", i), p, big, Qt::AlignRight | Qt::AlignVCenter);
         lblR27Val[i]->setToolTip(tr("Údaj převodníku (v dílcích)"));
         lblR27Unit[i] = Field(Indexed("lblR27Unit", i), p, sans, Qt::AlignCenter);
+        lblR27Net[i] = NetMark(Indexed("lblR27Net", i), tr("NET"), sans, p);
         lblR27Slide[i] = Field(Indexed("lblR27Slide", i), p, sans, Qt::AlignLeft | Qt::AlignTop);
         lblR27Popis[i]->setWordWrap(false);
         FitLines(lblR27ID[i], 1);
@@ -301,6 +314,7 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         tableGrid_->addWidget(lblR27mVV[i], 3, c);
         tableGrid_->addWidget(lblR27Val[i], 4, c);
         tableGrid_->addWidget(lblR27Unit[i], 5, c);
+        tableGrid_->addWidget(lblR27Net[i], 5, c, Qt::AlignRight | Qt::AlignVCenter);
         tableGrid_->addWidget(lblR27Slide[i], 6, c);
         tableGrid_->addWidget(cmdChange[i], 7, c, Qt::AlignHCenter);
         for (QLabel* l : {lblR27Slide[i], lblR27Val[i]}) {
@@ -445,6 +459,10 @@ void FrmMain::BuildMenus() {
     MEKEY = new QMenu(QStringLiteral("ppmenu"), this);
     MEKEY->setObjectName(QStringLiteral("MEKEY"));
     mppmSave = action(MEKEY, "mppmSave", tr("Uložit kalibraci do souboru BIN"));
+    // Only ever opened as a popup over an input's value.
+    mTare = new QMenu(this);
+    mTare->setObjectName(QStringLiteral("mTare"));
+    mClearTare = action(mTare, "mClearTare", tr("Zrušit táru"));
 
     mRMUmain = bar->addMenu(tr("RMU"));
     mRMUmain->setObjectName(QStringLiteral("mRMUmain"));
@@ -464,6 +482,9 @@ void FrmMain::BuildMenus() {
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
+    // Sends nothing, so not a command: it may run while one does.
+    connect(mClearTare, &QAction::triggered, this,
+            [this] { ClearTare(operations(), tareMenuInput_); });
 }
 
 const std::vector<FrmMain::CommandStarter>& FrmMain::CommandStarters() {
@@ -543,7 +564,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
             if (slide)
                 lblR27Slide_MouseDown(i, me->button(), me->globalPosition().toPoint());
             else
-                lblR27Val_MouseDown(i, me->button());
+                lblR27Val_MouseDown(i, me->button(), me->globalPosition().toPoint());
         } else if (e->type() == QEvent::MouseButtonDblClick && !slide) {
             lblR27Val_DblClick(i);
         }
@@ -554,6 +575,20 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
 void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
     if (index < 0 || index > 3 || button != Qt::RightButton) return;
     MEKEY->popup(globalPos);
+}
+
+void FrmMain::lblR27Val_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
+    if (index < 0 || index > 3 || button != Qt::RightButton) return;
+    tareMenuInput_ = index;
+    mClearTare->setEnabled(!TareNote(state(), session_->live(), index).empty());
+    mTare->popup(globalPos);
+}
+
+void FrmMain::setTare(int input, const Text& note) {
+    if (input < 0 || input >= kInputCount) return;
+    QLabel* net = lblR27Net[static_cast<std::size_t>(input)];
+    net->setToolTip(Shown(note));
+    net->setVisible(!note.empty());
 }
 
 void FrmMain::AlignLowerColumns() {

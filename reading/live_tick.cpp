@@ -6,6 +6,7 @@
 #include "device/converter.h"
 #include "link/codecs.h"
 #include "link/live.h"
+#include "reading/texts.h"
 #include "session/controls.h"
 #include "session/input_checks.h"
 
@@ -125,9 +126,28 @@ bool MeasurementTick(Operations& ops) {
     return decoded;
 }
 
+Text TareNote(const DeviceState& st, const LiveValues& live, int index) {
+    if (index < 0 || index >= kInputCount || live.tare[index] == 0) return {};
+    const SensorRecord& rec = st.records[index];
+    std::string tare = TrimBlanks(FormatWhole(live.tare[index], rec.numberFormat));
+    if (const std::string unit = TrimBlanks(rec.unit); !unit.empty()) tare += " " + unit;
+    return Text(texts::reading::kTareNote, tare);
+}
+
 void TareInput(Operations& ops, int index) {
     if (index < 0 || index >= kInputCount) return;
+    const DeviceState& st = ops.state;
     ops.live.tare[index] = ops.live.value[index];
+    ops.live.tareOwner[index] = {st.DeviceId, st.DeviceAddress,
+                                 TrimBlanks(st.records[index].sensorId)};
+    ops.view.setTare(index, TareNote(st, ops.live, index));
+}
+
+void ClearTare(Operations& ops, int index) {
+    if (index < 0 || index >= kInputCount) return;
+    ops.live.tare[index] = 0;
+    ops.live.tareOwner[index] = {};
+    ops.view.setTare(index, {});
 }
 
 } // namespace rm27

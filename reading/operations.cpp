@@ -263,6 +263,17 @@ bool ReadRecord(Operations& ops, std::int32_t address, int i, std::string& buffe
     return true;
 }
 
+// A tare belongs to the sensor it was taken from: on another converter, or
+// with another sensor on the input, it would subtract a stranger's load.
+void KeepTareOfSameSensor(Operations& ops, std::int32_t address, int i) {
+    LiveValues& live = ops.live;
+    const TareOwner now{ops.state.DeviceId, address, TrimBlanks(ops.state.records[i].sensorId)};
+    if (live.tare[i] != 0 && !(live.tareOwner[i] == now))
+        ClearTare(ops, i);
+    else
+        ops.view.setTare(i, TareNote(ops.state, live, i));
+}
+
 void ShowRecord(Operations& ops, int i, std::uint32_t colour) {
     const DeviceState& st = ops.state;
     const SensorRecord& rec = st.records[i];
@@ -293,6 +304,7 @@ bool ReadRecords(Operations& ops, std::int32_t address) {
         if (!ReadRecord(ops, address, i, buffer, image, colour)) return false;
         st.images[i] = buffer;
         st.doubts.records[i] = image | fromMask;
+        KeepTareOfSameSensor(ops, address, i);
         ShowRecord(ops, i, colour);
     }
     return true;

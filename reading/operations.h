@@ -85,7 +85,14 @@ std::array<LiveValues::Doubts, kInputCount> MeasurementAnswerDoubts(const std::s
 // One measurement tick: decode the answer to the previous request, show
 // it, send the next request. Never waits. True when an answer was decoded.
 bool MeasurementTick(Operations& ops);
+// Tare (the value's double click): from the next measurement on, input
+// `index` shows its value less the value now, marked as net.
 void TareInput(Operations& ops, int index);
+// The tare of input `index` taken back: the value shows as measured again.
+void ClearTare(Operations& ops, int index);
+// What input `index` shows of a tare: nothing while its value is shown as
+// measured, else the tare in the sensor's format and unit.
+Text TareNote(const DeviceState& state, const LiveValues& live, int index);
 
 // A converter of the family that answered the scan: its address, its
 // identification and its "KQ" byte as the converter sent them.

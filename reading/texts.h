@@ -38,6 +38,10 @@ inline constexpr TextId kSourceEKey{QT_TRANSLATE_NOOP("Texts", "eKey %1")};
 inline constexpr TextId kSourceInternal{QT_TRANSLATE_NOOP("Texts", "Internal")};
 inline constexpr TextId kSourceInternalNA{QT_TRANSLATE_NOOP("Texts", "Internal - N/A")};
 
+// The tool tip of a tared input's value: %1 the tare in the sensor's
+// format and unit ("12,5 kg").
+inline constexpr TextId kTareNote{QT_TRANSLATE_NOOP("Texts", "Netto: tára %1 odečtena")};
+
 // The address box: %1 the address now, two digits.
 inline constexpr TextId kAddressPrompt{
     QT_TRANSLATE_NOOP("Texts", "Actual device address is %1. While changing address (in range "

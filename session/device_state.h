@@ -24,17 +24,28 @@ enum class InputSource {
     InternalNA, // the internal copy did not decode: a default record stands in
 };
 
+// Whose value a tare was taken from: a reading that finds another
+// converter, or another sensor on the input, takes the tare back.
+struct TareOwner {
+    std::string converterId;
+    std::int32_t address = 0;
+    std::string sensorId;
+    bool operator==(const TareOwner&) const = default;
+};
+
 // The live values, as the measurement ticks bring them; the session holds
 // them beside the device state.
 struct LiveValues {
     // Of the last measurement answer, single precision as the converter
-    // sends them. tare[i] is subtracted from value[i] for display and
-    // survives everything but another tare of the same input.
+    // sends them. tare[i] is subtracted from value[i] for display; it lasts
+    // until the user clears it or takes another, or a reading finds that
+    // the input's sensor is not tareOwner[i] any more.
     std::array<float, kInputCount> raw{};
     std::array<float, kInputCount> signal{};
     std::array<float, kInputCount> third{};
     std::array<float, kInputCount> value{};
     std::array<float, kInputCount> tare{};
+    std::array<TareOwner, kInputCount> tareOwner{};
     // The doubts about each input's fields of the last decoded answer.
     struct Doubts {
         Doubt raw;

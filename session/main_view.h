@@ -75,6 +75,13 @@ public:
         (void)control;
         (void)why;
     }
+    // Says whether input `input` (0..3) shows its value less a tare: `note`
+    // tells the tare subtracted, in the operator's words; empty, the value
+    // is shown as measured. The value's own text stays as it was set.
+    virtual void setTare(int input, const Text& note) {
+        (void)input;
+        (void)note;
+    }
     // The measurement timer (500 ms).
     virtual void setMeasurementTimer(bool enabled) = 0;
     virtual bool measurementTimerEnabled() const = 0;

@@ -108,7 +108,7 @@ std::string CsvHeader(const WatchHeader& h, const std::vector<CsvColumn>& column
                                           std::to_string(h.address)};
     converter.resize(std::max(width, converter.size()));
     std::vector<std::string> sensor = {"sensor"}, description = {"description"}, unit = {"unit"},
-                             names = {"time"};
+                             tare = {"tare"}, names = {"time"};
     for (const CsvColumn& c : columns) {
         const InputLabel& in = h.inputs[static_cast<std::size_t>(c.input)];
         sensor.push_back(in.sensorId);
@@ -116,10 +116,14 @@ std::string CsvHeader(const WatchHeader& h, const std::vector<CsvColumn>& column
         unit.push_back(c.quantity == Quantity::Raw      ? "DIV"
                        : c.quantity == Quantity::Signal ? "mV/V"
                                                         : in.unit);
+        tare.push_back(
+            c.quantity == Quantity::Value
+                ? CsvNumber(h.tare[static_cast<std::size_t>(c.input)], DecimalsFor(c, h), d.decimal)
+                : "");
         names.push_back(ColumnPrefix(c.quantity) + std::to_string(c.input + 1));
     }
     return CsvRecord(converter, d) + CsvRecord(sensor, d) + CsvRecord(description, d) +
-           CsvRecord(unit, d) + CsvRecord(names, d);
+           CsvRecord(unit, d) + CsvRecord(tare, d) + CsvRecord(names, d);
 }
 
 std::string CsvRow(std::int64_t wallMs, const std::vector<double>& values,

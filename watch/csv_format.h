@@ -5,17 +5,18 @@
 //   sensor,<id 1>,<id 1>,<id 1>,<id 2>,...        each input's three columns
 //   description,<text 1>,<text 1>,<text 1>,...
 //   unit,DIV,mV/V,<unit 1>,DIV,mV/V,<unit 2>,...
+//   tare,,,<tare 1>,,,<tare 2>,...                 0 for a value as measured
 //   time,raw_1,mvv_1,value_1,raw_2,mvv_2,value_2,...
 //   2026-12-04T10:15:02.500,8391213,0.500012,12.50,...
 //
 // Inputs are numbered 1..4 as the window's columns. Time is ISO 8601 local
 // time with milliseconds; raw in divisions, mV/V with six decimals, the
-// value (less tare, as shown) with the decimals of the sensor's display
-// format; a number that is not finite leaves its field empty. Records end
-// in CR LF; a field holding the separator, a quote or a line break is
-// quoted, quotes doubled. Text is UTF-8 (eKey texts are decoded from the
-// sensors' code page when read; a byte of a garbled identification that is
-// no UTF-8 is written as U+FFFD).
+// value (less the tare of the header, as shown) and the tare with the
+// decimals of the sensor's display format; a number that is not finite
+// leaves its field empty. Records end in CR LF; a field holding the
+// separator, a quote or a line break is quoted, quotes doubled. Text is
+// UTF-8 (eKey texts are decoded from the sensors' code page when read; a
+// byte of a garbled identification that is no UTF-8 is written as U+FFFD).
 #pragma once
 
 #include <cstdint>
@@ -54,7 +55,7 @@ std::string CsvField(const std::string& text, const CsvDialect& dialect);
 // fields as one record, ending in CR LF.
 std::string CsvRecord(const std::vector<std::string>& fields, const CsvDialect& dialect);
 
-// The five header records.
+// The six header records.
 std::string CsvHeader(const WatchHeader& header, const std::vector<CsvColumn>& columns,
                       const CsvDialect& dialect);
 // One record: the time, then values[k] for columns[k].

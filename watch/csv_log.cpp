@@ -6,6 +6,15 @@
 
 namespace rm27 {
 
+namespace {
+
+bool DiffersInTaresOnly(WatchHeader a, const WatchHeader& b) {
+    a.tare = b.tare;
+    return a == b;
+}
+
+} // namespace
+
 Text CsvLog::start(const std::string& path, const WatchHeader& header, const CsvDialect& dialect) {
     stop();
     stop_ = LogStop::None;
@@ -23,7 +32,11 @@ Text CsvLog::start(const std::string& path, const WatchHeader& header, const Csv
 bool CsvLog::record(const TickSample& sample) {
     if (!active() || !sample.answered) return true;
     if (!(sample.header == header_)) {
-        fail(LogStop::HeaderChanged, Text(texts::watch::kHeaderChanged));
+        // The header states each tare: values less another one would not
+        // be what it says.
+        fail(LogStop::HeaderChanged,
+             Text(DiffersInTaresOnly(sample.header, header_) ? texts::watch::kTareChanged
+                                                             : texts::watch::kHeaderChanged));
         return false;
     }
     // Better said at once than written on into nothing.

@@ -22,7 +22,8 @@ enum class LogStop {
     ByUser,        // stop()
     WriteFailed,   // the file refused a record (disk full, I/O error)
     Vanished,      // the file or its folder is gone
-    HeaderChanged, // a new reading named the converter or the inputs differently
+    HeaderChanged, // a new reading named the converter or the inputs differently, or
+                   // an input's tare changed
 };
 
 class CsvLog {

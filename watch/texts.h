@@ -31,6 +31,8 @@ inline constexpr TextId kFileVanished{
     QT_TRANSLATE_NOOP("Texts", "soubor nebo jeho složka již neexistuje")};
 inline constexpr TextId kHeaderChanged{QT_TRANSLATE_NOOP(
     "Texts", "převodník byl načten znovu a jeho vstupy jsou popsány jinak než v hlavičce záznamu")};
+inline constexpr TextId kTareChanged{QT_TRANSLATE_NOOP(
+    "Texts", "tára vstupu se změnila a hodnoty by již neodpovídaly hlavičce záznamu")};
 inline constexpr TextId kRecordingStopped{
     QT_TRANSLATE_NOOP("Texts", "Záznam do souboru %1 byl ukončen: %2. Zapsáno řádků: %3.")};
 

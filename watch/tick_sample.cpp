@@ -4,7 +4,7 @@
 
 namespace rm27 {
 
-WatchHeader HeaderOf(const DeviceState& st) {
+WatchHeader HeaderOf(const DeviceState& st, const LiveValues& live) {
     WatchHeader h;
     h.deviceId = TrimBlanks(st.DeviceId);
     h.address = st.DeviceAddress;
@@ -16,6 +16,8 @@ WatchHeader HeaderOf(const DeviceState& st) {
         in.unit = TrimBlanks(rec.unit);
         in.numberFormat = TrimBlanks(rec.numberFormat);
     }
+    for (std::size_t i = 0; i < h.tare.size(); ++i)
+        h.tare[i] = live.tare[i];
     return h;
 }
 
@@ -29,7 +31,7 @@ TickSample SampleOf(const DeviceState& st, const LiveValues& live, bool answered
     s.signal = live.signal;
     for (std::size_t i = 0; i < s.value.size(); ++i)
         s.value[i] = static_cast<double>(live.value[i]) - live.tare[i];
-    s.header = HeaderOf(st);
+    s.header = HeaderOf(st, live);
     return s;
 }
 

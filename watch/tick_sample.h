@@ -26,6 +26,8 @@ struct WatchHeader {
     std::string deviceId;
     std::int32_t address = 0;
     std::array<InputLabel, kInputCount> inputs{};
+    // Subtracted from each input's value (user units); 0: as measured.
+    std::array<double, kInputCount> tare{};
     bool operator==(const WatchHeader&) const = default;
 };
 
@@ -45,7 +47,7 @@ struct TickSample {
     WatchHeader header;
 };
 
-WatchHeader HeaderOf(const DeviceState& state);
+WatchHeader HeaderOf(const DeviceState& state, const LiveValues& live);
 TickSample SampleOf(const DeviceState& state, const LiveValues& live, bool answered,
                     std::int64_t monoMs, std::int64_t wallMs);
 

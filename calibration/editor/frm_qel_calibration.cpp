@@ -176,16 +176,42 @@ QGroupBox* FrmQELCalibration::BuildSensorFrame(QWidget* central) {
     row(3, 0, tr("Průměrování (počet vzorků)"), combo(cmbSlide, "cmbSlide"));
     row(3, 2, tr("SlideRychl"), combo(cmbSlideRychl, "cmbSlideRychl"));
     row(4, 0, tr("Limit"), text(txtLimit, "txtLimit"));
-    row(4, 2, tr("Kalibrační list"), text(txtKL, "txtKL"));
-    row(5, 0, tr("Nejistota [%]"), text(txtNejistota, "txtNejistota"));
-    row(5, 2, tr("Platnost kalibrace"), text(txtPlatnostKalibrace, "txtPlatnostKalibrace"));
-    row(6, 0, tr("Last saved"), text(txtDateOfSave, "txtDateOfSave"));
-    row(6, 2, tr("S/N"), text(txtSN, "txtSN"));
+    // Storing puts a limit of its own into the eKey, whatever was typed.
+    txtLimit->setToolTip(tr("Do eKey se neukládá"));
+    row(4, 2, tr("Last saved"), text(txtDateOfSave, "txtDateOfSave"));
+    row(5, 0, tr("Kalibrační list"), text(txtKL, "txtKL"));
+    row(5, 2, tr("S/N"), text(txtSN, "txtSN"));
+    row(6, 0, tr("Nejistota [%]"), text(txtNejistota, "txtNejistota"));
+    row(6, 2, tr("Platnost kalibrace"), text(txtPlatnostKalibrace, "txtPlatnostKalibrace"));
+    MarkCertificateOnly(form);
     Fill(cmbFormat, kFormatRows);
     Fill(cmbGain, texts::calibration::kGainRows);
     Fill(cmbSlide, kSlideRows);
     Fill(cmbSlideRychl, kSlideRychlRows);
     return Frame2;
+}
+
+// The boxes whose values only the certificate states: the eKey has no room
+// for them (its validity is the one it was built with), so storing leaves
+// them out, and the user should know before typing them. The note stands
+// beside their two rows, so that the window keeps its height.
+void FrmQELCalibration::MarkCertificateOnly(QGridLayout* form) {
+    const QString tip = tr("Jen pro kalibrační list: do eKey se neukládá");
+    const QList<QWidget*> boxes = {txtKL, txtSN, txtNejistota, txtPlatnostKalibrace};
+    for (QWidget* box : boxes)
+        box->setToolTip(tip);
+    for (QLabel* caption : Frame2->findChildren<QLabel*>()) {
+        if (boxes.contains(caption->buddy())) caption->setToolTip(tip);
+    }
+    auto* note = new QLabel(tr("Jen pro kalibrační list"), Frame2);
+    note->setObjectName(QStringLiteral("lblCertificateOnly"));
+    note->setToolTip(tip);
+    note->setWordWrap(true);
+    note->setFrameShape(QFrame::StyledPanel);
+    QFont small = note->font();
+    small.setItalic(true);
+    note->setFont(small);
+    form->addWidget(note, 5, 4, 2, 1);
 }
 
 QGroupBox* FrmQELCalibration::BuildCurveFrame(QWidget* central) {

@@ -86,6 +86,7 @@ private:
     void BuildWindow();
     QGroupBox* BuildSignalFrame(QWidget* central);
     QGroupBox* BuildSensorFrame(QWidget* central);
+    void MarkCertificateOnly(QGridLayout* form);
     QGroupBox* BuildCurveFrame(QWidget* central);
     void LayOutCurveFrame(QGridLayout* curve);
     QHBoxLayout* BuildActionRow(QWidget* central);

@@ -272,7 +272,9 @@ TEST(CalibrationCertificate, ThePdfHoldsTitleIdentifierPointsAndTheLargestError)
     SetDecimalSeparator('.');
     SensorRecord r = Curve("Siločlen 200 kg", {{0, 0}, {1, 100}, {2, 201}});
     r.adr = 1;
-    const CertificateData c = MakeCertificate(r, "0123RM2712", 5, 0.05, "RM-27/RMU Manager 9.9.9",
+    CertificateStated stated;
+    stated.uncertainty = 0.05;
+    const CertificateData c = MakeCertificate(r, "0123RM2712", 5, stated, "RM-27/RMU Manager 9.9.9",
                                               {2026, 12, 4, 10, 0, 0});
     QTemporaryDir dir;
     const std::string file = dir.filePath(QStringLiteral("list.pdf")).toStdString();

@@ -1,6 +1,7 @@
 // The calibration editor's handlers without widgets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -541,6 +542,8 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
     m.fields.txtJednotka = "kg";
     m.fields.txtNejistota = "0,05";
     m.fields.txtKL = "KL-7";
+    m.fields.txtSN = "SN 4411";
+    m.fields.txtPlatnostKalibrace = "271204";
     char folder[] = "/tmp/r27certXXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
     const std::string base = std::string(folder) + "/list";
@@ -566,6 +569,15 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
     EXPECT_DOUBLE_EQ(c.uncertainty, 0.05);
     EXPECT_EQ(c.sheetNumber, "KL-7");
     EXPECT_EQ(c.program, "RM-27/RMU Manager 9.9.9");
+    // Storing leaves these boxes alone: the certificate states them as typed.
+    const auto fields = CertificateFields(c);
+    const std::pair<std::string, std::string> typed[] = {
+        {"Výrobní číslo", "SN 4411"},
+        {"Platnost kalibrace", "04.12.2027"},
+        {"Nejistota", "0.05 %"},
+        {"Číslo kalibračního listu", "KL-7"}};
+    for (const auto& field : typed)
+        EXPECT_NE(std::find(fields.begin(), fields.end(), field), fields.end()) << field.first;
     ASSERT_TRUE(c.linearity.valid);
     EXPECT_DOUBLE_EQ(c.linearity.deviations[1].endPoint, -0.5);
 
@@ -587,7 +599,9 @@ TEST_F(EditorModel, CertificateOfTheCalibrationAsItWouldBeStored) {
         {"abc", "271204", "Nejistota [%]: hodnotu abc nelze použít"},
         {"101", "271204", "Nejistota [%]: hodnotu 101 nelze použít"},
         {"-0,5", "", "Nejistota [%]: hodnotu -0.5 nelze použít"},
-        {"1", "271332", "Platnost kalibrace: hodnotu 271332 nelze použít"},
+        {"-1e9", "", "Nejistota [%]: hodnotu -1e+09 nelze použít"},
+        {"1", "991332", "Platnost kalibrace: hodnotu 991332 nelze použít"},
+        {"1", "270229", "Platnost kalibrace: hodnotu 270229 nelze použít"},
     };
     for (const auto& r : refused) {
         m.fields.txtNejistota = r.uncertainty;

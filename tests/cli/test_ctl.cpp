@@ -418,18 +418,18 @@ TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
         const std::size_t before = line.sent().size();
         ASSERT_EQ(run(std::string("monitor --count 3 ") + csv), kExitOk) << err.str();
         const auto l = lines();
-        ASSERT_EQ(l.size(), 5u + 3u);
+        ASSERT_EQ(l.size(), 6u + 3u);
         // the header of the window's log, for the converter just read
         const std::string header =
             MonitorCsvHeader(runner->state(), separator == ',' ? kCsvComma : kCsvSemicolon);
         EXPECT_EQ(out.str().substr(0, header.size()), header);
         EXPECT_EQ(l[0].rfind(std::string("converter") + separator + "0123RM2712" + separator, 0),
                   0u);
-        EXPECT_EQ(l[4].rfind(std::string("time") + separator + "raw_1" + separator + "mvv_1", 0),
+        EXPECT_EQ(l[5].rfind(std::string("time") + separator + "raw_1" + separator + "mvv_1", 0),
                   0u);
         // the first tick only sends; rows follow every 500 ms of the line's clock
         std::int64_t previous = 0;
-        for (std::size_t r = 5; r < 8; ++r) {
+        for (std::size_t r = 6; r < 9; ++r) {
             ASSERT_EQ(l[r].back(), '\r') << l[r]; // records end in CR LF
             EXPECT_EQ(std::count(l[r].begin(), l[r].end(), separator), 12) << l[r];
             const QDateTime t = QDateTime::fromString(
@@ -438,7 +438,7 @@ TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
             // mV/V of input 1 (0.5 applied), with the dialect's decimal mark
             const std::size_t mvv = l[r].find(separator, l[r].find(separator) + 1) + 1;
             EXPECT_EQ(l[r].substr(mvv + 1, 1), separator == ',' ? "." : ",") << l[r];
-            if (r > 5) {
+            if (r > 6) {
                 EXPECT_EQ(t.toMSecsSinceEpoch() - previous, 500);
             }
             previous = t.toMSecsSinceEpoch();
@@ -537,7 +537,7 @@ TEST_F(CtlRun, MonitorOutputThatFailsEndsItAndLeavesWholeRecords) {
         // What is left: the header and three whole rows, not a part of a fourth.
         std::ifstream in(path, std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 + 3);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6 + 3);
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     }
     std::signal(SIGPIPE, oldPipe);

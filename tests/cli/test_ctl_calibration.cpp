@@ -399,7 +399,7 @@ TEST_F(CtlCalibrationFiles, CalibrateFromABadFileRefusesAndWritesNothing) {
 TEST_F(CtlCalibrationFiles, CertificateOfAnInputAsRead) {
     const std::string csv = file("list.csv");
     ASSERT_EQ(runWithTools("certificate 1 --pdf " + file("list.pdf") + " --csv " + csv +
-                           " --uncertainty 0,1"),
+                           " --uncertainty 0,1 --serial SN-1 --validity 271204"),
               kExitOk)
         << err.str();
     ASSERT_EQ(printer.written.size(), 1u);
@@ -409,6 +409,8 @@ TEST_F(CtlCalibrationFiles, CertificateOfAnInputAsRead) {
     EXPECT_EQ(c.address, runner->state().DeviceAddress);
     EXPECT_EQ(c.input, 1);
     EXPECT_DOUBLE_EQ(c.uncertainty, 0.1);
+    EXPECT_EQ(c.serialNumber, "SN-1");
+    EXPECT_EQ(c.validity, "271204");
     EXPECT_EQ(c.program, "RM-27/RMU Manager 9.9.9");
     EXPECT_EQ(test::ReadWholeText(csv), CertificateCsv(c));
     const LinearityTexts t = CertificateTable(c);

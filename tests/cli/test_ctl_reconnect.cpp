@@ -92,9 +92,9 @@ TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
                          "Čekám na návrat portu /dev/ttyUSB0 ...\n"
                          "Převodník se znovu připojil, načítám ...\n");
     const auto l = lines();
-    ASSERT_EQ(l.size(), 5u + 6u) << out.str();
+    ASSERT_EQ(l.size(), 6u + 6u) << out.str();
     EXPECT_EQ(l[0].rfind("converter,0123RM2712,", 0), 0u);
-    EXPECT_EQ(l[4].rfind("time,raw_1,", 0), 0u);
+    EXPECT_EQ(l[5].rfind("time,raw_1,", 0), 0u);
 
     // Reopened at the first look after the file came back, a second at most.
     ASSERT_EQ(reopens, 1);
@@ -106,7 +106,7 @@ TEST_F(CtlReconnect, RowsGoOnUnderTheOneHeaderAfterTheGap) {
     // The stamps run on the measurement's clock: 500 ms apart, with the
     // time away (and the second read) between the 2nd and 3rd row.
     std::vector<std::int64_t> stamps;
-    for (std::size_t r = 5; r < l.size(); ++r) {
+    for (std::size_t r = 6; r < l.size(); ++r) {
         const QDateTime t =
             QDateTime::fromString(QString::fromStdString(l[r].substr(0, 23)), Qt::ISODateWithMs);
         ASSERT_TRUE(t.isValid()) << l[r];
@@ -123,14 +123,14 @@ TEST_F(CtlReconnect, ALineThatJustClosesIsLostToo) {
     ASSERT_EQ(run("monitor --reconnect --csv --count 4"), kExitOk) << err.str();
     EXPECT_EQ(reopens, 1);
     EXPECT_EQ(err.str().substr(0, err.str().find('\n')), "Komunikační port byl uzavřen.");
-    EXPECT_EQ(lines().size(), 5u + 4u);
+    EXPECT_EQ(lines().size(), 6u + 4u);
 }
 
 TEST_F(CtlReconnect, AnotherConverterAfterTheGapEndsTheCsv) {
     // Input 1 now holds input 2's sensor: the header would lie about it.
     beforeReopen = [this] { bus.converter(0).setBlock(0, bus.converter(0).block(32)); };
     EXPECT_EQ(run("monitor --reconnect --csv --count 6"), kExitNoAnswer);
-    EXPECT_EQ(lines().size(), 5u + 2u) << out.str();
+    EXPECT_EQ(lines().size(), 6u + 2u) << out.str();
     EXPECT_NE(err.str().find("Po opětovném připojení odpovídá jiný převodník"), std::string::npos)
         << err.str();
 }
@@ -138,7 +138,7 @@ TEST_F(CtlReconnect, AnotherConverterAfterTheGapEndsTheCsv) {
 TEST_F(CtlReconnect, WithoutTheSwitchALostLineEndsTheMonitor) {
     EXPECT_EQ(run("monitor --csv --count 6"), kExitNoAnswer);
     EXPECT_EQ(reopens, 0);
-    EXPECT_EQ(lines().size(), 5u + 2u);
+    EXPECT_EQ(lines().size(), 6u + 2u);
     EXPECT_EQ(err.str(), "Komunikační port byl uzavřen: Input/output error\n");
 }
 

@@ -95,12 +95,13 @@ TEST(CtlEndToEnd, MonitorAsCsv) {
     const Result r = RunCtl({"--port", sim.pty(), "monitor", "--count", "5", "--csv"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = r.lines();
-    ASSERT_EQ(lines.size(), 5u + 5u) << r.out;
+    ASSERT_EQ(lines.size(), 6u + 5u) << r.out;
     EXPECT_EQ(lines[2].rfind("description,Load cell 500 kg,Load cell 500 kg,Load cell 500 kg,", 0),
               0u)
         << lines[2];
-    EXPECT_EQ(lines[4].rfind("time,raw_1,mvv_1,value_1,raw_2", 0), 0u) << lines[4];
-    for (std::size_t i = 5; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[4].rfind("tare,,,0.0,", 0), 0u) << lines[4]; // r27ctl takes no tare
+    EXPECT_EQ(lines[5].rfind("time,raw_1,mvv_1,value_1,raw_2", 0), 0u) << lines[5];
+    for (std::size_t i = 6; i < lines.size(); ++i) {
         std::vector<std::string> fields;
         std::istringstream in(lines[i]);
         for (std::string f; std::getline(in, f, ',');)

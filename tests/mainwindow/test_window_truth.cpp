@@ -1,14 +1,17 @@
 // What the window shows must be what is: a box is never hidden behind a
 // window kept on top, the measurement's state is said, a value no answer
-// refreshed looks stale, and a closed port closes every door to the line.
+// refreshed looks stale, a closed port closes every door to the line, and a
+// value less a tare says so.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "mainwindow/measurement_bar.h"
 #include "session/measurement_status.h"
@@ -150,6 +153,46 @@ TEST_F(WindowTruth, AClosedPortDisablesEveryControlThatSendsAndRefusesAtOnce) {
     ASSERT_FALSE(prompter.calls.empty());
     EXPECT_EQ(prompter.calls.back().text.rfind("Komunikační port není otevřen", 0), 0u);
 }
+
+using TareShown = WindowTest;
+
+TEST_F(TareShown, NetBesideATaredValueUntilItsPopupClearsTheTare) {
+    auto w = MakeWindow();
+    w->Form_Load();
+    w->show();
+    w->state().records[2].unit = "kg  ";
+    w->state().records[2].numberFormat = "###0.00 ";
+    w->session().live().value = {1.0f, 2.0f, 12.5f, 4.0f};
+    auto* value = Child<QLabel>(*w, "lblR27Val_2");
+    auto* net = Child<QLabel>(*w, "lblR27Net_2");
+    const QString shown = value->text();
+    EXPECT_FALSE(net->isVisible());
+
+    QTest::mouseDClick(value, Qt::LeftButton);
+    EXPECT_TRUE(net->isVisible());
+    EXPECT_EQ(net->text(), QStringLiteral("NET"));
+    EXPECT_EQ(net->toolTip(), QStringLiteral("Netto: tára 12.50 kg odečtena"));
+    EXPECT_EQ(value->text(), shown);
+    EXPECT_FALSE(Child<QLabel>(*w, "lblR27Net_1")->isVisible());
+
+    auto* popup = Child<QMenu>(*w, "mTare");
+    auto* clear = Child<QAction>(*w, "mClearTare");
+    EXPECT_EQ(clear->text(), QStringLiteral("Zrušit táru"));
+    QTest::mouseClick(Child<QLabel>(*w, "lblR27Val_1"), Qt::RightButton);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_FALSE(clear->isEnabled()); // nothing to clear on input 2
+    popup->close();
+    QTest::mouseClick(value, Qt::RightButton);
+    ASSERT_TRUE(popup->isVisible());
+    ASSERT_TRUE(clear->isEnabled());
+    clear->trigger();
+    popup->close();
+    EXPECT_FALSE(net->isVisible());
+    EXPECT_EQ(w->session().live().tare[2], 0.0f);
+}
+
+} // namespace
+} // namespace rm27
 
 } // namespace
 } // namespace rm27::test

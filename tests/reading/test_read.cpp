@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/codecs.h"
+#include "link/memory.h"
 #include "reading/operations.h"
 #include "support/sim_rig.h"
 
@@ -200,6 +201,35 @@ TEST_F(Reading, IdentificationFailures) {
     EXPECT_FALSE(read(1));
     EXPECT_EQ(view.criticals.back(), "Na adrese 1 nebyla nalezena RM-27/RMU.");
     EXPECT_EQ(state.DeviceId, "");
+}
+
+// A tare is the load on one sensor: cleared by hand, or by a reading that
+// finds another sensor on the input or another converter; the same sensor
+// read again keeps it.
+TEST_F(Reading, ATareStaysWithItsSensor) {
+    add(At(1));
+    add(At(2));
+    ASSERT_TRUE(read(1));
+    live.value = {12.5f, 3.0f, 0.0f, 0.0f};
+    TareInput(ops, 0);
+    TareInput(ops, 1);
+    EXPECT_EQ(view.tares[0], "Netto: tára 12.5 kg odečtena");
+    ClearTare(ops, 1);
+    EXPECT_EQ(live.tare[1], 0.0f);
+    EXPECT_EQ(view.tares[1], "");
+    TareInput(ops, 1);
+
+    std::string image = conv(0).block(BlockNumber(0, 0));
+    image.replace(kImageIdOffset, kSensorIdWidth, "OTHER001");
+    conv(0).setBlock(BlockNumber(0, 0), image);
+    ASSERT_TRUE(read(1));
+    EXPECT_EQ(live.tare, (std::array<float, 4>{0.0f, 3.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(view.tares[0], "");
+    EXPECT_NE(view.tares[1], "");
+
+    ASSERT_TRUE(read(2)); // the same sensors, on another converter
+    EXPECT_EQ(live.tare, (std::array<float, 4>{}));
+    EXPECT_EQ(view.tares[1], "");
 }
 
 TEST_F(Reading, ClosedPortOrBadAddressSendsNothing) {

@@ -48,6 +48,8 @@ public:
     // The reason each control's value was last said to be uncertain; ""
     // once it was said to be certain again.
     std::map<std::string, std::string> doubts;
+    // What each input was last said to show of a tare ("" for none).
+    std::map<int, std::string> tares;
     bool timer = false;
 
     // ---- what the prompter was asked, in order
@@ -102,6 +104,7 @@ public:
         captions[c] = text.czech();
         captionLog.emplace_back(c, captions[c]);
     }
+    void setTare(int input, const Text& note) override { tares[input] = note.czech(); }
     void setDoubt(const std::string& c, const Text& why) override {
         doubts[known(c)] = why.czech();
     }

@@ -3,6 +3,7 @@
 // stamps, the log file's failures, and the frame trace's book.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -83,6 +84,7 @@ WatchHeader Header() {
     for (std::size_t i = 0; i < 4; ++i) {
         h.inputs[i] = {"SIMKEY0" + std::to_string(i + 1), descriptions[i], units[i], formats[i]};
     }
+    h.tare[1] = 1.25;
     return h;
 }
 
@@ -209,7 +211,7 @@ TEST(CsvFormat, HeaderAndRowsReadBackInBothDialects) {
 
         test::CsvRecords records;
         ASSERT_TRUE(test::ReadCsv(text, dialect.separator, records)) << text;
-        ASSERT_EQ(records.size(), 8u);
+        ASSERT_EQ(records.size(), 9u);
         for (const auto& r : records)
             EXPECT_EQ(r.size(), 13u) << r[0];
         EXPECT_EQ(records[0][0], "converter");
@@ -225,13 +227,21 @@ TEST(CsvFormat, HeaderAndRowsReadBackInBothDialects) {
         EXPECT_EQ(std::vector<std::string>(records[3].begin() + 1, records[3].begin() + 7),
                   (std::vector<std::string>{"DIV", "mV/V", "kg", "DIV", "mV/V", "kN"}));
         EXPECT_EQ(records[3][9], "°C");
-        EXPECT_EQ(records[4][0], "time");
-        EXPECT_EQ(records[4][1], "raw_1");
-        EXPECT_EQ(records[4][2], "mvv_1");
-        EXPECT_EQ(records[4][12], "value_4");
+        // the tare of each value in its format
+        const auto in = [&](std::string number) {
+            std::replace(number.begin(), number.end(), '.', dialect.decimal);
+            return number;
+        };
+        EXPECT_EQ(records[4],
+                  (std::vector<std::string>{"tare", "", "", in("0.0"), "", "", in("1.250"), "", "",
+                                            "0", "", "", in("0.00")}));
+        EXPECT_EQ(records[5][0], "time");
+        EXPECT_EQ(records[5][1], "raw_1");
+        EXPECT_EQ(records[5][2], "mvv_1");
+        EXPECT_EQ(records[5][12], "value_4");
 
         for (int k = 0; k < 3; ++k) {
-            const auto& r = records[5 + static_cast<std::size_t>(k)];
+            const auto& r = records[6 + static_cast<std::size_t>(k)];
             EXPECT_EQ(r[0], IsoLocalTime(t0 + 500 * k));
             const TickSample s = Sample(t0 + 500 * k, 1.0 + k);
             for (std::size_t i = 0; i < 4; ++i) {
@@ -246,7 +256,7 @@ TEST(CsvFormat, HeaderAndRowsReadBackInBothDialects) {
                           static_cast<std::size_t>(decimals));
             }
         }
-        EXPECT_EQ(records[5][0], "2026-12-04T00:00:19.250");
+        EXPECT_EQ(records[6][0], "2026-12-04T00:00:19.250");
     }
 }
 
@@ -327,14 +337,21 @@ TEST(CsvLog, StopsOnAFullDiskAVanishedFolderOrAnotherConverter) {
         EXPECT_TRUE(log.record(Sample(3, 1.0))); // stopped: nothing more happens
         EXPECT_EQ(log.rows(), 1);
     }
-    {
+    // The header no longer says what the values are: another unit, or
+    // another tare subtracted.
+    for (const bool tare : {false, true}) {
         TempDir dir;
         CsvLog log;
         ASSERT_TRUE(log.start(dir.file("a.csv"), Header(), kCsvComma).empty());
         TickSample other = Sample(1, 1.0);
-        other.header.inputs[2].unit = "MPa";
+        if (tare)
+            other.header.tare[0] = 2;
+        else
+            other.header.inputs[2].unit = "MPa";
         EXPECT_FALSE(log.record(other));
         EXPECT_EQ(log.stopReason(), LogStop::HeaderChanged);
+        EXPECT_EQ(log.failure().czech().rfind(tare ? "tára" : "převodník", 0), 0u)
+            << log.failure().czech();
         EXPECT_EQ(log.rows(), 0);
     }
 }
@@ -364,7 +381,7 @@ TEST(CsvLog, ADiskThatFillsUpLeavesOnlyWholeRecords) {
     EXPECT_EQ(fs::file_size(path), good);
     test::CsvRecords records;
     ASSERT_TRUE(test::ReadCsv(ReadFile(path), ',', records));
-    EXPECT_EQ(records.size(), 6u);
+    EXPECT_EQ(records.size(), 7u);
 }
 
 // ------------------------------------------------------------------ trace

@@ -211,6 +211,12 @@ TEST_F(Chart, AnotherConverterStartsTheLinesAfresh) {
     chart->onTick(resensed);
     EXPECT_EQ(chart->ring(1).size(), 6u); // the same converter: the lines go on
     EXPECT_TRUE(chart->series(1)->name().contains(QStringLiteral("20 kN")));
+    TickSample tared = resensed;
+    tared.header.tare[1] = 5; // the values go on, less a tare now
+    chart->onTick(tared);
+    EXPECT_EQ(chart->ring(1).size(), 7u);
+    EXPECT_TRUE(chart->series(1)->name().endsWith(QStringLiteral(" (NET)")));
+    EXPECT_FALSE(chart->series(0)->name().endsWith(QStringLiteral(" (NET)")));
     TickSample other = sample(6);
     other.header.address = 9;
     chart->onTick(other);
@@ -305,13 +311,13 @@ TEST_F(Chart, ExportsWhatItShowsAsCsvAndPng) {
         QTest::mouseClick(child<QPushButton>("cmdSaveCsv"), Qt::LeftButton);
         CsvRecords records;
         ASSERT_TRUE(test::ReadCsv(ReadText(path), dialect.separator, records));
-        ASSERT_EQ(records.size(), 5u + 121u);
+        ASSERT_EQ(records.size(), 6u + 121u);
         for (const auto& r : records)
             ASSERT_EQ(r.size(), 5u) << r[0];
         EXPECT_EQ(records[3], (std::vector<std::string>{"unit", "mV/V", "mV/V", "mV/V", "mV/V"}));
-        EXPECT_EQ(records[4],
+        EXPECT_EQ(records[5],
                   (std::vector<std::string>{"time", "mvv_1", "mvv_2", "mvv_3", "mvv_4"}));
-        EXPECT_EQ(records[5][0], IsoLocalTime(t0 + 500 * 179));
+        EXPECT_EQ(records[6][0], IsoLocalTime(t0 + 500 * 179));
         EXPECT_EQ(records.back()[0], IsoLocalTime(t0 + 500 * 299));
         EXPECT_NEAR(Number(records.back()[3], dialect.decimal), ReadingNo(299)[2].signal, 1e-6);
     }
@@ -357,7 +363,7 @@ TEST_F(WatchWindows_, LogFromTheMenuWritesHeaderAndOneRowPerAnsweredTick) {
 
         CsvRecords records;
         ASSERT_TRUE(test::ReadCsv(ReadText(path), dialect.separator, records));
-        ASSERT_EQ(records.size(), 5u + 3u);
+        ASSERT_EQ(records.size(), 6u + 3u);
         for (const auto& r : records)
             ASSERT_EQ(r.size(), 13u) << r[0];
         EXPECT_EQ(records[0][1], "0123RM2712");
@@ -365,7 +371,7 @@ TEST_F(WatchWindows_, LogFromTheMenuWritesHeaderAndOneRowPerAnsweredTick) {
         EXPECT_EQ(records[3][12], "N");
         std::int64_t previous = 0;
         for (int k = 1; k <= 3; ++k) {
-            const auto& row = records[4 + static_cast<std::size_t>(k)];
+            const auto& row = records[5 + static_cast<std::size_t>(k)];
             ASSERT_EQ(row.size(), 13u);
             const QDateTime t =
                 QDateTime::fromString(QString::fromStdString(row[0]), Qt::ISODateWithMs);

@@ -351,6 +351,9 @@ void FrmChart::updateNames() {
             QStringLiteral("%1: %2").arg(i + 1).arg(d.empty() ? tr("Vstup %1").arg(i + 1) : Q(d));
         const QString unit = unitOf(i);
         if (!unit.isEmpty()) name += QStringLiteral(" [%1]").arg(unit);
+        // Only the value is less the tare; raw and mV/V are as measured.
+        if (quantity() == Quantity::Value && header_.tare[static_cast<std::size_t>(i)] != 0)
+            name += QStringLiteral(" (%1)").arg(tr("NET"));
         series_[static_cast<std::size_t>(i)]->setName(name);
     }
     axisY_->setTitleText(cmbQuantity->currentText());
