@@ -192,7 +192,4 @@ TEST_F(TareShown, NetBesideATaredValueUntilItsPopupClearsTheTare) {
 }
 
 } // namespace
-} // namespace rm27
-
-} // namespace
 } // namespace rm27::test
