@@ -363,14 +363,14 @@ bool CalibrationEditorModel::mLoadEEKrivka_Click() {
         // The editor is open with the line free so that the values stay
         // live; the read takes it back, and the measurement's last request
         // is waited out before the "KB" goes out.
-        const PausedMeasurement paused(ops_.port, ops_.view, ops_.guard);
-        // Clicks serviced during the read's waits must not edit (or store)
-        // what the read is about to replace.
+        // Clicks serviced during the waits (the measurement's stop, the
+        // read) must not edit, or store, what the read is about to replace.
         exchanging_ = true;
         const struct Done {
             bool& flag;
             ~Done() { flag = false; }
         } done{exchanging_};
+        const PausedMeasurement paused(ops_.port, ops_.view, ops_.guard);
         if (ops_.cancelled()) return false;
         result = BlockRead(ops_.port, image, ops_.state.DeviceAddress, Adr, SubAdr);
         if (ops_.cancelled()) return false;

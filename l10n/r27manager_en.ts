@@ -1589,6 +1589,10 @@
         <source>tára vstupu se změnila a hodnoty by již neodpovídaly hlavičce záznamu</source>
         <translation>an input&apos;s tare changed and the values would no longer match the log&apos;s header</translation>
     </message>
+    <message>
+        <source>Měření zastaveno: probíhá příkaz „%1“</source>
+        <translation>Measurement stopped: the command “%1” is running</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -504,7 +504,10 @@ void FrmMain::OnGuardChanged() {
     if (now != wasBusy_) {
         wasBusy_ = now;
         view_.setBusy(now);
-        if (!now) ConfirmWrites();
+        if (!now) {
+            lastCommand_ = runningCommand_;
+            ConfirmWrites();
+        }
         Q_EMIT busyChanged(now);
     }
     ShowMeasurement();
@@ -524,7 +527,7 @@ MeasurementFacts FrmMain::CurrentFacts() const {
     f.commandRunning = busy();
     f.commandWrites = session_->guard().writing();
     f.lastAnswer = lastAnswer_;
-    f.lastCommand = lastCommand_;
+    f.lastCommand = f.commandRunning ? runningCommand_ : lastCommand_;
     return f;
 }
 

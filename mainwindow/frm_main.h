@@ -386,7 +386,9 @@ private:
     Prompter* rawPrompter_ = nullptr; // the prompter the session's cancellable one wraps
     std::function<void()> quit_;
     bool wasBusy_ = false;
-    // The caption of the control whose command ran last ("Hledat").
+    // The caption of the control whose command runs, and of the one that
+    // ran last ("Hledat"); "" for a command no control started.
+    std::string runningCommand_;
     std::string lastCommand_;
     // When the last measurement answer came ("10:15:02"), "" none yet.
     std::string lastAnswer_;

@@ -538,12 +538,14 @@ void FrmMain::ConnectStarters() {
         Q_ASSERT_X(o != nullptr, "ConnectStarters", qPrintable(starter.control));
         // The table is static: the handler outlives every window.
         const auto run = [this, &starter, o] {
-            // Named when the measurement stays stopped after it.
+            // Named while it runs, and when the measurement stays stopped
+            // after it.
             if (auto* b = qobject_cast<QAbstractButton*>(o))
-                lastCommand_ = b->text().remove(QLatin1Char('&')).toStdString();
+                runningCommand_ = b->text().remove(QLatin1Char('&')).toStdString();
             else if (auto* a = qobject_cast<QAction*>(o))
-                lastCommand_ = a->text().remove(QLatin1Char('&')).toStdString();
+                runningCommand_ = a->text().remove(QLatin1Char('&')).toStdString();
             starter.handler(*this);
+            runningCommand_.clear();
         };
         if (auto* action = qobject_cast<QAction*>(o))
             connect(action, &QAction::triggered, this, run);

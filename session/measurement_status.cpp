@@ -12,7 +12,10 @@ namespace {
 namespace ts = texts::session;
 
 Text StoppedWhy(const MeasurementFacts& f) {
-    if (f.commandRunning) return Text(ts::kStoppedCommand);
+    if (f.commandRunning) {
+        return f.lastCommand.empty() ? Text(ts::kStoppedCommand)
+                                     : Text(ts::kStoppedCommandNamed, f.lastCommand);
+    }
     if (!f.lineOpen) return Text(f.lineLost ? ts::kStoppedLineLost : ts::kStoppedDisconnected);
     if (!f.converterRead) return Text(ts::kStoppedNotRead);
     if (!f.lastCommand.empty()) return Text(ts::kStoppedAfter, f.lastCommand);

@@ -31,7 +31,8 @@ struct MeasurementFacts {
     bool commandWrites = false;
     // The time of the last decoded answer as shown ("10:15:02"), "" none.
     std::string lastAnswer;
-    // The operator's name of the command that ended last ("Hledat"), "".
+    // The operator's name of the command that runs, or else ended last
+    // ("Hledat"), "" none.
     std::string lastCommand;
 };
 

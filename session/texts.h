@@ -168,6 +168,8 @@ inline constexpr TextId kMeasuringSince{
     QT_TRANSLATE_NOOP("Texts", "Měření běží, poslední odpověď %1")};
 inline constexpr TextId kStoppedCommand{
     QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: probíhá příkaz")};
+inline constexpr TextId kStoppedCommandNamed{
+    QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: probíhá příkaz „%1“")};
 inline constexpr TextId kStoppedDisconnected{
     QT_TRANSLATE_NOOP("Texts", "Měření zastaveno: port je odpojen")};
 inline constexpr TextId kStoppedLineLost{

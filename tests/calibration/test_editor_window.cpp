@@ -195,6 +195,27 @@ TEST_F(EditorWindow, F5CapturesTheLiveSignalUpAndDownDoNot) {
     EXPECT_EQ(list->currentRow(), 1);
 }
 
+TEST_F(EditorWindow, WhileItsOwnReadRunsTheEditorTakesNoCommand) {
+    bool enabledDuring = true;
+    line.after(50, [&] {
+        enabledDuring = editor->isEnabled();
+        editor->cmdAction_Click(1); // the store, however it is reached
+        E<QListWidget>("lstKrivka")->setCurrentRow(0);
+        editor->mKrivkaBodDelete_Click();
+    });
+    session.run([&](Operations& o) {
+        const auto free = o.guard.releaseLine();
+        E<QAction>("mLoadEEKrivka")->trigger();
+    });
+    EXPECT_FALSE(enabledDuring);
+    EXPECT_TRUE(editor->isEnabled());
+    // the read's own message only: no store question, no point dialog
+    ASSERT_EQ(prompter.calls.size(), 1u);
+    EXPECT_EQ(prompter.calls[0].text.rfind("Kalibraci nelze načíst ze snímače", 0), 0u);
+    EXPECT_EQ(editor->model().Tag, EditorTag::None);
+    EXPECT_EQ(Lines().size(), 2);
+}
+
 TEST_F(EditorWindow, EveryControlRunsItsHandler) {
     struct Case {
         const char* control;
