@@ -217,6 +217,50 @@ Result WriteFilter(Operations& ops, int filterCode) {
     return Confirm(ops, w, cells);
 }
 
+namespace {
+
+// The editor's record into its block: the journal first, the write, and
+// the restart that has the converter take the block up.
+void StoreEdited(Operations& ops, CalibrationEditorModel& m, int input, CalibrationRun& run) {
+    DeviceState& st = ops.state;
+    const auto i = static_cast<std::size_t>(input);
+    ops.view.setStatus(Text(tx::kStoppingMeasurement));
+    StopMeasurement(ops.port, ops.view);
+    // What the block holds goes to the journal with the store; it is
+    // usually known from the reading, else read now, before anything
+    // is written.
+    const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
+    const bool known = KnowBlocks(ops, {block});
+    SensorRecord& rec = st.records[i];
+    rec = m.xXx;
+    rec.zeroOffset = 0;
+    ops.view.setStatus(Text(tx::kSavingCalibration, input + 1));
+    // The editor refuses such a text already; any other way in is named too.
+    if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
+        ops.prompter.critical(refusal);
+    run.built = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
+    if (!run.built.ok()) {
+        run.image.clear();
+        ops.prompter.plain(Text(tx::kCurveNotBuilt, run.built.shownNumber()));
+    } else if (known) {
+        run.write = BeginBlockWrite(ops, journaled::kCalibration, block, run.image);
+    }
+    if (!run.write.refused()) {
+        run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
+        EndBlockWrite(ops, run.write, run.writeResult);
+        // Stored: the work kept in case it was lost is no longer needed.
+        if (run.writeResult.ok())
+            m.DropDraft();
+        else
+            ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult.shownNumber()));
+    }
+    // A restart has the converter take up the block it was given.
+    ops.port.send(BuildFrame(st.DeviceAddress, "X"));
+    DelayMs(ops.port, kRestartWaitMs);
+}
+
+} // namespace
+
 CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& editor) {
     CalibrationRun run;
     if (input < 0 || input >= kInputCount) return run;
@@ -253,41 +297,7 @@ CalibrationRun DoCalibration(Operations& ops, int input, CalibrationEditor& edit
         return run;
     }
 
-    if (run.tag == EditorTag::Store) {
-        ops.view.setStatus(Text(tx::kStoppingMeasurement));
-        StopMeasurement(ops.port, ops.view);
-        // What the block holds goes to the journal with the store; it is
-        // usually known from the reading, else read now, before anything
-        // is written.
-        const std::int32_t block = BlockNumber(m.Adr, m.SubAdr);
-        const bool known = KnowBlocks(ops, {block});
-        SensorRecord& rec = st.records[i];
-        rec = m.xXx;
-        rec.zeroOffset = 0;
-        ops.view.setStatus(Text(tx::kSavingCalibration, input + 1));
-        // The editor refuses such a text already; any other way in is named too.
-        if (const Text refusal = EKeyTextRefusal(rec); !refusal.empty())
-            ops.prompter.critical(refusal);
-        run.built = BuildEKeyImage(run.image, rec, 1, ops.clock.now());
-        if (!run.built.ok()) {
-            run.image.clear();
-            ops.prompter.plain(Text(tx::kCurveNotBuilt, run.built.shownNumber()));
-        } else if (known) {
-            run.write = BeginBlockWrite(ops, journaled::kCalibration, block, run.image);
-        }
-        if (!run.write.refused()) {
-            run.writeResult = BlockWrite(ops.port, run.image, st.DeviceAddress, m.Adr, m.SubAdr);
-            EndBlockWrite(ops, run.write, run.writeResult);
-            // Stored: the work kept in case it was lost is no longer needed.
-            if (run.writeResult.ok()) m.DropDraft();
-            if (!run.writeResult.ok()) {
-                ops.prompter.plain(Text(tx::kCalibrationWriteError, run.writeResult.shownNumber()));
-            }
-        }
-        // A restart has the converter take up the block it was given.
-        ops.port.send(BuildFrame(st.DeviceAddress, "X"));
-        DelayMs(ops.port, kRestartWaitMs);
-    }
+    if (run.tag == EditorTag::Store) StoreEdited(ops, m, input, run);
     ops.view.setStatus(Text(tx::kStartingMeasurement));
     StartMeasurement(ops.port, ops.view);
     ops.view.setStatus(Text(tx::kMeasurementStarted));

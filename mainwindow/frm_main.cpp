@@ -97,6 +97,23 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
         Qt::QueuedConnection);
 
     BuildWindow();
+    AttachStatusBar();
+
+    // The state of a window just created: nothing to read before a port
+    // is open, and the device commands only after a reading.
+    connect(cmbSelectPort, &QComboBox::currentTextChanged, this, &FrmMain::cmbSelectPort_Click);
+    connect(cmbSelectAdr, &QComboBox::currentIndexChanged, this, &FrmMain::cmbSelectAdr_Click);
+    SetBackground(cmdConnect, kRgbWhite);
+    for (const std::string& c : {ctl::cmdDevRead, ctl::cmdReset, ctl::cmdAdresa, ctl::cmbSelectAdr})
+        setControlEnabled(c, false);
+    cmdAdresa->setVisible(false);
+    tmrCasovac->stop();
+    ShowMeasurement();
+}
+
+// The helpers the window hands its status bar: the reconnection, the
+// watch windows' indicator and the measurement's.
+void FrmMain::AttachStatusBar() {
     reconnect_ = new ReconnectSwitch(*connection_, *settings_, *mApp, *mExit, *this);
     // The lost port is read again at the address last read.
     reconnect_->start([this] {
@@ -123,17 +140,6 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
              if (connection_->cancelCommand()) setStatus(Text(tx::kCancelledByUser));
          },
          [this](bool on) { view_.setEnabledOf(mMereni, on); }});
-
-    // The state of a window just created: nothing to read before a port
-    // is open, and the device commands only after a reading.
-    connect(cmbSelectPort, &QComboBox::currentTextChanged, this, &FrmMain::cmbSelectPort_Click);
-    connect(cmbSelectAdr, &QComboBox::currentIndexChanged, this, &FrmMain::cmbSelectAdr_Click);
-    SetBackground(cmdConnect, kRgbWhite);
-    for (const std::string& c : {ctl::cmdDevRead, ctl::cmdReset, ctl::cmdAdresa, ctl::cmbSelectAdr})
-        setControlEnabled(c, false);
-    cmdAdresa->setVisible(false);
-    tmrCasovac->stop();
-    ShowMeasurement();
 }
 
 FrmMain::~FrmMain() {

@@ -322,6 +322,7 @@ protected:
 
 private:
     void BuildWindow();
+    void AttachStatusBar();
     QWidget* BuildConnectionFrame();
     QWidget* BuildMeasurementFrame();
     QWidget* BuildLowerPanel();
