@@ -1593,6 +1593,22 @@
         <source>Měření zastaveno: probíhá příkaz „%1“</source>
         <translation>Measurement stopped: the command “%1” is running</translation>
     </message>
+    <message>
+        <source>Ano</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Ne</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Zavřít</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Zrušit</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -11,6 +11,7 @@
 
 #include "l10n/localizer.h"
 #include "ui/common_dialog.h"
+#include "ui/texts.h"
 
 namespace rm27 {
 
@@ -72,6 +73,8 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
                                                                    : QMessageBox::Yes);
         // Closing the box is the safe answer, whatever the default.
         mb.setEscapeButton(QMessageBox::No);
+        mb.button(QMessageBox::Yes)->setText(Shown(Text(texts::ui::kButtonYes)));
+        mb.button(QMessageBox::No)->setText(Shown(Text(texts::ui::kButtonNo)));
         return mb.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     mb.setStandardButtons(QMessageBox::Ok);
@@ -88,6 +91,7 @@ int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choic
         buttons.push_back(mb.addButton(Shown(choice), QMessageBox::ActionRole));
     // Taking no way back is the default: each of them writes.
     QPushButton* close = mb.addButton(QMessageBox::Close);
+    close->setText(Shown(Text(texts::ui::kButtonClose)));
     mb.setDefaultButton(close);
     mb.setEscapeButton(close);
     mb.exec();
@@ -98,10 +102,13 @@ int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choic
 std::string QtPrompter::inputBox(const Text& prompt, const Text& title,
                                  const std::string& defaultText) {
     QWidget* parent = boxParent();
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, title.empty() ? title_ : Shown(title), Shown(prompt),
-                              QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title.empty() ? title_ : Shown(title));
+    dialog.setLabelText(Shown(prompt));
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    dialog.setCancelButtonText(Shown(Text(texts::ui::kButtonCancel)));
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    const QString text = dialog.textValue();
     return ok ? text.toStdString() : std::string();
 }
 

@@ -1,5 +1,6 @@
 // What the serial line tells the user about a port that will not open: the
-// group to join, the program or the lock left behind that holds it.
+// group to join, the program or the lock left behind that holds it; the
+// buttons of the program's boxes.
 #pragma once
 
 #include "l10n/text.h"
@@ -27,5 +28,12 @@ inline constexpr TextId kStaleLock{
     QT_TRANSLATE_NOOP("Texts", "Port %1 (%2) zůstal zamčený po programu, který už neběží (PID "
                                "%3): zámek %4 smí odstranit jen jeho vlastník (%5) nebo správce "
                                "(sudo rm %4).")};
+
+// The buttons of the program's boxes, which would otherwise stay in the
+// language Qt itself was built in.
+inline constexpr TextId kButtonYes{QT_TRANSLATE_NOOP("Texts", "Ano")};
+inline constexpr TextId kButtonNo{QT_TRANSLATE_NOOP("Texts", "Ne")};
+inline constexpr TextId kButtonClose{QT_TRANSLATE_NOOP("Texts", "Zavřít")};
+inline constexpr TextId kButtonCancel{QT_TRANSLATE_NOOP("Texts", "Zrušit")};
 
 } // namespace rm27::texts::ui
