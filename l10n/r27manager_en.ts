@@ -1609,6 +1609,10 @@
         <source>Zrušit</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Zapisuji: %1, %2 …</source>
+        <translation>Writing: %1, %2 …</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

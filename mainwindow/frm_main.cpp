@@ -83,6 +83,10 @@ FrmMain::FrmMain(const FrmMainSetup& setup, QWidget* parent)
     backups_ = std::make_unique<FolderBackupStore>(BackupFolder().toStdString());
     session_->ops().backups = backups_.get();
     session_->journal() = Journal(JournalPath().toStdString());
+    // Each write said as it starts and as it ends, also inside a long command.
+    session_->journal().observe([this](const JournalEntry& e) {
+        if (measurementBar_ != nullptr) measurementBar_->confirm(WriteConfirmation(e));
+    });
     connection_ = std::make_unique<Connection>(*session_, ConnectionHooks());
     guardListener_ = guard().subscribe([this] { OnGuardChanged(); });
     // Queued: the line reports its loss from inside QSerialPort's own error
@@ -510,10 +514,7 @@ void FrmMain::OnGuardChanged() {
     if (now != wasBusy_) {
         wasBusy_ = now;
         view_.setBusy(now);
-        if (!now) {
-            lastCommand_ = runningCommand_;
-            ConfirmWrites();
-        }
+        if (!now) lastCommand_ = runningCommand_;
         Q_EMIT busyChanged(now);
     }
     ShowMeasurement();
@@ -537,11 +538,6 @@ MeasurementFacts FrmMain::CurrentFacts() const {
     return f;
 }
 
-void FrmMain::ConfirmWrites() {
-    const Journal& journal = session_->journal();
-    if (journal.settledCount() == confirmedWrites_ || !journal.lastSettled()) return;
-    confirmedWrites_ = journal.settledCount();
-    measurementBar_->confirm(WriteConfirmation(*journal.lastSettled()));
-}
+
 
 } // namespace rm27

@@ -345,8 +345,6 @@ private:
     // command's state said again.
     void ShowMeasurement();
     MeasurementFacts CurrentFacts() const;
-    // After a command: what its last write came to, once.
-    void ConfirmWrites();
     // The box about a lost line closes itself once the line is back.
     void CloseLostLineBox();
     // How this window runs commands and ends (see session/connection.h).
@@ -393,7 +391,6 @@ private:
     std::string lastCommand_;
     // When the last measurement answer came ("10:15:02"), "" none yet.
     std::string lastAnswer_;
-    int confirmedWrites_ = 0;
     // The box about a lost line while it is open: its text as shown, and
     // the text itself, which goes to the status line when the box closes.
     QString lostLineText_;

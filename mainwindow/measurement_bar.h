@@ -42,7 +42,7 @@ public:
     void refresh();
     // A tick decoded an answer: live for kStaleAfterMs from now.
     void answered();
-    // What the last write came to, until the next one.
+    // The write running, or what the last one came to, until the next.
     void confirm(const Text& text);
     // The offer shown (None: no button).
     MeasurementOffer offer() const { return offer_; }

@@ -457,8 +457,8 @@ bool Journal::append(JournalEntry& entry, std::string* error) {
         error);
     if (ok) {
         entry.id = id;
-        settled_.reset();
         written_ = entry;
+        if (observer_) observer_(*written_);
     }
     return ok;
 }
@@ -468,8 +468,7 @@ bool Journal::settle(int id, JournalResult result, int at, std::string* error) {
     if (ok && written_ && written_->id == id) {
         written_->result = result;
         written_->at = at;
-        settled_ = written_;
-        ++settledCount_;
+        if (observer_) observer_(*written_);
     }
     return ok;
 }

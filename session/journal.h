@@ -114,10 +114,12 @@ public:
     bool hasUnfinished() const { return !unfinished_.empty(); }
     std::vector<JournalEntry> takeUnfinished();
 
-    // The last write of this session whose outcome is known, and how many
-    // came to one so far: what the operator is told after a command.
-    const std::optional<JournalEntry>& lastSettled() const { return settled_; }
-    int settledCount() const { return settledCount_; }
+    // Told of each write of this session once it is entered (its result
+    // Open) and again with its outcome: what the operator sees as the
+    // writes go.
+    void observe(std::function<void(const JournalEntry&)> observer) {
+        observer_ = std::move(observer);
+    }
 
 private:
     // Appends what `line` makes of the highest id so far, under the lock.
@@ -127,8 +129,7 @@ private:
     std::string memory_; // the file's text when there is no file
     std::vector<JournalEntry> unfinished_;
     std::optional<JournalEntry> written_;
-    std::optional<JournalEntry> settled_;
-    int settledCount_ = 0;
+    std::function<void(const JournalEntry&)> observer_;
 };
 
 // What a block is to the operator: "eKey Vstup2", "interní kopie Vstup3",

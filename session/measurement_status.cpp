@@ -57,6 +57,8 @@ Text WriteConfirmation(const JournalEntry& e) {
     if (e.input >= 1) what = Text(ts::kOfInput, what, e.input);
     const std::string at = ClockTime(e.time);
     switch (e.result) {
+    case JournalResult::Open:
+        return Text(ts::kWriting, what, TargetText(e));
     case JournalResult::Done:
         return Text(ts::kWrittenDone, what, TargetText(e), at);
     case JournalResult::Unverified:

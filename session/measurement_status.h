@@ -53,8 +53,8 @@ MeasurementIndicator DescribeMeasurement(const MeasurementFacts& facts);
 // "10:15:02".
 std::string ClockTime(const CivilDateTime& t);
 
-// The confirmation after a write, for the status bar: what was written
-// where, how it ended, and when ("10:15:02").
+// A write for the status bar: what it writes where while it runs; once
+// its outcome is known, how it ended and when ("10:15:02").
 struct JournalEntry;
 Text WriteConfirmation(const JournalEntry& entry);
 

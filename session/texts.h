@@ -192,7 +192,8 @@ inline constexpr TextId kStaleNever{
 inline constexpr TextId kNoLine{QT_TRANSLATE_NOOP(
     "Texts", "Komunikační port není otevřen, příkaz se neprovede a nic nebylo odesláno. "
              "Otevřete port tlačítkem „%1“.")};
-// After a write: %1 the command, %2 where it wrote, %3 the time.
+// A write: %1 the command, %2 where it writes; after it, %3 the time.
+inline constexpr TextId kWriting{QT_TRANSLATE_NOOP("Texts", "Zapisuji: %1, %2 …")};
 inline constexpr TextId kWrittenDone{
     QT_TRANSLATE_NOOP("Texts", "Zapsáno a ověřeno: %1, %2 (%3)")};
 inline constexpr TextId kWrittenUnchecked{
