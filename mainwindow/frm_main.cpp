@@ -335,22 +335,21 @@ void FrmMain::ShowLostLine(const QString& reason) {
     // back while nobody is at the screen to close the box must still be
     // reopened and read by the watch (the controls are modal-blocked
     // meanwhile, so nothing else can start).
-    const Text lost(tx::kLineLost, Text::Value(reason.toStdString()));
-    lostLineText_ = Shown(lost);
-    lostLine_ = lost;
-    prompter().critical(lost);
-    lostLineText_.clear();
+    lostLine_ = Text(tx::kLineLost, Text::Value(reason.toStdString()));
+    prompter().critical(*lostLine_);
+    lostLine_.reset();
 }
 
 void FrmMain::CloseLostLineBox() {
-    if (lostLineText_.isEmpty()) return;
+    if (!lostLine_) return;
+    const Text lost = *lostLine_;
     // The line is back: a box still saying it is lost would be wrong, and
     // would wait for a click nobody needs to give.
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        if (box != nullptr && box->isVisible() && box->text() == lostLineText_) box->done(0);
+        if (box != nullptr && box->isVisible() && box->text() == Shown(lost)) box->done(0);
     }
-    setStatus(Text(lostLine_).join(view_.status(), Joint::Space));
+    setStatus(Text(lost).join(view_.status(), Joint::Space));
 }
 
 // ----------------------------------------------------------- reconnecting

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -391,10 +392,9 @@ private:
     std::string lastCommand_;
     // When the last measurement answer came ("10:15:02"), "" none yet.
     std::string lastAnswer_;
-    // The box about a lost line while it is open: its text as shown, and
-    // the text itself, which goes to the status line when the box closes.
-    QString lostLineText_;
-    Text lostLine_;
+    // The box about a lost line while it is open: its text, which goes to
+    // the status line when the line's return closes the box.
+    std::optional<Text> lostLine_;
 
     WidgetView view_;
     QGridLayout* tableGrid_ = nullptr;

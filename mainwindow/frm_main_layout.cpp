@@ -582,7 +582,7 @@ void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPo
 void FrmMain::lblR27Val_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
     if (index < 0 || index > 3 || button != Qt::RightButton) return;
     tareMenuInput_ = index;
-    mClearTare->setEnabled(!TareNote(state(), session_->live(), index).empty());
+    mClearTare->setEnabled(session_->live().tare[static_cast<std::size_t>(index)] != 0);
     mTare->popup(globalPos);
 }
 

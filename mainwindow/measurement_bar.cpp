@@ -59,8 +59,9 @@ void MeasurementBar::refresh() {
     if (offer_ == MeasurementOffer::None) {
         button_->hide();
     } else {
-        button_->setText(Shown(
-            Text(offer_ == MeasurementOffer::Start ? ts::kStartMeasurement : ts::kCancelCommand)));
+        const QString caption = Shown(
+            Text(offer_ == MeasurementOffer::Start ? ts::kStartMeasurement : ts::kCancelCommand));
+        if (button_->text() != caption) button_->setText(caption);
         button_->show();
     }
 

@@ -44,8 +44,6 @@ public:
     void answered();
     // The write running, or what the last one came to, until the next.
     void confirm(const Text& text);
-    // The offer shown (None: no button).
-    MeasurementOffer offer() const { return offer_; }
     // The stale timer ran out (the tests call it).
     void staleTimeout() { refresh(); }
 

@@ -38,15 +38,15 @@ MeasurementIndicator DescribeMeasurement(const MeasurementFacts& f) {
     MeasurementIndicator m;
     // A command that lets the line go (the editor, a question) keeps the
     // ticks running: the values are live, and so says the indicator.
-    m.running = f.lineOpen && f.converterRead && f.timerOn;
-    if (m.running) {
+    const bool running = f.lineOpen && f.converterRead && f.timerOn;
+    if (running) {
         m.text = f.lastAnswer.empty() ? Text(ts::kMeasuring) : Text(ts::kMeasuringSince, f.lastAnswer);
     } else {
         m.text = StoppedWhy(f);
     }
     if (f.commandRunning) {
-        if (!f.commandWrites && !m.running) m.offer = MeasurementOffer::Cancel;
-    } else if (!m.running && f.lineOpen && f.converterRead) {
+        if (!f.commandWrites && !running) m.offer = MeasurementOffer::Cancel;
+    } else if (!running && f.lineOpen && f.converterRead) {
         m.offer = MeasurementOffer::Start;
     }
     return m;

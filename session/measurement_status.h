@@ -43,7 +43,6 @@ enum class MeasurementOffer {
 };
 
 struct MeasurementIndicator {
-    bool running = false;
     Text text;
     MeasurementOffer offer = MeasurementOffer::None;
 };

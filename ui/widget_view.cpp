@@ -69,18 +69,21 @@ bool IsLiveField(const QString& name) {
 
 } // namespace
 
+void SetDimmed(QWidget* w, bool dimmed) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, dimmed ? QColor(0x80, 0x80, 0x80)
+                                            : QApplication::palette(w).color(QPalette::WindowText));
+    w->setPalette(p);
+}
+
 void WidgetView::setLiveStale(const Text& why) {
-    const bool stale = !why.empty();
-    if (!stale && staleWhy_.empty()) return;
+    // Said again at every tick: only a change repaints the fields.
+    if (why.czech() == staleWhy_.czech()) return;
     staleWhy_ = why;
     for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
         auto* w = qobject_cast<QWidget*>(it.value());
         if (w == nullptr || !IsLiveField(it.key())) continue;
-        QPalette p = w->palette();
-        p.setColor(QPalette::WindowText,
-                   stale ? QColor(0x80, 0x80, 0x80)
-                         : QApplication::palette(w).color(QPalette::WindowText));
-        w->setPalette(p);
+        SetDimmed(w, !why.empty());
         composeTip(w);
     }
 }

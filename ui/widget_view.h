@@ -23,6 +23,9 @@ inline constexpr const char* kValueField = "rm27ValueField";
 
 // A widget's background, as 0xRRGGBB (a button's face, a label's ground).
 void SetBackground(QWidget* w, std::uint32_t rgb);
+// A widget's text greyed, as a value no longer live is shown; or in the
+// style's own colour again.
+void SetDimmed(QWidget* w, bool dimmed);
 
 class WidgetView : public MainView {
 public:
@@ -37,7 +40,6 @@ public:
     // no longer live: dimmed, the reason in their tool tips; an empty
     // reason shows them live again.
     void setLiveStale(const Text& why);
-    bool liveStale() const { return !staleWhy_.empty(); }
     QObject* control(const std::string& name) const;
     QObject* control(const QString& name) const { return controls_.value(name, nullptr); }
     // Enabled as the program sets it (shown disabled while guarded and busy).

@@ -1,7 +1,6 @@
 #include "calibration/editor/frm_qel_calibration.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -28,6 +27,7 @@
 #include "l10n/localizer.h"
 #include "session/measurement_status.h"
 #include "ui/app_paths.h"
+#include "ui/widget_view.h"
 #include "ui/build_info.h"
 #include "ui/window_placement.h"
 
@@ -542,15 +542,9 @@ void FrmQELCalibration::mLoadEEKrivka_Click() {
 
 void FrmQELCalibration::ShowSignalFreshness() {
     const bool fresh = model_.LiveFresh();
-    if (fresh == lblSignal->property("rm27Fresh").toBool() &&
-        lblSignal->property("rm27Fresh").isValid())
-        return;
-    lblSignal->setProperty("rm27Fresh", fresh);
-    QPalette p = lblSignal->palette();
-    p.setColor(QPalette::WindowText, fresh ? QApplication::palette(lblSignal).color(
-                                                 QPalette::WindowText)
-                                           : QColor(0x80, 0x80, 0x80));
-    lblSignal->setPalette(p);
+    if (signalFresh_ == fresh) return;
+    signalFresh_ = fresh;
+    SetDimmed(lblSignal, !fresh);
     lblSignal->setToolTip(
         fresh ? QString()
               : Shown(Text(texts::calibration::kSignalStale)));

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "calibration/editor_model.h"
 #include "calibration/files/certificate_pdf.h"
@@ -106,6 +107,8 @@ private:
     CalibrationEditorModel model_;
     FrmLinearity* linearity_ = nullptr;
     bool loaded_ = false;
+    // Whether the live signal was last shown live (unset: not shown yet).
+    std::optional<bool> signalFresh_;
 
     QGroupBox* Frame3 = nullptr;
     QPushButton* cmdSCAN = nullptr;
