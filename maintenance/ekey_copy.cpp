@@ -7,6 +7,7 @@
 #include "link/memory.h"
 #include "link/transact.h"
 #include "maintenance/texts.h"
+#include "maintenance/write_questions.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
@@ -24,7 +25,7 @@ constexpr std::int32_t kInternalCopiesInput = 4;
 bool Ask(Operations& ops, const Text& text) {
     // Nothing goes out before the answer: the values stay live meanwhile.
     const auto free = ops.guard.releaseLine();
-    return ops.prompter.question(text);
+    return ops.prompter.question(text, MessageAnswer::No);
 }
 
 // Every copy that got past its question ends the same way, whatever
@@ -177,7 +178,7 @@ CopyResult CopyEKeyExtToInt(Operations& ops, int index) {
         result.outcome = ResultCode::Failed;
         return result;
     }
-    if (!Ask(ops, Text(t::kCopyExtToIntQuestion))) return result;
+    if (!Ask(ops, CopyExtToIntQuestion(ops.state, index))) return result;
     StopMeasurement(ops.port, ops.view);
     result.outcome = CopyToInternal(ops, index, result.writes);
     Finish(ops, result);
@@ -191,7 +192,7 @@ CopyResult CopyEKey1To4(Operations& ops) {
         result.outcome = ResultCode::Failed;
         return result;
     }
-    if (!Ask(ops, Text(t::kCopy1To4Question))) return result;
+    if (!Ask(ops, Copy1To4Question(ops.state))) return result;
     StopMeasurement(ops.port, ops.view);
     result.outcome = Copy1To4(ops, result.writes);
     Finish(ops, result);

@@ -3,6 +3,7 @@
 #include "device/converter.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
+#include "maintenance/write_questions.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
 #include "session/write_safety.h"
@@ -112,7 +113,7 @@ EKeyInitResult InitEKeys(Operations& ops, EKeyInitVariant variant) {
     {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
-        if (!ops.prompter.question(Text(t::kInitQuestion))) return result;
+        if (!ops.prompter.question(InitQuestion(ops.state), MessageAnswer::No)) return result;
     }
     StopMeasurement(ops.port, ops.view);
 

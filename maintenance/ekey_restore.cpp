@@ -6,6 +6,7 @@
 #include "device/texts.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
+#include "maintenance/write_questions.h"
 #include "device/converter.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -15,10 +16,6 @@ namespace rm27 {
 namespace t = texts::maintenance;
 
 namespace {
-
-Text ShownSensor(const std::string& id) {
-    return id.empty() ? Text(t::kNoSensorId) : Text::Value(id);
-}
 
 std::string FileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();

@@ -95,6 +95,23 @@ inline constexpr TextId kCopyNotShown{
     QT_TRANSLATE_NOOP("Texts", "Vnitřní kopie vstupu %1 (blok %2) zkopírovaný eKey neobsahuje: "
                                "převodník ho bez eKey nepoužije, kopie je jen v bloku %3.")};
 
+// What a question before an eKey write adds in its second paragraph: the
+// input and the sensor on it (%2 its identifier, %3 its description), and
+// the way back.
+inline constexpr TextId kTouchesInternalCopy{QT_TRANSLATE_NOOP(
+    "Texts", "Přepíše se vnitřní kopie vstupu %1; zkopíruje se do ní eKey snímače %2 „%3“.")};
+inline constexpr TextId kTouchesEKey4{QT_TRANSLATE_NOOP(
+    "Texts", "Přepíše se eKey na vstupu 4 (snímač %1 „%2“) obrazem eKey na vstupu 1 (snímač %3 „%4“).")};
+inline constexpr TextId kTouchesPlugged{
+    QT_TRANSLATE_NOOP("Texts", "Přepíší se tyto eKey (kalibrace se v nich ztratí):")};
+// One plugged eKey in that list, a line of its own: its input and its sensor.
+inline constexpr TextId kPluggedEKey{QT_TRANSLATE_NOOP("Texts", "– vstup %1: snímač %2")};
+inline constexpr TextId kNonePlugged{
+    QT_TRANSLATE_NOOP("Texts", "Není připojen žádný eKey: nic se nepřepíše.")};
+inline constexpr TextId kJournalKeeps{QT_TRANSLATE_NOOP(
+    "Texts", "Dosavadní obsah se před zápisem uloží do deníku zápisů; zápis lze vrátit "
+             "příkazem „Vrátit poslední zápis …“ (r27ctl undo).")};
+
 // --- The eKey initialisation and its report, one line per input.
 inline constexpr TextId kInitQuestion{
     QT_TRANSLATE_NOOP("Texts", "Tato funkce provede prvotní inicializaci VŠECH připojených "

@@ -7,6 +7,7 @@
 #include "link/codecs.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
+#include "maintenance/write_questions.h"
 #include "device/converter.h"
 #include "session/ekey_mask.h"
 #include "session/measurement.h"
@@ -22,10 +23,6 @@ constexpr std::int32_t kCellWriteTimeoutMs = 100;
 // The cells of K and Q: the converter takes them up after "LT".
 constexpr std::int32_t kFirstConstantCell = 144;
 constexpr std::int32_t kLastConstantCell = 175;
-
-Text ShownSensor(const std::string& id) {
-    return id.empty() ? Text(t::kNoSensorId) : Text::Value(id);
-}
 
 Text ResultText(const JournalEntry& e) {
     switch (e.result) {

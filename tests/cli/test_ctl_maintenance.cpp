@@ -190,7 +190,11 @@ TEST_F(CtlMaintenance, EveryWriteSaysItsJournalEntryAndWhetherItHolds) {
     const std::string before = bus.converter(0).block(96);
     EXPECT_EQ(run("ekey-copy-1to4 --yes"), kExitOk) << err.str();
     EXPECT_EQ(err.str(), "Tato funkce zkopíruje binarní obraz ekey (256B) ve vstupu 1 do ekeye na "
-                         "vstupu 4. Chcete pokračovat ? (--yes: Yes)\n"
+                         "vstupu 4. Chcete pokračovat ?\n\n"
+                         "Přepíše se eKey na vstupu 4 (snímač SIMKEY04 „Force sensor 50 N“) obrazem "
+                         "eKey na vstupu 1 (snímač SIMKEY01 „Load cell 500 kg“).\n"
+                         "Dosavadní obsah se před zápisem uloží do deníku zápisů; zápis lze vrátit "
+                         "příkazem „Vrátit poslední zápis …“ (r27ctl undo). (--yes: Yes)\n"
                          "block 96: journal entry 1\n"
                          "block 96: read back as written\n");
     // and, as in the window, ends in a reading of the converter

@@ -55,7 +55,9 @@ TEST_F(Init, NoKeyPluggedReportsFourLinesAndWritesNothing) {
     // question, report, clipboard cleared, clipboard set
     ASSERT_EQ(view.calls.size(), 4u);
     EXPECT_EQ(view.calls[0].text, "Tato funkce provede prvotní inicializaci VŠECH připojených "
-                                  "e-Key. Chcete pokračovat ?");
+                                  "e-Key. Chcete pokračovat ?\r\n\r\n"
+                                  "Není připojen žádný eKey: nic se nepřepíše.");
+    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
     EXPECT_EQ(view.calls[1].text, "Vysledek : \r\n" + lines);
     EXPECT_EQ(view.calls[1].icon, MessageIcon::Information);
     EXPECT_EQ(view.calls[2].kind, test::PromptCall::ClipboardClear);
@@ -69,6 +71,12 @@ TEST_F(Init, KeysOnInputsOneAndFourGetIdentifiersEndingInTheirInput) {
     readWith({true, false, false, true});
     const EKeyInitResult r = run(EKeyInitVariant::R27);
     EXPECT_EQ(r.outcome, ResultCode::Ok);
+    // The question names the keys it overwrites, with their sensors.
+    const std::string& question = view.calls[0].text;
+    EXPECT_NE(question.find("Přepíší se tyto eKey (kalibrace se v nich ztratí):\n– vstup 1: "
+                            "snímač SIMKEY01\n– vstup 4: snímač SIMKEY04\r\n"),
+              std::string::npos)
+        << question;
     EXPECT_EQ(writtenBlocks(), (std::vector<std::string>{"00", "60"}));
     // 4 Dec 2026 00:00:19: A C 04, (19 * 180) / 150 = 22 -> "AW", the
     // random letter for 0.5 is "M", then the input.
