@@ -1,5 +1,6 @@
 #include "reading/operations.h"
 
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -18,6 +19,23 @@ namespace rm27 {
 
 std::string ScanRow(const FoundConverter& found) {
     return "@0x" + LongToHex(found.address, 2) + " " + found.id + " KQ:0x" + found.kq;
+}
+
+std::int32_t ScanRowAddress(const std::string& row) {
+    if (row.size() < 5 || row.compare(0, 3, "@0x") != 0) return -1;
+    const std::string digits = row.substr(3, 2);
+    if (!std::isxdigit(static_cast<unsigned char>(digits[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(digits[1])))
+        return -1;
+    return HexToLong(digits);
+}
+
+void ShowScanList(Operations& ops) {
+    ops.view.clearList(ctl::lstCurves);
+    for (const FoundConverter& found : ops.state.scanFound)
+        ops.view.addListItem(ctl::lstCurves, Text::Value(ScanRow(found)));
+    ops.view.setCaption(ctl::lblScanInfo,
+                        Text(texts::reading::kScanFound, ops.state.scanFound.size()));
 }
 
 std::vector<FoundConverter> ScanAddresses(Operations& ops) {
@@ -45,10 +63,28 @@ std::vector<FoundConverter> ScanAddresses(Operations& ops) {
             ops.view.addListItem(ctl::lstCurves, Text::Value(ScanRow(found.back())));
         }
         port.answers.forget();
+        ops.state.scanFound = found;
+        ShowScanList(ops);
     }
     ops.view.setControlColor(ctl::cmdFindAdr, kRgbWhite);
     return found;
 }
+
+namespace {
+
+// The scan's list follows an address change, so that a double click on it
+// still reaches the converter.
+void MoveScanEntry(Operations& ops, std::int32_t from, std::int32_t to) {
+    bool moved = false;
+    for (FoundConverter& found : ops.state.scanFound) {
+        if (found.address != from) continue;
+        found.address = to;
+        moved = true;
+    }
+    if (moved) ShowScanList(ops);
+}
+
+} // namespace
 
 void ChangeAddress(Operations& ops) {
     DeviceState& st = ops.state;
@@ -86,7 +122,9 @@ void ChangeAddress(Operations& ops) {
     const std::string echo = QuickWriteByte(ops, st.DeviceAddress, kCellAddress, value);
     EndCellsWrite(ops, w, true);
     if (ops.cancelled()) return;
+    const std::int32_t before = st.DeviceAddress;
     st.DeviceAddress = HexToLong(echo);
+    MoveScanEntry(ops, before, st.DeviceAddress);
     ops.view.setCaption(ctl::lblAdresa, Text::Value(AddressCaptionChanged(st.DeviceAddress)));
     RestartConverter(ops);
     DelayMs(ops.port, 200);

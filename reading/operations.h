@@ -94,15 +94,13 @@ void ClearTare(Operations& ops, int index);
 // measured, else the tare in the sensor's format and unit.
 Text TareNote(const DeviceState& state, const LiveValues& live, int index);
 
-// A converter of the family that answered the scan: its address, its
-// identification and its "KQ" byte as the converter sent them.
-struct FoundConverter {
-    std::int32_t address = 0;
-    std::string id; // without the CR
-    std::string kq; // two hex digits
-};
-// The row the list box shows for it: "@0x03 0123RM2712 KQ:0x03".
+// The row the list box shows for a converter the scan found:
+// "@0x03 0123RM2712 KQ:0x03".
 std::string ScanRow(const FoundConverter& found);
+// The address a row of the list names, -1 when it names none.
+std::int32_t ScanRowAddress(const std::string& row);
+// The list box filled anew from state.scanFound, with its caption.
+void ShowScanList(Operations& ops);
 // The addresses the scan probes.
 inline constexpr std::int32_t kScanFirstAddress = 1;
 inline constexpr std::int32_t kScanLastAddress = 31;

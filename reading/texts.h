@@ -24,6 +24,9 @@ inline constexpr TextId kStartingLive{QT_TRANSLATE_NOOP("Texts", "Spouštím ži
 inline constexpr TextId kLiveStarted{QT_TRANSLATE_NOOP("Texts", "OK, měření spuštěno ...")};
 inline constexpr TextId kNotFound{QT_TRANSLATE_NOOP("Texts", "Jednotka nenalezena!")};
 
+// Beside the scan's list heading: what it holds. %1 the count found.
+inline constexpr TextId kScanFound{QT_TRANSLATE_NOOP("Texts", "(nalezeno: %1)")};
+
 // Nobody, or somebody else, answered at address %1.
 inline constexpr TextId kNoUnitAt{
     QT_TRANSLATE_NOOP("Texts", "Na adrese %1 nebyla nalezena žádná jednotka RM-27/RMU.")};

@@ -18,6 +18,7 @@ const std::vector<std::string>& AllNames() {
             cmbFreq,       cmdGain,    mApp,         mAbout,         mExit,      mDevice,
             mSaveEE,       mLoadEE,    mIniteKey,    mIniteKeyDavro, mCopy14,    mRestoreEKey,
             mUndo,         MEKEY,      mppmSave,     mRMUmain,       mRMUset,    mMereni,
+            lblScanInfo,
         };
         for (const Array& a :
              {lblR27ID, lblR27Popis, lblR27mVV, lblR27Val, lblR27Unit, lblR27Slide, cmdChange,

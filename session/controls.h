@@ -30,6 +30,8 @@ inline const std::string lblAdresa = "lblAdresa";
 inline const std::string cmdReset = "cmdReset";
 inline const std::string cmdAdresa = "cmdAdresa";
 inline const std::string lstCurves = "lstCurves";
+// What the scan's list holds.
+inline const std::string lblScanInfo = "lblScanInfo";
 
 // The input table and the status line.
 inline const std::string lblStatus = "lblStatus";

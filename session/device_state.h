@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/doubt.h"
 #include "link/ekey.h"
@@ -64,6 +65,14 @@ struct LiveValues {
     std::int64_t answeredMs = -1;
 };
 
+// A converter of the family that answered the scan: its address, its
+// identification and its "KQ" byte as the converter sent them.
+struct FoundConverter {
+    std::int32_t address = 0;
+    std::string id; // without the CR
+    std::string kq; // two hex digits
+};
+
 struct DeviceState {
     // Connection. PortNumber is COMn, 1..15; DeviceAddress goes into every
     // request frame, 0 being the universal address any converter answers.
@@ -113,6 +122,10 @@ struct DeviceState {
         std::array<Doubt, kInputCount> records{};
     };
     ReadingDoubts doubts;
+
+    // What the last scan found, in the order of the list that shows it; an
+    // address change moves its converter's entry along.
+    std::vector<FoundConverter> scanFound;
 };
 
 // "????RM*": four characters of anything, then RM: a converter of the

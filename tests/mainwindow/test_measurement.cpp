@@ -2,6 +2,7 @@
 // click, tick or message box may start a second exchange inside a wait.
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -63,6 +64,26 @@ TEST_F(MeasurementTest, StartDropsWhatWaitsAndRunsTheTimer) {
     EXPECT_EQ(w->serialLine().inBufferCount(), 0);
     EXPECT_TRUE(Timer(*w)->isActive());
     EXPECT_EQ(Timer(*w)->interval(), 500);
+}
+
+// The scan's list: Enter or a double click on a converter selects its
+// address and reads it; a row that names no address does nothing.
+TEST_F(MeasurementTest, AConverterChosenInTheScanListIsSelectedAndRead) {
+    Pty pty;
+    auto w = MakeWindow();
+    w->Form_Load();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    auto* list = Child<QListWidget>(*w, "lstCurves");
+    list->addItem(QStringLiteral("@0x1F 0123RM2712 KQ:0x03"));
+    list->addItem(QStringLiteral("nothing here"));
+    list->setCurrentRow(1);
+    emit list->itemActivated(list->currentItem());
+    EXPECT_EQ(w->reads, 0);
+    list->setCurrentRow(0);
+    emit list->itemActivated(list->currentItem());
+    EXPECT_EQ(w->reads, 1);
+    EXPECT_EQ(Child<QComboBox>(*w, "cmbSelectAdr")->currentIndex(), 31);
+    EXPECT_EQ(pty.read(5), "$1F@\r");
 }
 
 TEST_F(MeasurementTest, ReadSavesTheAddressAndBracketsTheExchange) {

@@ -220,8 +220,12 @@ TEST_F(Bus, ScanOnAClosedPortOnlyBlinks) {
 TEST_F(Bus, AddressChangeAsksUntilInRangeAndRestarts) {
     add(5);
     ASSERT_TRUE(DevRead(ops, 5));
+    state.scanFound = {{5, "0123RM2712", "03"}, {9, "0456RMU001", "01"}};
     view.inputAnswers = {"0", "160", "3,6"};
     ChangeAddress(ops);
+    // The scan's list follows, so that choosing it there still reads it.
+    EXPECT_EQ(view.rows["lstCurves"],
+              (std::vector<std::string>{"@0x04 0123RM2712 KQ:0x03", "@0x09 0456RMU001 KQ:0x01"}));
     ASSERT_EQ(view.prompts.size(), 3u);
     EXPECT_EQ(view.prompts[0], "Actual device address is 05. While changing address (in range 1 "
                                "to 159) take care on address colision.");
