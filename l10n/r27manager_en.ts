@@ -1613,6 +1613,34 @@
         <source>Zapisuji: %1, %2 …</source>
         <translation>Writing: %1, %2 …</translation>
     </message>
+    <message>
+        <source>Přepíše se vnitřní kopie vstupu %1; zkopíruje se do ní eKey snímače %2 „%3“.</source>
+        <translation>The internal copy of input %1 is overwritten with the eKey of sensor %2 “%3”.</translation>
+    </message>
+    <message>
+        <source>Přepíše se eKey na vstupu 4 (snímač %1 „%2“) obrazem eKey na vstupu 1 (snímač %3 „%4“).</source>
+        <translation>The eKey on input 4 (sensor %1 “%2”) is overwritten with the image of the eKey on input 1 (sensor %3 “%4”).</translation>
+    </message>
+    <message>
+        <source>Přepíší se tyto eKey (kalibrace se v nich ztratí):</source>
+        <translation>These eKeys are overwritten (their calibration is lost):</translation>
+    </message>
+    <message>
+        <source>– vstup %1: snímač %2</source>
+        <translation>– input %1: sensor %2</translation>
+    </message>
+    <message>
+        <source>Není připojen žádný eKey: nic se nepřepíše.</source>
+        <translation>No eKey is plugged in: nothing is overwritten.</translation>
+    </message>
+    <message>
+        <source>Dosavadní obsah se před zápisem uloží do deníku zápisů; zápis lze vrátit příkazem „Vrátit poslední zápis …“ (r27ctl undo).</source>
+        <translation>The present content goes to the write journal before the write; the write can be undone with “Undo the last write …” (r27ctl undo).</translation>
+    </message>
+    <message>
+        <source>(nalezeno: %1)</source>
+        <translation>(found: %1)</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1992,6 +2020,18 @@
         <source>Zrušit táru</source>
         <translation>Clear tare</translation>
     </message>
+    <message>
+        <source>(bez zařízení)</source>
+        <translation>(no device)</translation>
+    </message>
+    <message>
+        <source>Za tímto číslem nestojí žádné sériové zařízení</source>
+        <translation>No serial device stands behind this number</translation>
+    </message>
+    <message>
+        <source>Jednotky nalezené tlačítkem „Hledat“; dvojklik nebo Enter vybere adresu a jednotku načte</source>
+        <translation>Converters found by “Find”; a double click or Enter selects the address and reads the converter</translation>
+    </message>
 </context>
 <context>
     <name>rm27::FrmQELCalibInputBox</name>
@@ -2173,6 +2213,14 @@
     <message>
         <source>Jen pro kalibrační list</source>
         <translation>Certificate only</translation>
+    </message>
+    <message>
+        <source>Zachytit signál jako bod křivky (F5)</source>
+        <translation>Capture the signal as a curve point (F5)</translation>
+    </message>
+    <message>
+        <source>Zachytit bod</source>
+        <translation>Capture point</translation>
     </message>
 </context>
 <context>

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include "mainwindow/measurement_bar.h"
 #include "mainwindow/reconnect_switch.h"
 #include "mainwindow/texts.h"
+#include "reading/operations.h"
 #include "session/controls.h"
 #include "session/measurement.h"
 #include "ui/app_paths.h"
@@ -180,17 +183,26 @@ void FrmMain::Form_Load() {
                            objectName().toStdString());
     ClearInputRows();
     ApplyMode();
-    centralWidget()->adjustSize();
-    adjustSize();
-    // Centred once the mode has given the window its height.
-    CenterForm(this);
+    // Sized and centred once the mode has given the window its height.
+    FitToScreen(this, sizeHint());
 }
 
 void FrmMain::FillPortList() {
     ports_->refresh(&settings_->store());
     cmbSelectPort->clear();
-    for (int n = 1; n <= kPortCount; ++n)
-        cmbSelectPort->addItem(ports_->entryText(n));
+    for (int n = 1; n <= kPortCount; ++n) {
+        if (!ports_->device(n).path.isEmpty()) {
+            cmbSelectPort->addItem(ports_->entryText(n));
+            continue;
+        }
+        // The numbers stay where they always were; one without a device
+        // says so rather than failing only when "Spojit" is pressed.
+        cmbSelectPort->addItem(ports_->entryText(n) + QLatin1Char(' ') + tr("(bez zařízení)"));
+        const int row = cmbSelectPort->count() - 1;
+        cmbSelectPort->setItemData(row, QColor(Qt::gray), Qt::ForegroundRole);
+        cmbSelectPort->setItemData(row, tr("Za tímto číslem nestojí žádné sériové zařízení"),
+                                   Qt::ToolTipRole);
+    }
     cmbSelectPort->setCurrentIndex(settings_->GetIndex(kSection, kPortKey, cmbSelectPort->count()));
     cmbSelectPort_Click();
 }
@@ -246,6 +258,11 @@ void FrmMain::showEvent(QShowEvent* e) {
     // Polishing on the way to the screen may have changed the frame's
     // margins or the headings' fonts.
     AlignLowerColumns();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    ScaleFieldsToRoom();
 }
 
 void FrmMain::changeEvent(QEvent* e) {
@@ -432,6 +449,15 @@ void FrmMain::StopMeasurement() { rm27::StopMeasurement(port(), *this); }
 bool FrmMain::RunMeasurementTick() { return MeasurementTick(operations()); }
 void FrmMain::ReadRM27(std::int32_t& address, bool& ok) { ok = rm27::ReadRM27(operations(), address); }
 // clang-format on
+
+void FrmMain::lstCurves_Click() {
+    const QListWidgetItem* item = lstCurves->currentItem();
+    const std::int32_t address =
+        item != nullptr ? ScanRowAddress(item->text().toStdString()) : -1;
+    if (address < 0 || address >= cmbSelectAdr->count()) return;
+    cmbSelectAdr->setCurrentIndex(address);
+    cmdDevRead_Click();
+}
 
 void FrmMain::cmdChange_Click(int index) {
     RunCommand([this, index](Operations& ops) {

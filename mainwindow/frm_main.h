@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QHash>
+#include <QFont>
 #include <QMainWindow>
 #include <QPoint>
 #include <QSet>
@@ -227,7 +228,8 @@ public Q_SLOTS:
     // Ends the program at once; a running command is cancelled first.
     void mExit_Click();
     void mppmSave_Click() {}
-    void lstCurves_Click() {}
+    // A converter of the scan's list chosen: its address selected and read.
+    void lstCurves_Click();
     // Right button: the popup MEKEY at the mouse; other buttons nothing.
     void lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos);
     // Right button: the popup mTare ("Zrušit táru") at the mouse.
@@ -251,6 +253,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // ---- controls (object names as in the comments of BuildWindow)
@@ -266,6 +269,7 @@ protected:
     QPushButton* cmdFindPorts = nullptr;
     QPushButton* cmdFindAdr = nullptr;
     QListWidget* lstCurves = nullptr;
+    QLabel* lblScanInfo = nullptr;
 
     QGroupBox* fraMereni = nullptr;
     QFrame* Picture1_0 = nullptr;
@@ -331,6 +335,7 @@ private:
     void RegisterControls();
     void ConnectStarters();
     void AlignLowerColumns();
+    void ScaleFieldsToRoom();
 
     // Opens PortNumber with the line's settings; false (closed, a hint on
     // the status line when the user can mend it) when it would not.
@@ -401,6 +406,16 @@ private:
     QWidget* lowerPanel_ = nullptr;
     QWidget* calibrationStrip_ = nullptr;
     QVBoxLayout* lowerLayout_ = nullptr;
+    // The input table's fields, their fonts and heights in lines as built:
+    // the fonts grow from these with the room the window gives them.
+    struct ScaledField {
+        QLabel* label;
+        QFont font;
+        int lines;
+    };
+    std::vector<ScaledField> scaledFields_;
+    QSize baseClient_;
+    double fieldScale_ = 1.0;
 };
 
 } // namespace rm27

@@ -21,15 +21,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "l10n/localizer.h"
 #include "mainwindow/texts.h"
 #include "session/controls.h"
+#include "ui/mnemonics.h"
 
 namespace rm27 {
 
@@ -151,6 +155,18 @@ QLabel* NetMark(const QString& name, const QString& text, const QFont& font, QWi
     return l;
 }
 
+// A scroll area that asks for its whole client: the window opens as large
+// as its controls want (when the screen has the room) and only scrolls
+// when the screen is smaller.
+class WholeClientScroll : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        const int f = 2 * frameWidth();
+        return widget() != nullptr ? widget()->sizeHint() + QSize(f, f) : QScrollArea::sizeHint();
+    }
+};
+
 QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
@@ -161,9 +177,17 @@ QPushButton* Button(const QString& name, const QString& text, QWidget* parent) {
 } // namespace
 
 void FrmMain::BuildWindow() {
-    auto* central = new QWidget(this);
+    // On a screen smaller than the window wants (a laptop with a task bar,
+    // a large font) the window still fits: the client scrolls instead of
+    // running off the screen's edge.
+    auto* scroll = new WholeClientScroll(this);
+    scroll->setObjectName(QStringLiteral("frmMainScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    setCentralWidget(scroll);
+    auto* central = new QWidget(scroll);
     central->setObjectName(QStringLiteral("frmMainClient"));
-    setCentralWidget(central);
+    scroll->setWidget(central);
     auto* root = new QVBoxLayout(central);
     root->addWidget(BuildConnectionFrame());
     root->addWidget(BuildMeasurementFrame());
@@ -172,6 +196,8 @@ void FrmMain::BuildWindow() {
     AlignLowerColumns();
 
     BuildMenus();
+    AddMnemonics(menuBar());
+    AddMnemonics(this);
 
     tmrCasovac = new QTimer(this);
     tmrCasovac->setObjectName(QStringLiteral("tmrCasovac"));
@@ -225,7 +251,16 @@ QWidget* FrmMain::BuildConnectionFrame() {
         lstCurves->setFixedHeight(fm.lineSpacing() * 3 + 2 * lstCurves->frameWidth() + 4);
         lstCurves->setMinimumWidth(fm.horizontalAdvance(QString(24, QLatin1Char('0'))));
     }
-    connect(lstCurves, &QListWidget::itemClicked, this, &FrmMain::lstCurves_Click);
+    const QString listTip = tr("Jednotky nalezené tlačítkem „Hledat“; dvojklik nebo Enter "
+                               "vybere adresu a jednotku načte");
+    lstCurves->setToolTip(listTip);
+    // A double click or Enter: the same signal.
+    connect(lstCurves, &QListWidget::itemActivated, this, &FrmMain::lstCurves_Click);
+    lblScanInfo = Heading(QStringLiteral("lblScanInfo"), {}, f);
+    lblScanInfo->setEnabled(false);
+    lblScanInfo->setToolTip(listTip);
+    // The count never widens the window.
+    lblScanInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* g = new QGridLayout(f);
     g->addWidget(Heading(QStringLiteral("Label1_5"), tr("Sériový port"), f), 0, 0, 1, 2);
@@ -257,7 +292,10 @@ QWidget* FrmMain::BuildConnectionFrame() {
     g->setColumnStretch(6, 1);
     g->setColumnMinimumWidth(7, fontMetrics().averageCharWidth() * 2);
 
-    g->addWidget(Heading(QStringLiteral("Label1_3"), tr("Curves"), f), 0, 8);
+    auto* listHeading = new QHBoxLayout;
+    listHeading->addWidget(Heading(QStringLiteral("Label1_3"), tr("Curves"), f));
+    listHeading->addWidget(lblScanInfo, 1);
+    g->addLayout(listHeading, 0, 8);
     g->addWidget(lstCurves, 1, 8, 2, 1, Qt::AlignTop);
     return f;
 }
@@ -299,12 +337,11 @@ QWidget* FrmMain::BuildMeasurementFrame() {
         lblR27Net[i] = NetMark(Indexed("lblR27Net", i), tr("NET"), sans, p);
         lblR27Slide[i] = Field(Indexed("lblR27Slide", i), p, sans, Qt::AlignLeft | Qt::AlignTop);
         lblR27Popis[i]->setWordWrap(false);
-        FitLines(lblR27ID[i], 1);
-        FitLines(lblR27Popis[i], 1);
-        FitLines(lblR27mVV[i], 1);
-        FitLines(lblR27Val[i], 1);
-        FitLines(lblR27Unit[i], 1);
-        FitLines(lblR27Slide[i], 3);
+        for (auto [l, lines] : {std::pair{lblR27ID[i], 1}, {lblR27Popis[i], 1}, {lblR27mVV[i], 1},
+                                {lblR27Val[i], 1}, {lblR27Unit[i], 1}, {lblR27Slide[i], 3}}) {
+            FitLines(l, lines);
+            scaledFields_.push_back({l, l->font(), lines});
+        }
         cmdChange[i] = Button(Indexed("cmdChange", i), tr("Změnit"), p);
         cmdChange[i]->setVisible(false);
 
@@ -628,6 +665,30 @@ void FrmMain::AlignLowerColumns() {
     }
     for (QGridLayout* g : grids) {
         if (g->columnMinimumWidth(0) != heading) g->setColumnMinimumWidth(0, heading);
+    }
+}
+
+void FrmMain::ScaleFieldsToRoom() {
+    auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+    if (scroll == nullptr || scaledFields_.empty()) return;
+    if (baseClient_.isEmpty()) baseClient_ = scroll->widget()->sizeHint();
+    // The fields grow with the smaller of the two stretches the window has
+    // over its natural size, so that a wide but low window does not make
+    // the table taller than the window.
+    const QSize room = scroll->viewport()->size();
+    const double stretch =
+        std::min(static_cast<double>(room.width()) / std::max(1, baseClient_.width()),
+                 static_cast<double>(room.height()) / std::max(1, baseClient_.height()));
+    // In steps, so that resizing by a few pixels does not re-lay the table.
+    const double scale = std::clamp(std::floor(stretch * 8.0) / 8.0, 1.0, 2.5);
+    if (scale == fieldScale_) return;
+    fieldScale_ = scale;
+    for (const ScaledField& f : scaledFields_) {
+        QFont font = f.font;
+        if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * scale);
+        else font.setPixelSize(qRound(font.pixelSize() * scale));
+        f.label->setFont(font);
+        FitLines(f.label, f.lines);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "l10n/localizer.h"
 #include "ui/common_dialog.h"
 #include "ui/texts.h"
+#include "ui/window_placement.h"
 
 namespace rm27 {
 
@@ -75,9 +76,11 @@ MessageAnswer QtPrompter::message(const MessageBoxSpec& box) {
         mb.setEscapeButton(QMessageBox::No);
         mb.button(QMessageBox::Yes)->setText(Shown(Text(texts::ui::kButtonYes)));
         mb.button(QMessageBox::No)->setText(Shown(Text(texts::ui::kButtonNo)));
+        KeepTitleWhole(&mb);
         return mb.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     mb.setStandardButtons(QMessageBox::Ok);
+    KeepTitleWhole(&mb);
     mb.exec();
     return MessageAnswer::Ok;
 }
@@ -94,6 +97,7 @@ int QtPrompter::choose(const MessageBoxSpec& box, const std::vector<Text>& choic
     close->setText(Shown(Text(texts::ui::kButtonClose)));
     mb.setDefaultButton(close);
     mb.setEscapeButton(close);
+    KeepTitleWhole(&mb);
     mb.exec();
     const auto it = std::find(buttons.begin(), buttons.end(), mb.clickedButton());
     return it == buttons.end() ? -1 : static_cast<int>(it - buttons.begin());
@@ -107,6 +111,7 @@ std::string QtPrompter::inputBox(const Text& prompt, const Text& title,
     dialog.setLabelText(Shown(prompt));
     dialog.setTextValue(QString::fromStdString(defaultText));
     dialog.setCancelButtonText(Shown(Text(texts::ui::kButtonCancel)));
+    KeepTitleWhole(&dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;
     const QString text = dialog.textValue();
     return ok ? text.toStdString() : std::string();

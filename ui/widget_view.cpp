@@ -14,6 +14,7 @@
 
 #include "l10n/localizer.h"
 #include "session/controls.h"
+#include "ui/mnemonics.h"
 
 namespace rm27 {
 
@@ -154,14 +155,14 @@ void WidgetView::setCaption(const std::string& name, const Text& text) {
         l->setText(t);
         l->repaint();
     } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
-        b->setText(t);
+        b->setText(KeepMnemonic(b->text(), t));
         b->repaint();
     } else if (auto* g = qobject_cast<QGroupBox*>(o)) {
         g->setTitle(t);
     } else if (auto* m = qobject_cast<QMenu*>(o)) {
-        m->setTitle(t);
+        m->setTitle(KeepMnemonic(m->title(), t));
     } else if (auto* a = qobject_cast<QAction*>(o)) {
-        a->setText(t);
+        a->setText(KeepMnemonic(a->text(), t));
     }
 }
 

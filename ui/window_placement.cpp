@@ -1,20 +1,85 @@
 #include "ui/window_placement.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QSpacerItem>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace rm27 {
 
+namespace {
+
+QScreen* ScreenOf(const QWidget* window) {
+    QScreen* screen = window->screen();
+    return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+QSize FrameExtra(const QWidget* window) {
+    if (window->isVisible()) {
+        const QSize known = window->frameGeometry().size() - window->size();
+        if (!known.isEmpty()) return known;
+    }
+    const QStyle* style = window->style();
+    const int border = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    // Window managers draw title bars a little taller than Qt's own
+    // metric: the text's line plus some room around it.
+    const int title = std::max(style->pixelMetric(QStyle::PM_TitleBarHeight),
+                               window->fontMetrics().height() + 12);
+    return {2 * border, title + 2 * border};
+}
+
+QSize RoomFor(const QWidget* window) {
+    const QScreen* screen = ScreenOf(window);
+    if (screen == nullptr) return {};
+    return screen->availableGeometry().size() - FrameExtra(window);
+}
+
 void CenterForm(QWidget* window) {
     if (window == nullptr) return;
-    QScreen* screen = window->screen();
-    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = ScreenOf(window);
     if (screen == nullptr) return;
-    const QRect area = screen->geometry();
-    const QSize outer = window->frameGeometry().size();
-    window->move(area.x() + (area.width() - outer.width()) / 2,
-                 area.y() + (area.height() - outer.height()) / 2);
+    const QRect area = screen->availableGeometry();
+    const QSize room = RoomFor(window);
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room).expandedTo(window->minimumSize()));
+    const QSize outer = window->size() + FrameExtra(window);
+    window->move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                 area.y() + std::max(0, (area.height() - outer.height()) / 2));
+}
+
+void FitToScreen(QWidget* window, QSize wanted) {
+    if (window == nullptr) return;
+    window->resize(wanted.boundedTo(RoomFor(window)).expandedTo(window->minimumSize()));
+    CenterForm(window);
+}
+
+void KeepTitleWhole(QWidget* dialog) {
+    if (dialog == nullptr) return;
+    QFont title = dialog->font();
+    title.setBold(true);
+    // The title bar's own buttons and icon, about five text lines square.
+    const int width = QFontMetrics(title).horizontalAdvance(dialog->windowTitle()) +
+                      5 * dialog->fontMetrics().height();
+    if (dialog->layout() == nullptr) {
+        dialog->setMinimumWidth(std::max(dialog->minimumWidth(), width));
+        return;
+    }
+    if (dialog->layout()->property("rm27TitleRoom").toInt() >= width) return;
+    dialog->layout()->setProperty("rm27TitleRoom", width);
+    auto* room = new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout()))
+        grid->addItem(room, grid->rowCount(), 0, 1, grid->columnCount());
+    else if (auto* box = qobject_cast<QBoxLayout*>(dialog->layout()))
+        box->addItem(room);
+    else
+        delete room;
 }
 
 void SetTopmost(QWidget* window, bool onTop) {

@@ -17,6 +17,7 @@
 
 #include "l10n/localizer.h"
 #include "link/codecs.h"
+#include "ui/window_placement.h"
 
 namespace rm27 {
 
@@ -107,7 +108,7 @@ FrmLinearity::FrmLinearity(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(grdDeviations, 2);
     layout->addWidget(lblLargestEndPoint);
     layout->addWidget(lblLargestLeastSquares);
-    resize(900, 780);
+    FitToScreen(this, {900, 780});
 }
 
 void FrmLinearity::Follow(const CalibrationEditorModel& m) {

@@ -57,6 +57,7 @@ FrmQELCalibInputBox::FrmQELCalibInputBox(QWidget* parent) : QDialog(parent) {
 void FrmQELCalibInputBox::ShowModal(PointDialogModel& dialog) {
     model_ = &dialog;
     if (!centred_) {
+        KeepTitleWhole(this);
         adjustSize();
         CenterForm(this);
         centred_ = true;

@@ -9,17 +9,20 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "calibration/editor/frm_linearity.h"
 #include "calibration/editor/frm_qel_calib_input_box.h"
@@ -30,6 +33,7 @@
 #include "ui/widget_view.h"
 #include "ui/build_info.h"
 #include "ui/window_placement.h"
+#include "ui/mnemonics.h"
 
 namespace rm27 {
 
@@ -94,6 +98,8 @@ FrmQELCalibration::FrmQELCalibration(Operations& ops, QWidget* parent, PointDial
     model_.program = std::string(build::kProgramTitle) + " " + build::kVersionText;
     BuildWindow();
     BuildMenus();
+    AddMnemonics(menuBar());
+    AddMnemonics(this);
     tmrOpisovac = new QTimer(this);
     tmrOpisovac->setObjectName(QStringLiteral("tmrOpisovac"));
     connect(tmrOpisovac, &QTimer::timeout, this, &FrmQELCalibration::tmrOpisovac_Timer);
@@ -126,7 +132,7 @@ QGroupBox* FrmQELCalibration::BuildSignalFrame(QWidget* central) {
     auto* live = new QHBoxLayout(Frame3);
     cmdSCAN = new QPushButton(tr("Zachytit"), Frame3);
     cmdSCAN->setObjectName(QStringLiteral("cmdSCAN"));
-    cmdSCAN->setToolTip(QStringLiteral("F5"));
+    cmdSCAN->setToolTip(tr("Zachytit signál jako bod křivky (F5)"));
     lblSignal = new QLabel(Frame3);
     lblSignal->setObjectName(QStringLiteral("lblSignal"));
     QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -225,9 +231,7 @@ QGroupBox* FrmQELCalibration::BuildCurveFrame(QWidget* central) {
     lblCurveSignalPopis->setObjectName(QStringLiteral("lblCurveSignalPopis"));
     lblCurveEthPopis = new QLabel(tr("Etalon"), Frame1);
     lblCurveEthPopis->setObjectName(QStringLiteral("lblCurveEthPopis"));
-    lstKrivka = new QListWidget(Frame1);
-    lstKrivka->setObjectName(QStringLiteral("lstKrivka"));
-    lstKrivka->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lstKrivka = BuildPointTable(Frame1);
     const QString listCaptions[] = {tr("Přidat bod"), tr("Smazat bod")};
     const QString listTips[] = {tr("Přidat bod kalibrační křivky"),
                                 tr("Odstranit vybraný bod kalibrační křivky")};
@@ -239,6 +243,26 @@ QGroupBox* FrmQELCalibration::BuildCurveFrame(QWidget* central) {
     }
     LayOutCurveFrame(curve);
     return Frame1;
+}
+
+// The curve's points as a table of two columns, signal and value, under
+// the two headings; all the points a curve can hold are in sight at once.
+QTableWidget* FrmQELCalibration::BuildPointTable(QWidget* parent) {
+    auto* table = new QTableWidget(0, 2, parent);
+    table->setObjectName(QStringLiteral("lstKrivka"));
+    table->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    table->horizontalHeader()->setVisible(false);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setTabKeyNavigation(false);
+    const int row = QFontMetrics(table->font()).lineSpacing() + 6;
+    table->verticalHeader()->setDefaultSectionSize(row);
+    table->setMinimumHeight(row * kEditorMaxPoints + 2 * table->frameWidth() + 2);
+    table->setMinimumWidth(QFontMetrics(table->font()).horizontalAdvance(QString(26, QLatin1Char('0'))));
+    return table;
 }
 
 void FrmQELCalibration::LayOutCurveFrame(QGridLayout* curve) {
@@ -276,7 +300,7 @@ QHBoxLayout* FrmQELCalibration::BuildActionRow(QWidget* central) {
 void FrmQELCalibration::ConnectWindow() {
     connect(cmdSCAN, &QPushButton::clicked, this, &FrmQELCalibration::cmdSCAN_Click);
     connect(cmbCurveType, &QComboBox::activated, this, &FrmQELCalibration::cmbCurveType_Click);
-    connect(lstKrivka, &QListWidget::itemDoubleClicked, this,
+    connect(lstKrivka, &QTableWidget::itemDoubleClicked, this,
             &FrmQELCalibration::lstKrivka_DblClick);
     for (int i = 0; i < 2; ++i) {
         connect(cmdListAction[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
@@ -307,6 +331,13 @@ void FrmQELCalibration::BuildMenus() {
     mFile->addSeparator();
     item(mFile, mKrivkaBodAdd, "mKrivkaBodAdd", tr("&Add curve point"));
     item(mFile, mKrivkaBodDelete, "mKrivkaBodDelete", tr("&Remove curve point"));
+    mFile->addSeparator();
+    // F5 itself goes through the window's key filter, whatever has the
+    // focus; the item shows the key and does the same.
+    item(mFile, mScan, "mScan", tr("Zachytit bod"));
+    mScan->setShortcut(QKeySequence(Qt::Key_F5));
+    mScan->setShortcutContext(Qt::WidgetShortcut);
+    connect(mScan, &QAction::triggered, this, &FrmQELCalibration::cmdSCAN_Click);
     mGraf = menuBar()->addMenu(tr("&Graph"));
     mGraf->setObjectName(QStringLiteral("mGraf"));
     item(mGraf, mGrafLinearity, "mGrafLinearity", tr("&Show Linearity"));
@@ -364,15 +395,28 @@ void FrmQELCalibration::Push() {
     lblLiveUnit->setText(Shown(f.lblLiveUnit, TextKind::Value));
     lblSignal->setText(Q(f.lblSignal));
     lblCurveSignalPopis->setText(Caption(f.lblCurveSignalPopis));
-    const QSignalBlocker quiet(lstKrivka);
-    lstKrivka->clear();
-    for (std::size_t k = 0; k < f.lstKrivka.size(); ++k) {
-        lstKrivka->addItem(Q(f.lstKrivka[k]));
-        if (k < f.lstKrivkaTips.size() && !f.lstKrivkaTips[k].empty())
-            lstKrivka->item(static_cast<int>(k))->setToolTip(Shown(f.lstKrivkaTips[k]));
-    }
-    lstKrivka->setCurrentRow(f.lstKrivkaSelected);
+    PushPoints(f);
     ShowLinearity();
+}
+
+void FrmQELCalibration::PushPoints(const EditorFields& f) {
+    const QSignalBlocker quiet(lstKrivka);
+    lstKrivka->setRowCount(static_cast<int>(f.lstKrivka.size()));
+    for (std::size_t k = 0; k < f.lstKrivka.size(); ++k) {
+        // A line is the signal and the value, each blank-padded to its
+        // width; neither number holds a blank.
+        const QStringList cells = Q(f.lstKrivka[k]).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QString tip = k < f.lstKrivkaTips.size() ? Shown(f.lstKrivkaTips[k]) : QString();
+        for (int c = 0; c < 2; ++c) {
+            auto* cell = new QTableWidgetItem(cells.value(c));
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            cell->setToolTip(tip);
+            lstKrivka->setItem(static_cast<int>(k), c, cell);
+        }
+    }
+    if (f.lstKrivkaSelected >= 0) lstKrivka->selectRow(f.lstKrivkaSelected);
+    else lstKrivka->clearSelection();
+    lstKrivka->setCurrentCell(f.lstKrivkaSelected, f.lstKrivkaSelected >= 0 ? 0 : -1);
 }
 
 void FrmQELCalibration::ShowLinearity() {
@@ -407,8 +451,8 @@ CalibrationEditorModel& FrmQELCalibration::Load() {
     if (loaded_) return model_;
     loaded_ = true;
     const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
-    resize(sizeHint().width(), kWindowHeightTwips * dpi / kTwipsPerInch);
-    CenterForm(this);
+    const QSize wanted = sizeHint();
+    FitToScreen(this, {wanted.width(), std::max(wanted.height(), kWindowHeightTwips * dpi / kTwipsPerInch)});
     model_.Form_Load();
     Push();
     return model_;

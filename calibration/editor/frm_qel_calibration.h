@@ -23,7 +23,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QTableWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -90,6 +90,8 @@ private:
     void MarkCertificateOnly(QGridLayout* form);
     QGroupBox* BuildCurveFrame(QWidget* central);
     void LayOutCurveFrame(QGridLayout* curve);
+    QTableWidget* BuildPointTable(QWidget* parent);
+    void PushPoints(const EditorFields& f);
     QHBoxLayout* BuildActionRow(QWidget* central);
     void ConnectWindow();
     void BuildMenus();
@@ -131,7 +133,7 @@ private:
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* cmbCurveType = nullptr;
-    QListWidget* lstKrivka = nullptr;
+    QTableWidget* lstKrivka = nullptr;
     QLabel* lblCurveSignalPopis = nullptr;
     QLabel* lblCurveEthPopis = nullptr;
     std::array<QPushButton*, 2> cmdListAction{};
@@ -152,6 +154,7 @@ private:
     QAction* mKrivkaBodDelete = nullptr;
     QMenu* mGraf = nullptr;
     QAction* mGrafLinearity = nullptr;
+    QAction* mScan = nullptr;
 };
 
 } // namespace rm27

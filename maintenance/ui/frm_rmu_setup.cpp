@@ -11,6 +11,8 @@
 
 #include "l10n/localizer.h"
 #include "maintenance/rmu_settings.h"
+#include "ui/mnemonics.h"
+#include "ui/window_placement.h"
 
 namespace rm27 {
 
@@ -21,13 +23,11 @@ QString Indexed(const char* name, int index) {
 }
 
 // The limits line up digit under digit; the descriptions and units are
-// blank-padded to their fixed widths, which only a fixed pitch shows.
+// blank-padded to their fixed widths, which only a fixed pitch shows. The
+// system's fixed font is fixed on every machine, whatever fonts a name
+// such as "Lucida Console" falls back to there.
 QFont LimitFont() {
-    QFont f(QStringLiteral("Lucida Console"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setFixedPitch(true);
-    if (!QFontInfo(f).fixedPitch()) f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return f;
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
 } // namespace
@@ -87,6 +87,8 @@ FrmRMUSetup::FrmRMUSetup(Operations& ops, QWidget* parent) : QDialog(parent), op
     layout->addWidget(Frame1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    KeepTitleWhole(this);
+    AddMnemonics(this);
 
     Form_Load();
 }

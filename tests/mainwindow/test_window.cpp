@@ -19,7 +19,7 @@ using WindowStateTest = WindowTest;
 TEST_F(WindowStateTest, AsCreated) {
     auto w = MakeWindow();
     EXPECT_TRUE(Child<QComboBox>(*w, "cmbSelectPort")->isEnabled());
-    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text(), QStringLiteral("Spojit"));
+    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text().remove(QLatin1Char('&')), QStringLiteral("Spojit"));
     for (const char* name : {"cmdDevRead", "cmdReset", "cmdAdresa"})
         EXPECT_FALSE(Child<QPushButton>(*w, name)->isEnabled()) << name;
     EXPECT_FALSE(Child<QComboBox>(*w, "cmbSelectAdr")->isEnabled());

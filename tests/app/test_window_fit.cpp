@@ -1,0 +1,119 @@
+// The windows on a laptop: a 1366 x 768 screen less a task bar (the test
+// runs under Xvfb on a 1366 x 728 screen). Every window of the program, in
+// both languages and both modes, before and after a reading: it lies on the
+// screen with its title bar, every visible control is in sight without
+// scrolling, and no caption is cut.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <string>
+#include <tuple>
+
+#include "l10n/localizer.h"
+#include "support/window_tour.h"
+#include "ui/window_placement.h"
+
+namespace rm27::test {
+namespace {
+
+QRect InWindow(const QWidget& w) {
+    return {w.mapTo(w.window(), QPoint(0, 0)), w.size()};
+}
+
+// The part of `w` its ancestors leave in sight (a scroll area's viewport
+// cuts what is scrolled away).
+QRect InSight(const QWidget& w) {
+    QRect r = InWindow(w);
+    for (const QWidget* p = w.parentWidget(); p != nullptr && !p->isWindow(); p = p->parentWidget())
+        r &= InWindow(*p);
+    return r;
+}
+
+// The width a caption needs, the widest of its lines; 0 for rich text.
+int TextWidth(const QWidget& w, QString text) {
+    if (Qt::mightBeRichText(text)) return 0;
+    text.remove(QLatin1Char('&'));
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, w.fontMetrics().horizontalAdvance(line));
+    return widest;
+}
+
+void ExpectNothingCut(const QWidget& w, const std::string& where) {
+    const std::string name = where + " " + w.objectName().toStdString();
+    EXPECT_EQ(InSight(w), InWindow(w)) << name << " is not wholly in sight";
+    if (const auto* l = qobject_cast<const QLabel*>(&w)) {
+        if (l->wordWrap() || l->text().isEmpty()) return;
+        const int room = l->contentsRect().width() - 2 * l->margin() - std::max(0, l->indent());
+        EXPECT_LE(TextWidth(w, l->text()), room) << name << ": \"" << l->text().toStdString()
+                                                 << "\" is cut";
+    } else if (const auto* b = qobject_cast<const QAbstractButton*>(&w)) {
+        EXPECT_LE(TextWidth(w, b->text()), b->width() - 4)
+            << name << ": \"" << b->text().toStdString() << "\" is cut";
+    }
+}
+
+void ExpectFits(QWidget& window, const std::string& stage) {
+    QApplication::processEvents();
+    const QRect area = window.screen()->availableGeometry();
+    const QRect outer(window.pos(), window.size() + FrameExtra(&window));
+    EXPECT_TRUE(area.contains(outer))
+        << stage << ": the window with its frame " << outer.width() << "x" << outer.height()
+        << "+" << outer.x() << "+" << outer.y() << " is not inside the screen";
+    for (const QWidget* c : window.findChildren<QWidget*>()) {
+        if (!c->isVisible() || c->window() != &window) continue;
+        if (qobject_cast<const QLabel*>(c) != nullptr || qobject_cast<const QAbstractButton*>(c) ||
+            c->inherits("QComboBox") || c->inherits("QLineEdit") ||
+            c->inherits("QAbstractItemView"))
+            ExpectNothingCut(*c, stage);
+    }
+    if (auto* points = window.findChild<QTableWidget*>(QStringLiteral("lstKrivka"))) {
+        // All the points a curve may hold, in sight at once.
+        EXPECT_GE(points->viewport()->height(), 9 * points->verticalHeader()->defaultSectionSize())
+            << stage;
+    }
+}
+
+using Case = std::tuple<Language, const char*>;
+
+class WindowFit : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override { ASSERT_TRUE(InstallLanguage(std::get<0>(GetParam()))); }
+    void TearDown() override { InstallLanguage(Language::Czech); }
+};
+
+TEST_P(WindowFit, EveryWindowFitsALaptopScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry().size(), QSize(1366, 728));
+    int windows = 0;
+    TourWindows(QString::fromLatin1(std::get<1>(GetParam())),
+                [&windows](QWidget& w, const std::string& stage) {
+                    ExpectFits(w, stage);
+                    ++windows;
+                });
+    EXPECT_GE(windows, 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(LanguagesAndModes, WindowFit,
+                         ::testing::Combine(::testing::Values(Language::Czech, Language::English),
+                                            ::testing::Values("", "zirkon")));
+
+} // namespace
+} // namespace rm27::test
+
+int main(int argc, char** argv) {
+    // Settings go to a folder of the test's own, never the user's.
+    QTemporaryDir config;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
