@@ -1641,6 +1641,34 @@
         <source>(nalezeno: %1)</source>
         <translation>(found: %1)</translation>
     </message>
+    <message>
+        <source>Pořízena</source>
+        <translation>Taken</translation>
+    </message>
+    <message>
+        <source>Blok</source>
+        <translation>Block</translation>
+    </message>
+    <message>
+        <source>Vstup</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>Snímač</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>Popis</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Jiný soubor …</source>
+        <translation>Another file …</translation>
+    </message>
+    <message>
+        <source>Vybrat</source>
+        <translation>Choose</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -76,7 +76,39 @@ void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
         RememberBlock(ops, w.block(), image);
 }
 
+// The backup to restore: chosen from the table of kept ones, or any file
+// through the dialog (the table's "other file", or no backup kept yet).
+bool ChooseBackup(Operations& ops, FileDialogSpec& dialog) {
+    const std::vector<BackupEntry> kept =
+        ops.backups != nullptr ? ops.backups->list() : std::vector<BackupEntry>{};
+    if (!kept.empty()) {
+        const int row = ops.prompter.pickRow(
+            Text(t::kRestoreTitle),
+            {Text(t::kBackupTaken), Text(t::kBackupBlock), Text(t::kBackupInput),
+             Text(t::kBackupSensor), Text(t::kBackupDescription)},
+            BackupRows(kept), Text(t::kOtherBackupFile));
+        if (row >= 0 && row < static_cast<int>(kept.size())) {
+            dialog.fileName = kept[static_cast<std::size_t>(row)].path;
+            return true;
+        }
+        if (row != Prompter::kPickOther) return false;
+    }
+    return ops.prompter.showOpen(dialog) && !dialog.fileName.empty();
+}
+
 } // namespace
+
+std::vector<std::vector<Text>> BackupRows(const std::vector<BackupEntry>& entries) {
+    std::vector<std::vector<Text>> rows;
+    for (const BackupEntry& b : entries) {
+        std::string id;
+        std::string description;
+        if (!ImageSensor(b.image, id, description)) id = TrimBlanks(b.sensorId);
+        rows.push_back({Text::Value(ShownTime(b.time)), Text::Value(std::to_string(b.block)),
+                        BlockRole(b.block), ShownSensor(id), Text::Value(description)});
+    }
+    return rows;
+}
 
 FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::string& owner) {
     FileDialogSpec dialog;
@@ -138,7 +170,7 @@ RestoreResult RestoreEKey(Operations& ops) {
         // Nothing goes out before the answer: the values stay live meanwhile.
         const auto free = ops.guard.releaseLine();
         FileDialogSpec& dialog = ops.dialogs->restore;
-        if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return result;
+        if (!ChooseBackup(ops, dialog)) return result;
         // Read whole and checked before anything is read from or sent to
         // the converter.
         const Text refusal = ReadBackupFile(ops.backups, dialog.fileName, result.backup);

@@ -25,6 +25,11 @@ FileDialogSpec RestoreDialogSpec(const std::string& backupFolder, const std::str
 // which line) or whose block is neither an eKey nor an internal copy.
 Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& entry);
 
+// The kept backups as the restore's table shows them, newest first: time
+// taken, block, what the block is (an input's eKey or internal copy), the
+// sensor identifier and description of the image.
+std::vector<std::vector<Text>> BackupRows(const std::vector<BackupEntry>& entries);
+
 // The question before the write: the backup (converter, block, the sensor
 // its image holds, time) and what the block held at the last reading, with
 // a warning when the backup was taken from another converter or another

@@ -132,6 +132,13 @@ inline constexpr TextId kNoBackup{
     QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze použít jako zálohu eKey: %2")};
 inline constexpr TextId kBlockNotRestorable{
     QT_TRANSLATE_NOOP("Texts", "Blok %1 není eKey ani interní kopie: záloha se nezapíše.")};
+// The table of kept backups the restore offers, and its way to any file.
+inline constexpr TextId kBackupTaken{QT_TRANSLATE_NOOP("Texts", "Pořízena")};
+inline constexpr TextId kBackupBlock{QT_TRANSLATE_NOOP("Texts", "Blok")};
+inline constexpr TextId kBackupInput{QT_TRANSLATE_NOOP("Texts", "Vstup")};
+inline constexpr TextId kBackupSensor{QT_TRANSLATE_NOOP("Texts", "Snímač")};
+inline constexpr TextId kBackupDescription{QT_TRANSLATE_NOOP("Texts", "Popis")};
+inline constexpr TextId kOtherBackupFile{QT_TRANSLATE_NOOP("Texts", "Jiný soubor …")};
 inline constexpr TextId kRestoreQuestion{
     QT_TRANSLATE_NOOP("Texts", "Zapsat zálohu zpět do převodníku ?")};
 inline constexpr TextId kBackupFile{QT_TRANSLATE_NOOP("Texts", "Záloha: %1")};

@@ -336,6 +336,7 @@ private:
     void ConnectStarters();
     void AlignLowerColumns();
     void ScaleFieldsToRoom();
+    void ApplyFieldScale(double scale);
 
     // Opens PortNumber with the line's settings; false (closed, a hint on
     // the status line when the user can mend it) when it would not.
@@ -406,7 +407,7 @@ private:
     QWidget* lowerPanel_ = nullptr;
     QWidget* calibrationStrip_ = nullptr;
     QVBoxLayout* lowerLayout_ = nullptr;
-    // The input table's fields, their fonts and heights in lines as built:
+    // The value fields, their fonts and heights in lines as built:
     // the fonts grow from these with the room the window gives them.
     struct ScaledField {
         QLabel* label;
@@ -414,7 +415,7 @@ private:
         int lines;
     };
     std::vector<ScaledField> scaledFields_;
-    QSize baseClient_;
+    int baseWidth_ = 0;
     double fieldScale_ = 1.0;
 };
 

@@ -130,10 +130,12 @@ QLabel* Field(const QString& name, QWidget* parent, const QFont& font,
     return l;
 }
 
-// A field `lines` text lines high in its own font.
+// A field `lines` text lines high in its own font (and a pixel a line for
+// the rounding of a scaled font's metrics, which would clip the last one).
 void FitLines(QLabel* label, int lines) {
     const QFontMetrics fm(label->font());
-    label->setFixedHeight(fm.lineSpacing() * lines + 2 * label->margin() + 2 * label->frameWidth());
+    label->setFixedHeight((fm.lineSpacing() + 1) * lines + 2 * label->margin() +
+                          2 * label->frameWidth());
 }
 
 // At least `chars` characters of its own font wide.
@@ -410,6 +412,7 @@ QWidget* FrmMain::BuildLowerPanel() {
         lblHodnota[i] =
             Field(Indexed("lblHodnota", i), raw, fixed, Qt::AlignRight | Qt::AlignVCenter);
         FitLines(lblHodnota[i], 1);
+        scaledFields_.push_back({lblHodnota[i], fixed, 1});
         rg->addWidget(lblHodnota[i], i / 4, i % 4 + 1);
     }
 
@@ -429,8 +432,10 @@ QWidget* FrmMain::BuildLowerPanel() {
             Field(Indexed("lblR38mVVK", i), s, fixed, Qt::AlignRight | Qt::AlignVCenter);
         lblR38mVVQ[i] =
             Field(Indexed("lblR38mVVQ", i), s, fixed, Qt::AlignRight | Qt::AlignVCenter);
-        FitLines(lblR38mVVK[i], 1);
-        FitLines(lblR38mVVQ[i], 1);
+        for (QLabel* l : {lblR38mVVK[i], lblR38mVVQ[i]}) {
+            FitLines(l, 1);
+            scaledFields_.push_back({l, fixed, 1});
+        }
         cg->addWidget(lblR38mVVK[i], 1, i + 1);
         cg->addWidget(lblR38mVVQ[i], 2, i + 1);
 
@@ -668,28 +673,42 @@ void FrmMain::AlignLowerColumns() {
     }
 }
 
-void FrmMain::ScaleFieldsToRoom() {
-    auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
-    if (scroll == nullptr || scaledFields_.empty()) return;
-    if (baseClient_.isEmpty()) baseClient_ = scroll->widget()->sizeHint();
-    // The fields grow with the smaller of the two stretches the window has
-    // over its natural size, so that a wide but low window does not make
-    // the table taller than the window.
-    const QSize room = scroll->viewport()->size();
-    const double stretch =
-        std::min(static_cast<double>(room.width()) / std::max(1, baseClient_.width()),
-                 static_cast<double>(room.height()) / std::max(1, baseClient_.height()));
-    // In steps, so that resizing by a few pixels does not re-lay the table.
-    const double scale = std::clamp(std::floor(stretch * 8.0) / 8.0, 1.0, 2.5);
+void FrmMain::ApplyFieldScale(double scale) {
     if (scale == fieldScale_) return;
     fieldScale_ = scale;
     for (const ScaledField& f : scaledFields_) {
         QFont font = f.font;
-        if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * scale);
-        else font.setPixelSize(qRound(font.pixelSize() * scale));
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * scale);
+        else
+            font.setPixelSize(qRound(font.pixelSize() * scale));
         f.label->setFont(font);
         FitLines(f.label, f.lines);
     }
+}
+
+void FrmMain::ScaleFieldsToRoom() {
+    auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+    if (scroll == nullptr || scaledFields_.empty()) return;
+    if (baseWidth_ == 0) baseWidth_ = scroll->widget()->sizeHint().width();
+    // The fields grow in steps (resizing by a few pixels re-lays nothing)
+    // to the largest whose table still fits the window's height, and no
+    // more than the window's width has grown, so a tall narrow window
+    // does not get huge digits.
+    constexpr double kStep = 0.125;
+    const QSize room = scroll->viewport()->size();
+    const double widest =
+        std::clamp(static_cast<double>(room.width()) / std::max(1, baseWidth_), 1.0, 2.5);
+    const auto fits = [&](double scale) {
+        ApplyFieldScale(scale);
+        return scroll->widget()->sizeHint().height() <= room.height();
+    };
+    double scale = std::min(fieldScale_, widest);
+    while (scale > 1.0 && !fits(scale))
+        scale -= kStep;
+    while (scale + kStep <= widest && fits(scale + kStep))
+        scale += kStep;
+    ApplyFieldScale(std::max(scale, 1.0));
 }
 
 } // namespace rm27

@@ -57,6 +57,11 @@ int CancellablePrompter::choose(const MessageBoxSpec& box, const std::vector<Tex
     return guard_.cancelled() ? -1 : inner_.choose(box, choices);
 }
 
+int CancellablePrompter::pickRow(const Text& title, const std::vector<Text>& headings,
+                                 const std::vector<std::vector<Text>>& rows, const Text& other) {
+    return guard_.cancelled() ? -1 : inner_.pickRow(title, headings, rows, other);
+}
+
 Session::Session(SerialLine& line, EventPump& pump, MainView& view, Prompter& prompter,
                  WallClock* clock, RandomSource* random)
     : guard_(pump), port_{line, pump, &guard_.token()},

@@ -106,6 +106,8 @@ public:
     void clipboardClear() override;
     void clipboardSetText(const std::string& text) override;
     int choose(const MessageBoxSpec& box, const std::vector<Text>& choices) override;
+    int pickRow(const Text& title, const std::vector<Text>& headings,
+                const std::vector<std::vector<Text>>& rows, const Text& other) override;
 
 private:
     Prompter& inner_;

@@ -73,6 +73,17 @@ public:
         return -1;
     }
 
+    // A table to choose one row from: `headings` over `rows` (values shown
+    // as they stand), and a button `other` that asks for a file instead.
+    // The row's index, kPickOther for that button, -1 when closed. A user
+    // who cannot be shown a table is asked for the file.
+    static constexpr int kPickOther = -2;
+    virtual int pickRow(const Text& title, const std::vector<Text>& headings,
+                        const std::vector<std::vector<Text>>& rows, const Text& other) {
+        (void)title, (void)headings, (void)rows, (void)other;
+        return kPickOther;
+    }
+
     // The boxes the operations use most.
     void critical(const Text& text) { message(Box(text, MessageIcon::Critical)); }
     void information(const Text& text) { message(Box(text, MessageIcon::Information)); }

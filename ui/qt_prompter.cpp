@@ -4,15 +4,22 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "l10n/localizer.h"
 #include "ui/common_dialog.h"
 #include "ui/texts.h"
 #include "ui/window_placement.h"
+#include "ui/mnemonics.h"
 
 namespace rm27 {
 
@@ -115,6 +122,64 @@ std::string QtPrompter::inputBox(const Text& prompt, const Text& title,
     const bool ok = dialog.exec() == QDialog::Accepted;
     const QString text = dialog.textValue();
     return ok ? text.toStdString() : std::string();
+}
+
+namespace {
+
+QTableWidget* RowTable(const std::vector<Text>& headings,
+                       const std::vector<std::vector<Text>>& rows, QWidget* parent) {
+    auto* table = new QTableWidget(static_cast<int>(rows.size()),
+                                   static_cast<int>(headings.size()), parent);
+    QStringList captions;
+    for (const Text& h : headings)
+        captions << Shown(h);
+    table->setHorizontalHeaderLabels(captions);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size() && c < headings.size(); ++c)
+            table->setItem(static_cast<int>(r), static_cast<int>(c),
+                           new QTableWidgetItem(Shown(rows[r][c], TextKind::Value)));
+    }
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->resizeColumnsToContents();
+    table->setCurrentCell(0, 0);
+    return table;
+}
+
+} // namespace
+
+int QtPrompter::pickRow(const Text& title, const std::vector<Text>& headings,
+                        const std::vector<std::vector<Text>>& rows, const Text& other) {
+    QDialog dialog(boxParent());
+    dialog.setObjectName(QStringLiteral("frmPickRow"));
+    dialog.setWindowTitle(Shown(title));
+    QTableWidget* table = RowTable(headings, rows, &dialog);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* choose =
+        buttons->addButton(Shown(Text(texts::ui::kButtonChoose)), QDialogButtonBox::AcceptRole);
+    QPushButton* file = buttons->addButton(Shown(other), QDialogButtonBox::ActionRole);
+    buttons->addButton(Shown(Text(texts::ui::kButtonCancel)), QDialogButtonBox::RejectRole);
+    choose->setDefault(true);
+    int picked = -1;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(table, &QTableWidget::cellDoubleClicked, &dialog, &QDialog::accept);
+    QObject::connect(file, &QPushButton::clicked, &dialog, [&] {
+        picked = kPickOther;
+        dialog.reject();
+    });
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(table);
+    layout->addWidget(buttons);
+    AddMnemonics(&dialog);
+    const int wide = table->horizontalHeader()->length() + 4 * table->frameWidth() +
+                     table->verticalScrollBar()->sizeHint().width();
+    FitToScreen(&dialog, {std::max(wide + 24, 480), dialog.sizeHint().height() + 8 * table->rowHeight(0)});
+    if (dialog.exec() == QDialog::Accepted) picked = table->currentRow();
+    return picked;
 }
 
 bool QtPrompter::showFile(FileDialogSpec& dialog, bool save) {

@@ -25,6 +25,8 @@ public:
     bool showSave(FileDialogSpec& dialog) override;
     void clipboardClear() override;
     void clipboardSetText(const std::string& text) override;
+    int pickRow(const Text& title, const std::vector<Text>& headings,
+                const std::vector<std::vector<Text>>& rows, const Text& other) override;
 
 private:
     bool showFile(FileDialogSpec& dialog, bool save);

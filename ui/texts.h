@@ -35,5 +35,6 @@ inline constexpr TextId kButtonYes{QT_TRANSLATE_NOOP("Texts", "Ano")};
 inline constexpr TextId kButtonNo{QT_TRANSLATE_NOOP("Texts", "Ne")};
 inline constexpr TextId kButtonClose{QT_TRANSLATE_NOOP("Texts", "Zavřít")};
 inline constexpr TextId kButtonCancel{QT_TRANSLATE_NOOP("Texts", "Zrušit")};
+inline constexpr TextId kButtonChoose{QT_TRANSLATE_NOOP("Texts", "Vybrat")};
 
 } // namespace rm27::texts::ui

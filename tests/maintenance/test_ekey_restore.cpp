@@ -231,6 +231,32 @@ TEST_F(Restore, RefusalsSendNothing) {
     EXPECT_EQ(view.calls.size(), 1u); // not even the dialog
 }
 
+// The kept backups come as a table: a row chosen is restored without a
+// file dialog; closing the table sends nothing.
+TEST_F(Restore, AKeptBackupIsChosenFromTheTable) {
+    read();
+    const std::string original = conv().block(0);
+    keepThenChange(0);
+    view.picks = {-1};
+    EXPECT_EQ(restore("").outcome, ResultCode::Refused);
+    EXPECT_TRUE(framesSince().empty());
+    ASSERT_EQ(view.tables.size(), 1u);
+    ASSERT_EQ(view.tables[0].size(), 1u);
+    const std::vector<std::string>& row = view.tables[0][0];
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(row[1], "0");
+    EXPECT_EQ(row[2], BlockRole(0).czech());
+    EXPECT_EQ(row[3], TrimBlanks(state.records[0].sensorId));
+    EXPECT_EQ(row[4], "Load cell 500 kg");
+
+    view.calls.clear();
+    view.picks = {0};
+    EXPECT_EQ(restore("").outcome, ResultCode::Ok);
+    EXPECT_EQ(conv().block(0), original);
+    for (const test::PromptCall& call : view.calls)
+        EXPECT_NE(call.kind, test::PromptCall::Open);
+}
+
 TEST_F(Restore, AnInternalCopyBehindAPluggedEKeyIsReadBackOnItsOwn) {
     conv().setPlugged(1, false);
     read(); // input 2's internal copy, block 129

@@ -65,6 +65,10 @@ public:
     std::deque<std::string> fileAnswers;
     // Boxes with choices of their own take the next index (-1: closed).
     std::deque<int> choices;
+    // Tables to pick a row from: what each showed (rows in Czech), and the
+    // next answer (kPickOther, "another file", when none is scripted).
+    std::vector<std::vector<std::vector<std::string>>> tables;
+    std::deque<int> picks;
     // Runs while a box, input or file dialog is "open", as the user's
     // clicks would.
     std::function<void()> whileOpen;
@@ -157,6 +161,20 @@ public:
         const int c = choices.front();
         choices.pop_front();
         return c;
+    }
+    int pickRow(const Text&, const std::vector<Text>&, const std::vector<std::vector<Text>>& table,
+                const Text&) override {
+        std::vector<std::vector<std::string>> shown;
+        for (const auto& row : table) {
+            shown.emplace_back();
+            for (const Text& cell : row)
+                shown.back().push_back(cell.czech());
+        }
+        tables.push_back(shown);
+        if (picks.empty()) return kPickOther;
+        const int p = picks.front();
+        picks.pop_front();
+        return p;
     }
     std::string inputBox(const Text& prompt, const Text& title,
                          const std::string& defaultText) override {
