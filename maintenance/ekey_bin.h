@@ -20,9 +20,9 @@ namespace rm27 {
 std::int32_t InputBlock(const DeviceState& st, int input);
 
 // "Uložit kalibraci do souboru BIN": the image of the input's block as
-// last read from the converter now connected, to the .bin file chosen
-// (offered under the sensor's identifier). Sends nothing; Refused with a
-// box when that block was not read.
+// last read from the converter the state describes, to the .bin file
+// chosen (offered under the sensor's identifier). Sends nothing, so it
+// needs no open port; Refused with a box when that block was not read.
 Result SaveEKeyBin(Operations& ops, int input);
 
 // A .bin file read whole: an empty text with its bytes in `image`, or why
