@@ -76,9 +76,10 @@ std::optional<int> RunOfflineProcedureCommand(const CtlOptions& options, std::os
                                               std::ostream& err, const Wording& wording = {});
 
 // The file a command reads (eeprom-load's .eep, ekey-restore's backup,
-// calibrate --from's .CLB), read and checked before the port is opened:
-// the usage status with the reason said on err when it is refused; nothing
-// when the command reads no file or the file is usable.
+// ekey-restore-bin's .bin, calibrate --from's .CLB), read and checked
+// before the port is opened: the usage status with the reason said on err
+// when it is refused; nothing when the command reads no file or the file
+// is usable.
 std::optional<int> CheckInputFile(const CtlOptions& options, std::ostream& err,
                                   const Wording& wording = {});
 

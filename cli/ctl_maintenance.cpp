@@ -1,8 +1,9 @@
 // r27ctl's maintenance commands: the eKey copies and initialisation, the
-// EEPROM image files, the RMU user limits and the eKey backups. Each reads
-// the converter first, as "Načíst" does, so that the address, the eKey mask
-// and the records they work on are the converter's own; then it runs the
-// window's operation and the terminal shows its boxes. Every eKey write
+// EEPROM image files, the RMU user limits, the eKey backups and an input's
+// block as a .bin file. Each reads the converter first, as "Načíst" does,
+// so that the address, the eKey mask and the records they work on are the
+// converter's own; then it runs the window's operation and the terminal
+// shows its boxes. Every eKey write
 // then says on stderr which journal entry holds the block's old image and
 // whether the converter read it back as written. "backups" needs no converter.
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "cli/ctl_runner.h"
 #include "cli/texts.h"
 #include "maintenance/eeprom.h"
+#include "maintenance/ekey_bin.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
 #include "maintenance/ekey_restore.h"
@@ -173,6 +175,17 @@ void DescribeMaintenanceCommands(CLI::App& app, CtlOptions& o) {
                "then read it back")
         ->add_option("FILE", o.backupFile, "the backup file (.ekey), see \"backups\"")
         ->required();
+    for (const auto& [name, what] :
+         {std::pair{"ekey-save-bin", "save input I's block as read (its eKey, else its internal "
+                                     "copy) into a .bin file of exactly its 256 bytes"},
+          std::pair{"ekey-restore-bin", "write a .bin file of 256 bytes to input I's block as "
+                                        "ekey-restore writes a backup (asks first)"}}) {
+        CLI::App* command = AddCommand(app, o, name, what);
+        command->add_option("I", o.ekeyInput, "the input, 1..4")
+            ->required()
+            ->check(WholeNumber(1, 4, "the input"));
+        command->add_option("FILE", o.binFile, "the .bin file")->required();
+    }
     AddCommand(app, o, "backups",
                "list the kept eKey backups, newest first: time, converter, address, block, "
                "sensor, file (no converter needed)");
@@ -194,7 +207,8 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
     const CtlOptions& o = r.options();
     const std::string& c = o.command;
     if (c != "ekey-copy" && c != "ekey-copy-1to4" && c != "ekey-init" && c != "eeprom-load" &&
-        c != "eeprom-save" && c != "rmu-limits" && c != "ekey-restore")
+        c != "eeprom-save" && c != "rmu-limits" && c != "ekey-restore" && c != "ekey-save-bin" &&
+        c != "ekey-restore-bin")
         return std::nullopt;
     if (!r.devRead()) return kExitNoAnswer;
     Operations& ops = r.ops();
@@ -218,6 +232,15 @@ std::optional<int> RunMaintenanceCommand(CtlRunner& r) {
         const RestoreResult restored = RestoreEKey(ops);
         return Reported(r, restored, restored.outcome);
     }
+    if (c == "ekey-save-bin") {
+        r.view().answerFileWith(o.binFile);
+        return ExitOf(SaveEKeyBin(ops, o.ekeyInput - 1));
+    }
+    if (c == "ekey-restore-bin") {
+        r.view().answerFileWith(o.binFile);
+        const RestoreResult restored = RestoreEKeyBin(ops, o.ekeyInput - 1);
+        return Reported(r, restored, restored.outcome);
+    }
     if (c == "eeprom-load") {
         r.view().answerFileWith(o.eepFile);
         return ExitOf(LoadEeprom(ops, TerminalProgress(r, texts::maintenance::kEepromWriting)));
@@ -237,6 +260,9 @@ std::optional<int> CheckInputFile(const CtlOptions& o, std::ostream& err, const 
     } else if (o.command == "ekey-restore") {
         BackupEntry entry;
         refusal = ReadBackupFile(nullptr, o.backupFile, entry);
+    } else if (o.command == "ekey-restore-bin") {
+        std::string image;
+        refusal = ReadBinFile(o.binFile, image);
     } else if (o.command == "calibrate" && !o.fromFile.empty()) {
         // Its groups are judged against the input's record, once read.
         std::string text;

@@ -74,6 +74,7 @@ struct CtlOptions {
     std::string eepFile;                // eeprom-load, eeprom-save
     std::vector<std::string> rmuLimits; // rmu-limits: none (print) or four ("-" keeps one)
     std::string backupFile;             // ekey-restore: the backup to write back
+    std::string binFile;                // ekey-save-bin, ekey-restore-bin: the block's image
     int journalId = 0;                  // undo, redo: the journal entry (undo: 0 = the last)
 
     // ---- load series (ctl_procedure.cpp)

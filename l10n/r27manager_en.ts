@@ -1669,6 +1669,38 @@
         <source>Vybrat</source>
         <translation>Choose</translation>
     </message>
+    <message>
+        <source>Uložit kalibraci do souboru BIN</source>
+        <translation>Save the calibration to a BIN file</translation>
+    </message>
+    <message>
+        <source>Obnovit kalibraci ze souboru BIN</source>
+        <translation>Restore the calibration from a BIN file</translation>
+    </message>
+    <message>
+        <source>Obraz bloku (*.bin)|*.bin|Všechny |*.*</source>
+        <translation>Block image (*.bin)|*.bin|All |*.*</translation>
+    </message>
+    <message>
+        <source>Blok vstupu %1 nebyl z připojeného převodníku přečten, není co uložit. Načtěte převodník (Načíst).</source>
+        <translation>Input %1&apos;s block was not read from the connected converter: there is nothing to save. Read the converter (Read).</translation>
+    </message>
+    <message>
+        <source>Vstup %1 nebyl načten, není známo, do kterého bloku obraz zapsat. Načtěte převodník (Načíst).</source>
+        <translation>Input %1 was not read: the block to write the image to is not known. Read the converter (Read).</translation>
+    </message>
+    <message>
+        <source>Blok %1 (%2) uložen do souboru %3.</source>
+        <translation>Block %1 (%2) saved to the file %3.</translation>
+    </message>
+    <message>
+        <source>Soubor %1 nelze použít jako obraz bloku: %2</source>
+        <translation>The file %1 cannot be used as a block image: %2</translation>
+    </message>
+    <message>
+        <source>obraz bloku má přesně 256 bajtů, soubor jich má %1</source>
+        <translation>a block image has exactly 256 bytes, the file has %1</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -1817,6 +1849,26 @@
     <message>
         <source>NET</source>
         <translation>NET</translation>
+    </message>
+    <message>
+        <source>Hodnota „od“ musí být menší než „do“.</source>
+        <translation>The value “from” must be less than “to”.</translation>
+    </message>
+    <message>
+        <source>Pozastaveno</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>Převodník %1, adresa %2</source>
+        <translation>Converter %1, address %2</translation>
+    </message>
+    <message>
+        <source>Vstupy: %1</source>
+        <translation>Inputs: %1</translation>
+    </message>
+    <message>
+        <source>Úsek: %1</source>
+        <translation>Span: %1</translation>
     </message>
 </context>
 <context>
@@ -2059,6 +2111,10 @@
     <message>
         <source>Jednotky nalezené tlačítkem „Hledat“; dvojklik nebo Enter vybere adresu a jednotku načte</source>
         <translation>Converters found by “Find”; a double click or Enter selects the address and reads the converter</translation>
+    </message>
+    <message>
+        <source>Obnovit kalibraci ze souboru BIN …</source>
+        <translation>Restore the calibration from a BIN file …</translation>
     </message>
 </context>
 <context>

@@ -159,41 +159,55 @@ Text RestoreQuestion(const DeviceState& st, const BlockCache& cache, const Backu
     return text.then(ImageParagraph(st, b));
 }
 
+namespace {
+
+bool ChooseBackupFile(Operations& ops, BackupEntry& entry) {
+    FileDialogSpec& dialog = ops.dialogs->restore;
+    if (!ChooseBackup(ops, dialog)) return false;
+    // Read whole and checked before anything is read from or sent to the
+    // converter.
+    const Text refusal = ReadBackupFile(ops.backups, dialog.fileName, entry);
+    if (refusal.empty()) return true;
+    ops.prompter.critical(refusal);
+    return false;
+}
+
+// The choice, the eKey's checks and the question; false when the write
+// is not to go ahead (Failed set on a doubtful eKey mask).
+bool MayRestore(Operations& ops, const BackupChoice& choose, RestoreResult& result) {
+    DeviceState& st = ops.state;
+    // Nothing goes out before the answer: the values stay live meanwhile.
+    const auto free = ops.guard.releaseLine();
+    if (!choose(ops, result.backup)) return false;
+    const std::int32_t block = result.backup.block;
+    if (IsEKeyBlock(block) && !EKeyMaskReliable(ops)) {
+        result.outcome = ResultCode::Failed;
+        return false;
+    }
+    // An eKey that is not plugged does not answer: the write would
+    // only fail at its first byte.
+    if (IsEKeyBlock(block) && ((st.EKeyMask >> (block / kPagesPerInput)) & 1U) == 0) {
+        ops.prompter.critical(Text(t::kEKeyNotPresent, block / kPagesPerInput + 1));
+        return false;
+    }
+    // Overwriting a sensor's calibration is not undone by Enter.
+    return ops.prompter.question(RestoreQuestion(st, ops.cache, result.backup), MessageAnswer::No);
+}
+
+} // namespace
+
 RestoreResult RestoreEKey(Operations& ops) {
+    return RestoreChosen(ops, ChooseBackupFile);
+}
+
+RestoreResult RestoreChosen(Operations& ops, const BackupChoice& choose) {
     RestoreResult result;
     DeviceState& st = ops.state;
     if (!IsFamilyId(st.DeviceId)) {
         ops.prompter.critical(Text(texts::device::kNotConnected));
         return result;
     }
-    {
-        // Nothing goes out before the answer: the values stay live meanwhile.
-        const auto free = ops.guard.releaseLine();
-        FileDialogSpec& dialog = ops.dialogs->restore;
-        if (!ChooseBackup(ops, dialog)) return result;
-        // Read whole and checked before anything is read from or sent to
-        // the converter.
-        const Text refusal = ReadBackupFile(ops.backups, dialog.fileName, result.backup);
-        if (!refusal.empty()) {
-            ops.prompter.critical(refusal);
-            return result;
-        }
-        const std::int32_t block = result.backup.block;
-        if (IsEKeyBlock(block) && !EKeyMaskReliable(ops)) {
-            result.outcome = ResultCode::Failed;
-            return result;
-        }
-        // An eKey that is not plugged does not answer: the write would
-        // only fail at its first byte.
-        if (IsEKeyBlock(block) && ((st.EKeyMask >> (block / kPagesPerInput)) & 1U) == 0) {
-            ops.prompter.critical(Text(t::kEKeyNotPresent, block / kPagesPerInput + 1));
-            return result;
-        }
-        // Overwriting a sensor's calibration is not undone by Enter.
-        if (!ops.prompter.question(RestoreQuestion(st, ops.cache, result.backup),
-                                   MessageAnswer::No))
-            return result;
-    }
+    if (!MayRestore(ops, choose, result)) return result;
     StopMeasurement(ops.port, ops.view);
     if (ops.cancelled()) return result;
 

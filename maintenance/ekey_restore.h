@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,5 +57,15 @@ struct RestoreResult {
 // before anything is sent; the values stay live meanwhile. An eKey block
 // is not written on a doubtful eKey mask: that is said instead (Failed).
 RestoreResult RestoreEKey(Operations& ops);
+
+// Where a restore's image comes from: fills the entry (block, image, and
+// what the question shows) with the line free for ticks, sending nothing;
+// false when there is nothing to write (cancelled, or refused with a box
+// that said why).
+using BackupChoice = std::function<bool(Operations& ops, BackupEntry& entry)>;
+
+// RestoreEKey with the entry from `choose` instead of the backup dialog;
+// the rest is the same, from the eKey checks and the question on.
+RestoreResult RestoreChosen(Operations& ops, const BackupChoice& choose);
 
 } // namespace rm27

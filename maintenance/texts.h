@@ -172,6 +172,28 @@ inline constexpr TextId kRestoreWriteError{
 inline constexpr TextId kRestored{
     QT_TRANSLATE_NOOP("Texts", "Blok %1 obnoven ze zálohy a ověřen čtením.")};
 
+// --- An input's block image in a .bin file, and back.
+inline constexpr TextId kBinSaveTitle{
+    QT_TRANSLATE_NOOP("Texts", "Uložit kalibraci do souboru BIN")};
+inline constexpr TextId kBinOpenTitle{
+    QT_TRANSLATE_NOOP("Texts", "Obnovit kalibraci ze souboru BIN")};
+inline constexpr TextId kBinFilter{
+    QT_TRANSLATE_NOOP("Texts", "Obraz bloku (*.bin)|*.bin|Všechny |*.*")};
+// The input.
+inline constexpr TextId kBinNotRead{QT_TRANSLATE_NOOP(
+    "Texts", "Blok vstupu %1 nebyl z připojeného převodníku přečten, není co uložit. "
+             "Načtěte převodník (Načíst).")};
+inline constexpr TextId kBinInputNotRead{
+    QT_TRANSLATE_NOOP("Texts", "Vstup %1 nebyl načten, není známo, do kterého bloku obraz zapsat. "
+                               "Načtěte převodník (Načíst).")};
+// The block, its role and the file.
+inline constexpr TextId kBinSaved{QT_TRANSLATE_NOOP("Texts", "Blok %1 (%2) uložen do souboru %3.")};
+// The file and why it is refused.
+inline constexpr TextId kBinUnusable{
+    QT_TRANSLATE_NOOP("Texts", "Soubor %1 nelze použít jako obraz bloku: %2")};
+inline constexpr TextId kBinWrongSize{
+    QT_TRANSLATE_NOOP("Texts", "obraz bloku má přesně 256 bajtů, soubor jich má %1")};
+
 // --- The RMU user limits.
 // Row i of the dialog: input number, the description and the unit, both
 // blank-padded to their widths.

@@ -19,6 +19,7 @@
 #include "l10n/localizer.h"
 #include "link/transact.h"
 #include "maintenance/eeprom.h"
+#include "maintenance/ekey_bin.h"
 #include "maintenance/ekey_copy.h"
 #include "maintenance/ekey_init.h"
 #include "maintenance/ekey_restore.h"
@@ -435,6 +436,8 @@ void FrmMain::cmdGain_Click() { RunCommand([this](Operations& ops) { WriteFilter
 void FrmMain::cmdCopyEKEY_Ext2Int_Click(int index) { RunCommand([index](Operations& ops) { CopyEKeyExtToInt(ops, index); }); }
 void FrmMain::mCopy14_Click() { RunCommand(CopyEKey1To4); }
 void FrmMain::mRestoreEKey_Click() { RunCommand(RestoreEKey); }
+void FrmMain::mppmSave_Click() { connection_->run([i = ekeyMenuInput_](Operations& ops) { SaveEKeyBin(ops, i); }); }
+void FrmMain::mppmRestore_Click() { RunCommand([i = ekeyMenuInput_](Operations& ops) { RestoreEKeyBin(ops, i); }); }
 void FrmMain::mUndo_Click() { RunCommand([](Operations& ops) { UndoWrite(ops, 0); }); }
 void FrmMain::mIniteKey_Click() { RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::R27); }); }
 void FrmMain::mIniteKeyDavro_Click() { RunCommand([](Operations& ops) { InitEKeys(ops, EKeyInitVariant::Davro); }); }

@@ -227,7 +227,9 @@ public Q_SLOTS:
     void tmrReconnect_Timer();
     // Ends the program at once; a running command is cancelled first.
     void mExit_Click();
-    void mppmSave_Click() {}
+    // The popup MEKEY's items, for the input it was opened over.
+    void mppmSave_Click();
+    void mppmRestore_Click();
     // A converter of the scan's list chosen: its address selected and read.
     void lstCurves_Click();
     // Right button: the popup MEKEY at the mouse; other buttons nothing.
@@ -306,6 +308,8 @@ protected:
     QAction* mUndo = nullptr;
     QMenu* MEKEY = nullptr;
     QAction* mppmSave = nullptr;
+    QAction* mppmRestore = nullptr;
+    int ekeyMenuInput_ = 0; // the input MEKEY was opened over
     QMenu* mTare = nullptr;
     QAction* mClearTare = nullptr;
     int tareMenuInput_ = 0; // the input mTare was opened over

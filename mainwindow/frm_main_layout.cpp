@@ -501,6 +501,7 @@ void FrmMain::BuildMenus() {
     MEKEY = new QMenu(QStringLiteral("ppmenu"), this);
     MEKEY->setObjectName(QStringLiteral("MEKEY"));
     mppmSave = action(MEKEY, "mppmSave", tr("Uložit kalibraci do souboru BIN"));
+    mppmRestore = action(MEKEY, "mppmRestore", tr("Obnovit kalibraci ze souboru BIN …"));
     // Only ever opened as a popup over an input's value.
     mTare = new QMenu(this);
     mTare->setObjectName(QStringLiteral("mTare"));
@@ -524,6 +525,7 @@ void FrmMain::BuildMenus() {
     connect(mAbout, &QAction::triggered, this, &FrmMain::mAbout_Click);
     connect(mExit, &QAction::triggered, this, &FrmMain::mExit_Click);
     connect(mppmSave, &QAction::triggered, this, &FrmMain::mppmSave_Click);
+    connect(mppmRestore, &QAction::triggered, this, &FrmMain::mppmRestore_Click);
     // Sends nothing, so not a command: it may run while one does.
     connect(mClearTare, &QAction::triggered, this,
             [this] { ClearTare(operations(), tareMenuInput_); });
@@ -618,6 +620,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
 
 void FrmMain::lblR27Slide_MouseDown(int index, Qt::MouseButton button, const QPoint& globalPos) {
     if (index < 0 || index > 3 || button != Qt::RightButton) return;
+    ekeyMenuInput_ = index;
     MEKEY->popup(globalPos);
 }
 

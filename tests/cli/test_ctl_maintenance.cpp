@@ -234,6 +234,22 @@ TEST_F(CtlMaintenance, EveryWriteSaysItsJournalEntryAndWhetherItHolds) {
     EXPECT_EQ(run("ekey-restore " + path("none.ekey") + " --yes"), kExitRefused);
 }
 
+TEST_F(CtlMaintenance, AnInputsBlockToABinFileAndBack) {
+    sim::Converter& c = add({true, true, false, true});
+    const std::string before = c.block(96);
+    EXPECT_EQ(run("ekey-save-bin 4 " + path("in4.bin")), kExitOk) << err.str();
+    std::ifstream in(path("in4.bin"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+    std::string changed = before;
+    changed[100] = static_cast<char>(changed[100] ^ 0x55);
+    c.setBlock(96, changed);
+    EXPECT_EQ(run("ekey-restore-bin 4 " + path("in4.bin") + " --yes"), kExitOk) << err.str();
+    EXPECT_EQ(c.block(96), before);
+    EXPECT_NE(err.str().find("block 96: journal entry 1\nblock 96: read back as written\n"),
+              std::string::npos)
+        << err.str();
+}
+
 // A load cut at its 8th "EW", by the line going or by Ctrl-C (which lets the
 // frame in flight finish, and nothing after it go out), says what it left
 // and exits 1; undo puts the old bytes back.

@@ -11,6 +11,7 @@
 
 #include "link/codecs.h"
 #include "link/memory.h"
+#include "maintenance/ekey_bin.h"
 #include "maintenance/ekey_restore.h"
 #include "reading/operations.h"
 #include "sim/sensor_images.h"
@@ -296,6 +297,86 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
     ASSERT_EQ(view.criticals.size(), 1u);
     EXPECT_EQ(view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno", 0), 0u);
     EXPECT_NE(view.messageTexts().back().rfind("Blok 0 obnoven", 0), 0u);
+}
+
+// An input's block saved as a .bin, damaged behind the program's back and
+// written back from the file: its eKey, and the internal copy of an input
+// without one.
+TEST_F(Restore, ABinFileOfAnInputsBlockComesBackByteForByte) {
+    read();
+    const struct {
+        int input;
+        int block;
+        const char* role;
+    } cases[] = {{0, 0, "eKey Vstup1"}, {2, 130, "interní kopie Vstup3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block);
+        const std::string original = conv().block(c.block);
+        const std::string path = file("input.bin", "");
+        view.fileAnswers = {path};
+        Result saved;
+        session.run([&](Operations& o) { saved = SaveEKeyBin(o, c.input); });
+        ASSERT_EQ(saved, ResultCode::Ok);
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
+
+        std::string changed = original;
+        changed[100] = static_cast<char>(changed[100] ^ 0x55);
+        conv().setBlock(c.block, changed);
+        read();
+        view.fileAnswers = {path};
+        view.answers = {MessageAnswer::Yes};
+        view.calls.clear();
+        RestoreResult r;
+        session.run([&](Operations& o) { r = RestoreEKeyBin(o, c.input); });
+        EXPECT_EQ(r.outcome, ResultCode::Ok);
+        EXPECT_EQ(conv().block(c.block), original);
+        ASSERT_EQ(r.writes.size(), 1u);
+        EXPECT_EQ(r.writes[0].result, WriteCheckResult::Same);
+        // in the journal with what it replaced, so that it can be undone
+        const std::vector<JournalEntry> journal = ops.journal->entries();
+        ASSERT_FALSE(journal.empty());
+        EXPECT_EQ(journal.back().block, c.block);
+        EXPECT_EQ(journal.back().oldBytes, changed);
+        EXPECT_EQ(journal.back().newBytes, original);
+        ASSERT_GE(view.calls.size(), 2u);
+        EXPECT_NE(view.calls[1].text.find("Blok: " + std::to_string(c.block) + " (" + c.role +
+                                          ")\r\nSnímač: SIMKEY0" + std::to_string(c.input + 1)),
+                  std::string::npos)
+            << view.calls[1].text;
+    }
+}
+
+TEST_F(Restore, ABinIsRefusedUnlessItIsWhole) {
+    // nothing read yet: nothing to save, no dialog
+    view.fileAnswers = {file("never.bin", "")};
+    Result saved;
+    session.run([&](Operations& o) { saved = SaveEKeyBin(o, 0); });
+    EXPECT_EQ(saved, ResultCode::Refused);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(
+        view.criticals.back().rfind("Blok vstupu 1 nebyl z připojeného převodníku přečten", 0), 0u);
+    EXPECT_EQ(view.fileAnswers.size(), 1u);
+
+    read();
+    const std::string original = conv().block(0);
+    for (const std::size_t size : {255u, 257u, 0u}) {
+        SCOPED_TRACE(size);
+        view.criticals.clear();
+        view.fileAnswers = {file("wrong.bin", std::string(size, 'x'))};
+        view.answers = {MessageAnswer::Yes};
+        first = line.sent().size();
+        RestoreResult r;
+        session.run([&](Operations& o) { r = RestoreEKeyBin(o, 0); });
+        EXPECT_EQ(r.outcome, ResultCode::Refused);
+        EXPECT_TRUE(framesSince().empty());
+        EXPECT_EQ(conv().block(0), original);
+        ASSERT_EQ(view.criticals.size(), 1u);
+        EXPECT_NE(view.criticals[0].find("obraz bloku má přesně 256 bajtů, soubor jich má " +
+                                         std::to_string(size)),
+                  std::string::npos)
+            << view.criticals[0];
+    }
 }
 
 TEST(RestoreQuestion, WarnsOfAnotherConverterOrSensor) {

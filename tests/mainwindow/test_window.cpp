@@ -50,10 +50,13 @@ TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
     QStringList items;
     for (QAction* a : popup->actions())
         items << a->text();
-    EXPECT_EQ(items, QStringList{QStringLiteral("Uložit kalibraci do souboru BIN")});
+    EXPECT_EQ(items, (QStringList{QStringLiteral("Uložit kalibraci do souboru BIN"),
+                                  QStringLiteral("Obnovit kalibraci ze souboru BIN …")}));
+    // over input 3, not read: nothing to save, and said for that input
     popup->actions().constFirst()->trigger();
     popup->close();
-    EXPECT_TRUE(prompter.calls.empty());
+    ASSERT_EQ(prompter.criticals.size(), 1u);
+    EXPECT_EQ(prompter.criticals[0].rfind("Blok vstupu 3 nebyl", 0), 0u) << prompter.criticals[0];
 }
 
 TEST_F(WindowStateTest, RowColourLeavesTheRawOver256Alone) {

@@ -7,8 +7,11 @@
 #include <QDateTimeAxis>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListView>
@@ -159,6 +162,7 @@ TEST_F(Chart, PausedTheDataKeepComingAndShowOnResume) {
     QTest::mouseClick(pause, Qt::LeftButton);
     EXPECT_TRUE(chart->paused());
     EXPECT_EQ(pause->text(), QStringLiteral("Pokračovat"));
+    EXPECT_EQ(chart->chart()->title(), QStringLiteral("Pozastaveno"));
     feed(3, 7);
     QTest::qWait(400); // the refresh timer would have run by now
     EXPECT_EQ(chart->ring(2).size(), 7u);
@@ -171,6 +175,7 @@ TEST_F(Chart, PausedTheDataKeepComingAndShowOnResume) {
     QTest::mouseClick(pause, Qt::LeftButton);
     EXPECT_FALSE(chart->paused());
     EXPECT_EQ(pause->text(), QStringLiteral("Pozastavit"));
+    EXPECT_EQ(chart->chart()->title(), QString());
     EXPECT_EQ(chart->series(2)->count(), 7);
     EXPECT_EQ(chart->shownRange().second, t0 + 3000);
     // and unpaused, a tick is drawn without anyone asking
@@ -242,11 +247,13 @@ TEST_F(Chart, QuantityAndScale) {
             << chart->series(1)->name().toStdString();
         EXPECT_DOUBLE_EQ(chart->series(1)->at(0).y(), static_cast<float>(c.first));
     }
-    // automatic: every point of every input inside, not much more
-    auto [lo, hi] = chart->yRange();
-    EXPECT_LE(lo, ReadingNo(0)[0].value);
-    EXPECT_GE(hi, ReadingNo(9)[3].value);
-    EXPECT_LT(hi - lo, 2.5 * (ReadingNo(9)[3].value - ReadingNo(0)[0].value));
+    // automatic: every point of every input inside its axis, not much more
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_LE(chart->yAxis(i)->min(), ReadingNo(0)[i].value) << i;
+        EXPECT_GE(chart->yAxis(i)->max(), ReadingNo(9)[i].value) << i;
+    }
+    auto [lo, hi] = chart->yRange(); // input 1's, in kg as input 3's
+    EXPECT_LT(hi - lo, 2.5 * (ReadingNo(9)[2].value - ReadingNo(0)[0].value));
 
     auto* automatic = child<QCheckBox>("chkAutoScale");
     auto* min = child<QDoubleSpinBox>("spnMin");
@@ -261,8 +268,80 @@ TEST_F(Chart, QuantityAndScale) {
     feed(10, 12);
     chart->refreshNow();
     EXPECT_EQ(chart->yRange(), std::make_pair(-5.0, 250.0));
+    // "od" not below "do": not applied, and said beside the boxes
+    auto* refusal = child<QLabel>("lblScaleError");
+    EXPECT_FALSE(refusal->isVisibleTo(chart.get()));
+    for (const double from : {300.0, 250.0}) {
+        min->setValue(from);
+        EXPECT_EQ(chart->yRange(), std::make_pair(-5.0, 250.0)) << from;
+        EXPECT_TRUE(refusal->isVisibleTo(chart.get())) << from;
+    }
+    EXPECT_EQ(refusal->text(), QStringLiteral("Hodnota „od“ musí být menší než „do“."));
+    min->setValue(0.0);
+    EXPECT_EQ(chart->yRange(), std::make_pair(0.0, 250.0));
+    EXPECT_FALSE(refusal->isVisibleTo(chart.get()));
     automatic->setChecked(true);
-    EXPECT_GE(chart->yRange().second, ReadingNo(11)[3].value);
+    EXPECT_GE(chart->yRange().second, ReadingNo(11)[2].value);
+}
+
+// Where the legend shows input's entry on the chart's view: its label,
+// which starts with the input's number.
+QPoint LegendEntry(FrmChart& chart, int input) {
+    const QString number = QStringLiteral("%1: ").arg(input + 1);
+    for (QGraphicsItem* item : chart.chartView()->scene()->items()) {
+        const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (text != nullptr && text->isVisible() && text->toPlainText().startsWith(number))
+            return chart.chartView()->mapFromScene(text->sceneBoundingRect().center());
+    }
+    ADD_FAILURE() << "no legend entry " << input + 1;
+    return {};
+}
+
+TEST_F(Chart, AnAxisPerUnitAndLinesHiddenFromTheLegend) {
+    feed(0, 10);
+    chart->refreshNow();
+    const auto onAxis = [&](int input, QValueAxis* axis) {
+        return chart->series(input)->attachedAxes().contains(axis);
+    };
+    // kg, N, kg, N: inputs 1 and 3 on the left, 2 and 4 on the right
+    ASSERT_EQ(chart->yAxes().size(), 2u);
+    QValueAxis* kg = chart->yAxes()[0];
+    QValueAxis* newton = chart->yAxes()[1];
+    EXPECT_EQ(kg->titleText(), QStringLiteral("kg"));
+    EXPECT_EQ(newton->titleText(), QStringLiteral("N"));
+    EXPECT_EQ(kg->alignment(), Qt::AlignLeft);
+    EXPECT_EQ(newton->alignment(), Qt::AlignRight);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(onAxis(i, i % 2 == 0 ? kg : newton)) << i;
+        EXPECT_FALSE(onAxis(i, i % 2 == 0 ? newton : kg)) << i;
+    }
+    // in mV/V one axis holds them all
+    child<QComboBox>("cmbQuantity")->setCurrentIndex(1);
+    ASSERT_EQ(chart->yAxes().size(), 1u);
+    EXPECT_EQ(chart->yAxes()[0]->titleText(), QStringLiteral("mV/V"));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(onAxis(i, chart->yAxes()[0])) << i;
+    child<QComboBox>("cmbQuantity")->setCurrentIndex(0);
+    ASSERT_EQ(chart->yAxes().size(), 2u);
+
+    // a click on input 2's legend entry hides its line, which no longer
+    // stretches the newton axis; it stays hidden, its entry dimmed
+    QChartView* view = chart->chartView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, LegendEntry(*chart, 1));
+    EXPECT_FALSE(chart->series(1)->isVisible());
+    feed(10, 12);
+    chart->refreshNow();
+    EXPECT_FALSE(chart->series(1)->isVisible());
+    EXPECT_TRUE(chart->series(3)->isVisible());
+    EXPECT_GT(chart->yAxis(1)->min(), ReadingNo(11)[1].value);
+    QLegendMarker* marker = chart->chart()->legend()->markers(chart->series(1)).at(0);
+    EXPECT_TRUE(marker->isVisible());
+    EXPECT_LT(marker->brush().color().alphaF(), 0.5f);
+    EXPECT_FALSE(chart->exportTitle().contains(chart->series(1)->name()));
+    EXPECT_EQ(chart->cursorTime(), std::nullopt); // the click was the legend's
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, LegendEntry(*chart, 1));
+    EXPECT_TRUE(chart->series(1)->isVisible());
+    EXPECT_LT(chart->yAxis(1)->min(), ReadingNo(0)[1].value);
 }
 
 TEST_F(Chart, CursorReadsTheValuesAtATime) {
@@ -326,7 +405,23 @@ TEST_F(Chart, ExportsWhatItShowsAsCsvAndPng) {
     QTest::mouseClick(child<QPushButton>("cmdSavePng"), Qt::LeftButton);
     QImage image(png);
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), chart->chartView()->size() * chart->devicePixelRatio());
+    // the picture under a band that names what it shows
+    const QSize grabbed = chart->chartView()->size() * chart->devicePixelRatio();
+    EXPECT_EQ(image.width(), grabbed.width());
+    EXPECT_GT(image.height(), grabbed.height() + 3 * chart->fontMetrics().height());
+    chart->setCursorTime(t0 + 500 * 290);
+    const QStringList title = chart->exportTitle().split(QLatin1Char('\n'));
+    const std::string from = IsoLocalTime(t0 + 500 * 179);
+    const std::string to = IsoLocalTime(t0 + 500 * 299);
+    ASSERT_EQ(title.size(), 4);
+    EXPECT_EQ(title[0], QStringLiteral("Převodník 0123RM2712, adresa 1"));
+    EXPECT_EQ(title[1], QStringLiteral("Vstupy: ") + chart->series(0)->name() +
+                            QStringLiteral("; ") + chart->series(1)->name() + QStringLiteral("; ") +
+                            chart->series(2)->name() + QStringLiteral("; ") +
+                            chart->series(3)->name());
+    EXPECT_EQ(title[2].toStdString(),
+              "Úsek: " + from.substr(0, 10) + " " + from.substr(11, 8) + " – " + to.substr(11, 8));
+    EXPECT_EQ(title[3], chart->cursorText());
     // a cancelled dialog writes nothing, a folder that is not there says so
     QTest::mouseClick(child<QPushButton>("cmdSavePng"), Qt::LeftButton);
     prompter.fileAnswers.push_back(dir.filePath(QStringLiteral("no/such/x.csv")).toStdString());

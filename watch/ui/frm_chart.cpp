@@ -14,6 +14,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -54,6 +55,36 @@ const QColor kSeriesColors[kInputCount] = {QColor(31, 119, 180), QColor(214, 39,
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// "2026-12-04 10:15:02 – 10:16:02": the date once when both ends share it.
+QString SpanText(std::int64_t from, std::int64_t to) {
+    const std::string a = IsoLocalTime(from);
+    const std::string b = IsoLocalTime(to);
+    const std::string left = a.substr(0, 10) + ' ' + a.substr(11, 8);
+    const std::string right =
+        a.compare(0, 10, b, 0, 10) == 0 ? b.substr(11, 8) : b.substr(0, 10) + ' ' + b.substr(11, 8);
+    return QStringLiteral("%1 – %2").arg(Q(left), Q(right));
+}
+
+// The chart's picture under a white band that holds `title`.
+QImage WithTitleBand(const QImage& chart, const QString& title, const QFont& font) {
+    const qreal dpr = chart.devicePixelRatio();
+    const QFontMetrics fm(font);
+    const int pad = fm.averageCharWidth();
+    const int width = qRound(chart.width() / dpr);
+    const QRect text = fm.boundingRect(QRect(pad, pad, width - 2 * pad, 1 << 20),
+                                       Qt::AlignLeft | Qt::TextWordWrap, title);
+    const int band = text.height() + 2 * pad;
+    QImage out(chart.width(), chart.height() + qRound(band * dpr), QImage::Format_RGB32);
+    out.setDevicePixelRatio(dpr);
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(text, Qt::AlignLeft | Qt::TextWordWrap, title);
+    painter.drawImage(QPointF(0, band), chart);
+    return out;
 }
 
 } // namespace
@@ -113,6 +144,10 @@ void FrmChart::buildControls() {
         s->setKeyboardTracking(false);
     }
     spnMax->setValue(1.0);
+    lblScaleError = new QLabel(tr("Hodnota „od“ musí být menší než „do“."), this);
+    lblScaleError->setObjectName(QStringLiteral("lblScaleError"));
+    lblScaleError->setStyleSheet(QStringLiteral("color: #c00000;"));
+    lblScaleError->setVisible(false);
     cmdPause = new QPushButton(tr("Pozastavit"), this);
     cmdPause->setObjectName(QStringLiteral("cmdPause"));
     cmdSavePng = new QPushButton(tr("PNG ..."), this);
@@ -133,9 +168,7 @@ void FrmChart::buildChart() {
     axisX_ = new QDateTimeAxis;
     axisX_->setFormat(QStringLiteral("HH:mm:ss"));
     axisX_->setTickCount(6);
-    axisY_ = new QValueAxis;
     chart_->addAxis(axisX_, Qt::AlignBottom);
-    chart_->addAxis(axisY_, Qt::AlignLeft);
     for (int i = 0; i < kInputCount; ++i) {
         auto* s = new QLineSeries;
         s->setObjectName(QStringLiteral("serInput_%1").arg(i));
@@ -144,8 +177,9 @@ void FrmChart::buildChart() {
         s->setPen(pen);
         chart_->addSeries(s);
         s->attachAxis(axisX_);
-        s->attachAxis(axisY_);
         series_[static_cast<std::size_t>(i)] = s;
+        for (QLegendMarker* m : chart_->legend()->markers(s))
+            connect(m, &QLegendMarker::clicked, this, [this, i] { toggleLine(i); });
     }
     cursorSeries_ = new QLineSeries;
     cursorSeries_->setObjectName(QStringLiteral("serCursor"));
@@ -154,7 +188,6 @@ void FrmChart::buildChart() {
     cursorSeries_->setPen(cursorPen);
     chart_->addSeries(cursorSeries_);
     cursorSeries_->attachAxis(axisX_);
-    cursorSeries_->attachAxis(axisY_);
     for (QLegendMarker* m : chart_->legend()->markers(cursorSeries_))
         m->setVisible(false);
 
@@ -181,6 +214,7 @@ void FrmChart::layOut() {
     top->addWidget(spnMin);
     top->addWidget(new QLabel(tr("do"), this));
     top->addWidget(spnMax);
+    top->addWidget(lblScaleError);
     top->addStretch(1);
     top->addWidget(cmdPause);
     top->addWidget(cmdSavePng);
@@ -212,8 +246,12 @@ void FrmChart::connectControls() {
         applyScaleControls();
         refreshNow();
     });
-    connect(spnMin, &QDoubleSpinBox::valueChanged, this, &FrmChart::refreshNow);
-    connect(spnMax, &QDoubleSpinBox::valueChanged, this, &FrmChart::refreshNow);
+    for (QDoubleSpinBox* s : {spnMin, spnMax}) {
+        connect(s, &QDoubleSpinBox::valueChanged, this, [this] {
+            applyScaleControls();
+            refreshNow();
+        });
+    }
     connect(cmdPause, &QPushButton::clicked, this, &FrmChart::cmdPause_Click);
     connect(cmdSavePng, &QPushButton::clicked, this, &FrmChart::cmdSavePng_Click);
     connect(cmdSaveCsv, &QPushButton::clicked, this, &FrmChart::cmdSaveCsv_Click);
@@ -238,7 +276,11 @@ std::int64_t FrmChart::spanMs() const {
 }
 
 std::pair<double, double> FrmChart::yRange() const {
-    return {axisY_->min(), axisY_->max()};
+    return {axesY_.front()->min(), axesY_.front()->max()};
+}
+
+QValueAxis* FrmChart::yAxis(int input) const {
+    return axesY_[static_cast<std::size_t>(axisOf_[static_cast<std::size_t>(input)])];
 }
 
 void FrmChart::onTick(const TickSample& sample) {
@@ -271,13 +313,17 @@ void FrmChart::scheduleRefresh() {
 void FrmChart::setStale(bool stale) {
     if (stale == stale_) return;
     stale_ = stale;
-    chart_->setTitle(stale ? Shown(Text(texts::watch::kChartStale)) : QString());
+    updateTitle();
 }
 
-void FrmChart::refreshNow() {
-    tmrRefresh->stop();
-    sinceRefresh_.restart();
-    const Quantity q = quantity();
+void FrmChart::updateTitle() {
+    QStringList parts;
+    if (paused_) parts << tr("Pozastaveno");
+    if (stale_) parts << Shown(Text(texts::watch::kChartStale));
+    chart_->setTitle(parts.join(QStringLiteral(" – ")));
+}
+
+bool FrmChart::findShownRange() {
     bool any = false;
     std::int64_t latest = std::numeric_limits<std::int64_t>::min();
     std::int64_t oldest = std::numeric_limits<std::int64_t>::max();
@@ -287,28 +333,38 @@ void FrmChart::refreshNow() {
         latest = std::max(latest, r.back().t);
         oldest = std::min(oldest, r.at(0).t);
     }
-    if (!any) {
+    if (!any) return false;
+    shownTo_ = paused_ ? pausedAt_ : latest;
+    // Until the measurement has run for the whole span, its start is the
+    // chart's left edge: the first seconds fill the width, not a sliver.
+    shownFrom_ = std::max(shownTo_ - spanMs(), std::min(oldest, shownTo_ - kShortestSpanMs));
+    return true;
+}
+
+void FrmChart::refreshNow() {
+    tmrRefresh->stop();
+    sinceRefresh_.restart();
+    if (!findShownRange()) {
         for (QLineSeries* s : series_)
             s->clear();
         updateCursor();
         return;
     }
-    shownTo_ = paused_ ? pausedAt_ : latest;
-    // Until the measurement has run for the whole span, its start is the
-    // chart's left edge: the first seconds fill the width, not a sliver.
-    shownFrom_ = std::max(shownTo_ - spanMs(), std::min(oldest, shownTo_ - kShortestSpanMs));
     // A lowest and a highest point per two pixels: one point per pixel,
     // as much as a line can show.
     const int buckets = std::max(50, static_cast<int>(chart_->plotArea().width()) / 2);
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -lo;
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<std::pair<double, double>> extents(axesY_.size(), {inf, -inf});
     std::vector<std::pair<std::int64_t, double>> points;
     for (std::size_t i = 0; i < rings_.size(); ++i) {
-        DecimateMinMax(rings_[i], q, shownFrom_, shownTo_, buckets, points);
+        DecimateMinMax(rings_[i], quantity(), shownFrom_, shownTo_, buckets, points);
         QList<QPointF> list;
         list.reserve(static_cast<qsizetype>(points.size()));
+        // A hidden line does not stretch its axis.
+        auto& [lo, hi] = extents[static_cast<std::size_t>(axisOf_[i])];
         for (const auto& [t, v] : points) {
             list.append(QPointF(static_cast<double>(t), v));
+            if (hidden_[i]) continue;
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
@@ -316,20 +372,97 @@ void FrmChart::refreshNow() {
     }
     axisX_->setRange(QDateTime::fromMSecsSinceEpoch(shownFrom_),
                      QDateTime::fromMSecsSinceEpoch(shownTo_));
-    if (!chkAutoScale->isChecked()) {
-        axisY_->setRange(std::min(spnMin->value(), spnMax->value()),
-                         std::max(spnMin->value(), spnMax->value()));
-    } else if (std::isfinite(lo)) {
-        const double pad = hi > lo ? (hi - lo) * 0.05 : (lo != 0.0 ? std::fabs(lo) * 0.01 : 1.0);
-        axisY_->setRange(lo - pad, hi + pad);
-        axisY_->applyNiceNumbers();
-    }
+    scaleAxes(extents);
     updateCursor();
+}
+
+void FrmChart::scaleAxes(const std::vector<std::pair<double, double>>& extents) {
+    const bool fixed = !chkAutoScale->isChecked();
+    for (std::size_t k = 0; k < axesY_.size(); ++k) {
+        QValueAxis* axis = axesY_[k];
+        if (fixed && k == 0) {
+            // A refused scale leaves the axis where it stood.
+            if (!scaleRefused()) axis->setRange(spnMin->value(), spnMax->value());
+            continue;
+        }
+        const auto [lo, hi] = extents[k];
+        if (!std::isfinite(lo)) continue;
+        const double pad = hi > lo ? (hi - lo) * 0.05 : (lo != 0.0 ? std::fabs(lo) * 0.01 : 1.0);
+        axis->setRange(lo - pad, hi + pad);
+        axis->applyNiceNumbers();
+    }
 }
 
 void FrmChart::applyScaleControls() {
     spnMin->setEnabled(!chkAutoScale->isChecked());
     spnMax->setEnabled(!chkAutoScale->isChecked());
+    lblScaleError->setVisible(scaleRefused());
+}
+
+bool FrmChart::scaleRefused() const {
+    return !chkAutoScale->isChecked() && !(spnMin->value() < spnMax->value());
+}
+
+void FrmChart::arrangeAxes() {
+    // Inputs of one unit share an axis, in the order of their first input.
+    QStringList units;
+    std::array<int, kInputCount> axisOf{};
+    for (int i = 0; i < kInputCount; ++i) {
+        const QString unit = unitOf(i);
+        qsizetype k = units.indexOf(unit);
+        if (k < 0) {
+            units.append(unit);
+            k = units.size() - 1;
+        }
+        axisOf[static_cast<std::size_t>(i)] = static_cast<int>(k);
+    }
+    if (units != axisUnits_ || axisOf != axisOf_ || axesY_.empty()) {
+        for (QValueAxis* axis : axesY_) {
+            for (QAbstractSeries* s : chart_->series())
+                if (s->attachedAxes().contains(axis)) s->detachAxis(axis);
+            chart_->removeAxis(axis);
+            delete axis;
+        }
+        axesY_.clear();
+        for (qsizetype k = 0; k < units.size(); ++k) {
+            auto* axis = new QValueAxis;
+            chart_->addAxis(axis, k % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            axesY_.push_back(axis);
+        }
+        axisUnits_ = units;
+        axisOf_ = axisOf;
+        for (std::size_t i = 0; i < series_.size(); ++i)
+            series_[i]->attachAxis(axesY_[static_cast<std::size_t>(axisOf_[i])]);
+        cursorSeries_->attachAxis(axesY_.front());
+    }
+    for (std::size_t k = 0; k < axesY_.size(); ++k) {
+        const QString& unit = axisUnits_[static_cast<qsizetype>(k)];
+        axesY_[k]->setTitleText(unit.isEmpty() ? cmbQuantity->currentText() : unit);
+    }
+}
+
+void FrmChart::toggleLine(int input) {
+    hidden_[static_cast<std::size_t>(input)] = !hidden_[static_cast<std::size_t>(input)];
+    applyLineVisibility(input);
+    refreshNow();
+}
+
+void FrmChart::applyLineVisibility(int input) {
+    const bool hidden = hidden_[static_cast<std::size_t>(input)];
+    QLineSeries* s = series_[static_cast<std::size_t>(input)];
+    s->setVisible(!hidden);
+    const qreal alpha = hidden ? 0.3 : 1.0;
+    for (QLegendMarker* m : chart_->legend()->markers(s)) {
+        // The entry stays, dimmed, so that the line can be brought back.
+        m->setVisible(true);
+        QColor colour = kSeriesColors[input];
+        colour.setAlphaF(static_cast<float>(alpha));
+        m->setBrush(colour);
+        m->setPen(QPen(colour));
+        QColor label = chart_->legend()->labelColor();
+        label.setAlphaF(static_cast<float>(alpha));
+        m->setLabelBrush(label);
+    }
 }
 
 QString FrmChart::unitOf(int input) const {
@@ -356,7 +489,9 @@ void FrmChart::updateNames() {
             name += QStringLiteral(" (%1)").arg(tr("NET"));
         series_[static_cast<std::size_t>(i)]->setName(name);
     }
-    axisY_->setTitleText(cmbQuantity->currentText());
+    arrangeAxes();
+    for (int i = 0; i < kInputCount; ++i)
+        applyLineVisibility(i);
 }
 
 void FrmChart::cmdPause_Click() {
@@ -370,6 +505,7 @@ void FrmChart::cmdPause_Click() {
     } else {
         refreshNow();
     }
+    updateTitle();
 }
 
 // ----------------------------------------------------------------- cursor
@@ -435,25 +571,27 @@ void FrmChart::updateCursor() {
         return;
     }
     const auto x = static_cast<double>(*cursor_);
-    cursorSeries_->replace({QPointF(x, axisY_->min()), QPointF(x, axisY_->max())});
+    const QValueAxis* axis = axesY_.front();
+    cursorSeries_->replace({QPointF(x, axis->min()), QPointF(x, axis->max())});
 }
 
 bool FrmChart::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_->viewport()) {
         const QEvent::Type type = event->type();
-        if (type == QEvent::MouseButtonDblClick) {
-            clearCursor();
-            return true;
-        }
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
+        const bool pressOrDrag = type == QEvent::MouseButtonPress || type == QEvent::MouseMove;
+        if (type == QEvent::MouseButtonDblClick || pressOrDrag) {
             auto* me = static_cast<QMouseEvent*>(event);
-            if ((me->buttons() & Qt::LeftButton) != 0) {
-                const QPointF inChart =
-                    chart_->mapFromScene(view_->mapToScene(me->position().toPoint()));
-                if (chart_->plotArea().contains(inChart)) {
-                    const QPointF value = chart_->mapToValue(inChart, series_[0]);
-                    setCursorTime(static_cast<std::int64_t>(std::llround(value.x())));
-                }
+            const QPointF inChart =
+                chart_->mapFromScene(view_->mapToScene(me->position().toPoint()));
+            // Outside the plot (the legend's entries) the chart has the click.
+            const bool inPlot = chart_->plotArea().contains(inChart);
+            if (type == QEvent::MouseButtonDblClick && inPlot) {
+                clearCursor();
+                return true;
+            }
+            if (pressOrDrag && inPlot && (me->buttons() & Qt::LeftButton) != 0) {
+                const QPointF value = chart_->mapToValue(inChart, series_[0]);
+                setCursorTime(static_cast<std::int64_t>(std::llround(value.x())));
                 return true;
             }
         }
@@ -471,8 +609,25 @@ void FrmChart::showEvent(QShowEvent* event) {
 void FrmChart::cmdSavePng_Click() {
     if (!prompter_.showSave(pngDialog_)) return;
     const QString path = Q(pngDialog_.fileName);
-    if (!view_->grab().save(path, "PNG"))
+    const QImage image = WithTitleBand(view_->grab().toImage(), exportTitle(), font());
+    if (!image.save(path, "PNG"))
         prompter_.critical(Text(texts::watch::kImageNotSaved, pngDialog_.fileName));
+}
+
+QString FrmChart::exportTitle() const {
+    const std::string id = TrimBlanks(header_.deviceId);
+    QStringList shown;
+    for (int i = 0; i < kInputCount; ++i)
+        if (!hidden_[static_cast<std::size_t>(i)])
+            shown << series_[static_cast<std::size_t>(i)]->name();
+    QStringList lines;
+    lines << tr("Převodník %1, adresa %2")
+                 .arg(id.empty() ? QStringLiteral("–") : Q(id))
+                 .arg(header_.address);
+    lines << tr("Vstupy: %1").arg(shown.join(QStringLiteral("; ")));
+    lines << tr("Úsek: %1").arg(SpanText(shownFrom_, shownTo_));
+    if (cursor_) lines << cursorText();
+    return lines.join(QLatin1Char('\n'));
 }
 
 void FrmChart::cmdSaveCsv_Click() {
