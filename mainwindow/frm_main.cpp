@@ -226,6 +226,8 @@ void FrmMain::ApplyMode() {
     mDevice->menuAction()->setVisible(extended);
     mRMUmain->menuAction()->setVisible(extended);
     calibrationStrip_->setVisible(extended);
+    // A write, as the device menu's are: only in the extended mode.
+    mppmRestore->setVisible(extended);
     if (extended) {
         // The save stands beside the load it makes undoable.
         mSaveEE->setVisible(true);

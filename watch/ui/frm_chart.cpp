@@ -30,6 +30,7 @@
 #include "l10n/localizer.h"
 #include "watch/texts.h"
 #include "watch/wall_time.h"
+#include "ui/mnemonics.h"
 
 namespace rm27 {
 
@@ -100,6 +101,7 @@ FrmChart::FrmChart(Prompter& prompter, QWidget* parent, std::size_t ringCapacity
     buildChart();
     layOut();
     connectControls();
+    AddMnemonics(this);
 
     applyScaleControls();
     updateNames();
@@ -496,7 +498,7 @@ void FrmChart::updateNames() {
 
 void FrmChart::cmdPause_Click() {
     paused_ = !paused_;
-    cmdPause->setText(paused_ ? tr("Pokračovat") : tr("Pozastavit"));
+    cmdPause->setText(KeepMnemonic(cmdPause->text(), paused_ ? tr("Pokračovat") : tr("Pozastavit")));
     if (paused_) {
         // Hold the picture as it is on the screen.
         if (shownTo_ == 0 && !rings_[0].empty()) shownTo_ = rings_[0].back().t;

@@ -1,5 +1,6 @@
 #include "watch/ui/frm_trace.h"
 #include "watch/texts.h"
+#include "ui/mnemonics.h"
 
 #include <QAction>
 #include <QDir>
@@ -154,6 +155,7 @@ FrmTrace::FrmTrace(Prompter& prompter, QWidget* parent, std::size_t capacity)
     const QFontMetrics fm(lstTrace->font());
     resize(fm.horizontalAdvance(QString(100, QLatin1Char('0'))), fm.lineSpacing() * 30);
 
+    AddMnemonics(this);
     tmrTake = new QTimer(this);
     tmrTake->setInterval(kTakeIntervalMs);
     connect(tmrTake, &QTimer::timeout, this, &FrmTrace::takeIncoming);
