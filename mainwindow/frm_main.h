@@ -341,6 +341,7 @@ private:
     void AlignLowerColumns();
     void ScaleFieldsToRoom();
     void ApplyFieldScale(double scale);
+    void GrowToContent();
 
     // Opens PortNumber with the line's settings; false (closed, a hint on
     // the status line when the user can mend it) when it would not.

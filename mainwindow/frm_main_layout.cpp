@@ -34,6 +34,7 @@
 #include "mainwindow/texts.h"
 #include "session/controls.h"
 #include "ui/mnemonics.h"
+#include "ui/window_placement.h"
 
 namespace rm27 {
 
@@ -190,6 +191,7 @@ void FrmMain::BuildWindow() {
     auto* central = new QWidget(scroll);
     central->setObjectName(QStringLiteral("frmMainClient"));
     scroll->setWidget(central);
+    central->installEventFilter(this);
     auto* root = new QVBoxLayout(central);
     root->addWidget(BuildConnectionFrame());
     root->addWidget(BuildMeasurementFrame());
@@ -601,6 +603,10 @@ void FrmMain::ConnectStarters() {
 
 // The input labels' clicks, routed to the handlers of the row they stand in.
 bool FrmMain::eventFilter(QObject* watched, QEvent* e) {
+    // The client asks for more room (a reading showed its rows): after the
+    // layout has settled, the window grows rather than scroll.
+    if (e->type() == QEvent::LayoutRequest && watched->objectName() == u"frmMainClient")
+        QTimer::singleShot(0, this, &FrmMain::GrowToContent);
     const QVariant index = watched->property("rm27Index");
     if (index.isValid()) {
         const int i = index.toInt();
@@ -674,6 +680,16 @@ void FrmMain::AlignLowerColumns() {
     for (QGridLayout* g : grids) {
         if (g->columnMinimumWidth(0) != heading) g->setColumnMinimumWidth(0, heading);
     }
+}
+
+void FrmMain::GrowToContent() {
+    auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+    if (scroll == nullptr || !isVisible() || isMaximized() || isFullScreen()) return;
+    const int missing = scroll->widget()->sizeHint().height() - scroll->viewport()->height();
+    const int wanted = std::min(height() + missing, RoomFor(this).height());
+    if (missing <= 0 || wanted <= height()) return;
+    resize(width(), wanted);
+    KeepOnScreen(this);
 }
 
 void FrmMain::ApplyFieldScale(double scale) {

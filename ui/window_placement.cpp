@@ -54,6 +54,17 @@ void CenterForm(QWidget* window) {
                  area.y() + std::max(0, (area.height() - outer.height()) / 2));
 }
 
+void KeepOnScreen(QWidget* window) {
+    const QScreen* screen = window != nullptr ? ScreenOf(window) : nullptr;
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    const QSize outer = window->size() + FrameExtra(window);
+    const QPoint at = window->isVisible() ? window->frameGeometry().topLeft() : window->pos();
+    const int x = std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width()));
+    const int y = std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height()));
+    if (QPoint(x, y) != at) window->move(x, y);
+}
+
 void FitToScreen(QWidget* window, QSize wanted) {
     if (window == nullptr) return;
     window->resize(wanted.boundedTo(RoomFor(window)).expandedTo(window->minimumSize()));

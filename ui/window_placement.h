@@ -22,6 +22,10 @@ QSize RoomFor(const QWidget* window);
 // and its bottom rows can always be reached.
 void CenterForm(QWidget* window);
 
+// Moves the window, frame included, back inside the room its screen's task
+// bars leave, where it fits; a window that does not fit keeps its top left.
+void KeepOnScreen(QWidget* window);
+
 // Sizes the window to `wanted` (within the room) and centres it.
 void FitToScreen(QWidget* window, QSize wanted);
 

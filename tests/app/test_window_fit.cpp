@@ -10,6 +10,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -74,6 +76,11 @@ void ExpectFits(QWidget& window, const std::string& stage) {
             c->inherits("QComboBox") || c->inherits("QLineEdit") ||
             c->inherits("QAbstractItemView"))
             ExpectNothingCut(*c, stage);
+    }
+    if (auto* client = window.findChild<QScrollArea*>(QStringLiteral("frmMainScroll"))) {
+        // The main window grows with what a reading shows rather than scroll.
+        EXPECT_FALSE(client->verticalScrollBar()->isVisible()) << stage;
+        EXPECT_FALSE(client->horizontalScrollBar()->isVisible()) << stage;
     }
     if (auto* points = window.findChild<QTableWidget*>(QStringLiteral("lstKrivka"))) {
         // All the points a curve may hold, in sight at once.
