@@ -42,6 +42,7 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QGridLayout;
+class QLayout;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -335,6 +336,7 @@ private:
     QWidget* BuildConnectionFrame();
     QWidget* BuildMeasurementFrame();
     QWidget* BuildLowerPanel();
+    QLayout* BuildScanList(QWidget* frame);
     void BuildMenus();
     void RegisterControls();
     void ConnectStarters();

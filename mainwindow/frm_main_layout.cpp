@@ -247,24 +247,7 @@ QWidget* FrmMain::BuildConnectionFrame() {
     cmdReset->setToolTip(tr("Restart převodníku (s novým obsahem Eeprom)"));
     cmdAdresa = Button(QStringLiteral("cmdAdresa"), tr("Adr. change"), f);
 
-    lstCurves = new QListWidget(f);
-    lstCurves->setObjectName(QStringLiteral("lstCurves"));
-    lstCurves->setFont(FixedFont());
-    {
-        const QFontMetrics fm(lstCurves->font());
-        lstCurves->setFixedHeight(fm.lineSpacing() * 3 + 2 * lstCurves->frameWidth() + 4);
-        lstCurves->setMinimumWidth(fm.horizontalAdvance(QString(24, QLatin1Char('0'))));
-    }
-    const QString listTip = tr("Jednotky nalezené tlačítkem „Hledat“; dvojklik nebo Enter "
-                               "vybere adresu a jednotku načte");
-    lstCurves->setToolTip(listTip);
-    // A double click or Enter: the same signal.
-    connect(lstCurves, &QListWidget::itemActivated, this, &FrmMain::lstCurves_Click);
-    lblScanInfo = Heading(QStringLiteral("lblScanInfo"), {}, f);
-    lblScanInfo->setEnabled(false);
-    lblScanInfo->setToolTip(listTip);
-    // The count never widens the window.
-    lblScanInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QLayout* scanList = BuildScanList(f);
 
     auto* g = new QGridLayout(f);
     g->addWidget(Heading(QStringLiteral("Label1_5"), tr("Sériový port"), f), 0, 0, 1, 2);
@@ -296,12 +279,38 @@ QWidget* FrmMain::BuildConnectionFrame() {
     g->setColumnStretch(6, 1);
     g->setColumnMinimumWidth(7, fontMetrics().averageCharWidth() * 2);
 
-    auto* listHeading = new QHBoxLayout;
-    listHeading->addWidget(Heading(QStringLiteral("Label1_3"), tr("Curves"), f));
-    listHeading->addWidget(lblScanInfo, 1);
-    g->addLayout(listHeading, 0, 8);
-    g->addWidget(lstCurves, 1, 8, 2, 1, Qt::AlignTop);
+    g->addLayout(scanList, 0, 8, 3, 1, Qt::AlignTop);
     return f;
+}
+
+// The scan's list under its heading, with the count found beside it.
+QLayout* FrmMain::BuildScanList(QWidget* f) {
+    lstCurves = new QListWidget(f);
+    lstCurves->setObjectName(QStringLiteral("lstCurves"));
+    lstCurves->setFont(FixedFont());
+    {
+        const QFontMetrics fm(lstCurves->font());
+        lstCurves->setFixedHeight(fm.lineSpacing() * 3 + 2 * lstCurves->frameWidth() + 4);
+        lstCurves->setMinimumWidth(fm.horizontalAdvance(QString(24, QLatin1Char('0'))));
+    }
+    const QString listTip = tr("Jednotky nalezené tlačítkem „Hledat“; dvojklik nebo Enter "
+                               "vybere adresu a jednotku načte");
+    lstCurves->setToolTip(listTip);
+    // A double click or Enter: the same signal.
+    connect(lstCurves, &QListWidget::itemActivated, this, &FrmMain::lstCurves_Click);
+    lblScanInfo = Heading(QStringLiteral("lblScanInfo"), {}, f);
+    lblScanInfo->setEnabled(false);
+    lblScanInfo->setToolTip(listTip);
+    // The count never widens the window.
+    lblScanInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(Heading(QStringLiteral("Label1_3"), tr("Curves"), f));
+    heading->addWidget(lblScanInfo, 1);
+    auto* column = new QVBoxLayout;
+    column->addLayout(heading);
+    column->addWidget(lstCurves);
+    return column;
 }
 
 QWidget* FrmMain::BuildMeasurementFrame() {
