@@ -183,16 +183,20 @@ std::string TextAt(const std::string& image, std::size_t offset, std::size_t wid
 
 } // namespace
 
-CivilDateTime LocalNow() {
-    const std::time_t now = std::time(nullptr);
+CivilDateTime LocalTime(std::int64_t secondsSinceEpoch) {
+    const auto when = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &when);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&when, &local);
 #endif
     return CivilDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+CivilDateTime LocalNow() {
+    return LocalTime(static_cast<std::int64_t>(std::time(nullptr)));
 }
 
 std::string DateYYMMDD(const CivilDateTime& d) {

@@ -26,6 +26,8 @@ struct CivilDateTime {
 
 // Local time from the system clock.
 CivilDateTime LocalNow();
+// A time of the system's clock (seconds since the epoch) in local time.
+CivilDateTime LocalTime(std::int64_t secondsSinceEpoch);
 
 // "YYMMDD": two-digit year, month and day, as the eKey stores its dates.
 std::string DateYYMMDD(const CivilDateTime& d);

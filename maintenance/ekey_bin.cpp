@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include <cctype>
-#include <ctime>
 
+#include "link/ekey.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
 #include "session/files.h"
@@ -33,16 +33,8 @@ std::string BinFileName(const DeviceState& st, int input) {
 // a file without a header can say.
 CivilDateTime ModifiedAt(const std::string& path) {
     struct stat info {};
-    std::tm local{};
     if (::stat(path.c_str(), &info) != 0) return {};
-    const std::time_t when = info.st_mtime;
-#ifdef _WIN32
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
-    return CivilDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                         local.tm_hour,        local.tm_min,     local.tm_sec};
+    return LocalTime(static_cast<std::int64_t>(info.st_mtime));
 }
 
 // In the folder the EEPROM images are offered from, owned by their window.

@@ -423,6 +423,7 @@ private:
     };
     std::vector<ScaledField> scaledFields_;
     int baseWidth_ = 0;
+    QSize scaledFor_; // the room the fields were last scaled for
     double fieldScale_ = 1.0;
 };
 

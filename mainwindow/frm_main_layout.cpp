@@ -725,6 +725,8 @@ void FrmMain::ScaleFieldsToRoom() {
     // does not get huge digits.
     constexpr double kStep = 0.125;
     const QSize room = scroll->viewport()->size();
+    if (room == scaledFor_) return;
+    scaledFor_ = room;
     const double widest =
         std::clamp(static_cast<double>(room.width()) / std::max(1, baseWidth_), 1.0, 2.5);
     const auto fits = [&](double scale) {

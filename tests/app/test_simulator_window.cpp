@@ -7,14 +7,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/simulator_host.h"
 #include "support/box_watchdog.h"
 #include "mainwindow/frm_main.h"
 #include "ui/port_map.h"
+#include "support/display_main.h"
 
 namespace rm27 {
 namespace {
@@ -67,11 +66,5 @@ TEST(SimulatorWindow, ConnectsReadsAndShowsLiveValues) {
 } // namespace rm27
 
 int main(int argc, char** argv) {
-    // Settings go to a folder of the test's own, never the user's.
-    QTemporaryDir config;
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return rm27::test::RunOnDisplay(argc, argv);
 }

@@ -12,9 +12,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include <string>
 #include <tuple>
@@ -22,6 +20,7 @@
 #include "l10n/localizer.h"
 #include "support/window_tour.h"
 #include "ui/window_placement.h"
+#include "support/display_main.h"
 
 namespace rm27::test {
 namespace {
@@ -116,11 +115,5 @@ INSTANTIATE_TEST_SUITE_P(LanguagesAndModes, WindowFit,
 } // namespace rm27::test
 
 int main(int argc, char** argv) {
-    // Settings go to a folder of the test's own, never the user's.
-    QTemporaryDir config;
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return rm27::test::RunOnDisplay(argc, argv);
 }

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +34,7 @@
 #include "watch/ui/frm_chart.h"
 #include "watch/ui/frm_trace.h"
 #include "watch/ui/watch_windows.h"
+#include "support/display_main.h"
 
 namespace rm27 {
 namespace {
@@ -185,10 +185,5 @@ TEST_F(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
 } // namespace rm27
 
 int main(int argc, char** argv) {
-    QTemporaryDir config;
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return rm27::test::RunOnDisplay(argc, argv);
 }
