@@ -177,7 +177,7 @@ TEST_F(EditorWindow, CaptionsListsAndMenus) {
 }
 
 TEST_F(EditorWindow, F5CapturesTheLiveSignalUpAndDownDoNot) {
-    QTest::qWait(150); // one tick of tmrOpisovac
+    editor->tmrOpisovac_Timer(); // one tick of the live signal's timer
     EXPECT_EQ(E<QLabel>("lblSignal")->text(), QStringLiteral("   1.5000"));
     auto* list = E<QTableWidget>("lstKrivka");
     list->setFocus();

@@ -229,6 +229,7 @@ void FrmChart::layOut() {
 
 void FrmChart::connectControls() {
     tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh->setSingleShot(true);
     connect(tmrRefresh, &QTimer::timeout, this, &FrmChart::refreshNow);
     connect(cmbQuantity, &QComboBox::currentIndexChanged, this, [this] {
