@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -75,6 +76,13 @@ void ExpectFits(QWidget& window, const std::string& stage) {
             c->inherits("QComboBox") || c->inherits("QLineEdit") ||
             c->inherits("QAbstractItemView"))
             ExpectNothingCut(*c, stage);
+    }
+    if (qobject_cast<QDialog*>(&window) != nullptr) {
+        // A small dialog does not cut its title.
+        QFont bold = window.font();
+        bold.setBold(true);
+        EXPECT_GE(window.width(), QFontMetrics(bold).horizontalAdvance(window.windowTitle()))
+            << stage << ": the title \"" << window.windowTitle().toStdString() << "\" is cut";
     }
     if (auto* client = window.findChild<QScrollArea*>(QStringLiteral("frmMainScroll"))) {
         // The main window grows with what a reading shows rather than scroll.

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -17,9 +19,11 @@
 #include "ui/build_info.h"
 #include "ui/common_dialog.h"
 #include "ui/frm_about.h"
+#include "ui/mnemonics.h"
 #include "ui/port_access.h"
 #include "ui/port_map.h"
 #include "ui/qt_serial_line.h"
+#include "ui/window_placement.h"
 
 namespace rm27 {
 namespace {
@@ -266,6 +270,41 @@ TEST(CommonDialogTest, SaveAddsTheDefaultExtensionAndKeepsTheChosenFilter) {
     d.runner = [](const FileDialogRequest&) { return FileDialogAnswer{}; };
     EXPECT_FALSE(d.ShowOpen());
     EXPECT_EQ(d.FileName, QStringLiteral("/data/out.eep"));
+}
+
+// A caption's letter: a word's first letter that is still free, else any
+// free letter; one it has already, or "&&" (a shown ampersand), is kept.
+TEST(Mnemonics, EachCaptionGetsAFreeLetterAndKeepsItWhenItsWordingChanges) {
+    QSet<QChar> used;
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Načíst"), used), QStringLiteral("&Načíst"));
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Zobrazit"), used), QStringLiteral("&Zobrazit"));
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Zrušit táru"), used), QStringLiteral("Zrušit &táru"));
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Uložit nulu"), used), QStringLiteral("&Uložit nulu"));
+    // Both words' first letters taken: the next free one.
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Nastavit nulu"), used), QStringLiteral("N&astavit nulu"));
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Nn"), used), QStringLiteral("Nn")); // nothing free
+    EXPECT_EQ(WithMnemonic(QStringLiteral("A&&B"), used), QStringLiteral("A&&&B")); // shows "A&B"
+    EXPECT_EQ(WithMnemonic(QStringLiteral("&Graph"), used), QStringLiteral("&Graph"));
+    EXPECT_TRUE(used.contains(QLatin1Char('g')));
+    EXPECT_EQ(WithMnemonic(QStringLiteral("Graf"), used), QStringLiteral("G&raf"));
+
+    EXPECT_EQ(KeepMnemonic(QStringLiteral("&Spojit"), QStringLiteral("Spojeno")),
+              QStringLiteral("&Spojeno"));
+    EXPECT_EQ(KeepMnemonic(QStringLiteral("&Spojit"), QStringLiteral("Připojit")),
+              QStringLiteral("Připojit"));
+    EXPECT_EQ(KeepMnemonic(QStringLiteral("Spojit"), QStringLiteral("Spojeno")),
+              QStringLiteral("Spojeno"));
+}
+
+// A message box whose text is shorter than its title still shows the title.
+TEST(TitleRoom, AShortBoxIsAsWideAsItsTitle) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("RM-27/RMU Manager — Obnovit eKey"),
+                    QStringLiteral("OK"));
+    KeepTitleWhole(&box);
+    QFont bold = box.font();
+    bold.setBold(true);
+    EXPECT_GE(box.sizeHint().width(),
+              QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + box.fontMetrics().height());
 }
 
 TEST(About, ShowsTitleVersionAndSystem) {
