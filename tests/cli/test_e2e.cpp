@@ -9,7 +9,6 @@
 #include <QJsonObject>
 #include <QLabel>
 
-#include <QElapsedTimer>
 #include <QProcess>
 
 #include <csignal>
@@ -72,17 +71,16 @@ TEST(CtlEndToEnd, SimulatorDumpsItsState) {
     EXPECT_EQ(state[0].blocks.size(), 256u);
 }
 
-TEST(CtlEndToEnd, ReadOnALineThatVanishesEndsWithinASecond) {
+// How soon the loss is noticed is a matter of the reading's waits, tested
+// on virtual time; here the real process ends and says why.
+TEST(CtlEndToEnd, ReadOnALineThatVanishesEndsAndSaysSo) {
     Simulator sim({});
     QProcess ctl;
     ctl.start(QStringLiteral(R27CTL_PATH), test::Args({"--port", sim.pty(), "read"}));
     ASSERT_TRUE(ctl.waitForStarted(5000));
     ASSERT_FALSE(ctl.waitForFinished(600)); // well into the read
-    QElapsedTimer sinceLoss;
-    sinceLoss.start();
     ::kill(static_cast<pid_t>(sim.pid()), SIGKILL); // the adapter is pulled
     ASSERT_TRUE(ctl.waitForFinished(10000));
-    EXPECT_LT(sinceLoss.elapsed(), 1000);
     EXPECT_EQ(ctl.exitCode(), 1);
     const std::string err = ctl.readAllStandardError().toStdString();
     EXPECT_EQ(err.rfind("Komunikační port byl uzavřen: ", 0), 0u) << err;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "ui/qt_serial_line.h"
@@ -57,8 +58,7 @@ TEST_F(MeasurementTest, StartDropsWhatWaitsAndRunsTheTimer) {
     w->Form_Load();
     ASSERT_TRUE(ConnectTo(*w, pty));
     pty.write("stale");
-    for (int i = 0; i < 200 && w->serialLine().inBufferCount() < 5; ++i)
-        RunFor(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->serialLine().inBufferCount() >= 5; }, 2000));
     ASSERT_EQ(w->serialLine().inBufferCount(), 5);
     w->StartMeasurement();
     EXPECT_EQ(w->serialLine().inBufferCount(), 0);

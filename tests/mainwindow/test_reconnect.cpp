@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "l10n/localizer.h"
@@ -67,8 +68,7 @@ protected:
         Child<QComboBox>(w, "cmbSelectAdr")->setCurrentIndex(7);
         pty->readAll();
         Unplug();
-        for (int i = 0; i < 200 && prompter.calls.empty(); ++i)
-            RunFor(10);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompter.calls.empty(); }, 2000));
         ASSERT_EQ(prompter.calls.size(), 1u);
     }
     QString Status(TestWindow& w) { return Child<QLabel>(w, "lblStatus")->text(); }
