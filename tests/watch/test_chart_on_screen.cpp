@@ -43,10 +43,22 @@ template <class T> T* Child(QObject& w, const char* name) {
     return w.findChild<T*>(QString::fromLatin1(name));
 }
 
-void Keep(const QImage& image, const char* name) {
+QString ScreenshotDir() {
     const char* dir = std::getenv("RM27_SCREENSHOT_DIR");
-    if (dir != nullptr && *dir != '\0')
-        image.save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    return dir != nullptr ? QString::fromLocal8Bit(dir) : QString();
+}
+
+void Keep(const QImage& image, const char* name) {
+    if (!ScreenshotDir().isEmpty())
+        image.save(ScreenshotDir() + QLatin1Char('/') + QLatin1String(name));
+}
+
+// A screen kept for the documentation: only when asked for, after what was
+// last shown has had its time to reach the screen (nothing is checked on it).
+void KeepScreen(const QWidget& on, WId window, const char* name) {
+    if (ScreenshotDir().isEmpty()) return;
+    QTest::qWait(300);
+    Keep(on.screen()->grabWindow(window).toImage(), name);
 }
 
 // Pixels within a small distance of `color` (antialiasing blurs the edges).
@@ -109,11 +121,19 @@ TEST_F(ChartOnScreen, FourLinesAfterAFewSecondsOnTheSimulator) {
             return true;
         },
         10000));
-    QTest::qWait(300); // the last redraw on its way to the screen
-
-    const QImage shot = chart->screen()->grabWindow(chart->winId()).toImage();
+    // Until the last redraw has reached the screen: every line in its colour.
+    QImage shot;
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+            shot = chart->screen()->grabWindow(chart->winId()).toImage();
+            for (int i = 0; i < 4; ++i)
+                if (PixelsLike(shot, chart->series(i)->pen().color()) <= 50) return false;
+            return true;
+        },
+        5000);
+    EXPECT_TRUE(drawn);
     Keep(shot, "chart.png");
-    Keep(window.screen()->grabWindow(0).toImage(), "desktop.png");
+    KeepScreen(window, 0, "desktop.png");
     for (int i = 0; i < 4; ++i) {
         EXPECT_GT(chart->series(i)->count(), 0) << i;
         const QColor color = chart->series(i)->pen().color();
@@ -142,8 +162,7 @@ TEST_F(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
     EXPECT_EQ(items, (QStringList{QStringLiteral("Graf vstupů"), QStringLiteral("Komunikace"),
                                   QStringLiteral("Záznam do souboru ..."),
                                   QStringLiteral("Ukončit záznam")}));
-    QTest::qWait(200);
-    Keep(window.screen()->grabWindow(0).toImage(), "menu.png");
+    KeepScreen(window, 0, "menu.png");
     view->close();
 
     Child<QAction>(window, "mTrace")->trigger();
@@ -174,9 +193,8 @@ TEST_F(ChartOnScreen, TheMenuTheTraceAndTheLogIndicator) {
     EXPECT_TRUE(window.statusBar()->isVisible());
     trace->takeIncoming();
     EXPECT_GT(trace->shownCount(), 90);
-    QTest::qWait(300);
-    Keep(window.screen()->grabWindow(0).toImage(), "trace_and_log.png");
-    Keep(trace->screen()->grabWindow(trace->winId()).toImage(), "trace.png");
+    KeepScreen(window, 0, "trace_and_log.png");
+    KeepScreen(*trace, trace->winId(), "trace.png");
 
     Child<QAction>(window, "mLogStop")->trigger();
 }
