@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "link/ekey.h"
+#include "session/files.h"
 
 namespace rm27 {
 
@@ -14,18 +15,6 @@ namespace fs = std::filesystem;
 
 const char* const kSavedKey = "saved=";
 const char* const kPointKey = "point=";
-
-// Letters, digits, '-' and '_' stay; anything else a file name may not
-// hold on some system becomes '_'.
-std::string FileNamePart(const std::string& text) {
-    std::string out;
-    for (const char c : TrimBlanks(text)) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_';
-        out += plain ? c : '_';
-    }
-    return out;
-}
 
 // Whole text, whatever the user's region: SingleText wrote it so.
 bool ReadSingle(const std::string& text, float& value) {

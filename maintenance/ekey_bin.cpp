@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
-
 #include "link/ekey.h"
 #include "link/memory.h"
 #include "maintenance/texts.h"
@@ -16,15 +14,9 @@ namespace t = texts::maintenance;
 
 namespace {
 
-// Room for a mistaken choice to be measured and refused by its size, not
-// read without end.
-constexpr FileKind kBinFile{64 * 1024};
-
 // "SIMKEY01.bin"; an input without an identifier by its number.
 std::string BinFileName(const DeviceState& st, int input) {
-    std::string name = TrimBlanks(st.records[static_cast<std::size_t>(input)].sensorId);
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') c = '_';
+    std::string name = FileNamePart(st.records[static_cast<std::size_t>(input)].sensorId);
     if (name.empty()) name = "Vstup" + std::to_string(input + 1);
     return name + ".bin";
 }

@@ -76,24 +76,29 @@ void ReadBlockIfNotRead(Operations& ops, const GuardedWrite& w) {
         RememberBlock(ops, w.block(), image);
 }
 
-// The backup to restore: chosen from the table of kept ones, or any file
-// through the dialog (the table's "other file", or no backup kept yet).
-bool ChooseBackup(Operations& ops, FileDialogSpec& dialog) {
-    const std::vector<BackupEntry> kept =
+// A block the restore may write: an input's eKey or internal copy.
+Text RestorableBlock(std::int32_t block) {
+    return BlockRole(block).empty() ? Text(t::kBlockNotRestorable, block) : Text();
+}
+
+enum class Pick { Kept, File, Nothing };
+
+// A kept backup from the table (already read whole by the listing), or
+// "another file" (also when none is kept yet), or nothing.
+Pick PickKept(Operations& ops, BackupEntry& entry) {
+    std::vector<BackupEntry> kept =
         ops.backups != nullptr ? ops.backups->list() : std::vector<BackupEntry>{};
-    if (!kept.empty()) {
-        const int row = ops.prompter.pickRow(
-            Text(t::kRestoreTitle),
-            {Text(t::kBackupTaken), Text(t::kBackupBlock), Text(t::kBackupInput),
-             Text(t::kBackupSensor), Text(t::kBackupDescription)},
-            BackupRows(kept), Text(t::kOtherBackupFile));
-        if (row >= 0 && row < static_cast<int>(kept.size())) {
-            dialog.fileName = kept[static_cast<std::size_t>(row)].path;
-            return true;
-        }
-        if (row != Prompter::kPickOther) return false;
+    if (kept.empty()) return Pick::File;
+    const int row = ops.prompter.pickRow(
+        Text(t::kRestoreTitle),
+        {Text(t::kBackupTaken), Text(t::kBackupBlock), Text(t::kBackupInput),
+         Text(t::kBackupSensor), Text(t::kBackupDescription)},
+        BackupRows(kept), Text(t::kOtherBackupFile));
+    if (row >= 0 && row < static_cast<int>(kept.size())) {
+        entry = std::move(kept[static_cast<std::size_t>(row)]);
+        return Pick::Kept;
     }
-    return ops.prompter.showOpen(dialog) && !dialog.fileName.empty();
+    return row == Prompter::kPickOther ? Pick::File : Pick::Nothing;
 }
 
 } // namespace
@@ -127,8 +132,7 @@ Text ReadBackupFile(BackupStore* store, const std::string& path, BackupEntry& en
     FolderBackupStore files(std::filesystem::path(path).parent_path().string());
     if (!(store != nullptr ? *store : files).load(path, entry, &error))
         return Text(t::kNoBackup, path, error);
-    if (BlockRole(entry.block).empty()) return Text(t::kBlockNotRestorable, entry.block);
-    return {};
+    return RestorableBlock(entry.block);
 }
 
 Text RestoreQuestion(const DeviceState& st, const BlockCache& cache, const BackupEntry& b) {
@@ -162,11 +166,18 @@ Text RestoreQuestion(const DeviceState& st, const BlockCache& cache, const Backu
 namespace {
 
 bool ChooseBackupFile(Operations& ops, BackupEntry& entry) {
-    FileDialogSpec& dialog = ops.dialogs->restore;
-    if (!ChooseBackup(ops, dialog)) return false;
-    // Read whole and checked before anything is read from or sent to the
-    // converter.
-    const Text refusal = ReadBackupFile(ops.backups, dialog.fileName, entry);
+    const Pick pick = PickKept(ops, entry);
+    if (pick == Pick::Nothing) return false;
+    Text refusal;
+    if (pick == Pick::Kept) {
+        refusal = RestorableBlock(entry.block);
+    } else {
+        FileDialogSpec& dialog = ops.dialogs->restore;
+        if (!ops.prompter.showOpen(dialog) || dialog.fileName.empty()) return false;
+        // Read whole and checked before anything is read from or sent to
+        // the converter.
+        refusal = ReadBackupFile(ops.backups, dialog.fileName, entry);
+    }
     if (refusal.empty()) return true;
     ops.prompter.critical(refusal);
     return false;

@@ -22,13 +22,7 @@ constexpr const char* kMagic = "RM27-EKEY-BACKUP 1";
 constexpr std::size_t kBackupImageSize = 256;
 
 std::string Safe(const std::string& text) {
-    std::string out;
-    for (const char c : TrimBlanks(text)) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool keep = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
-                          (u >= 'a' && u <= 'z') || c == '-' || c == '.';
-        out += keep ? c : '_';
-    }
+    const std::string out = FileNamePart(text, true);
     return out.empty() ? std::string("_") : out;
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "link/ekey.h"
 #include "session/texts.h"
 
 namespace rm27 {
@@ -92,6 +93,16 @@ Text WriteWholeFile(const std::string& path, const std::string& text) {
     out.close();
     if (!out) return SystemError();
     return {};
+}
+
+std::string FileNamePart(const std::string& text, bool keepDots) {
+    std::string out;
+    for (const char c : TrimBlanks(text)) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || (keepDots && c == '.');
+        out += plain ? c : '_';
+    }
+    return out;
 }
 
 } // namespace rm27

@@ -27,6 +27,15 @@ inline constexpr FileKind kBackupFile{16 * 1024};
 inline constexpr FileKind kReadingsFile{1024 * 1024};
 inline constexpr FileKind kClassTableFile{64 * 1024};
 
+// An input's block image as a .bin file: 256 bytes; room for a mistaken
+// choice to be measured and refused by its size, not read without end.
+inline constexpr FileKind kBinFile{64 * 1024};
+
+// `text` without the blanks at its ends, fit for a file name on any system:
+// letters, digits, '-' and '_' stay (and '.' when keepDots), anything else
+// becomes '_'.
+std::string FileNamePart(const std::string& text, bool keepDots = false);
+
 // Reads a regular file of `kind` whole into text; empty when it was read,
 // else why not. Refused in the program's words: anything but a regular
 // file (a folder, a FIFO, a device; none is opened in a way that could

@@ -53,11 +53,16 @@ void Keep(const QImage& image, const char* name) {
         image.save(ScreenshotDir() + QLatin1Char('/') + QLatin1String(name));
 }
 
-// A screen kept for the documentation: only when asked for, after what was
-// last shown has had its time to reach the screen (nothing is checked on it).
+// A screen kept for the documentation, only when asked for (nothing is
+// checked on it): every window, a menu's popup too, is on the screen and
+// painted first, so the grab takes what they show now.
 void KeepScreen(const QWidget& on, WId window, const char* name) {
     if (ScreenshotDir().isEmpty()) return;
-    QTest::qWait(300);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible()) continue;
+        (void)QTest::qWaitForWindowExposed(top, 2000);
+        top->repaint();
+    }
     Keep(on.screen()->grabWindow(window).toImage(), name);
 }
 
