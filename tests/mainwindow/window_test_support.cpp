@@ -111,8 +111,4 @@ bool WindowTest::ConnectTo(TestWindow& w, const Pty& pty, int n) {
     return w.serialLine().portOpen();
 }
 
-void WindowTest::RunFor(int ms) {
-    DelayMs(real, ms);
-}
-
 } // namespace rm27::test

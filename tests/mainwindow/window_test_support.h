@@ -95,8 +95,6 @@ protected:
 
     // Connects through COMn mapped to the pty; true when the port opened.
     bool ConnectTo(TestWindow& w, const Pty& pty, int n = 1);
-    // Lets events run for ms milliseconds of real time.
-    void RunFor(int ms);
 
     PortMap ports;
     std::unique_ptr<AppSettings> settings;

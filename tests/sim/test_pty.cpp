@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "sim/pty_server.h"
@@ -79,10 +80,12 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     const std::string fifo = link.string() + ".control";
+    const std::string dump = link.string() + ".dump";
     std::string exe = RM27SIM_PATH, a1 = "--address", a2 = "3", a3 = "--link", a4 = link.string(),
-                a5 = "--control", a6 = fifo, a7 = "--cell", a8 = "1:nominal=500,sensitivity=2";
-    char* argv[] = {exe.data(), a1.data(), a2.data(), a3.data(), a4.data(),
-                    a5.data(),  a6.data(), a7.data(), a8.data(), nullptr};
+                a5 = "--control", a6 = fifo, a7 = "--cell", a8 = "1:nominal=500,sensitivity=2",
+                a9 = "--dump", a10 = dump;
+    char* argv[] = {exe.data(), a1.data(), a2.data(), a3.data(), a4.data(), a5.data(),
+                    a6.data(),  a7.data(), a8.data(), a9.data(), a10.data(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -132,6 +135,23 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     EXPECT_FALSE(std::filesystem::exists(fifo));
     ::close(out[0]);
+
+    // The state it ended with: cell 0 holds the address, block 0 the
+    // factory eKey's identifier.
+    std::ifstream state(dump);
+    std::string word, memory, blockZero;
+    int address = 0, blocks = 0;
+    while (state >> word) {
+        if (word == "converter") state >> address;
+        if (word == "memory") state >> memory;
+        if (word == "block" && blocks++ == 0) state >> word >> blockZero;
+    }
+    std::filesystem::remove(dump);
+    EXPECT_EQ(address, 3);
+    EXPECT_EQ(memory.size(), 512u);
+    EXPECT_EQ(memory.substr(0, 2), "03");
+    EXPECT_EQ(blockZero.substr(0, 6), "46534E"); // "FSN"
+    EXPECT_EQ(blocks, 256);
 }
 
 TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {

@@ -3,16 +3,9 @@
 // lives. The test target defines R27CTL_PATH and RM27SIM_PATH.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QThread>
 
-#include <csignal>
-#include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,30 +47,11 @@ inline Result RunCtl(const std::vector<std::string>& args, int limitMs = 30000) 
     return r;
 }
 
-// What rm27sim --dump wrote: per converter its memory and its blocks, as
-// byte strings (one character per byte).
-struct SimConverterState {
-    int address = 0;
-    std::string memory;
-    std::map<int, std::string> blocks;
-};
-
-inline std::string FromHex(const std::string& hex) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
 // rm27sim with the given options for as long as the object lives; its
-// first line is the terminal to open. state() asks it for a dump of every
-// converter's memory and blocks.
+// first line is the terminal to open.
 class Simulator {
 public:
-    explicit Simulator(std::vector<std::string> options) {
-        dump_ = dir_.filePath(QStringLiteral("state.txt")).toStdString();
-        options.push_back("--dump");
-        options.push_back(dump_);
+    explicit Simulator(const std::vector<std::string>& options) {
         sim_.start(QStringLiteral(RM27SIM_PATH), Args(options));
         if (sim_.waitForReadyRead(10000)) pty_ = sim_.readLine().trimmed().toStdString();
     }
@@ -88,39 +62,9 @@ public:
     const std::string& pty() const { return pty_; }
     qint64 pid() const { return sim_.processId(); }
 
-    // Every converter's state now (empty when the simulator did not answer).
-    std::vector<SimConverterState> state() {
-        QFile::remove(QString::fromStdString(dump_));
-        ::kill(static_cast<pid_t>(sim_.processId()), SIGUSR1);
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(QString::fromStdString(dump_)) && waited.elapsed() < 5000)
-            QThread::msleep(10);
-        std::vector<SimConverterState> out;
-        std::ifstream in(dump_);
-        for (std::string word; in >> word;) {
-            if (word == "converter") {
-                out.emplace_back();
-                in >> out.back().address;
-            } else if (word == "memory" && !out.empty()) {
-                std::string hex;
-                in >> hex;
-                out.back().memory = FromHex(hex);
-            } else if (word == "block" && !out.empty()) {
-                int number = 0;
-                std::string hex;
-                in >> number >> hex;
-                out.back().blocks[number] = FromHex(hex);
-            }
-        }
-        return out;
-    }
-
 private:
-    QTemporaryDir dir_;
     QProcess sim_;
     std::string pty_;
-    std::string dump_;
 };
 
 } // namespace rm27::test

