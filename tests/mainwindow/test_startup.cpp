@@ -1,12 +1,10 @@
 // Start-up, remembered choices, the two modes, first activation, close.
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
-#include "ui/build_info.h"
 #include "ui/qt_serial_line.h"
 #include "window_test_support.h"
 
@@ -15,40 +13,19 @@ namespace {
 
 using StartupTest = WindowTest;
 
-TEST_F(StartupTest, FillsCaptionAndBothLists) {
-    auto w = MakeWindow();
-    w->Form_Load();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("RM-27/RMU Manager v%1.%2.%3")
-                                    .arg(build::kVersionMajor)
-                                    .arg(build::kVersionMinor)
-                                    .arg(build::kVersionPatch));
-
-    auto* port = Child<QComboBox>(*w, "cmbSelectPort");
-    ASSERT_EQ(port->count(), 15);
-    EXPECT_TRUE(port->itemText(0).startsWith(QStringLiteral("COM1:")));
-    EXPECT_TRUE(port->itemText(14).startsWith(QStringLiteral("COM15:")));
-
-    auto* adr = Child<QComboBox>(*w, "cmbSelectAdr");
-    ASSERT_EQ(adr->count(), 256);
-    EXPECT_EQ(adr->itemText(0), QStringLiteral("0-Default"));
-    EXPECT_EQ(adr->itemText(1), QStringLiteral("001 [0x01] "));
-    EXPECT_EQ(adr->itemText(10), QStringLiteral("010 [0x0A] "));
-    EXPECT_EQ(adr->itemText(255), QStringLiteral("255 [0xFF] "));
-
-    EXPECT_TRUE(w->ConfigFilePath().endsWith(QDir::separator() + QStringLiteral("r27manager.cfg")));
-    const FileDialogSpec& eeprom = w->eepromDialog();
-    EXPECT_EQ(eeprom.title, "Výběr souboru s obsahem pro eeprom");
-    EXPECT_EQ(eeprom.filter, "Soubory  (*.eep)|*.eep|Všechny |*.*");
-    EXPECT_EQ(eeprom.defaultExt, ".eep");
-    EXPECT_EQ(eeprom.initDir, QDir::currentPath().toStdString());
-}
-
-TEST_F(StartupTest, SimulatorEntryNamesItsDevice) {
+TEST_F(StartupTest, BothListsAndTheSimulatorsEntry) {
     ports.setFixed(1, PortDevice{QStringLiteral("/dev/pts/99"), QStringLiteral("simulator")});
     auto w = MakeWindow();
     w->Form_Load();
-    EXPECT_EQ(Child<QComboBox>(*w, "cmbSelectPort")->itemText(0),
-              QStringLiteral("COM1: simulator"));
+    auto* port = Child<QComboBox>(*w, "cmbSelectPort");
+    ASSERT_EQ(port->count(), 15);
+    EXPECT_EQ(port->itemText(0), QStringLiteral("COM1: simulator"));
+    EXPECT_TRUE(port->itemText(14).startsWith(QStringLiteral("COM15:")));
+    auto* adr = Child<QComboBox>(*w, "cmbSelectAdr");
+    ASSERT_EQ(adr->count(), 256);
+    EXPECT_EQ(adr->itemText(0), QStringLiteral("0-Default"));
+    EXPECT_EQ(adr->itemText(10), QStringLiteral("010 [0x0A] "));
+    EXPECT_EQ(adr->itemText(255), QStringLiteral("255 [0xFF] "));
 }
 
 TEST_F(StartupTest, ExtendedModeWordAnywhereInAnyCase) {

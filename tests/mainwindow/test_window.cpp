@@ -1,12 +1,9 @@
-// The window as created, its popup, row colours, tare, and the view that
-// the operations see.
+// The window's popup, row colours, tare, and the view that the operations
+// see.
 #include <QAction>
-#include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest/QTest>
 
 #include "window_test_support.h"
@@ -15,25 +12,6 @@ namespace rm27::test {
 namespace {
 
 using WindowStateTest = WindowTest;
-
-TEST_F(WindowStateTest, AsCreated) {
-    auto w = MakeWindow();
-    EXPECT_TRUE(Child<QComboBox>(*w, "cmbSelectPort")->isEnabled());
-    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text().remove(QLatin1Char('&')), QStringLiteral("Spojit"));
-    for (const char* name : {"cmdDevRead", "cmdReset", "cmdAdresa"})
-        EXPECT_FALSE(Child<QPushButton>(*w, name)->isEnabled()) << name;
-    EXPECT_FALSE(Child<QComboBox>(*w, "cmbSelectAdr")->isEnabled());
-    EXPECT_TRUE(Child<QPushButton>(*w, "cmdAdresa")->isHidden());
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(Child<QPushButton>(*w, ("cmdChange_" + std::to_string(i)).c_str())->isHidden());
-    for (const char* name : {"mDevice", "mRMUmain"})
-        EXPECT_FALSE(Child<QMenu>(*w, name)->menuAction()->isVisible()) << name;
-    EXPECT_FALSE(Child<QAction>(*w, "mSaveEE")->isVisible());
-    EXPECT_FALSE(Child<QTimer>(*w, "tmrCasovac")->isActive());
-    // Every member of the control arrays is there.
-    EXPECT_NE(w->findChild<QPushButton*>(QStringLiteral("cmdSetmVVKQ_11")), nullptr);
-    EXPECT_NE(w->findChild<QLabel*>(QStringLiteral("Label1_5")), nullptr);
-}
 
 TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
     auto w = MakeWindow();
@@ -102,24 +80,6 @@ TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {
     EXPECT_TRUE(reset->isEnabled());
     EXPECT_TRUE(Child<QMenu>(*w, "mRMUmain")->menuAction()->isVisible());
     EXPECT_EQ(Child<QLabel>(*w, "lblHodnota_5")->text(), QStringLiteral("65536"));
-}
-
-TEST_F(WindowStateTest, ViewFillsListsAndCombos) {
-    auto w = MakeWindow(QStringLiteral("zirkon"));
-    w->Form_Load();
-    w->setComboRows("cmbFreq", {"Stopped", "500 Hz "}, 1);
-    auto* freq = Child<QComboBox>(*w, "cmbFreq");
-    EXPECT_EQ(freq->count(), 2);
-    EXPECT_EQ(freq->currentText(), QStringLiteral("500 Hz "));
-    w->addListItem("lstCurves", Text::Value("@0x01 0123RM2712"));
-    w->addListItem("lstCurves", Text::Value("@0x02 0456RMU 12"));
-    auto* list = Child<QListWidget>(*w, "lstCurves");
-    EXPECT_EQ(list->count(), 2);
-    w->clearList("lstCurves");
-    EXPECT_EQ(list->count(), 0);
-    w->setControlColor("cmdFindAdr", 0xFFFF00);
-    EXPECT_EQ(Child<QPushButton>(*w, "cmdFindAdr")->palette().color(QPalette::Button),
-              QColor(255, 255, 0));
 }
 
 } // namespace
