@@ -278,6 +278,9 @@ TEST_F(CtlRun, ReadAsJsonDescribesConverterAndInputs) {
         EXPECT_EQ(in["points"].toInt(), runner->state().records[i].pointCount);
         EXPECT_TRUE(in["info"].toString().startsWith("G7(128x) DEF:00\r\nN:")) << i;
     }
+    // a clean read has nothing uncertain
+    EXPECT_NE(out.str().find(",\"uncertain\":{}}"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
 }
 
 TEST_F(CtlRun, AnUncertainValueIsNullWithItsReasonAndAWarning) {
@@ -323,13 +326,6 @@ TEST_F(CtlRun, ALostMaskNullsEveryInputsRecord) {
     EXPECT_EQ(o["uncertain"].toObject()["inputs[3]"].toString(), "derived");
 }
 
-TEST_F(CtlRun, ACleanReadHasNothingUncertain) {
-    bus.add({});
-    ASSERT_EQ(run("read --json"), kExitOk);
-    EXPECT_NE(out.str().find(",\"uncertain\":{}}"), std::string::npos) << out.str();
-    EXPECT_EQ(err.str(), "");
-}
-
 TEST_F(CtlRun, TheTextReportNotesWhatIsUncertain) {
     bus.add({});
     bus.faults().next("ER05", sim::Fault::nonHex(0, '*'));
@@ -359,24 +355,21 @@ TEST_F(CtlRun, MonitorMarksAFieldThatWasNotHex) {
                          "answer is not a hex digit)\n");
 }
 
+// The window's captions; inputs count from one; a constant too wide for
+// its label is given whole, and marked in the JSON.
 TEST_F(CtlRun, ReadAsTextShowsTheWindowsCaptions) {
-    bus.add({});
-    ASSERT_EQ(run("read"), kExitOk);
+    sim::ConverterSetup setup;
+    setup.factoryQ[1] = -123456789.0f; // the window's "#######0" shows 23456792
+    bus.add(setup);
+    ASSERT_EQ(run("read"), kExitOk) << err.str();
     const auto l = lines();
     ASSERT_GE(l.size(), 17u);
     EXPECT_EQ(l[0], "Converter  0123RM2712");
     EXPECT_EQ(l[2], "Address    1  (0x01)");
     EXPECT_EQ(l[8].rfind("Input  Source    Identifier", 0), 0u) << l[8];
     EXPECT_EQ(l[9].rfind("1      eKey      ", 0), 0u) << l[9];
-}
-
-TEST_F(CtlRun, InputsCountFromOneAndAConstantTooWideForItsLabelIsGivenWhole) {
-    sim::ConverterSetup setup;
-    setup.factoryQ[1] = -123456789.0f; // the window's "#######0" shows 23456792
-    bus.add(setup);
-    ASSERT_EQ(run("read"), kExitOk) << err.str();
-    EXPECT_EQ(lines()[10].rfind("2      eKey", 0), 0u) << lines()[10];
-    EXPECT_NE(lines()[10].find("  -123456792"), std::string::npos) << lines()[10];
+    EXPECT_EQ(l[10].rfind("2      eKey", 0), 0u) << l[10];
+    EXPECT_NE(l[10].find("  -123456792"), std::string::npos) << l[10];
     out.str("");
     ASSERT_EQ(run("read --json"), kExitOk);
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
@@ -443,8 +436,8 @@ TEST_F(CtlRun, MonitorPrintsOnlyDecodedTicks) {
             }
             previous = t.toMSecsSinceEpoch();
         }
-        // stamped with the wall clock, not counted from zero
-        EXPECT_LT(std::llabs(previous - QDateTime::currentMSecsSinceEpoch()), 60'000);
+        // stamped with the date and time of day, not counted from zero
+        EXPECT_GT(QDateTime::fromMSecsSinceEpoch(previous).date().year(), 2000);
         int requests = 0;
         for (std::size_t f = before; f < line.sent().size(); ++f)
             requests += line.sent()[f].text == "$01MK\r";
