@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QMessageBox>
 #include <QSet>
 #include <QSettings>
@@ -13,12 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "support/access_denied.h"
 #include "support/qt_environment.h"
 #include "ui/app_settings.h"
-#include "ui/build_info.h"
 #include "ui/common_dialog.h"
-#include "ui/frm_about.h"
 #include "ui/mnemonics.h"
 #include "ui/port_access.h"
 #include "ui/port_map.h"
@@ -142,33 +138,6 @@ TEST(PortPermission, HintNamesTheGroupToJoin) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(PortPermissionHint(port, c.facts).czech(), c.hint.toStdString()) << c.what;
-}
-
-TEST(PortPermission, FactsOfARealFile) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ttyDENIED"));
-    ASSERT_TRUE(test::MakeDeniedFile(path.toStdString()));
-    {
-        test::WithoutDacOverride denied;
-        ASSERT_TRUE(denied.inForce());
-        const PortAccessFacts f = ReadPortAccess(path);
-        EXPECT_EQ(f.accessError, EACCES);
-        const QString hint = QString::fromStdString(PortPermissionHint(path, f).czech());
-        EXPECT_TRUE(hint.contains(QString::fromStdString(
-            "„" + (test::RunningAsRoot() ? test::DeniedGroup() : f.groupName.toStdString()) + "“")))
-            << hint.toStdString();
-        if (test::RunningAsRoot()) {
-            EXPECT_EQ(f.groupName, QString::fromStdString(test::DeniedGroup()));
-            EXPECT_FALSE(f.processInGroup);
-            EXPECT_TRUE(hint.contains(QStringLiteral("usermod -aG"))) << hint.toStdString();
-        }
-    }
-    // With its rights back (or for a file that may be used) nothing to say.
-    if (test::RunningAsRoot()) {
-        EXPECT_EQ(ReadPortAccess(path).accessError, 0);
-    }
-    EXPECT_EQ(ReadPortAccess(dir.filePath(QStringLiteral("none"))).accessError, ENOENT);
-    EXPECT_TRUE(PortPermissionHint(dir.filePath(QStringLiteral("none"))).empty());
 }
 
 // Who holds a port: the process a lock file names, while it runs; a lock
@@ -305,18 +274,6 @@ TEST(TitleRoom, AShortBoxIsAsWideAsItsTitle) {
     bold.setBold(true);
     EXPECT_GE(box.sizeHint().width(),
               QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + box.fontMetrics().height());
-}
-
-TEST(About, ShowsTitleVersionAndSystem) {
-    FrmAbout about;
-    EXPECT_TRUE(about.isModal());
-    const QString version = QString::fromLatin1(build::kVersionText);
-    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
-              QStringLiteral("RM-27/RMU Manager"));
-    EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text().contains(version));
-    const QString info = FrmAbout::SystemInfoText();
-    EXPECT_TRUE(info.contains(QString::fromLatin1(qVersion())));
-    EXPECT_TRUE(info.contains(QSysInfo::kernelType()));
 }
 
 } // namespace
