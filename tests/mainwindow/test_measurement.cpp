@@ -27,22 +27,6 @@ protected:
     QTimer* Timer(TestWindow& w) { return Child<QTimer>(w, "tmrCasovac"); }
 };
 
-TEST_F(MeasurementTest, StopDrainsALateAnswer) {
-    Pty pty;
-    auto w = MakeWindow({}, true);
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    w->StartMeasurement();
-    ASSERT_TRUE(Timer(*w)->isActive());
-    SetRaw(*w, QStringLiteral("123"));
-    // The answer to the last tick's "MK" comes in the middle of the wait.
-    QTimer::singleShot(0, w.get(), [&] { pty.write(std::string(123, '0') + "\r"); });
-    w->StopMeasurement();
-    EXPECT_FALSE(Timer(*w)->isActive());
-    EXPECT_EQ(w->serialLine().inBufferCount(), 0);
-    ExpectRawEmpty(*w);
-}
-
 TEST_F(MeasurementTest, StartWithThePortClosedLeavesTheTimerOff) {
     auto w = MakeWindow();
     w->Form_Load();
@@ -54,7 +38,7 @@ TEST_F(MeasurementTest, StartWithThePortClosedLeavesTheTimerOff) {
 
 TEST_F(MeasurementTest, StartDropsWhatWaitsAndRunsTheTimer) {
     Pty pty;
-    auto w = MakeWindow({}, true);
+    auto w = MakeWindow();
     w->Form_Load();
     ASSERT_TRUE(ConnectTo(*w, pty));
     pty.write("stale");

@@ -93,13 +93,13 @@ void WindowTest::SetUp() {
     settings->store().clear();
 }
 
-std::unique_ptr<TestWindow> WindowTest::MakeWindow(const QString& commandLine, bool realTime) {
+std::unique_ptr<TestWindow> WindowTest::MakeWindow(const QString& commandLine) {
     FrmMainSetup setup;
     setup.commandLine = commandLine;
     setup.ports = &ports;
     setup.settings = settings.get();
     setup.prompter = &prompter;
-    setup.pump = realTime ? static_cast<EventPump*>(&real) : &instant;
+    setup.pump = &instant;
     setup.quit = [this] { ++quits; };
     return std::make_unique<TestWindow>(setup);
 }

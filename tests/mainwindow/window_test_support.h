@@ -85,7 +85,7 @@ protected:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    std::unique_ptr<TestWindow> MakeWindow(const QString& commandLine = {}, bool realTime = false);
+    std::unique_ptr<TestWindow> MakeWindow(const QString& commandLine = {});
 
     template <class T> static T* Child(const QObject& w, const char* name) {
         T* c = w.findChild<T*>(QString::fromLatin1(name));
