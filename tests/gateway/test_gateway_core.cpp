@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <tuple>
 #include <unistd.h>
 
 #include "gateway/log.h"
@@ -50,20 +51,18 @@ TEST(GatewayPayload, AReadingAsTheSubscriberGetsIt) {
         float signal;
         const char* json;
     } kCases[] = {
-        {2,
-         {},
-         0.500002f,
+        // clang-format off
+        {2, {}, 0.500002f,
          R"({"time":"2026-12-04T09:15:02.500Z","raw":9388605,"mvv":0.500002,"value":124.9,)"
          R"("unit":"kg","uncertain":[]})"},
         // no curve point: the converter's number is no value
         {0, kDoubtMisframed | kDoubtMaybeLate, 1.0f,
          R"({"time":"2026-12-04T09:15:02.500Z","raw":9388605,"mvv":1,"value":null,)"
          R"("unit":"kg","uncertain":["misframed","maybe-late-answer"]})"},
-        {1,
-         {},
-         nan,
+        {1, {}, nan,
          R"({"time":"2026-12-04T09:15:02.500Z","raw":9388605,"mvv":null,"value":124.9,)"
          R"("unit":"kg","uncertain":[]})"},
+        // clang-format on
     };
     for (const auto& c : kCases) {
         const Converter conv = WithInput0(c.points, c.doubt, c.signal);
@@ -125,17 +124,14 @@ TEST(GatewayOptions, WhatTheCommandLineSets) {
                                ":1502 --interval 250 --log-level debug");
     ASSERT_TRUE(p.ok()) << p.error;
     const ServeOptions& o = p.options;
+    const MqttSettings& m = o.mqttSettings;
     EXPECT_EQ(o.port, "/dev/ttyUSB0");
     EXPECT_EQ(o.addresses, (std::vector<int>{3, 5}));
     EXPECT_TRUE(o.mqtt && o.modbus);
-    EXPECT_EQ(o.mqttSettings.host, "broker");
-    EXPECT_EQ(o.mqttSettings.port, 1883);
-    EXPECT_EQ(o.mqttSettings.prefix, "plant/line1");
-    EXPECT_EQ(o.mqttSettings.qos, 2);
-    EXPECT_EQ(o.mqttSettings.queueSize, 50u);
-    EXPECT_EQ(o.mqttSettings.user + o.mqttSettings.password, "up");
-    EXPECT_EQ(o.modbusHost, "");
-    EXPECT_EQ(o.modbusPort, 1502);
+    EXPECT_EQ(m.host + ":" + std::to_string(m.port) + " " + m.prefix, "broker:1883 plant/line1");
+    EXPECT_EQ(std::make_tuple(m.qos, m.queueSize, m.user + m.password),
+              std::make_tuple(2, std::size_t{50}, std::string("up")));
+    EXPECT_EQ(o.modbusHost + ":" + std::to_string(o.modbusPort), ":1502");
     EXPECT_EQ(o.pollIntervalMs, 250);
     EXPECT_EQ(o.logLevel, LogLevel::Debug);
 
@@ -180,15 +176,15 @@ TEST(GatewayOptions, TheIniFileUnderTheCommandLine) {
     const ServeParse p = Parse("--address 4 serve --config " + path + " --qos 2");
     std::filesystem::remove(path);
     ASSERT_TRUE(p.ok()) << p.error;
-    EXPECT_EQ(p.options.configFile, path);
-    EXPECT_EQ(p.options.port, "/dev/ttyUSB1");
-    EXPECT_EQ(p.options.addresses, std::vector<int>{4});
-    EXPECT_EQ(p.options.mqttSettings.host + ":" + std::to_string(p.options.mqttSettings.port),
-              "broker.plant:1884");
-    EXPECT_EQ(p.options.mqttSettings.prefix, "plant");
-    EXPECT_EQ(p.options.mqttSettings.qos, 2);
-    EXPECT_EQ(p.options.mqttSettings.user + ":" + p.options.mqttSettings.password, "gw:secret");
-    EXPECT_EQ(p.options.logLevel, LogLevel::Warning);
+    const ServeOptions& o = p.options;
+    const MqttSettings& m = o.mqttSettings;
+    EXPECT_EQ(o.configFile, path);
+    EXPECT_EQ(o.port, "/dev/ttyUSB1");
+    EXPECT_EQ(o.addresses, std::vector<int>{4});
+    EXPECT_EQ(m.host + ":" + std::to_string(m.port) + " " + m.prefix, "broker.plant:1884 plant");
+    EXPECT_EQ(m.qos, 2);
+    EXPECT_EQ(m.user + ":" + m.password, "gw:secret");
+    EXPECT_EQ(o.logLevel, LogLevel::Warning);
 }
 
 TEST(GatewayLog, JournaldLevelsOneLineEach) {

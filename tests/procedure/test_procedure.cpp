@@ -66,46 +66,35 @@ TEST(ClassTableFile, JsonAndCsvReadBackAndBrokenOnesAreRefused) {
         EXPECT_FALSE(ParseClassTable(bad).ok()) << bad;
 }
 
-class TempFile {
-public:
-    TempFile() {
-        char pattern[] = "/tmp/rm27readingsXXXXXX";
-        const int fd = ::mkstemp(pattern);
-        ::close(fd);
-        path = pattern;
-        std::filesystem::resize_file(path, 0);
-    }
-    ~TempFile() { std::filesystem::remove(path); }
-    std::string text() const {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::string path;
-};
-
 TEST(ReadingsFile, RowsAppendedAcrossARestartReadBackExactly) {
     const std::vector<Reading> rows = {
         {1, 0, Direction::Up, ReadingKind::ZeroBefore, 0, -1.25e-7, 0.1 + 0.2},
         {1, 0, Direction::Up, ReadingKind::Load, 12.5, 1.9999999, std::nan("")},
         {2, 240.5, Direction::Down, ReadingKind::ZeroAfter, 0, 0.000123, -3},
     };
-    TempFile file;
+    const std::string path = testing::TempDir() + "rm27readings-" + std::to_string(::getpid());
+    std::ofstream{path}; // there, empty
+    const auto text = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
     Text error;
     {
         ReadingsWriter writer;
-        ASSERT_TRUE(writer.open(file.path, error)) << error.czech();
+        ASSERT_TRUE(writer.open(path, error)) << error.czech();
         ASSERT_TRUE(writer.append(rows[0], error)) << error.czech();
         ASSERT_TRUE(writer.append(rows[1], error)) << error.czech();
         // Flushed as taken: on disk before the writer goes away.
-        EXPECT_EQ(ParseReadings(file.text()).readings.size(), 2u);
+        EXPECT_EQ(ParseReadings(text()).readings.size(), 2u);
     }
     ReadingsWriter resumed; // a run taken up again: no second header
-    ASSERT_TRUE(resumed.open(file.path, error)) << error.czech();
+    ASSERT_TRUE(resumed.open(path, error)) << error.czech();
     ASSERT_TRUE(resumed.append(rows[2], error)) << error.czech();
-    const ReadingsParse parsed = ParseReadings(file.text());
+    const ReadingsParse parsed = ParseReadings(text());
     ASSERT_TRUE(parsed.ok()) << parsed.error.czech();
     EXPECT_EQ(parsed.readings, rows);
-    EXPECT_EQ(file.text().rfind(kReadingsHeader), 0u);
+    EXPECT_EQ(text().rfind(kReadingsHeader), 0u);
+    std::filesystem::remove(path);
 }
 
 TEST(ReadingsFile, StrictReadingNamesTheLine) {
