@@ -7,58 +7,42 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace rm27 {
 namespace {
 
-TEST(HexCodecs, HexToLong) {
-    const struct {
-        const char* text;
-        std::int32_t expected;
-    } cases[] = {
-        {"3F", 63}, {"3f", 63}, {"1G", 0}, {"", 0}, {"0A", 10}, {"7FFFFFF", 134217727},
-        {":", 3}, {"@", 9}, {"1:", 19}, {"/", 0}, {" 1", 0}, {"-1", 0},
-        {"FFFFFFFF", 0}, {"00000001", 0}, {"\xC3\x81", 0},
+TEST(HexCodecs, HexToLongLongToHexAndReverse) {
+    const std::pair<const char*, std::int32_t> reads[] = {
+        {"3F", 63}, {"3f", 63}, {"1G", 0}, {"", 0}, {"0A", 10}, {"7FFFFFF", 134217727}, {":", 3},
+        {"@", 9}, {"1:", 19}, {"/", 0}, {" 1", 0}, {"-1", 0}, {"FFFFFFFF", 0}, {"00000001", 0},
+        {"\xC3\x81", 0},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(HexToLong(c.text), c.expected) << '"' << c.text << '"';
-    }
-}
-
-TEST(HexCodecs, LongToHexAndReverse) {
-    const struct {
-        std::int32_t value;
-        int width;
-        const char* expected;
-    } cases[] = {
-        {10, 2, "0A"}, {300, 2, "2C"}, {256, 2, "00"}, {-1, 2, "FF"}, {5, 4, "0005"},
-        {7, 0, ""}, {7, -3, ""}, {-2, 8, "FFFFFFFE"}, {-1, 10, "00FFFFFFFF"},
-        {INT32_MIN, 8, "80000000"}, {0, 3, "000"}, {0xABCDEF, 6, "ABCDEF"},
+    for (const auto& [text, value] : reads)
+        EXPECT_EQ(HexToLong(text), value) << '"' << text << '"';
+    const std::tuple<std::int32_t, int, const char*> writes[] = {
+        {10, 2, "0A"}, {300, 2, "2C"}, {256, 2, "00"}, {-1, 2, "FF"}, {5, 4, "0005"}, {7, 0, ""},
+        {7, -3, ""}, {-2, 8, "FFFFFFFE"}, {-1, 10, "00FFFFFFFF"}, {INT32_MIN, 8, "80000000"},
+        {0, 3, "000"}, {0xABCDEF, 6, "ABCDEF"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LongToHex(c.value, c.width), c.expected) << c.value << ',' << c.width;
-    }
+    for (const auto& [value, width, text] : writes)
+        EXPECT_EQ(LongToHex(value, width), text) << value << ',' << width;
     EXPECT_EQ(ReverseHexBytes("12345678"), "78563412");
     EXPECT_EQ(ReverseHexBytes("1234567"), "");
     EXPECT_EQ(ReverseHexBytes("123456789"), "");
 }
 
 TEST(ValCommaTest, ReadsLikeBasicVal) {
-    const struct {
-        const char* text;
-        double expected;
-    } cases[] = {
+    const std::pair<const char*, double> cases[] = {
         {"1,5", 1.5}, {"-0,25 mV", -0.25}, {"1,234,5", 1.234}, {"abc", 0}, {"3,5", 3.5},
-        {"3.5", 3.5}, {"3,6", 3.6}, {"1 2 3", 123}, {" \t\n-\t4 2", -42}, {"+7", 7},
-        {"&H1F", 31}, {"&h1f", 31}, {"&O17", 15}, {"&o19", 1}, {"&HFFFF", -1},
-        {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&H100000000", 0}, {"&X1", 0},
-        {"1E3", 1000}, {"2,5d-1", 0.25}, {"1e", 1}, {"1E+", 1}, {".5", 0.5},
-        {"5.", 5}, {"1.2.3", 1.2}, {"--5", 0}, {"-", 0}, {".", 0}, {"", 0},
-        {"1e999", 0}, {"1e-999", 0}, {"12abc", 12}, {"0,1", 0.1},
+        {"3.5", 3.5}, {"3,6", 3.6}, {"1 2 3", 123}, {" \t\n-\t4 2", -42}, {"+7", 7}, {"&H1F", 31},
+        {"&h1f", 31}, {"&O17", 15}, {"&o19", 1}, {"&HFFFF", -1}, {"&H10000", 65536},
+        {"&HFFFFFFFF", -1}, {"&H100000000", 0}, {"&X1", 0}, {"1E3", 1000}, {"2,5d-1", 0.25},
+        {"1e", 1}, {"1E+", 1}, {".5", 0.5}, {"5.", 5}, {"1.2.3", 1.2}, {"--5", 0}, {"-", 0},
+        {".", 0}, {"", 0}, {"1e999", 0}, {"1e-999", 0}, {"12abc", 12}, {"0,1", 0.1},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ValComma(c.text), c.expected) << '"' << c.text << '"';
-    }
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ValComma(text), value) << '"' << text << '"';
     EXPECT_FALSE(std::signbit(ValComma("-0,0")));
 }
 
@@ -80,11 +64,7 @@ TEST(SingleCodecs, BothByteOrders) {
 
 TEST(DevFloat, KnownTexts) {
     const double top = std::ldexp(1.0, 127);
-    const struct {
-        double value;
-        int bytes;
-        const char* text;
-    } encode[] = {
+    const std::tuple<double, int, const char*> encode[] = {
         {1.0, 3, "810000"}, {-2.5, 4, "82A00000"}, {0.0, 3, "000000"}, {-0.0, 4, "00000000"},
         {-0.25, 3, "7F8000"}, {0.5, 3, "800000"}, {0.99999999, 3, "810000"},
         {-0.99999999, 4, "81800000"}, {std::ldexp(1.0, -128), 3, "010000"},
@@ -92,20 +72,15 @@ TEST(DevFloat, KnownTexts) {
         {-1e300, 3, "FFFFFF"}, {HUGE_VAL, 4, "FF7FFFFF"}, {-HUGE_VAL, 4, "FFFFFFFF"},
         {NAN, 3, ""}, {1.0, 2, ""},
     };
-    for (const auto& c : encode) {
-        EXPECT_EQ(FloatToDevHex(c.value, c.bytes), c.text) << c.value << " in " << c.bytes;
-    }
-    const struct {
-        const char* text;
-        double value;
-    } decode[] = {
+    for (const auto& [value, bytes, text] : encode)
+        EXPECT_EQ(FloatToDevHex(value, bytes), text) << value << " in " << bytes;
+    const std::pair<const char*, double> decode[] = {
         {"810000", 1.0}, {"82A00000", -2.5}, {"00FFFF", 0.0}, {"7F8000", -0.25},
         {"010000", std::ldexp(1.0, -128)}, {"817FFF", 65535.0 / 32768}, {"8100", 0.0},
         {"8100000", 0.0}, {"ZZ8000", 0.0}, {"81a000", -1.25},
     };
-    for (const auto& c : decode) {
-        EXPECT_EQ(DevHexToFloat(c.text), c.value) << c.text;
-    }
+    for (const auto& [text, value] : decode)
+        EXPECT_EQ(DevHexToFloat(text), value) << text;
 }
 
 TEST(DevFloat, RoundTripsAcrossTheExponentRange) {
@@ -136,25 +111,14 @@ struct SeparatorPin {
     ~SeparatorPin() { SetDecimalSeparator('\0'); }
 };
 
-TEST(FormatFixedTest, EveryFormatOfTheProgram) {
+TEST(FormatFixedTest, EveryKindOfFormat) {
     SeparatorPin pin('.');
-    const struct {
-        double value;
-        const char* format;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<double, const char*, const char*> cases[] = {
         // Width: blanks in front, or the last characters of a longer result.
         {7, "000", "007"}, {12345, "000", "345"}, {3.14159, "##0.000", "  3.142"},
-        {-3.14159, "##0.000", " -3.142"}, {-1234.5, "##0.000", "234.500"},
-        {42, "##0", " 42"}, {0, "##0", "  0"}, {12345678, "#######0", "12345678"},
-        {-7.5, "#####0", "    -8"}, {2.5, "0", "3"}, {-2.5, "##0", " -3"}, {-2.5, "0", "3"},
-        {0.0005, "###0.0000", "   0.0005"}, {1.23456789, "####0.00000", "    1.23457"},
-        {-1e-7, "#######0.00000", "       0.00000"}, {7.25, "####0", "    7"},
-        // The display formats, also blank-padded to 8.
-        {3.14159, "#0.00", " 3.14"}, {12.34567, "####0.0", "   12.3"},
-        {-12.34567, "###0.00", " -12.35"}, {0.5, "#0.0000", " 0.5000"}, {1.0, "0.00000", "1.00000"},
-        {1234567, "######0", "1234567"}, {3.14159, "###0.00 ", "   3.14 "},
-        {3.14159, "##0.000 ", "  3.142 "}, {-1, "######0 ", "     -1 "},
+        {-3.14159, "##0.000", " -3.142"}, {-1234.5, "##0.000", "234.500"}, {0, "##0", "  0"},
+        {-7.5, "#####0", "    -8"}, {2.5, "0", "3"}, {-2.5, "0", "3"}, {0.5, "#0.0000", " 0.5000"},
+        {-1e-7, "#######0.00000", "       0.00000"}, {3.14159, "###0.00 ", "   3.14 "},
         // Scientific.
         {5e-5, "0.0000 E+00", "5.0000 E-05"}, {123456, "0.0000 E+00", "1.2346 E+05"},
         {0, "0.0000 E+00", "0.0000 E+00"}, {9.99996, "0.0000 E+00", "1.0000 E+01"},
@@ -163,50 +127,40 @@ TEST(FormatFixedTest, EveryFormatOfTheProgram) {
         {12345, "00.00E+0", "12.35E+3"},
         // Rounding on the decimal value; negative zero loses its sign.
         {1.0005, "0.000", "1.001"}, {2.675, "0.00", "2.68"}, {-0.0004, "0.000", "0.000"},
-        {0.99999, "0.000", "1.000"}, {999.9996, "##0.000", "000.000"},
+        {999.9996, "##0.000", "000.000"},
         // Less common format characters.
         {1.5, "0.0#", " 1.5"}, {1.257, "0.0#", "1.26"}, {0.5, "#.00", " .50"},
         {12.5, "  .00", "12.50"}, {5, "##-##", "   -5"}, {1234, "00-00", "12-34"},
-        {7, "\\N0", "N7"}, {1234567, "#,##0", "4,567"}, {1234567, "#,##0.0", "4,567.0"},
-        {1e300, "0", "0"}, {NAN, "0000", " NaN"}, {-INFINITY, "######", "  -Inf"}, {1, "", ""},
-        {5, "0 mV", "5 mV"},
+        {7, "\\N0", "N7"}, {1234567, "#,##0", "4,567"}, {1e300, "0", "0"}, {1, "", ""},
+        {NAN, "0000", " NaN"}, {-INFINITY, "######", "  -Inf"}, {5, "0 mV", "5 mV"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FormatFixed(c.value, c.format), c.expected)
-            << c.value << " with \"" << c.format << '"';
+    for (const auto& [value, format, shown] : cases) {
+        EXPECT_EQ(FormatFixed(value, format), shown) << value << " with \"" << format << '"';
         // Whole, the text is the one cut or the one shown; it fits when
         // nothing was cut.
-        const std::string whole = FormatWhole(c.value, c.format);
-        const std::string shown = c.expected;
-        EXPECT_EQ(whole.substr(whole.size() - shown.size()), shown) << whole;
-        EXPECT_EQ(FitsFormat(c.value, c.format), whole == shown) << whole;
+        const std::string whole = FormatWhole(value, format);
+        EXPECT_EQ(whole.substr(whole.size() - std::string(shown).size()), shown) << whole;
+        EXPECT_EQ(FitsFormat(value, format), whole == shown) << whole;
     }
-    EXPECT_EQ(FormatWhole(12345, "000"), "12345");
     EXPECT_EQ(FormatWhole(-4999.985, "##0.000"), "-4999.985");
     EXPECT_EQ(FormatWhole(999.9996, "##0.000"), "1000.000");
 }
 
-TEST(FormatFixedTest, DecimalComma) {
-    SeparatorPin pin(',');
-    EXPECT_EQ(DecimalSeparator(), ',');
-    EXPECT_EQ(FormatFixed(-3.14159, "##0.000"), " -3,142");
-    EXPECT_EQ(FormatFixed(5e-5, "0.0000 E+00"), "5,0000 E-05");
-    EXPECT_EQ(FormatFixed(1234567.5, "#,##0.0"), "4.567,5");
-    EXPECT_EQ(ValComma(FormatFixed(2.5, "0.00")), 2.5);
-}
-
-TEST(FormatFixedTest, RegionalSeparatorFallsBackToPoint) {
+TEST(FormatFixedTest, DecimalCommaAndTheRegionalFallback) {
+    {
+        SeparatorPin pin(',');
+        EXPECT_EQ(FormatFixed(-3.14159, "##0.000"), " -3,142");
+        EXPECT_EQ(FormatFixed(5e-5, "0.0000 E+00"), "5,0000 E-05");
+        EXPECT_EQ(FormatFixed(1234567.5, "#,##0.0"), "4.567,5");
+        EXPECT_EQ(ValComma(FormatFixed(2.5, "0.00")), 2.5);
+    }
     struct SavedVariable {
         const char* name;
-        std::string value;
-        bool set;
-        explicit SavedVariable(const char* n) : name(n), set(std::getenv(n) != nullptr) {
-            if (set) {
-                value = std::getenv(n);
-            }
-        }
+        const char* was = std::getenv(name);
+        bool set = was != nullptr;
+        std::string value = set ? was : "";
         ~SavedVariable() { set ? setenv(name, value.c_str(), 1) : unsetenv(name); }
-    } all("LC_ALL"), numeric("LC_NUMERIC"), lang("LANG");
+    } all{"LC_ALL"}, numeric{"LC_NUMERIC"}, lang{"LANG"};
     setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
     EXPECT_EQ(RegionalDecimalSeparator(), '.');
     setenv("LC_ALL", "", 1);

@@ -16,27 +16,12 @@ const CivilDateTime kDay{2026, 12, 4, 0, 0, 19};
 // A record as decoding leaves it, so that build then decode must give it back
 // unchanged; the values fit even the 3-byte device float exactly.
 SensorRecord CurveRecord(int count, std::uint8_t flags) {
-    SensorRecord r;
-    r.restart = true;
-    r.factor = 1;
-    r.maximum = -1000000;
-    r.minimum = 1000000;
-    r.gainCode = 5;
-    r.description = FixedText("Load cell 3 t", 32);
-    r.numberFormat = "###0.00 ";
-    r.unit = "kN    ";
-    r.fastSlidingLength = 7;
-    r.slidingLength = 12;
-    r.dateOfSave = "261204";
-    r.validity = "271204";
-    r.sensorId = "AC04BBAA";
-    r.limit = 1.0f;
-    r.zeroOffset = 1.0f;
-    r.auxSingle = -2.75f;
-    r.curveFlags = flags;
-    r.pointCount = count;
-    r.adr = 4;
-    r.subAdr = 2;
+    SensorRecord r{.restart = true, .sensorId = "AC04BBAA", .zeroOffset = 1.0f, .factor = 1,
+                   .maximum = -1000000, .minimum = 1000000, .pointCount = count,
+                   .slidingLength = 12, .fastSlidingLength = 7, .curveFlags = flags,
+                   .limit = 1.0f, .gainCode = 5, .description = FixedText("Load cell 3 t", 32),
+                   .unit = "kN    ", .numberFormat = "###0.00 ", .dateOfSave = "261204",
+                   .validity = "271204", .adr = 4, .subAdr = 2, .auxSingle = -2.75f};
     for (int k = 0; k < count; ++k) {
         r.pointSignals[k] = -1.0f + 0.25f * static_cast<float>(k);
         r.userValues[k] = 0.5f + 1.5f * static_cast<float>(k);
@@ -91,17 +76,16 @@ TEST(EKeyBuild, RefusesWhatCannotBeReadBack) {
 // the DAVRO eKeys get; "########.0" is cut to 8 and has no point left.
 TEST(EKeyBuild, DecimalsByteAndDateOfBuilding) {
     const std::tuple<const char*, int, int> formats[] = {
-        {"###0.00", 1, 2}, {"##0.000", 1, 3},  {"0.00000", 1, 5},
-        {"#0.00", 2, 3},   {"#0.00", 1, 4},    {"####0", 2, 0},
-        {"####0", 1, 0},   {"######0.", 0, 0}, {"########.0", 1, 0},
+        {"###0.00", 1, 2}, {"##0.000", 1, 3}, {"0.00000", 1, 5},  {"#0.00", 2, 3},
+        {"#0.00", 1, 4},   {"####0", 2, 0},   {"####0", 1, 0},    {"######0.", 0, 0},
+        {"########.0", 1, 0},
     };
-    const CivilDateTime today{2031, 7, 9, 23, 59, 59};
     for (const auto& [format, pad, decimals] : formats) {
         SensorRecord r = CurveRecord(2, 0x80);
         r.numberFormat = format;
         r.dateOfSave = "990101"; // the image carries the day it was built
         std::string image;
-        ASSERT_TRUE(BuildEKeyImage(image, r, pad, today).ok());
+        ASSERT_TRUE(BuildEKeyImage(image, r, pad, {2031, 7, 9, 23, 59, 59}).ok());
         EXPECT_EQ(static_cast<int>(image[40]), decimals) << format << " pad " << pad;
         EXPECT_EQ(image.substr(49, 6), "310709");
         EXPECT_EQ(r.dateOfSave, "990101");
@@ -126,23 +110,23 @@ TEST(EKeyRoundTrip, AllCountsAndBothPointWidths) {
 }
 
 TEST(EKeyDecode, FailureCodes) {
-    const std::tuple<const char*, std::size_t, std::string, std::size_t, int, std::uint8_t,
-                     ResultCode>
+    using C = ResultCode;
+    const std::tuple<const char*, std::size_t, std::string, std::size_t, int, std::uint8_t, C>
         cases[] = {
-            {"254 chars", 0, "", 254, 2, 0x80, ResultCode::Short},
-            {"no FSN", 0, "FSX", 256, 2, 0x80, ResultCode::NoFsn},
-            {"KRI shifted", 96, " KR", 256, 2, 0x80, ResultCode::NoKri},
-            {"KRI cut", 96, "KR ", 256, 2, 0x80, ResultCode::NoKri},
-            {"no bit 7", 99, "\x40", 256, 2, 0x80, ResultCode::NoCurveFlag},
-            {"count 1", 100, "\x01", 256, 2, 0x80, ResultCode::BadCount},
-            {"count 0", 100, std::string(1, '\0'), 256, 2, 0x80, ResultCode::BadCount},
-            {"count 41", 100, "\x29", 256, 2, 0x80, ResultCode::BadCount},
-            {"26 x 3 bytes", 100, "\x1A", 256, 25, 0x80, ResultCode::BadCount},
-            {"20 x 4 bytes", 100, "\x14", 256, 19, 0xC0, ResultCode::BadCount},
-            {"17 x 3 values", 99, "\xA0\x11", 256, 2, 0x80, ResultCode::BadCount},
-            {"19 x 4 bytes in 255 chars", 0, "", 255, 19, 0xC0, ResultCode::BadCount},
-            {"25 x 3 bytes in 255 chars", 0, "", 255, 25, 0x80, ResultCode::Ok},
-            {"16 x 3 values", 99, "\xA0\x10", 256, 2, 0x80, ResultCode::Ok},
+            {"254 chars", 0, "", 254, 2, 0x80, C::Short},
+            {"no FSN", 0, "FSX", 256, 2, 0x80, C::NoFsn},
+            {"KRI shifted", 96, " KR", 256, 2, 0x80, C::NoKri},
+            {"KRI cut", 96, "KR ", 256, 2, 0x80, C::NoKri},
+            {"no bit 7", 99, "\x40", 256, 2, 0x80, C::NoCurveFlag},
+            {"count 1", 100, "\x01", 256, 2, 0x80, C::BadCount},
+            {"count 0", 100, std::string(1, '\0'), 256, 2, 0x80, C::BadCount},
+            {"count 41", 100, "\x29", 256, 2, 0x80, C::BadCount},
+            {"26 x 3 bytes", 100, "\x1A", 256, 25, 0x80, C::BadCount},
+            {"20 x 4 bytes", 100, "\x14", 256, 19, 0xC0, C::BadCount},
+            {"17 x 3 values", 99, "\xA0\x11", 256, 2, 0x80, C::BadCount},
+            {"19 x 4 bytes in 255 chars", 0, "", 255, 19, 0xC0, C::BadCount},
+            {"25 x 3 bytes in 255 chars", 0, "", 255, 25, 0x80, C::Ok},
+            {"16 x 3 values", 99, "\xA0\x10", 256, 2, 0x80, C::Ok},
         };
     for (const auto& [what, offset, bytes, size, count, flags, code] : cases) {
         std::string image = Block(CurveRecord(count, flags), size);
@@ -151,28 +135,43 @@ TEST(EKeyDecode, FailureCodes) {
         r.description = "old";
         EXPECT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), code) << what;
         // Nothing is read from a short image; the text fields precede "KRI".
-        EXPECT_EQ(r.description == "old", code == ResultCode::Short || code == ResultCode::NoFsn)
-            << what;
-        EXPECT_EQ(r.restart, code != ResultCode::Short) << what;
+        EXPECT_EQ(r.description == "old", code == C::Short || code == C::NoFsn) << what;
+        EXPECT_EQ(r.restart, code != C::Short) << what;
     }
 }
 
-TEST(EKeyDecode, TextFieldsAreTrimmed) {
-    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
-        {"   Load cell 3 t" + std::string(16, ' '), "  kN  ", "Load cell 3 t", "kN"},
-        {std::string(32, ' '), std::string(6, ' '), "", ""},
-        {std::string(32, 'D'), "mV/V x", std::string(32, 'D'), "mV/V x"},
-        {" a  b" + std::string(27, ' '), " N m ", "a  b", "N m"},
-    };
-    for (const auto& [description, unit, wantDescription, wantUnit] : cases) {
-        std::string image = Block(CurveRecord(2, 0x80));
-        image.replace(8, 32, FixedText(description, 32));
-        image.replace(41, 6, FixedText(unit, 6));
+// What the image leaves unset or carries beyond the points: the number
+// format from the decimals byte, lengths of 0 read as 10, a limit of 0 as
+// the last point's value, the gain code from the low 3 bits, blanks around
+// the texts dropped, and a third value per point skipped.
+TEST(EKeyDecode, DefaultsTrimmedTextsAndTheSkippedThirdValue) {
+    const std::pair<int, const char*> formats[] = {
+        {0, "######0"}, {1, "####0.0"}, {2, "###0.00"}, {3, "##0.000"},
+        {4, "#0.0000"}, {5, "0.00000"}, {6, "######0"}, {255, "######0"}};
+    for (const auto& [decimals, format] : formats) {
+        std::string image = Block(CurveRecord(3, 0x80));
+        image[40] = static_cast<char>(decimals);
+        image[4] = static_cast<char>(0xFD);
+        image[47] = image[48] = '\0';
+        image.replace(73, 4, std::string(4, '\0'));
+        image.replace(8, 32, FixedText(" a  b", 32));
+        image.replace(41, 6, " N m  ");
         SensorRecord r;
         ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
-        EXPECT_EQ(r.description, FixedText(wantDescription, 32)) << description;
-        EXPECT_EQ(r.unit, FixedText(wantUnit, 6)) << unit;
+        EXPECT_EQ(r.numberFormat, FixedText(format, 8)) << decimals;
+        EXPECT_EQ(r.slidingLength + r.fastSlidingLength, 20);
+        EXPECT_EQ(r.limit, 3.5f);
+        EXPECT_EQ(r.gainCode, 5);
+        EXPECT_EQ(r.description + r.unit, FixedText("a  b", 32) + "N m   ");
     }
+    std::string image = Block(CurveRecord(2, 0x80)).substr(0, 104);
+    image[99] = static_cast<char>(0xA0);
+    image += std::string("\x81\x00\x00\x82\x00\x00\x7F\x7F\x7F\x83\x00\x00\x84\x00\x00", 15);
+    image.resize(256, '\0');
+    SensorRecord r;
+    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
+    EXPECT_EQ((std::array{r.pointSignals[0], r.userValues[0], r.pointSignals[1], r.userValues[1]}),
+              (std::array{1.0f, 2.0f, 4.0f, 8.0f}));
 }
 
 // Texts travel in Windows-1250, one byte per character, and come back in
@@ -194,13 +193,11 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
         image.replace(41, 6, "\xB0\x43    "); // "°C"
         SensorRecord r;
         ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
-        EXPECT_EQ(r.description, FixedText(text, 32)) << text;
-        EXPECT_EQ(r.unit, "°C    ");
+        EXPECT_EQ(r.description + r.unit, FixedText(text, 32) + "°C    ") << text;
         std::string rebuilt;
         ASSERT_TRUE(BuildEKeyImage(rebuilt, r, 1, kDay).ok()) << text;
         EXPECT_EQ(rebuilt, image.substr(0, rebuilt.size())) << text;
     }
-
     // cut at 32 characters, not bytes; what lies beyond the cut is not written
     SensorRecord r = CurveRecord(2, 0x90);
     r.description = "Příliš žluťoučký kůň úpěl ďábelské Ω";
@@ -208,14 +205,12 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
     ASSERT_TRUE(BuildEKeyImage(image, r, 1, kDay).ok());
     EXPECT_EQ(image.substr(8, 32), descriptions[1].second);
     EXPECT_EQ(r.description, "Příliš žluťoučký kůň úpěl ďábels");
-
     // what the code page cannot hold is named and refused, nothing built
-    const std::tuple<std::string SensorRecord::*, std::string, std::string> refused[] = {
-        {&SensorRecord::description, "Ω", "Ω"},
-        {&SensorRecord::unit, "µΩ", "Ω"},
-        {&SensorRecord::description, "\xE9", "\xE9"}, // no UTF-8 at all
-        {&SensorRecord::sensorId, "\U0001F600", "\U0001F600"},
-        {&SensorRecord::validity, "ĉ", "ĉ"}};
+    using R = SensorRecord;
+    const std::tuple<std::string R::*, std::string, std::string> refused[] = {
+        {&R::description, "Ω", "Ω"}, {&R::unit, "µΩ", "Ω"}, {&R::validity, "ĉ", "ĉ"},
+        {&R::description, "\xE9", "\xE9"}, // no UTF-8 at all
+        {&R::sensorId, "\U0001F600", "\U0001F600"}};
     for (const auto& [field, text, named] : refused) {
         r = CurveRecord(2, 0x90);
         r.*field = text;
@@ -227,36 +222,6 @@ TEST(EKeyText, Windows1250BothWaysByteForByte) {
         EXPECT_TRUE(r == before) << text;
     }
     EXPECT_EQ(UnencodableEKeyCharacter(CurveRecord(2, 0x90)), "");
-}
-
-TEST(EKeyDecode, ThirdValuePerPointIsSkipped) {
-    std::string image = Block(CurveRecord(2, 0x80)).substr(0, 104);
-    image[99] = static_cast<char>(0xA0);
-    image += std::string("\x81\x00\x00\x82\x00\x00\x7F\x7F\x7F\x83\x00\x00\x84\x00\x00", 15);
-    image.resize(256, '\0');
-    SensorRecord r;
-    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
-    EXPECT_EQ((std::array{r.pointSignals[0], r.userValues[0], r.pointSignals[1], r.userValues[1]}),
-              (std::array{1.0f, 2.0f, 4.0f, 8.0f}));
-}
-
-TEST(EKeyDecode, DefaultsForUnsetBytes) {
-    const std::pair<int, const char*> formats[] = {{0, "######0"}, {1, "####0.0"},  {2, "###0.00"},
-                                                   {3, "##0.000"}, {4, "#0.0000"},  {5, "0.00000"},
-                                                   {6, "######0"}, {255, "######0"}};
-    for (const auto& [decimals, format] : formats) {
-        std::string image = Block(CurveRecord(3, 0x80));
-        image[40] = static_cast<char>(decimals);
-        image[4] = static_cast<char>(0xFD); // only the low 3 bits are the gain code
-        image[47] = image[48] = '\0';
-        image.replace(73, 4, std::string(4, '\0')); // limit 0: the last point's value
-        SensorRecord r;
-        ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 0), ResultCode::Ok);
-        EXPECT_EQ(r.numberFormat, FixedText(format, 8)) << decimals;
-        EXPECT_EQ(r.slidingLength + r.fastSlidingLength, 20);
-        EXPECT_EQ(r.limit, 3.5f);
-        EXPECT_EQ(r.gainCode, 5);
-    }
 }
 
 TEST(EKeyRecord, DefaultRecordIsAStraightLine) {
@@ -276,7 +241,6 @@ TEST(EKeyRecord, DefaultRecordIsAStraightLine) {
     EXPECT_TRUE(r.restart && r.noEKey);
     EXPECT_EQ((std::array{int{r.factor}, int{r.curveFlags}, r.adr, r.subAdr}),
               (std::array{1, 208, 4, 2}));
-
     r.pointCount = 3; // a vertical segment keeps its slope instead of dividing by zero
     r.pointSignals = {0, 1, 1};
     r.userValues = {0, 2, 6};
@@ -295,7 +259,6 @@ TEST(EKeyId, MakeAndCheck) {
     EXPECT_EQ(MakeEKeyId(morning, "", 0, fixed(0.5)), "9131MGMM");
     EXPECT_EQ(MakeEKeyId(morning, "", 4, fixed(0.99)), "9131MGY4");
     EXPECT_EQ(MakeEKeyId(morning, "", 4, fixed(0.0)), "9131MGA4");
-
     std::string id = "AC04BBAA";
     EXPECT_EQ(CheckEKeyId(id, morning, fixed(0.5)), "AC04BBAA");
     for (const char* bad : {"ac04bbaa", "AC04BBA[", "AC04BBA/", "AC04BBA", "AC04BBAA0", ""}) {

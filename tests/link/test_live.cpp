@@ -20,9 +20,9 @@ void Feed(SensorRecord& r, float div, std::int64_t nowMs = 0) {
     UpdateSensorRecord(r, 1, nowMs);
 }
 
-TEST(LiveUpdate, SlidingLengthOneFollowsTheLatestReading) {
+TEST(LiveUpdate, AverageFollowsTheSlidingLengthAndCarriesOverALengthChange) {
     SensorRecord r = Line(1.0f, 1, 1);
-    for (const float v : {3.0f, -7.5f, 12.25f}) {
+    for (const float v : {3.0f, -7.5f, 12.25f, 2.0f}) {
         Feed(r, v);
         EXPECT_EQ(r.averagedValue, v);
         EXPECT_EQ(r.userValue, v);
@@ -30,22 +30,15 @@ TEST(LiveUpdate, SlidingLengthOneFollowsTheLatestReading) {
     }
     EXPECT_FALSE(r.restart);
     EXPECT_EQ(r.window.size(), 2u);
-}
-
-TEST(LiveUpdate, AverageCarriesOverALengthChange) {
-    SensorRecord r = Line(1.0f, 1, 1);
-    Feed(r, 2.0f);
     SetAveragingLength(r, 4, 0);
     EXPECT_EQ(r.window, std::vector<float>(5, 2.0f));
     Feed(r, 2.0f);
     EXPECT_EQ(r.averagedValue, 2.0f);
     Feed(r, 10.0f); // (2 + 2 + 2 + 10) / 4
     EXPECT_EQ(r.averagedValue, 4.0f);
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < 4; ++k)
         Feed(r, 6.0f);
-    }
     EXPECT_EQ(r.averagedValue, 6.0f);
-
     r.slidingLength = 0; // no length: nothing to restart from
     SetAveragingLength(r, 8, 0);
     EXPECT_EQ(r.slidingLength, 0);
@@ -80,33 +73,26 @@ TEST(LiveUpdate, CurveSegmentsAndExtensions) {
     EXPECT_FLOAT_EQ(r.userValue, 100.0f);
 }
 
-TEST(LiveUpdate, TrendOnlyWithAFastLengthAboveOne) {
-    for (const int fast : {0, 1}) {
+TEST(LiveUpdate, TrendIsTheLeastSquaresSlopeTimesTheOverallSlope) {
+    for (const int fast : {0, 1}) { // a trend only with a fast length above one
         SensorRecord r = Line(2.0f, 1, fast);
         r.trend = 123.0f;
-        for (int k = 0; k < 12; ++k) {
+        for (int k = 0; k < 12; ++k)
             Feed(r, static_cast<float>(k), k * 1000);
-        }
         EXPECT_EQ(r.trend, 123.0f);
         EXPECT_FALSE(r.trendReady);
     }
-}
-
-TEST(LiveUpdate, TrendIsTheLeastSquaresSlopeTimesTheOverallSlope) {
     SensorRecord r = Line(2.0f, 1, 5);
-    for (int k = 0; k < 5; ++k) { // the first window starts with the restart
+    for (int k = 0; k < 5; ++k) // the first window starts with the restart
         Feed(r, static_cast<float>(k + 5), k * 1000);
-    }
     EXPECT_TRUE(r.trendReady);
     EXPECT_EQ(r.trendN, 0.0f);
-    for (int k = 5; k < 10; ++k) { // value rising 1 per second
+    for (int k = 5; k < 10; ++k) // value rising 1 per second
         Feed(r, static_cast<float>(k + 5), k * 1000);
-    }
     EXPECT_FLOAT_EQ(r.trend, 2.0f);
 
-    for (int k = 0; k < 5; ++k) { // no time passes: the line is undefined
+    for (int k = 0; k < 5; ++k) // no time passes: the line is undefined
         Feed(r, 1.0f, 9000);
-    }
     EXPECT_EQ(r.trend, 999999.0f);
 }
 
@@ -148,31 +134,23 @@ TEST(LiveUpdate, LengthChangeRestartsTheTrendSums) {
     EXPECT_FLOAT_EQ(r.trend, 6.0f * 2.0f);
 }
 
-// A re-read of the sensor (its image decoded again, or the default record)
-// restarts the average and the trend sums but not the elapsed time: the
-// first reading after it is stamped with the time the last update stored.
+// A re-read of the sensor (its image decoded again) restarts the average
+// and the trend sums but not the elapsed time: the first reading after it
+// is stamped with the time the last update stored.
 TEST(LiveUpdate, ReReadKeepsTheElapsedTimeForTheFirstStamp) {
-    for (const bool decode : {true, false}) {
-        SCOPED_TRACE(decode ? "decoded" : "default record");
-        SensorRecord r = Line(2.0f, 1, 5);
-        Feed(r, 0.0f, 0);
-        Feed(r, 0.0f, 3000); // 3 s into an unfinished trend window
-        if (decode) {
-            SensorRecord source = Line(2.0f, 1, 2);
-            std::string image;
-            ASSERT_TRUE(BuildEKeyImage(image, source, 1, CivilDateTime{}).ok());
-            image.resize(256, '\0');
-            ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), ResultCode::Ok);
-        } else {
-            InitSensorRecord(r, "line", 0, 0, 1.0f, 2.0f, 1, "##0.000", "kg", 2, false, 0, 0, 0x80,
-                             CivilDateTime{}, 5000);
-        }
-        EXPECT_EQ(r.trendN, 0.0f);
-        Feed(r, 10.0f, 6000); // stamped 3 s
-        Feed(r, 4.0f, 7000);  // stamped 0 s: the restart opened the window at 6000
-        // (4 - 10) / (0 - 3) = 2 per second, times the overall slope 2
-        EXPECT_FLOAT_EQ(r.trend, 4.0f);
-    }
+    SensorRecord r = Line(2.0f, 1, 5);
+    Feed(r, 0.0f, 0);
+    Feed(r, 0.0f, 3000); // 3 s into an unfinished trend window
+    SensorRecord source = Line(2.0f, 1, 2);
+    std::string image;
+    ASSERT_TRUE(BuildEKeyImage(image, source, 1, CivilDateTime{}).ok());
+    image.resize(256, '\0');
+    ASSERT_EQ(DecodeEKeyImage(image, r, 0, 0, 5000), ResultCode::Ok);
+    EXPECT_EQ(r.trendN, 0.0f);
+    Feed(r, 10.0f, 6000); // stamped 3 s
+    Feed(r, 4.0f, 7000);  // stamped 0 s: the restart opened the window at 6000
+    // (4 - 10) / (0 - 3) = 2 per second, times the overall slope 2
+    EXPECT_FLOAT_EQ(r.trend, 4.0f);
 }
 
 TEST(LiveUpdate, NetValueAndItsExtremes) {

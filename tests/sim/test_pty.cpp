@@ -154,22 +154,9 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     EXPECT_EQ(blocks, 256);
 }
 
+// Numbers are read whole and decimal, except the mask in hexadecimal.
 TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {
-    FILE* help = ::popen((std::string(RM27SIM_PATH) + " --help").c_str(), "r");
-    ASSERT_NE(help, nullptr);
-    std::string text;
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, help)) {
-        text += buf;
-    }
-    EXPECT_EQ(::pclose(help), 0);
-    EXPECT_NE(text.find("Usage: rm27sim"), std::string::npos);
-    for (const char* option :
-         {"--address", "--variant", "--ekeys", "--signal", "--fault-rate", "--fault-seed",
-          "--turnaround", "--cell", "--control", "--link", "--version"}) {
-        EXPECT_NE(text.find(option), std::string::npos) << option;
-    }
-    // numbers are read whole and decimal, except the mask in hexadecimal
+    EXPECT_EQ(std::system((std::string(RM27SIM_PATH) + " --help >/dev/null").c_str()), 0);
     for (const char* options :
          {"--address 999", "--address 0x10", "--address 3 4", "--turnaround 1abc",
           "--fault-rate nan", "--signal 2=inf", "--ekeys 0x10", "--cell 5:nominal=1",
@@ -180,49 +167,34 @@ TEST(SimPty, HelpExitsZeroAndBadOptionsFail) {
     }
 }
 
-TEST(SimPty, EmbeddedServerRunsOnItsThread) {
-    PtyServer server;
-    server.bus().add({.address = 9, .variant = Variant::RMU});
-    std::string error;
-    ASSERT_TRUE(server.open(&error)) << error;
-    server.start();
-    const int fd = OpenRaw(server.slavePath());
-    ASSERT_GE(fd, 0);
-    ASSERT_TRUE(Send(fd, "$09@\r$09ER05\r"));
-    EXPECT_EQ(ReadFor(fd, 14), "0123RMU 12\r0A\r");
-    ::close(fd);
-    // A client gone and back: the server keeps serving.
-    const int again = OpenRaw(server.slavePath());
-    ASSERT_GE(again, 0);
-    ASSERT_TRUE(Send(again, "$09KQ\r"));
-    EXPECT_EQ(ReadFor(again, 3), "03\r");
-    ::close(again);
-    server.stop();
-    EXPECT_FALSE(server.running());
-    EXPECT_EQ(server.withBus([](Bus& bus) { return bus.requests().size(); }), 3u);
-}
-
+// The embedded server on its own thread: a client gone and back, and the
+// adapter pulled and plugged in again, find the same converter under the
+// same link, its clock running on.
 TEST(SimPty, ReopenedServerComesBackUnderItsLinkWithTheSameConverter) {
     const std::filesystem::path link =
         std::filesystem::temp_directory_path() / ("rm27sim-relink-" + std::to_string(::getpid()));
     PtyServer server;
-    server.bus().add({.address = 4});
+    server.bus().add({.address = 4, .variant = Variant::RMU});
     std::string error;
     ASSERT_TRUE(server.open(&error)) << error;
     ASSERT_TRUE(server.createLink(link.string(), &error)) << error;
     server.start();
-    const int fd = OpenRaw(link.string());
+    const int fd = OpenRaw(server.slavePath());
     ASSERT_GE(fd, 0);
+    ASSERT_TRUE(Send(fd, "$04@\r$04ER05\r"));
+    EXPECT_EQ(ReadFor(fd, 14), "0123RMU 12\r0A\r");
+    ::close(fd);
+    const int back = OpenRaw(link.string());
+    ASSERT_GE(back, 0);
     // a change the converter must still hold after the "replug"
-    ASSERT_TRUE(Send(fd, "$04EW2A5C\r"));
-    EXPECT_EQ(ReadFor(fd, 3), "5C\r");
+    ASSERT_TRUE(Send(back, "$04EW2A5C\r"));
+    EXPECT_EQ(ReadFor(back, 3), "5C\r");
     const double before = server.elapsedMs();
-
     server.close(); // the adapter is pulled: its device and link go
     EXPECT_FALSE(std::filesystem::exists(link));
     char c = 0;
-    EXPECT_LE(::read(fd, &c, 1), 0); // the client sees the line die
-    ::close(fd);
+    EXPECT_LE(::read(back, &c, 1), 0); // the client sees the line die
+    ::close(back);
 
     ASSERT_TRUE(server.open(&error)) << error;
     ASSERT_TRUE(server.createLink(link.string(), &error)) << error;
@@ -233,6 +205,9 @@ TEST(SimPty, ReopenedServerComesBackUnderItsLinkWithTheSameConverter) {
     ASSERT_TRUE(Send(again, "$04ER2A\r"));
     EXPECT_EQ(ReadFor(again, 3), "5C\r");
     ::close(again);
+    server.stop();
+    EXPECT_FALSE(server.running());
+    EXPECT_EQ(server.withBus([](Bus& bus) { return bus.requests().size(); }), 4u);
     server.close();
     EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
