@@ -14,14 +14,10 @@ namespace {
 
 const QString kTsFile = QStringLiteral(RM27_TS_FILE);
 
-std::vector<TsMessage> Catalogue() {
-    std::vector<TsMessage> messages = ReadTs(kTsFile);
-    EXPECT_FALSE(messages.empty()) << "cannot read " << kTsFile.toStdString();
-    return messages;
-}
-
 TEST(EnglishCatalogue, EveryMessageHasAFinishedTranslationWithItsPlaceholders) {
-    for (const TsMessage& m : Catalogue()) {
+    const std::vector<TsMessage> messages = ReadTs(kTsFile);
+    EXPECT_FALSE(messages.empty()) << "cannot read " << kTsFile.toStdString();
+    for (const TsMessage& m : messages) {
         SCOPED_TRACE(m.context.toStdString() + ": " + m.source.toStdString());
         EXPECT_TRUE(m.finished);
         EXPECT_FALSE(m.translation.trimmed().isEmpty());
@@ -49,7 +45,7 @@ TEST(EnglishCatalogue, IsWhatLupdateFindsInTheSources) {
     for (const TsMessage& m : ReadTs(fresh))
         inSources.insert(key(m));
     QSet<QString> inCatalogue;
-    for (const TsMessage& m : Catalogue())
+    for (const TsMessage& m : ReadTs(kTsFile)) // unread: the test above fails
         inCatalogue.insert(key(m));
     ASSERT_FALSE(inSources.isEmpty());
     // Run the update_translations target and translate what it adds.

@@ -1,11 +1,14 @@
-// Port choice, connecting and disconnecting, the port search, and the loss
-// of the line while connected.
+// Port choice, connecting and disconnecting, the port search, measurement
+// start and reading: what the connection does reaches the window (its
+// rules: tests/session).
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-
+#include <QTest>
+#include <QTimer>
 
 #include "ui/qt_serial_line.h"
 #include "window_test_support.h"
@@ -18,18 +21,12 @@ protected:
     // The controls of the closed (open == false) or open state.
     void ExpectState(TestWindow& w, bool open) {
         auto* connect = Child<QPushButton>(w, "cmdConnect");
-        EXPECT_EQ(connect->text().remove(QLatin1Char('&')), open ? QStringLiteral("Spojeno") : QStringLiteral("Připojit"));
+        EXPECT_EQ(connect->text().remove(QLatin1Char('&')),
+                  open ? QStringLiteral("Spojeno") : QStringLiteral("Připojit"));
         EXPECT_EQ(connect->palette().color(QPalette::Button),
                   open ? QColor(0, 255, 0) : QColor(Qt::white));
         EXPECT_EQ(Child<QComboBox>(w, "cmbSelectPort")->isEnabled(), !open);
-        EXPECT_EQ(Child<QPushButton>(w, "cmdFindPorts")->isEnabled(), !open);
-        EXPECT_EQ(Child<QComboBox>(w, "cmbSelectAdr")->isEnabled(), open);
         EXPECT_EQ(Child<QPushButton>(w, "cmdDevRead")->isEnabled(), open);
-        EXPECT_FALSE(Child<QPushButton>(w, "cmdReset")->isEnabled());
-        EXPECT_FALSE(Child<QPushButton>(w, "cmdAdresa")->isEnabled());
-        EXPECT_EQ(Child<QLabel>(w, "lblStatus")->text(),
-                  open ? QStringLiteral("Komunikační port otevřen")
-                       : QStringLiteral("Komunikační port uzavřen."));
         EXPECT_EQ(w.serialLine().portOpen(), open);
     }
 };
@@ -50,44 +47,33 @@ TEST_F(ConnectionTest, PortNumberFromTheEntryText) {
     }
 }
 
-TEST_F(ConnectionTest, ConnectAndDisconnectOnAPty) {
+TEST_F(ConnectionTest, AMissingDeviceIsSaidThenAPtyConnectsAndDisconnects) {
     Pty pty;
-    auto w = MakeWindow();
-    w->Form_Load();
+    auto w = LoadedWindow();
+    EXPECT_FALSE(ConnectTo(*w, QStringLiteral("/nonexistent/ttyRM27"), 4));
+    EXPECT_EQ(prompter.criticals, std::vector<std::string>{"Nelze otevřít komunikační port"});
+    EXPECT_EQ(prompter.calls.size(), 1u);
+    EXPECT_FALSE(Child<QPushButton>(*w, "cmdDevRead")->isEnabled());
+    EXPECT_FALSE(settings->store().contains("MRU/COMPortIndex"));
+
+    prompter.calls.clear();
     ASSERT_TRUE(ConnectTo(*w, pty, 3));
     ExpectState(*w, true);
     EXPECT_EQ(settings->GetSetting("MRU", "COMPortIndex"), QStringLiteral("2"));
     EXPECT_TRUE(prompter.calls.empty());
-
     w->cmdConnect_Click();
     ExpectState(*w, false);
-
     // The line works after the round trip.
     ASSERT_TRUE(ConnectTo(*w, pty, 3));
     w->serialLine().output("$01@\r");
     EXPECT_EQ(pty.read(5), "$01@\r");
 }
 
-TEST_F(ConnectionTest, MissingDeviceShowsTheMessageAndStaysClosed) {
-    ports.setFixed(4, PortDevice{QStringLiteral("/nonexistent/ttyRM27"), QStringLiteral("gone")});
-    auto w = MakeWindow();
-    w->Form_Load();
-    Child<QComboBox>(*w, "cmbSelectPort")->setCurrentIndex(3);
-    w->cmdConnect_Click();
-    EXPECT_EQ(prompter.criticals, std::vector<std::string>{"Nelze otevřít komunikační port"});
-    EXPECT_EQ(prompter.calls.size(), 1u);
-    EXPECT_FALSE(w->serialLine().portOpen());
-    EXPECT_EQ(Child<QPushButton>(*w, "cmdConnect")->text().remove(QLatin1Char('&')), QStringLiteral("Spojit"));
-    EXPECT_FALSE(Child<QPushButton>(*w, "cmdDevRead")->isEnabled());
-    EXPECT_FALSE(settings->store().contains("MRU/COMPortIndex"));
-}
-
 TEST_F(ConnectionTest, DisconnectHidesTheRmuMenuOnlyAfterAnRmu) {
     for (const bool rmu : {true, false}) {
         SCOPED_TRACE(rmu);
         Pty pty;
-        auto w = MakeWindow(QStringLiteral("zirkon"));
-        w->Form_Load();
+        auto w = LoadedWindow(QStringLiteral("zirkon"));
         ASSERT_TRUE(ConnectTo(*w, pty));
         w->state().IsRMU = rmu;
         w->cmdConnect_Click();
@@ -97,13 +83,11 @@ TEST_F(ConnectionTest, DisconnectHidesTheRmuMenuOnlyAfterAnRmu) {
 
 TEST_F(ConnectionTest, PortSearchListsWhatOpensAndClosesAnOpenPort) {
     Pty pty;
-    auto w = MakeWindow();
-    w->Form_Load();
+    auto w = LoadedWindow();
     ASSERT_TRUE(ConnectTo(*w, pty, 2));
     for (int n = 1; n <= kPortCount; ++n) {
         if (n != 2)
-            ports.setFixed(
-                n, PortDevice{QStringLiteral("/nonexistent/tty%1").arg(n), QStringLiteral("x")});
+            ports.setFixed(n, PortDevice{QStringLiteral("/nonexistent/tty%1").arg(n), {}});
     }
     w->ListSerialPorts();
     ExpectState(*w, false);
@@ -114,10 +98,74 @@ TEST_F(ConnectionTest, PortSearchListsWhatOpensAndClosesAnOpenPort) {
     EXPECT_EQ(w->serialLine().settings(), QStringLiteral("9600,n,8,1"));
 
     // Nothing opens: the list empties and the port number stays.
-    ports.setFixed(2, PortDevice{QStringLiteral("/nonexistent/tty2"), QStringLiteral("x")});
+    ports.setFixed(2, PortDevice{QStringLiteral("/nonexistent/tty2"), {}});
     w->ListSerialPorts();
     EXPECT_EQ(combo->count(), 0);
     EXPECT_EQ(w->state().PortNumber, 2);
+}
+
+TEST_F(ConnectionTest, StartRunsTheTimerOnlyOnAnOpenPortAndDropsWhatWaits) {
+    Pty pty;
+    auto w = LoadedWindow();
+    auto* timer = Child<QTimer>(*w, "tmrCasovac");
+    for (int i = 0; i < 4; ++i)
+        w->setCaption("lblHodnota_" + std::to_string(i), Text::Value("123"));
+    w->StartMeasurement();
+    EXPECT_FALSE(timer->isActive());
+    for (const char* raw : {"lblHodnota_0", "lblHodnota_1", "lblHodnota_2", "lblHodnota_3"})
+        EXPECT_TRUE(Child<QLabel>(*w, raw)->text().isEmpty()) << raw;
+
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    pty.write("stale");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->serialLine().inBufferCount() >= 5; }, 2000));
+    ASSERT_EQ(w->serialLine().inBufferCount(), 5);
+    w->StartMeasurement();
+    EXPECT_EQ(w->serialLine().inBufferCount(), 0);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 500);
+}
+
+// The scan's list: Enter or a double click on a converter selects its
+// address and reads it; a row that names no address does nothing.
+TEST_F(ConnectionTest, AConverterChosenInTheScanListIsSelectedAndRead) {
+    Pty pty;
+    auto w = LoadedWindow();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    auto* list = Child<QListWidget>(*w, "lstCurves");
+    list->addItem(QStringLiteral("@0x1F 0123RM2712 KQ:0x03"));
+    list->addItem(QStringLiteral("nothing here"));
+    for (const int row : {1, 0}) {
+        list->setCurrentRow(row);
+        emit list->itemActivated(list->currentItem());
+    }
+    EXPECT_EQ(w->reads, 1);
+    EXPECT_EQ(Child<QComboBox>(*w, "cmbSelectAdr")->currentIndex(), 31);
+    EXPECT_EQ(pty.read(5), "$1F@\r");
+}
+
+TEST_F(ConnectionTest, ReadSavesTheAddressAndBracketsTheExchange) {
+    Pty pty;
+    auto w = LoadedWindow();
+    ASSERT_TRUE(ConnectTo(*w, pty));
+    auto* timer = Child<QTimer>(*w, "tmrCasovac");
+    Child<QComboBox>(*w, "cmbSelectAdr")->setCurrentIndex(7);
+    Child<QComboBox>(*w, "cmbSelectAdr")->setCurrentIndex(3);
+    EXPECT_TRUE(pty.readAll().empty()); // choosing an address sends nothing
+    bool timerOffDuringRead = false;
+    w->duringRead = [&] { timerOffDuringRead = !timer->isActive(); };
+    w->cmdDevRead_Click();
+    EXPECT_EQ(w->reads, 1);
+    EXPECT_TRUE(timerOffDuringRead);
+    EXPECT_EQ(pty.read(5), "$03@\r");
+    EXPECT_EQ(settings->GetSetting("MRU", "AddressIndex"), QStringLiteral("3"));
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(Child<QPushButton>(*w, "cmdReset")->isEnabled());
+    EXPECT_EQ(Child<QLabel>(*w, "lblStatus")->text(), QStringLiteral("OK, měření spuštěno ..."));
+
+    w->readOk = false;
+    w->cmdDevRead_Click();
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(Child<QLabel>(*w, "lblStatus")->text(), QStringLiteral("Jednotka nenalezena!"));
 }
 
 } // namespace

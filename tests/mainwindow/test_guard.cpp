@@ -29,17 +29,17 @@ bool EnabledNow(const QObject* o) {
     return qobject_cast<const QWidget*>(o)->isEnabled();
 }
 
+// What the command's view changes shows once the command ends.
 TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
     Pty pty;
-    auto w = MakeWindow(QStringLiteral("zirkon"));
-    w->Form_Load();
+    auto w = LoadedWindow(QStringLiteral("zirkon"));
     ASSERT_TRUE(ConnectTo(*w, pty));
     for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters())
-        w->setControlEnabled(s.control.toStdString(), true);
+        w->setControlEnabled(s.control.toStdString(), s.control != QStringLiteral("cmdReset"));
     w->state().DeviceId = "0123RM2712";
     w->state().IsRMU = true;
 
-    w->RunCommand([&](Operations&) {
+    const bool ran = w->RunCommand([&](Operations&) {
         for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters()) {
             SCOPED_TRACE(s.control.toStdString());
             const QObject* control = w->findChild<QObject*>(s.control);
@@ -50,11 +50,16 @@ TEST_F(GuardTest, WhileACommandRunsEveryStarterIsDisabledAndRefused) {
             EXPECT_EQ(w->guard().refusals(), refusedBefore + 1);
         }
         w->tick();
+        w->setControlEnabled("cmdReset", true);
+        w->setCaption("lblHodnota_5", Text::Value("65536"));
+        EXPECT_FALSE(Child<QPushButton>(*w, "cmdReset")->isEnabled());
     });
+    EXPECT_TRUE(ran);
     EXPECT_TRUE(pty.readAll().empty());
     EXPECT_TRUE(w->serialLine().portOpen());
     for (const FrmMain::CommandStarter& s : FrmMain::CommandStarters())
         EXPECT_TRUE(EnabledNow(w->findChild<QObject*>(s.control))) << s.control.toStdString();
+    EXPECT_EQ(Child<QLabel>(*w, "lblHodnota_5")->text(), QStringLiteral("65536"));
 }
 
 } // namespace

@@ -2,14 +2,13 @@
 // the lower rows stay under the input columns and the column numbers over
 // their middles, in both modes.
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
-#include <QPushButton>
 #include <QScreen>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window_test_support.h"
@@ -22,17 +21,13 @@ constexpr int kSlack = 3;
 
 // A bounded number of rounds, so that a layout that feeds on itself shows
 // as a width still moving at the end, not as a test that never returns.
-void Settle(int rounds = 12) {
-    for (int i = 0; i < rounds; ++i)
+void Settle() {
+    for (int i = 0; i < 12; ++i)
         QCoreApplication::processEvents();
 }
 
 QRect InWindow(const QWidget& w) {
     return {w.mapTo(w.window(), QPoint(0, 0)), w.size()};
-}
-
-std::string Name(const char* base, int index) {
-    return std::string(base) + "_" + std::to_string(index);
 }
 
 // Middles of the dark runs across the widget as drawn, for text on a light
@@ -57,129 +52,89 @@ std::vector<int> InkMiddles(QWidget& w) {
     return middles;
 }
 
-class WindowLayoutTest : public WindowTest, public ::testing::WithParamInterface<const char*> {
+class WindowLayout : public WindowTest, public ::testing::WithParamInterface<const char*> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        w = MakeWindow(QString::fromLatin1(GetParam()));
-        w->Form_Load();
+    std::unique_ptr<TestWindow> Shown() {
+        auto w = LoadedWindow(QString::fromLatin1(GetParam()));
         w->show();
         Settle();
-        minimum = w->minimumSizeHint();
-        preferred = w->sizeHint();
+        return w;
     }
 
-    bool extended() const { return std::string(GetParam()) == "zirkon"; }
-
-    // Left and right edges of `name` against those of input column i.
-    void ExpectUnderColumn(const char* base, int index, int column) {
-        const std::string name = Name(base, index);
-        auto* c = Child<QWidget>(*w, name.c_str());
-        ASSERT_NE(c, nullptr);
-        ASSERT_TRUE(c->isVisible()) << name;
-        const QRect under = InWindow(*c);
-        const QRect input = InWindow(*Child<QWidget>(*w, Name("lblR27Val", column).c_str()));
-        EXPECT_NEAR(under.left(), input.left(), kSlack) << name;
-        EXPECT_NEAR(under.right(), input.right(), kSlack) << name;
+    // Where control base_index stands in the window; it must be shown.
+    QRect At(const TestWindow& w, const char* base, int index) {
+        const std::string name = std::string(base) + "_" + std::to_string(index);
+        auto* c = Child<QWidget>(w, name.c_str());
+        if (c == nullptr) return {};
+        EXPECT_TRUE(c->isVisible()) << name;
+        return InWindow(*c);
     }
 
-    void ExpectCentredUnderColumn(const char* base, int index, int column) {
-        const std::string name = Name(base, index);
-        auto* c = Child<QWidget>(*w, name.c_str());
-        ASSERT_NE(c, nullptr);
-        ASSERT_TRUE(c->isVisible()) << name;
-        const QRect input = InWindow(*Child<QWidget>(*w, Name("lblR27Val", column).c_str()));
-        EXPECT_NEAR(InWindow(*c).center().x(), input.center().x(), kSlack) << name;
-    }
-
-    void ExpectRowsUnderColumns() {
+    // The lower rows under the input columns, the numbers over their middles.
+    void ExpectAligned(const TestWindow& w) {
+        const bool extended = std::string(GetParam()) == "zirkon";
         for (int i = 0; i < 4; ++i) {
-            ExpectUnderColumn("lblHodnota", i, i);
-            ExpectUnderColumn("lblHodnota", i + 4, i);
-            if (!extended()) continue;
-            ExpectUnderColumn("lblR38mVVK", i, i);
-            ExpectUnderColumn("lblR38mVVQ", i, i);
-            ExpectCentredUnderColumn("cmdCopyEKEY_Ext2Int", i, i);
+            const QRect input = At(w, "lblR27Val", i);
+            std::vector<std::pair<const char*, int>> under = {{"lblHodnota", i},
+                                                              {"lblHodnota", i + 4}};
+            if (extended) under.insert(under.end(), {{"lblR38mVVK", i}, {"lblR38mVVQ", i}});
+            for (const auto& [base, index] : under) {
+                EXPECT_NEAR(At(w, base, index).left(), input.left(), kSlack) << base << index;
+                EXPECT_NEAR(At(w, base, index).right(), input.right(), kSlack) << base << index;
+            }
+            if (!extended) continue;
+            const int middle = input.center().x();
+            EXPECT_NEAR(At(w, "cmdCopyEKEY_Ext2Int", i).center().x(), middle, kSlack) << i;
             // Zero, slope and manual entry fill their input's column.
-            const QRect input = InWindow(*Child<QWidget>(*w, Name("lblR27Val", i).c_str()));
-            EXPECT_NEAR(InWindow(*Child<QWidget>(*w, Name("cmdSetmVVKQ", i).c_str())).left(),
-                        input.left(), kSlack);
-            EXPECT_NEAR(InWindow(*Child<QWidget>(*w, Name("cmdSetmVVKQ", i + 8).c_str())).right(),
-                        input.right(), kSlack);
+            EXPECT_NEAR(At(w, "cmdSetmVVKQ", i).left(), input.left(), kSlack) << i;
+            EXPECT_NEAR(At(w, "cmdSetmVVKQ", i + 8).right(), input.right(), kSlack) << i;
         }
-    }
-
-    void ExpectNumbersOverColumns() {
-        auto* numbers = Child<QLabel>(*w, "Label4");
+        auto* numbers = Child<QLabel>(w, "Label4");
         ASSERT_NE(numbers, nullptr);
         const std::vector<int> middles = InkMiddles(*numbers);
         ASSERT_EQ(middles.size(), 4u) << "the numbers 1 to 4, each on its own";
-        const int origin = InWindow(*numbers).left();
         for (int i = 0; i < 4; ++i) {
-            const int middle =
-                InWindow(*Child<QWidget>(*w, Name("lblR27Val", i).c_str())).center().x() - origin;
-            EXPECT_NEAR(middles[static_cast<std::size_t>(i)], middle, kSlack) << "number " << i + 1;
+            EXPECT_NEAR(middles[static_cast<std::size_t>(i)] + InWindow(*numbers).left(),
+                        At(w, "lblR27Val", i).center().x(), kSlack)
+                << "number " << i + 1;
         }
     }
-
-    // Whatever the width, the alignment never asks the window for more room.
-    void ExpectSizeHintsUnchanged() {
-        EXPECT_EQ(w->minimumSizeHint().width(), minimum.width());
-        EXPECT_EQ(w->minimumSizeHint().height(), minimum.height());
-        EXPECT_EQ(w->sizeHint().width(), preferred.width());
-        EXPECT_EQ(w->sizeHint().height(), preferred.height());
-    }
-
-    std::unique_ptr<TestWindow> w;
-    QSize minimum;
-    QSize preferred;
 };
 
-TEST_P(WindowLayoutTest, AsShownTheRowsStandUnderTheColumns) {
-    ExpectRowsUnderColumns();
-    ExpectNumbersOverColumns();
-}
-
-TEST_P(WindowLayoutTest, ResizeSettlesAtTheWidthAsked) {
-    // A small step, a large one, and back: each settles in one go.
-    for (const int width : {w->width() + 10, 1600, 1200}) {
+TEST_P(WindowLayout, RowsStayUnderTheColumnsWhateverTheWidthOrTheFont) {
+    auto w = Shown();
+    const QSize minimum = w->minimumSizeHint();
+    const QSize preferred = w->sizeHint();
+    ExpectAligned(*w);
+    // A small step, a large one, back, then maximised: each settles in one
+    // go, and the alignment never asks the window for more room.
+    for (const int width : {w->width() + 10, 1600, 1200, 0}) {
         SCOPED_TRACE(width);
-        w->resize(width, w->height());
+        if (width > 0)
+            w->resize(width, w->height());
+        else
+            w->showMaximized();
         Settle();
-        EXPECT_NEAR(w->width(), width, kSlack);
-        const int settled = w->width();
+        const auto shown = [&] { return width > 0 ? w->width() : w->frameGeometry().width(); };
+        const int settled = shown();
+        EXPECT_NEAR(settled, width > 0 ? width : w->screen()->availableGeometry().width(),
+                    width > 0 ? kSlack : 0);
         Settle();
-        EXPECT_EQ(w->width(), settled) << "still growing";
-        ExpectSizeHintsUnchanged();
-        ExpectRowsUnderColumns();
-        ExpectNumbersOverColumns();
+        EXPECT_EQ(shown(), settled) << "still growing";
+        EXPECT_EQ(w->minimumSizeHint(), minimum);
+        EXPECT_EQ(w->sizeHint(), preferred);
+        ExpectAligned(*w);
     }
-}
-
-TEST_P(WindowLayoutTest, MaximisedFillsTheScreenAndStaysSo) {
-    w->resize(1600, w->height());
-    Settle();
-    w->showMaximized();
-    Settle();
-    const QRect screen = w->screen()->availableGeometry();
-    EXPECT_EQ(w->frameGeometry().width(), screen.width());
-    Settle();
-    EXPECT_EQ(w->frameGeometry().width(), screen.width()) << "still growing";
-    ExpectSizeHintsUnchanged();
-    ExpectRowsUnderColumns();
-    ExpectNumbersOverColumns();
-}
-
-TEST_P(WindowLayoutTest, LargerHeadingsMoveTheLowerRowsWithTheTable) {
+    // Larger headings move the lower rows with the table.
+    w = Shown();
     QFont larger = w->font();
     larger.setPointSizeF(larger.pointSizeF() * 1.6);
     w->setFont(larger);
     Settle();
-    ExpectRowsUnderColumns();
-    ExpectNumbersOverColumns();
+    ExpectAligned(*w);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModes, WindowLayoutTest, ::testing::Values("", "zirkon"),
+INSTANTIATE_TEST_SUITE_P(BothModes, WindowLayout, ::testing::Values("", "zirkon"),
                          [](const ::testing::TestParamInfo<const char*>& mode) {
                              return std::string(mode.param).empty() ? "Normal" : "Extended";
                          });

@@ -1,11 +1,10 @@
-// The window's popup, row colours, tare, and the view that the operations
-// see.
+// The window's popup, row colours, and the tool tips of doubtful values.
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QtTest/QTest>
 
+#include "link/doubt.h"
 #include "window_test_support.h"
 
 namespace rm27::test {
@@ -13,23 +12,15 @@ namespace {
 
 using WindowStateTest = WindowTest;
 
-TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
-    auto w = MakeWindow();
-    w->Form_Load();
+TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopupForThatInput) {
+    auto w = LoadedWindow();
     w->show();
     auto* popup = Child<QMenu>(*w, "MEKEY");
     auto* info = Child<QLabel>(*w, "lblR27Slide_2");
-
     QTest::mouseClick(info, Qt::LeftButton);
     EXPECT_FALSE(popup->isVisible());
-
     QTest::mouseClick(info, Qt::RightButton);
-    EXPECT_TRUE(popup->isVisible());
-    QStringList items;
-    for (QAction* a : popup->actions())
-        items << a->text();
-    EXPECT_EQ(items, (QStringList{QStringLiteral("Uložit kalibraci do souboru BIN"),
-                                  QStringLiteral("Obnovit kalibraci ze souboru BIN …")}));
+    ASSERT_TRUE(popup->isVisible());
     // over input 3, not read: nothing to save, and said for that input
     popup->actions().constFirst()->trigger();
     popup->close();
@@ -38,8 +29,7 @@ TEST_F(WindowStateTest, RightClickOnTheInfoTextOpensThePopup) {
 }
 
 TEST_F(WindowStateTest, RowColourLeavesTheRawOver256Alone) {
-    auto w = MakeWindow();
-    w->Form_Load();
+    auto w = LoadedWindow();
     w->Form_Activate();
     w->SetInputRowColor(1, kRgbRed);
     auto color = [&](const char* name) {
@@ -52,34 +42,35 @@ TEST_F(WindowStateTest, RowColourLeavesTheRawOver256Alone) {
     EXPECT_EQ(color("lblR27ID_0"), QColor(Qt::white));
 }
 
-TEST_F(WindowStateTest, DoubleClickTaresThatInputOnly) {
-    auto w = MakeWindow();
-    w->Form_Load();
-    w->show();
-    w->session().live().value = {1.0f, 2.0f, 12.5f, 4.0f};
-    QTest::mouseDClick(Child<QLabel>(*w, "lblR27Val_2"), Qt::LeftButton);
-    EXPECT_EQ(w->session().live().tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
-}
-
-TEST_F(WindowStateTest, ViewEnablesGuardedControlsOnlyAfterTheCommand) {
-    Pty pty;
-    auto w = MakeWindow();
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    auto* reset = Child<QPushButton>(*w, "cmdReset");
-    bool nestedRan = false;
-    const bool ran = w->RunCommand([&](Operations&) {
-        EXPECT_FALSE(w->RunCommand([&](Operations&) { nestedRan = true; }));
-        w->setControlEnabled("cmdReset", true);
-        w->setControlVisible("mRMUmain", true);
-        w->setCaption("lblHodnota_5", Text::Value("65536"));
-        EXPECT_FALSE(reset->isEnabled());
-    });
-    EXPECT_TRUE(ran);
-    EXPECT_FALSE(nestedRan);
-    EXPECT_TRUE(reset->isEnabled());
-    EXPECT_TRUE(Child<QMenu>(*w, "mRMUmain")->menuAction()->isVisible());
-    EXPECT_EQ(Child<QLabel>(*w, "lblHodnota_5")->text(), QStringLiteral("65536"));
+// A value the converter may not have sent keeps the text the operation gave
+// it; the reason goes into the control's tool tip, after its own.
+TEST_F(WindowStateTest, TheReasonFollowsTheControlsOwnTipAndTheTextStays) {
+    auto w = LoadedWindow();
+    auto* k = Child<QLabel>(*w, "lblR38mVVK_1");
+    ASSERT_NE(k, nullptr);
+    ASSERT_TRUE(k->toolTip().isEmpty());
+    EXPECT_FALSE(Child<QLabel>(*w, "lblR27Val_2")->toolTip().isEmpty()); // it has one of its own
+    w->setCaption("lblR38mVVK_1", Text::Value("-1.#QNB E+00"));
+    const QString bad = QString::fromStdString(DoubtText(kDoubtBadCharacter).czech());
+    for (const char* name :
+         {"lblR38mVVK_1", "lblR27Val_2", "cmbFreq", "lblAdresa", "lblR27Slide_0"}) {
+        SCOPED_TRACE(name);
+        auto* c = Child<QWidget>(*w, name);
+        ASSERT_NE(c, nullptr);
+        const QString own = c->toolTip();
+        w->setDoubt(name, DoubtText(kDoubtBadCharacter));
+        EXPECT_TRUE(c->toolTip().startsWith(own));
+        EXPECT_TRUE(c->toolTip().endsWith(bad));
+        if (own.isEmpty()) {
+            EXPECT_EQ(c->toolTip(), bad);
+        }
+        // a second doubt replaces the first, it does not pile up
+        w->setDoubt(name, DoubtText(kDoubtMaybeLate));
+        EXPECT_FALSE(c->toolTip().contains(bad));
+        w->setDoubt(name, Text());
+        EXPECT_EQ(c->toolTip(), own);
+    }
+    EXPECT_EQ(k->text(), QStringLiteral("-1.#QNB E+00"));
 }
 
 } // namespace

@@ -13,33 +13,17 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include <memory>
+
 #include "mainwindow/measurement_bar.h"
 #include "session/measurement_status.h"
 #include "ui/qt_prompter.h"
+#include "ui/qt_serial_line.h"
 #include "ui/window_placement.h"
 #include "window_test_support.h"
 
 namespace rm27::test {
 namespace {
-
-// The window the next box, question or input box comes up in; the box is
-// closed as soon as it shows.
-class BoxParent {
-public:
-    void expectNext() {
-        parent_ = nullptr;
-        QTimer::singleShot(0, [this] {
-            QWidget* box = QApplication::activeModalWidget();
-            ASSERT_NE(box, nullptr);
-            parent_ = box->parentWidget();
-            box->close();
-        });
-    }
-    QWidget* parent() const { return parent_; }
-
-private:
-    QWidget* parent_ = nullptr;
-};
 
 TEST(BoxesInFront, ABoxBelongsToTheWindowKeptOnTopWhicheverIsActive) {
     QMainWindow main;
@@ -50,24 +34,27 @@ TEST(BoxesInFront, ABoxBelongsToTheWindowKeptOnTopWhicheverIsActive) {
     SetTopmost(&editor, true);
     main.activateWindow();
     QtPrompter prompter(&main, QStringLiteral("RM-27/RMU Manager"));
-    BoxParent box;
-
-    box.expectNext();
-    prompter.critical(Text::Value("Kalibrační list byl uložen"));
-    EXPECT_EQ(box.parent(), &editor);
-    box.expectNext();
-    prompter.question(Text::Value("?"), MessageAnswer::No);
-    EXPECT_EQ(box.parent(), &editor);
-    box.expectNext();
-    prompter.inputBox(Text::Value("Hodnota"), {}, "1");
-    EXPECT_EQ(box.parent(), &editor);
-
+    // The window the box that `show` brings up belongs to; the box is
+    // closed as soon as it shows.
+    const auto parentOf = [](const std::function<void()>& show) {
+        const auto parent = std::make_shared<QWidget*>(nullptr);
+        QTimer::singleShot(0, [parent] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            *parent = box->parentWidget();
+            box->close();
+        });
+        show();
+        return *parent;
+    };
+    EXPECT_EQ(parentOf([&] { prompter.critical(Text::Value("Kalibrační list byl uložen")); }),
+              &editor);
+    EXPECT_EQ(parentOf([&] { prompter.question(Text::Value("?"), MessageAnswer::No); }), &editor);
+    EXPECT_EQ(parentOf([&] { prompter.inputBox(Text::Value("Hodnota"), {}, "1"); }), &editor);
     // Without a window on top the box is the main window's.
     SetTopmost(&editor, false);
     editor.hide();
-    box.expectNext();
-    prompter.critical(Text::Value("x"));
-    EXPECT_EQ(box.parent(), &main);
+    EXPECT_EQ(parentOf([&] { prompter.critical(Text::Value("x")); }), &main);
 }
 
 class WindowTruth : public WindowTest {
@@ -82,8 +69,7 @@ protected:
 
 TEST_F(WindowTruth, TheIndicatorSaysWhyValuesStopAndStaleValuesLookIt) {
     Pty pty;
-    auto w = MakeWindow(QStringLiteral("zirkon"));
-    w->Form_Load();
+    auto w = LoadedWindow(QStringLiteral("zirkon"));
     EXPECT_EQ(Indicator(*w), QStringLiteral("Měření zastaveno: port je odpojen"));
     ASSERT_TRUE(ConnectTo(*w, pty));
     w->state().DeviceId = "0001RM2701";
@@ -126,8 +112,7 @@ TEST_F(WindowTruth, TheIndicatorSaysWhyValuesStopAndStaleValuesLookIt) {
 
 TEST_F(WindowTruth, AClosedPortDisablesEveryControlThatSendsAndRefusesAtOnce) {
     Pty pty;
-    auto w = MakeWindow(QStringLiteral("zirkon"));
-    w->Form_Load();
+    auto w = LoadedWindow(QStringLiteral("zirkon"));
     ASSERT_TRUE(ConnectTo(*w, pty));
     w->state().DeviceId = "0001RM2701";
     w->session().live().answeredMs = instant.nowMs();
@@ -143,22 +128,17 @@ TEST_F(WindowTruth, AClosedPortDisablesEveryControlThatSendsAndRefusesAtOnce) {
                                                               : qobject_cast<QWidget*>(o)->isEnabled();
         EXPECT_EQ(on, !s.needsLine) << s.control.toStdString();
     }
-    pty.readAll();
-    const auto before = instant.nowMs();
+    // refused at once (what that means is the connection's: tests/session)
     bool ran = false;
     EXPECT_FALSE(w->RunCommand([&](Operations&) { ran = true; }));
     EXPECT_FALSE(ran);
-    EXPECT_EQ(instant.nowMs(), before);
-    EXPECT_EQ(pty.readAll(), "");
-    ASSERT_FALSE(prompter.calls.empty());
-    EXPECT_EQ(prompter.calls.back().text.rfind("Komunikační port není otevřen", 0), 0u);
 }
 
 using TareShown = WindowTest;
 
+// A double click tares that input only.
 TEST_F(TareShown, NetBesideATaredValueUntilItsPopupClearsTheTare) {
-    auto w = MakeWindow();
-    w->Form_Load();
+    auto w = LoadedWindow();
     w->show();
     w->state().records[2].unit = "kg  ";
     w->state().records[2].numberFormat = "###0.00 ";
@@ -169,6 +149,7 @@ TEST_F(TareShown, NetBesideATaredValueUntilItsPopupClearsTheTare) {
     EXPECT_FALSE(net->isVisible());
 
     QTest::mouseDClick(value, Qt::LeftButton);
+    EXPECT_EQ(w->session().live().tare, (std::array<float, 4>{0.0f, 0.0f, 12.5f, 0.0f}));
     EXPECT_TRUE(net->isVisible());
     EXPECT_EQ(net->text(), QStringLiteral("NET"));
     EXPECT_EQ(net->toolTip(), QStringLiteral("Netto: tára 12.50 kg odečtena"));
@@ -177,7 +158,6 @@ TEST_F(TareShown, NetBesideATaredValueUntilItsPopupClearsTheTare) {
 
     auto* popup = Child<QMenu>(*w, "mTare");
     auto* clear = Child<QAction>(*w, "mClearTare");
-    EXPECT_EQ(clear->text(), QStringLiteral("Zrušit táru"));
     QTest::mouseClick(Child<QLabel>(*w, "lblR27Val_1"), Qt::RightButton);
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(clear->isEnabled()); // nothing to clear on input 2

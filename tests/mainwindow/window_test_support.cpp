@@ -93,19 +93,20 @@ void WindowTest::SetUp() {
     settings->store().clear();
 }
 
-std::unique_ptr<TestWindow> WindowTest::MakeWindow(const QString& commandLine) {
+FrmMainSetup WindowTest::Setup(const QString& commandLine) {
     FrmMainSetup setup;
     setup.commandLine = commandLine;
     setup.ports = &ports;
     setup.settings = settings.get();
     setup.prompter = &prompter;
     setup.pump = &instant;
+    setup.clock = clock;
     setup.quit = [this] { ++quits; };
-    return std::make_unique<TestWindow>(setup);
+    return setup;
 }
 
-bool WindowTest::ConnectTo(TestWindow& w, const Pty& pty, int n) {
-    ports.setFixed(n, PortDevice{pty.slavePath(), QStringLiteral("pty")});
+bool WindowTest::ConnectTo(FrmMain& w, const QString& device, int n) {
+    ports.setFixed(n, PortDevice{device, QStringLiteral("pty")});
     Child<QComboBox>(w, "cmbSelectPort")->setCurrentIndex(n - 1);
     w.cmdConnect_Click();
     return w.serialLine().portOpen();

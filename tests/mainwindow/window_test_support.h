@@ -22,8 +22,6 @@
 
 namespace rm27::test {
 
-using RecorderPrompter = Recorder;
-
 // Virtual time: every wait services the pending events once and moves the
 // clock on at once.
 class InstantPump : public EventPump {
@@ -85,7 +83,17 @@ protected:
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    std::unique_ptr<TestWindow> MakeWindow(const QString& commandLine = {});
+    // The window's collaborators: the fixture's, and `clock` when set.
+    FrmMainSetup Setup(const QString& commandLine = {});
+    std::unique_ptr<TestWindow> MakeWindow(const QString& commandLine = {}) {
+        return std::make_unique<TestWindow>(Setup(commandLine));
+    }
+    // Made and loaded, as the program starts it.
+    std::unique_ptr<TestWindow> LoadedWindow(const QString& commandLine = {}) {
+        auto w = MakeWindow(commandLine);
+        w->Form_Load();
+        return w;
+    }
 
     template <class T> static T* Child(const QObject& w, const char* name) {
         T* c = w.findChild<T*>(QString::fromLatin1(name));
@@ -93,16 +101,20 @@ protected:
         return c;
     }
 
-    // Connects through COMn mapped to the pty; true when the port opened.
-    bool ConnectTo(TestWindow& w, const Pty& pty, int n = 1);
+    // Connects through COMn mapped to the device; true when the port opened.
+    bool ConnectTo(FrmMain& w, const QString& device, int n = 1);
+    bool ConnectTo(FrmMain& w, const Pty& pty, int n = 1) {
+        return ConnectTo(w, pty.slavePath(), n);
+    }
 
     PortMap ports;
     std::unique_ptr<AppSettings> settings;
     // "Ukončit" ends no test program: it is counted here instead.
     int quits = 0;
-    RecorderPrompter prompter;
+    Recorder prompter;
     InstantPump instant;
     QtEventPump real;
+    WallClock* clock = nullptr;
 };
 
 } // namespace rm27::test

@@ -11,55 +11,40 @@ namespace rm27::test {
 using CsvRecords = std::vector<std::vector<std::string>>;
 
 // Fails (returns false) on a quote inside an unquoted field, text after a
-// closing quote, or an unterminated quoted field.
+// closing quote, a CR without its LF, or an unterminated quoted field.
 inline bool ReadCsv(const std::string& text, char separator, CsvRecords& out) {
     out.clear();
     std::vector<std::string> record;
     std::string field;
-    bool quoted = false;    // inside quotes
-    bool wasQuoted = false; // the current field was quoted and closed
-    bool fieldStarted = false;
-    auto endField = [&] {
-        record.push_back(field);
-        field.clear();
-        wasQuoted = false;
-        fieldStarted = false;
-    };
+    enum { Empty, Plain, Quoted, Closed } at = Empty; // within the current field
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (quoted) {
-            if (c != '"') {
+        if (at == Quoted) {
+            if (c != '"')
                 field += c;
-            } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else {
-                quoted = false;
-                wasQuoted = true;
-            }
-            continue;
-        }
-        if (c == separator) {
-            endField();
-        } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) return false;
-            if (c == '\r') ++i;
-            endField();
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                at = Closed;
+        } else if (c == separator || c == '\r' || c == '\n') {
+            if (c == '\r' && (i + 1 >= text.size() || text[++i] != '\n')) return false;
+            record.push_back(field);
+            field.clear();
+            at = Empty;
+            if (c == separator) continue;
             out.push_back(record);
             record.clear();
-        } else if (c == '"') {
-            if (fieldStarted || wasQuoted) return false;
-            quoted = true;
-            fieldStarted = true;
+        } else if (c == '"' || at == Closed) {
+            if (at != Empty) return false;
+            at = Quoted;
         } else {
-            if (wasQuoted) return false;
             field += c;
-            fieldStarted = true;
+            at = Plain;
         }
     }
-    if (quoted) return false;
-    if (fieldStarted || wasQuoted || !record.empty()) {
-        endField();
+    if (at == Quoted) return false;
+    if (at != Empty || !record.empty()) {
+        record.push_back(field);
         out.push_back(record);
     }
     return true;
