@@ -470,33 +470,6 @@ TEST_F(EditingRun, LoadFromSensorReadsTheBlockAgainWithTheLineHeld) {
     EXPECT_TRUE(view.timer);
 }
 
-// A key written by another tool holds its texts in Windows-1250: a store
-// that leaves the description alone writes back its very bytes, and a text
-// the key cannot hold is refused in the editor before anything is sent.
-TEST_F(EditingRun, AWindows1250KeyKeepsItsBytesAndWhatItCannotHoldIsRefused) {
-    conv().setPlugged(1, true);
-    ReadAndMeasure();
-    const std::string description = "Force sensor 10 kN \x96 C3" + std::string(9, ' ');
-    ASSERT_EQ(conv().block(32).substr(8, 32), description);
-    EditorTag tagAfterRefusal = EditorTag::Store;
-    At(500, [&](CalibrationEditorModel& m) {
-        m.fields.txtJednotka = "kΩ";
-        view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
-        m.cmdAction_Click(1);
-        tagAfterRefusal = m.Tag;
-        m.fields.txtJednotka = "N";
-        m.cmdAction_Click(1);
-    });
-    const CalibrationRun run = Change(1);
-    ASSERT_TRUE(run.stored());
-    EXPECT_EQ(tagAfterRefusal, EditorTag::None);
-    EXPECT_EQ(view.criticals, Texts{"Znak „Ω“ (U+03A9) nelze uložit do eKey: kódová stránka "
-                                    "snímače (Windows-1250) ho neobsahuje."});
-    EXPECT_EQ(Kw().size(), run.image.size()); // one write, the second save's
-    EXPECT_EQ(conv().block(32).substr(8, 32), description);
-    EXPECT_EQ(TrimBlanks(state.records[1].description), "Force sensor 10 kN – C3");
-}
-
 TEST_F(EditingRun, ClosingTheProgramEndsTheWaitAndWritesNothing) {
     ReadAndMeasure();
     At(700, [&](CalibrationEditorModel&) { guard.cancel(); });

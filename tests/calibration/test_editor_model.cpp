@@ -289,6 +289,7 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
         line.setOpen(true);
         state.doubts.ekeyMask = {};
         m.fields.txtPopis = "Váha";
+        m.fields.txtJednotka = "kg";
     };
     refused([&] { m.xXx.noEKey = true; },
             {"Kalibrační data nemohou být zapsána do snímače, protože neobsahuje vniřní paměť "
@@ -299,6 +300,10 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     refused([&] { m.fields.txtPopis = " "; },
             {question, "Kalibrační křivka musí mít jméno (popis).",
              "Calibation data cannot be prepared to save."});
+    // the eKey holds its texts in Windows-1250: what it cannot hold is refused here
+    refused([&] { m.fields.txtJednotka = "kΩ"; },
+            {question, "Znak „Ω“ (U+03A9) nelze uložit do eKey: kódová stránka snímače "
+                       "(Windows-1250) ho neobsahuje."});
     // a doubtful eKey mask: the block the record goes back to is not known
     refused([&] { state.doubts.ekeyMask = kDoubtNoAnswer; }, {question, "maska eKey je nejistá: "});
     ASSERT_EQ(view.calls[0].icon, MessageIcon::Question);
