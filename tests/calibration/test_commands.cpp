@@ -357,41 +357,32 @@ TEST_F(EditingRun, ACapturedAndATypedPointGoIntoTheEKeyWithTheMeasurementStopped
 
 TEST_F(EditingRun, HowTheRunEndsDecidesWhatIsWritten) {
     ReadAndMeasure();
+    using Action = std::function<void(CalibrationEditorModel&)>;
+    const auto store = [](Action spoil) {
+        return [=](CalibrationEditorModel& m) {
+            spoil(m);
+            m.Tag = EditorTag::Store;
+        };
+    };
     const struct {
         const char* name;
-        std::function<void(CalibrationEditorModel&)> ending;
+        Action ending;
         EditorTag tag;
         bool stored;
         std::string message; // the plain box the store ends with, "" for none
     } cases[] = {
-        {"Storno", [](CalibrationEditorModel& m) { m.cmdAction_Click(0); }, EditorTag::Cancel,
-         false, ""},
-        {"the close box", [&](CalibrationEditorModel&) { editor.Unload(); }, EditorTag::Closed,
-         false, ""},
-        {"a new curve",
-         [&](CalibrationEditorModel& m) {
-             view.answers = {MessageAnswer::Yes};
-             m.mKrivkaNew_Click();
-         },
+        // clang-format off
+        {"Storno", [](auto& m) { m.cmdAction_Click(0); }, EditorTag::Cancel, false, ""},
+        {"the close box", [&](auto&) { editor.Unload(); }, EditorTag::Closed, false, ""},
+        {"a new curve", [&](auto& m) { view.answers = {MessageAnswer::Yes}; m.mKrivkaNew_Click(); },
          EditorTag::New, false, ""},
-        {"a curve of one point",
-         [](CalibrationEditorModel& m) {
-             m.xXx.pointCount = 1;
-             m.Tag = EditorTag::Store;
-         },
-         EditorTag::Store, false, "Nelze uložit křivku [ERR:-2]"},
-        {"a store, a tare left in the record",
-         [](CalibrationEditorModel& m) {
-             m.xXx.zeroOffset = 7;
-             m.Tag = EditorTag::Store;
-         },
+        {"a curve of one point", store([](auto& m) { m.xXx.pointCount = 1; }), EditorTag::Store,
+         false, "Nelze uložit křivku [ERR:-2]"},
+        {"a tare left in the record", store([](auto& m) { m.xXx.zeroOffset = 7; }),
          EditorTag::Store, true, ""},
-        {"an eKey pulled out before the write",
-         [&](CalibrationEditorModel& m) {
-             conv().setPlugged(0, false);
-             m.Tag = EditorTag::Store;
-         },
-         EditorTag::Store, false, "Chyba ukládání kalibrace. [ERR:-1]"},
+        {"an eKey pulled out", store([&](auto&) { conv().setPlugged(0, false); }), EditorTag::Store,
+         false, "Chyba ukládání kalibrace. [ERR:-1]"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
