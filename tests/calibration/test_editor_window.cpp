@@ -3,7 +3,6 @@
 // What the handlers do is the model's tests' business.
 #include <QAction>
 #include <QApplication>
-#include <QChart>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -12,7 +11,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QXYSeries>
 #include <QtTest/QTest>
 
 #include <functional>
@@ -169,36 +167,6 @@ TEST_F(EditorWindow, WhileItsOwnReadRunsTheEditorTakesNoCommand) {
     EXPECT_EQ(prompter.calls[0].text.rfind("Kalibraci nelze načíst ze snímače", 0), 0u);
     EXPECT_EQ(editor->model().Tag, EditorTag::None);
     EXPECT_EQ(Lines().size(), 2);
-}
-
-TEST_F(EditorWindow, TheLinearityViewFollowsThePointsAndTheLiveSignal) {
-    E<QAction>("mGrafLinearity")->trigger();
-    FrmLinearity* view = editor->linearityWindow();
-    ASSERT_NE(view, nullptr);
-    // typed: 49 at 1 mV/V lies 1 below the line through (0, 0) and (2, 100)
-    dialog.script = {Entry{"1", "49", false}};
-    E<QAction>("mKrivkaBodAdd")->trigger();
-    EXPECT_EQ(Child<QLabel>(*view, "lblLargestEndPoint")->text(),
-              QStringLiteral("Největší odchylka od přímky krajních bodů: -1.000 = -1.000 % "
-                             "rozsahu (bod 2)"));
-    // the live signal past the curve's end, on its extension
-    mvv = 2.5f;
-    editor->tmrOpisovac_Timer();
-    EXPECT_EQ(Child<QLabel>(*view, "lblLive")->text(),
-              QStringLiteral("Živý signál: 2.50000 → 125.5"));
-    for (QAbstractSeries* series : view->chart()->series()) {
-        if (series->name() != QStringLiteral("Živý signál")) continue;
-        EXPECT_EQ(static_cast<QXYSeries*>(series)->points(), (QList<QPointF>{{2.5, 125.5}}));
-    }
-    // closed by the user it stays closed; the editor's close takes it along
-    view->close();
-    E<QAction>("mKrivkaBodDelete")->trigger();
-    EXPECT_FALSE(view->isVisible());
-    E<QAction>("mGrafLinearity")->trigger();
-    EXPECT_TRUE(view->isVisible());
-    prompter.answers = {MessageAnswer::Yes}; // the changed points may go
-    editor->close();
-    EXPECT_FALSE(view->isVisible());
 }
 
 TEST_F(WindowTest, ThePointDialogShowsReadsAndCancels) {
