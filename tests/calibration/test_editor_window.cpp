@@ -207,18 +207,6 @@ TEST_F(WindowTest, ThePointDialogShowsReadsAndCancels) {
     }
 }
 
-TEST_F(WindowTest, TheFilterButtonWritesTheFilter) {
-    Pty pty;
-    auto w = MakeWindow(QStringLiteral("zirkon"));
-    w->Form_Load();
-    ASSERT_TRUE(ConnectTo(*w, pty));
-    RememberCell(w->session().ops(), kCellFilter, 0); // as a reading leaves it
-    w->setComboRows(ctl::cmbFreq, {"Stopped", "500 Hz ", "250 Hz ", "125 Hz "}, 3);
-    pty.readAll();
-    w->cmdGain_Click();
-    EXPECT_EQ(pty.readAll().rfind("$00EW0503\r$00ER05\r", 0), 0u);
-}
-
 TEST_F(WindowTest, ZmenitRunsTheEditorWhileTheWindowMeasuresAndReadsAfter) {
     Pty pty;
     auto w = MakeWindow(QStringLiteral("zirkon"));
