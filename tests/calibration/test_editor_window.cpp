@@ -19,7 +19,6 @@
 #include "calibration/editor/frm_qel_calib_input_box.h"
 #include "calibration/editor/frm_qel_calibration.h"
 #include "link/codecs.h"
-#include "link/memory.h"
 #include "session/controls.h"
 #include "session/write_safety.h"
 #include "sim/bus.h"
