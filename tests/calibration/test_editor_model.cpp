@@ -201,40 +201,6 @@ TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
     EXPECT_EQ(m.fields.label3, "2"); // the counter follows
 }
 
-TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
-    Type({{"1", "10"}, {"2", "20"}});
-    // A new curve first asks whether the changed curve may go; No to any
-    // question keeps the points.
-    const std::string discard = "Křivka se od otevření editoru změnila a není uložená. Zavřít "
-                                "editor a zahodit ji (bodů: 2)?";
-    const std::string fresh = "Do you really want to create new calibration data ?";
-    const std::string remove = "Do you really want to remove all points of the curve ?";
-    const std::pair<std::deque<MessageAnswer>, Texts> asks[] = {
-        {{MessageAnswer::No}, {discard}},
-        {{MessageAnswer::Yes, MessageAnswer::No}, {discard, fresh}},
-        {{MessageAnswer::No}, {remove}},
-    };
-    for (const auto& [answers, asked] : asks) {
-        view.calls.clear();
-        view.answers = answers;
-        (asked[0] == remove) ? m.mKrivkaDelete_Click() : m.mKrivkaNew_Click();
-        EXPECT_EQ(view.messageTexts(), asked);
-        EXPECT_EQ(view.calls.back().defaultButton, MessageAnswer::No);
-        EXPECT_EQ(m.points.count(), 2);
-    }
-    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
-
-    view.answers = {MessageAnswer::Yes};
-    m.mKrivkaDelete_Click();
-    EXPECT_TRUE(m.fields.lstKrivka.empty());
-    EXPECT_EQ(m.Tag, EditorTag::None); // unlike a new curve, the run goes on
-    Type({{"1", "10"}});
-    view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
-    m.mKrivkaNew_Click();
-    EXPECT_EQ(m.Tag, EditorTag::New);
-    EXPECT_EQ(m.xXx.pointCount + m.points.count(), 0);
-}
-
 TEST_F(EditorModel, UnsavedPointsAreKeptAndOfferedAtTheNextEditingOfTheSensor) {
     const std::string folder = ::testing::TempDir() + "drafts-" + std::to_string(::getpid());
     m.draftFolder = folder;
