@@ -157,30 +157,6 @@ TEST_F(EditorModel, APointTheEKeyCannotHoldIsRefusedByAddAndByEdit) {
     EXPECT_EQ(m.fields.lstKrivkaTips[2].czech(), "Hodnota se nevejde do formátu ####0.0: 123456.0");
 }
 
-TEST_F(EditorModel, ACaptureAtALoadTheTableHasReplacesItsSignalOnlyWhenAsked) {
-    Type({{"1", "10"}, {"3", "30"}});
-    m.xXx.liveMvV = 2;
-    view.answers = {MessageAnswer::Yes};
-    dialog.script.push_back(Entry{std::nullopt, "30", false});
-    EXPECT_TRUE(m.cmdSCAN_Click());
-    EXPECT_EQ(Curve(), "1:10 2:30 ");
-    ASSERT_EQ(view.calls.size(), 1u);
-    EXPECT_EQ(view.calls[0].text, "Bod s hodnotou etalonu 30 už v tabulce je (signál 3). Nahradit "
-                                  "jeho signál novým (2)? Ne: přidat další bod.");
-    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
-
-    // No: added beside it, and the repeated value reported; it stays. So
-    // is a point typed whole, without the offer.
-    m.xXx.liveMvV = 4;
-    dialog.script.push_back(Entry{std::nullopt, "10", false});
-    EXPECT_TRUE(m.cmdSCAN_Click());
-    EXPECT_EQ(Curve(), "1:10 2:30 4:10 ");
-    EXPECT_EQ(view.calls.size(), 3u); // the offer, and the repeated value
-    Type({{"5", "10"}});
-    EXPECT_EQ(view.calls.size(), 4u);
-    EXPECT_EQ(view.criticals, Texts(2, "Hondota etalonu 10 se vyskytuje opakovaně. "));
-}
-
 TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
     Type({{"1", "10"}, {"2", "20"}, {"3", "30"}});
     m.fields.lstKrivkaSelected = -1;
