@@ -177,34 +177,6 @@ TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
     EXPECT_EQ(m.fields.label3, "2"); // the counter follows
 }
 
-TEST_F(EditorModel, UnsavedPointsAreKeptAndOfferedAtTheNextEditingOfTheSensor) {
-    const std::string folder = ::testing::TempDir() + "drafts-" + std::to_string(::getpid());
-    m.draftFolder = folder;
-    m.UpdateCalibration();
-    Type({{"1", "10"}, {"2", "20"}});
-    m.KeepDraft();
-
-    // The program ends without a store; the next editing of the sensor.
-    ScriptedPointDialog again;
-    CalibrationEditorModel next{ops, again};
-    next.xXx = m.xXx;
-    next.xXx.pointCount = 0;
-    next.draftFolder = folder;
-    next.UpdateCalibration();
-    view.answers = {MessageAnswer::Yes};
-    ASSERT_TRUE(next.OfferDraft());
-    LastBoxBegins("Pro tento snímač jsou uloženy neuložené body z předchozí úpravy (bodů: 2, 20");
-    EXPECT_EQ(Curve(&next), "1:10 2:20 ");
-    // Given up after the question ("Storno", as the window runs it): not
-    // offered again.
-    view.answers = {MessageAnswer::Yes};
-    ASSERT_TRUE(next.MayLeave());
-    next.cmdAction_Click(0);
-    next.KeepDraft();
-    EXPECT_FALSE(next.OfferDraft());
-    std::filesystem::remove_all(folder);
-}
-
 TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     Type({{"0", "0"}, {"2", "100"}});
     const std::string question = "Chcete opravdu zapsat kalibrační data do snímače ?";
