@@ -228,29 +228,6 @@ TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     EXPECT_EQ(m.Tag, EditorTag::Cancel);
 }
 
-TEST_F(EditorModel, SaveToFileWritesTheBuiltRecordOrSaysWhyNot) {
-    m.program = "RM-27/RMU Manager 9.9.9";
-    m.appFolder = "/opt/r27";
-    Type({{"0", "0"}, {"2", "100"}});
-    // saved: the record as the build left it, under "Kalibrace", no message
-    view.fileAnswers = {"/tmp/a"};
-    m.mFileSaveAs_Click();
-    EXPECT_EQ(view.calls.back().dialog.filter, "Calibration files (*.CLB)|*.CLB");
-    EXPECT_EQ(view.calls.back().dialog.initDir, "/opt/r27");
-    EXPECT_TRUE(view.criticals.empty());
-    const ClbGroup* g = store.group("/tmp/a.CLB", "Kalibrace");
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->keys, CalibrationGroup("Kalibrace", m.xXx, m.program).keys);
-    EXPECT_EQ(*g->find("DateOfSave"), "261204");
-
-    // the store refuses: the file's name and the system's reason
-    store.failWith = "Permission denied";
-    view.fileAnswers = {"/tmp/b.clb"};
-    m.mFileSaveAs_Click();
-    EXPECT_EQ(view.criticals,
-              Texts{"Write data to file failed. \r\n/tmp/b.clb\r\nPermission denied"});
-}
-
 TEST_F(EditorModel, OpenChecksTheFileAndKeepsTheEditorsBlock) {
     m.Adr = m.xXx.adr = 4;
     m.SubAdr = m.xXx.subAdr = 1;
