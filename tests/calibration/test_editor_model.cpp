@@ -157,26 +157,6 @@ TEST_F(EditorModel, APointTheEKeyCannotHoldIsRefusedByAddAndByEdit) {
     EXPECT_EQ(m.fields.lstKrivkaTips[2].czech(), "Hodnota se nevejde do formátu ####0.0: 123456.0");
 }
 
-TEST_F(EditorModel, EditAndDeleteNeedASelectedPoint) {
-    Type({{"1", "10"}, {"2", "20"}, {"3", "30"}});
-    m.fields.lstKrivkaSelected = -1;
-    m.lstKrivka_DblClick();
-    m.mKrivkaBodDelete_Click();
-    EXPECT_EQ(dialog.shown.size(), 3u);
-    EXPECT_EQ(view.criticals, Texts{"Nejprve označte bod křivky, který se má vymazat !"});
-
-    m.fields.lstKrivkaSelected = 0;
-    dialog.script.push_back(Entry{"4", "40", false});
-    m.lstKrivka_DblClick();
-    EXPECT_EQ(dialog.shown.back().txtCalBod,
-              (std::array<std::string, 2>{"       1.00000", "   10.0 "}));
-    EXPECT_EQ(Curve(), "2:20 3:30 4:40 ");
-    m.fields.lstKrivkaSelected = 1;
-    m.mKrivkaBodDelete_Click();
-    EXPECT_EQ(Curve(), "2:20 4:40 ");
-    EXPECT_EQ(m.fields.label3, "2"); // the counter follows
-}
-
 TEST_F(EditorModel, SaveRefusalsAndSuccess) {
     Type({{"0", "0"}, {"2", "100"}});
     const std::string question = "Chcete opravdu zapsat kalibrační data do snímače ?";
