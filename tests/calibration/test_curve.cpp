@@ -135,37 +135,6 @@ TEST(Txt2xxx, BuildsTheRecordFromTheFieldsOrRefuses) {
     EXPECT_EQ(rec.sensorId, "ZZ99BBAA");
 }
 
-TEST(LoadCalibration, FillsTheFieldsFromTheRecord) {
-    const struct {
-        std::string format;
-        int gain, slide, fast;
-        std::vector<int> rows; // format, gain, sliding, fast sliding
-    } cases[] = {
-        {"##0.000 ", 7, 12, 50, {3, 7, 10, 15}},
-        {"#.#", 8, 11, 0, {0, 0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.format);
-        SensorRecord rec;
-        rec.numberFormat = c.format;
-        rec.gainCode = c.gain;
-        rec.slidingLength = c.slide;
-        rec.fastSlidingLength = c.fast;
-        rec.description = FixedText(" Váha ", kDescriptionWidth);
-        rec.sensorId = "AC04BBAA";
-        rec.pointCount = 45; // more than the table holds
-        rec.pointSignals[39] = 39;
-        PointTable t;
-        EditorFields f;
-        LoadCalibration(t, rec, 4, 2, f);
-        EXPECT_EQ((std::vector<int>{f.cmbFormat, f.cmbGain, f.cmbSlide, f.cmbSlideRychl}), c.rows);
-        EXPECT_EQ(t.count(), 40);
-        EXPECT_EQ(f.label3, "40");
-        EXPECT_EQ(t.slot(40).signal, 39);
-        EXPECT_EQ(f.caption.czech(), "Kalibrace [ Váha ] Adr=4 SubAdr=2");
-    }
-}
-
 TEST(ShowCurve, LinesFollowTheCurveTypeAndATooWideValueHasATip) {
     SetDecimalSeparator('.');
     PointTable t = Table({{0.5f, 12.5f}, {1234567, 123456}});
