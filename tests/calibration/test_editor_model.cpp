@@ -2,11 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
-#include <unistd.h>
 
 #include "calibration/editor_model.h"
 #include "link/codecs.h"
