@@ -1,5 +1,5 @@
-// Backups and certificates kept in memory, so that a test can look at what a
-// command would have put on disk, or make the disk refuse.
+// Certificates kept in memory, so that a test can look at what a command
+// would have put on disk, or make the disk refuse.
 #pragma once
 
 #include <fstream>
@@ -9,21 +9,8 @@
 #include <vector>
 
 #include "calibration/certificate.h"
-#include "session/backups.h"
 
 namespace rm27::test {
-
-class KeptBackups final : public BackupStore {
-public:
-    std::vector<BackupEntry> kept;
-    std::string save(const BackupEntry& entry, std::string*) override {
-        kept.push_back(entry);
-        kept.back().path = "/backups/" + std::to_string(kept.size());
-        return kept.back().path;
-    }
-    std::vector<BackupEntry> list() override { return kept; }
-    bool load(const std::string&, BackupEntry&, Text*) override { return false; }
-};
 
 class KeptCertificates final : public CertificatePrinter {
 public:
