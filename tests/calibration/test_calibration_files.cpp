@@ -2,6 +2,8 @@
 // write them and other tools read them.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -196,6 +198,21 @@ TEST_F(Folder, TheCertificateStatesTheCalibrationAsItWouldBeStored) {
           "\r\n2,1,100,-0.5,-0.248756,-0.333333,-0.165837\r\n"}) {
         EXPECT_NE(csv.find(expected), std::string::npos) << expected << "\n" << csv;
     }
+}
+
+
+TEST_F(Folder, WriteAndReadFailuresGiveTheSystemsReason) {
+    spill("plain", "x");
+    EXPECT_FALSE(
+        store.writeGroup(path("plain/a.CLB"), CalibrationGroup("K", Curve("x", {}), "p"), reason));
+    EXPECT_NE(reason.czech().find("Not a directory"), std::string::npos) << reason.czech();
+    std::vector<ClbGroup> groups;
+    EXPECT_FALSE(store.readGroups(path("none.CLB"), groups, reason));
+    EXPECT_NE(reason.czech().find("No such file"), std::string::npos) << reason.czech();
+    // QSettings would wait on a FIFO for a writer that never comes.
+    ASSERT_EQ(::mkfifo(path("fifo.CLB").c_str(), 0600), 0);
+    EXPECT_FALSE(store.readGroups(path("fifo.CLB"), groups, reason));
+    EXPECT_EQ(reason.czech(), "je to pojmenovaná roura (FIFO), ne soubor");
 }
 
 } // namespace

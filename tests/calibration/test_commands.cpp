@@ -461,5 +461,19 @@ TEST_F(EditingRun, LoadFromSensorReadsTheBlockAgainWithTheLineHeld) {
     EXPECT_TRUE(view.timer);
 }
 
+TEST_F(EditingRun, ClosingTheProgramEndsTheWaitAndWritesNothing) {
+    ReadAndMeasure();
+    At(700, [&](CalibrationEditorModel&) { guard.cancel(); });
+    const std::size_t before = line.sent().size();
+    const std::size_t statusesBefore = view.statuses.size();
+    EXPECT_EQ(Change(2).tag, EditorTag::None);
+    // it unwinds at once: no restart of the measurement is reported
+    EXPECT_EQ(view.statuses.size(), statusesBefore);
+    EXPECT_FALSE(editor.visible);
+    EXPECT_EQ(reads, 0);
+    for (const std::string& f : framesAfter(before))
+        EXPECT_TRUE(f == "$01MK\r" || f == "$01KQ\r") << f;
+}
+
 } // namespace
 } // namespace rm27

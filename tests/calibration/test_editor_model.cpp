@@ -1,6 +1,8 @@
 // The calibration editor's handlers without widgets.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 
 #include "calibration/editor_model.h"
@@ -248,6 +250,68 @@ TEST_F(EditorModel, OpenChecksTheFileAndKeepsTheEditorsBlock) {
     EXPECT_EQ(Curve(), "0:0 0.5:49.5 1:100 ");
     EXPECT_EQ(m.fields.caption.czech(), "Kalibrace [ Ze souboru ] Adr=4 SubAdr=1");
     EXPECT_EQ(m.xXx.subAdr, 1);
+}
+
+TEST_F(EditorModel, UnsavedPointsAreKeptAndOfferedAtTheNextEditingOfTheSensor) {
+    const std::string folder = ::testing::TempDir() + "drafts-" + std::to_string(::getpid());
+    m.draftFolder = folder;
+    m.UpdateCalibration();
+    Type({{"1", "10"}, {"2", "20"}});
+    m.KeepDraft();
+
+    // The program ends without a store; the next editing of the sensor.
+    ScriptedPointDialog again;
+    CalibrationEditorModel next{ops, again};
+    next.xXx = m.xXx;
+    next.xXx.pointCount = 0;
+    next.draftFolder = folder;
+    next.UpdateCalibration();
+    view.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(next.OfferDraft());
+    LastBoxBegins("Pro tento snímač jsou uloženy neuložené body z předchozí úpravy (bodů: 2, 20");
+    EXPECT_EQ(Curve(&next), "1:10 2:20 ");
+    // Given up after the question ("Storno", as the window runs it): not
+    // offered again.
+    view.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(next.MayLeave());
+    next.cmdAction_Click(0);
+    next.KeepDraft();
+    EXPECT_FALSE(next.OfferDraft());
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(EditorModel, NewAndRemoveCurveAskWithNoPreselected) {
+    Type({{"1", "10"}, {"2", "20"}});
+    // A new curve first asks whether the changed curve may go; No to any
+    // question keeps the points.
+    const std::string discard = "Křivka se od otevření editoru změnila a není uložená. Zavřít "
+                                "editor a zahodit ji (bodů: 2)?";
+    const std::string fresh = "Do you really want to create new calibration data ?";
+    const std::string remove = "Do you really want to remove all points of the curve ?";
+    const std::pair<std::deque<MessageAnswer>, Texts> asks[] = {
+        {{MessageAnswer::No}, {discard}},
+        {{MessageAnswer::Yes, MessageAnswer::No}, {discard, fresh}},
+        {{MessageAnswer::No}, {remove}},
+    };
+    for (const auto& [answers, asked] : asks) {
+        view.calls.clear();
+        view.answers = answers;
+        (asked[0] == remove) ? m.mKrivkaDelete_Click() : m.mKrivkaNew_Click();
+        EXPECT_EQ(view.messageTexts(), asked);
+        EXPECT_EQ(view.calls.back().defaultButton, MessageAnswer::No);
+        EXPECT_EQ(m.points.count(), 2);
+    }
+    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
+
+    view.answers = {MessageAnswer::Yes};
+    m.mKrivkaDelete_Click();
+    EXPECT_TRUE(m.fields.lstKrivka.empty());
+    EXPECT_EQ(m.Tag, EditorTag::None); // unlike a new curve, the run goes on
+    Type({{"1", "10"}});
+    view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    m.mKrivkaNew_Click();
+    EXPECT_EQ(m.Tag, EditorTag::New);
+    EXPECT_EQ(m.xXx.pointCount + m.points.count(), 0);
 }
 
 } // namespace
