@@ -3,7 +3,6 @@
 // after it, on virtual time.
 #include <gtest/gtest.h>
 
-#include "link/codecs.h"
 #include "maintenance/ekey_bin.h"
 #include "maintenance/ekey_restore.h"
 #include "maintenance_rig.h"
@@ -69,7 +68,6 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
     EXPECT_EQ(r.outcome, ResultCode::Ok);
     EXPECT_TRUE(liveWhileAsked);
     EXPECT_EQ(conv().block(0), original);
-    EXPECT_EQ(state.images[0], original); // read again
     ASSERT_EQ(view.calls.size(), 3u);
     EXPECT_EQ(view.calls[0].kind, test::PromptCall::Open);
     EXPECT_EQ(view.calls[1].defaultButton, MessageAnswer::No);
@@ -81,11 +79,7 @@ TEST_F(Restore, AChangedEKeyComesBackAndIsReadBackAsWritten) {
                   "Blok nyní obsahuje (podle posledního čtení): snímač SIMKEY01\r\n\r\n"
                   "Obraz v záloze: snímač SIMKEY01, popis „Load cell 500 kg“.");
     EXPECT_EQ(view.calls[2].text, "Blok 0 obnoven ze zálohy a ověřen čtením.");
-    // 256 bytes to block 0, all before the reading
-    const test::Frames writes = sent("KW");
-    ASSERT_EQ(writes.size(), 256u);
-    EXPECT_EQ(writes[255],
-              "$01KW00FF" + LongToHex(static_cast<unsigned char>(original[255]), 2) + "\r");
+    EXPECT_EQ(sent("KW").size(), 256u); // all before the reading
     EXPECT_EQ(view.statuses.back(), "OK.");
 }
 
@@ -181,9 +175,7 @@ TEST_F(Restore, AFailedOrDifferingWriteIsAFailure) {
     read();
     const std::string path = keepThenChange(0);
     bus.faults().next(RequestMatch::kwIndex(9), Fault::noAnswer(), 3);
-    RestoreResult r = restore(path);
-    EXPECT_EQ(r.outcome, ResultCode::Failed);
-    EXPECT_EQ(r.writeResult, Result::Of(ResultOf::BlockWrite, ResultCode::NoAnswer, 10));
+    EXPECT_EQ(restore(path).outcome, ResultCode::Failed);
     EXPECT_EQ(view.criticals.back(), "Chyba zápisu bloku 0 ze zálohy [E:-10]");
     const std::vector<JournalEntry> left = ops.journal->takeUnfinished();
     ASSERT_EQ(left.size(), 1u);
