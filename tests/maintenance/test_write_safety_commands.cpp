@@ -7,12 +7,7 @@
 // one that cannot be read back fails the command.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <set>
 
 #include "calibration/commands.h"
 #include "link/memory.h"
@@ -22,70 +17,15 @@
 #include "maintenance/ekey_restore.h"
 #include "maintenance/rmu_settings.h"
 #include "maintenance/write_undo.h"
-#include "reading/operations.h"
+#include "maintenance_rig.h"
 #include "support/calibration_rig.h"
-#include "support/sim_rig.h"
 
 namespace rm27 {
 namespace {
 
-namespace fs = std::filesystem;
 using sim::Fault;
 using sim::RequestMatch;
-
-// One converter, its line and its user, the journal in a folder of its own.
-struct Bench {
-    explicit Bench(const sim::ConverterSetup& setup) {
-        bus.add(setup);
-        UseReadRM27(ops);
-        view.now = [this] { return line.nowMs(); };
-        char pattern[] = "/tmp/rm27-guarded-XXXXXX";
-        dir = mkdtemp(pattern);
-        session.journal() = Journal((fs::path(dir) / "journal.jsonl").string());
-        // At each block's or cell's first write frame: the journal as the
-        // disk holds it then.
-        bus.onRequest = [this](const sim::Request& r) {
-            if (r.command() != "KW" && r.command() != "EW") return;
-            const std::string where = r.command() + std::to_string(r.param(0));
-            if (atFirstWrite.count(where) == 0) atFirstWrite[where] = session.journal().entries();
-        };
-    }
-    ~Bench() { fs::remove_all(dir); }
-    Bench(const Bench&) = delete;
-    Bench& operator=(const Bench&) = delete;
-
-    sim::Converter& conv() { return bus.converter(0); }
-    void read() {
-        session.run([](Operations& o) { ASSERT_TRUE(DevRead(o, 1)); });
-    }
-    std::string file(const std::string& name, const std::string& text) {
-        const std::string path = (fs::path(dir) / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    // Every block and memory cell of the converter.
-    std::vector<std::string> contents() {
-        std::vector<std::string> all;
-        std::string memory;
-        for (int cell = 0; cell < 256; ++cell)
-            memory += static_cast<char>(conv().memory(cell));
-        all.push_back(memory);
-        for (int block = 0; block < 256; ++block)
-            all.push_back(conv().block(block));
-        return all;
-    }
-
-    sim::Bus bus;
-    sim::VirtualLine line{bus};
-    test::Recorder view;
-    test::FixedClock clock;
-    test::FixedRandom random;
-    Session session{line, line, view, view, &clock, &random};
-    Operations& ops = session.ops();
-    test::ScriptedEditor editor{line, ops};
-    std::string dir;
-    std::map<std::string, std::vector<JournalEntry>> atFirstWrite;
-};
+using Op = std::function<void(Operations&)>;
 
 sim::ConverterSetup Plugged(std::array<bool, 4> plugged,
                             sim::Variant variant = sim::Variant::RM27) {
@@ -95,129 +35,124 @@ sim::ConverterSetup Plugged(std::array<bool, 4> plugged,
     return setup;
 }
 
+class Guarded;
 struct WriteCommand {
     const char* name;
     sim::ConverterSetup setup;
-    std::function<void(Bench&)> before; // what the user did before the command
-    std::function<void(Bench&)> command;
-    std::vector<std::string> written; // "KW<block>" / "EW<cell>": each write's first frame
+    std::function<void(Guarded&)> command;     // with what the user did before it
+    std::vector<std::string> written;          // "KW<block>" / "EW<cell>": each write's first frame
+    std::function<void(Guarded&)> before = {}; // what changed since the reading
 };
 
-std::vector<WriteCommand> Commands() {
-    const auto read = [](Bench& b) { b.read(); };
+void PrintTo(const WriteCommand& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// One converter, read, the journal in the rig's folder.
+class Guarded : public test::MaintenanceRig {
+public:
+    static std::vector<WriteCommand> Commands();
+
+    explicit Guarded(const sim::ConverterSetup& setup = Plugged({true, true, false, false}))
+        : MaintenanceRig(setup) {
+        session.journal() = Journal(dir + "/journal.jsonl");
+        // At each block's or cell's first write frame: the journal as the
+        // disk holds it then.
+        bus.onRequest = [this](const sim::Request& r) {
+            if (r.command() != "KW" && r.command() != "EW") return;
+            const std::string where = r.command() + std::to_string(r.param(0));
+            if (atFirstWrite.count(where) == 0) atFirstWrite[where] = session.journal().entries();
+        };
+        read();
+    }
+    void yes(const Op& op) {
+        view.answers = {MessageAnswer::Yes};
+        session.run(op);
+    }
+    // "Změnit" on input 1, stored at once, then `reading`.
+    CalibrationRun store(const Op& reading) {
+        editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
+        return run([&](Operations& o) { return ChangeCalibration(o, 0, editor, reading); });
+    }
+    // Every memory cell, then every block of the converter.
+    std::vector<std::string> contents() {
+        std::vector<std::string> all(1);
+        for (int cell = 0; cell < 256; ++cell)
+            all[0] += static_cast<char>(conv().memory(cell));
+        for (int block = 0; block < 256; ++block)
+            all.push_back(conv().block(block));
+        return all;
+    }
+
+    test::ScriptedEditor editor{line, ops};
+    std::map<std::string, std::vector<JournalEntry>> atFirstWrite;
+};
+
+void Reread(Operations& o) {
+    DevRead(o, 1);
+}
+
+std::function<void(Guarded&)> Answered(const Op& op) {
+    return [op](Guarded& g) { g.yes(op); };
+}
+
+std::vector<WriteCommand> Guarded::Commands() {
+    const std::array<bool, 4> in12{true, true, false, false};
+    const std::array<bool, 4> in14{true, false, false, true};
+    const std::array<bool, 4> in1{true, false, false, false};
+    // clang-format off
     return {
-        {"eKey copy to internal",
-         Plugged({true, true, false, false}),
-         read,
-         [](Bench& b) {
-             b.view.answers = {MessageAnswer::Yes};
-             b.session.run([](Operations& o) { CopyEKeyExtToInt(o, 1); });
-         },
-         {"KW160"}},
-        {"eKey copy 1 to 4",
-         Plugged({true, false, false, true}),
-         [](Bench& b) {
-             b.read();
+        {"EKeyCopyToInternal", Plugged(in12), Answered([](Operations& o) { CopyEKeyExtToInt(o, 1); }), {"KW160"}},
+        {"EKeyCopy1To4", Plugged(in14), Answered([](Operations& o) { CopyEKey1To4(o); }), {"KW96"},
+         [](Guarded& g) {
              // input 4's eKey changed since: the copy's own read is the one kept
-             std::string changed = b.conv().block(96);
+             std::string changed = g.conv().block(96);
              changed[10] = static_cast<char>(changed[10] ^ 0x20);
-             b.conv().setBlock(96, changed);
-         },
-         [](Bench& b) {
-             b.view.answers = {MessageAnswer::Yes};
-             b.session.run([](Operations& o) { CopyEKey1To4(o); });
-         },
-         {"KW96"}},
-        {"initialisation",
-         Plugged({true, false, false, true}),
-         read,
-         [](Bench& b) {
-             b.view.answers = {MessageAnswer::Yes};
-             b.session.run([](Operations& o) { InitEKeys(o, EKeyInitVariant::Davro); });
-         },
-         {"KW0", "KW96"}},
-        {"RMU limits",
-         Plugged({true, true, false, false}, sim::Variant::RMU),
-         read,
-         [](Bench& b) {
-             b.session.run([](Operations& o) {
-                 RmuStoreResult stored;
-                 RunRmuSettings(o, [&] {
-                     stored = StoreRmuLimits(o, {std::nullopt, "12,5", std::nullopt, "7"}, nullptr);
-                 });
-                 CheckRmuStore(o, stored);
-             });
-         },
+             g.conv().setBlock(96, changed);
+         }},
+        {"Initialisation", Plugged(in14), Answered([](Operations& o) { InitEKeys(o, EKeyInitVariant::Davro); }), {"KW0", "KW96"}},
+        {"RmuLimits", Plugged(in12, sim::Variant::RMU),
+         Answered([](Operations& o) {
+             RmuStoreResult stored;
+             RunRmuSettings(o, [&] { stored = StoreRmuLimits(o, {std::nullopt, "12,5", std::nullopt, "7"}, nullptr); });
+             CheckRmuStore(o, stored);
+         }),
          {"KW32", "KW131"}},
-        {"calibration store",
-         Plugged({true, true, false, false}),
-         read,
-         [](Bench& b) {
-             b.editor.actions = {
-                 {500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
-             b.session.run([&b](Operations& o) {
-                 ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
-             });
-         },
-         {"KW0"}},
-        {"restore",
-         Plugged({true, true, false, false}),
-         [](Bench& b) {
-             b.read();
+        {"CalibrationStore", Plugged(in12), [](Guarded& g) { g.store(Reread); }, {"KW0"}},
+        {"Restore", Plugged(in12),
+         [](Guarded& g) {
              // a backup of input 1's eKey from before a change, kept elsewhere
              BackupEntry e;
-             e.deviceId = b.ops.state.DeviceId;
+             e.deviceId = g.ops.state.DeviceId;
              e.address = 1;
-             e.block = 0;
-             e.image = b.conv().block(0);
+             e.image = g.conv().block(0);
              e.image[100] = static_cast<char>(e.image[100] ^ 0x55);
-             FolderBackupStore elsewhere((fs::path(b.dir) / "old").string());
-             std::string error;
-             b.view.fileAnswers = {elsewhere.save(e, &error)};
-             ASSERT_FALSE(b.view.fileAnswers.front().empty()) << error;
-         },
-         [](Bench& b) {
-             b.view.answers = {MessageAnswer::Yes};
-             b.session.run([](Operations& o) { RestoreEKey(o); });
+             g.view.fileAnswers = {FolderBackupStore(g.dir + "/old").save(e, nullptr)};
+             g.yes(RestoreEKey);
          },
          {"KW0"}},
-        {"zero and span of input 2",
-         Plugged({true, true, false, false}),
-         [](Bench& b) {
-             b.read();
-             b.ops.live.raw[1] = static_cast<float>(b.ops.state.Q[1] + 40000);
-             b.ops.live.seen[1] = true;
-         },
-         [](Bench& b) {
-             b.session.run([](Operations& o) {
-                 SetmVVKQ(o, 1 + kInputCount);
-                 SetmVVKQ(o, 1);
-             });
+        {"ZeroAndSpanOfInput2", Plugged(in12),
+         [](Guarded& g) {
+             g.ops.live.raw[1] = static_cast<float>(g.ops.state.Q[1] + 40000);
+             g.ops.live.seen[1] = true;
+             g.yes([](Operations& o) { SetmVVKQ(o, 1 + kInputCount); SetmVVKQ(o, 1); });
          },
          {"EW" + std::to_string(CellK(1)), "EW" + std::to_string(CellQ(1))}},
-        {"filter",
-         Plugged({true, false, false, false}),
-         read,
-         [](Bench& b) { b.session.run([](Operations& o) { WriteFilter(o, 3); }); },
-         {"EW" + std::to_string(kCellFilter)}},
-        {"EEPROM load",
-         Plugged({true, false, false, false}),
-         read,
-         [](Bench& b) {
-             b.view.fileAnswers = {b.file("part.eep", "90 12\r\n91 34\r\n90 56\r\n")};
-             b.view.answers = {MessageAnswer::Yes};
-             b.session.run([](Operations& o) { LoadEeprom(o); });
+        {"Filter", Plugged(in1), Answered([](Operations& o) { WriteFilter(o, 3); }), {"EW" + std::to_string(kCellFilter)}},
+        {"EepromLoad", Plugged(in1),
+         [](Guarded& g) {
+             g.view.fileAnswers = {g.file("part.eep", "90 12\r\n91 34\r\n90 56\r\n")};
+             g.yes([](Operations& o) { LoadEeprom(o); });
          },
          {"EW144"}},
-        {"address",
-         Plugged({true, false, false, false}),
-         read,
-         [](Bench& b) {
-             b.view.inputAnswers = {"7"};
-             b.session.run([](Operations& o) { ChangeAddress(o); });
+        {"Address", Plugged(in1),
+         [](Guarded& g) {
+             g.view.inputAnswers = {"7"};
+             g.session.run(ChangeAddress);
          },
          {"EW0"}},
     };
+    // clang-format on
 }
 
 // What an entry says about "KW<block>" / "EW<cell>": the old bytes there.
@@ -231,149 +166,112 @@ const JournalEntry* EntryFor(const std::vector<JournalEntry>& entries, const std
     return nullptr;
 }
 
-TEST(GuardedWrites, TheEntryIsOnDiskBeforeTheFirstFrameAndUndoPutsEveryByteBack) {
-    for (const WriteCommand& c : Commands()) {
-        SCOPED_TRACE(c.name);
-        Bench b(c.setup);
-        c.before(b);
-        const std::vector<std::string> before = b.contents();
-        c.command(b);
-        EXPECT_TRUE(b.view.criticals.empty()) << b.view.criticals.front();
-        for (const std::string& where : c.written) {
-            const JournalEntry* e = EntryFor(b.atFirstWrite[where], where);
-            ASSERT_NE(e, nullptr) << where;
-            const std::string& held =
-                e->isBlock() ? before[static_cast<std::size_t>(e->block) + 1] : before[0];
-            for (std::size_t k = 0; k < e->oldBytes.size(); ++k) {
-                const std::size_t at = e->isBlock() ? k : static_cast<std::size_t>(e->cells[k]);
-                EXPECT_EQ(e->oldBytes[k], held[at]) << where << " byte " << k;
-            }
+class EveryWrite : public Guarded, public ::testing::WithParamInterface<WriteCommand> {
+public:
+    EveryWrite() : Guarded(GetParam().setup) {}
+};
+
+TEST_P(EveryWrite, TheEntryIsOnDiskBeforeTheFirstFrameAndUndoPutsEveryByteBack) {
+    if (GetParam().before) GetParam().before(*this);
+    const std::vector<std::string> before = contents();
+    GetParam().command(*this);
+    EXPECT_TRUE(view.criticals.empty()) << view.criticals.front();
+    for (const std::string& where : GetParam().written) {
+        const JournalEntry* e = EntryFor(atFirstWrite[where], where);
+        ASSERT_NE(e, nullptr) << where;
+        const std::string& held =
+            e->isBlock() ? before[static_cast<std::size_t>(e->block) + 1] : before[0];
+        for (std::size_t k = 0; k < e->oldBytes.size(); ++k) {
+            const std::size_t at = e->isBlock() ? k : static_cast<std::size_t>(e->cells[k]);
+            EXPECT_EQ(e->oldBytes[k], held[at]) << where << " byte " << k;
         }
-        // Newest first, each taken back and read back.
-        const std::vector<JournalEntry> made = b.session.journal().entries();
-        for (auto it = made.rbegin(); it != made.rend(); ++it) {
-            UndoResult undone;
-            b.session.run([&](Operations& o) { undone = UndoWrite(o, it->id, false); });
-            EXPECT_EQ(undone.outcome, ResultCode::Ok) << it->id;
-            EXPECT_EQ(undone.write.entry.of, it->id);
-        }
-        EXPECT_TRUE(b.contents() == before);
     }
+    // Newest first, each taken back and read back.
+    const std::vector<JournalEntry> made = session.journal().entries();
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        const UndoResult undone = run([&](Operations& o) { return UndoWrite(o, it->id, false); });
+        EXPECT_EQ(undone.outcome, ResultCode::Ok) << it->id;
+        EXPECT_EQ(undone.write.entry.of, it->id);
+    }
+    EXPECT_TRUE(contents() == before);
 }
 
-TEST(GuardedWrites, AByteStoredElsewhereIsNamedByTheReadBack) {
+TEST_P(EveryWrite, AByteStoredElsewhereInABlockIsNamedByTheReadBack) {
     // Whether the command's own reading reads the block again (an eKey)
     // or not (an internal copy behind a plugged eKey, the RMU's blocks
-    // written before a restart), the block is read back.
-    for (const WriteCommand& c : Commands()) {
-        SCOPED_TRACE(c.name);
-        Bench b(c.setup);
-        c.before(b);
-        // Byte 1 ("S" of "FSN") lands on byte 0 and is echoed as sent.
-        b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
-        c.command(b);
-        if (c.written.front()[0] != 'K') continue; // the cells: the commands' own tests
-        const int block = std::stoi(c.written.front().substr(2));
-        ASSERT_EQ(b.bus.faults().log().size(), 1u);
-        ASSERT_EQ(b.view.criticals.size(), 1u);
-        EXPECT_EQ(b.view.criticals[0].rfind(
-                      "Blok " + std::to_string(block) +
-                          " po zápisu neobsahuje, co bylo zapsáno: první rozdíl v bajtu 0 "
-                          "(zapsáno 46h, přečteno 53h).",
-                      0),
-                  0u)
-            << b.view.criticals[0];
-    }
+    // written before a restart), the block is read back. The cells are
+    // the commands' own tests'.
+    const std::string& where = GetParam().written.front();
+    if (where[0] != 'K') return;
+    if (GetParam().before) GetParam().before(*this);
+    // Byte 1 ("S" of "FSN") lands on byte 0 and is echoed as sent.
+    bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
+    GetParam().command(*this);
+    ASSERT_EQ(bus.faults().log().size(), 1u);
+    ASSERT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(view.criticals[0], "Blok " + where.substr(2) +
+                                     " po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
+                                     "bajtu 0 (zapsáno 46h, přečteno 53h).");
 }
 
-TEST(GuardedWrites, ADifferingWriteFailsTheCommand) {
-    Bench b(Plugged({true, false, false, true}));
-    b.read();
-    b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
-    b.view.answers = {MessageAnswer::Yes};
+INSTANTIATE_TEST_SUITE_P(Commands, EveryWrite, ::testing::ValuesIn(Guarded::Commands()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(Guarded, ADifferingWriteFailsTheCommand) {
+    read({true, false, false, true});
+    bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
     CopyResult copy;
-    b.session.run([&](Operations& o) { copy = CopyEKey1To4(o); });
+    yes([&](Operations& o) { copy = CopyEKey1To4(o); });
     EXPECT_EQ(copy.outcome, ResultCode::Failed);
     ASSERT_EQ(copy.writes.size(), 1u);
     EXPECT_EQ(copy.writes[0].result, WriteCheckResult::Differs);
-    // the Part's own box still says the copy went through
-    EXPECT_EQ(b.view.messageTexts()[1], "Saved. Read=1>1 WRITE=0");
-    EXPECT_EQ(b.view.statuses.back(), "Blok 96 po zápisu neobsahuje, co bylo zapsáno.");
-
-    // written cleanly, the same copy reads back as written
-    b.view.answers = {MessageAnswer::Yes};
-    b.session.run([&](Operations& o) { copy = CopyEKey1To4(o); });
-    EXPECT_EQ(copy.outcome, ResultCode::Ok);
-    EXPECT_EQ(copy.writes[0].result, WriteCheckResult::Same);
-    EXPECT_EQ(b.view.statuses.back(), "OK.");
+    // the copy's own box still says it went through
+    EXPECT_EQ(view.messageTexts()[1], "Saved. Read=1>1 WRITE=0");
+    EXPECT_EQ(view.statuses.back(), "Blok 96 po zápisu neobsahuje, co bylo zapsáno.");
 }
 
-TEST(GuardedWrites, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
+TEST_F(Guarded, ABlockThatCannotBeReadBackFailsTheCommandAfterItsSteps) {
     // Input 2's eKey is plugged: the reading reads it, not the internal
-    // copy written, so only the read-back can tell.
-    Bench b(Plugged({true, true, false, false}));
-    b.read();
-    b.view.answers = {MessageAnswer::Yes};
-    // Once the write has begun: the block's own read before it must pass.
-    bool armed = false;
-    b.bus.onRequest = [&](const sim::Request& r) {
+    // copy written, so only the read-back can tell. Once the write has
+    // begun: the block's own read before it must pass.
+    bus.onRequest = [this, armed = false](const sim::Request& r) mutable {
         if (r.command() != "KW" || armed) return;
         armed = true;
-        b.bus.faults().next("KBA0", Fault::noAnswer(), 10);
+        bus.faults().next("KBA0", Fault::noAnswer(), 10);
     };
     CopyResult copy;
-    b.session.run([&](Operations& o) { copy = CopyEKeyExtToInt(o, 1); });
-    EXPECT_EQ(b.conv().block(160), b.conv().block(32)); // it did land
+    yes([&](Operations& o) { copy = CopyEKeyExtToInt(o, 1); });
+    EXPECT_EQ(conv().block(160), conv().block(32)); // it did land
     EXPECT_EQ(copy.outcome, ResultCode::Failed);
     ASSERT_EQ(copy.writes.size(), 1u);
     EXPECT_EQ(copy.writes[0].result, WriteCheckResult::NotReadAgain);
-    ASSERT_EQ(b.view.criticals.size(), 1u);
-    EXPECT_EQ(b.view.criticals[0],
-              "Zápis bloku 160 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.");
     // after the copy's own box and its reading: the read-back comes last
-    EXPECT_EQ(b.view.calls.back().text, b.view.criticals[0]);
-    EXPECT_EQ(b.line.sent().back().text, "$01KBA0\r");
-    EXPECT_TRUE(b.view.timer);
+    EXPECT_EQ(view.calls.back().text,
+              "Zápis bloku 160 nelze ověřit: blok se nepodařilo spolehlivě přečíst zpět.");
+    EXPECT_EQ(view.criticals.size(), 1u);
+    EXPECT_EQ(line.sent().back().text, "$01KBA0\r");
+    EXPECT_TRUE(view.timer);
 }
 
-TEST(GuardedWrites, AByteStoredAmongTheDateBytesOfAFreshBuildIsCaught) {
-    // The calibration store builds its image today: byte 51 of the date
-    // "261204" (49..54), sent to 50, leaves "1" where "6" was sent.
-    Bench b(Plugged({true, true, false, false}));
-    b.read();
-    b.bus.faults().next(RequestMatch::kwIndex(51), Fault::alteredIndex());
-    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
-    CalibrationRun run;
-    b.session.run([&](Operations& o) {
-        run = ChangeCalibration(o, 0, b.editor, [](Operations& oo) { DevRead(oo, 1); });
-    });
-    EXPECT_EQ(run.checkResult, WriteCheckResult::Differs);
-    ASSERT_EQ(b.view.criticals.size(), 1u);
-    EXPECT_EQ(b.view.criticals[0].rfind("Blok 0 po zápisu neobsahuje, co bylo zapsáno: první "
-                                        "rozdíl v bajtu 50 (zapsáno 36h, přečteno 31h).",
-                                        0),
-              0u)
-        << b.view.criticals[0];
-}
-
-TEST(GuardedWrites, AStoreWhoseReadingMissedTheBlockReadsItBack) {
-    // The reading after the store loses the eKey mask and reads the
-    // internal copies: the block written is read on its own, last.
-    Bench b(Plugged({true, true, false, false}));
-    b.read();
-    b.bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
-    b.editor.actions = {{500, [](CalibrationEditorModel& m) { m.Tag = EditorTag::Store; }}};
-    CalibrationRun run;
-    b.session.run([&](Operations& o) {
-        run = ChangeCalibration(o, 0, b.editor, [&b](Operations& oo) {
-            b.bus.faults().next("KQ", Fault::noAnswer(), 4);
-            DevRead(oo, 1);
-        });
-    });
-    EXPECT_EQ(run.checkResult, WriteCheckResult::Differs);
-    EXPECT_EQ(b.line.sent().back().text, "$01KB00\r");
-    ASSERT_EQ(b.view.criticals.size(), 1u);
-    EXPECT_EQ(b.view.criticals[0].rfind("Blok 0 po zápisu neobsahuje", 0), 0u);
+TEST_F(Guarded, ACalibrationStoreCatchesAByteStoredElsewhere) {
+    // The store builds its image today: byte 51 of the date "261204"
+    // (49..54), sent to 50, leaves "1" where "6" was sent.
+    bus.faults().next(RequestMatch::kwIndex(51), Fault::alteredIndex());
+    EXPECT_EQ(store(Reread).checkResult, WriteCheckResult::Differs);
+    // A reading after the store that loses the eKey mask reads the internal
+    // copies: the block written is then read on its own, last.
+    bus.faults().next(RequestMatch::kwIndex(1), Fault::alteredIndex());
+    EXPECT_EQ(store([this](Operations& o) {
+                  bus.faults().next("KQ", Fault::noAnswer(), 4);
+                  DevRead(o, 1);
+              }).checkResult,
+              WriteCheckResult::Differs);
+    EXPECT_EQ(line.sent().back().text, "$01KB00\r");
+    EXPECT_EQ(view.criticals, (std::vector<std::string>{
+                                  "Blok 0 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
+                                  "bajtu 50 (zapsáno 36h, přečteno 31h).",
+                                  "Blok 0 po zápisu neobsahuje, co bylo zapsáno: první rozdíl v "
+                                  "bajtu 0 (zapsáno 46h, přečteno 53h)."}));
 }
 
 } // namespace
