@@ -70,6 +70,24 @@ bool Send(int fd, const std::string& text) {
     return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
+// The state rm27sim --dump wrote when it ended: cell 0 holds the address,
+// block 0 the factory eKey's identifier.
+void ExpectStateOfConverter3(const std::string& dump) {
+    std::ifstream state(dump);
+    std::string word, memory, blockZero;
+    int address = 0, blocks = 0;
+    while (state >> word) {
+        if (word == "converter") state >> address;
+        if (word == "memory") state >> memory;
+        if (word == "block" && blocks++ == 0) state >> word >> blockZero;
+    }
+    EXPECT_EQ(address, 3);
+    EXPECT_EQ(memory.size(), 512u);
+    EXPECT_EQ(memory.substr(0, 2), "03");
+    EXPECT_EQ(blockZero.substr(0, 6), "46534E"); // "FSN"
+    EXPECT_EQ(blocks, 256);
+}
+
 TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     const std::filesystem::path link =
         std::filesystem::temp_directory_path() / ("rm27sim-test-" + std::to_string(::getpid()));
@@ -136,22 +154,8 @@ TEST(SimPty, ProgramServesIdentificationOnItsTerminal) {
     EXPECT_FALSE(std::filesystem::exists(fifo));
     ::close(out[0]);
 
-    // The state it ended with: cell 0 holds the address, block 0 the
-    // factory eKey's identifier.
-    std::ifstream state(dump);
-    std::string word, memory, blockZero;
-    int address = 0, blocks = 0;
-    while (state >> word) {
-        if (word == "converter") state >> address;
-        if (word == "memory") state >> memory;
-        if (word == "block" && blocks++ == 0) state >> word >> blockZero;
-    }
+    ExpectStateOfConverter3(dump);
     std::filesystem::remove(dump);
-    EXPECT_EQ(address, 3);
-    EXPECT_EQ(memory.size(), 512u);
-    EXPECT_EQ(memory.substr(0, 2), "03");
-    EXPECT_EQ(blockZero.substr(0, 6), "46534E"); // "FSN"
-    EXPECT_EQ(blocks, 256);
 }
 
 // Numbers are read whole and decimal, except the mask in hexadecimal.
