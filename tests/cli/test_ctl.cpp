@@ -234,13 +234,7 @@ protected:
         }
         return runner->run();
     }
-    std::vector<std::string> lines() const {
-        std::vector<std::string> result;
-        std::istringstream in(out.str());
-        for (std::string l; std::getline(in, l);)
-            result.push_back(l);
-        return result;
-    }
+    std::vector<std::string> lines() const { return test::Lines(out.str()); }
     int framesSent(const std::string& text) const {
         return static_cast<int>(
             std::count_if(line.sent().begin(), line.sent().end(),

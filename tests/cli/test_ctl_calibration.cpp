@@ -265,11 +265,7 @@ TEST_F(CtlCalibration, CalibrateRefusalsPrintTheWindowsMessagesAndWriteNothing) 
         const int status =
             run(c.line, [&](CtlRunner& r) { r.state().records[0].noEKey = c.noEKey; });
         EXPECT_EQ(status, kExitRefused) << c.line;
-        std::vector<std::string> lines;
-        std::istringstream in(err.str());
-        for (std::string l; std::getline(in, l);)
-            lines.push_back(l);
-        EXPECT_EQ(lines, c.messages) << c.line;
+        EXPECT_EQ(test::Lines(err.str()), c.messages) << c.line;
         EXPECT_EQ(out.str(), "") << c.line;
         EXPECT_TRUE(sent("$01KW").empty()) << c.line;
     }

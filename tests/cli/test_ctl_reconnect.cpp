@@ -12,6 +12,7 @@
 #include "cli/ctl_runner.h"
 #include "sim/bus.h"
 #include "sim/virtual_line.h"
+#include "support/words.h"
 
 namespace rm27 {
 namespace {
@@ -25,11 +26,7 @@ protected:
     // Runs the monitor; after `rowsBeforeLoss` rows the line is lost and
     // the device file goes with it, to be back kAwayMs later.
     int run(const std::string& commandLine) {
-        std::vector<std::string> words;
-        std::istringstream in(commandLine);
-        for (std::string w; in >> w;)
-            words.push_back(w);
-        const CtlParse p = ParseCtlArgs(words);
+        const CtlParse p = ParseCtlArgs(test::Words(commandLine));
         EXPECT_TRUE(p.ok()) << p.error;
         runner = std::make_unique<CtlRunner>(line, line, p.options, out, err);
         runner->setReconnect(LineReconnect{"/dev/ttyUSB0", [this] { return present; },
@@ -53,13 +50,7 @@ protected:
         });
         return runner->run();
     }
-    std::vector<std::string> lines() const {
-        std::vector<std::string> result;
-        std::istringstream in(out.str());
-        for (std::string l; std::getline(in, l);)
-            result.push_back(l);
-        return result;
-    }
+    std::vector<std::string> lines() const { return test::Lines(out.str()); }
     int rows() const {
         int n = 0;
         for (const std::string& l : lines())

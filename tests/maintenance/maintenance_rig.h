@@ -53,11 +53,11 @@ protected:
     // The frames sent since `first`; or those of one command ("KB", "KW")
     // up to the reading that ends the operation.
     Frames sent(const char* command = nullptr) const {
+        if (command == nullptr) return framesAfter(first);
         Frames out;
-        for (std::size_t i = first; i < line.sent().size(); ++i) {
-            const std::string& t = line.sent()[i].text;
-            if (command != nullptr && t == "$01AUTO00\r") break;
-            if (command == nullptr || t.compare(3, 2, command) == 0) out.push_back(t);
+        for (const std::string& t : framesAfter(first)) {
+            if (t == "$01AUTO00\r") break;
+            if (t.compare(3, 2, command) == 0) out.push_back(t);
         }
         return out;
     }
@@ -69,9 +69,7 @@ protected:
         }
         return out;
     }
-    bool statusShown(const std::string& text) const {
-        return std::find(view.statuses.begin(), view.statuses.end(), text) != view.statuses.end();
-    }
+    bool statusShown(const std::string& text) const { return view.timeOfStatus(text) >= 0; }
     std::string lastBox() const { return view.calls.empty() ? "" : view.calls.back().text; }
     std::string criticals() const {
         std::string all;

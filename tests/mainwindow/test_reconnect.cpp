@@ -13,16 +13,12 @@
 
 #include "l10n/localizer.h"
 #include "support/access_denied.h"
+#include "support/sim_rig.h"
 #include "ui/qt_serial_line.h"
 #include "window_test_support.h"
 
 namespace rm27::test {
 namespace {
-
-class FixedClock : public WallClock {
-public:
-    CivilDateTime now() override { return {2026, 12, 4, 10, 15, 2}; }
-};
 
 // Every event the application delivers while it lives.
 class EventCount : public QObject {
@@ -43,7 +39,10 @@ protected:
 // makes a new terminal behind the same link.
 class ReconnectTest : public WindowTest {
 protected:
-    ReconnectTest() { clock = &fixedClock; }
+    ReconnectTest() {
+        fixedClock.when = {2026, 12, 4, 10, 15, 2};
+        clock = &fixedClock;
+    }
     void Plug() {
         pty = std::make_unique<Pty>();
         QFile::remove(link);

@@ -113,7 +113,6 @@ protected:
     int quits = 0;
     Recorder prompter;
     InstantPump instant;
-    QtEventPump real;
     WallClock* clock = nullptr;
 };
 

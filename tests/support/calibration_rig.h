@@ -108,13 +108,6 @@ protected:
         ASSERT_GT(answeredTicks, 0) << "no measurement answered after the reading";
     }
 
-    std::vector<std::string> framesAfter(std::size_t index) const {
-        std::vector<std::string> out;
-        for (std::size_t k = index; k < line.sent().size(); ++k)
-            out.push_back(line.sent()[k].text);
-        return out;
-    }
-
     int ticks = 0;
     int answeredTicks = 0;
 };

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "support/words.h"
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,13 +24,7 @@ inline QStringList Args(const std::vector<std::string>& words) {
 struct Result {
     int status = -1; // exit status; -1 when it did not end in time
     std::string out, err;
-    std::vector<std::string> lines() const {
-        std::vector<std::string> l;
-        std::istringstream in(out);
-        for (std::string s; std::getline(in, s);)
-            l.push_back(s);
-        return l;
-    }
+    std::vector<std::string> lines() const { return Lines(out); }
 };
 
 // limitMs: a safety bound, long enough for what the command must wait.

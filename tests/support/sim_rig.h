@@ -65,6 +65,13 @@ protected:
         }
         return out;
     }
+    // Every frame from the index-th on.
+    std::vector<std::string> framesAfter(std::size_t index) const {
+        std::vector<std::string> out;
+        for (std::size_t k = index; k < line.sent().size(); ++k)
+            out.push_back(line.sent()[k].text);
+        return out;
+    }
     std::size_t indexOfFrame(const std::string& text) const {
         for (std::size_t i = 0; i < line.sent().size(); ++i) {
             if (line.sent()[i].text == text) return i;
